@@ -1,0 +1,155 @@
+#include "platform/sjis.h"
+
+#include <QString>
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace nura {
+namespace {
+
+#include "platform/cp932_table.inc"
+
+// Direct look-up tables built once from the sorted generated lists.
+struct Tables {
+  std::vector<int32_t> toUnicode;  // index: code (0..0xFFFF)
+  std::vector<int32_t> fromBmp;    // index: code point (0..0xFFFF)
+  Tables() : toUnicode(0x10000, -1), fromBmp(0x10000, -1) {
+    for (uint32_t c = 0; c < 0x80; ++c) {
+      toUnicode[c] = static_cast<int32_t>(c);
+      fromBmp[c] = static_cast<int32_t>(c);
+    }
+    for (const auto& e : kCp932Double) toUnicode[e[0]] = static_cast<int32_t>(e[1]);
+    for (const auto& e : kCp932Single) toUnicode[e[0]] = static_cast<int32_t>(e[1]);
+    for (const auto& e : kCp932Encode) fromBmp[e[0]] = static_cast<int32_t>(e[1]);
+  }
+};
+
+const Tables& GetTables() {
+  static const Tables tables;
+  return tables;
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Reads one code point from UTF-8 at `i`; returns -1 for a malformed
+// sequence (then `i` has moved past one byte).
+int32_t ReadUtf8(std::string_view s, size_t& i) {
+  auto c = static_cast<unsigned char>(s[i++]);
+  if (c < 0x80) return c;
+  int extra;
+  uint32_t cp;
+  if (c >= 0xC2 && c <= 0xDF) { extra = 1; cp = c & 0x1F; }
+  else if (c >= 0xE0 && c <= 0xEF) { extra = 2; cp = c & 0x0F; }
+  else if (c >= 0xF0 && c <= 0xF4) { extra = 3; cp = c & 0x07; }
+  else return -1;
+  if (i + extra > s.size()) return -1;
+  for (int k = 0; k < extra; ++k) {
+    auto t = static_cast<unsigned char>(s[i + k]);
+    if ((t & 0xC0) != 0x80) return -1;
+    cp = (cp << 6) | (t & 0x3F);
+  }
+  static constexpr std::array<uint32_t, 4> kMin = {0, 0x80, 0x800, 0x10000};
+  if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return -1;
+  i += extra;
+  return static_cast<int32_t>(cp);
+}
+
+void AppendSjisCode(std::string& out, int32_t code) {
+  if (code < 0) {
+    out += '?';
+  } else if (code < 0x100) {
+    out += static_cast<char>(code);
+  } else {
+    out += static_cast<char>(code >> 8);
+    out += static_cast<char>(code & 0xFF);
+  }
+}
+
+// Walks Shift-JIS text and calls `onChar` with each code point (-1 for a
+// byte sequence that has no mapping).
+template <typename Emit>
+void DecodeSjis(std::string_view s, Emit onChar) {
+  const auto& t = GetTables();
+  for (size_t i = 0; i < s.size();) {
+    auto c = static_cast<unsigned char>(s[i]);
+    if (IsSjisLead(c) && i + 1 < s.size()) {
+      auto d = static_cast<unsigned char>(s[i + 1]);
+      int32_t u = t.toUnicode[(c << 8) | d];
+      onChar(u);
+      i += 2;
+    } else {
+      onChar(IsSjisLead(c) ? -1 : t.toUnicode[c]);
+      ++i;
+    }
+  }
+}
+
+}  // namespace
+
+int32_t SjisCodeToUnicode(uint32_t code) {
+  if (code > 0xFFFF) return -1;
+  return GetTables().toUnicode[code];
+}
+
+int32_t UnicodeToSjisCode(uint32_t ucs) {
+  if (ucs > 0xFFFF) return -1;
+  return GetTables().fromBmp[ucs];
+}
+
+std::string SjisToUtf8(std::string_view sjis) {
+  std::string out;
+  out.reserve(sjis.size() * 3 / 2);
+  DecodeSjis(sjis, [&](int32_t u) { AppendUtf8(out, u < 0 ? '?' : static_cast<uint32_t>(u)); });
+  return out;
+}
+
+std::string Utf8ToSjis(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    int32_t cp = ReadUtf8(utf8, i);
+    AppendSjisCode(out, cp < 0 ? -1 : UnicodeToSjisCode(static_cast<uint32_t>(cp)));
+  }
+  return out;
+}
+
+QString SjisToQString(std::string_view sjis) {
+  QString out;
+  out.reserve(static_cast<qsizetype>(sjis.size()));
+  DecodeSjis(sjis, [&](int32_t u) { out.append(QChar(static_cast<char16_t>(u < 0 ? '?' : u))); });
+  return out;
+}
+
+std::string QStringToSjis(const QString& text) {
+  std::string out;
+  out.reserve(static_cast<size_t>(text.size()));
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    QChar ch = text.at(i);
+    if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+      ++i;  // outside the BMP: code page 932 has nothing there
+      out += '?';
+      continue;
+    }
+    AppendSjisCode(out, ch.isSurrogate() ? -1 : UnicodeToSjisCode(ch.unicode()));
+  }
+  return out;
+}
+
+}  // namespace nura

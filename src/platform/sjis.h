@@ -1,0 +1,38 @@
+// Conversion between Shift-JIS (code page 932), UTF-8 and QString.
+// Script values are Shift-JIS inside; these functions are used only at the
+// edges (terminal, file names, widgets). A character that the target cannot
+// hold becomes "?"; malformed input never crashes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class QString;
+
+namespace nura {
+
+// True when `c` starts a two-byte Shift-JIS character.
+inline bool IsSjisLead(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// True when `c` can be the second byte of a two-byte character.
+inline bool IsSjisTrail(unsigned char c) {
+  return c >= 0x40 && c <= 0xFC && c != 0x7F;
+}
+
+// Unicode code point of the Shift-JIS code `code` (one byte < 0x100, or
+// lead << 8 | trail), or -1 when the code is not defined.
+int32_t SjisCodeToUnicode(uint32_t code);
+
+// Shift-JIS code of a Unicode code point, or -1 when code page 932 has none.
+int32_t UnicodeToSjisCode(uint32_t ucs);
+
+std::string SjisToUtf8(std::string_view sjis);
+std::string Utf8ToSjis(std::string_view utf8);
+
+QString SjisToQString(std::string_view sjis);
+std::string QStringToSjis(const QString& text);
+
+}  // namespace nura

@@ -1,0 +1,51 @@
+#include "platform/sjis.h"
+
+#include <QString>
+#include <gtest/gtest.h>
+
+#include "platform/native_path.h"
+
+namespace nura {
+namespace {
+
+TEST(SjisConvert, RoundTripsJapaneseText) {
+  const std::string utf8 = "こんにちは、ソ表能①～ｱｲｳ abc";
+  const std::string sjis = Utf8ToSjis(utf8);
+  EXPECT_EQ(sjis.substr(0, 2), "\x82\xB1");
+  EXPECT_EQ(SjisToUtf8(sjis), utf8);
+  EXPECT_EQ(Utf8ToSjis("ソ"), "\x83\x5C");
+  EXPECT_EQ(Utf8ToSjis("ｱ"), "\xB1");
+  EXPECT_EQ(Utf8ToSjis("①"), "\x87\x40");
+}
+
+TEST(SjisConvert, UnmappableBecomesQuestionMark) {
+  EXPECT_EQ(Utf8ToSjis("a😀b"), "a?b");
+  EXPECT_EQ(Utf8ToSjis("a\xE2\x82"), "a??");   // truncated sequence
+  EXPECT_EQ(Utf8ToSjis("\xC0\xAF"), "??");       // overlong
+  EXPECT_EQ(SjisToUtf8("a\x82"), "a?");          // lone lead byte at the end
+  EXPECT_EQ(SjisToUtf8("\x85\x40"), "?");        // undefined code
+  std::string all;
+  for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
+  EXPECT_FALSE(SjisToUtf8(all).empty());
+  EXPECT_FALSE(Utf8ToSjis(all).empty());
+}
+
+TEST(SjisConvert, QStringBothWays) {
+  const std::string sjis = Utf8ToSjis("表示テスト");
+  const QString q = SjisToQString(sjis);
+  EXPECT_EQ(q, QString::fromUtf8("表示テスト"));
+  EXPECT_EQ(QStringToSjis(q), sjis);
+  EXPECT_EQ(QStringToSjis(QString::fromUtf8("x😀")), "x?");
+}
+
+TEST(NativePath, DropsDriveAndTurnsSeparators) {
+  EXPECT_EQ(ScriptPathToNative("C:\\tmp\\a.txt"), "/tmp/a.txt");
+  EXPECT_EQ(ScriptPathToNative("d:/x/y"), "/x/y");
+  EXPECT_EQ(ScriptPathToNative("rel\\Dir\\F.txt"), "rel/Dir/F.txt");
+  // The second byte of "ソ" is 0x5C: it must not become a separator.
+  EXPECT_EQ(ScriptPathToNative(Utf8ToSjis("\\tmp\\ソフト")), "/tmp/ソフト");
+  EXPECT_EQ(NativePathToScript("/tmp/ソ"), Utf8ToSjis("/tmp/ソ"));
+}
+
+}  // namespace
+}  // namespace nura
