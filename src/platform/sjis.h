@@ -32,6 +32,10 @@ int32_t UnicodeToSjisCode(uint32_t ucs);
 std::string SjisToUtf8(std::string_view sjis);
 std::string Utf8ToSjis(std::string_view utf8);
 
+// A Shift-JIS copy of a UTF-8 source literal: SJ("言う"). Converts on each
+// call; keep the result in a static where it is used often.
+inline std::string SJ(std::string_view utf8) { return Utf8ToSjis(utf8); }
+
 QString SjisToQString(std::string_view sjis);
 std::string QStringToSjis(const QString& text);
 
