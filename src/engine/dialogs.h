@@ -1,0 +1,53 @@
+// The modal dialogs that the engine and the commands call, behind an
+// interface: in console mode they talk over the terminal, in a window they
+// are the dialog windows of the GUI. Texts are Shift-JIS.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace nura {
+
+// What the user chose in the error dialog.
+enum class ErrorChoice { Continue, Debugger, End };
+
+class TDialogHost {
+ public:
+  virtual ~TDialogHost() = default;
+  // A message with an OK button.
+  virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+  // A warning box with an OK button.
+  virtual void ShowWarning(const std::string& text, const std::string& caption) = 0;
+  // Yes or no; false also when the user cancels.
+  virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
+  // The button-choice dialog: the text of the chosen button, empty when cancelled.
+  virtual std::string AskButtons(const std::string& text, const std::string& caption,
+                                 const std::vector<std::string>& buttons) = 0;
+  // One line of input; `cancelled` is set when the user cancels.
+  virtual std::string AskInput(const std::string& prompt, const std::string& initial,
+                               bool& cancelled) = 0;
+  // The error dialog with the whole error log.
+  virtual ErrorChoice ShowErrorDialog(const std::string& log) = 0;
+};
+
+// The terminal implementation: messages to standard output as UTF-8 lines,
+// questions read one line from standard input (end of input cancels), the
+// error dialog writes to standard error and answers End.
+class TConsoleDialogs : public TDialogHost {
+ public:
+  void ShowMessage(const std::string& text, const std::string& caption) override;
+  void ShowWarning(const std::string& text, const std::string& caption) override;
+  bool AskYesNo(const std::string& text, const std::string& caption) override;
+  std::string AskButtons(const std::string& text, const std::string& caption,
+                         const std::vector<std::string>& buttons) override;
+  std::string AskInput(const std::string& prompt, const std::string& initial,
+                       bool& cancelled) override;
+  ErrorChoice ShowErrorDialog(const std::string& log) override;
+};
+
+// The dialogs in use; the console ones until the program installs others.
+TDialogHost& Dialogs();
+// Installs `host` (not owned); nullptr goes back to the console dialogs.
+void SetDialogs(TDialogHost* host);
+
+}  // namespace nura
