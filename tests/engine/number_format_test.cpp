@@ -1,0 +1,52 @@
+#include "engine/number_format.h"
+
+#include <gtest/gtest.h>
+
+namespace nura {
+namespace {
+
+TEST(FormatGeneral, IntegersAndFractions) {
+  EXPECT_EQ(FormatGeneral(7), "7");
+  EXPECT_EQ(FormatGeneral(0), "0");
+  EXPECT_EQ(FormatGeneral(-0.0L), "0");
+  EXPECT_EQ(FormatGeneral(-42), "-42");
+  EXPECT_EQ(FormatGeneral(1.5L), "1.5");
+  EXPECT_EQ(FormatGeneral(-0.25L), "-0.25");
+  EXPECT_EQ(FormatGeneral(100), "100");
+  EXPECT_EQ(FormatGeneral(0.1L + 0.2L), "0.3");
+  EXPECT_EQ(FormatGeneral(1.0L / 3), "0.333333333333333");
+  EXPECT_EQ(FormatGeneral(2.0L / 3), "0.666666666666667");
+  EXPECT_EQ(FormatGeneral(0.0313799395225942L), "0.0313799395225942");
+}
+
+TEST(FormatGeneral, FifteenIntegerDigitsStayFixed) {
+  EXPECT_EQ(FormatGeneral(999999999999999.0L), "999999999999999");
+  EXPECT_EQ(FormatGeneral(123456789012345.0L), "123456789012345");
+  EXPECT_EQ(FormatGeneral(2147483647.0L), "2147483647");
+}
+
+TEST(FormatGeneral, LargeNumbersUseExponent) {
+  EXPECT_EQ(FormatGeneral(1e16L), "1E16");
+  EXPECT_EQ(FormatGeneral(1e15L), "1E15");
+  EXPECT_EQ(FormatGeneral(-1e16L), "-1E16");
+  EXPECT_EQ(FormatGeneral(1234567890123456789.0L), "1.23456789012346E18");
+  // Rounding to 15 digits carries into a new integer digit.
+  EXPECT_EQ(FormatGeneral(9999999999999999.0L), "1E16");
+}
+
+TEST(FormatGeneral, SmallNumbersUseExponentBelowOneHundredThousandth) {
+  EXPECT_EQ(FormatGeneral(0.00001L), "0.00001");
+  EXPECT_EQ(FormatGeneral(0.000012L), "0.000012");
+  EXPECT_EQ(FormatGeneral(0.000009L), "9E-6");
+  EXPECT_EQ(FormatGeneral(1.0L / 4294967296.0L), "2.3283064365387E-10");
+  EXPECT_EQ(FormatGeneral(-1.5e-300L), "-1.5E-300");
+}
+
+TEST(FormatGeneral, NotANumberAndInfinity) {
+  EXPECT_EQ(FormatGeneral(__builtin_nanl("")), "NAN");
+  EXPECT_EQ(FormatGeneral(__builtin_infl()), "INF");
+  EXPECT_EQ(FormatGeneral(-__builtin_infl()), "-INF");
+}
+
+}  // namespace
+}  // namespace nura
