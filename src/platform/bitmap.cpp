@@ -1,0 +1,101 @@
+#include "platform/bitmap.h"
+
+#include <QPainter>
+#include <limits>
+#include <stdexcept>
+
+namespace nura {
+namespace {
+
+QImage::Format ViewFormat(int bpp) {
+  switch (bpp) {
+    case 15: return QImage::Format_RGB555;
+    case 16: return QImage::Format_RGB16;
+    case 24: return QImage::Format_BGR888;
+    case 32: return QImage::Format_RGB32;
+    default: return QImage::Format_Invalid;
+  }
+}
+
+bool ValidBpp(int bpp) {
+  return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 15 || bpp == 16 || bpp == 24 || bpp == 32;
+}
+
+// Colour of pixel x of a palette scanline.
+uint32_t PaletteIndexAt(const uint8_t* line, int x, int bpp) {
+  if (bpp == 8) return line[x];
+  if (bpp == 4) return (x & 1) ? (line[x / 2] & 0x0F) : (line[x / 2] >> 4);
+  return (line[x / 8] >> (7 - (x & 7))) & 1;
+}
+
+}  // namespace
+
+QColor ColorFromBgr(uint32_t colour) {
+  return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+uint32_t BgrFromColor(const QColor& colour) {
+  return static_cast<uint32_t>(colour.red()) | (static_cast<uint32_t>(colour.green()) << 8) |
+         (static_cast<uint32_t>(colour.blue()) << 16);
+}
+
+TBitmap::TBitmap(int width, int height, int bitsPerPixel) { SetSize(width, height, bitsPerPixel); }
+
+void TBitmap::SetSize(int width, int height, int bitsPerPixel) {
+  if (width < 0 || height < 0 || !ValidBpp(bitsPerPixel)) {
+    throw std::invalid_argument("bitmap size or format out of range");
+  }
+  const int64_t rowBits = static_cast<int64_t>(width) * (bitsPerPixel == 15 ? 16 : bitsPerPixel);
+  const int64_t stride = ((rowBits + 31) / 32) * 4;
+  if (stride > std::numeric_limits<int>::max() || stride * height > (int64_t{1} << 32)) {
+    throw std::invalid_argument("bitmap too large");
+  }
+  width_ = width;
+  height_ = height;
+  bpp_ = bitsPerPixel;
+  stride_ = static_cast<int>(stride);
+  bits_.assign(static_cast<size_t>(stride) * height, 0xFF);
+  palette_.clear();
+  if (bpp_ <= 8) {
+    palette_.assign(size_t{1} << bpp_, 0);
+    palette_.back() = 0x00FFFFFF;  // index of 0xFF... bytes shows white
+  }
+}
+
+QImage TBitmap::View() {
+  const QImage::Format format = ViewFormat(bpp_);
+  if (format == QImage::Format_Invalid || Empty()) return QImage();
+  return QImage(bits_.data(), width_, height_, stride_, format);
+}
+
+QImage TBitmap::ToImage() const {
+  if (Empty()) return QImage();
+  const QImage::Format format = ViewFormat(bpp_);
+  if (format != QImage::Format_Invalid) {
+    return QImage(bits_.data(), width_, height_, stride_, format).convertToFormat(QImage::Format_RGB32);
+  }
+  QImage out(width_, height_, QImage::Format_RGB32);
+  for (int y = 0; y < height_; ++y) {
+    const uint8_t* line = ScanLine(y);
+    auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
+    for (int x = 0; x < width_; ++x) {
+      const uint32_t index = PaletteIndexAt(line, x, bpp_);
+      const uint32_t c = index < palette_.size() ? palette_[index] : 0;
+      dst[x] = qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+    }
+  }
+  return out;
+}
+
+void TBitmap::Fill(uint32_t colour) {
+  QImage view = View();
+  if (!view.isNull()) {
+    view.fill(ColorFromBgr(colour));
+    return;
+  }
+  // Palette formats: the nearest entry is not searched; index 0 gets the colour.
+  if (!palette_.empty()) palette_[0] = colour;
+  std::fill(bits_.begin(), bits_.end(), 0);
+}
+
+}  // namespace nura

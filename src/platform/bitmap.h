@@ -1,0 +1,56 @@
+// A device-independent bitmap: scanlines top-down, each padded to four
+// bytes, pixels of 1, 4, 8, 15, 16, 24 or 32 bits; scanline bytes are blue,
+// green, red. Drawing goes through QPainter on a QImage view of the same
+// memory for the 15- to 32-bit formats.
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <vector>
+
+namespace nura {
+
+class TBitmap {
+ public:
+  TBitmap() = default;
+  TBitmap(int width, int height, int bitsPerPixel = 24);
+
+  // Changes the size and format; the content becomes white.
+  void SetSize(int width, int height, int bitsPerPixel = 24);
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  int BitsPerPixel() const { return bpp_; }
+  int Stride() const { return stride_; }
+  bool Empty() const { return width_ == 0 || height_ == 0; }
+
+  uint8_t* ScanLine(int y) { return bits_.data() + static_cast<size_t>(y) * stride_; }
+  const uint8_t* ScanLine(int y) const { return bits_.data() + static_cast<size_t>(y) * stride_; }
+
+  // Palette of the 1-, 4- and 8-bit formats, colours as 0x00BBGGRR.
+  std::vector<uint32_t>& Palette() { return palette_; }
+  const std::vector<uint32_t>& Palette() const { return palette_; }
+
+  // A QImage sharing this bitmap's memory (15- to 32-bit formats); a null
+  // image for the palette formats. Valid until the size or format changes.
+  QImage View();
+  // A copy as a 32-bit QImage, for showing on screen (any format).
+  QImage ToImage() const;
+
+  // Fills with a colour 0x00BBGGRR.
+  void Fill(uint32_t colour);
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  int bpp_ = 24;
+  int stride_ = 0;
+  std::vector<uint8_t> bits_;
+  std::vector<uint32_t> palette_;
+};
+
+// 0x00BBGGRR <-> QColor.
+QColor ColorFromBgr(uint32_t colour);
+uint32_t BgrFromColor(const QColor& colour);
+
+}  // namespace nura

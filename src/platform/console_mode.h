@@ -1,0 +1,14 @@
+// Console mode: without a display the program talks over the terminal.
+#pragma once
+
+namespace nura {
+
+// Before the application object exists: chooses Qt's offscreen platform
+// when neither DISPLAY nor WAYLAND_DISPLAY is set.
+void ChooseQtPlatform();
+
+// After the application object exists: true when the platform is offscreen
+// or minimal, so dialogs use the terminal.
+bool IsConsoleMode();
+
+}  // namespace nura
