@@ -1,0 +1,87 @@
+// The expression evaluator: numbers, texts, variables and calls combined by
+// arithmetic, concatenation, comparison and logical operators, and the
+// translation of conditions written in Japanese ("Aが5以上かつBが3") into
+// operator form. The evaluator itself knows nothing of the word table: it
+// asks an operand reader for every operand, so the engine plugs in its own
+// reader (variables, calls, hash elements) and tests can use a plain one.
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace nura {
+
+// One operand or intermediate value: a text, a number and whether the
+// value is a number. A number's text is its general format.
+struct TStrNum {
+  std::string text;
+  long double number = 0;
+  bool is_number = false;
+
+  static TStrNum FromNumber(long double value);
+  static TStrNum FromText(std::string text);
+  // The number, or the text read leniently when the value is a text.
+  long double AsNumber() const;
+  bool IsTrue() const { return AsNumber() != 0; }
+};
+
+// An evaluation error not yet formatted for the error log. The engine turns
+// it into ENura with the line and file of the statement.
+class EExpression : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class TTokenClass { kOperator, kEnd, kOperand };
+
+struct TExpressionToken {
+  TTokenClass kind = TTokenClass::kEnd;
+  std::string text;  // the operator; empty for end and operand
+};
+
+// Reads one operand at the cursor and advances the cursor past it.
+using OperandReader = std::function<TStrNum(const char*& cursor)>;
+
+// Skips spaces and tabs and classifies what follows: an operator (read and
+// skipped, the longest of the two-character operators first), the end of
+// the expression (NUL or a line break; not skipped), or the start of an
+// operand (not skipped: the operand reader reads it).
+TExpressionToken ReadExpressionToken(const char*& cursor);
+
+// Evaluates the expression at the cursor and advances the cursor past it.
+// Errors come as EExpression whose text is "計算式に誤りがあります。", the
+// cause and the expression text.
+TStrNum EvaluateExpression(const char*& cursor, const OperandReader& read_operand);
+TStrNum EvaluateExpression(const std::string& text, const OperandReader& read_operand);
+
+// The operand reader without a word table: literals, numbers, "-" before an
+// operand, parenthesised groups; a word is its own text.
+TStrNum ReadPlainOperand(const char*& cursor, const OperandReader& read_operand);
+
+// Reads a number literal: optional sign, "$" and hexadecimal digits or
+// decimal digits with an optional fraction and exponent. Empty when no
+// number stands at the cursor (the cursor does not move then).
+std::string ReadNumberLiteral(const char*& cursor);
+
+// Reads a double-quoted or backquoted literal at the cursor (which stands
+// on the opening quote). In a double-quoted literal "\n" and "\t" (also
+// with "￥" and full-width n/t) become CR LF and TAB, "\" before any other
+// character gives that character, and "{expression}" (also with full-width
+// braces) is replaced by its value. A backquoted literal is raw, "``"
+// giving one backquote.
+std::string ReadStringLiteral(const char*& cursor, const OperandReader& read_operand);
+
+// The condition of "もし": the text up to the first of "ならば", "なら",
+// "違えば", "でなければ". The cursor is left on that word. A line break
+// inside is stepped over when the next line begins with one of the words.
+std::string ReadConditionText(const char*& cursor);
+
+// Rewrites a condition in Japanese into operator form: "Aが5以上" gives
+// "A>=5", "かつ" gives " && ", "または" gives " || ". A word written without
+// spaces is cut at "が", "かつ" and "または" unless `is_word` says that the
+// whole word is a registered word.
+using WordPredicate = std::function<bool(const std::string& word)>;
+std::string TranslateConditionPhrase(const std::string& text, const WordPredicate& is_word = nullptr);
+
+}  // namespace nura
