@@ -17,4 +17,41 @@ class ENura : public std::runtime_error {
 // the current run, each followed by CR LF. Cleared when a run is prepared.
 std::string& ErrorLog();
 
+// Failures of the run-time's own checks. They are not ENura: they do not
+// enter the error log by themselves, and the run loop reports them like
+// any other error. Messages are Shift-JIS.
+class ERuntimeError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A number outside the range it must fit (a 32-bit integer argument, an
+// index, a date part).
+class ERangeError : public ERuntimeError {
+ public:
+  ERangeError();
+  using ERuntimeError::ERuntimeError;
+};
+
+// Integer division or remainder by zero.
+class EDivByZero : public ERuntimeError {
+ public:
+  EDivByZero();
+};
+
+// Floating-point failures: an invalid operation (0 / 0, the square root of
+// a negative, ...), a division by zero, and an overflow.
+class EInvalidOp : public ERuntimeError {
+ public:
+  EInvalidOp();
+};
+class EZeroDivide : public ERuntimeError {
+ public:
+  EZeroDivide();
+};
+class EOverflow : public ERuntimeError {
+ public:
+  EOverflow();
+};
+
 }  // namespace nura

@@ -1,0 +1,121 @@
+#include "commands/number_functions.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "engine/errors.h"
+
+namespace nura {
+
+int32_t TruncToInt32(long double value) {
+  const long double cut = std::trunc(value);
+  if (!(cut >= -2147483648.0L && cut <= 2147483647.0L)) throw ERangeError();
+  return static_cast<int32_t>(cut);
+}
+
+int64_t TruncToInt64(long double value) {
+  const long double cut = std::trunc(value);
+  if (!(cut >= -9223372036854775808.0L && cut < 9223372036854775808.0L)) throw ERangeError();
+  return static_cast<int64_t>(cut);
+}
+
+int64_t RoundToInt64(long double value) {
+  // nearbyint uses the default rounding mode: to nearest, halves to even.
+  return TruncToInt64(std::nearbyint(value));
+}
+
+long double CheckFloat(long double value) {
+  if (std::isnan(value)) throw EInvalidOp();
+  if (std::isinf(value)) throw EOverflow();
+  return value;
+}
+
+long double CheckedDivide(long double first, long double second) {
+  if (second == 0) {
+    if (first == 0 || std::isnan(first)) throw EInvalidOp();
+    throw EZeroDivide();
+  }
+  return CheckFloat(first / second);
+}
+
+long double TruncAtPlace(long double value, int32_t places) {
+  const long double scale = CheckFloat(std::pow(10.0L, static_cast<long double>(places)));
+  return CheckedDivide(static_cast<long double>(TruncToInt64(value * scale)), scale);
+}
+
+long double RoundAtPlace(long double value, int32_t places) {
+  const long double scale = CheckFloat(std::pow(10.0L, static_cast<long double>(places)));
+  return CheckedDivide(static_cast<long double>(RoundToInt64(value * scale)), scale);
+}
+
+std::string FractionText(std::string_view text) {
+  const size_t dot = text.find('.');
+  if (dot == std::string_view::npos) return "0";
+  return "0" + std::string(text.substr(dot));
+}
+
+long double Sum(const std::vector<long double>& values) {
+  long double total = 0;
+  for (long double v : values) total += v;
+  return CheckFloat(total);
+}
+
+long double Mean(const std::vector<long double>& values) {
+  return CheckedDivide(Sum(values), static_cast<long double>(values.size()));
+}
+
+namespace {
+
+long double SquaredDeviations(const std::vector<long double>& values) {
+  const long double mean = Mean(values);
+  long double total = 0;
+  for (long double v : values) total += (v - mean) * (v - mean);
+  return CheckFloat(total);
+}
+
+}  // namespace
+
+long double PopulationVariance(const std::vector<long double>& values) {
+  return CheckedDivide(SquaredDeviations(values), static_cast<long double>(values.size()));
+}
+
+std::optional<long double> SampleStandardDeviation(const std::vector<long double>& values) {
+  if (values.size() < 2) return std::nullopt;
+  return std::sqrt(SquaredDeviations(values) / static_cast<long double>(values.size() - 1));
+}
+
+long double Maximum(const std::vector<long double>& values) {
+  return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
+}
+
+long double Minimum(const std::vector<long double>& values) {
+  return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
+}
+
+int32_t Remainder(int32_t first, int32_t second) {
+  if (second == 0) throw EDivByZero();
+  if (second == -1 && first == INT32_MIN) throw ERangeError();
+  return first % second;
+}
+
+int32_t ShiftRight(int32_t value, int32_t bits) {
+  return static_cast<int32_t>(static_cast<uint32_t>(value) >> (bits & 31));
+}
+
+int32_t ShiftLeft(int32_t value, int32_t bits) {
+  return static_cast<int32_t>(static_cast<uint32_t>(value) << (bits & 31));
+}
+
+std::string HexText(int32_t value) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%02X", static_cast<uint32_t>(value));
+  return buffer;
+}
+
+std::string PadLeft(const std::string& text, int32_t width, char pad) {
+  if (width <= 0 || text.size() >= static_cast<size_t>(width)) return text;
+  return std::string(static_cast<size_t>(width) - text.size(), pad) + text;
+}
+
+}  // namespace nura
