@@ -1,0 +1,198 @@
+// The script engine: the interpreter state with the statement loop, the
+// run loop, labels and calls, the dispatcher and the evaluator. The main
+// window (or a test) owns one TNuraEngine and drives it; what the engine
+// needs from the window goes through TEngineHost.
+//
+// The methods are spread over files named after what they hold:
+// statement.cpp (statement loop, assignments), word_reader.cpp (words and
+// particles), run_loop.cpp (run loop, frames, errors), control_commands.cpp
+// (control-flow commands), labels.cpp (labels, calls), engine.cpp (state,
+// result, start-up pieces); the dispatcher and evaluator add theirs.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/nura_base.h"
+
+namespace nura {
+
+class TNuraEngine;
+
+// What the window provides to the engine. The defaults do nothing, so the
+// engine runs in tests and in console mode without a window.
+class TEngineHost {
+ public:
+  virtual ~TEngineHost() = default;
+  // Shows the main window (at the start of a run).
+  virtual void ShowMainWindow() {}
+  // Closes the main window: the program ends once the run has unwound.
+  virtual void CloseMainWindow() {}
+  // Runs the event queue once (waits keep the window alive with it).
+  virtual void ProcessEvents() {}
+  // Shows the debugger window modally; true when the user ends the program.
+  virtual bool ShowDebugger(TNuraEngine&) { return false; }
+  // "待機": starts freeing destroyed objects when two or more wait.
+  virtual void AfterIdle() {}
+  // The property reader: property `property` of object `object`. False when
+  // the word is no property of it.
+  virtual bool GetObjectProperty(TNuraEngine&, const std::string& object,
+                                 const std::string& property, std::string& value) {
+    (void)object; (void)property; (void)value;
+    return false;
+  }
+  // True for the event property names (their object argument is consumed).
+  virtual bool IsEventPropertyName(const std::string&) { return false; }
+  // Sets property `property` of the object of `node`.
+  virtual void SetObjectProperty(TNuraEngine&, THashNode& node, const std::string& property,
+                                 const std::string& value) {
+    (void)node; (void)property; (void)value;
+  }
+  // Sets the main property of the object of `node`.
+  virtual void AssignObjectValue(TNuraEngine&, THashNode& node, const std::string& value) {
+    (void)node; (void)value;
+  }
+};
+
+class TNuraEngine {
+ public:
+  // Nested runs (includes, text runs, the call form, label operands, the
+  // timer) deeper than this end with the runaway error, before the C++
+  // stack could overflow.
+  static constexpr int kMaxNestedRuns = 96;
+  // Frames of one level beyond this are the runaway error.
+  static constexpr int kMaxFrames = 0xFFFF;
+
+  TNuraEngine();
+  ~TNuraEngine();
+  TNuraEngine(const TNuraEngine&) = delete;
+  TNuraEngine& operator=(const TNuraEngine&) = delete;
+
+  TNuraBase& Base() { return *base_; }
+  const TNuraBase& Base() const { return *base_; }
+
+  // The window's services; nullptr restores the no-op defaults.
+  void SetHost(TEngineHost* host);
+  TEngineHost& Host() { return *host_; }
+
+  // ---- start-up (engine.cpp) ----
+  // Called by PrepareRun after the word table was cleared: enters the
+  // vocabulary (the program installs RegisterBuiltinWords here).
+  using RegistrationHook = std::function<void(TNuraEngine&)>;
+  void SetRegistrationHook(RegistrationHook hook) { registration_ = std::move(hook); }
+  // Resets the state for a run: error log, cursor, line, word table,
+  // condition result; then the registration hook.
+  void ResetForRun();
+  // Preprocesses `source` into the program text (include slot 0) and enters
+  // its labels with `fileName`. ENura on failure.
+  void LoadProgram(const std::string& source, const std::string& fileName);
+  // ResetForRun + LoadProgram + showing the main window (unless the text
+  // contains "母艦浮上").
+  void PrepareRun(const std::string& source, const std::string& fileName);
+  // Puts the cursor at the start of the program text and runs it.
+  void Run();
+
+  // ---- result (engine.cpp) ----
+  // Sets "それ" and the result kind letter ("e", "s", "hs").
+  void SetResult(const std::string& value, const std::string& kind);
+  // "それ" becomes the hash's name=value text with kind "hs"; returns it.
+  std::string SetHashResult(const THash& hash);
+  const std::string& ResultKind() const { return resultKind_; }
+  void SetResultKind(const std::string& kind) { resultKind_ = kind; }
+  // The node "それ" (entered when missing).
+  NodePtr ResultNode();
+
+  // ---- errors (engine.cpp) ----
+  // The line of the statement at the cursor (read from the line marker).
+  int CurrentLine();
+  // "[エラー] file(N行目): text".
+  std::string FormatErrorMessage(const std::string& text);
+
+  // ---- statement loop (statement.cpp) ----
+  void ExecuteStatement();
+  void ExecutePendingWord();
+  void ExecuteWord(THashNode& node);
+  void ExecuteAssignment(const std::string& target);
+  void AssignElement(const std::string& target);
+  void ExecuteConditionStatement();
+  void ExecuteSwitchArm(const std::string& arm);
+  bool ParsePropertyReference(const std::string& text, std::string& value);
+  // Reads the literal at the cursor (quotes and escapes kept).
+  std::string ReadQuotedLiteral();
+  // The rest of the statement: up to CR, LF or ";" (a "&" at the line end
+  // continues on the next line), quotes and groups whole.
+  std::string ReadArgumentText();
+  // A text carried unevaluated: `text` between backquotes, backquotes doubled.
+  static std::string MakeRawLiteral(const std::string& text);
+  // The inverse: enclosing backquotes removed, doubled ones made single.
+  static std::string RawLiteralToText(const std::string& raw);
+
+  // ---- words and particles (word_reader.cpp) ----
+  // Reads the word at the cursor with its particle (see word_reader.cpp).
+  std::string ReadWord();
+  // Reads the particle at the cursor (after blanks), longest first; empty
+  // when none stands there. `afterValue`: the value-only suffixes count too.
+  std::string ReadParticle();
+  // The particles of the registered patterns (cached per pattern change).
+  const std::vector<std::string>& Particles();
+
+  // ---- run loop (run_loop.cpp) ----
+  void RunLoop();
+  void CheckRunControl();
+  void HandleRunError(const std::exception& e);
+  void RunIfBlock(bool wordPresent);
+  // Reads a block at the cursor into `frame` (block text, return position,
+  // end position, saved file name).
+  void CaptureArgument(TRunControl& frame);
+  // Runs `start` in a new run-control level with `fileName` as the current
+  // file; cursor and file name are restored afterwards.
+  void RunNested(const TextPos& start, const std::string& fileName);
+  // Starts a counted loop of `count` rounds over the block at the cursor.
+  void StartCountedLoop(int count);
+  // The script timer fired with `target` as its jump target.
+  void RunTimerTarget(const TextPos& target);
+  int NestedRunDepth() const { return nestDepth_; }
+
+  // ---- labels and calls (labels.cpp) ----
+  void DefineLabels(const TextRef& text, const std::string& fileName);
+  void CallUserFunction(THashNode& node);
+  // The call form name(arguments); false when `name` is no callable word
+  // (then the name itself was pushed when `push` is set).
+  bool CallWord(const std::string& name, std::string& result, bool push);
+  void JumpToLabel(const std::string& name);
+  static std::string RemoveSuffix(const std::string& text, const std::string& suffix);
+
+  // ---- dispatcher and argument helpers (dispatch) ----
+  void DispatchCommand(THashNode& node);
+  void BindCommandArguments(THashNode& node);
+  std::string PopArgumentText();
+  long double PopArgumentNumber();
+  NodePtr FindObjectWord(bool create);
+  std::string ExpandString(const std::string& text);
+
+  // ---- evaluator (dispatch) ----
+  // Evaluates the expression text; sets the result kind ("e" or "s").
+  std::string EvaluateExpression(const std::string& text);
+
+ private:
+  void PushWord(std::string word, bool callable);
+  void StatementTail(std::string word, bool callable);
+  void ReadConcatenation(std::string& word);
+  bool TryPropertyWord(const std::string& word);
+  NodePtr FollowNameChain(NodePtr node);
+  void RaiseUndefinedWord(const std::string& word);
+
+  std::unique_ptr<TNuraBase> base_;
+  TEngineHost defaultHost_;
+  TEngineHost* host_ = &defaultHost_;
+  RegistrationHook registration_;
+  std::string resultKind_ = "s";
+  int nestDepth_ = 0;
+  std::vector<std::string> particles_;
+  uint64_t particleGeneration_ = 0;
+};
+
+}  // namespace nura

@@ -1,0 +1,328 @@
+#include "engine/nura_base.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <stdexcept>
+
+#include "platform/native_path.h"
+#include "platform/sjis.h"
+
+namespace nura {
+
+const char* const kNoSwitchValue = "\\~\x96\xa2\x92\xe8\x8b\x60";  // "\~未定義"
+
+TextRef MakeText(std::string text) {
+  return std::make_shared<const std::string>(std::move(text));
+}
+
+TextPos TextPos::StartOf(TextRef owner) {
+  const char* p = owner ? owner->c_str() : nullptr;
+  return TextPos(std::move(owner), p);
+}
+
+// ---- THashNode ----
+
+THashNode::THashNode(std::string name, bool isProtected, uint8_t kind, int32_t id,
+                     std::string annotation, std::string value, std::string pattern)
+    : name(std::move(name)),
+      pattern(std::move(pattern)),
+      value(std::move(value)),
+      annotation(std::move(annotation)),
+      kind(kind),
+      id(id),
+      isProtected(isProtected) {}
+
+std::unique_ptr<THashNode> THashNode::CreateVariable(std::string name, bool isProtected,
+                                                     int32_t id, std::string value) {
+  return std::make_unique<THashNode>(std::move(name), isProtected, kWordVariable, id, "",
+                                     std::move(value), "");
+}
+
+void THashNode::Assign(const THashNode& other) {
+  if (&other == this) return;
+  value = other.value;
+  pattern = other.pattern;
+  annotation = other.annotation;
+  id = other.id;
+  kind = other.kind;
+  position = other.position;
+  hash = other.hash;
+  object = other.object;
+  isProtected = other.isProtected;
+}
+
+// ---- StripOkurigana ----
+
+namespace {
+
+bool IsHiraganaCode(unsigned code) { return code >= 0x82A0 && code <= 0x833E; }
+
+}  // namespace
+
+std::string StripOkurigana(const std::string& word) {
+  std::string out;
+  out.reserve(word.size());
+  bool afterKanji = false;
+  size_t i = 0;
+  const size_t n = word.size();
+  while (i < n) {
+    unsigned char c = static_cast<unsigned char>(word[i]);
+    if (!IsSjisLead(c) || i + 1 >= n) {
+      out += word[i];
+      ++i;
+      continue;
+    }
+    unsigned code = (c << 8) | static_cast<unsigned char>(word[i + 1]);
+    if (!IsHiraganaCode(code)) {
+      out.append(word, i, 2);
+      afterKanji = true;
+      i += 2;
+    } else if (!afterKanji) {
+      out.append(word, i, 2);
+      i += 2;
+    } else {
+      // Drop the whole run of hiragana after kanji or katakana.
+      while (i + 1 < n && IsSjisLead(static_cast<unsigned char>(word[i])) &&
+             IsHiraganaCode((static_cast<unsigned char>(word[i]) << 8) |
+                            static_cast<unsigned char>(word[i + 1]))) {
+        i += 2;
+      }
+      afterKanji = false;
+    }
+  }
+  return out.empty() ? word : out;
+}
+
+// ---- THash ----
+
+int THash::HashOf(const std::string& name) {
+  unsigned sum = 0;
+  for (unsigned char c : name) sum += c;
+  return static_cast<int>(sum % kBuckets);
+}
+
+NodePtr THash::AddNode(std::unique_ptr<THashNode> node) {
+  if (!node) return nullptr;
+  auto& bucket = buckets_[HashOf(node->name)];
+  if (!node->pattern.empty()) ++patternGeneration_;
+  for (auto& old : bucket) {
+    if (old->name != node->name) continue;
+    if (old->isProtected) {
+      throw std::runtime_error("\"" + node->name + "\"" +
+                               SJ("は予約語なので、登録できません。"));
+    }
+    if (!old->pattern.empty()) ++patternGeneration_;
+    old->Assign(*node);
+    return old;
+  }
+  if (count_ == INT32_MAX) throw std::overflow_error("word table overflow");
+  bucket.push_back(NodePtr(node.release()));
+  ++count_;
+  return bucket.back();
+}
+
+int THash::Add(std::unique_ptr<THashNode> node) {
+  if (!node) return -1;
+  AddNode(std::move(node));
+  return count_;
+}
+
+NodePtr THash::FindNode(const std::string& name, bool loose) const {
+  if (name.empty()) return nullptr;
+  if (loose) {
+    std::string key = StripOkurigana(name);
+    for (const auto& n : buckets_[HashOf(key)])
+      if (n->name == key) return n;
+  }
+  for (const auto& n : buckets_[HashOf(name)])
+    if (n->name == name) return n;
+  return nullptr;
+}
+
+std::string THash::FindValue(const std::string& name, bool loose) const {
+  NodePtr n = FindNode(name, loose);
+  return n ? n->value : std::string();
+}
+
+bool THash::RemoveFirst(const std::string& name, bool keepProtected) {
+  auto& bucket = buckets_[HashOf(name)];
+  for (auto it = bucket.begin(); it != bucket.end(); ++it) {
+    if ((*it)->name != name) continue;
+    if (keepProtected && (*it)->isProtected) return false;
+    if (!(*it)->pattern.empty()) ++patternGeneration_;
+    bucket.erase(it);
+    --count_;
+    return true;
+  }
+  return false;
+}
+
+int THash::Delete(const std::string& name, bool loose) {
+  bool removed = false;
+  if (loose) removed = RemoveFirst(StripOkurigana(name), true);
+  if (RemoveFirst(name, loose)) removed = true;
+  return removed ? count_ : -1;
+}
+
+void THash::Clear() {
+  for (auto& b : buckets_) b.clear();
+  count_ = 0;
+  ++patternGeneration_;
+}
+
+namespace {
+
+std::string TrimBlank(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return s.substr(b, e - b);
+}
+
+}  // namespace
+
+void THash::LoadFromText(const std::string& text) {
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end;
+    if (start < text.size() && text[start] == '\r') ++start;
+    if (start < text.size() && text[start] == '\n') ++start;
+    size_t eq = line.find('=');
+    std::string name = TrimBlank(eq == std::string::npos ? line : line.substr(0, eq));
+    std::string value = eq == std::string::npos ? std::string() : line.substr(eq + 1);
+    Add(THashNode::CreateVariable(name, false, 0, value));
+  }
+}
+
+std::vector<NodePtr> THash::GetNodes() const {
+  std::vector<NodePtr> out;
+  out.reserve(count_);
+  for (const auto& b : buckets_)
+    for (const auto& n : b) out.push_back(n);
+  return out;
+}
+
+std::string THash::GetNamesText() const {
+  std::string out;
+  for (const auto& n : GetNodes()) out += n->name + "\r\n";
+  return TrimBlank(out);
+}
+
+std::string THash::GetNameValueText() const {
+  std::string out;
+  for (const auto& n : GetNodes()) out += n->name + "=" + n->value + "\r\n";
+  return TrimBlank(out);
+}
+
+// ---- TStack ----
+
+std::string TStack::Pop() {
+  if (items_.empty()) return {};
+  std::string s = std::move(items_.back());
+  items_.pop_back();
+  return s;
+}
+
+std::string TStack::Shift() {
+  if (items_.empty()) return {};
+  std::string s = std::move(items_.front());
+  items_.erase(items_.begin());
+  return s;
+}
+
+std::string TStack::GetItem(int i) const {
+  if (i < 0 || i >= Count()) return {};
+  return items_[i];
+}
+
+// ---- TRunControlStack ----
+
+bool TRunControlStack::Pop(TRunControl& record) {
+  if (current_.empty()) return false;
+  record = std::move(current_.back());
+  current_.pop_back();
+  return true;
+}
+
+bool TRunControlStack::Peek(int i, TRunControl& record) const {
+  if (i < 0 || i >= Count()) return false;
+  record = current_[i];
+  return true;
+}
+
+void TRunControlStack::BeginNested() {
+  saved_.push_back(std::move(current_));
+  current_.clear();
+}
+
+void TRunControlStack::EndNested() {
+  if (saved_.empty()) return;
+  current_ = std::move(saved_.back());
+  saved_.pop_back();
+}
+
+void TRunControlStack::ClearAll() {
+  current_.clear();
+  saved_.clear();
+}
+
+// ---- TObjList ----
+
+TObjNode* TObjList::FindByName(const std::string& name) const {
+  int i = IndexOfName(name);
+  return i < 0 ? nullptr : items_[i].get();
+}
+
+int TObjList::IndexOfName(const std::string& name) const {
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (items_[i] && items_[i]->name == name) return static_cast<int>(i);
+  return -1;
+}
+
+TObjNode* TObjList::GetItem(int i) const {
+  if (i < 0 || i >= Count()) return nullptr;
+  return items_[i].get();
+}
+
+void TObjList::SetItem(int i, std::unique_ptr<TObjNode> node) {
+  if (i < 0 || i >= Count()) return;
+  items_[i] = std::move(node);
+}
+
+// ---- TNuraBase ----
+
+TNuraBase::TNuraBase() : switchValue(kNoSwitchValue) {
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+}
+
+TNuraBase::~TNuraBase() {
+  if (nodeLastObject) nodeLastObject->object = nullptr;
+  words.Clear();
+  args.Clear();
+  objects.Clear();
+  runControl.ClearAll();
+  secondStack.Clear();
+  for (const auto& f : extractedFiles) std::remove(ScriptPathToNative(f).c_str());
+}
+
+void TNuraBase::CacheSystemNodes() {
+  nodeCount = words.FindNode(SJ("回数"), false);
+  nodeResult = words.FindNode(SJ("それ"), false);
+  nodeLastObject = words.FindNode(SJ("そ"), false);
+  nodeErrorMessage = words.FindNode(SJ("エラーメッセージ"), false);
+  nodeNoExit = words.FindNode(SJ("終了不可能"), false);
+  nodeAndThen = words.FindNode(SJ("そして"), false);
+}
+
+NodePtr TNuraBase::AddVariable(const std::string& name, const std::string& value,
+                               const std::string& annotation) {
+  auto node = THashNode::CreateVariable(name, false, runControl.Count(), value);
+  node->annotation = annotation;
+  return words.AddNode(std::move(node));
+}
+
+}  // namespace nura

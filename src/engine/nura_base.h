@@ -1,0 +1,286 @@
+// The interpreter state and its data structures: the word table (THash of
+// THashNode), the value stacks, the run-control stack and the script object
+// list. Every text is Shift-JIS.
+//
+// Text positions: the cursor, labels, loop frames and event code point into
+// texts (the program, included files, block copies, text runs). A position is
+// a TextPos: the shared owner of the text plus a pointer into it, so a copy
+// of a record or node keeps its text alive and never dangles.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace nura {
+
+// A NUL-terminated text shared by everything that points into it.
+using TextRef = std::shared_ptr<const std::string>;
+
+// Makes a shared text from `text`.
+TextRef MakeText(std::string text);
+
+// A position inside a shared text; p is nil when there is no position.
+struct TextPos {
+  TextRef text;
+  const char* p = nullptr;
+
+  TextPos() = default;
+  TextPos(TextRef owner, const char* at) : text(std::move(owner)), p(at) {}
+  // The start of `owner`.
+  static TextPos StartOf(TextRef owner);
+  explicit operator bool() const { return p != nullptr; }
+  void Reset() { text.reset(); p = nullptr; }
+};
+
+class THash;
+
+// Node kinds of the word table.
+enum : uint8_t {
+  kWordCommand = 0,
+  kWordLabel = 2,
+  kWordVariable = 3,
+  kWordObject = 4,
+  kWordDeclared = 5,
+  kWordHash = 6,
+};
+
+// One word of the word table.
+class THashNode {
+ public:
+  std::string name;
+  std::string pattern;     // particle pattern (commands, labels, declared commands)
+  std::string value;       // value of a variable; "ハッシュ" for a hash
+  std::string annotation;  // kind letter or description; a label's file name
+  uint8_t kind = kWordVariable;
+  int32_t id = 0;          // dispatch id, declaration level or object id
+  TextPos position;        // label: behind its name; variable: where it was created
+  std::shared_ptr<THash> hash;  // kind 6: the hash's own table
+  void* object = nullptr;  // kind 4: the GUI object; kind 5: the entry address (not owned)
+  bool isProtected = false;
+
+  THashNode() = default;
+  THashNode(std::string name, bool isProtected, uint8_t kind, int32_t id,
+            std::string annotation, std::string value, std::string pattern);
+  static std::unique_ptr<THashNode> CreateVariable(std::string name, bool isProtected,
+                                                   int32_t id, std::string value);
+  // Copies every field except the name.
+  void Assign(const THashNode& other);
+};
+
+using NodePtr = std::shared_ptr<THashNode>;
+
+// The loose key: hiragana endings after kanji or katakana dropped
+// ("繰り返す" -> "繰返", "言う" -> "言"); a word that would become empty stays.
+std::string StripOkurigana(const std::string& word);
+
+// The word table: 256 buckets by the byte sum of the key.
+class THash {
+ public:
+  static constexpr int kBuckets = 256;
+
+  THash() = default;
+  THash(const THash&) = delete;
+  THash& operator=(const THash&) = delete;
+
+  static int HashOf(const std::string& name);
+
+  // Enters `node`. A node of the same name is replaced by taking over the
+  // new node's fields, so the node object (and every pointer to it) stays
+  // the same. A protected one raises std::runtime_error
+  // ""%s"は予約語なので、登録できません。". Nil gives -1; else the count.
+  int Add(std::unique_ptr<THashNode> node);
+  // As Add, returning the node that now holds the word.
+  NodePtr AddNode(std::unique_ptr<THashNode> node);
+
+  NodePtr FindNode(const std::string& name, bool loose) const;
+  THashNode* Find(const std::string& name, bool loose) const { return FindNode(name, loose).get(); }
+  std::string FindValue(const std::string& name, bool loose) const;
+
+  // Removes the word (with loose: also the node of the stripped key). A
+  // protected word is never removed by a loose delete. The new count, or -1
+  // when nothing was removed.
+  int Delete(const std::string& name, bool loose);
+  void Clear();
+  int Count() const { return count_; }
+
+  void LoadFromText(const std::string& text);
+  std::string GetNamesText() const;
+  std::string GetNameValueText() const;
+  std::vector<NodePtr> GetNodes() const;
+
+  // Grows whenever a node with a particle pattern arrives or the table is
+  // cleared; lets readers cache what they derive from the patterns.
+  uint64_t PatternGeneration() const { return patternGeneration_; }
+  void TouchPatterns() { ++patternGeneration_; }
+
+ private:
+  bool RemoveFirst(const std::string& name, bool keepProtected);
+
+  std::array<std::vector<NodePtr>, kBuckets> buckets_;
+  int count_ = 0;
+  uint64_t patternGeneration_ = 1;
+};
+
+// A stack of strings; the top is the end.
+class TStack {
+ public:
+  void Push(std::string s) { items_.push_back(std::move(s)); }
+  std::string Pop();
+  std::string Shift();
+  std::string GetItem(int i) const;
+  int Count() const { return static_cast<int>(items_.size()); }
+  bool Empty() const { return items_.empty(); }
+  void Clear() { items_.clear(); }
+  const std::vector<std::string>& Items() const { return items_; }
+
+ private:
+  std::vector<std::string> items_;
+};
+
+// Kinds of run-control records.
+enum : uint8_t {
+  kRunIfThen = 0,
+  kRunIfElse = 1,
+  kRunCountedVar = 2,
+  kRunCounted = 3,
+  kRunCall = 4,
+  kRunEvent = 5,
+  kRunItems = 6,
+  kRunInvalid = 7,
+  kRunSwitch = 8,
+  kRunWhile = 9,
+};
+
+// One frame: a block, loop, call or event code.
+struct TRunControl {
+  TextPos returnPos;
+  TextPos endPos;
+  int32_t counter = 0;
+  int32_t limit = 0;
+  uint8_t kind = kRunInvalid;
+  TextRef block;            // the copied body; the cursor runs inside it
+  std::string savedFileName;
+  std::string condition;    // kind 9
+  NodePtr loopVar;          // kind 2
+  std::shared_ptr<const std::vector<std::string>> items;  // kind 6
+};
+
+// The run-control stack with its nested levels.
+class TRunControlStack {
+ public:
+  void Push(const TRunControl& record) { current_.push_back(record); }
+  bool Pop(TRunControl& record);
+  bool Peek(int i, TRunControl& record) const;
+  // The top record of the current level, or nil.
+  TRunControl* Top() { return current_.empty() ? nullptr : &current_.back(); }
+  int Count() const { return static_cast<int>(current_.size()); }
+  void Clear() { current_.clear(); }
+  void BeginNested();
+  void EndNested();
+  void ClearAll();
+  // How many levels are saved below the current one.
+  int NestedLevels() const { return static_cast<int>(saved_.size()); }
+
+ private:
+  std::vector<TRunControl> current_;
+  std::vector<std::vector<TRunControl>> saved_;
+};
+
+// One script GUI object.
+struct TObjNode {
+  static constexpr int kEvents = 10;
+  std::string name;
+  std::array<std::string, kEvents> eventTexts;
+  int32_t kind = 0;
+  std::array<TextPos, kEvents> eventPos;
+  int32_t objectId = 0;
+  void* component = nullptr;  // the control; not owned
+
+  TObjNode(std::string name, void* component, int32_t objectId, int32_t kind)
+      : name(std::move(name)), kind(kind), objectId(objectId), component(component) {}
+};
+
+class TObjList {
+ public:
+  void Add(std::unique_ptr<TObjNode> node) { items_.push_back(std::move(node)); }
+  int Count() const { return static_cast<int>(items_.size()); }
+  TObjNode* FindByName(const std::string& name) const;
+  int IndexOfName(const std::string& name) const;
+  TObjNode* GetItem(int i) const;
+  void SetItem(int i, std::unique_ptr<TObjNode> node);
+  void Clear() { items_.clear(); }
+
+ private:
+  std::vector<std::unique_ptr<TObjNode>> items_;
+};
+
+// The "no switch active" value.
+extern const char* const kNoSwitchValue;
+
+// The interpreter state.
+class TNuraBase {
+ public:
+  static constexpr int kIncludeSlots = 50;
+
+  TNuraBase();
+  ~TNuraBase();
+  TNuraBase(const TNuraBase&) = delete;
+  TNuraBase& operator=(const TNuraBase&) = delete;
+
+  std::string fileName;
+  TextRef text;               // the preprocessed program text
+  bool runtimeFlag = false;
+  bool appendedFlag = false;
+  bool defaultScriptFlag = false;
+  bool debugFlag = false;
+  TextPos cursor;
+  int line = 0;
+  THash words;
+  int nextObjectX = 0, nextObjectY = 0;
+  TStack args;
+  TRunControlStack runControl;
+  TObjList objects;
+  std::vector<void*> libraries;  // module handles of declared commands
+  int conditionResult = 0;
+  bool stopFlag = false;
+  bool stopRequest = false;
+  bool lenientBinding = false;
+  bool implicitSubject = false;
+  std::string switchValue;
+  bool lineStop = false;
+  int securityLevel = 1;
+
+  // Error handling (set by the error-mode commands).
+  bool warnOnError = true;
+  NodePtr errorLabel;
+  TextPos errorResume;
+  NodePtr exitLabel;
+
+  // Included texts stay for the life of the state: their labels point in.
+  std::vector<TextRef> includes;
+  std::string baseFolder;     // the script's folder
+  std::string scriptPath;     // the script's path as given
+  std::vector<std::string> extractedFiles;  // deleted with the state
+  bool trayFlag = false;
+
+  TStack secondStack;         // values kept across user-function calls
+
+  // Fast access to words set at registration (CacheSystemNodes).
+  NodePtr nodeCount;          // "回数"
+  NodePtr nodeResult;         // "それ"
+  NodePtr nodeLastObject;     // "そ"
+  NodePtr nodeErrorMessage;   // "エラーメッセージ"
+  NodePtr nodeNoExit;         // "終了不可能"
+  NodePtr nodeAndThen;        // "そして"
+
+  // Looks the cached words up again (after registration).
+  void CacheSystemNodes();
+  // Makes a variable node of the current run-control depth and enters it.
+  NodePtr AddVariable(const std::string& name, const std::string& value,
+                      const std::string& annotation);
+};
+
+}  // namespace nura

@@ -1,0 +1,154 @@
+#include "engine/nura_base.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+std::unique_ptr<THashNode> Command(const std::string& utf8, int id) {
+  return std::make_unique<THashNode>(StripOkurigana(SJ(utf8)), true, kWordCommand, id, "",
+                                     "", "");
+}
+
+TEST(StripOkuriganaTest, DropsHiraganaAfterKanji) {
+  EXPECT_EQ(StripOkurigana(SJ("繰り返す")), SJ("繰返"));
+  EXPECT_EQ(StripOkurigana(SJ("違えば")), SJ("違"));
+  EXPECT_EQ(StripOkurigana(SJ("言う")), SJ("言"));
+  EXPECT_EQ(StripOkurigana(SJ("もし")), SJ("もし"));
+  EXPECT_EQ(StripOkurigana(SJ("でなければ")), SJ("でなければ"));
+  EXPECT_EQ(StripOkurigana(SJ("ひらがな変換")), SJ("ひらがな変換"));
+  EXPECT_EQ(StripOkurigana("abc"), "abc");
+  // The small letter below "あ" is not hiragana for this rule.
+  EXPECT_EQ(StripOkurigana(SJ("言ぁ")), SJ("言ぁ"));
+}
+
+TEST(THashTest, ExactAndLooseLookup) {
+  THash h;
+  EXPECT_EQ(h.Add(Command("繰り返す", 56)), 1);
+  EXPECT_NE(h.Find(SJ("繰り返す"), true), nullptr);
+  EXPECT_EQ(h.Find(SJ("繰り返す"), false), nullptr);
+  EXPECT_EQ(h.Find(SJ("繰返"), false)->id, 56);
+  EXPECT_EQ(h.Find("", true), nullptr);
+  EXPECT_EQ(h.Add(nullptr), -1);
+}
+
+TEST(THashTest, ProtectedWordIsNotReplaced) {
+  THash h;
+  h.Add(Command("言う", 12));
+  EXPECT_THROW(h.Add(Command("言う", 13)), std::runtime_error);
+  EXPECT_EQ(h.Count(), 1);
+  EXPECT_EQ(h.Find(SJ("言"), false)->id, 12);
+}
+
+TEST(THashTest, ReplacementKeepsTheNodeObject) {
+  THash h;
+  NodePtr first = h.AddNode(THashNode::CreateVariable("A", false, 0, "1"));
+  THashNode* raw = first.get();
+  h.Add(THashNode::CreateVariable("A", false, 2, "2"));
+  EXPECT_EQ(h.Count(), 1);
+  EXPECT_EQ(h.Find("A", false), raw);
+  EXPECT_EQ(raw->value, "2");
+  EXPECT_EQ(raw->id, 2);
+}
+
+TEST(THashTest, LooseDeleteKeepsProtectedWords) {
+  THash h;
+  h.Add(Command("言う", 12));
+  h.Add(THashNode::CreateVariable(SJ("言う"), false, 0, "x"));
+  // The loose key names the protected command: only the variable goes.
+  EXPECT_EQ(h.Delete(SJ("言う"), true), 1);
+  EXPECT_NE(h.Find(SJ("言"), false), nullptr);
+  EXPECT_EQ(h.Delete(SJ("言う"), true), -1);
+  // Two unprotected nodes under both forms are removed together.
+  h.Add(THashNode::CreateVariable(SJ("書"), false, 0, ""));
+  h.Add(THashNode::CreateVariable(SJ("書く"), false, 0, ""));
+  EXPECT_EQ(h.Delete(SJ("書く"), true), 1);
+}
+
+TEST(THashTest, TextForms) {
+  THash h;
+  h.LoadFromText(" a =1\r\nb=x=y\r\nc\r\n");
+  EXPECT_EQ(h.Count(), 3);
+  EXPECT_EQ(h.FindValue("a", false), "1");
+  EXPECT_EQ(h.FindValue("b", false), "x=y");
+  EXPECT_NE(h.Find("c", false), nullptr);
+  // Bucket order: byte sums 97 (a), 98 (b), 99 (c).
+  EXPECT_EQ(h.GetNamesText(), "a\r\nb\r\nc");
+  EXPECT_EQ(h.GetNameValueText(), "a=1\r\nb=x=y\r\nc=");
+}
+
+TEST(TStackTest, EmptyAndOrder) {
+  TStack s;
+  EXPECT_EQ(s.Pop(), "");
+  EXPECT_EQ(s.Shift(), "");
+  s.Push("a");
+  s.Push("b");
+  s.Push("c");
+  EXPECT_EQ(s.GetItem(0), "a");
+  EXPECT_EQ(s.GetItem(3), "");
+  EXPECT_EQ(s.Shift(), "a");
+  EXPECT_EQ(s.Pop(), "c");
+  EXPECT_EQ(s.Count(), 1);
+}
+
+TEST(TRunControlStackTest, NestedLevels) {
+  TRunControlStack r;
+  TRunControl f;
+  f.kind = kRunCounted;
+  r.Push(f);
+  r.EndNested();  // nothing saved: unchanged
+  EXPECT_EQ(r.Count(), 1);
+  r.BeginNested();
+  EXPECT_EQ(r.Count(), 0);
+  f.kind = kRunCall;
+  r.Push(f);
+  r.Push(f);
+  r.EndNested();
+  EXPECT_EQ(r.Count(), 1);
+  TRunControl out;
+  ASSERT_TRUE(r.Pop(out));
+  EXPECT_EQ(out.kind, kRunCounted);
+  EXPECT_FALSE(r.Pop(out));
+  r.BeginNested();
+  r.Push(f);
+  r.ClearAll();
+  EXPECT_EQ(r.Count(), 0);
+  EXPECT_EQ(r.NestedLevels(), 0);
+}
+
+TEST(TRunControlStackTest, CopiesShareTextsAndItems) {
+  TRunControlStack r;
+  TRunControl f;
+  f.kind = kRunItems;
+  f.block = MakeText("abc");
+  f.items = std::make_shared<const std::vector<std::string>>(std::vector<std::string>{"1", "2"});
+  f.endPos = TextPos::StartOf(f.block);
+  r.Push(f);
+  f = TRunControl();
+  TRunControl copy;
+  ASSERT_TRUE(r.Peek(0, copy));
+  ASSERT_TRUE(r.Pop(f));
+  r.Clear();
+  // Both copies still own the text and the items.
+  EXPECT_STREQ(copy.endPos.p, "abc");
+  EXPECT_EQ(f.items->size(), 2u);
+  EXPECT_EQ(copy.items.get(), f.items.get());
+}
+
+TEST(TObjListTest, FindAndRange) {
+  TObjList l;
+  l.Add(std::make_unique<TObjNode>("a", nullptr, 0, 1));
+  l.Add(std::make_unique<TObjNode>("b", nullptr, 1, 2));
+  EXPECT_EQ(l.IndexOfName("b"), 1);
+  EXPECT_EQ(l.FindByName("c"), nullptr);
+  EXPECT_EQ(l.GetItem(2), nullptr);
+  l.SetItem(5, nullptr);
+  EXPECT_EQ(l.Count(), 2);
+}
+
+}  // namespace
+}  // namespace nura
