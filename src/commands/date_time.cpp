@@ -13,6 +13,13 @@ constexpr int64_t kSecondsPerDay = 86400;
 // Days from 1970-01-01 (the civil algorithm's epoch) to 1899-12-30.
 constexpr int64_t kEpochShift = 25569;
 
+bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+
+int DaysInMonth(int year, int month) {
+  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
 int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
 // A run of ASCII digits as a number; false when there is none or it is
@@ -93,19 +100,12 @@ bool ReadOffset(std::string_view offset, char separator, int64_t parts[3]) {
   return subtract;
 }
 
-TDateTime MakeDate(const TCivilDate& date) {
+TDateTimeValue MakeDate(const TCivilDate& date) {
   if (date.year < 1 || date.year > 9999) throw ERangeError();
-  return TDateTime{DaysFromCivil(date), 0};
+  return TDateTimeValue{DaysFromCivil(date), 0};
 }
 
 }  // namespace
-
-bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
-
-int DaysInMonth(int year, int month) {
-  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
 
 // Days from civil date, proleptic Gregorian calendar.
 int64_t DaysFromCivil(const TCivilDate& date) {
@@ -132,12 +132,16 @@ TCivilDate CivilFromDays(int64_t days) {
   return TCivilDate{static_cast<int>(year), month, day};
 }
 
-bool ParseDateTime(std::string_view text, TDateTime& result) {
+double DateTimeToSerial(const TDateTimeValue& value) {
+  return static_cast<double>(value.days) + value.seconds / static_cast<double>(kSecondsPerDay);
+}
+
+bool ParseDateTime(std::string_view text, TDateTimeValue& result) {
   text = Trim(text);
   if (text.empty()) return false;
   size_t blank = 0;
   while (blank < text.size() && !IsBlank(text[blank])) ++blank;
-  TDateTime value;
+  TDateTimeValue value;
   if (blank < text.size()) {
     std::string_view time = text.substr(blank);
     while (!time.empty() && IsBlank(time.front())) time.remove_prefix(1);
@@ -155,40 +159,40 @@ bool ParseDateTime(std::string_view text, TDateTime& result) {
   return true;
 }
 
-TDateTime CurrentDateTime() {
+TDateTimeValue CurrentDateTime() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  TDateTime value;
+  TDateTimeValue value;
   value.days = DaysFromCivil({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
   value.seconds = local.tm_hour * 3600 + local.tm_min * 60 + (local.tm_sec > 59 ? 59 : local.tm_sec);
   return value;
 }
 
-std::string FormatDate(const TDateTime& value) {
+std::string FormatDate(const TDateTimeValue& value) {
   const TCivilDate date = CivilFromDays(value.days);
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%04d/%02d/%02d", date.year, date.month, date.day);
   return buffer;
 }
 
-std::string FormatTime(const TDateTime& value) {
+std::string FormatTime(const TDateTimeValue& value) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", value.seconds / 3600,
                 value.seconds / 60 % 60, value.seconds % 60);
   return buffer;
 }
 
-int DayOfWeek(const TDateTime& value) {
+int DayOfWeek(const TDateTimeValue& value) {
   // Day 0 (1899-12-30) was a Saturday.
   return static_cast<int>(((value.days % 7) + 7 + 6) % 7) + 1;
 }
 
-int64_t SecondsBetween(const TDateTime& first, const TDateTime& second) {
+int64_t SecondsBetween(const TDateTimeValue& first, const TDateTimeValue& second) {
   return (first.days - second.days) * kSecondsPerDay + (first.seconds - second.seconds);
 }
 
-TDateTime AddTimeOffset(std::string_view offset, const TDateTime& value) {
+TDateTimeValue AddTimeOffset(std::string_view offset, const TDateTimeValue& value) {
   int64_t parts[3];
   const bool subtract = ReadOffset(offset, ':', parts);
   const int64_t sign = subtract ? -1 : 1;
@@ -198,10 +202,10 @@ TDateTime AddTimeOffset(std::string_view offset, const TDateTime& value) {
   second -= FloorDiv(second, 60) * 60;
   minute -= FloorDiv(minute, 60) * 60;
   hour -= FloorDiv(hour, 24) * 24;
-  return TDateTime{0, static_cast<int32_t>(hour * 3600 + minute * 60 + second)};
+  return TDateTimeValue{0, static_cast<int32_t>(hour * 3600 + minute * 60 + second)};
 }
 
-TDateTime AddDateOffset(std::string_view offset, const TDateTime& value) {
+TDateTimeValue AddDateOffset(std::string_view offset, const TDateTimeValue& value) {
   int64_t parts[3];
   const bool subtract = ReadOffset(offset, '/', parts);
   const TCivilDate start = CivilFromDays(value.days);

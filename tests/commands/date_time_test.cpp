@@ -7,14 +7,14 @@
 namespace nura {
 namespace {
 
-TDateTime Parse(const std::string& text) {
-  TDateTime value;
+TDateTimeValue Parse(const std::string& text) {
+  TDateTimeValue value;
   EXPECT_TRUE(ParseDateTime(text, value)) << text;
   return value;
 }
 
 bool Parses(const std::string& text) {
-  TDateTime value;
+  TDateTimeValue value;
   return ParseDateTime(text, value);
 }
 
@@ -26,7 +26,7 @@ TEST(DateParser, AcceptsDatesTimesAndBoth) {
   EXPECT_EQ(Parse("10:15").seconds, 36900);
   EXPECT_EQ(Parse("10:15:30").seconds, 36930);
   EXPECT_EQ(Parse("10:15:30").days, 0);
-  const TDateTime both = Parse("2001/01/03 12:00");
+  const TDateTimeValue both = Parse("2001/01/03 12:00");
   EXPECT_EQ(both.days, 36894);
   EXPECT_EQ(both.seconds, 43200);
   EXPECT_EQ(Parse("2001/01/03\t 1:2:3").seconds, 3723);
@@ -51,7 +51,7 @@ TEST(DateParser, RejectsWhatIsNoDateOrTime) {
 }
 
 TEST(DateParser, DatesBeforeTheEpochCompute) {
-  const TDateTime early = Parse("1899/12/29 18:00");
+  const TDateTimeValue early = Parse("1899/12/29 18:00");
   EXPECT_EQ(early.days, -1);
   EXPECT_EQ(early.seconds, 64800);
   EXPECT_EQ(FormatDate(early), "1899/12/29");
@@ -60,6 +60,7 @@ TEST(DateParser, DatesBeforeTheEpochCompute) {
   EXPECT_EQ(DayOfWeek(Parse("1800/01/01")), 4);  // a Wednesday
   EXPECT_EQ(FormatDate(Parse("0001/01/01")), "0001/01/01");
   EXPECT_LT(Parse("1899/12/29 23:59"), Parse("1899/12/30"));
+  EXPECT_DOUBLE_EQ(DateTimeToSerial(early), -0.25);
 }
 
 TEST(DateParser, WeekdaysAndCivilRoundTrip) {
