@@ -1,0 +1,91 @@
+// Character-safe routines on Shift-JIS text: a lead byte and the byte after
+// it are one character and are never split. Positions are 1-based; a byte
+// position counts bytes, a character index counts characters.
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/locale_map.h"
+
+namespace nura {
+
+// Byte length of the character that starts at `i` (1 or 2; 1 for a lead
+// byte at the very end).
+size_t SjisCharLength(std::string_view text, size_t i);
+
+// Number of characters.
+int64_t SjisLength(std::string_view text);
+// The characters first .. first + count - 1 (character indexes).
+std::string SjisCopy(std::string_view text, int64_t first, int64_t count);
+// Code of the first character; ERangeError on an empty text.
+int32_t SjisCharCode(std::string_view text);
+// Character index of the first occurrence (exact bytes, tried at character
+// starts only), 0 when absent or either text is empty.
+int64_t SjisPos(std::string_view sub, std::string_view text);
+// Byte position of the first occurrence at or after byte position `start`
+// (0 or less means 1), candidates at character starts; 0 when absent.
+int64_t SjisPosFrom(std::string_view sub, std::string_view text, int64_t start);
+// Replaces the first occurrence of `search`, or every one when `all` is set
+// (searching goes on after each inserted replacement). `lastEnd`, when
+// given, receives the byte position after the last replacement, 0 when
+// nothing was replaced.
+std::string SjisReplace(std::string_view text, std::string_view search,
+                        std::string_view replacement, bool all, int64_t* lastEnd = nullptr);
+// The text before the first `delimiter`; it and the delimiter leave `text`.
+// Without a delimiter the whole text is returned and `text` is emptied.
+std::string CutToken(std::string_view delimiter, std::string& text);
+
+// Drops bytes of value 32 or less at both ends.
+std::string TrimText(std::string_view text);
+// TrimText, then ideographic spaces, spaces, TABs, CRs and LFs at both ends.
+std::string TrimWideSpace(std::string_view text);
+// The trimmed text without every run from "<" to the next ">".
+std::string RemoveTags(std::string_view text);
+// Cuts the first element <tag ...> ... </tag> (tag in lower or upper case,
+// bare or in angle brackets) out of `text`: returns it and deletes
+// everything up to its end from `text`. Without a closing tag the element
+// is the opening tag alone. Nothing found: empty, and `text` is emptied.
+std::string CutTagElement(std::string& text, std::string_view tag);
+// Every element of `tag`, each followed by CR LF.
+std::string ExtractTagContents(std::string_view text, std::string_view tag);
+
+// Full-width letters, digits and signs of a fixed list to one byte each.
+std::string AlnumToHalfWidth(std::string_view text);
+
+// The first character is a hiragana / katakana (two-byte code ranges).
+bool IsHiragana(std::string_view text);
+bool IsKatakana(std::string_view text);
+// A digit followed only by digits, "+", "-", ".", "E" or "e".
+bool IsNumericText(std::string_view text);
+
+// The two bytes of a character code, high byte first.
+std::string CodeToChar(uint16_t code);
+// First byte x 256 + second byte; ERangeError when shorter than two bytes.
+int32_t CharToCode(std::string_view text);
+
+// The lenient number reader: full-width folded, commas dropped, "$" for
+// hexadecimal, otherwise the longest number at the start; 0 when none.
+long double TextToNumber(std::string_view text);
+// TextToNumber with thousands separators: "#,##0.00" when the text has a
+// ".", else "#,##0".
+std::string FormatThousands(std::string_view text);
+
+// Folds the text into lines of at most `width` columns (a two-byte
+// character is two columns, a TAB `tabWidth`). A character of `noBreak`
+// that would begin a line stays at the end of the previous one.
+std::string FoldText(std::string_view text, int width, int tabWidth, std::string_view noBreak);
+
+// Cursor readers over NUL-terminated text.
+void SkipBlanks(const char*& cursor);
+// The text inside a pair of parentheses (the opening one is optional at
+// the cursor), quotes respected; raises an error for an unclosed one.
+std::string ReadBracketedText(const char*& cursor);
+using TCharSet = std::bitset<256>;
+// Bytes up to the first one-byte character in `stops`; the cursor moves
+// past that character, which is not copied.
+std::string ReadUntilCharSet(const TCharSet& stops, const char*& cursor);
+
+}  // namespace nura
