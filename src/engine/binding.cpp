@@ -1,0 +1,112 @@
+#include "engine/binding.h"
+
+#include "engine/operand_text.h"
+#include "platform/sjis.h"
+
+namespace nura {
+
+namespace {
+
+constexpr size_t kMaxStackTexts = 5000;
+
+std::string Trim(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// True when byte offset `at` of `text` is the start of a character.
+bool IsCharStart(const std::string& text, size_t at) {
+  size_t i = 0;
+  while (i < at) i += IsSjisLead(static_cast<unsigned char>(text[i])) ? 2 : 1;
+  return i == at;
+}
+
+bool EndsWithParticle(const std::string& text, const std::string& particle) {
+  if (particle.empty()) return true;
+  if (text.size() < particle.size()) return false;
+  const size_t at = text.size() - particle.size();
+  return IsCharStart(text, at) && ParticleMatches(std::string_view(text).substr(at), particle);
+}
+
+std::string ArgumentErrorHead(const std::string& command, const std::string& pattern) {
+  return "\"" + command + SJ("\"命令の引数に誤りがあります。") + "\"" + pattern +
+         SJ("\"の形式で指定してください。");
+}
+
+}  // namespace
+
+bool ParticleMatches(std::string_view tail, std::string_view particle) {
+  if (tail == particle) return true;
+  static const std::string wo = SJ("を"), to = SJ("と"), no = SJ("の"), ni = SJ("に"), he = SJ("へ");
+  if (particle == to || particle == no) return tail == wo;
+  if (particle == wo) return tail == to || tail == no;
+  if (particle == ni) return tail == he;
+  if (particle == he) return tail == ni;
+  return false;
+}
+
+std::vector<std::string> PatternParticles(const std::string& pattern) {
+  std::vector<std::string> particles;
+  if (Trim(pattern).empty()) return particles;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = pattern.find(',', start);
+    std::string slot = Trim(pattern.substr(start, comma == std::string::npos ? std::string::npos
+                                                                            : comma - start));
+    if (!slot.empty() && slot[0] == '?') slot.erase(0, 1);
+    particles.push_back(slot);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return particles;
+}
+
+bool BindArguments(std::vector<std::string>& stack, const std::string& command,
+                   const std::string& pattern, bool lenient) {
+  static const std::string kSore = SJ("それ");
+  const std::vector<std::string> particles = PatternParticles(pattern);
+  bool implicit_subject = false;
+  if (particles.size() == stack.size() + 1) {
+    stack.insert(stack.begin(), lenient ? kSore : kSore + particles.front());
+    implicit_subject = true;
+  }
+  if (stack.size() < particles.size()) {
+    throw EBinding(ArgumentErrorHead(command, pattern) + SJ("引数が少ないです。"));
+  }
+  std::vector<std::string> bound(particles.size());
+  for (size_t slot = particles.size(); slot-- > 0;) {
+    const std::string& particle = particles[slot];
+    size_t found = stack.size();
+    for (size_t k = stack.size(); k-- > 0;) {
+      if (lenient || EndsWithParticle(stack[k], particle)) {
+        found = k;
+        break;
+      }
+    }
+    if (found == stack.size()) {
+      throw EBinding(ArgumentErrorHead(command, pattern) + "\"" + particle + "\"");
+    }
+    std::string text = std::move(stack[found]);
+    stack.erase(stack.begin() + static_cast<std::ptrdiff_t>(found));
+    if (EndsWithParticle(text, particle)) text.resize(text.size() - particle.size());
+    bound[slot] = std::move(text);
+  }
+  for (std::string& text : bound) stack.push_back(std::move(text));
+  if (stack.size() > kMaxStackTexts) {
+    throw EBinding(SJ("スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！"));
+  }
+  return implicit_subject;
+}
+
+int CompareNumericLines(const std::string& a, const std::string& b) {
+  const long double x = ReadLenientNumber(a), y = ReadLenientNumber(b);
+  return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+int NumericLineCompare(const std::vector<std::string>& list, size_t i, size_t j) {
+  if (i >= list.size() || j >= list.size()) return 0;
+  return CompareNumericLines(list[i], list[j]);
+}
+
+}  // namespace nura
