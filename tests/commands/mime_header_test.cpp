@@ -1,0 +1,81 @@
+#include "commands/mime_header.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "commands/base64.h"
+#include "commands/jconvert.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+TEST(Base64, EncodesWithPadding) {
+  EXPECT_EQ(Base64Encode("ABCD"), "QUJDRA==");
+  EXPECT_EQ(Base64Encode("ABC"), "QUJD");
+  EXPECT_EQ(Base64Encode("AB"), "QUI=");
+  EXPECT_EQ(Base64Encode(""), "");
+  EXPECT_EQ(Base64Encode(std::string("\xFF\xFE\0", 3)), "//4A");
+}
+
+TEST(Base64, DecodesAndRoundTrips) {
+  EXPECT_EQ(Base64Decode("QUJDRA=="), "ABCD");
+  EXPECT_EQ(Base64Decode("QUI="), "AB");
+  EXPECT_EQ(Base64Decode("QUJD"), "ABC");
+  EXPECT_EQ(Base64Decode("QUJDRA"), "ABCD");  // padding left off
+  std::mt19937 rng(7);
+  std::string bytes;
+  for (int i = 0; i < 1000; ++i) bytes += static_cast<char>(rng());
+  const std::string code = Base64Encode(bytes);
+  EXPECT_EQ(Base64Decode(code), bytes);
+  // Line breaks every 76 characters change nothing.
+  std::string wrapped;
+  for (size_t i = 0; i < code.size(); i += 76) wrapped += code.substr(i, 76) + "\r\n";
+  EXPECT_EQ(Base64Decode(wrapped), bytes);
+}
+
+TEST(Base64, UntrustedInputIsSkippedNotTrusted) {
+  // Blanks and breaks anywhere, characters outside the alphabet ignored.
+  EXPECT_EQ(Base64Decode(" Q U\r\nJ\tD*R!A = ="), "ABCD");
+  EXPECT_EQ(Base64Decode("===="), "");
+  EXPECT_EQ(Base64Decode("Q"), "");  // a lone sextet holds no whole byte
+  EXPECT_EQ(Base64Decode("=QUJD"), "ABC");
+  // Much padding and little data never produces more than the data holds.
+  EXPECT_EQ(Base64Decode("QQ=================="), "A");
+  std::string junk;
+  for (int i = 0; i < 256; ++i) junk += static_cast<char>(i);
+  EXPECT_LE(Base64Decode(junk).size(), 48u);
+}
+
+TEST(MimeHeader, EncodesEachJapaneseRun) {
+  EXPECT_EQ(EncodeMimeHeader(SJ("abc 日本 def")), "abc =?ISO-2022-JP?B?GyRCRnxLXBsoSg==?= def");
+  EXPECT_EQ(EncodeMimeHeader(SJ("あ and い")),
+            "=?ISO-2022-JP?B?GyRCJCIbKEo=?= and =?ISO-2022-JP?B?GyRCJCQbKEo=?=");
+  EXPECT_EQ(EncodeMimeHeader("plain"), "plain");
+  EXPECT_EQ(EncodeMimeHeader("x =?ISO-2022-JP?B?"), "x =?ISO-2022-JP?B?" "?=");
+}
+
+TEST(MimeHeader, DecodesToJis) {
+  const std::string subject = SJ("件名 テスト です");
+  const std::string decoded = DecodeMimeHeader(EncodeMimeHeader(subject));
+  EXPECT_EQ(ConvertKanjiCode(decoded, kCodeSjis), subject);
+  EXPECT_EQ(DecodeMimeHeader("a =?iso-2022-jp?b?GyRCJCIbKEo=?= b"),
+            "a \x1B$B\x24\x22\x1B(J\x1B(J b");
+  // Without a closing "?=" only the prefix goes.
+  EXPECT_EQ(DecodeMimeHeader("=?ISO-2022-JP?B?abc =?ISO-2022-JP?B?def"), "abc def");
+  // Decoded bytes are not decoded again.
+  const std::string inner = "=?ISO-2022-JP?B?" + Base64Encode("x") + "?=";
+  EXPECT_EQ(DecodeMimeHeader("=?ISO-2022-JP?B?" + Base64Encode(inner) + "?="), inner + "\x1B(J");
+}
+
+TEST(MimeHeader, CutAtBinary) {
+  EXPECT_EQ(CutAtBinary(SJ("表示\tok\r\n")), SJ("表示\tok\r\n"));
+  EXPECT_EQ(CutAtBinary(std::string("abc\0def", 7)), "abc");
+  EXPECT_EQ(CutAtBinary("ab\x7F" "c"), "ab");
+  EXPECT_EQ(CutAtBinary("ab\xB1"), "ab");   // half-width kana is not text here
+  EXPECT_EQ(CutAtBinary("ab\x82"), "ab");   // a lead byte without its trail
+}
+
+}  // namespace
+}  // namespace nura
