@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "engine/sjis_text.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -20,12 +21,9 @@ const std::string& RepeatFollowMessage() {
   return text;
 }
 
-// Length of the character at byte `i` of `s` (a lead byte at the very end
-// counts as one byte).
+// Length of the character at byte `i` of `s`, 0 at the end.
 size_t CharLengthAt(std::string_view s, size_t i) {
-  if (i >= s.size()) return 0;
-  if (IsSjisLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) return 2;
-  return 1;
+  return i >= s.size() ? 0 : SjisCharLength(s, i);
 }
 
 unsigned CodeOf(std::string_view ch) {
