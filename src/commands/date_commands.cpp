@@ -1,0 +1,89 @@
+// Handlers of the date and time commands: the current time and date,
+// weekdays, date and time offsets and differences. Every date text goes
+// through the one parser of commands/date_time.h.
+#include "commands/date_commands.h"
+
+#include "commands/command_errors.h"
+#include "commands/date_time.h"
+#include "engine/command_registry.h"
+#include "engine/engine.h"
+#include "engine/errors.h"
+#include "engine/sjis_text.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+const std::string& InvalidDateMessage() {
+  static const std::string text = SJ("日時の指定が不正です。");
+  return text;
+}
+
+TDateTimeValue PopDateTime(TNuraEngine& engine) {
+  TDateTimeValue value;
+  if (!ParseDateTime(TrimText(engine.PopArgumentText()), value))
+    RaiseScriptError(engine, InvalidDateMessage());
+  return value;
+}
+
+void Now(TNuraEngine& engine, int) { engine.SetResult(FormatTime(CurrentDateTime()), "s"); }
+
+void Today(TNuraEngine& engine, int) { engine.SetResult(FormatDate(CurrentDateTime()), "s"); }
+
+void Weekday(TNuraEngine& engine, int id) {
+  TDateTimeValue value;
+  if (!ParseDateTime(engine.PopArgumentText(), value))
+    RaiseArgumentError(engine, id, SJ("：年月日の取得に失敗"));
+  const int day = DayOfWeek(value);
+  if (id == 376) {
+    engine.SetResult(std::to_string(day), "e");
+    return;
+  }
+  static const std::string kNames = SJ("日月火水木金土");
+  engine.SetResult(kNames.substr(static_cast<size_t>(day - 1) * 2, 2), "s");
+}
+
+// 時間加算 and 日付加算: any failure is reported with its own message.
+void AddOffset(TNuraEngine& engine, int id) {
+  const std::string offset = TrimText(engine.PopArgumentText());
+  const TDateTimeValue start = PopDateTime(engine);
+  std::string text;
+  try {
+    text = id == 302 ? FormatTime(AddTimeOffset(offset, start))
+                     : FormatDate(AddDateOffset(offset, start));
+  } catch (const ERuntimeError& e) {
+    RaiseScriptError(engine, e.what());
+  }
+  engine.ResultNode()->value = text;
+}
+
+void Difference(TNuraEngine& engine, int id) {
+  const std::string second_text = TrimText(engine.PopArgumentText());
+  const std::string first_text = TrimText(engine.PopArgumentText());
+  TDateTimeValue first, second;
+  if (!ParseDateTime(second_text, second) || !ParseDateTime(first_text, first))
+    RaiseScriptError(engine, InvalidDateMessage());
+  const int64_t seconds = SecondsBetween(first, second);
+  if (id == 304) {
+    // Whole days, truncated toward zero.
+    engine.SetResult(std::to_string(seconds / 86400), "e");
+    return;
+  }
+  if (seconds < INT32_MIN || seconds > INT32_MAX) throw ERangeError();
+  engine.SetResult(std::to_string(seconds), "e");
+}
+
+}  // namespace
+
+void RegisterDateCommands() {
+  RegisterCommandHandler(34, Now);
+  RegisterCommandHandler(35, Today);
+  RegisterCommandHandler(142, Weekday);
+  RegisterCommandHandler(376, Weekday);
+  RegisterCommandHandler(302, AddOffset);
+  RegisterCommandHandler(303, AddOffset);
+  RegisterCommandHandler(304, Difference);
+  RegisterCommandHandler(305, Difference);
+}
+
+}  // namespace nura

@@ -1,0 +1,8 @@
+// The date and time commands.
+#pragma once
+
+namespace nura {
+
+void RegisterDateCommands();
+
+}  // namespace nura

@@ -1,0 +1,8 @@
+// The number, mathematics and statistics commands.
+#pragma once
+
+namespace nura {
+
+void RegisterMathCommands();
+
+}  // namespace nura
