@@ -16,7 +16,9 @@
 #include "commands/number_functions.h"
 #include "commands/random.h"
 #include "engine/command_registry.h"
+#include "engine/conv_half.h"
 #include "engine/engine.h"
+#include "engine/errors.h"
 #include "engine/locale_map.h"
 #include "engine/number_format.h"
 #include "engine/sjis_text.h"
@@ -63,7 +65,7 @@ void Frac(TNuraEngine& engine, int) {
 void CutAtPlace(TNuraEngine& engine, int id) {
   const int32_t places = PopInt32(engine);
   const long double x = engine.PopArgumentNumber();
-  SetNumber(engine, id == 32 ? TruncAtPlace(x, places) : RoundAtPlace(x, places));
+  SetNumber(engine, id == 32 ? TruncateDigits(places, x) : RoundDigits(places, x));
 }
 
 void Abs(TNuraEngine& engine, int) { SetNumber(engine, std::fabs(engine.PopArgumentNumber())); }

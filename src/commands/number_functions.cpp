@@ -39,16 +39,6 @@ long double CheckedDivide(long double first, long double second) {
   return CheckFloat(first / second);
 }
 
-long double TruncAtPlace(long double value, int32_t places) {
-  const long double scale = CheckFloat(std::pow(10.0L, static_cast<long double>(places)));
-  return CheckedDivide(static_cast<long double>(TruncToInt64(value * scale)), scale);
-}
-
-long double RoundAtPlace(long double value, int32_t places) {
-  const long double scale = CheckFloat(std::pow(10.0L, static_cast<long double>(places)));
-  return CheckedDivide(static_cast<long double>(RoundToInt64(value * scale)), scale);
-}
-
 std::string FractionText(std::string_view text) {
   const size_t dot = text.find('.');
   if (dot == std::string_view::npos) return "0";

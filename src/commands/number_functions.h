@@ -27,11 +27,6 @@ long double CheckFloat(long double value);
 // division by zero.
 long double CheckedDivide(long double first, long double second);
 
-// Trunc(x * 10^places) / 10^places and the same with rounding (half to
-// even); the scaled value must fit a 64-bit integer.
-long double TruncAtPlace(long double value, int32_t places);
-long double RoundAtPlace(long double value, int32_t places);
-
 // The fraction part of a number text already folded to half width: the
 // text from its first "." on, with "0" before it; "0" when it has none.
 std::string FractionText(std::string_view text);

@@ -51,6 +51,12 @@ class TEngineHost {
                                  const std::string& value) {
     (void)node; (void)property; (void)value;
   }
+  // "母艦スタイル設定": the main window's border style (0 none, 1 single,
+  // 2 sizeable, 3 dialog, 4 tool window, 5 sizeable tool window).
+  virtual void SetMainWindowBorderStyle(int style) { (void)style; }
+  // "タスクトレイへアイコン表示": true hides the main window and shows the
+  // notification-area icon; false removes the icon and shows the window.
+  virtual void ShowTrayIcon(bool show) { (void)show; }
   // Sets the main property of the object of `node`.
   virtual void AssignObjectValue(TNuraEngine&, THashNode& node, const std::string& value) {
     (void)node; (void)value;

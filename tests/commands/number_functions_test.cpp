@@ -24,15 +24,6 @@ TEST(NumberFunctions, IntegerConversionsTrapOutOfRange) {
   EXPECT_EQ(RoundToInt64(-2.5L), -2);
 }
 
-TEST(NumberFunctions, RoundingAtDecimalPlaces) {
-  EXPECT_EQ(FormatGeneral(RoundAtPlace(2.5L, 0)), "2");
-  EXPECT_EQ(FormatGeneral(RoundAtPlace(3.5L, 0)), "4");
-  EXPECT_EQ(FormatGeneral(TruncAtPlace(-1.99L, 0)), "-1");
-  EXPECT_EQ(FormatGeneral(TruncAtPlace(-1.99L, 1)), "-1.9");
-  EXPECT_EQ(FormatGeneral(RoundAtPlace(1234.5L, -2)), "1200");
-  EXPECT_THROW(TruncAtPlace(1E10L, 10), ERangeError);
-}
-
 TEST(NumberFunctions, FractionTextKeepsDigitsAndNeverEmpty) {
   EXPECT_EQ(FractionText("3.25"), "0.25");
   EXPECT_EQ(FractionText("-3.25"), "0.25");
