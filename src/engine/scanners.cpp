@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "engine/sjis_text.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -31,10 +32,6 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsHexDigit(char c) {
   return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-void SkipBlanks(const char*& p) {
-  while (*p == '\t' || *p == ' ') ++p;
 }
 
 const char* SkipDigits(const char* p) {
@@ -144,14 +141,7 @@ std::string ReadUntilTextEscaped(std::string_view delimiter, const char*& cursor
 
 std::string ScanUntilCharSet(const CharSet& set, const char*& cursor) {
   if (!cursor) return std::string();
-  const char* p = cursor;
-  int len;
-  for (; (len = SjisCharLength(p)) != 0; p += len) {
-    if (len == 1 && set.test(static_cast<unsigned char>(*p))) break;
-  }
-  std::string text(cursor, p);
-  cursor = len ? p + 1 : p;
-  return text;
+  return ReadUntilCharSet(set, cursor);
 }
 
 std::string ScanParenthesized(const char*& cursor) {

@@ -1,0 +1,33 @@
+// Reading INI profile files byte for byte as Shift-JIS, in the manner of
+// the profile functions: "[section]" lines open sections, "key=value" lines
+// hold values; section and key names compare without regard to ASCII case;
+// blanks around names and values are dropped and one pair of enclosing
+// double or single quotes is removed from a value.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace nura {
+
+class TIniFile {
+ public:
+  // Reads the file; false when it cannot be read (the object is then empty).
+  bool Load(const std::string& nativePath);
+  // Parses INI text held in memory.
+  void LoadFromText(std::string_view text);
+
+  // The value of `key` in `section`; nothing when either is missing. The
+  // first occurrence counts when a section or key appears twice.
+  std::optional<std::string> ReadString(std::string_view section, std::string_view key) const;
+
+ private:
+  std::string text_;
+};
+
+// ASCII letters compared without case; two-byte Shift-JIS characters
+// compare exactly (their trail bytes are never case-folded).
+bool SjisEqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
+
+}  // namespace nura
