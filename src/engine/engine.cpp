@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "engine/errors.h"
+#include "engine/preprocess.h"
+#include "engine/security.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -38,37 +40,20 @@ std::string TNuraEngine::SetHashResult(const THash& hash) {
 // ---- errors ----
 
 int TNuraEngine::CurrentLine() {
-  const char* p = base_->cursor.p;
-  if (!p) return base_->line;
-  while (*p && *p != '\r' && *p != '\n') ++p;
-  while (*p == '\r' || *p == '\n') ++p;
-  const char* digits = p;
-  int value = 0;
-  while (*p >= '0' && *p <= '9') {
-    if (value > 100000000) return base_->line;
-    value = value * 10 + (*p - '0');
-    ++p;
-  }
-  if (p == digits || *p != ':') return base_->line;
-  base_->line = value;
-  return value;
+  const TextPos& cursor = base_->cursor;
+  if (!cursor.p || !cursor.text) return base_->line;
+  base_->line = nura::CurrentLine(*cursor.text, cursor.p, base_->line);
+  return base_->line;
 }
 
 std::string TNuraEngine::FormatErrorMessage(const std::string& text) {
-  const std::string& path = base_->fileName;
-  // The file name without folders; "\" counts only outside two-byte characters.
-  size_t start = 0;
-  for (size_t i = 0; i < path.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(path[i]);
-    if (IsSjisLead(c) && i + 1 < path.size()) {
-      ++i;
-    } else if (c == '\\' || c == '/') {
-      start = i + 1;
-    }
-  }
-  static const std::string kHead = SJ("[エラー] ");
-  static const std::string kLine = SJ("行目): ");
-  return kHead + path.substr(start) + "(" + std::to_string(CurrentLine()) + kLine + text;
+  return nura::FormatErrorMessage(base_->fileName, CurrentLine(), text);
+}
+
+int TNuraEngine::ConfirmFileOperation(const std::string& path, const std::string& message) {
+  TSecurityContext context{base_->baseFolder, base_->scriptPath, base_->securityLevel,
+                           base_->securityAnswer};
+  return nura::ConfirmFileOperation(context, path, message);
 }
 
 }  // namespace nura

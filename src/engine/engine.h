@@ -116,6 +116,9 @@ class TNuraEngine {
   int CurrentLine();
   // "[エラー] file(N行目): text".
   std::string FormatErrorMessage(const std::string& text);
+  // The security confirmation for a command that changes `path`; 0 allows,
+  // any other value refuses (the command then ends silently).
+  int ConfirmFileOperation(const std::string& path, const std::string& message);
 
   // ---- statement loop (statement.cpp) ----
   void ExecuteStatement();

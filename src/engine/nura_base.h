@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/security.h"
+
 namespace nura {
 
 // A NUL-terminated text shared by everything that points into it.
@@ -252,6 +254,7 @@ class TNuraBase {
   std::string switchValue;
   bool lineStop = false;
   int securityLevel = 1;
+  TSecurityAnswer securityAnswer = TSecurityAnswer::None;  // "全てはい"/"全ていいえ"
 
   // Error handling (set by the error-mode commands).
   bool warnOnError = true;
