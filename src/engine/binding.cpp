@@ -1,6 +1,6 @@
 #include "engine/binding.h"
 
-#include "engine/operand_text.h"
+#include "engine/sjis_text.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -100,7 +100,7 @@ bool BindArguments(std::vector<std::string>& stack, const std::string& command,
 }
 
 int CompareNumericLines(const std::string& a, const std::string& b) {
-  const long double x = ReadLenientNumber(a), y = ReadLenientNumber(b);
+  const long double x = TextToNumber(a), y = TextToNumber(b);
   return x < y ? -1 : (x > y ? 1 : 0);
 }
 

@@ -5,6 +5,7 @@
 
 #include "engine/evaluate.h"
 #include "engine/operand_text.h"
+#include "engine/scanners.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -32,31 +33,12 @@ bool EndsWithText(const std::string& text, const std::string& suffix) {
 // A double-quoted or backquoted literal copied whole with its quotes;
 // false when it is not closed.
 bool CopyLiteral(const char*& p, std::string& out) {
-  const char quote = *p;
-  const char* q = p + 1;
-  for (;;) {
-    if (*q == '\0') return false;
-    if (IsSjisLead(static_cast<unsigned char>(*q)) && q[1] != '\0') {
-      q += 2;
-      continue;
-    }
-    if (quote == '"' && *q == '\\' && q[1] != '\0') {
-      q += 2;
-      continue;
-    }
-    if (*q == quote) {
-      if (quote == '`' && q[1] == '`') {
-        q += 2;
-        continue;
-      }
-      ++q;
-      break;
-    }
-    ++q;
+  try {
+    out += ScanQuotedLiteral(p, -1);
+    return true;
+  } catch (const std::runtime_error&) {
+    return false;
   }
-  out.append(p, q);
-  p = q;
-  return true;
 }
 
 enum class TItemKind { kWord, kGroup, kLiteral, kOther };

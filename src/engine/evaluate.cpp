@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "engine/number_format.h"
-#include "engine/operand_text.h"
+#include "engine/sjis_text.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -25,7 +25,7 @@ TStrNum TStrNum::FromText(std::string text) {
 }
 
 long double TStrNum::AsNumber() const {
-  return is_number ? number : ReadLenientNumber(text);
+  return is_number ? number : TextToNumber(text);
 }
 
 namespace {

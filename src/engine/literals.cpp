@@ -1,58 +1,15 @@
 // Number and string literals inside argument and expression texts.
-#include <cstdint>
 #include <string>
 
 #include "engine/evaluate.h"
 #include "engine/operand_text.h"
+#include "engine/scanners.h"
+#include "engine/sjis_text.h"
 #include "platform/sjis.h"
 
 namespace nura {
 
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// "$" and hexadecimal digits, read as a 32-bit integer ("$FFFFFFFF" is -1);
-// more than eight digits do not fit and give 0.
-std::string ReadHexDigits(const char*& p) {
-  const char* q = p + 1;
-  uint64_t value = 0;
-  int digits = 0;
-  for (; HexValue(*q) >= 0; ++q, ++digits) value = (value << 4 | HexValue(*q)) & 0xFFFFFFFFFULL;
-  if (digits == 0) return "";
-  p = q;
-  if (digits > 8) return "0";
-  return std::to_string(static_cast<int32_t>(static_cast<uint32_t>(value)));
-}
-
-std::string ReadDecimalDigits(const char*& p) {
-  const char* q = p;
-  while (IsDigit(*q)) ++q;
-  if (q == p) return "";
-  if (q[0] == '.' && IsDigit(q[1])) {
-    ++q;
-    while (IsDigit(*q)) ++q;
-    const char* e = q;
-    if (*e == 'e' || *e == 'E') {
-      ++e;
-      if (*e == '+' || *e == '-') ++e;
-      if (IsDigit(*e)) {
-        while (IsDigit(*e)) ++e;
-        q = e;
-      }
-    }
-  }
-  std::string out(p, q);
-  p = q;
-  return out;
-}
 
 // Appends one character (one or two bytes) at p and advances.
 void CopyChar(const char*& p, std::string& out) {
@@ -64,13 +21,13 @@ void CopyChar(const char*& p, std::string& out) {
 
 std::string ReadNumberLiteral(const char*& cursor) {
   const char* p = cursor;
-  std::string sign;
-  if (*p == '+' || *p == '-') sign = *p++;
-  std::string digits = *p == '$' ? ReadHexDigits(p) : ReadDecimalDigits(p);
-  if (digits.empty()) return "";
+  if (*p == '+' || *p == '-') ++p;
+  if (*p != '$' && !(*p >= '0' && *p <= '9')) return "";
+  p = cursor;
+  std::string number = ReadNumberToken(p);
+  if (number.empty() || number == "+" || number == "-") return "";
   cursor = p;
-  if (sign == "-" && digits[0] == '-') return digits.substr(1);
-  return sign == "-" ? "-" + digits : digits;
+  return number;
 }
 
 std::string ReadStringLiteral(const char*& cursor, const OperandReader& read_operand) {
@@ -138,7 +95,7 @@ TStrNum ReadPlainOperand(const char*& cursor, const OperandReader& read_operand)
     return TStrNum::FromText("-" + value.text);
   }
   const std::string number = ReadNumberLiteral(cursor);
-  if (!number.empty()) return TStrNum::FromNumber(ReadLenientNumber(number));
+  if (!number.empty()) return TStrNum::FromNumber(TextToNumber(number));
   const std::string word = ReadOperandWord(cursor);
   if (word.empty()) {
     throw EExpression(SJ("演算子「") + std::string(1, *cursor) + SJ("」の位置が不正。"));

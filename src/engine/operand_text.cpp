@@ -1,18 +1,17 @@
 #include "engine/operand_text.h"
 
-#include <cstdlib>
-#include <cstring>
 
 #include "engine/evaluate.h"
+#include "engine/scanners.h"
 #include "platform/sjis.h"
 
 namespace nura {
 
 namespace {
 
-bool IsWordDelimiter(unsigned char c) {
-  if (c == '\0' || c == 0xA4) return true;
-  return std::strchr("\t\r\n \"#%&()*+,-/:;<=>?\\^`|!{}", c) != nullptr;
+bool EndsOperandWord(unsigned char c) {
+  return c == '\0' || IsWordDelimiter(c) || c == '|' || c == '!' || c == '\n' || c == '{' ||
+         c == '}';
 }
 
 }  // namespace
@@ -20,10 +19,7 @@ bool IsWordDelimiter(unsigned char c) {
 std::string ReadOperandWord(const char*& cursor) {
   while (*cursor == ' ' || *cursor == '\t') ++cursor;
   const char* start = cursor;
-  while (!IsWordDelimiter(static_cast<unsigned char>(*cursor))) {
-    if (IsSjisLead(static_cast<unsigned char>(*cursor)) && cursor[1] != '\0') ++cursor;
-    ++cursor;
-  }
+  while (!EndsOperandWord(static_cast<unsigned char>(*cursor))) cursor += SjisCharLength(cursor);
   return std::string(start, cursor);
 }
 
@@ -38,42 +34,11 @@ bool SkipLineBreak(const char*& cursor) {
 }
 
 std::string ReadParenthesizedGroup(const char*& cursor) {
-  const char* p = cursor + 1;
-  int depth = 1;
-  char quote = 0;
-  while (*p != '\0') {
-    const char c = *p;
-    if (IsSjisLead(static_cast<unsigned char>(c)) && p[1] != '\0') {
-      p += 2;
-      continue;
-    }
-    if (quote != 0) {
-      if (c == '\\' && quote == '"' && p[1] != '\0') ++p;
-      else if (c == quote) quote = 0;
-    } else if (c == '"' || c == '`') {
-      quote = c;
-    } else if (c == '(') {
-      ++depth;
-    } else if (c == ')' && --depth == 0) {
-      std::string inner(cursor + 1, p);
-      cursor = p + 1;
-      return inner;
-    }
-    ++p;
+  try {
+    return ScanParenthesized(cursor);
+  } catch (const std::runtime_error&) {
+    throw EExpression(SJ("\")\"がありません。"));
   }
-  throw EExpression(SJ("\")\"がありません。"));
-}
-
-long double ReadLenientNumber(const std::string& text) {
-  std::string plain;
-  for (char c : text) {
-    if (c != ',') plain += c;
-  }
-  const char* cursor = plain.c_str();
-  while (*cursor == ' ' || *cursor == '\t' || *cursor == '\r' || *cursor == '\n') ++cursor;
-  const std::string literal = ReadNumberLiteral(cursor);
-  if (literal.empty()) return 0;
-  return std::strtold(literal.c_str(), nullptr);
 }
 
 }  // namespace nura

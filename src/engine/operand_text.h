@@ -1,6 +1,6 @@
 // Small readers over program text that the evaluator and the argument
-// helpers share: words of an operand, line breaks with their line marker,
-// and the lenient number reading of argument texts.
+// helpers share: words of an operand, groups, and line breaks with their
+// line marker.
 #pragma once
 
 #include <string>
@@ -9,9 +9,8 @@
 namespace nura {
 
 // Reads a word at the cursor (after spaces and tabs) up to the first
-// one-byte delimiter: white space, line breaks, the operator characters,
-// quotes, brackets and punctuation of the language. Two-byte characters
-// are never taken for delimiters.
+// delimiter of ScanWord or one of the characters that only expressions
+// use: "|", "!", LF and the braces.
 std::string ReadOperandWord(const char*& cursor);
 
 // True when the text at the cursor begins with `prefix`.
@@ -27,10 +26,5 @@ bool SkipLineBreak(const char*& cursor);
 // returns its contents; nested groups and literals are read whole. An
 // unclosed group raises EExpression ")"がありません。".
 std::string ReadParenthesizedGroup(const char*& cursor);
-
-// The lenient number of an argument text: leading blanks skipped, ","
-// ignored, sign, digits, fraction and exponent, or "$" and hexadecimal
-// digits; what follows the number is ignored; no number gives 0.
-long double ReadLenientNumber(const std::string& text);
 
 }  // namespace nura
