@@ -21,6 +21,7 @@
 namespace nura {
 
 class TNuraEngine;
+struct TStrNum;
 
 // What the window provides to the engine. The defaults do nothing, so the
 // engine runs in tests and in console mode without a window.
@@ -182,9 +183,28 @@ class TNuraEngine {
   NodePtr FindObjectWord(bool create);
   std::string ExpandString(const std::string& text);
 
+  // A coordinate pair "(x,y)", also behind an object-property reference or
+  // in backquotes; "座標の指定エラー" when malformed.
+  void ParseCoordinates(const std::string& text, int& x, int& y);
+  // A font text "name|style|size" (or with "｜"): the installed font name,
+  // the style flags (1 bold, 2 italic, 4 underline) and the size (0 when
+  // not given).
+  std::string ParseFontText(const std::string& text, int& style, int& size);
+  // The font settings of the system variables "文字色", "文字書体" and
+  // "文字サイズ".
+  void GetFontSettings(int32_t& colour, int& size, std::string& name, int& style);
+
   // ---- evaluator (dispatch) ----
   // Evaluates the expression text; sets the result kind ("e" or "s").
   std::string EvaluateExpression(const std::string& text);
+  // Reads and evaluates one operand at `cursor` (literal, number, group,
+  // variable, call, element); the cursor moves past it.
+  TStrNum ReadOperand(const char*& cursor);
+  // The condition of "もし" at the interpreter's cursor, up to its then-word
+  // (the cursor is left on the word).
+  std::string ReadConditionText();
+  // The Japanese condition forms rewritten into operator form.
+  std::string TranslateConditionPhrase(const std::string& text);
 
  private:
   void PushWord(std::string word, bool callable);

@@ -1,0 +1,149 @@
+// Argument helpers of the drawing commands: coordinate pairs and fonts.
+#include <QFont>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QStringList>
+#include <cmath>
+#include <vector>
+
+#include "engine/conv_half.h"
+#include "engine/engine.h"
+#include "engine/errors.h"
+#include "engine/evaluate.h"
+#include "engine/locale_map.h"
+#include "engine/operand_text.h"
+#include "engine/sjis_text.h"
+#include "platform/sjis.h"
+
+namespace nura {
+
+namespace {
+
+std::string FontKey(std::string_view name) { return TrimText(ConvertToHalf(ToUpperCase(name))); }
+
+// The installed font names (as the platform writes them) with their
+// comparison keys; the Windows names that scripts use are substitutes.
+const std::vector<std::pair<std::string, std::string>>& InstalledFonts() {
+  static const std::vector<std::pair<std::string, std::string>> fonts = [] {
+    QStringList names = QFont::substitutions();
+    if (QGuiApplication::instance() != nullptr) names += QFontDatabase::families();
+    std::vector<std::pair<std::string, std::string>> list;
+    for (const QString& name : names) {
+      const std::string sjis = QStringToSjis(name);
+      list.emplace_back(FontKey(sjis), sjis);
+    }
+    return list;
+  }();
+  return fonts;
+}
+
+// Splits at "|" and at "｜": folding turns the one into the other, and a
+// text may reach us folded or not.
+std::vector<std::string> SplitFontText(const std::string& text) {
+  static const std::string kWideBar = SJ("｜");
+  std::vector<std::string> parts(1);
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] == '|' || text.compare(i, kWideBar.size(), kWideBar) == 0) {
+      i += text[i] == '|' ? 1 : kWideBar.size();
+      parts.emplace_back();
+      continue;
+    }
+    const size_t n = IsSjisLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    parts.back().append(text, i, n);
+    i += n;
+  }
+  return parts;
+}
+
+bool ContainsAny(const std::string& text, std::initializer_list<const char*> words) {
+  for (const char* word : words) {
+    if (SjisPos(SJ(word), text) > 0) return true;
+  }
+  return false;
+}
+
+// An integer part of a coordinate or size; false when it is no number or
+// does not fit 32 bits.
+bool ToInt32(const std::string& text, int& out) {
+  const std::string trimmed = TrimText(text);
+  const char* p = trimmed.c_str();
+  if (ReadNumberLiteral(p).empty()) return false;
+  const long double value = std::trunc(TextToNumber(trimmed));
+  if (value < -2147483648.0L || value > 2147483647.0L) return false;
+  out = static_cast<int>(value);
+  return true;
+}
+
+// The two parts of "a,b" split at the top-level comma.
+bool SplitPair(const std::string& inner, std::string& a, std::string& b) {
+  int depth = 0;
+  char quote = 0;
+  size_t comma = std::string::npos;
+  for (size_t i = 0; i < inner.size(); ++i) {
+    const char c = inner[i];
+    if (IsSjisLead(static_cast<unsigned char>(c))) {
+      ++i;
+    } else if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '`') {
+      quote = c;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')') {
+      --depth;
+    } else if (c == ',' && depth == 0) {
+      if (comma != std::string::npos) return false;
+      comma = i;
+    }
+  }
+  if (comma == std::string::npos) return false;
+  a = inner.substr(0, comma);
+  b = inner.substr(comma + 1);
+  return true;
+}
+
+}  // namespace
+
+void TNuraEngine::ParseCoordinates(const std::string& text, int& x, int& y) {
+  std::string pair = TrimText(text);
+  std::string referenced;
+  if (!pair.empty() && pair[0] != '(' && ParsePropertyReference(pair, referenced)) {
+    pair = TrimText(referenced);
+  }
+  if (pair.size() >= 2 && pair.front() == '`' && pair.back() == '`') {
+    pair = TrimText(RawLiteralToText(pair));
+  }
+  std::string a, b;
+  const bool ok = pair.size() >= 2 && pair.front() == '(' && pair.back() == ')' &&
+                  SplitPair(pair.substr(1, pair.size() - 2), a, b) &&
+                  ToInt32(ExpandString(TrimText(a)), x) && ToInt32(ExpandString(TrimText(b)), y);
+  if (!ok) throw ENura(FormatErrorMessage(SJ("座標の指定エラー")));
+}
+
+std::string TNuraEngine::ParseFontText(const std::string& text, int& style, int& size) {
+  const std::vector<std::string> parts = SplitFontText(ConvertToHalf(ToUpperCase(text)));
+  style = 0;
+  size = 0;
+  const std::string name = TrimText(parts[0]);
+  if (parts.size() > 1) {
+    const std::string& s = parts[1];
+    if (ContainsAny(s, {"ボールド", "太字"})) style |= 1;
+    if (ContainsAny(s, {"イタリック", "傾斜", "斜体"})) style |= 2;
+    if (ContainsAny(s, {"罫線", "下線", "アンダーライン"})) style |= 4;
+  }
+  if (parts.size() > 2 && !ToInt32(parts[2], size)) size = 0;
+  const std::string key = FontKey(name);
+  for (const auto& [font_key, font_name] : InstalledFonts()) {
+    if (font_key == key) return font_name;
+  }
+  return SJ("ＭＳ ゴシック");
+}
+
+void TNuraEngine::GetFontSettings(int32_t& colour, int& size, std::string& name, int& style) {
+  const THash& words = base_->words;
+  colour = ColorTextToValue(words.FindValue(SJ("文字色"), false));
+  name = ParseFontText(words.FindValue(SJ("文字書体"), false), style, size);
+  if (size <= 0 && !ToInt32(words.FindValue(SJ("文字サイズ"), false), size)) size = 12;
+}
+
+}  // namespace nura

@@ -1,0 +1,74 @@
+// The command dispatcher and the argument helpers that every handler uses.
+#include "engine/dispatch.h"
+
+#include "engine/binding.h"
+#include "engine/command_registry.h"
+#include "engine/engine.h"
+#include "engine/errors.h"
+#include "engine/sjis_text.h"
+#include "platform/sjis.h"
+
+namespace nura {
+
+namespace {
+
+constexpr int kIdThen = 19;
+constexpr int kIdElse = 20;
+constexpr int kIdCondition = 200;
+constexpr int kIdCalculate = 11;
+
+void CmdCalculate(TNuraEngine& engine, int) {
+  const std::string text = engine.PopArgumentText();
+  const std::string value = engine.EvaluateExpression(text);
+  engine.SetResult(value, engine.ResultKind());
+}
+
+}  // namespace
+
+void RegisterExpressionCommands() { RegisterCommandHandler(kIdCalculate, CmdCalculate); }
+
+void TNuraEngine::BindCommandArguments(THashNode& node) {
+  TStack& args = base_->args;
+  std::vector<std::string> items = args.Items();
+  args.Clear();
+  base_->implicitSubject = false;
+  try {
+    base_->implicitSubject = BindArguments(items, node.name, node.pattern, base_->lenientBinding);
+  } catch (const EBinding& e) {
+    for (std::string& text : items) args.Push(std::move(text));
+    throw ENura(FormatErrorMessage(e.what()));
+  }
+  for (std::string& text : items) args.Push(std::move(text));
+}
+
+void TNuraEngine::DispatchCommand(THashNode& node) {
+  BindCommandArguments(node);
+  if (node.id == kIdThen || node.id == kIdElse) return;
+  if (node.id == kIdCondition) {
+    throw ENura(FormatErrorMessage(SJ("条件文は、「もし～ならば」と対で使わなければなりません。")));
+  }
+  const CommandHandler handler = FindCommandHandler(node.id);
+  if (!handler) {
+    throw ENura(FormatErrorMessage("\"" + node.name + SJ("\":ぬらせら命令のリンク切れ。作者へ報告を！")));
+  }
+  handler(*this, node.id);
+}
+
+std::string TNuraEngine::PopArgumentText() {
+  if (base_->args.Empty()) return "";
+  return ExpandString(base_->args.Pop());
+}
+
+long double TNuraEngine::PopArgumentNumber() { return TextToNumber(PopArgumentText()); }
+
+NodePtr TNuraEngine::FindObjectWord(bool create) {
+  std::string name = base_->args.Pop();
+  if (name.size() >= 2 && name.front() == '`' && name.back() == '`') name = RawLiteralToText(name);
+  if (NodePtr node = base_->words.FindNode(name, false)) return node;
+  if (!create || name.empty()) {
+    throw ENura(FormatErrorMessage(SJ("オブジェクト\"") + name + SJ("\"が特定できません。")));
+  }
+  return base_->AddVariable(name, "", "");
+}
+
+}  // namespace nura

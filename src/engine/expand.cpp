@@ -1,0 +1,329 @@
+// Reading operands and expanding argument texts: the word table meets the
+// evaluator here. Variables give their values, commands and labels run,
+// "Aの鍵" reads an element of a hash, a variable or an object.
+#include <cstring>
+
+#include "engine/engine.h"
+#include "engine/errors.h"
+#include "engine/evaluate.h"
+#include "engine/number_format.h"
+#include "engine/operand_text.h"
+#include "engine/sjis_text.h"
+#include "platform/sjis.h"
+
+namespace nura {
+
+namespace {
+
+const std::string& NoParticle() {
+  static const std::string no = SJ("の");
+  return no;
+}
+
+bool EndsWithNo(const std::string& word) {
+  const std::string& no = NoParticle();
+  return word.size() > no.size() && word.compare(word.size() - no.size(), no.size(), no) == 0;
+}
+
+bool IsCallable(const NodePtr& node) {
+  return node && (node->kind == kWordCommand || node->kind == kWordLabel ||
+                  node->kind == kWordDeclared);
+}
+
+// A value whose kind letter (the last letter of the annotation) says number.
+TStrNum ValueOfKind(const std::string& value, const std::string& kind) {
+  TStrNum v = TStrNum::FromText(value);
+  if (!kind.empty() && kind.back() == 'e') {
+    v.is_number = true;
+    v.number = TextToNumber(value);
+  }
+  return v;
+}
+
+// Runs `body` and turns the evaluator's and scanners' plain errors into
+// ENura with the statement's file and line.
+template <class F>
+auto Formatted(TNuraEngine& engine, F&& body) -> decltype(body()) {
+  try {
+    return body();
+  } catch (const ENura&) {
+    throw;
+  } catch (const std::runtime_error& e) {
+    throw ENura(engine.FormatErrorMessage(e.what()));
+  }
+}
+
+// The value of key `key` in name=value lines.
+std::string LineValue(const std::string& lines, const std::string& key) {
+  size_t start = 0;
+  while (start <= lines.size()) {
+    size_t end = lines.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = lines.size();
+    const std::string line = lines.substr(start, end - start);
+    const size_t eq = line.find('=');
+    if (eq != std::string::npos && TrimText(line.substr(0, eq)) == key) return line.substr(eq + 1);
+    start = end + 1;
+  }
+  return "";
+}
+
+class TOperandReader {
+ public:
+  explicit TOperandReader(TNuraEngine& engine) : engine_(engine) {}
+
+  TStrNum Word(const std::string& word, const char*& cursor) {
+    THash& words = engine_.Base().words;
+    if (*cursor == '(') {
+      if (IsCallable(words.FindNode(word, true))) return CallForm(word, cursor);
+    }
+    if (EndsWithNo(word)) {
+      const std::string owner = word.substr(0, word.size() - NoParticle().size());
+      if (NodePtr node = words.FindNode(owner, false)) {
+        const std::string key = ReadKey(cursor);
+        return key.empty() ? Value(node) : Element(node, key);
+      }
+    }
+    NodePtr node = words.FindNode(word, false);
+    if (node) return Value(node);
+    TStrNum element;
+    if (SplitElement(word, element)) return element;
+    node = words.FindNode(word, true);
+    if (IsCallable(node)) return Value(node);
+    return TStrNum::FromText(word);
+  }
+
+ private:
+  // "Aの鍵" written as one word: the owner A is the longest prefix before a
+  // "の" that names a word.
+  bool SplitElement(const std::string& word, TStrNum& element) {
+    const std::string& no = NoParticle();
+    for (size_t i = word.size(); i-- > 0;) {
+      if (word.compare(i, no.size(), no) != 0 || i + no.size() >= word.size()) continue;
+      if (!IsCharStart(word, i)) continue;
+      if (NodePtr owner = engine_.Base().words.FindNode(word.substr(0, i), false)) {
+        element = Element(owner, word.substr(i + no.size()));
+        return true;
+      }
+    }
+    return false;
+  }
+
+  static bool IsCharStart(const std::string& text, size_t at) {
+    size_t i = 0;
+    while (i < at) i += IsSjisLead(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    return i == at;
+  }
+
+  // The key after "の": a word, or a parenthesised group evaluated.
+  std::string ReadKey(const char*& cursor) {
+    while (*cursor == ' ' || *cursor == '\t') ++cursor;
+    if (*cursor == '(') {
+      const std::string inner = ReadParenthesizedGroup(cursor);
+      return engine_.EvaluateExpression(inner);
+    }
+    return ReadOperandWord(cursor);
+  }
+
+  TStrNum Value(const NodePtr& node) {
+    switch (node->kind) {
+      case kWordVariable:
+        return ValueOfKind(node->value, node->annotation);
+      case kWordHash:
+        return TStrNum::FromText(node->hash ? node->hash->GetNameValueText() : "");
+      case kWordCommand:
+      case kWordDeclared:
+        return Command(node);
+      case kWordLabel:
+        return Label(node);
+      default:  // GUI object: its main value
+        return TStrNum::FromText(node->value);
+    }
+  }
+
+  // Runs a command for its value; the caller's arguments and "それ" are
+  // kept.
+  TStrNum Command(const NodePtr& node) {
+    TNuraBase& base = engine_.Base();
+    NodePtr result = engine_.ResultNode();
+    const std::string saved_value = result->value, saved_annotation = result->annotation;
+    const std::string saved_kind = engine_.ResultKind();
+    const std::vector<std::string> saved_args = base.args.Items();
+    base.args.Clear();
+    auto restore = [&] {
+      base.args.Clear();
+      for (const std::string& a : saved_args) base.args.Push(a);
+      result = engine_.ResultNode();
+      result->value = saved_value;
+      result->annotation = saved_annotation;
+      engine_.SetResultKind(saved_kind);
+    };
+    try {
+      if (node->kind == kWordCommand) {
+        engine_.DispatchCommand(*node);
+      } else {
+        engine_.ExecuteWord(*node);
+      }
+    } catch (...) {
+      restore();
+      throw;
+    }
+    const TStrNum value = ValueOfKind(engine_.ResultNode()->value, engine_.ResultKind());
+    restore();
+    return value;
+  }
+
+  // Runs a label as a function in a nested run; its value is "それ".
+  TStrNum Label(const NodePtr& node) {
+    engine_.SetResult("", "s");
+    engine_.RunNested(node->position, node->annotation);
+    return ValueOfKind(engine_.ResultNode()->value, engine_.ResultKind());
+  }
+
+  // name(arguments): the call form reads its group at the interpreter's
+  // cursor, so the rest of the operand text is lent to it for the call.
+  TStrNum CallForm(const std::string& name, const char*& cursor) {
+    TNuraBase& base = engine_.Base();
+    const TextRef text = MakeText(std::string(cursor));
+    const TextPos saved = base.cursor;
+    base.cursor = TextPos::StartOf(text);
+    std::string result;
+    try {
+      engine_.CallWord(name, result, false);
+    } catch (...) {
+      base.cursor = saved;
+      throw;
+    }
+    const char* end = base.cursor.p;
+    cursor += end ? static_cast<size_t>(end - text->c_str()) : text->size();
+    if (end) base.cursor = saved;  // a call that ended the run keeps it ended
+    TStrNum value = TStrNum::FromText(result);
+    if (IsNumericText(result)) {
+      value.is_number = true;
+      value.number = TextToNumber(result);
+    }
+    return value;
+  }
+
+  TStrNum Element(NodePtr owner, const std::string& key) {
+    THash& words = engine_.Base().words;
+    if (owner->kind == kWordVariable) {
+      NodePtr named = words.FindNode(owner->value, false);
+      if (named && named != owner) owner = named;
+    }
+    switch (owner->kind) {
+      case kWordVariable:
+        return TStrNum::FromText(LineValue(owner->value, engine_.ExpandString(key)));
+      case kWordHash:
+        return HashElement(*owner, key);
+      case kWordObject: {
+        std::string value;
+        if (engine_.Host().GetObjectProperty(engine_, owner->name, key, value)) {
+          return TStrNum::FromText(value);
+        }
+        break;
+      }
+      default:
+        break;
+    }
+    throw ENura(engine_.FormatErrorMessage(SJ("オブジェクト\"") + owner->name +
+                                           SJ("\"から、直接値を得ることは出来ません。")));
+  }
+
+  TStrNum HashElement(const THashNode& owner, const std::string& key) {
+    if (!owner.hash) {
+      throw ENura(engine_.FormatErrorMessage(
+          SJ("作成されていないハッシュ\"") + owner.name +
+          SJ("\"が、見つかりました。メモリが足りないか、バグの可能性があります。")));
+    }
+    NodePtr element = owner.hash->FindNode(key, false);
+    if (!element) element = owner.hash->FindNode(engine_.ExpandString(key), false);
+    if (!element) return TStrNum::FromText("");
+    return ValueOfKind(element->value, element->annotation);
+  }
+
+  TNuraEngine& engine_;
+};
+
+}  // namespace
+
+TStrNum TNuraEngine::ReadOperand(const char*& cursor) {
+  return Formatted(*this, [&]() -> TStrNum {
+    const OperandReader reader = [this](const char*& c) { return ReadOperand(c); };
+    while (*cursor == ' ' || *cursor == '\t') ++cursor;
+    const char c = *cursor;
+    if (c == '"' || c == '`') return TStrNum::FromText(ReadStringLiteral(cursor, reader));
+    if (c == '(') return nura::EvaluateExpression(ReadParenthesizedGroup(cursor), reader);
+    const char* probe = cursor;
+    if (c == '-' && ReadNumberLiteral(probe).empty()) {
+      ++cursor;
+      const TStrNum v = ReadOperand(cursor);
+      return v.is_number ? TStrNum::FromNumber(-v.number) : TStrNum::FromText("-" + v.text);
+    }
+    const std::string number = ReadNumberLiteral(cursor);
+    if (!number.empty()) return TStrNum::FromNumber(TextToNumber(number));
+    const std::string word = ReadOperandWord(cursor);
+    if (word.empty()) {
+      throw EExpression(SJ("演算子「") + std::string(1, c) + SJ("」の位置が不正。"));
+    }
+    return TOperandReader(*this).Word(word, cursor);
+  });
+}
+
+std::string TNuraEngine::ExpandString(const std::string& text) {
+  return Formatted(*this, [&]() -> std::string {
+    const char* p = text.c_str();
+    while (*p == ' ' || *p == '\t') ++p;
+    if (*p == '\0') return "";
+    TStrNum value = ReadOperand(p);
+    for (;;) {
+      while (*p == ' ' || *p == '\t') ++p;
+      if (*p == '\0') break;
+      if (*p == '&' && p[1] != '&') {
+        ++p;
+        while (*p == ' ' || *p == '\t') ++p;
+        if (SkipLineBreak(p)) {
+          while (*p == ' ' || *p == '\t') ++p;
+        }
+        value = TStrNum::FromText(value.text + ReadOperand(p).text);
+        continue;
+      }
+      const std::string left = value.is_number ? FormatGeneral(value.number)
+                                               : MakeRawLiteral(value.text);
+      const OperandReader reader = [this](const char*& c) { return ReadOperand(c); };
+      value = nura::EvaluateExpression("(" + left + p + ")", reader);
+      break;
+    }
+    SetResultKind(value.is_number ? "e" : "s");
+    return value.text;
+  });
+}
+
+std::string TNuraEngine::EvaluateExpression(const std::string& text) {
+  return Formatted(*this, [&]() -> std::string {
+    const OperandReader reader = [this](const char*& c) { return ReadOperand(c); };
+    const TStrNum value = nura::EvaluateExpression(text, reader);
+    SetResultKind(value.is_number ? "e" : "s");
+    return value.text;
+  });
+}
+
+std::string TNuraEngine::ReadConditionText() {
+  return Formatted(*this, [&]() -> std::string {
+    const char* p = Base().cursor.p;
+    if (!p) throw EExpression(SJ("条件分岐の終端文字を認識できませんでした。"));
+    std::string text = nura::ReadConditionText(p);
+    Base().cursor.p = p;
+    return text;
+  });
+}
+
+std::string TNuraEngine::TranslateConditionPhrase(const std::string& text) {
+  return Formatted(*this, [&]() -> std::string {
+    const WordPredicate is_word = [this](const std::string& w) {
+      return Base().words.FindNode(w, false) != nullptr;
+    };
+    return nura::TranslateConditionPhrase(text, is_word);
+  });
+}
+
+}  // namespace nura
