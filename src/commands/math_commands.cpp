@@ -136,33 +136,6 @@ void Power(TNuraEngine& engine, int) {
 
 // ---- random numbers ----
 
-// The plain integer parse: optional blanks and sign, then decimal digits or
-// "$"/"0x" and hexadecimal digits, and nothing after; it must fit 32 bits.
-bool ParsePlainInteger(const std::string& text, int32_t& value) {
-  size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  int base = 10;
-  if (i < text.size() && text[i] == '$') {
-    base = 16;
-    ++i;
-  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    base = 16;
-    i += 2;
-  }
-  const std::string digits = text.substr(i);
-  if (digits.empty() || digits[0] == '+' || digits[0] == '-' || digits[0] == ' ') return false;
-  char* end = nullptr;
-  errno = 0;
-  const long long parsed = std::strtoll(digits.c_str(), &end, base);
-  if (errno != 0 || *end != '\0') return false;
-  const long long signed_value = negative ? -parsed : parsed;
-  if (signed_value < INT32_MIN || signed_value > INT32_MAX) return false;
-  value = static_cast<int32_t>(signed_value);
-  return true;
-}
-
 void RandomInteger(TNuraEngine& engine, int id) {
   int32_t range = 100;
   if (!ParsePlainInteger(engine.PopArgumentText(), range)) range = 100;

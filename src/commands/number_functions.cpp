@@ -1,8 +1,10 @@
 #include "commands/number_functions.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "engine/errors.h"
 
@@ -106,6 +108,31 @@ std::string HexText(int32_t value) {
 std::string PadLeft(const std::string& text, int32_t width, char pad) {
   if (width <= 0 || text.size() >= static_cast<size_t>(width)) return text;
   return std::string(static_cast<size_t>(width) - text.size(), pad) + text;
+}
+
+bool ParsePlainInteger(const std::string& text, int32_t& value) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int base = 10;
+  if (i < text.size() && text[i] == '$') {
+    base = 16;
+    ++i;
+  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  }
+  const std::string digits = text.substr(i);
+  if (digits.empty() || digits[0] == '+' || digits[0] == '-' || digits[0] == ' ') return false;
+  char* end = nullptr;
+  errno = 0;
+  const long long parsed = std::strtoll(digits.c_str(), &end, base);
+  if (errno != 0 || *end != '\0') return false;
+  const long long signed_value = negative ? -parsed : parsed;
+  if (signed_value < INT32_MIN || signed_value > INT32_MAX) return false;
+  value = static_cast<int32_t>(signed_value);
+  return true;
 }
 
 }  // namespace nura

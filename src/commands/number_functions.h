@@ -58,4 +58,8 @@ std::string HexText(int32_t value);
 // that long (or a width of 0 or less) is returned as it is.
 std::string PadLeft(const std::string& text, int32_t width, char pad);
 
+// The plain integer parse: optional blanks and sign, then decimal digits or
+// "$"/"0x" and hexadecimal digits, and nothing after; it must fit 32 bits.
+bool ParsePlainInteger(const std::string& text, int32_t& value);
+
 }  // namespace nura

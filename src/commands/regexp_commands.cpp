@@ -1,0 +1,97 @@
+#include <cctype>
+
+#include "commands/regexp.h"
+#include "commands/command_errors.h"
+#include "commands/number_functions.h"
+#include "commands/string_command_support.h"
+#include "commands/string_commands.h"
+#include "engine/command_registry.h"
+#include "engine/engine.h"
+#include "engine/errors.h"
+#include "engine/sjis_text.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+using namespace string_cmd;
+
+enum : int {
+  kIdMatch = 187,
+  kIdSplit = 190,
+  kIdSubst = 191,
+  kIdTrans = 192,
+};
+
+constexpr int kSplitLimit = 1000;
+
+// A bare pattern becomes "m/" + pattern + "/", its own slashes escaped; a
+// pattern that already is "m" with a delimiter stays as it is.
+std::string WrapMatchPattern(const std::string& pattern) {
+  if (pattern.size() > 1 && pattern[0] == 'm' && std::ispunct(static_cast<unsigned char>(pattern[1])) &&
+      pattern[1] != '\\') {
+    return pattern;
+  }
+  std::string wrapped = "m/";
+  for (size_t i = 0; i < pattern.size();) {
+    const size_t len = pattern[i] == '\\' && i + 1 < pattern.size()
+                           ? 1 + SjisCharLength(pattern, i + 1)
+                           : SjisCharLength(pattern, i);
+    if (pattern[i] == '/') wrapped += '\\';
+    wrapped.append(pattern, i, len);
+    i += len;
+  }
+  return wrapped + "/";
+}
+
+// Runs the command's operation; returns the text for "それ".
+std::string RunRegexp(TBRegExp& re, int id, const std::string& pattern, std::string subject) {
+  switch (id) {
+    case kIdMatch:
+      re.Match(WrapMatchPattern(pattern), subject);
+      return re.GetText();
+    case kIdSplit:
+      re.Split(WrapMatchPattern(pattern), subject, kSplitLimit);
+      return re.GetText();
+    case kIdSubst:
+      re.Subst(pattern, subject);
+      return subject;
+    default:
+      re.Trans(pattern, subject);
+      return subject;
+  }
+}
+
+void SetMatchCount(TNuraEngine& engine, int count) {
+  static const std::string kName = SJ("マッチ数");
+  NodePtr node = engine.Base().words.FindNode(kName, false);
+  if (!node) node = engine.Base().AddVariable(kName, "", "e");
+  node->value = std::to_string(count);
+  node->annotation = "e";
+}
+
+void RegexpCommand(TNuraEngine& engine, int id) {
+  const std::string pattern = engine.PopArgumentText();
+  const std::string subject = engine.PopArgumentText();
+  SetTextResult(engine, "");
+  static const std::string kLibraryError = SJ("\"%s\"で、Bregexp.dllのエラー。");
+  const std::string head = FormatText(kLibraryError, CommandNameOf(id));
+  TBRegExp re;
+  if (!re.Available()) RaiseScriptError(engine, head + SJ("Bregexp.dllがありません。インストールしてください。"));
+  std::string result;
+  try {
+    result = RunRegexp(re, id, pattern, subject);
+  } catch (const EBRegExpError& e) {
+    RaiseScriptError(engine, head + e.what());
+  }
+  SetTextResult(engine, result);
+  SetMatchCount(engine, re.GetCount());
+}
+
+}  // namespace
+
+void RegisterRegexpCommands() {
+  for (int id : {kIdMatch, kIdSplit, kIdSubst, kIdTrans}) RegisterCommandHandler(id, RegexpCommand);
+}
+
+}  // namespace nura

@@ -1,0 +1,40 @@
+#include "commands/string_command_support.h"
+
+#include "commands/number_functions.h"
+#include "engine/engine.h"
+#include "platform/sjis.h"
+
+namespace nura::string_cmd {
+
+int32_t PopInt32(TNuraEngine& engine) { return TruncToInt32(engine.PopArgumentNumber()); }
+
+void SetTextResult(TNuraEngine& engine, const std::string& text) { engine.SetResult(text, "s"); }
+
+void SetNumberResult(TNuraEngine& engine, int64_t value) {
+  engine.SetResult(std::to_string(value), "e");
+}
+
+bool TVariableArgument::IsResultWord() const {
+  static const std::string kResult = SJ("それ");
+  return raw == kResult;
+}
+
+bool TVariableArgument::CanWriteBack() const {
+  if (!node || raw.empty() || raw[0] == '"' || raw[0] == '`') return false;
+  return !IsResultWord();
+}
+
+void TVariableArgument::WriteBack(const std::string& rest) const {
+  if (CanWriteBack()) node->value = rest;
+}
+
+TVariableArgument PopVariableArgument(TNuraEngine& engine) {
+  TVariableArgument arg;
+  arg.raw = engine.Base().args.Pop();
+  arg.node = engine.Base().words.FindNode(arg.raw, false);
+  if (arg.node && arg.node->kind != kWordVariable) arg.node = nullptr;  // commands, labels, objects
+  arg.value = arg.node ? arg.node->value : engine.ExpandString(arg.raw);
+  return arg;
+}
+
+}  // namespace nura::string_cmd

@@ -1,0 +1,40 @@
+// Helpers shared by the string command handlers: argument reading, results
+// and the variable argument whose rest is written back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/nura_base.h"
+
+namespace nura {
+
+class TNuraEngine;
+
+namespace string_cmd {
+
+// A number argument truncated toward zero; ERangeError outside 32 bits.
+int32_t PopInt32(TNuraEngine& engine);
+
+void SetTextResult(TNuraEngine& engine, const std::string& text);
+void SetNumberResult(TNuraEngine& engine, int64_t value);
+
+// An argument taken by its raw name: the word's value when the name is a
+// word of the word table, else the name evaluated as an expression.
+struct TVariableArgument {
+  std::string raw;
+  NodePtr node;        // the word, when the name is one
+  std::string value;
+
+  bool IsResultWord() const;
+  // The word named, not quoted, and not "それ": the rest may be written back.
+  bool CanWriteBack() const;
+  // Writes `rest` into the word when CanWriteBack().
+  void WriteBack(const std::string& rest) const;
+};
+
+TVariableArgument PopVariableArgument(TNuraEngine& engine);
+
+}  // namespace string_cmd
+}  // namespace nura

@@ -1,0 +1,321 @@
+#include "commands/string_commands.h"
+
+#include "commands/command_errors.h"
+#include "commands/number_functions.h"
+#include "commands/string_command_support.h"
+#include "commands/csv_db.h"
+#include "engine/command_registry.h"
+#include "engine/engine.h"
+#include "engine/scanners.h"
+#include "engine/sjis_text.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+using namespace string_cmd;
+
+enum : int {
+  kIdSplit = 36,
+  kIdReplace = 46,
+  kIdPos = 47,
+  kIdMid = 48,
+  kIdLength = 92,
+  kIdCut = 99,
+  kIdRemoveTags = 100,
+  kIdExtractTags = 101,
+  kIdByteLength = 122,
+  kIdDropRight = 171,
+  kIdDropLeft = 172,
+  kIdRight = 188,
+  kIdLeft = 189,
+  kIdParagraph = 214,
+  kIdCutRange = 266,
+  kIdCutLeft = 277,
+  kIdCutRight = 278,
+  kIdCutEscaped = 279,
+  kIdCount = 410,
+  kIdFold = 412,
+  kIdMidBytes = 431,
+  kIdReplaceOnce = 438,
+};
+
+// ---- measuring and copying ----
+
+void LengthCommand(TNuraEngine& engine, int) {
+  SetNumberResult(engine, SjisLength(engine.PopArgumentText()));
+}
+
+void ByteLengthCommand(TNuraEngine& engine, int) {
+  SetNumberResult(engine, static_cast<int64_t>(engine.PopArgumentText().size()));
+}
+
+void PosCommand(TNuraEngine& engine, int) {
+  const std::string sub = engine.PopArgumentText();
+  const std::string text = engine.PopArgumentText();
+  SetNumberResult(engine, sub.size() > text.size() ? 0 : SjisPos(sub, text));
+}
+
+// "MID" and "MIDB" read their numbers with the plain integer parse.
+int32_t PopPlainInteger(TNuraEngine& engine) {
+  int32_t n = 0;
+  return ParsePlainInteger(engine.PopArgumentText(), n) ? n : 0;
+}
+
+void MidCommand(TNuraEngine& engine, int) {
+  const int32_t count = PopPlainInteger(engine);
+  const int32_t start = PopPlainInteger(engine);
+  SetTextResult(engine, SjisCopy(engine.PopArgumentText(), start, count));
+}
+
+void MidBytesCommand(TNuraEngine& engine, int) {
+  const int64_t count = PopPlainInteger(engine);
+  const int64_t start = std::max<int64_t>(PopPlainInteger(engine), 1);
+  const std::string text = engine.PopArgumentText();
+  std::string result;
+  if (count > 0 && start <= static_cast<int64_t>(text.size())) {
+    result = text.substr(static_cast<size_t>(start - 1), static_cast<size_t>(count));
+  }
+  SetTextResult(engine, result);
+}
+
+// The last n characters; what there is when n reaches the length.
+std::string RightChars(const std::string& text, int64_t n) {
+  if (n <= 0) return std::string();
+  const int64_t length = SjisLength(text);
+  return n >= length ? text : SjisCopy(text, length - n + 1, n);
+}
+
+void LeftRightCommand(TNuraEngine& engine, int id) {
+  const int32_t n = PopInt32(engine);
+  const std::string text = engine.PopArgumentText();
+  SetTextResult(engine, id == kIdLeft ? SjisCopy(text, 1, n) : RightChars(text, n));
+}
+
+void DropCommand(TNuraEngine& engine, int id) {
+  const int64_t n = PopInt32(engine);
+  const std::string text = engine.PopArgumentText();
+  const int64_t length = SjisLength(text);
+  SetTextResult(engine, id == kIdDropRight ? SjisCopy(text, 1, length - n)
+                                           : SjisCopy(text, n + 1, length - n));
+}
+
+// ---- cutting out of a variable ----
+
+void CutCountCommand(TNuraEngine& engine, int id) {
+  const int64_t n = PopInt32(engine);
+  const TVariableArgument var = PopVariableArgument(engine);
+  if (n < 1 || var.raw.empty()) {
+    SetTextResult(engine, "");
+    return;
+  }
+  const int64_t length = SjisLength(var.value);
+  std::string cut, rest;
+  if (id == kIdCutLeft) {
+    cut = SjisCopy(var.value, 1, n);
+    rest = SjisCopy(var.value, n + 1, length - n);
+  } else {
+    cut = RightChars(var.value, n);
+    rest = SjisCopy(var.value, 1, length - n);
+  }
+  SetTextResult(engine, cut);
+  var.WriteBack(rest);
+}
+
+// The value of a cut's variable; empty with no word behind it is an error.
+void RequireValue(TNuraEngine& engine, int id, const TVariableArgument& var) {
+  if (!var.node && var.value.empty()) RaiseArgumentError(engine, id);
+}
+
+void CutCommand(TNuraEngine& engine, int id) {
+  engine.SetResultKind("s");
+  const std::string delimiter = engine.PopArgumentText();
+  const TVariableArgument var = PopVariableArgument(engine);
+  if (delimiter.empty()) {
+    SetTextResult(engine, "");
+    return;
+  }
+  RequireValue(engine, id, var);
+  std::string rest = var.value;
+  const std::string token = CutToken(delimiter, rest);
+  SetTextResult(engine, token);
+  var.WriteBack(rest);
+}
+
+void CutEscapedCommand(TNuraEngine& engine, int id) {
+  engine.SetResultKind("s");
+  const std::string escape = engine.PopArgumentText();
+  const std::string delimiter = engine.PopArgumentText();
+  const TVariableArgument var = PopVariableArgument(engine);
+  if (escape.size() != 1) {
+    RaiseArgumentError(engine, id, SJ("判別文字は \\などの半角１文字で指定。"));
+  }
+  if (delimiter.empty()) {
+    SetTextResult(engine, "");
+    return;
+  }
+  RequireValue(engine, id, var);
+  const char* cursor = var.value.c_str();
+  const std::string token = ReadUntilTextEscaped(delimiter, cursor, escape[0]);
+  const std::string rest = var.value.substr(static_cast<size_t>(cursor - var.value.c_str()));
+  SetTextResult(engine, token);
+  var.WriteBack(rest);
+}
+
+// Byte offset of the first character start at or after `from` where
+// `word` follows, or npos.
+size_t FindAtCharStart(const std::string& text, const std::string& word, size_t from) {
+  for (size_t i = from; i < text.size(); i += SjisCharLength(text, i)) {
+    if (text.compare(i, word.size(), word) == 0) return i;
+  }
+  return std::string::npos;
+}
+
+void CutRangeCommand(TNuraEngine& engine, int id) {
+  const std::string endText = engine.PopArgumentText();
+  const std::string startText = engine.PopArgumentText();
+  const TVariableArgument var = PopVariableArgument(engine);
+  if (!var.node) RaiseArgumentError(engine, id, SJ("１番目の引数は、変数である必要があります。"));
+  SetTextResult(engine, "");
+  const std::string& text = var.value;
+  const size_t start = FindAtCharStart(text, startText, 0);
+  if (start == std::string::npos) return;
+  // The end is searched from the start text itself, so an end text inside
+  // it ends the range there.
+  const size_t endAt = FindAtCharStart(text, endText, start);
+  const size_t end = endAt == std::string::npos ? text.size()
+                                                : std::min(text.size(), endAt + endText.size());
+  SetTextResult(engine, text.substr(start, end - start));
+  var.WriteBack(text.substr(0, start) + text.substr(end));
+}
+
+// ---- replacing and counting ----
+
+void ReplaceCommand(TNuraEngine& engine, int id) {
+  const std::string replacement = engine.PopArgumentText();
+  const std::string search = engine.PopArgumentText();
+  const std::string text = engine.PopArgumentText();
+  SetTextResult(engine, SjisReplace(text, search, replacement, id == kIdReplace));
+}
+
+void CountCommand(TNuraEngine& engine, int) {
+  const std::string word = engine.PopArgumentText();
+  const std::string text = engine.PopArgumentText();
+  int64_t count = 0;
+  int64_t from = 1;
+  for (;;) {
+    const int64_t at = SjisPosFrom(word, text, from);
+    if (at <= 0) break;
+    ++count;
+    from = at + static_cast<int64_t>(word.size());
+  }
+  SetNumberResult(engine, count);
+}
+
+// ---- tags, paragraphs, splitting, folding ----
+
+void RemoveTagsCommand(TNuraEngine& engine, int) {
+  SetTextResult(engine, RemoveTags(engine.PopArgumentText()));
+}
+
+void ExtractTagsCommand(TNuraEngine& engine, int) {
+  const std::string tag = engine.PopArgumentText();
+  const std::string text = engine.PopArgumentText();
+  SetTextResult(engine, ExtractTagContents(text, tag));
+}
+
+// Paragraph `n` (from 1): paragraphs end at an empty line, a CR (with an
+// optional LF) followed by another CR; the run of line breaks there
+// belongs to the paragraph before it. Empty when there is no such one.
+std::string Paragraph(const std::string& text, int32_t n) {
+  int32_t index = 1;
+  size_t start = 0;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == '\r') {
+      size_t j = i + 1;
+      if (j < text.size() && text[j] == '\n') ++j;
+      if (j < text.size() && text[j] == '\r') {
+        size_t k = i;
+        while (k < text.size() && (text[k] == '\r' || text[k] == '\n')) ++k;
+        if (index == n) return text.substr(start, k - start);
+        ++index;
+        start = i = k;
+        continue;
+      }
+    }
+    i += SjisCharLength(text, i);
+  }
+  if (index == n && start < text.size()) return text.substr(start);
+  return std::string();
+}
+
+void ParagraphCommand(TNuraEngine& engine, int) {
+  int32_t n = 0;
+  const bool valid = ParsePlainInteger(engine.PopArgumentText(), n);
+  const std::string text = engine.PopArgumentText();
+  SetTextResult(engine, valid && n > 0 ? Paragraph(text, n) : std::string());
+}
+
+// The text cut at every delimiter, one piece per row of a one-column table,
+// as CSV text. An empty delimiter leaves the text whole.
+void SplitCommand(TNuraEngine& engine, int) {
+  const std::string delimiter = engine.PopArgumentText();
+  const std::string text = engine.PopArgumentText();
+  TCsvDb table;
+  if (delimiter.empty()) {
+    if (!text.empty()) table.SetCell(0, 0, text);
+  } else {
+    const char* cursor = text.c_str();
+    const char* end = text.c_str() + text.size();
+    for (int row = 0; cursor < end && *cursor != '\0'; ++row) {
+      table.SetCell(0, row, ReadUntilText(delimiter, cursor));
+    }
+  }
+  SetTextResult(engine, table.GetCsvText());
+}
+
+void FoldCommand(TNuraEngine& engine, int) {
+  const int32_t width = PopInt32(engine);
+  const std::string text = engine.PopArgumentText();
+  const THash& words = engine.Base().words;
+  const int tabWidth =
+      static_cast<int>(TextToNumber(words.FindValue(SJ("タブ文字の個数"), false)));
+  const std::string noBreak = words.FindValue(SJ("禁則処理の行頭禁止文字"), false);
+  SetTextResult(engine, FoldText(text, width, tabWidth, noBreak));
+}
+
+}  // namespace
+
+void RegisterTextCutCommands() {
+  RegisterCommandHandler(kIdLength, LengthCommand);
+  RegisterCommandHandler(kIdByteLength, ByteLengthCommand);
+  RegisterCommandHandler(kIdPos, PosCommand);
+  RegisterCommandHandler(kIdMid, MidCommand);
+  RegisterCommandHandler(kIdMidBytes, MidBytesCommand);
+  RegisterCommandHandler(kIdLeft, LeftRightCommand);
+  RegisterCommandHandler(kIdRight, LeftRightCommand);
+  RegisterCommandHandler(kIdDropRight, DropCommand);
+  RegisterCommandHandler(kIdDropLeft, DropCommand);
+  RegisterCommandHandler(kIdCutLeft, CutCountCommand);
+  RegisterCommandHandler(kIdCutRight, CutCountCommand);
+  RegisterCommandHandler(kIdCut, CutCommand);
+  RegisterCommandHandler(kIdCutEscaped, CutEscapedCommand);
+  RegisterCommandHandler(kIdCutRange, CutRangeCommand);
+  RegisterCommandHandler(kIdReplace, ReplaceCommand);
+  RegisterCommandHandler(kIdReplaceOnce, ReplaceCommand);
+  RegisterCommandHandler(kIdCount, CountCommand);
+  RegisterCommandHandler(kIdRemoveTags, RemoveTagsCommand);
+  RegisterCommandHandler(kIdExtractTags, ExtractTagsCommand);
+  RegisterCommandHandler(kIdParagraph, ParagraphCommand);
+  RegisterCommandHandler(kIdFold, FoldCommand);
+  RegisterCommandHandler(kIdSplit, SplitCommand);
+}
+
+void RegisterStringCommands() {
+  RegisterTextCutCommands();
+  RegisterTextConvertCommands();
+  RegisterRegexpCommands();
+}
+
+}  // namespace nura
