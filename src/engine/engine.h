@@ -28,6 +28,9 @@ struct TStrNum;
 class TEngineHost {
  public:
   virtual ~TEngineHost() = default;
+  // The main window's control, entered as the component of script object 0
+  // "母艦"; nil without a window.
+  virtual void* MainWindowComponent() { return nullptr; }
   // Shows the main window (at the start of a run).
   virtual void ShowMainWindow() {}
   // Closes the main window: the program ends once the run has unwound.

@@ -10,6 +10,9 @@
 
 namespace nura {
 
+class THash;
+class TNuraEngine;
+
 // One command name. Synonyms are separate entries with the same id.
 struct BuiltinCommand {
   std::string name;     // Shift-JIS, as written (not the loose key)
@@ -65,5 +68,23 @@ const std::vector<BuiltinVariable>& BuiltinVariables();
 // "ぬらせら最終更新日" (Shift-JIS).
 std::string ProgramVersionText();
 std::string ProgramLastUpdateText();
+
+// A built-in command word: protected, kind 0, entered under the loose key of
+// `name` with its particle pattern and dispatch id. The description is not
+// kept.
+void AddCommandWord(THash& words, const std::string& name, const std::string& pattern,
+                    const std::string& description, int id);
+
+// A system variable (kind 3, id -1) under `name` exactly as written, with
+// `value` and the annotation `description`.
+void AddVariableWord(THash& words, const std::string& name, const std::string& value,
+                     const std::string& description);
+void AddProtectedVariableWord(THash& words, const std::string& name, const std::string& value,
+                              const std::string& description);
+
+// Enters the whole vocabulary into the engine's (cleared) word table, with
+// the computed defaults, and makes the main window the script object 0
+// "母艦". The engine's registration hook.
+void RegisterBuiltinWords(TNuraEngine& engine);
 
 }  // namespace nura

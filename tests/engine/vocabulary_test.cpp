@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <set>
+#include <stdexcept>
 
+#include "engine/command_line.h"
+#include "engine/engine.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -127,6 +130,136 @@ TEST(BuiltinVocabulary, VariablesCarryDefaultsProtectionAndAnnotations) {
   EXPECT_EQ(FindVariable("ウインドウ色")->source, VariableDefault::kWindowColour);
   EXPECT_EQ(FindVariable("SENDTOのパス")->source, VariableDefault::kSendToFolder);
   EXPECT_EQ(FindVariable("デスクトップの高さ")->annotation, "e");
+}
+
+TEST(BuiltinVocabulary, LooseKeysNeverCollide) {
+  std::set<std::string> keys;
+  for (const BuiltinCommand& c : BuiltinCommands()) {
+    EXPECT_TRUE(keys.insert(StripOkurigana(c.name)).second) << SjisToUtf8(c.name);
+  }
+  for (const BuiltinVariable& v : BuiltinVariables()) {
+    EXPECT_EQ(keys.count(v.name), 0u) << SjisToUtf8(v.name);
+  }
+}
+
+// The process's command line is global; each test that registers sets it
+// and puts the old one back.
+class RegisteredWords : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = ProgramCommandLine();
+    ProgramCommandLine().Parse({"-debug", "/tmp/nura-vocab/" + SJ("台本.nrs"), "x", "-y"});
+    RegisterBuiltinWords(engine_);
+  }
+  void TearDown() override { ProgramCommandLine() = saved_; }
+
+  THashNode* Word(const char* utf8, bool loose = false) {
+    return engine_.Base().words.Find(SJ(utf8), loose);
+  }
+
+  TCommandLine saved_;
+  TNuraEngine engine_;
+};
+
+TEST_F(RegisteredWords, EntersEveryWordOnce) {
+  // 571 registrations and the main window's word.
+  EXPECT_EQ(engine_.Base().words.Count(), 572);
+  engine_.Base().words.Clear();
+  RegisterBuiltinWords(engine_);
+  EXPECT_EQ(engine_.Base().words.Count(), 572);
+  EXPECT_EQ(engine_.Base().objects.Count(), 1);
+}
+
+TEST_F(RegisteredWords, CommandsAreProtectedUnderTheirLooseKey) {
+  THashNode* say = Word("言う", true);
+  ASSERT_NE(say, nullptr);
+  EXPECT_EQ(say->name, SJ("言"));
+  EXPECT_EQ(say->kind, kWordCommand);
+  EXPECT_EQ(say->pattern, SJ("?と"));
+  EXPECT_EQ(say->id, 12);
+  EXPECT_TRUE(say->isProtected);
+  EXPECT_TRUE(say->value.empty());
+  EXPECT_TRUE(say->annotation.empty());
+  EXPECT_EQ(Word("言って", true), say);
+  EXPECT_EQ(Word("言う"), nullptr);
+
+  THashNode* jump = Word("飛ぶ", true);
+  ASSERT_NE(jump, nullptr);
+  EXPECT_EQ(jump->pattern, SJ("?へ"));
+  EXPECT_EQ(jump->id, 5);
+  EXPECT_EQ(Word("繰り返す", true)->pattern, SJ("?を,?から,?まで"));
+  EXPECT_EQ(Word("もし")->id, 102);
+  EXPECT_EQ(Word("でなければ")->id, 20);
+  EXPECT_EQ(Word("タイマー設定", true)->pattern, SJ("?秒後に,?へ飛ぶ"));
+
+  EXPECT_THROW(AddCommandWord(engine_.Base().words, SJ("言いたい"), "", "", 1),
+               std::runtime_error);
+}
+
+TEST_F(RegisteredWords, SystemVariablesKeepNameDefaultAndProtection) {
+  TNuraBase& base = engine_.Base();
+  THashNode* result = Word("それ");
+  ASSERT_NE(result, nullptr);
+  EXPECT_EQ(result->kind, kWordVariable);
+  EXPECT_EQ(result->id, -1);
+  EXPECT_EQ(result->value, "");
+  EXPECT_FALSE(result->isProtected);
+  EXPECT_EQ(base.nodeResult.get(), result);
+
+  THashNode* count = Word("回数");
+  EXPECT_EQ(count->value, "0");
+  EXPECT_TRUE(count->isProtected);
+  EXPECT_EQ(base.nodeCount.get(), count);
+  EXPECT_TRUE(Word("エラーメッセージ")->isProtected);
+  EXPECT_EQ(base.nodeErrorMessage.get(), Word("エラーメッセージ"));
+  EXPECT_EQ(Word("終了不可能")->value, "0");
+  EXPECT_TRUE(Word("終了不可能")->isProtected);
+  EXPECT_EQ(base.nodeNoExit.get(), Word("終了不可能"));
+  EXPECT_EQ(base.nodeAndThen.get(), Word("そして"));
+  EXPECT_EQ(Word("そ")->id, -1);
+  EXPECT_EQ(Word("黄色")->value, "#FFFF00");
+  EXPECT_EQ(Word("黄色")->annotation, "s");
+  EXPECT_EQ(Word("キャンセル")->annotation, "e");
+
+  // Unprotected system variables can be replaced, protected ones cannot.
+  AddVariableWord(base.words, SJ("タブ文字の個数"), "4", "");
+  EXPECT_EQ(Word("タブ文字の個数")->value, "4");
+  EXPECT_THROW(AddVariableWord(base.words, SJ("回数"), "5", ""), std::runtime_error);
+  EXPECT_THROW(AddVariableWord(base.words, SJ("HKEY_USERS"), "5", ""), std::runtime_error);
+}
+
+TEST_F(RegisteredWords, ComputedDefaults) {
+  EXPECT_EQ(Word("コマンドライン引数")->value, "/tmp/nura-vocab/" + SJ("台本.nrs") + "\r\nx\r\n-y");
+  EXPECT_TRUE(Word("コマンドライン引数")->isProtected);
+  EXPECT_EQ(Word("母艦のパス")->value, "/tmp/nura-vocab/");
+  EXPECT_EQ(engine_.Base().baseFolder, "/tmp/nura-vocab/");
+  EXPECT_EQ(Word("デスクトップの幅")->value, "1024");
+  EXPECT_EQ(Word("デスクトップの高さ")->value, "768");
+  EXPECT_EQ(Word("ウインドウ色")->value, std::to_string(0xC8D0D4));
+  const std::string temp = Word("TEMPのパス")->value;
+  ASSERT_FALSE(temp.empty());
+  EXPECT_EQ(temp.back(), '/');
+  EXPECT_EQ(Word("SENDTOのパス")->value, "");
+  EXPECT_EQ(Word("ランタイムのパス")->value.back(), '/');
+  EXPECT_FALSE(Word("OS")->value.empty());
+  const std::string date = Word("ぬらせら最終更新日")->value;
+  ASSERT_EQ(date.size(), 10u);
+  EXPECT_EQ(date[4], '/');
+  EXPECT_EQ(date[7], '/');
+}
+
+TEST_F(RegisteredWords, MainWindowIsObjectZero) {
+  TObjNode* window = engine_.Base().objects.GetItem(0);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->name, SJ("母艦"));
+  EXPECT_EQ(window->objectId, 0);
+  EXPECT_EQ(window->kind, 7);
+  THashNode* word = Word("母艦");
+  ASSERT_NE(word, nullptr);
+  EXPECT_EQ(word->kind, kWordObject);
+  EXPECT_EQ(word->id, 0);
+  EXPECT_TRUE(word->isProtected);
+  EXPECT_EQ(word->annotation, SJ("メインフォーム"));
 }
 
 }  // namespace
