@@ -2,7 +2,6 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
-#include <QStringList>
 #include <cmath>
 #include <vector>
 
@@ -21,16 +20,21 @@ namespace {
 
 std::string FontKey(std::string_view name) { return TrimText(ConvertToHalf(ToUpperCase(name))); }
 
-// The installed font names (as the platform writes them) with their
-// comparison keys; the Windows names that scripts use are substitutes.
+// The installed font names with their comparison keys. The Windows names
+// that scripts use are substitutes, which the platform keeps in lower case;
+// they are handed out upper-cased ("ＭＳ 明朝"), which matches as well.
 const std::vector<std::pair<std::string, std::string>>& InstalledFonts() {
   static const std::vector<std::pair<std::string, std::string>> fonts = [] {
-    QStringList names = QFont::substitutions();
-    if (QGuiApplication::instance() != nullptr) names += QFontDatabase::families();
     std::vector<std::pair<std::string, std::string>> list;
-    for (const QString& name : names) {
-      const std::string sjis = QStringToSjis(name);
+    for (const QString& name : QFont::substitutions()) {
+      const std::string sjis = ToUpperCase(QStringToSjis(name));
       list.emplace_back(FontKey(sjis), sjis);
+    }
+    if (QGuiApplication::instance() != nullptr) {
+      for (const QString& name : QFontDatabase::families()) {
+        const std::string sjis = QStringToSjis(name);
+        list.emplace_back(FontKey(sjis), sjis);
+      }
     }
     return list;
   }();
