@@ -15,7 +15,8 @@ namespace {
 
 // How the fast path treats a byte in one state of the pass: stop and let
 // the full step decide, pass one byte, or pass a two-byte character whole.
-enum : uint8_t { kStop = 0, kOne = 1, kTwo = 2 };
+// kLookup: a lead byte of which some characters fold; the table decides.
+enum : uint8_t { kStop = 0, kOne = 1, kTwo = 2, kLookup = 3 };
 using ByteClasses = std::array<uint8_t, 256>;
 
 enum State { kNormal, kInDouble, kInBack, kInBlock, kInLine, kStateCount };
@@ -43,7 +44,7 @@ std::array<ByteClasses, kStateCount> MakeByteClasses(const TConvToHalf& conv) {
       // that folds may be a quote or a brace.
       const bool foldMatters = s != kInLine;
       if (IsLead(b)) {
-        cls[b] = foldMatters && conv.HasPairsWithLead(static_cast<unsigned char>(b)) ? kStop : kTwo;
+        cls[b] = foldMatters && conv.HasPairsWithLead(static_cast<unsigned char>(b)) ? kLookup : kTwo;
         continue;
       }
       const char ch = static_cast<char>(b);
@@ -56,12 +57,12 @@ std::array<ByteClasses, kStateCount> MakeByteClasses(const TConvToHalf& conv) {
 
 // Passes the run of bytes that need no decision; a lead byte before the
 // NUL stops the run (the full step reads it as one byte).
-const char* SkipRun(const char* p, const ByteClasses& cls) {
+const char* SkipRun(const char* p, const ByteClasses& cls, const TConvToHalf& conv) {
   for (;;) {
     uint8_t k = cls[static_cast<unsigned char>(*p)];
     if (k == kOne) {
       ++p;
-    } else if (k == kTwo && p[1] != '\0') {
+    } else if (k != kStop && p[1] != '\0' && (k == kTwo || !conv.Find(std::string_view(p, 2)))) {
       p += 2;
     } else {
       return p;
@@ -117,7 +118,7 @@ void PreprocessSource(std::string& text, const PreprocessErrorFormatter& formatE
     // Fast path: copy (or, in comments, drop) what needs no decision.
     State state = inDouble ? kInDouble : inBack ? kInBack : inBlock ? kInBlock : inLine ? kInLine : kNormal;
     const char* run = p;
-    p = SkipRun(p, classes[state]);
+    p = SkipRun(p, classes[state], conv);
     if (state <= kInBack) out.append(run, p);
     if (*p == '\0') break;
 
