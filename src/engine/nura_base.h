@@ -38,6 +38,8 @@ struct TextPos {
 };
 
 class THash;
+// The table-search state; the table commands make it on first use.
+class TFindCsv;
 
 // Node kinds of the word table.
 enum : uint8_t {
@@ -254,6 +256,7 @@ class TNuraBase {
   std::string switchValue;
   bool lineStop = false;
   int securityLevel = 1;
+  std::shared_ptr<TFindCsv> findCsv;  // table search (表検索)
   TSecurityAnswer securityAnswer = TSecurityAnswer::None;  // "全てはい"/"全ていいえ"
 
   // Error handling (set by the error-mode commands).

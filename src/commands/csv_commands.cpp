@@ -1,0 +1,394 @@
+// Handlers of the table commands. Each parses its table argument into a
+// TCsvDb, works on it and writes the CSV text back into "それ"; only the
+// table search keeps state between commands (TFindCsv).
+#include "commands/csv_commands.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <exception>
+#include <utility>
+
+#include "commands/command_errors.h"
+#include "commands/number_functions.h"
+#include "commands/wildcard.h"
+#include "engine/command_registry.h"
+#include "engine/conv_half.h"
+#include "engine/engine.h"
+#include "engine/number_format.h"
+#include "engine/sjis_text.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+// True when the variable 表フィールド名 says that row 0 holds field names.
+bool HeaderFlag(TNuraEngine& engine) {
+  static const std::string kName = SJ("表フィールド名");
+  return engine.Base().words.FindValue(kName, false) == "1";
+}
+
+std::unique_ptr<TCsvDb> ReadTable(const std::string& text, bool header) {
+  auto db = std::make_unique<TCsvDb>();
+  db->SetCsvText(text);
+  db->header = header;
+  return db;
+}
+
+void SetTableResult(TNuraEngine& engine, const TCsvDbBase& db) {
+  engine.SetResult(db.GetCsvText(), "s");
+}
+
+// Sets the value of "それ" and leaves its type letter as it is.
+void SetValueOnly(TNuraEngine& engine, const std::string& value) {
+  engine.ResultNode()->value = value;
+}
+
+// The class library's decimal conversion with a default: an optional sign
+// and decimal digits (or "$" and hexadecimal digits), leading blanks
+// allowed, nothing after them; anything else, or a value beyond 32 bits,
+// gives `fallback`.
+int32_t StrToIntDef(std::string_view text, int32_t fallback) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int base = 10;
+  if (i < text.size() && text[i] == '$') {
+    base = 16;
+    ++i;
+  }
+  if (i >= text.size()) return fallback;
+  int64_t value = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    int digit;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    else return fallback;
+    value = value * base + digit;
+    if (value > (int64_t{1} << 32)) return fallback;
+  }
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return fallback;
+  return static_cast<int32_t>(value);
+}
+
+// A column read "as an integer, -1 when invalid".
+int PopColumnOrMinusOne(TNuraEngine& engine) { return StrToIntDef(engine.PopArgumentText(), -1); }
+
+// A column that must be valid: -1 or not an integer is the argument error.
+int PopRequiredColumn(TNuraEngine& engine, int id) {
+  const int col = PopColumnOrMinusOne(engine);
+  if (col == -1) RaiseArgumentError(engine, id);
+  return col;
+}
+
+int PopInteger(TNuraEngine& engine) { return TruncToInt32(engine.PopArgumentNumber()); }
+
+bool HasWildcard(std::string_view text) { return text.find_first_of("*?[") != std::string_view::npos; }
+
+// Runs `work`; a wildcard or parser error becomes a script error.
+template <typename Work>
+void WithScriptErrors(TNuraEngine& engine, Work work) {
+  try {
+    work();
+  } catch (const EWildcard& e) {
+    RaiseScriptError(engine, e.what());
+  } catch (const EConvertDate& e) {
+    RaiseScriptError(engine, e.what());
+  }
+}
+
+// ---- pickup, query, join, shape ----
+
+// The lines of `text` that match: by wildcard when the text holds one,
+// else by containing it. With field names the first line is skipped.
+std::string PickupLines(const std::string& table, const std::string& text, bool header) {
+  std::string out;
+  size_t pos = 0;
+  bool first = true;
+  std::unique_ptr<TWString> pattern;
+  if (HasWildcard(text)) pattern = std::make_unique<TWString>(text);
+  while (pos < table.size()) {
+    const size_t start = pos;
+    while (pos < table.size() && table[pos] != '\r' && table[pos] != '\n') ++pos;
+    const std::string_view line(table.data() + start, pos - start);
+    if (pos < table.size() && table[pos] == '\r') ++pos;
+    if (pos < table.size() && table[pos] == '\n') ++pos;
+    if (std::exchange(first, false) && header) continue;
+    const bool keep = pattern ? pattern->MatchWhole(line) : SjisPos(text, line) > 0;
+    if (keep) {
+      out.append(line);
+      out += "\r\n";
+    }
+  }
+  return out;
+}
+
+void TablePickup(TNuraEngine& engine, int) {
+  const std::string text = engine.PopArgumentText();
+  const int col = PopColumnOrMinusOne(engine);
+  const std::string table = engine.PopArgumentText();
+  const bool header = HeaderFlag(engine);
+  WithScriptErrors(engine, [&] {
+    if (col == -1) {
+      engine.SetResult(PickupLines(table, text, header), "s");
+      return;
+    }
+    if (text.empty()) {
+      engine.ResultNode()->annotation = "s";
+      engine.SetResultKind("s");
+      return;
+    }
+    SetTableResult(engine, *ReadTable(table, header)->PickupRows(col, text));
+  });
+}
+
+// The query folded to half width, with "," as a blank and the Japanese
+// words for OR and AND.
+std::string NormalizeQuery(const std::string& query) {
+  static const std::string kOr = SJ("または "), kAnd = SJ("かつ ");
+  std::string text = ConvertToHalf(query);
+  for (char& c : text)
+    if (c == ',') c = ' ';
+  text = SjisReplace(text, kOr, "OR ", true);
+  return SjisReplace(text, kAnd, "AND ", true);
+}
+
+void TableSelect(TNuraEngine& engine, int) {
+  const std::string query = engine.PopArgumentText();
+  const std::string table = engine.PopArgumentText();
+  static const std::string kHead = SJ("CSVデータベースの解析エラー。");
+  std::string result;
+  try {
+    result = ReadTable(table, true)->SelectRows(NormalizeQuery(query))->GetCsvText();
+  } catch (const std::exception& e) {
+    RaiseScriptError(engine, kHead + e.what());
+  }
+  engine.SetResult(result, "s");
+}
+
+void TableJoin(TNuraEngine& engine, int) {
+  const int keyB = PopInteger(engine);
+  const std::string tableB = engine.PopArgumentText();
+  const int keyA = PopInteger(engine);
+  const std::string tableA = engine.PopArgumentText();
+  const bool header = HeaderFlag(engine);
+  auto a = ReadTable(tableA, header);
+  a->JoinTable(keyA, *ReadTable(tableB, header), keyB);
+  SetTableResult(engine, *a);
+}
+
+void TableTranspose(TNuraEngine& engine, int) {
+  auto db = ReadTable(engine.PopArgumentText(), false);
+  db->Transpose();
+  SetTableResult(engine, *db);
+}
+
+void TableRowCount(TNuraEngine& engine, int) {
+  engine.SetResult(std::to_string(ReadTable(engine.PopArgumentText(), false)->RowCount()), "e");
+}
+
+void TableColCount(TNuraEngine& engine, int) {
+  engine.SetResult(std::to_string(ReadTable(engine.PopArgumentText(), false)->ColCount()), "e");
+}
+
+// ---- search ----
+
+void TableFindNext(TNuraEngine& engine, int) {
+  TFindCsv& find = FindCsvOf(engine);
+  engine.SetResult("-1", "e");
+  if (find.table.RowCount() == 0) return;
+  int row = -1;
+  WithScriptErrors(engine, [&] {
+    if (find.exact)
+      row = find.table.FindRow(find.key, find.column, find.nextRow);
+    else if (find.key.find_first_of("*?") != std::string::npos)
+      row = find.table.FindRowWildcard(find.key, find.column, find.nextRow);
+    else
+      row = find.table.FindRowContaining(find.key, find.column, find.nextRow);
+  });
+  find.nextRow = row < 0 ? find.table.RowCount() : row + 1;
+  engine.SetResult(std::to_string(row), "e");
+}
+
+void TableFind(TNuraEngine& engine, int id) {
+  const std::string key = engine.PopArgumentText();
+  const int col = PopColumnOrMinusOne(engine);
+  const std::string table = engine.PopArgumentText();
+  TFindCsv& find = FindCsvOf(engine);
+  find.key = key;
+  find.column = col;
+  find.table.SetCsvText(table);
+  find.exact = id == 83;
+  find.nextRow = HeaderFlag(engine) ? 1 : 0;
+  TableFindNext(engine, 84);
+}
+
+void TableFindClear(TNuraEngine& engine, int) {
+  TFindCsv& find = FindCsvOf(engine);
+  find.column = -1;
+  find.table.Clear();
+  find.nextRow = 0;
+}
+
+// ---- statistics ----
+
+struct ColumnNumbers {
+  std::unique_ptr<TCsvDb> db;
+  int col = 0, first = 0;
+};
+
+ColumnNumbers ReadStatisticsArguments(TNuraEngine& engine, int id) {
+  ColumnNumbers in;
+  in.col = PopRequiredColumn(engine, id);
+  const bool header = HeaderFlag(engine);
+  in.db = ReadTable(engine.PopArgumentText(), header);
+  in.first = header ? 1 : 0;
+  return in;
+}
+
+void SetNumberResult(TNuraEngine& engine, long double value) {
+  engine.SetResult(FormatGeneral(value), "e");
+}
+
+void TableMaxMin(TNuraEngine& engine, int id) {
+  const ColumnNumbers in = ReadStatisticsArguments(engine, id);
+  const bool wantMax = id == 93;
+  long double best = TextToNumber(in.db->GetCell(in.col, in.first));
+  for (int r = in.first + 1; r < in.db->RowCount(); ++r) {
+    const std::string_view cell = in.db->GetCell(in.col, r);
+    if (!wantMax && cell.empty()) continue;  // the minimum skips empty cells
+    const long double value = TextToNumber(cell);
+    if (wantMax ? value > best : value < best) best = value;
+  }
+  SetNumberResult(engine, best);
+}
+
+void TableSumMean(TNuraEngine& engine, int id) {
+  const ColumnNumbers in = ReadStatisticsArguments(engine, id);
+  long double sum = 0;
+  for (int r = in.first; r < in.db->RowCount(); ++r) sum += TextToNumber(in.db->GetCell(in.col, r));
+  const int count = in.db->RowCount() - in.first;
+  if (id == 95) sum = count > 0 ? sum / count : 0;  // no data rows: 0
+  SetNumberResult(engine, CheckFloat(sum));
+}
+
+// ---- sorts ----
+
+void TableSort(TNuraEngine& engine, int id) {
+  const int col = PopRequiredColumn(engine, id);
+  auto db = ReadTable(engine.PopArgumentText(), HeaderFlag(engine));
+  WithScriptErrors(engine, [&] {
+    if (id == 96) db->SortByText(col);
+    else if (id == 97) db->SortByNumber(col);
+    else db->SortByDate(col);
+  });
+  SetTableResult(engine, *db);
+}
+
+// ---- column edits ----
+
+void TableColumnReplace(TNuraEngine& engine, int) {
+  const std::string replacement = engine.PopArgumentText();
+  const std::string search = engine.PopArgumentText();
+  const int col = PopInteger(engine);
+  auto db = ReadTable(engine.PopArgumentText(), false);
+  for (int r = 0; r < db->RowCount(); ++r)
+    if (TCsvCells* row = db->GetRow(r))
+      row->SetCell(col, SjisReplace(row->GetCell(col), search, replacement, true));
+  SetTableResult(engine, *db);
+}
+
+void TableColumnMove(TNuraEngine& engine, int) {
+  const int to = PopInteger(engine);
+  const int from = PopInteger(engine);
+  auto db = ReadTable(engine.PopArgumentText(), false);
+  db->MoveColumn(from, to);
+  SetTableResult(engine, *db);
+}
+
+void TableColumnInsert(TNuraEngine& engine, int) {
+  const int col = PopInteger(engine);
+  auto db = ReadTable(engine.PopArgumentText(), false);
+  if (col < 0) return;
+  db->InsertColumn(col);
+  SetValueOnly(engine, db->GetCsvText());
+}
+
+void TableColumnDelete(TNuraEngine& engine, int) {
+  const int col = PopInteger(engine);
+  auto db = ReadTable(engine.PopArgumentText(), false);
+  if (col < 0) return;
+  db->DeleteColumn(col);
+  SetValueOnly(engine, db->GetCsvText());
+}
+
+void TableColumnCopy(TNuraEngine& engine, int) {
+  const int col = PopInteger(engine);
+  auto db = ReadTable(engine.PopArgumentText(), false);
+  if (col < 0) return;
+  std::string out;
+  for (int r = 0; r < db->RowCount(); ++r) {
+    out.append(db->GetCell(col, r));
+    out += "\r\n";
+  }
+  SetValueOnly(engine, out);
+}
+
+void TableColumnPaste(TNuraEngine& engine, int) {
+  const std::string lines = engine.PopArgumentText();
+  const int col = PopInteger(engine);
+  auto db = ReadTable(engine.PopArgumentText(), false);
+  if (col < 0) return;
+  TCsvCells source;
+  source.AddStrings(lines);
+  db->InsertColumn(col, &source);
+  SetValueOnly(engine, db->GetCsvText());
+}
+
+void TableRemoveDuplicates(TNuraEngine& engine, int) {
+  const int col = PopInteger(engine);
+  auto db = ReadTable(engine.PopArgumentText(), false);
+  db->RemoveDuplicateRows(col);
+  SetValueOnly(engine, db->GetCsvText());
+}
+
+}  // namespace
+
+TFindCsv& FindCsvOf(TNuraEngine& engine) {
+  auto& slot = engine.Base().findCsv;
+  if (!slot) slot = std::make_shared<TFindCsv>();
+  return *slot;
+}
+
+void RegisterCsvCommands() {
+  RegisterCommandHandler(82, TablePickup);
+  RegisterCommandHandler(310, TableSelect);
+  RegisterCommandHandler(311, TableJoin);
+  RegisterCommandHandler(349, TableTranspose);
+  RegisterCommandHandler(317, TableRowCount);
+  RegisterCommandHandler(350, TableRowCount);
+  RegisterCommandHandler(351, TableColCount);
+  RegisterCommandHandler(83, TableFind);
+  RegisterCommandHandler(86, TableFind);
+  RegisterCommandHandler(84, TableFindNext);
+  RegisterCommandHandler(85, TableFindClear);
+  RegisterCommandHandler(93, TableMaxMin);
+  RegisterCommandHandler(94, TableMaxMin);
+  RegisterCommandHandler(98, TableSumMean);
+  RegisterCommandHandler(95, TableSumMean);
+  RegisterCommandHandler(96, TableSort);
+  RegisterCommandHandler(97, TableSort);
+  RegisterCommandHandler(298, TableSort);
+  RegisterCommandHandler(391, TableColumnReplace);
+  RegisterCommandHandler(392, TableColumnMove);
+  RegisterCommandHandler(107, TableColumnInsert);
+  RegisterCommandHandler(108, TableColumnDelete);
+  RegisterCommandHandler(237, TableColumnCopy);
+  RegisterCommandHandler(238, TableColumnPaste);
+  RegisterCommandHandler(196, TableRemoveDuplicates);
+}
+
+}  // namespace nura
