@@ -3,6 +3,7 @@
 // "Aの鍵" reads an element of a hash, a variable or an object.
 #include <cstring>
 
+#include "engine/dispatch.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/evaluate.h"
@@ -84,6 +85,7 @@ class TOperandReader {
       }
     }
     NodePtr node = words.FindNode(word, false);
+    if (node && *cursor == '#') return Indexed(node, cursor);
     if (node) return Value(node);
     TStrNum element;
     if (SplitElement(word, element)) return element;
@@ -112,6 +114,43 @@ class TOperandReader {
     size_t i = 0;
     while (i < at) i += IsSjisLead(static_cast<unsigned char>(text[i])) ? 2 : 1;
     return i == at;
+  }
+
+  // "A#row" or "A#row#column": a cell of a variable read as a table, or an
+  // element of a hash.
+  TStrNum Indexed(const NodePtr& node, const char*& cursor) {
+    ++cursor;
+    const std::string first = ReadKey(cursor);
+    if (node->kind == kWordHash) return HashElement(*node, first);
+    if (node->kind != kWordVariable) {
+      throw ENura(engine_.FormatErrorMessage(SJ("オブジェクト\"") + node->name +
+                                             SJ("\"から、直接値を得ることは出来ません。")));
+    }
+    int column = -1;
+    if (*cursor == '#') {
+      ++cursor;
+      column = IndexNumber(ReadIndex(cursor));
+    }
+    const int row = IndexNumber(first.empty() ? first : engine_.ExpandString(first));
+    const TableCellReader reader = GetTableCellReader();
+    return TStrNum::FromText(reader && row >= 0 ? reader(node->value, row, column) : "");
+  }
+
+  std::string ReadIndex(const char*& cursor) {
+    const std::string key = ReadKey(cursor);
+    return key.empty() ? key : engine_.ExpandString(key);
+  }
+
+  // An index that is no integer counts -1.
+  static int IndexNumber(const std::string& text) {
+    const std::string trimmed = TrimText(text);
+    if (trimmed.empty() || !IsNumericText(trimmed)) return -1;
+    const long double value = TextToNumber(trimmed);
+    if (value != static_cast<long double>(static_cast<long long>(value)) || value < 0 ||
+        value > 2147483647.0L) {
+      return -1;
+    }
+    return static_cast<int>(value);
   }
 
   // The key after "の": a word, or a parenthesised group evaluated.
