@@ -83,4 +83,14 @@ TDialogHost& Dialogs() { return g_host ? *g_host : ConsoleDialogs(); }
 
 void SetDialogs(TDialogHost* host) { g_host = host; }
 
+TImeMode ImeModeFromNumber(int mode) {
+  switch (mode) {
+    case 1: return TImeMode::Open;
+    case 2: return TImeMode::Hiragana;
+    case 3: return TImeMode::KatakanaFull;
+    case 4: return TImeMode::KatakanaHalf;
+    default: return TImeMode::Closed;
+  }
+}
+
 }  // namespace nura

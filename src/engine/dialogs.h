@@ -8,6 +8,13 @@
 
 namespace nura {
 
+// The input-method state a dialog opens with.
+enum class TImeMode { Closed, Open, Hiragana, KatakanaFull, KatakanaHalf };
+
+// 1 open, 2 hiragana, 3 full-width katakana, 4 half-width katakana,
+// anything else closed.
+TImeMode ImeModeFromNumber(int mode);
+
 // What the user chose in the error dialog.
 enum class ErrorChoice { Continue, Debugger, End };
 

@@ -1,5 +1,6 @@
 #include "engine/engine.h"
 
+#include <charconv>
 #include <cstdlib>
 
 #include "engine/errors.h"
@@ -48,6 +49,20 @@ int TNuraEngine::CurrentLine() {
 
 std::string TNuraEngine::FormatErrorMessage(const std::string& text) {
   return nura::FormatErrorMessage(base_->fileName, CurrentLine(), text);
+}
+
+TImeMode TNuraEngine::GetDialogImeMode(int mode) {
+  if (mode < 0) {
+    static const std::string kName = SJ("ダイアログIMEの状態");
+    mode = 0;
+    if (const THashNode* node = base_->words.Find(kName, false)) {
+      const std::string& v = node->value;
+      int n = 0;
+      auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+      if (ec == std::errc() && end == v.data() + v.size()) mode = n;
+    }
+  }
+  return ImeModeFromNumber(mode);
 }
 
 int TNuraEngine::ConfirmFileOperation(const std::string& path, const std::string& message) {

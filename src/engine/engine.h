@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/dialogs.h"
 #include "engine/nura_base.h"
 
 namespace nura {
@@ -123,6 +124,9 @@ class TNuraEngine {
   // The security confirmation for a command that changes `path`; 0 allows,
   // any other value refuses (the command then ends silently).
   int ConfirmFileOperation(const std::string& path, const std::string& message);
+  // The input-method state for a dialog: `mode` as ImeModeFromNumber, a
+  // negative one taken from "ダイアログIMEの状態" (0 when not a number).
+  TImeMode GetDialogImeMode(int mode);
 
   // ---- statement loop (statement.cpp) ----
   void ExecuteStatement();
