@@ -65,6 +65,10 @@ TImeMode TNuraEngine::GetDialogImeMode(int mode) {
   return ImeModeFromNumber(mode);
 }
 
+std::optional<ErrorChoice> TNuraEngine::ReportWarning(const std::string& text) {
+  return nura::ReportWarning(base_->fileName, CurrentLine(), text, base_->debugFlag);
+}
+
 int TNuraEngine::ConfirmFileOperation(const std::string& path, const std::string& message) {
   TSecurityContext context{base_->baseFolder, base_->scriptPath, base_->securityLevel,
                            base_->securityAnswer};

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,9 @@ class TNuraEngine {
   // The security confirmation for a command that changes `path`; 0 allows,
   // any other value refuses (the command then ends silently).
   int ConfirmFileOperation(const std::string& path, const std::string& message);
+  // "[注　意] file(N行目): text" into the error log; with "-debug" the error
+  // dialog opens at once and its choice is returned for the run loop.
+  std::optional<ErrorChoice> ReportWarning(const std::string& text);
   // The input-method state for a dialog: `mode` as ImeModeFromNumber, a
   // negative one taken from "ダイアログIMEの状態" (0 when not a number).
   TImeMode GetDialogImeMode(int mode);

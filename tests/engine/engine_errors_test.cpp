@@ -24,6 +24,10 @@ TEST(EngineErrors, MessagesNameTheStatementsLine) {
   EXPECT_EQ(base.line, 3);
   base.cursor.Reset();
   EXPECT_EQ(engine.CurrentLine(), 3);  // no cursor: the held line
+  ErrorLog().clear();
+  EXPECT_FALSE(engine.ReportWarning("w"));  // no dialog without "-debug"
+  EXPECT_EQ(ErrorLog(), SJ("[注　意] ソ%s.nrs(3行目): w\r\n"));
+  ErrorLog().clear();
 }
 
 TEST(EngineErrors, DialogImeMode) {
