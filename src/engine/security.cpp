@@ -34,7 +34,7 @@ bool IsSecurityIni(std::string_view name) { return SjisEqualsIgnoreAsciiCase(nam
 bool TargetsSecurityIni(std::string_view path, const std::string& nativePath) {
   if (IsSecurityIni(SjisFileName(path))) return true;
   fs::path resolved = Resolve(nativePath);
-  return !resolved.empty() && resolved.filename() == "security.ini";
+  return !resolved.empty() && IsSecurityIni(resolved.filename().string());
 }
 
 std::string FolderOf(const std::string& baseFolder) {
