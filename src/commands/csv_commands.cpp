@@ -3,8 +3,6 @@
 // table search keeps state between commands (TFindCsv).
 #include "commands/csv_commands.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <exception>
 #include <utility>
 
@@ -43,39 +41,11 @@ void SetValueOnly(TNuraEngine& engine, const std::string& value) {
   engine.ResultNode()->value = value;
 }
 
-// The class library's decimal conversion with a default: an optional sign
-// and decimal digits (or "$" and hexadecimal digits), leading blanks
-// allowed, nothing after them; anything else, or a value beyond 32 bits,
-// gives `fallback`.
-int32_t StrToIntDef(std::string_view text, int32_t fallback) {
-  size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  int base = 10;
-  if (i < text.size() && text[i] == '$') {
-    base = 16;
-    ++i;
-  }
-  if (i >= text.size()) return fallback;
-  int64_t value = 0;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else return fallback;
-    value = value * base + digit;
-    if (value > (int64_t{1} << 32)) return fallback;
-  }
-  if (negative) value = -value;
-  if (value < INT32_MIN || value > INT32_MAX) return fallback;
-  return static_cast<int32_t>(value);
-}
-
 // A column read "as an integer, -1 when invalid".
-int PopColumnOrMinusOne(TNuraEngine& engine) { return StrToIntDef(engine.PopArgumentText(), -1); }
+int PopColumnOrMinusOne(TNuraEngine& engine) {
+  int32_t col;
+  return ParsePlainInteger(engine.PopArgumentText(), col) ? col : -1;
+}
 
 // A column that must be valid: -1 or not an integer is the argument error.
 int PopRequiredColumn(TNuraEngine& engine, int id) {
