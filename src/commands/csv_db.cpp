@@ -233,25 +233,33 @@ void TCsvCells::AppendCsvLine(std::string& out, int width) const {
 }
 
 void TCsvCells::ParseLine(std::string_view s, size_t& p) {
+  // Cells are collected in reused buffers and copied once into the row,
+  // so that a row costs one allocation for its text and one for its ends.
+  thread_local std::string text;
+  thread_local std::vector<size_t> ends;
+  text.assign(data_);
+  ends.assign(ends_.begin(), ends_.end());
   do {
-    const size_t start = data_.size();
-    const bool quoted = ReadCell(s, p, data_);
+    const size_t start = text.size();
+    const bool quoted = ReadCell(s, p, text);
     // Trim the cell in place.
-    size_t end = data_.size();
-    while (end > start && IsBlankByte(data_[end - 1])) --end;
-    data_.resize(end);
+    size_t end = text.size();
+    while (end > start && IsBlankByte(text[end - 1])) --end;
+    text.resize(end);
     size_t first = start;
-    while (first < end && IsBlankByte(data_[first])) ++first;
-    if (first > start) data_.erase(start, first - start);
+    while (first < end && IsBlankByte(text[first])) ++first;
+    if (first > start) text.erase(start, first - start);
     // A quote pair around an unquoted cell (blank-padded) is dropped; a
     // quoted cell has lost its own quotes already, so what is left of its
     // text is kept as written.
-    if (!quoted && data_.size() - start > 1 && data_[start] == '"' && data_.back() == '"') {
-      data_.pop_back();
-      data_.erase(start, 1);
+    if (!quoted && text.size() - start > 1 && text[start] == '"' && text.back() == '"') {
+      text.pop_back();
+      text.erase(start, 1);
     }
-    ends_.push_back(data_.size());
+    ends.push_back(text.size());
   } while (p < s.size() && s[p] != '\r' && s[p] != '\n');
+  data_.assign(text);
+  ends_.assign(ends.begin(), ends.end());
 }
 
 // ---------------------------------------------------------------- table
