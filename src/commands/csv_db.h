@@ -144,7 +144,6 @@ class TCsvDbBase {
   void LoadFromGrid(const TCsvGridModel& grid);
 
  private:
-  friend class TCsvQuery;
   template <typename Key>
   void SortRows(int col, Key (*keyOf)(std::string_view));
   void CopyRowTo(TCsvDbBase& target, int i) const;

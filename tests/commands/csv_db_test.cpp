@@ -217,6 +217,14 @@ TEST(CsvQuery, SelectRows) {
   }
   EXPECT_ANY_THROW(db.SelectRows("(age=1"));
 
+  // Long chains and deep groups neither overflow the stack nor crash.
+  std::string chain = "age=1";
+  for (int i = 0; i < 20000; ++i) chain += " OR age=" + std::to_string(i % 40);
+  EXPECT_EQ(db.SelectRows(chain)->GetCsvText(), "name,age\r\nA,20\r\nB,35\r\n");
+  EXPECT_EQ(db.SelectRows("((((age=50))))")->GetCsvText(), "name,age\r\nC,50\r\n");
+  EXPECT_THROW(db.SelectRows(std::string(5000, '(') + "age=1" + std::string(5000, ')')),
+               EParserError);
+
   TCsvDb dates;
   dates.SetCsvText("d\r\n2024/1/1\r\nbad\r\n2024/6/1\r\n");
   EXPECT_EQ(dates.SelectRows("d>#2024/3/1")->GetCsvText(), "d\r\n2024/6/1\r\n");
