@@ -194,6 +194,13 @@ class TNuraEngine {
   NodePtr FindObjectWord(bool create);
   std::string ExpandString(const std::string& text);
 
+  // "表示" with "表示出力先" set: the text is appended as a line to that
+  // file (after the security confirmation), or a new file is written.
+  void AppendDisplayOutput(const std::string& text);
+  // A file name completed by the first folder that holds it: the current
+  // folder, the script's folder, the program's folder, the current file's
+  // folder; a name with ":" or an absolute path stays as it is.
+  std::string ResolveFilePath(const std::string& name);
   // A coordinate pair "(x,y)", also behind an object-property reference or
   // in backquotes; "座標の指定エラー" when malformed.
   void ParseCoordinates(const std::string& text, int& x, int& y);
