@@ -326,6 +326,11 @@ std::string TNuraEngine::ExpandString(const std::string& text) {
         value = TStrNum::FromText(value.text + ReadOperand(p).text);
         continue;
       }
+      if (!std::strchr("%&*+-/<=>^|!", *p)) {
+        // No operator follows: the text is a plain text ("5個", "a b").
+        value = TStrNum::FromText(TrimText(text));
+        break;
+      }
       const std::string left = value.is_number ? FormatGeneral(value.number)
                                                : MakeRawLiteral(value.text);
       const OperandReader reader = [this](const char*& c) { return ReadOperand(c); };
