@@ -162,9 +162,11 @@ class TExpressionParser {
       Next();
       return value;
     }
-    if (token_.text == "-") {
+    if (token_.text == "-" || token_.text == "+") {  // a sign before an operand
+      const bool negate = token_.text == "-";
       Next();
-      return Negate(Primary());
+      TStrNum value = Primary();
+      return negate ? Negate(value) : value;
     }
     throw EExpression(SJ("演算子「") + token_.text + SJ("」の位置が不正。"));
   }

@@ -30,6 +30,8 @@ TEST(Evaluate, ArithmeticAndPrecedence) {
   EXPECT_EQ(EvalText("7%3"), "1");
   EXPECT_EQ(EvalText("-2*3"), "-6");
   EXPECT_EQ(EvalText("3*-2"), "-6");
+  EXPECT_EQ(EvalText("+5*2"), "10");
+  EXPECT_EQ(EvalText("1--1"), "2");
   EXPECT_EQ(EvalText(" 1 + ( 2 * ( 3 + 1 ) ) "), "9");
   EXPECT_EQ(EvalText("$1F+1"), "32");
   EXPECT_EQ(EvalText("1.5e2+0.5"), "150.5");
