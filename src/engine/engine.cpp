@@ -16,6 +16,53 @@ TNuraEngine::~TNuraEngine() = default;
 
 void TNuraEngine::SetHost(TEngineHost* host) { host_ = host ? host : &defaultHost_; }
 
+// ---- start-up ----
+
+void TNuraEngine::ResetForRun() {
+  TNuraBase& b = *base_;
+  ErrorLog().clear();
+  b.cursor.Reset();
+  b.line = 0;
+  b.nextObjectX = b.nextObjectY = 10;
+  b.words.Clear();
+  b.args.Clear();
+  b.runControl.ClearAll();
+  b.conditionResult = -1;
+  b.stopFlag = b.stopRequest = false;
+  b.switchValue = kNoSwitchValue;
+  if (registration_) registration_(*this);
+  b.CacheSystemNodes();
+}
+
+void TNuraEngine::LoadProgram(const std::string& source, const std::string& fileName) {
+  TNuraBase& b = *base_;
+  std::string text = source;
+  b.fileName = fileName;
+  PreprocessSource(text, [&](int line, const std::string& message) {
+    b.cursor.Reset();
+    b.line = line;
+    return FormatErrorMessage(message);
+  });
+  TextRef kept = MakeText(std::move(text));
+  b.includes.assign(1, kept);
+  b.text = kept;
+  DefineLabels(kept, fileName);
+}
+
+void TNuraEngine::PrepareRun(const std::string& source, const std::string& fileName) {
+  ResetForRun();
+  LoadProgram(source, fileName);
+  if (base_->text->find(SJ("母艦浮上")) == std::string::npos) {
+    host_->ShowMainWindow();
+    host_->ProcessEvents();
+  }
+}
+
+void TNuraEngine::Run() {
+  base_->cursor = TextPos::StartOf(base_->text);
+  RunLoop();
+}
+
 // ---- result ----
 
 NodePtr TNuraEngine::ResultNode() {
@@ -40,11 +87,25 @@ std::string TNuraEngine::SetHashResult(const THash& hash) {
 
 // ---- errors ----
 
+bool TNuraEngine::IsProgramText(const TextRef& text) const {
+  for (const auto& t : base_->includes)
+    if (t == text) return true;
+  for (const auto& t : runTexts_)
+    if (t == text) return true;
+  return false;
+}
+
 int TNuraEngine::CurrentLine() {
-  const TextPos& cursor = base_->cursor;
-  if (!cursor.p || !cursor.text) return base_->line;
-  base_->line = nura::CurrentLine(*cursor.text, cursor.p, base_->line);
-  return base_->line;
+  TNuraBase& b = *base_;
+  if (!b.cursor.p || !b.cursor.text) return b.line;
+  if (!IsProgramText(b.cursor.text)) {
+    // A block copy: the marker at the end of the cursor's line, if any.
+    const char* p = b.cursor.p;
+    while (*p && *p != '\r' && *p != '\n') p += (IsSjisLead(static_cast<unsigned char>(*p)) && p[1]) ? 2 : 1;
+    if (!*p) return b.line;
+  }
+  b.line = nura::CurrentLine(*b.cursor.text, b.cursor.p, b.line);
+  return b.line;
 }
 
 std::string TNuraEngine::FormatErrorMessage(const std::string& text) {

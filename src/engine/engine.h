@@ -11,10 +11,12 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/dialogs.h"
@@ -35,8 +37,9 @@ class TEngineHost {
   virtual void* MainWindowComponent() { return nullptr; }
   // Shows the main window (at the start of a run).
   virtual void ShowMainWindow() {}
-  // Closes the main window: the program ends once the run has unwound.
-  virtual void CloseMainWindow() {}
+  // The close request: the window runs its shutdown code and closes. False
+  // when the script refuses to close.
+  virtual bool CloseMainWindow() { return true; }
   // Runs the event queue once (waits keep the window alive with it).
   virtual void ProcessEvents() {}
   // Shows the debugger window modally; true when the user ends the program.
@@ -146,17 +149,33 @@ class TNuraEngine {
   // The rest of the statement: up to CR, LF or ";" (a "&" at the line end
   // continues on the next line), quotes and groups whole.
   std::string ReadArgumentText();
+  // The variable or command an assignment to `name` goes to (nil: none).
+  NodePtr FindAssignTarget(const std::string& name);
+  // Raises the read-only error for a protected variable.
+  void CheckWritable(const THashNode& node);
   // A text carried unevaluated: `text` between backquotes, backquotes doubled.
   static std::string MakeRawLiteral(const std::string& text);
   // The inverse: enclosing backquotes removed, doubled ones made single.
   static std::string RawLiteralToText(const std::string& raw);
+  // True when `text` ends with `suffix` at a character boundary.
+  static bool EndsWithText(const std::string& text, const std::string& suffix);
+  // A sign and a numeric text ("12", "-3.5").
+  static bool IsNumberText(const std::string& text);
+  // The number read leniently, truncated; ERangeError outside 32 bits.
+  static int32_t ToInt32(const std::string& text);
+  static bool IsCallableKind(uint8_t kind) {
+    return kind == kWordCommand || kind == 1 || kind == kWordLabel || kind == kWordDeclared;
+  }
 
   // ---- words and particles (word_reader.cpp) ----
   // Reads the word at the cursor with its particle (see word_reader.cpp).
   std::string ReadWord();
+  // The same on any text: `p` moves behind the word.
+  std::string ReadWordAt(const char*& p);
   // Reads the particle at the cursor (after blanks), longest first; empty
-  // when none stands there. `afterValue`: the value-only suffixes count too.
+  // (and the cursor unmoved) when none stands there.
   std::string ReadParticle();
+  std::string ReadParticleAt(const char*& p);
   // The particles of the registered patterns (cached per pattern change).
   const std::vector<std::string>& Particles();
 
@@ -171,11 +190,21 @@ class TNuraEngine {
   // Runs `start` in a new run-control level with `fileName` as the current
   // file; cursor and file name are restored afterwards.
   void RunNested(const TextPos& start, const std::string& fileName);
+  // Runs a program text given by the script ("ぬらせらする") nested.
+  void RunTextRun(const TextRef& text, const std::string& fileName);
   // Starts a counted loop of `count` rounds over the block at the cursor.
   void StartCountedLoop(int count);
   // The script timer fired with `target` as its jump target.
   void RunTimerTarget(const TextPos& target);
   int NestedRunDepth() const { return nestDepth_; }
+  // Pushes `frame` and moves the cursor to the start of its block copy.
+  void EnterBlock(const TRunControl& frame);
+  // "回数" becomes `count` (with type letter "e" when `asNumber`).
+  void SetCountVariable(int32_t count, bool asNumber);
+  // "終わり": asks the window to close; the run stops when it does.
+  void RequestClose();
+  // The runaway error text, formatted.
+  std::string RunawayMessage();
 
   // ---- labels and calls (labels.cpp) ----
   void DefineLabels(const TextRef& text, const std::string& fileName);
@@ -185,6 +214,11 @@ class TNuraEngine {
   bool CallWord(const std::string& name, std::string& result, bool push);
   void JumpToLabel(const std::string& name);
   static std::string RemoveSuffix(const std::string& text, const std::string& suffix);
+  // The position behind a local label "*name" that begins a line of `block`.
+  static const char* FindLocalLabel(const std::string& block, const std::string& name);
+  // Commands declared from external libraries are called through this.
+  using DeclaredCaller = std::function<void(TNuraEngine&, THashNode&)>;
+  void SetDeclaredCaller(DeclaredCaller caller) { declaredCaller_ = std::move(caller); }
 
   // ---- dispatcher and argument helpers (dispatch) ----
   void DispatchCommand(THashNode& node);
@@ -214,6 +248,7 @@ class TNuraEngine {
 
   // ---- evaluator (dispatch) ----
   // Evaluates the expression text; sets the result kind ("e" or "s").
+  // ExpandString also leaves the kind of its value in ResultKind().
   std::string EvaluateExpression(const std::string& text);
   // Reads and evaluates one operand at `cursor` (literal, number, group,
   // variable, call, element); the cursor moves past it.
@@ -225,20 +260,48 @@ class TNuraEngine {
   std::string TranslateConditionPhrase(const std::string& text);
 
  private:
-  void PushWord(std::string word, bool callable);
+  // statement.cpp
+  std::string SyntaxError(const std::string& what, const std::string& detail);
+  void EndOfLine();
+  void HashElementStatement();
+  std::string ReadKey();
+  void NumberStatement();
+  void GroupStatement();
   void StatementTail(std::string word, bool callable);
   void ReadConcatenation(std::string& word);
   bool TryPropertyWord(const std::string& word);
   NodePtr FollowNameChain(NodePtr node);
   void RaiseUndefinedWord(const std::string& word);
+  void StoreValue(THashNode& node, const std::string& value, const std::string& kind);
+  void MakeHash(THashNode& node, const std::string& text);
+  bool AssignTableElement(const std::string& target, const std::string& value);
+  // run_loop.cpp
+  void RecoverFromError(const std::exception& e, const char* statementStart);
+  bool AtStatementStart() const;
+  void SkipToNextStatement();
+  // labels.cpp
+  static std::vector<std::string> SplitArgumentList(const std::string& list);
+  void RunLabelAsFunction(THashNode& node);
+  // engine.cpp
+  bool IsProgramText(const TextRef& text) const;
+  // word_reader.cpp
+  const std::string* ParticleAt(const char* p, const char* limit);
+  bool IsRegistered(const std::string& word, bool loose) const;
+  bool RegisteredWordRunsOn(const char* start, const char* from, const char* past,
+                            const char* end) const;
+  bool SplitsAt(const char* start, const char* at, const std::string& particle,
+                const char* end) const;
 
   std::unique_ptr<TNuraBase> base_;
   TEngineHost defaultHost_;
   TEngineHost* host_ = &defaultHost_;
   RegistrationHook registration_;
+  DeclaredCaller declaredCaller_;
   std::string resultKind_ = "s";
   int nestDepth_ = 0;
+  std::vector<TextRef> runTexts_;  // texts of the running text runs
   std::vector<std::string> particles_;
+  std::unordered_map<unsigned char, std::vector<const std::string*>> particleIndex_;
   uint64_t particleGeneration_ = 0;
 };
 

@@ -1,0 +1,396 @@
+// The control-flow commands: conditions, loops, jumps, returns, waits,
+// included files and text runs, and the small word commands that work on
+// the interpreter state directly.
+#include "engine/control_commands.h"
+
+#include <chrono>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "engine/command_registry.h"
+#include "engine/conv_half.h"
+#include "engine/engine.h"
+#include "engine/errors.h"
+#include "engine/evaluate.h"
+#include "engine/preprocess.h"
+#include "engine/sjis_text.h"
+#include "platform/native_path.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+// Command ids of the built-in vocabulary.
+enum : int {
+  kIdEnd = 2, kIdReturn = 3, kIdJump = 5, kIdCall = 6, kIdIdle = 13, kIdWait = 21,
+  kIdRefrain = 50, kIdRename = 51, kIdInclude = 55, kIdRepeat = 56, kIdDebug = 57,
+  kIdLineCount = 70, kIdIterate = 71, kIdTrim = 72, kIdReserve = 73, kIdRunText = 74,
+  kIdIf = 102, kIdBreak = 215, kIdSwitch = 369, kIdContinue = 398, kIdWhile = 414,
+};
+
+// A text longer than this is refused by the commands that build texts.
+constexpr size_t kMaxTextBytes = size_t{1} << 28;
+
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+ENura Error(TNuraEngine& e, const std::string& text) { return ENura(e.FormatErrorMessage(text)); }
+
+// The node's name for messages (the loose key of a command).
+std::string CommandName(int id) {
+  switch (id) {
+    case kIdRepeat: return SJ("繰り返す");
+    case kIdRename: return SJ("名義変更");
+    default: return std::string();
+  }
+}
+
+// Splits a text into lines as a string list does: CR LF, CR or LF end a
+// line; a last line break adds no empty line.
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end;
+    if (start < text.size() && text[start] == '\r') ++start;
+    if (start < text.size() && text[start] == '\n') ++start;
+  }
+  return lines;
+}
+
+uint64_t TickCount() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// ---- conditions and loops ----
+
+void CmdIf(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  std::string condition = ReadConditionText(b.cursor.p);
+  const std::string value = e.EvaluateExpression(e.TranslateConditionPhrase(condition));
+  const std::string trimmed = TrimText(value);
+  b.conditionResult = trimmed == "1" ? 1 : 0;
+  e.RunIfBlock(true);
+}
+
+void CmdRepeat(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  const std::string toText = e.PopArgumentText();
+  const std::string fromText = e.PopArgumentText();
+  const std::string counter = TNuraEngine::RawLiteralToText(b.args.Pop());
+  if (!TNuraEngine::IsNumberText(toText) || !TNuraEngine::IsNumberText(fromText))
+    throw Error(e, Quoted(CommandName(kIdRepeat)) + SJ("には、数値を指定してください。"));
+  const int32_t to = TNuraEngine::ToInt32(toText);
+  const int32_t from = TNuraEngine::ToInt32(fromText);
+  NodePtr var = b.words.FindNode(counter, false);
+  if (var && var->kind != kWordVariable)
+    throw Error(e, Quoted(counter) + SJ("の実行回数カウンターには、変数を指定してください。"));
+  if (!var) {
+    auto node = THashNode::CreateVariable(counter, false, 0, "");
+    node->annotation = "e";
+    node->position = b.cursor;
+    var = b.words.AddNode(std::move(node));
+  }
+  e.CheckWritable(*var);
+  TRunControl frame;
+  frame.kind = kRunCountedVar;
+  e.CaptureArgument(frame);
+  if (from > to) return;
+  frame.counter = from;
+  frame.limit = to;
+  frame.loopVar = var;
+  var->value = std::to_string(from);
+  e.EnterBlock(frame);
+}
+
+void CmdIterate(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  const std::string argument = b.args.Pop();
+  std::string text;
+  NodePtr node = b.words.FindNode(TNuraEngine::RawLiteralToText(argument), false);
+  if (node && node->kind == kWordHash && node->hash) {
+    text = node->hash->GetNamesText();
+  } else if (node) {
+    text = node->value;
+  } else {
+    text = e.ExpandString(argument);
+  }
+  TRunControl frame;
+  frame.kind = kRunItems;
+  e.CaptureArgument(frame);
+  auto items = std::make_shared<const std::vector<std::string>>(SplitLines(text));
+  if (items->empty()) return;
+  frame.counter = 1;
+  frame.limit = static_cast<int32_t>(std::min<size_t>(items->size(), INT32_MAX));
+  frame.items = items;
+  e.SetResult((*items)[0], "s");
+  e.SetCountVariable(1, true);
+  e.EnterBlock(frame);
+}
+
+void CmdWhile(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  const std::string raw = ConvertToHalf(b.args.Pop());
+  TRunControl frame;
+  frame.kind = kRunWhile;
+  e.CaptureArgument(frame);
+  if (raw.empty() || raw == "``") return;
+  const std::string condition = e.TranslateConditionPhrase(TNuraEngine::RawLiteralToText(raw));
+  if (TextToNumber(e.EvaluateExpression(condition)) == 0) return;
+  frame.counter = 1;
+  frame.limit = -1;
+  frame.condition = condition;
+  e.SetCountVariable(1, false);
+  e.EnterBlock(frame);
+}
+
+void CmdSwitch(TNuraEngine& e, int) { e.Base().switchValue = e.PopArgumentText(); }
+
+// ---- jumps, exits and returns ----
+
+bool IsLoopKind(uint8_t kind) {
+  return kind == kRunCountedVar || kind == kRunCounted || kind == kRunItems || kind == kRunWhile;
+}
+
+bool IsBlockKind(uint8_t kind) {
+  return kind == kRunIfThen || kind == kRunIfElse || kind == kRunSwitch;
+}
+
+void CmdJump(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  const std::string name = TNuraEngine::RawLiteralToText(b.args.Pop());
+  TRunControl frame;
+  while (b.runControl.Pop(frame)) {
+    if (!frame.block) {
+      b.runControl.Push(frame);
+      break;
+    }
+    if (const char* at = TNuraEngine::FindLocalLabel(*frame.block, name)) {
+      b.runControl.Push(frame);
+      b.cursor = TextPos(frame.block, at);
+      return;
+    }
+  }
+  e.JumpToLabel(name);
+}
+
+void CmdBreak(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  std::vector<TRunControl> blocks;
+  TRunControl frame;
+  // Any number of conditional blocks may stand above the loop.
+  while (b.runControl.Pop(frame)) {
+    if (IsBlockKind(frame.kind)) {
+      blocks.push_back(frame);
+      continue;
+    }
+    if (IsLoopKind(frame.kind)) {
+      b.cursor = frame.endPos;
+    } else {
+      b.cursor = frame.returnPos;
+      b.fileName = frame.savedFileName;
+    }
+    return;
+  }
+  // Nothing to leave: the blocks stay as they were.
+  for (auto it = blocks.rbegin(); it != blocks.rend(); ++it) b.runControl.Push(*it);
+}
+
+void CmdContinue(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  TRunControl frame;
+  while (b.runControl.Pop(frame)) {
+    if (IsBlockKind(frame.kind)) continue;
+    b.runControl.Push(frame);
+    b.fileName = frame.savedFileName;
+    e.CheckRunControl();
+    return;
+  }
+  b.cursor.Reset();
+}
+
+void CmdReturn(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  if (b.runControl.Count() == 0) {
+    b.cursor.Reset();
+    return;
+  }
+  TRunControl frame;
+  while (b.runControl.Pop(frame)) {
+    if (frame.kind == kRunCall || frame.kind == kRunEvent) {
+      b.cursor = frame.returnPos;
+      b.fileName = frame.savedFileName;
+      return;
+    }
+  }
+  throw Error(e, SJ("「戻る」べき場所がありません。"));
+}
+
+void CmdEnd(TNuraEngine& e, int) {
+  e.Base().runControl.Clear();
+  e.Base().cursor.Reset();
+  e.RequestClose();
+}
+
+void CmdIdle(TNuraEngine& e, int) {
+  e.Base().runControl.Clear();
+  e.Base().cursor.Reset();
+  e.Host().AfterIdle();
+}
+
+void CmdDebug(TNuraEngine& e, int) {
+  if (e.Host().ShowDebugger(e)) e.RequestClose();
+}
+
+void CmdWait(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  long double ms = e.PopArgumentNumber() * 1000;
+  if (!(ms > 0)) ms = 0;
+  if (ms > 1e12L) ms = 1e12L;
+  const uint64_t target = TickCount() + static_cast<uint64_t>(ms);
+  e.Host().ProcessEvents();
+  while (TickCount() < target && !b.stopRequest) {
+    e.Host().ProcessEvents();
+    const uint64_t left = target - TickCount();
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::min<uint64_t>(100, left)));
+  }
+}
+
+// ---- calls and words ----
+
+void CmdCall(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  std::string name = b.args.Pop();
+  if (name.size() >= 2 && name.front() == '`' && name.back() == '`') name = name.substr(1, name.size() - 2);
+  NodePtr node = b.words.FindNode(name, false);
+  if (!node || node->kind != kWordLabel)
+    throw Error(e, SJ("オブジェクト\"") + name + SJ("\"が特定できません。"));
+  e.CallUserFunction(*node);
+}
+
+void CmdRename(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  const std::string existing = TNuraEngine::RawLiteralToText(b.args.Pop());
+  std::string spec = TNuraEngine::RawLiteralToText(b.args.Pop());
+  spec = TNuraEngine::RawLiteralToText(TrimText(spec));
+  if (!spec.empty() && spec.back() == ';') spec.pop_back();
+  NodePtr node = b.words.FindNode(existing, false);
+  if (!node) throw Error(e, SJ("変更元の命令が未定義です。"));
+  spec = ConvertToHalf(spec);
+  std::vector<std::string> items;
+  std::string item;
+  for (size_t i = 0; i <= spec.size(); ++i) {
+    if (i == spec.size() || spec[i] == ',' || spec[i] == ' ') {
+      if (!item.empty()) items.push_back(item);
+      item.clear();
+      continue;
+    }
+    const size_t len = IsSjisLead(static_cast<unsigned char>(spec[i])) && i + 1 < spec.size() ? 2 : 1;
+    item.append(spec, i, len);
+    i += len - 1;
+  }
+  size_t marks = 0;
+  for (char ch : node->pattern) marks += ch == '?';
+  if (items.size() != marks + 1)
+    throw Error(e, Quoted(CommandName(kIdRename)) + SJ("命令の引数に誤りがあります。"));
+  auto copy = std::make_unique<THashNode>(*node);
+  copy->name = items.back();
+  items.pop_back();
+  std::string pattern;
+  for (const auto& p : items) pattern += (pattern.empty() ? "" : ",") + p;
+  copy->pattern = pattern;
+  b.words.Delete(existing, false);
+  b.words.Add(std::move(copy));
+}
+
+void CmdRefrain(TNuraEngine& e, int) {
+  const long double countValue = e.PopArgumentNumber();
+  const std::string text = e.PopArgumentText();
+  const long long count = countValue > 0 ? static_cast<long long>(std::min<long double>(countValue, 1e18L)) : 0;
+  if (count > 0 && text.size() > kMaxTextBytes / static_cast<unsigned long long>(count)) throw ERangeError();
+  std::string out;
+  out.reserve(text.size() * count);
+  for (long long i = 0; i < count; ++i) out += text;
+  e.SetResult(out, "s");
+}
+
+void CmdLineCount(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  const std::string name = TNuraEngine::RawLiteralToText(b.args.Pop());
+  NodePtr node = b.words.FindNode(name, false);
+  if (!node) throw Error(e, SJ("変数\"") + name + SJ("\"が見つかりません。"));
+  e.SetResult(std::to_string(SplitLines(node->value).size()), "e");
+}
+
+void CmdTrim(TNuraEngine& e, int) { e.SetResult(TrimWideSpace(e.PopArgumentText()), "s"); }
+
+void CmdReserve(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  const long double size = e.PopArgumentNumber();
+  const std::string name = TNuraEngine::RawLiteralToText(b.args.Pop());
+  if (!(size >= 0) || size > static_cast<long double>(kMaxTextBytes)) throw ERangeError();
+  NodePtr node = b.words.FindNode(name, false);
+  if (!node) node = b.AddVariable(name, "", "s");
+  e.CheckWritable(*node);
+  node->value.assign(static_cast<size_t>(size), '\0');
+}
+
+// ---- nested runs ----
+
+bool ReadFileText(const std::string& scriptPath, std::string& text) {
+  std::ifstream in(ScriptPathToNative(scriptPath), std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  text = s.str();
+  return true;
+}
+
+void CmdInclude(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  const std::string name = e.PopArgumentText();
+  std::string text;
+  std::string path = name;
+  if (!ReadFileText(path, text)) {
+    path = b.baseFolder + name;
+    if (b.baseFolder.empty() || !ReadFileText(path, text))
+      throw Error(e, SJ("ファイル\"") + name + SJ("\"が、ありません。"));
+  }
+  if (static_cast<int>(b.includes.size()) >= TNuraBase::kIncludeSlots) throw ERangeError();
+  PreprocessSource(text, name);
+  TextRef kept = MakeText(std::move(text));
+  b.includes.push_back(kept);
+  e.DefineLabels(kept, name);
+  e.RunNested(TextPos::StartOf(kept), name);
+}
+
+void CmdRunText(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  std::string text = e.PopArgumentText();
+  const std::string name =
+      b.fileName + SJ("の") + std::to_string(e.CurrentLine()) + SJ("行目のぬらせら");
+  PreprocessSource(text, name);
+  e.RunTextRun(MakeText(std::move(text)), name);
+}
+
+}  // namespace
+
+void RegisterControlCommands() {
+  const std::pair<int, CommandHandler> handlers[] = {
+      {kIdEnd, CmdEnd},         {kIdReturn, CmdReturn},       {kIdJump, CmdJump},
+      {kIdCall, CmdCall},       {kIdIdle, CmdIdle},           {kIdWait, CmdWait},
+      {kIdRefrain, CmdRefrain}, {kIdRename, CmdRename},       {kIdInclude, CmdInclude},
+      {kIdRepeat, CmdRepeat},   {kIdDebug, CmdDebug},         {kIdLineCount, CmdLineCount},
+      {kIdIterate, CmdIterate}, {kIdTrim, CmdTrim},           {kIdReserve, CmdReserve},
+      {kIdRunText, CmdRunText}, {kIdIf, CmdIf},               {kIdBreak, CmdBreak},
+      {kIdSwitch, CmdSwitch},   {kIdContinue, CmdContinue},   {kIdWhile, CmdWhile},
+  };
+  for (const auto& [id, handler] : handlers) RegisterCommandHandler(id, handler);
+}
+
+}  // namespace nura

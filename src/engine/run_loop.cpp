@@ -1,0 +1,347 @@
+// The run loop: executes statements while there is a cursor, closes blocks
+// at the end of their copied text, guards against runaway nesting and
+// stalls, and routes every error to the run's error handling.
+#include <cstring>
+
+#include "engine/errors.h"
+#include "engine/engine.h"
+#include "engine/evaluate.h"
+#include "engine/preprocess.h"
+#include "engine/scanners.h"
+#include "engine/sjis_text.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+void SkipBlankChars(const char*& c) {
+  while (*c == ' ' || *c == '\t') ++c;
+}
+
+// Moves over a literal or a parenthesised group at `p` without failing.
+const char* SkipQuoted(const char* p) {
+  const char quote = *p++;
+  while (*p && *p != quote) {
+    if (quote == '"' && *p == '\\' && p[1]) ++p;
+    p += SjisCharLength(p);
+  }
+  return *p ? p + 1 : p;
+}
+
+}  // namespace
+
+void TNuraEngine::EnterBlock(const TRunControl& frame) {
+  base_->runControl.Push(frame);
+  base_->cursor = TextPos::StartOf(frame.block);
+}
+
+void TNuraEngine::SetCountVariable(int32_t count, bool asNumber) {
+  NodePtr node = base_->words.FindNode(SJ("回数"), false);
+  if (!node) return;
+  node->value = std::to_string(count);
+  if (asNumber) node->annotation = "e";
+}
+
+void TNuraEngine::RequestClose() {
+  if (!host_->CloseMainWindow()) return;
+  base_->stopRequest = true;
+  base_->cursor.Reset();
+}
+
+std::string TNuraEngine::RunawayMessage() {
+  return FormatErrorMessage(SJ("実行が無限ループしている可能性があるので終了します。"));
+}
+
+void TNuraEngine::RunLoop() {
+  TNuraBase& b = *base_;
+  static const std::string kStall = SJ("特定できないシステムエラーです(ToT)");
+  while (b.cursor.p) {
+    const char* previous = nullptr;
+    while (b.cursor.p && !b.stopFlag) {
+      if (*b.cursor.p == 0) break;
+      const char* statementStart = b.cursor.p;
+      try {
+        if (b.runControl.Count() > kMaxFrames) throw ENura(RunawayMessage());
+        if (b.stopRequest) return;
+        if (b.cursor.p == previous) throw ENura(FormatErrorMessage(kStall));
+        previous = b.cursor.p;
+        ExecuteStatement();
+      } catch (const EInvalidOp& e) {
+        if (!TrimText(ErrorLog()).empty()) ErrorLog() += "\r\n";
+        ErrorLog() += FormatErrorMessage(SJ("プログラムで不正な操作がありました。"));
+        RecoverFromError(e, statementStart);
+      } catch (const std::exception& e) {
+        RecoverFromError(e, statementStart);
+      }
+    }
+    if (b.stopFlag || b.stopRequest || !b.cursor.p) return;
+    // End of the text or block copy: close frames until one goes on.
+    try {
+      do {
+        CheckRunControl();
+      } while (b.cursor.p && *b.cursor.p == 0 && b.runControl.Count() > 0);
+    } catch (const std::exception& e) {
+      RecoverFromError(e, nullptr);
+    }
+    if (!b.cursor.p || *b.cursor.p == 0) return;
+  }
+}
+
+void TNuraEngine::RecoverFromError(const std::exception& e, const char* statementStart) {
+  TNuraBase& b = *base_;
+  const TextPos before = b.cursor;
+  HandleRunError(e);
+  b.args.Clear();
+  if (!b.cursor.p || b.stopRequest || b.cursor.p != before.p) return;
+  // The run goes on with the next statement: never at the failing one.
+  if (b.cursor.p == statementStart || !AtStatementStart()) SkipToNextStatement();
+}
+
+bool TNuraEngine::AtStatementStart() const {
+  const TNuraBase& b = *base_;
+  const char* p = b.cursor.p;
+  if (!*p) return true;
+  const char* start = b.cursor.text ? b.cursor.text->c_str() : p;
+  while (p > start && (p[-1] == ' ' || p[-1] == '\t')) --p;
+  return p == start || p[-1] == ':' || p[-1] == ';';
+}
+
+void TNuraEngine::SkipToNextStatement() {
+  const char*& c = base_->cursor.p;
+  SkipBlankChars(c);
+  while (*c && *c != '\r' && *c != '\n') {
+    if (*c == '"' || *c == '`') {
+      c = SkipQuoted(c);
+    } else if (*c == ';') {
+      ++c;
+      return;
+    } else {
+      c += SjisCharLength(c);
+    }
+  }
+  if (*c) base_->line = ReadLineMarker(c);
+}
+
+void TNuraEngine::HandleRunError(const std::exception& e) {
+  TNuraBase& b = *base_;
+  const std::string message = e.what();
+  if (NodePtr node = b.words.FindNode(SJ("エラーメッセージ"), false)) node->value = message;
+  if (b.errorLabel && b.errorLabel->kind == kWordLabel) {
+    b.errorResume = b.cursor;
+    b.cursor = b.errorLabel->position;
+    b.fileName = b.errorLabel->annotation;
+    return;
+  }
+  if (!b.warnOnError) return;
+  if (!dynamic_cast<const ENura*>(&e)) {
+    // Errors of the run-time's own checks enter the log here.
+    ErrorLog() += FormatErrorMessage(message) + "\r\n";
+    if (TrimText(ErrorLog()) == TrimText(FormatErrorMessage(message)))
+      ErrorLog() += SJ("特定できないシステムエラーです(ToT)") + "\r\n";
+  }
+  switch (Dialogs().ShowErrorDialog(ErrorLog())) {
+    case ErrorChoice::Continue:
+      return;
+    case ErrorChoice::Debugger:
+      if (host_->ShowDebugger(*this)) RequestClose();
+      return;
+    case ErrorChoice::End:
+      b.stopRequest = true;
+      b.cursor.Reset();
+      host_->CloseMainWindow();
+      return;
+  }
+}
+
+void TNuraEngine::CheckRunControl() {
+  TNuraBase& b = *base_;
+  TRunControl frame;
+  if (!b.runControl.Pop(frame)) return;
+  try {
+    switch (frame.kind) {
+      case kRunIfThen:
+      case kRunIfElse:
+      case kRunSwitch:
+        b.cursor = frame.endPos;
+        return;
+      case kRunCountedVar:
+        if (frame.counter >= frame.limit) {
+          b.cursor = frame.endPos;
+          return;
+        }
+        ++frame.counter;
+        if (frame.loopVar) frame.loopVar->value = std::to_string(frame.counter);
+        EnterBlock(frame);
+        return;
+      case kRunCounted:
+        if (frame.counter >= frame.limit) {
+          b.cursor = frame.endPos;
+          return;
+        }
+        ++frame.counter;
+        SetCountVariable(frame.counter, false);
+        EnterBlock(frame);
+        return;
+      case kRunCall:
+      case kRunEvent:
+        b.cursor = frame.returnPos;
+        b.fileName = frame.savedFileName;
+        return;
+      case kRunItems:
+        if (!frame.items || frame.counter >= static_cast<int32_t>(frame.items->size())) {
+          b.cursor = frame.endPos;
+          return;
+        }
+        ++frame.counter;
+        SetResult((*frame.items)[frame.counter - 1], "s");
+        SetCountVariable(frame.counter, true);
+        EnterBlock(frame);
+        return;
+      case kRunWhile:
+        if (TextToNumber(EvaluateExpression(frame.condition)) == 0) {
+          b.cursor = frame.endPos;
+          return;
+        }
+        if (frame.counter == INT32_MAX) throw ERangeError();
+        ++frame.counter;
+        SetCountVariable(frame.counter, false);
+        EnterBlock(frame);
+        return;
+      default:
+        throw ENura(FormatErrorMessage(SJ("特定できないシステムエラーです(ToT)\"CheckRunControl\"で未定義の構文があります。")));
+    }
+  } catch (const std::exception& e) {
+    throw ENura(FormatErrorMessage(SJ("実行制御でエラー。") + e.what() + SJ(".制御スタック：") +
+                                   std::to_string(b.runControl.Count())));
+  }
+}
+
+void TNuraEngine::CaptureArgument(TRunControl& frame) {
+  TNuraBase& b = *base_;
+  const char*& c = b.cursor.p;
+  CurrentLine();  // errors inside the copy report the statement's line
+  SkipBlankChars(c);
+  if (*c == '\r' || *c == '\n') {
+    b.line = ReadLineMarker(c);
+    SkipBlankChars(c);
+  }
+  frame.savedFileName = b.fileName;
+  if (*c == '(') {
+    frame.returnPos = TextPos(b.cursor.text, c + 1);
+    frame.block = MakeText(ScanParenthesized(c));
+  } else {
+    frame.returnPos = b.cursor;
+    frame.block = MakeText(ReadArgumentText());
+  }
+  frame.endPos = b.cursor;
+}
+
+void TNuraEngine::RunIfBlock(bool wordPresent) {
+  static const std::string kThenLong = SJ("ならば"), kThen = SJ("なら"), kElse = SJ("違えば"),
+                           kElseLong = SJ("でなければ"), kIf = SJ("もし");
+  TNuraBase& b = *base_;
+  const char*& c = b.cursor.p;
+  auto startsWith = [&](const std::string& w) { return std::strncmp(c, w.c_str(), w.size()) == 0; };
+  auto skipBreaks = [&] {
+    for (;;) {
+      SkipBlankChars(c);
+      if (*c != '\r' && *c != '\n') return;
+      b.line = ReadLineMarker(c);
+    }
+  };
+  SkipBlankChars(c);
+  if (*c == '\r' || *c == '\n') b.line = ReadLineMarker(c);
+  SkipBlankChars(c);
+  TRunControl thenBlock, elseBlock;
+  bool hasThen = false, hasElse = false;
+  if (!wordPresent || startsWith(kThen)) {
+    if (wordPresent) c += startsWith(kThenLong) ? kThenLong.size() : kThen.size();
+    thenBlock.kind = kRunIfThen;
+    CaptureArgument(thenBlock);
+    hasThen = true;
+    SkipBlankChars(c);
+    if (*c == ';') ++c;
+    skipBreaks();
+  }
+  if (startsWith(kElse) || startsWith(kElseLong)) {
+    c += startsWith(kElse) ? kElse.size() : kElseLong.size();
+    if (startsWith(kIf)) {
+      throw ENura(FormatErrorMessage(kIf + SJ("を多重構造にするときは、()で範囲を括ってください。")));
+    }
+    elseBlock.kind = kRunIfElse;
+    CaptureArgument(elseBlock);
+    hasElse = true;
+  }
+  const int result = b.conditionResult;
+  b.conditionResult = -1;
+  TRunControl* chosen = result == 1 ? (hasThen ? &thenBlock : nullptr)
+                                    : (result == 0 && hasElse ? &elseBlock : nullptr);
+  if (!chosen) return;
+  chosen->endPos = b.cursor;
+  EnterBlock(*chosen);
+}
+
+void TNuraEngine::RunNested(const TextPos& start, const std::string& fileName) {
+  TNuraBase& b = *base_;
+  if (nestDepth_ >= kMaxNestedRuns) throw ENura(RunawayMessage());
+  const TextPos savedCursor = b.cursor;
+  const std::string savedFile = b.fileName;
+  ++nestDepth_;
+  b.runControl.BeginNested();
+  b.cursor = start;
+  b.fileName = fileName;
+  auto restore = [&] {
+    b.runControl.EndNested();
+    --nestDepth_;
+    b.cursor = savedCursor;
+    b.fileName = savedFile;
+  };
+  try {
+    RunLoop();
+  } catch (...) {
+    restore();
+    throw;
+  }
+  restore();
+}
+
+void TNuraEngine::RunTextRun(const TextRef& text, const std::string& fileName) {
+  runTexts_.push_back(text);
+  try {
+    RunNested(TextPos::StartOf(text), fileName);
+  } catch (...) {
+    runTexts_.pop_back();
+    throw;
+  }
+  runTexts_.pop_back();
+}
+
+void TNuraEngine::StartCountedLoop(int count) {
+  TRunControl frame;
+  frame.kind = kRunCounted;
+  CaptureArgument(frame);
+  if (count <= 0) return;
+  frame.counter = 1;
+  frame.limit = count;
+  SetCountVariable(1, false);
+  EnterBlock(frame);
+}
+
+void TNuraEngine::RunTimerTarget(const TextPos& target) {
+  TNuraBase& b = *base_;
+  if (!target) return;
+  if (b.cursor.p && *b.cursor.p) {
+    // A run is active: the timer's code runs next, then the run goes on.
+    TRunControl frame;
+    frame.kind = kRunIfThen;
+    frame.returnPos = b.cursor;
+    frame.endPos = b.cursor;
+    frame.savedFileName = b.fileName;
+    b.runControl.Push(frame);
+    b.cursor = target;
+    return;
+  }
+  RunNested(target, b.fileName);
+}
+
+}  // namespace nura

@@ -1,0 +1,718 @@
+// The statement loop: one step reads one item at the cursor and either
+// pushes it (a value or word with its particle) onto the argument stack or
+// ends the statement by executing the word on top.
+#include <cstring>
+
+#include "engine/engine.h"
+#include "engine/errors.h"
+#include "engine/preprocess.h"
+#include "engine/scanners.h"
+#include "engine/sjis_text.h"
+#include "engine/table_access.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+void SkipBlankChars(const char*& c) {
+  while (IsBlank(*c)) ++c;
+}
+
+bool IsOperatorChar(unsigned char c) { return c && std::strchr("%&*+-/<=>^|", c) != nullptr; }
+
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// Replaces the line "key=..." of name=value lines, or appends it.
+void SetLineValue(std::string& lines, const std::string& key, const std::string& value) {
+  std::string out;
+  bool done = false;
+  size_t start = 0;
+  while (start < lines.size()) {
+    size_t end = lines.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = lines.size();
+    std::string line = lines.substr(start, end - start);
+    start = end;
+    if (start < lines.size() && lines[start] == '\r') ++start;
+    if (start < lines.size() && lines[start] == '\n') ++start;
+    size_t eq = line.find('=');
+    if (!done && eq != std::string::npos && TrimText(line.substr(0, eq)) == key) {
+      line = key + "=" + value;
+      done = true;
+    }
+    out += line + "\r\n";
+  }
+  if (!done) out += key + "=" + value + "\r\n";
+  lines = out;
+}
+
+}  // namespace
+
+// ---- raw literals and text helpers ----
+
+std::string TNuraEngine::MakeRawLiteral(const std::string& text) {
+  std::string out = "`";
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (IsSjisLead(c) && i + 1 < text.size()) {
+      out.append(text, i, 2);
+      ++i;
+      continue;
+    }
+    out += text[i];
+    if (c == '`') out += '`';
+  }
+  return out + "`";
+}
+
+std::string TNuraEngine::RawLiteralToText(const std::string& raw) {
+  if (raw.size() < 2 || raw.front() != '`' || raw.back() != '`') return raw;
+  std::string out;
+  const std::string inner = raw.substr(1, raw.size() - 2);
+  for (size_t i = 0; i < inner.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(inner[i]);
+    if (IsSjisLead(c) && i + 1 < inner.size()) {
+      out.append(inner, i, 2);
+      ++i;
+      continue;
+    }
+    out += inner[i];
+    if (c == '`' && i + 1 < inner.size() && inner[i + 1] == '`') ++i;
+  }
+  return out;
+}
+
+bool TNuraEngine::EndsWithText(const std::string& text, const std::string& suffix) {
+  if (suffix.empty() || suffix.size() > text.size()) return false;
+  // The suffix must start on a character boundary.
+  size_t at = text.size() - suffix.size();
+  size_t i = 0;
+  while (i < at) i += (IsSjisLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
+  return i == at && text.compare(at, suffix.size(), suffix) == 0;
+}
+
+std::string TNuraEngine::RemoveSuffix(const std::string& text, const std::string& suffix) {
+  return EndsWithText(text, suffix) ? text.substr(0, text.size() - suffix.size()) : text;
+}
+
+std::string TNuraEngine::ReadQuotedLiteral() { return ScanQuotedLiteral(base_->cursor.p, -1); }
+
+std::string TNuraEngine::ReadArgumentText() {
+  const char*& c = base_->cursor.p;
+  std::string out;
+  if (!c) return out;
+  SkipBlankChars(c);
+  for (;;) {
+    const char ch = *c;
+    if (!ch || ch == '\r' || ch == '\n' || ch == ';') {
+      std::string trimmed = TrimText(out);
+      if ((ch == '\r' || ch == '\n') && !trimmed.empty() && trimmed.back() == '&') {
+        ReadLineMarker(c);
+        continue;
+      }
+      return TrimText(out);
+    }
+    if (ch == '"' || ch == '`') {
+      out += ScanQuotedLiteral(c, -1);
+    } else if (ch == '(') {
+      out += "(" + ScanParenthesized(c) + ")";
+    } else {
+      int len = SjisCharLength(c);
+      out.append(c, len);
+      c += len;
+    }
+  }
+}
+
+// ---- the statement step ----
+
+std::string TNuraEngine::SyntaxError(const std::string& what, const std::string& detail) {
+  return FormatErrorMessage(Quoted(what) + SJ("は、文法が正しくないため、実行できません。") + detail);
+}
+
+void TNuraEngine::ExecuteStatement() {
+  const char*& c = base_->cursor.p;
+  if (!c) return;
+  // Commas (also "、" folded) separate the arguments of a statement.
+  SkipSeparators(c);
+  const unsigned char ch = static_cast<unsigned char>(*c);
+  switch (ch) {
+    case 0:
+      ExecutePendingWord();
+      return;
+    case '\r':
+    case '\n':
+      EndOfLine();
+      return;
+    case '"':
+    case '`': {
+      std::string word = MakeRawLiteral(ExpandString(ReadQuotedLiteral()));
+      ReadConcatenation(word);
+      StatementTail(std::move(word), false);
+      return;
+    }
+    case '#':
+      HashElementStatement();
+      return;
+    case '(':
+      GroupStatement();
+      return;
+    case '*':
+      while (*c && *c != '\r' && *c != '\n') ++c;
+      return;
+    case ';':
+      ++c;
+      ExecutePendingWord();
+      return;
+    case '?':
+      ++c;
+      ExecuteConditionStatement();
+      return;
+    default:
+      break;
+  }
+  if (ch == '$' || ch == '+' || ch == '-' || (ch >= '0' && ch <= '9')) {
+    NumberStatement();
+    return;
+  }
+  std::string word = ReadWord();
+  if (word.empty()) {
+    std::string at(c, SjisCharLength(c));
+    std::string detail;
+    if (ch == '&') detail = SJ("\"&\"は、文字列との連結に使います。");
+    else if (IsOperatorChar(ch)) detail = Quoted(at) + SJ("は、計算式で使います。");
+    throw ENura(SyntaxError(at, detail));
+  }
+  static const std::string kAndThen = SJ("そして");
+  if (word == kAndThen) {
+    ExecutePendingWord();
+    return;
+  }
+  StatementTail(std::move(word), true);
+}
+
+void TNuraEngine::EndOfLine() {
+  const char*& c = base_->cursor.p;
+  const char* at = c;
+  // A line ending in "," continues on the next line.
+  const char* start = base_->cursor.text ? base_->cursor.text->c_str() : at;
+  const char* q = at;
+  while (q > start && IsBlank(q[-1])) --q;
+  if (q > start && (q[-1] == ',' || static_cast<unsigned char>(q[-1]) == 0xA4) &&
+      (q - 1 == start || !IsSjisLead(static_cast<unsigned char>(q[-2])))) {
+    base_->line = ReadLineMarker(c);
+    return;
+  }
+  // The word runs before the marker is passed, so that its errors report
+  // the line it stands on. A command that moved the cursor keeps its place.
+  ExecutePendingWord();
+  if (base_->cursor.p != at) return;
+  base_->line = ReadLineMarker(c);
+  if (base_->lineStop && host_->ShowDebugger(*this)) RequestClose();
+}
+
+void TNuraEngine::ReadConcatenation(std::string& word) {
+  const char*& c = base_->cursor.p;
+  for (;;) {
+    const char* p = c;
+    SkipBlankChars(p);
+    if (*p != '&') break;
+    c = p + 1;
+    SkipBlankChars(c);
+    if (*c == '\r' || *c == '\n') {
+      base_->line = ReadLineMarker(c);
+      SkipBlankChars(c);
+    }
+    if (*c == '"' || *c == '`') {
+      word += "&" + MakeRawLiteral(ExpandString(ReadQuotedLiteral()));
+    } else {
+      std::string operand = ReadWord();
+      if (operand.empty()) throw ENura(SyntaxError("&", SJ("\"&\"は、文字列との連結に使います。")));
+      word += "&" + operand;
+    }
+  }
+  word += ReadParticle();
+}
+
+void TNuraEngine::HashElementStatement() {
+  const char*& c = base_->cursor.p;
+  TNuraBase& b = *base_;
+  std::string name = b.args.Pop();
+  if (name.empty()) throw ENura(SyntaxError("#", ""));
+  if (!b.words.FindNode(name, false)) {
+    auto node = THashNode::CreateVariable(name, false, -1, "");
+    node->position = b.cursor;
+    b.words.Add(std::move(node));
+  }
+  ++c;
+  std::string word = name + "#" + ReadKey();
+  SkipBlankChars(c);
+  if (*c == '#') {
+    ++c;
+    std::string key2 = ReadKey();
+    static const std::string kTopic = SJ("は");
+    if (EndsWithText(key2, kTopic)) {
+      key2 = RemoveSuffix(key2, kTopic);
+      c -= kTopic.size();
+    }
+    word += "#" + ExpandString(key2);
+  }
+  if (*c && !IsWordDelimiter(static_cast<unsigned char>(*c))) word += ReadParticle();
+  StatementTail(std::move(word), false);
+}
+
+std::string TNuraEngine::ReadKey() {
+  const char*& c = base_->cursor.p;
+  SkipBlankChars(c);
+  if (*c == '(') return "(" + ScanParenthesized(c) + ")";
+  return ReadWord();
+}
+
+void TNuraEngine::NumberStatement() {
+  const char*& c = base_->cursor.p;
+  std::string expr = ReadNumberToken(c);
+  if (expr.empty()) expr.assign(1, *c++);
+  bool calculated = false;
+  for (;;) {
+    const char* p = c;
+    SkipBlankChars(p);
+    if (!IsOperatorChar(static_cast<unsigned char>(*p))) break;
+    c = p;
+    while (IsOperatorChar(static_cast<unsigned char>(*c))) expr += *c++;
+    SkipBlankChars(c);
+    expr += ReadNumberToken(c);
+    calculated = true;
+  }
+  std::string word = calculated ? EvaluateExpression(expr) : expr;
+  const unsigned char next = static_cast<unsigned char>(*c);
+  if (next != '\r' && next != '\n' && next != ',' && next != ';' && next != 0xA4)
+    word += ReadParticle();
+  StatementTail(std::move(word), false);
+}
+
+void TNuraEngine::GroupStatement() {
+  const char*& c = base_->cursor.p;
+  std::string inner = ScanParenthesized(c);
+  const bool argumentList =
+      inner.find(',') != std::string::npos && inner.find('#') == std::string::npos;
+  std::string word = argumentList ? "(" + inner + ")" : MakeRawLiteral(ExpandString(inner));
+  word += ReadParticle();
+  StatementTail(std::move(word), false);
+}
+
+void TNuraEngine::StatementTail(std::string word, bool callable) {
+  static const std::string kNo = SJ("の"), kWa = SJ("は"), kKai = SJ("回"), kArm = SJ("の時"),
+                           kTe = SJ("て"), kIf = SJ("もし"), kRepeat = SJ("繰返"),
+                           kIterate = SJ("反復"), kLoop = SJ("ループ");
+  TNuraBase& b = *base_;
+  const char*& c = b.cursor.p;
+  const char* behind = c;
+  SkipBlankChars(c);
+  if (*c == '=') {
+    ++c;
+    ExecuteAssignment(word);
+    return;
+  }
+  if (*c == '&') {
+    std::string value;
+    if (ParsePropertyReference(word, value)) word = MakeRawLiteral(value);
+    ReadConcatenation(word);
+    b.args.Push(std::move(word));
+    return;
+  }
+  if (EndsWithText(word, kNo)) {
+    b.args.Push(std::move(word));
+    ExecuteStatement();
+    return;
+  }
+  if (EndsWithText(word, kWa)) {
+    ExecuteAssignment(RemoveSuffix(word, kWa));
+    return;
+  }
+  if (EndsWithText(word, kKai)) {
+    std::string count = ExpandString(RemoveSuffix(word, kKai));
+    StartCountedLoop(IsNumberText(count) ? ToInt32(count) : -1);
+    return;
+  }
+  if (EndsWithText(word, kArm)) {
+    ExecuteSwitchArm(RemoveSuffix(word, kArm));
+    return;
+  }
+  if (EndsWithText(word, kTe)) {
+    NodePtr node = b.words.FindNode(word, true);
+    if (node && IsCallableKind(node->kind)) {
+      if (*behind == '(') {
+        c = behind;
+        std::string result;
+        CallWord(word, result, false);
+        SetResult(result, resultKind_);
+      } else {
+        ExecuteWord(*node);
+      }
+      return;
+    }
+  }
+  const std::string key = StripOkurigana(word);
+  if (word == kIf || key == kRepeat || key == kIterate || key == kLoop) {
+    b.args.Push(std::move(word));
+    ExecutePendingWord();
+    return;
+  }
+  if (callable && *c == '(') {
+    NodePtr node = b.words.FindNode(word, true);
+    if (node && IsCallableKind(node->kind)) {
+      c = behind;
+      std::string result;
+      CallWord(word, result, false);
+      if (!c) return;
+      const char* p = c;
+      SkipBlankChars(p);
+      if (*p == 0 || *p == '\r' || *p == ';') {
+        SetResult(result, resultKind_);
+        return;
+      }
+      word = resultKind_ == "s" ? MakeRawLiteral(result) : result;
+      word += ReadParticle();
+    }
+  }
+  b.args.Push(std::move(word));
+  if (c && *c == 0) ExecuteStatement();
+}
+
+// ---- executing words ----
+
+void TNuraEngine::ExecutePendingWord() {
+  TNuraBase& b = *base_;
+  if (b.args.Empty()) return;
+  const std::string word = b.args.Pop();
+  NodePtr node = b.words.FindNode(word, true);
+  if (!node) {
+    if (!TryPropertyWord(word)) RaiseUndefinedWord(word);
+    return;
+  }
+  ExecuteWord(*node);
+  if (b.args.Empty()) return;
+  std::string rest;
+  for (const auto& item : b.args.Items()) rest += (rest.empty() ? "" : "\r\n") + item;
+  b.args.Clear();
+  throw ENura(FormatErrorMessage(
+      Quoted(word) + SJ("命令の引数に誤りがあります。引数が多いです。\"") + rest + "\""));
+}
+
+void TNuraEngine::ExecuteWord(THashNode& node) {
+  NodePtr keep = base_->words.FindNode(node.name, false);  // keeps a renamed word alive
+  switch (node.kind) {
+    case kWordCommand:
+      DispatchCommand(node);
+      return;
+    case kWordLabel:
+      CallUserFunction(node);
+      return;
+    case kWordDeclared:
+      if (!declaredCaller_) throw ENura(SyntaxError(node.name, ""));
+      declaredCaller_(*this, node);
+      return;
+    case kWordVariable:
+    case kWordObject:
+      throw ENura(SyntaxError(node.name, SJ("変数を実行することは出来ません。")));
+    default:
+      return;
+  }
+}
+
+bool TNuraEngine::TryPropertyWord(const std::string& word) {
+  TNuraBase& b = *base_;
+  const bool had = !b.args.Empty();
+  const std::string object = b.args.Pop();
+  const bool isEvent = host_->IsEventPropertyName(word);
+  if (had && !isEvent) b.args.Push(object);
+  std::string value;
+  if (host_->GetObjectProperty(*this, RemoveSuffix(object, SJ("の")), word, value)) {
+    SetResult(value, "s");
+    return true;
+  }
+  if (had && isEvent) b.args.Push(object);
+  return false;
+}
+
+void TNuraEngine::RaiseUndefinedWord(const std::string& word) {
+  TNuraBase& b = *base_;
+  std::string text;
+  for (const auto& item : b.args.Items()) text += item + ",";
+  text = TrimText(text + word);
+  b.args.Clear();
+  throw ENura(FormatErrorMessage(
+      Quoted(text) + SJ("は未定義の命令です。(;o;)<綴りミスか、命令の引数に注意！")));
+}
+
+// ---- assignments ----
+
+NodePtr TNuraEngine::FindAssignTarget(const std::string& name) {
+  THash& words = base_->words;
+  NodePtr node = words.FindNode(name, false);
+  if (node) return node;
+  node = words.FindNode(name, true);
+  return node && node->kind == kWordCommand ? node : nullptr;
+}
+
+void TNuraEngine::ExecuteAssignment(const std::string& target) {
+  TNuraBase& b = *base_;
+  if (!b.args.Empty()) {
+    AssignElement(target);
+    return;
+  }
+  if (!target.empty() && (target[0] == '"' || target[0] == '`')) {
+    throw ENura(SyntaxError(target + SJ("の代入文"),
+                            SJ("『変数名は、「内容」』のように書いてください。")));
+  }
+  const std::string value = ExpandString(ReadArgumentText());
+  const std::string kind = resultKind_;
+  if (AssignTableElement(target, value)) return;
+  NodePtr node = FindAssignTarget(target);
+  if (!node) node = b.AddVariable(target, "", "");
+  StoreValue(*node, value, kind);
+}
+
+void TNuraEngine::CheckWritable(const THashNode& node) {
+  if (node.kind == kWordVariable && node.isProtected)
+    throw ENura(FormatErrorMessage(Quoted(node.name) + SJ("は、読取専用です。")));
+}
+
+void TNuraEngine::StoreValue(THashNode& node, const std::string& value, const std::string& kind) {
+  static const std::string kWorkFolder = SJ("作業フォルダ");
+  static const std::string kHashText = SJ("ハッシュ");
+  switch (node.kind) {
+    case kWordCommand: {
+      if (node.name != StripOkurigana(kWorkFolder)) {
+        throw ENura(FormatErrorMessage(Quoted(node.name) + SJ("は\"システム命令\"で予約語なので代入できません。")));
+      }
+      base_->args.Push(MakeRawLiteral(value));
+      const bool lenient = base_->lenientBinding;
+      base_->lenientBinding = true;
+      try {
+        DispatchCommand(node);
+      } catch (...) {
+        base_->lenientBinding = lenient;
+        throw;
+      }
+      base_->lenientBinding = lenient;
+      return;
+    }
+    case kWordVariable:
+      CheckWritable(node);
+      if (kind == "hs") {
+        MakeHash(node, value);
+      } else {
+        node.value = value;
+        node.annotation = kind;
+      }
+      return;
+    case kWordObject: {
+      host_->AssignObjectValue(*this, node, value);
+      NodePtr last = base_->words.FindNode(SJ("そ"), false);
+      if (last) last->Assign(node);
+      return;
+    }
+    case kWordHash:
+      if (kind == "hs") {
+        MakeHash(node, value);
+      } else {
+        node.kind = kWordVariable;
+        node.hash.reset();
+        node.value = value;
+        node.annotation = kind;
+      }
+      return;
+    default:
+      throw ENura(SyntaxError(node.name, SJ("代入出来ません。")));
+  }
+  (void)kHashText;
+}
+
+void TNuraEngine::MakeHash(THashNode& node, const std::string& text) {
+  static const std::string kHashText = SJ("ハッシュ");
+  node.kind = kWordHash;
+  node.hash = std::make_shared<THash>();
+  node.hash->LoadFromText(text);
+  node.value = kHashText;
+  node.annotation = kHashText;
+}
+
+NodePtr TNuraEngine::FollowNameChain(NodePtr node) {
+  // At most 8 hops: "縦" names itself and A -> B -> A cycles must end.
+  for (int hop = 0; hop < 8 && node && node->kind == kWordVariable; ++hop) {
+    NodePtr next = base_->words.FindNode(node->value, false);
+    if (!next || next == node) break;
+    node = next;
+  }
+  return node;
+}
+
+void TNuraEngine::AssignElement(const std::string& target) {
+  static const std::string kNo = SJ("の");
+  static const std::string kHashText = SJ("ハッシュ");
+  TNuraBase& b = *base_;
+  const std::string stacked = b.args.Pop();
+  if (!EndsWithText(stacked, kNo)) {
+    throw ENura(FormatErrorMessage(
+        SJ("\"オブジェクトへの不正な代入(") + stacked + "," + target +
+        SJ(")。『オブジェクトの、項目名は、値』の形式で指定してください。\"")));
+  }
+  std::string name = RemoveSuffix(stacked, kNo);
+  NodePtr node = b.words.FindNode(name, false);
+  if (!node) {
+    name = ExpandString(name);
+    node = b.words.FindNode(name, false);
+  }
+  if (!node) {
+    auto fresh = std::make_unique<THashNode>(name, false, kWordHash, b.runControl.Count(),
+                                             kHashText, kHashText, "");
+    fresh->hash = std::make_shared<THash>();
+    node = b.words.AddNode(std::move(fresh));
+  }
+  node = FollowNameChain(node);
+  const std::string valueText = TrimText(ReadArgumentText());
+  CheckWritable(*node);
+  switch (node->kind) {
+    case kWordVariable: {
+      const std::string key = ExpandString(target);
+      const std::string value = ExpandString(valueText);
+      SetLineValue(node->value, key, value);
+      return;
+    }
+    case kWordObject:
+      host_->SetObjectProperty(*this, *node, target, ExpandString(valueText));
+      return;
+    case kWordHash: {
+      const std::string key = ExpandString(target);
+      const std::string value = ExpandString(valueText);
+      if (!node->hash) node->hash = std::make_shared<THash>();
+      NodePtr element = node->hash->FindNode(key, false);
+      if (!element)
+        element = node->hash->AddNode(THashNode::CreateVariable(key, false, b.runControl.Count(), ""));
+      element->value = value;
+      element->annotation = resultKind_;
+      return;
+    }
+    default:
+      throw ENura(FormatErrorMessage(Quoted(node->name) + SJ("には代入できません！")));
+  }
+}
+
+// ---- conditions and switch arms ----
+
+void TNuraEngine::ExecuteConditionStatement() {
+  TNuraBase& b = *base_;
+  if (b.args.Empty()) throw ENura(SyntaxError("?", ""));
+  std::string text = b.args.Pop();
+  std::string value;
+  if (ParsePropertyReference(text, value)) text = value;
+  const long double result = TextToNumber(EvaluateExpression(text));
+  b.conditionResult = static_cast<long long>(result) != 0 ? 1 : 0;
+  const char*& c = b.cursor.p;
+  SkipBlankChars(c);
+  if (*c == '\r' || *c == '\n') b.line = ReadLineMarker(c);
+  SkipBlankChars(c);
+  static const std::string kWords[] = {SJ("ならば"), SJ("違えば"), SJ("なら"), SJ("でなければ")};
+  bool present = false;
+  for (const auto& w : kWords)
+    if (std::strncmp(c, w.c_str(), w.size()) == 0) present = true;
+  RunIfBlock(present);
+}
+
+void TNuraEngine::ExecuteSwitchArm(const std::string& arm) {
+  static const std::string kOther = SJ("その他"), kAtLeast = SJ("以上"), kAtMost = SJ("以下");
+  TNuraBase& b = *base_;
+  TRunControl frame;
+  frame.kind = kRunSwitch;
+  CaptureArgument(frame);
+  bool match = false;
+  if (b.switchValue != kNoSwitchValue) {
+    if (arm == kOther) {
+      match = true;
+    } else if (EndsWithText(arm, kAtLeast)) {
+      match = TextToNumber(b.switchValue) >= TextToNumber(ExpandString(RemoveSuffix(arm, kAtLeast)));
+    } else if (EndsWithText(arm, kAtMost)) {
+      match = TextToNumber(b.switchValue) <= TextToNumber(ExpandString(RemoveSuffix(arm, kAtMost)));
+    } else {
+      match = ExpandString(arm) == b.switchValue;
+    }
+  }
+  if (!match) return;
+  b.switchValue = kNoSwitchValue;
+  EnterBlock(frame);
+}
+
+// ---- property references ----
+
+bool TNuraEngine::ParsePropertyReference(const std::string& text, std::string& value) {
+  static const std::string kNo = SJ("の");
+  std::string current = text;
+  // A variable whose value names a word is followed at most 8 times.
+  for (int hop = 0; hop <= 8; ++hop) {
+    const char* p = current.c_str();
+    const std::string word = ReadWordAt(p);
+    if (!EndsWithText(word, kNo)) {
+      if (!base_->words.FindNode(current, false)) return false;
+      value = ExpandString(current);
+      return true;
+    }
+    NodePtr node = base_->words.FindNode(RemoveSuffix(word, kNo), false);
+    if (!node) return false;
+    if (node->kind == kWordObject || node->kind == kWordHash) {
+      value = ExpandString(current);
+      return true;
+    }
+    if (node->kind != kWordVariable || !base_->words.FindNode(node->value, false)) return false;
+    SkipBlankChars(p);
+    current = node->value + kNo + p;
+  }
+  return false;
+}
+
+// ---- numbers and table cells ----
+
+bool TNuraEngine::IsNumberText(const std::string& text) {
+  std::string t = TrimText(text);
+  if (!t.empty() && (t[0] == '-' || t[0] == '+')) t.erase(0, 1);
+  return IsNumericText(t);
+}
+
+int32_t TNuraEngine::ToInt32(const std::string& text) {
+  const long double v = TextToNumber(text);
+  if (!(v > -2147483649.0L && v < 2147483648.0L)) throw ERangeError();
+  return static_cast<int32_t>(v);
+}
+
+bool TNuraEngine::AssignTableElement(const std::string& target, const std::string& value) {
+  static const std::string kWa = SJ("は");
+  const size_t first = target.find('#');
+  if (first == std::string::npos) return false;
+  const std::string name = target.substr(0, first);
+  std::string rest = target.substr(first + 1);
+  std::string columnKey;
+  const size_t second = rest.find('#');
+  if (second != std::string::npos) {
+    columnKey = RemoveSuffix(rest.substr(second + 1), kWa);
+    rest.resize(second);
+  }
+  const std::string rowText = ExpandString(RemoveSuffix(rest, kWa));
+  if (!IsNumberText(rowText) || TextToNumber(rowText) != static_cast<long double>(static_cast<long long>(TextToNumber(rowText))))
+    return false;
+  const int row = ToInt32(rowText);
+  int column = -1;
+  if (!columnKey.empty()) {
+    const std::string columnText = ExpandString(columnKey);
+    if (IsNumberText(columnText)) column = ToInt32(columnText);
+  }
+  NodePtr node = base_->words.FindNode(name, false);
+  if (!node) node = base_->AddVariable(name, "", "");
+  CheckWritable(*node);
+  TableCellWriter writer = GetTableCellWriter();
+  if (!writer) throw ENura(FormatErrorMessage(Quoted(target) + SJ("には代入できません！")));
+  writer(node->value, row, column, value);
+  return true;
+}
+
+}  // namespace nura

@@ -1,0 +1,189 @@
+// Words and particles. A script writes a value and its particle without a
+// space ("Aと言う", "3秒後に"), so the statement loop reads a word up to the
+// end of its particle, not up to the next ASCII delimiter as ScanWord does.
+//
+// A word is first scanned like ScanWord (the run up to a delimiter). The run
+// stays whole when it is a registered word, ends in "の時" (a switch arm),
+// or holds no particle. Otherwise it ends behind the first particle that
+// follows at least one character of it, where:
+//  - a particle that starts with hiragana splits after a character that is
+//    not hiragana, or after a prefix that is a registered word ("それを");
+//  - a particle that starts with another character ("秒", "列目から")
+//    splits only after an ASCII name or a registered variable ("N秒");
+//  - a registered word that starts at the particle and runs on
+//    ("でなければ") or that runs from the start past it keeps the run.
+// "もし" splits off the front of a run, since its condition follows it.
+// A word without a particle takes one that follows after blanks, so
+// "A は 5" reads like "Aは5".
+#include <algorithm>
+#include <unordered_map>
+
+#include "engine/engine.h"
+#include "engine/scanners.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+bool IsHiraganaAt(const char* p) {
+  unsigned code = (static_cast<unsigned char>(p[0]) << 8) | static_cast<unsigned char>(p[1]);
+  return IsSjisLead(static_cast<unsigned char>(p[0])) && p[1] && code >= 0x82A0 && code <= 0x833E;
+}
+
+bool IsAllAscii(std::string_view s) {
+  return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The end of the ScanWord run at `p` (no blanks skipped).
+const char* RunEnd(const char* p) {
+  while (*p) {
+    if (!IsSjisLead(static_cast<unsigned char>(*p)) && IsWordDelimiter(static_cast<unsigned char>(*p)))
+      break;
+    p += SjisCharLength(p);
+  }
+  return p;
+}
+
+// The suffixes beyond the patterns: assignment, switch arms, conditions,
+// counted loops.
+const char* const kExtraParticles[] = {"は", "の時", "が", "回", "以上の時", "以下の時"};
+
+}  // namespace
+
+const std::vector<std::string>& TNuraEngine::Particles() {
+  THash& words = base_->words;
+  if (particleGeneration_ == words.PatternGeneration()) return particles_;
+  std::vector<std::string> found;
+  for (const auto& node : words.GetNodes()) {
+    if (node->pattern.empty() || (node->kind != kWordCommand && node->kind != kWordLabel)) continue;
+    size_t start = 0;
+    const std::string& pat = node->pattern;
+    while (start <= pat.size()) {
+      size_t comma = pat.find(',', start);
+      if (comma == std::string::npos) comma = pat.size();
+      std::string slot = pat.substr(start, comma - start);
+      start = comma + 1;
+      size_t b = slot.find_first_not_of(" \t");
+      size_t e = slot.find_last_not_of(" \t");
+      if (b == std::string::npos) continue;
+      slot = slot.substr(b, e - b + 1);
+      if (!slot.empty() && slot[0] == '?') slot.erase(0, 1);
+      if (!slot.empty()) found.push_back(slot);
+    }
+  }
+  for (const char* extra : kExtraParticles) found.push_back(SJ(extra));
+  std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
+    return a.size() != b.size() ? a.size() > b.size() : a < b;
+  });
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  particles_ = std::move(found);
+  particleGeneration_ = words.PatternGeneration();
+  particleIndex_.clear();
+  for (const auto& p : particles_) particleIndex_[static_cast<unsigned char>(p[0])].push_back(&p);
+  return particles_;
+}
+
+// The longest particle that begins at `p` and ends at or before `limit`.
+const std::string* TNuraEngine::ParticleAt(const char* p, const char* limit) {
+  Particles();
+  auto it = particleIndex_.find(static_cast<unsigned char>(*p));
+  if (it == particleIndex_.end()) return nullptr;
+  const size_t room = static_cast<size_t>(limit - p);
+  for (const std::string* cand : it->second) {
+    if (cand->size() <= room && std::equal(cand->begin(), cand->end(), p)) return cand;
+  }
+  return nullptr;
+}
+
+bool TNuraEngine::IsRegistered(const std::string& word, bool loose) const {
+  return base_->words.FindNode(word, loose) != nullptr;
+}
+
+// True when a registered word starts at `from` and runs past `past`, or
+// starts at `start` and runs past `past`.
+bool TNuraEngine::RegisteredWordRunsOn(const char* start, const char* from, const char* past,
+                                       const char* end) const {
+  for (const char* q = past; q < end;) {
+    q += SjisCharLength(q);
+    if (IsRegistered(std::string(from, q), false) || IsRegistered(std::string(start, q), false))
+      return true;
+  }
+  return false;
+}
+
+bool TNuraEngine::SplitsAt(const char* start, const char* at, const std::string& particle,
+                           const char* end) const {
+  const std::string prefix(start, at);
+  const char* before = start;
+  const char* last = start;
+  while (before < at) {
+    last = before;
+    before += SjisCharLength(before);
+  }
+  bool ok;
+  if (IsHiraganaAt(particle.c_str())) {
+    ok = !IsHiraganaAt(last) || IsRegistered(prefix, true);
+  } else {
+    NodePtr node = base_->words.FindNode(prefix, false);
+    ok = IsAllAscii(prefix) ||
+         (node && (node->kind == kWordVariable || node->kind == kWordHash));
+  }
+  return ok && !RegisteredWordRunsOn(start, at, at + particle.size(), end);
+}
+
+std::string TNuraEngine::ReadWord() { return ReadWordAt(base_->cursor.p); }
+
+std::string TNuraEngine::ReadParticle() { return ReadParticleAt(base_->cursor.p); }
+
+std::string TNuraEngine::ReadWordAt(const char*& c) {
+  if (!c) return {};
+  while (*c == ' ' || *c == '\t') ++c;
+  const char* start = c;
+  const char* end = RunEnd(start);
+  if (end == start) return {};
+  const std::string run(start, end);
+  static const std::string kIf = SJ("もし");
+  static const std::string kArm = SJ("の時");
+  const char* wordEnd = end;
+  bool hasParticle = false;
+  if (IsRegistered(run, true)) {
+    // A registered word stays whole.
+  } else if (run.size() > kIf.size() && run.compare(0, kIf.size(), kIf) == 0) {
+    wordEnd = start + kIf.size();
+  } else if (run.size() > kArm.size() && run.compare(run.size() - kArm.size(), kArm.size(), kArm) == 0) {
+    hasParticle = true;
+  } else {
+    for (const char* at = start + SjisCharLength(start); at < end; at += SjisCharLength(at)) {
+      const std::string* particle = ParticleAt(at, end);
+      if (particle && SplitsAt(start, at, *particle, end)) {
+        wordEnd = at + particle->size();
+        hasParticle = true;
+        break;
+      }
+    }
+  }
+  c = wordEnd;
+  std::string word(start, wordEnd);
+  if (!hasParticle && wordEnd == end) {
+    NodePtr node = base_->words.FindNode(word, true);
+    if (!node || (node->kind != kWordCommand && node->kind != kWordLabel)) word += ReadParticleAt(c);
+  }
+  return word;
+}
+
+std::string TNuraEngine::ReadParticleAt(const char*& c) {
+  if (!c) return {};
+  const char* p = c;
+  while (*p == ' ' || *p == '\t') ++p;
+  if (!*p) return {};
+  const char* end = RunEnd(p);
+  const std::string* particle = ParticleAt(p, end);
+  if (!particle) return {};
+  // A registered word that begins with the particle wins ("でなければ").
+  if (static_cast<size_t>(end - p) > particle->size() && IsRegistered(std::string(p, end), true))
+    return {};
+  c = p + particle->size();
+  return *particle;
+}
+
+}  // namespace nura
