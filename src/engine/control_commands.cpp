@@ -85,8 +85,8 @@ void CmdRepeat(TNuraEngine& e, int) {
   const std::string counter = TNuraEngine::RawLiteralToText(b.args.Pop());
   if (!TNuraEngine::IsNumberText(toText) || !TNuraEngine::IsNumberText(fromText))
     throw Error(e, Quoted(CommandName(kIdRepeat)) + SJ("には、数値を指定してください。"));
-  const int32_t to = TNuraEngine::ToInt32(toText);
-  const int32_t from = TNuraEngine::ToInt32(fromText);
+  const int32_t to = TNuraEngine::TextToInt32(toText);
+  const int32_t from = TNuraEngine::TextToInt32(fromText);
   NodePtr var = b.words.FindNode(counter, false);
   if (var && var->kind != kWordVariable)
     throw Error(e, Quoted(counter) + SJ("の実行回数カウンターには、変数を指定してください。"));

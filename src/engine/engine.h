@@ -162,7 +162,7 @@ class TNuraEngine {
   // A sign and a numeric text ("12", "-3.5").
   static bool IsNumberText(const std::string& text);
   // The number read leniently, truncated; ERangeError outside 32 bits.
-  static int32_t ToInt32(const std::string& text);
+  static int32_t TextToInt32(const std::string& text);
   static bool IsCallableKind(uint8_t kind) {
     return kind == kWordCommand || kind == 1 || kind == kWordLabel || kind == kWordDeclared;
   }

@@ -332,7 +332,7 @@ void TNuraEngine::StatementTail(std::string word, bool callable) {
   }
   if (EndsWithText(word, kKai)) {
     std::string count = ExpandString(RemoveSuffix(word, kKai));
-    StartCountedLoop(IsNumberText(count) ? ToInt32(count) : -1);
+    StartCountedLoop(IsNumberText(count) ? TextToInt32(count) : -1);
     return;
   }
   if (EndsWithText(word, kArm)) {
@@ -679,7 +679,7 @@ bool TNuraEngine::IsNumberText(const std::string& text) {
   return IsNumericText(t);
 }
 
-int32_t TNuraEngine::ToInt32(const std::string& text) {
+int32_t TNuraEngine::TextToInt32(const std::string& text) {
   const long double v = TextToNumber(text);
   if (!(v > -2147483649.0L && v < 2147483648.0L)) throw ERangeError();
   return static_cast<int32_t>(v);
@@ -700,11 +700,11 @@ bool TNuraEngine::AssignTableElement(const std::string& target, const std::strin
   const std::string rowText = ExpandString(RemoveSuffix(rest, kWa));
   if (!IsNumberText(rowText) || TextToNumber(rowText) != static_cast<long double>(static_cast<long long>(TextToNumber(rowText))))
     return false;
-  const int row = ToInt32(rowText);
+  const int row = TextToInt32(rowText);
   int column = -1;
   if (!columnKey.empty()) {
     const std::string columnText = ExpandString(columnKey);
-    if (IsNumberText(columnText)) column = ToInt32(columnText);
+    if (IsNumberText(columnText)) column = TextToInt32(columnText);
   }
   NodePtr node = base_->words.FindNode(name, false);
   if (!node) node = base_->AddVariable(name, "", "");
