@@ -375,7 +375,7 @@ void CmdRunText(TNuraEngine& e, int) {
   const std::string name =
       b.fileName + SJ("の") + std::to_string(e.CurrentLine()) + SJ("行目のぬらせら");
   PreprocessSource(text, name);
-  e.RunTextRun(MakeText(std::move(text)), name);
+  e.RunNested(TextPos::StartOf(MakeText(std::move(text))), name);
 }
 
 }  // namespace

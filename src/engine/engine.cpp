@@ -87,18 +87,11 @@ std::string TNuraEngine::SetHashResult(const THash& hash) {
 
 // ---- errors ----
 
-bool TNuraEngine::IsProgramText(const TextRef& text) const {
-  for (const auto& t : base_->includes)
-    if (t == text) return true;
-  for (const auto& t : runTexts_)
-    if (t == text) return true;
-  return false;
-}
-
 int TNuraEngine::CurrentLine() {
   TNuraBase& b = *base_;
   if (!b.cursor.p || !b.cursor.text) return b.line;
-  if (!IsProgramText(b.cursor.text)) {
+  const TRunControl* top = b.runControl.Top();
+  if (top && top->block == b.cursor.text) {
     // A block copy: the marker at the end of the cursor's line, if any.
     const char* p = b.cursor.p;
     while (*p && *p != '\r' && *p != '\n') p += (IsSjisLead(static_cast<unsigned char>(*p)) && p[1]) ? 2 : 1;

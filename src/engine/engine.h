@@ -190,8 +190,6 @@ class TNuraEngine {
   // Runs `start` in a new run-control level with `fileName` as the current
   // file; cursor and file name are restored afterwards.
   void RunNested(const TextPos& start, const std::string& fileName);
-  // Runs a program text given by the script ("ぬらせらする") nested.
-  void RunTextRun(const TextRef& text, const std::string& fileName);
   // Starts a counted loop of `count` rounds over the block at the cursor.
   void StartCountedLoop(int count);
   // The script timer fired with `target` as its jump target.
@@ -282,8 +280,6 @@ class TNuraEngine {
   // labels.cpp
   static std::vector<std::string> SplitArgumentList(const std::string& list);
   void RunLabelAsFunction(THashNode& node);
-  // engine.cpp
-  bool IsProgramText(const TextRef& text) const;
   // word_reader.cpp
   const std::string* ParticleAt(const char* p, const char* limit);
   bool IsRegistered(const std::string& word, bool loose) const;
@@ -299,7 +295,6 @@ class TNuraEngine {
   DeclaredCaller declaredCaller_;
   std::string resultKind_ = "s";
   int nestDepth_ = 0;
-  std::vector<TextRef> runTexts_;  // texts of the running text runs
   std::vector<std::string> particles_;
   std::unordered_map<unsigned char, std::vector<const std::string*>> particleIndex_;
   uint64_t particleGeneration_ = 0;

@@ -180,6 +180,7 @@ class TRunControlStack {
   bool Peek(int i, TRunControl& record) const;
   // The top record of the current level, or nil.
   TRunControl* Top() { return current_.empty() ? nullptr : &current_.back(); }
+  const TRunControl* Top() const { return current_.empty() ? nullptr : &current_.back(); }
   int Count() const { return static_cast<int>(current_.size()); }
   void Clear() { current_.clear(); }
   void BeginNested();

@@ -305,17 +305,6 @@ void TNuraEngine::RunNested(const TextPos& start, const std::string& fileName) {
   restore();
 }
 
-void TNuraEngine::RunTextRun(const TextRef& text, const std::string& fileName) {
-  runTexts_.push_back(text);
-  try {
-    RunNested(TextPos::StartOf(text), fileName);
-  } catch (...) {
-    runTexts_.pop_back();
-    throw;
-  }
-  runTexts_.pop_back();
-}
-
 void TNuraEngine::StartCountedLoop(int count) {
   TRunControl frame;
   frame.kind = kRunCounted;
