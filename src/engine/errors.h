@@ -64,6 +64,12 @@ class ERangeError : public ERuntimeError {
   using ERuntimeError::ERuntimeError;
 };
 
+// A stream or file whose content is not of the expected format.
+class EReadError : public ERuntimeError {
+ public:
+  using ERuntimeError::ERuntimeError;
+};
+
 // Integer division or remainder by zero.
 class EDivByZero : public ERuntimeError {
  public:
