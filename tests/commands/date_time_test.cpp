@@ -93,5 +93,16 @@ TEST(DateOffsets, DatesClampAndCarry) {
   EXPECT_THROW(AddDateOffset("9000/0/0", Parse("2000/01/01")), ERangeError);
 }
 
+// Parts beyond one unit carry or borrow whole (floor division).
+TEST(DateOffsets, LargePartsCarryAndBorrowFully) {
+  EXPECT_EQ(FormatTime(AddTimeOffset("-0:0:150", Parse("10:00:00"))), "09:57:30");
+  EXPECT_EQ(FormatTime(AddTimeOffset("+0:0:150", Parse("10:00:00"))), "10:02:30");
+  EXPECT_EQ(FormatTime(AddTimeOffset("-0:150:0", Parse("01:00:00"))), "22:30:00");
+  EXPECT_EQ(FormatDate(AddDateOffset("+0/25/0", Parse("2001/12/15"))), "2004/01/15");
+  EXPECT_EQ(FormatDate(AddDateOffset("-0/25/0", Parse("2001/01/15"))), "1998/12/15");
+  EXPECT_EQ(FormatDate(AddDateOffset("0/0/400", Parse("2001/01/01"))), "2002/02/05");
+  EXPECT_EQ(FormatDate(AddDateOffset("-1/0/366", Parse("2001/03/01"))), "1999/03/01");
+}
+
 }  // namespace
 }  // namespace nura

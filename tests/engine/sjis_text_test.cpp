@@ -35,6 +35,8 @@ TEST(SjisText, PositionsAtCharacterStartsOnly) {
   EXPECT_EQ(SjisPosFrom("a", kanaA, 1), 3);
   // The trail byte of "か" followed by "a" is not a match inside the kana.
   EXPECT_EQ(SjisPos(std::string("\xA9") + "a", kanaA), 0);
+  EXPECT_EQ(SjisPosFrom(std::string("\xA9") + "a", kanaA, 1), 0);
+  EXPECT_EQ(SjisPosFrom(std::string("\xA9") + "a", kanaA, 2), 2);  // a start given inside it is taken as given
   EXPECT_EQ(SjisPosFrom("a", "abca", 2), 4);
   EXPECT_EQ(SjisPosFrom("a", "abca", 0), 1);
   EXPECT_EQ(SjisPosFrom("a", "abc", 5), 0);
