@@ -27,7 +27,8 @@ enum : int {
   kIdEnd = 2, kIdReturn = 3, kIdJump = 5, kIdCall = 6, kIdIdle = 13, kIdWait = 21,
   kIdRefrain = 50, kIdRename = 51, kIdInclude = 55, kIdRepeat = 56, kIdDebug = 57,
   kIdLineCount = 70, kIdIterate = 71, kIdTrim = 72, kIdReserve = 73, kIdRunText = 74,
-  kIdIf = 102, kIdBreak = 215, kIdSwitch = 369, kIdContinue = 398, kIdWhile = 414,
+  kIdIf = 102, kIdBreak = 215, kIdSwitch = 369, kIdContinue = 398, kIdDefineFunction = 399,
+  kIdArguments = 400, kIdWhile = 414,
 };
 
 // A text longer than this is refused by the commands that build texts.
@@ -42,6 +43,7 @@ std::string CommandName(int id) {
   switch (id) {
     case kIdRepeat: return SJ("繰り返す");
     case kIdRename: return SJ("名義変更");
+    case kIdDefineFunction: return SJ("関数定義");
     default: return std::string();
   }
 }
@@ -280,6 +282,7 @@ void CmdRename(TNuraEngine& e, int) {
   spec = TNuraEngine::RawLiteralToText(TrimText(spec));
   if (!spec.empty() && spec.back() == ';') spec.pop_back();
   NodePtr node = b.words.FindNode(existing, false);
+  if (!node) node = b.words.FindNode(existing, true);  // commands are kept under their loose key
   if (!node) throw Error(e, SJ("変更元の命令が未定義です。"));
   spec = ConvertToHalf(spec);
   std::vector<std::string> items;
@@ -304,8 +307,36 @@ void CmdRename(TNuraEngine& e, int) {
   std::string pattern;
   for (const auto& p : items) pattern += (pattern.empty() ? "" : ",") + p;
   copy->pattern = pattern;
-  b.words.Delete(existing, false);
+  b.words.Delete(node->name, false);
   b.words.Add(std::move(copy));
+}
+
+void CmdDefineFunction(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  const std::string pattern = ConvertToHalf(e.PopArgumentText());
+  const std::string name = TNuraEngine::RawLiteralToText(b.args.Pop());
+  NodePtr node = b.words.FindNode(name, false);
+  if (!node || node->kind != kWordLabel) {
+    throw Error(e, Quoted(CommandName(kIdDefineFunction)) +
+                       SJ("命令の引数に誤りがあります。ラベルが定義されていません。"));
+  }
+  node->pattern = pattern;
+  b.words.TouchPatterns();
+  const std::string key = StripOkurigana(name);
+  if (key != name) {
+    auto copy = std::make_unique<THashNode>(*node);
+    copy->name = key;
+    copy->id = b.runControl.Count();
+    b.words.Add(std::move(copy));
+  }
+}
+
+void CmdArguments(TNuraEngine& e, int) {
+  TNuraBase& b = e.Base();
+  std::string text;
+  for (const auto& item : b.secondStack.Items()) text += item + "\r\n";
+  b.secondStack.Clear();
+  e.SetResult(TrimText(text), "s");
 }
 
 void CmdRefrain(TNuraEngine& e, int) {
@@ -389,6 +420,7 @@ void RegisterControlCommands() {
       {kIdIterate, CmdIterate}, {kIdTrim, CmdTrim},           {kIdReserve, CmdReserve},
       {kIdRunText, CmdRunText}, {kIdIf, CmdIf},               {kIdBreak, CmdBreak},
       {kIdSwitch, CmdSwitch},   {kIdContinue, CmdContinue},   {kIdWhile, CmdWhile},
+      {kIdDefineFunction, CmdDefineFunction},                 {kIdArguments, CmdArguments},
   };
   for (const auto& [id, handler] : handlers) RegisterCommandHandler(id, handler);
 }

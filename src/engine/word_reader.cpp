@@ -83,16 +83,21 @@ const std::vector<std::string>& TNuraEngine::Particles() {
   return particles_;
 }
 
-// The longest particle that begins at `p` and ends at or before `limit`.
+// The longest particle that begins at `p` and ends at or before `limit`;
+// a shorter one when a registered word fills the rest of the run behind it
+// ("Aを呼ぶ" is "Aを" and "呼ぶ", though "を呼ぶ" is a particle too).
 const std::string* TNuraEngine::ParticleAt(const char* p, const char* limit) {
   Particles();
   auto it = particleIndex_.find(static_cast<unsigned char>(*p));
   if (it == particleIndex_.end()) return nullptr;
   const size_t room = static_cast<size_t>(limit - p);
+  const std::string* longest = nullptr;
   for (const std::string* cand : it->second) {
-    if (cand->size() <= room && std::equal(cand->begin(), cand->end(), p)) return cand;
+    if (cand->size() > room || !std::equal(cand->begin(), cand->end(), p)) continue;
+    if (!longest) longest = cand;
+    if (cand->size() < room && IsRegistered(std::string(p + cand->size(), limit), true)) return cand;
   }
-  return nullptr;
+  return longest;
 }
 
 bool TNuraEngine::IsRegistered(const std::string& word, bool loose) const {
@@ -114,6 +119,8 @@ bool TNuraEngine::RegisteredWordRunsOn(const char* start, const char* from, cons
 bool TNuraEngine::SplitsAt(const char* start, const char* at, const std::string& particle,
                            const char* end) const {
   const std::string prefix(start, at);
+  const char* after = at + particle.size();
+  const bool wordFollows = after < end && IsRegistered(std::string(after, end), true);
   const char* before = start;
   const char* last = start;
   while (before < at) {
@@ -122,10 +129,10 @@ bool TNuraEngine::SplitsAt(const char* start, const char* at, const std::string&
   }
   bool ok;
   if (IsHiraganaAt(particle.c_str())) {
-    ok = !IsHiraganaAt(last) || IsRegistered(prefix, true);
+    ok = !IsHiraganaAt(last) || IsRegistered(prefix, true) || wordFollows;
   } else {
     NodePtr node = base_->words.FindNode(prefix, false);
-    ok = IsAllAscii(prefix) ||
+    ok = IsAllAscii(prefix) || wordFollows ||
          (node && (node->kind == kWordVariable || node->kind == kWordHash));
   }
   return ok && !RegisteredWordRunsOn(start, at, at + particle.size(), end);

@@ -1,0 +1,175 @@
+#include <chrono>
+
+#include "engine_fixture.h"
+
+namespace nura::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST_F(EngineTest, CountedLoops) {
+  ASSERT_TRUE(Run("Iを1から3まで繰り返す(Iと言う)\nIを5から1まで繰り返す(「x」と言う)\n"
+                  "0回(「y」と言う)\n-2回(「y」と言う)\n2回(回数と言う)"));
+  EXPECT_EQ(dialogs.messages, (Strings{"1", "2", "3", "1", "2"}));
+  EXPECT_TRUE(dialogs.errorLogs.empty());
+}
+
+TEST_F(EngineTest, LoopBlockOnTheFollowingLines) {
+  ASSERT_TRUE(Run("2回\n  「a」と言う\n「b」と言う\nIを1から2まで繰り返す(\n  Iと言う\n  「-」と言う\n)\n「c」と言う"));
+  EXPECT_EQ(dialogs.messages, (Strings{"a", "a", "b", "1", "-", "2", "-", "c"}));
+}
+
+TEST_F(EngineTest, IterateAndWhile) {
+  ASSERT_TRUE(Run("「x\ny」を反復(それと言う)\nA=0\n「A<2」でループ(A=A+1;Aと言う)"));
+  EXPECT_EQ(dialogs.messages, (Strings{"x", "y", "1", "2"}));
+}
+
+TEST_F(EngineTest, ConditionsPickTheirBlock) {
+  ASSERT_TRUE(Run("A=5\nもしAが5以上ならば「大」と言う\nもしA<3ならば「小」と言う\n違えば「中」と言う\n"
+                  "(A=5)?ならば「真」と言う"));
+  EXPECT_EQ(dialogs.messages, (Strings{"大", "中", "真"}));
+}
+
+TEST_F(EngineTest, BreakLeavesTheLoopFromNestedConditions) {
+  ASSERT_TRUE(Run("Iを1から5まで繰り返す(\nもしI=3ならば(もしI>0ならば(抜ける))\nIと言う\n)\n「end」と言う"));
+  EXPECT_EQ(dialogs.messages, (Strings{"1", "2", "end"}));
+}
+
+TEST_F(EngineTest, ContinueGoesToTheNextRound) {
+  ASSERT_TRUE(Run("Iを1から3まで繰り返す(\nもしI=2ならば(続ける)\nIと言う\n)"));
+  EXPECT_EQ(dialogs.messages, (Strings{"1", "3"}));
+}
+
+TEST_F(EngineTest, SwitchArms) {
+  ASSERT_TRUE(Run("3で条件分岐\n1の時、「one」と言う\n3の時、「three」と言う\nその他の時、「other」と言う\n"
+                  "9で条件分岐\n5以上の時、「big」と言う\nその他の時、「other」と言う"));
+  EXPECT_EQ(dialogs.messages, (Strings{"three", "big"}));
+}
+
+TEST_F(EngineTest, ReturnAtTopLevelEndsQuietly) {
+  ASSERT_TRUE(Run("「a」と言う\n戻る\n「b」と言う"));
+  EXPECT_EQ(dialogs.messages, Strings{"a"});
+  EXPECT_TRUE(dialogs.errorLogs.empty());
+}
+
+TEST_F(EngineTest, ReturnWithoutACall) {
+  ASSERT_TRUE(Run("1回(戻る)"));
+  ASSERT_EQ(dialogs.errorLogs.size(), 1u);
+  EXPECT_EQ(dialogs.errorLogs[0], "[エラー] test.nrs(1行目): 「戻る」べき場所がありません。\r\n");
+}
+
+TEST_F(EngineTest, JumpToAnUnknownLabel) {
+  ASSERT_TRUE(Run("「a」と言う\nなしへ飛ぶ\n「b」と言う", "/tmp/t.nrs"));
+  ASSERT_EQ(dialogs.errorLogs.size(), 1u);
+  const std::string want = "[エラー] t.nrs(2行目): 未定義のラベル\"なし\"に、ジャンプしようとしました。";
+  EXPECT_EQ(dialogs.errorLogs[0], want + "\r\n");
+  EXPECT_EQ(Var("エラーメッセージ"), want);
+}
+
+TEST_F(EngineTest, JumpsGlobalAndLocal) {
+  ASSERT_TRUE(Run("先へ飛ぶ\n「no」と言う\n*先\n「yes」と言う\n"
+                  "1回(\n局所へ飛ぶ\n「no」と言う\n*局所\n「local」と言う\n)\nA=3*2\nAと言う"));
+  EXPECT_EQ(dialogs.messages, (Strings{"yes", "local", "6"}));
+}
+
+TEST_F(EngineTest, DuplicateLabelsFailBeforeTheRun) {
+  EXPECT_FALSE(Run("「a」と言う\n*a\n*a"));
+  EXPECT_EQ(prepareError,
+            "[エラー] test.nrs(3行目): ラベル\"a\"の定義に失敗しました。既に単語として使われています。");
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(EngineTest, LabelsOnlyWhereTheStarBeginsTheLine) {
+  ASSERT_TRUE(Run("A=3*x\n「*b」と言う\n  *c\n**d"));
+  EXPECT_EQ(engine.Base().words.FindNode("x", false), nullptr);
+  EXPECT_EQ(engine.Base().words.FindNode("b", false), nullptr);
+  ASSERT_NE(engine.Base().words.FindNode("c", false), nullptr);
+  EXPECT_EQ(engine.Base().words.FindNode("d", false), nullptr);
+}
+
+TEST_F(EngineTest, SubroutinesReturnTheirValue) {
+  ASSERT_TRUE(Run("「倍」を「?を」で関数定義\n3を倍\nそれと言う\nX=倍(5)\nXと言う\nそれと言う\n"
+                  "下を呼ぶ\n「後」と言う\n終わり\n"
+                  "*倍\n引数取得\nそれ=それ*2\n戻る\n*下\n「下」と言う\n戻る"));
+  EXPECT_TRUE(dialogs.errorLogs.empty()) << dialogs.errorLogs[0];
+  EXPECT_EQ(dialogs.messages, (Strings{"6", "10", "6", "下", "後"}));
+}
+
+TEST_F(EngineTest, CallFormNeedsItsParenthesesDirectly) {
+  ASSERT_TRUE(Run("倍 (5)\n終わり\n*倍\n戻る"));
+  ASSERT_EQ(dialogs.errorLogs.size(), 1u);
+  EXPECT_NE(dialogs.errorLogs[0].find("関数\"倍\"の呼び出しで、引数の()は、すぐ後ろに書いてください。"),
+            std::string::npos);
+}
+
+TEST_F(EngineTest, EndlessCallRecursionIsAnError) {
+  ASSERT_TRUE(Run("aを呼ぶ\n*a\naを呼ぶ"));
+  ASSERT_EQ(dialogs.errorLogs.size(), 1u);
+  EXPECT_NE(dialogs.errorLogs[0].find("実行が無限ループしている可能性があるので終了します。"),
+            std::string::npos);
+}
+
+TEST_F(EngineTest, EndlessNestedRunsAreAnError) {
+  ASSERT_TRUE(Run("X=f()\n終わり\n*f\nY=f()\n戻る"));
+  ASSERT_FALSE(dialogs.errorLogs.empty());
+  EXPECT_NE(dialogs.errorLogs[0].find("実行が無限ループしている可能性があるので終了します。"),
+            std::string::npos);
+  EXPECT_EQ(engine.NestedRunDepth(), 0);
+}
+
+TEST_F(EngineTest, EndlessTextRunsContinuedStillEnd) {
+  dialogs.choice = ErrorChoice::Continue;
+  ASSERT_TRUE(Run("A=「Aをぬらせらする」\nAをぬらせらする\n「end」と言う"));
+  ASSERT_FALSE(dialogs.errorLogs.empty());
+  EXPECT_EQ(dialogs.messages, Strings{"end"});
+  EXPECT_EQ(engine.NestedRunDepth(), 0);
+  EXPECT_EQ(engine.Base().runControl.NestedLevels(), 0);
+}
+
+TEST_F(EngineTest, TextRunsAndIncludes) {
+  const std::string dir = ::testing::TempDir();
+  {
+    FILE* f = std::fopen((dir + "inc.nrs").c_str(), "wb");
+    const std::string text = SJ("「inc」と言う\r\n*incl\r\n「label」と言う\r\n戻る\r\n");
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+  }
+  ASSERT_TRUE(Run("「『run』と言う」をぬらせらする\n「" + dir + "inc.nrs」を取り込む\ninclを呼ぶ\n"
+                  "「" + dir + "none.nrs」を取り込む"));
+  EXPECT_EQ(dialogs.messages, (Strings{"run", "inc", "label", "label"}));
+  ASSERT_EQ(dialogs.errorLogs.size(), 1u);
+  EXPECT_NE(dialogs.errorLogs[0].find("none.nrs\"が、ありません。"), std::string::npos);
+}
+
+TEST_F(EngineTest, EndStopsNestedRuns) {
+  ASSERT_TRUE(Run("「『a』と言う;終わり」をぬらせらする\n「b」と言う"));
+  EXPECT_EQ(dialogs.messages, Strings{"a"});
+  EXPECT_TRUE(engine.Base().stopRequest);
+}
+
+TEST_F(EngineTest, WaitTakesItsTime) {
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(Run("0.5秒待つ"));
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - start).count();
+  EXPECT_GE(ms, 500);
+  EXPECT_LT(ms, 3000);
+}
+
+TEST_F(EngineTest, SmallWordCommands) {
+  ASSERT_TRUE(Run("A=「x\ny\nz」\nAの行数\nそれと言う\n「ab」を3度リフレイン\nそれと言う\n"
+                  "「  q　」をトリム\nそれと言う\nBに4バイトを確保\n「?と,しゃべる」を「言う」に名義変更\n「r」としゃべる"));
+  EXPECT_TRUE(dialogs.errorLogs.empty()) << dialogs.errorLogs[0];
+  EXPECT_EQ(dialogs.messages, (Strings{"3", "ababab", "q", "r"}));
+  EXPECT_EQ(engine.Base().words.FindValue("B", false), std::string(4, '\0'));
+}
+
+TEST_F(EngineTest, TimerTargetRunsWhenIdle) {
+  ASSERT_TRUE(Run("終わり\n*t\n「tick」と言う"));
+  engine.Base().stopRequest = false;
+  engine.RunTimerTarget(engine.Base().words.FindNode("t", false)->position);
+  EXPECT_EQ(dialogs.messages, Strings{"tick"});
+}
+
+}  // namespace
+}  // namespace nura::test
