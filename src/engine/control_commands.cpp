@@ -27,8 +27,7 @@ enum : int {
   kIdEnd = 2, kIdReturn = 3, kIdJump = 5, kIdCall = 6, kIdIdle = 13, kIdWait = 21,
   kIdRefrain = 50, kIdRename = 51, kIdInclude = 55, kIdRepeat = 56, kIdDebug = 57,
   kIdLineCount = 70, kIdIterate = 71, kIdTrim = 72, kIdReserve = 73, kIdRunText = 74,
-  kIdIf = 102, kIdBreak = 215, kIdSwitch = 369, kIdContinue = 398, kIdDefineFunction = 399,
-  kIdArguments = 400, kIdWhile = 414,
+  kIdIf = 102, kIdBreak = 215, kIdWhile = 414,
 };
 
 // A text longer than this is refused by the commands that build texts.
@@ -43,7 +42,6 @@ std::string CommandName(int id) {
   switch (id) {
     case kIdRepeat: return SJ("繰り返す");
     case kIdRename: return SJ("名義変更");
-    case kIdDefineFunction: return SJ("関数定義");
     default: return std::string();
   }
 }
@@ -151,8 +149,6 @@ void CmdWhile(TNuraEngine& e, int) {
   e.EnterBlock(frame);
 }
 
-void CmdSwitch(TNuraEngine& e, int) { e.Base().switchValue = e.PopArgumentText(); }
-
 // ---- jumps, exits and returns ----
 
 bool IsLoopKind(uint8_t kind) {
@@ -201,19 +197,6 @@ void CmdBreak(TNuraEngine& e, int) {
   }
   // Nothing to leave: the blocks stay as they were.
   for (auto it = blocks.rbegin(); it != blocks.rend(); ++it) b.runControl.Push(*it);
-}
-
-void CmdContinue(TNuraEngine& e, int) {
-  TNuraBase& b = e.Base();
-  TRunControl frame;
-  while (b.runControl.Pop(frame)) {
-    if (IsBlockKind(frame.kind)) continue;
-    b.runControl.Push(frame);
-    b.fileName = frame.savedFileName;
-    e.CheckRunControl();
-    return;
-  }
-  b.cursor.Reset();
 }
 
 void CmdReturn(TNuraEngine& e, int) {
@@ -311,34 +294,6 @@ void CmdRename(TNuraEngine& e, int) {
   b.words.Add(std::move(copy));
 }
 
-void CmdDefineFunction(TNuraEngine& e, int) {
-  TNuraBase& b = e.Base();
-  const std::string pattern = ConvertToHalf(e.PopArgumentText());
-  const std::string name = TNuraEngine::RawLiteralToText(b.args.Pop());
-  NodePtr node = b.words.FindNode(name, false);
-  if (!node || node->kind != kWordLabel) {
-    throw Error(e, Quoted(CommandName(kIdDefineFunction)) +
-                       SJ("命令の引数に誤りがあります。ラベルが定義されていません。"));
-  }
-  node->pattern = pattern;
-  b.words.TouchPatterns();
-  const std::string key = StripOkurigana(name);
-  if (key != name) {
-    auto copy = std::make_unique<THashNode>(*node);
-    copy->name = key;
-    copy->id = b.runControl.Count();
-    b.words.Add(std::move(copy));
-  }
-}
-
-void CmdArguments(TNuraEngine& e, int) {
-  TNuraBase& b = e.Base();
-  std::string text;
-  for (const auto& item : b.secondStack.Items()) text += item + "\r\n";
-  b.secondStack.Clear();
-  e.SetResult(TrimText(text), "s");
-}
-
 void CmdRefrain(TNuraEngine& e, int) {
   const long double countValue = e.PopArgumentNumber();
   const std::string text = e.PopArgumentText();
@@ -419,8 +374,7 @@ void RegisterControlCommands() {
       {kIdRepeat, CmdRepeat},   {kIdDebug, CmdDebug},         {kIdLineCount, CmdLineCount},
       {kIdIterate, CmdIterate}, {kIdTrim, CmdTrim},           {kIdReserve, CmdReserve},
       {kIdRunText, CmdRunText}, {kIdIf, CmdIf},               {kIdBreak, CmdBreak},
-      {kIdSwitch, CmdSwitch},   {kIdContinue, CmdContinue},   {kIdWhile, CmdWhile},
-      {kIdDefineFunction, CmdDefineFunction},                 {kIdArguments, CmdArguments},
+      {kIdWhile, CmdWhile},
   };
   for (const auto& [id, handler] : handlers) RegisterCommandHandler(id, handler);
 }

@@ -1,4 +1,5 @@
 // The lenient number reader and the thousands formatter.
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -49,7 +50,11 @@ size_t DecimalPrefixLength(std::string_view s) {
 }  // namespace
 
 long double TextToNumber(std::string_view text) {
-  std::string s = ToHalfWidth(text.substr(0, 254));
+  const std::string_view head = text.substr(0, 254);
+  // Plain ASCII maps to itself: skip the width mapping for it.
+  const bool ascii = std::all_of(head.begin(), head.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  std::string s = ascii ? std::string(head) : ToHalfWidth(head);
   std::erase(s, ',');
   s = TrimText(s);
   size_t i = 0;

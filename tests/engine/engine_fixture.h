@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/utility_commands.h"
 #include "engine/command_registry.h"
 #include "engine/control_commands.h"
 #include "engine/dialogs.h"
@@ -66,6 +67,7 @@ class EngineTest : public ::testing::Test {
   void SetUp() override {
     SetDialogs(&dialogs);
     RegisterControlCommands();
+    RegisterUtilityCommands();
     RegisterCommandHandler(12, CmdSay);
     engine.SetRegistrationHook(RegisterTestVocabulary);
   }
