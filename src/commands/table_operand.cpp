@@ -1,7 +1,7 @@
 #include "commands/table_operand.h"
 
 #include "commands/csv_db.h"
-#include "engine/dispatch.h"
+#include "engine/table_access.h"
 
 namespace nura {
 
@@ -15,6 +15,18 @@ std::string ReadTableCell(const std::string& table, int row, int column) {
   return cells->Count() == 1 ? std::string(cells->GetCell(0)) : cells->GetCsvLine();
 }
 
-void RegisterTableOperandReader() { SetTableCellReader(ReadTableCell); }
+void WriteTableCell(std::string& table, int row, int column, const std::string& value) {
+  if (row < 0) return;
+  TCsvDb db;
+  db.SetCsvText(table);
+  if (column >= 0) {
+    db.SetCell(column, row, value);
+  } else {
+    db.SetRowCsvLine(row, value);
+  }
+  table = db.GetCsvText();
+}
+
+void RegisterTableAccess() { SetTableAccess(WriteTableCell, ReadTableCell); }
 
 }  // namespace nura

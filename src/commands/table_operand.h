@@ -1,5 +1,6 @@
-// The "#" operand of expressions ("A#2", "A#2#3") reads a variable as a
-// table; the engine asks the table engine through this reader.
+// The "#" syntax of the statement loop and of expressions ("A#2",
+// "A#2#3") reads and writes a variable as a table; the engine asks the
+// table engine through these two functions.
 #pragma once
 
 #include <string>
@@ -10,7 +11,11 @@ namespace nura {
 // a CSV line) or, with `column` not negative, one cell. Empty out of range.
 std::string ReadTableCell(const std::string& table, int row, int column);
 
-// Installs ReadTableCell as the engine's table reader (at start-up).
-void RegisterTableOperandReader();
+// Replaces row `row` (by `value` read as a CSV line) or, with `column` not
+// negative, one cell; `table` becomes the table's new text.
+void WriteTableCell(std::string& table, int row, int column, const std::string& value);
+
+// Installs both as the engine's table access (at start-up).
+void RegisterTableAccess();
 
 }  // namespace nura

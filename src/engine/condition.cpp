@@ -41,6 +41,9 @@ bool CopyLiteral(const char*& p, std::string& out) {
   }
 }
 
+constexpr int kMaxGroupDepth = 200;
+thread_local int group_depth = 0;
+
 enum class TItemKind { kWord, kGroup, kLiteral, kOther };
 
 struct TConditionItem {
@@ -110,7 +113,20 @@ std::vector<TConditionItem> CutItems(const std::string& text, const WordPredicat
       } catch (const EExpression&) {
         throw EExpression(SJ("条件分岐で括弧の取得に失敗。"));
       }
-      items.push_back({TItemKind::kGroup, "(" + inner + ")"});
+      // A group may hold Japanese forms of its own: "(Aが5)かつ(Bが3)".
+      if (++group_depth > kMaxGroupDepth) {
+        group_depth = 0;
+        throw EExpression(SJ("条件分岐で括弧の取得に失敗。"));
+      }
+      std::string translated;
+      try {
+        translated = TranslateConditionPhrase(inner, is_word);
+      } catch (...) {
+        --group_depth;
+        throw;
+      }
+      --group_depth;
+      items.push_back({TItemKind::kGroup, "(" + translated + ")"});
     } else if (*p == '"' || *p == '`') {
       std::string literal;
       if (!CopyLiteral(p, literal)) throw EExpression(SJ("条件分岐で文字列の取得に失敗。"));

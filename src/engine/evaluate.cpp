@@ -76,6 +76,25 @@ bool ComparisonHolds(const std::string& op, int c) {
   return c <= 0;  // "<=", "=<"
 }
 
+// Nesting of groups, signs and nested evaluations (literal braces, groups
+// read by the operand reader) is bounded, so that no text can exhaust the
+// stack.
+constexpr int kMaxNesting = 200;
+thread_local int nesting = 0;
+
+class TNestingGuard {
+ public:
+  TNestingGuard() {
+    if (++nesting > kMaxNesting) {
+      --nesting;
+      throw EExpression(SJ("計算式の入れ子が深すぎます。"));
+    }
+  }
+  ~TNestingGuard() { --nesting; }
+  TNestingGuard(const TNestingGuard&) = delete;
+  TNestingGuard& operator=(const TNestingGuard&) = delete;
+};
+
 class TExpressionParser {
  public:
   TExpressionParser(const char*& cursor, const OperandReader& reader)
@@ -149,6 +168,7 @@ class TExpressionParser {
   }
 
   TStrNum Primary() {
+    const TNestingGuard guard;
     if (token_.kind == TTokenClass::kEnd) throw EExpression(SJ("計算結果が不正"));
     if (token_.kind == TTokenClass::kOperand) {
       TStrNum value = reader_(cursor_);
@@ -214,6 +234,7 @@ TExpressionToken ReadExpressionToken(const char*& cursor) {
 TStrNum EvaluateExpression(const char*& cursor, const OperandReader& read_operand) {
   const char* start = cursor;
   try {
+    const TNestingGuard guard;
     TExpressionParser parser(cursor, read_operand);
     return parser.Run();
   } catch (const std::exception& e) {

@@ -3,13 +3,13 @@
 // "Aの鍵" reads an element of a hash, a variable or an object.
 #include <cstring>
 
-#include "engine/dispatch.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/evaluate.h"
 #include "engine/number_format.h"
 #include "engine/operand_text.h"
 #include "engine/sjis_text.h"
+#include "engine/table_access.h"
 #include "platform/sjis.h"
 
 namespace nura {

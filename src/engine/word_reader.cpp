@@ -12,7 +12,8 @@
 //    splits only after an ASCII name or a registered variable ("N秒");
 //  - a registered word that starts at the particle and runs on
 //    ("でなければ") or that runs from the start past it keeps the run.
-// "もし" splits off the front of a run, since its condition follows it.
+// "もし" splits off the front of a run, since its condition follows it; a
+// command in its te-form splits off a registered word behind it.
 // A word without a particle takes one that follows after blanks, so
 // "A は 5" reads like "Aは5".
 #include <algorithm>
@@ -47,6 +48,24 @@ const char* RunEnd(const char* p) {
 // The suffixes beyond the patterns: assignment, switch arms, conditions,
 // counted loops.
 const char* const kExtraParticles[] = {"は", "の時", "が", "回", "以上の時", "以下の時"};
+
+// The end of a command in its te-form that another registered word follows
+// in the same run ("計算して言う" ends after "計算して"), or nil.
+const char* TeFormEnd(const THash& words, const char* start, const char* end) {
+  static const std::string kTe = SJ("て"), kDe = SJ("で");
+  for (const char* at = start + SjisCharLength(start); at < end; at += SjisCharLength(at)) {
+    if (std::string_view(at, 2) != kTe && std::string_view(at, 2) != kDe) continue;
+    const char* after = at + 2;
+    if (after >= end) return nullptr;
+    NodePtr command = words.FindNode(std::string(start, after), true);
+    if (!command || (command->kind != kWordCommand && command->kind != kWordLabel &&
+                     command->kind != kWordDeclared)) {
+      continue;
+    }
+    if (words.FindNode(std::string(after, end), true)) return after;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -158,6 +177,9 @@ std::string TNuraEngine::ReadWordAt(const char*& c) {
   } else if (run.size() > kIf.size() && run.compare(0, kIf.size(), kIf) == 0) {
     wordEnd = start + kIf.size();
   } else if (run.size() > kArm.size() && run.compare(run.size() - kArm.size(), kArm.size(), kArm) == 0) {
+    hasParticle = true;
+  } else if (const char* te = TeFormEnd(base_->words, start, end)) {
+    wordEnd = te;
     hasParticle = true;
   } else {
     for (const char* at = start + SjisCharLength(start); at < end; at += SjisCharLength(at)) {

@@ -16,5 +16,15 @@ TEST(TableOperand, RowsAndCells) {
   EXPECT_EQ(ReadTableCell(table, -1, 0), "");
 }
 
+TEST(TableOperand, WritesRowsAndCells) {
+  std::string table = "a,b\r\nc,d\r\n";
+  WriteTableCell(table, 1, 0, "x");
+  EXPECT_EQ(ReadTableCell(table, 1, -1), "x,d");
+  WriteTableCell(table, 0, -1, "p,q,r");
+  EXPECT_EQ(ReadTableCell(table, 0, 2), "r");
+  WriteTableCell(table, 3, 1, "z");  // rows are added up to it
+  EXPECT_EQ(ReadTableCell(table, 3, 1), "z");
+}
+
 }  // namespace
 }  // namespace nura

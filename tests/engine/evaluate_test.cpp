@@ -90,6 +90,15 @@ TEST(Evaluate, InvalidOperationsAreErrors) {
   EXPECT_EQ(ErrorOf("10^99999"), head + SJ("プログラムで不正な操作がありました。") + "10^99999");
 }
 
+TEST(Evaluate, DeepNestingIsAnErrorNotACrash) {
+  const std::string deep = std::string(100000, '(') + "1" + std::string(100000, ')');
+  EXPECT_NE(ErrorOf(deep).find(SJ("計算式の入れ子が深すぎます。")), std::string::npos);
+  EXPECT_NE(ErrorOf(std::string(100000, '-') + "1").find(SJ("計算式の入れ子が深すぎます。")), std::string::npos);
+  EXPECT_EQ(EvalText(std::string(50, '(') + "1" + std::string(50, ')')), "1");
+  EXPECT_THROW(TranslateConditionPhrase(deep), EExpression);
+  EXPECT_EQ(TranslateConditionPhrase(SJ("((Aが1))")), "((A=1))");
+}
+
 TEST(Evaluate, CursorStopsAtLineEnd) {
   const std::string text = "1+2\r\n3:rest";
   const char* cursor = text.c_str();
@@ -146,6 +155,7 @@ TEST(Condition, TranslatesJapaneseForms) {
   EXPECT_EQ(TranslateConditionPhrase(SJ("Aが5以上かつBが3")), "A>=5 && B=3");
   EXPECT_EQ(TranslateConditionPhrase(SJ("Aが5 または Bが(1+2)以下")), "A=5  ||  B<=(1+2)");
   EXPECT_EQ(TranslateConditionPhrase("A>=5"), "A>=5");
+  EXPECT_EQ(TranslateConditionPhrase(SJ("(Aが5)かつ(Bが3以上)")), "(A=5) && (B>=3)");
   EXPECT_EQ(TranslateConditionPhrase(SJ("長さが3")), SJ("長さ=3"));
   // A registered word is not cut at its "が".
   auto is_word = [](const std::string& w) { return w == SJ("ながさ"); };
