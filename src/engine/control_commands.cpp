@@ -341,12 +341,8 @@ void CmdInclude(TNuraEngine& e, int) {
   TNuraBase& b = e.Base();
   const std::string name = e.PopArgumentText();
   std::string text;
-  std::string path = name;
-  if (!ReadFileText(path, text)) {
-    path = b.baseFolder + name;
-    if (b.baseFolder.empty() || !ReadFileText(path, text))
-      throw Error(e, SJ("ファイル\"") + name + SJ("\"が、ありません。"));
-  }
+  if (!ReadFileText(e.ResolveFilePath(name), text))
+    throw Error(e, SJ("ファイル\"") + name + SJ("\"が、ありません。"));
   if (static_cast<int>(b.includes.size()) >= TNuraBase::kIncludeSlots) throw ERangeError();
   PreprocessSource(text, name);
   TextRef kept = MakeText(std::move(text));

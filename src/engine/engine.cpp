@@ -30,6 +30,9 @@ void TNuraEngine::ResetForRun() {
   b.conditionResult = -1;
   b.stopFlag = b.stopRequest = false;
   b.switchValue = kNoSwitchValue;
+  b.errorLabel.reset();
+  b.exitLabel.reset();
+  b.errorResume.Reset();
   if (registration_) registration_(*this);
   b.CacheSystemNodes();
 }

@@ -401,7 +401,6 @@ void TNuraEngine::ExecutePendingWord() {
 }
 
 void TNuraEngine::ExecuteWord(THashNode& node) {
-  NodePtr keep = base_->words.FindNode(node.name, false);  // keeps a renamed word alive
   switch (node.kind) {
     case kWordCommand:
       DispatchCommand(node);

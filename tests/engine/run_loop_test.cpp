@@ -20,8 +20,9 @@ TEST_F(EngineTest, LoopBlockOnTheFollowingLines) {
 }
 
 TEST_F(EngineTest, IterateAndWhile) {
-  ASSERT_TRUE(Run("「x\ny」を反復(それと言う)\nA=0\n「A<2」でループ(A=A+1;Aと言う)"));
-  EXPECT_EQ(dialogs.messages, (Strings{"x", "y", "1", "2"}));
+  ASSERT_TRUE(Run("「x\ny」を反復(それと言う)\nA=0\n「A<2」でループ(A=A+1;Aと言う)\n"
+                  "「p\nq\nr」を反復(\nもしそれ=「q」ならば(抜ける)\nそれと言う\n)\n「end」と言う"));
+  EXPECT_EQ(dialogs.messages, (Strings{"x", "y", "1", "2", "p", "end"}));
 }
 
 TEST_F(EngineTest, ConditionsPickTheirBlock) {
