@@ -1,5 +1,6 @@
 #include "engine/binding.h"
 
+#include "engine/operand_text.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"
 
@@ -15,18 +16,11 @@ std::string Trim(const std::string& text) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-// True when byte offset `at` of `text` is the start of a character.
-bool IsCharStart(const std::string& text, size_t at) {
-  size_t i = 0;
-  while (i < at) i += IsSjisLead(static_cast<unsigned char>(text[i])) ? 2 : 1;
-  return i == at;
-}
-
 bool EndsWithParticle(const std::string& text, const std::string& particle) {
   if (particle.empty()) return true;
   if (text.size() < particle.size()) return false;
   const size_t at = text.size() - particle.size();
-  return IsCharStart(text, at) && ParticleMatches(std::string_view(text).substr(at), particle);
+  return IsSjisCharStart(text, at) && ParticleMatches(std::string_view(text).substr(at), particle);
 }
 
 std::string ArgumentErrorHead(const std::string& command, const std::string& pattern) {

@@ -54,18 +54,21 @@ auto Formatted(TNuraEngine& engine, F&& body) -> decltype(body()) {
   }
 }
 
-// The value of key `key` in name=value lines.
-std::string LineValue(const std::string& lines, const std::string& key) {
+// The value of key `key` in name=value lines; false when no line has it.
+bool LineValue(const std::string& lines, const std::string& key, std::string& value) {
   size_t start = 0;
   while (start <= lines.size()) {
     size_t end = lines.find_first_of("\r\n", start);
     if (end == std::string::npos) end = lines.size();
     const std::string line = lines.substr(start, end - start);
     const size_t eq = line.find('=');
-    if (eq != std::string::npos && TrimText(line.substr(0, eq)) == key) return line.substr(eq + 1);
+    if (eq != std::string::npos && TrimText(line.substr(0, eq)) == key) {
+      value = line.substr(eq + 1);
+      return true;
+    }
     start = end + 1;
   }
-  return "";
+  return false;
 }
 
 class TOperandReader {
@@ -101,19 +104,13 @@ class TOperandReader {
     const std::string& no = NoParticle();
     for (size_t i = word.size(); i-- > 0;) {
       if (word.compare(i, no.size(), no) != 0 || i + no.size() >= word.size()) continue;
-      if (!IsCharStart(word, i)) continue;
+      if (!IsSjisCharStart(word, i)) continue;
       if (NodePtr owner = engine_.Base().words.FindNode(word.substr(0, i), false)) {
         element = Element(owner, word.substr(i + no.size()));
         return true;
       }
     }
     return false;
-  }
-
-  static bool IsCharStart(const std::string& text, size_t at) {
-    size_t i = 0;
-    while (i < at) i += IsSjisLead(static_cast<unsigned char>(text[i])) ? 2 : 1;
-    return i == at;
   }
 
   // "A#row" or "A#row#column": a cell of a variable read as a table, or an
@@ -251,7 +248,7 @@ class TOperandReader {
     }
     switch (owner->kind) {
       case kWordVariable:
-        return TStrNum::FromText(LineValue(owner->value, engine_.ExpandString(key)));
+        return TStrNum::FromText(VariableElement(owner->value, key));
       case kWordHash:
         return HashElement(*owner, key);
       case kWordObject: {
@@ -266,6 +263,14 @@ class TOperandReader {
     }
     throw ENura(engine_.FormatErrorMessage(SJ("オブジェクト\"") + owner->name +
                                            SJ("\"から、直接値を得ることは出来ません。")));
+  }
+
+  // The key is tried as written, then expanded.
+  std::string VariableElement(const std::string& lines, const std::string& key) {
+    std::string value;
+    if (LineValue(lines, key, value)) return value;
+    LineValue(lines, engine_.ExpandString(key), value);
+    return value;
   }
 
   TStrNum HashElement(const THashNode& owner, const std::string& key) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/sjis.h"
+
 namespace nura {
 
 // Reads a word at the cursor (after spaces and tabs) up to the first
@@ -16,6 +18,14 @@ std::string ReadOperandWord(const char*& cursor);
 // True when the text at the cursor begins with `prefix`.
 inline bool StartsWithText(const char* cursor, std::string_view prefix) {
   return std::string_view(cursor).substr(0, prefix.size()) == prefix;
+}
+
+// True when byte offset `at` of `text` starts a character (is not the
+// second byte of a two-byte character).
+inline bool IsSjisCharStart(std::string_view text, size_t at) {
+  size_t i = 0;
+  while (i < at) i += IsSjisLead(static_cast<unsigned char>(text[i])) ? 2 : 1;
+  return i == at;
 }
 
 // Steps over one line break (CR, LF or CR LF) and the line marker "digits:"
