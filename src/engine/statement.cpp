@@ -1,6 +1,7 @@
 // The statement loop: one step reads one item at the cursor and either
 // pushes it (a value or word with its particle) onto the argument stack or
 // ends the statement by executing the word on top.
+#include <cmath>
 #include <cstring>
 
 #include "engine/engine.h"
@@ -608,7 +609,8 @@ void TNuraEngine::ExecuteConditionStatement() {
   std::string value;
   if (ParsePropertyReference(text, value)) text = value;
   const long double result = TextToNumber(EvaluateExpression(text));
-  b.conditionResult = static_cast<long long>(result) != 0 ? 1 : 0;
+  const long double whole = std::trunc(result);
+  b.conditionResult = whole != 0 && !std::isnan(whole) ? 1 : 0;
   const char*& c = b.cursor.p;
   SkipBlankChars(c);
   if (*c == '\r' || *c == '\n') b.line = ReadLineMarker(c);
@@ -697,8 +699,7 @@ bool TNuraEngine::AssignTableElement(const std::string& target, const std::strin
     rest.resize(second);
   }
   const std::string rowText = ExpandString(RemoveSuffix(rest, kWa));
-  if (!IsNumberText(rowText) || TextToNumber(rowText) != static_cast<long double>(static_cast<long long>(TextToNumber(rowText))))
-    return false;
+  if (!IsNumberText(rowText) || TextToNumber(rowText) != std::trunc(TextToNumber(rowText))) return false;
   const int row = TextToInt32(rowText);
   int column = -1;
   if (!columnKey.empty()) {

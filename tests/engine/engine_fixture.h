@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/table_operand.h"
 #include "commands/utility_commands.h"
 #include "engine/command_registry.h"
 #include "engine/control_commands.h"
@@ -68,6 +69,7 @@ class EngineTest : public ::testing::Test {
     SetDialogs(&dialogs);
     RegisterControlCommands();
     RegisterUtilityCommands();
+    RegisterTableAccess();
     RegisterCommandHandler(12, CmdSay);
     engine.SetRegistrationHook(RegisterTestVocabulary);
   }

@@ -100,6 +100,13 @@ TEST_F(EngineTest, HashElements) {
   EXPECT_EQ(g->hash->GetNameValueText(), "b=6\r\nc=x");
 }
 
+TEST_F(EngineTest, TableCellsAndRows) {
+  ASSERT_TRUE(Run("T=「a,b\nc,d」\nT#1#0は「x」\nT#0=「p,q」\n回数#0#0は1"));
+  EXPECT_EQ(Var("T"), "p,q\r\nx,d\r\n");
+  ASSERT_EQ(dialogs.errorLogs.size(), 1u);
+  EXPECT_NE(dialogs.errorLogs[0].find("\"回数\"は、読取専用です。"), std::string::npos);
+}
+
 TEST_F(EngineTest, VariableChainsEnd) {
   // "縦" names itself; A and B name each other.
   ASSERT_TRUE(Run("縦のxは1\nA=「B」\nB=「A」\nAのkは2"));
