@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "platform/sjis.h"
 
 namespace nura {
@@ -112,6 +114,28 @@ TEST(Wildcard, CutAndCaptures) {
   ASSERT_TRUE(WildcardMatchCut(text, "name:(*)", matched, caps));
   ASSERT_EQ(caps.size(), 1u);
   EXPECT_EQ(caps[0], "abc");
+}
+
+TEST(Wildcard, RandomPatternsNeverCrash) {
+  std::mt19937 rng(99);
+  const std::string alphabet = "ab1*?#()[]!+=|-\\nt\x82\xA0\x83\x5C";
+  auto random = [&](size_t max) {
+    std::string s;
+    for (size_t n = rng() % max; n > 0; --n) s += alphabet[rng() % alphabet.size()];
+    return s;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const std::string pattern = random(10), text = random(12);
+    try {
+      WildcardMatch(text, pattern);
+      std::string rest = text, matched;
+      std::vector<std::string> caps;
+      if (WildcardMatchCut(rest, pattern, matched, caps)) {
+        EXPECT_EQ(matched + rest, text);
+      }
+    } catch (const EWildcard&) {
+    }
+  }
 }
 
 TEST(Wildcard, CompiledForm) {
