@@ -90,10 +90,12 @@ bool ReadOffset(std::string_view offset, char separator, int64_t parts[3]) {
   for (int i = 0; i < 3; ++i) {
     const size_t end = offset.find(separator);
     const std::string_view part = Trim(offset.substr(0, end));
+    const bool digits = !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
     size_t pos = 0, count = 0;
     int value = 0;
-    const bool number = ReadDigits(part, pos, value, count) && pos == part.size();
-    parts[i] = number ? value : 0;
+    // A run of digits too long to read is beyond the limit all the same.
+    if (digits && !ReadDigits(part, pos, value, count)) throw ERangeError();
+    parts[i] = digits ? value : 0;
     if (parts[i] > 65535) throw ERangeError();
     offset = end == std::string_view::npos ? std::string_view() : offset.substr(end + 1);
   }

@@ -80,6 +80,7 @@ TEST(DateOffsets, TimeFieldsCarryAndWrap) {
   EXPECT_EQ(AddTimeOffset("1:0:0", Parse("2001/01/01 23:30")).days, 0);
   EXPECT_EQ(FormatTime(AddTimeOffset("x:1", Parse("10:00:00"))), "10:01:00");
   EXPECT_THROW(AddTimeOffset("65536:0:0", Parse("10:00")), ERangeError);
+  EXPECT_THROW(AddTimeOffset("12345678901:0:0", Parse("10:00")), ERangeError);
 }
 
 TEST(DateOffsets, DatesClampAndCarry) {

@@ -26,9 +26,9 @@ TEST_F(NumberPrograms, RandomNumbersAfterSeeding) {
 TEST_F(NumberPrograms, ComputedValues) {
   ASSERT_TRUE(Run("ROUND(2.5)と言う\n3.5を0位で四捨五入\nそれと言う\nHEX(-1)と言う\n"
                   "-1を28ビットSHR\nそれと言う\n-7と3のMOD\nそれと言う\nPOWER(10,16)と言う\n"
-                  "「1234.5」を通貨形式に変換\nそれと言う\n"));
-  EXPECT_EQ(dialogs.messages,
-            (std::vector<std::string>{"2", "4", "FFFFFFFF", "15", "-1", "1E16", "1,234.50"}));
+                  "「1234.5」を通貨形式に変換\nそれと言う\n3.14159を「%5.1f|」の指定形式に変換\nそれと言う\n"));
+  EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"2", "4", "FFFFFFFF", "15", "-1", "1E16",
+                                                         "1,234.50", "  3.1|"}));
 }
 
 TEST_F(NumberPrograms, AddToAVariable) {
