@@ -56,8 +56,6 @@ int PopRequiredColumn(TNuraEngine& engine, int id) {
 
 int PopInteger(TNuraEngine& engine) { return TruncToInt32(engine.PopArgumentNumber()); }
 
-bool HasWildcard(std::string_view text) { return text.find_first_of("*?[") != std::string_view::npos; }
-
 // Runs `work`; a wildcard or parser error becomes a script error.
 template <typename Work>
 void WithScriptErrors(TNuraEngine& engine, Work work) {
@@ -79,7 +77,7 @@ std::string PickupLines(const std::string& table, const std::string& text, bool 
   size_t pos = 0;
   bool first = true;
   std::unique_ptr<TWString> pattern;
-  if (HasWildcard(text)) pattern = std::make_unique<TWString>(text);
+  if (ContainsWildcard(text)) pattern = std::make_unique<TWString>(text);
   while (pos < table.size()) {
     const size_t start = pos;
     while (pos < table.size() && table[pos] != '\r' && table[pos] != '\n') ++pos;

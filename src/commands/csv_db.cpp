@@ -129,10 +129,6 @@ std::string_view LineAt(std::string_view text, size_t& pos) {
   return line;
 }
 
-bool ContainsWildcard(std::string_view text) {
-  return text.find_first_of("*?[") != std::string_view::npos;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- rows

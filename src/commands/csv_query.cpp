@@ -55,13 +55,6 @@ bool IsOperatorChar(char c) { return c == '<' || c == '=' || c == '>'; }
 
 void StepChar(const char*& p) { p += IsSjisLead(static_cast<unsigned char>(*p)) && p[1] ? 2 : 1; }
 
-std::string_view Trim(std::string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
-  return s.substr(b, e - b);
-}
-
 int OperatorCode(std::string_view op) {
   if (op == "=") return 1;
   if (op == "<>" || op == "><") return 2;
@@ -136,7 +129,7 @@ std::unique_ptr<QueryExpr> QueryParser::Parse(const std::string& text, int depth
     start = p;
     while (*p && *p != '\t' && *p != '\n' && *p != '\r' && *p != ' ') StepChar(p);
     const std::string_view value(start, static_cast<size_t>(p - start));
-    expr->segments.back().conditions.push_back(MakeCondition(Trim(field), op, Trim(value)));
+    expr->segments.back().conditions.push_back(MakeCondition(TrimText(field), op, TrimText(value)));
   }
   return expr;
 }
@@ -215,7 +208,7 @@ class QueryEvaluator {
 
 std::unique_ptr<TCsvDb> TCsvDbBase::SelectRows(std::string_view query) const {
   auto result = std::make_unique<TCsvDb>();
-  const std::string text(Trim(query));
+  const std::string text = TrimText(query);
   if (text.empty()) return result;
   const std::unique_ptr<QueryExpr> expr = QueryParser(*this).Parse(text, 0);
   const QueryEvaluator evaluator(*this);

@@ -384,6 +384,10 @@ bool TWString::Match(std::string_view text, bool whole, size_t& end) {
   return ok;
 }
 
+bool ContainsWildcard(std::string_view text) {
+  return text.find_first_of("*?[") != std::string_view::npos;
+}
+
 bool WildcardMatch(std::string_view text, std::string_view pattern) {
   TWString compiled(pattern);
   return compiled.MatchWhole(text);

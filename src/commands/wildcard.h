@@ -174,6 +174,10 @@ class TWString {
   std::vector<size_t> starFailedFrom_;  // per star: trials failed from here on
 };
 
+// True when `text` holds "*", "?" or "[", the characters that make a search
+// text a pattern.
+bool ContainsWildcard(std::string_view text);
+
 // True when `pattern` matches the whole of `text`.
 bool WildcardMatch(std::string_view text, std::string_view pattern);
 
