@@ -279,8 +279,7 @@ void FoldCommand(TNuraEngine& engine, int) {
   const int32_t width = PopInt32(engine);
   const std::string text = engine.PopArgumentText();
   const THash& words = engine.Base().words;
-  const int tabWidth =
-      static_cast<int>(TextToNumber(words.FindValue(SJ("タブ文字の個数"), false)));
+  const int32_t tabWidth = TruncToInt32(TextToNumber(words.FindValue(SJ("タブ文字の個数"), false)));
   const std::string noBreak = words.FindValue(SJ("禁則処理の行頭禁止文字"), false);
   SetTextResult(engine, FoldText(text, width, tabWidth, noBreak));
 }

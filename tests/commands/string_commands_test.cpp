@@ -16,7 +16,7 @@ namespace {
 // them: texts as raw literals, numbers and variable names as they stand.
 class StringCommands : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { RegisterStringCommands(); }
+  void SetUp() override { RegisterStringCommands(); }
 
   static std::string Text(const std::string& sjis) { return TNuraEngine::MakeRawLiteral(sjis); }
 
