@@ -162,13 +162,11 @@ void CutEscapedCommand(TNuraEngine& engine, int id) {
   var.WriteBack(rest);
 }
 
-// Byte offset of the first character start at or after `from` where
-// `word` follows, or npos.
-size_t FindAtCharStart(const std::string& text, const std::string& word, size_t from) {
-  for (size_t i = from; i < text.size(); i += SjisCharLength(text, i)) {
-    if (text.compare(i, word.size(), word) == 0) return i;
-  }
-  return std::string::npos;
+// Byte offset of the first occurrence of `word` at a character start at or
+// after offset `from`, or npos.
+size_t FindFrom(const std::string& text, const std::string& word, size_t from) {
+  const int64_t at = SjisPosFrom(word, text, static_cast<int64_t>(from) + 1);
+  return at > 0 ? static_cast<size_t>(at - 1) : std::string::npos;
 }
 
 void CutRangeCommand(TNuraEngine& engine, int id) {
@@ -178,11 +176,11 @@ void CutRangeCommand(TNuraEngine& engine, int id) {
   if (!var.node) RaiseArgumentError(engine, id, SJ("１番目の引数は、変数である必要があります。"));
   SetTextResult(engine, "");
   const std::string& text = var.value;
-  const size_t start = FindAtCharStart(text, startText, 0);
+  const size_t start = FindFrom(text, startText, 0);
   if (start == std::string::npos) return;
   // The end is searched from the start text itself, so an end text inside
   // it ends the range there.
-  const size_t endAt = FindAtCharStart(text, endText, start);
+  const size_t endAt = FindFrom(text, endText, start);
   const size_t end = endAt == std::string::npos ? text.size()
                                                 : std::min(text.size(), endAt + endText.size());
   SetTextResult(engine, text.substr(start, end - start));
