@@ -155,5 +155,31 @@ TEST(KanjiConvert, AgreesWithIconvAndRoundTrips) {
   EXPECT_EQ(EucToSjis(SjisToEuc(kana)), kana);
 }
 
+TEST(KanjiConvert, ArbitraryBytesAreSafe) {
+  // Random bytes, rich in escapes and high bytes, through every converter:
+  // no read past the end (the sanitizers watch), and kana-free Shift-JIS
+  // output of the EUC converter always converts back.
+  std::mt19937 rng(99);
+  std::uniform_int_distribution<int> byte(0, 255), len(0, 40), pick(0, 7);
+  for (int round = 0; round < 2000; ++round) {
+    std::string s;
+    const int n = len(rng);
+    for (int i = 0; i < n; ++i) {
+      const int k = pick(rng);
+      s += k == 0 ? '\x1B' : k == 1 ? '$' : k == 2 ? '(' : static_cast<char>(byte(rng));
+    }
+    const int code = DetectKanjiCode(s);
+    EXPECT_GE(code, kCodeAscii);
+    EXPECT_LE(code, kCodeEucOrSjis);
+    for (int target : {kCodeJis, kCodeEuc, kCodeSjis}) ConvertKanjiCode(s, target);
+    JisToSjis(s);
+    JisToEuc(s);
+    EucToJis(s);
+    SjisToJis(s);
+    EucToSjis(s);
+    SjisToEuc(s);
+  }
+}
+
 }  // namespace
 }  // namespace nura

@@ -69,6 +69,21 @@ TEST(MimeHeader, DecodesToJis) {
   EXPECT_EQ(DecodeMimeHeader("=?ISO-2022-JP?B?" + Base64Encode(inner) + "?="), inner + "\x1B(J");
 }
 
+TEST(MimeHeader, ArbitraryHeadersAreSafe) {
+  std::mt19937 rng(5);
+  const std::string pieces[] = {"=?ISO-2022-JP?B?", "?=", "=?iso-2022-jp?b?", "QUJD", "=", "\r\n",
+                                "\x82", "\xA0", " ", "?"};
+  std::uniform_int_distribution<int> pick(0, 9), len(0, 12);
+  for (int round = 0; round < 2000; ++round) {
+    std::string header;
+    for (int i = len(rng); i > 0; --i) header += pieces[pick(rng)];
+    const std::string decoded = DecodeMimeHeader(header);
+    EXPECT_EQ(decoded.find("=?ISO-2022-JP?B?"), std::string::npos) << header;
+    EncodeMimeHeader(header);
+    CutAtBinary(header);
+  }
+}
+
 TEST(MimeHeader, CutAtBinary) {
   EXPECT_EQ(CutAtBinary(SJ("表示\tok\r\n")), SJ("表示\tok\r\n"));
   EXPECT_EQ(CutAtBinary(std::string("abc\0def", 7)), "abc");

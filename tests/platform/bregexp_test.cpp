@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -155,6 +157,30 @@ TEST(BRegexpLayer, ErrorsAndRecordReuse) {
   EXPECT_EQ(re.record->expression, "m/b/");
   EXPECT_EQ(re.Subst("s/b/c/", "b"), "c");     // recompiled in the same record
   EXPECT_FALSE(std::string(BRegexpVersion()).empty());
+}
+
+TEST(BRegexpLayer, TruncatedCharactersAreNeverReadPast) {
+  // Targets in buffers of their exact size, so the sanitizer sees any read
+  // beyond the end; many end in a lone lead byte.
+  std::mt19937 rng(3);
+  const char alphabet[] = {'a', 'b', '\x82', '\xA0', '\x5C', '\n', '\xE0', '\xFC', '\xB1'};
+  std::uniform_int_distribution<int> pick(0, 8), len(1, 12);
+  const char* expressions[] = {"m/./", "m/a.$/", "m/[^a]+/", "m/\\x82/", "m/b*/", "s/./x/g",
+                               "s/b*/-/g", "tr/a-z/A-Z/", "m/./i", "s/$/e/mg"};
+  for (int round = 0; round < 3000; ++round) {
+    const int n = len(rng);
+    std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(n)]);
+    for (int i = 0; i < n; ++i) buffer[static_cast<size_t>(i)] = alphabet[pick(rng)];
+    const char* expr = expressions[round % 10];
+    BRegexpRecord* record = nullptr;
+    char message[kBRegexpMessageSize] = {};
+    const char* end = buffer.get() + n;
+    if (expr[0] == 's') BSubst(expr, buffer.get(), end, &record, message);
+    else if (expr[0] == 't') BTrans(expr, buffer.get(), end, &record, message);
+    else if (round % 3 == 0) BSplit(expr, buffer.get(), end, 0, &record, message);
+    else BMatch(expr, buffer.get(), end, &record, message);
+    BRegfree(record);
+  }
 }
 
 }  // namespace
