@@ -1,10 +1,12 @@
+// Handlers of the regular-expression commands: one TBRegExp per command,
+// its text in "それ" and its count in "マッチ数".
+#include "commands/string_commands.h"
+
 #include <cctype>
 
-#include "commands/regexp.h"
 #include "commands/command_errors.h"
-#include "commands/number_functions.h"
+#include "commands/regexp.h"
 #include "commands/string_command_support.h"
-#include "commands/string_commands.h"
 #include "engine/command_registry.h"
 #include "engine/engine.h"
 #include "engine/errors.h"

@@ -1,9 +1,11 @@
+// Handlers of the string commands that measure, cut, search, replace,
+// split and fold text.
 #include "commands/string_commands.h"
 
 #include "commands/command_errors.h"
+#include "commands/csv_db.h"
 #include "commands/number_functions.h"
 #include "commands/string_command_support.h"
-#include "commands/csv_db.h"
 #include "engine/command_registry.h"
 #include "engine/engine.h"
 #include "engine/scanners.h"

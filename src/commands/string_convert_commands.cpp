@@ -1,8 +1,11 @@
-#include "commands/jconvert.h"
+// Handlers of the string commands that convert width, kana, case and
+// encoding, classify characters and turn characters into codes and back.
+#include "commands/string_commands.h"
+
 #include "commands/command_errors.h"
+#include "commands/jconvert.h"
 #include "commands/number_functions.h"
 #include "commands/string_command_support.h"
-#include "commands/string_commands.h"
 #include "engine/command_registry.h"
 #include "engine/conv_half.h"
 #include "engine/engine.h"
