@@ -192,6 +192,9 @@ class TNuraEngine {
   void RunNested(const TextPos& start, const std::string& fileName);
   // Starts a counted loop of `count` rounds over the block at the cursor.
   void StartCountedLoop(int count);
+  // Event code of a GUI object: a kind-5 frame returns to the interrupted
+  // cursor; when no run is active the run loop runs it on this level.
+  void RunEventCode(const TextPos& code, const std::string& fileName);
   // The script timer fired with `target` as its jump target.
   void RunTimerTarget(const TextPos& target);
   int NestedRunDepth() const { return nestDepth_; }

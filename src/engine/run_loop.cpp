@@ -316,6 +316,35 @@ void TNuraEngine::StartCountedLoop(int count) {
   EnterBlock(frame);
 }
 
+void TNuraEngine::RunEventCode(const TextPos& code, const std::string& fileName) {
+  TNuraBase& b = *base_;
+  if (!code) return;
+  const bool idle = !b.cursor.p || *b.cursor.p == 0;
+  TRunControl frame;
+  frame.kind = kRunEvent;
+  frame.returnPos = b.cursor;
+  frame.savedFileName = b.fileName;
+  b.runControl.Push(frame);
+  b.cursor = code;
+  b.fileName = fileName;
+  if (!idle) return;
+  if (nestDepth_ >= kMaxNestedRuns) {
+    // Events that re-enter from waits inside event code stop here.
+    b.runControl.Pop(frame);
+    b.cursor = frame.returnPos;
+    b.fileName = frame.savedFileName;
+    return;
+  }
+  ++nestDepth_;
+  try {
+    RunLoop();
+  } catch (...) {
+    --nestDepth_;
+    throw;
+  }
+  --nestDepth_;
+}
+
 void TNuraEngine::RunTimerTarget(const TextPos& target) {
   TNuraBase& b = *base_;
   if (!target) return;

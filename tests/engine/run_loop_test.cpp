@@ -165,6 +165,19 @@ TEST_F(EngineTest, SmallWordCommands) {
   EXPECT_EQ(engine.Base().words.FindValue("B", false), std::string(4, '\0'));
 }
 
+TEST_F(EngineTest, EventCodeRunsWhenIdleAndReturns) {
+  ASSERT_TRUE(Run("「main」と言う\n待機\n*押\n「event」と言う\n戻る\n*他\n「other」と言う"));
+  NodePtr label = engine.Base().words.FindNode(SJ("押"), false);
+  engine.RunEventCode(label->position, label->annotation);
+  EXPECT_EQ(dialogs.messages, (Strings{"main", "event"}));
+  EXPECT_EQ(engine.Base().runControl.Count(), 0);
+  // While a run is active the event only queues its code in front.
+  engine.Base().cursor = engine.Base().words.FindNode(SJ("他"), false)->position;
+  engine.RunEventCode(label->position, label->annotation);
+  engine.RunLoop();
+  EXPECT_EQ(dialogs.messages, (Strings{"main", "event", "event", "other"}));
+}
+
 TEST_F(EngineTest, TimerTargetRunsWhenIdle) {
   ASSERT_TRUE(Run("終わり\n*t\n「tick」と言う"));
   engine.Base().stopRequest = false;
