@@ -70,6 +70,12 @@ class TEngineHost {
   virtual void AssignObjectValue(TNuraEngine&, THashNode& node, const std::string& value) {
     (void)node; (void)value;
   }
+  // The value of the object of `node` read as an operand (its main value by
+  // kind). False when there is none: the node's own value is used then.
+  virtual bool ReadObjectValue(TNuraEngine&, THashNode& node, std::string& value) {
+    (void)node; (void)value;
+    return false;
+  }
 };
 
 class TNuraEngine {

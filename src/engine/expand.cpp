@@ -171,8 +171,11 @@ class TOperandReader {
         return Command(node);
       case kWordLabel:
         return Label(node);
-      default:  // GUI object: its main value
-        return TStrNum::FromText(node->value);
+      default: {  // GUI object: its main value
+        std::string value;
+        if (!engine_.Host().ReadObjectValue(engine_, *node, value)) value = node->value;
+        return TStrNum::FromText(value);
+      }
     }
   }
 

@@ -302,3 +302,34 @@ TEST_F(DispatchTest, DisplayOutputAppendsLines) {
 
 }  // namespace
 }  // namespace nura
+
+namespace nura {
+namespace {
+
+class ObjectHost : public TEngineHost {
+ public:
+  bool GetObjectProperty(TNuraEngine&, const std::string& object, const std::string& property,
+                         std::string& value) override {
+    if (property != "W") return false;
+    value = object + ".W";
+    return true;
+  }
+  bool ReadObjectValue(TNuraEngine&, THashNode& node, std::string& value) override {
+    value = node.name + ".value";
+    return true;
+  }
+};
+
+TEST_F(DispatchTest, ObjectOperands) {
+  ObjectHost host;
+  engine.SetHost(&host);
+  engine.Base().words.Add(std::make_unique<THashNode>("B", false, kWordObject, 1, "", "", ""));
+  EXPECT_EQ(Expand("B"), "B.value");
+  EXPECT_EQ(Expand(SJ("BのW")), "B.W");
+  EXPECT_NE(ErrorOf([&] { Expand(SJ("BのZ")); }).find(SJ("オブジェクト\"B\"から、直接値を得ることは出来ません。")),
+            std::string::npos);
+  engine.SetHost(nullptr);
+}
+
+}  // namespace
+}  // namespace nura
