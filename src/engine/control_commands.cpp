@@ -71,7 +71,7 @@ uint64_t TickCount() {
 
 void CmdIf(TNuraEngine& e, int) {
   TNuraBase& b = e.Base();
-  std::string condition = ReadConditionText(b.cursor.p);
+  const std::string condition = e.ReadConditionText();
   const std::string value = e.EvaluateExpression(e.TranslateConditionPhrase(condition));
   const std::string trimmed = TrimText(value);
   b.conditionResult = trimmed == "1" ? 1 : 0;

@@ -77,3 +77,17 @@ TEST_F(ProgramTest, ArgumentsByParticle) {
 
 }  // namespace
 }  // namespace nura::test
+
+namespace nura::test {
+namespace {
+
+TEST_F(ProgramTest, ConditionWithoutThenWordIsAFormattedError) {
+  ASSERT_TRUE(Run("A=1\nもしA=1「x」と言う"));
+  ASSERT_EQ(dialogs.errorLogs.size(), 1u);
+  EXPECT_NE(dialogs.errorLogs[0].find("[エラー] test.nrs(2行目): 条件分岐の終端文字を認識できませんでした。"),
+            std::string::npos)
+      << dialogs.errorLogs[0];
+}
+
+}  // namespace
+}  // namespace nura::test
