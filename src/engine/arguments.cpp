@@ -150,4 +150,20 @@ void TNuraEngine::GetFontSettings(int32_t& colour, int& size, std::string& name,
   if (size <= 0 && !ToInt32(words.FindValue(SJ("文字サイズ"), false), size)) size = 12;
 }
 
+void TNuraEngine::ApplyPenAndBrush() {
+  const THash& words = base_->words;
+  int width = 1;
+  if (!ToInt32(words.FindValue(SJ("ペン太さ"), false), width)) width = 1;
+  host_->ApplyPenAndBrush(ColorTextToValue(words.FindValue(SJ("ペン色"), false)), width,
+                          ColorTextToValue(words.FindValue(SJ("塗り色"), false)));
+}
+
+void TNuraEngine::ApplyFontSettings() {
+  int32_t colour = 0;
+  int size = 0, style = 0;
+  std::string name;
+  GetFontSettings(colour, size, name, style);
+  host_->ApplyFontSettings(colour, size, name, style);
+}
+
 }  // namespace nura

@@ -70,6 +70,17 @@ class TEngineHost {
   virtual void AssignObjectValue(TNuraEngine&, THashNode& node, const std::string& value) {
     (void)node; (void)value;
   }
+  // Drawing settings for the main window's drawing surface: pen and brush
+  // solid, pen mode copy, copy mode source copy, 24 bits per pixel; each
+  // property is assigned only when it differs from what the surface has.
+  virtual void ApplyPenAndBrush(int32_t penColour, int penWidth, int32_t brushColour) {
+    (void)penColour; (void)penWidth; (void)brushColour;
+  }
+  // The font of the main window's drawing surface (character set 1); each
+  // property only when it differs. `style`: 1 bold, 2 italic, 4 underline.
+  virtual void ApplyFontSettings(int32_t colour, int size, const std::string& name, int style) {
+    (void)colour; (void)size; (void)name; (void)style;
+  }
   // The value of the object of `node` read as an operand (its main value by
   // kind). False when there is none: the node's own value is used then.
   virtual bool ReadObjectValue(TNuraEngine&, THashNode& node, std::string& value) {
@@ -252,6 +263,10 @@ class TNuraEngine {
   // The font settings of the system variables "文字色", "文字書体" and
   // "文字サイズ".
   void GetFontSettings(int32_t& colour, int& size, std::string& name, int& style);
+  // The main window's drawing surface takes the pen and brush of "ペン色",
+  // "ペン太さ" and "塗り色", or the font of GetFontSettings (through the host).
+  void ApplyPenAndBrush();
+  void ApplyFontSettings();
 
   // ---- evaluator (dispatch) ----
   // Evaluates the expression text; sets the result kind ("e" or "s").

@@ -333,3 +333,40 @@ TEST_F(DispatchTest, ObjectOperands) {
 
 }  // namespace
 }  // namespace nura
+
+namespace nura {
+namespace {
+
+class DrawingHost : public TEngineHost {
+ public:
+  std::string applied;
+  void ApplyPenAndBrush(int32_t pen, int width, int32_t brush) override {
+    applied = std::to_string(pen) + "/" + std::to_string(width) + "/" + std::to_string(brush);
+  }
+  void ApplyFontSettings(int32_t colour, int size, const std::string& name, int style) override {
+    applied = std::to_string(colour) + "/" + std::to_string(size) + "/" + SjisToUtf8(name) + "/" +
+              std::to_string(style);
+  }
+};
+
+TEST_F(DispatchTest, PenBrushAndFontGoToTheHost) {
+  DrawingHost host;
+  engine.SetHost(&host);
+  SetVariable("ペン色", "#0000FF", "s");
+  SetVariable("ペン太さ", SJ("太い"), "s");
+  SetVariable("塗り色", "255", "s");
+  engine.ApplyPenAndBrush();
+  EXPECT_EQ(host.applied, "16711680/1/255");
+  SetVariable("ペン太さ", "3", "s");
+  engine.ApplyPenAndBrush();
+  EXPECT_EQ(host.applied, "16711680/3/255");
+
+  SetVariable("文字色", "#00FF00", "s");
+  SetVariable("文字書体", SJ("無い|下線|20"), "s");
+  engine.ApplyFontSettings();
+  EXPECT_EQ(host.applied, "65280/20/ＭＳ ゴシック/4");
+  engine.SetHost(nullptr);
+}
+
+}  // namespace
+}  // namespace nura
