@@ -166,4 +166,17 @@ void TNuraEngine::ApplyFontSettings() {
   host_->ApplyFontSettings(colour, size, name, style);
 }
 
+void* TNuraEngine::GetObjectCanvas(const std::string& name) {
+  const TObjNode* object = base_->objects.FindByName(name);
+  if (!object) {
+    throw ENura(FormatErrorMessage(SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。")));
+  }
+  switch (object->kind) {
+    case 2: case 5: case 7: case 8: case 9: case 12:
+      return object->component;
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace nura

@@ -267,6 +267,10 @@ class TNuraEngine {
   // "ペン太さ" and "塗り色", or the font of GetFontSettings (through the host).
   void ApplyPenAndBrush();
   void ApplyFontSettings();
+  // The component of the script object `name` that has a drawing surface
+  // (kinds 2, 5, 7, 8, 9, 12); nil for other kinds. The GUI takes its
+  // canvas or bitmap. "オブジェクト"%s"は、作成されていません。" when absent.
+  void* GetObjectCanvas(const std::string& name);
 
   // ---- evaluator (dispatch) ----
   // Evaluates the expression text; sets the result kind ("e" or "s").

@@ -370,3 +370,19 @@ TEST_F(DispatchTest, PenBrushAndFontGoToTheHost) {
 
 }  // namespace
 }  // namespace nura
+
+namespace nura {
+namespace {
+
+TEST_F(DispatchTest, ObjectCanvas) {
+  int picture = 0, button = 0;
+  engine.Base().objects.Add(std::make_unique<TObjNode>(SJ("絵"), &picture, 1, 5));
+  engine.Base().objects.Add(std::make_unique<TObjNode>(SJ("ボタン"), &button, 2, 1));
+  EXPECT_EQ(engine.GetObjectCanvas(SJ("絵")), &picture);
+  EXPECT_EQ(engine.GetObjectCanvas(SJ("ボタン")), nullptr);
+  EXPECT_NE(ErrorOf([&] { engine.GetObjectCanvas(SJ("無い")); }).find(SJ("オブジェクト\"無い\"は、作成されていません。")),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace nura
