@@ -71,8 +71,10 @@ uint64_t TickCount() {
 
 void CmdIf(TNuraEngine& e, int) {
   TNuraBase& b = e.Base();
+  if (!b.cursor.p) return;
   const std::string condition = e.ReadConditionText();
   const std::string value = e.EvaluateExpression(e.TranslateConditionPhrase(condition));
+  if (!b.cursor.p) return;
   const std::string trimmed = TrimText(value);
   b.conditionResult = trimmed == "1" ? 1 : 0;
   e.RunIfBlock(true);

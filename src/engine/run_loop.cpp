@@ -15,7 +15,7 @@ namespace nura {
 namespace {
 
 void SkipBlankChars(const char*& c) {
-  while (*c == ' ' || *c == '\t') ++c;
+  while (c && (*c == ' ' || *c == '\t')) ++c;
 }
 
 // Moves over a literal or a parenthesised group at `p` without failing.
@@ -31,6 +31,7 @@ const char* SkipQuoted(const char* p) {
 }  // namespace
 
 void TNuraEngine::EnterBlock(const TRunControl& frame) {
+  if (!base_->cursor.p) return;  // the run ended while the block was read
   base_->runControl.Push(frame);
   base_->cursor = TextPos::StartOf(frame.block);
 }
@@ -219,6 +220,7 @@ void TNuraEngine::CheckRunControl() {
 void TNuraEngine::CaptureArgument(TRunControl& frame) {
   TNuraBase& b = *base_;
   const char*& c = b.cursor.p;
+  if (!c) return;
   CurrentLine();  // errors inside the copy report the statement's line
   SkipBlankChars(c);
   if (*c == '\r' || *c == '\n') {
@@ -242,6 +244,7 @@ void TNuraEngine::RunIfBlock(bool wordPresent) {
   TNuraBase& b = *base_;
   const char*& c = b.cursor.p;
   auto startsWith = [&](const std::string& w) { return std::strncmp(c, w.c_str(), w.size()) == 0; };
+  if (!c) return;
   auto skipBreaks = [&] {
     for (;;) {
       SkipBlankChars(c);

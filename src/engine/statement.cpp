@@ -18,7 +18,7 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 void SkipBlankChars(const char*& c) {
-  while (IsBlank(*c)) ++c;
+  while (c && IsBlank(*c)) ++c;
 }
 
 bool IsOperatorChar(unsigned char c) { return c && std::strchr("%&*+-/<=>^|", c) != nullptr; }
@@ -149,6 +149,7 @@ void TNuraEngine::ExecuteStatement() {
     case '"':
     case '`': {
       std::string word = MakeRawLiteral(ExpandString(ReadQuotedLiteral()));
+      if (!c) return;  // the evaluation ended the run
       ReadConcatenation(word);
       StatementTail(std::move(word), false);
       return;
@@ -216,6 +217,7 @@ void TNuraEngine::EndOfLine() {
 void TNuraEngine::ReadConcatenation(std::string& word) {
   const char*& c = base_->cursor.p;
   for (;;) {
+    if (!c) return;
     const char* p = c;
     SkipBlankChars(p);
     if (*p != '&') break;
@@ -258,6 +260,7 @@ void TNuraEngine::HashElementStatement() {
       c -= kTopic.size();
     }
     word += "#" + ExpandString(key2);
+    if (!c) return;
   }
   if (*c && !IsWordDelimiter(static_cast<unsigned char>(*c))) word += ReadParticle();
   StatementTail(std::move(word), false);
@@ -286,6 +289,7 @@ void TNuraEngine::NumberStatement() {
     calculated = true;
   }
   std::string word = calculated ? EvaluateExpression(expr) : expr;
+  if (!c) return;
   const unsigned char next = static_cast<unsigned char>(*c);
   if (next != '\r' && next != '\n' && next != ',' && next != ';' && next != 0xA4)
     word += ReadParticle();
@@ -298,6 +302,7 @@ void TNuraEngine::GroupStatement() {
   const bool argumentList =
       inner.find(',') != std::string::npos && inner.find('#') == std::string::npos;
   std::string word = argumentList ? "(" + inner + ")" : MakeRawLiteral(ExpandString(inner));
+  if (!c) return;
   word += ReadParticle();
   StatementTail(std::move(word), false);
 }
@@ -308,6 +313,7 @@ void TNuraEngine::StatementTail(std::string word, bool callable) {
                            kIterate = SJ("反復"), kLoop = SJ("ループ");
   TNuraBase& b = *base_;
   const char*& c = b.cursor.p;
+  if (!c) return;
   const char* behind = c;
   SkipBlankChars(c);
   if (*c == '=') {
@@ -318,6 +324,7 @@ void TNuraEngine::StatementTail(std::string word, bool callable) {
   if (*c == '&') {
     std::string value;
     if (ParsePropertyReference(word, value)) word = MakeRawLiteral(value);
+    if (!c) return;
     ReadConcatenation(word);
     b.args.Push(std::move(word));
     return;
@@ -333,6 +340,7 @@ void TNuraEngine::StatementTail(std::string word, bool callable) {
   }
   if (EndsWithText(word, kKai)) {
     std::string count = ExpandString(RemoveSuffix(word, kKai));
+    if (!c) return;
     StartCountedLoop(IsNumberText(count) ? TextToInt32(count) : -1);
     return;
   }
@@ -609,6 +617,7 @@ void TNuraEngine::ExecuteConditionStatement() {
   std::string value;
   if (ParsePropertyReference(text, value)) text = value;
   const long double result = TextToNumber(EvaluateExpression(text));
+  if (!b.cursor.p) return;
   const long double whole = std::trunc(result);
   b.conditionResult = whole != 0 && !std::isnan(whole) ? 1 : 0;
   const char*& c = b.cursor.p;
