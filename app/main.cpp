@@ -1,9 +1,39 @@
-#include <cstdio>
+// The program: finds its script, runs it in the main window, and enters
+// the message loop. Without a display it runs in console mode.
+#include <QApplication>
+#include <string>
+#include <vector>
+
+#include "app/register_commands.h"
+#include "engine/command_line.h"
+#include "engine/dialogs.h"
+#include "gui/fonts.h"
+#include "gui/main_window.h"
+#include "gui/qt_dialogs.h"
+#include "platform/console_mode.h"
+#include "platform/sjis.h"
 
 int main(int argc, char** argv) {
-  (void)argv;
-  if (argc < 2) {
-    std::puts("usage: nurasera [-debug] [-linestop] [-run] [-security low|mid|high] [-resource FILE] SCRIPT.nrs [ARGS...]");
-  }
-  return 0;
+  nura::ChooseQtPlatform();
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  nura::InstallFontSubstitutes();
+
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(nura::Utf8ToSjis(argv[i]));
+  nura::TCommandLine& commandLine = nura::ProgramCommandLine();
+  commandLine.programPath = QCoreApplication::applicationFilePath().toStdString();
+  commandLine.Parse(args);
+
+  const bool console = nura::IsConsoleMode();
+  nura::TQtDialogs windowDialogs;
+  if (!console) nura::SetDialogs(&windowDialogs);
+  nura::RegisterAllCommands();
+
+  nura::TfrmNura form(console);
+  windowDialogs.SetParent(&form);
+  form.eventDoTimer();
+  int status = form.IsClosed() ? form.ExitCode() : app.exec();
+  if (console && nura::ConsoleErrorDialogShown()) status = 1;
+  return status;
 }

@@ -14,6 +14,7 @@ TConsoleDialogs& ConsoleDialogs() {
 }
 
 TDialogHost* g_host = nullptr;
+bool g_consoleErrorShown = false;
 
 void WriteLine(std::FILE* to, const std::string& sjis) {
   const std::string utf8 = SjisToUtf8(sjis);
@@ -76,8 +77,11 @@ ErrorChoice TConsoleDialogs::ShowErrorDialog(const std::string& log) {
   std::string text = log;
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   WriteLine(stderr, text);
+  g_consoleErrorShown = true;
   return ErrorChoice::End;
 }
+
+bool ConsoleErrorDialogShown() { return g_consoleErrorShown; }
 
 TDialogHost& Dialogs() { return g_host ? *g_host : ConsoleDialogs(); }
 

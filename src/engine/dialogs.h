@@ -52,6 +52,10 @@ class TConsoleDialogs : public TDialogHost {
   ErrorChoice ShowErrorDialog(const std::string& log) override;
 };
 
+// True once the console error dialog has been shown: the program then
+// ends with exit status 1.
+bool ConsoleErrorDialogShown();
+
 // The dialogs in use; the console ones until the program installs others.
 TDialogHost& Dialogs();
 // Installs `host` (not owned); nullptr goes back to the console dialogs.

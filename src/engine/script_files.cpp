@@ -1,0 +1,84 @@
+#include "engine/script_files.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "engine/command_line.h"
+#include "engine/engine.h"
+#include "platform/native_path.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace fs = std::filesystem;
+
+std::string FindDefaultScript(const std::string& programPath) {
+  if (programPath.empty()) return "";
+  fs::path p(programPath);
+  p.replace_extension(".nrs");
+  std::error_code ec;
+  return fs::is_regular_file(p, ec) ? p.string() : "";
+}
+
+bool ReadWholeFile(const std::string& scriptPath, std::string& bytes) {
+  const std::string native = ScriptPathToNative(scriptPath);
+  std::error_code ec;
+  if (native.empty() || fs::is_directory(native, ec)) return false;
+  std::ifstream in(native, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+std::string FolderOfScriptPath(const std::string& path) {
+  size_t end = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+    const auto c = static_cast<unsigned char>(path[i]);
+    if (IsSjisLead(c) && i + 1 < path.size()) {
+      ++i;
+    } else if (c == '\\' || c == '/') {
+      end = i + 1;
+    }
+  }
+  return path.substr(0, end);
+}
+
+namespace {
+
+bool IsAbsoluteScriptPath(const std::string& name) {
+  if (name.empty()) return false;
+  if (name[0] == '/' || name[0] == '\\') return true;
+  return name.find(':') != std::string::npos;
+}
+
+bool Exists(const std::string& scriptPath) {
+  std::error_code ec;
+  return fs::exists(ScriptPathToNative(scriptPath), ec);
+}
+
+std::string WithSeparator(std::string folder) {
+  if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
+  return folder;
+}
+
+}  // namespace
+
+std::string ResolveFilePath(TNuraEngine& engine, const std::string& name) {
+  if (name.empty() || IsAbsoluteScriptPath(name)) return name;
+  std::error_code ec;
+  const std::string current = NativePathToScript(fs::current_path(ec).string());
+  const std::string program =
+      NativePathToScript(fs::path(ProgramCommandLine().programPath).parent_path().string());
+  const std::string candidates[] = {
+      WithSeparator(current) + name,
+      WithSeparator(engine.Base().baseFolder) + name,
+      WithSeparator(program) + name,
+      FolderOfScriptPath(engine.Base().fileName) + name,
+  };
+  for (const auto& c : candidates) {
+    if (Exists(c)) return c;
+  }
+  return name;
+}
+
+}  // namespace nura

@@ -1,0 +1,371 @@
+#include "gui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <cmath>
+#include <filesystem>
+
+#include "engine/command_line.h"
+#include "engine/command_registry.h"
+#include "engine/dialogs.h"
+#include "engine/errors.h"
+#include "engine/event_sources.h"
+#include "engine/script_files.h"
+#include "engine/vocabulary.h"
+#include "platform/native_path.h"
+#include "platform/sjis.h"
+
+namespace nura {
+
+// ---- picture surface ----
+
+TPictureBox::TPictureBox(QWidget* parent) : QWidget(parent), bitmap_(632, 453, 24) {
+  setGeometry(0, 0, 632, 453);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TPictureBox::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::white);
+  QImage view = bitmap_.View();
+  painter.drawImage(0, 0, view.isNull() ? bitmap_.ToImage() : view);
+}
+
+// ---- main window ----
+
+TfrmNura::TfrmNura(bool consoleMode)
+    : engine_(std::make_unique<TNuraEngine>()), console_(consoleMode) {
+  engine_->SetHost(this);
+  engine_->SetRegistrationHook([](TNuraEngine& e) { RegisterBuiltinWords(e); });
+  FormCreate();
+}
+
+TfrmNura::~TfrmNura() { FormDestroy(); }
+
+void TfrmNura::FormCreate() {
+  setWindowTitle(SjisToQString(SJ("ぬらせら")));
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  setPalette(pal);
+  setAutoFillBackground(true);
+  auto* client = new QWidget(this);
+  setCentralWidget(client);
+  img = new TPictureBox(client);
+  resize(640, 400);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+  }
+  eventDo.setSingleShot(true);
+  eventDo.setInterval(1);
+  NuraTimer.setSingleShot(true);
+  ObjDelTimer.setSingleShot(true);
+  ObjDelTimer.setInterval(1);
+  connect(&eventDo, &QTimer::timeout, this, [this] { eventDoTimer(); });
+  connect(&NuraTimer, &QTimer::timeout, this, [this] { NuraTimerTimer(); });
+  connect(&ObjDelTimer, &QTimer::timeout, this, [this] { ObjDelTimerTimer(); });
+  QApplication::setApplicationName(SjisToQString(SJ("ぬらせら")));
+  LocateScript();
+}
+
+void TfrmNura::LocateScript() {
+  TCommandLine& cl = ProgramCommandLine();
+  TNuraBase& base = engine_->Base();
+  base.debugFlag = cl.debug;
+  base.lineStop = cl.lineStop;
+  if (cl.securityLevel >= 0) base.securityLevel = cl.securityLevel;
+  if (!cl.runFirst && LoadAppendedProgram(cl.programPath)) return;
+  std::string name = cl.scriptName;
+  if (name.empty()) {
+    const std::string found = FindDefaultScript(cl.programPath);
+    if (found.empty()) return;
+    name = NativePathToScript(found);
+    base.defaultScriptFlag = true;
+  }
+  LoadScriptFile(name);
+}
+
+bool TfrmNura::LoadAppendedProgram(const std::string&) {
+  return false;  // the container locator joins here
+}
+
+bool TfrmNura::LoadScriptFile(const std::string& name) {
+  std::string text;
+  if (!ReadWholeFile(name, text)) {
+    Dialogs().ShowMessage(SJ("起動ファイル「") + name + SJ("」が読込めません。"), "");
+    return false;
+  }
+  TNuraBase& base = engine_->Base();
+  source_ = std::move(text);
+  base.fileName = name;
+  base.scriptPath = name;
+  const std::string folder = FolderOfScriptPath(name);
+  if (!folder.empty()) {
+    std::error_code ec;
+    std::filesystem::current_path(ScriptPathToNative(folder), ec);
+  }
+  std::error_code ec;
+  base.baseFolder =
+      NativePathToScript(std::filesystem::current_path(ec).string()) + "/";
+  return true;
+}
+
+void TfrmNura::eventDoTimer() {
+  eventDo.stop();
+  if (firstRun_) {
+    firstRun_ = false;
+    ProcessEvents();
+  }
+  TNuraBase& base = engine_->Base();
+  if (base.fileName.empty()) {
+    CloseMainWindow();
+    return;
+  }
+  try {
+    engine_->PrepareRun(source_, base.fileName);
+  } catch (const std::exception& e) {
+    if (ErrorLog().empty()) ErrorLog() = std::string(e.what()) + "\r\n";
+    Dialogs().ShowErrorDialog(ErrorLog());
+    exitCode_ = console_ ? 1 : 0;
+    CloseMainWindow();
+    return;
+  }
+  try {
+    engine_->Run();
+  } catch (const std::exception& e) {
+    if (ErrorLog().empty()) Dialogs().ShowMessage(SJ("システムエラー:") + e.what(), "");
+  }
+  FinishIfIdle();
+}
+
+// In console mode the program ends when a run has ended and nothing can
+// re-enter the script any more.
+void TfrmNura::FinishIfIdle() {
+  if (closed_ || !console_) return;
+  if (engine_->Base().cursor) return;
+  if (EventSourceCount() > 0) return;
+  CloseMainWindow();
+}
+
+void TfrmNura::ShowMainWindow() {
+  if (!isVisible()) show();
+  ProcessEvents();
+}
+
+void TfrmNura::CloseMainWindow() {
+  if (closed_) return;
+  if (!FormCloseQuery()) return;
+  closed_ = true;
+  hide();
+  QCoreApplication::exit(exitCode_);
+}
+
+void TfrmNura::closeEvent(QCloseEvent* event) {
+  if (closed_) {
+    event->accept();
+    return;
+  }
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  closed_ = true;
+  event->accept();
+  QCoreApplication::exit(exitCode_);
+}
+
+// The close request: the shutdown label runs once; "終了不可能" = "1"
+// afterwards keeps the window open and the interrupted run goes on.
+bool TfrmNura::FormCloseQuery() {
+  TNuraBase& base = engine_->Base();
+  const TextPos saved = base.cursor;
+  if (base.exitLabel && base.exitLabel->position) {
+    const TextPos target = base.exitLabel->position;
+    base.exitLabel.reset();
+    if (base.nodeNoExit) base.nodeNoExit->value = "0";
+    base.runControl.BeginNested();
+    base.cursor = target;
+    try {
+      engine_->RunLoop();
+    } catch (const std::exception&) {
+      // the error was reported by the run loop
+    }
+    base.runControl.EndNested();
+  }
+  if (base.nodeNoExit && base.nodeNoExit->value == "1") {
+    base.cursor = saved;
+    return false;
+  }
+  base.cursor.Reset();
+  base.stopRequest = true;
+  return true;
+}
+
+void TfrmNura::FormDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  StopScriptTimer();
+  if (tray_) tray_->hide();
+  for (auto& node : deleteQueue_) {
+    delete static_cast<QObject*>(node->component);
+    node->component = nullptr;
+  }
+  deleteQueue_.clear();
+}
+
+void TfrmNura::showEvent(QShowEvent* event) { QMainWindow::showEvent(event); }
+
+void TfrmNura::ProcessEvents() { QCoreApplication::processEvents(); }
+
+// ---- the script timer ----
+
+void TfrmNura::SetScriptTimer(int milliseconds, const TextPos& target) {
+  timerTarget_ = target;
+  if (!timerCounted_) {
+    AddEventSource();
+    timerCounted_ = true;
+  }
+  NuraTimer.start(milliseconds);
+}
+
+void TfrmNura::StopScriptTimer() {
+  NuraTimer.stop();
+  timerTarget_.Reset();
+  if (timerCounted_) {
+    RemoveEventSource();
+    timerCounted_ = false;
+  }
+}
+
+void TfrmNura::NuraTimerTimer() {
+  const TextPos target = timerTarget_;
+  StopScriptTimer();
+  if (!target || closed_) return;
+  try {
+    engine_->RunTimerTarget(target);
+  } catch (const std::exception&) {
+    // reported by the run loop
+  }
+  FinishIfIdle();
+}
+
+// ---- deferred destruction ----
+
+void TfrmNura::QueueForDestruction(std::unique_ptr<TObjNode> node) {
+  if (auto* widget = static_cast<QObject*>(node->component)) {
+    if (auto* w = qobject_cast<QWidget*>(widget)) w->hide();
+  }
+  deleteQueue_.push_back(std::move(node));
+}
+
+void TfrmNura::AfterIdle() {
+  if (deleteQueue_.size() >= 2) ObjDelTimer.start();
+  FinishIfIdle();
+}
+
+void TfrmNura::ObjDelTimerTimer() {
+  ObjDelTimer.stop();
+  for (auto& node : deleteQueue_) {
+    delete static_cast<QObject*>(node->component);
+    node->component = nullptr;
+  }
+  deleteQueue_.clear();
+  ProcessEvents();
+}
+
+// ---- window style and tray ----
+
+void TfrmNura::SetMainWindowBorderStyle(int style) {
+  Qt::WindowFlags flags = Qt::Window;
+  switch (style) {
+    case 0: flags |= Qt::FramelessWindowHint; break;
+    case 3: flags = Qt::Dialog; break;
+    case 4:
+    case 5: flags = Qt::Tool; break;
+    default: break;
+  }
+  const bool visible = isVisible();
+  setWindowFlags(flags);
+  if (visible) show();
+}
+
+void TfrmNura::ShowTrayIcon(bool show) {
+  if (show) HideToTray();
+  else RestoreFromTray();
+}
+
+void TfrmNura::HideToTray() {
+  TNuraBase& base = engine_->Base();
+  if (base.trayFlag) return;
+  hide();
+  if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (!tray_) {
+      tray_ = new QSystemTrayIcon(this);
+      connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        if (r == QSystemTrayIcon::Context && Dialogs().AskYesNo(SJ("終了しますか？"), "")) {
+          CloseMainWindow();
+        }
+        activateWindow();
+      });
+    }
+    tray_->setToolTip(windowTitle().left(63));
+    tray_->show();
+  }
+  base.trayFlag = true;
+}
+
+void TfrmNura::RestoreFromTray() {
+  TNuraBase& base = engine_->Base();
+  if (!base.trayFlag) return;
+  if (tray_) tray_->hide();
+  base.trayFlag = false;
+  show();
+}
+
+// ---- the window's own commands ----
+
+namespace {
+
+TfrmNura* WindowOf(TNuraEngine& engine) { return dynamic_cast<TfrmNura*>(&engine.Host()); }
+
+// "タイマー設定" ("?秒後に,?へ飛ぶ"): seconds, label.
+void CmdSetTimer(TNuraEngine& engine, int) {
+  const std::string label = engine.PopArgumentText();
+  const long double seconds = engine.PopArgumentNumber();
+  TfrmNura* form = WindowOf(engine);
+  if (label.empty()) {
+    if (form) form->StopScriptTimer();
+    return;
+  }
+  NodePtr node = engine.Base().words.FindNode(label, false);
+  if (!node || node->kind != kWordLabel) {
+    throw ENura(engine.FormatErrorMessage(SJ("未定義のラベル\"") + label +
+                                          SJ("\"に、ジャンプしようとしました。")));
+  }
+  const long double ms = std::nearbyint(seconds * 1000.0L);
+  if (!(ms >= 0 && ms <= 2147483647.0L)) {
+    throw ERangeError();
+  }
+  if (form) form->SetScriptTimer(static_cast<int>(ms), node->position);
+}
+
+void CmdStopTimer(TNuraEngine& engine, int) {
+  if (TfrmNura* form = WindowOf(engine)) form->StopScriptTimer();
+}
+
+void CmdShowWindow(TNuraEngine& engine, int) {
+  if (TfrmNura* form = WindowOf(engine)) form->ShowMainWindow();
+}
+
+}  // namespace
+
+void RegisterWindowCommands() {
+  RegisterCommandHandler(263, CmdSetTimer);
+  RegisterCommandHandler(313, CmdStopTimer);
+  RegisterCommandHandler(352, CmdShowWindow);
+}
+
+}  // namespace nura

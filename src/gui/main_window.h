@@ -1,0 +1,104 @@
+// The main window "母艦": the interpreter's host and the script's default
+// drawing surface. It owns the engine, starts the first run, runs the
+// script timer, frees destroyed objects later, and handles the close
+// request with the script's shutdown label.
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+#include "platform/bitmap.h"
+
+class QSystemTrayIcon;
+
+namespace nura {
+
+// The picture surface `img`: a widget that shows a persistent bitmap.
+class TPictureBox : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TPictureBox(QWidget* parent);
+  TBitmap& Bitmap() { return bitmap_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  TBitmap bitmap_;
+};
+
+class TfrmNura : public QMainWindow, public TEngineHost {
+  Q_OBJECT
+ public:
+  // `consoleMode`: dialogs talk over the terminal and the program ends when
+  // a run ends with nothing left that could re-enter it.
+  explicit TfrmNura(bool consoleMode);
+  ~TfrmNura() override;
+
+  TNuraEngine& Engine() { return *engine_; }
+  TPictureBox* img = nullptr;
+  QTimer eventDo;
+  QTimer NuraTimer;
+  QTimer ObjDelTimer;
+
+  // Locates the script (FormCreate's last step).
+  void LocateScript();
+  // The start handler: prepares and runs the first run.
+  void eventDoTimer();
+  // True once the window has closed (the program ends).
+  bool IsClosed() const { return closed_; }
+  // The program's exit status.
+  int ExitCode() const { return exitCode_; }
+
+  // "タイマー設定": arms the script timer; an empty target disables it.
+  void SetScriptTimer(int milliseconds, const TextPos& target);
+  void StopScriptTimer();
+  // A destroyed script object waits here until the freeing timer runs.
+  void QueueForDestruction(std::unique_ptr<TObjNode> node);
+  int DestructionQueueSize() const { return static_cast<int>(deleteQueue_.size()); }
+
+  // TEngineHost
+  void ShowMainWindow() override;
+  void CloseMainWindow() override;
+  void ProcessEvents() override;
+  void AfterIdle() override;
+  void SetMainWindowBorderStyle(int style) override;
+  void ShowTrayIcon(bool show) override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void FormCreate();
+  bool FormCloseQuery();
+  void FormDestroy();
+  void NuraTimerTimer();
+  void ObjDelTimerTimer();
+  void HideToTray();
+  void RestoreFromTray();
+  void FinishIfIdle();
+  bool LoadScriptFile(const std::string& name);
+  bool LoadAppendedProgram(const std::string& executable);
+
+  std::unique_ptr<TNuraEngine> engine_;
+  bool console_;
+  bool firstRun_ = true;
+  bool closed_ = false;
+  bool destroyed_ = false;
+  int exitCode_ = 0;
+  std::string source_;   // the program text as read, before preprocessing
+  TextPos timerTarget_;
+  bool timerCounted_ = false;
+  std::vector<std::unique_ptr<TObjNode>> deleteQueue_;
+  QSystemTrayIcon* tray_ = nullptr;
+};
+
+// Registers the window's own commands ("タイマー設定", "タイマー解除", "母艦浮上").
+void RegisterWindowCommands();
+
+}  // namespace nura
