@@ -1,0 +1,17 @@
+#include "support/qt_app.h"
+
+#include <QApplication>
+#include <cstdlib>
+
+namespace nura::test {
+
+void EnsureQtApplication() {
+  if (QCoreApplication::instance()) return;
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static int argc = 1;
+  static char name[] = "nurasera-test";
+  static char* argv[] = {name, nullptr};
+  new QApplication(argc, argv);  // lives until the test program ends
+}
+
+}  // namespace nura::test
