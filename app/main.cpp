@@ -1,6 +1,7 @@
 // The program: finds its script, runs it in the main window, and enters
 // the message loop. Without a display it runs in console mode.
 #include <QApplication>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,21 @@
 #include "platform/console_mode.h"
 #include "platform/sjis.h"
 
+namespace {
+
+// In console mode standard error belongs to the error dialog: Qt's own
+// diagnostics are dropped there, all but the critical ones.
+void ConsoleMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+  }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   nura::ChooseQtPlatform();
+  if (nura::WillBeConsoleMode()) qInstallMessageHandler(ConsoleMessageHandler);
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   nura::InstallFontSubstitutes();

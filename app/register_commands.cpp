@@ -1,11 +1,25 @@
 #include "app/register_commands.h"
 
+#include "commands/csv_commands.h"
+#include "commands/date_commands.h"
+#include "commands/math_commands.h"
+#include "commands/string_commands.h"
+#include "commands/utility_commands.h"
+#include "engine/control_commands.h"
+#include "engine/dispatch.h"
 #include "gui/dialog_commands.h"
 #include "gui/main_window.h"
 
 namespace nura {
 
 void RegisterAllCommands() {
+  RegisterControlCommands();
+  RegisterExpressionCommands();
+  RegisterUtilityCommands();
+  RegisterStringCommands();
+  RegisterCsvCommands();
+  RegisterMathCommands();
+  RegisterDateCommands();
   RegisterWindowCommands();
   RegisterDialogCommands();
 }

@@ -11,6 +11,8 @@ the output is committed.
 import sys
 import unicodedata
 
+import cp932_codes
+
 LEADS = set(range(0x81, 0xA0)) | set(range(0xE0, 0xFD))
 
 # Width pairs that Japanese input uses for the quote marks, and the space.
@@ -22,10 +24,7 @@ SPECIAL_NARROW_MARK = {'\uFF9E': '\u309B', '\uFF9F': '\u309C'}
 def enc(ch):
     """cp932 bytes of a text, or None when code page 932 cannot hold it.
     The codec's preferred code, as the platform's converter writes it."""
-    try:
-        return ch.encode('cp932')
-    except UnicodeEncodeError:
-        return None
+    return cp932_codes.encode(ch)
 
 
 def code_of(b):

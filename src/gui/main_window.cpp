@@ -145,7 +145,8 @@ void TfrmNura::eventDoTimer() {
 // re-enter the script any more.
 void TfrmNura::FinishIfIdle() {
   if (closed_ || !console_) return;
-  if (engine_->Base().cursor) return;
+  const char* cursor = engine_->Base().cursor.p;
+  if (cursor && *cursor) return;  // a run is still active
   if (EventSourceCount() > 0) return;
   CloseMainWindow();
 }
@@ -155,12 +156,13 @@ void TfrmNura::ShowMainWindow() {
   ProcessEvents();
 }
 
-void TfrmNura::CloseMainWindow() {
-  if (closed_) return;
-  if (!FormCloseQuery()) return;
+bool TfrmNura::CloseMainWindow() {
+  if (closed_) return true;
+  if (!FormCloseQuery()) return false;
   closed_ = true;
   hide();
   QCoreApplication::exit(exitCode_);
+  return true;
 }
 
 void TfrmNura::closeEvent(QCloseEvent* event) {

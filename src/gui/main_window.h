@@ -63,7 +63,7 @@ class TfrmNura : public QMainWindow, public TEngineHost {
 
   // TEngineHost
   void ShowMainWindow() override;
-  void CloseMainWindow() override;
+  bool CloseMainWindow() override;
   void ProcessEvents() override;
   void AfterIdle() override;
   void SetMainWindowBorderStyle(int style) override;

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <cstdlib>
+#include <string>
 
 namespace nura {
 
@@ -10,6 +11,13 @@ void ChooseQtPlatform() {
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   const bool hasDisplay = (display && *display) || (wayland && *wayland);
   if (!hasDisplay && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+bool WillBeConsoleMode() {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (!platform) return false;
+  const std::string name(platform);
+  return name.rfind("offscreen", 0) == 0 || name.rfind("minimal", 0) == 0;
 }
 
 bool IsConsoleMode() {

@@ -7,6 +7,10 @@ namespace nura {
 // when neither DISPLAY nor WAYLAND_DISPLAY is set.
 void ChooseQtPlatform();
 
+// Before the application object exists: true when the chosen platform is
+// offscreen or minimal.
+bool WillBeConsoleMode();
+
 // After the application object exists: true when the platform is offscreen
 // or minimal, so dialogs use the terminal.
 bool IsConsoleMode();

@@ -35,11 +35,11 @@ TEST_F(Startup, ArgumentsFromTheScriptOnAreVisible) {
 }
 
 TEST_F(Startup, ErrorGoesToStandardErrorWithStatusOne) {
-  test::WriteSjisFile(dir_ + "/t.nrs", "「a」と言う\r\nなしへ飛ぶ\r\n「b」と言う\r\n");
+  test::WriteSjisFile(dir_ + "/t.nrs", "「a」と言う\r\nなし\r\n「b」と言う\r\n");
   const auto r = test::RunProgram({"t.nrs"}, dir_);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "a\n");
-  EXPECT_EQ(r.err, "[エラー] t.nrs(2行目): 未定義のラベル\"なし\"に、ジャンプしようとしました。\n");
+  EXPECT_EQ(r.err, "[エラー] t.nrs(2行目): \"なし\"は未定義の命令です。(;o;)<綴りミスか、命令の引数に注意！\n");
 }
 
 TEST_F(Startup, DefaultScriptBesideTheProgram) {
@@ -49,6 +49,18 @@ TEST_F(Startup, DefaultScriptBesideTheProgram) {
   const auto r = test::RunProgram({}, dir_, "", exe);
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "既定\n");
+}
+
+}  // namespace
+}  // namespace nura
+
+namespace nura {
+namespace {
+
+TEST(Example, HelloRunsInConsoleMode) {
+  const auto r = test::RunProgram({std::string(NURA_SOURCE_DIR) + "/examples/hello.nrs"}, "/");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "こんにちは、ぬらせらです。\n果物は全部で7個です。\n1回目\n2回目\n3回目\n");
 }
 
 }  // namespace
