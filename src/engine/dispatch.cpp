@@ -17,8 +17,15 @@ constexpr int kIdElse = 20;
 constexpr int kIdCondition = 200;
 constexpr int kIdCalculate = 11;
 
+// The argument is expanded first; a text (a literal such as 「1+2」) is then
+// evaluated as an expression. A number stays as it is, so that "1E16" is
+// not read again.
 void CmdCalculate(TNuraEngine& engine, int) {
   const std::string text = engine.PopArgumentText();
+  if (engine.ResultKind() == "e") {
+    engine.SetResult(text, "e");
+    return;
+  }
   const std::string value = engine.EvaluateExpression(text);
   engine.SetResult(value, engine.ResultKind());
 }

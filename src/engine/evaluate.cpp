@@ -25,7 +25,7 @@ TStrNum TStrNum::FromText(std::string text) {
 }
 
 long double TStrNum::AsNumber() const {
-  return is_number ? number : TextToNumber(text);
+  return is_number ? number : TextNumberValue(text);
 }
 
 namespace {

@@ -62,7 +62,15 @@ TStrNum ReadPlainOperand(const char*& cursor, const OperandReader& read_operand)
 // Reads a number literal: optional sign, "$" and hexadecimal digits or
 // decimal digits with an optional fraction and exponent. Empty when no
 // number stands at the cursor (the cursor does not move then).
+// An integer followed by an exponent ("1E16", as the general format
+// writes it) is read too.
 std::string ReadNumberLiteral(const char*& cursor);
+// The value of a literal that ReadNumberLiteral read; EExpression when it
+// has no finite value.
+long double NumberLiteralValue(const std::string& literal);
+// A value text as a number: a whole number literal in the general format
+// ("1E16") by its value, any other text by the lenient TextToNumber.
+long double TextNumberValue(const std::string& text);
 
 // Reads a double-quoted or backquoted literal at the cursor (which stands
 // on the opening quote). In a double-quoted literal "\n" and "\t" (also

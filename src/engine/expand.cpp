@@ -36,7 +36,7 @@ TStrNum ValueOfKind(const std::string& value, const std::string& kind) {
   TStrNum v = TStrNum::FromText(value);
   if (!kind.empty() && kind.back() == 'e') {
     v.is_number = true;
-    v.number = TextToNumber(value);
+    v.number = TextNumberValue(value);
   }
   return v;
 }
@@ -307,7 +307,7 @@ TStrNum TNuraEngine::ReadOperand(const char*& cursor) {
       return v.is_number ? TStrNum::FromNumber(-v.number) : TStrNum::FromText("-" + v.text);
     }
     const std::string number = ReadNumberLiteral(cursor);
-    if (!number.empty()) return TStrNum::FromNumber(TextToNumber(number));
+    if (!number.empty()) return TStrNum::FromNumber(NumberLiteralValue(number));
     const std::string word = ReadOperandWord(cursor);
     if (word.empty()) {
       throw EExpression(SJ("演算子「") + std::string(1, c) + SJ("」の位置が不正。"));

@@ -1,4 +1,5 @@
 // Number and string literals inside argument and expression texts.
+#include <cmath>
 #include <string>
 
 #include "engine/evaluate.h"
@@ -26,8 +27,46 @@ std::string ReadNumberLiteral(const char*& cursor) {
   p = cursor;
   std::string number = ReadNumberToken(p);
   if (number.empty() || number == "+" || number == "-") return "";
+  // The general format writes an exponent without a fraction ("1E16");
+  // the evaluator reads its own results back.
+  if ((*p == 'E' || *p == 'e') && number.find_first_of(".eE") == std::string::npos) {
+    const char* q = p + 1;
+    if (*q == '+' || *q == '-') ++q;
+    if (*q >= '0' && *q <= '9') {
+      while (*q >= '0' && *q <= '9') ++q;
+      number.append(p, q);
+      p = q;
+    }
+  }
   cursor = p;
   return number;
+}
+
+long double NumberLiteralValue(const std::string& literal) {
+  long double value = 0;
+  const size_t e = literal.find_first_of("eE");
+  if (e == std::string::npos || literal.find('.') != std::string::npos) {
+    value = TextToNumber(literal);
+  } else {
+    const long double mantissa = TextToNumber(literal.substr(0, e));
+    value = mantissa == 0 ? 0 : mantissa * std::pow(10.0L, TextToNumber(literal.substr(e + 1)));
+  }
+  if (!std::isfinite(value)) throw EExpression(SJ("プログラムで不正な操作がありました。"));
+  return value;
+}
+
+long double TextNumberValue(const std::string& text) {
+  const std::string trimmed = TrimText(text);
+  const char* p = trimmed.c_str();
+  const std::string literal = ReadNumberLiteral(p);
+  if (literal.empty() || *p != '\0' || literal.find_first_of("eE") == std::string::npos) {
+    return TextToNumber(text);
+  }
+  try {
+    return NumberLiteralValue(literal);
+  } catch (const EExpression&) {
+    return TextToNumber(text);
+  }
 }
 
 std::string ReadStringLiteral(const char*& cursor, const OperandReader& read_operand) {
@@ -95,7 +134,7 @@ TStrNum ReadPlainOperand(const char*& cursor, const OperandReader& read_operand)
     return TStrNum::FromText("-" + value.text);
   }
   const std::string number = ReadNumberLiteral(cursor);
-  if (!number.empty()) return TStrNum::FromNumber(TextToNumber(number));
+  if (!number.empty()) return TStrNum::FromNumber(NumberLiteralValue(number));
   const std::string word = ReadOperandWord(cursor);
   if (word.empty()) {
     throw EExpression(SJ("演算子「") + std::string(1, *cursor) + SJ("」の位置が不正。"));

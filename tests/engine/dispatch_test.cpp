@@ -91,6 +91,9 @@ TEST_F(DispatchTest, OperandsFromTheWordTable) {
   EXPECT_EQ(Expand("A*A"), "25");
   EXPECT_EQ(Expand(SJ("名前&`さん`")), SJ("太郎さん"));
   EXPECT_EQ(Expand("A&A"), "55");
+  SetVariable("BIG", "1E16", "e");
+  EXPECT_EQ(Expand("BIG*2"), "2E16");
+  EXPECT_EQ(Expand("`1E16`+1"), "1E16");  // a text in the general format counts too
   EXPECT_EQ(Expand(SJ("今+1")), "43");  // a command gives its result
   EXPECT_EQ(engine.ResultNode()->value, "");  // and "それ" is kept
 

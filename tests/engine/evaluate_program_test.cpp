@@ -29,6 +29,12 @@ TEST_F(ProgramTest, TeFormBeforeAnotherCommand) {
   EXPECT_EQ(dialogs.messages, (Strings{"3", "言って"}));
 }
 
+TEST_F(ProgramTest, CalculateKeepsLargeNumbers) {
+  ASSERT_TRUE(Run("10^16を計算する\nそれを言う\n2^0.5を計算して言う"));
+  EXPECT_TRUE(dialogs.errorLogs.empty()) << dialogs.errorLogs[0];
+  EXPECT_EQ(dialogs.messages, (Strings{"1E16", "1.4142135623731"}));
+}
+
 TEST_F(ProgramTest, EmbeddedExpressionInLiteral) {
   ASSERT_TRUE(Run("「合計{1+2}円」と言う"));
   EXPECT_EQ(dialogs.messages, Strings{"合計3円"});

@@ -35,6 +35,8 @@ TEST(Evaluate, ArithmeticAndPrecedence) {
   EXPECT_EQ(EvalText(" 1 + ( 2 * ( 3 + 1 ) ) "), "9");
   EXPECT_EQ(EvalText("$1F+1"), "32");
   EXPECT_EQ(EvalText("1.5e2+0.5"), "150.5");
+  EXPECT_EQ(EvalText("1E16*10"), "1E17");            // the general format reads back
+  EXPECT_EQ(EvalText("2.3283064365387E-10*2"), "4.6566128730774E-10");
   EXPECT_TRUE(Eval("1+2").is_number);
 }
 
@@ -88,6 +90,8 @@ TEST(Evaluate, InvalidOperationsAreErrors) {
   EXPECT_EQ(ErrorOf("0/0"), head + SJ("0で割ることはできません。") + "0/0");
   EXPECT_EQ(ErrorOf("(0-8)^0.5"), head + SJ("プログラムで不正な操作がありました。") + "(0-8)^0.5");
   EXPECT_EQ(ErrorOf("10^99999"), head + SJ("プログラムで不正な操作がありました。") + "10^99999");
+  EXPECT_EQ(ErrorOf("1E99999"), head + SJ("プログラムで不正な操作がありました。") + "1E99999");
+  EXPECT_EQ(ErrorOf("1.0E99999+1"), head + SJ("プログラムで不正な操作がありました。") + "1.0E99999+1");
 }
 
 TEST(Evaluate, DeepNestingIsAnErrorNotACrash) {
