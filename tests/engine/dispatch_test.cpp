@@ -389,3 +389,33 @@ TEST_F(DispatchTest, ObjectCanvas) {
 
 }  // namespace
 }  // namespace nura
+
+#include <random>
+
+namespace nura {
+namespace {
+
+TEST_F(DispatchTest, RandomArgumentTextsNeverCrash) {
+  SetVariable("A", "5", "e");
+  const std::string pieces[] = {"(", ")", "\"", "`", "{", "}", "&", "&&", "|", "||", "=", "<", ">", "!",
+                                "+", "-", "*", "/", "%", "^", "#", "1", "0", "$F", ".", "E", "A", " ",
+                                "\r\n", SJ("の"), SJ("が"), SJ("以上"), SJ("かつ"), "\x82", "\\", SJ("｛")};
+  std::mt19937 random(11);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const int n = static_cast<int>(random() % 12);
+    for (int i = 0; i < n; ++i) text += pieces[random() % std::size(pieces)];
+    try {
+      engine.ExpandString(text);
+    } catch (const ENura&) {
+    }
+    try {
+      engine.EvaluateExpression(engine.TranslateConditionPhrase(text));
+    } catch (const ENura&) {
+    }
+  }
+  ErrorLog().clear();
+}
+
+}  // namespace
+}  // namespace nura
