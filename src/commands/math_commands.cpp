@@ -15,6 +15,7 @@
 #include "commands/format_directive.h"
 #include "commands/number_functions.h"
 #include "commands/random.h"
+#include "commands/string_command_support.h"
 #include "engine/command_registry.h"
 #include "engine/conv_half.h"
 #include "engine/engine.h"
@@ -44,7 +45,7 @@ void SetValueOnly(TNuraEngine& engine, const std::string& value) {
   engine.ResultNode()->value = value;
 }
 
-int32_t PopInt32(TNuraEngine& engine) { return TruncToInt32(engine.PopArgumentNumber()); }
+using string_cmd::PopInt32;
 
 // ---- rounding and cutting ----
 
@@ -192,39 +193,26 @@ void Statistics(TNuraEngine& engine, int id) {
 
 // The first argument of 足す, 引く, 掛ける and 割る: a variable (whose
 // value is used and updated) or an expression.
-struct Operand {
-  NodePtr variable;
-  std::string value;
-};
-
-Operand PopOperand(TNuraEngine& engine) {
-  Operand operand;
-  const std::string name = engine.Base().args.Pop();
-  operand.variable = engine.Base().words.FindNode(name, false);
-  if (operand.variable && operand.variable->kind != kWordVariable) operand.variable.reset();
-  if (operand.variable) {
-    if (operand.variable->isProtected)
-      RaiseScriptError(engine, "\"" + name + "\"" + SJ("は、読取専用です。"));
-    operand.value = operand.variable->value;
-  } else {
-    operand.value = engine.ExpandString(name);
-  }
+string_cmd::TVariableArgument PopOperand(TNuraEngine& engine) {
+  string_cmd::TVariableArgument operand = string_cmd::PopVariableArgument(engine);
+  if (operand.node && operand.node->isProtected)
+    RaiseScriptError(engine, "\"" + operand.raw + "\"" + SJ("は、読取専用です。"));
   return operand;
 }
 
-void StoreOperand(TNuraEngine& engine, const Operand& operand, const std::string& value,
-                  const std::string& kind) {
+void StoreOperand(TNuraEngine& engine, const string_cmd::TVariableArgument& operand,
+                  const std::string& value, const std::string& kind) {
   engine.SetResult(value, kind);
-  if (operand.variable) {
-    operand.variable->value = value;
-    operand.variable->annotation = kind;
+  if (operand.node) {
+    operand.node->value = value;
+    operand.node->annotation = kind;
   }
 }
 
 void Add(TNuraEngine& engine, int) {
   const std::string value = engine.PopArgumentText();
   const std::string kind = engine.ResultKind();
-  const Operand first = PopOperand(engine);
+  const auto first = PopOperand(engine);
   if (kind == "e") {
     const long double sum = TextToNumber(first.value) + TextToNumber(value);
     StoreOperand(engine, first, FormatGeneral(CheckFloat(sum)), kind);
@@ -235,7 +223,7 @@ void Add(TNuraEngine& engine, int) {
 
 void Arithmetic(TNuraEngine& engine, int id) {
   const long double value = engine.PopArgumentNumber();
-  const Operand first = PopOperand(engine);
+  const auto first = PopOperand(engine);
   const long double x = TextToNumber(first.value);
   long double result = 0;
   switch (id) {

@@ -10,6 +10,7 @@
 #include "commands/csv_db.h"
 #include "commands/date_time.h"
 #include "commands/number_functions.h"
+#include "commands/string_command_support.h"
 #include "commands/wildcard.h"
 #include "engine/command_registry.h"
 #include "engine/conv_half.h"
@@ -46,20 +47,19 @@ void CompareText(TNuraEngine& engine, int) {
 // variable keeps the rest.
 void Match(TNuraEngine& engine, int id) {
   const std::string pattern = engine.PopArgumentText();
-  const std::string name = PopRawName(engine);
   if (pattern.empty()) {
+    engine.Base().args.Pop();
     engine.ResultNode()->annotation = "s";
     engine.SetResultKind("s");
     return;
   }
-  NodePtr variable = engine.Base().words.FindNode(name, false);
-  if (variable && variable->kind != kWordVariable) variable.reset();
-  std::string subject = variable ? variable->value : engine.ExpandString(name);
-  if (subject.empty()) RaiseArgumentError(engine, id);
+  const string_cmd::TVariableArgument subject = string_cmd::PopVariableArgument(engine);
+  if (subject.value.empty()) RaiseArgumentError(engine, id);
+  std::string rest = subject.value;
   std::string matched;
   std::vector<std::string> captures;
   try {
-    WildcardMatchCut(subject, pattern, matched, captures);
+    WildcardMatchCut(rest, pattern, matched, captures);
   } catch (const ENura&) {
     throw;
   } catch (const std::exception& e) {
@@ -67,7 +67,7 @@ void Match(TNuraEngine& engine, int id) {
   }
   std::string result = matched + kCrLf;
   for (const std::string& capture : captures) result += capture + kCrLf;
-  if (variable && variable != engine.ResultNode()) variable->value = subject;
+  subject.WriteBack(rest);
   engine.SetResult(TrimText(result), "s");
 }
 
