@@ -15,6 +15,7 @@
 #include "engine/errors.h"
 #include "engine/evaluate.h"
 #include "engine/preprocess.h"
+#include "engine/scanners.h"
 #include "engine/sjis_text.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
@@ -72,6 +73,7 @@ uint64_t TickCount() {
 void CmdIf(TNuraEngine& e, int) {
   TNuraBase& b = e.Base();
   if (!b.cursor.p) return;
+  SkipSeparators(b.cursor.p);  // "もし、Aが5ならば"
   const std::string condition = e.ReadConditionText();
   const std::string value = e.EvaluateExpression(e.TranslateConditionPhrase(condition));
   if (!b.cursor.p) return;

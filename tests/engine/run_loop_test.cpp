@@ -27,8 +27,8 @@ TEST_F(EngineTest, IterateAndWhile) {
 
 TEST_F(EngineTest, ConditionsPickTheirBlock) {
   ASSERT_TRUE(Run("A=5\nもしAが5以上ならば「大」と言う\nもしA<3ならば「小」と言う\n違えば「中」と言う\n"
-                  "(A=5)?ならば「真」と言う"));
-  EXPECT_EQ(dialogs.messages, (Strings{"大", "中", "真"}));
+                  "(A=5)?ならば「真」と言う\nもし、Aが5ならば、「読点」と言う"));
+  EXPECT_EQ(dialogs.messages, (Strings{"大", "中", "真", "読点"}));
 }
 
 TEST_F(EngineTest, BreakLeavesTheLoopFromNestedConditions) {
