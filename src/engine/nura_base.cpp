@@ -306,6 +306,8 @@ TNuraBase::~TNuraBase() {
   objects.Clear();
   runControl.ClearAll();
   secondStack.Clear();
+  containerReader.reset();
+  if (!containerTempFile.empty()) std::remove(containerTempFile.c_str());
   for (const auto& f : extractedFiles) std::remove(ScriptPathToNative(f).c_str());
 }
 

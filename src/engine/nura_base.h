@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/filemix.h"
 #include "engine/security.h"
 
 namespace nura {
@@ -271,6 +272,11 @@ class TNuraBase {
   std::string baseFolder;     // the script's folder
   std::string scriptPath;     // the script's path as given
   std::vector<std::string> extractedFiles;  // deleted with the state
+  // The container of a packed program or of "-resource", and the temporary
+  // copy that the program made of it (deleted with the state; a file that
+  // the user named is never deleted).
+  std::unique_ptr<TFileMixReader> containerReader;
+  std::string containerTempFile;
   bool trayFlag = false;
 
   TStack secondStack;         // values kept across user-function calls

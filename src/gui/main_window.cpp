@@ -13,6 +13,7 @@
 #include "engine/dialogs.h"
 #include "engine/errors.h"
 #include "engine/event_sources.h"
+#include "engine/packed_program.h"
 #include "engine/script_files.h"
 #include "engine/vocabulary.h"
 #include "platform/native_path.h"
@@ -74,10 +75,24 @@ void TfrmNura::FormCreate() {
 void TfrmNura::LocateScript() {
   TCommandLine& cl = ProgramCommandLine();
   TNuraBase& base = engine_->Base();
-  base.debugFlag = cl.debug;
-  base.lineStop = cl.lineStop;
-  if (cl.securityLevel >= 0) base.securityLevel = cl.securityLevel;
-  if (!cl.runFirst && LoadAppendedProgram(cl.programPath)) return;
+  try {
+    // A program packed behind our own executable wins over the command line.
+    if (!cl.runFirst && LoadAppendedProgram(*engine_, cl.programPath, source_)) return;
+    base.debugFlag = cl.debug;
+    base.lineStop = cl.lineStop;
+    if (cl.securityLevel >= 0) base.securityLevel = cl.securityLevel;
+    if (!cl.resourceFile.empty()) OpenResourceContainer(*engine_, cl.resourceFile);
+    if (!cl.runtimeFile.empty()) {
+      base.runtimeFlag = true;
+      if (!LoadRuntimeProgram(cl.runtimeFile)) return;
+    }
+  } catch (const std::exception& e) {
+    if (ErrorLog().empty()) ErrorLog() = std::string(e.what()) + "\r\n";
+    Dialogs().ShowErrorDialog(ErrorLog());
+    base.fileName.clear();
+    return;
+  }
+  if (!base.fileName.empty()) return;  // the "-runtime" program
   std::string name = cl.scriptName;
   if (name.empty()) {
     const std::string found = FindDefaultScript(cl.programPath);
@@ -88,8 +103,21 @@ void TfrmNura::LocateScript() {
   LoadScriptFile(name);
 }
 
-bool TfrmNura::LoadAppendedProgram(const std::string&) {
-  return false;  // the container locator joins here
+// "-runtime FILE": the program packed behind another executable. A file
+// without a sound container is reported and the window closes.
+bool TfrmNura::LoadRuntimeProgram(const std::string& file) {
+  bool loaded = false;
+  try {
+    loaded = LoadAppendedProgram(*engine_, ScriptPathToNative(file), source_);
+  } catch (const std::exception&) {
+    loaded = false;
+  }
+  if (!loaded) {
+    engine_->Base().fileName.clear();
+    Dialogs().ShowWarning(SJ("指定されたプログラムファイルは壊れています。"),
+                          SJ("プログラムの実行エラー"));
+  }
+  return loaded;
 }
 
 bool TfrmNura::LoadScriptFile(const std::string& name) {

@@ -83,7 +83,7 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   void RestoreFromTray();
   void FinishIfIdle();
   bool LoadScriptFile(const std::string& name);
-  bool LoadAppendedProgram(const std::string& executable);
+  bool LoadRuntimeProgram(const std::string& file);
 
   std::unique_ptr<TNuraEngine> engine_;
   bool console_;

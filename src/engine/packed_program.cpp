@@ -1,0 +1,119 @@
+#include "engine/packed_program.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/engine.h"
+#include "engine/errors.h"
+#include "engine/filemix.h"
+#include "platform/native_path.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string TempFolder() {
+  std::error_code ec;
+  fs::path folder = fs::temp_directory_path(ec);
+  return ec ? std::string("/tmp") : folder.string();
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+// A container entry's name as one plain file name: every separator, ":"
+// and ".." becomes "__", so the file stays in the temporary folder.
+std::string SafeExtractName(const std::string& name) {
+  std::string out;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (IsSjisLead(c) && i + 1 < name.size()) {
+      out += name.substr(i, 2);
+      ++i;
+    } else if (c == '\\' || c == '/' || c == ':') {
+      out += "__";
+    } else if (c == '.' && i + 1 < name.size() && name[i + 1] == '.') {
+      out += "__";
+      ++i;
+    } else if (c == 0) {
+      out += '_';
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  if (out.empty() || out == ".") out = "__";
+  return out;
+}
+
+}  // namespace
+
+std::string CreateNumberedTempFile(const std::string& stem, const std::string& extension) {
+  const std::string folder = TempFolder();
+  for (int n = 1; n < 100000; ++n) {
+    const std::string path = folder + "/" + stem + std::to_string(n) + extension;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (fd >= 0) {
+      ::close(fd);
+      return path;
+    }
+    if (errno != EEXIST) break;
+  }
+  throw ERuntimeError(SJ("一時ファイルを作成できません。"));
+}
+
+bool LoadAppendedProgram(TNuraEngine& engine, const std::string& executable, std::string& source) {
+  std::string data;
+  if (executable.empty() || !FindAppendedData(executable, data) || data.empty()) return false;
+  TNuraBase& base = engine.Base();
+  try {
+    const std::string copy = CreateNumberedTempFile("TMP", ".TMP");
+    base.containerTempFile = copy;
+    if (!WriteFile(copy, data)) throw ERuntimeError(SJ("一時ファイルに書き込めません。"));
+    base.containerReader = std::make_unique<TFileMixReader>(NativePathToScript(copy));
+    static const std::string kProgramEntry = "nurasera.nrs";
+    if (!base.containerReader->ExtractToStream(kProgramEntry, source)) return false;
+  } catch (const ENura&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw ENura(SJ("ファイルの展開に失敗しました。") + e.what());
+  }
+  base.fileName = "nurasera.nrs";
+  base.appendedFlag = true;
+  return true;
+}
+
+void OpenResourceContainer(TNuraEngine& engine, const std::string& scriptPath) {
+  try {
+    engine.Base().containerReader = std::make_unique<TFileMixReader>(scriptPath);
+  } catch (const std::exception&) {
+    throw ENura(SJ("リソースファイルの取り込みに失敗しました。"));
+  }
+}
+
+std::string ExtractPackedFile(TNuraEngine& engine, const std::string& name) {
+  TNuraBase& base = engine.Base();
+  if (!base.containerReader || name.empty()) return "";
+  std::string data;
+  if (!base.containerReader->ExtractToStream(name, data)) return "";
+  const std::string path = NativePathToScript(TempFolder()) + "/" + SafeExtractName(name);
+  if (std::find(base.extractedFiles.begin(), base.extractedFiles.end(), path) !=
+      base.extractedFiles.end()) {
+    return path;  // extracted once already
+  }
+  if (!WriteFile(ScriptPathToNative(path), data)) {
+    throw ENura(SJ("実行ファイルに梱包されている\"") + name + SJ("\"の展開に失敗しました。"));
+  }
+  base.extractedFiles.push_back(path);
+  return path;
+}
+
+}  // namespace nura
