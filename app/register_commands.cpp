@@ -4,6 +4,7 @@
 #include "commands/date_commands.h"
 #include "commands/math_commands.h"
 #include "commands/string_commands.h"
+#include "commands/table_operand.h"
 #include "commands/utility_commands.h"
 #include "engine/control_commands.h"
 #include "engine/dispatch.h"
@@ -18,6 +19,7 @@ void RegisterAllCommands() {
   RegisterUtilityCommands();
   RegisterStringCommands();
   RegisterCsvCommands();
+  RegisterTableAccess();
   RegisterMathCommands();
   RegisterDateCommands();
   RegisterWindowCommands();

@@ -1,8 +1,11 @@
 // The program as a user starts it: script location, the command line and
 // console mode, through the real executable.
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 
+#include "engine/filemix.h"
 #include "support/run_program.h"
 
 namespace nura {
@@ -49,6 +52,62 @@ TEST_F(Startup, DefaultScriptBesideTheProgram) {
   const auto r = test::RunProgram({}, dir_, "", exe);
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "既定\n");
+}
+
+// A container holding `program` as "nurasera.nrs" (enciphered) and a data
+// file "data.txt".
+std::string MakeContainer(const std::string& dir, const std::string& program) {
+  test::WriteSjisFile(dir + "/packed.nrs", program);
+  test::WriteSjisFile(dir + "/data.txt", "中身");
+  TFileMixWriter writer;
+  writer.lines = {dir + "/packed.nrs=nurasera.nrs=1", dir + "/data.txt=data.txt=0"};
+  EXPECT_TRUE(writer.SaveToFile(dir + "/box.mix"));
+  std::ifstream in(dir + "/box.mix", std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A copy of the program with `container` appended.
+std::string MakePackedProgram(const std::string& dir, const std::string& container) {
+  const std::string exe = dir + "/packed";
+  std::filesystem::copy_file(std::string(NURA_BIN_DIR) + "/nurasera", exe);
+  std::ofstream out(exe, std::ios::binary | std::ios::app);
+  out.write(container.data(), static_cast<std::streamsize>(container.size()));
+  return exe;
+}
+
+TEST_F(Startup, PackedProgramWinsUnlessRunComesFirst) {
+  const std::string exe = MakePackedProgram(dir_, MakeContainer(dir_, "「梱包」と言う\r\n"));
+  test::WriteSjisFile(dir_ + "/own.nrs", "「自前」と言う\r\n");
+  auto r = test::RunProgram({}, dir_, "", exe);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "梱包\n");
+  r = test::RunProgram({"own.nrs"}, dir_, "", exe);
+  EXPECT_EQ(r.out, "梱包\n");
+  r = test::RunProgram({"-run", "own.nrs"}, dir_, "", exe);
+  EXPECT_EQ(r.out, "自前\n");
+}
+
+TEST_F(Startup, RuntimeSwitchRunsAnotherPackedProgram) {
+  const std::string exe = MakePackedProgram(dir_, MakeContainer(dir_, "「別の梱包」と言う\r\n"));
+  auto r = test::RunProgram({"-run", "-runtime", exe}, dir_);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "別の梱包\n");
+  test::WriteSjisFile(dir_ + "/broken", "no container here");
+  r = test::RunProgram({"-runtime", "broken"}, dir_);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "指定されたプログラムファイルは壊れています。\n");
+}
+
+TEST_F(Startup, ResourceFileIsReadAndKept) {
+  MakeContainer(dir_, "");
+  test::WriteSjisFile(dir_ + "/s.nrs", "「ok」と言う\r\n");
+  auto r = test::RunProgram({"s.nrs", "-resource", "box.mix"}, dir_);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "ok\n");
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/box.mix"));
+  r = test::RunProgram({"s.nrs", "-resource", "s.nrs"}, dir_);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "リソースファイルの取り込みに失敗しました。\n");
 }
 
 }  // namespace
