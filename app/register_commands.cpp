@@ -2,6 +2,7 @@
 
 #include "commands/csv_commands.h"
 #include "commands/date_commands.h"
+#include "commands/file_commands.h"
 #include "commands/math_commands.h"
 #include "commands/string_commands.h"
 #include "commands/table_operand.h"
@@ -22,6 +23,7 @@ void RegisterAllCommands() {
   RegisterTableAccess();
   RegisterMathCommands();
   RegisterDateCommands();
+  RegisterFileCommands();
   RegisterWindowCommands();
   RegisterDialogCommands();
 }

@@ -1,0 +1,286 @@
+#include "commands/file_commands.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "commands/command_errors.h"
+#include "commands/dir_util.h"
+#include "commands/file_command_support.h"
+#include "commands/shell_helpers.h"
+#include "engine/command_registry.h"
+#include "engine/engine.h"
+#include "engine/script_files.h"
+#include "engine/sjis_text.h"
+#include "platform/clipboard.h"
+#include "platform/native_path.h"
+#include "platform/shell.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string& ClipboardWord() {
+  static const std::string word = SJ("クリップボード");
+  return word;
+}
+
+// The script's folder with its trailing separator.
+std::string BaseFolder(TNuraEngine& engine) {
+  std::string folder = engine.Base().baseFolder;
+  if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
+  return folder;
+}
+
+bool IsFolder(const std::string& path) {
+  std::error_code ec;
+  return fs::is_directory(ScriptPathToNative(path), ec);
+}
+
+// The variable that receives a read, its type letter "s".
+void StoreReadText(TNuraEngine& engine, const NodePtr& node, const std::string& text) {
+  if (node == engine.ResultNode()) {
+    engine.SetResult(text, "s");
+    return;
+  }
+  engine.CheckWritable(*node);
+  if (node->kind == kWordObject) {
+    node->annotation = "s";
+    engine.Host().AssignObjectValue(engine, *node, text);
+    return;
+  }
+  if (node->kind != kWordVariable && node->kind != kWordHash)
+    RaiseScriptError(engine, Quoted(node->name) + SJ("には代入できません！"));
+  node->kind = kWordVariable;
+  node->hash.reset();
+  node->value = text;
+  node->annotation = "s";
+}
+
+// 読む, 開く: the whole file into a variable.
+void ReadFile(TNuraEngine& engine, int) {
+  const std::string raw = engine.Base().args.Pop();
+  const NodePtr node = engine.FindObjectWord(true);
+  const std::string name = engine.ExpandString(raw);
+  std::string text;
+  if (name == ClipboardWord()) {
+    text = GetClipboardText();
+  } else if (!ReadWholeFile(ResolveFilePath(engine, name), text)) {
+    RaiseFileError(engine, name);
+  }
+  StoreReadText(engine, node, text);
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes, bool append) {
+  std::ofstream out(ScriptPathToNative(path),
+                    std::ios::binary | (append ? std::ios::app : std::ios::trunc));
+  if (!out) return false;
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.flush();
+  return static_cast<bool>(out);
+}
+
+// 書く, 保存: the text as the whole file.
+void WriteFile(TNuraEngine& engine, int) {
+  const std::string raw = engine.Base().args.Pop();
+  const std::string text = engine.PopArgumentText();
+  const std::string name = engine.ExpandString(raw);
+  if (name == ClipboardWord()) {
+    SetClipboardText(text);
+    return;
+  }
+  if (!ConfirmChange(engine, name, Quoted(name) + SJ("へ書き込みます。"))) return;
+  if (!WriteBytes(name, text, false)) RaiseFileError(engine, name);
+}
+
+void AppendFile(TNuraEngine& engine, int) {
+  const std::string name = engine.PopArgumentText();
+  const std::string text = engine.PopArgumentText();
+  if (name == ClipboardWord()) {
+    SetClipboardText(GetClipboardText() + text);
+    return;
+  }
+  const std::string path = ResolveFilePath(engine, name);
+  if (!ConfirmChange(engine, path, SJ("ファイル") + Quoted(path) + SJ("へ文字列を追加します。"))) return;
+  std::error_code ec;
+  if (!fs::exists(ScriptPathToNative(path), ec))
+    RaiseScriptError(engine, SJ("ファイル\"") + path + SJ("\"が、ありません。"));
+  if (!WriteBytes(path, text, true)) RaiseFileError(engine, path);
+}
+
+// The copy writes (and may replace) the destination, so it is confirmed
+// like the other writes.
+void CopyFile(TNuraEngine& engine, int) {
+  const std::string to = engine.PopArgumentText();
+  const std::string from = ResolveFilePath(engine, engine.PopArgumentText());
+  if (!ConfirmChange(engine, to, Quoted(from) + SJ("を,") + Quoted(to) + SJ("へコピーしますか？"))) return;
+  ShellCopyFile(from, to);
+}
+
+void MoveFile(TNuraEngine& engine, int) {
+  const std::string to = engine.PopArgumentText();
+  const std::string from = ResolveFilePath(engine, engine.PopArgumentText());
+  const std::string message = Quoted(from) + SJ("を,") + Quoted(to) + SJ("へ移動しますか？");
+  if (!ConfirmChange(engine, ConfirmTargetOf(engine, from, to), message)) return;
+  ShellMoveFile(from, to);
+}
+
+// An existing file of the new name is never replaced: the rename fails.
+void RenameFile(TNuraEngine& engine, int) {
+  const std::string to = engine.PopArgumentText();
+  const std::string from = engine.PopArgumentText();
+  const std::string message = SJ("ファイル名\"") + from + SJ("\"を、\r\n\"") + to + SJ("\"に、改名します。");
+  if (!ConfirmChange(engine, ConfirmTargetOf(engine, from, to), message)) return;
+  if (!RenameNoReplace(ScriptPathToNative(from), ScriptPathToNative(to)))
+    RaiseFileError(engine, from, SJ("ファイル名の変更"));
+}
+
+std::string PathForDelete(TNuraEngine& engine, const std::string& path) {
+  return IsAbsoluteScriptPath(path) ? path : BaseFolder(engine) + path;
+}
+
+void DeleteFile(TNuraEngine& engine, int) {
+  const std::string path = PathForDelete(engine, engine.PopArgumentText());
+  if (!ConfirmChange(engine, path, SJ("ファイル") + Quoted(path) + SJ("を、削除します。"))) return;
+  ShellDeleteFile(path, true);
+}
+
+// Files only, as the platform's file deletion: a folder stays.
+void DeleteFileCompletely(TNuraEngine& engine, int) {
+  const std::string path = PathForDelete(engine, ResolveFilePath(engine, engine.PopArgumentText()));
+  if (!ConfirmChange(engine, path, SJ("ファイル") + Quoted(path) + SJ("を、完全に削除します。"))) return;
+  if (!HasFileWildcard(path) && IsFolder(path)) return;
+  ShellDeleteFile(path, false);
+}
+
+void CreateFolder(TNuraEngine& engine, int id) {
+  const std::string folder = TrimText(engine.PopArgumentText());
+  if (folder.empty()) RaiseArgumentError(engine, id, SJ("引数を指定してください。"));
+  if (!ConfirmChange(engine, folder, Quoted(folder) + SJ(" にフォルダを作成します。"))) return;
+  std::error_code ec;
+  fs::create_directories(ScriptPathToNative(folder), ec);
+}
+
+// The whole tree goes, so it is confirmed like a file deletion.
+void DeleteFolder(TNuraEngine& engine, int) {
+  const std::string folder = engine.PopArgumentText();
+  if (TrimText(folder).empty()) return;
+  if (!ConfirmChange(engine, folder, SJ("フォルダ") + Quoted(folder) + SJ("を、削除します。"))) return;
+  DeleteFolderTree(folder);
+}
+
+void ChangeWorkingFolder(TNuraEngine& engine, int id, const std::string& folder) {
+  if (::chdir(ScriptPathToNative(folder).c_str()) == 0) return;
+  const std::string reason = Utf8ToSjis(std::strerror(errno));
+  RaiseScriptError(engine, Quoted(CommandNameOf(id)) + SJ("で作業フォルダの変更に失敗。理由は、") + reason);
+}
+
+void SetWorkingFolder(TNuraEngine& engine, int id) {
+  ChangeWorkingFolder(engine, id, engine.PopArgumentText());
+}
+
+// Without an argument (or with the "それ" that the dispatcher supplies) the
+// current folder; with one, a change of folder.
+void WorkingFolder(TNuraEngine& engine, int id) {
+  TNuraBase& base = engine.Base();
+  if (!base.args.Empty() && !base.implicitSubject) {
+    SetWorkingFolder(engine, id);
+    return;
+  }
+  base.args.Pop();
+  std::error_code ec;
+  std::string current = NativePathToScript(fs::current_path(ec).string());
+  if (current.empty() || current.back() != '/') current += '/';
+  engine.SetResult(current, "s");
+}
+
+// A decimal integer with an optional sign; false for any other text.
+bool ParseInteger(const std::string& text, int32_t& value) {
+  const std::string t = TrimText(text);
+  size_t i = (!t.empty() && (t[0] == '-' || t[0] == '+')) ? 1 : 0;
+  if (i >= t.size()) return false;
+  long long v = 0;
+  for (; i < t.size(); ++i) {
+    if (t[i] < '0' || t[i] > '9') return false;
+    v = v * 10 + (t[i] - '0');
+    if (v > 0x7FFFFFFFLL) return false;
+  }
+  value = static_cast<int32_t>(t[0] == '-' ? -v : v);
+  return true;
+}
+
+void SetAttributes(TNuraEngine& engine, int) {
+  const std::string bitsText = engine.PopArgumentText();
+  const std::string file = engine.PopArgumentText();
+  int32_t bits = 0;
+  if (!ParseInteger(bitsText, bits)) return;
+  if (!ConfirmChange(engine, file, Quoted(file) + SJ("のファイル属性変更をしますか？"))) return;
+  SetFileAttributeBits(ScriptPathToNative(file), bits);
+}
+
+void GetAttributes(TNuraEngine& engine, int) {
+  const std::string path = ResolveFilePath(engine, engine.PopArgumentText());
+  engine.SetResult(std::to_string(GetFileAttributeBits(ScriptPathToNative(path))), "e");
+}
+
+// The link is a desktop entry: its name ends in ".desktop" (a ".lnk" or
+// any other extension is replaced). It writes a file, so it is confirmed.
+void CreateShortcut(TNuraEngine& engine, int) {
+  std::string link = TrimText(engine.PopArgumentText());
+  const std::string file = TrimText(ResolveFilePath(engine, engine.PopArgumentText()));
+  if (file.empty() || link.empty()) return;
+  if (EndsWithSeparator(link)) link += ExtractNamePart(file);
+  static const std::string kDesktop = ".desktop";
+  if (link.size() < kDesktop.size() || link.compare(link.size() - kDesktop.size(), kDesktop.size(), kDesktop) != 0)
+    link = ChangeExtension(link, kDesktop);
+  if (!ConfirmChange(engine, link, Quoted(link) + SJ("へ書き込みます。"))) return;
+  CreateShellLink(link, file, "", kShowNormal, ExtractFolderPart(AbsoluteScriptPath(file)));
+}
+
+// Linux keeps no per-user registry of file types that a script could
+// change safely: both commands fail with a clear error once their
+// arguments are checked.
+[[noreturn]] void RaiseNoAssociations(TNuraEngine& engine, int id) {
+  RaiseCommandError(engine, id, SJ("命令は、この環境ではファイルの関連付けが出来ません。"));
+}
+
+void Associate(TNuraEngine& engine, int id) {
+  TrimText(engine.PopArgumentText());
+  const std::string program = TrimText(engine.PopArgumentText());
+  const std::string ext = TrimText(engine.PopArgumentText());
+  if (ext.empty() || program.empty()) return;
+  std::error_code ec;
+  if (!fs::exists(ScriptPathToNative(program), ec))
+    RaiseArgumentError(engine, id, ":" + Quoted(program) + SJ("が存在しません。"));
+  RaiseNoAssociations(engine, id);
+}
+
+void RemoveAssociation(TNuraEngine& engine, int id) {
+  const std::string ext = TrimText(engine.PopArgumentText());
+  if (ext.empty()) return;
+  RaiseNoAssociations(engine, id);
+}
+
+}  // namespace
+
+void RegisterFileCommands() {
+  const std::pair<int, CommandHandler> handlers[] = {
+      {37, ReadFile},        {202, ReadFile},         {38, WriteFile},
+      {203, WriteFile},      {297, AppendFile},       {58, CopyFile},
+      {61, MoveFile},        {60, RenameFile},        {59, DeleteFile},
+      {385, DeleteFileCompletely}, {63, CreateFolder}, {64, DeleteFolder},
+      {62, SetWorkingFolder}, {89, WorkingFolder},    {65, SetAttributes},
+      {382, GetAttributes},  {66, CreateShortcut},    {295, Associate},
+      {296, RemoveAssociation},
+  };
+  for (const auto& [id, handler] : handlers) RegisterCommandHandler(id, handler);
+  RegisterFileQueryCommands();
+}
+
+}  // namespace nura

@@ -1,0 +1,172 @@
+// The file commands that only look: listings, existence tests, long and
+// short names, dates, sizes and the parts of a path.
+#include <sys/stat.h>
+
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#include "commands/dir_util.h"
+#include "commands/file_command_support.h"
+#include "commands/file_commands.h"
+#include "commands/shell_helpers.h"
+#include "engine/command_registry.h"
+#include "engine/engine.h"
+#include "engine/script_files.h"
+#include "engine/sjis_text.h"
+#include "platform/native_path.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace fs = std::filesystem;
+
+namespace {
+
+// The value of "それ" alone; its type letter stays (also as the result
+// kind, which reading the arguments changed).
+void SetValueOnly(TNuraEngine& engine, const std::string& value) {
+  const NodePtr node = engine.ResultNode();
+  node->value = value;
+  engine.SetResultKind(node->annotation);
+}
+
+// The pieces of a pattern list separated by ";".
+std::vector<std::string> SplitPatterns(const std::string& text) {
+  std::vector<std::string> pieces;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find(';', start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) pieces.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return pieces;
+}
+
+void ListEntries(TNuraEngine& engine, bool folders) {
+  const std::string text = engine.PopArgumentText();
+  if (text.empty()) return;
+  std::vector<std::string> names;
+  for (const std::string& piece : SplitPatterns(text)) {
+    const TGlob glob(piece);
+    const auto& list = folders ? glob.Folders() : glob.Files();
+    names.insert(names.end(), list.begin(), list.end());
+  }
+  SetValueOnly(engine, JoinLines(names));
+}
+
+void ListFiles(TNuraEngine& engine, int) { ListEntries(engine, false); }
+void ListFolders(TNuraEngine& engine, int) { ListEntries(engine, true); }
+
+void ListAllFiles(TNuraEngine& engine, int) {
+  const std::string text = TrimText(engine.PopArgumentText());
+  if (text.empty()) return;
+  std::string all;
+  engine.SetResult(all, "s");
+  for (const std::string& piece : SplitPatterns(text)) all += JoinLines(ListFilesRecursive(piece));
+  engine.SetResult(all, "s");
+}
+
+bool IsFolderPath(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_directory(ScriptPathToNative(path), ec);
+}
+
+bool IsFilePath(const std::string& path) {
+  std::error_code ec;
+  const std::string native = ScriptPathToNative(path);
+  return !path.empty() && fs::exists(native, ec) && !fs::is_directory(native, ec);
+}
+
+void IsFolder(TNuraEngine& engine, int) {
+  SetValueOnly(engine, IsFolderPath(TrimText(engine.PopArgumentText())) ? "1" : "0");
+}
+
+void IsFile(TNuraEngine& engine, int) {
+  SetValueOnly(engine, IsFilePath(TrimText(engine.PopArgumentText())) ? "1" : "0");
+}
+
+void Exists(TNuraEngine& engine, int) {
+  const std::string path = TrimText(engine.PopArgumentText());
+  const bool found = EndsWithSeparator(path) ? IsFolderPath(path) : IsFilePath(path);
+  SetValueOnly(engine, found ? "1" : "0");
+}
+
+// Linux has no 8.3 names: the full path of an existing file, else "".
+void ShortName(TNuraEngine& engine, int) {
+  const std::string path = ResolveFilePath(engine, engine.PopArgumentText());
+  std::error_code ec;
+  const std::string native = ScriptPathToNative(path);
+  std::string name;
+  if (!native.empty() && fs::exists(native, ec))
+    name = NativePathToScript(fs::absolute(native, ec).lexically_normal().string());
+  if (name.size() > 256) name.clear();
+  engine.SetResult(name, "s");
+}
+
+void LongName(TNuraEngine& engine, int) {
+  const std::string path = ResolveFilePath(engine, engine.PopArgumentText());
+  engine.SetResult(ExpandToLongFileName(path), "s");
+}
+
+// The first entry that the text names (wildcards allowed, any kind).
+bool StatFirstMatch(TNuraEngine& engine, struct stat& st) {
+  const std::string text = engine.PopArgumentText();
+  const TGlob glob(text);
+  std::string first;
+  if (!glob.Files().empty()) first = glob.Folder() + glob.Files().front();
+  else if (!glob.Folders().empty()) first = glob.Folder() + glob.Folders().front();
+  if (first.empty() || ::stat(ScriptPathToNative(first).c_str(), &st) != 0) RaiseFileError(engine, text);
+  return true;
+}
+
+// Local time in the two-second steps of the platform's file records.
+void FileDate(TNuraEngine& engine, int) {
+  struct stat st {};
+  StatFirstMatch(engine, st);
+  const std::time_t t = st.st_mtime;
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  tm.tm_sec -= tm.tm_sec % 2;
+  char text[32];
+  std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &tm);
+  engine.SetResult(text, "s");
+}
+
+void FileSize(TNuraEngine& engine, int) {
+  struct stat st {};
+  StatFirstMatch(engine, st);
+  const auto low = static_cast<uint32_t>(static_cast<uint64_t>(st.st_size) & 0xFFFFFFFFu);
+  engine.SetResult(std::to_string(low), "s");
+}
+
+void FolderPart(TNuraEngine& engine, int) {
+  engine.SetResult(ExtractFolderPart(engine.PopArgumentText()), "s");
+}
+
+void NamePart(TNuraEngine& engine, int) {
+  engine.SetResult(ExtractNamePart(engine.PopArgumentText()), "s");
+}
+
+void ExtensionPart(TNuraEngine& engine, int) {
+  engine.SetResult(ExtractExtension(engine.PopArgumentText()), "s");
+}
+
+void ReplaceExtension(TNuraEngine& engine, int) {
+  const std::string ext = engine.PopArgumentText();
+  engine.SetResult(ChangeExtension(engine.PopArgumentText(), ext), "s");
+}
+
+}  // namespace
+
+void RegisterFileQueryCommands() {
+  const std::pair<int, CommandHandler> handlers[] = {
+      {67, ListFiles},   {168, ListFolders}, {268, ListAllFiles},   {68, IsFolder},
+      {69, IsFile},      {81, Exists},       {383, ShortName},      {384, LongName},
+      {185, FileDate},   {186, FileSize},    {170, FolderPart},     {269, NamePart},
+      {176, ExtensionPart}, {314, ReplaceExtension},
+  };
+  for (const auto& [id, handler] : handlers) RegisterCommandHandler(id, handler);
+}
+
+}  // namespace nura
