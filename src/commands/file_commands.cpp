@@ -14,6 +14,7 @@
 #include "commands/shell_helpers.h"
 #include "engine/command_registry.h"
 #include "engine/engine.h"
+#include "engine/packed_program.h"
 #include "engine/script_files.h"
 #include "engine/sjis_text.h"
 #include "platform/clipboard.h"
@@ -63,6 +64,13 @@ void StoreReadText(TNuraEngine& engine, const NodePtr& node, const std::string& 
   node->annotation = "s";
 }
 
+// A file that a command reads: the extracted copy of a packed file, else
+// the name completed by the folders where files are looked for.
+std::string LocateSource(TNuraEngine& engine, const std::string& name) {
+  const std::string packed = ExtractPackedFile(engine, name);
+  return packed.empty() ? ResolveFilePath(engine, name) : packed;
+}
+
 // 読む, 開く: the whole file into a variable.
 void ReadFile(TNuraEngine& engine, int) {
   const std::string raw = engine.Base().args.Pop();
@@ -71,7 +79,7 @@ void ReadFile(TNuraEngine& engine, int) {
   std::string text;
   if (name == ClipboardWord()) {
     text = GetClipboardText();
-  } else if (!ReadWholeFile(ResolveFilePath(engine, name), text)) {
+  } else if (!ReadWholeFile(LocateSource(engine, name), text)) {
     RaiseFileError(engine, name);
   }
   StoreReadText(engine, node, text);
@@ -118,7 +126,7 @@ void AppendFile(TNuraEngine& engine, int) {
 // like the other writes.
 void CopyFile(TNuraEngine& engine, int) {
   const std::string to = engine.PopArgumentText();
-  const std::string from = ResolveFilePath(engine, engine.PopArgumentText());
+  const std::string from = LocateSource(engine, engine.PopArgumentText());
   if (!ConfirmChange(engine, to, Quoted(from) + SJ("を,") + Quoted(to) + SJ("へコピーしますか？"))) return;
   ShellCopyFile(from, to);
 }

@@ -1,0 +1,185 @@
+#include "commands/key_string.h"
+
+#include <cstring>
+
+#include "platform/sjis.h"
+
+namespace nura {
+
+namespace {
+
+struct TKeyName {
+  const char* name;
+  uint8_t vk;
+};
+
+constexpr TKeyName kKeyNames[] = {
+    {"CAPSLOCK", 0x14}, {"NUMLOCK", 0x90}, {"SCROLLOCK", 0x91}, {"ESCAPE", 0x1B}, {"ESC", 0x1B},
+    {"ENTER", 0x0D},    {"HELP", 0x2F},    {"PRTSC", 0x2C},     {"TAB", 0x09},    {"BREAK", 0x03},
+    {"CLEAR", 0x0C},    {"BACKSPACE", 0x08}, {"BS", 0x08},      {"BKSP", 0x08},   {"DELETE", 0x2E},
+    {"DEL", 0x2E},      {"INSERT", 0x2D},  {"LEFT", 0x25},      {"RIGHT", 0x27},  {"UP", 0x26},
+    {"DOWN", 0x28},     {"PGUP", 0x21},    {"PGDN", 0x22},      {"HOME", 0x24},   {"END", 0x23},
+    {"IME", 0x19},
+};
+
+bool EqualsNoCase(const std::string& a, const char* b) {
+  if (a.size() != std::strlen(b)) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char c = a[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != b[i]) return false;
+  }
+  return true;
+}
+
+// Reads items from a text into events.
+class TKeyParser {
+ public:
+  TKeyParser(const std::string& text, std::vector<TKeyEvent>& out) : t_(text), out_(out) {}
+
+  void All() {
+    while (p_ < t_.size()) Item();
+  }
+
+ private:
+  void Emit(TKeyEvent::Kind kind, uint8_t code) { out_.push_back({kind, code}); }
+  void Tap(uint8_t vk) {
+    Emit(TKeyEvent::Press, vk);
+    Emit(TKeyEvent::Release, vk);
+  }
+
+  void Item() {
+    const auto c = static_cast<unsigned char>(t_[p_]);
+    if (IsSjisLead(c) && p_ + 1 < t_.size()) {
+      Emit(TKeyEvent::Char, c);
+      Emit(TKeyEvent::Char, static_cast<uint8_t>(t_[p_ + 1]));
+      p_ += 2;
+      return;
+    }
+    ++p_;
+    switch (c) {
+      case '{': Braced(); return;
+      case '~': Tap(kVkReturn); return;
+      case '(':
+        while (p_ < t_.size() && t_[p_] != ')') Item();
+        if (p_ < t_.size()) ++p_;
+        return;
+      case '%': Modified(kVkMenu); return;
+      case '+': Modified(kVkShift); return;
+      case '^': Modified(kVkControl); return;
+      default: Character(static_cast<char>(c), 1); return;
+    }
+  }
+
+  void Modified(uint8_t vk) {
+    Emit(TKeyEvent::Press, vk);
+    if (p_ < t_.size()) Item();
+    Emit(TKeyEvent::Release, vk);
+  }
+
+  // A character key `count` times, SHIFT around the whole when it needs it.
+  void Character(char c, long count) {
+    uint8_t vk = 0;
+    bool shift = false;
+    if (!CharToVirtualKey(c, vk, shift)) return;
+    Repeat(vk, shift, count);
+  }
+
+  void Repeat(uint8_t vk, bool shift, long count) {
+    if (shift) Emit(TKeyEvent::Press, kVkShift);
+    for (long i = 0; i < count; ++i) Tap(vk);
+    if (shift) Emit(TKeyEvent::Release, kVkShift);
+  }
+
+  void Braced() {
+    std::string name;
+    if (p_ < t_.size() && t_[p_] == '}') {
+      name = "}";
+      ++p_;
+    } else {
+      while (p_ < t_.size() && t_[p_] != ' ' && t_[p_] != '}') name += t_[p_++];
+    }
+    long count = 1;
+    if (p_ < t_.size() && t_[p_] == ' ') {
+      ++p_;
+      std::string digits;
+      while (p_ < t_.size() && t_[p_] != '}') digits += t_[p_++];
+      count = ReadCount(digits);
+    }
+    if (p_ >= t_.size()) return;  // no closing brace: nothing is sent
+    ++p_;
+    if (const uint8_t vk = KeyNameToVirtualKey(name)) {
+      Repeat(vk, false, count);
+    } else if (name.size() == 1) {
+      Character(name[0], count);
+    }
+  }
+
+  // A decimal count; 0 when the text is none. Capped so that a huge count
+  // cannot flood the queue.
+  static long ReadCount(const std::string& digits) {
+    long n = 0;
+    for (char d : digits) {
+      if (d < '0' || d > '9') return 0;
+      n = n * 10 + (d - '0');
+      if (n > 10000) return 10000;
+    }
+    return n;
+  }
+
+  const std::string& t_;
+  std::vector<TKeyEvent>& out_;
+  size_t p_ = 0;
+};
+
+}  // namespace
+
+uint8_t KeyNameToVirtualKey(const std::string& name) {
+  for (const TKeyName& k : kKeyNames) {
+    if (EqualsNoCase(name, k.name)) return k.vk;
+  }
+  // F1 to F16.
+  if (name.size() >= 2 && name.size() <= 3 && (name[0] == 'F' || name[0] == 'f')) {
+    int n = 0;
+    for (size_t i = 1; i < name.size(); ++i) {
+      if (name[i] < '0' || name[i] > '9') return 0;
+      n = n * 10 + (name[i] - '0');
+    }
+    if (n >= 1 && n <= 16 && name[1] != '0') return static_cast<uint8_t>(0x70 + n - 1);
+  }
+  return 0;
+}
+
+bool CharToVirtualKey(char c, uint8_t& vk, bool& shift) {
+  shift = false;
+  if (c >= 'a' && c <= 'z') { vk = static_cast<uint8_t>(c - 'a' + 'A'); return true; }
+  if (c >= 'A' && c <= 'Z') { vk = static_cast<uint8_t>(c); shift = true; return true; }
+  if (c >= '0' && c <= '9') { vk = static_cast<uint8_t>(c); return true; }
+  // The Japanese 106 layout: the unshifted and the shifted symbol of a key.
+  static const struct { char plain, shifted; uint8_t vk; } kSymbols[] = {
+      {0, '!', '1'},   {0, '"', '2'},   {0, '#', '3'},   {0, '$', '4'},   {0, '%', '5'},
+      {0, '&', '6'},   {0, '\'', '7'},  {0, '(', '8'},   {0, ')', '9'},   {'-', '=', 0xBD},
+      {'^', '~', 0xDE}, {'\\', '|', 0xDC}, {'@', '`', 0xC0}, {'[', '{', 0xDB}, {';', '+', 0xBB},
+      {':', '*', 0xBA}, {']', '}', 0xDD}, {',', '<', 0xBC}, {'.', '>', 0xBE}, {'/', '?', 0xBF},
+      {0, '_', 0xE2},  {' ', 0, 0x20},  {'\t', 0, 0x09}, {'\r', 0, 0x0D}, {'\n', 0, 0x0D},
+  };
+  for (const auto& s : kSymbols) {
+    if (s.plain == c && c != 0) { vk = s.vk; return true; }
+    if (s.shifted == c && c != 0) { vk = s.vk; shift = true; return true; }
+  }
+  return false;
+}
+
+std::vector<TKeyEvent> ParseKeyString(const std::string& keys) {
+  std::vector<TKeyEvent> events;
+  TKeyParser(keys, events).All();
+  return events;
+}
+
+void SendKeyString(const std::string& keys, const std::function<void(const TKeyEvent&)>& sink) {
+  for (const TKeyEvent& e : ParseKeyString(keys)) sink(e);
+}
+
+bool ActivateWindowByTitle(const std::string&, const std::string&, int) { return false; }
+
+}  // namespace nura

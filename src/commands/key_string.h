@@ -1,0 +1,44 @@
+// The key-string syntax of the keystroke commands: "{TAB 3}", "~", "+(ab)",
+// "^c", "%f" and plain characters become a sequence of key presses,
+// releases and character messages. The sequence goes to a sink: the
+// window layer delivers it to the focused window.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace nura {
+
+struct TKeyEvent {
+  enum Kind : uint8_t { Press, Release, Char };
+  Kind kind;
+  uint8_t code;  // virtual-key code, or the byte of a character message
+
+  bool operator==(const TKeyEvent&) const = default;
+};
+
+// Virtual-key codes of the modifiers.
+enum : uint8_t { kVkShift = 0x10, kVkControl = 0x11, kVkMenu = 0x12, kVkReturn = 0x0D };
+
+// The virtual key of a key name of the braced syntax (any case); 0 when
+// the name is none of the 42.
+uint8_t KeyNameToVirtualKey(const std::string& name);
+
+// The virtual key of a one-byte character on the Japanese 106 keyboard and
+// whether SHIFT must be held for it; false when no key types it.
+bool CharToVirtualKey(char c, uint8_t& vk, bool& shift);
+
+// The whole text as key events. A two-byte character becomes two
+// character messages (lead byte, then trail byte).
+std::vector<TKeyEvent> ParseKeyString(const std::string& keys);
+
+// Sends the events of the text to `sink` one after another.
+void SendKeyString(const std::string& keys, const std::function<void(const TKeyEvent&)>& sink);
+
+// Bringing another program's window to the front has no portable meaning
+// on Linux desktops: no window is found, the result is false.
+bool ActivateWindowByTitle(const std::string& title, const std::string& windowClass, int processId);
+
+}  // namespace nura
