@@ -6,55 +6,15 @@
 
 #include "engine/engine.h"
 #include "engine/errors.h"
+#include "engine/script_files.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
 #include "platform/system_info.h"
 
 namespace nura {
 
-namespace {
-
-bool ScriptFileExists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::exists(ScriptPathToNative(path), ec);
-}
-
-// The folder part of a script path, with its separator; empty when none.
-std::string FolderOf(const std::string& path) {
-  size_t end = 0;
-  for (size_t i = 0; i < path.size(); ++i) {
-    if (IsSjisLead(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
-      ++i;
-    } else if (path[i] == '\\' || path[i] == '/') {
-      end = i + 1;
-    }
-  }
-  return path.substr(0, end);
-}
-
-std::string WithSeparator(const std::string& folder) {
-  if (folder.empty() || folder.back() == '/' || folder.back() == '\\') return folder;
-  return folder + "/";
-}
-
-}  // namespace
-
 std::string TNuraEngine::ResolveFilePath(const std::string& name) {
-  if (name.empty() || name.find(':') != std::string::npos || name[0] == '/' || name[0] == '\\') {
-    return name;
-  }
-  std::error_code ec;
-  const std::string current = NativePathToScript(std::filesystem::current_path(ec).string());
-  const std::string candidates[] = {
-      WithSeparator(current) + name,
-      WithSeparator(base_->baseFolder) + name,
-      NativePathToScript(SystemFolderPath(SystemFolder::Program)) + name,
-      FolderOf(base_->fileName) + name,
-  };
-  for (const std::string& candidate : candidates) {
-    if (candidate != name && ScriptFileExists(candidate)) return candidate;
-  }
-  return name;
+  return nura::ResolveFilePath(*this, name);
 }
 
 void TNuraEngine::AppendDisplayOutput(const std::string& text) {
