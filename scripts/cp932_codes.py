@@ -8,24 +8,41 @@ which is the lowest code outside 0xED-0xEE.
 """
 
 
-def _lead_bytes():
-    return list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD))
+LEAD_BYTES = list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD))
+TRAIL_BYTES = list(range(0x40, 0x7F)) + list(range(0x80, 0xFD))
 
 
-def _trail_bytes():
-    return list(range(0x40, 0x7F)) + list(range(0x80, 0xFD))
-
-
-def _build():
-    codes = {}
-    for lead in _lead_bytes():
-        for trail in _trail_bytes():
+def double_byte_chars():
+    """(code, character) of every defined two-byte code, in code order."""
+    out = []
+    for lead in LEAD_BYTES:
+        for trail in TRAIL_BYTES:
             try:
                 u = bytes([lead, trail]).decode('cp932')
             except UnicodeDecodeError:
                 continue
             if len(u) == 1:
-                codes.setdefault(u, []).append((lead << 8) | trail)
+                out.append(((lead << 8) | trail, u))
+    return out
+
+
+def single_byte_chars():
+    """(code, character) of every defined one-byte code (not lead bytes)."""
+    out = []
+    for c in range(0x00, 0x100):
+        if c in LEAD_BYTES:
+            continue
+        try:
+            out.append((c, bytes([c]).decode('cp932')))
+        except UnicodeDecodeError:
+            pass
+    return out
+
+
+def _build():
+    codes = {}
+    for code, u in double_byte_chars():
+        codes.setdefault(u, []).append(code)
     pref = {}
     for u, cs in codes.items():
         outside = [c for c in cs if not 0xED00 <= c <= 0xEEFF]

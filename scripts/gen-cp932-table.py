@@ -7,32 +7,9 @@ import sys
 
 import cp932_codes
 
-def lead_bytes():
-    return list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD))
-
-def trail_bytes():
-    return list(range(0x40, 0x7F)) + list(range(0x80, 0xFD))
-
 def main(out):
-    decode = []  # (sjis, ucs)
-    for lead in lead_bytes():
-        for trail in trail_bytes():
-            b = bytes([lead, trail])
-            try:
-                u = b.decode('cp932')
-            except UnicodeDecodeError:
-                continue
-            if len(u) == 1:
-                decode.append(((lead << 8) | trail, ord(u)))
-    single = []
-    for c in range(0x80, 0x100):
-        if c in lead_bytes():
-            continue
-        try:
-            u = bytes([c]).decode('cp932')
-            single.append((c, ord(u)))
-        except UnicodeDecodeError:
-            pass
+    decode = [(code, ord(u)) for code, u in cp932_codes.double_byte_chars()]
+    single = [(code, ord(u)) for code, u in cp932_codes.single_byte_chars() if code >= 0x80]
     # Encoding: the code that the platform converter prefers for each code point.
     encode = {}
     for code, ucs in decode + single:

@@ -13,7 +13,6 @@ import unicodedata
 
 import cp932_codes
 
-LEADS = set(range(0x81, 0xA0)) | set(range(0xE0, 0xFD))
 
 # Width pairs that Japanese input uses for the quote marks, and the space.
 SPECIAL_WIDE = {' ': '\u3000', '"': '\u201D', "'": '\u2019', '`': '\u2018'}
@@ -33,23 +32,8 @@ def code_of(b):
 
 def all_chars():
     """(bytes, text) of every defined character of code page 932."""
-    out = []
-    for c in range(0x00, 0x100):
-        if c in LEADS:
-            continue
-        try:
-            out.append((bytes([c]), bytes([c]).decode('cp932')))
-        except UnicodeDecodeError:
-            pass
-    for lead in sorted(LEADS):
-        for trail in list(range(0x40, 0x7F)) + list(range(0x80, 0xFD)):
-            b = bytes([lead, trail])
-            try:
-                u = b.decode('cp932')
-            except UnicodeDecodeError:
-                continue
-            if len(u) == 1:
-                out.append((b, u))
+    out = [(bytes([c]), u) for c, u in cp932_codes.single_byte_chars()]
+    out += [(code.to_bytes(2, 'big'), u) for code, u in cp932_codes.double_byte_chars()]
     return out
 
 
