@@ -71,6 +71,13 @@ std::string LocateSource(TNuraEngine& engine, const std::string& name) {
   return packed.empty() ? ResolveFilePath(engine, name) : packed;
 }
 
+// Devices and pipes are refused: reading one may never end.
+bool ReadRegularFile(const std::string& path, std::string& text) {
+  std::error_code ec;
+  if (!fs::is_regular_file(ScriptPathToNative(path), ec)) return false;
+  return ReadWholeFile(path, text);
+}
+
 // 読む, 開く: the whole file into a variable.
 void ReadFile(TNuraEngine& engine, int) {
   const std::string raw = engine.Base().args.Pop();
@@ -79,7 +86,7 @@ void ReadFile(TNuraEngine& engine, int) {
   std::string text;
   if (name == ClipboardWord()) {
     text = GetClipboardText();
-  } else if (!ReadWholeFile(LocateSource(engine, name), text)) {
+  } else if (!ReadRegularFile(LocateSource(engine, name), text)) {
     RaiseFileError(engine, name);
   }
   StoreReadText(engine, node, text);

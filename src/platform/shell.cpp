@@ -267,13 +267,15 @@ std::string ExpandLongPathName(const std::string& path) {
   for (const fs::path& part : full.relative_path()) {
     fs::path next = built / part;
     if (!part.empty() && !ExistsNoFollow(next)) {
-      for (const auto& entry : fs::directory_iterator(built, ec)) {
-        const std::string name = entry.path().filename().string();
+      fs::directory_iterator it(built, ec), end;
+      for (; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
         if (EqualsIgnoreAsciiCase(name, part.string())) {
           next = built / name;
           break;
         }
       }
+      ec.clear();
     }
     built = next;
   }

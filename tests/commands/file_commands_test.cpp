@@ -3,6 +3,7 @@
 #include <regex>
 
 #include "file_test_support.h"
+#include "engine/dialogs.h"
 #include "platform/clipboard.h"
 #include "platform/shell.h"
 
@@ -228,6 +229,34 @@ TEST_F(FileCommands, AssociationsFailClearly) {
             std::string::npos);
   Put("prog", "");
   EXPECT_NE(ErrorOf(kAssociate, {Text(".txt"), Text("prog"), Text("x")}).find(SJ("\"関連付ける\"命令は")),
+            std::string::npos);
+}
+
+// Answers every question with "no" and counts them.
+class RefusingDialogs : public TConsoleDialogs {
+ public:
+  int asked = 0;
+  std::string AskButtons(const std::string&, const std::string&, const std::vector<std::string>&) override {
+    ++asked;
+    return SJ("いいえ");
+  }
+};
+
+TEST_F(FileCommands, ConfirmationJudgesTheFolderWrittenTo) {
+  // The script's folder lies elsewhere: a relative name is written to the
+  // current folder, so the user is asked about it (and refuses here).
+  std::filesystem::create_directory(P("script"));
+  engine.Base().baseFolder = Utf8ToSjis(P("script/"));
+  RefusingDialogs dialogs;
+  SetDialogs(&dialogs);
+  Call(kWrite, {Text("x"), Text("a.txt")});
+  SetDialogs(nullptr);
+  EXPECT_EQ(dialogs.asked, 1);
+  EXPECT_FALSE(Has("a.txt"));
+}
+
+TEST_F(FileCommands, DevicesAreNotRead) {
+  EXPECT_NE(ErrorOf(kRead, {"A", Text("/dev/zero")}).find(SJ("の、読み込みか書き込みに、失敗しました。")),
             std::string::npos);
 }
 
