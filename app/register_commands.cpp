@@ -3,7 +3,10 @@
 #include "commands/csv_commands.h"
 #include "commands/date_commands.h"
 #include "commands/file_commands.h"
+#include "commands/file_handle_commands.h"
 #include "commands/math_commands.h"
+#include "commands/registry_commands.h"
+#include "commands/stream_commands.h"
 #include "commands/string_commands.h"
 #include "commands/table_operand.h"
 #include "commands/utility_commands.h"
@@ -24,6 +27,9 @@ void RegisterAllCommands() {
   RegisterMathCommands();
   RegisterDateCommands();
   RegisterFileCommands();
+  RegisterStreamCommands();
+  RegisterRegistryCommands();
+  RegisterFileHandleCommands();
   RegisterWindowCommands();
   RegisterDialogCommands();
 }

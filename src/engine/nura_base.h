@@ -41,6 +41,9 @@ struct TextPos {
 class THash;
 // The table-search state; the table commands make it on first use.
 class TFindCsv;
+// The file handles, shared-memory blocks and the open registry key and INI
+// file of the stream, registry and handle commands; made on first use.
+class TStreamState;
 
 // Node kinds of the word table.
 enum : uint8_t {
@@ -259,6 +262,7 @@ class TNuraBase {
   bool lineStop = false;
   int securityLevel = 1;
   std::shared_ptr<TFindCsv> findCsv;  // table search (表検索)
+  std::shared_ptr<TStreamState> streamState;
   TSecurityAnswer securityAnswer = TSecurityAnswer::None;  // "全てはい"/"全ていいえ"
 
   // Error handling (set by the error-mode commands).

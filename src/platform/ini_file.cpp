@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/file_io.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -45,6 +46,21 @@ size_t FindChar(std::string_view s, char c) {
   return std::string_view::npos;
 }
 
+// The name of a "[section]" line, or nothing for other lines.
+std::optional<std::string_view> SectionName(std::string_view line) {
+  if (line.empty() || line[0] != '[') return std::nullopt;
+  const size_t close = FindChar(line, ']');
+  if (close == std::string_view::npos) return std::nullopt;
+  return Trim(line.substr(1, close - 1));
+}
+
+// True when `line` is "key=..." for `key`.
+bool IsKeyLine(std::string_view line, std::string_view key) {
+  if (line.empty() || line[0] == ';') return false;
+  const size_t eq = FindChar(line, '=');
+  return eq != std::string_view::npos && SjisEqualsIgnoreAsciiCase(Trim(line.substr(0, eq)), Trim(key));
+}
+
 }  // namespace
 
 bool SjisEqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
@@ -78,20 +94,52 @@ std::optional<std::string> TIniFile::ReadString(std::string_view section,
     std::string_view line = Trim(NextLine(text, pos));
     if (line.empty() || line[0] == ';') continue;
     if (line[0] == '[') {
-      size_t close = FindChar(line, ']');
-      if (close == std::string_view::npos) continue;
-      bool match = SjisEqualsIgnoreAsciiCase(Trim(line.substr(1, close - 1)), Trim(section));
+      const auto name = SectionName(line);
+      if (!name) continue;
+      bool match = SjisEqualsIgnoreAsciiCase(*name, Trim(section));
       if (inSection && !match) return std::nullopt;  // the section ended
       inSection = match;
       continue;
     }
-    if (!inSection) continue;
-    size_t eq = FindChar(line, '=');
-    if (eq == std::string_view::npos) continue;
-    if (SjisEqualsIgnoreAsciiCase(Trim(line.substr(0, eq)), Trim(key)))
-      return std::string(Unquote(Trim(line.substr(eq + 1))));
+    if (!inSection || !IsKeyLine(line, key)) continue;
+    return std::string(Unquote(Trim(line.substr(FindChar(line, '=') + 1))));
   }
   return std::nullopt;
 }
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  const std::string entry = std::string(Trim(key)) + "=" + std::string(value);
+  const std::string_view text = text_;
+  bool inSection = false;
+  size_t insertAt = std::string::npos;  // behind the section's last non-blank line
+  for (size_t pos = 0; pos < text.size();) {
+    const size_t start = pos;
+    const std::string_view raw = NextLine(text, pos);
+    const std::string_view line = Trim(raw);
+    if (const auto name = SectionName(line)) {
+      const bool match = SjisEqualsIgnoreAsciiCase(*name, Trim(section));
+      if (inSection && !match) break;  // the first occurrence of a section counts
+      inSection = match;
+      if (match) insertAt = pos;
+      continue;
+    }
+    if (!inSection) continue;
+    if (IsKeyLine(line, key)) {
+      text_.replace(start, raw.size(), entry);
+      return;
+    }
+    if (!line.empty()) insertAt = pos;
+  }
+  const bool endsWithBreak = text_.empty() || text_.back() == '\n' || text_.back() == '\r';
+  if (insertAt == std::string::npos) {
+    text_ += (endsWithBreak ? "[" : "\r\n[") + std::string(Trim(section)) + "]\r\n" + entry + "\r\n";
+    return;
+  }
+  // A section whose last line has no line break (the end of the file).
+  const bool lineEnded = insertAt > 0 && (text_[insertAt - 1] == '\n' || text_[insertAt - 1] == '\r');
+  text_.insert(insertAt, (lineEnded ? "" : "\r\n") + entry + "\r\n");
+}
+
+bool TIniFile::Save(const std::string& nativePath) const { return WriteFileAtomically(nativePath, text_); }
 
 }  // namespace nura

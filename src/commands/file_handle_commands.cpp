@@ -1,0 +1,203 @@
+// A handle is a variable whose value is the marker "\FILE_HANDLE", whose
+// object is the stream and whose id is the stream's slot in the handle
+// list of the interpreter state. A handle is only believed when all three
+// agree, so a script that copies the marker into another variable never
+// reaches a stream through it.
+#include "commands/file_handle_commands.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "commands/command_errors.h"
+#include "commands/number_functions.h"
+#include "commands/stream_state.h"
+#include "engine/command_registry.h"
+#include "engine/engine.h"
+#include "engine/errors.h"
+#include "platform/native_path.h"
+#include "platform/sjis.h"
+
+namespace nura {
+
+namespace {
+
+enum : int {
+  kIdOpen = 331,
+  kIdReadLine = 332,
+  kIdWriteLine = 333,
+  kIdClose = 334,
+  kIdEof = 335,
+  kIdToStart = 336,
+  kIdToEnd = 337,
+  kIdMove = 419,
+  kIdWriteBinary = 420,
+  kIdReadBinary = 421,
+  kIdOpenDetailed = 422,
+};
+
+const std::string kMarker = "\\FILE_HANDLE";
+
+// The stream of a handle word; nil when the word is no (open) handle.
+TTextFileStream* StreamOf(TNuraEngine& engine, const THashNode& node) {
+  if (node.kind != kWordVariable || node.value != kMarker || !node.object) return nullptr;
+  const auto& handles = StreamStateOf(engine).handles;
+  if (node.id < 0 || static_cast<size_t>(node.id) >= handles.size()) return nullptr;
+  TTextFileStream* stream = handles[static_cast<size_t>(node.id)].get();
+  return stream == node.object ? stream : nullptr;
+}
+
+struct THandle {
+  NodePtr node;
+  TTextFileStream* stream = nullptr;
+};
+
+// The handle named by the next argument. A name that is no word gives an
+// empty handle (the command does nothing); a word that is no handle is
+// "変数"%s"が見つかりません。".
+THandle FindHandle(TNuraEngine& engine) {
+  const std::string name = PopWordName(engine);
+  THandle handle{engine.Base().words.FindNode(name, false), nullptr};
+  if (!handle.node) return handle;
+  handle.stream = StreamOf(engine, *handle.node);
+  if (!handle.stream) RaiseScriptError(engine, SJ("変数\"") + name + SJ("\"が見つかりません。"));
+  return handle;
+}
+
+// The handle of the line commands: a missing word is an error as well,
+// "ファイル"ハンドル:name"が、ありません。".
+TTextFileStream& RequireHandle(TNuraEngine& engine) {
+  const std::string name = PopWordName(engine);
+  NodePtr node = engine.Base().words.FindNode(name, false);
+  TTextFileStream* stream = node ? StreamOf(engine, *node) : nullptr;
+  if (!stream) RaiseScriptError(engine, SJ("ファイル\"ハンドル:") + name + SJ("\"が、ありません。"));
+  return *stream;
+}
+
+// Closes the stream of `node` when it is a handle and empties its slot.
+void CloseStream(TNuraEngine& engine, THashNode& node) {
+  if (StreamOf(engine, node)) StreamStateOf(engine).handles[static_cast<size_t>(node.id)].reset();
+  node.object = nullptr;
+  node.value.clear();
+}
+
+void OpenHandle(TNuraEngine& engine, bool detailed) {
+  const uint32_t mode = detailed ? static_cast<uint32_t>(TruncToInt32(engine.PopArgumentNumber()))
+                                 : static_cast<uint32_t>(kOpenReadWrite);
+  const std::string file = engine.PopArgumentText();
+  const std::string name = PopWordName(engine);
+  NodePtr node = engine.Base().words.FindNode(name, false);
+  if (!node) node = engine.Base().AddVariable(name, "", "");
+  if (node->isProtected || node->kind != kWordVariable)
+    RaiseScriptError(engine, "\"" + node->name + SJ("\"は、読取専用です。"));
+  const std::string path = WithCurrentFolder(file);
+  if (engine.ConfirmFileOperation(path, SJ("ファイル\"") + file + SJ("\"を操作しようとしています。よろしいですか？")) != 0)
+    return;
+  const std::string native = ScriptPathToNative(path);
+  std::error_code ec;
+  if (!detailed && !std::filesystem::exists(native, ec)) std::ofstream(native, std::ios::binary);
+  auto stream = std::make_unique<TTextFileStream>(native, mode);
+  // A handle opened again lets go of its earlier file.
+  CloseStream(engine, *node);
+  auto& handles = StreamStateOf(engine).handles;
+  node->object = stream.get();
+  node->value = kMarker;
+  node->id = static_cast<int32_t>(handles.size());
+  handles.push_back(std::move(stream));
+}
+
+void Open(TNuraEngine& engine, int) { OpenHandle(engine, false); }
+void OpenDetailed(TNuraEngine& engine, int) { OpenHandle(engine, true); }
+
+void Close(TNuraEngine& engine, int) {
+  THandle handle = FindHandle(engine);
+  if (!handle.node) return;
+  CloseStream(engine, *handle.node);
+  engine.Base().words.Delete(handle.node->name, false);
+}
+
+void Eof(TNuraEngine& engine, int) {
+  THandle handle = FindHandle(engine);
+  if (handle.stream) engine.SetResult(handle.stream->Eof() ? "1" : "0", "e");
+}
+
+void ToStart(TNuraEngine& engine, int) {
+  if (THandle handle = FindHandle(engine); handle.stream) handle.stream->Seek(0, TSeekOrigin::Begin);
+}
+
+void ToEnd(TNuraEngine& engine, int) {
+  if (THandle handle = FindHandle(engine); handle.stream) handle.stream->Seek(0, TSeekOrigin::End);
+}
+
+void Move(TNuraEngine& engine, int) {
+  const int32_t offset = TruncToInt32(engine.PopArgumentNumber());
+  if (THandle handle = FindHandle(engine); handle.stream) handle.stream->Seek(offset, TSeekOrigin::Begin);
+}
+
+void ReadLine(TNuraEngine& engine, int) {
+  TTextFileStream& stream = RequireHandle(engine);
+  NodePtr variable = VariableForResult(engine, PopWordName(engine));
+  SetTextVariable(*variable, stream.ReadLine());
+  if (variable == engine.ResultNode()) engine.SetResultKind("s");
+}
+
+void WriteLine(TNuraEngine& engine, int) {
+  if (SecurityLevelHigh(engine)) {
+    PopWordName(engine);
+    engine.PopArgumentText();
+    return;
+  }
+  TTextFileStream& stream = RequireHandle(engine);
+  stream.WriteLine(engine.PopArgumentText());
+}
+
+// ハンドルにバイナリを書く: exactly n bytes, the value cut or padded with
+// zero bytes.
+void WriteBinary(TNuraEngine& engine, int) {
+  const int32_t count = TruncToInt32(engine.PopArgumentNumber());
+  THandle handle = FindHandle(engine);
+  const std::string value = engine.PopArgumentText();
+  if (!handle.stream || count < 1) return;
+  const size_t n = static_cast<size_t>(count);
+  handle.stream->Write(value.substr(0, n));
+  static const std::string zeros(4096, '\0');
+  for (size_t left = n - std::min(n, value.size()); left > 0;) {
+    const size_t chunk = std::min(left, zeros.size());
+    handle.stream->Write(zeros.substr(0, chunk));
+    left -= chunk;
+  }
+}
+
+// ハンドルにバイナリを読む: n bytes from the position; past the end of the
+// file the value is filled with zero bytes.
+void ReadBinary(TNuraEngine& engine, int) {
+  const int32_t count = TruncToInt32(engine.PopArgumentNumber());
+  THandle handle = FindHandle(engine);
+  const std::string name = PopWordName(engine);
+  if (!handle.stream) return;
+  NodePtr variable = VariableForResult(engine, name);
+  if (count < 1) return;
+  std::string bytes = handle.stream->Read(static_cast<size_t>(count));
+  bytes.resize(static_cast<size_t>(count), '\0');
+  SetTextVariable(*variable, bytes);
+  if (variable == engine.ResultNode()) engine.SetResultKind("s");
+}
+
+}  // namespace
+
+void RegisterFileHandleCommands() {
+  RegisterCommandHandler(kIdOpen, Open);
+  RegisterCommandHandler(kIdOpenDetailed, OpenDetailed);
+  RegisterCommandHandler(kIdClose, Close);
+  RegisterCommandHandler(kIdEof, Eof);
+  RegisterCommandHandler(kIdToStart, ToStart);
+  RegisterCommandHandler(kIdToEnd, ToEnd);
+  RegisterCommandHandler(kIdMove, Move);
+  RegisterCommandHandler(kIdReadLine, ReadLine);
+  RegisterCommandHandler(kIdWriteLine, WriteLine);
+  RegisterCommandHandler(kIdWriteBinary, WriteBinary);
+  RegisterCommandHandler(kIdReadBinary, ReadBinary);
+}
+
+}  // namespace nura

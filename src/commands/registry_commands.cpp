@@ -1,0 +1,257 @@
+// Handlers of the registry and INI commands. Writes and deletions ask the
+// security confirmation first: the registry commands with the target "*",
+// so that at the default level the user is always asked.
+#include "commands/registry_commands.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "commands/command_errors.h"
+#include "commands/number_functions.h"
+#include "commands/stream_state.h"
+#include "engine/command_registry.h"
+#include "engine/engine.h"
+#include "engine/errors.h"
+#include "engine/script_files.h"
+#include "engine/sjis_text.h"
+#include "platform/native_path.h"
+#include "platform/sjis.h"
+
+namespace nura {
+
+namespace {
+
+enum : int {
+  kIdRegRead = 162,
+  kIdRegWrite = 163,
+  kIdRegOpen = 164,
+  kIdRegClose = 165,
+  kIdRegDeleteValue = 166,
+  kIdRegDeleteKey = 167,
+  kIdIniOpen = 271,
+  kIdIniClose = 272,
+  kIdIniWrite = 273,
+  kIdIniRead = 274,
+  kIdRegReadBinary = 417,
+  kIdRegWriteBinary = 418,
+  kIdRegReadDWord = 423,
+  kIdRegWriteDWord = 424,
+  kIdRegSubKeys = 432,
+};
+
+const std::string kQ = "\"";
+
+std::string Quote(const std::string& text) { return kQ + text + kQ; }
+
+// ---- registry ----
+
+// The open key; "レジストリが開かれていません。" without one.
+TRegistry& OpenRegistry(TNuraEngine& engine) {
+  TRegistry* registry = StreamStateOf(engine).registry.get();
+  if (!registry || !registry->HasOpenKey()) RaiseScriptError(engine, SJ("レジストリが開かれていません。"));
+  return *registry;
+}
+
+// The confirmation of a registry change, always with the target "*".
+bool ConfirmRegistry(TNuraEngine& engine, const std::string& message) {
+  return engine.ConfirmFileOperation("*", message) == 0;
+}
+
+bool ConfirmRegistryWrite(TNuraEngine& engine, const TRegistry& registry, const std::string& name,
+                          const std::string& value) {
+  return ConfirmRegistry(engine, SJ("レジストリ") + Quote(registry.CurrentPath()) + SJ("の,") +
+                                     Quote(name) + SJ("に,\r\n") + Quote(value) +
+                                     SJ("が書き込まれます。よろしいですか？"));
+}
+
+void WriteRegistryValue(TNuraEngine& engine, TRegistry& registry, const std::string& name,
+                        const TRegistryValue& value) {
+  if (!registry.WriteValue(name, value)) {
+    RaiseScriptError(engine, SJ("レジストリ") + Quote(registry.CurrentPath()) + SJ("の") + Quote(name) +
+                                 SJ("に書き込めません。"));
+  }
+}
+
+[[noreturn]] void RaiseReadError(TNuraEngine& engine, const std::string& name) {
+  RaiseScriptError(engine, SJ("レジストリの値") + Quote(name) + SJ("を読み込めません。"));
+}
+
+void RegOpen(TNuraEngine& engine, int id) {
+  const std::string path = engine.PopArgumentText();
+  const std::string rootText = TrimText(engine.PopArgumentText());
+  auto& slot = StreamStateOf(engine).registry;
+  if (!slot) slot = std::make_unique<TRegistry>();
+  int32_t root = -1;
+  if (!ParsePlainInteger(rootText, root) || root < 0 ||
+      !slot->SetRootKey(0x80000000u + static_cast<uint32_t>(root)) || !slot->OpenKey(path, true)) {
+    slot.reset();
+    RaiseArgumentError(engine, id);
+  }
+}
+
+void RegClose(TNuraEngine& engine, int) { StreamStateOf(engine).registry.reset(); }
+
+// レジストリ読む: the string value; type "e" when it starts with "$" or a
+// digit. A missing value reads as "".
+void RegRead(TNuraEngine& engine, int) {
+  const std::string name = engine.PopArgumentText();
+  const std::optional<TRegistryValue> value = OpenRegistry(engine).ReadValue(name);
+  if (value && value->type != TRegistryType::String) RaiseReadError(engine, name);
+  const std::string text = value ? value->data : "";
+  const bool number = !text.empty() && (text[0] == '$' || (text[0] >= '0' && text[0] <= '9'));
+  engine.SetResult(text, number ? "e" : "s");
+}
+
+void RegWrite(TNuraEngine& engine, int) {
+  const std::string name = engine.PopArgumentText();
+  const std::string value = engine.ResultNode()->value;
+  TRegistry& registry = OpenRegistry(engine);
+  if (!ConfirmRegistryWrite(engine, registry, name, value)) return;
+  WriteRegistryValue(engine, registry, name, TRegistryValue::FromString(value));
+}
+
+void RegReadDWord(TNuraEngine& engine, int) {
+  const std::string name = engine.PopArgumentText();
+  const std::optional<TRegistryValue> value = OpenRegistry(engine).ReadValue(name);
+  if (!value || value->type != TRegistryType::DWord) RaiseReadError(engine, name);
+  engine.SetResult(std::to_string(static_cast<int32_t>(value->AsDWord())), "e");
+}
+
+void RegWriteDWord(TNuraEngine& engine, int) {
+  const std::string name = engine.PopArgumentText();
+  const int32_t number = TruncToInt32(engine.PopArgumentNumber());
+  TRegistry& registry = OpenRegistry(engine);
+  if (!ConfirmRegistryWrite(engine, registry, name, std::to_string(number))) return;
+  WriteRegistryValue(engine, registry, name, TRegistryValue::FromDWord(static_cast<uint32_t>(number)));
+}
+
+// レジストリのバイナリを読む: the whole data of a binary value (the count is
+// taken and not used); anything else reads as "".
+void RegReadBinary(TNuraEngine& engine, int) {
+  engine.PopArgumentText();
+  const std::string name = engine.PopArgumentText();
+  TRegistry& registry = OpenRegistry(engine);
+  const std::optional<TRegistryValue> value = registry.ReadValue(name);
+  engine.SetResult(value && value->type == TRegistryType::Binary ? value->data : "", "s");
+}
+
+// レジストリにバイナリを書く: the first count bytes of the text; a count
+// beyond the text is cut to its length.
+void RegWriteBinary(TNuraEngine& engine, int id) {
+  const int32_t count = TruncToInt32(engine.PopArgumentNumber());
+  const std::string name = engine.PopArgumentText();
+  std::string text = engine.PopArgumentText();
+  if (count < 0) RaiseArgumentError(engine, id);
+  TRegistry& registry = OpenRegistry(engine);
+  if (text.empty()) text = " ";
+  text.resize(std::min(text.size(), static_cast<size_t>(count)));
+  if (!ConfirmRegistryWrite(engine, registry, name, text)) return;
+  WriteRegistryValue(engine, registry, name, TRegistryValue::FromBinary(text));
+}
+
+void RegSubKeys(TNuraEngine& engine, int) {
+  std::string names;
+  for (const std::string& name : OpenRegistry(engine).SubKeyNames()) names += name + "\r\n";
+  engine.SetResult(TrimText(names), "s");
+}
+
+void RegDeleteValue(TNuraEngine& engine, int) {
+  const std::string name = engine.PopArgumentText();
+  TRegistry& registry = OpenRegistry(engine);
+  if (!ConfirmRegistry(engine, SJ("レジストリ") + Quote(registry.CurrentPath()) + SJ("の,") + Quote(name) +
+                                   SJ("の値が,削除されます。よろしいですか？")))
+    return;
+  if (!registry.DeleteValue(name)) RaiseScriptError(engine, Quote(name) + SJ("が削除できません。"));
+}
+
+void RegDeleteKey(TNuraEngine& engine, int) {
+  const std::string name = engine.PopArgumentText();
+  TRegistry& registry = OpenRegistry(engine);
+  if (!ConfirmRegistry(engine, SJ("レジストリ") + Quote(registry.CurrentPath()) + SJ("の,") + Quote(name) +
+                                   SJ("キーが,削除されます。よろしいですか？")))
+    return;
+  if (!registry.DeleteKey(name)) RaiseScriptError(engine, Quote(name) + SJ("が削除できません。"));
+}
+
+// ---- INI files ----
+
+[[noreturn]] void RaiseIniFileError(TNuraEngine& engine, const std::string& file) {
+  RaiseScriptError(engine, SJ("ファイル\"") + file + SJ("\"の、読み込みか書き込みに、失敗しました。"));
+}
+
+TIniFileEx& OpenIni(TNuraEngine& engine, int id) {
+  TIniFileEx* ini = StreamStateOf(engine).ini.get();
+  if (!ini) RaiseCommandError(engine, id, SJ("予めINIファイルを開いておく必要があります。"));
+  return *ini;
+}
+
+[[noreturn]] void RaiseIniAccessError(TNuraEngine& engine, const TIniFileEx& ini, const std::string& section,
+                                      const std::string& key) {
+  RaiseScriptError(engine, SJ("INIファイル書き込みに失敗。ファイル名=") + ini.FileName() + SJ(" キー名=") + key +
+                               SJ(" セクション=") + section);
+}
+
+void IniOpen(TNuraEngine& engine, int) {
+  const std::string name = engine.PopArgumentText();
+  const std::string file = ResolveFilePath(engine, WithCurrentFolder(name));
+  if (file.empty()) RaiseIniFileError(engine, name);
+  std::error_code ec;
+  if (!std::filesystem::exists(ScriptPathToNative(file), ec) &&
+      engine.ConfirmFileOperation(file, SJ("設定ファイル") + Quote(file) + SJ("を作成します。")) != 0)
+    return;
+  StreamStateOf(engine).ini = std::make_unique<TIniFileEx>(file);
+}
+
+void IniClose(TNuraEngine& engine, int) { StreamStateOf(engine).ini.reset(); }
+
+void IniWrite(TNuraEngine& engine, int id) {
+  const std::string key = engine.PopArgumentText();
+  const std::string section = engine.PopArgumentText();
+  const std::string value = engine.PopArgumentText();
+  if (SecurityLevelHigh(engine)) return;
+  TIniFileEx& ini = OpenIni(engine, id);
+  const std::string message = FormatText(SJ("設定ファイル\"%s\"にある[%s]の\"%s\"に値を書き込みます。"),
+                                         ini.FileName(), section, key);
+  if (engine.ConfirmFileOperation(ini.FileName(), message) != 0) return;
+  if (!ini.WriteString(section, key, value)) RaiseIniAccessError(engine, ini, section, key);
+}
+
+void IniRead(TNuraEngine& engine, int id) {
+  const std::string key = engine.PopArgumentText();
+  const std::string section = engine.PopArgumentText();
+  const std::string name = PopWordName(engine);
+  if (SecurityLevelHigh(engine)) {
+    engine.SetResult("", "s");
+    return;
+  }
+  TIniFileEx& ini = OpenIni(engine, id);
+  std::optional<std::string> value;
+  if (!ini.ReadString(section, key, value)) RaiseIniAccessError(engine, ini, section, key);
+  NodePtr variable = VariableForResult(engine, name);
+  SetTextVariable(*variable, value.value_or(""));
+  if (variable == engine.ResultNode()) engine.SetResultKind("s");
+}
+
+}  // namespace
+
+void RegisterRegistryCommands() {
+  RegisterCommandHandler(kIdRegOpen, RegOpen);
+  RegisterCommandHandler(kIdRegClose, RegClose);
+  RegisterCommandHandler(kIdRegRead, RegRead);
+  RegisterCommandHandler(kIdRegWrite, RegWrite);
+  RegisterCommandHandler(kIdRegReadDWord, RegReadDWord);
+  RegisterCommandHandler(kIdRegWriteDWord, RegWriteDWord);
+  RegisterCommandHandler(kIdRegReadBinary, RegReadBinary);
+  RegisterCommandHandler(kIdRegWriteBinary, RegWriteBinary);
+  RegisterCommandHandler(kIdRegSubKeys, RegSubKeys);
+  RegisterCommandHandler(kIdRegDeleteValue, RegDeleteValue);
+  RegisterCommandHandler(kIdRegDeleteKey, RegDeleteKey);
+  RegisterCommandHandler(kIdIniOpen, IniOpen);
+  RegisterCommandHandler(kIdIniClose, IniClose);
+  RegisterCommandHandler(kIdIniWrite, IniWrite);
+  RegisterCommandHandler(kIdIniRead, IniRead);
+}
+
+}  // namespace nura

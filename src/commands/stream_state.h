@@ -1,0 +1,51 @@
+// What the stream, registry, INI and file-handle commands keep in the
+// interpreter state, and the helpers they share.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "commands/common_memory_stream.h"
+#include "commands/ini_file_ex.h"
+#include "commands/text_file_stream.h"
+#include "engine/nura_base.h"
+#include "platform/registry_store.h"
+
+namespace nura {
+
+class TNuraEngine;
+
+class TStreamState {
+ public:
+  // The streams of the file handles; a closed handle's slot stays empty.
+  std::vector<std::unique_ptr<TTextFileStream>> handles;
+  // Shared-memory blocks written by the program, kept open while it runs.
+  std::vector<std::unique_ptr<TCommonMemoryStream>> sharedMemories;
+  std::unique_ptr<TRegistry> registry;
+  std::unique_ptr<TIniFileEx> ini;
+};
+
+// The interpreter's state of these commands (made on first use).
+TStreamState& StreamStateOf(TNuraEngine& engine);
+
+// A file name with its folder: a relative name gets the current folder in
+// front, so that the confirmation judges the file that is really opened.
+std::string WithCurrentFolder(const std::string& name);
+
+// A word name argument taken as written (a text in backquotes loses them).
+std::string PopWordName(TNuraEngine& engine);
+
+// The variable `name`, entered at the current run-control depth when
+// missing; the read-only error for a protected word or one that is no
+// variable.
+NodePtr VariableForResult(TNuraEngine& engine, const std::string& name);
+
+// True at the high security level (the level of "security.ini" read
+// first, as the confirmation does).
+bool SecurityLevelHigh(TNuraEngine& engine);
+
+// Stores `value` with the type letter "s" in the variable.
+void SetTextVariable(THashNode& variable, const std::string& value);
+
+}  // namespace nura

@@ -1,0 +1,73 @@
+// A file stream with a 4,096-byte read buffer and line reading and
+// writing, behind the file-handle commands. Lines end with CR, LF or
+// CR LF when read and with CR LF when written; a two-byte Shift-JIS
+// character is never split at a line end.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/errors.h"
+
+namespace nura {
+
+// Failures of the file stream (opening, reading, writing, seeking).
+class EStreamError : public ERuntimeError {
+ public:
+  using ERuntimeError::ERuntimeError;
+};
+
+// The open modes of the stream: the access in the low two bits (0 read,
+// 1 write, 2 read-write), sharing bits above them (not enforced here), and
+// the create mode, which makes the file anew, empty, for reading and
+// writing.
+enum : uint32_t {
+  kOpenRead = 0x0000,
+  kOpenWrite = 0x0001,
+  kOpenReadWrite = 0x0002,
+  kOpenCreate = 0xFFFF,
+};
+
+enum class TSeekOrigin { Begin, Current, End };
+
+class TTextFileStream {
+ public:
+  static constexpr size_t kBufferSize = 4096;
+
+  // Opens `nativePath` with `mode`; EStreamError when it cannot.
+  TTextFileStream(const std::string& nativePath, uint32_t mode);
+  ~TTextFileStream();
+  TTextFileStream(const TTextFileStream&) = delete;
+  TTextFileStream& operator=(const TTextFileStream&) = delete;
+
+  // The next line without its line break.
+  std::string ReadLine();
+  bool Eof();
+  // Writes `text` and CR LF at the logical position.
+  void WriteLine(const std::string& text);
+  // Raw bytes at the logical position (the position a script sees, also
+  // after a buffered line read); Read returns fewer at the end of the file.
+  std::string Read(size_t count);
+  void Write(const std::string& bytes);
+  // Moves the file position; the result becomes the logical position.
+  int64_t Seek(int64_t offset, TSeekOrigin origin);
+  int64_t Size();
+  // The position of the next unread byte as the script sees it.
+  int64_t Position();
+
+ private:
+  bool Fill();
+  void DropBuffer();
+  int64_t SeekRaw(int64_t offset, int whence);
+  [[noreturn]] void Fail(const char* what);
+
+  int fd_ = -1;
+  std::string path_;
+  char buffer_[kBufferSize];
+  size_t readPos_ = 0;  // the next unread byte of the buffer
+  size_t endPos_ = 0;   // the end of the bytes in the buffer (0: empty)
+  int64_t logicalPos_ = 0;   // 0: not set, the file position counts
+  int64_t posAfterFill_ = 0;
+};
+
+}  // namespace nura
