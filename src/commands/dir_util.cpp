@@ -142,6 +142,11 @@ bool DeleteFolderTree(const std::string& folder) {
   if (folder.empty()) return false;
   std::string base = folder;
   if (!IsSeparator(base.back())) base += '/';
+  // A link to a folder goes alone: the folder it points to stays.
+  std::string link = ScriptPathToNative(base);
+  while (link.size() > 1 && link.back() == '/') link.pop_back();
+  std::error_code lec;
+  if (fs::is_symlink(fs::symlink_status(link, lec))) return fs::remove(link, lec);
   const TGlob scan(base + "*");
   bool ok = true;
   for (const std::string& sub : scan.Folders()) {

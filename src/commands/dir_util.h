@@ -45,7 +45,7 @@ std::vector<std::string> ListFilesRecursive(const std::string& pattern);
 
 // Deletes the subfolders' trees, then the files, then the folder itself;
 // true only when every step succeeded (a failed step does not stop the
-// others).
+// others). A link to a folder is removed alone.
 bool DeleteFolderTree(const std::string& folder);
 
 // The lines joined, each followed by CR LF.

@@ -55,6 +55,14 @@ TEST_F(DirUtil, DeleteFolderTreeFailsOnADotSubfolder) {
   EXPECT_FALSE(Has("t"));
 }
 
+TEST_F(DirUtil, DeleteFolderTreeOfALinkKeepsTheTarget) {
+  Put("real/a.txt", "a");
+  std::filesystem::create_directory_symlink(P("real"), P("link"));
+  EXPECT_TRUE(DeleteFolderTree("link/"));
+  EXPECT_FALSE(Has("link"));
+  EXPECT_EQ(Get("real/a.txt"), "a");
+}
+
 TEST_F(DirUtil, NumberedFileNamesAndVersionNames) {
   Put("tmp1.txt", "");
   Put("tmp2.txt", "");
