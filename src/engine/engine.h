@@ -53,8 +53,6 @@ class TEngineHost {
     (void)object; (void)property; (void)value;
     return false;
   }
-  // True for the event property names (their object argument is consumed).
-  virtual bool IsEventPropertyName(const std::string&) { return false; }
   // Sets property `property` of the object of `node`.
   virtual void SetObjectProperty(TNuraEngine&, THashNode& node, const std::string& property,
                                  const std::string& value) {

@@ -430,17 +430,18 @@ void TNuraEngine::ExecuteWord(THashNode& node) {
 }
 
 bool TNuraEngine::TryPropertyWord(const std::string& word) {
+  // The object is the text below the word ("Bの" of "Bの幅"); the property
+  // reader consumes it when it knows the property. An empty stack gives no
+  // object and nothing is pushed back.
   TNuraBase& b = *base_;
   const bool had = !b.args.Empty();
   const std::string object = b.args.Pop();
-  const bool isEvent = host_->IsEventPropertyName(word);
-  if (had && !isEvent) b.args.Push(object);
   std::string value;
   if (host_->GetObjectProperty(*this, RemoveSuffix(object, SJ("の")), word, value)) {
     SetResult(value, "s");
     return true;
   }
-  if (had && isEvent) b.args.Push(object);
+  if (had) b.args.Push(object);
   return false;
 }
 
@@ -489,7 +490,6 @@ void TNuraEngine::CheckWritable(const THashNode& node) {
 
 void TNuraEngine::StoreValue(THashNode& node, const std::string& value, const std::string& kind) {
   static const std::string kWorkFolder = SJ("作業フォルダ");
-  static const std::string kHashText = SJ("ハッシュ");
   switch (node.kind) {
     case kWordCommand: {
       if (node.name != StripOkurigana(kWorkFolder)) {
@@ -535,7 +535,6 @@ void TNuraEngine::StoreValue(THashNode& node, const std::string& value, const st
     default:
       throw ENura(SyntaxError(node.name, SJ("代入出来ません。")));
   }
-  (void)kHashText;
 }
 
 void TNuraEngine::MakeHash(THashNode& node, const std::string& text) {
