@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "commands/command_errors.h"
+#include "commands/file_command_support.h"
 #include "commands/number_functions.h"
 #include "commands/stream_state.h"
 #include "engine/command_registry.h"
@@ -91,7 +92,7 @@ void OpenHandle(TNuraEngine& engine, bool detailed) {
   if (!node) node = engine.Base().AddVariable(name, "", "");
   if (node->isProtected || node->kind != kWordVariable)
     RaiseScriptError(engine, "\"" + node->name + SJ("\"は、読取専用です。"));
-  const std::string path = WithCurrentFolder(file);
+  const std::string path = AbsoluteScriptPath(file);
   if (engine.ConfirmFileOperation(path, SJ("ファイル\"") + file + SJ("\"を操作しようとしています。よろしいですか？")) != 0)
     return;
   const std::string native = ScriptPathToNative(path);

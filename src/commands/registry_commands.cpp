@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "commands/command_errors.h"
+#include "commands/file_command_support.h"
 #include "commands/number_functions.h"
 #include "commands/stream_state.h"
 #include "engine/command_registry.h"
@@ -41,10 +42,6 @@ enum : int {
   kIdRegSubKeys = 432,
 };
 
-const std::string kQ = "\"";
-
-std::string Quote(const std::string& text) { return kQ + text + kQ; }
-
 // ---- registry ----
 
 // The open key; "レジストリが開かれていません。" without one.
@@ -61,21 +58,21 @@ bool ConfirmRegistry(TNuraEngine& engine, const std::string& message) {
 
 bool ConfirmRegistryWrite(TNuraEngine& engine, const TRegistry& registry, const std::string& name,
                           const std::string& value) {
-  return ConfirmRegistry(engine, SJ("レジストリ") + Quote(registry.CurrentPath()) + SJ("の,") +
-                                     Quote(name) + SJ("に,\r\n") + Quote(value) +
+  return ConfirmRegistry(engine, SJ("レジストリ") + Quoted(registry.CurrentPath()) + SJ("の,") +
+                                     Quoted(name) + SJ("に,\r\n") + Quoted(value) +
                                      SJ("が書き込まれます。よろしいですか？"));
 }
 
 void WriteRegistryValue(TNuraEngine& engine, TRegistry& registry, const std::string& name,
                         const TRegistryValue& value) {
   if (!registry.WriteValue(name, value)) {
-    RaiseScriptError(engine, SJ("レジストリ") + Quote(registry.CurrentPath()) + SJ("の") + Quote(name) +
+    RaiseScriptError(engine, SJ("レジストリ") + Quoted(registry.CurrentPath()) + SJ("の") + Quoted(name) +
                                  SJ("に書き込めません。"));
   }
 }
 
 [[noreturn]] void RaiseReadError(TNuraEngine& engine, const std::string& name) {
-  RaiseScriptError(engine, SJ("レジストリの値") + Quote(name) + SJ("を読み込めません。"));
+  RaiseScriptError(engine, SJ("レジストリの値") + Quoted(name) + SJ("を読み込めません。"));
 }
 
 void RegOpen(TNuraEngine& engine, int id) {
@@ -160,26 +157,22 @@ void RegSubKeys(TNuraEngine& engine, int) {
 void RegDeleteValue(TNuraEngine& engine, int) {
   const std::string name = engine.PopArgumentText();
   TRegistry& registry = OpenRegistry(engine);
-  if (!ConfirmRegistry(engine, SJ("レジストリ") + Quote(registry.CurrentPath()) + SJ("の,") + Quote(name) +
+  if (!ConfirmRegistry(engine, SJ("レジストリ") + Quoted(registry.CurrentPath()) + SJ("の,") + Quoted(name) +
                                    SJ("の値が,削除されます。よろしいですか？")))
     return;
-  if (!registry.DeleteValue(name)) RaiseScriptError(engine, Quote(name) + SJ("が削除できません。"));
+  if (!registry.DeleteValue(name)) RaiseScriptError(engine, Quoted(name) + SJ("が削除できません。"));
 }
 
 void RegDeleteKey(TNuraEngine& engine, int) {
   const std::string name = engine.PopArgumentText();
   TRegistry& registry = OpenRegistry(engine);
-  if (!ConfirmRegistry(engine, SJ("レジストリ") + Quote(registry.CurrentPath()) + SJ("の,") + Quote(name) +
+  if (!ConfirmRegistry(engine, SJ("レジストリ") + Quoted(registry.CurrentPath()) + SJ("の,") + Quoted(name) +
                                    SJ("キーが,削除されます。よろしいですか？")))
     return;
-  if (!registry.DeleteKey(name)) RaiseScriptError(engine, Quote(name) + SJ("が削除できません。"));
+  if (!registry.DeleteKey(name)) RaiseScriptError(engine, Quoted(name) + SJ("が削除できません。"));
 }
 
 // ---- INI files ----
-
-[[noreturn]] void RaiseIniFileError(TNuraEngine& engine, const std::string& file) {
-  RaiseScriptError(engine, SJ("ファイル\"") + file + SJ("\"の、読み込みか書き込みに、失敗しました。"));
-}
 
 TIniFileEx& OpenIni(TNuraEngine& engine, int id) {
   TIniFileEx* ini = StreamStateOf(engine).ini.get();
@@ -195,11 +188,11 @@ TIniFileEx& OpenIni(TNuraEngine& engine, int id) {
 
 void IniOpen(TNuraEngine& engine, int) {
   const std::string name = engine.PopArgumentText();
-  const std::string file = ResolveFilePath(engine, WithCurrentFolder(name));
-  if (file.empty()) RaiseIniFileError(engine, name);
+  const std::string file = ResolveFilePath(engine, AbsoluteScriptPath(name));
+  if (file.empty()) RaiseFileError(engine, name);
   std::error_code ec;
   if (!std::filesystem::exists(ScriptPathToNative(file), ec) &&
-      engine.ConfirmFileOperation(file, SJ("設定ファイル") + Quote(file) + SJ("を作成します。")) != 0)
+      engine.ConfirmFileOperation(file, SJ("設定ファイル") + Quoted(file) + SJ("を作成します。")) != 0)
     return;
   StreamStateOf(engine).ini = std::make_unique<TIniFileEx>(file);
 }

@@ -4,6 +4,7 @@
 
 #include "commands/command_errors.h"
 #include "commands/common_memory_stream.h"
+#include "commands/file_command_support.h"
 #include "commands/stream_state.h"
 #include "engine/cipher.h"
 #include "engine/command_registry.h"
@@ -26,10 +27,6 @@ constexpr int64_t kSharedSize = 256;
 const std::string& FileKey() {
   static const std::string key = SJ("qz7rmwkt4#%8b52ソxjネy*&ヘ");
   return key;
-}
-
-[[noreturn]] void RaiseFileError(TNuraEngine& engine, const std::string& file) {
-  RaiseScriptError(engine, SJ("ファイル\"") + file + SJ("\"の、読み込みか書き込みに、失敗しました。"));
 }
 
 // 共有保存: "それ", cut to the block, written from its start; a shorter text
@@ -68,7 +65,7 @@ void ShareLoad(TNuraEngine& engine, int) {
 void EncipherSave(TNuraEngine& engine, int id) {
   const std::string file = engine.PopArgumentText();
   const std::string text = engine.PopArgumentText();
-  const std::string path = WithCurrentFolder(file);
+  const std::string path = AbsoluteScriptPath(file);
   if (engine.ConfirmFileOperation(path, "\"" + file + SJ("\"へ保存しますか？")) != 0) return;
   std::string content;
   try {
@@ -84,7 +81,7 @@ void DecipherLoad(TNuraEngine& engine, int) {
   const bool toResult = engine.Base().implicitSubject;
   const std::string name = PopWordName(engine);
   std::string content;
-  if (!ReadNativeFile(ScriptPathToNative(WithCurrentFolder(file)), content)) RaiseFileError(engine, file);
+  if (!ReadNativeFile(ScriptPathToNative(AbsoluteScriptPath(file)), content)) RaiseFileError(engine, file);
   const std::optional<std::string> text = DecipherDataFile(content);
   if (!text) RaiseFileError(engine, file);
   if (toResult) {

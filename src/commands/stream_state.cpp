@@ -17,16 +17,6 @@ TStreamState& StreamStateOf(TNuraEngine& engine) {
   return *state;
 }
 
-std::string WithCurrentFolder(const std::string& name) {
-  if (name.empty() || name[0] == '/' || name[0] == '\\' || name.find(':') != std::string::npos)
-    return name;
-  std::error_code ec;
-  std::string folder = NativePathToScript(std::filesystem::current_path(ec).string());
-  if (ec) return name;
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder + name;
-}
-
 std::string PopWordName(TNuraEngine& engine) {
   std::string name = engine.Base().args.Pop();
   if (name.size() >= 2 && name.front() == '`' && name.back() == '`')

@@ -29,10 +29,6 @@ class TStreamState {
 // The interpreter's state of these commands (made on first use).
 TStreamState& StreamStateOf(TNuraEngine& engine);
 
-// A file name with its folder: a relative name gets the current folder in
-// front, so that the confirmation judges the file that is really opened.
-std::string WithCurrentFolder(const std::string& name);
-
 // A word name argument taken as written (a text in backquotes loses them).
 std::string PopWordName(TNuraEngine& engine);
 
