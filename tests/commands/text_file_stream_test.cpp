@@ -1,0 +1,101 @@
+#include "commands/text_file_stream.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/file_io.h"
+#include "platform/sjis.h"
+#include "support/run_program.h"
+
+namespace nura {
+namespace {
+
+class TextFileStreamTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = test::MakeTempFolder();
+    path = folder + "/t.txt";
+  }
+  void TearDown() override { std::filesystem::remove_all(folder); }
+  void Write(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+  std::string Content() {
+    std::string bytes;
+    ReadNativeFile(path, bytes);
+    return bytes;
+  }
+  std::string folder, path;
+};
+
+TEST_F(TextFileStreamTest, LineEndsOfEveryKindAndTheLastLine) {
+  Write(std::string("a\r\nb\nc\rd\0e\r\n\r\nlast", 18));
+  TTextFileStream s(path, kOpenRead);
+  for (const char* want : {"a", "b", "c", "d", "e", ""}) {
+    EXPECT_FALSE(s.Eof());
+    EXPECT_EQ(s.ReadLine(), want);
+  }
+  EXPECT_EQ(s.ReadLine(), "last");
+  EXPECT_TRUE(s.Eof());
+  EXPECT_EQ(s.ReadLine(), "");
+}
+
+TEST_F(TextFileStreamTest, PairsAcrossTheBufferBoundary) {
+  // CR at byte 4095, LF at 4096: one line end.
+  Write(std::string(4095, 'x') + "\r\nnext\r\n");
+  {
+    TTextFileStream s(path, kOpenRead);
+    EXPECT_EQ(s.ReadLine(), std::string(4095, 'x'));
+    EXPECT_EQ(s.ReadLine(), "next");
+    EXPECT_TRUE(s.Eof());
+  }
+  // A two-byte character split by the boundary stays whole; its trail
+  // byte 0x5C is no separator.
+  const std::string so = SJ("ソ");
+  Write(std::string(4095, 'y') + so + "\n");
+  TTextFileStream s(path, kOpenRead);
+  EXPECT_EQ(s.ReadLine(), std::string(4095, 'y') + so);
+  EXPECT_TRUE(s.Eof());
+}
+
+TEST_F(TextFileStreamTest, WritesGoWhereTheScriptStands) {
+  Write("one\r\ntwo\r\nthree\r\n");
+  TTextFileStream s(path, kOpenReadWrite);
+  EXPECT_EQ(s.ReadLine(), "one");
+  EXPECT_EQ(s.Position(), 5);
+  // The buffer read ahead; the write still lands behind the line read.
+  s.Write("TWO");
+  EXPECT_EQ(Content(), "one\r\nTWO\r\nthree\r\n");
+  EXPECT_EQ(s.ReadLine(), "");
+  EXPECT_EQ(s.Read(3), "thr");
+  s.Seek(0, TSeekOrigin::End);
+  EXPECT_TRUE(s.Eof());
+  s.WriteLine("four");
+  EXPECT_EQ(Content(), "one\r\nTWO\r\nthree\r\nfour\r\n");
+}
+
+TEST_F(TextFileStreamTest, AWriteAfterReadingToTheEndAppends) {
+  Write("only");
+  TTextFileStream s(path, kOpenReadWrite);
+  EXPECT_EQ(s.ReadLine(), "only");
+  EXPECT_TRUE(s.Eof());
+  s.WriteLine("more");
+  EXPECT_EQ(Content(), "onlymore\r\n");
+}
+
+TEST_F(TextFileStreamTest, OpenModesAndFailures) {
+  EXPECT_THROW(TTextFileStream(folder + "/missing", kOpenRead), EStreamError);
+  EXPECT_THROW(TTextFileStream(folder, kOpenRead), EStreamError);
+  EXPECT_THROW(TTextFileStream(path, 3), EStreamError);
+  {
+    TTextFileStream s(path, kOpenCreate);
+    s.WriteLine("x");
+  }
+  EXPECT_EQ(Content(), "x\r\n");
+  TTextFileStream s(path, kOpenRead);
+  EXPECT_THROW(s.WriteLine("y"), EStreamError);
+  EXPECT_THROW(s.Seek(-5, TSeekOrigin::Begin), EStreamError);
+}
+
+}  // namespace
+}  // namespace nura
