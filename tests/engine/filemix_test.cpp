@@ -244,11 +244,12 @@ TEST_F(FileMix, ContainerAppendedToTheExecutable) {
   WriteAll(Path("tmp2.mix"), data);
   EXPECT_THROW(TFileMixReader r2(Path("tmp2.mix")), EReadError);
 
-  // A damaged ELF header never crashes the locator.
-  std::string image = ReadAll(program);
+  // A damaged ELF header never crashes the locator: a few rounds on the
+  // whole image, many on its head alone (the tables then lie beyond the end).
+  const std::string image = ReadAll(program);
   std::mt19937 rng(7);
   for (int round = 0; round < 300; ++round) {
-    std::string bytes = image;
+    std::string bytes = round < 2 ? image : image.substr(0, 4096);
     bytes[rng() % 64] = static_cast<char>(rng());
     WriteAll(Path("program3"), bytes);
     FindAppendedData(Path("program3"), data);
