@@ -258,30 +258,6 @@ void CreateShortcut(TNuraEngine& engine, int) {
   CreateShellLink(link, file, "", kShowNormal, ExtractFolderPart(AbsoluteScriptPath(file)));
 }
 
-// Linux keeps no per-user registry of file types that a script could
-// change safely: both commands fail with a clear error once their
-// arguments are checked.
-[[noreturn]] void RaiseNoAssociations(TNuraEngine& engine, int id) {
-  RaiseCommandError(engine, id, SJ("命令は、この環境ではファイルの関連付けが出来ません。"));
-}
-
-void Associate(TNuraEngine& engine, int id) {
-  TrimText(engine.PopArgumentText());
-  const std::string program = TrimText(engine.PopArgumentText());
-  const std::string ext = TrimText(engine.PopArgumentText());
-  if (ext.empty() || program.empty()) return;
-  std::error_code ec;
-  if (!fs::exists(ScriptPathToNative(program), ec))
-    RaiseArgumentError(engine, id, ":" + Quoted(program) + SJ("が存在しません。"));
-  RaiseNoAssociations(engine, id);
-}
-
-void RemoveAssociation(TNuraEngine& engine, int id) {
-  const std::string ext = TrimText(engine.PopArgumentText());
-  if (ext.empty()) return;
-  RaiseNoAssociations(engine, id);
-}
-
 }  // namespace
 
 void RegisterFileCommands() {
@@ -291,11 +267,11 @@ void RegisterFileCommands() {
       {61, MoveFile},        {60, RenameFile},        {59, DeleteFile},
       {385, DeleteFileCompletely}, {63, CreateFolder}, {64, DeleteFolder},
       {62, SetWorkingFolder}, {89, WorkingFolder},    {65, SetAttributes},
-      {382, GetAttributes},  {66, CreateShortcut},    {295, Associate},
-      {296, RemoveAssociation},
+      {382, GetAttributes},  {66, CreateShortcut},
   };
   for (const auto& [id, handler] : handlers) RegisterCommandHandler(id, handler);
   RegisterFileQueryCommands();
+  RegisterAssociationCommands();
 }
 
 }  // namespace nura

@@ -5,6 +5,7 @@
 #include "file_test_support.h"
 #include "engine/dialogs.h"
 #include "platform/clipboard.h"
+#include "platform/registry_store.h"
 #include "platform/shell.h"
 
 namespace nura {
@@ -13,7 +14,7 @@ namespace {
 enum {
   kRead = 37, kWrite = 38, kCopy = 58, kDelete = 59, kRename = 60, kMove = 61, kChdir = 62,
   kMkdir = 63, kRmdir = 64, kSetAttr = 65, kShortcut = 66, kIsFolder = 68, kIsFile = 69,
-  kExists = 81, kWorkFolder = 89, kDate = 185, kSize = 186, kAssociate = 295, kAppend = 297,
+  kExists = 81, kWorkFolder = 89, kDate = 185, kSize = 186, kAssociate = 295, kUnassociate = 296, kAppend = 297,
   kGetAttr = 382, kLongName = 384, kErase = 385,
 };
 
@@ -222,22 +223,14 @@ TEST_F(FileCommands, ShortcutToAFolderPathIsNamedAfterTheFile) {
   EXPECT_TRUE(Has("links/other.desktop"));
 }
 
-TEST_F(FileCommands, AssociationsFailClearly) {
-  EXPECT_EQ(ErrorOf(kAssociate, {Text(""), Text("prog"), Text("x")}), "");
-  EXPECT_NE(ErrorOf(kAssociate, {Text("txt"), Text("noprog"), Text("x")})
-                .find(SJ("\"関連付ける\"命令の引数に誤りがあります。:\"noprog\"が存在しません。")),
-            std::string::npos);
-  Put("prog", "");
-  EXPECT_NE(ErrorOf(kAssociate, {Text(".txt"), Text("prog"), Text("x")}).find(SJ("\"関連付ける\"命令は")),
-            std::string::npos);
-}
-
 // Answers every question with "no" and counts them.
 class RefusingDialogs : public TConsoleDialogs {
  public:
   int asked = 0;
-  std::string AskButtons(const std::string&, const std::string&, const std::vector<std::string>&) override {
+  std::vector<std::string> questions;
+  std::string AskButtons(const std::string& text, const std::string&, const std::vector<std::string>&) override {
     ++asked;
+    questions.push_back(text);
     return SJ("いいえ");
   }
 };
@@ -253,6 +246,43 @@ TEST_F(FileCommands, ConfirmationJudgesTheFolderWrittenTo) {
   SetDialogs(nullptr);
   EXPECT_EQ(dialogs.asked, 1);
   EXPECT_FALSE(Has("a.txt"));
+}
+
+TEST_F(FileCommands, AssociationsInTheRegistryStore) {
+  EXPECT_EQ(ErrorOf(kAssociate, {Text(""), Text("prog"), Text("x")}), "");
+  EXPECT_NE(ErrorOf(kAssociate, {Text("nura"), Text("noprog"), Text("x")})
+                .find(SJ("\"関連付ける\"命令の引数に誤りがあります。:\"noprog\"が存在しません。")),
+            std::string::npos);
+  Put("prog", "");
+  Put("prog.ico", "");
+  engine.Base().securityLevel = 0;
+  Call(kAssociate, {Text(" .nura "), Text("prog"), Jp("ぬら文書")});
+  TRegistryStore store;
+  auto value = [&](const std::string& key) {
+    auto v = store.ReadValue("HKEY_CLASSES_ROOT\\" + key, "");
+    return v ? v->data : std::string("(none)");
+  };
+  EXPECT_EQ(value(".nura"), "nuraFile");
+  EXPECT_EQ(value("nuraFile"), SJ("ぬら文書"));
+  EXPECT_EQ(value("nuraFile\\DefaultIcon"), "\"prog.ico\"");
+  EXPECT_EQ(value("nuraFile\\shell\\open\\command"), "\"prog\" \"%1\"");
+
+  // At the default level the user is always asked (the target is "*").
+  engine.Base().securityLevel = 1;
+  RefusingDialogs dialogs;
+  SetDialogs(&dialogs);
+  Call(kAssociate, {Text("nura"), Text("prog"), Text("")});
+  Call(kUnassociate, {Text("nura")});
+  SetDialogs(nullptr);
+  ASSERT_EQ(dialogs.questions.size(), 2u);
+  EXPECT_EQ(dialogs.questions[0], SJ("既に関連付けされている拡張子\"nura\"を、\"prog\"へ関連付けを変更します。"));
+  EXPECT_EQ(dialogs.questions[1], SJ("拡張子\"nura\"の関連付けを削除します。"));
+  EXPECT_EQ(value("nuraFile"), SJ("ぬら文書"));
+
+  engine.Base().securityLevel = 0;
+  Call(kUnassociate, {Text(".nura")});
+  EXPECT_FALSE(store.KeyExists("HKEY_CLASSES_ROOT\\.nura"));
+  EXPECT_FALSE(store.KeyExists("HKEY_CLASSES_ROOT\\nuraFile"));
 }
 
 TEST_F(FileCommands, DevicesAreNotRead) {

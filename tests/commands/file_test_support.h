@@ -1,6 +1,6 @@
 // A command fixture that works in a fresh temporary folder: it is the
 // current folder and the script's folder, and the XDG data folder (the
-// trash) lies inside it.
+// trash) and config folder (the registry) lie inside it.
 #pragma once
 
 #include <unistd.h>
@@ -26,6 +26,7 @@ class FileFixture : public CommandFixture {
     dir_ = test::MakeTempFolder();
     std::filesystem::current_path(dir_);
     setenv("XDG_DATA_HOME", (dir_ + "/xdg").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
     engine.Base().baseFolder = Utf8ToSjis(dir_ + "/");
     engine.Base().scriptPath = "t.nrs";
   }

@@ -1,0 +1,88 @@
+// File-type associations, kept under HKEY_CLASSES_ROOT of this platform's
+// registry store, where the registry commands read them too. Linux
+// desktops keep their own associations; nothing is announced to them.
+#include <filesystem>
+#include <system_error>
+
+#include "commands/command_errors.h"
+#include "commands/file_command_support.h"
+#include "commands/file_commands.h"
+#include "engine/command_registry.h"
+#include "engine/engine.h"
+#include "engine/sjis_text.h"
+#include "platform/native_path.h"
+#include "platform/registry_store.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+const std::string kClassesRoot = "HKEY_CLASSES_ROOT\\";
+const std::string kAnyTarget = "*";
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::exists(ScriptPathToNative(path), ec);
+}
+
+std::string WithoutLeadingDot(std::string ext) {
+  if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
+  return ext;
+}
+
+// 関連付ける (extension, program, description).
+void Associate(TNuraEngine& engine, int id) {
+  const std::string description = TrimText(engine.PopArgumentText());
+  const std::string program = TrimText(engine.PopArgumentText());
+  std::string ext = TrimText(engine.PopArgumentText());
+  if (ext.empty() || program.empty()) return;
+  if (!FileExists(program)) RaiseArgumentError(engine, id, ":" + Quoted(program) + SJ("が存在しません。"));
+  std::string icon = ChangeExtension(program, ".ico");
+  if (!FileExists(icon)) icon = program;
+  ext = WithoutLeadingDot(ext);
+  const std::string type = ext + "File";
+
+  TRegistryStore store;
+  const std::string extKey = kClassesRoot + "." + ext;
+  const std::string message =
+      store.KeyExists(extKey)
+          ? SJ("既に関連付けされている拡張子") + Quoted(ext) + SJ("を、") + Quoted(program) + SJ("へ関連付けを変更します。")
+          : SJ("拡張子") + Quoted(ext) + SJ("を、") + Quoted(program) + SJ("へ関連付けます。");
+  if (engine.ConfirmFileOperation(kAnyTarget, message) != 0) return;
+
+  const std::string typeKey = kClassesRoot + type;
+  const std::pair<std::string, std::string> values[] = {
+      {extKey, type},
+      {typeKey, description},
+      {typeKey + "\\DefaultIcon", Quoted(icon)},
+      {typeKey + "\\shell\\open\\command", Quoted(program) + " " + Quoted("%1")},
+  };
+  for (const auto& [key, value] : values) store.WriteValue(key, "", TRegistryValue::FromString(value));
+}
+
+// 関連付けを削除 (extension).
+void RemoveAssociation(TNuraEngine& engine, int) {
+  std::string ext = TrimText(engine.PopArgumentText());
+  if (ext.empty()) return;
+  ext = WithoutLeadingDot(ext);
+  if (engine.ConfirmFileOperation(kAnyTarget, SJ("拡張子") + Quoted(ext) + SJ("の関連付けを削除します。")) != 0)
+    return;
+  TRegistryStore store;
+  const std::string extKey = kClassesRoot + "." + ext;
+  if (!store.KeyExists(extKey)) return;
+  const std::optional<TRegistryValue> type = store.ReadValue(extKey, "");
+  store.DeleteKey(extKey);
+  // A type name of separators alone would name the root itself.
+  if (type && type->type == TRegistryType::String && type->data.find_first_not_of('\\') != std::string::npos &&
+      store.KeyExists(kClassesRoot + type->data))
+    store.DeleteKey(kClassesRoot + type->data);
+}
+
+}  // namespace
+
+void RegisterAssociationCommands() {
+  RegisterCommandHandler(295, Associate);
+  RegisterCommandHandler(296, RemoveAssociation);
+}
+
+}  // namespace nura
