@@ -11,6 +11,7 @@
 #include "commands/table_operand.h"
 #include "commands/utility_commands.h"
 #include "engine/control_commands.h"
+#include "engine/declared_commands.h"
 #include "engine/dispatch.h"
 #include "gui/dialog_commands.h"
 #include "gui/main_window.h"
@@ -19,6 +20,7 @@ namespace nura {
 
 void RegisterAllCommands() {
   RegisterControlCommands();
+  RegisterDeclaredCommands();
   RegisterExpressionCommands();
   RegisterUtilityCommands();
   RegisterStringCommands();

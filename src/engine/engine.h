@@ -232,9 +232,9 @@ class TNuraEngine {
   static std::string RemoveSuffix(const std::string& text, const std::string& suffix);
   // The position behind a local label "*name" that begins a line of `block`.
   static const char* FindLocalLabel(const std::string& block, const std::string& name);
-  // Commands declared from external libraries are called through this.
-  using DeclaredCaller = std::function<void(TNuraEngine&, THashNode&)>;
-  void SetDeclaredCaller(DeclaredCaller caller) { declaredCaller_ = std::move(caller); }
+  // Calls the library function of a declared command (kind 5) with the
+  // stacked arguments; its result goes to "それ" (declared_commands.cpp).
+  void CallDllWord(THashNode& node);
 
   // ---- dispatcher and argument helpers (dispatch) ----
   void DispatchCommand(THashNode& node);
@@ -318,7 +318,6 @@ class TNuraEngine {
   TEngineHost defaultHost_;
   TEngineHost* host_ = &defaultHost_;
   RegistrationHook registration_;
-  DeclaredCaller declaredCaller_;
   std::string resultKind_ = "s";
   int nestDepth_ = 0;
   std::vector<std::string> particles_;

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <stdexcept>
 
+#include "platform/foreign_call.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
 
@@ -309,6 +310,7 @@ TNuraBase::~TNuraBase() {
   containerReader.reset();
   if (!containerTempFile.empty()) std::remove(containerTempFile.c_str());
   for (const auto& f : extractedFiles) std::remove(ScriptPathToNative(f).c_str());
+  for (void* library : libraries) UnloadForeignLibrary(library);
 }
 
 void TNuraBase::CacheSystemNodes() {

@@ -418,8 +418,7 @@ void TNuraEngine::ExecuteWord(THashNode& node) {
       CallUserFunction(node);
       return;
     case kWordDeclared:
-      if (!declaredCaller_) throw ENura(SyntaxError(node.name, ""));
-      declaredCaller_(*this, node);
+      CallDllWord(node);
       return;
     case kWordVariable:
     case kWordObject:
