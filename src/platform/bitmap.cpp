@@ -1,6 +1,7 @@
 #include "platform/bitmap.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -96,6 +97,26 @@ void TBitmap::Fill(uint32_t colour) {
   // Palette formats: the nearest entry is not searched; index 0 gets the colour.
   if (!palette_.empty()) palette_[0] = colour;
   std::fill(bits_.begin(), bits_.end(), 0);
+}
+
+void TBitmap::Resize(int width, int height) {
+  if (width == width_ && height == height_) return;
+  TBitmap old = std::move(*this);
+  SetSize(width, height, old.bpp_);
+  palette_ = old.palette_;
+  transparent_ = old.transparent_;
+  transparentColor_ = old.transparentColor_;
+  const int rowBits = std::min(width_, old.width_) * (bpp_ == 15 ? 16 : bpp_);
+  const int fullBytes = rowBits / 8, restBits = rowBits % 8;
+  for (int y = 0; y < std::min(height_, old.height_); ++y) {
+    uint8_t* dst = ScanLine(y);
+    const uint8_t* src = old.ScanLine(y);
+    std::copy(src, src + fullBytes, dst);
+    if (restBits) {
+      const uint8_t mask = static_cast<uint8_t>(0xFF00 >> restBits);
+      dst[fullBytes] = static_cast<uint8_t>((src[fullBytes] & mask) | (dst[fullBytes] & ~mask));
+    }
+  }
 }
 
 }  // namespace nura

@@ -40,6 +40,17 @@ class TBitmap {
   // Fills with a colour 0x00BBGGRR.
   void Fill(uint32_t colour);
 
+  // Changes the size keeping the format, the palette and the overlapping
+  // pixels; new area is white.
+  void Resize(int width, int height);
+
+  // Transparent drawing with a key colour (0x00BBGGRR, or a palette index
+  // with bit 24 set).
+  bool Transparent() const { return transparent_; }
+  uint32_t TransparentColor() const { return transparentColor_; }
+  void SetTransparent(bool on) { transparent_ = on; }
+  void SetTransparentColor(uint32_t colour) { transparentColor_ = colour; }
+
  private:
   int width_ = 0;
   int height_ = 0;
@@ -47,6 +58,8 @@ class TBitmap {
   int stride_ = 0;
   std::vector<uint8_t> bits_;
   std::vector<uint32_t> palette_;
+  bool transparent_ = false;
+  uint32_t transparentColor_ = 0;
 };
 
 // 0x00BBGGRR <-> QColor.
