@@ -1,0 +1,209 @@
+// The registry, INI and file-handle commands through their handlers, with
+// the registry store in a temporary XDG config folder and a dialog host
+// that answers the security confirmation.
+#include "commands/registry_commands.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "command_test_support.h"
+#include "commands/file_handle_commands.h"
+#include "engine/dialogs.h"
+#include "platform/file_io.h"
+#include "platform/native_path.h"
+#include "platform/registry_store.h"
+#include "support/run_program.h"
+
+namespace nura {
+namespace {
+
+class AnsweringDialogs : public TDialogHost {
+ public:
+  std::string answer;               // the button chosen (Shift-JIS)
+  std::vector<std::string> asked;   // the questions (Shift-JIS)
+  void ShowMessage(const std::string&, const std::string&) override {}
+  void ShowWarning(const std::string&, const std::string&) override {}
+  bool AskYesNo(const std::string&, const std::string&) override { return false; }
+  std::string AskButtons(const std::string& text, const std::string&,
+                         const std::vector<std::string>&) override {
+    asked.push_back(text);
+    return answer;
+  }
+  std::string AskInput(const std::string&, const std::string&, bool& cancelled) override {
+    cancelled = true;
+    return "";
+  }
+  ErrorChoice ShowErrorDialog(const std::string&) override { return ErrorChoice::End; }
+};
+
+class FileStateCommands : public CommandFixture {
+ protected:
+  static void SetUpTestSuite() {
+    RegisterRegistryCommands();
+    RegisterFileHandleCommands();
+  }
+  void SetUp() override {
+    folder = test::MakeTempFolder();
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    hadXdg = old != nullptr;
+    if (old) savedXdg = old;
+    setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    dialogs.answer = SJ("はい");
+    SetDialogs(&dialogs);
+  }
+  void TearDown() override {
+    SetDialogs(nullptr);
+    if (hadXdg) setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
+    else unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(folder);
+  }
+  std::string Error(int id, std::initializer_list<std::string> args) {
+    const std::string message = ErrorOf(id, args);
+    const size_t colon = message.find("): ");
+    return colon == std::string::npos ? message : message.substr(colon + 3);
+  }
+  std::string Content(const std::string& path) {
+    std::string bytes;
+    ReadNativeFile(path, bytes);
+    return bytes;
+  }
+
+  AnsweringDialogs dialogs;
+  std::string folder, savedXdg;
+  bool hadXdg = false;
+};
+
+TEST_F(FileStateCommands, RegistryNeedsAnOpenKeyBeforeAsking) {
+  EXPECT_EQ(Error(163, {Text("n")}), SJ("レジストリが開かれていません。"));
+  EXPECT_EQ(Error(162, {Text("n")}), SJ("レジストリが開かれていません。"));
+  EXPECT_EQ(Error(418, {Text("abc"), Text("n"), "3"}), SJ("レジストリが開かれていません。"));
+  EXPECT_TRUE(dialogs.asked.empty());
+  EXPECT_EQ(Error(164, {Text("x"), Text("Software")}), SJ("\"レジストリ開く\"命令の引数に誤りがあります。"));
+  EXPECT_EQ(Error(164, {Text("-1"), Text("Software")}), SJ("\"レジストリ開く\"命令の引数に誤りがあります。"));
+  EXPECT_EQ(Error(164, {Text("7"), Text("Software")}), SJ("\"レジストリ開く\"命令の引数に誤りがあります。"));
+  EXPECT_EQ(Error(423, {Text("n")}), SJ("レジストリが開かれていません。"));
+}
+
+TEST_F(FileStateCommands, RegistryValuesOfEachTypeAndTheirConfirmations) {
+  Call(164, {Text("1"), Jp("Software\\ぬらせら")});
+  EXPECT_TRUE(TRegistryStore().KeyExists(SJ("HKEY_CURRENT_USER\\Software\\ぬらせら")));
+  engine.SetResult("123", "s");
+  Call(163, {Jp("数")});
+  ASSERT_EQ(dialogs.asked.size(), 1u);
+  EXPECT_EQ(dialogs.asked[0],
+            SJ("レジストリ\"Software\\ぬらせら\"の,\"数\"に,\r\n\"123\"が書き込まれます。よろしいですか？"));
+  EXPECT_EQ(Call(162, {Jp("数")}), "123");
+  EXPECT_EQ(Kind(), "e");
+  engine.SetResult("abc", "e");
+  Call(163, {Text("t")});
+  EXPECT_EQ(Call(162, {Text("t")}), "abc");
+  EXPECT_EQ(Kind(), "s");
+  EXPECT_EQ(Call(162, {Text("missing")}), "");
+
+  Call(424, {"-5", Text("d")});
+  EXPECT_NE(dialogs.asked.back().find("\"-5\""), std::string::npos);
+  EXPECT_EQ(Call(423, {Text("d")}), "-5");
+  EXPECT_EQ(Kind(), "e");
+  EXPECT_NE(Error(423, {Text("t")}), "");  // not a number value
+
+  // The count cuts the text; a count beyond it is cut to its length.
+  Call(418, {Text("abcdef"), Text("b"), "3"});
+  EXPECT_EQ(Call(417, {Text("b"), "1"}), "abc");
+  Call(418, {Text("xy"), Text("b"), "10"});
+  EXPECT_EQ(Call(417, {Text("b"), "0"}), "xy");
+  Call(418, {Text(""), Text("b"), "1"});
+  EXPECT_EQ(Call(417, {Text("b"), "0"}), " ");
+  EXPECT_EQ(Call(417, {Text("t"), "0"}), "");
+
+  // A refusal writes nothing.
+  dialogs.answer = SJ("いいえ");
+  engine.SetResult("new", "s");
+  Call(163, {Text("t")});
+  EXPECT_EQ(Call(162, {Text("t")}), "abc");
+}
+
+TEST_F(FileStateCommands, RegistrySubKeysAndDeletion) {
+  Call(164, {Text("1"), Text("Software\\A\\B")});
+  Call(164, {Text("1"), Text("Software\\A\\C")});
+  Call(164, {Text("1"), Text("Software\\A")});
+  EXPECT_EQ(Call(432), "B\r\nC");
+  engine.SetResult("1", "s");
+  Call(163, {Text("v")});
+  Call(166, {Text("v")});
+  EXPECT_EQ(dialogs.asked.back(),
+            SJ("レジストリ\"Software\\A\"の,\"v\"の値が,削除されます。よろしいですか？"));
+  EXPECT_EQ(Error(166, {Text("v")}), SJ("\"v\"が削除できません。"));
+  Call(167, {Text("B")});
+  EXPECT_EQ(dialogs.asked.back(), SJ("レジストリ\"Software\\A\"の,\"B\"キーが,削除されます。よろしいですか？"));
+  EXPECT_EQ(Call(432), "C");
+  EXPECT_EQ(Error(167, {Text("B")}), SJ("\"B\"が削除できません。"));
+  Call(165);
+  EXPECT_EQ(Error(432, {}), SJ("レジストリが開かれていません。"));
+}
+
+TEST_F(FileStateCommands, IniFilesAndTheHighSecurityLevel) {
+  const std::string ini = NativePathToScript(folder + "/s.ini");
+  EXPECT_EQ(Error(273, {Text("v"), Text("s"), Text("k")}),
+            SJ("\"INIファイル書く\"予めINIファイルを開いておく必要があります。"));
+  dialogs.answer = SJ("いいえ");
+  Call(271, {Text(ini)});
+  EXPECT_EQ(dialogs.asked.back(), SJ("設定ファイル\"") + ini + SJ("\"を作成します。"));
+  EXPECT_NE(Error(274, {Text("V"), Text("s"), Text("k")}), "");  // still none open
+  dialogs.answer = SJ("はい");
+  Call(271, {Text(ini)});
+  Call(273, {Jp("値ソ"), Jp("節"), Jp("鍵")});
+  EXPECT_EQ(dialogs.asked.back(),
+            SJ("設定ファイル\"") + ini + SJ("\"にある[節]の\"鍵\"に値を書き込みます。"));
+  EXPECT_EQ(Content(folder + "/s.ini"), SJ("[節]\r\n鍵=値ソ\r\n"));
+  Call(274, {Text("V"), Jp("節"), Jp("鍵")});
+  EXPECT_EQ(engine.Base().words.FindValue("V", false), SJ("値ソ"));
+  Call(274, {Text("V"), Jp("節"), Jp("無い")});
+  EXPECT_EQ(engine.Base().words.FindValue("V", false), "");
+
+  engine.Base().securityLevel = 2;
+  const size_t asked = dialogs.asked.size();
+  Call(273, {Text("x"), Jp("節"), Jp("鍵")});
+  EXPECT_EQ(Content(folder + "/s.ini"), SJ("[節]\r\n鍵=値ソ\r\n"));
+  engine.SetResult("keep", "e");
+  EXPECT_EQ(Call(274, {Text("V"), Jp("節"), Jp("鍵")}), "");
+  EXPECT_EQ(dialogs.asked.size(), asked);
+  EXPECT_TRUE(engine.Base().args.Empty());
+}
+
+TEST_F(FileStateCommands, HandlesAskFirstAndRefuseProtectedWords) {
+  const std::string file = NativePathToScript(folder + "/h.txt");
+  dialogs.answer = SJ("いいえ");
+  Call(331, {Text("F"), Text(file)});
+  EXPECT_EQ(dialogs.asked.back(), SJ("ファイル\"") + file + SJ("\"を操作しようとしています。よろしいですか？"));
+  EXPECT_FALSE(std::filesystem::exists(folder + "/h.txt"));
+  EXPECT_EQ(Error(332, {Text("L"), Text("F")}), SJ("ファイル\"ハンドル:F\"が、ありません。"));
+  dialogs.answer = SJ("はい");
+  engine.Base().AddVariable("P", "", "")->isProtected = true;
+  EXPECT_EQ(Error(331, {Text("P"), Text(file)}), SJ("\"P\"は、読取専用です。"));
+
+  Call(331, {Text("F"), Text(file)});
+  EXPECT_EQ(Call(335, {Text("F")}), "1");
+  Call(333, {Jp("一行"), Text("F")});
+  // A copy of the marker is no handle.
+  engine.Base().AddVariable("G", engine.Base().words.FindValue("F", false), "");
+  EXPECT_EQ(Error(335, {Text("G")}), SJ("変数\"G\"が見つかりません。"));
+  EXPECT_EQ(Error(333, {Text("x"), Text("G")}), SJ("ファイル\"ハンドル:G\"が、ありません。"));
+  // At the high level the line write does nothing.
+  engine.Base().securityLevel = 2;
+  Call(333, {Text("more"), Text("F")});
+  EXPECT_TRUE(engine.Base().args.Empty());
+  Call(420, {Text("ab"), Text("F"), "4"});
+  Call(336, {Text("F")});
+  Call(332, {Text("L"), Text("F")});
+  EXPECT_EQ(engine.Base().words.FindValue("L", false), SJ("一行"));
+  Call(421, {Text("B"), Text("F"), "6"});
+  EXPECT_EQ(engine.Base().words.FindValue("B", false), std::string("ab\0\0\0\0", 6));
+  Call(334, {Text("F")});
+  EXPECT_EQ(engine.Base().words.Find("F", false), nullptr);
+  EXPECT_EQ(Content(folder + "/h.txt"), SJ("一行") + std::string("\r\nab\0\0", 6));
+  Call(334, {Text("F")});  // no word: nothing
+}
+
+}  // namespace
+}  // namespace nura
