@@ -1,7 +1,10 @@
 #include "app/register_commands.h"
 
+#include "commands/array_commands.h"
 #include "commands/csv_commands.h"
 #include "commands/date_commands.h"
+#include "commands/error_mode_commands.h"
+#include "commands/file_commands.h"
 #include "commands/file_commands.h"
 #include "commands/file_handle_commands.h"
 #include "commands/math_commands.h"
@@ -10,6 +13,7 @@
 #include "commands/string_commands.h"
 #include "commands/table_operand.h"
 #include "commands/utility_commands.h"
+#include "commands/word_commands.h"
 #include "engine/control_commands.h"
 #include "engine/declared_commands.h"
 #include "engine/dispatch.h"
@@ -34,6 +38,9 @@ void RegisterAllCommands() {
   RegisterFileHandleCommands();
   RegisterWindowCommands();
   RegisterDialogCommands();
+  RegisterErrorModeCommands();
+  RegisterArrayCommands();
+  RegisterWordCommands();
 }
 
 }  // namespace nura

@@ -11,6 +11,7 @@
 #include "commands/date_time.h"
 #include "commands/number_functions.h"
 #include "commands/string_command_support.h"
+#include "commands/raw_name.h"
 #include "commands/wildcard.h"
 #include "engine/command_registry.h"
 #include "engine/conv_half.h"
@@ -24,15 +25,6 @@ namespace nura {
 namespace {
 
 const std::string kCrLf = "\r\n";
-
-// A variable argument taken as written: its particle is gone already, a
-// text in backquotes loses them.
-std::string PopRawName(TNuraEngine& engine) {
-  std::string name = engine.Base().args.Pop();
-  if (name.size() >= 2 && name.front() == '`' && name.back() == '`')
-    name = TNuraEngine::RawLiteralToText(name);
-  return name;
-}
 
 // 条件分岐: the value that the arms of the switch compare against.
 void Switch(TNuraEngine& engine, int) { engine.Base().switchValue = engine.PopArgumentText(); }

@@ -35,6 +35,13 @@ class TDialogHost {
                                bool& cancelled) = 0;
   // The error dialog with the whole error log.
   virtual ErrorChoice ShowErrorDialog(const std::string& log) = 0;
+  // The memo dialog: `text` to read and edit; the memo's text afterwards.
+  // Without an editor the text is shown as a message and comes back as it
+  // was.
+  virtual std::string ShowMemo(const std::string& text, const std::string& caption) {
+    ShowMessage(text, caption);
+    return text;
+  }
 };
 
 // The terminal implementation: messages to standard output as UTF-8 lines,

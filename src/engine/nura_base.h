@@ -270,6 +270,8 @@ class TNuraBase {
   NodePtr errorLabel;
   TextPos errorResume;
   NodePtr exitLabel;
+  // "ログる": one line per logged variable, name;count;limit;records.
+  std::vector<std::string> logList;
 
   // Included texts stay for the life of the state: their labels point in.
   std::vector<TextRef> includes;

@@ -91,8 +91,21 @@ void TNuraEngine::RunLoop() {
 void TNuraEngine::RecoverFromError(const std::exception& e, const char* statementStart) {
   TNuraBase& b = *base_;
   const TextPos before = b.cursor;
+  const NodePtr label = b.errorLabel;
   HandleRunError(e);
   b.args.Clear();
+  if (label && b.errorLabel == label && label->kind == kWordLabel &&
+      b.cursor.p == label->position.p && before.p) {
+    // "エラーから復帰" goes on with the statement after the failing one.
+    const TextPos target = b.cursor;
+    const int line = b.line;
+    b.cursor = before;
+    if (b.cursor.p == statementStart || !AtStatementStart()) SkipToNextStatement();
+    b.errorResume = b.cursor;
+    b.cursor = target;
+    b.line = line;
+    return;
+  }
   if (!b.cursor.p || b.stopRequest || b.cursor.p != before.p) return;
   // The run goes on with the next statement: never at the failing one.
   if (b.cursor.p == statementStart || !AtStatementStart()) SkipToNextStatement();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/locale_map.h"
 
@@ -77,6 +78,12 @@ std::string FormatThousands(std::string_view text);
 // character is two columns, a TAB `tabWidth`). A character of `noBreak`
 // that would begin a line stays at the end of the previous one.
 std::string FoldText(std::string_view text, int width, int tabWidth, std::string_view noBreak);
+
+// The lines of a text as a string list reads them: CR LF, CR or LF ends a
+// line; a last line break adds no empty line.
+std::vector<std::string> SplitLines(std::string_view text);
+// The lines joined as a string list writes them: CR LF after every line.
+std::string JoinLines(const std::vector<std::string>& lines);
 
 // Cursor readers over NUL-terminated text.
 void SkipBlanks(const char*& cursor);

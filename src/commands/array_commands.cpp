@@ -1,0 +1,252 @@
+// Handlers of the array commands and of the typed-memory commands. An array
+// is read with the string list's line rules and written back with CR LF
+// after every line.
+#include "commands/array_commands.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "commands/command_errors.h"
+#include "commands/csv_db.h"
+#include "commands/number_functions.h"
+#include "commands/random.h"
+#include "commands/raw_name.h"
+#include "engine/command_registry.h"
+#include "engine/engine.h"
+#include "engine/errors.h"
+#include "engine/locale_map.h"
+#include "engine/sjis_text.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+constexpr int kIdSort = 77;
+constexpr int kIdNumberSort = 78;
+constexpr int kIdReverse = 79;
+constexpr int kIdInsertLine = 105;
+constexpr int kIdDeleteLine = 106;
+constexpr int kIdShuffle = 330;
+constexpr int kIdBinaryGet = 415;
+constexpr int kIdBinarySet = 416;
+
+// Sets the value of "それ" and leaves its type letter as it is.
+void SetValueOnly(TNuraEngine& engine, const std::string& value) {
+  engine.ResultNode()->value = value;
+}
+
+// The string list's default order: without regard to case.
+void SortText(TNuraEngine& engine, int) {
+  std::vector<std::string> lines = SplitLines(engine.PopArgumentText());
+  std::vector<std::pair<std::string, size_t>> keys;
+  keys.reserve(lines.size());
+  for (size_t i = 0; i < lines.size(); ++i) keys.emplace_back(ToLowerCase(lines[i]), i);
+  std::stable_sort(keys.begin(), keys.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> sorted;
+  sorted.reserve(lines.size());
+  for (const auto& key : keys) sorted.push_back(std::move(lines[key.second]));
+  engine.SetResult(JoinLines(sorted), "s");
+}
+
+// By the lines' numeric values; equal values keep their order.
+void SortNumbers(TNuraEngine& engine, int) {
+  std::vector<std::string> lines = SplitLines(engine.PopArgumentText());
+  std::vector<std::pair<long double, size_t>> keys;
+  keys.reserve(lines.size());
+  for (size_t i = 0; i < lines.size(); ++i) keys.emplace_back(TextToNumber(lines[i]), i);
+  std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) {
+    if (std::isnan(b.first)) return false;
+    return std::isnan(a.first) || a.first < b.first;
+  });
+  std::vector<std::string> sorted;
+  sorted.reserve(lines.size());
+  for (const auto& key : keys) sorted.push_back(std::move(lines[key.second]));
+  engine.SetResult(JoinLines(sorted), "s");
+}
+
+void Shuffle(TNuraEngine& engine, int) {
+  std::vector<std::string> lines = SplitLines(engine.PopArgumentText());
+  ShuffleLines(lines);
+  SetValueOnly(engine, JoinLines(lines));
+}
+
+void Reverse(TNuraEngine& engine, int) {
+  TCsvDb db;
+  db.SetCsvText(engine.PopArgumentText());
+  db.ReverseRows();
+  engine.SetResult(db.GetCsvText(), "s");
+}
+
+void InsertLineCommand(TNuraEngine& engine, int) {
+  const std::string line = engine.PopArgumentText();
+  const int32_t index = TruncToInt32(engine.PopArgumentNumber());
+  std::vector<std::string> lines = SplitLines(engine.PopArgumentText());
+  InsertLine(lines, index, line);
+  SetValueOnly(engine, JoinLines(lines));
+}
+
+void DeleteLine(TNuraEngine& engine, int) {
+  const int32_t index = TruncToInt32(engine.PopArgumentNumber());
+  std::vector<std::string> lines = SplitLines(engine.PopArgumentText());
+  if (index >= 0 && static_cast<size_t>(index) < lines.size()) lines.erase(lines.begin() + index);
+  SetValueOnly(engine, JoinLines(lines));
+}
+
+// ---- typed memory ----
+
+NodePtr PopBinaryVariable(TNuraEngine& engine, int id) {
+  const std::string name = PopRawName(engine);
+  NodePtr node = engine.Base().words.FindNode(name, false);
+  if (!node) RaiseArgumentError(engine, id, SJ("未定義の変数が指定されました。"));
+  return node;
+}
+
+std::string PopFormatName(TNuraEngine& engine) {
+  std::string name = engine.PopArgumentText();
+  for (char& c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return name;
+}
+
+void BinaryGet(TNuraEngine& engine, int id) {
+  const TBinaryFormat format = BinaryFormatOf(PopFormatName(engine));
+  const int64_t offset = TruncToInt64(engine.PopArgumentNumber());
+  const NodePtr node = PopBinaryVariable(engine, id);
+  if (format == TBinaryFormat::None) return;
+  long double number = 0;
+  std::string text;
+  if (!ReadBinaryField(node->value, offset < 2 ? 0 : offset - 1, format, number, text))
+    throw ERangeError();
+  switch (format) {
+    case TBinaryFormat::Char: engine.SetResult(text, "s"); break;
+    case TBinaryFormat::CString: SetValueOnly(engine, text); break;
+    default: engine.SetResult(std::to_string(static_cast<int64_t>(number)), "e"); break;
+  }
+}
+
+void BinarySet(TNuraEngine& engine, int id) {
+  const TBinaryFormat format = BinaryFormatOf(PopFormatName(engine));
+  const int64_t offset = TruncToInt64(engine.PopArgumentNumber());
+  const NodePtr node = PopBinaryVariable(engine, id);
+  const std::string value = engine.PopArgumentText();
+  if (format == TBinaryFormat::None) return;
+  const bool numeric = format != TBinaryFormat::Char && format != TBinaryFormat::CString;
+  const long double number = numeric ? TextToNumber(value) : 0;
+  if (!WriteBinaryField(node->value, offset - 1, format, number, value)) throw ERangeError();
+}
+
+size_t FieldSize(TBinaryFormat format) {
+  switch (format) {
+    case TBinaryFormat::Word: return 2;
+    case TBinaryFormat::DWord:
+    case TBinaryFormat::Int: return 4;
+    default: return 1;
+  }
+}
+
+bool FieldFits(const std::string& data, int64_t start, size_t size) {
+  return start >= 0 && static_cast<uint64_t>(start) <= data.size() &&
+         size <= data.size() - static_cast<size_t>(start);
+}
+
+// The number truncated, checked against [low, high].
+int64_t CheckedInteger(long double number, int64_t low, int64_t high) {
+  const int64_t value = TruncToInt64(number);
+  if (value < low || value > high) throw ERangeError();
+  return value;
+}
+
+}  // namespace
+
+void ShuffleLines(std::vector<std::string>& lines) {
+  const size_t n = lines.size();
+  if (n == 0) return;
+  if (n > UINT32_MAX) throw ERangeError();
+  for (size_t round = 0; round <= n; ++round) {
+    const uint32_t a = RandomBelow(static_cast<uint32_t>(n));
+    const uint32_t b = RandomBelow(static_cast<uint32_t>(n));
+    std::swap(lines[a], lines[b]);
+  }
+}
+
+void InsertLine(std::vector<std::string>& lines, int32_t index, const std::string& line) {
+  if (index < 0) return;
+  const size_t at = static_cast<size_t>(index);
+  if (at > lines.size()) {
+    if (at - lines.size() > static_cast<size_t>(kMaxLinePadding)) throw ERangeError();
+    lines.resize(at);
+  }
+  lines.insert(lines.begin() + index, line);
+}
+
+TBinaryFormat BinaryFormatOf(const std::string& upperName) {
+  if (upperName == "CHAR") return TBinaryFormat::Char;
+  if (upperName == "BYTE") return TBinaryFormat::Byte;
+  if (upperName == "WORD") return TBinaryFormat::Word;
+  if (upperName == "DWORD") return TBinaryFormat::DWord;
+  if (upperName == "INT") return TBinaryFormat::Int;
+  if (upperName == "CHAR*") return TBinaryFormat::CString;
+  return TBinaryFormat::None;
+}
+
+bool ReadBinaryField(const std::string& data, int64_t start, TBinaryFormat format,
+                     long double& number, std::string& text) {
+  if (format == TBinaryFormat::None || !FieldFits(data, start, FieldSize(format))) return false;
+  const size_t at = static_cast<size_t>(start);
+  if (format == TBinaryFormat::Char) {
+    text = data.substr(at, 1);
+    return true;
+  }
+  if (format == TBinaryFormat::CString) {
+    const size_t end = data.find('\0', at);
+    text = data.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    return true;
+  }
+  uint32_t value = 0;
+  const size_t size = FieldSize(format);
+  for (size_t i = 0; i < size; ++i)
+    value |= static_cast<uint32_t>(static_cast<unsigned char>(data[at + i])) << (8 * i);
+  number = format == TBinaryFormat::Int ? static_cast<long double>(static_cast<int32_t>(value))
+                                        : static_cast<long double>(value);
+  return true;
+}
+
+bool WriteBinaryField(std::string& data, int64_t start, TBinaryFormat format,
+                      long double number, const std::string& text) {
+  if (format == TBinaryFormat::None) return false;
+  if (format == TBinaryFormat::CString) {
+    if (!FieldFits(data, start, text.size() + 1)) return false;
+    const size_t at = static_cast<size_t>(start);
+    std::copy(text.begin(), text.end(), data.begin() + static_cast<std::ptrdiff_t>(at));
+    data[at + text.size()] = '\0';
+    return true;
+  }
+  uint64_t value = 0;
+  switch (format) {
+    case TBinaryFormat::Char: value = text.empty() ? 0 : static_cast<unsigned char>(text[0]); break;
+    case TBinaryFormat::Byte: value = static_cast<uint64_t>(TruncToInt64(number)) & 0xFF; break;
+    case TBinaryFormat::Word: value = CheckedInteger(number, 0, UINT32_MAX) & 0xFFFF; break;
+    case TBinaryFormat::DWord: value = CheckedInteger(number, 0, UINT32_MAX); break;
+    default: value = static_cast<uint32_t>(CheckedInteger(number, INT32_MIN, INT32_MAX)); break;
+  }
+  const size_t size = FieldSize(format);
+  if (!FieldFits(data, start, size)) return false;
+  for (size_t i = 0; i < size; ++i)
+    data[static_cast<size_t>(start) + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  return true;
+}
+
+void RegisterArrayCommands() {
+  RegisterCommandHandler(kIdSort, SortText);
+  RegisterCommandHandler(kIdNumberSort, SortNumbers);
+  RegisterCommandHandler(kIdReverse, Reverse);
+  RegisterCommandHandler(kIdInsertLine, InsertLineCommand);
+  RegisterCommandHandler(kIdDeleteLine, DeleteLine);
+  RegisterCommandHandler(kIdShuffle, Shuffle);
+  RegisterCommandHandler(kIdBinaryGet, BinaryGet);
+  RegisterCommandHandler(kIdBinarySet, BinarySet);
+}
+
+}  // namespace nura

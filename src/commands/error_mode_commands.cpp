@@ -1,0 +1,87 @@
+// Commands that only set fields of the interpreter state: the run loop and
+// the error handling read them (warnOnError, errorLabel, errorResume), the
+// main window's close request reads the shutdown label, the statement loop
+// the line-step flag.
+#include "commands/error_mode_commands.h"
+
+#include "commands/raw_name.h"
+#include "engine/command_registry.h"
+#include "engine/engine.h"
+#include "engine/errors.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+constexpr int kIdIgnoreErrors = 118;
+constexpr int kIdSetErrorLabel = 119;
+constexpr int kIdWarnErrors = 120;
+constexpr int kIdResumeFromError = 121;
+constexpr int kIdSetExitLabel = 161;
+constexpr int kIdStepLines = 270;
+
+[[noreturn]] void RaiseUndefinedLabel(TNuraEngine& engine, const std::string& name) {
+  throw ENura(engine.FormatErrorMessage(SJ("未定義のラベル\"") + name +
+                                        SJ("\"に、ジャンプしようとしました。")));
+}
+
+void IgnoreErrors(TNuraEngine& engine, int) {
+  engine.Base().warnOnError = false;
+  engine.Base().errorLabel.reset();
+}
+
+void WarnErrors(TNuraEngine& engine, int) {
+  engine.Base().warnOnError = true;
+  engine.Base().errorLabel.reset();
+}
+
+void SetErrorLabel(TNuraEngine& engine, int) {
+  TNuraBase& b = engine.Base();
+  const std::string name = PopRawName(engine);
+  b.errorLabel.reset();
+  NodePtr node = b.words.FindNode(name, false);
+  if (!node) RaiseUndefinedLabel(engine, name);
+  b.errorLabel = std::move(node);
+}
+
+// Back to the statement after the one that failed last. Without a failure
+// before there is nowhere to go back to: nothing happens.
+void ResumeFromError(TNuraEngine& engine, int) {
+  TNuraBase& b = engine.Base();
+  if (b.errorResume) b.cursor = b.errorResume;
+}
+
+void SetNoExit(TNuraBase& b, const char* value) {
+  if (b.nodeNoExit) b.nodeNoExit->value = value;
+}
+
+void SetExitLabel(TNuraEngine& engine, int) {
+  TNuraBase& b = engine.Base();
+  const std::string name = PopRawName(engine);
+  if (NodePtr node = b.words.FindNode(name, false)) {
+    // Only a label has code to run: any other word would leave the window
+    // unable to close.
+    if (node->kind != kWordLabel) RaiseUndefinedLabel(engine, name);
+    b.exitLabel = std::move(node);
+    SetNoExit(b, "1");
+    return;
+  }
+  if (!engine.ExpandString(name).empty()) RaiseUndefinedLabel(engine, name);
+  b.exitLabel.reset();
+  SetNoExit(b, "0");
+}
+
+void StepLines(TNuraEngine& engine, int) { engine.Base().lineStop = true; }
+
+}  // namespace
+
+void RegisterErrorModeCommands() {
+  RegisterCommandHandler(kIdIgnoreErrors, IgnoreErrors);
+  RegisterCommandHandler(kIdSetErrorLabel, SetErrorLabel);
+  RegisterCommandHandler(kIdWarnErrors, WarnErrors);
+  RegisterCommandHandler(kIdResumeFromError, ResumeFromError);
+  RegisterCommandHandler(kIdSetExitLabel, SetExitLabel);
+  RegisterCommandHandler(kIdStepLines, StepLines);
+}
+
+}  // namespace nura
