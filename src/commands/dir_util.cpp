@@ -163,10 +163,4 @@ bool DeleteFolderTree(const std::string& folder) {
   return ok;
 }
 
-std::string JoinLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
-
 }  // namespace nura

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/sjis_text.h"  // JoinLines
+
 namespace nura {
 
 // True when `name` matches the file-name pattern: "*" any run, "?" one
@@ -47,8 +49,5 @@ std::vector<std::string> ListFilesRecursive(const std::string& pattern);
 // true only when every step succeeded (a failed step does not stop the
 // others). A link to a folder is removed alone.
 bool DeleteFolderTree(const std::string& folder);
-
-// The lines joined, each followed by CR LF.
-std::string JoinLines(const std::vector<std::string>& lines);
 
 }  // namespace nura
