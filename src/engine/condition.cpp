@@ -213,6 +213,10 @@ std::string TranslateConditionPhrase(const std::string& text, const WordPredicat
       out += " || " + item.text.substr(kOr.size());
     } else if (EndsWithText(item.text, kGa) && item.text.size() > kGa.size()) {
       out += item.text.substr(0, item.text.size() - kGa.size()) + RightSide(items, i);
+    } else if (item.text == kGa) {
+      // "A が 5 以上": the left side is already written, blanks follow it.
+      while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+      out += RightSide(items, i);
     } else {
       out += item.text;
     }

@@ -214,16 +214,14 @@ bool TfrmNura::FormCloseQuery() {
   const TextPos saved = base.cursor;
   if (base.exitLabel && base.exitLabel->position) {
     const TextPos target = base.exitLabel->position;
+    const std::string labelFile = base.exitLabel->annotation;
     base.exitLabel.reset();
     if (base.nodeNoExit) base.nodeNoExit->value = "0";
-    base.runControl.BeginNested();
-    base.cursor = target;
     try {
-      engine_->RunLoop();
+      engine_->RunNested(target, labelFile.empty() ? base.fileName : labelFile);
     } catch (const std::exception&) {
-      // the error was reported by the run loop
+      // the run loop reported the error
     }
-    base.runControl.EndNested();
   }
   if (base.nodeNoExit && base.nodeNoExit->value == "1") {
     base.cursor = saved;

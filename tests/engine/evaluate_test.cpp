@@ -155,6 +155,8 @@ TEST(Condition, TranslatesJapaneseForms) {
   EXPECT_EQ(TranslateConditionPhrase(SJ("Aが 5以下")), "A<=5");
   EXPECT_EQ(TranslateConditionPhrase(SJ("Aが5と等しい")), "A=5");
   EXPECT_EQ(TranslateConditionPhrase(SJ("Aが5")), "A=5");
+  EXPECT_EQ(TranslateConditionPhrase(SJ("A が 5 以上 ")), "A>=5 ");
+  EXPECT_EQ(TranslateConditionPhrase(SJ("A が 5")), "A=5");
   EXPECT_EQ(TranslateConditionPhrase(SJ("Aが\"あ\"")), SJ("A=\"あ\""));
   EXPECT_EQ(TranslateConditionPhrase(SJ("Aが5以上かつBが3")), "A>=5 && B=3");
   EXPECT_EQ(TranslateConditionPhrase(SJ("Aが5 または Bが(1+2)以下")), "A=5  ||  B<=(1+2)");
