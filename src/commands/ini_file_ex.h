@@ -5,6 +5,10 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
+
+class QWidget;
 
 namespace nura {
 
@@ -20,6 +24,20 @@ class TIniFileEx {
                   std::optional<std::string>& value) const;
   // False when the file cannot be read or written.
   bool WriteString(const std::string& section, const std::string& key, const std::string& value);
+  // Several keys of one section in one write of the file.
+  bool WriteStrings(const std::string& section,
+                    const std::vector<std::pair<std::string, std::string>>& values);
+
+  // A window's position and state in the section named after the window
+  // (its object name, "frmNura" when it has none), with the keys "top",
+  // "left", "height", "width" and "state" (0 normal, 1 minimised, 2
+  // maximised). The position saved is that of the normal state. Restoring
+  // keeps the current value for a missing key and the state when none was
+  // stored. False when the file cannot be read or written.
+  bool SaveForm(const QWidget& form);
+  bool RestoreForm(QWidget& form) const;
+  bool SaveFormToSection(const QWidget& form, const std::string& section);
+  bool RestoreFormFromSection(QWidget& form, const std::string& section) const;
 
  private:
   std::string path_;

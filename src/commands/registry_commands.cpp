@@ -3,6 +3,9 @@
 // so that at the default level the user is always asked.
 #include "commands/registry_commands.h"
 
+#include <QApplication>
+#include <QMainWindow>
+#include <QWidget>
 #include <algorithm>
 #include <filesystem>
 #include <optional>
@@ -35,6 +38,8 @@ enum : int {
   kIdIniClose = 272,
   kIdIniWrite = 273,
   kIdIniRead = 274,
+  kIdFormSave = 275,
+  kIdFormRestore = 276,
   kIdRegReadBinary = 417,
   kIdRegWriteBinary = 418,
   kIdRegReadDWord = 423,
@@ -227,6 +232,38 @@ void IniRead(TNuraEngine& engine, int id) {
   if (variable == engine.ResultNode()) engine.SetResultKind("s");
 }
 
+// ---- the main window's position ----
+
+// The main window: the host's component (a QObject, as every component),
+// else the application's top-level main window; nil without a window.
+QWidget* MainWindow(TNuraEngine& engine) {
+  if (auto* object = static_cast<QObject*>(engine.Host().MainWindowComponent()))
+    return qobject_cast<QWidget*>(object);
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (qobject_cast<QMainWindow*>(widget)) return widget;
+  }
+  return nullptr;
+}
+
+void FormSave(TNuraEngine& engine, int) {
+  const std::string name = engine.PopArgumentText();
+  if (name.empty()) return;
+  const std::string file = AbsoluteScriptPath(name);
+  if (engine.ConfirmFileOperation(file, SJ("INIファイル") + Quoted(file) + SJ("にフォーム情報を保存します。")) != 0)
+    return;
+  QWidget* window = MainWindow(engine);
+  if (window && !TIniFileEx(file).SaveForm(*window)) RaiseFileError(engine, file);
+}
+
+void FormRestore(TNuraEngine& engine, int) {
+  const std::string name = engine.PopArgumentText();
+  if (name.empty()) return;
+  const std::string file = AbsoluteScriptPath(name);
+  QWidget* window = MainWindow(engine);
+  if (window && !TIniFileEx(file).RestoreForm(*window)) RaiseFileError(engine, file);
+}
+
 }  // namespace
 
 void RegisterRegistryCommands() {
@@ -245,6 +282,8 @@ void RegisterRegistryCommands() {
   RegisterCommandHandler(kIdIniClose, IniClose);
   RegisterCommandHandler(kIdIniWrite, IniWrite);
   RegisterCommandHandler(kIdIniRead, IniRead);
+  RegisterCommandHandler(kIdFormSave, FormSave);
+  RegisterCommandHandler(kIdFormRestore, FormRestore);
 }
 
 }  // namespace nura

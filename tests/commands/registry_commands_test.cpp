@@ -3,6 +3,7 @@
 // that answers the security confirmation.
 #include "commands/registry_commands.h"
 
+#include <QWidget>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/registry_store.h"
+#include "support/qt_app.h"
 #include "support/run_program.h"
 
 namespace nura {
@@ -203,6 +205,35 @@ TEST_F(FileStateCommands, HandlesAskFirstAndRefuseProtectedWords) {
   EXPECT_EQ(engine.Base().words.Find("F", false), nullptr);
   EXPECT_EQ(Content(folder + "/h.txt"), SJ("一行") + std::string("\r\nab\0\0", 6));
   Call(334, {Text("F")});  // no word: nothing
+}
+
+class WindowHost : public TEngineHost {
+ public:
+  QWidget* window = nullptr;
+  void* MainWindowComponent() override { return static_cast<QObject*>(window); }
+};
+
+TEST_F(FileStateCommands, MainWindowPositionSavedAndRestored) {
+  test::EnsureQtApplication();
+  QWidget window;
+  window.setObjectName("frmNura");
+  window.setGeometry(10, 20, 300, 200);
+  WindowHost host;
+  host.window = &window;
+  engine.SetHost(&host);
+  const std::string file = NativePathToScript(folder + "/form.ini");
+  Call(275, {Text(file)});
+  EXPECT_EQ(dialogs.asked.back(), SJ("INIファイル\"") + file + SJ("\"にフォーム情報を保存します。"));
+  EXPECT_EQ(Content(folder + "/form.ini"),
+            "[frmNura]\r\nstate=0\r\ntop=20\r\nleft=10\r\nheight=200\r\nwidth=300\r\n");
+  window.setGeometry(0, 0, 50, 60);
+  const size_t asked = dialogs.asked.size();
+  Call(276, {Text(file)});
+  EXPECT_EQ(window.geometry(), QRect(10, 20, 300, 200));
+  EXPECT_EQ(dialogs.asked.size(), asked);  // restoring asks nothing
+  Call(275, {Text("")});                  // an empty name does nothing
+  EXPECT_EQ(dialogs.asked.size(), asked);
+  engine.SetHost(nullptr);
 }
 
 }  // namespace
