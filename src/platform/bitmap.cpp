@@ -29,6 +29,35 @@ uint32_t PaletteIndexAt(const uint8_t* line, int x, int bpp) {
   return (line[x / 8] >> (7 - (x & 7))) & 1;
 }
 
+// Colour 0x00BBGGRR of a 15- to 32-bit pixel at `p`.
+uint32_t DirectColourAt(const uint8_t* p, int bpp) {
+  if (bpp >= 24) return p[2] | (p[1] << 8) | (static_cast<uint32_t>(p[0]) << 16);
+  const unsigned v = p[0] | (p[1] << 8);
+  unsigned r, g, b;
+  if (bpp == 16) {
+    r = (v >> 11) & 31, g = (v >> 5) & 63, b = v & 31;
+    g = (g << 2) | (g >> 4);
+  } else {
+    r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
+    g = (g << 3) | (g >> 2);
+  }
+  r = (r << 3) | (r >> 2);
+  b = (b << 3) | (b >> 2);
+  return r | (g << 8) | (b << 16);
+}
+
+void StoreDirectColour(uint8_t* p, int bpp, uint32_t c) {
+  const unsigned r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+  if (bpp >= 24) {
+    p[0] = b, p[1] = g, p[2] = r;
+    if (bpp == 32) p[3] = 0;
+    return;
+  }
+  const unsigned v = bpp == 16 ? ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)
+                               : ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+  p[0] = v & 0xFF, p[1] = v >> 8;
+}
+
 }  // namespace
 
 QColor ColorFromBgr(uint32_t colour) {
@@ -77,11 +106,9 @@ QImage TBitmap::ToImage() const {
   }
   QImage out(width_, height_, QImage::Format_RGB32);
   for (int y = 0; y < height_; ++y) {
-    const uint8_t* line = ScanLine(y);
     auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
     for (int x = 0; x < width_; ++x) {
-      const uint32_t index = PaletteIndexAt(line, x, bpp_);
-      const uint32_t c = index < palette_.size() ? palette_[index] : 0;
+      const uint32_t c = PixelColour(x, y);
       dst[x] = qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
     }
   }
@@ -117,6 +144,29 @@ void TBitmap::Resize(int width, int height) {
       dst[fullBytes] = static_cast<uint8_t>((src[fullBytes] & mask) | (dst[fullBytes] & ~mask));
     }
   }
+}
+
+uint32_t TBitmap::PixelColour(int x, int y) const {
+  const uint8_t* line = ScanLine(y);
+  if (bpp_ > 8) return DirectColourAt(line + static_cast<size_t>(x) * ((bpp_ == 15 ? 16 : bpp_) / 8), bpp_);
+  const uint32_t index = PaletteIndexAt(line, x, bpp_);
+  return index < palette_.size() ? palette_[index] & 0x00FFFFFF : 0;
+}
+
+void TBitmap::SetPixelFormat(int bitsPerPixel) {
+  if (bitsPerPixel == bpp_) return;
+  if (bitsPerPixel != 15 && bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32) {
+    throw std::invalid_argument("pixel format conversion out of range");
+  }
+  TBitmap out(width_, height_, bitsPerPixel);
+  const int outBytes = (bitsPerPixel == 15 ? 16 : bitsPerPixel) / 8;
+  for (int y = 0; y < height_; ++y) {
+    uint8_t* dst = out.ScanLine(y);
+    for (int x = 0; x < width_; ++x) StoreDirectColour(dst + static_cast<size_t>(x) * outBytes, bitsPerPixel, PixelColour(x, y));
+  }
+  out.transparent_ = transparent_;
+  out.transparentColor_ = transparentColor_;
+  *this = std::move(out);
 }
 
 }  // namespace nura

@@ -51,6 +51,12 @@ class TBitmap {
   void SetTransparent(bool on) { transparent_ = on; }
   void SetTransparentColor(uint32_t colour) { transparentColor_ = colour; }
 
+  // Colour 0x00BBGGRR of pixel (x, y), which must lie inside.
+  uint32_t PixelColour(int x, int y) const;
+  // Changes the format to 15, 16, 24 or 32 bits keeping the picture; the
+  // palette is released. Nothing happens when the format is already that.
+  void SetPixelFormat(int bitsPerPixel);
+
  private:
   int width_ = 0;
   int height_ = 0;
