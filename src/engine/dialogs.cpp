@@ -32,6 +32,24 @@ bool ReadLine(std::string& line) {
   return true;
 }
 
+// The prompt followed by the numbered choices: "text [1:a/2:b]".
+std::string PromptWithChoices(const std::string& text, const std::vector<std::string>& choices) {
+  std::string prompt = text;
+  for (size_t i = 0; i < choices.size(); ++i) {
+    prompt += (i == 0 ? " [" : "/") + std::to_string(i + 1) + ":" + choices[i];
+  }
+  if (!choices.empty()) prompt += "]";
+  return prompt;
+}
+
+// The choice that `answer` names, by its text or its number; -1 for none.
+int FindChoice(const std::string& answer, const std::vector<std::string>& choices) {
+  for (size_t i = 0; i < choices.size(); ++i) {
+    if (answer == choices[i] || answer == std::to_string(i + 1)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 }  // namespace
 
 void TConsoleDialogs::ShowMessage(const std::string& text, const std::string&) {
@@ -51,18 +69,33 @@ bool TConsoleDialogs::AskYesNo(const std::string& text, const std::string&) {
 
 std::string TConsoleDialogs::AskButtons(const std::string& text, const std::string&,
                                         const std::vector<std::string>& buttons) {
-  std::string prompt = text;
-  for (size_t i = 0; i < buttons.size(); ++i) {
-    prompt += (i == 0 ? " [" : "/") + std::to_string(i + 1) + ":" + buttons[i];
-  }
-  if (!buttons.empty()) prompt += "]";
-  WriteLine(stdout, prompt);
+  WriteLine(stdout, PromptWithChoices(text, buttons));
   std::string answer;
   if (!ReadLine(answer)) return "";
-  for (size_t i = 0; i < buttons.size(); ++i) {
-    if (answer == buttons[i] || answer == std::to_string(i + 1)) return buttons[i];
-  }
-  return "";
+  const int chosen = FindChoice(answer, buttons);
+  return chosen < 0 ? std::string() : buttons[chosen];
+}
+
+// The line read is the answer field; with a read-only field it must name a
+// choice (by text or number), else the field stays as it was.
+std::string TConsoleDialogs::AskChoice(const std::string& message,
+                                       const std::vector<std::string>& choices,
+                                       const std::string& initial, bool editable,
+                                       bool& cancelled) {
+  WriteLine(stdout, PromptWithChoices(message, choices));
+  std::string answer;
+  cancelled = !ReadLine(answer);
+  if (cancelled || editable) return answer;
+  const int chosen = FindChoice(answer, choices);
+  return chosen < 0 ? initial : choices[chosen];
+}
+
+// The text is written; the line read replaces it.
+std::string TConsoleDialogs::EditMemo(const std::string& text, bool& cancelled) {
+  WriteLine(stdout, text);
+  std::string answer;
+  cancelled = !ReadLine(answer);
+  return answer;
 }
 
 std::string TConsoleDialogs::AskInput(const std::string& prompt, const std::string&,

@@ -3,6 +3,7 @@
 // are the dialog windows of the GUI. Texts are Shift-JIS.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,16 @@ TImeMode ImeModeFromNumber(int mode);
 
 // What the user chose in the error dialog.
 enum class ErrorChoice { Continue, Debugger, End };
+
+// The script's font and input-method state that the conversational dialogs
+// take before they are shown. `fontStyle`: 1 bold, 2 italic, 4 underline.
+struct TDialogStyle {
+  std::string fontName;  // Shift-JIS; empty keeps the dialog's own font
+  int fontSize = 0;      // points; 0 keeps the dialog's own size
+  int fontStyle = 0;
+  int32_t fontColour = 0;  // 0x00BBGGRR
+  TImeMode ime = TImeMode::Closed;
+};
 
 class TDialogHost {
  public:
@@ -42,6 +53,24 @@ class TDialogHost {
     ShowMessage(text, caption);
     return text;
   }
+  // A choice from `choices` with an answer field that starts as `initial`
+  // and that the user may edit when `editable`; returns the answer field.
+  // A host without this dialog answers as if the user cancelled.
+  virtual std::string AskChoice(const std::string& message,
+                                const std::vector<std::string>& choices,
+                                const std::string& initial, bool editable, bool& cancelled) {
+    (void)message; (void)choices; (void)initial; (void)editable;
+    cancelled = true;
+    return {};
+  }
+  // A longer text to edit (lines end with CR LF); returns the edited text.
+  // A host without this dialog gives the text back unchanged.
+  virtual std::string EditMemo(const std::string& text, bool& cancelled) {
+    cancelled = false;
+    return text;
+  }
+  // The font and input-method state for the next conversational dialog.
+  virtual void SetDialogStyle(const TDialogStyle& style) { (void)style; }
 };
 
 // The terminal implementation: messages to standard output as UTF-8 lines,
@@ -57,6 +86,9 @@ class TConsoleDialogs : public TDialogHost {
   std::string AskInput(const std::string& prompt, const std::string& initial,
                        bool& cancelled) override;
   ErrorChoice ShowErrorDialog(const std::string& log) override;
+  std::string AskChoice(const std::string& message, const std::vector<std::string>& choices,
+                        const std::string& initial, bool editable, bool& cancelled) override;
+  std::string EditMemo(const std::string& text, bool& cancelled) override;
 };
 
 // True once the console error dialog has been shown: the program then

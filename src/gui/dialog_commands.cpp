@@ -12,6 +12,9 @@ namespace {
 
 constexpr int kIdAsk = 10;
 constexpr int kIdSay = 12;
+constexpr int kIdAskChoice = 264;
+constexpr int kIdEditMemo = 265;
+constexpr int kIdSelectFromList = 301;
 constexpr size_t kMaxMessageBytes = 4095;
 
 // The value of a word, or empty when it is not in the word table.
@@ -25,6 +28,30 @@ std::string ApplicationTitle() {
   return title;
 }
 
+// The font variables go to the main picture and from there, with the
+// input-method state of "ダイアログIMEの状態", to the dialog.
+void ApplyDialogStyle(TNuraEngine& engine) {
+  engine.ApplyFontSettings();
+  TDialogStyle style;
+  engine.GetFontSettings(style.fontColour, style.fontSize, style.fontName, style.fontStyle);
+  static const std::string kIme = SJ("ダイアログIMEの状態");
+  const long double mode = TextToNumber(WordValue(engine, kIme));
+  style.ime = ImeModeFromNumber(mode >= 1 && mode <= 4 ? static_cast<int>(mode) : 0);
+  Dialogs().SetDialogStyle(style);
+}
+
+// A cancelled dialog leaves a copy of "ダイアログキャンセルの値" in "それ".
+void SetCancelResult(TNuraEngine& engine) {
+  static const std::string kCancelValue = SJ("ダイアログキャンセルの値");
+  NodePtr cancel = engine.Base().words.FindNode(kCancelValue, false);
+  engine.SetResult(cancel ? cancel->value : "", cancel ? cancel->annotation : "s");
+}
+
+std::string InitialAnswer(TNuraEngine& engine) {
+  static const std::string kInitial = SJ("ダイアログ初期値");
+  return WordValue(engine, kInitial);
+}
+
 // "言う": the message, cut to 4095 bytes, tabs expanded; "それ" unchanged.
 void CmdSay(TNuraEngine& engine, int) {
   std::string text = engine.PopArgumentText();
@@ -32,6 +59,7 @@ void CmdSay(TNuraEngine& engine, int) {
   static const std::string kTabWidth = SJ("タブ文字の個数");
   const long double width = TextToNumber(WordValue(engine, kTabWidth));
   const int tabWidth = width >= 1 && width <= 256 ? static_cast<int>(width) : 8;
+  ApplyDialogStyle(engine);
   Dialogs().ShowMessage(ExpandTabs(text, tabWidth), ApplicationTitle());
 }
 
@@ -42,13 +70,11 @@ void CmdAsk(TNuraEngine& engine, int) {
   std::string prompt = leftOut ? (engine.Base().args.Pop(), std::string()) : engine.PopArgumentText();
   static const std::string kDefaultPrompt = SJ("入力してください。");
   if (leftOut) prompt = kDefaultPrompt;
-  static const std::string kInitial = SJ("ダイアログ初期値");
-  static const std::string kCancelValue = SJ("ダイアログキャンセルの値");
+  ApplyDialogStyle(engine);
   bool cancelled = false;
-  const std::string answer = Dialogs().AskInput(prompt, WordValue(engine, kInitial), cancelled);
+  const std::string answer = Dialogs().AskInput(prompt, InitialAnswer(engine), cancelled);
   if (cancelled) {
-    NodePtr cancel = engine.Base().words.FindNode(kCancelValue, false);
-    engine.SetResult(cancel ? cancel->value : "", cancel ? cancel->annotation : "s");
+    SetCancelResult(engine);
     return;
   }
   NodePtr result = engine.ResultNode();
@@ -57,11 +83,70 @@ void CmdAsk(TNuraEngine& engine, int) {
   engine.SetResult(answer, kind);
 }
 
+// "どれか尋ねる" (editable answer) and "リストから選択" (read-only answer):
+// "それ" takes the answer field's value, its annotation kept.
+void AskFromList(TNuraEngine& engine, bool editable) {
+  const std::string choices = engine.PopArgumentText();
+  const std::string message = engine.PopArgumentText();
+  ApplyDialogStyle(engine);
+  const std::string initial = InitialAnswer(engine);
+  NodePtr result = engine.ResultNode();
+  result->value.clear();
+  bool cancelled = false;
+  const std::string answer =
+      Dialogs().AskChoice(message, SplitChoices(choices), initial, editable, cancelled);
+  if (cancelled) {
+    SetCancelResult(engine);
+    return;
+  }
+  engine.ResultNode()->value = answer;
+}
+
+void CmdAskChoice(TNuraEngine& engine, int) { AskFromList(engine, true); }
+void CmdSelectFromList(TNuraEngine& engine, int) { AskFromList(engine, false); }
+
+// "メモ記入": the edited text, or the cancel value; annotated "s" either way.
+void CmdEditMemo(TNuraEngine& engine, int) {
+  const std::string initial = engine.PopArgumentText();
+  ApplyDialogStyle(engine);
+  bool cancelled = false;
+  std::string text = Dialogs().EditMemo(initial, cancelled);
+  if (cancelled) {
+    static const std::string kCancelValue = SJ("ダイアログキャンセルの値");
+    text = WordValue(engine, kCancelValue);
+  }
+  engine.SetResult(text, "s");
+}
+
 }  // namespace
+
+std::vector<std::string> SplitChoices(const std::string& text) {
+  static const std::string kWideBar = SJ("｜");
+  std::vector<std::string> items;
+  std::string item;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const bool wideBar = text.compare(i, kWideBar.size(), kWideBar) == 0;
+    if (c == '|' || c == '\r' || c == '\n' || wideBar) {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      if (wideBar) i += kWideBar.size() - 1;
+      items.push_back(item);
+      item.clear();
+      continue;
+    }
+    item += c;
+    if (IsSjisLead(static_cast<unsigned char>(c)) && i + 1 < text.size()) item += text[++i];
+  }
+  if (!item.empty()) items.push_back(item);  // a final line end adds no empty item
+  return items;
+}
 
 void RegisterDialogCommands() {
   RegisterCommandHandler(kIdSay, CmdSay);
   RegisterCommandHandler(kIdAsk, CmdAsk);
+  RegisterCommandHandler(kIdAskChoice, CmdAskChoice);
+  RegisterCommandHandler(kIdSelectFromList, CmdSelectFromList);
+  RegisterCommandHandler(kIdEditMemo, CmdEditMemo);
 }
 
 }  // namespace nura

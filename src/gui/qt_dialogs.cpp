@@ -1,9 +1,15 @@
 #include "gui/qt_dialogs.h"
 
-#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
-#include <QPushButton>
+#include <QPlainTextEdit>
 
+#include "engine/command_line.h"
+#include "engine/errors.h"
+#include "gui/dialog_forms.h"
+#include "gui/run_windows.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -11,55 +17,131 @@ namespace {
 
 QString Q(const std::string& sjis) { return SjisToQString(sjis); }
 
+QString CaptionOr(const std::string& caption) {
+  return caption.empty() ? ApplicationTitle() : Q(caption);
+}
+
+// Makes the form on first use.
+template <typename Form, typename... Args>
+Form& Made(std::unique_ptr<Form>& form, Args&&... args) {
+  if (!form) form = std::make_unique<Form>(std::forward<Args>(args)...);
+  return *form;
+}
+
 }  // namespace
 
+TQtDialogs::TQtDialogs(QWidget* parent) : parent_(parent) {}
+TQtDialogs::~TQtDialogs() = default;
+
+TfrmMsgBox& TQtDialogs::MsgBox() { return Made(msgBox_); }
+TfrmInputBox& TQtDialogs::InputBox() { return Made(inputBox_); }
+TfrmSelectDialog& TQtDialogs::SelectDialog() { return Made(selectDialog_); }
+TfrmMemoDialog& TQtDialogs::MemoDialog() { return Made(memoDialog_); }
+TfrmSelectButton& TQtDialogs::SelectButton() { return Made(selectButton_); }
+TfrmError& TQtDialogs::ErrorWindow() {
+  return Made(errorWindow_, ProgramCommandLine().debug, parent_);
+}
+
 void TQtDialogs::ShowMessage(const std::string& text, const std::string& caption) {
-  QMessageBox::information(parent_, Q(caption), Q(text));
+  TfrmMsgBox& form = MsgBox();
+  form.lblMsg->setFont(DialogFont(style_, form.font()));
+  form.SetMessage(Q(text));
+  form.setWindowTitle(CaptionOr(caption));
+  form.exec();
 }
 
 void TQtDialogs::ShowWarning(const std::string& text, const std::string& caption) {
-  QMessageBox::warning(parent_, Q(caption), Q(text));
+  QMessageBox::warning(parent_, CaptionOr(caption), Q(text));
 }
 
 bool TQtDialogs::AskYesNo(const std::string& text, const std::string& caption) {
-  return QMessageBox::question(parent_, Q(caption), Q(text)) == QMessageBox::Yes;
+  return QMessageBox::question(parent_, CaptionOr(caption), Q(text)) == QMessageBox::Yes;
 }
 
-std::string TQtDialogs::AskButtons(const std::string& text, const std::string& caption,
+// More choices than the dialog holds are refused with an error.
+std::string TQtDialogs::AskButtons(const std::string& text, const std::string&,
                                    const std::vector<std::string>& buttons) {
-  QMessageBox box(parent_);
-  box.setWindowTitle(Q(caption));
-  box.setText(Q(text));
-  std::vector<QAbstractButton*> made;
-  for (const auto& b : buttons) made.push_back(box.addButton(Q(b), QMessageBox::AcceptRole));
-  box.addButton(QMessageBox::Cancel)->hide();
-  box.exec();
-  for (size_t i = 0; i < made.size(); ++i) {
-    if (box.clickedButton() == made[i]) return buttons[i];
+  TfrmSelectButton& form = SelectButton();
+  form.Label1->setFont(DialogFont(style_, form.font()));
+  std::string lines;
+  for (const auto& button : buttons) lines += button + "\r\n";
+  const int mainWidth = parent_ ? parent_->width() : 640;
+  if (!form.SetupChoices(Q(text), Q(lines), mainWidth)) {
+    throw ENura(SJ("選択肢のボタンは20個までです。"));
   }
-  return "";
+  form.exec();
+  return form.cancelled ? std::string() : QStringToSjis(form.result);
 }
 
 std::string TQtDialogs::AskInput(const std::string& prompt, const std::string& initial,
                                  bool& cancelled) {
-  bool ok = false;
-  const QString answer =
-      QInputDialog::getText(parent_, QString(), Q(prompt), QLineEdit::Normal, Q(initial), &ok);
-  cancelled = !ok;
-  return ok ? QStringToSjis(answer) : std::string();
+  TfrmInputBox& form = InputBox();
+  const QFont font = DialogFont(style_, form.font());
+  form.lblMsg->setFont(font);
+  form.edtInput->setFont(font);
+  form.edtInput->setInputMethodHints(ImeHints(style_.ime));
+  form.lblMsg->setText(Q(prompt));
+  form.edtInput->setText(Q(initial));
+  form.exec();
+  cancelled = form.cancelled;
+  return cancelled ? std::string() : QStringToSjis(form.answer);
 }
 
+std::string TQtDialogs::AskChoice(const std::string& message,
+                                  const std::vector<std::string>& choices,
+                                  const std::string& initial, bool editable, bool& cancelled) {
+  TfrmSelectDialog& form = SelectDialog();
+  const QFont font = DialogFont(style_, form.font());
+  form.Label1->setFont(font);
+  form.EditResult->setFont(font);
+  form.ListBox->setFont(font);
+  form.EditResult->setInputMethodHints(ImeHints(style_.ime));
+  form.Label1->setText(Q(message));
+  form.EditResult->setReadOnly(!editable);
+  form.EditResult->setText(Q(initial));
+  form.ListBox->clear();
+  for (const auto& choice : choices) form.ListBox->addItem(Q(choice));
+  form.exec();
+  form.EditResult->setReadOnly(false);
+  cancelled = form.cancelled;
+  return cancelled ? std::string() : QStringToSjis(form.Answer());
+}
+
+std::string TQtDialogs::EditMemo(const std::string& text, bool& cancelled) {
+  TfrmMemoDialog& form = MemoDialog();
+  form.setWindowTitle(ApplicationTitle());
+  form.Memo->setFont(DialogFont(style_, form.Memo->font()));
+  form.Memo->setInputMethodHints(ImeHints(style_.ime));
+  form.SetText(text);
+  form.exec();
+  cancelled = form.cancelled;
+  return form.Text();
+}
+
+// The memo for reading and editing under its own caption; a cancel empties it.
+std::string TQtDialogs::ShowMemo(const std::string& text, const std::string& caption) {
+  TfrmMemoDialog& form = MemoDialog();
+  form.setWindowTitle(CaptionOr(caption));
+  form.SetText(text);
+  form.exec();
+  return form.Text();
+}
+
+// The main window stands back (not topmost) while the error window shows.
 ErrorChoice TQtDialogs::ShowErrorDialog(const std::string& log) {
-  QMessageBox box(parent_);
-  box.setIcon(QMessageBox::Critical);
-  box.setText(Q(log));
-  QAbstractButton* cont = box.addButton(Q(SJ("続ける")), QMessageBox::AcceptRole);
-  QAbstractButton* debug = box.addButton(Q(SJ("デバッグ")), QMessageBox::ActionRole);
-  box.addButton(Q(SJ("終了")), QMessageBox::RejectRole);
-  box.exec();
-  if (box.clickedButton() == cont) return ErrorChoice::Continue;
-  if (box.clickedButton() == debug) return ErrorChoice::Debugger;
-  return ErrorChoice::End;
+  TfrmError& form = ErrorWindow();
+  QString text = Q(log);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  form.memMsg->setPlainText(text);
+  const bool topmost = parent_ && (parent_->windowFlags() & Qt::WindowStaysOnTopHint);
+  if (topmost) parent_->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+  form.exec();
+  if (topmost) {
+    parent_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    parent_->show();
+  }
+  if (form.debug) return ErrorChoice::Debugger;
+  return form.continueRun ? ErrorChoice::Continue : ErrorChoice::End;
 }
 
 }  // namespace nura

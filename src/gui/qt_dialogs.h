@@ -1,6 +1,8 @@
-// The dialogs in a window: plain Qt dialogs behind the engine's dialog
-// interface.
+// The dialogs in a window: the dialog forms of the GUI behind the engine's
+// dialog interface. Each form is made on first use and reused.
 #pragma once
+
+#include <memory>
 
 #include "engine/dialogs.h"
 
@@ -8,9 +10,19 @@ class QWidget;
 
 namespace nura {
 
+class TfrmMsgBox;
+class TfrmInputBox;
+class TfrmSelectDialog;
+class TfrmMemoDialog;
+class TfrmSelectButton;
+class TfrmError;
+
 class TQtDialogs : public TDialogHost {
  public:
-  explicit TQtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
+  explicit TQtDialogs(QWidget* parent = nullptr);
+  ~TQtDialogs() override;
+  // The main window: warnings and questions stand over it, the button
+  // choice measures it and the error window centres on it.
   void SetParent(QWidget* parent) { parent_ = parent; }
 
   void ShowMessage(const std::string& text, const std::string& caption) override;
@@ -21,9 +33,29 @@ class TQtDialogs : public TDialogHost {
   std::string AskInput(const std::string& prompt, const std::string& initial,
                        bool& cancelled) override;
   ErrorChoice ShowErrorDialog(const std::string& log) override;
+  std::string AskChoice(const std::string& message, const std::vector<std::string>& choices,
+                        const std::string& initial, bool editable, bool& cancelled) override;
+  std::string EditMemo(const std::string& text, bool& cancelled) override;
+  std::string ShowMemo(const std::string& text, const std::string& caption) override;
+  void SetDialogStyle(const TDialogStyle& style) override { style_ = style; }
+
+  // The forms, made on first use.
+  TfrmMsgBox& MsgBox();
+  TfrmInputBox& InputBox();
+  TfrmSelectDialog& SelectDialog();
+  TfrmMemoDialog& MemoDialog();
+  TfrmSelectButton& SelectButton();
+  TfrmError& ErrorWindow();
 
  private:
   QWidget* parent_;
+  TDialogStyle style_;
+  std::unique_ptr<TfrmMsgBox> msgBox_;
+  std::unique_ptr<TfrmInputBox> inputBox_;
+  std::unique_ptr<TfrmSelectDialog> selectDialog_;
+  std::unique_ptr<TfrmMemoDialog> memoDialog_;
+  std::unique_ptr<TfrmSelectButton> selectButton_;
+  std::unique_ptr<TfrmError> errorWindow_;
 };
 
 }  // namespace nura

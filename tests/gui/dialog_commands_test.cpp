@@ -1,0 +1,150 @@
+// The conversational commands with the dialog windows, answered by a
+// responder: the answer in "それ", its annotation and the cancel value.
+#include "gui/dialog_commands.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include "engine/control_commands.h"
+#include "engine/engine.h"
+#include "engine/vocabulary.h"
+#include "gui/dialog_forms.h"
+#include "gui/dialog_responder.h"
+#include "gui/qt_dialogs.h"
+#include "platform/sjis.h"
+#include "support/qt_app.h"
+
+namespace nura {
+namespace {
+
+class DialogCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::EnsureQtApplication();
+    SetDialogs(&dialogs);
+    RegisterControlCommands();
+    RegisterDialogCommands();
+    engine.SetRegistrationHook([](TNuraEngine& e) { RegisterBuiltinWords(e); });
+  }
+  void TearDown() override { SetDialogs(nullptr); }
+
+  void Run(const std::string& utf8) {
+    engine.PrepareRun(SJ(utf8), "t.nrs");
+    engine.Run();
+  }
+  std::string Result() { return SjisToUtf8(engine.ResultNode()->value); }
+  std::string Kind() { return engine.ResultNode()->annotation; }
+
+  TQtDialogs dialogs;
+  TNuraEngine engine;
+};
+
+// Types `text` into the input box and presses Enter.
+void AnswerInput(TQtDialogs& dialogs, const QString& text) {
+  test::RespondToModal([&dialogs, text](QWidget*) {
+    dialogs.InputBox().edtInput->setText(text);
+    test::PressKey(dialogs.InputBox().edtInput, Qt::Key_Return);
+  });
+}
+
+TEST_F(DialogCommands, AskAnnotatesNumbersAndTextAndUsesTheDefaultPrompt) {
+  AnswerInput(dialogs, "12");
+  Run("「数は？」と尋ねる\r\n");
+  EXPECT_EQ(Result(), "12");
+  EXPECT_EQ(Kind(), "e");
+  EXPECT_EQ(dialogs.InputBox().lblMsg->text(), SjisToQString(SJ("数は？")));
+  AnswerInput(dialogs, "a12");
+  Run("尋ねる\r\n");
+  EXPECT_EQ(Result(), "a12");
+  EXPECT_EQ(Kind(), "s");
+  EXPECT_EQ(dialogs.InputBox().lblMsg->text(), SjisToQString(SJ("入力してください。")));
+}
+
+TEST_F(DialogCommands, AskStartsWithTheInitialValueAndCancelsToTheCancelValue) {
+  test::RespondToModal([this](QWidget*) {
+    EXPECT_EQ(dialogs.InputBox().edtInput->text(), SjisToQString(SJ("初期")));
+    test::PressKey(dialogs.InputBox().edtInput, Qt::Key_Escape);
+  });
+  Run("ダイアログ初期値=「初期」\r\nダイアログキャンセルの値=「キャンセル」\r\n「?」と尋ねる\r\n");
+  EXPECT_EQ(Result(), "キャンセル");
+}
+
+TEST_F(DialogCommands, ChoiceListSplitsTheChoicesAndKeepsTheAnnotation) {
+  test::RespondToModal([this](QWidget*) {
+    QListWidget* list = dialogs.SelectDialog().ListBox;
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(0)->text(), SjisToQString(SJ("赤")));
+    EXPECT_EQ(list->item(2)->text(), SjisToQString(SJ("緑")));
+    emit list->itemDoubleClicked(list->item(1));
+  });
+  Run("それ=5\r\n「色は？」が「赤｜青|緑」のどれか尋ねる\r\n");
+  EXPECT_EQ(Result(), "青");
+  EXPECT_EQ(Kind(), "e");
+}
+
+TEST_F(DialogCommands, ChoiceListCancelGivesTheCancelValue) {
+  test::RespondToModal([this](QWidget*) {
+    EXPECT_EQ(dialogs.SelectDialog().EditResult->text(), SjisToQString(SJ("黄")));
+    test::PressKey(dialogs.SelectDialog().ListBox, Qt::Key_Escape);
+  });
+  Run("ダイアログ初期値=「黄」\r\nダイアログキャンセルの値=「キャンセル」\r\n"
+      "「色は？」が「赤|青」のどれか尋ねる\r\n");
+  EXPECT_EQ(Result(), "キャンセル");
+}
+
+TEST_F(DialogCommands, SelectFromListHasAReadOnlyAnswer) {
+  test::RespondToModal([this](QWidget*) {
+    EXPECT_TRUE(dialogs.SelectDialog().EditResult->isReadOnly());
+    test::PressKey(dialogs.SelectDialog().ListBox, Qt::Key_B, "b");
+    test::PressKey(dialogs.SelectDialog().ListBox, Qt::Key_Return);
+  });
+  Run("「どれ？」を「a|b|c」のリストから選択\r\n");
+  EXPECT_EQ(Result(), "b");
+  EXPECT_FALSE(dialogs.SelectDialog().EditResult->isReadOnly());
+}
+
+TEST_F(DialogCommands, MemoGivesTheTextOrTheCancelValueAsText) {
+  test::RespondToModal([this](QWidget* dialog) {
+    dialogs.MemoDialog().Memo->appendPlainText("2");
+    dialog->close();
+  });
+  Run("「1」のメモ記入\r\n");
+  EXPECT_EQ(Result(), "1\r\n2");
+  EXPECT_EQ(Kind(), "s");
+  test::RespondToModal([this](QWidget*) { dialogs.MemoDialog().btnCancel->click(); });
+  Run("ダイアログキャンセルの値=3\r\n「1」のメモ記入\r\n");
+  EXPECT_EQ(Result(), "3");
+  EXPECT_EQ(Kind(), "s");
+}
+
+TEST_F(DialogCommands, SayCutsLongMessagesAndLeavesTheResult) {
+  test::RespondToModal([this](QWidget* dialog) {
+    const QString shown = dialogs.MsgBox().lblMsg->text();
+    EXPECT_EQ(shown.size(), 4095 + 3);
+    EXPECT_TRUE(shown.endsWith("x..."));
+    test::PressKey(dialog, Qt::Key_Return);
+  });
+  Run("それ=7\r\n「" + std::string(5000, 'x') + "」と言う\r\n");
+  EXPECT_EQ(Result(), "7");
+}
+
+TEST(SplitChoices, BarsAndLineEndsSeparateItems) {
+  auto items = [](const std::string& utf8) {
+    std::vector<std::string> out;
+    for (const auto& item : SplitChoices(SJ(utf8))) out.push_back(SjisToUtf8(item));
+    return out;
+  };
+  EXPECT_EQ(items("赤｜青|緑"), (std::vector<std::string>{"赤", "青", "緑"}));
+  EXPECT_EQ(items("a\r\nb\r\n"), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(items("a||b"), (std::vector<std::string>{"a", "", "b"}));
+  EXPECT_TRUE(items("").empty());
+  // "ポ" has 0x7C ("|") as its second byte: it is no separator.
+  EXPECT_EQ(items("ポ|ソ"), (std::vector<std::string>{"ポ", "ソ"}));
+}
+
+}  // namespace
+}  // namespace nura
