@@ -95,7 +95,7 @@ void TGLDPNGReadStream::Reset() {
   alphaChannel_ = paletteAlpha_ = false;
   outFormat_ = 0;
   palette_.clear();
-  std::fill(std::begin(paletteAlphaTable_), std::end(paletteAlphaTable_), 255);
+  std::fill(std::begin(paletteAlphaTable_), std::end(paletteAlphaTable_), 0);  // transparency: opaque
   hasAlpha = false;
   comment.clear();
   background = transparentColor = -1;
