@@ -28,9 +28,12 @@ int OpenFlags(uint32_t mode) {
 
 TTextFileStream::TTextFileStream(const std::string& nativePath, uint32_t mode) : path_(nativePath) {
   const int flags = OpenFlags(mode);
-  if (flags >= 0) fd_ = ::open(nativePath.c_str(), flags | O_CLOEXEC, 0666);
+  // Only regular files: a pipe or device could block a read forever (the
+  // open itself does not wait, thanks to O_NONBLOCK, cleared afterwards).
+  if (flags >= 0) fd_ = ::open(nativePath.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
   struct stat st {};
-  if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode))) {
+  if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) ||
+                   ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0)) {
     ::close(fd_);
     fd_ = -1;
   }

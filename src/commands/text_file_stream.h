@@ -34,7 +34,8 @@ class TTextFileStream {
  public:
   static constexpr size_t kBufferSize = 4096;
 
-  // Opens `nativePath` with `mode`; EStreamError when it cannot.
+  // Opens `nativePath` with `mode`; EStreamError when it cannot. Only
+  // regular files open: folders, pipes and devices fail like a missing file.
   TTextFileStream(const std::string& nativePath, uint32_t mode);
   ~TTextFileStream();
   TTextFileStream(const TTextFileStream&) = delete;

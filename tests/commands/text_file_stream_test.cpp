@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -87,6 +89,9 @@ TEST_F(TextFileStreamTest, OpenModesAndFailures) {
   EXPECT_THROW(TTextFileStream(folder + "/missing", kOpenRead), EStreamError);
   EXPECT_THROW(TTextFileStream(folder, kOpenRead), EStreamError);
   EXPECT_THROW(TTextFileStream(path, 3), EStreamError);
+  ASSERT_EQ(::mkfifo((folder + "/fifo").c_str(), 0600), 0);
+  EXPECT_THROW(TTextFileStream(folder + "/fifo", kOpenRead), EStreamError);  // never blocks
+  EXPECT_THROW(TTextFileStream("/dev/zero", kOpenRead), EStreamError);
   {
     TTextFileStream s(path, kOpenCreate);
     s.WriteLine("x");
