@@ -1,6 +1,8 @@
 #include "engine/number_format.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -47,6 +49,13 @@ std::string FormatGeneral(long double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   if (value == 0) return "0";
+  // Whole numbers of up to 15 digits print exactly as integers; this is the
+  // common case and avoids formatting through printf.
+  if (std::fabs(value) < 1e15L && value == std::truncl(value)) {
+    char buffer[24];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int64_t>(value)).ptr;
+    return std::string(buffer, end);
+  }
   std::string digits;
   int exponent = 0;
   SplitDigits(std::fabs(value), digits, exponent);
