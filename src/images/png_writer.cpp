@@ -274,6 +274,8 @@ void TGLDPNGWriteStream::WriteImageData(const TBitmap& bitmap, const Layout& lay
 }
 
 void TGLDPNGWriteStream::WriteBitmap(const TBitmap& bitmap, std::string& out) {
+  // A PNG has at least one pixel; an empty bitmap would give a broken file.
+  if (bitmap.Empty()) throw EGLDPNG(kWriteError);
   Begin(&out);
   progress_.Start();
   Layout layout;

@@ -141,7 +141,3 @@ TEST(BitmapEffects, AntialiasedTextBlendsTheFontColour) {
 
 }  // namespace
 }  // namespace nura
-
-// fontconfig keeps caches for the life of the process; the leak checker
-// must not count them.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
