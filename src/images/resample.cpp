@@ -121,12 +121,50 @@ void ResizeWidth(TBitmap& bitmap, int newWidth) {
   bitmap = std::move(out);
 }
 
+// The height pass works a whole row at a time so that memory is read in
+// order: each destination row is a weighted sum of source rows.
+void EnlargeRows(const TBitmap& src, TBitmap& dst, size_t bytes) {
+  const std::vector<TCubicTap> taps = CubicTaps(src.Height(), dst.Height());
+  for (int d = 0; d < dst.Height(); ++d) {
+    const TCubicTap& t = taps[d];
+    const uint8_t* a[4] = {src.ScanLine(t.index[0]), src.ScanLine(t.index[1]), src.ScanLine(t.index[2]),
+                           src.ScanLine(t.index[3])};
+    uint8_t* out = dst.ScanLine(d);
+    for (size_t b = 0; b < bytes; ++b) {
+      const int64_t v = int64_t{t.weight[0]} * a[0][b] + int64_t{t.weight[1]} * a[1][b] +
+                        int64_t{t.weight[2]} * a[2][b] + int64_t{t.weight[3]} * a[3][b] + 524288;
+      out[b] = v < 0 ? 0 : v > 267386880 ? 255 : static_cast<uint8_t>(v >> 20);
+    }
+  }
+}
+
+void AddWeightedRow(std::vector<uint64_t>& acc, const uint8_t* row, uint64_t weight) {
+  for (size_t b = 0; b < acc.size(); ++b) acc[b] += row[b] * weight;
+}
+
+void ShrinkRows(const TBitmap& src, TBitmap& dst, size_t bytes) {
+  const int n = src.Height(), m = dst.Height();
+  const std::vector<TAreaSpan> spans = AreaSpans(n, m);
+  const uint64_t scale = static_cast<uint64_t>(std::trunc(static_cast<double>(m) / n * 4194304 + 0.5));
+  std::vector<uint64_t> acc(bytes);
+  for (int j = 0; j < m; ++j) {
+    const TAreaSpan& s = spans[j];
+    std::fill(acc.begin(), acc.end(), 131072);
+    if (s.head != 262144) AddWeightedRow(acc, src.ScanLine(s.first), 262144 - s.head);
+    for (int e = s.first + 1; e < s.last; ++e) AddWeightedRow(acc, src.ScanLine(e), 262144);
+    if (s.tail != 0 && s.last < n) AddWeightedRow(acc, src.ScanLine(s.last), s.tail);
+    uint8_t* out = dst.ScanLine(j);
+    for (size_t b = 0; b < bytes; ++b) out[b] = static_cast<uint8_t>(std::min<uint64_t>((acc[b] * scale) >> 40, 255));
+  }
+}
+
 void ResizeHeight(TBitmap& bitmap, int newHeight) {
   TBitmap out(bitmap.Width(), newHeight, 24);
-  if (newHeight > 0) {
-    ResizeLines(bitmap.Height(), newHeight, bitmap.Width(),
-                [&](int x) { return TLine{bitmap.ScanLine(0) + 3 * x, bitmap.Stride()}; },
-                [&](int x) { return TLine{out.ScanLine(0) + 3 * x, out.Stride()}; });
+  const size_t bytes = static_cast<size_t>(bitmap.Width()) * 3;
+  if (newHeight > bitmap.Height()) {
+    EnlargeRows(bitmap, out, bytes);
+  } else if (newHeight > 0 && bytes > 0) {
+    ShrinkRows(bitmap, out, bytes);
   }
   bitmap = std::move(out);
 }

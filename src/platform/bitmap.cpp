@@ -160,8 +160,18 @@ void TBitmap::SetPixelFormat(int bitsPerPixel) {
   }
   TBitmap out(width_, height_, bitsPerPixel);
   const int outBytes = (bitsPerPixel == 15 ? 16 : bitsPerPixel) / 8;
+  const bool wide = bpp_ >= 24 && bitsPerPixel >= 24;  // blue, green, red bytes copied as they are
+  const int inBytes = bpp_ / 8;
   for (int y = 0; y < height_; ++y) {
     uint8_t* dst = out.ScanLine(y);
+    if (wide) {
+      const uint8_t* src = ScanLine(y);
+      for (int x = 0; x < width_; ++x, src += inBytes, dst += outBytes) {
+        dst[0] = src[0], dst[1] = src[1], dst[2] = src[2];
+        if (outBytes == 4) dst[3] = 0;
+      }
+      continue;
+    }
     for (int x = 0; x < width_; ++x) StoreDirectColour(dst + static_cast<size_t>(x) * outBytes, bitsPerPixel, PixelColour(x, y));
   }
   out.transparent_ = transparent_;
