@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,14 @@ class TDialogHost {
   }
   // The font and input-method state for the next conversational dialog.
   virtual void SetDialogStyle(const TDialogStyle& style) { (void)style; }
+  // The progress window of a transfer, shown without waiting: its text,
+  // the bar (0 to 100) and the stop callback (empty: stopping is not
+  // offered). Each call updates the window. Nothing shows on a terminal.
+  virtual void ShowProgress(const std::string& text, int position,
+                            std::function<void()> onStop) {
+    (void)text; (void)position; (void)onStop;
+  }
+  virtual void HideProgress() {}
 };
 
 // The terminal implementation: messages to standard output as UTF-8 lines,

@@ -5,6 +5,9 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
 
 #include "engine/command_line.h"
 #include "engine/errors.h"
@@ -40,6 +43,27 @@ TfrmMemoDialog& TQtDialogs::MemoDialog() { return Made(memoDialog_); }
 TfrmSelectButton& TQtDialogs::SelectButton() { return Made(selectButton_); }
 TfrmError& TQtDialogs::ErrorWindow() {
   return Made(errorWindow_, ProgramCommandLine().debug, parent_);
+}
+
+TfrmProg& TQtDialogs::ProgressWindow() { return Made(progressWindow_); }
+
+void TQtDialogs::ShowProgress(const std::string& text, int position,
+                              std::function<void()> onStop) {
+  TfrmProg& form = ProgressWindow();
+  form.lblMsg->setText(Q(text));
+  form.progBar->setValue(std::clamp(position, 0, 100));
+  form.onStop = std::move(onStop);
+  if (form.isVisible()) {
+    form.btnStop->setEnabled(static_cast<bool>(form.onStop));
+  } else {
+    form.show();
+  }
+}
+
+void TQtDialogs::HideProgress() {
+  if (!progressWindow_) return;
+  progressWindow_->hide();
+  progressWindow_->onStop = nullptr;
 }
 
 void TQtDialogs::ShowMessage(const std::string& text, const std::string& caption) {

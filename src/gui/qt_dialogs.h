@@ -16,6 +16,7 @@ class TfrmSelectDialog;
 class TfrmMemoDialog;
 class TfrmSelectButton;
 class TfrmError;
+class TfrmProg;
 
 class TQtDialogs : public TDialogHost {
  public:
@@ -38,6 +39,9 @@ class TQtDialogs : public TDialogHost {
   std::string EditMemo(const std::string& text, bool& cancelled) override;
   std::string ShowMemo(const std::string& text, const std::string& caption) override;
   void SetDialogStyle(const TDialogStyle& style) override { style_ = style; }
+  void ShowProgress(const std::string& text, int position,
+                    std::function<void()> onStop) override;
+  void HideProgress() override;
 
   // The forms, made on first use.
   TfrmMsgBox& MsgBox();
@@ -46,6 +50,7 @@ class TQtDialogs : public TDialogHost {
   TfrmMemoDialog& MemoDialog();
   TfrmSelectButton& SelectButton();
   TfrmError& ErrorWindow();
+  TfrmProg& ProgressWindow();
 
  private:
   QWidget* parent_;
@@ -56,6 +61,7 @@ class TQtDialogs : public TDialogHost {
   std::unique_ptr<TfrmMemoDialog> memoDialog_;
   std::unique_ptr<TfrmSelectButton> selectButton_;
   std::unique_ptr<TfrmError> errorWindow_;
+  std::unique_ptr<TfrmProg> progressWindow_;
 };
 
 }  // namespace nura

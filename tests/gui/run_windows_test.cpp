@@ -74,5 +74,23 @@ TEST(ProgressWindow, StopIsEnabledOnlyWithACallback) {
   form.hide();
 }
 
+TEST(ProgressWindow, ShownAndUpdatedThroughTheDialogHost) {
+  test::EnsureQtApplication();
+  TQtDialogs dialogs;
+  int stops = 0;
+  dialogs.ShowProgress(SJ("接続中"), 150, [&stops] { ++stops; });
+  TfrmProg& form = dialogs.ProgressWindow();
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.lblMsg->text(), SjisToQString(SJ("接続中")));
+  EXPECT_EQ(form.progBar->value(), 100);
+  form.btnStop->click();
+  EXPECT_EQ(stops, 1);
+  dialogs.ShowProgress("x", 40, nullptr);
+  EXPECT_FALSE(form.btnStop->isEnabled());
+  EXPECT_EQ(form.progBar->value(), 40);
+  dialogs.HideProgress();
+  EXPECT_FALSE(form.isVisible());
+}
+
 }  // namespace
 }  // namespace nura
