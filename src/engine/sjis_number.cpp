@@ -1,5 +1,6 @@
 // The lenient number reader and the thousands formatter.
 #include <algorithm>
+#include <cstdint>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -49,7 +50,28 @@ size_t DecimalPrefixLength(std::string_view s) {
 
 }  // namespace
 
+namespace {
+
+// A text of at most 18 ASCII digits with an optional "-": read exactly
+// without the general path. False for anything else.
+bool ReadPlainInteger(std::string_view text, long double& value) {
+  const bool negative = !text.empty() && text[0] == '-';
+  const std::string_view digits = negative ? text.substr(1) : text;
+  if (digits.empty() || digits.size() > 18) return false;
+  int64_t n = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + (c - '0');
+  }
+  value = static_cast<long double>(negative ? -n : n);
+  return true;
+}
+
+}  // namespace
+
 long double TextToNumber(std::string_view text) {
+  long double plain = 0;
+  if (ReadPlainInteger(text, plain)) return plain;
   const std::string_view head = text.substr(0, 254);
   // Plain ASCII maps to itself: skip the width mapping for it.
   const bool ascii = std::all_of(head.begin(), head.end(),
