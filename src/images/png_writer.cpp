@@ -46,7 +46,7 @@ struct TGLDPNGWriteStream::Layout {
   int sourceBits = 24, workingBits = 24;
   bool alpha = false, grey = false, palette = false;
   int bitDepth = 8, colourType = 2, rowBits = 24;  // rowBits: bits per pixel of the row data
-  uint8_t greyTable[256] = {};
+  std::array<uint8_t, 256> greyTable{};
 };
 
 int PngGreyLevel(uint32_t colour, int sourceBits, const std::vector<uint32_t>& palette) {
@@ -90,7 +90,8 @@ std::string TextChunk(const std::string& keyword, const std::string& text) {
 
 // The grey level table of a palette source: L of each entry (per nibble for
 // 4 bits); for 1 bit, the bits inverted when entry 1 is darker than entry 0.
-void BuildGreyTable(const TBitmap& bitmap, int sourceBits, uint8_t table[256]) {
+std::array<uint8_t, 256> BuildGreyTable(const TBitmap& bitmap, int sourceBits) {
+  std::array<uint8_t, 256> table{};
   const auto& palette = bitmap.Palette();
   auto level = [&](size_t i) {
     return i < palette.size() ? PngGreyLevel(palette[i], 8, palette) : static_cast<int>(i);
@@ -101,6 +102,7 @@ void BuildGreyTable(const TBitmap& bitmap, int sourceBits, uint8_t table[256]) {
     else if (sourceBits == 4) table[i] = static_cast<uint8_t>(((level(i >> 4) >> 4) << 4) | (level(i & 15) >> 4));
     else table[i] = static_cast<uint8_t>(palette.size() >= 2 && level(1) < level(0) ? ~i : i);
   }
+  return table;
 }
 
 }  // namespace
@@ -262,7 +264,7 @@ void TGLDPNGWriteStream::WriteImageData(const TBitmap& bitmap, const Layout& lay
     deflater.StartPass((static_cast<size_t>(passWidth) * layout.rowBits + 7) / 8, layout.rowBits);
     for (int y = pass.y0; y < height; y += pass.dy) {
       uint8_t* target = interlaced ? full.data() : deflater.Row();
-      ConvertRow(bitmap, alpha, y, layout.greyTable, layout.sourceBits, layout.grey, layout.palette, target);
+      ConvertRow(bitmap, alpha, y, layout.greyTable.data(), layout.sourceBits, layout.grey, layout.palette, target);
       if (interlaced) PickPixels(full.data(), width, pass.x0, pass.dx, layout.rowBits, deflater.Row());
       if (!deflater.WriteRow()) throw EGLDPNG(kWriteError);
       ++rowNumber;
@@ -295,7 +297,7 @@ void TGLDPNGWriteStream::WriteBitmap(const TBitmap& bitmap, std::string& out) {
       layout.colourType = 0;
       layout.rowBits = layout.bitDepth;
     }
-    BuildGreyTable(bitmap, layout.sourceBits, layout.greyTable);
+    layout.greyTable = BuildGreyTable(bitmap, layout.sourceBits);
   } else if (layout.workingBits <= 8) {
     layout.palette = true;
     layout.alpha = false;

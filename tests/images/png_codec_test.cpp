@@ -167,6 +167,32 @@ TEST(PngCodec, AlphaAndGreyAndHighColourSources) {
   EXPECT_EQ(grey.ScanLine(0)[0], 76);
 }
 
+TEST(PngCodec, GreyModeFromPaletteSources) {
+  TGLDPNGWriteStream w;
+  w.settings.grey = true;
+  TBitmap pal(3, 1, 8);
+  pal.Palette().assign({0x0000FF, 0xFFFFFF});
+  pal.ScanLine(0)[0] = 0, pal.ScanLine(0)[1] = 1, pal.ScanLine(0)[2] = 0;
+  std::string png;
+  w.WriteBitmap(pal, png);
+  TBitmap back;
+  Decode(png, back);
+  ASSERT_EQ(back.BitsPerPixel(), 8);
+  EXPECT_EQ(back.ScanLine(0)[0], 76);  // red as grey
+  EXPECT_EQ(back.ScanLine(0)[1], 255);
+  // A 1-bit bitmap whose entry 1 is the dark one: bits are inverted so grey 1 stays white.
+  TBitmap mono(8, 1, 1);
+  mono.Palette().assign({0xFFFFFF, 0x000000});
+  mono.ScanLine(0)[0] = 0x0F;
+  png.clear();
+  w.WriteBitmap(mono, png);
+  Decode(png, back);
+  ASSERT_EQ(back.BitsPerPixel(), 1);
+  EXPECT_EQ(back.ScanLine(0)[0], 0xF0);
+  EXPECT_EQ(back.Palette()[1], 0xFFFFFFu);
+  EXPECT_THROW(w.WriteBitmap(TBitmap(), png), EGLDPNG);
+}
+
 TEST(PngCodec, DefaultChunkOrderAndCrc) {
   TBitmap b(2, 2, 24);
   const std::string png = Encode(b);
