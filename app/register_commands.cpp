@@ -19,6 +19,7 @@
 #include "engine/dispatch.h"
 #include "gui/dialog_commands.h"
 #include "gui/main_window.h"
+#include "gui/print_capture_commands.h"
 
 namespace nura {
 
@@ -41,6 +42,7 @@ void RegisterAllCommands() {
   RegisterErrorModeCommands();
   RegisterArrayCommands();
   RegisterWordCommands();
+  RegisterPrintCaptureCommands();
 }
 
 }  // namespace nura

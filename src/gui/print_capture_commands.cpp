@@ -1,0 +1,252 @@
+// Commands that reach the main window's picture, the screen and the
+// printer. The main window's picture is "母艦"'s (object 0, a form whose
+// inner picture is `img`); pictures of other objects come with the script
+// objects.
+#include "gui/print_capture_commands.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QScreen>
+#include <cmath>
+
+#include "commands/command_errors.h"
+#include "commands/number_functions.h"
+#include "commands/raw_name.h"
+#include "engine/command_registry.h"
+#include "engine/engine.h"
+#include "engine/errors.h"
+#include "gui/main_window.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+constexpr int kIdPrintMainWindow = 116;
+constexpr int kIdRefresh = 117;
+constexpr int kIdCapture = 132;
+constexpr int kIdPrintImage = 300;
+constexpr int kIdSetBits = 319;
+constexpr int kIdExtractIcon = 425;
+constexpr int kKindImage = 2;
+constexpr int kKindForm = 7;
+
+TfrmNura* WindowOf(TNuraEngine& engine) { return dynamic_cast<TfrmNura*>(&engine.Host()); }
+
+[[noreturn]] void RaiseNotCreated(TNuraEngine& engine, const std::string& name) {
+  RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。"));
+}
+
+// The object a word names, or nil.
+TObjNode* ObjectOfWord(TNuraEngine& engine, const NodePtr& node) {
+  if (!node || node->kind != kWordObject) return nullptr;
+  return engine.Base().objects.GetItem(node->id);
+}
+
+// The picture of an image or form object; nil when the object has none
+// that can be reached here.
+TBitmap* PictureOf(TNuraEngine& engine, const TObjNode& object) {
+  TfrmNura* form = WindowOf(engine);
+  if (object.objectId == 0 && form && form->img) return &form->img->Bitmap();
+  return nullptr;
+}
+
+// The picture named by `name` (a word, else the name evaluated); image and
+// form objects only.
+TBitmap* NamedPicture(TNuraEngine& engine, std::string name) {
+  NodePtr node = engine.Base().words.FindNode(name, false);
+  if (!node) {
+    name = engine.ExpandString(name);
+    node = engine.Base().words.FindNode(name, false);
+  }
+  TObjNode* object = ObjectOfWord(engine, node);
+  if (!object || (object->kind != kKindImage && object->kind != kKindForm)) RaiseNotCreated(engine, name);
+  TBitmap* picture = PictureOf(engine, *object);
+  if (!picture) RaiseNotCreated(engine, name);
+  return picture;
+}
+
+void Repaint(TNuraEngine& engine) {
+  if (TfrmNura* form = WindowOf(engine)) {
+    form->update();
+    if (form->img) form->img->update();
+  }
+  engine.Host().ProcessEvents();
+}
+
+void Refresh(TNuraEngine& engine, int) { Repaint(engine); }
+
+// ---- printing ----
+
+// The printer chosen in the setup dialog; false when there is none or the
+// user cancels.
+bool ChoosePrinter(TNuraEngine& engine, QPrinter& printer) {
+  if (QPrinterInfo::availablePrinters().isEmpty())
+    RaiseScriptError(engine, SJ("印刷できるプリンタがありません。"));
+  QPrintDialog dialog(&printer, WindowOf(engine));
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void PrintPicture(TNuraEngine& engine, QPrinter& printer, const QImage& picture) {
+  if (TfrmNura* form = WindowOf(engine)) printer.setDocName(form->windowTitle());
+  QPainter painter;
+  if (!painter.begin(&printer)) RaiseScriptError(engine, SJ("印刷を開始できません。"));
+  const QRect page = painter.viewport();
+  const QRect target = PrintTargetRect(picture.width(), picture.height(), page.width(), page.height());
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter.drawImage(target, picture.convertToFormat(QImage::Format_RGB888));
+  painter.end();
+}
+
+void PrintMainWindow(TNuraEngine& engine, int) {
+  QPrinter printer;
+  if (!ChoosePrinter(engine, printer)) return;
+  TfrmNura* form = WindowOf(engine);
+  if (!form) return;
+  form->activateWindow();
+  engine.Host().ProcessEvents();
+  PrintPicture(engine, printer, form->grab().toImage());
+}
+
+void PrintImage(TNuraEngine& engine, int) {
+  const std::string name = PopRawName(engine);
+  QPrinter printer;
+  if (!ChoosePrinter(engine, printer)) return;
+  PrintPicture(engine, printer, NamedPicture(engine, name)->ToImage());
+}
+
+// ---- capture ----
+
+// The picture becomes `image` in `depth` bits per pixel.
+void AssignImage(TBitmap& picture, const QImage& image, int depth) {
+  const QImage converted = ConvertToDepth(image, depth);
+  TBitmap result(converted.width(), converted.height(), depth);
+  if (depth > 8) {
+    QImage view = result.View();
+    QPainter(&view).drawImage(0, 0, converted);
+    picture = std::move(result);
+    return;
+  }
+  std::vector<uint32_t>& palette = result.Palette();
+  palette.clear();
+  for (QRgb rgb : converted.colorTable())
+    palette.push_back(static_cast<uint32_t>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16)));
+  const int mask = (1 << depth) - 1;
+  for (int y = 0; y < converted.height(); ++y) {
+    uint8_t* line = result.ScanLine(y);
+    for (int x = 0; x < converted.width(); ++x) {
+      const int shift = 8 - depth - (x * depth) % 8;
+      uint8_t& byte = line[x * depth / 8];
+      byte = static_cast<uint8_t>((byte & ~(mask << shift)) | ((converted.pixelIndex(x, y) & mask) << shift));
+    }
+  }
+  picture = std::move(result);
+}
+
+// Copies `source` onto the picture at 0,0, clipped by the picture.
+void DrawOnPicture(TBitmap& picture, const QImage& source) {
+  QImage view = picture.View();
+  if (!view.isNull()) {
+    QPainter painter(&view);
+    painter.drawImage(0, 0, source);
+    return;
+  }
+  QImage full = picture.ToImage();
+  QPainter(&full).drawImage(0, 0, source);
+  AssignImage(picture, full, picture.BitsPerPixel());
+}
+
+void Capture(TNuraEngine& engine, int) {
+  static const std::string kDesktop = SJ("デスクトップ");
+  static const std::string kMainWindow = SJ("母艦");
+  const std::string title = engine.PopArgumentText();
+  std::string name = PopRawName(engine);
+  if (engine.Base().implicitSubject) name = kMainWindow;
+  TObjNode* object = engine.Base().objects.FindByName(name);
+  if (!object) RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"が特定できません。"));
+  TBitmap* picture = object->kind == kKindImage || object->kind == kKindForm ? PictureOf(engine, *object) : nullptr;
+  if (!picture) RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"が特定できません。"));
+  TfrmNura* form = WindowOf(engine);
+  QImage shot;
+  if (title == kDesktop) {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) shot = screen->grabWindow(0).toImage();
+  } else if (form && QStringToSjis(form->windowTitle()) == title) {
+    shot = form->centralWidget() ? form->centralWidget()->grab().toImage() : form->grab().toImage();
+  } else {
+    return;  // no other program's window can be brought to the front here
+  }
+  if (!shot.isNull()) DrawOnPicture(*picture, shot);
+  if (form) form->activateWindow();
+  Repaint(engine);
+}
+
+// ---- colour depth and icons ----
+
+void SetBits(TNuraEngine& engine, int id) {
+  const long double bits = engine.PopArgumentNumber();
+  TBitmap* picture = NamedPicture(engine, PopRawName(engine));
+  const int32_t depth = TruncToInt32(bits);
+  if (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32)
+    RaiseArgumentError(engine, id, std::to_string(depth) + SJ("ビットはサポートしていません。"));
+  if (picture->BitsPerPixel() == depth) return;
+  AssignImage(*picture, picture->ToImage(), depth);
+  Repaint(engine);
+}
+
+void ExtractIcon(TNuraEngine& engine, int) {
+  const std::string name = PopRawName(engine);
+  const int32_t index = TruncToInt32(engine.PopArgumentNumber());
+  const std::string file = engine.PopArgumentText();
+  NodePtr node = engine.Base().words.FindNode(name, false);
+  TObjNode* object = ObjectOfWord(engine, node);
+  const std::string notObject = "\"" + name + SJ("\"は、オブジェクトではありません。");
+  if (!object) RaiseScriptError(engine, notObject);
+  if (object->kind != kKindImage) RaiseScriptError(engine, notObject + SJ("イメージを指定します。"));
+  if (index < 0) throw ERangeError();
+  // Program files carry no icon resources here.
+  RaiseScriptError(engine, SJ("ファイル\"") + file + SJ("\"からアイコンを抽出できません。"));
+}
+
+}  // namespace
+
+QRect PrintTargetRect(int width, int height, int pageWidth, int pageHeight) {
+  if (width <= 0 || height <= 0 || pageWidth <= 0 || pageHeight <= 0) return QRect();
+  const double x = width > height ? static_cast<double>(width) / pageWidth
+                                  : static_cast<double>(height) / pageHeight;
+  const int right = static_cast<int>(std::trunc(width / x)) - 1;
+  const int bottom = static_cast<int>(std::trunc(height / x)) - 1;
+  return QRect(QPoint(0, 0), QPoint(right, bottom));
+}
+
+QImage ConvertToDepth(const QImage& image, int bits) {
+  switch (bits) {
+    case 1: return image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    case 4: {
+      // Sixteen colours: the corners of the colour cube and their halves.
+      QList<QRgb> table;
+      for (int i = 0; i < 16; ++i) {
+        const int level = (i & 8) ? 255 : 128;
+        table.push_back(qRgb((i & 4) ? level : 0, (i & 2) ? level : 0, (i & 1) ? level : 0));
+      }
+      table[8] = qRgb(192, 192, 192);
+      return image.convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither);
+    }
+    case 8: return image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    case 16: return image.convertToFormat(QImage::Format_RGB16);
+    case 24: return image.convertToFormat(QImage::Format_RGB888);
+    default: return image.convertToFormat(QImage::Format_RGB32);
+  }
+}
+
+void RegisterPrintCaptureCommands() {
+  RegisterCommandHandler(kIdPrintMainWindow, PrintMainWindow);
+  RegisterCommandHandler(kIdRefresh, Refresh);
+  RegisterCommandHandler(kIdCapture, Capture);
+  RegisterCommandHandler(kIdPrintImage, PrintImage);
+  RegisterCommandHandler(kIdSetBits, SetBits);
+  RegisterCommandHandler(kIdExtractIcon, ExtractIcon);
+}
+
+}  // namespace nura

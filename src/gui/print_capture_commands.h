@@ -1,0 +1,20 @@
+// Drawing refresh, printing the main window or a picture, window capture
+// into a picture, the picture's colour depth and icon extraction.
+#pragma once
+
+#include <QImage>
+#include <QRect>
+
+namespace nura {
+
+void RegisterPrintCaptureCommands();
+
+// The page rectangle that a picture of `width` x `height` fills along its
+// longer side, keeping its aspect ratio, on a page of `pageWidth` x
+// `pageHeight` (0-based, right and bottom inclusive).
+QRect PrintTargetRect(int width, int height, int pageWidth, int pageHeight);
+
+// `image` converted to a depth of 1, 4, 8, 16, 24 or 32 bits per pixel.
+QImage ConvertToDepth(const QImage& image, int bits);
+
+}  // namespace nura
