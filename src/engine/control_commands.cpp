@@ -5,8 +5,6 @@
 
 #include <chrono>
 #include <cmath>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "engine/command_registry.h"
@@ -14,10 +12,11 @@
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/evaluate.h"
+#include "engine/packed_program.h"
 #include "engine/preprocess.h"
 #include "engine/scanners.h"
+#include "engine/script_files.h"
 #include "engine/sjis_text.h"
-#include "platform/native_path.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -316,20 +315,14 @@ void CmdReserve(TNuraEngine& e, int) {
 
 // ---- nested runs ----
 
-bool ReadFileText(const std::string& scriptPath, std::string& text) {
-  std::ifstream in(ScriptPathToNative(scriptPath), std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  text = s.str();
-  return true;
-}
-
 void CmdInclude(TNuraEngine& e, int) {
   TNuraBase& b = e.Base();
   const std::string name = e.PopArgumentText();
+  // A file packed into the program's container comes first.
+  std::string path = ExtractPackedFile(e, name);
+  if (path.empty()) path = e.ResolveFilePath(name);
   std::string text;
-  if (!ReadFileText(e.ResolveFilePath(name), text))
+  if (!ReadWholeFile(path, text))
     throw Error(e, SJ("ファイル\"") + name + SJ("\"が、ありません。"));
   if (static_cast<int>(b.includes.size()) >= TNuraBase::kIncludeSlots) throw ERangeError();
   PreprocessSource(text, name);

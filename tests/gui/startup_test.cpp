@@ -59,8 +59,10 @@ TEST_F(Startup, DefaultScriptBesideTheProgram) {
 std::string MakeContainer(const std::string& dir, const std::string& program) {
   test::WriteSjisFile(dir + "/packed.nrs", program);
   test::WriteSjisFile(dir + "/data.txt", "中身");
+  test::WriteSjisFile(dir + "/inc.nrs", "「取り込み」と言う\r\n");
   TFileMixWriter writer;
-  writer.lines = {dir + "/packed.nrs=nurasera.nrs=1", dir + "/data.txt=data.txt=0"};
+  writer.lines = {dir + "/packed.nrs=nurasera.nrs=1", dir + "/data.txt=data.txt=0",
+                  dir + "/inc.nrs=inc.nrs=1"};
   EXPECT_TRUE(writer.SaveToFile(dir + "/box.mix"));
   std::ifstream in(dir + "/box.mix", std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -100,10 +102,11 @@ TEST_F(Startup, RuntimeSwitchRunsAnotherPackedProgram) {
 
 TEST_F(Startup, ResourceFileIsReadAndKept) {
   MakeContainer(dir_, "");
-  test::WriteSjisFile(dir_ + "/s.nrs", "「ok」と言う\r\n");
+  std::filesystem::remove(dir_ + "/inc.nrs");  // only the packed copy is left
+  test::WriteSjisFile(dir_ + "/s.nrs", "「ok」と言う\r\n「inc.nrs」を取り込む\r\n");
   auto r = test::RunProgram({"s.nrs", "-resource", "box.mix"}, dir_);
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "ok\n");
+  EXPECT_EQ(r.out, "ok\n取り込み\n");
   EXPECT_TRUE(std::filesystem::exists(dir_ + "/box.mix"));
   r = test::RunProgram({"s.nrs", "-resource", "s.nrs"}, dir_);
   EXPECT_EQ(r.status, 1);
