@@ -1,6 +1,7 @@
 // What the engine asks of the window: properties, object values, the
 // debugger, idle and close requests.
 #include "engine_fixture.h"
+#include "support/run_program.h"
 
 namespace nura::test {
 namespace {
@@ -128,7 +129,7 @@ TEST_F(EngineTest, JumpOutOfACallUsesTheGlobalLabel) {
 }
 
 TEST_F(EngineTest, IncludesAreLimited) {
-  const std::string dir = ::testing::TempDir();
+  const std::string dir = test::MakeTempFolder() + "/";
   FILE* f = std::fopen((dir + "self.nrs").c_str(), "wb");
   const std::string text = SJ("「" + dir + "self.nrs」を取り込む\r\n");
   std::fwrite(text.data(), 1, text.size(), f);

@@ -1,6 +1,7 @@
 #include <chrono>
 
 #include "engine_fixture.h"
+#include "support/run_program.h"
 
 namespace nura::test {
 namespace {
@@ -128,7 +129,7 @@ TEST_F(EngineTest, EndlessTextRunsContinuedStillEnd) {
 }
 
 TEST_F(EngineTest, TextRunsAndIncludes) {
-  const std::string dir = ::testing::TempDir();
+  const std::string dir = test::MakeTempFolder() + "/";
   {
     FILE* f = std::fopen((dir + "inc.nrs").c_str(), "wb");
     const std::string text = SJ("「inc」と言う\r\n*incl\r\n「label」と言う\r\n戻る\r\n");

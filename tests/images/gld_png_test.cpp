@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "images/gld_png.h"
+#include "support/run_program.h"
 
 namespace nura {
 namespace {
@@ -98,7 +99,7 @@ TEST(GldPng, FilesAndComponentData) {
   TBitmap b(5, 5, 4);
   png.Assign(b);
   png.Settings().interlace = 1;
-  const std::string path = testing::TempDir() + "gld_png_test.png";
+  const std::string path = test::MakeTempFolder() + "/gld_png_test.png";
   png.SaveToFile(path);
   TGLDPNG back;
   back.LoadFromFile(path);
