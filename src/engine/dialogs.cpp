@@ -16,8 +16,16 @@ TConsoleDialogs& ConsoleDialogs() {
 TDialogHost* g_host = nullptr;
 bool g_consoleErrorShown = false;
 
+// Writes one message as a UTF-8 line; its CR LF line breaks become the
+// terminal's LF.
 void WriteLine(std::FILE* to, const std::string& sjis) {
-  const std::string utf8 = SjisToUtf8(sjis);
+  std::string utf8 = SjisToUtf8(sjis);
+  size_t kept = 0;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;
+    utf8[kept++] = utf8[i];
+  }
+  utf8.resize(kept);
   std::fwrite(utf8.data(), 1, utf8.size(), to);
   std::fputc('\n', to);
   std::fflush(to);

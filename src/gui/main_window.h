@@ -62,6 +62,7 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   int DestructionQueueSize() const { return static_cast<int>(deleteQueue_.size()); }
 
   // TEngineHost
+  void* MainWindowComponent() override { return static_cast<QObject*>(this); }
   void ShowMainWindow() override;
   bool CloseMainWindow() override;
   void ProcessEvents() override;

@@ -34,7 +34,7 @@ TEST_F(Startup, ArgumentsFromTheScriptOnAreVisible) {
   test::WriteSjisFile(dir_ + "/args.nrs", "コマンドライン引数を言う\r\n");
   const auto r = test::RunProgram({"-debug", "args.nrs", "x", "y"}, dir_);
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "args.nrs\r\nx\r\ny\n");
+  EXPECT_EQ(r.out, "args.nrs\nx\ny\n");
 }
 
 TEST_F(Startup, ErrorGoesToStandardErrorWithStatusOne) {
