@@ -306,6 +306,9 @@ class TNuraEngine {
   // labels.cpp
   static std::vector<std::string> SplitArgumentList(const std::string& list);
   void RunLabelAsFunction(THashNode& node);
+  // Runs `body` in a new run-control level, bounded in depth; cursor and
+  // file name are restored afterwards, also when `body` throws.
+  void InNestedLevel(const std::function<void()>& body);
   // word_reader.cpp
   const std::string* ParticleAt(const char* p, const char* limit);
   bool IsRegistered(const std::string& word, bool loose) const;

@@ -171,27 +171,11 @@ bool TNuraEngine::CallWord(const std::string& name, std::string& result, bool pu
 }
 
 void TNuraEngine::RunLabelAsFunction(THashNode& node) {
-  TNuraBase& b = *base_;
-  if (nestDepth_ >= kMaxNestedRuns) throw ENura(RunawayMessage());
-  const TextPos savedCursor = b.cursor;
-  const std::string savedFile = b.fileName;
-  ++nestDepth_;
-  b.cursor.Reset();
-  b.runControl.BeginNested();
-  auto restore = [&] {
-    b.runControl.EndNested();
-    --nestDepth_;
-    b.cursor = savedCursor;
-    b.fileName = savedFile;
-  };
-  try {
+  InNestedLevel([&] {
+    base_->cursor.Reset();
     CallUserFunction(node);
     RunLoop();
-  } catch (...) {
-    restore();
-    throw;
-  }
-  restore();
+  });
 }
 
 void TNuraEngine::JumpToLabel(const std::string& name) {

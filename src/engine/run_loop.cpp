@@ -297,15 +297,13 @@ void TNuraEngine::RunIfBlock(bool wordPresent) {
   EnterBlock(*chosen);
 }
 
-void TNuraEngine::RunNested(const TextPos& start, const std::string& fileName) {
+void TNuraEngine::InNestedLevel(const std::function<void()>& body) {
   TNuraBase& b = *base_;
   if (nestDepth_ >= kMaxNestedRuns) throw ENura(RunawayMessage());
   const TextPos savedCursor = b.cursor;
   const std::string savedFile = b.fileName;
   ++nestDepth_;
   b.runControl.BeginNested();
-  b.cursor = start;
-  b.fileName = fileName;
   auto restore = [&] {
     b.runControl.EndNested();
     --nestDepth_;
@@ -313,12 +311,20 @@ void TNuraEngine::RunNested(const TextPos& start, const std::string& fileName) {
     b.fileName = savedFile;
   };
   try {
-    RunLoop();
+    body();
   } catch (...) {
     restore();
     throw;
   }
   restore();
+}
+
+void TNuraEngine::RunNested(const TextPos& start, const std::string& fileName) {
+  InNestedLevel([&] {
+    base_->cursor = start;
+    base_->fileName = fileName;
+    RunLoop();
+  });
 }
 
 void TNuraEngine::StartCountedLoop(int count) {

@@ -12,14 +12,6 @@ namespace {
 const char kReadError[] = "Read Image (PNG): Read Error";
 const char kBitDepthError[] = "Read Header(PNG): Error BitDepth";
 
-struct Pass {
-  int x0, y0, dx, dy;
-};
-constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
-                            {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
-constexpr Pass kWhole = {0, 0, 1, 1};
-
-int PassCount(int size, int start, int step) { return size > start ? (size - start + step - 1) / step : 0; }
 
 bool IsType(const uint8_t type[4], const char* name) { return std::memcmp(type, name, 4) == 0; }
 

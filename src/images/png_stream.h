@@ -14,6 +14,20 @@ namespace nura {
 
 class TBitmap;
 
+// One pass of an interlaced image: first column and row, and their steps.
+// Adam7 has seven; a plain image one pass over everything.
+struct Pass {
+  int x0, y0, dx, dy;
+};
+constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                            {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+constexpr Pass kWhole = {0, 0, 1, 1};
+
+// Columns (or rows) of a pass over `size` that starts at `start`.
+inline int PassCount(int size, int start, int step) {
+  return size > start ? (size - start + step - 1) / step : 0;
+}
+
 // Every failure of the PNG codec (an invalid-graphic error).
 class EGLDPNG : public std::runtime_error {
  public:

@@ -13,14 +13,6 @@ namespace {
 
 const char kWriteError[] = "Write Image (PNG): Write Error";
 
-struct Pass {
-  int x0, y0, dx, dy;
-};
-constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
-                            {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
-constexpr Pass kWhole = {0, 0, 1, 1};
-
-int PassCount(int size, int start, int step) { return size > start ? (size - start + step - 1) / step : 0; }
 
 int Luminance(uint32_t r, uint32_t g, uint32_t b) { return static_cast<int>((r * 77 + g * 150 + b * 29) >> 8); }
 
