@@ -213,6 +213,9 @@ class TNuraEngine {
   // The script timer fired with `target` as its jump target.
   void RunTimerTarget(const TextPos& target);
   int NestedRunDepth() const { return nestDepth_; }
+  // True while a run is under way: the cursor stands on a statement (not
+  // nil, not on the NUL at the end of its text).
+  bool RunActive() const { return base_->cursor.p && *base_->cursor.p; }
   // Pushes `frame` and moves the cursor to the start of its block copy.
   void EnterBlock(const TRunControl& frame);
   // "回数" becomes `count` (with type letter "e" when `asNumber`).

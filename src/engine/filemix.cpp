@@ -9,6 +9,7 @@
 #include "engine/errors.h"
 #include "engine/locale_map.h"
 #include "engine/sjis_text.h"
+#include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
 
@@ -54,10 +55,10 @@ std::string FormatErrorText(const std::string& fileName) {
 
 // The whole file, or an ERuntimeError when it cannot be read.
 std::string LoadFile(const std::string& fileName) {
-  std::ifstream in(ScriptPathToNative(fileName), std::ios::binary);
-  if (!in) throw ERuntimeError(OpenErrorText(fileName));
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw ERuntimeError(OpenErrorText(fileName));
+  std::string data;
+  if (!ReadNativeFile(ScriptPathToNative(fileName), data)) {
+    throw ERuntimeError(OpenErrorText(fileName));
+  }
   return data;
 }
 

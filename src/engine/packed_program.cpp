@@ -4,30 +4,24 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/filemix.h"
+#include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
+#include "platform/system_info.h"
 
 namespace nura {
-namespace fs = std::filesystem;
 
 namespace {
 
+// The temporary folder, native, without its trailing "/".
 std::string TempFolder() {
-  std::error_code ec;
-  fs::path folder = fs::temp_directory_path(ec);
-  return ec ? std::string("/tmp") : folder.string();
-}
-
-bool WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
+  std::string folder = SystemFolderPath(SystemFolder::Temp);
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
 }
 
 // A container entry's name as one plain file name: every separator, ":"
@@ -77,7 +71,7 @@ bool LoadAppendedProgram(TNuraEngine& engine, const std::string& executable, std
   try {
     const std::string copy = CreateNumberedTempFile("TMP", ".TMP");
     base.containerTempFile = copy;
-    if (!WriteFile(copy, data)) throw ERuntimeError(SJ("一時ファイルに書き込めません。"));
+    if (!WriteFileAtomically(copy, data)) throw ERuntimeError(SJ("一時ファイルに書き込めません。"));
     base.containerReader = std::make_unique<TFileMixReader>(NativePathToScript(copy));
     static const std::string kProgramEntry = "nurasera.nrs";
     if (!base.containerReader->ExtractToStream(kProgramEntry, source)) return false;
@@ -109,7 +103,7 @@ std::string ExtractPackedFile(TNuraEngine& engine, const std::string& name) {
       base.extractedFiles.end()) {
     return path;  // extracted once already
   }
-  if (!WriteFile(ScriptPathToNative(path), data)) {
+  if (!WriteFileAtomically(ScriptPathToNative(path), data)) {
     throw ENura(SJ("実行ファイルに梱包されている\"") + name + SJ("\"の展開に失敗しました。"));
   }
   base.extractedFiles.push_back(path);

@@ -341,7 +341,7 @@ void TNuraEngine::StartCountedLoop(int count) {
 void TNuraEngine::RunEventCode(const TextPos& code, const std::string& fileName) {
   TNuraBase& b = *base_;
   if (!code) return;
-  const bool idle = !b.cursor.p || *b.cursor.p == 0;
+  const bool idle = !RunActive();
   TRunControl frame;
   frame.kind = kRunEvent;
   frame.returnPos = b.cursor;
@@ -370,7 +370,7 @@ void TNuraEngine::RunEventCode(const TextPos& code, const std::string& fileName)
 void TNuraEngine::RunTimerTarget(const TextPos& target) {
   TNuraBase& b = *base_;
   if (!target) return;
-  if (b.cursor.p && *b.cursor.p) {
+  if (RunActive()) {
     // A run is active: the timer's code runs next, then the run goes on.
     TRunControl frame;
     frame.kind = kRunIfThen;

@@ -1,11 +1,10 @@
 #include "engine/script_files.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "engine/command_line.h"
 #include "engine/engine.h"
+#include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
 
@@ -22,12 +21,7 @@ std::string FindDefaultScript(const std::string& programPath) {
 
 bool ReadWholeFile(const std::string& scriptPath, std::string& bytes) {
   const std::string native = ScriptPathToNative(scriptPath);
-  std::error_code ec;
-  if (native.empty() || fs::is_directory(native, ec)) return false;
-  std::ifstream in(native, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  return !native.empty() && ReadNativeFile(native, bytes);
 }
 
 std::string FolderOfScriptPath(const std::string& path) {

@@ -173,8 +173,7 @@ void TfrmNura::eventDoTimer() {
 // re-enter the script any more.
 void TfrmNura::FinishIfIdle() {
   if (closed_ || !console_) return;
-  const char* cursor = engine_->Base().cursor.p;
-  if (cursor && *cursor) return;  // a run is still active
+  if (engine_->RunActive()) return;
   if (EventSourceCount() > 0) return;
   CloseMainWindow();
 }

@@ -78,10 +78,7 @@ bool SjisEqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
 
 bool TIniFile::Load(const std::string& nativePath) {
   text_.clear();
-  std::ifstream in(nativePath, std::ios::binary);
-  if (!in) return false;
-  text_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  return ReadNativeFile(nativePath, text_);
 }
 
 void TIniFile::LoadFromText(std::string_view text) { text_ = std::string(text); }
