@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
   nura::TfrmNura form(console);
   windowDialogs.SetParent(&form);
   form.eventDoTimer();
-  int status = form.IsClosed() ? form.ExitCode() : app.exec();
+  int status = form.IsClosed() ? 0 : app.exec();
   if (console && nura::ConsoleErrorDialogShown()) status = 1;
   return status;
 }

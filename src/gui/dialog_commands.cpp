@@ -19,8 +19,7 @@ constexpr size_t kMaxMessageBytes = 4095;
 
 // The value of a word, or empty when it is not in the word table.
 std::string WordValue(TNuraEngine& engine, const std::string& name) {
-  NodePtr node = engine.Base().words.FindNode(name, false);
-  return node ? node->value : std::string();
+  return engine.Base().words.FindValue(name, false);
 }
 
 std::string ApplicationTitle() {
@@ -34,9 +33,7 @@ void ApplyDialogStyle(TNuraEngine& engine) {
   engine.ApplyFontSettings();
   TDialogStyle style;
   engine.GetFontSettings(style.fontColour, style.fontSize, style.fontName, style.fontStyle);
-  static const std::string kIme = SJ("ダイアログIMEの状態");
-  const long double mode = TextToNumber(WordValue(engine, kIme));
-  style.ime = ImeModeFromNumber(mode >= 1 && mode <= 4 ? static_cast<int>(mode) : 0);
+  style.ime = engine.GetDialogImeMode(-1);  // from "ダイアログIMEの状態"
   Dialogs().SetDialogStyle(style);
 }
 

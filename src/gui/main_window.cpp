@@ -157,7 +157,6 @@ void TfrmNura::eventDoTimer() {
   } catch (const std::exception& e) {
     if (ErrorLog().empty()) ErrorLog() = std::string(e.what()) + "\r\n";
     Dialogs().ShowErrorDialog(ErrorLog());
-    exitCode_ = console_ ? 1 : 0;
     CloseMainWindow();
     return;
   }
@@ -188,7 +187,7 @@ bool TfrmNura::CloseMainWindow() {
   if (!FormCloseQuery()) return false;
   closed_ = true;
   hide();
-  QCoreApplication::exit(exitCode_);
+  QCoreApplication::exit(0);
   return true;
 }
 
@@ -203,7 +202,7 @@ void TfrmNura::closeEvent(QCloseEvent* event) {
   }
   closed_ = true;
   event->accept();
-  QCoreApplication::exit(exitCode_);
+  QCoreApplication::exit(0);
 }
 
 // The close request: the shutdown label runs once; "終了不可能" = "1"
@@ -236,14 +235,8 @@ void TfrmNura::FormDestroy() {
   destroyed_ = true;
   StopScriptTimer();
   if (tray_) tray_->hide();
-  for (auto& node : deleteQueue_) {
-    delete static_cast<QObject*>(node->component);
-    node->component = nullptr;
-  }
-  deleteQueue_.clear();
+  FreeDestroyedObjects();
 }
-
-void TfrmNura::showEvent(QShowEvent* event) { QMainWindow::showEvent(event); }
 
 void TfrmNura::ProcessEvents() { QCoreApplication::processEvents(); }
 
@@ -295,12 +288,16 @@ void TfrmNura::AfterIdle() {
 
 void TfrmNura::ObjDelTimerTimer() {
   ObjDelTimer.stop();
+  FreeDestroyedObjects();
+  ProcessEvents();
+}
+
+void TfrmNura::FreeDestroyedObjects() {
   for (auto& node : deleteQueue_) {
     delete static_cast<QObject*>(node->component);
     node->component = nullptr;
   }
   deleteQueue_.clear();
-  ProcessEvents();
 }
 
 // ---- window style and tray ----

@@ -51,8 +51,6 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   void eventDoTimer();
   // True once the window has closed (the program ends).
   bool IsClosed() const { return closed_; }
-  // The program's exit status.
-  int ExitCode() const { return exitCode_; }
 
   // "タイマー設定": arms the script timer; an empty target disables it.
   void SetScriptTimer(int milliseconds, const TextPos& target);
@@ -72,7 +70,6 @@ class TfrmNura : public QMainWindow, public TEngineHost {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
 
  private:
   void FormCreate();
@@ -80,6 +77,7 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   void FormDestroy();
   void NuraTimerTimer();
   void ObjDelTimerTimer();
+  void FreeDestroyedObjects();
   void HideToTray();
   void RestoreFromTray();
   void FinishIfIdle();
@@ -91,7 +89,6 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   bool firstRun_ = true;
   bool closed_ = false;
   bool destroyed_ = false;
-  int exitCode_ = 0;
   std::string source_;   // the program text as read, before preprocessing
   TextPos timerTarget_;
   bool timerCounted_ = false;
