@@ -53,7 +53,7 @@ void StoreReadText(TNuraEngine& engine, const NodePtr& node, const std::string& 
   engine.CheckWritable(*node);
   if (node->kind == kWordObject) {
     node->annotation = "s";
-    engine.Host().AssignObjectValue(engine, *node, text);
+    engine.Objects().AssignObjectValue(engine, *node, text);
     return;
   }
   if (node->kind != kWordVariable && node->kind != kWordHash)

@@ -42,11 +42,11 @@ const std::string kMarker = "\\FILE_HANDLE";
 
 // The stream of a handle word; nil when the word is no (open) handle.
 TTextFileStream* StreamOf(TNuraEngine& engine, const THashNode& node) {
-  if (node.kind != kWordVariable || node.value != kMarker || !node.object) return nullptr;
+  if (node.kind != kWordVariable || node.value != kMarker || !node.address) return nullptr;
   const auto& handles = StreamStateOf(engine).handles;
   if (node.id < 0 || static_cast<size_t>(node.id) >= handles.size()) return nullptr;
   TTextFileStream* stream = handles[static_cast<size_t>(node.id)].get();
-  return stream == node.object ? stream : nullptr;
+  return stream == node.address ? stream : nullptr;
 }
 
 struct THandle {
@@ -79,7 +79,7 @@ TTextFileStream& RequireHandle(TNuraEngine& engine) {
 // Closes the stream of `node` when it is a handle and empties its slot.
 void CloseStream(TNuraEngine& engine, THashNode& node) {
   if (StreamOf(engine, node)) StreamStateOf(engine).handles[static_cast<size_t>(node.id)].reset();
-  node.object = nullptr;
+  node.address = nullptr;
   node.value.clear();
 }
 
@@ -102,7 +102,7 @@ void OpenHandle(TNuraEngine& engine, bool detailed) {
   // A handle opened again lets go of its earlier file.
   CloseStream(engine, *node);
   auto& handles = StreamStateOf(engine).handles;
-  node->object = stream.get();
+  node->address = stream.get();
   node->value = kMarker;
   node->id = static_cast<int32_t>(handles.size());
   handles.push_back(std::move(stream));

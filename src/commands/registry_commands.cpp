@@ -234,11 +234,10 @@ void IniRead(TNuraEngine& engine, int id) {
 
 // ---- the main window's position ----
 
-// The main window: the host's component (a QObject, as every component),
-// else the application's top-level main window; nil without a window.
+// The main window: the host's, else the application's top-level main
+// window; nil without a window.
 QWidget* MainWindow(TNuraEngine& engine) {
-  if (auto* object = static_cast<QObject*>(engine.Host().MainWindowComponent()))
-    return qobject_cast<QWidget*>(object);
+  if (QWidget* window = engine.Host().MainWindowWidget()) return window;
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
   for (QWidget* widget : QApplication::topLevelWidgets()) {
     if (qobject_cast<QMainWindow*>(widget)) return widget;

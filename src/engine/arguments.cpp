@@ -154,7 +154,7 @@ void TNuraEngine::ApplyPenAndBrush() {
   const THash& words = base_->words;
   int width = 1;
   if (!ToInt32(words.FindValue(SJ("ペン太さ"), false), width)) width = 1;
-  host_->ApplyPenAndBrush(ColorTextToValue(words.FindValue(SJ("ペン色"), false)), width,
+  drawing_->ApplyPenAndBrush(ColorTextToValue(words.FindValue(SJ("ペン色"), false)), width,
                           ColorTextToValue(words.FindValue(SJ("塗り色"), false)));
 }
 
@@ -163,17 +163,22 @@ void TNuraEngine::ApplyFontSettings() {
   int size = 0, style = 0;
   std::string name;
   GetFontSettings(colour, size, name, style);
-  host_->ApplyFontSettings(colour, size, name, style);
+  drawing_->ApplyFontSettings(colour, size, name, style);
 }
 
-void* TNuraEngine::GetObjectCanvas(const std::string& name) {
+TScriptObject* TNuraEngine::GetObjectCanvas(const std::string& name) {
   const TObjNode* object = base_->objects.FindByName(name);
   if (!object) {
     throw ENura(FormatErrorMessage(SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。")));
   }
   switch (object->kind) {
-    case 2: case 5: case 7: case 8: case 9: case 12:
-      return object->component;
+    case TObjectKind::Image:
+    case TObjectKind::List:
+    case TObjectKind::Form:
+    case TObjectKind::Grid:
+    case TObjectKind::Label:
+    case TObjectKind::Anime:
+      return object->Control();
     default:
       return nullptr;
   }

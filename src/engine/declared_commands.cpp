@@ -1,5 +1,5 @@
 // Declared commands. A word of kind 5 holds the function's entry address
-// (object), the index of its library handle in the state's library list
+// (address), the index of its library handle in the state's library list
 // (id), the library and function names (annotation) and the call style
 // (value): "P" or empty for the first style, where every argument is a
 // text pointer, or "=" and type letters (return type first) for the second.
@@ -99,7 +99,7 @@ void EnterDeclared(TNuraEngine& e, const std::string& library, const std::string
   auto node = std::make_unique<THashNode>(name, false, kWordDeclared,
                                           static_cast<int32_t>(b.libraries.size()),
                                           Quoted(library) + function, value, pattern);
-  node->object = entry;
+  node->address = entry;
   b.libraries.push_back(handle);
   try {
     b.words.Add(std::move(node));
@@ -224,7 +224,7 @@ void TNuraEngine::CallDllWord(THashNode& node) {
   BindCommandArguments(node);
   // The declaration may be replaced while arguments run; keep this one.
   const std::string name = node.name, style = node.value;
-  void* const entry = node.object;
+  void* const entry = node.address;
   std::vector<DllArgument> args(CountMarks(node.pattern));
   for (size_t i = args.size(); i-- > 0;) args[i] = ReadDllArgument(*this, b.args.Pop());
 

@@ -20,72 +20,13 @@
 #include <vector>
 
 #include "engine/dialogs.h"
+#include "engine/engine_host.h"
 #include "engine/nura_base.h"
 
 namespace nura {
 
 class TNuraEngine;
 struct TStrNum;
-
-// What the window provides to the engine. The defaults do nothing, so the
-// engine runs in tests and in console mode without a window.
-class TEngineHost {
- public:
-  virtual ~TEngineHost() = default;
-  // The main window's control, entered as the component of script object 0
-  // "母艦"; nil without a window.
-  virtual void* MainWindowComponent() { return nullptr; }
-  // Shows the main window (at the start of a run).
-  virtual void ShowMainWindow() {}
-  // The close request: the window runs its shutdown code and closes. False
-  // when the script refuses to close.
-  virtual bool CloseMainWindow() { return true; }
-  // Runs the event queue once (waits keep the window alive with it).
-  virtual void ProcessEvents() {}
-  // Shows the debugger window modally; true when the user ends the program.
-  virtual bool ShowDebugger(TNuraEngine&) { return false; }
-  // "待機": starts freeing destroyed objects when two or more wait.
-  virtual void AfterIdle() {}
-  // The property reader: property `property` of object `object`. False when
-  // the word is no property of it.
-  virtual bool GetObjectProperty(TNuraEngine&, const std::string& object,
-                                 const std::string& property, std::string& value) {
-    (void)object; (void)property; (void)value;
-    return false;
-  }
-  // Sets property `property` of the object of `node`.
-  virtual void SetObjectProperty(TNuraEngine&, THashNode& node, const std::string& property,
-                                 const std::string& value) {
-    (void)node; (void)property; (void)value;
-  }
-  // "母艦スタイル設定": the main window's border style (0 none, 1 single,
-  // 2 sizeable, 3 dialog, 4 tool window, 5 sizeable tool window).
-  virtual void SetMainWindowBorderStyle(int style) { (void)style; }
-  // "タスクトレイへアイコン表示": true hides the main window and shows the
-  // notification-area icon; false removes the icon and shows the window.
-  virtual void ShowTrayIcon(bool show) { (void)show; }
-  // Sets the main property of the object of `node`.
-  virtual void AssignObjectValue(TNuraEngine&, THashNode& node, const std::string& value) {
-    (void)node; (void)value;
-  }
-  // Drawing settings for the main window's drawing surface: pen and brush
-  // solid, pen mode copy, copy mode source copy, 24 bits per pixel; each
-  // property is assigned only when it differs from what the surface has.
-  virtual void ApplyPenAndBrush(int32_t penColour, int penWidth, int32_t brushColour) {
-    (void)penColour; (void)penWidth; (void)brushColour;
-  }
-  // The font of the main window's drawing surface (character set 1); each
-  // property only when it differs. `style`: 1 bold, 2 italic, 4 underline.
-  virtual void ApplyFontSettings(int32_t colour, int size, const std::string& name, int style) {
-    (void)colour; (void)size; (void)name; (void)style;
-  }
-  // The value of the object of `node` read as an operand (its main value by
-  // kind). False when there is none: the node's own value is used then.
-  virtual bool ReadObjectValue(TNuraEngine&, THashNode& node, std::string& value) {
-    (void)node; (void)value;
-    return false;
-  }
-};
 
 class TNuraEngine {
  public:
@@ -107,6 +48,10 @@ class TNuraEngine {
   // The window's services; nullptr restores the no-op defaults.
   void SetHost(TEngineHost* host);
   TEngineHost& Host() { return *host_; }
+  void SetDrawingHost(TDrawingHost* host) { drawing_ = host ? host : &defaultDrawing_; }
+  TDrawingHost& Drawing() { return *drawing_; }
+  void SetObjectHost(TObjectHost* host) { objectHost_ = host ? host : &defaultObjects_; }
+  TObjectHost& Objects() { return *objectHost_; }
 
   // ---- start-up (engine.cpp) ----
   // Called by PrepareRun after the word table was cleared: enters the
@@ -268,10 +213,11 @@ class TNuraEngine {
   // "ペン太さ" and "塗り色", or the font of GetFontSettings (through the host).
   void ApplyPenAndBrush();
   void ApplyFontSettings();
-  // The component of the script object `name` that has a drawing surface
-  // (kinds 2, 5, 7, 8, 9, 12); nil for other kinds. The GUI takes its
-  // canvas or bitmap. "オブジェクト"%s"は、作成されていません。" when absent.
-  void* GetObjectCanvas(const std::string& name);
+  // The control of the script object `name` when its kind has a drawing
+  // surface (picture, list, form, grid, label, animated picture); nil for
+  // other kinds. The GUI takes its canvas or bitmap.
+  // "オブジェクト"%s"は、作成されていません。" when absent.
+  TScriptObject* GetObjectCanvas(const std::string& name);
 
   // ---- evaluator (dispatch) ----
   // Evaluates the expression text; sets the result kind ("e" or "s").
@@ -323,6 +269,10 @@ class TNuraEngine {
   std::unique_ptr<TNuraBase> base_;
   TEngineHost defaultHost_;
   TEngineHost* host_ = &defaultHost_;
+  TDrawingHost defaultDrawing_;
+  TDrawingHost* drawing_ = &defaultDrawing_;
+  TObjectHost defaultObjects_;
+  TObjectHost* objectHost_ = &defaultObjects_;
   RegistrationHook registration_;
   std::string resultKind_ = "s";
   int nestDepth_ = 0;

@@ -173,7 +173,7 @@ class TOperandReader {
         return Label(node);
       default: {  // GUI object: its main value
         std::string value;
-        if (!engine_.Host().ReadObjectValue(engine_, *node, value)) value = node->value;
+        if (!engine_.Objects().ReadObjectValue(engine_, *node, value)) value = node->value;
         return TStrNum::FromText(value);
       }
     }
@@ -256,7 +256,7 @@ class TOperandReader {
         return HashElement(*owner, key);
       case kWordObject: {
         std::string value;
-        if (engine_.Host().GetObjectProperty(engine_, owner->name, key, value)) {
+        if (engine_.Objects().GetObjectProperty(engine_, owner->name, key, value)) {
           return TStrNum::FromText(value);
         }
         break;

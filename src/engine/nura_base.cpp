@@ -49,7 +49,7 @@ void THashNode::Assign(const THashNode& other) {
   kind = other.kind;
   position = other.position;
   hash = other.hash;
-  object = other.object;
+  address = other.address;
   isProtected = other.isProtected;
 }
 
@@ -301,7 +301,6 @@ TNuraBase::TNuraBase() : switchValue(kNoSwitchValue) {
 }
 
 TNuraBase::~TNuraBase() {
-  if (nodeLastObject) nodeLastObject->object = nullptr;
   words.Clear();
   args.Clear();
   objects.Clear();

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/filemix.h"
+#include "engine/script_object.h"
 #include "engine/security.h"
 
 namespace nura {
@@ -64,9 +65,14 @@ class THashNode {
   std::string annotation;  // kind letter or description; a label's file name
   uint8_t kind = kWordVariable;
   int32_t id = 0;          // dispatch id, declaration level or object id
-  TextPos position;        // label: behind its name; variable: where it was created
+  // label: behind its name; variable: where it was created; object: the
+  // creating statement
+  TextPos position;
   std::shared_ptr<THash> hash;  // kind 6: the hash's own table
-  void* object = nullptr;  // kind 4: the GUI object; kind 5: the entry address (not owned)
+  // kind 5: the library entry; a file-handle variable: its stream, kept to
+  // check the handle (not owned). An object word (kind 4) holds no pointer:
+  // its id indexes the object list.
+  void* address = nullptr;
   bool isProtected = false;
 
   THashNode() = default;
@@ -203,13 +209,15 @@ struct TObjNode {
   static constexpr int kEvents = 10;
   std::string name;
   std::array<std::string, kEvents> eventTexts;
-  int32_t kind = 0;
+  TObjectKind kind = TObjectKind::Button;
   std::array<TextPos, kEvents> eventPos;
   int32_t objectId = 0;
-  void* component = nullptr;  // the control; not owned
+  TObjectHandle component;  // the control; freed with the node
 
-  TObjNode(std::string name, void* component, int32_t objectId, int32_t kind)
-      : name(std::move(name)), kind(kind), objectId(objectId), component(component) {}
+  TObjNode(std::string name, TObjectHandle component, int32_t objectId, TObjectKind kind)
+      : name(std::move(name)), kind(kind), objectId(objectId), component(std::move(component)) {}
+  // The control while it lives; nil when it has none or it is gone.
+  TScriptObject* Control() const { return component && component->Alive() ? component.get() : nullptr; }
 };
 
 class TObjList {

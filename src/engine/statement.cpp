@@ -436,7 +436,7 @@ bool TNuraEngine::TryPropertyWord(const std::string& word) {
   const bool had = !b.args.Empty();
   const std::string object = b.args.Pop();
   std::string value;
-  if (host_->GetObjectProperty(*this, RemoveSuffix(object, SJ("の")), word, value)) {
+  if (objectHost_->GetObjectProperty(*this, RemoveSuffix(object, SJ("の")), word, value)) {
     SetResult(value, "s");
     return true;
   }
@@ -516,7 +516,7 @@ void TNuraEngine::StoreValue(THashNode& node, const std::string& value, const st
       }
       return;
     case kWordObject: {
-      host_->AssignObjectValue(*this, node, value);
+      objectHost_->AssignObjectValue(*this, node, value);
       NodePtr last = base_->words.FindNode(SJ("そ"), false);
       if (last) last->Assign(node);
       return;
@@ -588,7 +588,7 @@ void TNuraEngine::AssignElement(const std::string& target) {
       return;
     }
     case kWordObject:
-      host_->SetObjectProperty(*this, *node, target, ExpandString(valueText));
+      objectHost_->SetObjectProperty(*this, *node, target, ExpandString(valueText));
       return;
     case kWordHash: {
       const std::string key = ExpandString(target);

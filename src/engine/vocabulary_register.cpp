@@ -23,9 +23,6 @@ constexpr std::string_view kLeadingWords[] = {
     "呼ぶ",     "おわり", "終わり", "おわる", "関数定義",   "回数",
 };
 
-// The object kind of the main window in the object list.
-constexpr int32_t kMainWindowKind = 7;
-
 std::string Decimal(long long value) { return std::to_string(value); }
 
 std::string FolderText(SystemFolder folder) { return NativePathToScript(SystemFolderPath(folder)); }
@@ -135,16 +132,14 @@ void RegisterMainWindow(TNuraEngine& engine) {
   static const std::string kName = SJ("母艦");
   static const std::string kAnnotation = SJ("メインフォーム");
   TNuraBase& base = engine.Base();
-  void* window = engine.Host().MainWindowComponent();
   TObjNode* existing = base.objects.GetItem(0);
   if (existing != nullptr && existing->name == kName) {
-    existing->component = window;
+    existing->component = engine.Objects().CreateMainWindowObject();
   } else if (existing == nullptr) {
-    base.objects.Add(std::make_unique<TObjNode>(kName, window, 0, kMainWindowKind));
+    base.objects.Add(std::make_unique<TObjNode>(kName, engine.Objects().CreateMainWindowObject(), 0,
+                                                TObjectKind::Form));
   }
-  auto node = std::make_unique<THashNode>(kName, true, kWordObject, 0, kAnnotation, "", "");
-  node->object = window;
-  base.words.Add(std::move(node));
+  base.words.Add(std::make_unique<THashNode>(kName, true, kWordObject, 0, kAnnotation, "", ""));
 }
 
 void AddVariable(THash& words, const std::string& name, const std::string& value,

@@ -16,6 +16,7 @@
 #include "engine/packed_program.h"
 #include "engine/script_files.h"
 #include "engine/vocabulary.h"
+#include "gui/objects/gui_object.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
 
@@ -40,6 +41,7 @@ void TPictureBox::paintEvent(QPaintEvent*) {
 TfrmNura::TfrmNura(bool consoleMode)
     : engine_(std::make_unique<TNuraEngine>()), console_(consoleMode) {
   engine_->SetHost(this);
+  engine_->SetObjectHost(this);
   engine_->SetRegistrationHook([](TNuraEngine& e) { RegisterBuiltinWords(e); });
   FormCreate();
 }
@@ -275,9 +277,7 @@ void TfrmNura::NuraTimerTimer() {
 // ---- deferred destruction ----
 
 void TfrmNura::QueueForDestruction(std::unique_ptr<TObjNode> node) {
-  if (auto* widget = static_cast<QObject*>(node->component)) {
-    if (auto* w = qobject_cast<QWidget*>(widget)) w->hide();
-  }
+  if (TGuiObject* object = GuiObjectOf(node->Control())) object->Widget()->hide();
   deleteQueue_.push_back(std::move(node));
 }
 
@@ -292,12 +292,12 @@ void TfrmNura::ObjDelTimerTimer() {
   ProcessEvents();
 }
 
-void TfrmNura::FreeDestroyedObjects() {
-  for (auto& node : deleteQueue_) {
-    delete static_cast<QObject*>(node->component);
-    node->component = nullptr;
-  }
-  deleteQueue_.clear();
+// Freeing a node frees its control; a control already freed with its
+// container is skipped by its guarded pointer.
+void TfrmNura::FreeDestroyedObjects() { deleteQueue_.clear(); }
+
+TObjectHandle TfrmNura::CreateMainWindowObject() {
+  return std::make_unique<TGuiObject>(TObjectKind::Form, this, false);
 }
 
 // ---- window style and tray ----

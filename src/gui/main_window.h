@@ -31,7 +31,7 @@ class TPictureBox : public QWidget {
   TBitmap bitmap_;
 };
 
-class TfrmNura : public QMainWindow, public TEngineHost {
+class TfrmNura : public QMainWindow, public TEngineHost, public TObjectHost {
   Q_OBJECT
  public:
   // `consoleMode`: dialogs talk over the terminal and the program ends when
@@ -60,13 +60,15 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   int DestructionQueueSize() const { return static_cast<int>(deleteQueue_.size()); }
 
   // TEngineHost
-  void* MainWindowComponent() override { return static_cast<QObject*>(this); }
+  QWidget* MainWindowWidget() override { return this; }
   void ShowMainWindow() override;
   bool CloseMainWindow() override;
   void ProcessEvents() override;
   void AfterIdle() override;
   void SetMainWindowBorderStyle(int style) override;
   void ShowTrayIcon(bool show) override;
+  // TObjectHost
+  TObjectHandle CreateMainWindowObject() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -30,8 +30,8 @@ constexpr int kIdCapture = 132;
 constexpr int kIdPrintImage = 300;
 constexpr int kIdSetBits = 319;
 constexpr int kIdExtractIcon = 425;
-constexpr int kKindImage = 2;
-constexpr int kKindForm = 7;
+constexpr TObjectKind kKindImage = TObjectKind::Image;
+constexpr TObjectKind kKindForm = TObjectKind::Form;
 
 TfrmNura* WindowOf(TNuraEngine& engine) { return dynamic_cast<TfrmNura*>(&engine.Host()); }
 

@@ -210,7 +210,7 @@ TEST_F(FileStateCommands, HandlesAskFirstAndRefuseProtectedWords) {
 class WindowHost : public TEngineHost {
  public:
   QWidget* window = nullptr;
-  void* MainWindowComponent() override { return static_cast<QObject*>(window); }
+  QWidget* MainWindowWidget() override { return window; }
 };
 
 TEST_F(FileStateCommands, MainWindowPositionSavedAndRestored) {

@@ -139,7 +139,7 @@ TEST_F(DeclaredTest, BrokenCallStyleAndRange) {
   node->value = "=i";  // a parameter more than the letters say
   EXPECT_THROW(engine.ExecuteWord(*node), ENura);
   node->value = "=ii";
-  node->object = nullptr;
+  node->address = nullptr;
   engine.Base().args.Push("1");
   EXPECT_THROW(engine.ExecuteWord(*node), ENura);
 }

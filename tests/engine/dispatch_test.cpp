@@ -309,7 +309,7 @@ TEST_F(DispatchTest, DisplayOutputAppendsLines) {
 namespace nura {
 namespace {
 
-class ObjectHost : public TEngineHost {
+class ObjectHost : public TObjectHost {
  public:
   bool GetObjectProperty(TNuraEngine&, const std::string& object, const std::string& property,
                          std::string& value) override {
@@ -325,13 +325,13 @@ class ObjectHost : public TEngineHost {
 
 TEST_F(DispatchTest, ObjectOperands) {
   ObjectHost host;
-  engine.SetHost(&host);
+  engine.SetObjectHost(&host);
   engine.Base().words.Add(std::make_unique<THashNode>("B", false, kWordObject, 1, "", "", ""));
   EXPECT_EQ(Expand("B"), "B.value");
   EXPECT_EQ(Expand(SJ("BのW")), "B.W");
   EXPECT_NE(ErrorOf([&] { Expand(SJ("BのZ")); }).find(SJ("オブジェクト\"B\"から、直接値を得ることは出来ません。")),
             std::string::npos);
-  engine.SetHost(nullptr);
+  engine.SetObjectHost(nullptr);
 }
 
 }  // namespace
@@ -340,7 +340,7 @@ TEST_F(DispatchTest, ObjectOperands) {
 namespace nura {
 namespace {
 
-class DrawingHost : public TEngineHost {
+class DrawingHost : public TDrawingHost {
  public:
   std::string applied;
   void ApplyPenAndBrush(int32_t pen, int width, int32_t brush) override {
@@ -354,7 +354,7 @@ class DrawingHost : public TEngineHost {
 
 TEST_F(DispatchTest, PenBrushAndFontGoToTheHost) {
   DrawingHost host;
-  engine.SetHost(&host);
+  engine.SetDrawingHost(&host);
   SetVariable("ペン色", "#0000FF", "s");
   SetVariable("ペン太さ", SJ("太い"), "s");
   SetVariable("塗り色", "255", "s");
@@ -368,7 +368,7 @@ TEST_F(DispatchTest, PenBrushAndFontGoToTheHost) {
   SetVariable("文字書体", SJ("無い|下線|20"), "s");
   engine.ApplyFontSettings();
   EXPECT_EQ(host.applied, "65280/20/ＭＳ ゴシック/4");
-  engine.SetHost(nullptr);
+  engine.SetDrawingHost(nullptr);
 }
 
 }  // namespace
@@ -377,11 +377,17 @@ TEST_F(DispatchTest, PenBrushAndFontGoToTheHost) {
 namespace nura {
 namespace {
 
+struct StubControl : TScriptObject {
+  bool Alive() const override { return true; }
+};
+
 TEST_F(DispatchTest, ObjectCanvas) {
-  int picture = 0, button = 0;
-  engine.Base().objects.Add(std::make_unique<TObjNode>(SJ("絵"), &picture, 1, 5));
-  engine.Base().objects.Add(std::make_unique<TObjNode>(SJ("ボタン"), &button, 2, 1));
-  EXPECT_EQ(engine.GetObjectCanvas(SJ("絵")), &picture);
+  auto picture = std::make_unique<StubControl>();
+  TScriptObject* const pictureControl = picture.get();
+  engine.Base().objects.Add(std::make_unique<TObjNode>(SJ("絵"), std::move(picture), 1, TObjectKind::List));
+  engine.Base().objects.Add(
+      std::make_unique<TObjNode>(SJ("ボタン"), std::make_unique<StubControl>(), 2, TObjectKind::Edit));
+  EXPECT_EQ(engine.GetObjectCanvas(SJ("絵")), pictureControl);
   EXPECT_EQ(engine.GetObjectCanvas(SJ("ボタン")), nullptr);
   EXPECT_NE(ErrorOf([&] { engine.GetObjectCanvas(SJ("無い")); }).find(SJ("オブジェクト\"無い\"は、作成されていません。")),
             std::string::npos);

@@ -8,7 +8,7 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-class FakeHost : public TEngineHost {
+class FakeHost : public TEngineHost, public TObjectHost {
  public:
   Strings calls;  // UTF-8
   bool refuseClose = false;
@@ -43,6 +43,7 @@ class HostTest : public EngineTest {
   void SetUp() override {
     EngineTest::SetUp();
     engine.SetHost(&host);
+    engine.SetObjectHost(&host);
     dialogs.choice = ErrorChoice::Continue;
     engine.SetRegistrationHook([](TNuraEngine& e) {
       RegisterTestVocabulary(e);

@@ -141,8 +141,8 @@ TEST(TRunControlStackTest, CopiesShareTextsAndItems) {
 
 TEST(TObjListTest, FindAndRange) {
   TObjList l;
-  l.Add(std::make_unique<TObjNode>("a", nullptr, 0, 1));
-  l.Add(std::make_unique<TObjNode>("b", nullptr, 1, 2));
+  l.Add(std::make_unique<TObjNode>("a", nullptr, 0, TObjectKind::Edit));
+  l.Add(std::make_unique<TObjNode>("b", nullptr, 1, TObjectKind::Image));
   EXPECT_EQ(l.IndexOfName("b"), 1);
   EXPECT_EQ(l.FindByName("c"), nullptr);
   EXPECT_EQ(l.GetItem(2), nullptr);

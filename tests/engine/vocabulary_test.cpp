@@ -253,7 +253,7 @@ TEST_F(RegisteredWords, MainWindowIsObjectZero) {
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->name, SJ("母艦"));
   EXPECT_EQ(window->objectId, 0);
-  EXPECT_EQ(window->kind, 7);
+  EXPECT_EQ(window->kind, TObjectKind::Form);
   THashNode* word = Word("母艦");
   ASSERT_NE(word, nullptr);
   EXPECT_EQ(word->kind, kWordObject);

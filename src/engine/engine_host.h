@@ -1,0 +1,94 @@
+// What the engine asks of the window, in three narrow interfaces: the
+// window itself (show, close, events, tray), the drawing settings of its
+// surface, and the script objects. The defaults do nothing, so the engine
+// runs in tests and in console mode without a window.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/script_object.h"
+
+class QWidget;
+
+namespace nura {
+
+class TNuraEngine;
+class THashNode;
+
+// The main window's chrome.
+class TEngineHost {
+ public:
+  virtual ~TEngineHost() = default;
+  // The main window's widget, for the commands that save and restore its
+  // geometry; nil without a window.
+  virtual QWidget* MainWindowWidget() { return nullptr; }
+  // Shows the main window (at the start of a run).
+  virtual void ShowMainWindow() {}
+  // The close request: the window runs its shutdown code and closes. False
+  // when the script refuses to close.
+  virtual bool CloseMainWindow() { return true; }
+  // Runs the event queue once (waits keep the window alive with it).
+  virtual void ProcessEvents() {}
+  // Shows the debugger window modally; true when the user ends the program.
+  virtual bool ShowDebugger(TNuraEngine&) { return false; }
+  // "待機": starts freeing destroyed objects when two or more wait.
+  virtual void AfterIdle() {}
+  // "母艦スタイル設定": the main window's border style (0 none, 1 single,
+  // 2 sizeable, 3 dialog, 4 tool window, 5 sizeable tool window).
+  virtual void SetMainWindowBorderStyle(int style) { (void)style; }
+  // "タスクトレイへアイコン表示": true hides the main window and shows the
+  // notification-area icon; false removes the icon and shows the window.
+  virtual void ShowTrayIcon(bool show) { (void)show; }
+};
+
+// Pen, brush and font of the main window's drawing surface.
+class TDrawingHost {
+ public:
+  virtual ~TDrawingHost() = default;
+  // Pen and brush solid, pen mode copy, copy mode source copy, 24 bits per
+  // pixel; each property is assigned only when it differs from what the
+  // surface has.
+  virtual void ApplyPenAndBrush(int32_t penColour, int penWidth, int32_t brushColour) {
+    (void)penColour; (void)penWidth; (void)brushColour;
+  }
+  // The font (character set 1); each property only when it differs.
+  // `style`: 1 bold, 2 italic, 4 underline.
+  virtual void ApplyFontSettings(int32_t colour, int size, const std::string& name, int style) {
+    (void)colour; (void)size; (void)name; (void)style;
+  }
+};
+
+// Script objects: their controls, properties and values.
+class TObjectHost {
+ public:
+  virtual ~TObjectHost() = default;
+  // The control of script object 0 "母艦" (it refers to the window and
+  // never frees it); nil without a window.
+  virtual TObjectHandle CreateMainWindowObject() { return nullptr; }
+  // The property reader: property `property` of object `object`; sets the
+  // engine's result kind where the property has one. False when `object`
+  // names no object word.
+  virtual bool GetObjectProperty(TNuraEngine&, const std::string& object,
+                                 const std::string& property, std::string& value) {
+    (void)object; (void)property; (void)value;
+    return false;
+  }
+  // Sets property `property` of the object of `node`.
+  virtual void SetObjectProperty(TNuraEngine&, THashNode& node, const std::string& property,
+                                 const std::string& value) {
+    (void)node; (void)property; (void)value;
+  }
+  // Sets the main property of the object of `node`.
+  virtual void AssignObjectValue(TNuraEngine&, THashNode& node, const std::string& value) {
+    (void)node; (void)value;
+  }
+  // The value of the object of `node` read as an operand (its main value by
+  // kind). False when there is none: the node's own value is used then.
+  virtual bool ReadObjectValue(TNuraEngine&, THashNode& node, std::string& value) {
+    (void)node; (void)value;
+    return false;
+  }
+};
+
+}  // namespace nura
