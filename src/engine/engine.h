@@ -261,6 +261,7 @@ class TNuraEngine {
   // word_reader.cpp
   const std::string* ParticleAt(const char* p, const char* limit);
   bool IsRegistered(const std::string& word, bool loose) const;
+  bool IsWholeWord(const std::string& run) const;
   bool RegisteredWordRunsOn(const char* start, const char* from, const char* past,
                             const char* end) const;
   bool SplitsAt(const char* start, const char* at, const std::string& particle,

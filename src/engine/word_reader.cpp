@@ -3,8 +3,10 @@
 // end of its particle, not up to the next ASCII delimiter as ScanWord does.
 //
 // A word is first scanned like ScanWord (the run up to a delimiter). The run
-// stays whole when it is a registered word, ends in "の時" (a switch arm),
-// or holds no particle. Otherwise it ends behind the first particle that
+// stays whole when it is a registered word (a variable by its exact name, a
+// command also by its loose key: "言って"), ends in "の時" (a switch arm),
+// or holds no particle. A variable's loose key does not count: "結果はそれ"
+// splits the same before and after 結果 is assigned. Otherwise it ends behind the first particle that
 // follows at least one character of it, where:
 //  - a particle that starts with hiragana splits after a character that is
 //    not hiragana, or after a prefix that is a registered word ("それを");
@@ -123,6 +125,12 @@ bool TNuraEngine::IsRegistered(const std::string& word, bool loose) const {
   return base_->words.FindNode(word, loose) != nullptr;
 }
 
+bool TNuraEngine::IsWholeWord(const std::string& run) const {
+  if (IsRegistered(run, false)) return true;
+  NodePtr node = base_->words.FindNode(run, true);
+  return node && IsCallableKind(node->kind);
+}
+
 // True when a registered word starts at `from` and runs past `past`, or
 // starts at `start` and runs past `past`.
 bool TNuraEngine::RegisteredWordRunsOn(const char* start, const char* from, const char* past,
@@ -172,7 +180,7 @@ std::string TNuraEngine::ReadWordAt(const char*& c) {
   static const std::string kArm = SJ("の時");
   const char* wordEnd = end;
   bool hasParticle = false;
-  if (IsRegistered(run, true)) {
+  if (IsWholeWord(run)) {
     // A registered word stays whole.
   } else if (run.size() > kIf.size() && run.compare(0, kIf.size(), kIf) == 0) {
     wordEnd = start + kIf.size();

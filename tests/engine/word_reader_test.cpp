@@ -78,6 +78,19 @@ TEST_F(WordReaderTest, SpacesReadTheSame) {
   EXPECT_EQ(Pieces("A でなければ"), (Strings{"A", "でなければ"}));
 }
 
+TEST_F(WordReaderTest, AssignedVariableSplitsAsBefore) {
+  const char* cases[] = {"結果はそれ", "名前は「一」", "値をそれに足す"};
+  for (const char* text : cases) {
+    const Strings before = Pieces(text);
+    engine.Base().AddVariable(SJ("結果"), "", "");
+    engine.Base().AddVariable(SJ("名前"), "", "");
+    engine.Base().AddVariable(SJ("値"), "", "");
+    EXPECT_EQ(Pieces(text), before) << text;
+    engine.ResetForRun();
+  }
+  EXPECT_EQ(Pieces("結果はそれ"), (Strings{"結果は", "それ"}));
+}
+
 TEST_F(WordReaderTest, ParticlesComeFromThePatterns) {
   const Strings& all = [&] {
     static Strings utf8;
