@@ -1,6 +1,7 @@
 // The statement loop: one step reads one item at the cursor and either
 // pushes it (a value or word with its particle) onto the argument stack or
 // ends the statement by executing the word on top.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -24,6 +25,20 @@ void SkipBlankChars(const char*& c) {
 bool IsOperatorChar(unsigned char c) { return c && std::strchr("%&*+-/<=>^|", c) != nullptr; }
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// True when the last character before `at` on its line, blanks aside, is
+// "," or the half-width ideographic comma. A trail byte may look like ",",
+// so the line is walked from its start (a line feed is never a trail byte).
+bool LineEndsInComma(const char* text, const char* at) {
+  const char* p = at;
+  while (p > text && p[-1] != '\n') --p;
+  const char* last = nullptr;
+  while (p < at) {
+    if (!IsBlank(*p)) last = p;
+    p += std::max(1, SjisCharLength(p));
+  }
+  return last && (*last == ',' || static_cast<unsigned char>(*last) == 0xA4);
+}
 
 // Replaces the line "key=..." of name=value lines, or appends it.
 void SetLineValue(std::string& lines, const std::string& key, const std::string& value) {
@@ -199,10 +214,7 @@ void TNuraEngine::EndOfLine() {
   const char* at = c;
   // A line ending in "," continues on the next line.
   const char* start = base_->cursor.text ? base_->cursor.text->c_str() : at;
-  const char* q = at;
-  while (q > start && IsBlank(q[-1])) --q;
-  if (q > start && (q[-1] == ',' || static_cast<unsigned char>(q[-1]) == 0xA4) &&
-      (q - 1 == start || !IsSjisLead(static_cast<unsigned char>(q[-2])))) {
+  if (LineEndsInComma(start, at)) {
     base_->line = ReadLineMarker(c);
     return;
   }
