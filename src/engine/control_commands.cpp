@@ -247,8 +247,10 @@ void CmdCall(TNuraEngine& e, int) {
 
 void CmdRename(TNuraEngine& e, int) {
   TNuraBase& b = e.Base();
-  const std::string existing = TNuraEngine::RawLiteralToText(b.args.Pop());
+  // The "に" argument (the new name and pattern) lies on top of the "を"
+  // argument (the existing word).
   std::string spec = TNuraEngine::RawLiteralToText(b.args.Pop());
+  const std::string existing = TNuraEngine::RawLiteralToText(b.args.Pop());
   spec = TNuraEngine::RawLiteralToText(TrimText(spec));
   if (!spec.empty() && spec.back() == ';') spec.pop_back();
   NodePtr node = b.words.FindNode(existing, false);

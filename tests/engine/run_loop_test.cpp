@@ -160,7 +160,7 @@ TEST_F(EngineTest, WaitTakesItsTime) {
 
 TEST_F(EngineTest, SmallWordCommands) {
   ASSERT_TRUE(Run("A=「x\ny\nz」\nAの行数\nそれと言う\n「ab」を3度リフレイン\nそれと言う\n"
-                  "「  q　」をトリム\nそれと言う\nBに4バイトを確保\n「?と,しゃべる」を「言う」に名義変更\n「r」としゃべる"));
+                  "「  q　」をトリム\nそれと言う\nBに4バイトを確保\n「言う」を「?と,しゃべる」に名義変更\n「r」としゃべる"));
   EXPECT_TRUE(dialogs.errorLogs.empty()) << dialogs.errorLogs[0];
   EXPECT_EQ(dialogs.messages, (Strings{"3", "ababab", "q", "r"}));
   EXPECT_EQ(engine.Base().words.FindValue("B", false), std::string(4, '\0'));
