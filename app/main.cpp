@@ -48,6 +48,6 @@ int main(int argc, char** argv) {
   windowDialogs.SetParent(&form);
   form.eventDoTimer();
   int status = form.IsClosed() ? 0 : app.exec();
-  if (console && nura::ConsoleErrorDialogShown()) status = 1;
+  if (console && nura::ConsoleRunFailed()) status = 1;
   return status;
 }

@@ -14,7 +14,7 @@ TConsoleDialogs& ConsoleDialogs() {
 }
 
 TDialogHost* g_host = nullptr;
-bool g_consoleErrorShown = false;
+bool g_consoleRunFailed = false;
 
 // Writes one message as a UTF-8 line; its CR LF line breaks become the
 // terminal's LF.
@@ -118,11 +118,13 @@ ErrorChoice TConsoleDialogs::ShowErrorDialog(const std::string& log) {
   std::string text = log;
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   WriteLine(stderr, text);
-  g_consoleErrorShown = true;
+  MarkConsoleRunFailed();
   return ErrorChoice::End;
 }
 
-bool ConsoleErrorDialogShown() { return g_consoleErrorShown; }
+void MarkConsoleRunFailed() { g_consoleRunFailed = true; }
+
+bool ConsoleRunFailed() { return g_consoleRunFailed; }
 
 TDialogHost& Dialogs() { return g_host ? *g_host : ConsoleDialogs(); }
 

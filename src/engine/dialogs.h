@@ -100,9 +100,11 @@ class TConsoleDialogs : public TDialogHost {
   std::string EditMemo(const std::string& text, bool& cancelled) override;
 };
 
-// True once the console error dialog has been shown: the program then
-// ends with exit status 1.
-bool ConsoleErrorDialogShown();
+// Marks the run as failed: in console mode the program then ends with exit
+// status 1. The console error dialog marks it; so does a start-up file that
+// cannot be read.
+void MarkConsoleRunFailed();
+bool ConsoleRunFailed();
 
 // The dialogs in use; the console ones until the program installs others.
 TDialogHost& Dialogs();

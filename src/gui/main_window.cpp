@@ -126,6 +126,7 @@ bool TfrmNura::LoadScriptFile(const std::string& name) {
   std::string text;
   if (!ReadWholeFile(name, text)) {
     Dialogs().ShowMessage(SJ("起動ファイル「") + name + SJ("」が読込めません。"), "");
+    MarkConsoleRunFailed();
     return false;
   }
   TNuraBase& base = engine_->Base();

@@ -24,12 +24,6 @@ TEST_F(Startup, NoScriptEndsAtOnce) {
   EXPECT_EQ(r.out, "");
 }
 
-TEST_F(Startup, UnreadableScriptIsReported) {
-  const auto r = test::RunProgram({"nothere.nrs"}, dir_);
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "起動ファイル「nothere.nrs」が読込めません。\n");
-}
-
 TEST_F(Startup, ArgumentsFromTheScriptOnAreVisible) {
   test::WriteSjisFile(dir_ + "/args.nrs", "コマンドライン引数を言う\r\n");
   const auto r = test::RunProgram({"-debug", "args.nrs", "x", "y"}, dir_);
