@@ -5,7 +5,6 @@
 #include "commands/date_commands.h"
 #include "commands/error_mode_commands.h"
 #include "commands/file_commands.h"
-#include "commands/file_commands.h"
 #include "commands/file_handle_commands.h"
 #include "commands/math_commands.h"
 #include "commands/registry_commands.h"

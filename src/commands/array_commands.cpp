@@ -6,12 +6,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "commands/csv_db.h"
 #include "commands/number_functions.h"
 #include "commands/random.h"
-#include "commands/raw_name.h"
-#include "engine/command_registry.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/locale_map.h"
@@ -21,23 +19,10 @@
 namespace nura {
 namespace {
 
-constexpr int kIdSort = 77;
-constexpr int kIdNumberSort = 78;
-constexpr int kIdReverse = 79;
-constexpr int kIdInsertLine = 105;
-constexpr int kIdDeleteLine = 106;
-constexpr int kIdShuffle = 330;
-constexpr int kIdBinaryGet = 415;
-constexpr int kIdBinarySet = 416;
-
-// Sets the value of "それ" and leaves its type letter as it is.
-void SetValueOnly(TNuraEngine& engine, const std::string& value) {
-  engine.ResultNode()->value = value;
-}
 
 // The string list's default order: without regard to case.
-void SortText(TNuraEngine& engine, int) {
-  std::vector<std::string> lines = SplitLines(engine.PopArgumentText());
+void SortText(TNuraEngine& engine, CommandId) {
+  std::vector<std::string> lines = SplitLines(PopText(engine));
   std::vector<std::pair<std::string, size_t>> keys;
   keys.reserve(lines.size());
   for (size_t i = 0; i < lines.size(); ++i) keys.emplace_back(ToLowerCase(lines[i]), i);
@@ -50,8 +35,8 @@ void SortText(TNuraEngine& engine, int) {
 }
 
 // By the lines' numeric values; equal values keep their order.
-void SortNumbers(TNuraEngine& engine, int) {
-  std::vector<std::string> lines = SplitLines(engine.PopArgumentText());
+void SortNumbers(TNuraEngine& engine, CommandId) {
+  std::vector<std::string> lines = SplitLines(PopText(engine));
   std::vector<std::pair<long double, size_t>> keys;
   keys.reserve(lines.size());
   for (size_t i = 0; i < lines.size(); ++i) keys.emplace_back(TextToNumber(lines[i]), i);
@@ -65,54 +50,54 @@ void SortNumbers(TNuraEngine& engine, int) {
   engine.SetResult(JoinLines(sorted), "s");
 }
 
-void Shuffle(TNuraEngine& engine, int) {
-  std::vector<std::string> lines = SplitLines(engine.PopArgumentText());
+void Shuffle(TNuraEngine& engine, CommandId) {
+  std::vector<std::string> lines = SplitLines(PopText(engine));
   ShuffleLines(lines);
   SetValueOnly(engine, JoinLines(lines));
 }
 
-void Reverse(TNuraEngine& engine, int) {
+void Reverse(TNuraEngine& engine, CommandId) {
   TCsvDb db;
-  db.SetCsvText(engine.PopArgumentText());
+  db.SetCsvText(PopText(engine));
   db.ReverseRows();
   engine.SetResult(db.GetCsvText(), "s");
 }
 
-void InsertLineCommand(TNuraEngine& engine, int) {
-  const std::string line = engine.PopArgumentText();
-  const int32_t index = TruncToInt32(engine.PopArgumentNumber());
-  std::vector<std::string> lines = SplitLines(engine.PopArgumentText());
+void InsertLineCommand(TNuraEngine& engine, CommandId) {
+  const std::string line = PopText(engine);
+  const int32_t index = PopInteger(engine);
+  std::vector<std::string> lines = SplitLines(PopText(engine));
   InsertLine(lines, index, line);
   SetValueOnly(engine, JoinLines(lines));
 }
 
-void DeleteLine(TNuraEngine& engine, int) {
-  const int32_t index = TruncToInt32(engine.PopArgumentNumber());
-  std::vector<std::string> lines = SplitLines(engine.PopArgumentText());
+void DeleteLine(TNuraEngine& engine, CommandId) {
+  const int32_t index = PopInteger(engine);
+  std::vector<std::string> lines = SplitLines(PopText(engine));
   if (index >= 0 && static_cast<size_t>(index) < lines.size()) lines.erase(lines.begin() + index);
   SetValueOnly(engine, JoinLines(lines));
 }
 
 // ---- typed memory ----
 
-NodePtr PopBinaryVariable(TNuraEngine& engine, int id) {
-  const std::string name = PopRawName(engine);
+NodePtr PopBinaryVariable(TNuraEngine& engine, CommandId id) {
+  const std::string name = PopRawWord(engine);
   NodePtr node = engine.Base().words.FindNode(name, false);
   if (!node) RaiseArgumentError(engine, id, SJ("未定義の変数が指定されました。"));
   return node;
 }
 
 std::string PopFormatName(TNuraEngine& engine) {
-  std::string name = engine.PopArgumentText();
+  std::string name = PopText(engine);
   for (char& c : name) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   return name;
 }
 
-void BinaryGet(TNuraEngine& engine, int id) {
+void BinaryGet(TNuraEngine& engine, CommandId id) {
   const TBinaryFormat format = BinaryFormatOf(PopFormatName(engine));
-  const int64_t offset = TruncToInt64(engine.PopArgumentNumber());
+  const int64_t offset = TruncToInt64(PopNumber(engine));
   const NodePtr node = PopBinaryVariable(engine, id);
   if (format == TBinaryFormat::None) return;
   long double number = 0;
@@ -126,11 +111,11 @@ void BinaryGet(TNuraEngine& engine, int id) {
   }
 }
 
-void BinarySet(TNuraEngine& engine, int id) {
+void BinarySet(TNuraEngine& engine, CommandId id) {
   const TBinaryFormat format = BinaryFormatOf(PopFormatName(engine));
-  const int64_t offset = TruncToInt64(engine.PopArgumentNumber());
+  const int64_t offset = TruncToInt64(PopNumber(engine));
   const NodePtr node = PopBinaryVariable(engine, id);
-  const std::string value = engine.PopArgumentText();
+  const std::string value = PopText(engine);
   if (format == TBinaryFormat::None) return;
   const bool numeric = format != TBinaryFormat::Char && format != TBinaryFormat::CString;
   const long double number = numeric ? TextToNumber(value) : 0;
@@ -239,14 +224,14 @@ bool WriteBinaryField(std::string& data, int64_t start, TBinaryFormat format,
 }
 
 void RegisterArrayCommands() {
-  RegisterCommandHandler(kIdSort, SortText);
-  RegisterCommandHandler(kIdNumberSort, SortNumbers);
-  RegisterCommandHandler(kIdReverse, Reverse);
-  RegisterCommandHandler(kIdInsertLine, InsertLineCommand);
-  RegisterCommandHandler(kIdDeleteLine, DeleteLine);
-  RegisterCommandHandler(kIdShuffle, Shuffle);
-  RegisterCommandHandler(kIdBinaryGet, BinaryGet);
-  RegisterCommandHandler(kIdBinarySet, BinarySet);
+  RegisterCommandHandler(CommandId::Sort, SortText);
+  RegisterCommandHandler(CommandId::NumberSort, SortNumbers);
+  RegisterCommandHandler(CommandId::Reverse, Reverse);
+  RegisterCommandHandler(CommandId::InsertLine, InsertLineCommand);
+  RegisterCommandHandler(CommandId::DeleteLine, DeleteLine);
+  RegisterCommandHandler(CommandId::Shuffle, Shuffle);
+  RegisterCommandHandler(CommandId::BinaryGet, BinaryGet);
+  RegisterCommandHandler(CommandId::BinarySet, BinarySet);
 }
 
 }  // namespace nura

@@ -6,10 +6,9 @@
 #include <exception>
 #include <utility>
 
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "commands/number_functions.h"
 #include "commands/wildcard.h"
-#include "engine/command_registry.h"
 #include "engine/conv_half.h"
 #include "engine/engine.h"
 #include "engine/number_format.h"
@@ -36,25 +35,18 @@ void SetTableResult(TNuraEngine& engine, const TCsvDbBase& db) {
   engine.SetResult(db.GetCsvText(), "s");
 }
 
-// Sets the value of "それ" and leaves its type letter as it is.
-void SetValueOnly(TNuraEngine& engine, const std::string& value) {
-  engine.ResultNode()->value = value;
-}
-
 // A column read "as an integer, -1 when invalid".
 int PopColumnOrMinusOne(TNuraEngine& engine) {
   int32_t col;
-  return ParsePlainInteger(engine.PopArgumentText(), col) ? col : -1;
+  return ParsePlainInteger(PopText(engine), col) ? col : -1;
 }
 
 // A column that must be valid: -1 or not an integer is the argument error.
-int PopRequiredColumn(TNuraEngine& engine, int id) {
+int PopRequiredColumn(TNuraEngine& engine, CommandId id) {
   const int col = PopColumnOrMinusOne(engine);
   if (col == -1) RaiseArgumentError(engine, id);
   return col;
 }
-
-int PopInteger(TNuraEngine& engine) { return TruncToInt32(engine.PopArgumentNumber()); }
 
 // Runs `work`; a wildcard or parser error becomes a script error.
 template <typename Work>
@@ -94,10 +86,10 @@ std::string PickupLines(const std::string& table, const std::string& text, bool 
   return out;
 }
 
-void TablePickup(TNuraEngine& engine, int) {
-  const std::string text = engine.PopArgumentText();
+void TablePickup(TNuraEngine& engine, CommandId) {
+  const std::string text = PopText(engine);
   const int col = PopColumnOrMinusOne(engine);
-  const std::string table = engine.PopArgumentText();
+  const std::string table = PopText(engine);
   const bool header = HeaderFlag(engine);
   WithScriptErrors(engine, [&] {
     if (col == -1) {
@@ -124,9 +116,9 @@ std::string NormalizeQuery(const std::string& query) {
   return SjisReplace(text, kAnd, "AND ", true);
 }
 
-void TableSelect(TNuraEngine& engine, int) {
-  const std::string query = engine.PopArgumentText();
-  const std::string table = engine.PopArgumentText();
+void TableSelect(TNuraEngine& engine, CommandId) {
+  const std::string query = PopText(engine);
+  const std::string table = PopText(engine);
   static const std::string kHead = SJ("CSVデータベースの解析エラー。");
   std::string result;
   try {
@@ -137,34 +129,34 @@ void TableSelect(TNuraEngine& engine, int) {
   engine.SetResult(result, "s");
 }
 
-void TableJoin(TNuraEngine& engine, int) {
+void TableJoin(TNuraEngine& engine, CommandId) {
   const int keyB = PopInteger(engine);
-  const std::string tableB = engine.PopArgumentText();
+  const std::string tableB = PopText(engine);
   const int keyA = PopInteger(engine);
-  const std::string tableA = engine.PopArgumentText();
+  const std::string tableA = PopText(engine);
   const bool header = HeaderFlag(engine);
   auto a = ReadTable(tableA, header);
   a->JoinTable(keyA, *ReadTable(tableB, header), keyB);
   SetTableResult(engine, *a);
 }
 
-void TableTranspose(TNuraEngine& engine, int) {
-  auto db = ReadTable(engine.PopArgumentText(), false);
+void TableTranspose(TNuraEngine& engine, CommandId) {
+  auto db = ReadTable(PopText(engine), false);
   db->Transpose();
   SetTableResult(engine, *db);
 }
 
-void TableRowCount(TNuraEngine& engine, int) {
-  engine.SetResult(std::to_string(ReadTable(engine.PopArgumentText(), false)->RowCount()), "e");
+void TableRowCount(TNuraEngine& engine, CommandId) {
+  engine.SetResult(std::to_string(ReadTable(PopText(engine), false)->RowCount()), "e");
 }
 
-void TableColCount(TNuraEngine& engine, int) {
-  engine.SetResult(std::to_string(ReadTable(engine.PopArgumentText(), false)->ColCount()), "e");
+void TableColCount(TNuraEngine& engine, CommandId) {
+  engine.SetResult(std::to_string(ReadTable(PopText(engine), false)->ColCount()), "e");
 }
 
 // ---- search ----
 
-void TableFindNext(TNuraEngine& engine, int) {
+void TableFindNext(TNuraEngine& engine, CommandId) {
   TFindCsv& find = FindCsvOf(engine);
   engine.SetResult("-1", "e");
   if (find.table.RowCount() == 0) return;
@@ -181,20 +173,20 @@ void TableFindNext(TNuraEngine& engine, int) {
   engine.SetResult(std::to_string(row), "e");
 }
 
-void TableFind(TNuraEngine& engine, int id) {
-  const std::string key = engine.PopArgumentText();
+void TableFind(TNuraEngine& engine, CommandId id) {
+  const std::string key = PopText(engine);
   const int col = PopColumnOrMinusOne(engine);
-  const std::string table = engine.PopArgumentText();
+  const std::string table = PopText(engine);
   TFindCsv& find = FindCsvOf(engine);
   find.key = key;
   find.column = col;
   find.table.SetCsvText(table);
-  find.exact = id == 83;
+  find.exact = id == CommandId::TableFind;
   find.nextRow = HeaderFlag(engine) ? 1 : 0;
-  TableFindNext(engine, 84);
+  TableFindNext(engine, CommandId::TableFindNext);
 }
 
-void TableFindClear(TNuraEngine& engine, int) {
+void TableFindClear(TNuraEngine& engine, CommandId) {
   TFindCsv& find = FindCsvOf(engine);
   find.column = -1;
   find.table.Clear();
@@ -208,22 +200,18 @@ struct ColumnNumbers {
   int col = 0, first = 0;
 };
 
-ColumnNumbers ReadStatisticsArguments(TNuraEngine& engine, int id) {
+ColumnNumbers ReadStatisticsArguments(TNuraEngine& engine, CommandId id) {
   ColumnNumbers in;
   in.col = PopRequiredColumn(engine, id);
   const bool header = HeaderFlag(engine);
-  in.db = ReadTable(engine.PopArgumentText(), header);
+  in.db = ReadTable(PopText(engine), header);
   in.first = header ? 1 : 0;
   return in;
 }
 
-void SetNumberResult(TNuraEngine& engine, long double value) {
-  engine.SetResult(FormatGeneral(value), "e");
-}
-
-void TableMaxMin(TNuraEngine& engine, int id) {
+void TableMaxMin(TNuraEngine& engine, CommandId id) {
   const ColumnNumbers in = ReadStatisticsArguments(engine, id);
-  const bool wantMax = id == 93;
+  const bool wantMax = id == CommandId::TableMax;
   long double best = TextToNumber(in.db->GetCell(in.col, in.first));
   for (int r = in.first + 1; r < in.db->RowCount(); ++r) {
     const std::string_view cell = in.db->GetCell(in.col, r);
@@ -234,23 +222,23 @@ void TableMaxMin(TNuraEngine& engine, int id) {
   SetNumberResult(engine, best);
 }
 
-void TableSumMean(TNuraEngine& engine, int id) {
+void TableSumMean(TNuraEngine& engine, CommandId id) {
   const ColumnNumbers in = ReadStatisticsArguments(engine, id);
   long double sum = 0;
   for (int r = in.first; r < in.db->RowCount(); ++r) sum += TextToNumber(in.db->GetCell(in.col, r));
   const int count = in.db->RowCount() - in.first;
-  if (id == 95) sum = count > 0 ? sum / count : 0;  // no data rows: 0
+  if (id == CommandId::TableMean) sum = count > 0 ? sum / count : 0;  // no data rows: 0
   SetNumberResult(engine, CheckFloat(sum));
 }
 
 // ---- sorts ----
 
-void TableSort(TNuraEngine& engine, int id) {
+void TableSort(TNuraEngine& engine, CommandId id) {
   const int col = PopRequiredColumn(engine, id);
-  auto db = ReadTable(engine.PopArgumentText(), HeaderFlag(engine));
+  auto db = ReadTable(PopText(engine), HeaderFlag(engine));
   WithScriptErrors(engine, [&] {
-    if (id == 96) db->SortByText(col);
-    else if (id == 97) db->SortByNumber(col);
+    if (id == CommandId::TableSort) db->SortByText(col);
+    else if (id == CommandId::TableNumberSort) db->SortByNumber(col);
     else db->SortByDate(col);
   });
   SetTableResult(engine, *db);
@@ -258,44 +246,44 @@ void TableSort(TNuraEngine& engine, int id) {
 
 // ---- column edits ----
 
-void TableColumnReplace(TNuraEngine& engine, int) {
-  const std::string replacement = engine.PopArgumentText();
-  const std::string search = engine.PopArgumentText();
+void TableColumnReplace(TNuraEngine& engine, CommandId) {
+  const std::string replacement = PopText(engine);
+  const std::string search = PopText(engine);
   const int col = PopInteger(engine);
-  auto db = ReadTable(engine.PopArgumentText(), false);
+  auto db = ReadTable(PopText(engine), false);
   for (int r = 0; r < db->RowCount(); ++r)
     if (TCsvCells* row = db->GetRow(r))
       row->SetCell(col, SjisReplace(row->GetCell(col), search, replacement, true));
   SetTableResult(engine, *db);
 }
 
-void TableColumnMove(TNuraEngine& engine, int) {
+void TableColumnMove(TNuraEngine& engine, CommandId) {
   const int to = PopInteger(engine);
   const int from = PopInteger(engine);
-  auto db = ReadTable(engine.PopArgumentText(), false);
+  auto db = ReadTable(PopText(engine), false);
   db->MoveColumn(from, to);
   SetTableResult(engine, *db);
 }
 
-void TableColumnInsert(TNuraEngine& engine, int) {
+void TableColumnInsert(TNuraEngine& engine, CommandId) {
   const int col = PopInteger(engine);
-  auto db = ReadTable(engine.PopArgumentText(), false);
+  auto db = ReadTable(PopText(engine), false);
   if (col < 0) return;
   db->InsertColumn(col);
   SetValueOnly(engine, db->GetCsvText());
 }
 
-void TableColumnDelete(TNuraEngine& engine, int) {
+void TableColumnDelete(TNuraEngine& engine, CommandId) {
   const int col = PopInteger(engine);
-  auto db = ReadTable(engine.PopArgumentText(), false);
+  auto db = ReadTable(PopText(engine), false);
   if (col < 0) return;
   db->DeleteColumn(col);
   SetValueOnly(engine, db->GetCsvText());
 }
 
-void TableColumnCopy(TNuraEngine& engine, int) {
+void TableColumnCopy(TNuraEngine& engine, CommandId) {
   const int col = PopInteger(engine);
-  auto db = ReadTable(engine.PopArgumentText(), false);
+  auto db = ReadTable(PopText(engine), false);
   if (col < 0) return;
   std::string out;
   for (int r = 0; r < db->RowCount(); ++r) {
@@ -305,10 +293,10 @@ void TableColumnCopy(TNuraEngine& engine, int) {
   SetValueOnly(engine, out);
 }
 
-void TableColumnPaste(TNuraEngine& engine, int) {
-  const std::string lines = engine.PopArgumentText();
+void TableColumnPaste(TNuraEngine& engine, CommandId) {
+  const std::string lines = PopText(engine);
   const int col = PopInteger(engine);
-  auto db = ReadTable(engine.PopArgumentText(), false);
+  auto db = ReadTable(PopText(engine), false);
   if (col < 0) return;
   TCsvCells source;
   source.AddStrings(lines);
@@ -316,9 +304,9 @@ void TableColumnPaste(TNuraEngine& engine, int) {
   SetValueOnly(engine, db->GetCsvText());
 }
 
-void TableRemoveDuplicates(TNuraEngine& engine, int) {
+void TableRemoveDuplicates(TNuraEngine& engine, CommandId) {
   const int col = PopInteger(engine);
-  auto db = ReadTable(engine.PopArgumentText(), false);
+  auto db = ReadTable(PopText(engine), false);
   db->RemoveDuplicateRows(col);
   SetValueOnly(engine, db->GetCsvText());
 }
@@ -332,31 +320,31 @@ TFindCsv& FindCsvOf(TNuraEngine& engine) {
 }
 
 void RegisterCsvCommands() {
-  RegisterCommandHandler(82, TablePickup);
-  RegisterCommandHandler(310, TableSelect);
-  RegisterCommandHandler(311, TableJoin);
-  RegisterCommandHandler(349, TableTranspose);
-  RegisterCommandHandler(317, TableRowCount);
-  RegisterCommandHandler(350, TableRowCount);
-  RegisterCommandHandler(351, TableColCount);
-  RegisterCommandHandler(83, TableFind);
-  RegisterCommandHandler(86, TableFind);
-  RegisterCommandHandler(84, TableFindNext);
-  RegisterCommandHandler(85, TableFindClear);
-  RegisterCommandHandler(93, TableMaxMin);
-  RegisterCommandHandler(94, TableMaxMin);
-  RegisterCommandHandler(98, TableSumMean);
-  RegisterCommandHandler(95, TableSumMean);
-  RegisterCommandHandler(96, TableSort);
-  RegisterCommandHandler(97, TableSort);
-  RegisterCommandHandler(298, TableSort);
-  RegisterCommandHandler(391, TableColumnReplace);
-  RegisterCommandHandler(392, TableColumnMove);
-  RegisterCommandHandler(107, TableColumnInsert);
-  RegisterCommandHandler(108, TableColumnDelete);
-  RegisterCommandHandler(237, TableColumnCopy);
-  RegisterCommandHandler(238, TableColumnPaste);
-  RegisterCommandHandler(196, TableRemoveDuplicates);
+  RegisterCommandHandler(CommandId::TablePickup, TablePickup);
+  RegisterCommandHandler(CommandId::TableSelect, TableSelect);
+  RegisterCommandHandler(CommandId::TableJoin, TableJoin);
+  RegisterCommandHandler(CommandId::TableTranspose, TableTranspose);
+  RegisterCommandHandler(CommandId::ElementCount, TableRowCount);
+  RegisterCommandHandler(CommandId::TableRowCount, TableRowCount);
+  RegisterCommandHandler(CommandId::TableColumnCount, TableColCount);
+  RegisterCommandHandler(CommandId::TableFind, TableFind);
+  RegisterCommandHandler(CommandId::TableFuzzyFind, TableFind);
+  RegisterCommandHandler(CommandId::TableFindNext, TableFindNext);
+  RegisterCommandHandler(CommandId::TableFindClear, TableFindClear);
+  RegisterCommandHandler(CommandId::TableMax, TableMaxMin);
+  RegisterCommandHandler(CommandId::TableMin, TableMaxMin);
+  RegisterCommandHandler(CommandId::TableSum, TableSumMean);
+  RegisterCommandHandler(CommandId::TableMean, TableSumMean);
+  RegisterCommandHandler(CommandId::TableSort, TableSort);
+  RegisterCommandHandler(CommandId::TableNumberSort, TableSort);
+  RegisterCommandHandler(CommandId::TableDateSort, TableSort);
+  RegisterCommandHandler(CommandId::TableColumnReplace, TableColumnReplace);
+  RegisterCommandHandler(CommandId::TableMoveColumn, TableColumnMove);
+  RegisterCommandHandler(CommandId::TableInsertColumn, TableColumnInsert);
+  RegisterCommandHandler(CommandId::TableDeleteColumn, TableColumnDelete);
+  RegisterCommandHandler(CommandId::TableCopyColumn, TableColumnCopy);
+  RegisterCommandHandler(CommandId::TablePasteColumn, TableColumnPaste);
+  RegisterCommandHandler(CommandId::TableRemoveDuplicates, TableRemoveDuplicates);
 }
 
 }  // namespace nura

@@ -3,9 +3,8 @@
 // through the one parser of commands/date_time.h.
 #include "commands/date_commands.h"
 
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "commands/date_time.h"
-#include "engine/command_registry.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
@@ -21,21 +20,21 @@ const std::string& InvalidDateMessage() {
 
 TDateTimeValue PopDateTime(TNuraEngine& engine) {
   TDateTimeValue value;
-  if (!ParseDateTime(TrimText(engine.PopArgumentText()), value))
+  if (!ParseDateTime(TrimText(PopText(engine)), value))
     RaiseScriptError(engine, InvalidDateMessage());
   return value;
 }
 
-void Now(TNuraEngine& engine, int) { engine.SetResult(FormatTime(CurrentDateTime()), "s"); }
+void Now(TNuraEngine& engine, CommandId) { engine.SetResult(FormatTime(CurrentDateTime()), "s"); }
 
-void Today(TNuraEngine& engine, int) { engine.SetResult(FormatDate(CurrentDateTime()), "s"); }
+void Today(TNuraEngine& engine, CommandId) { engine.SetResult(FormatDate(CurrentDateTime()), "s"); }
 
-void Weekday(TNuraEngine& engine, int id) {
+void Weekday(TNuraEngine& engine, CommandId id) {
   TDateTimeValue value;
-  if (!ParseDateTime(engine.PopArgumentText(), value))
+  if (!ParseDateTime(PopText(engine), value))
     RaiseArgumentError(engine, id, SJ("：年月日の取得に失敗"));
   const int day = DayOfWeek(value);
-  if (id == 376) {
+  if (id == CommandId::WeekdayNumber) {
     engine.SetResult(std::to_string(day), "e");
     return;
   }
@@ -44,12 +43,12 @@ void Weekday(TNuraEngine& engine, int id) {
 }
 
 // 時間加算 and 日付加算: any failure is reported with its own message.
-void AddOffset(TNuraEngine& engine, int id) {
-  const std::string offset = TrimText(engine.PopArgumentText());
+void AddOffset(TNuraEngine& engine, CommandId id) {
+  const std::string offset = TrimText(PopText(engine));
   const TDateTimeValue start = PopDateTime(engine);
   std::string text;
   try {
-    text = id == 302 ? FormatTime(AddTimeOffset(offset, start))
+    text = id == CommandId::AddTime ? FormatTime(AddTimeOffset(offset, start))
                      : FormatDate(AddDateOffset(offset, start));
   } catch (const ERuntimeError& e) {
     RaiseScriptError(engine, e.what());
@@ -57,14 +56,14 @@ void AddOffset(TNuraEngine& engine, int id) {
   engine.ResultNode()->value = text;
 }
 
-void Difference(TNuraEngine& engine, int id) {
-  const std::string second_text = TrimText(engine.PopArgumentText());
-  const std::string first_text = TrimText(engine.PopArgumentText());
+void Difference(TNuraEngine& engine, CommandId id) {
+  const std::string second_text = TrimText(PopText(engine));
+  const std::string first_text = TrimText(PopText(engine));
   TDateTimeValue first, second;
   if (!ParseDateTime(second_text, second) || !ParseDateTime(first_text, first))
     RaiseScriptError(engine, InvalidDateMessage());
   const int64_t seconds = SecondsBetween(first, second);
-  if (id == 304) {
+  if (id == CommandId::DayDifference) {
     // Whole days, truncated toward zero.
     engine.SetResult(std::to_string(seconds / 86400), "e");
     return;
@@ -76,14 +75,14 @@ void Difference(TNuraEngine& engine, int id) {
 }  // namespace
 
 void RegisterDateCommands() {
-  RegisterCommandHandler(34, Now);
-  RegisterCommandHandler(35, Today);
-  RegisterCommandHandler(142, Weekday);
-  RegisterCommandHandler(376, Weekday);
-  RegisterCommandHandler(302, AddOffset);
-  RegisterCommandHandler(303, AddOffset);
-  RegisterCommandHandler(304, Difference);
-  RegisterCommandHandler(305, Difference);
+  RegisterCommandHandler(CommandId::Now, Now);
+  RegisterCommandHandler(CommandId::Today, Today);
+  RegisterCommandHandler(CommandId::Weekday, Weekday);
+  RegisterCommandHandler(CommandId::WeekdayNumber, Weekday);
+  RegisterCommandHandler(CommandId::AddTime, AddOffset);
+  RegisterCommandHandler(CommandId::AddDate, AddOffset);
+  RegisterCommandHandler(CommandId::DayDifference, Difference);
+  RegisterCommandHandler(CommandId::SecondDifference, Difference);
 }
 
 }  // namespace nura

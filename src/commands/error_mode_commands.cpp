@@ -4,8 +4,7 @@
 // the line-step flag.
 #include "commands/error_mode_commands.h"
 
-#include "commands/raw_name.h"
-#include "engine/command_registry.h"
+#include "engine/command_api.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "platform/sjis.h"
@@ -13,31 +12,25 @@
 namespace nura {
 namespace {
 
-constexpr int kIdIgnoreErrors = 118;
-constexpr int kIdSetErrorLabel = 119;
-constexpr int kIdWarnErrors = 120;
-constexpr int kIdResumeFromError = 121;
-constexpr int kIdSetExitLabel = 161;
-constexpr int kIdStepLines = 270;
 
 [[noreturn]] void RaiseUndefinedLabel(TNuraEngine& engine, const std::string& name) {
   throw ENura(engine.FormatErrorMessage(SJ("未定義のラベル\"") + name +
                                         SJ("\"に、ジャンプしようとしました。")));
 }
 
-void IgnoreErrors(TNuraEngine& engine, int) {
+void IgnoreErrors(TNuraEngine& engine, CommandId) {
   engine.Base().warnOnError = false;
   engine.Base().errorLabel.reset();
 }
 
-void WarnErrors(TNuraEngine& engine, int) {
+void WarnErrors(TNuraEngine& engine, CommandId) {
   engine.Base().warnOnError = true;
   engine.Base().errorLabel.reset();
 }
 
-void SetErrorLabel(TNuraEngine& engine, int) {
+void SetErrorLabel(TNuraEngine& engine, CommandId) {
   TNuraBase& b = engine.Base();
-  const std::string name = PopRawName(engine);
+  const std::string name = PopRawWord(engine);
   b.errorLabel.reset();
   NodePtr node = b.words.FindNode(name, false);
   if (!node) RaiseUndefinedLabel(engine, name);
@@ -46,7 +39,7 @@ void SetErrorLabel(TNuraEngine& engine, int) {
 
 // Back to the statement after the one that failed last. Without a failure
 // before there is nowhere to go back to: nothing happens.
-void ResumeFromError(TNuraEngine& engine, int) {
+void ResumeFromError(TNuraEngine& engine, CommandId) {
   TNuraBase& b = engine.Base();
   if (b.errorResume) b.cursor = b.errorResume;
 }
@@ -55,9 +48,9 @@ void SetNoExit(TNuraBase& b, const char* value) {
   if (b.nodeNoExit) b.nodeNoExit->value = value;
 }
 
-void SetExitLabel(TNuraEngine& engine, int) {
+void SetExitLabel(TNuraEngine& engine, CommandId) {
   TNuraBase& b = engine.Base();
-  const std::string name = PopRawName(engine);
+  const std::string name = PopRawWord(engine);
   if (NodePtr node = b.words.FindNode(name, false)) {
     // Only a label has code to run: any other word would leave the window
     // unable to close.
@@ -71,17 +64,17 @@ void SetExitLabel(TNuraEngine& engine, int) {
   SetNoExit(b, "0");
 }
 
-void StepLines(TNuraEngine& engine, int) { engine.Base().lineStop = true; }
+void StepLines(TNuraEngine& engine, CommandId) { engine.Base().lineStop = true; }
 
 }  // namespace
 
 void RegisterErrorModeCommands() {
-  RegisterCommandHandler(kIdIgnoreErrors, IgnoreErrors);
-  RegisterCommandHandler(kIdSetErrorLabel, SetErrorLabel);
-  RegisterCommandHandler(kIdWarnErrors, WarnErrors);
-  RegisterCommandHandler(kIdResumeFromError, ResumeFromError);
-  RegisterCommandHandler(kIdSetExitLabel, SetExitLabel);
-  RegisterCommandHandler(kIdStepLines, StepLines);
+  RegisterCommandHandler(CommandId::IgnoreErrors, IgnoreErrors);
+  RegisterCommandHandler(CommandId::SetErrorLabel, SetErrorLabel);
+  RegisterCommandHandler(CommandId::WarnErrors, WarnErrors);
+  RegisterCommandHandler(CommandId::ResumeFromError, ResumeFromError);
+  RegisterCommandHandler(CommandId::SetExitLabel, SetExitLabel);
+  RegisterCommandHandler(CommandId::StepLines, StepLines);
 }
 
 }  // namespace nura

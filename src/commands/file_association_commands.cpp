@@ -4,10 +4,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "commands/file_command_support.h"
 #include "commands/file_commands.h"
-#include "engine/command_registry.h"
 #include "engine/engine.h"
 #include "engine/sjis_text.h"
 #include "platform/native_path.h"
@@ -31,10 +30,10 @@ std::string WithoutLeadingDot(std::string ext) {
 }
 
 // 関連付ける (extension, program, description).
-void Associate(TNuraEngine& engine, int id) {
-  const std::string description = TrimText(engine.PopArgumentText());
-  const std::string program = TrimText(engine.PopArgumentText());
-  std::string ext = TrimText(engine.PopArgumentText());
+void Associate(TNuraEngine& engine, CommandId id) {
+  const std::string description = TrimText(PopText(engine));
+  const std::string program = TrimText(PopText(engine));
+  std::string ext = TrimText(PopText(engine));
   if (ext.empty() || program.empty()) return;
   if (!FileExists(program)) RaiseArgumentError(engine, id, ":" + Quoted(program) + SJ("が存在しません。"));
   std::string icon = ChangeExtension(program, ".ico");
@@ -61,8 +60,8 @@ void Associate(TNuraEngine& engine, int id) {
 }
 
 // 関連付けを削除 (extension).
-void RemoveAssociation(TNuraEngine& engine, int) {
-  std::string ext = TrimText(engine.PopArgumentText());
+void RemoveAssociation(TNuraEngine& engine, CommandId) {
+  std::string ext = TrimText(PopText(engine));
   if (ext.empty()) return;
   ext = WithoutLeadingDot(ext);
   if (engine.ConfirmFileOperation(kAnyTarget, SJ("拡張子") + Quoted(ext) + SJ("の関連付けを削除します。")) != 0)
@@ -81,8 +80,8 @@ void RemoveAssociation(TNuraEngine& engine, int) {
 }  // namespace
 
 void RegisterAssociationCommands() {
-  RegisterCommandHandler(295, Associate);
-  RegisterCommandHandler(296, RemoveAssociation);
+  RegisterCommandHandler(CommandId::Associate, Associate);
+  RegisterCommandHandler(CommandId::RemoveAssociation, RemoveAssociation);
 }
 
 }  // namespace nura

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "engine/engine.h"
 #include "engine/security.h"
 #include "platform/native_path.h"

@@ -8,11 +8,10 @@
 #include <fstream>
 #include <system_error>
 
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "commands/dir_util.h"
 #include "commands/file_command_support.h"
 #include "commands/shell_helpers.h"
-#include "engine/command_registry.h"
 #include "engine/engine.h"
 #include "engine/packed_program.h"
 #include "engine/script_files.h"
@@ -79,9 +78,9 @@ bool ReadRegularFile(const std::string& path, std::string& text) {
 }
 
 // 読む, 開く: the whole file into a variable.
-void ReadFile(TNuraEngine& engine, int) {
+void ReadFile(TNuraEngine& engine, CommandId) {
   const std::string raw = engine.Base().args.Pop();
-  const NodePtr node = engine.FindObjectWord(true);
+  const NodePtr node = PopObject(engine, true);
   const std::string name = engine.ExpandString(raw);
   std::string text;
   if (name == ClipboardWord()) {
@@ -102,9 +101,9 @@ bool WriteBytes(const std::string& path, const std::string& bytes, bool append) 
 }
 
 // 書く, 保存: the text as the whole file.
-void WriteFile(TNuraEngine& engine, int) {
+void WriteFile(TNuraEngine& engine, CommandId) {
   const std::string raw = engine.Base().args.Pop();
-  const std::string text = engine.PopArgumentText();
+  const std::string text = PopText(engine);
   const std::string name = engine.ExpandString(raw);
   if (name == ClipboardWord()) {
     SetClipboardText(text);
@@ -114,9 +113,9 @@ void WriteFile(TNuraEngine& engine, int) {
   if (!WriteBytes(name, text, false)) RaiseFileError(engine, name);
 }
 
-void AppendFile(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
-  const std::string text = engine.PopArgumentText();
+void AppendFile(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
+  const std::string text = PopText(engine);
   if (name == ClipboardWord()) {
     SetClipboardText(GetClipboardText() + text);
     return;
@@ -131,25 +130,25 @@ void AppendFile(TNuraEngine& engine, int) {
 
 // The copy writes (and may replace) the destination, so it is confirmed
 // like the other writes.
-void CopyFile(TNuraEngine& engine, int) {
-  const std::string to = engine.PopArgumentText();
-  const std::string from = LocateSource(engine, engine.PopArgumentText());
+void CopyFile(TNuraEngine& engine, CommandId) {
+  const std::string to = PopText(engine);
+  const std::string from = LocateSource(engine, PopText(engine));
   if (!ConfirmChange(engine, to, Quoted(from) + SJ("を,") + Quoted(to) + SJ("へコピーしますか？"))) return;
   ShellCopyFile(from, to);
 }
 
-void MoveFile(TNuraEngine& engine, int) {
-  const std::string to = engine.PopArgumentText();
-  const std::string from = ResolveFilePath(engine, engine.PopArgumentText());
+void MoveFile(TNuraEngine& engine, CommandId) {
+  const std::string to = PopText(engine);
+  const std::string from = ResolveFilePath(engine, PopText(engine));
   const std::string message = Quoted(from) + SJ("を,") + Quoted(to) + SJ("へ移動しますか？");
   if (!ConfirmChange(engine, ConfirmTargetOf(engine, from, to), message)) return;
   ShellMoveFile(from, to);
 }
 
 // An existing file of the new name is never replaced: the rename fails.
-void RenameFile(TNuraEngine& engine, int) {
-  const std::string to = engine.PopArgumentText();
-  const std::string from = engine.PopArgumentText();
+void RenameFile(TNuraEngine& engine, CommandId) {
+  const std::string to = PopText(engine);
+  const std::string from = PopText(engine);
   const std::string message = SJ("ファイル名\"") + from + SJ("\"を、\r\n\"") + to + SJ("\"に、改名します。");
   if (!ConfirmChange(engine, ConfirmTargetOf(engine, from, to), message)) return;
   if (!RenameNoReplace(ScriptPathToNative(from), ScriptPathToNative(to)))
@@ -160,22 +159,22 @@ std::string PathForDelete(TNuraEngine& engine, const std::string& path) {
   return IsAbsoluteScriptPath(path) ? path : BaseFolder(engine) + path;
 }
 
-void DeleteFile(TNuraEngine& engine, int) {
-  const std::string path = PathForDelete(engine, engine.PopArgumentText());
+void DeleteFile(TNuraEngine& engine, CommandId) {
+  const std::string path = PathForDelete(engine, PopText(engine));
   if (!ConfirmChange(engine, path, SJ("ファイル") + Quoted(path) + SJ("を、削除します。"))) return;
   ShellDeleteFile(path, true);
 }
 
 // Files only, as the platform's file deletion: a folder stays.
-void DeleteFileCompletely(TNuraEngine& engine, int) {
-  const std::string path = PathForDelete(engine, ResolveFilePath(engine, engine.PopArgumentText()));
+void DeleteFileCompletely(TNuraEngine& engine, CommandId) {
+  const std::string path = PathForDelete(engine, ResolveFilePath(engine, PopText(engine)));
   if (!ConfirmChange(engine, path, SJ("ファイル") + Quoted(path) + SJ("を、完全に削除します。"))) return;
   if (!HasFileWildcard(path) && IsFolder(path)) return;
   ShellDeleteFile(path, false);
 }
 
-void CreateFolder(TNuraEngine& engine, int id) {
-  const std::string folder = TrimText(engine.PopArgumentText());
+void CreateFolder(TNuraEngine& engine, CommandId id) {
+  const std::string folder = TrimText(PopText(engine));
   if (folder.empty()) RaiseArgumentError(engine, id, SJ("引数を指定してください。"));
   if (!ConfirmChange(engine, folder, Quoted(folder) + SJ(" にフォルダを作成します。"))) return;
   std::error_code ec;
@@ -183,26 +182,26 @@ void CreateFolder(TNuraEngine& engine, int id) {
 }
 
 // The whole tree goes, so it is confirmed like a file deletion.
-void DeleteFolder(TNuraEngine& engine, int) {
-  const std::string folder = engine.PopArgumentText();
+void DeleteFolder(TNuraEngine& engine, CommandId) {
+  const std::string folder = PopText(engine);
   if (TrimText(folder).empty()) return;
   if (!ConfirmChange(engine, folder, SJ("フォルダ") + Quoted(folder) + SJ("を、削除します。"))) return;
   DeleteFolderTree(folder);
 }
 
-void ChangeWorkingFolder(TNuraEngine& engine, int id, const std::string& folder) {
+void ChangeWorkingFolder(TNuraEngine& engine, CommandId id, const std::string& folder) {
   if (::chdir(ScriptPathToNative(folder).c_str()) == 0) return;
   const std::string reason = Utf8ToSjis(std::strerror(errno));
   RaiseScriptError(engine, Quoted(CommandNameOf(id)) + SJ("で作業フォルダの変更に失敗。理由は、") + reason);
 }
 
-void SetWorkingFolder(TNuraEngine& engine, int id) {
-  ChangeWorkingFolder(engine, id, engine.PopArgumentText());
+void SetWorkingFolder(TNuraEngine& engine, CommandId id) {
+  ChangeWorkingFolder(engine, id, PopText(engine));
 }
 
 // Without an argument (or with the "それ" that the dispatcher supplies) the
 // current folder; with one, a change of folder.
-void WorkingFolder(TNuraEngine& engine, int id) {
+void WorkingFolder(TNuraEngine& engine, CommandId id) {
   TNuraBase& base = engine.Base();
   if (!base.args.Empty() && !base.implicitSubject) {
     SetWorkingFolder(engine, id);
@@ -230,25 +229,25 @@ bool ParseInteger(const std::string& text, int32_t& value) {
   return true;
 }
 
-void SetAttributes(TNuraEngine& engine, int) {
-  const std::string bitsText = engine.PopArgumentText();
-  const std::string file = engine.PopArgumentText();
+void SetAttributes(TNuraEngine& engine, CommandId) {
+  const std::string bitsText = PopText(engine);
+  const std::string file = PopText(engine);
   int32_t bits = 0;
   if (!ParseInteger(bitsText, bits)) return;
   if (!ConfirmChange(engine, file, Quoted(file) + SJ("のファイル属性変更をしますか？"))) return;
   SetFileAttributeBits(ScriptPathToNative(file), bits);
 }
 
-void GetAttributes(TNuraEngine& engine, int) {
-  const std::string path = ResolveFilePath(engine, engine.PopArgumentText());
+void GetAttributes(TNuraEngine& engine, CommandId) {
+  const std::string path = ResolveFilePath(engine, PopText(engine));
   engine.SetResult(std::to_string(GetFileAttributeBits(ScriptPathToNative(path))), "e");
 }
 
 // The link is a desktop entry: its name ends in ".desktop" (a ".lnk" or
 // any other extension is replaced). It writes a file, so it is confirmed.
-void CreateShortcut(TNuraEngine& engine, int) {
-  std::string link = TrimText(engine.PopArgumentText());
-  const std::string file = TrimText(ResolveFilePath(engine, engine.PopArgumentText()));
+void CreateShortcut(TNuraEngine& engine, CommandId) {
+  std::string link = TrimText(PopText(engine));
+  const std::string file = TrimText(ResolveFilePath(engine, PopText(engine)));
   if (file.empty() || link.empty()) return;
   if (EndsWithSeparator(link)) link += ExtractNamePart(file);
   static const std::string kDesktop = ".desktop";
@@ -261,13 +260,24 @@ void CreateShortcut(TNuraEngine& engine, int) {
 }  // namespace
 
 void RegisterFileCommands() {
-  const std::pair<int, CommandHandler> handlers[] = {
-      {37, ReadFile},        {202, ReadFile},         {38, WriteFile},
-      {203, WriteFile},      {297, AppendFile},       {58, CopyFile},
-      {61, MoveFile},        {60, RenameFile},        {59, DeleteFile},
-      {385, DeleteFileCompletely}, {63, CreateFolder}, {64, DeleteFolder},
-      {62, SetWorkingFolder}, {89, WorkingFolder},    {65, SetAttributes},
-      {382, GetAttributes},  {66, CreateShortcut},
+  const std::pair<CommandId, CommandHandler> handlers[] = {
+      {CommandId::ReadFile, ReadFile},
+      {CommandId::ReadFileUnnamed, ReadFile},
+      {CommandId::WriteFile, WriteFile},
+      {CommandId::WriteFileUnnamed, WriteFile},
+      {CommandId::AppendFile, AppendFile},
+      {CommandId::CopyFile, CopyFile},
+      {CommandId::MoveFile, MoveFile},
+      {CommandId::RenameFile, RenameFile},
+      {CommandId::DeleteFile, DeleteFile},
+      {CommandId::DeleteFileCompletely, DeleteFileCompletely},
+      {CommandId::CreateFolder, CreateFolder},
+      {CommandId::DeleteFolder, DeleteFolder},
+      {CommandId::SetWorkingFolder, SetWorkingFolder},
+      {CommandId::WorkingFolder, WorkingFolder},
+      {CommandId::SetFileAttributes, SetAttributes},
+      {CommandId::GetFileAttributes, GetAttributes},
+      {CommandId::CreateShortcut, CreateShortcut},
   };
   for (const auto& [id, handler] : handlers) RegisterCommandHandler(id, handler);
   RegisterFileQueryCommands();

@@ -10,11 +10,10 @@
 #include <fstream>
 #include <system_error>
 
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "commands/file_command_support.h"
 #include "commands/number_functions.h"
 #include "commands/stream_state.h"
-#include "engine/command_registry.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "platform/native_path.h"
@@ -23,20 +22,6 @@
 namespace nura {
 
 namespace {
-
-enum : int {
-  kIdOpen = 331,
-  kIdReadLine = 332,
-  kIdWriteLine = 333,
-  kIdClose = 334,
-  kIdEof = 335,
-  kIdToStart = 336,
-  kIdToEnd = 337,
-  kIdMove = 419,
-  kIdWriteBinary = 420,
-  kIdReadBinary = 421,
-  kIdOpenDetailed = 422,
-};
 
 const std::string kMarker = "\\FILE_HANDLE";
 
@@ -58,7 +43,7 @@ struct THandle {
 // empty handle (the command does nothing); a word that is no handle is
 // "変数"%s"が見つかりません。".
 THandle FindHandle(TNuraEngine& engine) {
-  const std::string name = PopWordName(engine);
+  const std::string name = PopRawWord(engine);
   THandle handle{engine.Base().words.FindNode(name, false), nullptr};
   if (!handle.node) return handle;
   handle.stream = StreamOf(engine, *handle.node);
@@ -69,7 +54,7 @@ THandle FindHandle(TNuraEngine& engine) {
 // The handle of the line commands: a missing word is an error as well,
 // "ファイル"ハンドル:name"が、ありません。".
 TTextFileStream& RequireHandle(TNuraEngine& engine) {
-  const std::string name = PopWordName(engine);
+  const std::string name = PopRawWord(engine);
   NodePtr node = engine.Base().words.FindNode(name, false);
   TTextFileStream* stream = node ? StreamOf(engine, *node) : nullptr;
   if (!stream) RaiseScriptError(engine, SJ("ファイル\"ハンドル:") + name + SJ("\"が、ありません。"));
@@ -84,10 +69,10 @@ void CloseStream(TNuraEngine& engine, THashNode& node) {
 }
 
 void OpenHandle(TNuraEngine& engine, bool detailed) {
-  const uint32_t mode = detailed ? static_cast<uint32_t>(TruncToInt32(engine.PopArgumentNumber()))
+  const uint32_t mode = detailed ? static_cast<uint32_t>(PopInteger(engine))
                                  : static_cast<uint32_t>(kOpenReadWrite);
-  const std::string file = engine.PopArgumentText();
-  const std::string name = PopWordName(engine);
+  const std::string file = PopText(engine);
+  const std::string name = PopRawWord(engine);
   NodePtr node = engine.Base().words.FindNode(name, false);
   if (!node) node = engine.Base().AddVariable(name, "", "");
   if (node->isProtected || node->kind != kWordVariable)
@@ -108,57 +93,57 @@ void OpenHandle(TNuraEngine& engine, bool detailed) {
   handles.push_back(std::move(stream));
 }
 
-void Open(TNuraEngine& engine, int) { OpenHandle(engine, false); }
-void OpenDetailed(TNuraEngine& engine, int) { OpenHandle(engine, true); }
+void Open(TNuraEngine& engine, CommandId) { OpenHandle(engine, false); }
+void OpenDetailed(TNuraEngine& engine, CommandId) { OpenHandle(engine, true); }
 
-void Close(TNuraEngine& engine, int) {
+void Close(TNuraEngine& engine, CommandId) {
   THandle handle = FindHandle(engine);
   if (!handle.node) return;
   CloseStream(engine, *handle.node);
   engine.Base().words.Delete(handle.node->name, false);
 }
 
-void Eof(TNuraEngine& engine, int) {
+void Eof(TNuraEngine& engine, CommandId) {
   THandle handle = FindHandle(engine);
   if (handle.stream) engine.SetResult(handle.stream->Eof() ? "1" : "0", "e");
 }
 
-void ToStart(TNuraEngine& engine, int) {
+void ToStart(TNuraEngine& engine, CommandId) {
   if (THandle handle = FindHandle(engine); handle.stream) handle.stream->Seek(0, TSeekOrigin::Begin);
 }
 
-void ToEnd(TNuraEngine& engine, int) {
+void ToEnd(TNuraEngine& engine, CommandId) {
   if (THandle handle = FindHandle(engine); handle.stream) handle.stream->Seek(0, TSeekOrigin::End);
 }
 
-void Move(TNuraEngine& engine, int) {
-  const int32_t offset = TruncToInt32(engine.PopArgumentNumber());
+void Move(TNuraEngine& engine, CommandId) {
+  const int32_t offset = PopInteger(engine);
   if (THandle handle = FindHandle(engine); handle.stream) handle.stream->Seek(offset, TSeekOrigin::Begin);
 }
 
-void ReadLine(TNuraEngine& engine, int) {
+void ReadLine(TNuraEngine& engine, CommandId) {
   TTextFileStream& stream = RequireHandle(engine);
-  NodePtr variable = VariableForResult(engine, PopWordName(engine));
+  NodePtr variable = VariableForResult(engine, PopRawWord(engine));
   SetTextVariable(*variable, stream.ReadLine());
   if (variable == engine.ResultNode()) engine.SetResultKind("s");
 }
 
-void WriteLine(TNuraEngine& engine, int) {
+void WriteLine(TNuraEngine& engine, CommandId) {
   if (SecurityLevelHigh(engine)) {
-    PopWordName(engine);
-    engine.PopArgumentText();
+    PopRawWord(engine);
+    PopText(engine);
     return;
   }
   TTextFileStream& stream = RequireHandle(engine);
-  stream.WriteLine(engine.PopArgumentText());
+  stream.WriteLine(PopText(engine));
 }
 
 // ハンドルにバイナリを書く: exactly n bytes, the value cut or padded with
 // zero bytes.
-void WriteBinary(TNuraEngine& engine, int) {
-  const int32_t count = TruncToInt32(engine.PopArgumentNumber());
+void WriteBinary(TNuraEngine& engine, CommandId) {
+  const int32_t count = PopInteger(engine);
   THandle handle = FindHandle(engine);
-  const std::string value = engine.PopArgumentText();
+  const std::string value = PopText(engine);
   if (!handle.stream || count < 1) return;
   const size_t n = static_cast<size_t>(count);
   handle.stream->Write(value.substr(0, n));
@@ -172,10 +157,10 @@ void WriteBinary(TNuraEngine& engine, int) {
 
 // ハンドルにバイナリを読む: n bytes from the position; past the end of the
 // file the value is filled with zero bytes.
-void ReadBinary(TNuraEngine& engine, int) {
-  const int32_t count = TruncToInt32(engine.PopArgumentNumber());
+void ReadBinary(TNuraEngine& engine, CommandId) {
+  const int32_t count = PopInteger(engine);
   THandle handle = FindHandle(engine);
-  const std::string name = PopWordName(engine);
+  const std::string name = PopRawWord(engine);
   if (!handle.stream) return;
   NodePtr variable = VariableForResult(engine, name);
   if (count < 1) return;
@@ -188,17 +173,17 @@ void ReadBinary(TNuraEngine& engine, int) {
 }  // namespace
 
 void RegisterFileHandleCommands() {
-  RegisterCommandHandler(kIdOpen, Open);
-  RegisterCommandHandler(kIdOpenDetailed, OpenDetailed);
-  RegisterCommandHandler(kIdClose, Close);
-  RegisterCommandHandler(kIdEof, Eof);
-  RegisterCommandHandler(kIdToStart, ToStart);
-  RegisterCommandHandler(kIdToEnd, ToEnd);
-  RegisterCommandHandler(kIdMove, Move);
-  RegisterCommandHandler(kIdReadLine, ReadLine);
-  RegisterCommandHandler(kIdWriteLine, WriteLine);
-  RegisterCommandHandler(kIdWriteBinary, WriteBinary);
-  RegisterCommandHandler(kIdReadBinary, ReadBinary);
+  RegisterCommandHandler(CommandId::HandleOpen, Open);
+  RegisterCommandHandler(CommandId::HandleOpenDetailed, OpenDetailed);
+  RegisterCommandHandler(CommandId::HandleClose, Close);
+  RegisterCommandHandler(CommandId::HandleAtEnd, Eof);
+  RegisterCommandHandler(CommandId::HandleToStart, ToStart);
+  RegisterCommandHandler(CommandId::HandleToEnd, ToEnd);
+  RegisterCommandHandler(CommandId::HandleSeek, Move);
+  RegisterCommandHandler(CommandId::HandleReadLine, ReadLine);
+  RegisterCommandHandler(CommandId::HandleWriteLine, WriteLine);
+  RegisterCommandHandler(CommandId::HandleWriteBinary, WriteBinary);
+  RegisterCommandHandler(CommandId::HandleReadBinary, ReadBinary);
 }
 
 }  // namespace nura

@@ -10,7 +10,7 @@
 #include "commands/file_command_support.h"
 #include "commands/file_commands.h"
 #include "commands/shell_helpers.h"
-#include "engine/command_registry.h"
+#include "engine/command_api.h"
 #include "engine/engine.h"
 #include "engine/script_files.h"
 #include "engine/sjis_text.h"
@@ -21,14 +21,6 @@ namespace nura {
 namespace fs = std::filesystem;
 
 namespace {
-
-// The value of "それ" alone; its type letter stays (also as the result
-// kind, which reading the arguments changed).
-void SetValueOnly(TNuraEngine& engine, const std::string& value) {
-  const NodePtr node = engine.ResultNode();
-  node->value = value;
-  engine.SetResultKind(node->annotation);
-}
 
 // The pieces of a pattern list separated by ";".
 std::vector<std::string> SplitPatterns(const std::string& text) {
@@ -44,7 +36,7 @@ std::vector<std::string> SplitPatterns(const std::string& text) {
 }
 
 void ListEntries(TNuraEngine& engine, bool folders) {
-  const std::string text = engine.PopArgumentText();
+  const std::string text = PopText(engine);
   if (text.empty()) return;
   std::vector<std::string> names;
   for (const std::string& piece : SplitPatterns(text)) {
@@ -55,11 +47,11 @@ void ListEntries(TNuraEngine& engine, bool folders) {
   SetValueOnly(engine, JoinLines(names));
 }
 
-void ListFiles(TNuraEngine& engine, int) { ListEntries(engine, false); }
-void ListFolders(TNuraEngine& engine, int) { ListEntries(engine, true); }
+void ListFiles(TNuraEngine& engine, CommandId) { ListEntries(engine, false); }
+void ListFolders(TNuraEngine& engine, CommandId) { ListEntries(engine, true); }
 
-void ListAllFiles(TNuraEngine& engine, int) {
-  const std::string text = TrimText(engine.PopArgumentText());
+void ListAllFiles(TNuraEngine& engine, CommandId) {
+  const std::string text = TrimText(PopText(engine));
   if (text.empty()) return;
   std::string all;
   engine.SetResult(all, "s");
@@ -78,23 +70,23 @@ bool IsFilePath(const std::string& path) {
   return !path.empty() && fs::exists(native, ec) && !fs::is_directory(native, ec);
 }
 
-void IsFolder(TNuraEngine& engine, int) {
-  SetValueOnly(engine, IsFolderPath(TrimText(engine.PopArgumentText())) ? "1" : "0");
+void IsFolder(TNuraEngine& engine, CommandId) {
+  SetValueOnly(engine, IsFolderPath(TrimText(PopText(engine))) ? "1" : "0");
 }
 
-void IsFile(TNuraEngine& engine, int) {
-  SetValueOnly(engine, IsFilePath(TrimText(engine.PopArgumentText())) ? "1" : "0");
+void IsFile(TNuraEngine& engine, CommandId) {
+  SetValueOnly(engine, IsFilePath(TrimText(PopText(engine))) ? "1" : "0");
 }
 
-void Exists(TNuraEngine& engine, int) {
-  const std::string path = TrimText(engine.PopArgumentText());
+void Exists(TNuraEngine& engine, CommandId) {
+  const std::string path = TrimText(PopText(engine));
   const bool found = EndsWithSeparator(path) ? IsFolderPath(path) : IsFilePath(path);
   SetValueOnly(engine, found ? "1" : "0");
 }
 
 // Linux has no 8.3 names: the full path of an existing file, else "".
-void ShortName(TNuraEngine& engine, int) {
-  const std::string path = ResolveFilePath(engine, engine.PopArgumentText());
+void ShortName(TNuraEngine& engine, CommandId) {
+  const std::string path = ResolveFilePath(engine, PopText(engine));
   std::error_code ec;
   const std::string native = ScriptPathToNative(path);
   std::string name;
@@ -104,14 +96,14 @@ void ShortName(TNuraEngine& engine, int) {
   engine.SetResult(name, "s");
 }
 
-void LongName(TNuraEngine& engine, int) {
-  const std::string path = ResolveFilePath(engine, engine.PopArgumentText());
+void LongName(TNuraEngine& engine, CommandId) {
+  const std::string path = ResolveFilePath(engine, PopText(engine));
   engine.SetResult(ExpandToLongFileName(path), "s");
 }
 
 // The first entry that the text names (wildcards allowed, any kind).
 bool StatFirstMatch(TNuraEngine& engine, struct stat& st) {
-  const std::string text = engine.PopArgumentText();
+  const std::string text = PopText(engine);
   const TGlob glob(text);
   std::string first;
   if (!glob.Files().empty()) first = glob.Folder() + glob.Files().front();
@@ -121,7 +113,7 @@ bool StatFirstMatch(TNuraEngine& engine, struct stat& st) {
 }
 
 // Local time in the two-second steps of the platform's file records.
-void FileDate(TNuraEngine& engine, int) {
+void FileDate(TNuraEngine& engine, CommandId) {
   struct stat st {};
   StatFirstMatch(engine, st);
   const std::time_t t = st.st_mtime;
@@ -133,38 +125,48 @@ void FileDate(TNuraEngine& engine, int) {
   engine.SetResult(text, "s");
 }
 
-void FileSize(TNuraEngine& engine, int) {
+void FileSize(TNuraEngine& engine, CommandId) {
   struct stat st {};
   StatFirstMatch(engine, st);
   const auto low = static_cast<uint32_t>(static_cast<uint64_t>(st.st_size) & 0xFFFFFFFFu);
   engine.SetResult(std::to_string(low), "s");
 }
 
-void FolderPart(TNuraEngine& engine, int) {
-  engine.SetResult(ExtractFolderPart(engine.PopArgumentText()), "s");
+void FolderPart(TNuraEngine& engine, CommandId) {
+  engine.SetResult(ExtractFolderPart(PopText(engine)), "s");
 }
 
-void NamePart(TNuraEngine& engine, int) {
-  engine.SetResult(ExtractNamePart(engine.PopArgumentText()), "s");
+void NamePart(TNuraEngine& engine, CommandId) {
+  engine.SetResult(ExtractNamePart(PopText(engine)), "s");
 }
 
-void ExtensionPart(TNuraEngine& engine, int) {
-  engine.SetResult(ExtractExtension(engine.PopArgumentText()), "s");
+void ExtensionPart(TNuraEngine& engine, CommandId) {
+  engine.SetResult(ExtractExtension(PopText(engine)), "s");
 }
 
-void ReplaceExtension(TNuraEngine& engine, int) {
-  const std::string ext = engine.PopArgumentText();
-  engine.SetResult(ChangeExtension(engine.PopArgumentText(), ext), "s");
+void ReplaceExtension(TNuraEngine& engine, CommandId) {
+  const std::string ext = PopText(engine);
+  engine.SetResult(ChangeExtension(PopText(engine), ext), "s");
 }
 
 }  // namespace
 
 void RegisterFileQueryCommands() {
-  const std::pair<int, CommandHandler> handlers[] = {
-      {67, ListFiles},   {168, ListFolders}, {268, ListAllFiles},   {68, IsFolder},
-      {69, IsFile},      {81, Exists},       {383, ShortName},      {384, LongName},
-      {185, FileDate},   {186, FileSize},    {170, FolderPart},     {269, NamePart},
-      {176, ExtensionPart}, {314, ReplaceExtension},
+  const std::pair<CommandId, CommandHandler> handlers[] = {
+      {CommandId::ListFiles, ListFiles},
+      {CommandId::ListFolders, ListFolders},
+      {CommandId::ListAllFiles, ListAllFiles},
+      {CommandId::IsFolder, IsFolder},
+      {CommandId::IsFile, IsFile},
+      {CommandId::Exists, Exists},
+      {CommandId::ShortName, ShortName},
+      {CommandId::LongName, LongName},
+      {CommandId::FileDate, FileDate},
+      {CommandId::FileSize, FileSize},
+      {CommandId::FolderPart, FolderPart},
+      {CommandId::NamePart, NamePart},
+      {CommandId::ExtensionPart, ExtensionPart},
+      {CommandId::ReplaceExtension, ReplaceExtension},
   };
   for (const auto& [id, handler] : handlers) RegisterCommandHandler(id, handler);
 }

@@ -11,12 +11,11 @@
 #include <numbers>
 #include <vector>
 
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "commands/format_directive.h"
 #include "commands/number_functions.h"
 #include "commands/random.h"
 #include "commands/string_command_support.h"
-#include "engine/command_registry.h"
 #include "engine/conv_half.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
@@ -32,44 +31,34 @@ constexpr long double kPi = std::numbers::pi_v<long double>;
 
 // ---- results ----
 
+// A floating-point result, checked (NaN and infinities are errors).
 void SetNumber(TNuraEngine& engine, long double value) {
-  engine.SetResult(FormatGeneral(CheckFloat(value)), "e");
+  SetNumberResult(engine, CheckFloat(value));
 }
-
-void SetInteger(TNuraEngine& engine, int64_t value) {
-  engine.SetResult(std::to_string(value), "e");
-}
-
-// Sets the value of "それ" and leaves its type letter as it is.
-void SetValueOnly(TNuraEngine& engine, const std::string& value) {
-  engine.ResultNode()->value = value;
-}
-
-using string_cmd::PopInt32;
 
 // ---- rounding and cutting ----
 
-void IntegerPart(TNuraEngine& engine, int) { SetInteger(engine, TruncToInt64(engine.PopArgumentNumber())); }
+void IntegerPart(TNuraEngine& engine, CommandId) { SetIntegerResult(engine, TruncToInt64(PopNumber(engine))); }
 
-void Round(TNuraEngine& engine, int) { SetInteger(engine, RoundToInt64(engine.PopArgumentNumber())); }
+void Round(TNuraEngine& engine, CommandId) { SetIntegerResult(engine, RoundToInt64(PopNumber(engine))); }
 
-void CeilFloor(TNuraEngine& engine, int id) {
-  const long double x = engine.PopArgumentNumber();
-  const long double whole = id == 147 ? std::ceil(x) : std::floor(x);
+void CeilFloor(TNuraEngine& engine, CommandId id) {
+  const long double x = PopNumber(engine);
+  const long double whole = id == CommandId::Ceil ? std::ceil(x) : std::floor(x);
   SetNumber(engine, TruncToInt32(whole));
 }
 
-void Frac(TNuraEngine& engine, int) {
-  engine.SetResult(FractionText(ToHalfWidth(engine.PopArgumentText())), "e");
+void Frac(TNuraEngine& engine, CommandId) {
+  engine.SetResult(FractionText(ToHalfWidth(PopText(engine))), "e");
 }
 
-void CutAtPlace(TNuraEngine& engine, int id) {
-  const int32_t places = PopInt32(engine);
-  const long double x = engine.PopArgumentNumber();
-  SetNumber(engine, id == 32 ? TruncateDigits(places, x) : RoundDigits(places, x));
+void CutAtPlace(TNuraEngine& engine, CommandId id) {
+  const int32_t places = PopInteger(engine);
+  const long double x = PopNumber(engine);
+  SetNumber(engine, id == CommandId::TruncateAt ? TruncateDigits(places, x) : RoundDigits(places, x));
 }
 
-void Abs(TNuraEngine& engine, int) { SetNumber(engine, std::fabs(engine.PopArgumentNumber())); }
+void Abs(TNuraEngine& engine, CommandId) { SetNumber(engine, std::fabs(PopNumber(engine))); }
 
 // ---- mathematical functions ----
 
@@ -82,72 +71,74 @@ long double CheckedLog(long double x) {
 }
 
 // The functions that write the value only (the trigonometric family).
-void Trigonometric(TNuraEngine& engine, int id) {
-  const long double x = engine.PopArgumentNumber();
+void Trigonometric(TNuraEngine& engine, CommandId id) {
+  const long double x = PopNumber(engine);
   long double value = 0;
   switch (id) {
-    case 52: value = std::sin(x); break;
-    case 53: value = std::cos(x); break;
-    case 54: value = std::tan(x); break;
-    case 216: value = std::atan(x); break;
-    case 217: value = std::acos(x); break;
-    case 218: value = std::asin(x); break;
-    case 220: value = x * 2 * kPi; break;
-    case 221: value = x * kPi / 180; break;
-    case 222: value = x * kPi / 200; break;
-    case 223: value = x / (2 * kPi); break;
-    case 224: value = x * 180 / kPi; break;
-    case 225: value = x * 200 / kPi; break;
+    case CommandId::Sin: value = std::sin(x); break;
+    case CommandId::Cos: value = std::cos(x); break;
+    case CommandId::Tan: value = std::tan(x); break;
+    case CommandId::ArcTan: value = std::atan(x); break;
+    case CommandId::ArcCos: value = std::acos(x); break;
+    case CommandId::ArcSin: value = std::asin(x); break;
+    case CommandId::CyclesToRadians: value = x * 2 * kPi; break;
+    case CommandId::DegreesToRadians: value = x * kPi / 180; break;
+    case CommandId::GradsToRadians: value = x * kPi / 200; break;
+    case CommandId::RadiansToCycles: value = x / (2 * kPi); break;
+    case CommandId::RadiansToDegrees: value = x * 180 / kPi; break;
+    case CommandId::RadiansToGrads: value = x * 200 / kPi; break;
+    default: break;
   }
   SetValueOnly(engine, FormatGeneral(CheckFloat(value)));
 }
 
-void Hypot(TNuraEngine& engine, int) {
-  const long double y = engine.PopArgumentNumber();
-  const long double x = engine.PopArgumentNumber();
+void Hypot(TNuraEngine& engine, CommandId) {
+  const long double y = PopNumber(engine);
+  const long double x = PopNumber(engine);
   SetValueOnly(engine, FormatGeneral(CheckFloat(std::hypot(x, y))));
 }
 
-void ExpLnSqrt(TNuraEngine& engine, int id) {
-  const long double x = engine.PopArgumentNumber();
+void ExpLnSqrt(TNuraEngine& engine, CommandId id) {
+  const long double x = PopNumber(engine);
   switch (id) {
-    case 148: SetNumber(engine, std::exp(x)); break;
-    case 152: SetNumber(engine, CheckedLog(x)); break;
-    case 156:
+    case CommandId::Exp: SetNumber(engine, std::exp(x)); break;
+    case CommandId::Ln: SetNumber(engine, CheckedLog(x)); break;
+    case CommandId::Sqrt:
       if (x < 0) throw EInvalidOp();
       SetNumber(engine, std::sqrt(x));
       break;
-    case 179: SetNumber(engine, CheckedLog(x) / std::log(2.0L)); break;
-    case 180: SetNumber(engine, CheckedLog(x) / std::log(10.0L)); break;
+    case CommandId::Log2: SetNumber(engine, CheckedLog(x) / std::log(2.0L)); break;
+    case CommandId::Log10: SetNumber(engine, CheckedLog(x) / std::log(10.0L)); break;
+    default: break;
   }
 }
 
-void Log(TNuraEngine& engine, int) {
-  const long double x = engine.PopArgumentNumber();
-  const long double base = engine.PopArgumentNumber();
+void Log(TNuraEngine& engine, CommandId) {
+  const long double x = PopNumber(engine);
+  const long double base = PopNumber(engine);
   SetNumber(engine, CheckedDivide(CheckedLog(x), CheckedLog(base)));
 }
 
-void Power(TNuraEngine& engine, int) {
-  const long double exponent = engine.PopArgumentNumber();
-  const long double base = engine.PopArgumentNumber();
+void Power(TNuraEngine& engine, CommandId) {
+  const long double exponent = PopNumber(engine);
+  const long double base = PopNumber(engine);
   if (base == 0 && exponent < 0) throw EZeroDivide();
   SetNumber(engine, std::pow(base, exponent));
 }
 
 // ---- random numbers ----
 
-void RandomInteger(TNuraEngine& engine, int id) {
+void RandomInteger(TNuraEngine& engine, CommandId id) {
   int32_t range = 100;
-  if (!ParsePlainInteger(engine.PopArgumentText(), range)) range = 100;
+  if (!ParsePlainInteger(PopText(engine), range)) range = 100;
   if (range <= 0) RaiseArgumentError(engine, id, SJ("乱数の範囲には1以上の整数を指定してください。"));
-  SetInteger(engine, RandomBelow(static_cast<uint32_t>(range)));
+  SetIntegerResult(engine, RandomBelow(static_cast<uint32_t>(range)));
 }
 
-void RandomUnit(TNuraEngine& engine, int) { SetNumber(engine, RandomReal()); }
+void RandomUnit(TNuraEngine& engine, CommandId) { SetNumber(engine, RandomReal()); }
 
-void RandomSeed(TNuraEngine& engine, int) {
-  const long double n = engine.PopArgumentNumber();
+void RandomSeed(TNuraEngine& engine, CommandId) {
+  const long double n = PopNumber(engine);
   if (n == -1) {
     SeedRandomFromClock();
   } else {
@@ -172,20 +163,21 @@ std::vector<long double> ReadArrayValues(const std::string& text) {
   return values;
 }
 
-void Statistics(TNuraEngine& engine, int id) {
-  const std::vector<long double> values = ReadArrayValues(engine.PopArgumentText());
+void Statistics(TNuraEngine& engine, CommandId id) {
+  const std::vector<long double> values = ReadArrayValues(PopText(engine));
   switch (id) {
-    case 226: SetNumber(engine, Sum(values)); break;
-    case 227: SetNumber(engine, Mean(values)); break;
-    case 228: SetNumber(engine, PopulationVariance(values)); break;
-    case 229: {
+    case CommandId::ArraySum: SetNumber(engine, Sum(values)); break;
+    case CommandId::ArrayAverage: SetNumber(engine, Mean(values)); break;
+    case CommandId::ArrayVariance: SetNumber(engine, PopulationVariance(values)); break;
+    case CommandId::ArrayStdDev: {
       const auto deviation = SampleStandardDeviation(values);
       if (!deviation) RaiseArgumentError(engine, id, SJ("標準偏差には二つ以上の値が必要です。"));
       SetNumber(engine, *deviation);
       break;
     }
-    case 239: SetNumber(engine, Maximum(values)); break;
-    case 240: SetNumber(engine, Minimum(values)); break;
+    case CommandId::ArrayMax: SetNumber(engine, Maximum(values)); break;
+    case CommandId::ArrayMin: SetNumber(engine, Minimum(values)); break;
+    default: break;
   }
 }
 
@@ -209,8 +201,8 @@ void StoreOperand(TNuraEngine& engine, const string_cmd::TVariableArgument& oper
   }
 }
 
-void Add(TNuraEngine& engine, int) {
-  const std::string value = engine.PopArgumentText();
+void Add(TNuraEngine& engine, CommandId) {
+  const std::string value = PopText(engine);
   const std::string kind = engine.ResultKind();
   const auto first = PopOperand(engine);
   if (kind == "e") {
@@ -221,53 +213,55 @@ void Add(TNuraEngine& engine, int) {
   }
 }
 
-void Arithmetic(TNuraEngine& engine, int id) {
-  const long double value = engine.PopArgumentNumber();
+void Arithmetic(TNuraEngine& engine, CommandId id) {
+  const long double value = PopNumber(engine);
   const auto first = PopOperand(engine);
   const long double x = TextToNumber(first.value);
   long double result = 0;
   switch (id) {
-    case 281: result = x - value; break;
-    case 282: result = x * value; break;
-    case 283: result = CheckedDivide(x, value); break;
+    case CommandId::Subtract: result = x - value; break;
+    case CommandId::Multiply: result = x * value; break;
+    case CommandId::Divide: result = CheckedDivide(x, value); break;
+    default: break;
   }
   StoreOperand(engine, first, FormatGeneral(CheckFloat(result)), "e");
 }
 
 // ---- integer and bit operations ----
 
-void BitOperation(TNuraEngine& engine, int id) {
-  const int32_t second = PopInt32(engine);
-  const int32_t first = PopInt32(engine);
+void BitOperation(TNuraEngine& engine, CommandId id) {
+  const int32_t second = PopInteger(engine);
+  const int32_t first = PopInteger(engine);
   int32_t result = 0;
   switch (id) {
-    case 340: result = first & second; break;
-    case 341: result = first | second; break;
-    case 342: result = first ^ second; break;
-    case 343: result = Remainder(first, second); break;
-    case 344: result = ShiftRight(first, second); break;
-    case 345: result = ShiftLeft(first, second); break;
+    case CommandId::And: result = first & second; break;
+    case CommandId::Or: result = first | second; break;
+    case CommandId::Xor: result = first ^ second; break;
+    case CommandId::Mod: result = Remainder(first, second); break;
+    case CommandId::Shr: result = ShiftRight(first, second); break;
+    case CommandId::Shl: result = ShiftLeft(first, second); break;
+    default: break;
   }
-  SetInteger(engine, result);
+  SetIntegerResult(engine, result);
 }
 
-void LogicalNot(TNuraEngine& engine, int) { SetInteger(engine, PopInt32(engine) == 0 ? 1 : 0); }
+void LogicalNot(TNuraEngine& engine, CommandId) { SetIntegerResult(engine, PopInteger(engine) == 0 ? 1 : 0); }
 
-void Hex(TNuraEngine& engine, int) { engine.SetResult(HexText(PopInt32(engine)), "e"); }
+void Hex(TNuraEngine& engine, CommandId) { engine.SetResult(HexText(PopInteger(engine)), "e"); }
 
 // ---- formatting ----
 
-void Thousands(TNuraEngine& engine, int) { SetValueOnly(engine, FormatThousands(engine.PopArgumentText())); }
+void Thousands(TNuraEngine& engine, CommandId) { SetValueOnly(engine, FormatThousands(PopText(engine))); }
 
-void Pad(TNuraEngine& engine, int id) {
-  const int32_t width = PopInt32(engine);
-  const std::string text = engine.PopArgumentText();
-  SetValueOnly(engine, PadLeft(text, width, id == 174 ? ' ' : '0'));
+void Pad(TNuraEngine& engine, CommandId id) {
+  const int32_t width = PopInteger(engine);
+  const std::string text = PopText(engine);
+  SetValueOnly(engine, PadLeft(text, width, id == CommandId::AlignRight ? ' ' : '0'));
 }
 
-void FormatByDirective(TNuraEngine& engine, int id) {
-  const std::string format = engine.PopArgumentText();
-  const std::string value = engine.PopArgumentText();
+void FormatByDirective(TNuraEngine& engine, CommandId id) {
+  const std::string format = PopText(engine);
+  const std::string value = PopText(engine);
   engine.SetResultKind("s");
   const auto text = FormatOneValue(format, value, TextToNumber(value));
   if (!text) RaiseCommandError(engine, id, SJ("は、文法が正しくないため、実行できません。"));
@@ -278,24 +272,65 @@ void FormatByDirective(TNuraEngine& engine, int id) {
 
 void RegisterMathCommands() {
   struct Entry {
-    int id;
+    CommandId id;
     CommandHandler handler;
   };
   static const Entry kEntries[] = {
-      {17, RandomInteger},  {31, IntegerPart},   {32, CutAtPlace},     {33, CutAtPlace},
-      {52, Trigonometric},  {53, Trigonometric}, {54, Trigonometric},  {146, Abs},
-      {147, CeilFloor},     {148, ExpLnSqrt},    {149, CeilFloor},     {150, Frac},
-      {151, IntegerPart},   {152, ExpLnSqrt},    {153, Log},           {154, Power},
-      {155, Round},         {156, ExpLnSqrt},    {157, IntegerPart},   {158, RandomUnit},
-      {159, RandomSeed},    {173, Thousands},    {174, Pad},           {175, Pad},
-      {179, ExpLnSqrt},     {180, ExpLnSqrt},    {216, Trigonometric}, {217, Trigonometric},
-      {218, Trigonometric}, {219, Hypot},        {220, Trigonometric}, {221, Trigonometric},
-      {222, Trigonometric}, {223, Trigonometric}, {224, Trigonometric}, {225, Trigonometric},
-      {226, Statistics},    {227, Statistics},   {228, Statistics},    {229, Statistics},
-      {239, Statistics},    {240, Statistics},   {280, Add},           {281, Arithmetic},
-      {282, Arithmetic},    {283, Arithmetic},   {293, FormatByDirective}, {340, BitOperation},
-      {341, BitOperation},  {342, BitOperation}, {343, BitOperation},  {344, BitOperation},
-      {345, BitOperation},  {346, Hex},          {395, LogicalNot},
+      {CommandId::Random, RandomInteger},
+      {CommandId::Integer, IntegerPart},
+      {CommandId::TruncateAt, CutAtPlace},
+      {CommandId::RoundAt, CutAtPlace},
+      {CommandId::Sin, Trigonometric},
+      {CommandId::Cos, Trigonometric},
+      {CommandId::Tan, Trigonometric},
+      {CommandId::Abs, Abs},
+      {CommandId::Ceil, CeilFloor},
+      {CommandId::Exp, ExpLnSqrt},
+      {CommandId::Floor, CeilFloor},
+      {CommandId::Frac, Frac},
+      {CommandId::Int, IntegerPart},
+      {CommandId::Ln, ExpLnSqrt},
+      {CommandId::Log, Log},
+      {CommandId::Power, Power},
+      {CommandId::Round, Round},
+      {CommandId::Sqrt, ExpLnSqrt},
+      {CommandId::Trunc, IntegerPart},
+      {CommandId::Rnd, RandomUnit},
+      {CommandId::RandomSeed, RandomSeed},
+      {CommandId::CurrencyFormat, Thousands},
+      {CommandId::AlignRight, Pad},
+      {CommandId::ZeroPad, Pad},
+      {CommandId::Log2, ExpLnSqrt},
+      {CommandId::Log10, ExpLnSqrt},
+      {CommandId::ArcTan, Trigonometric},
+      {CommandId::ArcCos, Trigonometric},
+      {CommandId::ArcSin, Trigonometric},
+      {CommandId::Hypot, Hypot},
+      {CommandId::CyclesToRadians, Trigonometric},
+      {CommandId::DegreesToRadians, Trigonometric},
+      {CommandId::GradsToRadians, Trigonometric},
+      {CommandId::RadiansToCycles, Trigonometric},
+      {CommandId::RadiansToDegrees, Trigonometric},
+      {CommandId::RadiansToGrads, Trigonometric},
+      {CommandId::ArraySum, Statistics},
+      {CommandId::ArrayAverage, Statistics},
+      {CommandId::ArrayVariance, Statistics},
+      {CommandId::ArrayStdDev, Statistics},
+      {CommandId::ArrayMax, Statistics},
+      {CommandId::ArrayMin, Statistics},
+      {CommandId::Add, Add},
+      {CommandId::Subtract, Arithmetic},
+      {CommandId::Multiply, Arithmetic},
+      {CommandId::Divide, Arithmetic},
+      {CommandId::FormatByDirective, FormatByDirective},
+      {CommandId::And, BitOperation},
+      {CommandId::Or, BitOperation},
+      {CommandId::Xor, BitOperation},
+      {CommandId::Mod, BitOperation},
+      {CommandId::Shr, BitOperation},
+      {CommandId::Shl, BitOperation},
+      {CommandId::Hex, Hex},
+      {CommandId::Not, LogicalNot},
   };
   for (const Entry& entry : kEntries) RegisterCommandHandler(entry.id, entry.handler);
 }

@@ -4,10 +4,9 @@
 
 #include <cctype>
 
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "commands/regexp.h"
 #include "commands/string_command_support.h"
-#include "engine/command_registry.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
@@ -17,13 +16,6 @@ namespace nura {
 namespace {
 
 using namespace string_cmd;
-
-enum : int {
-  kIdMatch = 187,
-  kIdSplit = 190,
-  kIdSubst = 191,
-  kIdTrans = 192,
-};
 
 constexpr int kSplitLimit = 1000;
 
@@ -47,15 +39,15 @@ std::string WrapMatchPattern(const std::string& pattern) {
 }
 
 // Runs the command's operation; returns the text for "それ".
-std::string RunRegexp(TBRegExp& re, int id, const std::string& pattern, std::string subject) {
+std::string RunRegexp(TBRegExp& re, CommandId id, const std::string& pattern, std::string subject) {
   switch (id) {
-    case kIdMatch:
+    case CommandId::RegexMatch:
       re.Match(WrapMatchPattern(pattern), subject);
       return re.GetText();
-    case kIdSplit:
+    case CommandId::RegexSplit:
       re.Split(WrapMatchPattern(pattern), subject, kSplitLimit);
       return re.GetText();
-    case kIdSubst:
+    case CommandId::RegexReplace:
       re.Subst(pattern, subject);
       return subject;
     default:
@@ -72,9 +64,9 @@ void SetMatchCount(TNuraEngine& engine, int count) {
   node->annotation = "e";
 }
 
-void RegexpCommand(TNuraEngine& engine, int id) {
-  const std::string pattern = engine.PopArgumentText();
-  const std::string subject = engine.PopArgumentText();
+void RegexpCommand(TNuraEngine& engine, CommandId id) {
+  const std::string pattern = PopText(engine);
+  const std::string subject = PopText(engine);
   SetTextResult(engine, "");
   static const std::string kLibraryError = SJ("\"%s\"で、Bregexp.dllのエラー。");
   const std::string head = FormatText(kLibraryError, CommandNameOf(id));
@@ -93,7 +85,7 @@ void RegexpCommand(TNuraEngine& engine, int id) {
 }  // namespace
 
 void RegisterRegexpCommands() {
-  for (int id : {kIdMatch, kIdSplit, kIdSubst, kIdTrans}) RegisterCommandHandler(id, RegexpCommand);
+  for (CommandId id : {CommandId::RegexMatch, CommandId::RegexSplit, CommandId::RegexReplace, CommandId::RegexTranslate}) RegisterCommandHandler(id, RegexpCommand);
 }
 
 }  // namespace nura

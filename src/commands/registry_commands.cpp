@@ -11,11 +11,10 @@
 #include <optional>
 #include <system_error>
 
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "commands/file_command_support.h"
 #include "commands/number_functions.h"
 #include "commands/stream_state.h"
-#include "engine/command_registry.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/script_files.h"
@@ -26,26 +25,6 @@
 namespace nura {
 
 namespace {
-
-enum : int {
-  kIdRegRead = 162,
-  kIdRegWrite = 163,
-  kIdRegOpen = 164,
-  kIdRegClose = 165,
-  kIdRegDeleteValue = 166,
-  kIdRegDeleteKey = 167,
-  kIdIniOpen = 271,
-  kIdIniClose = 272,
-  kIdIniWrite = 273,
-  kIdIniRead = 274,
-  kIdFormSave = 275,
-  kIdFormRestore = 276,
-  kIdRegReadBinary = 417,
-  kIdRegWriteBinary = 418,
-  kIdRegReadDWord = 423,
-  kIdRegWriteDWord = 424,
-  kIdRegSubKeys = 432,
-};
 
 // ---- registry ----
 
@@ -80,9 +59,9 @@ void WriteRegistryValue(TNuraEngine& engine, TRegistry& registry, const std::str
   RaiseScriptError(engine, SJ("レジストリの値") + Quoted(name) + SJ("を読み込めません。"));
 }
 
-void RegOpen(TNuraEngine& engine, int id) {
-  const std::string path = engine.PopArgumentText();
-  const std::string rootText = TrimText(engine.PopArgumentText());
+void RegOpen(TNuraEngine& engine, CommandId id) {
+  const std::string path = PopText(engine);
+  const std::string rootText = TrimText(PopText(engine));
   auto& slot = StreamStateOf(engine).registry;
   if (!slot) slot = std::make_unique<TRegistry>();
   int32_t root = -1;
@@ -93,12 +72,12 @@ void RegOpen(TNuraEngine& engine, int id) {
   }
 }
 
-void RegClose(TNuraEngine& engine, int) { StreamStateOf(engine).registry.reset(); }
+void RegClose(TNuraEngine& engine, CommandId) { StreamStateOf(engine).registry.reset(); }
 
 // レジストリ読む: the string value; type "e" when it starts with "$" or a
 // digit. A missing value reads as "".
-void RegRead(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
+void RegRead(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
   const std::optional<TRegistryValue> value = OpenRegistry(engine).ReadValue(name);
   if (value && value->type != TRegistryType::String) RaiseReadError(engine, name);
   const std::string text = value ? value->data : "";
@@ -106,24 +85,24 @@ void RegRead(TNuraEngine& engine, int) {
   engine.SetResult(text, number ? "e" : "s");
 }
 
-void RegWrite(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
+void RegWrite(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
   const std::string value = engine.ResultNode()->value;
   TRegistry& registry = OpenRegistry(engine);
   if (!ConfirmRegistryWrite(engine, registry, name, value)) return;
   WriteRegistryValue(engine, registry, name, TRegistryValue::FromString(value));
 }
 
-void RegReadDWord(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
+void RegReadDWord(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
   const std::optional<TRegistryValue> value = OpenRegistry(engine).ReadValue(name);
   if (!value || value->type != TRegistryType::DWord) RaiseReadError(engine, name);
   engine.SetResult(std::to_string(static_cast<int32_t>(value->AsDWord())), "e");
 }
 
-void RegWriteDWord(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
-  const int32_t number = TruncToInt32(engine.PopArgumentNumber());
+void RegWriteDWord(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
+  const int32_t number = PopInteger(engine);
   TRegistry& registry = OpenRegistry(engine);
   if (!ConfirmRegistryWrite(engine, registry, name, std::to_string(number))) return;
   WriteRegistryValue(engine, registry, name, TRegistryValue::FromDWord(static_cast<uint32_t>(number)));
@@ -131,9 +110,9 @@ void RegWriteDWord(TNuraEngine& engine, int) {
 
 // レジストリのバイナリを読む: the whole data of a binary value (the count is
 // taken and not used); anything else reads as "".
-void RegReadBinary(TNuraEngine& engine, int) {
-  engine.PopArgumentText();
-  const std::string name = engine.PopArgumentText();
+void RegReadBinary(TNuraEngine& engine, CommandId) {
+  PopText(engine);
+  const std::string name = PopText(engine);
   TRegistry& registry = OpenRegistry(engine);
   const std::optional<TRegistryValue> value = registry.ReadValue(name);
   engine.SetResult(value && value->type == TRegistryType::Binary ? value->data : "", "s");
@@ -141,10 +120,10 @@ void RegReadBinary(TNuraEngine& engine, int) {
 
 // レジストリにバイナリを書く: the first count bytes of the text; a count
 // beyond the text is cut to its length.
-void RegWriteBinary(TNuraEngine& engine, int id) {
-  const int32_t count = TruncToInt32(engine.PopArgumentNumber());
-  const std::string name = engine.PopArgumentText();
-  std::string text = engine.PopArgumentText();
+void RegWriteBinary(TNuraEngine& engine, CommandId id) {
+  const int32_t count = PopInteger(engine);
+  const std::string name = PopText(engine);
+  std::string text = PopText(engine);
   if (count < 0) RaiseArgumentError(engine, id);
   TRegistry& registry = OpenRegistry(engine);
   if (text.empty()) text = " ";
@@ -153,14 +132,14 @@ void RegWriteBinary(TNuraEngine& engine, int id) {
   WriteRegistryValue(engine, registry, name, TRegistryValue::FromBinary(text));
 }
 
-void RegSubKeys(TNuraEngine& engine, int) {
+void RegSubKeys(TNuraEngine& engine, CommandId) {
   std::string names;
   for (const std::string& name : OpenRegistry(engine).SubKeyNames()) names += name + "\r\n";
   engine.SetResult(TrimText(names), "s");
 }
 
-void RegDeleteValue(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
+void RegDeleteValue(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
   TRegistry& registry = OpenRegistry(engine);
   if (!ConfirmRegistry(engine, SJ("レジストリ") + Quoted(registry.CurrentPath()) + SJ("の,") + Quoted(name) +
                                    SJ("の値が,削除されます。よろしいですか？")))
@@ -168,8 +147,8 @@ void RegDeleteValue(TNuraEngine& engine, int) {
   if (!registry.DeleteValue(name)) RaiseScriptError(engine, Quoted(name) + SJ("が削除できません。"));
 }
 
-void RegDeleteKey(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
+void RegDeleteKey(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
   TRegistry& registry = OpenRegistry(engine);
   if (!ConfirmRegistry(engine, SJ("レジストリ") + Quoted(registry.CurrentPath()) + SJ("の,") + Quoted(name) +
                                    SJ("キーが,削除されます。よろしいですか？")))
@@ -179,7 +158,7 @@ void RegDeleteKey(TNuraEngine& engine, int) {
 
 // ---- INI files ----
 
-TIniFileEx& OpenIni(TNuraEngine& engine, int id) {
+TIniFileEx& OpenIni(TNuraEngine& engine, CommandId id) {
   TIniFileEx* ini = StreamStateOf(engine).ini.get();
   if (!ini) RaiseCommandError(engine, id, SJ("予めINIファイルを開いておく必要があります。"));
   return *ini;
@@ -191,8 +170,8 @@ TIniFileEx& OpenIni(TNuraEngine& engine, int id) {
                                SJ(" セクション=") + section);
 }
 
-void IniOpen(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
+void IniOpen(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
   const std::string file = ResolveFilePath(engine, AbsoluteScriptPath(name));
   if (file.empty()) RaiseFileError(engine, name);
   std::error_code ec;
@@ -202,12 +181,12 @@ void IniOpen(TNuraEngine& engine, int) {
   StreamStateOf(engine).ini = std::make_unique<TIniFileEx>(file);
 }
 
-void IniClose(TNuraEngine& engine, int) { StreamStateOf(engine).ini.reset(); }
+void IniClose(TNuraEngine& engine, CommandId) { StreamStateOf(engine).ini.reset(); }
 
-void IniWrite(TNuraEngine& engine, int id) {
-  const std::string key = engine.PopArgumentText();
-  const std::string section = engine.PopArgumentText();
-  const std::string value = engine.PopArgumentText();
+void IniWrite(TNuraEngine& engine, CommandId id) {
+  const std::string key = PopText(engine);
+  const std::string section = PopText(engine);
+  const std::string value = PopText(engine);
   if (SecurityLevelHigh(engine)) return;
   TIniFileEx& ini = OpenIni(engine, id);
   const std::string message = FormatText(SJ("設定ファイル\"%s\"にある[%s]の\"%s\"に値を書き込みます。"),
@@ -216,10 +195,10 @@ void IniWrite(TNuraEngine& engine, int id) {
   if (!ini.WriteString(section, key, value)) RaiseIniAccessError(engine, ini, section, key);
 }
 
-void IniRead(TNuraEngine& engine, int id) {
-  const std::string key = engine.PopArgumentText();
-  const std::string section = engine.PopArgumentText();
-  const std::string name = PopWordName(engine);
+void IniRead(TNuraEngine& engine, CommandId id) {
+  const std::string key = PopText(engine);
+  const std::string section = PopText(engine);
+  const std::string name = PopRawWord(engine);
   if (SecurityLevelHigh(engine)) {
     engine.SetResult("", "s");
     return;
@@ -245,8 +224,8 @@ QWidget* MainWindow(TNuraEngine& engine) {
   return nullptr;
 }
 
-void FormSave(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
+void FormSave(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
   if (name.empty()) return;
   const std::string file = AbsoluteScriptPath(name);
   if (engine.ConfirmFileOperation(file, SJ("INIファイル") + Quoted(file) + SJ("にフォーム情報を保存します。")) != 0)
@@ -255,8 +234,8 @@ void FormSave(TNuraEngine& engine, int) {
   if (window && !TIniFileEx(file).SaveForm(*window)) RaiseFileError(engine, file);
 }
 
-void FormRestore(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
+void FormRestore(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
   if (name.empty()) return;
   const std::string file = AbsoluteScriptPath(name);
   QWidget* window = MainWindow(engine);
@@ -266,23 +245,23 @@ void FormRestore(TNuraEngine& engine, int) {
 }  // namespace
 
 void RegisterRegistryCommands() {
-  RegisterCommandHandler(kIdRegOpen, RegOpen);
-  RegisterCommandHandler(kIdRegClose, RegClose);
-  RegisterCommandHandler(kIdRegRead, RegRead);
-  RegisterCommandHandler(kIdRegWrite, RegWrite);
-  RegisterCommandHandler(kIdRegReadDWord, RegReadDWord);
-  RegisterCommandHandler(kIdRegWriteDWord, RegWriteDWord);
-  RegisterCommandHandler(kIdRegReadBinary, RegReadBinary);
-  RegisterCommandHandler(kIdRegWriteBinary, RegWriteBinary);
-  RegisterCommandHandler(kIdRegSubKeys, RegSubKeys);
-  RegisterCommandHandler(kIdRegDeleteValue, RegDeleteValue);
-  RegisterCommandHandler(kIdRegDeleteKey, RegDeleteKey);
-  RegisterCommandHandler(kIdIniOpen, IniOpen);
-  RegisterCommandHandler(kIdIniClose, IniClose);
-  RegisterCommandHandler(kIdIniWrite, IniWrite);
-  RegisterCommandHandler(kIdIniRead, IniRead);
-  RegisterCommandHandler(kIdFormSave, FormSave);
-  RegisterCommandHandler(kIdFormRestore, FormRestore);
+  RegisterCommandHandler(CommandId::RegOpen, RegOpen);
+  RegisterCommandHandler(CommandId::RegClose, RegClose);
+  RegisterCommandHandler(CommandId::RegRead, RegRead);
+  RegisterCommandHandler(CommandId::RegWrite, RegWrite);
+  RegisterCommandHandler(CommandId::RegReadDWord, RegReadDWord);
+  RegisterCommandHandler(CommandId::RegWriteDWord, RegWriteDWord);
+  RegisterCommandHandler(CommandId::RegReadBinary, RegReadBinary);
+  RegisterCommandHandler(CommandId::RegWriteBinary, RegWriteBinary);
+  RegisterCommandHandler(CommandId::RegSubKeys, RegSubKeys);
+  RegisterCommandHandler(CommandId::RegDeleteValue, RegDeleteValue);
+  RegisterCommandHandler(CommandId::RegDeleteKey, RegDeleteKey);
+  RegisterCommandHandler(CommandId::IniOpen, IniOpen);
+  RegisterCommandHandler(CommandId::IniClose, IniClose);
+  RegisterCommandHandler(CommandId::IniWrite, IniWrite);
+  RegisterCommandHandler(CommandId::IniRead, IniRead);
+  RegisterCommandHandler(CommandId::FormSave, FormSave);
+  RegisterCommandHandler(CommandId::FormRestore, FormRestore);
 }
 
 }  // namespace nura

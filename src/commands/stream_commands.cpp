@@ -2,12 +2,11 @@
 
 #include <cstdint>
 
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "commands/common_memory_stream.h"
 #include "commands/file_command_support.h"
 #include "commands/stream_state.h"
 #include "engine/cipher.h"
-#include "engine/command_registry.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "platform/file_io.h"
@@ -18,10 +17,6 @@ namespace nura {
 
 namespace {
 
-constexpr int kIdShareSave = 87;
-constexpr int kIdShareLoad = 88;
-constexpr int kIdEncipherSave = 90;
-constexpr int kIdDecipherLoad = 91;
 constexpr int64_t kSharedSize = 256;
 
 const std::string& FileKey() {
@@ -32,8 +27,8 @@ const std::string& FileKey() {
 // 共有保存: "それ", cut to the block, written from its start; a shorter text
 // ends with a NUL. The block stays open while the program runs (one stream
 // per name, reused by later saves).
-void ShareSave(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
+void ShareSave(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
   std::string text = engine.ResultNode()->value;
   if (static_cast<int64_t>(text.size()) < kSharedSize) text += '\0';
   else text.resize(kSharedSize);
@@ -52,8 +47,8 @@ void ShareSave(TNuraEngine& engine, int) {
 
 // 共有読込: the block's bytes up to the first NUL; a block that no program
 // wrote reads as an empty text.
-void ShareLoad(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
+void ShareLoad(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
   TCommonMemoryStream stream(name, kSharedSize);
   char bytes[kSharedSize];
   const int64_t n = stream.Read(bytes, kSharedSize);
@@ -62,9 +57,9 @@ void ShareLoad(TNuraEngine& engine, int) {
   engine.SetResult(text, "s");
 }
 
-void EncipherSave(TNuraEngine& engine, int id) {
-  const std::string file = engine.PopArgumentText();
-  const std::string text = engine.PopArgumentText();
+void EncipherSave(TNuraEngine& engine, CommandId id) {
+  const std::string file = PopText(engine);
+  const std::string text = PopText(engine);
   const std::string path = AbsoluteScriptPath(file);
   if (engine.ConfirmFileOperation(path, "\"" + file + SJ("\"へ保存しますか？")) != 0) return;
   std::string content;
@@ -76,10 +71,10 @@ void EncipherSave(TNuraEngine& engine, int id) {
   if (!WriteFileAtomically(ScriptPathToNative(path), content)) RaiseFileError(engine, file);
 }
 
-void DecipherLoad(TNuraEngine& engine, int) {
-  const std::string file = engine.PopArgumentText();
+void DecipherLoad(TNuraEngine& engine, CommandId) {
+  const std::string file = PopText(engine);
   const bool toResult = engine.Base().implicitSubject;
-  const std::string name = PopWordName(engine);
+  const std::string name = PopRawWord(engine);
   std::string content;
   if (!ReadNativeFile(ScriptPathToNative(AbsoluteScriptPath(file)), content)) RaiseFileError(engine, file);
   const std::optional<std::string> text = DecipherDataFile(content);
@@ -124,10 +119,10 @@ std::optional<std::string> DecipherDataFile(const std::string& content) {
 }
 
 void RegisterStreamCommands() {
-  RegisterCommandHandler(kIdShareSave, ShareSave);
-  RegisterCommandHandler(kIdShareLoad, ShareLoad);
-  RegisterCommandHandler(kIdEncipherSave, EncipherSave);
-  RegisterCommandHandler(kIdDecipherLoad, DecipherLoad);
+  RegisterCommandHandler(CommandId::ShareSave, ShareSave);
+  RegisterCommandHandler(CommandId::ShareLoad, ShareLoad);
+  RegisterCommandHandler(CommandId::EncipherSave, EncipherSave);
+  RegisterCommandHandler(CommandId::DecipherLoad, DecipherLoad);
 }
 
 }  // namespace nura

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "engine/command_api.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/security.h"
@@ -15,13 +16,6 @@ TStreamState& StreamStateOf(TNuraEngine& engine) {
   std::shared_ptr<TStreamState>& state = engine.Base().streamState;
   if (!state) state = std::make_shared<TStreamState>();
   return *state;
-}
-
-std::string PopWordName(TNuraEngine& engine) {
-  std::string name = engine.Base().args.Pop();
-  if (name.size() >= 2 && name.front() == '`' && name.back() == '`')
-    name = TNuraEngine::RawLiteralToText(name);
-  return name;
 }
 
 NodePtr VariableForResult(TNuraEngine& engine, const std::string& name) {

@@ -29,9 +29,6 @@ class TStreamState {
 // The interpreter's state of these commands (made on first use).
 TStreamState& StreamStateOf(TNuraEngine& engine);
 
-// A word name argument taken as written (a text in backquotes loses them).
-std::string PopWordName(TNuraEngine& engine);
-
 // The variable `name`, entered at the current run-control depth when
 // missing; the read-only error for a protected word or one that is no
 // variable.

@@ -6,14 +6,6 @@
 
 namespace nura::string_cmd {
 
-int32_t PopInt32(TNuraEngine& engine) { return TruncToInt32(engine.PopArgumentNumber()); }
-
-void SetTextResult(TNuraEngine& engine, const std::string& text) { engine.SetResult(text, "s"); }
-
-void SetNumberResult(TNuraEngine& engine, int64_t value) {
-  engine.SetResult(std::to_string(value), "e");
-}
-
 bool TVariableArgument::IsResultWord() const {
   static const std::string kResult = SJ("それ");
   return raw == kResult;

@@ -14,12 +14,6 @@ class TNuraEngine;
 
 namespace string_cmd {
 
-// A number argument truncated toward zero; ERangeError outside 32 bits.
-int32_t PopInt32(TNuraEngine& engine);
-
-void SetTextResult(TNuraEngine& engine, const std::string& text);
-void SetNumberResult(TNuraEngine& engine, int64_t value);
-
 // An argument taken by its raw name: the word's value when the name is a
 // word of the word table, else the name evaluated as an expression.
 struct TVariableArgument {

@@ -2,11 +2,10 @@
 // split and fold text.
 #include "commands/string_commands.h"
 
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "commands/csv_db.h"
 #include "commands/number_functions.h"
 #include "commands/string_command_support.h"
-#include "engine/command_registry.h"
 #include "engine/engine.h"
 #include "engine/scanners.h"
 #include "engine/sjis_text.h"
@@ -17,63 +16,38 @@ namespace {
 
 using namespace string_cmd;
 
-enum : int {
-  kIdSplit = 36,
-  kIdReplace = 46,
-  kIdPos = 47,
-  kIdMid = 48,
-  kIdLength = 92,
-  kIdCut = 99,
-  kIdRemoveTags = 100,
-  kIdExtractTags = 101,
-  kIdByteLength = 122,
-  kIdDropRight = 171,
-  kIdDropLeft = 172,
-  kIdRight = 188,
-  kIdLeft = 189,
-  kIdParagraph = 214,
-  kIdCutRange = 266,
-  kIdCutLeft = 277,
-  kIdCutRight = 278,
-  kIdCutEscaped = 279,
-  kIdCount = 410,
-  kIdFold = 412,
-  kIdMidBytes = 431,
-  kIdReplaceOnce = 438,
-};
-
 // ---- measuring and copying ----
 
-void LengthCommand(TNuraEngine& engine, int) {
-  SetNumberResult(engine, SjisLength(engine.PopArgumentText()));
+void LengthCommand(TNuraEngine& engine, CommandId) {
+  SetIntegerResult(engine, SjisLength(PopText(engine)));
 }
 
-void ByteLengthCommand(TNuraEngine& engine, int) {
-  SetNumberResult(engine, static_cast<int64_t>(engine.PopArgumentText().size()));
+void ByteLengthCommand(TNuraEngine& engine, CommandId) {
+  SetIntegerResult(engine, static_cast<int64_t>(PopText(engine).size()));
 }
 
-void PosCommand(TNuraEngine& engine, int) {
-  const std::string sub = engine.PopArgumentText();
-  const std::string text = engine.PopArgumentText();
-  SetNumberResult(engine, sub.size() > text.size() ? 0 : SjisPos(sub, text));
+void PosCommand(TNuraEngine& engine, CommandId) {
+  const std::string sub = PopText(engine);
+  const std::string text = PopText(engine);
+  SetIntegerResult(engine, sub.size() > text.size() ? 0 : SjisPos(sub, text));
 }
 
 // "MID" and "MIDB" read their numbers with the plain integer parse.
 int32_t PopPlainInteger(TNuraEngine& engine) {
   int32_t n = 0;
-  return ParsePlainInteger(engine.PopArgumentText(), n) ? n : 0;
+  return ParsePlainInteger(PopText(engine), n) ? n : 0;
 }
 
-void MidCommand(TNuraEngine& engine, int) {
+void MidCommand(TNuraEngine& engine, CommandId) {
   const int32_t count = PopPlainInteger(engine);
   const int32_t start = PopPlainInteger(engine);
-  SetTextResult(engine, SjisCopy(engine.PopArgumentText(), start, count));
+  SetTextResult(engine, SjisCopy(PopText(engine), start, count));
 }
 
-void MidBytesCommand(TNuraEngine& engine, int) {
+void MidBytesCommand(TNuraEngine& engine, CommandId) {
   const int64_t count = PopPlainInteger(engine);
   const int64_t start = std::max<int64_t>(PopPlainInteger(engine), 1);
-  const std::string text = engine.PopArgumentText();
+  const std::string text = PopText(engine);
   std::string result;
   if (count > 0 && start <= static_cast<int64_t>(text.size())) {
     result = text.substr(static_cast<size_t>(start - 1), static_cast<size_t>(count));
@@ -88,24 +62,24 @@ std::string RightChars(const std::string& text, int64_t n) {
   return n >= length ? text : SjisCopy(text, length - n + 1, n);
 }
 
-void LeftRightCommand(TNuraEngine& engine, int id) {
-  const int32_t n = PopInt32(engine);
-  const std::string text = engine.PopArgumentText();
-  SetTextResult(engine, id == kIdLeft ? SjisCopy(text, 1, n) : RightChars(text, n));
+void LeftRightCommand(TNuraEngine& engine, CommandId id) {
+  const int32_t n = PopInteger(engine);
+  const std::string text = PopText(engine);
+  SetTextResult(engine, id == CommandId::Left ? SjisCopy(text, 1, n) : RightChars(text, n));
 }
 
-void DropCommand(TNuraEngine& engine, int id) {
-  const int64_t n = PopInt32(engine);
-  const std::string text = engine.PopArgumentText();
+void DropCommand(TNuraEngine& engine, CommandId id) {
+  const int64_t n = PopInteger(engine);
+  const std::string text = PopText(engine);
   const int64_t length = SjisLength(text);
-  SetTextResult(engine, id == kIdDropRight ? SjisCopy(text, 1, length - n)
+  SetTextResult(engine, id == CommandId::DropRight ? SjisCopy(text, 1, length - n)
                                            : SjisCopy(text, n + 1, length - n));
 }
 
 // ---- cutting out of a variable ----
 
-void CutCountCommand(TNuraEngine& engine, int id) {
-  const int64_t n = PopInt32(engine);
+void CutCountCommand(TNuraEngine& engine, CommandId id) {
+  const int64_t n = PopInteger(engine);
   const TVariableArgument var = PopVariableArgument(engine);
   if (n < 1 || var.raw.empty()) {
     SetTextResult(engine, "");
@@ -113,7 +87,7 @@ void CutCountCommand(TNuraEngine& engine, int id) {
   }
   const int64_t length = SjisLength(var.value);
   std::string cut, rest;
-  if (id == kIdCutLeft) {
+  if (id == CommandId::CutLeft) {
     cut = SjisCopy(var.value, 1, n);
     rest = SjisCopy(var.value, n + 1, length - n);
   } else {
@@ -125,13 +99,13 @@ void CutCountCommand(TNuraEngine& engine, int id) {
 }
 
 // The value of a cut's variable; empty with no word behind it is an error.
-void RequireValue(TNuraEngine& engine, int id, const TVariableArgument& var) {
+void RequireValue(TNuraEngine& engine, CommandId id, const TVariableArgument& var) {
   if (!var.node && var.value.empty()) RaiseArgumentError(engine, id);
 }
 
-void CutCommand(TNuraEngine& engine, int id) {
+void CutCommand(TNuraEngine& engine, CommandId id) {
   engine.SetResultKind("s");
-  const std::string delimiter = engine.PopArgumentText();
+  const std::string delimiter = PopText(engine);
   const TVariableArgument var = PopVariableArgument(engine);
   if (delimiter.empty()) {
     SetTextResult(engine, "");
@@ -144,10 +118,10 @@ void CutCommand(TNuraEngine& engine, int id) {
   var.WriteBack(rest);
 }
 
-void CutEscapedCommand(TNuraEngine& engine, int id) {
+void CutEscapedCommand(TNuraEngine& engine, CommandId id) {
   engine.SetResultKind("s");
-  const std::string escape = engine.PopArgumentText();
-  const std::string delimiter = engine.PopArgumentText();
+  const std::string escape = PopText(engine);
+  const std::string delimiter = PopText(engine);
   const TVariableArgument var = PopVariableArgument(engine);
   if (escape.size() != 1) {
     RaiseArgumentError(engine, id, SJ("判別文字は \\などの半角１文字で指定。"));
@@ -171,9 +145,9 @@ size_t FindFrom(const std::string& text, const std::string& word, size_t from) {
   return at > 0 ? static_cast<size_t>(at - 1) : std::string::npos;
 }
 
-void CutRangeCommand(TNuraEngine& engine, int id) {
-  const std::string endText = engine.PopArgumentText();
-  const std::string startText = engine.PopArgumentText();
+void CutRangeCommand(TNuraEngine& engine, CommandId id) {
+  const std::string endText = PopText(engine);
+  const std::string startText = PopText(engine);
   const TVariableArgument var = PopVariableArgument(engine);
   if (!var.node) RaiseArgumentError(engine, id, SJ("１番目の引数は、変数である必要があります。"));
   SetTextResult(engine, "");
@@ -191,16 +165,16 @@ void CutRangeCommand(TNuraEngine& engine, int id) {
 
 // ---- replacing and counting ----
 
-void ReplaceCommand(TNuraEngine& engine, int id) {
-  const std::string replacement = engine.PopArgumentText();
-  const std::string search = engine.PopArgumentText();
-  const std::string text = engine.PopArgumentText();
-  SetTextResult(engine, SjisReplace(text, search, replacement, id == kIdReplace));
+void ReplaceCommand(TNuraEngine& engine, CommandId id) {
+  const std::string replacement = PopText(engine);
+  const std::string search = PopText(engine);
+  const std::string text = PopText(engine);
+  SetTextResult(engine, SjisReplace(text, search, replacement, id == CommandId::Replace));
 }
 
-void CountCommand(TNuraEngine& engine, int) {
-  const std::string word = engine.PopArgumentText();
-  const std::string text = engine.PopArgumentText();
+void CountCommand(TNuraEngine& engine, CommandId) {
+  const std::string word = PopText(engine);
+  const std::string text = PopText(engine);
   int64_t count = 0;
   int64_t from = 1;
   for (;;) {
@@ -209,18 +183,18 @@ void CountCommand(TNuraEngine& engine, int) {
     ++count;
     from = at + static_cast<int64_t>(word.size());
   }
-  SetNumberResult(engine, count);
+  SetIntegerResult(engine, count);
 }
 
 // ---- tags, paragraphs, splitting, folding ----
 
-void RemoveTagsCommand(TNuraEngine& engine, int) {
-  SetTextResult(engine, RemoveTags(engine.PopArgumentText()));
+void RemoveTagsCommand(TNuraEngine& engine, CommandId) {
+  SetTextResult(engine, RemoveTags(PopText(engine)));
 }
 
-void ExtractTagsCommand(TNuraEngine& engine, int) {
-  const std::string tag = engine.PopArgumentText();
-  const std::string text = engine.PopArgumentText();
+void ExtractTagsCommand(TNuraEngine& engine, CommandId) {
+  const std::string tag = PopText(engine);
+  const std::string text = PopText(engine);
   SetTextResult(engine, ExtractTagContents(text, tag));
 }
 
@@ -250,18 +224,18 @@ std::string Paragraph(const std::string& text, int32_t n) {
   return std::string();
 }
 
-void ParagraphCommand(TNuraEngine& engine, int) {
+void ParagraphCommand(TNuraEngine& engine, CommandId) {
   int32_t n = 0;
-  const bool valid = ParsePlainInteger(engine.PopArgumentText(), n);
-  const std::string text = engine.PopArgumentText();
+  const bool valid = ParsePlainInteger(PopText(engine), n);
+  const std::string text = PopText(engine);
   SetTextResult(engine, valid && n > 0 ? Paragraph(text, n) : std::string());
 }
 
 // The text cut at every delimiter, one piece per row of a one-column table,
 // as CSV text. An empty delimiter leaves the text whole.
-void SplitCommand(TNuraEngine& engine, int) {
-  const std::string delimiter = engine.PopArgumentText();
-  const std::string text = engine.PopArgumentText();
+void SplitCommand(TNuraEngine& engine, CommandId) {
+  const std::string delimiter = PopText(engine);
+  const std::string text = PopText(engine);
   TCsvDb table;
   if (delimiter.empty()) {
     if (!text.empty()) table.SetCell(0, 0, text);
@@ -275,9 +249,9 @@ void SplitCommand(TNuraEngine& engine, int) {
   SetTextResult(engine, table.GetCsvText());
 }
 
-void FoldCommand(TNuraEngine& engine, int) {
-  const int32_t width = PopInt32(engine);
-  const std::string text = engine.PopArgumentText();
+void FoldCommand(TNuraEngine& engine, CommandId) {
+  const int32_t width = PopInteger(engine);
+  const std::string text = PopText(engine);
   const THash& words = engine.Base().words;
   const int32_t tabWidth = TruncToInt32(TextToNumber(words.FindValue(SJ("タブ文字の個数"), false)));
   const std::string noBreak = words.FindValue(SJ("禁則処理の行頭禁止文字"), false);
@@ -287,28 +261,28 @@ void FoldCommand(TNuraEngine& engine, int) {
 }  // namespace
 
 void RegisterTextCutCommands() {
-  RegisterCommandHandler(kIdLength, LengthCommand);
-  RegisterCommandHandler(kIdByteLength, ByteLengthCommand);
-  RegisterCommandHandler(kIdPos, PosCommand);
-  RegisterCommandHandler(kIdMid, MidCommand);
-  RegisterCommandHandler(kIdMidBytes, MidBytesCommand);
-  RegisterCommandHandler(kIdLeft, LeftRightCommand);
-  RegisterCommandHandler(kIdRight, LeftRightCommand);
-  RegisterCommandHandler(kIdDropRight, DropCommand);
-  RegisterCommandHandler(kIdDropLeft, DropCommand);
-  RegisterCommandHandler(kIdCutLeft, CutCountCommand);
-  RegisterCommandHandler(kIdCutRight, CutCountCommand);
-  RegisterCommandHandler(kIdCut, CutCommand);
-  RegisterCommandHandler(kIdCutEscaped, CutEscapedCommand);
-  RegisterCommandHandler(kIdCutRange, CutRangeCommand);
-  RegisterCommandHandler(kIdReplace, ReplaceCommand);
-  RegisterCommandHandler(kIdReplaceOnce, ReplaceCommand);
-  RegisterCommandHandler(kIdCount, CountCommand);
-  RegisterCommandHandler(kIdRemoveTags, RemoveTagsCommand);
-  RegisterCommandHandler(kIdExtractTags, ExtractTagsCommand);
-  RegisterCommandHandler(kIdParagraph, ParagraphCommand);
-  RegisterCommandHandler(kIdFold, FoldCommand);
-  RegisterCommandHandler(kIdSplit, SplitCommand);
+  RegisterCommandHandler(CommandId::Length, LengthCommand);
+  RegisterCommandHandler(CommandId::ByteLength, ByteLengthCommand);
+  RegisterCommandHandler(CommandId::Pos, PosCommand);
+  RegisterCommandHandler(CommandId::Mid, MidCommand);
+  RegisterCommandHandler(CommandId::MidBytes, MidBytesCommand);
+  RegisterCommandHandler(CommandId::Left, LeftRightCommand);
+  RegisterCommandHandler(CommandId::Right, LeftRightCommand);
+  RegisterCommandHandler(CommandId::DropRight, DropCommand);
+  RegisterCommandHandler(CommandId::DropLeft, DropCommand);
+  RegisterCommandHandler(CommandId::CutLeft, CutCountCommand);
+  RegisterCommandHandler(CommandId::CutRight, CutCountCommand);
+  RegisterCommandHandler(CommandId::Cut, CutCommand);
+  RegisterCommandHandler(CommandId::CutEscaped, CutEscapedCommand);
+  RegisterCommandHandler(CommandId::CutRange, CutRangeCommand);
+  RegisterCommandHandler(CommandId::Replace, ReplaceCommand);
+  RegisterCommandHandler(CommandId::ReplaceOnce, ReplaceCommand);
+  RegisterCommandHandler(CommandId::Count, CountCommand);
+  RegisterCommandHandler(CommandId::RemoveTags, RemoveTagsCommand);
+  RegisterCommandHandler(CommandId::ExtractTags, ExtractTagsCommand);
+  RegisterCommandHandler(CommandId::Paragraph, ParagraphCommand);
+  RegisterCommandHandler(CommandId::Fold, FoldCommand);
+  RegisterCommandHandler(CommandId::Split, SplitCommand);
 }
 
 void RegisterStringCommands() {

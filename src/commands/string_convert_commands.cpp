@@ -2,11 +2,10 @@
 // encoding, classify characters and turn characters into codes and back.
 #include "commands/string_commands.h"
 
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "commands/jconvert.h"
 #include "commands/number_functions.h"
 #include "commands/string_command_support.h"
-#include "engine/command_registry.h"
 #include "engine/conv_half.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
@@ -19,48 +18,26 @@ namespace {
 
 using namespace string_cmd;
 
-enum : int {
-  kIdHalfWidth = 27,
-  kIdKeyCode = 75,
-  kIdCharacter = 76,
-  kIdFullWidth = 80,
-  kIdUpperCase = 197,
-  kIdLowerCase = 198,
-  kIdHiragana = 230,
-  kIdKatakana = 231,
-  kIdAlnumHalf = 267,
-  kIdIsUpper = 284,
-  kIdIsDigit = 285,
-  kIdIsWide = 286,
-  kIdIsHiragana = 287,
-  kIdIsKatakana = 288,
-  kIdToEuc = 290,
-  kIdToJis = 291,
-  kIdToSjis = 292,
-  kIdStripOkurigana = 327,
-  kIdIsNumeric = 413,
-};
-
 // ---- conversions: one text in, one text out ----
 
-std::string Convert(int id, const std::string& text) {
+std::string Convert(CommandId id, const std::string& text) {
   switch (id) {
-    case kIdHalfWidth: return ToHalfWidth(text);
-    case kIdFullWidth: return ToFullWidth(text);
-    case kIdAlnumHalf: return AlnumToHalfWidth(text);
-    case kIdHiragana: return ToHiragana(text);
-    case kIdKatakana: return ToKatakana(text);
-    case kIdUpperCase: return ToUpperCase(text);
-    case kIdLowerCase: return ToLowerCase(text);
-    case kIdStripOkurigana: return StripOkurigana(text);
-    case kIdToEuc: return ConvertKanjiCode(text, kCodeEuc);
-    case kIdToJis: return ConvertKanjiCode(text, kCodeJis);
+    case CommandId::HalfWidth: return ToHalfWidth(text);
+    case CommandId::FullWidth: return ToFullWidth(text);
+    case CommandId::AlnumHalf: return AlnumToHalfWidth(text);
+    case CommandId::Hiragana: return ToHiragana(text);
+    case CommandId::Katakana: return ToKatakana(text);
+    case CommandId::UpperCase: return ToUpperCase(text);
+    case CommandId::LowerCase: return ToLowerCase(text);
+    case CommandId::StripOkurigana: return StripOkurigana(text);
+    case CommandId::ToEuc: return ConvertKanjiCode(text, kCodeEuc);
+    case CommandId::ToJis: return ConvertKanjiCode(text, kCodeJis);
     default: return ConvertKanjiCode(text, kCodeSjis);
   }
 }
 
-void ConvertCommand(TNuraEngine& engine, int id) {
-  SetTextResult(engine, Convert(id, engine.PopArgumentText()));
+void ConvertCommand(TNuraEngine& engine, CommandId id) {
+  SetTextResult(engine, Convert(id, PopText(engine)));
 }
 
 // ---- character classes: "1" or "0" ----
@@ -72,33 +49,33 @@ bool FirstCharFoldsInto(const std::string& text, char first, char last) {
   return !folded.empty() && folded[0] >= first && folded[0] <= last;
 }
 
-bool Classify(int id, const std::string& text) {
+bool Classify(CommandId id, const std::string& text) {
   switch (id) {
-    case kIdIsUpper: return FirstCharFoldsInto(text, 'A', 'Z');
-    case kIdIsDigit: return FirstCharFoldsInto(text, '0', '9');
-    case kIdIsWide: return !text.empty() && IsSjisLead(static_cast<unsigned char>(text[0]));
-    case kIdIsHiragana: return IsHiragana(text);
-    case kIdIsKatakana: return IsKatakana(text);
+    case CommandId::IsUpper: return FirstCharFoldsInto(text, 'A', 'Z');
+    case CommandId::IsDigit: return FirstCharFoldsInto(text, '0', '9');
+    case CommandId::IsWide: return !text.empty() && IsSjisLead(static_cast<unsigned char>(text[0]));
+    case CommandId::IsHiragana: return IsHiragana(text);
+    case CommandId::IsKatakana: return IsKatakana(text);
     default: return IsNumericText(text);
   }
 }
 
-void ClassifyCommand(TNuraEngine& engine, int id) {
-  SetNumberResult(engine, Classify(id, engine.PopArgumentText()) ? 1 : 0);
+void ClassifyCommand(TNuraEngine& engine, CommandId id) {
+  SetIntegerResult(engine, Classify(id, PopText(engine)) ? 1 : 0);
 }
 
 // ---- character codes ----
 
-void KeyCodeCommand(TNuraEngine& engine, int id) {
-  const std::string text = engine.PopArgumentText();
+void KeyCodeCommand(TNuraEngine& engine, CommandId id) {
+  const std::string text = PopText(engine);
   if (text.empty()) RaiseArgumentError(engine, id);
   const bool twoByte = SjisCharLength(text, 0) == 2;
-  SetNumberResult(engine, twoByte ? CharToCode(text) : static_cast<unsigned char>(text[0]));
+  SetIntegerResult(engine, twoByte ? CharToCode(text) : static_cast<unsigned char>(text[0]));
 }
 
-void CharacterCommand(TNuraEngine& engine, int id) {
+void CharacterCommand(TNuraEngine& engine, CommandId id) {
   int32_t code = -1;
-  if (!ParsePlainInteger(engine.PopArgumentText(), code) || code < 0) {
+  if (!ParsePlainInteger(PopText(engine), code) || code < 0) {
     RaiseArgumentError(engine, id);
   }
   if (code > 0xFFFF) throw ERangeError();
@@ -109,15 +86,15 @@ void CharacterCommand(TNuraEngine& engine, int id) {
 }  // namespace
 
 void RegisterTextConvertCommands() {
-  for (int id : {kIdHalfWidth, kIdFullWidth, kIdAlnumHalf, kIdHiragana, kIdKatakana,
-                 kIdUpperCase, kIdLowerCase, kIdStripOkurigana, kIdToEuc, kIdToJis, kIdToSjis}) {
+  for (CommandId id : {CommandId::HalfWidth, CommandId::FullWidth, CommandId::AlnumHalf, CommandId::Hiragana, CommandId::Katakana,
+                 CommandId::UpperCase, CommandId::LowerCase, CommandId::StripOkurigana, CommandId::ToEuc, CommandId::ToJis, CommandId::ToSjis}) {
     RegisterCommandHandler(id, ConvertCommand);
   }
-  for (int id : {kIdIsUpper, kIdIsDigit, kIdIsWide, kIdIsHiragana, kIdIsKatakana, kIdIsNumeric}) {
+  for (CommandId id : {CommandId::IsUpper, CommandId::IsDigit, CommandId::IsWide, CommandId::IsHiragana, CommandId::IsKatakana, CommandId::IsNumeric}) {
     RegisterCommandHandler(id, ClassifyCommand);
   }
-  RegisterCommandHandler(kIdKeyCode, KeyCodeCommand);
-  RegisterCommandHandler(kIdCharacter, CharacterCommand);
+  RegisterCommandHandler(CommandId::KeyCode, KeyCodeCommand);
+  RegisterCommandHandler(CommandId::Character, CharacterCommand);
 }
 
 }  // namespace nura

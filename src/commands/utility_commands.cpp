@@ -6,14 +6,12 @@
 #include <vector>
 
 #include "commands/base64.h"
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "commands/csv_db.h"
 #include "commands/date_time.h"
 #include "commands/number_functions.h"
 #include "commands/string_command_support.h"
-#include "commands/raw_name.h"
 #include "commands/wildcard.h"
-#include "engine/command_registry.h"
 #include "engine/conv_half.h"
 #include "engine/engine.h"
 #include "engine/era_date.h"
@@ -27,18 +25,18 @@ namespace {
 const std::string kCrLf = "\r\n";
 
 // 条件分岐: the value that the arms of the switch compare against.
-void Switch(TNuraEngine& engine, int) { engine.Base().switchValue = engine.PopArgumentText(); }
+void Switch(TNuraEngine& engine, CommandId) { engine.Base().switchValue = PopText(engine); }
 
-void CompareText(TNuraEngine& engine, int) {
-  const std::string second = engine.PopArgumentText();
-  const std::string first = engine.PopArgumentText();
+void CompareText(TNuraEngine& engine, CommandId) {
+  const std::string second = PopText(engine);
+  const std::string first = PopText(engine);
   engine.SetResult(first == second ? "1" : "0", "e");
 }
 
 // マッチ: the pattern matched at the start of a variable's text; the
 // variable keeps the rest.
-void Match(TNuraEngine& engine, int id) {
-  const std::string pattern = engine.PopArgumentText();
+void Match(TNuraEngine& engine, CommandId id) {
+  const std::string pattern = PopText(engine);
   if (pattern.empty()) {
     engine.Base().args.Pop();
     engine.ResultNode()->annotation = "s";
@@ -63,8 +61,8 @@ void Match(TNuraEngine& engine, int id) {
   engine.SetResult(TrimText(result), "s");
 }
 
-void BinaryDump(TNuraEngine& engine, int) {
-  const std::string text = engine.PopArgumentText();
+void BinaryDump(TNuraEngine& engine, CommandId) {
+  const std::string text = PopText(engine);
   std::string dump;
   dump.reserve(text.size() * 3 + text.size() / 16 * 2);
   for (size_t i = 0; i < text.size(); ++i) {
@@ -77,27 +75,27 @@ void BinaryDump(TNuraEngine& engine, int) {
 }
 
 // The millisecond counter since the system started, wrapping at 2^32.
-void SystemTime(TNuraEngine& engine, int) {
+void SystemTime(TNuraEngine& engine, CommandId) {
   timespec now{};
   clock_gettime(CLOCK_BOOTTIME, &now);
   const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000 + static_cast<uint64_t>(now.tv_nsec) / 1000000;
   engine.SetResult(std::to_string(static_cast<uint32_t>(ms)), "e");
 }
 
-void Base64(TNuraEngine& engine, int id) {
-  const std::string text = engine.PopArgumentText();
-  engine.SetResult(id == 378 ? Base64Encode(text) : Base64Decode(text), "s");
+void Base64(TNuraEngine& engine, CommandId id) {
+  const std::string text = PopText(engine);
+  engine.SetResult(id == CommandId::Base64Encode ? Base64Encode(text) : Base64Decode(text), "s");
 }
 
-void MainWindowStyle(TNuraEngine& engine, int id) {
-  const int32_t style = TruncToInt32(engine.PopArgumentNumber());
+void MainWindowStyle(TNuraEngine& engine, CommandId id) {
+  const int32_t style = PopInteger(engine);
   if (style < 0 || style > 5) RaiseArgumentError(engine, id);
   engine.Host().SetMainWindowBorderStyle(style);
 }
 
-void JapaneseEra(TNuraEngine& engine, int id) {
+void JapaneseEra(TNuraEngine& engine, CommandId id) {
   TDateTimeValue value;
-  if (!ParseDateTime(engine.PopArgumentText(), value))
+  if (!ParseDateTime(PopText(engine), value))
     RaiseArgumentError(engine, id, SJ("日付に変換出来ません。"));
   const TCivilDate date = CivilFromDays(value.days);
   engine.SetResult(FormatJapaneseEraDate(date.year, date.month, date.day), "s");
@@ -105,9 +103,9 @@ void JapaneseEra(TNuraEngine& engine, int id) {
 
 // 変数名列挙: unprotected variables and dictionaries declared at the level
 // or deeper, in the word table's order.
-void ListVariables(TNuraEngine& engine, int) {
+void ListVariables(TNuraEngine& engine, CommandId) {
   const bool implicit = engine.Base().implicitSubject;
-  const long double number = engine.PopArgumentNumber();
+  const long double number = PopNumber(engine);
   const int32_t level = implicit ? 0 : TruncToInt32(number);
   std::string names;
   for (const NodePtr& node : engine.Base().words.GetNodes()) {
@@ -118,25 +116,25 @@ void ListVariables(TNuraEngine& engine, int) {
   engine.SetResult(names, "s");
 }
 
-void HtmlTable(TNuraEngine& engine, int) {
-  const std::string attributes = engine.PopArgumentText();
+void HtmlTable(TNuraEngine& engine, CommandId) {
+  const std::string attributes = PopText(engine);
   TCsvDb table;
-  table.SetCsvText(engine.PopArgumentText());
+  table.SetCsvText(PopText(engine));
   engine.SetResult(table.GetHtmlTable(attributes), "s");
 }
 
-void TrayIcon(TNuraEngine& engine, int) {
-  const bool show = engine.PopArgumentNumber() != 0;
+void TrayIcon(TNuraEngine& engine, CommandId) {
+  const bool show = PopNumber(engine) != 0;
   engine.Base().trayFlag = show;
   engine.Host().ShowTrayIcon(show);
 }
 
 // 入れる: the value and type letter of "それ" into the named variable.
-void Store(TNuraEngine& engine, int) {
+void Store(TNuraEngine& engine, CommandId) {
   const NodePtr result = engine.ResultNode();
   const std::string value = result->value;
   const std::string kind = engine.ResultKind();
-  NodePtr node = engine.FindObjectWord(true);
+  NodePtr node = PopObject(engine, true);
   if (node->isProtected) RaiseScriptError(engine, "\"" + node->name + "\"" + SJ("は、読取専用です。"));
   if (node->kind != kWordVariable && node->kind != kWordHash)
     RaiseScriptError(engine, "\"" + node->name + "\"" + SJ("には代入できません！"));
@@ -148,7 +146,7 @@ void Store(TNuraEngine& engine, int) {
 
 // 続ける: leaves the conditional and switch blocks around it and lets the
 // innermost loop (or call) go on as at its block's end.
-void Continue(TNuraEngine& engine, int) {
+void Continue(TNuraEngine& engine, CommandId) {
   TNuraBase& base = engine.Base();
   TRunControl record;
   while (base.runControl.Pop(record)) {
@@ -162,9 +160,9 @@ void Continue(TNuraEngine& engine, int) {
 }
 
 // 関数定義: gives a label its argument pattern.
-void DefineFunction(TNuraEngine& engine, int id) {
-  const std::string pattern = ConvertToHalf(engine.PopArgumentText());
-  const std::string name = PopRawName(engine);
+void DefineFunction(TNuraEngine& engine, CommandId id) {
+  const std::string pattern = ConvertToHalf(PopText(engine));
+  const std::string name = PopRawWord(engine);
   THash& words = engine.Base().words;
   NodePtr label = words.FindNode(name, false);
   if (!label || label->kind != kWordLabel) RaiseArgumentError(engine, id, SJ("ラベルが定義されていません。"));
@@ -179,7 +177,7 @@ void DefineFunction(TNuraEngine& engine, int id) {
   words.TouchPatterns();
 }
 
-void TakeArguments(TNuraEngine& engine, int) {
+void TakeArguments(TNuraEngine& engine, CommandId) {
   TStack& stack = engine.Base().secondStack;
   std::string text;
   for (const std::string& item : stack.Items()) text += item + kCrLf;
@@ -190,22 +188,22 @@ void TakeArguments(TNuraEngine& engine, int) {
 }  // namespace
 
 void RegisterUtilityCommands() {
-  RegisterCommandHandler(369, Switch);
-  RegisterCommandHandler(373, CompareText);
-  RegisterCommandHandler(374, Match);
-  RegisterCommandHandler(375, BinaryDump);
-  RegisterCommandHandler(377, SystemTime);
-  RegisterCommandHandler(378, Base64);
-  RegisterCommandHandler(379, Base64);
-  RegisterCommandHandler(381, MainWindowStyle);
-  RegisterCommandHandler(389, JapaneseEra);
-  RegisterCommandHandler(393, ListVariables);
-  RegisterCommandHandler(394, HtmlTable);
-  RegisterCommandHandler(396, TrayIcon);
-  RegisterCommandHandler(397, Store);
-  RegisterCommandHandler(398, Continue);
-  RegisterCommandHandler(399, DefineFunction);
-  RegisterCommandHandler(400, TakeArguments);
+  RegisterCommandHandler(CommandId::Switch, Switch);
+  RegisterCommandHandler(CommandId::CompareText, CompareText);
+  RegisterCommandHandler(CommandId::Match, Match);
+  RegisterCommandHandler(CommandId::BinaryDump, BinaryDump);
+  RegisterCommandHandler(CommandId::SystemTime, SystemTime);
+  RegisterCommandHandler(CommandId::Base64Encode, Base64);
+  RegisterCommandHandler(CommandId::Base64Decode, Base64);
+  RegisterCommandHandler(CommandId::MainWindowStyle, MainWindowStyle);
+  RegisterCommandHandler(CommandId::JapaneseEra, JapaneseEra);
+  RegisterCommandHandler(CommandId::ListVariables, ListVariables);
+  RegisterCommandHandler(CommandId::HtmlTable, HtmlTable);
+  RegisterCommandHandler(CommandId::TrayIcon, TrayIcon);
+  RegisterCommandHandler(CommandId::Store, Store);
+  RegisterCommandHandler(CommandId::Continue, Continue);
+  RegisterCommandHandler(CommandId::DefineFunction, DefineFunction);
+  RegisterCommandHandler(CommandId::TakeArguments, TakeArguments);
 }
 
 }  // namespace nura

@@ -2,10 +2,8 @@
 
 #include <array>
 
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "commands/number_functions.h"
-#include "commands/raw_name.h"
-#include "engine/command_registry.h"
 #include "engine/dialogs.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
@@ -16,15 +14,6 @@
 namespace nura {
 namespace {
 
-constexpr int kIdShow = 193;
-constexpr int kIdAsNumber = 194;
-constexpr int kIdAsString = 195;
-constexpr int kIdHashKeys = 211;
-constexpr int kIdDictionaryKeys = 212;
-constexpr int kIdAsDictionary = 213;
-constexpr int kIdCopyWord = 294;
-constexpr int kIdLog = 347;
-constexpr int kIdMake = 428;
 
 const std::string kCrLf = "\r\n";
 
@@ -43,24 +32,24 @@ NodePtr DeclaredWord(TNuraEngine& engine, const std::string& name, const std::st
   return node ? node : b.AddVariable(name, value, "");
 }
 
-void AsNumber(TNuraEngine& engine, int) {
-  NodePtr node = DeclaredWord(engine, PopRawName(engine), "0");
+void AsNumber(TNuraEngine& engine, CommandId) {
+  NodePtr node = DeclaredWord(engine, PopRawWord(engine), "0");
   node->kind = kWordVariable;
   node->hash.reset();
   node->annotation = "e";
   if (node->value.empty()) node->value = "0";
 }
 
-void AsString(TNuraEngine& engine, int) {
-  NodePtr node = DeclaredWord(engine, PopRawName(engine), "");
+void AsString(TNuraEngine& engine, CommandId) {
+  NodePtr node = DeclaredWord(engine, PopRawWord(engine), "");
   if (node->kind == kWordHash) node->value = node->hash ? node->hash->GetNameValueText() : "";
   node->kind = kWordVariable;
   node->hash.reset();
   node->annotation = "s";
 }
 
-void AsDictionary(TNuraEngine& engine, int) {
-  const std::string name = PopRawName(engine);
+void AsDictionary(TNuraEngine& engine, CommandId) {
+  const std::string name = PopRawWord(engine);
   NodePtr node = DeclaredWord(engine, name, "");
   if (node->kind == kWordVariable) {
     node->hash = std::make_shared<THash>();
@@ -80,8 +69,8 @@ std::string NamePart(const std::string& line) {
   return eq == std::string::npos ? std::string() : line.substr(0, eq);
 }
 
-void ListKeys(TNuraEngine& engine, int) {
-  const std::string name = PopRawName(engine);
+void ListKeys(TNuraEngine& engine, CommandId) {
+  const std::string name = PopRawWord(engine);
   NodePtr node = engine.Base().words.FindNode(name, false);
   if (!node) RaiseNotCreated(engine, name);
   std::string keys;
@@ -95,10 +84,10 @@ void ListKeys(TNuraEngine& engine, int) {
   engine.SetResult(keys, "s");
 }
 
-void CopyWord(TNuraEngine& engine, int) {
+void CopyWord(TNuraEngine& engine, CommandId) {
   TNuraBase& b = engine.Base();
-  const std::string targetName = PopRawName(engine);
-  const std::string sourceName = PopRawName(engine);
+  const std::string targetName = PopRawWord(engine);
+  const std::string sourceName = PopRawWord(engine);
   NodePtr source = b.words.FindNode(sourceName, false);
   if (!source) RaiseNotCreated(engine, sourceName);
   // A reserved word, label or object never takes another word's place.
@@ -106,8 +95,8 @@ void CopyWord(TNuraEngine& engine, int) {
   target->Assign(*source);
 }
 
-void Show(TNuraEngine& engine, int) {
-  const std::string name = PopRawName(engine);
+void Show(TNuraEngine& engine, CommandId) {
+  const std::string name = PopRawWord(engine);
   if (engine.Base().words.FindNode(name, false)) {
     if (engine.Host().ShowDebugger(engine)) engine.RequestClose();
     return;
@@ -149,11 +138,11 @@ int FindLogLine(const std::vector<std::string>& list, const std::string& name) {
   return -1;
 }
 
-void Log(TNuraEngine& engine, int) {
+void Log(TNuraEngine& engine, CommandId) {
   static const std::string kBreak = SJ("~改行_");
   TNuraBase& b = engine.Base();
-  const int32_t limit = TruncToInt32(engine.PopArgumentNumber());
-  const std::string name = PopRawName(engine);
+  const int32_t limit = PopInteger(engine);
+  const std::string name = PopRawWord(engine);
   const int index = FindLogLine(b.logList, name);
   TLogLine log;
   if (index < 0) {
@@ -214,8 +203,8 @@ void RunStatements(TNuraEngine& engine, std::string text) {
   restore();
 }
 
-void Make(TNuraEngine& engine, int id) {
-  const std::string name = TrimText(engine.PopArgumentText());
+void Make(TNuraEngine& engine, CommandId id) {
+  const std::string name = TrimText(PopText(engine));
   if (name.empty()) RaiseArgumentError(engine, id, SJ("オブジェクト名がありません。"));
   try {
     RunStatements(engine, CreationStatement(name));
@@ -251,15 +240,15 @@ std::string CreationStatement(const std::string& name) {
 }
 
 void RegisterWordCommands() {
-  RegisterCommandHandler(kIdShow, Show);
-  RegisterCommandHandler(kIdAsNumber, AsNumber);
-  RegisterCommandHandler(kIdAsString, AsString);
-  RegisterCommandHandler(kIdHashKeys, ListKeys);
-  RegisterCommandHandler(kIdDictionaryKeys, ListKeys);
-  RegisterCommandHandler(kIdAsDictionary, AsDictionary);
-  RegisterCommandHandler(kIdCopyWord, CopyWord);
-  RegisterCommandHandler(kIdLog, Log);
-  RegisterCommandHandler(kIdMake, Make);
+  RegisterCommandHandler(CommandId::Show, Show);
+  RegisterCommandHandler(CommandId::AsNumber, AsNumber);
+  RegisterCommandHandler(CommandId::AsString, AsString);
+  RegisterCommandHandler(CommandId::HashKeys, ListKeys);
+  RegisterCommandHandler(CommandId::DictionaryKeys, ListKeys);
+  RegisterCommandHandler(CommandId::AsDictionary, AsDictionary);
+  RegisterCommandHandler(CommandId::CopyWord, CopyWord);
+  RegisterCommandHandler(CommandId::WriteLog, Log);
+  RegisterCommandHandler(CommandId::Make, Make);
 }
 
 }  // namespace nura

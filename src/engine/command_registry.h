@@ -1,19 +1,26 @@
 // Command handlers by dispatch id. Each command family registers its
 // handlers (e.g. RegisterControlCommands()); the dispatcher looks the id
 // up, so the engine needs no knowledge of the subsystems that own them.
+// Handlers are written with the helpers of engine/command_api.h.
 #pragma once
+
+#include <vector>
+
+#include "engine/command_ids.h"
 
 namespace nura {
 
 class TNuraEngine;
 
 // A handler pops its bound arguments (last first), works, and sets the
-// result with engine.SetResult.
-using CommandHandler = void (*)(TNuraEngine& engine, int id);
+// result. `id` tells handlers shared by several commands which one runs.
+using CommandHandler = void (*)(TNuraEngine& engine, CommandId id);
 
 // Registers `handler` for `id`; a later registration replaces an earlier one.
-void RegisterCommandHandler(int id, CommandHandler handler);
-// The handler of `id`, or nullptr.
+void RegisterCommandHandler(CommandId id, CommandHandler handler);
+// The handler of the dispatch id `id` (a word's THashNode::id), or nullptr.
 CommandHandler FindCommandHandler(int id);
+// The ids that have a handler, ascending.
+std::vector<CommandId> RegisteredCommandIds();
 
 }  // namespace nura

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <thread>
 
-#include "engine/command_registry.h"
+#include "engine/command_api.h"
 #include "engine/conv_half.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
@@ -22,29 +22,12 @@
 namespace nura {
 namespace {
 
-// Command ids of the built-in vocabulary.
-enum : int {
-  kIdEnd = 2, kIdReturn = 3, kIdJump = 5, kIdCall = 6, kIdIdle = 13, kIdWait = 21,
-  kIdRefrain = 50, kIdRename = 51, kIdInclude = 55, kIdRepeat = 56, kIdDebug = 57,
-  kIdLineCount = 70, kIdIterate = 71, kIdTrim = 72, kIdReserve = 73, kIdRunText = 74,
-  kIdIf = 102, kIdBreak = 215, kIdWhile = 414,
-};
-
 // A text longer than this is refused by the commands that build texts.
 constexpr size_t kMaxTextBytes = size_t{1} << 28;
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 ENura Error(TNuraEngine& e, const std::string& text) { return ENura(e.FormatErrorMessage(text)); }
-
-// The node's name for messages (the loose key of a command).
-std::string CommandName(int id) {
-  switch (id) {
-    case kIdRepeat: return SJ("繰り返す");
-    case kIdRename: return SJ("名義変更");
-    default: return std::string();
-  }
-}
 
 uint64_t TickCount() {
   using namespace std::chrono;
@@ -53,7 +36,7 @@ uint64_t TickCount() {
 
 // ---- conditions and loops ----
 
-void CmdIf(TNuraEngine& e, int) {
+void CmdIf(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
   if (!b.cursor.p) return;
   SkipSeparators(b.cursor.p);  // "もし、Aが5ならば"
@@ -65,13 +48,13 @@ void CmdIf(TNuraEngine& e, int) {
   e.RunIfBlock(true);
 }
 
-void CmdRepeat(TNuraEngine& e, int) {
+void CmdRepeat(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
-  const std::string toText = e.PopArgumentText();
-  const std::string fromText = e.PopArgumentText();
+  const std::string toText = PopText(e);
+  const std::string fromText = PopText(e);
   const std::string counter = TNuraEngine::RawLiteralToText(b.args.Pop());
   if (!TNuraEngine::IsNumberText(toText) || !TNuraEngine::IsNumberText(fromText))
-    throw Error(e, Quoted(CommandName(kIdRepeat)) + SJ("には、数値を指定してください。"));
+    RaiseCommandError(e, CommandId::Repeat, SJ("には、数値を指定してください。"));
   const int32_t to = TNuraEngine::TextToInt32(toText);
   const int32_t from = TNuraEngine::TextToInt32(fromText);
   NodePtr var = b.words.FindNode(counter, false);
@@ -95,7 +78,7 @@ void CmdRepeat(TNuraEngine& e, int) {
   e.EnterBlock(frame);
 }
 
-void CmdIterate(TNuraEngine& e, int) {
+void CmdIterate(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
   const std::string argument = b.args.Pop();
   std::string text;
@@ -120,7 +103,7 @@ void CmdIterate(TNuraEngine& e, int) {
   e.EnterBlock(frame);
 }
 
-void CmdWhile(TNuraEngine& e, int) {
+void CmdWhile(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
   const std::string raw = ConvertToHalf(b.args.Pop());
   TRunControl frame;
@@ -146,7 +129,7 @@ bool IsBlockKind(uint8_t kind) {
   return kind == kRunIfThen || kind == kRunIfElse || kind == kRunSwitch;
 }
 
-void CmdJump(TNuraEngine& e, int) {
+void CmdJump(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
   const std::string name = TNuraEngine::RawLiteralToText(b.args.Pop());
   TRunControl frame;
@@ -164,7 +147,7 @@ void CmdJump(TNuraEngine& e, int) {
   e.JumpToLabel(name);
 }
 
-void CmdBreak(TNuraEngine& e, int) {
+void CmdBreak(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
   std::vector<TRunControl> blocks;
   TRunControl frame;
@@ -186,7 +169,7 @@ void CmdBreak(TNuraEngine& e, int) {
   for (auto it = blocks.rbegin(); it != blocks.rend(); ++it) b.runControl.Push(*it);
 }
 
-void CmdReturn(TNuraEngine& e, int) {
+void CmdReturn(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
   if (b.runControl.Count() == 0) {
     b.cursor.Reset();
@@ -203,25 +186,25 @@ void CmdReturn(TNuraEngine& e, int) {
   throw Error(e, SJ("「戻る」べき場所がありません。"));
 }
 
-void CmdEnd(TNuraEngine& e, int) {
+void CmdEnd(TNuraEngine& e, CommandId) {
   e.Base().runControl.Clear();
   e.Base().cursor.Reset();
   e.RequestClose();
 }
 
-void CmdIdle(TNuraEngine& e, int) {
+void CmdIdle(TNuraEngine& e, CommandId) {
   e.Base().runControl.Clear();
   e.Base().cursor.Reset();
   e.Host().AfterIdle();
 }
 
-void CmdDebug(TNuraEngine& e, int) {
+void CmdDebug(TNuraEngine& e, CommandId) {
   if (e.Host().ShowDebugger(e)) e.RequestClose();
 }
 
-void CmdWait(TNuraEngine& e, int) {
+void CmdWait(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
-  long double ms = e.PopArgumentNumber() * 1000;
+  long double ms = PopNumber(e) * 1000;
   if (!(ms > 0)) ms = 0;
   if (ms > 1e12L) ms = 1e12L;
   const uint64_t target = TickCount() + static_cast<uint64_t>(ms);
@@ -235,7 +218,7 @@ void CmdWait(TNuraEngine& e, int) {
 
 // ---- calls and words ----
 
-void CmdCall(TNuraEngine& e, int) {
+void CmdCall(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
   std::string name = b.args.Pop();
   if (name.size() >= 2 && name.front() == '`' && name.back() == '`') name = name.substr(1, name.size() - 2);
@@ -245,7 +228,7 @@ void CmdCall(TNuraEngine& e, int) {
   e.CallUserFunction(*node);
 }
 
-void CmdRename(TNuraEngine& e, int) {
+void CmdRename(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
   // The "に" argument (the new name and pattern) lies on top of the "を"
   // argument (the existing word).
@@ -272,7 +255,7 @@ void CmdRename(TNuraEngine& e, int) {
   size_t marks = 0;
   for (char ch : node->pattern) marks += ch == '?';
   if (items.size() != marks + 1)
-    throw Error(e, Quoted(CommandName(kIdRename)) + SJ("命令の引数に誤りがあります。"));
+    RaiseArgumentError(e, CommandId::Rename);
   auto copy = std::make_unique<THashNode>(*node);
   copy->name = items.back();
   items.pop_back();
@@ -283,9 +266,9 @@ void CmdRename(TNuraEngine& e, int) {
   b.words.Add(std::move(copy));
 }
 
-void CmdRefrain(TNuraEngine& e, int) {
-  const long double countValue = e.PopArgumentNumber();
-  const std::string text = e.PopArgumentText();
+void CmdRefrain(TNuraEngine& e, CommandId) {
+  const long double countValue = PopNumber(e);
+  const std::string text = PopText(e);
   const long long count = countValue > 0 ? static_cast<long long>(std::min<long double>(countValue, 1e18L)) : 0;
   if (count > 0 && text.size() > kMaxTextBytes / static_cast<unsigned long long>(count)) throw ERangeError();
   std::string out;
@@ -294,7 +277,7 @@ void CmdRefrain(TNuraEngine& e, int) {
   e.SetResult(out, "s");
 }
 
-void CmdLineCount(TNuraEngine& e, int) {
+void CmdLineCount(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
   const std::string name = TNuraEngine::RawLiteralToText(b.args.Pop());
   NodePtr node = b.words.FindNode(name, false);
@@ -302,11 +285,11 @@ void CmdLineCount(TNuraEngine& e, int) {
   e.SetResult(std::to_string(SplitLines(node->value).size()), "e");
 }
 
-void CmdTrim(TNuraEngine& e, int) { e.SetResult(TrimWideSpace(e.PopArgumentText()), "s"); }
+void CmdTrim(TNuraEngine& e, CommandId) { e.SetResult(TrimWideSpace(PopText(e)), "s"); }
 
-void CmdReserve(TNuraEngine& e, int) {
+void CmdReserve(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
-  const long double size = e.PopArgumentNumber();
+  const long double size = PopNumber(e);
   const std::string name = TNuraEngine::RawLiteralToText(b.args.Pop());
   if (!(size >= 0) || size > static_cast<long double>(kMaxTextBytes)) throw ERangeError();
   NodePtr node = b.words.FindNode(name, false);
@@ -317,9 +300,9 @@ void CmdReserve(TNuraEngine& e, int) {
 
 // ---- nested runs ----
 
-void CmdInclude(TNuraEngine& e, int) {
+void CmdInclude(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
-  const std::string name = e.PopArgumentText();
+  const std::string name = PopText(e);
   // A file packed into the program's container comes first.
   std::string path = ExtractPackedFile(e, name);
   if (path.empty()) path = e.ResolveFilePath(name);
@@ -334,9 +317,9 @@ void CmdInclude(TNuraEngine& e, int) {
   e.RunNested(TextPos::StartOf(kept), name);
 }
 
-void CmdRunText(TNuraEngine& e, int) {
+void CmdRunText(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
-  std::string text = e.PopArgumentText();
+  std::string text = PopText(e);
   const std::string name =
       b.fileName + SJ("の") + std::to_string(e.CurrentLine()) + SJ("行目のぬらせら");
   PreprocessSource(text, name);
@@ -346,14 +329,26 @@ void CmdRunText(TNuraEngine& e, int) {
 }  // namespace
 
 void RegisterControlCommands() {
-  const std::pair<int, CommandHandler> handlers[] = {
-      {kIdEnd, CmdEnd},         {kIdReturn, CmdReturn},       {kIdJump, CmdJump},
-      {kIdCall, CmdCall},       {kIdIdle, CmdIdle},           {kIdWait, CmdWait},
-      {kIdRefrain, CmdRefrain}, {kIdRename, CmdRename},       {kIdInclude, CmdInclude},
-      {kIdRepeat, CmdRepeat},   {kIdDebug, CmdDebug},         {kIdLineCount, CmdLineCount},
-      {kIdIterate, CmdIterate}, {kIdTrim, CmdTrim},           {kIdReserve, CmdReserve},
-      {kIdRunText, CmdRunText}, {kIdIf, CmdIf},               {kIdBreak, CmdBreak},
-      {kIdWhile, CmdWhile},
+  const std::pair<CommandId, CommandHandler> handlers[] = {
+      {CommandId::End, CmdEnd},
+      {CommandId::Return, CmdReturn},
+      {CommandId::Jump, CmdJump},
+      {CommandId::Call, CmdCall},
+      {CommandId::Idle, CmdIdle},
+      {CommandId::Wait, CmdWait},
+      {CommandId::Refrain, CmdRefrain},
+      {CommandId::Rename, CmdRename},
+      {CommandId::Include, CmdInclude},
+      {CommandId::Repeat, CmdRepeat},
+      {CommandId::Debug, CmdDebug},
+      {CommandId::LineCount, CmdLineCount},
+      {CommandId::Iterate, CmdIterate},
+      {CommandId::Trim, CmdTrim},
+      {CommandId::Reserve, CmdReserve},
+      {CommandId::RunText, CmdRunText},
+      {CommandId::If, CmdIf},
+      {CommandId::Break, CmdBreak},
+      {CommandId::While, CmdWhile},
   };
   for (const auto& [id, handler] : handlers) RegisterCommandHandler(id, handler);
 }

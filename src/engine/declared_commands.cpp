@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/command_registry.h"
+#include "engine/command_api.h"
 #include "engine/conv_half.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
@@ -20,8 +20,6 @@
 
 namespace nura {
 namespace {
-
-enum : int { kIdDeclare = 49, kIdUseLibrary = 390, kIdDeclareText = 380 };
 
 // The first style takes at most this many arguments.
 constexpr size_t kMaxFirstStyleArgs = 5;
@@ -43,7 +41,7 @@ ENura CallError(TNuraEngine& e, const std::string& name) {
 }
 
 // An argument text expanded and folded to half width.
-std::string PopFolded(TNuraEngine& e) { return ConvertToHalf(e.PopArgumentText()); }
+std::string PopFolded(TNuraEngine& e) { return ConvertToHalf(PopText(e)); }
 
 size_t CountMarks(const std::string& pattern) {
   return static_cast<size_t>(std::count(pattern.begin(), pattern.end(), '?'));
@@ -112,17 +110,17 @@ void EnterDeclared(TNuraEngine& e, const std::string& library, const std::string
 }
 
 // "DLL宣言", "文字型DLL宣言": library, "name(parameters)", new name.
-void CmdDeclare(TNuraEngine& e, int id) {
+void CmdDeclare(TNuraEngine& e, CommandId id) {
   const std::string name = PopFolded(e);
   const std::string declaration = PopFolded(e);
   const std::string library = PopFolded(e);
   std::string function, parameters;
   SplitFunction(declaration, function, parameters);
-  EnterDeclared(e, library, function, name, id == kIdDeclareText ? "P" : "", parameters);
+  EnterDeclared(e, library, function, name, id == CommandId::DeclareText ? "P" : "", parameters);
 }
 
 // "DLLを利用": library, "[type ]name(types)", particle pattern, new name.
-void CmdUseLibrary(TNuraEngine& e, int) {
+void CmdUseLibrary(TNuraEngine& e, CommandId) {
   const std::string name = PopFolded(e);
   const std::string pattern = PopFolded(e);
   const std::string declaration = PopFolded(e);
@@ -268,9 +266,9 @@ void TNuraEngine::CallDllWord(THashNode& node) {
 }
 
 void RegisterDeclaredCommands() {
-  RegisterCommandHandler(kIdDeclare, CmdDeclare);
-  RegisterCommandHandler(kIdDeclareText, CmdDeclare);
-  RegisterCommandHandler(kIdUseLibrary, CmdUseLibrary);
+  RegisterCommandHandler(CommandId::Declare, CmdDeclare);
+  RegisterCommandHandler(CommandId::DeclareText, CmdDeclare);
+  RegisterCommandHandler(CommandId::UseLibrary, CmdUseLibrary);
 }
 
 }  // namespace nura

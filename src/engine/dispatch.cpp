@@ -2,8 +2,7 @@
 #include "engine/dispatch.h"
 
 #include "engine/binding.h"
-#include "engine/command_registry.h"
-#include "engine/engine.h"
+#include "engine/command_api.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"
@@ -12,16 +11,11 @@ namespace nura {
 
 namespace {
 
-constexpr int kIdThen = 19;
-constexpr int kIdElse = 20;
-constexpr int kIdCondition = 200;
-constexpr int kIdCalculate = 11;
-
 // The argument is expanded first; a text (a literal such as 「1+2」) is then
 // evaluated as an expression. A number stays as it is, so that "1E16" is
 // not read again.
-void CmdCalculate(TNuraEngine& engine, int) {
-  const std::string text = engine.PopArgumentText();
+void CmdCalculate(TNuraEngine& engine, CommandId) {
+  const std::string text = PopText(engine);
   if (engine.ResultKind() == "e") {
     engine.SetResult(text, "e");
     return;
@@ -32,7 +26,7 @@ void CmdCalculate(TNuraEngine& engine, int) {
 
 }  // namespace
 
-void RegisterExpressionCommands() { RegisterCommandHandler(kIdCalculate, CmdCalculate); }
+void RegisterExpressionCommands() { RegisterCommandHandler(CommandId::Calculate, CmdCalculate); }
 
 void TNuraEngine::BindCommandArguments(THashNode& node) {
   TStack& args = base_->args;
@@ -50,15 +44,16 @@ void TNuraEngine::BindCommandArguments(THashNode& node) {
 
 void TNuraEngine::DispatchCommand(THashNode& node) {
   BindCommandArguments(node);
-  if (node.id == kIdThen || node.id == kIdElse) return;
-  if (node.id == kIdCondition) {
+  const auto id = static_cast<CommandId>(node.id);
+  if (id == CommandId::Then || id == CommandId::Else) return;
+  if (id == CommandId::Condition) {
     throw ENura(FormatErrorMessage(SJ("条件文は、「もし～ならば」と対で使わなければなりません。")));
   }
   const CommandHandler handler = FindCommandHandler(node.id);
   if (!handler) {
     throw ENura(FormatErrorMessage("\"" + node.name + SJ("\":ぬらせら命令のリンク切れ。作者へ報告を！")));
   }
-  handler(*this, node.id);
+  handler(*this, id);
 }
 
 std::string TNuraEngine::PopArgumentText() {
@@ -69,8 +64,7 @@ std::string TNuraEngine::PopArgumentText() {
 long double TNuraEngine::PopArgumentNumber() { return TextToNumber(PopArgumentText()); }
 
 NodePtr TNuraEngine::FindObjectWord(bool create) {
-  std::string name = base_->args.Pop();
-  if (name.size() >= 2 && name.front() == '`' && name.back() == '`') name = RawLiteralToText(name);
+  const std::string name = PopRawWord(*this);
   if (NodePtr node = base_->words.FindNode(name, false)) return node;
   if (!create || name.empty()) {
     throw ENura(FormatErrorMessage(SJ("オブジェクト\"") + name + SJ("\"が特定できません。")));

@@ -1,5 +1,6 @@
 #include "engine/vocabulary.h"
 
+#include "engine/command_ids.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -8,7 +9,7 @@ namespace {
 struct BuiltinCommandSource {
   const char* name;
   const char* pattern;
-  int id;
+  CommandId id;
 };
 
 constexpr bool kProtected = true;
@@ -22,6 +23,7 @@ struct BuiltinVariableSource {
   VariableDefault source;
 };
 
+using enum CommandId;
 constexpr BuiltinCommandSource kCommands[] = {
 #include "engine/vocabulary_commands.inc"
 };
@@ -38,7 +40,7 @@ const std::vector<BuiltinCommand>& BuiltinCommands() {
     std::vector<BuiltinCommand> result;
     result.reserve(std::size(kCommands));
     for (const BuiltinCommandSource& c : kCommands) {
-      result.push_back({Utf8ToSjis(c.name), Utf8ToSjis(c.pattern), c.id});
+      result.push_back({Utf8ToSjis(c.name), Utf8ToSjis(c.pattern), static_cast<int>(c.id)});
     }
     return result;
   }();

@@ -1,6 +1,6 @@
 #include "gui/dialog_commands.h"
 
-#include "engine/command_registry.h"
+#include "engine/command_api.h"
 #include "engine/conv_half.h"
 #include "engine/dialogs.h"
 #include "engine/engine.h"
@@ -10,11 +10,6 @@
 namespace nura {
 namespace {
 
-constexpr int kIdAsk = 10;
-constexpr int kIdSay = 12;
-constexpr int kIdAskChoice = 264;
-constexpr int kIdEditMemo = 265;
-constexpr int kIdSelectFromList = 301;
 constexpr size_t kMaxMessageBytes = 4095;
 
 // The value of a word, or empty when it is not in the word table.
@@ -50,8 +45,8 @@ std::string InitialAnswer(TNuraEngine& engine) {
 }
 
 // "言う": the message, cut to 4095 bytes, tabs expanded; "それ" unchanged.
-void CmdSay(TNuraEngine& engine, int) {
-  std::string text = engine.PopArgumentText();
+void CmdSay(TNuraEngine& engine, CommandId) {
+  std::string text = PopText(engine);
   if (text.size() > kMaxMessageBytes) text = text.substr(0, kMaxMessageBytes) + "...";
   static const std::string kTabWidth = SJ("タブ文字の個数");
   const long double width = TextToNumber(WordValue(engine, kTabWidth));
@@ -61,10 +56,10 @@ void CmdSay(TNuraEngine& engine, int) {
 }
 
 // "尋ねる": one line of input; a cancel copies "ダイアログキャンセルの値".
-void CmdAsk(TNuraEngine& engine, int) {
+void CmdAsk(TNuraEngine& engine, CommandId) {
   // A prompt left out was supplied by the binding as "それ".
   const bool leftOut = engine.Base().implicitSubject;
-  std::string prompt = leftOut ? (engine.Base().args.Pop(), std::string()) : engine.PopArgumentText();
+  std::string prompt = leftOut ? (engine.Base().args.Pop(), std::string()) : PopText(engine);
   static const std::string kDefaultPrompt = SJ("入力してください。");
   if (leftOut) prompt = kDefaultPrompt;
   ApplyDialogStyle(engine);
@@ -83,8 +78,8 @@ void CmdAsk(TNuraEngine& engine, int) {
 // "どれか尋ねる" (editable answer) and "リストから選択" (read-only answer):
 // "それ" takes the answer field's value, its annotation kept.
 void AskFromList(TNuraEngine& engine, bool editable) {
-  const std::string choices = engine.PopArgumentText();
-  const std::string message = engine.PopArgumentText();
+  const std::string choices = PopText(engine);
+  const std::string message = PopText(engine);
   ApplyDialogStyle(engine);
   const std::string initial = InitialAnswer(engine);
   NodePtr result = engine.ResultNode();
@@ -99,12 +94,12 @@ void AskFromList(TNuraEngine& engine, bool editable) {
   engine.ResultNode()->value = answer;
 }
 
-void CmdAskChoice(TNuraEngine& engine, int) { AskFromList(engine, true); }
-void CmdSelectFromList(TNuraEngine& engine, int) { AskFromList(engine, false); }
+void CmdAskChoice(TNuraEngine& engine, CommandId) { AskFromList(engine, true); }
+void CmdSelectFromList(TNuraEngine& engine, CommandId) { AskFromList(engine, false); }
 
 // "メモ記入": the edited text, or the cancel value; annotated "s" either way.
-void CmdEditMemo(TNuraEngine& engine, int) {
-  const std::string initial = engine.PopArgumentText();
+void CmdEditMemo(TNuraEngine& engine, CommandId) {
+  const std::string initial = PopText(engine);
   ApplyDialogStyle(engine);
   bool cancelled = false;
   std::string text = Dialogs().EditMemo(initial, cancelled);
@@ -139,11 +134,11 @@ std::vector<std::string> SplitChoices(const std::string& text) {
 }
 
 void RegisterDialogCommands() {
-  RegisterCommandHandler(kIdSay, CmdSay);
-  RegisterCommandHandler(kIdAsk, CmdAsk);
-  RegisterCommandHandler(kIdAskChoice, CmdAskChoice);
-  RegisterCommandHandler(kIdSelectFromList, CmdSelectFromList);
-  RegisterCommandHandler(kIdEditMemo, CmdEditMemo);
+  RegisterCommandHandler(CommandId::Say, CmdSay);
+  RegisterCommandHandler(CommandId::Ask, CmdAsk);
+  RegisterCommandHandler(CommandId::AskChoice, CmdAskChoice);
+  RegisterCommandHandler(CommandId::SelectFromList, CmdSelectFromList);
+  RegisterCommandHandler(CommandId::EditMemo, CmdEditMemo);
 }
 
 }  // namespace nura

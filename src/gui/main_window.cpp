@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "engine/command_line.h"
-#include "engine/command_registry.h"
+#include "engine/command_api.h"
 #include "engine/dialogs.h"
 #include "engine/errors.h"
 #include "engine/event_sources.h"
@@ -357,9 +357,9 @@ namespace {
 TfrmNura* WindowOf(TNuraEngine& engine) { return dynamic_cast<TfrmNura*>(&engine.Host()); }
 
 // "タイマー設定" ("?秒後に,?へ飛ぶ"): seconds, label.
-void CmdSetTimer(TNuraEngine& engine, int) {
-  const std::string label = engine.PopArgumentText();
-  const long double seconds = engine.PopArgumentNumber();
+void CmdSetTimer(TNuraEngine& engine, CommandId) {
+  const std::string label = PopText(engine);
+  const long double seconds = PopNumber(engine);
   TfrmNura* form = WindowOf(engine);
   if (label.empty()) {
     if (form) form->StopScriptTimer();
@@ -377,20 +377,20 @@ void CmdSetTimer(TNuraEngine& engine, int) {
   if (form) form->SetScriptTimer(static_cast<int>(ms), node->position);
 }
 
-void CmdStopTimer(TNuraEngine& engine, int) {
+void CmdStopTimer(TNuraEngine& engine, CommandId) {
   if (TfrmNura* form = WindowOf(engine)) form->StopScriptTimer();
 }
 
-void CmdShowWindow(TNuraEngine& engine, int) {
+void CmdShowWindow(TNuraEngine& engine, CommandId) {
   if (TfrmNura* form = WindowOf(engine)) form->ShowMainWindow();
 }
 
 }  // namespace
 
 void RegisterWindowCommands() {
-  RegisterCommandHandler(263, CmdSetTimer);
-  RegisterCommandHandler(313, CmdStopTimer);
-  RegisterCommandHandler(352, CmdShowWindow);
+  RegisterCommandHandler(CommandId::SetTimer, CmdSetTimer);
+  RegisterCommandHandler(CommandId::StopTimer, CmdStopTimer);
+  RegisterCommandHandler(CommandId::ShowMainWindow, CmdShowWindow);
 }
 
 }  // namespace nura

@@ -12,10 +12,8 @@
 #include <QScreen>
 #include <cmath>
 
-#include "commands/command_errors.h"
+#include "engine/command_api.h"
 #include "commands/number_functions.h"
-#include "commands/raw_name.h"
-#include "engine/command_registry.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "gui/main_window.h"
@@ -24,12 +22,6 @@
 namespace nura {
 namespace {
 
-constexpr int kIdPrintMainWindow = 116;
-constexpr int kIdRefresh = 117;
-constexpr int kIdCapture = 132;
-constexpr int kIdPrintImage = 300;
-constexpr int kIdSetBits = 319;
-constexpr int kIdExtractIcon = 425;
 constexpr TObjectKind kKindImage = TObjectKind::Image;
 constexpr TObjectKind kKindForm = TObjectKind::Form;
 
@@ -76,7 +68,7 @@ void Repaint(TNuraEngine& engine) {
   engine.Host().ProcessEvents();
 }
 
-void Refresh(TNuraEngine& engine, int) { Repaint(engine); }
+void Refresh(TNuraEngine& engine, CommandId) { Repaint(engine); }
 
 // ---- printing ----
 
@@ -100,7 +92,7 @@ void PrintPicture(TNuraEngine& engine, QPrinter& printer, const QImage& picture)
   painter.end();
 }
 
-void PrintMainWindow(TNuraEngine& engine, int) {
+void PrintMainWindow(TNuraEngine& engine, CommandId) {
   QPrinter printer;
   if (!ChoosePrinter(engine, printer)) return;
   TfrmNura* form = WindowOf(engine);
@@ -110,8 +102,8 @@ void PrintMainWindow(TNuraEngine& engine, int) {
   PrintPicture(engine, printer, form->grab().toImage());
 }
 
-void PrintImage(TNuraEngine& engine, int) {
-  const std::string name = PopRawName(engine);
+void PrintImage(TNuraEngine& engine, CommandId) {
+  const std::string name = PopRawWord(engine);
   QPrinter printer;
   if (!ChoosePrinter(engine, printer)) return;
   PrintPicture(engine, printer, NamedPicture(engine, name)->ToImage());
@@ -158,11 +150,11 @@ void DrawOnPicture(TBitmap& picture, const QImage& source) {
   AssignImage(picture, full, picture.BitsPerPixel());
 }
 
-void Capture(TNuraEngine& engine, int) {
+void Capture(TNuraEngine& engine, CommandId) {
   static const std::string kDesktop = SJ("デスクトップ");
   static const std::string kMainWindow = SJ("母艦");
-  const std::string title = engine.PopArgumentText();
-  std::string name = PopRawName(engine);
+  const std::string title = PopText(engine);
+  std::string name = PopRawWord(engine);
   if (engine.Base().implicitSubject) name = kMainWindow;
   TObjNode* object = engine.Base().objects.FindByName(name);
   if (!object) RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"が特定できません。"));
@@ -184,9 +176,9 @@ void Capture(TNuraEngine& engine, int) {
 
 // ---- colour depth and icons ----
 
-void SetBits(TNuraEngine& engine, int id) {
-  const long double bits = engine.PopArgumentNumber();
-  TBitmap* picture = NamedPicture(engine, PopRawName(engine));
+void SetBits(TNuraEngine& engine, CommandId id) {
+  const long double bits = PopNumber(engine);
+  TBitmap* picture = NamedPicture(engine, PopRawWord(engine));
   const int32_t depth = TruncToInt32(bits);
   if (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32)
     RaiseArgumentError(engine, id, std::to_string(depth) + SJ("ビットはサポートしていません。"));
@@ -195,10 +187,10 @@ void SetBits(TNuraEngine& engine, int id) {
   Repaint(engine);
 }
 
-void ExtractIcon(TNuraEngine& engine, int) {
-  const std::string name = PopRawName(engine);
-  const int32_t index = TruncToInt32(engine.PopArgumentNumber());
-  const std::string file = engine.PopArgumentText();
+void ExtractIcon(TNuraEngine& engine, CommandId) {
+  const std::string name = PopRawWord(engine);
+  const int32_t index = PopInteger(engine);
+  const std::string file = PopText(engine);
   NodePtr node = engine.Base().words.FindNode(name, false);
   TObjNode* object = ObjectOfWord(engine, node);
   const std::string notObject = "\"" + name + SJ("\"は、オブジェクトではありません。");
@@ -241,12 +233,12 @@ QImage ConvertToDepth(const QImage& image, int bits) {
 }
 
 void RegisterPrintCaptureCommands() {
-  RegisterCommandHandler(kIdPrintMainWindow, PrintMainWindow);
-  RegisterCommandHandler(kIdRefresh, Refresh);
-  RegisterCommandHandler(kIdCapture, Capture);
-  RegisterCommandHandler(kIdPrintImage, PrintImage);
-  RegisterCommandHandler(kIdSetBits, SetBits);
-  RegisterCommandHandler(kIdExtractIcon, ExtractIcon);
+  RegisterCommandHandler(CommandId::PrintMainWindow, PrintMainWindow);
+  RegisterCommandHandler(CommandId::Refresh, Refresh);
+  RegisterCommandHandler(CommandId::CaptureWindow, Capture);
+  RegisterCommandHandler(CommandId::PrintImage, PrintImage);
+  RegisterCommandHandler(CommandId::SetBits, SetBits);
+  RegisterCommandHandler(CommandId::ExtractIcon, ExtractIcon);
 }
 
 }  // namespace nura

@@ -24,16 +24,16 @@ class CommandFixture : public ::testing::Test {
   static std::string Jp(const std::string& utf8) { return Text(SJ(utf8)); }
 
   // Runs command `id` and returns the value of "それ".
-  std::string Call(int id, std::initializer_list<std::string> args = {}) {
+  std::string Call(CommandId id, std::initializer_list<std::string> args = {}) {
     for (const std::string& arg : args) engine.Base().args.Push(arg);
-    CommandHandler handler = FindCommandHandler(id);
-    if (!handler) ADD_FAILURE() << "no handler for " << id;
+    CommandHandler handler = FindCommandHandler(IdNumber(id));
+    if (!handler) ADD_FAILURE() << "no handler for " << IdNumber(id);
     else handler(engine, id);
     return engine.ResultNode()->value;
   }
 
   // The message of the error that command `id` raises, empty when none.
-  std::string ErrorOf(int id, std::initializer_list<std::string> args = {}) {
+  std::string ErrorOf(CommandId id, std::initializer_list<std::string> args = {}) {
     try {
       Call(id, args);
     } catch (const std::exception& e) {

@@ -3,8 +3,6 @@
 namespace nura {
 namespace {
 
-enum { kListFiles = 67, kListFolders = 168, kListAll = 268, kPath = 170, kName = 269, kExt = 176, kChangeExt = 314 };
-
 class FileQueries : public FileFixture {};
 
 TEST_F(FileQueries, ListingsWithWildcardsAndSeveralPatterns) {
@@ -14,25 +12,25 @@ TEST_F(FileQueries, ListingsWithWildcardsAndSeveralPatterns) {
   Put("sub/d.txt", "");
   std::filesystem::create_directory(P(".dot"));
   engine.SetResult("old", "e");
-  EXPECT_EQ(Call(kListFiles, {Text("*.txt;*.dat")}), "a.txt\r\n" + SJ("表.txt") + "\r\nc.dat\r\n");
+  EXPECT_EQ(Call(CommandId::ListFiles, {Text("*.txt;*.dat")}), "a.txt\r\n" + SJ("表.txt") + "\r\nc.dat\r\n");
   EXPECT_EQ(Kind(), "e");  // the value only
-  EXPECT_EQ(Call(kListFiles, {Text("")}), "a.txt\r\n" + SJ("表.txt") + "\r\nc.dat\r\n");
-  EXPECT_EQ(Call(kListFolders, {Text("*")}), "sub\r\n");
-  EXPECT_EQ(Call(kListAll, {Text(" *.txt ")}), "a.txt\r\n" + SJ("表.txt") + "\r\nsub/d.txt\r\n");
+  EXPECT_EQ(Call(CommandId::ListFiles, {Text("")}), "a.txt\r\n" + SJ("表.txt") + "\r\nc.dat\r\n");
+  EXPECT_EQ(Call(CommandId::ListFolders, {Text("*")}), "sub\r\n");
+  EXPECT_EQ(Call(CommandId::ListAllFiles, {Text(" *.txt ")}), "a.txt\r\n" + SJ("表.txt") + "\r\nsub/d.txt\r\n");
   EXPECT_EQ(Kind(), "s");
-  EXPECT_EQ(Call(kListAll, {Text("sub/")}), "sub/d.txt\r\n");
+  EXPECT_EQ(Call(CommandId::ListAllFiles, {Text("sub/")}), "sub/d.txt\r\n");
 }
 
 TEST_F(FileQueries, PathPartsKeepTwoByteCharacters) {
   // The second byte of "表" is "\": it never separates.
   const std::string path = SJ("c:\\表\\表.tar.gz");
-  EXPECT_EQ(Call(kPath, {Text(path)}), SJ("c:\\表\\"));
-  EXPECT_EQ(Call(kName, {Text(path)}), SJ("表.tar.gz"));
-  EXPECT_EQ(Call(kExt, {Text(path)}), ".gz");
-  EXPECT_EQ(Call(kExt, {Text(SJ("a.b/表"))}), "");
-  EXPECT_EQ(Call(kName, {Text("c:x")}), "x");
-  EXPECT_EQ(Call(kChangeExt, {Text("a/b.txt"), Text(".bak")}), "a/b.bak");
-  EXPECT_EQ(Call(kChangeExt, {Text(SJ("表")), Text(".lnk")}), SJ("表.lnk"));
+  EXPECT_EQ(Call(CommandId::FolderPart, {Text(path)}), SJ("c:\\表\\"));
+  EXPECT_EQ(Call(CommandId::NamePart, {Text(path)}), SJ("表.tar.gz"));
+  EXPECT_EQ(Call(CommandId::ExtensionPart, {Text(path)}), ".gz");
+  EXPECT_EQ(Call(CommandId::ExtensionPart, {Text(SJ("a.b/表"))}), "");
+  EXPECT_EQ(Call(CommandId::NamePart, {Text("c:x")}), "x");
+  EXPECT_EQ(Call(CommandId::ReplaceExtension, {Text("a/b.txt"), Text(".bak")}), "a/b.bak");
+  EXPECT_EQ(Call(CommandId::ReplaceExtension, {Text(SJ("表")), Text(".lnk")}), SJ("表.lnk"));
   EXPECT_EQ(Kind(), "s");
 }
 

@@ -60,7 +60,7 @@ class FileStateCommands : public CommandFixture {
     else unsetenv("XDG_CONFIG_HOME");
     std::filesystem::remove_all(folder);
   }
-  std::string Error(int id, std::initializer_list<std::string> args) {
+  std::string Error(CommandId id, std::initializer_list<std::string> args) {
     const std::string message = ErrorOf(id, args);
     const size_t colon = message.find("): ");
     return colon == std::string::npos ? message : message.substr(colon + 3);
@@ -77,98 +77,98 @@ class FileStateCommands : public CommandFixture {
 };
 
 TEST_F(FileStateCommands, RegistryNeedsAnOpenKeyBeforeAsking) {
-  EXPECT_EQ(Error(163, {Text("n")}), SJ("レジストリが開かれていません。"));
-  EXPECT_EQ(Error(162, {Text("n")}), SJ("レジストリが開かれていません。"));
-  EXPECT_EQ(Error(418, {Text("abc"), Text("n"), "3"}), SJ("レジストリが開かれていません。"));
+  EXPECT_EQ(Error(CommandId::RegWrite, {Text("n")}), SJ("レジストリが開かれていません。"));
+  EXPECT_EQ(Error(CommandId::RegRead, {Text("n")}), SJ("レジストリが開かれていません。"));
+  EXPECT_EQ(Error(CommandId::RegWriteBinary, {Text("abc"), Text("n"), "3"}), SJ("レジストリが開かれていません。"));
   EXPECT_TRUE(dialogs.asked.empty());
-  EXPECT_EQ(Error(164, {Text("x"), Text("Software")}), SJ("\"レジストリ開く\"命令の引数に誤りがあります。"));
-  EXPECT_EQ(Error(164, {Text("-1"), Text("Software")}), SJ("\"レジストリ開く\"命令の引数に誤りがあります。"));
-  EXPECT_EQ(Error(164, {Text("7"), Text("Software")}), SJ("\"レジストリ開く\"命令の引数に誤りがあります。"));
-  EXPECT_EQ(Error(423, {Text("n")}), SJ("レジストリが開かれていません。"));
+  EXPECT_EQ(Error(CommandId::RegOpen, {Text("x"), Text("Software")}), SJ("\"レジストリ開く\"命令の引数に誤りがあります。"));
+  EXPECT_EQ(Error(CommandId::RegOpen, {Text("-1"), Text("Software")}), SJ("\"レジストリ開く\"命令の引数に誤りがあります。"));
+  EXPECT_EQ(Error(CommandId::RegOpen, {Text("7"), Text("Software")}), SJ("\"レジストリ開く\"命令の引数に誤りがあります。"));
+  EXPECT_EQ(Error(CommandId::RegReadDWord, {Text("n")}), SJ("レジストリが開かれていません。"));
 }
 
 TEST_F(FileStateCommands, RegistryValuesOfEachTypeAndTheirConfirmations) {
-  Call(164, {Text("1"), Jp("Software\\ぬらせら")});
+  Call(CommandId::RegOpen, {Text("1"), Jp("Software\\ぬらせら")});
   EXPECT_TRUE(TRegistryStore().KeyExists(SJ("HKEY_CURRENT_USER\\Software\\ぬらせら")));
   engine.SetResult("123", "s");
-  Call(163, {Jp("数")});
+  Call(CommandId::RegWrite, {Jp("数")});
   ASSERT_EQ(dialogs.asked.size(), 1u);
   EXPECT_EQ(dialogs.asked[0],
             SJ("レジストリ\"Software\\ぬらせら\"の,\"数\"に,\r\n\"123\"が書き込まれます。よろしいですか？"));
-  EXPECT_EQ(Call(162, {Jp("数")}), "123");
+  EXPECT_EQ(Call(CommandId::RegRead, {Jp("数")}), "123");
   EXPECT_EQ(Kind(), "e");
   engine.SetResult("abc", "e");
-  Call(163, {Text("t")});
-  EXPECT_EQ(Call(162, {Text("t")}), "abc");
+  Call(CommandId::RegWrite, {Text("t")});
+  EXPECT_EQ(Call(CommandId::RegRead, {Text("t")}), "abc");
   EXPECT_EQ(Kind(), "s");
-  EXPECT_EQ(Call(162, {Text("missing")}), "");
+  EXPECT_EQ(Call(CommandId::RegRead, {Text("missing")}), "");
 
-  Call(424, {"-5", Text("d")});
+  Call(CommandId::RegWriteDWord, {"-5", Text("d")});
   EXPECT_NE(dialogs.asked.back().find("\"-5\""), std::string::npos);
-  EXPECT_EQ(Call(423, {Text("d")}), "-5");
+  EXPECT_EQ(Call(CommandId::RegReadDWord, {Text("d")}), "-5");
   EXPECT_EQ(Kind(), "e");
-  EXPECT_NE(Error(423, {Text("t")}), "");  // not a number value
+  EXPECT_NE(Error(CommandId::RegReadDWord, {Text("t")}), "");  // not a number value
 
   // The count cuts the text; a count beyond it is cut to its length.
-  Call(418, {Text("abcdef"), Text("b"), "3"});
-  EXPECT_EQ(Call(417, {Text("b"), "1"}), "abc");
-  Call(418, {Text("xy"), Text("b"), "10"});
-  EXPECT_EQ(Call(417, {Text("b"), "0"}), "xy");
-  Call(418, {Text(""), Text("b"), "1"});
-  EXPECT_EQ(Call(417, {Text("b"), "0"}), " ");
-  EXPECT_EQ(Call(417, {Text("t"), "0"}), "");
+  Call(CommandId::RegWriteBinary, {Text("abcdef"), Text("b"), "3"});
+  EXPECT_EQ(Call(CommandId::RegReadBinary, {Text("b"), "1"}), "abc");
+  Call(CommandId::RegWriteBinary, {Text("xy"), Text("b"), "10"});
+  EXPECT_EQ(Call(CommandId::RegReadBinary, {Text("b"), "0"}), "xy");
+  Call(CommandId::RegWriteBinary, {Text(""), Text("b"), "1"});
+  EXPECT_EQ(Call(CommandId::RegReadBinary, {Text("b"), "0"}), " ");
+  EXPECT_EQ(Call(CommandId::RegReadBinary, {Text("t"), "0"}), "");
 
   // A refusal writes nothing.
   dialogs.answer = SJ("いいえ");
   engine.SetResult("new", "s");
-  Call(163, {Text("t")});
-  EXPECT_EQ(Call(162, {Text("t")}), "abc");
+  Call(CommandId::RegWrite, {Text("t")});
+  EXPECT_EQ(Call(CommandId::RegRead, {Text("t")}), "abc");
 }
 
 TEST_F(FileStateCommands, RegistrySubKeysAndDeletion) {
-  Call(164, {Text("1"), Text("Software\\A\\B")});
-  Call(164, {Text("1"), Text("Software\\A\\C")});
-  Call(164, {Text("1"), Text("Software\\A")});
-  EXPECT_EQ(Call(432), "B\r\nC");
+  Call(CommandId::RegOpen, {Text("1"), Text("Software\\A\\B")});
+  Call(CommandId::RegOpen, {Text("1"), Text("Software\\A\\C")});
+  Call(CommandId::RegOpen, {Text("1"), Text("Software\\A")});
+  EXPECT_EQ(Call(CommandId::RegSubKeys), "B\r\nC");
   engine.SetResult("1", "s");
-  Call(163, {Text("v")});
-  Call(166, {Text("v")});
+  Call(CommandId::RegWrite, {Text("v")});
+  Call(CommandId::RegDeleteValue, {Text("v")});
   EXPECT_EQ(dialogs.asked.back(),
             SJ("レジストリ\"Software\\A\"の,\"v\"の値が,削除されます。よろしいですか？"));
-  EXPECT_EQ(Error(166, {Text("v")}), SJ("\"v\"が削除できません。"));
-  Call(167, {Text("B")});
+  EXPECT_EQ(Error(CommandId::RegDeleteValue, {Text("v")}), SJ("\"v\"が削除できません。"));
+  Call(CommandId::RegDeleteKey, {Text("B")});
   EXPECT_EQ(dialogs.asked.back(), SJ("レジストリ\"Software\\A\"の,\"B\"キーが,削除されます。よろしいですか？"));
-  EXPECT_EQ(Call(432), "C");
-  EXPECT_EQ(Error(167, {Text("B")}), SJ("\"B\"が削除できません。"));
-  Call(165);
-  EXPECT_EQ(Error(432, {}), SJ("レジストリが開かれていません。"));
+  EXPECT_EQ(Call(CommandId::RegSubKeys), "C");
+  EXPECT_EQ(Error(CommandId::RegDeleteKey, {Text("B")}), SJ("\"B\"が削除できません。"));
+  Call(CommandId::RegClose);
+  EXPECT_EQ(Error(CommandId::RegSubKeys, {}), SJ("レジストリが開かれていません。"));
 }
 
 TEST_F(FileStateCommands, IniFilesAndTheHighSecurityLevel) {
   const std::string ini = NativePathToScript(folder + "/s.ini");
-  EXPECT_EQ(Error(273, {Text("v"), Text("s"), Text("k")}),
+  EXPECT_EQ(Error(CommandId::IniWrite, {Text("v"), Text("s"), Text("k")}),
             SJ("\"INIファイル書く\"予めINIファイルを開いておく必要があります。"));
   dialogs.answer = SJ("いいえ");
-  Call(271, {Text(ini)});
+  Call(CommandId::IniOpen, {Text(ini)});
   EXPECT_EQ(dialogs.asked.back(), SJ("設定ファイル\"") + ini + SJ("\"を作成します。"));
-  EXPECT_NE(Error(274, {Text("V"), Text("s"), Text("k")}), "");  // still none open
+  EXPECT_NE(Error(CommandId::IniRead, {Text("V"), Text("s"), Text("k")}), "");  // still none open
   dialogs.answer = SJ("はい");
-  Call(271, {Text(ini)});
-  Call(273, {Jp("値ソ"), Jp("節"), Jp("鍵")});
+  Call(CommandId::IniOpen, {Text(ini)});
+  Call(CommandId::IniWrite, {Jp("値ソ"), Jp("節"), Jp("鍵")});
   EXPECT_EQ(dialogs.asked.back(),
             SJ("設定ファイル\"") + ini + SJ("\"にある[節]の\"鍵\"に値を書き込みます。"));
   EXPECT_EQ(Content(folder + "/s.ini"), SJ("[節]\r\n鍵=値ソ\r\n"));
-  Call(274, {Text("V"), Jp("節"), Jp("鍵")});
+  Call(CommandId::IniRead, {Text("V"), Jp("節"), Jp("鍵")});
   EXPECT_EQ(engine.Base().words.FindValue("V", false), SJ("値ソ"));
-  Call(274, {Text("V"), Jp("節"), Jp("無い")});
+  Call(CommandId::IniRead, {Text("V"), Jp("節"), Jp("無い")});
   EXPECT_EQ(engine.Base().words.FindValue("V", false), "");
 
   engine.Base().securityLevel = 2;
   const size_t asked = dialogs.asked.size();
-  Call(273, {Text("x"), Jp("節"), Jp("鍵")});
+  Call(CommandId::IniWrite, {Text("x"), Jp("節"), Jp("鍵")});
   EXPECT_EQ(Content(folder + "/s.ini"), SJ("[節]\r\n鍵=値ソ\r\n"));
   engine.SetResult("keep", "e");
-  EXPECT_EQ(Call(274, {Text("V"), Jp("節"), Jp("鍵")}), "");
+  EXPECT_EQ(Call(CommandId::IniRead, {Text("V"), Jp("節"), Jp("鍵")}), "");
   EXPECT_EQ(dialogs.asked.size(), asked);
   EXPECT_TRUE(engine.Base().args.Empty());
 }
@@ -176,35 +176,35 @@ TEST_F(FileStateCommands, IniFilesAndTheHighSecurityLevel) {
 TEST_F(FileStateCommands, HandlesAskFirstAndRefuseProtectedWords) {
   const std::string file = NativePathToScript(folder + "/h.txt");
   dialogs.answer = SJ("いいえ");
-  Call(331, {Text("F"), Text(file)});
+  Call(CommandId::HandleOpen, {Text("F"), Text(file)});
   EXPECT_EQ(dialogs.asked.back(), SJ("ファイル\"") + file + SJ("\"を操作しようとしています。よろしいですか？"));
   EXPECT_FALSE(std::filesystem::exists(folder + "/h.txt"));
-  EXPECT_EQ(Error(332, {Text("L"), Text("F")}), SJ("ファイル\"ハンドル:F\"が、ありません。"));
+  EXPECT_EQ(Error(CommandId::HandleReadLine, {Text("L"), Text("F")}), SJ("ファイル\"ハンドル:F\"が、ありません。"));
   dialogs.answer = SJ("はい");
   engine.Base().AddVariable("P", "", "")->isProtected = true;
-  EXPECT_EQ(Error(331, {Text("P"), Text(file)}), SJ("\"P\"は、読取専用です。"));
+  EXPECT_EQ(Error(CommandId::HandleOpen, {Text("P"), Text(file)}), SJ("\"P\"は、読取専用です。"));
 
-  Call(331, {Text("F"), Text(file)});
-  EXPECT_EQ(Call(335, {Text("F")}), "1");
-  Call(333, {Jp("一行"), Text("F")});
+  Call(CommandId::HandleOpen, {Text("F"), Text(file)});
+  EXPECT_EQ(Call(CommandId::HandleAtEnd, {Text("F")}), "1");
+  Call(CommandId::HandleWriteLine, {Jp("一行"), Text("F")});
   // A copy of the marker is no handle.
   engine.Base().AddVariable("G", engine.Base().words.FindValue("F", false), "");
-  EXPECT_EQ(Error(335, {Text("G")}), SJ("変数\"G\"が見つかりません。"));
-  EXPECT_EQ(Error(333, {Text("x"), Text("G")}), SJ("ファイル\"ハンドル:G\"が、ありません。"));
+  EXPECT_EQ(Error(CommandId::HandleAtEnd, {Text("G")}), SJ("変数\"G\"が見つかりません。"));
+  EXPECT_EQ(Error(CommandId::HandleWriteLine, {Text("x"), Text("G")}), SJ("ファイル\"ハンドル:G\"が、ありません。"));
   // At the high level the line write does nothing.
   engine.Base().securityLevel = 2;
-  Call(333, {Text("more"), Text("F")});
+  Call(CommandId::HandleWriteLine, {Text("more"), Text("F")});
   EXPECT_TRUE(engine.Base().args.Empty());
-  Call(420, {Text("ab"), Text("F"), "4"});
-  Call(336, {Text("F")});
-  Call(332, {Text("L"), Text("F")});
+  Call(CommandId::HandleWriteBinary, {Text("ab"), Text("F"), "4"});
+  Call(CommandId::HandleToStart, {Text("F")});
+  Call(CommandId::HandleReadLine, {Text("L"), Text("F")});
   EXPECT_EQ(engine.Base().words.FindValue("L", false), SJ("一行"));
-  Call(421, {Text("B"), Text("F"), "6"});
+  Call(CommandId::HandleReadBinary, {Text("B"), Text("F"), "6"});
   EXPECT_EQ(engine.Base().words.FindValue("B", false), std::string("ab\0\0\0\0", 6));
-  Call(334, {Text("F")});
+  Call(CommandId::HandleClose, {Text("F")});
   EXPECT_EQ(engine.Base().words.Find("F", false), nullptr);
   EXPECT_EQ(Content(folder + "/h.txt"), SJ("一行") + std::string("\r\nab\0\0", 6));
-  Call(334, {Text("F")});  // no word: nothing
+  Call(CommandId::HandleClose, {Text("F")});  // no word: nothing
 }
 
 class WindowHost : public TEngineHost {
@@ -222,16 +222,16 @@ TEST_F(FileStateCommands, MainWindowPositionSavedAndRestored) {
   host.window = &window;
   engine.SetHost(&host);
   const std::string file = NativePathToScript(folder + "/form.ini");
-  Call(275, {Text(file)});
+  Call(CommandId::FormSave, {Text(file)});
   EXPECT_EQ(dialogs.asked.back(), SJ("INIファイル\"") + file + SJ("\"にフォーム情報を保存します。"));
   EXPECT_EQ(Content(folder + "/form.ini"),
             "[frmNura]\r\nstate=0\r\ntop=20\r\nleft=10\r\nheight=200\r\nwidth=300\r\n");
   window.setGeometry(0, 0, 50, 60);
   const size_t asked = dialogs.asked.size();
-  Call(276, {Text(file)});
+  Call(CommandId::FormRestore, {Text(file)});
   EXPECT_EQ(window.geometry(), QRect(10, 20, 300, 200));
   EXPECT_EQ(dialogs.asked.size(), asked);  // restoring asks nothing
-  Call(275, {Text("")});                  // an empty name does nothing
+  Call(CommandId::FormSave, {Text("")});                  // an empty name does nothing
   EXPECT_EQ(dialogs.asked.size(), asked);
   engine.SetHost(nullptr);
 }

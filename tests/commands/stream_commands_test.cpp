@@ -66,13 +66,13 @@ class StreamCommands : public CommandFixture {
 TEST_F(StreamCommands, ShareSaveAndLoad) {
   const std::string name = Text("nuratest-share-" + std::to_string(::getpid()));
   engine.SetResult(std::string(300, 'a'), "s");
-  Call(87, {name});
-  EXPECT_EQ(Call(88, {name}), std::string(256, 'a'));
+  Call(CommandId::ShareSave, {name});
+  EXPECT_EQ(Call(CommandId::ShareLoad, {name}), std::string(256, 'a'));
   engine.SetResult(SJ("短い"), "s");
-  Call(87, {name});
-  EXPECT_EQ(Call(88, {name}), SJ("短い"));
+  Call(CommandId::ShareSave, {name});
+  EXPECT_EQ(Call(CommandId::ShareLoad, {name}), SJ("短い"));
   EXPECT_EQ(Kind(), "s");
-  EXPECT_EQ(Call(88, {Text("nuratest-never-" + std::to_string(::getpid()))}), "");
+  EXPECT_EQ(Call(CommandId::ShareLoad, {Text("nuratest-never-" + std::to_string(::getpid()))}), "");
 }
 
 }  // namespace

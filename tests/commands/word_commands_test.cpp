@@ -19,29 +19,29 @@ class WordCommands : public CommandFixture {
 };
 
 TEST_F(WordCommands, Declarations) {
-  Call(194, {"N"});
+  Call(CommandId::AsNumber, {"N"});
   ASSERT_TRUE(Word("N"));
   EXPECT_EQ(Word("N")->value, "0");
   EXPECT_EQ(Word("N")->annotation, "e");
   engine.Base().AddVariable("E", "", "s");
-  Call(194, {"E"});
+  Call(CommandId::AsNumber, {"E"});
   EXPECT_EQ(Word("E")->value, "0");
-  Call(195, {"S"});
+  Call(CommandId::AsString, {"S"});
   EXPECT_EQ(Word("S")->kind, kWordVariable);
   EXPECT_EQ(Word("S")->annotation, "s");
   // A new dictionary is found by name later.
-  Call(213, {"D"});
+  Call(CommandId::AsDictionary, {"D"});
   ASSERT_TRUE(Word("D"));
   EXPECT_EQ(Word("D")->kind, kWordHash);
   EXPECT_EQ(Word("D")->annotation, "hs");
   ASSERT_TRUE(Word("D")->hash);
   // A variable's lines become items; back to a string gives the lines.
   engine.Base().AddVariable("V", "a=1\r\nb=2", "s");
-  Call(213, {"V"});
+  Call(CommandId::AsDictionary, {"V"});
   ASSERT_TRUE(Word("V")->hash);
   EXPECT_EQ(Word("V")->hash->FindValue("b", false), "2");
   EXPECT_EQ(Word("V")->value, "");
-  Call(195, {"V"});
+  Call(CommandId::AsString, {"V"});
   EXPECT_EQ(Word("V")->kind, kWordVariable);
   EXPECT_NE(Word("V")->value.find("a=1"), std::string::npos);
   EXPECT_FALSE(Word("V")->hash);
@@ -49,41 +49,41 @@ TEST_F(WordCommands, Declarations) {
 
 TEST_F(WordCommands, DeclarationsRefuseProtectedAndOtherWords) {
   engine.Base().words.Add(THashNode::CreateVariable("P", true, 0, "x"));
-  EXPECT_NE(ErrorOf(194, {"P"}).find(SJ("オブジェクト\"P\"は、既に存在するので、作成できません。")),
+  EXPECT_NE(ErrorOf(CommandId::AsNumber, {"P"}).find(SJ("オブジェクト\"P\"は、既に存在するので、作成できません。")),
             std::string::npos);
   engine.Base().words.Add(std::make_unique<THashNode>("L", false, kWordLabel, 0, "", "", ""));
-  EXPECT_NE(ErrorOf(213, {"L"}).find(SJ("\"L\"は、文法が正しくないため、実行できません。変更できません！")),
+  EXPECT_NE(ErrorOf(CommandId::AsDictionary, {"L"}).find(SJ("\"L\"は、文法が正しくないため、実行できません。変更できません！")),
             std::string::npos);
 }
 
 TEST_F(WordCommands, KeysOfDictionariesAndOfLines) {
   engine.Base().AddVariable("V", "a=1\r\nb=2\r\nnone", "s");
-  EXPECT_EQ(Call(211, {"V"}), "a\r\nb\r\n\r\n");
+  EXPECT_EQ(Call(CommandId::HashKeys, {"V"}), "a\r\nb\r\n\r\n");
   EXPECT_EQ(Kind(), "s");
-  Call(213, {"V"});
-  const std::string keys = Call(212, {"V"});
+  Call(CommandId::AsDictionary, {"V"});
+  const std::string keys = Call(CommandId::DictionaryKeys, {"V"});
   EXPECT_TRUE(keys == "a\r\nb\r\nnone\r\n" || keys.size() == 11u) << keys;
   EXPECT_NE(keys.find("a\r\n"), std::string::npos);
   EXPECT_NE(keys.find("b\r\n"), std::string::npos);
-  EXPECT_NE(ErrorOf(211, {"X"}).find(SJ("オブジェクト\"X\"は、作成されていません。")), std::string::npos);
+  EXPECT_NE(ErrorOf(CommandId::HashKeys, {"X"}).find(SJ("オブジェクト\"X\"は、作成されていません。")), std::string::npos);
 }
 
 TEST_F(WordCommands, CopyWord) {
   engine.Base().AddVariable("A", "42", "e");
-  Call(294, {"A", "B"});
+  Call(CommandId::CopyWord, {"A", "B"});
   ASSERT_TRUE(Word("B"));
   EXPECT_EQ(Word("B")->value, "42");
   EXPECT_EQ(Word("B")->annotation, "e");
   EXPECT_EQ(Word("B")->name, "B");
-  EXPECT_NE(ErrorOf(294, {"Z", "B"}).find(SJ("オブジェクト\"Z\"は、作成されていません。")),
+  EXPECT_NE(ErrorOf(CommandId::CopyWord, {"Z", "B"}).find(SJ("オブジェクト\"Z\"は、作成されていません。")),
             std::string::npos);
   engine.Base().words.Add(THashNode::CreateVariable("P", true, 0, "x"));
-  EXPECT_FALSE(ErrorOf(294, {"A", "P"}).empty());
+  EXPECT_FALSE(ErrorOf(CommandId::CopyWord, {"A", "P"}).empty());
   EXPECT_EQ(Word("P")->value, "x");
 }
 
 TEST_F(WordCommands, ShowValueOfANonWord) {
-  Call(193, {Text("1+2")});
+  Call(CommandId::Show, {Text("1+2")});
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0], "「1+2」の内容は、3");
 }
@@ -91,21 +91,21 @@ TEST_F(WordCommands, ShowValueOfANonWord) {
 TEST_F(WordCommands, LogLinesPerVariableAndTheDialogAtTheLimit) {
   engine.Base().AddVariable("A", "x", "s");
   engine.Base().AddVariable("B", "p\r\nq", "s");
-  Call(347, {"A", "2"});
-  Call(347, {"B", "2"});
+  Call(CommandId::WriteLog, {"A", "2"});
+  Call(CommandId::WriteLog, {"B", "2"});
   EXPECT_TRUE(dialogs.messages.empty());
   ASSERT_EQ(engine.Base().logList.size(), 2u);
   EXPECT_EQ(engine.Base().logList[1], "B;1;2;" + SJ("~改行_(1)=p~改行_q"));
   engine.Base().words.FindNode("A", false)->value = "y";
-  Call(347, {"A", "2"});
+  Call(CommandId::WriteLog, {"A", "2"});
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0], "\r\n(1)=x\r\n(2)=y");
   EXPECT_EQ(engine.Base().logList[0], "A;2;2;");
-  Call(347, {"B", "2"});
+  Call(CommandId::WriteLog, {"B", "2"});
   ASSERT_EQ(dialogs.messages.size(), 2u);
   EXPECT_EQ(dialogs.messages[1], "\r\n(1)=p\r\nq\r\n(2)=p\r\nq");
   // Past the limit the dialog does not show again.
-  Call(347, {"A", "2"});
+  Call(CommandId::WriteLog, {"A", "2"});
   EXPECT_EQ(dialogs.messages.size(), 2u);
   EXPECT_EQ(engine.Base().logList[0], "A;3;2;" + SJ("~改行_(3)=y"));
 }
@@ -119,7 +119,7 @@ TEST(CreationStatement, KindFromTheEndOfTheName) {
 }
 
 std::vector<std::string> created;
-void FakeCreate(TNuraEngine& engine, int) {
+void FakeCreate(TNuraEngine& engine, CommandId) {
   std::string parts;
   while (!engine.Base().args.Empty()) parts = engine.Base().args.Pop() + "|" + parts;
   if (parts.find("Bad") != std::string::npos) throw ENura(engine.FormatErrorMessage("no"));
@@ -131,7 +131,7 @@ class MakeProgram : public test::EngineTest {
   void SetUp() override {
     EngineTest::SetUp();
     RegisterWordCommands();
-    RegisterCommandHandler(7, FakeCreate);
+    RegisterCommandHandler(CommandId::Create, FakeCreate);
     created.clear();
   }
 };

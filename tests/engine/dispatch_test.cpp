@@ -19,28 +19,31 @@ std::vector<std::string>& Said() {
   return said;
 }
 
-void TestSay(TNuraEngine& engine, int) { Said().push_back(engine.PopArgumentText()); }
-void TestPair(TNuraEngine& engine, int) {
+void TestSay(TNuraEngine& engine, CommandId) { Said().push_back(engine.PopArgumentText()); }
+void TestPair(TNuraEngine& engine, CommandId) {
   const std::string second = engine.PopArgumentText();
   const std::string first = engine.PopArgumentText();
   engine.SetResult(first + "," + second, "s");
 }
-void TestNow(TNuraEngine& engine, int) { engine.SetResult("42", "e"); }
+void TestNow(TNuraEngine& engine, CommandId) { engine.SetResult("42", "e"); }
 
-constexpr int kIdSay = 12, kIdCalculate = 11, kIdPair = 46, kIdNow = 34, kIdUnbound = 4242;
+// A test command pairs its two arguments under the id of "置換".
+constexpr CommandId kIdPair = CommandId::Replace;
+// A word whose id has no handler.
+constexpr int kIdUnbound = 4242;
 
 class DispatchTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Said().clear();
     RegisterExpressionCommands();
-    RegisterCommandHandler(kIdSay, TestSay);
+    RegisterCommandHandler(CommandId::Say, TestSay);
     RegisterCommandHandler(kIdPair, TestPair);
-    RegisterCommandHandler(kIdNow, TestNow);
-    AddCommand("言う", "?と", kIdSay);
-    AddCommand("計算", "?を", kIdCalculate);
-    AddCommand("対にする", "?を,?に", kIdPair);
-    AddCommand("今", "", kIdNow);
+    RegisterCommandHandler(CommandId::Now, TestNow);
+    AddCommand("言う", "?と", IdNumber(CommandId::Say));
+    AddCommand("計算", "?を", IdNumber(CommandId::Calculate));
+    AddCommand("対にする", "?を,?に", IdNumber(kIdPair));
+    AddCommand("今", "", IdNumber(CommandId::Now));
     AddCommand("未実装", "", kIdUnbound);
     engine.ResultNode();
   }

@@ -61,7 +61,7 @@ inline void RegisterTestVocabulary(TNuraEngine& e) {
   }
 }
 
-inline void CmdSay(TNuraEngine& e, int) { Dialogs().ShowMessage(e.PopArgumentText(), ""); }
+inline void CmdSay(TNuraEngine& e, CommandId) { Dialogs().ShowMessage(e.PopArgumentText(), ""); }
 
 class EngineTest : public ::testing::Test {
  protected:
@@ -70,7 +70,7 @@ class EngineTest : public ::testing::Test {
     RegisterControlCommands();
     RegisterUtilityCommands();
     RegisterTableAccess();
-    RegisterCommandHandler(12, CmdSay);
+    RegisterCommandHandler(CommandId::Say, CmdSay);
     engine.SetRegistrationHook(RegisterTestVocabulary);
   }
   void TearDown() override { SetDialogs(nullptr); }

@@ -69,7 +69,7 @@ TEST_F(ProgramTest, DivisionByZeroIsAnError) {
 
 TEST_F(ProgramTest, ArgumentsByParticle) {
   // "置換" has "?の,?を,?に": a handler that shows its three arguments.
-  RegisterCommandHandler(46, [](TNuraEngine& e, int) {
+  RegisterCommandHandler(CommandId::Replace, [](TNuraEngine& e, CommandId) {
     const std::string c = e.PopArgumentText(), b = e.PopArgumentText(), a = e.PopArgumentText();
     Dialogs().ShowMessage(a + "/" + b + "/" + c, "");
   });

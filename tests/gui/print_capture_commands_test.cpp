@@ -24,11 +24,11 @@ class PictureCommands : public ::testing::Test {
     RegisterPrintCaptureCommands();
     form->Engine().ResetForRun();
   }
-  std::string ErrorOf(int id, std::initializer_list<std::string> args) {
+  std::string ErrorOf(CommandId id, std::initializer_list<std::string> args) {
     TNuraEngine& engine = form->Engine();
     for (const std::string& arg : args) engine.Base().args.Push(arg);
     try {
-      FindCommandHandler(id)(engine, id);
+      FindCommandHandler(IdNumber(id))(engine, id);
     } catch (const std::exception& e) {
       engine.Base().args.Clear();
       return e.what();
@@ -42,23 +42,23 @@ TEST_F(PictureCommands, ColourDepthOfTheMainWindowPicture) {
   TBitmap& picture = form->img->Bitmap();
   picture.Fill(0x0000FF);  // red
   const std::string name = SJ("母艦");
-  EXPECT_EQ(ErrorOf(319, {name, "8"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::SetBits, {name, "8"}), "");
   EXPECT_EQ(picture.BitsPerPixel(), 8);
   EXPECT_EQ(picture.Width(), 632);
   EXPECT_EQ(picture.ToImage().pixel(3, 3), qRgb(255, 0, 0));
-  EXPECT_EQ(ErrorOf(319, {name, "1"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::SetBits, {name, "1"}), "");
   EXPECT_EQ(picture.BitsPerPixel(), 1);
-  EXPECT_EQ(ErrorOf(319, {name, "4"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::SetBits, {name, "4"}), "");
   EXPECT_EQ(picture.BitsPerPixel(), 4);
-  EXPECT_EQ(ErrorOf(319, {name, "16"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::SetBits, {name, "16"}), "");
   EXPECT_EQ(picture.BitsPerPixel(), 16);
-  EXPECT_EQ(ErrorOf(319, {name, "32"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::SetBits, {name, "32"}), "");
   EXPECT_EQ(picture.BitsPerPixel(), 32);
-  const std::string two = ErrorOf(319, {name, "2"});
+  const std::string two = ErrorOf(CommandId::SetBits, {name, "2"});
   const std::string tail = SJ("命令の引数に誤りがあります。2ビットはサポートしていません。");
   ASSERT_GE(two.size(), tail.size());
   EXPECT_EQ(two.substr(two.size() - tail.size()), tail);
-  EXPECT_NE(ErrorOf(319, {"NOPE", "8"}).find(SJ("オブジェクト\"NOPE\"は、作成されていません。")),
+  EXPECT_NE(ErrorOf(CommandId::SetBits, {"NOPE", "8"}).find(SJ("オブジェクト\"NOPE\"は、作成されていません。")),
             std::string::npos);
 }
 
@@ -66,27 +66,27 @@ TEST_F(PictureCommands, CaptureOfTheMainWindowAndItsErrors) {
   TBitmap& picture = form->img->Bitmap();
   picture.Fill(0x000000);
   const std::string title = QStringToSjis(form->windowTitle());
-  EXPECT_EQ(ErrorOf(132, {SJ("母艦"), TNuraEngine::MakeRawLiteral(title)}), "");
+  EXPECT_EQ(ErrorOf(CommandId::CaptureWindow, {SJ("母艦"), TNuraEngine::MakeRawLiteral(title)}), "");
   // The client area shows the picture itself: copied back unchanged.
   EXPECT_EQ(picture.ToImage().pixel(2, 2), qRgb(0, 0, 0));
   EXPECT_EQ(picture.Width(), 632);
   // The desktop, with the picture argument left out.
   form->Engine().Base().implicitSubject = true;
-  EXPECT_EQ(ErrorOf(132, {SJ("それ"), TNuraEngine::MakeRawLiteral(SJ("デスクトップ"))}), "");
+  EXPECT_EQ(ErrorOf(CommandId::CaptureWindow, {SJ("それ"), TNuraEngine::MakeRawLiteral(SJ("デスクトップ"))}), "");
   form->Engine().Base().implicitSubject = false;
   EXPECT_EQ(picture.Width(), 632);
   // Another program's window cannot be found: nothing happens.
   picture.Fill(0x000000);
-  EXPECT_EQ(ErrorOf(132, {SJ("母艦"), "`other`"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::CaptureWindow, {SJ("母艦"), "`other`"}), "");
   EXPECT_EQ(picture.ToImage().pixel(2, 2), qRgb(0, 0, 0));
-  EXPECT_NE(ErrorOf(132, {"NOPE", "`other`"}).find(SJ("オブジェクト\"NOPE\"が特定できません。")),
+  EXPECT_NE(ErrorOf(CommandId::CaptureWindow, {"NOPE", "`other`"}).find(SJ("オブジェクト\"NOPE\"が特定できません。")),
             std::string::npos);
 }
 
 TEST_F(PictureCommands, IconExtractionNeedsAnImageObject) {
-  EXPECT_NE(ErrorOf(425, {"`a.exe`", "0", "NOPE"}).find(SJ("\"NOPE\"は、オブジェクトではありません。")),
+  EXPECT_NE(ErrorOf(CommandId::ExtractIcon, {"`a.exe`", "0", "NOPE"}).find(SJ("\"NOPE\"は、オブジェクトではありません。")),
             std::string::npos);
-  EXPECT_NE(ErrorOf(425, {"`a.exe`", "0", SJ("母艦")})
+  EXPECT_NE(ErrorOf(CommandId::ExtractIcon, {"`a.exe`", "0", SJ("母艦")})
                 .find(SJ("は、オブジェクトではありません。イメージを指定します。")),
             std::string::npos);
 }

@@ -1,0 +1,90 @@
+// The handler API: what a built-in command handler needs, in one header.
+//
+// A command family is one file (src/<subsystem>/<family>_commands.cpp)
+// with static handlers and one public Register<Family>Commands():
+//
+//   #include "engine/command_api.h"
+//
+//   namespace {
+//   // "左端削除" ("?から,?文字"): arguments come off the stack last first.
+//   void DropLeft(TNuraEngine& engine, CommandId id) {
+//     const int32_t n = PopInteger(engine);        // the range error outside 32 bits
+//     const std::string text = PopText(engine);    // evaluated argument
+//     if (n < 0) RaiseArgumentError(engine, id);  // ""左端削除"命令の引数に誤りがあります。"
+//     SetTextResult(engine, text.substr(...));     // "それ" with kind "s"
+//   }
+//   }  // namespace
+//
+//   void RegisterStringCommands() {
+//     RegisterCommandHandler(CommandId::DropLeft, DropLeft);
+//   }
+//
+// Register<Family>Commands() is called from app/register_commands.cpp (and
+// from the tests of the family). Ids are named in engine/command_ids.inc;
+// never write a number. A handler shared by several ids compares
+// `id == CommandId::X`. When a handler appears for an id, remove the id from
+// the list of ids without a handler in tests/app/command_ids_test.cpp.
+//
+// Arguments: PopText (evaluated), PopNumber (lenient number), PopInteger
+// (truncated, 32 bits, else ERangeError), PopRawWord (as written, backquotes
+// removed: a word's name), PopRawArgument (exactly as bound), PopObject (the
+// word named by the argument). Results: SetTextResult, SetNumberResult,
+// SetIntegerResult, SetValueOnly (the commands whose result keeps the type
+// letter of "それ"), engine.SetResult(value, kind) for other kinds. Errors:
+// RaiseArgumentError, RaiseCommandError, RaiseScriptError (all ENura with
+// the file and line of the statement).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/command_ids.h"
+#include "engine/command_registry.h"
+#include "engine/engine.h"
+
+namespace nura {
+
+// ---- arguments (the last slot comes off first) ----
+
+// The top argument evaluated (ExpandString); empty when none is left.
+std::string PopText(TNuraEngine& engine);
+// PopText read as a number, leniently (TextToNumber).
+long double PopNumber(TNuraEngine& engine);
+// PopNumber truncated toward zero; ERangeError when it does not fit 32 bits.
+int32_t PopInteger(TNuraEngine& engine);
+// The top argument unevaluated, exactly as bound (particle removed).
+std::string PopRawArgument(TNuraEngine& engine);
+// The top argument unevaluated, a text in backquotes without them: the name
+// of a word, variable or object as the script wrote it.
+std::string PopRawWord(TNuraEngine& engine);
+// The word named by the top argument (PopRawWord, exact look-up). Absent:
+// with `create` a new empty variable at the current depth, else the error
+// "オブジェクト"%s"が特定できません。".
+NodePtr PopObject(TNuraEngine& engine, bool create = false);
+
+// ---- results ----
+
+// "それ" = `text`, kind "s".
+void SetTextResult(TNuraEngine& engine, const std::string& text);
+// "それ" = `value` in the general number format, kind "e".
+void SetNumberResult(TNuraEngine& engine, long double value);
+// "それ" = the decimal digits of `value`, kind "e".
+void SetIntegerResult(TNuraEngine& engine, int64_t value);
+// "それ" = `value`; its type letter stays as it was, and the result kind
+// (which evaluating the arguments changed) is that letter again.
+void SetValueOnly(TNuraEngine& engine, const std::string& value);
+
+// ---- errors ----
+
+// The first name of the command `id` (Shift-JIS); empty for an id without.
+const std::string& CommandNameOf(CommandId id);
+// ENura with the formatted message: a double quote, the command's name, a
+// double quote and `text` (Shift-JIS).
+[[noreturn]] void RaiseCommandError(TNuraEngine& engine, CommandId id, const std::string& text);
+// The argument error ""%s"命令の引数に誤りがあります。" followed by `detail`.
+[[noreturn]] void RaiseArgumentError(TNuraEngine& engine, CommandId id,
+                                     const std::string& detail = "");
+// ENura with the formatted `text`.
+[[noreturn]] void RaiseScriptError(TNuraEngine& engine, const std::string& text);
+
+}  // namespace nura

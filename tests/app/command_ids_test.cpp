@@ -1,0 +1,212 @@
+// Every command id of the vocabulary either has its handler or stands on
+// the list of ids whose commands are not built yet. Adding a handler means
+// taking its id off the list; the test fails until the list is exact.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+
+#include "app/register_commands.h"
+#include "engine/command_api.h"
+#include "engine/vocabulary.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+using enum CommandId;
+
+// Read by the conditional block or refused by the dispatcher itself.
+const std::set<CommandId> kDispatcherIds = {Then, Else, Condition};
+
+// The commands that have no handler yet, one a line (remove the line of
+// a command whose handler you add).
+const std::set<CommandId> kWithoutHandler = {
+    Display,                        // 表示
+    MoveTo,                         // 移動
+    ClearScreen,                    // 画面クリア
+    Create,                         // 作成
+    SetProperty,                    // 設定
+    GetProperty,                    // 得る
+    Line,                           // 線
+    Rectangle,                      // 四角形
+    Ellipse,                        // 円形
+    ShowImage,                      // 画像表示
+    Play,                           // 演奏
+    StopPlaying,                    // 演奏停止
+    Launch,                         // 起動
+    DestroyObject,                  // オブジェクト破壊
+    Focus,                          // 注目
+    DestroyAllObjects,              // オブジェクト全破壊
+    Center,                         // センタリング
+    Uncenter,                       // センタリング解除
+    ShowImageScaled,                // 画像拡大表示
+    AskYesNo,                       // 二択
+    SelectOpenFile,                 // 読込ファイル選択
+    SelectSaveFile,                 // 書込ファイル選択
+    Activate,                       // アクティブ
+    SendKeys,                       // キー送信
+    SelectColour,                   // 色選択
+    LaunchAndWait,                  // 起動して終了まで待機
+    ExcelStart,                     // エクセル起動
+    ExcelOpen,                      // エクセル開く
+    ExcelSave,                      // エクセル保存
+    ExcelQuit,                      // エクセル終了
+    ExcelSet,                       // エクセル設定
+    ExcelGet,                       // エクセル得る
+    ExcelRunMacro,                  // エクセルマクロ実行
+    DrawPoint,                      // 点描画
+    WordStart,                      // ワード起動
+    WordOpen,                       // ワード開く
+    WordSave,                       // ワード保存
+    WordQuit,                       // ワード終了
+    WordSetBookmark,                // ワードブックマーク設定
+    WordInsertText,                 // ワード文字挿入
+    WordGetBody,                    // ワード本文を得る
+    WordRunMacro,                   // ワードマクロ実行
+    ExcelPrint,                     // エクセル印刷
+    WordPrint,                      // ワード印刷
+    Pack,                           // 圧縮
+    Unpack,                         // 解凍
+    MakeSelfExtracting,             // 自己解凍書庫作成
+    SendMail,                       // メール送信
+    ReceiveMail,                    // メール受信
+    CopyImage,                      // イメージコピー
+    IdentifyWord,                   // その単語に特定
+    FadeOut,                        // 画面フェードアウト
+    FadeIn,                         // 画面フェードイン
+    Rgb,                            // RGB
+    AskThreeWay,                    // 三択
+    SelectFolder,                   // フォルダ選択
+    SaveImage,                      // イメージ保存
+    BringToFront,                   // 最前面
+    SendToBack,                     // 最背面
+    ListWindows,                    // ウインドウ列挙
+    OpenInFileManager,              // エクスプローラーで開く
+    MixFiles,                       // ファイル合成
+    ExtractMixedFile,               // 合成ファイル取り出す
+    DdeSend,                        // DDE送信
+    DdeCreateServer,                // DDEサーバー作成
+    PlayState,                      // 演奏状態
+    FtpConnect,                     // FTP接続
+    FtpUpload,                      // FTPアップロード
+    FtpDownload,                    // FTPダウンロード
+    FtpDisconnect,                  // FTP切断
+    HttpDownload,                   // HTTPダウンロード
+    PrintText,                      // 簡易印刷
+    MoveToCenter,                   // 中央へ移動
+    FlipVertical,                   // 垂直反転
+    FlipHorizontal,                 // 水平反転
+    RotateRight,                    // 右回転
+    Negative,                       // ネガポジ反転
+    Greyscale,                      // グレイスケール変換
+    Solarize,                       // ソラリゼーション
+    Brightness,                     // 明るさ補正
+    Gamma,                          // ガンマ補正
+    DrawText,                       // 文字描画
+    RotateImage,                    // 画像回転
+    EdgeDetect,                     // 画像エッジ検出
+    Blur,                           // 画像ボカシ
+    Sharpen,                        // 画像シャープ
+    Sepia,                          // 画像セピア
+    CopyImageTranslucent,           // イメージ半透明コピー
+    DrawLine,                       // 線描画
+    DrawRectangle,                  // 四角形描画
+    DrawEllipse,                    // 円形描画
+    CreateMenu,                     // メニュー作成
+    AddMenu,                        // メニュー追加
+    CopyImagePart,                  // イメージ部分コピー
+    MaximizeMainWindow,             // 母艦最大化
+    MinimizeMainWindow,             // 母艦最小化
+    RestoreMainWindow,              // 母艦元のサイズ
+    SelectByButton,                 // ボタンで選択
+    SelectFont,                     // フォント選択
+    MainWindowIcon,                 // 母艦アイコン
+    PlayRepeated,                   // 繰り返し演奏
+    FtpTransferMode,                // FTP転送モード
+    FtpWorkingFolder,               // FTP作業フォルダ
+    FtpDeleteFile,                  // FTPファイル削除
+    FtpDeleteFolder,                // FTPフォルダ削除
+    FtpListFiles,                   // FTPファイル列挙
+    FtpListFolders,                 // FTPフォルダ列挙
+    FtpCreateFolder,                // FTPフォルダ作成
+    FullScreenMainWindow,           // 母艦全画面化
+    PixelColour,                    // 座標色取得
+    MciSend,                        // MCI送信
+    SendMessage,                    // メッセージ送信
+    ShowCursor,                     // カーソル表示
+    DriveType,                      // ドライブ種類判定
+    ListNetworkComputers,           // ネットワークコンピューター列挙
+    ListSharedFolders,              // 共有フォルダ列挙
+    TcpConnect,                     // TCP接続
+    TcpDisconnect,                  // TCP切断
+    TcpConnected,                   // TCP接続状態
+    TcpSend,                        // TCP送信
+    TcpSetReceiveHandler,           // TCP受信処理設定
+    TcpServerStart,                 // TCPサーバー起動
+    TcpServerStop,                  // TCPサーバー終了
+    TcpServerListClients,           // TCPサーバー接続先列挙
+    TcpServerSend,                  // TCPサーバーから送信
+    TcpServerSetReceiveHandler,     // TCPサーバー受信処理設定
+    UserName,                       // ユーザー名取得
+    ComputerName,                   // コンピューター名取得
+    IpAddress,                      // IPアドレス取得
+    ListNetworkComputersWithDomain, // ネットワークコンピューター列挙ドメイン付き
+    TcpServerSetConnectHandler,     // TCPサーバー接続処理設定
+    ListNetworkDomains,             // ネットワークドメイン列挙
+    Reparent,                       // 乗せ換える
+    EditorSettings,                 // Tエディタ設定
+    SaveEditorSettings,             // Tエディタ設定を保存
+    LoadEditorSettings,             // Tエディタ設定を読込
+    TcpServerDisconnect,            // TCPサーバーから切断
+    Maximize,                       // 最大化
+    Minimize,                       // 最小化
+    RestoreSize,                    // フォーム元のサイズ
+    Beep,                           // BEEP
+    Cmyk,                           // CMYK
+    FtpSetAttributes,               // FTPファイル属性変更
+    FtpParentFolder,                // FTP親フォルダ移動
+    Copy,                           // コピー
+    ClipboardText,                  // クリップボード取得
+    FtpFileInfo,                    // FTPファイル情報
+    AddTab,                         // タブ追加
+    BrowserForward,                 // ブラウザ進む
+    BrowserBack,                    // ブラウザ戻る
+    SetTabEnabled,                  // タブ有効変更
+};
+
+std::string Describe(CommandId id) {
+  return std::to_string(IdNumber(id)) + " " + SjisToUtf8(CommandNameOf(id));
+}
+
+TEST(CommandIds, EveryIdHasItsHandlerOrStandsOnTheList) {
+  RegisterAllCommands();
+  const std::vector<CommandId> registered = RegisteredCommandIds();
+  const auto has = [&](CommandId id) {
+    return std::binary_search(registered.begin(), registered.end(), id);
+  };
+  std::string missing, listedButBuilt;
+  for (const CommandId id : AllCommandIds()) {
+    const bool listed = kWithoutHandler.count(id) || kDispatcherIds.count(id);
+    if (!has(id) && !listed) missing += Describe(id) + "\n";
+    if (has(id) && listed) listedButBuilt += Describe(id) + "\n";
+  }
+  EXPECT_EQ(missing, "") << "ids without a handler and not on the list";
+  EXPECT_EQ(listedButBuilt, "") << "ids with a handler: take them off the list";
+}
+
+TEST(CommandIds, EachVocabularyIdHasOneNameAndEachNameACommand) {
+  std::set<int> vocabulary;
+  for (const BuiltinCommand& command : BuiltinCommands()) vocabulary.insert(command.id);
+  std::set<int> named;
+  for (const CommandId id : AllCommandIds()) named.insert(IdNumber(id));
+  // 202 and 203 run the file read and write handlers under no command name.
+  named.erase(IdNumber(ReadFileUnnamed));
+  named.erase(IdNumber(WriteFileUnnamed));
+  EXPECT_EQ(vocabulary, named);
+  EXPECT_EQ(CommandNameOf(ReadFileUnnamed), "");
+}
+
+}  // namespace
+}  // namespace nura
