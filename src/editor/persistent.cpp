@@ -120,6 +120,22 @@ void TNotifyEventList::Changed() {
   for (const auto& entry : listeners) entry.second(owner_);
 }
 
+void WalkPublishedProperties(TPersistent& object, const TPropertyWalker& callback) {
+  std::vector<const TPropInfo*> props;
+  for (const TPropInfo& p : object.Properties()) props.push_back(&p);
+  std::sort(props.begin(), props.end(),
+            [](const TPropInfo* a, const TPropInfo* b) { return FoldAsciiCase(a->name) < FoldAsciiCase(b->name); });
+  for (const TPropInfo* p : props) {
+    TPersistent* value = p->getObj ? p->getObj(object) : nullptr;
+    callback(object, *p, value);
+    if (!value) continue;
+    WalkPublishedProperties(*value, callback);
+    if (const auto* collection = dynamic_cast<const TCollection*>(value)) {
+      for (int i = 0; i < collection->Count(); ++i) WalkPublishedProperties(collection->Item(i), callback);
+    }
+  }
+}
+
 std::string FoldAsciiCase(std::string_view s) {
   std::string folded(s);
   for (size_t i = 0; i < folded.size(); ++i) {

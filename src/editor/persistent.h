@@ -81,6 +81,13 @@ TPropInfo ObjProp(std::string_view name, TPropKind kind = TPropKind::Object) {
   return p;
 }
 
+// The properties of a base class followed by those a derived class adds.
+inline TPropList ExtendProps(const TPropList& base, std::initializer_list<TPropInfo> added) {
+  TPropList all = base;
+  all.insert(all.end(), added);
+  return all;
+}
+
 class TPersistent {
  public:
   TPersistent() = default;
@@ -216,6 +223,13 @@ class TSortedStrings {
   std::vector<std::string> lines_;  // in order of their keys
   std::vector<std::string> keys_;   // the folded entries, sorted
 };
+
+// Calls `callback(owner, property, value)` for each published property of
+// `object`, sorted by name; `value` is the held object of Object and
+// Collection properties (else nullptr), which are then walked the same way,
+// a collection item by item.
+using TPropertyWalker = std::function<void(TPersistent& owner, const TPropInfo& prop, TPersistent* value)>;
+void WalkPublishedProperties(TPersistent& object, const TPropertyWalker& callback);
 
 // ASCII letters to upper case outside two-byte characters.
 std::string FoldAsciiCase(std::string_view s);
