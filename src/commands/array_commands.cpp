@@ -31,7 +31,7 @@ void SortText(TNuraEngine& engine, CommandId) {
   std::vector<std::string> sorted;
   sorted.reserve(lines.size());
   for (const auto& key : keys) sorted.push_back(std::move(lines[key.second]));
-  engine.SetResult(JoinLines(sorted), "s");
+  SetTextResult(engine, JoinLines(sorted));
 }
 
 // By the lines' numeric values; equal values keep their order.
@@ -47,7 +47,7 @@ void SortNumbers(TNuraEngine& engine, CommandId) {
   std::vector<std::string> sorted;
   sorted.reserve(lines.size());
   for (const auto& key : keys) sorted.push_back(std::move(lines[key.second]));
-  engine.SetResult(JoinLines(sorted), "s");
+  SetTextResult(engine, JoinLines(sorted));
 }
 
 void Shuffle(TNuraEngine& engine, CommandId) {
@@ -60,7 +60,7 @@ void Reverse(TNuraEngine& engine, CommandId) {
   TCsvDb db;
   db.SetCsvText(PopText(engine));
   db.ReverseRows();
-  engine.SetResult(db.GetCsvText(), "s");
+  SetTextResult(engine, db.GetCsvText());
 }
 
 void InsertLineCommand(TNuraEngine& engine, CommandId) {
@@ -82,7 +82,7 @@ void DeleteLine(TNuraEngine& engine, CommandId) {
 
 NodePtr PopBinaryVariable(TNuraEngine& engine, CommandId id) {
   const std::string name = PopRawWord(engine);
-  NodePtr node = engine.Base().words.FindNode(name, false);
+  NodePtr node = FindWord(engine, name);
   if (!node) RaiseArgumentError(engine, id, SJ("未定義の変数が指定されました。"));
   return node;
 }
@@ -105,7 +105,7 @@ void BinaryGet(TNuraEngine& engine, CommandId id) {
   if (!ReadBinaryField(node->value, offset < 2 ? 0 : offset - 1, format, number, text))
     throw ERangeError();
   switch (format) {
-    case TBinaryFormat::Char: engine.SetResult(text, "s"); break;
+    case TBinaryFormat::Char: SetTextResult(engine, text); break;
     case TBinaryFormat::CString: SetValueOnly(engine, text); break;
     default: engine.SetResult(std::to_string(static_cast<int64_t>(number)), "e"); break;
   }

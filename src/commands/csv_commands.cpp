@@ -21,7 +21,7 @@ namespace {
 // True when the variable 表フィールド名 says that row 0 holds field names.
 bool HeaderFlag(TNuraEngine& engine) {
   static const std::string kName = SJ("表フィールド名");
-  return engine.Base().words.FindValue(kName, false) == "1";
+  return WordValue(engine, kName) == "1";
 }
 
 std::unique_ptr<TCsvDb> ReadTable(const std::string& text, bool header) {
@@ -32,7 +32,7 @@ std::unique_ptr<TCsvDb> ReadTable(const std::string& text, bool header) {
 }
 
 void SetTableResult(TNuraEngine& engine, const TCsvDbBase& db) {
-  engine.SetResult(db.GetCsvText(), "s");
+  SetTextResult(engine, db.GetCsvText());
 }
 
 // A column read "as an integer, -1 when invalid".
@@ -93,7 +93,7 @@ void TablePickup(TNuraEngine& engine, CommandId) {
   const bool header = HeaderFlag(engine);
   WithScriptErrors(engine, [&] {
     if (col == -1) {
-      engine.SetResult(PickupLines(table, text, header), "s");
+      SetTextResult(engine, PickupLines(table, text, header));
       return;
     }
     if (text.empty()) {
@@ -126,7 +126,7 @@ void TableSelect(TNuraEngine& engine, CommandId) {
   } catch (const std::exception& e) {
     RaiseScriptError(engine, kHead + e.what());
   }
-  engine.SetResult(result, "s");
+  SetTextResult(engine, result);
 }
 
 void TableJoin(TNuraEngine& engine, CommandId) {
@@ -313,11 +313,7 @@ void TableRemoveDuplicates(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-TFindCsv& FindCsvOf(TNuraEngine& engine) {
-  auto& slot = engine.Base().findCsv;
-  if (!slot) slot = std::make_shared<TFindCsv>();
-  return *slot;
-}
+TFindCsv& FindCsvOf(TNuraEngine& engine) { return FamilyState<TFindCsv>(engine); }
 
 void RegisterCsvCommands() {
   RegisterCommandHandler(CommandId::TablePickup, TablePickup);

@@ -46,7 +46,7 @@ bool IsFolder(const std::string& path) {
 // The variable that receives a read, its type letter "s".
 void StoreReadText(TNuraEngine& engine, const NodePtr& node, const std::string& text) {
   if (node == engine.ResultNode()) {
-    engine.SetResult(text, "s");
+    SetTextResult(engine, text);
     return;
   }
   engine.CheckWritable(*node);
@@ -79,7 +79,7 @@ bool ReadRegularFile(const std::string& path, std::string& text) {
 
 // 読む, 開く: the whole file into a variable.
 void ReadFile(TNuraEngine& engine, CommandId) {
-  const std::string raw = engine.Base().args.Pop();
+  const std::string raw = PopRawArgument(engine);
   const NodePtr node = PopObject(engine, true);
   const std::string name = engine.ExpandString(raw);
   std::string text;
@@ -102,7 +102,7 @@ bool WriteBytes(const std::string& path, const std::string& bytes, bool append) 
 
 // 書く, 保存: the text as the whole file.
 void WriteFile(TNuraEngine& engine, CommandId) {
-  const std::string raw = engine.Base().args.Pop();
+  const std::string raw = PopRawArgument(engine);
   const std::string text = PopText(engine);
   const std::string name = engine.ExpandString(raw);
   if (name == ClipboardWord()) {
@@ -211,7 +211,7 @@ void WorkingFolder(TNuraEngine& engine, CommandId id) {
   std::error_code ec;
   std::string current = NativePathToScript(fs::current_path(ec).string());
   if (current.empty() || current.back() != '/') current += '/';
-  engine.SetResult(current, "s");
+  SetTextResult(engine, current);
 }
 
 // A decimal integer with an optional sign; false for any other text.

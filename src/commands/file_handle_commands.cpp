@@ -44,7 +44,7 @@ struct THandle {
 // "変数"%s"が見つかりません。".
 THandle FindHandle(TNuraEngine& engine) {
   const std::string name = PopRawWord(engine);
-  THandle handle{engine.Base().words.FindNode(name, false), nullptr};
+  THandle handle{FindWord(engine, name), nullptr};
   if (!handle.node) return handle;
   handle.stream = StreamOf(engine, *handle.node);
   if (!handle.stream) RaiseScriptError(engine, SJ("変数\"") + name + SJ("\"が見つかりません。"));
@@ -55,7 +55,7 @@ THandle FindHandle(TNuraEngine& engine) {
 // "ファイル"ハンドル:name"が、ありません。".
 TTextFileStream& RequireHandle(TNuraEngine& engine) {
   const std::string name = PopRawWord(engine);
-  NodePtr node = engine.Base().words.FindNode(name, false);
+  NodePtr node = FindWord(engine, name);
   TTextFileStream* stream = node ? StreamOf(engine, *node) : nullptr;
   if (!stream) RaiseScriptError(engine, SJ("ファイル\"ハンドル:") + name + SJ("\"が、ありません。"));
   return *stream;
@@ -73,8 +73,8 @@ void OpenHandle(TNuraEngine& engine, bool detailed) {
                                  : static_cast<uint32_t>(kOpenReadWrite);
   const std::string file = PopText(engine);
   const std::string name = PopRawWord(engine);
-  NodePtr node = engine.Base().words.FindNode(name, false);
-  if (!node) node = engine.Base().AddVariable(name, "", "");
+  NodePtr node = FindWord(engine, name);
+  if (!node) node = AddVariable(engine, name, "", "");
   if (node->isProtected || node->kind != kWordVariable)
     RaiseScriptError(engine, "\"" + node->name + SJ("\"は、読取専用です。"));
   const std::string path = AbsoluteScriptPath(file);

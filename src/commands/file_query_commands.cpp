@@ -54,9 +54,9 @@ void ListAllFiles(TNuraEngine& engine, CommandId) {
   const std::string text = TrimText(PopText(engine));
   if (text.empty()) return;
   std::string all;
-  engine.SetResult(all, "s");
+  SetTextResult(engine, all);
   for (const std::string& piece : SplitPatterns(text)) all += JoinLines(ListFilesRecursive(piece));
-  engine.SetResult(all, "s");
+  SetTextResult(engine, all);
 }
 
 bool IsFolderPath(const std::string& path) {
@@ -93,12 +93,12 @@ void ShortName(TNuraEngine& engine, CommandId) {
   if (!native.empty() && fs::exists(native, ec))
     name = NativePathToScript(fs::absolute(native, ec).lexically_normal().string());
   if (name.size() > 256) name.clear();
-  engine.SetResult(name, "s");
+  SetTextResult(engine, name);
 }
 
 void LongName(TNuraEngine& engine, CommandId) {
   const std::string path = ResolveFilePath(engine, PopText(engine));
-  engine.SetResult(ExpandToLongFileName(path), "s");
+  SetTextResult(engine, ExpandToLongFileName(path));
 }
 
 // The first entry that the text names (wildcards allowed, any kind).
@@ -122,14 +122,14 @@ void FileDate(TNuraEngine& engine, CommandId) {
   tm.tm_sec -= tm.tm_sec % 2;
   char text[32];
   std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &tm);
-  engine.SetResult(text, "s");
+  SetTextResult(engine, text);
 }
 
 void FileSize(TNuraEngine& engine, CommandId) {
   struct stat st {};
   StatFirstMatch(engine, st);
   const auto low = static_cast<uint32_t>(static_cast<uint64_t>(st.st_size) & 0xFFFFFFFFu);
-  engine.SetResult(std::to_string(low), "s");
+  SetTextResult(engine, std::to_string(low));
 }
 
 void FolderPart(TNuraEngine& engine, CommandId) {

@@ -265,7 +265,7 @@ void FormatByDirective(TNuraEngine& engine, CommandId id) {
   engine.SetResultKind("s");
   const auto text = FormatOneValue(format, value, TextToNumber(value));
   if (!text) RaiseCommandError(engine, id, SJ("は、文法が正しくないため、実行できません。"));
-  engine.SetResult(*text, "s");
+  SetTextResult(engine, *text);
 }
 
 }  // namespace

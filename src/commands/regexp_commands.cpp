@@ -58,8 +58,8 @@ std::string RunRegexp(TBRegExp& re, CommandId id, const std::string& pattern, st
 
 void SetMatchCount(TNuraEngine& engine, int count) {
   static const std::string kName = SJ("マッチ数");
-  NodePtr node = engine.Base().words.FindNode(kName, false);
-  if (!node) node = engine.Base().AddVariable(kName, "", "e");
+  NodePtr node = FindWord(engine, kName);
+  if (!node) node = AddVariable(engine, kName, "", "e");
   node->value = std::to_string(count);
   node->annotation = "e";
 }

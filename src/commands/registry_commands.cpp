@@ -115,7 +115,7 @@ void RegReadBinary(TNuraEngine& engine, CommandId) {
   const std::string name = PopText(engine);
   TRegistry& registry = OpenRegistry(engine);
   const std::optional<TRegistryValue> value = registry.ReadValue(name);
-  engine.SetResult(value && value->type == TRegistryType::Binary ? value->data : "", "s");
+  SetTextResult(engine, value && value->type == TRegistryType::Binary ? value->data : "");
 }
 
 // レジストリにバイナリを書く: the first count bytes of the text; a count
@@ -135,7 +135,7 @@ void RegWriteBinary(TNuraEngine& engine, CommandId id) {
 void RegSubKeys(TNuraEngine& engine, CommandId) {
   std::string names;
   for (const std::string& name : OpenRegistry(engine).SubKeyNames()) names += name + "\r\n";
-  engine.SetResult(TrimText(names), "s");
+  SetTextResult(engine, TrimText(names));
 }
 
 void RegDeleteValue(TNuraEngine& engine, CommandId) {
@@ -200,7 +200,7 @@ void IniRead(TNuraEngine& engine, CommandId id) {
   const std::string section = PopText(engine);
   const std::string name = PopRawWord(engine);
   if (SecurityLevelHigh(engine)) {
-    engine.SetResult("", "s");
+    SetTextResult(engine, "");
     return;
   }
   TIniFileEx& ini = OpenIni(engine, id);

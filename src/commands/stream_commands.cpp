@@ -54,7 +54,7 @@ void ShareLoad(TNuraEngine& engine, CommandId) {
   const int64_t n = stream.Read(bytes, kSharedSize);
   std::string text(bytes, static_cast<size_t>(n));
   if (const size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
-  engine.SetResult(text, "s");
+  SetTextResult(engine, text);
 }
 
 void EncipherSave(TNuraEngine& engine, CommandId id) {
@@ -73,14 +73,14 @@ void EncipherSave(TNuraEngine& engine, CommandId id) {
 
 void DecipherLoad(TNuraEngine& engine, CommandId) {
   const std::string file = PopText(engine);
-  const bool toResult = engine.Base().implicitSubject;
+  const bool toResult = SubjectLeftOut(engine);
   const std::string name = PopRawWord(engine);
   std::string content;
   if (!ReadNativeFile(ScriptPathToNative(AbsoluteScriptPath(file)), content)) RaiseFileError(engine, file);
   const std::optional<std::string> text = DecipherDataFile(content);
   if (!text) RaiseFileError(engine, file);
   if (toResult) {
-    engine.SetResult(*text, "s");
+    SetTextResult(engine, *text);
     return;
   }
   NodePtr variable = VariableForResult(engine, name);

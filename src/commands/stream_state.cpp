@@ -12,16 +12,12 @@
 
 namespace nura {
 
-TStreamState& StreamStateOf(TNuraEngine& engine) {
-  std::shared_ptr<TStreamState>& state = engine.Base().streamState;
-  if (!state) state = std::make_shared<TStreamState>();
-  return *state;
-}
+TStreamState& StreamStateOf(TNuraEngine& engine) { return FamilyState<TStreamState>(engine); }
 
 NodePtr VariableForResult(TNuraEngine& engine, const std::string& name) {
   if (name.empty()) return engine.ResultNode();
-  NodePtr node = engine.Base().words.FindNode(name, false);
-  if (!node) return engine.Base().AddVariable(name, "", "s");
+  NodePtr node = FindWord(engine, name);
+  if (!node) return AddVariable(engine, name, "", "s");
   if (node->isProtected || node->kind != kWordVariable) {
     throw ENura(engine.FormatErrorMessage("\"" + node->name + SJ("\"は、読取専用です。")));
   }

@@ -1,7 +1,7 @@
 #include "commands/string_command_support.h"
 
 #include "commands/number_functions.h"
-#include "engine/engine.h"
+#include "engine/command_api.h"
 #include "platform/sjis.h"
 
 namespace nura::string_cmd {
@@ -22,8 +22,8 @@ void TVariableArgument::WriteBack(const std::string& rest) const {
 
 TVariableArgument PopVariableArgument(TNuraEngine& engine) {
   TVariableArgument arg;
-  arg.raw = engine.Base().args.Pop();
-  arg.node = engine.Base().words.FindNode(arg.raw, false);
+  arg.raw = PopRawArgument(engine);
+  arg.node = FindWord(engine, arg.raw);
   if (arg.node && arg.node->kind != kWordVariable) arg.node = nullptr;  // commands, labels, objects
   arg.value = arg.node ? arg.node->value : engine.ExpandString(arg.raw);
   return arg;

@@ -38,7 +38,7 @@ void CompareText(TNuraEngine& engine, CommandId) {
 void Match(TNuraEngine& engine, CommandId id) {
   const std::string pattern = PopText(engine);
   if (pattern.empty()) {
-    engine.Base().args.Pop();
+    PopRawArgument(engine);
     engine.ResultNode()->annotation = "s";
     engine.SetResultKind("s");
     return;
@@ -58,7 +58,7 @@ void Match(TNuraEngine& engine, CommandId id) {
   std::string result = matched + kCrLf;
   for (const std::string& capture : captures) result += capture + kCrLf;
   subject.WriteBack(rest);
-  engine.SetResult(TrimText(result), "s");
+  SetTextResult(engine, TrimText(result));
 }
 
 void BinaryDump(TNuraEngine& engine, CommandId) {
@@ -71,7 +71,7 @@ void BinaryDump(TNuraEngine& engine, CommandId) {
     dump += hex;
     dump += (i + 1) % 16 == 0 ? kCrLf : ",";
   }
-  engine.SetResult(dump, "s");
+  SetTextResult(engine, dump);
 }
 
 // The millisecond counter since the system started, wrapping at 2^32.
@@ -84,7 +84,7 @@ void SystemTime(TNuraEngine& engine, CommandId) {
 
 void Base64(TNuraEngine& engine, CommandId id) {
   const std::string text = PopText(engine);
-  engine.SetResult(id == CommandId::Base64Encode ? Base64Encode(text) : Base64Decode(text), "s");
+  SetTextResult(engine, id == CommandId::Base64Encode ? Base64Encode(text) : Base64Decode(text));
 }
 
 void MainWindowStyle(TNuraEngine& engine, CommandId id) {
@@ -98,13 +98,13 @@ void JapaneseEra(TNuraEngine& engine, CommandId id) {
   if (!ParseDateTime(PopText(engine), value))
     RaiseArgumentError(engine, id, SJ("日付に変換出来ません。"));
   const TCivilDate date = CivilFromDays(value.days);
-  engine.SetResult(FormatJapaneseEraDate(date.year, date.month, date.day), "s");
+  SetTextResult(engine, FormatJapaneseEraDate(date.year, date.month, date.day));
 }
 
 // 変数名列挙: unprotected variables and dictionaries declared at the level
 // or deeper, in the word table's order.
 void ListVariables(TNuraEngine& engine, CommandId) {
-  const bool implicit = engine.Base().implicitSubject;
+  const bool implicit = SubjectLeftOut(engine);
   const long double number = PopNumber(engine);
   const int32_t level = implicit ? 0 : TruncToInt32(number);
   std::string names;
@@ -113,14 +113,14 @@ void ListVariables(TNuraEngine& engine, CommandId) {
         node->id >= level)
       names += node->name + kCrLf;
   }
-  engine.SetResult(names, "s");
+  SetTextResult(engine, names);
 }
 
 void HtmlTable(TNuraEngine& engine, CommandId) {
   const std::string attributes = PopText(engine);
   TCsvDb table;
   table.SetCsvText(PopText(engine));
-  engine.SetResult(table.GetHtmlTable(attributes), "s");
+  SetTextResult(engine, table.GetHtmlTable(attributes));
 }
 
 void TrayIcon(TNuraEngine& engine, CommandId) {
@@ -182,7 +182,7 @@ void TakeArguments(TNuraEngine& engine, CommandId) {
   std::string text;
   for (const std::string& item : stack.Items()) text += item + kCrLf;
   stack.Clear();
-  engine.SetResult(TrimText(text), "s");
+  SetTextResult(engine, TrimText(text));
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ std::string NamePart(const std::string& line) {
 
 void ListKeys(TNuraEngine& engine, CommandId) {
   const std::string name = PopRawWord(engine);
-  NodePtr node = engine.Base().words.FindNode(name, false);
+  NodePtr node = FindWord(engine, name);
   if (!node) RaiseNotCreated(engine, name);
   std::string keys;
   if (node->kind == kWordHash) {
@@ -81,7 +81,7 @@ void ListKeys(TNuraEngine& engine, CommandId) {
   } else {
     for (const std::string& line : SplitLines(node->value)) keys += NamePart(line) + kCrLf;
   }
-  engine.SetResult(keys, "s");
+  SetTextResult(engine, keys);
 }
 
 void CopyWord(TNuraEngine& engine, CommandId) {
@@ -97,7 +97,7 @@ void CopyWord(TNuraEngine& engine, CommandId) {
 
 void Show(TNuraEngine& engine, CommandId) {
   const std::string name = PopRawWord(engine);
-  if (engine.Base().words.FindNode(name, false)) {
+  if (FindWord(engine, name)) {
     if (engine.Host().ShowDebugger(engine)) engine.RequestClose();
     return;
   }

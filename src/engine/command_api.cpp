@@ -26,6 +26,21 @@ std::string PopRawWord(TNuraEngine& engine) {
 
 NodePtr PopObject(TNuraEngine& engine, bool create) { return engine.FindObjectWord(create); }
 
+bool SubjectLeftOut(TNuraEngine& engine) { return engine.Base().implicitSubject; }
+
+NodePtr FindWord(TNuraEngine& engine, const std::string& name) {
+  return engine.Base().words.FindNode(name, false);
+}
+
+std::string WordValue(TNuraEngine& engine, const std::string& name) {
+  return engine.Base().words.FindValue(name, false);
+}
+
+NodePtr AddVariable(TNuraEngine& engine, const std::string& name, const std::string& value,
+                    const std::string& annotation) {
+  return engine.Base().AddVariable(name, value, annotation);
+}
+
 void SetTextResult(TNuraEngine& engine, const std::string& text) { engine.SetResult(text, "s"); }
 
 void SetNumberResult(TNuraEngine& engine, long double value) {

@@ -28,7 +28,9 @@
 // Arguments: PopText (evaluated), PopNumber (lenient number), PopInteger
 // (truncated, 32 bits, else ERangeError), PopRawWord (as written, backquotes
 // removed: a word's name), PopRawArgument (exactly as bound), PopObject (the
-// word named by the argument). Results: SetTextResult, SetNumberResult,
+// word named by the argument); SubjectLeftOut tells whether the first one
+// was left out. Words: FindWord, WordValue, AddVariable. State kept between
+// a family's commands: FamilyState<T>(engine). Results: SetTextResult, SetNumberResult,
 // SetIntegerResult, SetValueOnly (the commands whose result keeps the type
 // letter of "それ"), engine.SetResult(value, kind) for other kinds. Errors:
 // RaiseArgumentError, RaiseCommandError, RaiseScriptError (all ENura with
@@ -36,7 +38,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <typeindex>
 
 #include "engine/command_ids.h"
 #include "engine/command_registry.h"
@@ -61,6 +65,32 @@ std::string PopRawWord(TNuraEngine& engine);
 // with `create` a new empty variable at the current depth, else the error
 // "オブジェクト"%s"が特定できません。".
 NodePtr PopObject(TNuraEngine& engine, bool create = false);
+
+// True when binding supplied "それ" for a left-out first argument.
+bool SubjectLeftOut(TNuraEngine& engine);
+
+// ---- words ----
+
+// The word `name` (exact look-up), or nil.
+NodePtr FindWord(TNuraEngine& engine, const std::string& name);
+// The value of the word `name`; empty when there is none.
+std::string WordValue(TNuraEngine& engine, const std::string& name);
+// A new variable at the current run-control depth (replacing an unprotected
+// word of that name).
+NodePtr AddVariable(TNuraEngine& engine, const std::string& name, const std::string& value,
+                    const std::string& annotation);
+
+// ---- state of a command family ----
+
+// The state that the family of `T` keeps between its commands (an open
+// file, a search in progress): made on first use, freed with the
+// interpreter state. `T` is declared in the family's own files.
+template <typename T>
+T& FamilyState(TNuraEngine& engine) {
+  std::shared_ptr<void>& slot = engine.Base().familyState[std::type_index(typeid(T))];
+  if (!slot) slot = std::make_shared<T>();
+  return *static_cast<T*>(slot.get());
+}
 
 // ---- results ----
 

@@ -98,7 +98,7 @@ void CmdIterate(TNuraEngine& e, CommandId) {
   frame.counter = 1;
   frame.limit = static_cast<int32_t>(std::min<size_t>(items->size(), INT32_MAX));
   frame.items = items;
-  e.SetResult((*items)[0], "s");
+  SetTextResult(e, (*items)[0]);
   e.SetCountVariable(1, true);
   e.EnterBlock(frame);
 }
@@ -274,7 +274,7 @@ void CmdRefrain(TNuraEngine& e, CommandId) {
   std::string out;
   out.reserve(text.size() * count);
   for (long long i = 0; i < count; ++i) out += text;
-  e.SetResult(out, "s");
+  SetTextResult(e, out);
 }
 
 void CmdLineCount(TNuraEngine& e, CommandId) {

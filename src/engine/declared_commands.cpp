@@ -164,7 +164,7 @@ bool IsLiteral(const std::string& raw) {
 DllArgument ReadDllArgument(TNuraEngine& e, const std::string& raw) {
   DllArgument arg;
   std::string text;
-  NodePtr node = e.Base().words.FindNode(raw, false);
+  NodePtr node = FindWord(e, raw);
   if (node && node->kind == kWordVariable) {
     // A variable passes its value (a buffer made by "確保" its bytes).
     text = node->value;

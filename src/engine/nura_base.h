@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <typeindex>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/filemix.h"
@@ -40,11 +42,6 @@ struct TextPos {
 };
 
 class THash;
-// The table-search state; the table commands make it on first use.
-class TFindCsv;
-// The file handles, shared-memory blocks and the open registry key and INI
-// file of the stream, registry and handle commands; made on first use.
-class TStreamState;
 
 // Node kinds of the word table.
 enum : uint8_t {
@@ -269,8 +266,8 @@ class TNuraBase {
   std::string switchValue;
   bool lineStop = false;
   int securityLevel = 1;
-  std::shared_ptr<TFindCsv> findCsv;  // table search (表検索)
-  std::shared_ptr<TStreamState> streamState;
+  // What command families keep between their commands (FamilyState).
+  std::unordered_map<std::type_index, std::shared_ptr<void>> familyState;
   TSecurityAnswer securityAnswer = TSecurityAnswer::None;  // "全てはい"/"全ていいえ"
 
   // Error handling (set by the error-mode commands).

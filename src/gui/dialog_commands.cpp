@@ -12,11 +12,6 @@ namespace {
 
 constexpr size_t kMaxMessageBytes = 4095;
 
-// The value of a word, or empty when it is not in the word table.
-std::string WordValue(TNuraEngine& engine, const std::string& name) {
-  return engine.Base().words.FindValue(name, false);
-}
-
 std::string ApplicationTitle() {
   static const std::string title = SJ("ぬらせら");
   return title;
@@ -35,7 +30,7 @@ void ApplyDialogStyle(TNuraEngine& engine) {
 // A cancelled dialog leaves a copy of "ダイアログキャンセルの値" in "それ".
 void SetCancelResult(TNuraEngine& engine) {
   static const std::string kCancelValue = SJ("ダイアログキャンセルの値");
-  NodePtr cancel = engine.Base().words.FindNode(kCancelValue, false);
+  NodePtr cancel = FindWord(engine, kCancelValue);
   engine.SetResult(cancel ? cancel->value : "", cancel ? cancel->annotation : "s");
 }
 
@@ -58,8 +53,8 @@ void CmdSay(TNuraEngine& engine, CommandId) {
 // "尋ねる": one line of input; a cancel copies "ダイアログキャンセルの値".
 void CmdAsk(TNuraEngine& engine, CommandId) {
   // A prompt left out was supplied by the binding as "それ".
-  const bool leftOut = engine.Base().implicitSubject;
-  std::string prompt = leftOut ? (engine.Base().args.Pop(), std::string()) : PopText(engine);
+  const bool leftOut = SubjectLeftOut(engine);
+  std::string prompt = leftOut ? (PopRawArgument(engine), std::string()) : PopText(engine);
   static const std::string kDefaultPrompt = SJ("入力してください。");
   if (leftOut) prompt = kDefaultPrompt;
   ApplyDialogStyle(engine);
@@ -107,7 +102,7 @@ void CmdEditMemo(TNuraEngine& engine, CommandId) {
     static const std::string kCancelValue = SJ("ダイアログキャンセルの値");
     text = WordValue(engine, kCancelValue);
   }
-  engine.SetResult(text, "s");
+  SetTextResult(engine, text);
 }
 
 }  // namespace

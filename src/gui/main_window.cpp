@@ -365,7 +365,7 @@ void CmdSetTimer(TNuraEngine& engine, CommandId) {
     if (form) form->StopScriptTimer();
     return;
   }
-  NodePtr node = engine.Base().words.FindNode(label, false);
+  NodePtr node = FindWord(engine, label);
   if (!node || node->kind != kWordLabel) {
     throw ENura(engine.FormatErrorMessage(SJ("未定義のラベル\"") + label +
                                           SJ("\"に、ジャンプしようとしました。")));

@@ -48,10 +48,10 @@ TBitmap* PictureOf(TNuraEngine& engine, const TObjNode& object) {
 // The picture named by `name` (a word, else the name evaluated); image and
 // form objects only.
 TBitmap* NamedPicture(TNuraEngine& engine, std::string name) {
-  NodePtr node = engine.Base().words.FindNode(name, false);
+  NodePtr node = FindWord(engine, name);
   if (!node) {
     name = engine.ExpandString(name);
-    node = engine.Base().words.FindNode(name, false);
+    node = FindWord(engine, name);
   }
   TObjNode* object = ObjectOfWord(engine, node);
   if (!object || (object->kind != kKindImage && object->kind != kKindForm)) RaiseNotCreated(engine, name);
@@ -155,7 +155,7 @@ void Capture(TNuraEngine& engine, CommandId) {
   static const std::string kMainWindow = SJ("母艦");
   const std::string title = PopText(engine);
   std::string name = PopRawWord(engine);
-  if (engine.Base().implicitSubject) name = kMainWindow;
+  if (SubjectLeftOut(engine)) name = kMainWindow;
   TObjNode* object = engine.Base().objects.FindByName(name);
   if (!object) RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"が特定できません。"));
   TBitmap* picture = object->kind == kKindImage || object->kind == kKindForm ? PictureOf(engine, *object) : nullptr;
@@ -191,7 +191,7 @@ void ExtractIcon(TNuraEngine& engine, CommandId) {
   const std::string name = PopRawWord(engine);
   const int32_t index = PopInteger(engine);
   const std::string file = PopText(engine);
-  NodePtr node = engine.Base().words.FindNode(name, false);
+  NodePtr node = FindWord(engine, name);
   TObjNode* object = ObjectOfWord(engine, node);
   const std::string notObject = "\"" + name + SJ("\"は、オブジェクトではありません。");
   if (!object) RaiseScriptError(engine, notObject);
