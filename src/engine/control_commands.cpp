@@ -306,9 +306,9 @@ void CmdInclude(TNuraEngine& e, CommandId) {
   // A file packed into the program's container comes first.
   std::string path = ExtractPackedFile(e, name);
   if (path.empty()) path = e.ResolveFilePath(name);
-  std::string text;
-  if (!ReadWholeFile(path, text))
-    throw Error(e, SJ("ファイル\"") + name + SJ("\"が、ありません。"));
+  std::string text, error;
+  if (!ReadScriptFile(path, name, text, error))
+    throw Error(e, error.empty() ? SJ("ファイル\"") + name + SJ("\"が、ありません。") : error);
   if (static_cast<int>(b.includes.size()) >= TNuraBase::kIncludeSlots) throw ERangeError();
   PreprocessSource(text, name);
   TextRef kept = MakeText(std::move(text));

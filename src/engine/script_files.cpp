@@ -24,6 +24,18 @@ bool ReadWholeFile(const std::string& scriptPath, std::string& bytes) {
   return !native.empty() && ReadNativeFile(native, bytes);
 }
 
+bool ReadScriptFile(const std::string& scriptPath, const std::string& name, std::string& text,
+                    std::string& error) {
+  error.clear();
+  if (!ReadWholeFile(scriptPath, text)) return false;
+  int line = 0;
+  if (ScriptTextToSjis(text, line)) return true;
+  error = SJ("ファイル「") + name + SJ("」の") + std::to_string(line) +
+          SJ("行目に、Shift-JISで表せない文字があります。");
+  text.clear();
+  return false;
+}
+
 std::string FolderOfScriptPath(const std::string& path) {
   size_t end = 0;
   for (size_t i = 0; i < path.size(); ++i) {

@@ -123,9 +123,10 @@ bool TfrmNura::LoadRuntimeProgram(const std::string& file) {
 }
 
 bool TfrmNura::LoadScriptFile(const std::string& name) {
-  std::string text;
-  if (!ReadWholeFile(name, text)) {
-    Dialogs().ShowMessage(SJ("起動ファイル「") + name + SJ("」が読込めません。"), "");
+  std::string text, error;
+  if (!ReadScriptFile(name, name, text, error)) {
+    if (error.empty()) error = SJ("起動ファイル「") + name + SJ("」が読込めません。");
+    Dialogs().ShowMessage(error, "");
     MarkConsoleRunFailed();
     return false;
   }

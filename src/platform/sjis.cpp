@@ -130,6 +130,59 @@ std::string Utf8ToSjis(std::string_view utf8) {
   return out;
 }
 
+namespace {
+
+// True when the whole text is UTF-8 and at least one character takes more
+// than one byte.
+bool IsMultiByteUtf8(std::string_view s) {
+  bool multi = false;
+  for (size_t i = 0; i < s.size();) {
+    const size_t at = i;
+    if (ReadUtf8(s, i) < 0) return false;
+    multi = multi || i - at > 1;
+  }
+  return multi;
+}
+
+// Editors write these JIS forms where code page 932 has its own.
+int32_t ScriptCharToSjisCode(uint32_t cp) {
+  switch (cp) {
+    case 0x301C: return 0x8160;  // wave dash
+    case 0x2016: return 0x8161;  // double vertical line
+    case 0x2212: return 0x817C;  // minus sign
+    case 0x2014: return 0x815C;  // em dash
+    case 0x00A2: return 0x8191;  // cent sign
+    case 0x00A3: return 0x8192;  // pound sign
+    case 0x00AC: return 0x81CA;  // not sign
+    default: return UnicodeToSjisCode(cp);
+  }
+}
+
+}  // namespace
+
+bool ScriptTextToSjis(std::string& text, int& badLine) {
+  static constexpr std::string_view kMark = "\xEF\xBB\xBF";
+  std::string_view in = text;
+  const bool marked = in.substr(0, kMark.size()) == kMark;
+  if (marked) in.remove_prefix(kMark.size());
+  if (!marked && !IsMultiByteUtf8(in)) return true;
+  std::string out;
+  out.reserve(in.size());
+  int line = 1;
+  for (size_t i = 0; i < in.size();) {
+    const int32_t cp = ReadUtf8(in, i);
+    const int32_t code = cp < 0 ? -1 : ScriptCharToSjisCode(static_cast<uint32_t>(cp));
+    if (code < 0) {
+      badLine = line;
+      return false;
+    }
+    if (cp == '\n' || (cp == '\r' && (i >= in.size() || in[i] != '\n'))) ++line;
+    AppendSjisCode(out, code);
+  }
+  text = std::move(out);
+  return true;
+}
+
 QString SjisToQString(std::string_view sjis) {
   QString out;
   out.reserve(static_cast<qsizetype>(sjis.size()));

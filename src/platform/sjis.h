@@ -36,6 +36,15 @@ std::string Utf8ToSjis(std::string_view utf8);
 // call; keep the result in a static where it is used often.
 inline std::string SJ(std::string_view utf8) { return Utf8ToSjis(utf8); }
 
+// Script text as it comes from a file. A text that starts with the UTF-8
+// byte order mark, or that is valid UTF-8 holding at least one multi-byte
+// sequence (Shift-JIS text with kana or kanji practically never is), is
+// converted to Shift-JIS, the mark dropped; any other text is Shift-JIS
+// already and stays as it is. False when a UTF-8 character has no
+// Shift-JIS form: `badLine` is then its line, counted from 1, and `text`
+// is unchanged.
+bool ScriptTextToSjis(std::string& text, int& badLine);
+
 QString SjisToQString(std::string_view sjis);
 std::string QStringToSjis(const QString& text);
 

@@ -30,6 +30,27 @@ TEST(SjisConvert, UnmappableBecomesQuestionMark) {
   EXPECT_FALSE(Utf8ToSjis(all).empty());
 }
 
+TEST(SjisConvert, ScriptTextFromUtf8OrShiftJis) {
+  int line = 0;
+  // Shift-JIS and plain ASCII stay as they are.
+  for (std::string text : {Utf8ToSjis("「表」と言う\r\nソ"), std::string("A=1\n")}) {
+    const std::string before = text;
+    EXPECT_TRUE(ScriptTextToSjis(text, line));
+    EXPECT_EQ(text, before);
+  }
+  std::string text = "\xEF\xBB\xBF" "a\r\n";
+  EXPECT_TRUE(ScriptTextToSjis(text, line));
+  EXPECT_EQ(text, "a\r\n");
+  text = "表〜−\n";
+  EXPECT_TRUE(ScriptTextToSjis(text, line));
+  EXPECT_EQ(text, Utf8ToSjis("表～－\n"));
+  // The line of a character without a Shift-JIS form; CR LF, LF and CR end lines.
+  text = "あ\r\nい\nう\rえ한\n";
+  EXPECT_FALSE(ScriptTextToSjis(text, line));
+  EXPECT_EQ(line, 4);
+  EXPECT_EQ(text, "あ\r\nい\nう\rえ한\n");
+}
+
 TEST(SjisConvert, QStringBothWays) {
   const std::string sjis = Utf8ToSjis("表示テスト");
   const QString q = SjisToQString(sjis);
