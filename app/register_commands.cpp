@@ -19,6 +19,7 @@
 #include "gui/dialog_commands.h"
 #include "gui/main_window.h"
 #include "gui/print_capture_commands.h"
+#include "net/net_commands.h"
 
 namespace nura {
 
@@ -42,6 +43,7 @@ void RegisterAllCommands() {
   RegisterArrayCommands();
   RegisterWordCommands();
   RegisterPrintCaptureCommands();
+  RegisterNetCommands();
 }
 
 }  // namespace nura

@@ -77,7 +77,8 @@ std::string GetSpecialFolderPath(int csidl) {
   }
 }
 
-std::string MakeNumberedFileName(const std::string& folder, const std::string& name) {
+std::string MakeNumberedFileName(const std::string& folder, const std::string& name,
+                                 const std::string& otherExtension) {
   std::string dir = folder.empty() ? GetTempFolder() : folder;
   if (!dir.empty() && !IsSeparator(dir.back())) dir += '/';
   std::string unused, base;
@@ -88,10 +89,15 @@ std::string MakeNumberedFileName(const std::string& folder, const std::string& n
     ext = base.substr(dot);
     base.erase(dot);
   }
-  for (long n = 1; n < 1000000; ++n) {
-    const std::string candidate = dir + base + std::to_string(n) + ext;
+  const auto taken = [](const std::string& path) {
     std::error_code ec;
-    if (!fs::exists(fs::symlink_status(ScriptPathToNative(candidate), ec))) return candidate;
+    return fs::exists(fs::symlink_status(ScriptPathToNative(path), ec));
+  };
+  for (long n = 1; n < 1000000; ++n) {
+    const std::string stem = dir + base + std::to_string(n);
+    if (!taken(stem + ext) && (otherExtension.empty() || !taken(stem + otherExtension))) {
+      return stem + ext;
+    }
   }
   return "";
 }

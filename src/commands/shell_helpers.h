@@ -30,8 +30,11 @@ std::string GetProgramFolder();
 std::string GetSpecialFolderPath(int csidl);
 
 // folder + base + N + extension for the first N from 1 that names no
-// existing file; an empty folder means the temporary folder.
-std::string MakeNumberedFileName(const std::string& folder, const std::string& name);
+// existing file; an empty folder means the temporary folder. With
+// `otherExtension` (such as ".eml") the name with that extension must be
+// free too.
+std::string MakeNumberedFileName(const std::string& folder, const std::string& name,
+                                 const std::string& otherExtension = "");
 
 // The full path with each component in the case that the file system has.
 std::string ExpandToLongFileName(const std::string& path);

@@ -1,0 +1,282 @@
+// The FTP commands over one control connection from "FTP接続" to "FTP切断".
+#include <algorithm>
+#include <cctype>
+
+#include "commands/command_errors.h"
+#include "commands/file_command_support.h"
+#include "commands/wildcard.h"
+#include "engine/command_registry.h"
+#include "engine/dialogs.h"
+#include "engine/engine.h"
+#include "engine/errors.h"
+#include "engine/sjis_text.h"
+#include "net/ftp_client.h"
+#include "net/net_commands.h"
+#include "platform/native_path.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+constexpr int kIdFtpConnect = 232;
+constexpr int kIdFtpUpload = 233;
+constexpr int kIdFtpDownload = 234;
+constexpr int kIdFtpDisconnect = 235;
+constexpr int kIdFtpTransferMode = 320;
+constexpr int kIdFtpChangeFolder = 321;
+constexpr int kIdFtpDeleteFile = 322;
+constexpr int kIdFtpRemoveFolder = 323;
+constexpr int kIdFtpListFiles = 324;
+constexpr int kIdFtpListFolders = 325;
+constexpr int kIdFtpMakeFolder = 326;
+constexpr int kIdFtpChangeAttributes = 426;
+constexpr int kIdFtpParentFolder = 427;
+constexpr int kIdFtpFileInfo = 433;
+
+// The program's one FTP client and the stop callback that "FTP接続"
+// installs for the progress window.
+struct TFtpSession {
+  TNuraEngine* engine = nullptr;
+  std::function<void()> onStop;
+  TFtpClient client{TNetWaiting{[this] {
+                                  if (engine) engine->Host().ProcessEvents();
+                                },
+                                nullptr}};
+};
+
+TFtpSession& Session(TNuraEngine& engine) {
+  static TFtpSession session;
+  session.engine = &engine;
+  return session;
+}
+
+std::string Variable(TNuraEngine& engine, const char* utf8Name) {
+  return engine.Base().words.FindValue(SJ(utf8Name), false);
+}
+
+// The progress window's stop callback while connected: the running
+// transfer ends with ABOR.
+void AbortFtpTransfer(TFtpSession& session) { session.client.RequestAbort(); }
+
+// The connection check of every command after "FTP接続".
+TFtpSession& ConnectedSession(TNuraEngine& engine) {
+  TFtpSession& session = Session(engine);
+  if (!session.client.IsConnected()) RaiseScriptError(engine, SJ("FTPで接続が確立されていません。"));
+  return session;
+}
+
+void ShowStage(TFtpSession& session, const std::string& stage, bool pump) {
+  Dialogs().ShowProgress(stage, 0, session.onStop);
+  if (pump) session.engine->Host().ProcessEvents();
+}
+
+// The frame of the commands that can fail: connection check, progress
+// window, operation; a failure closes the window and raises `failure`
+// (with the client's message appended when `withReason`).
+void RunFtpOperation(TNuraEngine& engine, const std::string& stage, bool pump,
+                     const std::string& failure, bool withReason,
+                     const std::function<void(TFtpSession&)>& operation) {
+  TFtpSession& session = ConnectedSession(engine);
+  ShowStage(session, stage, pump);
+  try {
+    operation(session);
+  } catch (const ENetError& e) {
+    Dialogs().HideProgress();
+    RaiseScriptError(engine, withReason ? failure + e.what() : failure);
+  }
+  Dialogs().HideProgress();
+}
+
+// Transfer progress: the bar as the percentage of the announced size, and
+// the event queue, so that the stop button works.
+TFtpClient::Progress TransferProgress(TFtpSession& session, const std::string& stage) {
+  return [&session, stage](int64_t done, int64_t total) {
+    const int percent =
+        total > 0 ? static_cast<int>(std::min<long double>(100, static_cast<long double>(done) * 100 / total)) : 0;
+    Dialogs().ShowProgress(stage, percent, session.onStop);
+    session.engine->Host().ProcessEvents();
+  };
+}
+
+std::string JoinListLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+void CmdFtpConnect(TNuraEngine& engine, int) {
+  TFtpSession& session = Session(engine);
+  session.client.Disconnect();
+  session.onStop = [&session] { AbortFtpTransfer(session); };
+  const std::string host = Variable(engine, "FTPホスト");
+  const std::string user = TrimText(Variable(engine, "FTPユーザーID"));
+  const std::string password = TrimText(Variable(engine, "FTPパスワード"));
+  std::string mode = Variable(engine, "FTP接続方式");
+  for (char& c : mode) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  try {
+    session.client.Connect(host, TFtpClient::kPort, user, password, mode == "PASV");
+  } catch (const ENetError& e) {
+    RaiseScriptError(engine, FormatText(SJ("FTPのエラー。%s"), SJ("接続に失敗。")) + e.what());
+  }
+}
+
+void CmdFtpDisconnect(TNuraEngine& engine, int) {
+  TFtpSession& session = Session(engine);
+  session.client.Disconnect();
+  session.onStop = nullptr;
+}
+
+void CmdFtpUpload(TNuraEngine& engine, int) {
+  const std::string remote = engine.PopArgumentText();
+  const std::string local = engine.PopArgumentText();
+  const std::string stage = remote + SJ("をアップロード中");
+  RunFtpOperation(engine, stage, false, Quoted(remote) + SJ("へのFTPアップロードに失敗"), false,
+                  [&](TFtpSession& s) {
+                    s.client.Store(ScriptPathToNative(local), remote, TransferProgress(s, stage));
+                  });
+}
+
+void CmdFtpDownload(TNuraEngine& engine, int) {
+  const std::string local = engine.PopArgumentText();
+  const std::string remote = engine.PopArgumentText();
+  const std::string stage = local + SJ("をダウンロード中");
+  RunFtpOperation(engine, stage, false, Quoted(local) + SJ("へのFTPダウンロードに失敗"), false,
+                  [&](TFtpSession& s) {
+                    s.client.Retrieve(remote, ScriptPathToNative(local), TransferProgress(s, stage));
+                  });
+}
+
+void CmdFtpTransferMode(TNuraEngine& engine, int) {
+  const std::string mode = engine.PopArgumentText();
+  try {
+    Session(engine).client.SetBinary(SjisPos(SJ("バイナリ"), mode) > 0);
+  } catch (const ENetError&) {
+    // The mode is kept for the next connection; this command reports nothing.
+  }
+}
+
+void CmdFtpChangeFolder(TNuraEngine& engine, int) {
+  const std::string folder = engine.PopArgumentText();
+  RunFtpOperation(engine, folder + SJ(" へFTPフォルダ変更"), false,
+                  Quoted(folder) + SJ("へのFTPフォルダ変更に失敗"), false,
+                  [&](TFtpSession& s) { s.client.ChangeFolder(folder); });
+}
+
+void CmdFtpParentFolder(TNuraEngine& engine, int) {
+  RunFtpOperation(engine, SJ("FTP親ディレクトリに移動"), true, SJ("FTP親ディレクトリに移動に失敗"), false,
+                  [](TFtpSession& s) { s.client.ParentFolder(); });
+}
+
+void CmdFtpMakeFolder(TNuraEngine& engine, int) {
+  const std::string name = engine.PopArgumentText();
+  RunFtpOperation(engine, name + SJ(" へFTPフォルダ作成"), false,
+                  Quoted(name) + SJ("へのFTPフォルダ作成に失敗。"), true,
+                  [&](TFtpSession& s) { s.client.MakeFolder(name); });
+}
+
+void CmdFtpDeleteFile(TNuraEngine& engine, int) {
+  const std::string name = engine.PopArgumentText();
+  RunFtpOperation(engine, name + SJ(" のFTPファイル削除"), false,
+                  Quoted(name) + SJ("のFTPファイル削除に失敗"), false,
+                  [&](TFtpSession& s) { s.client.DeleteFile(name); });
+}
+
+void CmdFtpRemoveFolder(TNuraEngine& engine, int) {
+  const std::string name = engine.PopArgumentText();
+  RunFtpOperation(engine, name + SJ(" へFTPフォルダ削除"), false,
+                  Quoted(name) + SJ("へのFTPフォルダ削除に失敗"), false,
+                  [&](TFtpSession& s) { s.client.RemoveFolder(name); });
+}
+
+void CmdFtpChangeAttributes(TNuraEngine& engine, int id) {
+  const long double number = engine.PopArgumentNumber();
+  const std::string file = engine.PopArgumentText();
+  if (!(number >= 0) || number > 0x7FFFFFFF) RaiseArgumentError(engine, id);
+  const std::string mode = std::to_string(static_cast<int32_t>(number));
+  RunFtpOperation(engine, file + SJ(" のFTPファイル属性変更"), true,
+                  Quoted(file) + SJ(" のFTPファイル属性変更に失敗"), false,
+                  [&](TFtpSession& s) { s.client.Site("chmod " + mode + " " + file); });
+}
+
+// The name of a detailed listing line: its last blank-separated field.
+std::string LastBlankField(const std::string& line) {
+  const std::string trimmed = TrimText(line);
+  const size_t blank = trimmed.find_last_of(" \t");
+  return blank == std::string::npos ? trimmed : trimmed.substr(blank + 1);
+}
+
+std::string FirstBlankField(const std::string& line) {
+  const std::string trimmed = TrimText(line);
+  std::string field = trimmed.substr(0, trimmed.find_first_of(" \t"));
+  for (char& c : field) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return field;
+}
+
+// "FTPファイル列挙" (names matching the pattern, asked of the server) and
+// "FTPフォルダ列挙" (folders of a detailed listing, matched here). Listing
+// failures give what arrived: nothing.
+void FtpListEntries(TNuraEngine& engine, bool folders) {
+  const std::string pattern = engine.PopArgumentText();
+  engine.SetResult("", "s");
+  TFtpSession& session = ConnectedSession(engine);
+  ShowStage(session,
+            Quoted(pattern) + SJ(folders ? " のディレクトリ一覧を取得中" : " のファイル一覧を取得中"), true);
+  std::vector<std::string> lines;
+  try {
+    lines = folders ? session.client.List("") : session.client.NameList(pattern);
+  } catch (const ENetError&) {
+    lines.clear();
+  }
+  Dialogs().HideProgress();
+  std::vector<std::string> taken;
+  for (const std::string& line : lines) {
+    if (!folders) {
+      taken.push_back(line);
+      continue;
+    }
+    const std::string first = FirstBlankField(line);
+    if (first == "total" || !first.starts_with('d')) continue;
+    const std::string name = LastBlankField(line);
+    if (pattern.empty() || WildcardMatch(name, pattern)) taken.push_back(name);
+  }
+  engine.SetResult(TrimText(JoinListLines(taken)), "s");
+}
+
+void CmdFtpListFiles(TNuraEngine& engine, int) { FtpListEntries(engine, false); }
+void CmdFtpListFolders(TNuraEngine& engine, int) { FtpListEntries(engine, true); }
+
+void CmdFtpFileInfo(TNuraEngine& engine, int) {
+  const std::string name = engine.PopArgumentText();
+  engine.SetResult("", "s");
+  TFtpSession& session = ConnectedSession(engine);
+  ShowStage(session, Quoted(name) + SJ(" の情報を取得中"), false);
+  std::vector<std::string> lines;
+  try {
+    lines = session.client.List(name);
+  } catch (const ENetError&) {
+    lines.clear();
+  }
+  Dialogs().HideProgress();
+  engine.SetResult(JoinListLines(lines), "s");
+}
+
+}  // namespace
+
+void RegisterFtpCommands() {
+  RegisterCommandHandler(kIdFtpConnect, CmdFtpConnect);
+  RegisterCommandHandler(kIdFtpUpload, CmdFtpUpload);
+  RegisterCommandHandler(kIdFtpDownload, CmdFtpDownload);
+  RegisterCommandHandler(kIdFtpDisconnect, CmdFtpDisconnect);
+  RegisterCommandHandler(kIdFtpTransferMode, CmdFtpTransferMode);
+  RegisterCommandHandler(kIdFtpChangeFolder, CmdFtpChangeFolder);
+  RegisterCommandHandler(kIdFtpDeleteFile, CmdFtpDeleteFile);
+  RegisterCommandHandler(kIdFtpRemoveFolder, CmdFtpRemoveFolder);
+  RegisterCommandHandler(kIdFtpListFiles, CmdFtpListFiles);
+  RegisterCommandHandler(kIdFtpListFolders, CmdFtpListFolders);
+  RegisterCommandHandler(kIdFtpMakeFolder, CmdFtpMakeFolder);
+  RegisterCommandHandler(kIdFtpChangeAttributes, CmdFtpChangeAttributes);
+  RegisterCommandHandler(kIdFtpParentFolder, CmdFtpParentFolder);
+  RegisterCommandHandler(kIdFtpFileInfo, CmdFtpFileInfo);
+}
+
+}  // namespace nura
