@@ -2,10 +2,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "commands/command_errors.h"
 #include "commands/file_command_support.h"
 #include "commands/wildcard.h"
-#include "engine/command_registry.h"
+#include "engine/command_api.h"
 #include "engine/dialogs.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
@@ -18,22 +17,8 @@
 namespace nura {
 namespace {
 
-constexpr int kIdFtpConnect = 232;
-constexpr int kIdFtpUpload = 233;
-constexpr int kIdFtpDownload = 234;
-constexpr int kIdFtpDisconnect = 235;
-constexpr int kIdFtpTransferMode = 320;
-constexpr int kIdFtpChangeFolder = 321;
-constexpr int kIdFtpDeleteFile = 322;
-constexpr int kIdFtpRemoveFolder = 323;
-constexpr int kIdFtpListFiles = 324;
-constexpr int kIdFtpListFolders = 325;
-constexpr int kIdFtpMakeFolder = 326;
-constexpr int kIdFtpChangeAttributes = 426;
-constexpr int kIdFtpParentFolder = 427;
-constexpr int kIdFtpFileInfo = 433;
 
-// The program's one FTP client and the stop callback that "FTP接続"
+// The interpreter's one FTP client and the stop callback that "FTP接続"
 // installs for the progress window.
 struct TFtpSession {
   TNuraEngine* engine = nullptr;
@@ -45,13 +30,13 @@ struct TFtpSession {
 };
 
 TFtpSession& Session(TNuraEngine& engine) {
-  static TFtpSession session;
+  TFtpSession& session = FamilyState<TFtpSession>(engine);
   session.engine = &engine;
   return session;
 }
 
 std::string Variable(TNuraEngine& engine, const char* utf8Name) {
-  return engine.Base().words.FindValue(SJ(utf8Name), false);
+  return WordValue(engine, SJ(utf8Name));
 }
 
 // The progress window's stop callback while connected: the running
@@ -104,7 +89,7 @@ std::string JoinListLines(const std::vector<std::string>& lines) {
   return text;
 }
 
-void CmdFtpConnect(TNuraEngine& engine, int) {
+void FtpConnect(TNuraEngine& engine, CommandId) {
   TFtpSession& session = Session(engine);
   session.client.Disconnect();
   session.onStop = [&session] { AbortFtpTransfer(session); };
@@ -120,15 +105,15 @@ void CmdFtpConnect(TNuraEngine& engine, int) {
   }
 }
 
-void CmdFtpDisconnect(TNuraEngine& engine, int) {
+void FtpDisconnect(TNuraEngine& engine, CommandId) {
   TFtpSession& session = Session(engine);
   session.client.Disconnect();
   session.onStop = nullptr;
 }
 
-void CmdFtpUpload(TNuraEngine& engine, int) {
-  const std::string remote = engine.PopArgumentText();
-  const std::string local = engine.PopArgumentText();
+void FtpUpload(TNuraEngine& engine, CommandId) {
+  const std::string remote = PopText(engine);
+  const std::string local = PopText(engine);
   const std::string stage = remote + SJ("をアップロード中");
   RunFtpOperation(engine, stage, false, Quoted(remote) + SJ("へのFTPアップロードに失敗"), false,
                   [&](TFtpSession& s) {
@@ -136,9 +121,9 @@ void CmdFtpUpload(TNuraEngine& engine, int) {
                   });
 }
 
-void CmdFtpDownload(TNuraEngine& engine, int) {
-  const std::string local = engine.PopArgumentText();
-  const std::string remote = engine.PopArgumentText();
+void FtpDownload(TNuraEngine& engine, CommandId) {
+  const std::string local = PopText(engine);
+  const std::string remote = PopText(engine);
   const std::string stage = local + SJ("をダウンロード中");
   RunFtpOperation(engine, stage, false, Quoted(local) + SJ("へのFTPダウンロードに失敗"), false,
                   [&](TFtpSession& s) {
@@ -146,8 +131,8 @@ void CmdFtpDownload(TNuraEngine& engine, int) {
                   });
 }
 
-void CmdFtpTransferMode(TNuraEngine& engine, int) {
-  const std::string mode = engine.PopArgumentText();
+void FtpTransferMode(TNuraEngine& engine, CommandId) {
+  const std::string mode = PopText(engine);
   try {
     Session(engine).client.SetBinary(SjisPos(SJ("バイナリ"), mode) > 0);
   } catch (const ENetError&) {
@@ -155,44 +140,44 @@ void CmdFtpTransferMode(TNuraEngine& engine, int) {
   }
 }
 
-void CmdFtpChangeFolder(TNuraEngine& engine, int) {
-  const std::string folder = engine.PopArgumentText();
+void FtpWorkingFolder(TNuraEngine& engine, CommandId) {
+  const std::string folder = PopText(engine);
   RunFtpOperation(engine, folder + SJ(" へFTPフォルダ変更"), false,
                   Quoted(folder) + SJ("へのFTPフォルダ変更に失敗"), false,
                   [&](TFtpSession& s) { s.client.ChangeFolder(folder); });
 }
 
-void CmdFtpParentFolder(TNuraEngine& engine, int) {
+void FtpParentFolder(TNuraEngine& engine, CommandId) {
   RunFtpOperation(engine, SJ("FTP親ディレクトリに移動"), true, SJ("FTP親ディレクトリに移動に失敗"), false,
                   [](TFtpSession& s) { s.client.ParentFolder(); });
 }
 
-void CmdFtpMakeFolder(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
+void FtpCreateFolder(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
   RunFtpOperation(engine, name + SJ(" へFTPフォルダ作成"), false,
                   Quoted(name) + SJ("へのFTPフォルダ作成に失敗。"), true,
                   [&](TFtpSession& s) { s.client.MakeFolder(name); });
 }
 
-void CmdFtpDeleteFile(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
+void FtpDeleteFile(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
   RunFtpOperation(engine, name + SJ(" のFTPファイル削除"), false,
                   Quoted(name) + SJ("のFTPファイル削除に失敗"), false,
                   [&](TFtpSession& s) { s.client.DeleteFile(name); });
 }
 
-void CmdFtpRemoveFolder(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
+void FtpDeleteFolder(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
   RunFtpOperation(engine, name + SJ(" へFTPフォルダ削除"), false,
                   Quoted(name) + SJ("へのFTPフォルダ削除に失敗"), false,
                   [&](TFtpSession& s) { s.client.RemoveFolder(name); });
 }
 
-void CmdFtpChangeAttributes(TNuraEngine& engine, int id) {
-  const long double number = engine.PopArgumentNumber();
-  const std::string file = engine.PopArgumentText();
-  if (!(number >= 0) || number > 0x7FFFFFFF) RaiseArgumentError(engine, id);
-  const std::string mode = std::to_string(static_cast<int32_t>(number));
+void FtpSetAttributes(TNuraEngine& engine, CommandId id) {
+  const int32_t number = PopInteger(engine);
+  const std::string file = PopText(engine);
+  if (number < 0) RaiseArgumentError(engine, id);
+  const std::string mode = std::to_string(number);
   RunFtpOperation(engine, file + SJ(" のFTPファイル属性変更"), true,
                   Quoted(file) + SJ(" のFTPファイル属性変更に失敗"), false,
                   [&](TFtpSession& s) { s.client.Site("chmod " + mode + " " + file); });
@@ -216,7 +201,7 @@ std::string FirstBlankField(const std::string& line) {
 // "FTPフォルダ列挙" (folders of a detailed listing, matched here). Listing
 // failures give what arrived: nothing.
 void FtpListEntries(TNuraEngine& engine, bool folders) {
-  const std::string pattern = engine.PopArgumentText();
+  const std::string pattern = PopText(engine);
   engine.SetResult("", "s");
   TFtpSession& session = ConnectedSession(engine);
   ShowStage(session,
@@ -242,11 +227,11 @@ void FtpListEntries(TNuraEngine& engine, bool folders) {
   engine.SetResult(TrimText(JoinListLines(taken)), "s");
 }
 
-void CmdFtpListFiles(TNuraEngine& engine, int) { FtpListEntries(engine, false); }
-void CmdFtpListFolders(TNuraEngine& engine, int) { FtpListEntries(engine, true); }
+void FtpListFiles(TNuraEngine& engine, CommandId) { FtpListEntries(engine, false); }
+void FtpListFolders(TNuraEngine& engine, CommandId) { FtpListEntries(engine, true); }
 
-void CmdFtpFileInfo(TNuraEngine& engine, int) {
-  const std::string name = engine.PopArgumentText();
+void FtpFileInfo(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
   engine.SetResult("", "s");
   TFtpSession& session = ConnectedSession(engine);
   ShowStage(session, Quoted(name) + SJ(" の情報を取得中"), false);
@@ -263,20 +248,20 @@ void CmdFtpFileInfo(TNuraEngine& engine, int) {
 }  // namespace
 
 void RegisterFtpCommands() {
-  RegisterCommandHandler(kIdFtpConnect, CmdFtpConnect);
-  RegisterCommandHandler(kIdFtpUpload, CmdFtpUpload);
-  RegisterCommandHandler(kIdFtpDownload, CmdFtpDownload);
-  RegisterCommandHandler(kIdFtpDisconnect, CmdFtpDisconnect);
-  RegisterCommandHandler(kIdFtpTransferMode, CmdFtpTransferMode);
-  RegisterCommandHandler(kIdFtpChangeFolder, CmdFtpChangeFolder);
-  RegisterCommandHandler(kIdFtpDeleteFile, CmdFtpDeleteFile);
-  RegisterCommandHandler(kIdFtpRemoveFolder, CmdFtpRemoveFolder);
-  RegisterCommandHandler(kIdFtpListFiles, CmdFtpListFiles);
-  RegisterCommandHandler(kIdFtpListFolders, CmdFtpListFolders);
-  RegisterCommandHandler(kIdFtpMakeFolder, CmdFtpMakeFolder);
-  RegisterCommandHandler(kIdFtpChangeAttributes, CmdFtpChangeAttributes);
-  RegisterCommandHandler(kIdFtpParentFolder, CmdFtpParentFolder);
-  RegisterCommandHandler(kIdFtpFileInfo, CmdFtpFileInfo);
+  RegisterCommandHandler(CommandId::FtpConnect, FtpConnect);
+  RegisterCommandHandler(CommandId::FtpUpload, FtpUpload);
+  RegisterCommandHandler(CommandId::FtpDownload, FtpDownload);
+  RegisterCommandHandler(CommandId::FtpDisconnect, FtpDisconnect);
+  RegisterCommandHandler(CommandId::FtpTransferMode, FtpTransferMode);
+  RegisterCommandHandler(CommandId::FtpWorkingFolder, FtpWorkingFolder);
+  RegisterCommandHandler(CommandId::FtpDeleteFile, FtpDeleteFile);
+  RegisterCommandHandler(CommandId::FtpDeleteFolder, FtpDeleteFolder);
+  RegisterCommandHandler(CommandId::FtpListFiles, FtpListFiles);
+  RegisterCommandHandler(CommandId::FtpListFolders, FtpListFolders);
+  RegisterCommandHandler(CommandId::FtpCreateFolder, FtpCreateFolder);
+  RegisterCommandHandler(CommandId::FtpSetAttributes, FtpSetAttributes);
+  RegisterCommandHandler(CommandId::FtpParentFolder, FtpParentFolder);
+  RegisterCommandHandler(CommandId::FtpFileInfo, FtpFileInfo);
 }
 
 }  // namespace nura

@@ -1,7 +1,6 @@
 // "HTTPダウンロード".
-#include "commands/command_errors.h"
 #include "commands/file_command_support.h"
-#include "engine/command_registry.h"
+#include "engine/command_api.h"
 #include "engine/dialogs.h"
 #include "engine/engine.h"
 #include "net/http_download.h"
@@ -12,12 +11,10 @@
 namespace nura {
 namespace {
 
-constexpr int kIdHttpDownload = 236;
-
 // The local file name is used as written, without folder completion.
-void CmdHttpDownload(TNuraEngine& engine, int) {
-  const std::string file = engine.PopArgumentText();
-  const std::string url = engine.PopArgumentText();
+void HttpDownload(TNuraEngine& engine, CommandId) {
+  const std::string file = PopText(engine);
+  const std::string url = PopText(engine);
   Dialogs().ShowProgress(Quoted(url) + SJ(" よりHTTPデータ取得中"), 0, nullptr);
   TqvlHttp http;
   const bool ok = http.Download(url, ScriptPathToNative(file));
@@ -27,7 +24,7 @@ void CmdHttpDownload(TNuraEngine& engine, int) {
 
 }  // namespace
 
-void RegisterHttpCommands() { RegisterCommandHandler(kIdHttpDownload, CmdHttpDownload); }
+void RegisterHttpCommands() { RegisterCommandHandler(CommandId::HttpDownload, HttpDownload); }
 
 void RegisterNetCommands() {
   RegisterMailCommands();

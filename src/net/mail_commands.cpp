@@ -3,9 +3,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "commands/command_errors.h"
 #include "commands/file_command_support.h"
-#include "engine/command_registry.h"
+#include "engine/command_api.h"
 #include "engine/dialogs.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
@@ -22,11 +21,8 @@
 namespace nura {
 namespace {
 
-constexpr int kIdSendMail = 138;
-constexpr int kIdReceiveMail = 139;
-
 std::string Variable(TNuraEngine& engine, const char* utf8Name) {
-  return engine.Base().words.FindValue(SJ(utf8Name), false);
+  return WordValue(engine, SJ(utf8Name));
 }
 
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -58,7 +54,7 @@ std::vector<TMailAttachment> ReadAttachments(TNuraEngine& engine) {
   return attachments;
 }
 
-void CmdSendMail(TNuraEngine& engine, int) {
+void SendMail(TNuraEngine& engine, CommandId) {
   const std::string host = Variable(engine, "メールホスト");
   if (host.empty()) RaiseSendError(engine, SJ("ホスト名が未設定です。"));
   TMailDraft draft;
@@ -128,8 +124,8 @@ void ReceiveOneMail(TPop3Client& pop, int number, const std::string& folder, boo
   RaiseScriptError(engine, message);
 }
 
-void CmdReceiveMail(TNuraEngine& engine, int) {
-  const std::string folder = ReceivingFolder(engine, engine.PopArgumentText());
+void ReceiveMail(TNuraEngine& engine, CommandId) {
+  const std::string folder = ReceivingFolder(engine, PopText(engine));
   const std::string host = Variable(engine, "メールホスト");
   const std::string user = Variable(engine, "メールID");
   const std::string password = Variable(engine, "メールパスワード");
@@ -176,8 +172,8 @@ void CmdReceiveMail(TNuraEngine& engine, int) {
 }  // namespace
 
 void RegisterMailCommands() {
-  RegisterCommandHandler(kIdSendMail, CmdSendMail);
-  RegisterCommandHandler(kIdReceiveMail, CmdReceiveMail);
+  RegisterCommandHandler(CommandId::SendMail, SendMail);
+  RegisterCommandHandler(CommandId::ReceiveMail, ReceiveMail);
 }
 
 }  // namespace nura

@@ -70,8 +70,6 @@ const std::set<CommandId> kWithoutHandler = {
     Pack,                           // 圧縮
     Unpack,                         // 解凍
     MakeSelfExtracting,             // 自己解凍書庫作成
-    SendMail,                       // メール送信
-    ReceiveMail,                    // メール受信
     CopyImage,                      // イメージコピー
     IdentifyWord,                   // その単語に特定
     FadeOut,                        // 画面フェードアウト
@@ -89,11 +87,6 @@ const std::set<CommandId> kWithoutHandler = {
     DdeSend,                        // DDE送信
     DdeCreateServer,                // DDEサーバー作成
     PlayState,                      // 演奏状態
-    FtpConnect,                     // FTP接続
-    FtpUpload,                      // FTPアップロード
-    FtpDownload,                    // FTPダウンロード
-    FtpDisconnect,                  // FTP切断
-    HttpDownload,                   // HTTPダウンロード
     PrintText,                      // 簡易印刷
     MoveToCenter,                   // 中央へ移動
     FlipVertical,                   // 垂直反転
@@ -124,13 +117,6 @@ const std::set<CommandId> kWithoutHandler = {
     SelectFont,                     // フォント選択
     MainWindowIcon,                 // 母艦アイコン
     PlayRepeated,                   // 繰り返し演奏
-    FtpTransferMode,                // FTP転送モード
-    FtpWorkingFolder,               // FTP作業フォルダ
-    FtpDeleteFile,                  // FTPファイル削除
-    FtpDeleteFolder,                // FTPフォルダ削除
-    FtpListFiles,                   // FTPファイル列挙
-    FtpListFolders,                 // FTPフォルダ列挙
-    FtpCreateFolder,                // FTPフォルダ作成
     FullScreenMainWindow,           // 母艦全画面化
     PixelColour,                    // 座標色取得
     MciSend,                        // MCI送信
@@ -165,11 +151,8 @@ const std::set<CommandId> kWithoutHandler = {
     RestoreSize,                    // フォーム元のサイズ
     Beep,                           // BEEP
     Cmyk,                           // CMYK
-    FtpSetAttributes,               // FTPファイル属性変更
-    FtpParentFolder,                // FTP親フォルダ移動
     Copy,                           // コピー
     ClipboardText,                  // クリップボード取得
-    FtpFileInfo,                    // FTPファイル情報
     AddTab,                         // タブ追加
     BrowserForward,                 // ブラウザ進む
     BrowserBack,                    // ブラウザ戻る

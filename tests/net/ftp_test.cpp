@@ -15,20 +15,6 @@ namespace {
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 
-constexpr int kIdConnect = 232;
-constexpr int kIdUpload = 233;
-constexpr int kIdDownload = 234;
-constexpr int kIdDisconnect = 235;
-constexpr int kIdChangeFolder = 321;
-constexpr int kIdDeleteFile = 322;
-constexpr int kIdRemoveFolder = 323;
-constexpr int kIdListFiles = 324;
-constexpr int kIdListFolders = 325;
-constexpr int kIdMakeFolder = 326;
-constexpr int kIdChangeAttributes = 426;
-constexpr int kIdParentFolder = 427;
-constexpr int kIdFileInfo = 433;
-
 class FtpTest : public NetTest {
  protected:
   void SetUp() override {
@@ -44,7 +30,7 @@ class FtpTest : public NetTest {
     Set("FTPパスワード", "secret");
   }
   void TearDown() override {
-    if (!IsSkipped()) Call(kIdDisconnect);
+    if (!IsSkipped()) Call(CommandId::FtpDisconnect);
     peer.reset();
     NetTest::TearDown();
   }
@@ -58,55 +44,55 @@ class FtpModeTest : public FtpTest, public ::testing::WithParamInterface<const c
 
 TEST_P(FtpModeTest, UploadListDownloadChmodAndFolders) {
   Set("FTP接続方式", GetParam());
-  EXPECT_EQ(ErrorOf(kIdConnect), "");
+  EXPECT_EQ(ErrorOf(CommandId::FtpConnect), "");
   WriteFile(local + "/a.txt", "hello\r\nworld");
-  EXPECT_EQ(ErrorOf(kIdUpload, {local + "/a.txt", "a.txt"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::FtpUpload, {local + "/a.txt", "a.txt"}), "");
   EXPECT_EQ(ReadFile(root + "/a.txt"), "hello\r\nworld");
   EXPECT_EQ(dialogs.stages.front(), "a.txtをアップロード中");
   EXPECT_EQ(dialogs.positions.back(), 100);
   EXPECT_TRUE(dialogs.stopOffered);
   EXPECT_FALSE(dialogs.visible);
 
-  EXPECT_EQ(ErrorOf(kIdMakeFolder, {"sub"}), "");
-  EXPECT_EQ(ErrorOf(kIdMakeFolder, {"two words"}), "");
-  EXPECT_EQ(Call(kIdListFiles, {""}), "a.txt\r\nsub\r\ntwo words");
-  EXPECT_EQ(Call(kIdListFiles, {"a.txt"}), "a.txt");
+  EXPECT_EQ(ErrorOf(CommandId::FtpCreateFolder, {"sub"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::FtpCreateFolder, {"two words"}), "");
+  EXPECT_EQ(Call(CommandId::FtpListFiles, {""}), "a.txt\r\nsub\r\ntwo words");
+  EXPECT_EQ(Call(CommandId::FtpListFiles, {"a.txt"}), "a.txt");
   // Folders come from the detailed listing: the last field of each line.
-  EXPECT_EQ(Call(kIdListFolders, {""}), "sub\r\nwords");
-  EXPECT_EQ(Call(kIdListFolders, {"s*"}), "sub");
-  EXPECT_THAT(Call(kIdFileInfo, {"a.txt"}), HasSubstr("a.txt\r\n"));
+  EXPECT_EQ(Call(CommandId::FtpListFolders, {""}), "sub\r\nwords");
+  EXPECT_EQ(Call(CommandId::FtpListFolders, {"s*"}), "sub");
+  EXPECT_THAT(Call(CommandId::FtpFileInfo, {"a.txt"}), HasSubstr("a.txt\r\n"));
 
-  EXPECT_EQ(ErrorOf(kIdChangeAttributes, {"a.txt", "755"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::FtpSetAttributes, {"a.txt", "755"}), "");
   struct stat st {};
   ASSERT_EQ(stat((root + "/a.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0755u);
 
-  EXPECT_EQ(ErrorOf(kIdDownload, {"a.txt", local + "/b.txt"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::FtpDownload, {"a.txt", local + "/b.txt"}), "");
   EXPECT_EQ(ReadFile(local + "/b.txt"), "hello\r\nworld");
   EXPECT_EQ(dialogs.stages.back(), local + "/b.txtをダウンロード中");
   // An existing local file is neither overwritten nor resumed.
-  EXPECT_THAT(ErrorOf(kIdDownload, {"a.txt", local + "/b.txt"}),
+  EXPECT_THAT(ErrorOf(CommandId::FtpDownload, {"a.txt", local + "/b.txt"}),
               EndsWith("\"" + local + "/b.txt\"へのFTPダウンロードに失敗"));
-  EXPECT_THAT(ErrorOf(kIdDownload, {"none.txt", local + "/c.txt"}),
+  EXPECT_THAT(ErrorOf(CommandId::FtpDownload, {"none.txt", local + "/c.txt"}),
               EndsWith("\"" + local + "/c.txt\"へのFTPダウンロードに失敗"));
   EXPECT_EQ(FilesIn(local), (std::vector<std::string>{"a.txt", "b.txt"}));
 
-  EXPECT_EQ(ErrorOf(kIdChangeFolder, {"sub"}), "");
-  EXPECT_EQ(ErrorOf(kIdUpload, {local + "/a.txt", "in-sub.txt"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::FtpWorkingFolder, {"sub"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::FtpUpload, {local + "/a.txt", "in-sub.txt"}), "");
   EXPECT_TRUE(Exists(root + "/sub/in-sub.txt"));
-  EXPECT_EQ(ErrorOf(kIdParentFolder), "");
-  EXPECT_THAT(ErrorOf(kIdChangeFolder, {"missing"}), EndsWith("\"missing\"へのFTPフォルダ変更に失敗"));
-  EXPECT_THAT(ErrorOf(kIdMakeFolder, {"sub"}), HasSubstr("\"sub\"へのFTPフォルダ作成に失敗。550"));
-  EXPECT_THAT(ErrorOf(kIdRemoveFolder, {"sub"}), EndsWith("\"sub\"へのFTPフォルダ削除に失敗"));
-  EXPECT_EQ(ErrorOf(kIdDeleteFile, {"sub/in-sub.txt"}), "");
-  EXPECT_EQ(ErrorOf(kIdRemoveFolder, {"sub"}), "");
-  EXPECT_EQ(ErrorOf(kIdDeleteFile, {"a.txt"}), "");
-  EXPECT_THAT(ErrorOf(kIdDeleteFile, {"a.txt"}), EndsWith("\"a.txt\"のFTPファイル削除に失敗"));
+  EXPECT_EQ(ErrorOf(CommandId::FtpParentFolder), "");
+  EXPECT_THAT(ErrorOf(CommandId::FtpWorkingFolder, {"missing"}), EndsWith("\"missing\"へのFTPフォルダ変更に失敗"));
+  EXPECT_THAT(ErrorOf(CommandId::FtpCreateFolder, {"sub"}), HasSubstr("\"sub\"へのFTPフォルダ作成に失敗。550"));
+  EXPECT_THAT(ErrorOf(CommandId::FtpDeleteFolder, {"sub"}), EndsWith("\"sub\"へのFTPフォルダ削除に失敗"));
+  EXPECT_EQ(ErrorOf(CommandId::FtpDeleteFile, {"sub/in-sub.txt"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::FtpDeleteFolder, {"sub"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::FtpDeleteFile, {"a.txt"}), "");
+  EXPECT_THAT(ErrorOf(CommandId::FtpDeleteFile, {"a.txt"}), EndsWith("\"a.txt\"のFTPファイル削除に失敗"));
   EXPECT_FALSE(dialogs.visible);
 
-  Call(kIdDisconnect);
-  EXPECT_THAT(ErrorOf(kIdDeleteFile, {"a.txt"}), EndsWith("FTPで接続が確立されていません。"));
-  EXPECT_THAT(ErrorOf(kIdListFiles, {""}), EndsWith("FTPで接続が確立されていません。"));
+  Call(CommandId::FtpDisconnect);
+  EXPECT_THAT(ErrorOf(CommandId::FtpDeleteFile, {"a.txt"}), EndsWith("FTPで接続が確立されていません。"));
+  EXPECT_THAT(ErrorOf(CommandId::FtpListFiles, {""}), EndsWith("FTPで接続が確立されていません。"));
 }
 
 INSTANTIATE_TEST_SUITE_P(PassiveAndActive, FtpModeTest, ::testing::Values("pasv", "PORT"));
@@ -114,34 +100,34 @@ INSTANTIATE_TEST_SUITE_P(PassiveAndActive, FtpModeTest, ::testing::Values("pasv"
 TEST_F(FtpTest, StopButtonAbortsADownloadAndLeavesNoFile) {
   Set("FTP接続方式", "PASV");
   WriteFile(root + "/big.bin", std::string(4 << 20, 'b'));
-  ASSERT_EQ(ErrorOf(kIdConnect), "");
+  ASSERT_EQ(ErrorOf(CommandId::FtpConnect), "");
   dialogs.pressStopAt = 2;  // the first progress after bytes arrived
-  EXPECT_THAT(ErrorOf(kIdDownload, {"big.bin", local + "/big.bin"}),
+  EXPECT_THAT(ErrorOf(CommandId::FtpDownload, {"big.bin", local + "/big.bin"}),
               EndsWith("\"" + local + "/big.bin\"へのFTPダウンロードに失敗"));
   EXPECT_TRUE(FilesIn(local).empty());
   EXPECT_FALSE(dialogs.visible);
   // The control connection goes on after the ABOR.
   dialogs.pressStopAt = -1;
-  EXPECT_EQ(Call(kIdListFiles, {""}), "big.bin");
-  EXPECT_EQ(ErrorOf(kIdDownload, {"big.bin", local + "/big.bin"}), "");
+  EXPECT_EQ(Call(CommandId::FtpListFiles, {""}), "big.bin");
+  EXPECT_EQ(ErrorOf(CommandId::FtpDownload, {"big.bin", local + "/big.bin"}), "");
   EXPECT_EQ(ReadFile(local + "/big.bin").size(), size_t{4} << 20);
 }
 
 TEST_F(FtpTest, LineBreaksInNamesAreRefused) {
   WriteFile(root + "/keep.txt", "k");
-  ASSERT_EQ(ErrorOf(kIdConnect), "");
-  EXPECT_THAT(ErrorOf(kIdDeleteFile, {"x\r\nDELE keep.txt"}), HasSubstr("のFTPファイル削除に失敗"));
-  EXPECT_THAT(ErrorOf(kIdChangeFolder, {"x\nCWD /"}), HasSubstr("へのFTPフォルダ変更に失敗"));
-  EXPECT_EQ(Call(kIdListFiles, {"k*\r\nDELE keep.txt"}), "");
+  ASSERT_EQ(ErrorOf(CommandId::FtpConnect), "");
+  EXPECT_THAT(ErrorOf(CommandId::FtpDeleteFile, {"x\r\nDELE keep.txt"}), HasSubstr("のFTPファイル削除に失敗"));
+  EXPECT_THAT(ErrorOf(CommandId::FtpWorkingFolder, {"x\nCWD /"}), HasSubstr("へのFTPフォルダ変更に失敗"));
+  EXPECT_EQ(Call(CommandId::FtpListFiles, {"k*\r\nDELE keep.txt"}), "");
   EXPECT_TRUE(Exists(root + "/keep.txt"));
-  EXPECT_EQ(Call(kIdListFiles, {""}), "keep.txt");
+  EXPECT_EQ(Call(CommandId::FtpListFiles, {""}), "keep.txt");
 }
 
 TEST_F(FtpTest, ConnectFailuresAndTheTimeLimit) {
   Set("FTPパスワード", "wrong");
-  EXPECT_THAT(ErrorOf(kIdConnect), HasSubstr("FTPのエラー。接続に失敗。530"));
+  EXPECT_THAT(ErrorOf(CommandId::FtpConnect), HasSubstr("FTPのエラー。接続に失敗。530"));
   Set("FTPホスト", "127.0.0.2");
-  EXPECT_THAT(ErrorOf(kIdConnect), EndsWith("FTPのエラー。接続に失敗。ホストに接続できません。"));
+  EXPECT_THAT(ErrorOf(CommandId::FtpConnect), EndsWith("FTPのエラー。接続に失敗。ホストに接続できません。"));
   // A server that accepts but never greets runs into the time limit.
   TNetListener silent;
   silent.Listen("127.0.0.1");

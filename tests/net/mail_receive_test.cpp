@@ -17,8 +17,6 @@ using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-constexpr int kIdReceiveMail = 139;
-
 // A mail with a JIS body and two attachments, one named to climb out of
 // the folder.
 std::string FirstMail() {
@@ -83,7 +81,7 @@ TEST_F(MailReceiveTest, SummariesRawMailsAndAttachments) {
   Serve({FirstMail(), SecondMail(), ThirdMail()});
   const std::string box = SubFolder("box");
   WriteFile(box + "/3.txt", "taken");
-  EXPECT_EQ(ErrorOf(kIdReceiveMail, {box}), "");
+  EXPECT_EQ(ErrorOf(CommandId::ReceiveMail, {box}), "");
   EXPECT_EQ(FilesIn(box), (std::vector<std::string>{"1.eml", "1.txt", "2.eml", "2.txt", "3.txt", "4.eml",
                                                     "4.txt", "_report.txt", "report.txt", "x"}));
   EXPECT_EQ(SjisToUtf8(ReadFile(box + "/1.txt")),
@@ -117,7 +115,7 @@ TEST_F(MailReceiveTest, KeepsMailOnTheServerAndUsesNumbersFreeForBothFiles) {
   Set("メールサーバーから削除", "0");
   const std::string box = SubFolder("box");
   WriteFile(box + "/1.eml", "older raw mail");
-  EXPECT_EQ(ErrorOf(kIdReceiveMail, {box + "/"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::ReceiveMail, {box + "/"}), "");
   EXPECT_EQ(FilesIn(box), (std::vector<std::string>{"1.eml", "2.eml", "2.txt"}));
   EXPECT_EQ(ReadFile(box + "/1.eml"), "older raw mail");
   EXPECT_EQ(FilesIn(server), std::vector<std::string>{"m1.eml"});
@@ -128,7 +126,7 @@ TEST_F(MailReceiveTest, KeepsMailOnTheServerAndUsesNumbersFreeForBothFiles) {
 TEST_F(MailReceiveTest, AFailedMailDropsTheConnectionWithoutQuit) {
   Serve({ThirdMail(), "FAIL\r\n", ThirdMail()});
   const std::string box = SubFolder("box");
-  EXPECT_THAT(ErrorOf(kIdReceiveMail, {box}),
+  EXPECT_THAT(ErrorOf(CommandId::ReceiveMail, {box}),
               EndsWith("メールの受信エラー。メールの受信に失敗しました。"
                        "メールの受信エラー。2番のメール受信に失敗しました。"));
   EXPECT_EQ(FilesIn(box), (std::vector<std::string>{"1.eml", "1.txt"}));
@@ -141,24 +139,24 @@ TEST_F(MailReceiveTest, AFailedMailDropsTheConnectionWithoutQuit) {
 TEST_F(MailReceiveTest, ChecksFoldersAndLogin) {
   Serve({});
   Set("メールパスワード", "");
-  EXPECT_THAT(ErrorOf(kIdReceiveMail, {folder}), EndsWith("メールの受信エラー。パスワードが未設定です。"));
+  EXPECT_THAT(ErrorOf(CommandId::ReceiveMail, {folder}), EndsWith("メールの受信エラー。パスワードが未設定です。"));
   Set("メールID", "");
-  EXPECT_THAT(ErrorOf(kIdReceiveMail, {folder}), EndsWith("メールの受信エラー。ユーザーＩＤが未設定です。"));
+  EXPECT_THAT(ErrorOf(CommandId::ReceiveMail, {folder}), EndsWith("メールの受信エラー。ユーザーＩＤが未設定です。"));
   Set("メールホスト", "");
-  EXPECT_THAT(ErrorOf(kIdReceiveMail, {folder}), EndsWith("メールの受信エラー。ホスト名が未設定です。"));
+  EXPECT_THAT(ErrorOf(CommandId::ReceiveMail, {folder}), EndsWith("メールの受信エラー。ホスト名が未設定です。"));
   Set("メールホスト", "127.0.0.1");
   Set("メールID", "user");
   Set("メールパスワード", "wrong");
-  EXPECT_THAT(ErrorOf(kIdReceiveMail, {folder}), EndsWith("メールの受信エラー。wrong password"));
+  EXPECT_THAT(ErrorOf(CommandId::ReceiveMail, {folder}), EndsWith("メールの受信エラー。wrong password"));
   EXPECT_FALSE(dialogs.visible);
   // A relative folder goes under the base folder; an empty mailbox writes nothing.
   Set("母艦のパス", folder + "/");
   Set("メールパスワード", "secret");
-  EXPECT_EQ(ErrorOf(kIdReceiveMail, {"sub\\inbox"}), "");
+  EXPECT_EQ(ErrorOf(CommandId::ReceiveMail, {"sub\\inbox"}), "");
   EXPECT_TRUE(FilesIn(folder + "/sub/inbox").empty());
   EXPECT_FALSE(dialogs.visible);
   WriteFile(folder + "/plainfile", "");
-  EXPECT_THAT(ErrorOf(kIdReceiveMail, {folder + "/plainfile/box"}),
+  EXPECT_THAT(ErrorOf(CommandId::ReceiveMail, {folder + "/plainfile/box"}),
               EndsWith("メールの受信エラー。メール受信用フォルダが作成できません。"));
 }
 

@@ -15,8 +15,6 @@ using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-constexpr int kIdSendMail = 138;
-
 class MailSendTest : public NetTest {
  protected:
   void SetUp() override {
@@ -41,22 +39,22 @@ class MailSendTest : public NetTest {
 
 TEST_F(MailSendTest, ChecksBeforeSending) {
   Set("メール本文", "");
-  EXPECT_THAT(ErrorOf(kIdSendMail), EndsWith("メールの送信エラー。本文が未設定です。"));
+  EXPECT_THAT(ErrorOf(CommandId::SendMail), EndsWith("メールの送信エラー。本文が未設定です。"));
   Set("メール送信先", "");
-  EXPECT_THAT(ErrorOf(kIdSendMail), EndsWith("メールの送信エラー。送信先が未設定です。"));
+  EXPECT_THAT(ErrorOf(CommandId::SendMail), EndsWith("メールの送信エラー。送信先が未設定です。"));
   Set("メールホスト", "");
-  EXPECT_THAT(ErrorOf(kIdSendMail), EndsWith("メールの送信エラー。ホスト名が未設定です。"));
+  EXPECT_THAT(ErrorOf(CommandId::SendMail), EndsWith("メールの送信エラー。ホスト名が未設定です。"));
   Set("メールホスト", "127.0.0.1");
   Set("メール送信先", "to@example.jp");
   Set("メール本文", "x");
   const std::string missing = folder + "/missing.txt";
   Set("メール添付ファイル", missing);
-  EXPECT_THAT(ErrorOf(kIdSendMail), EndsWith("メールの送信エラー。添付ファイル\"" + missing + "\"がありません。"));
+  EXPECT_THAT(ErrorOf(CommandId::SendMail), EndsWith("メールの送信エラー。添付ファイル\"" + missing + "\"がありません。"));
   EXPECT_TRUE(FilesIn(inbox).empty());
   // Nothing listens on 127.0.0.2.
   Set("メール添付ファイル", "");
   Set("メールホスト", "127.0.0.2");
-  EXPECT_THAT(ErrorOf(kIdSendMail), EndsWith("接続に失敗"));
+  EXPECT_THAT(ErrorOf(CommandId::SendMail), EndsWith("接続に失敗"));
   EXPECT_FALSE(dialogs.visible);
 }
 
@@ -66,7 +64,7 @@ TEST_F(MailSendTest, JapaneseHeadersCopiesAndABodyDotLine) {
   Set("メールCC", " cc@example.jp \r\n");
   Set("メールBCC", "bcc@example.jp");
   Set("メール本文", "一行目\r\n.\r\n..二つ\r\n最後");
-  EXPECT_EQ(ErrorOf(kIdSendMail), "");
+  EXPECT_EQ(ErrorOf(CommandId::SendMail), "");
   const std::string eml = Received("1.eml");
   EXPECT_THAT(eml, HasSubstr("\r\nSubject: =?ISO-2022-JP?B?GyRCRnxLXDhsGyhK?=\r\n"));
   EXPECT_THAT(eml, HasSubstr("\r\nCc: cc@example.jp\r\n"));
@@ -85,7 +83,7 @@ TEST_F(MailSendTest, LineBreaksInjectNoHeader) {
   Set("メールタイトル", "hello\r\nBcc: evil@example.jp\r\n\r\nbody");
   Set("メール送信者名", "x\r\nX-Evil: 1");
   Set("メール送信先", "to@example.jp\r\nsecond@example.jp");
-  EXPECT_EQ(ErrorOf(kIdSendMail), "");
+  EXPECT_EQ(ErrorOf(CommandId::SendMail), "");
   const std::string eml = Received("1.eml");
   EXPECT_THAT(eml, HasSubstr("\r\nSubject: hello  Bcc: evil@example.jp    body\r\n"));
   EXPECT_THAT(eml, Not(HasSubstr("\r\nBcc:")));
@@ -98,7 +96,7 @@ TEST_F(MailSendTest, AttachmentsAsBase64Parts) {
   WriteFile(name, std::string("\x00\x01\xfe\xff", 4));
   WriteFile(folder + "/b.txt", "plain");
   Set("メール添付ファイル", name + "\r\n" + folder + "/b.txt");
-  EXPECT_EQ(ErrorOf(kIdSendMail), "");
+  EXPECT_EQ(ErrorOf(CommandId::SendMail), "");
   const TMailMessage m = ParseMailMessage(Received("1.eml"));
   ASSERT_EQ(m.parts.size(), 3u);
   EXPECT_EQ(SjisToUtf8(m.parts[0].content), "本文\r\n");

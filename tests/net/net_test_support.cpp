@@ -112,18 +112,18 @@ std::string NetTest::Var(const std::string& name) {
   return SjisToUtf8(engine.Base().words.FindValue(SJ(name), false));
 }
 
-std::string NetTest::Call(int id, std::initializer_list<std::string> args) {
+std::string NetTest::Call(CommandId id, std::initializer_list<std::string> args) {
   for (const std::string& arg : args) engine.Base().args.Push(TNuraEngine::MakeRawLiteral(SJ(arg)));
-  CommandHandler handler = FindCommandHandler(id);
+  CommandHandler handler = FindCommandHandler(IdNumber(id));
   if (!handler) {
-    ADD_FAILURE() << "no handler for " << id;
+    ADD_FAILURE() << "no handler for " << IdNumber(id);
     return "";
   }
   handler(engine, id);
   return SjisToUtf8(engine.ResultNode()->value);
 }
 
-std::string NetTest::ErrorOf(int id, std::initializer_list<std::string> args) {
+std::string NetTest::ErrorOf(CommandId id, std::initializer_list<std::string> args) {
   try {
     Call(id, args);
   } catch (const std::exception& e) {

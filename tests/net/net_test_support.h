@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/command_ids.h"
 #include "engine/engine.h"
 #include "engine/engine_fixture.h"
 
@@ -59,9 +60,9 @@ class NetTest : public ::testing::Test {
   std::string Var(const std::string& name);
   // Runs command `id` with UTF-8 text arguments (first argument first);
   // the value of "それ" as UTF-8.
-  std::string Call(int id, std::initializer_list<std::string> args = {});
+  std::string Call(CommandId id, std::initializer_list<std::string> args = {});
   // The UTF-8 message of the error that the command raises, empty when none.
-  std::string ErrorOf(int id, std::initializer_list<std::string> args = {});
+  std::string ErrorOf(CommandId id, std::initializer_list<std::string> args = {});
   // A file of `folder` (native path) read whole; "" when missing.
   static std::string ReadFile(const std::string& path);
   static void WriteFile(const std::string& path, const std::string& bytes);
