@@ -3,6 +3,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "commands/file_command_support.h"
 #include "commands/jconvert.h"
 #include "commands/shell_helpers.h"
 #include "engine/sjis_text.h"
@@ -19,8 +20,36 @@ namespace fs = std::filesystem;
 // The name used where an attachment gives no usable one.
 constexpr const char* kFixedName = "attachment";
 
-// The last path component without control characters; "", "." and ".."
-// become the fixed name.
+// Longer names (counted in UTF-8 bytes, as the file system counts them)
+// are cut, so that the file can always be made.
+constexpr size_t kMaxNameBytes = 200;
+constexpr size_t kMaxExtensionBytes = 32;
+
+// The characters of `text` from its start that fit `budget` UTF-8 bytes.
+std::string FittingPrefix(const std::string& text, size_t budget) {
+  size_t used = 0;
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t n = SjisCharLength(text, i);
+    used += SjisToUtf8(std::string_view(text).substr(i, n)).size();
+    if (used > budget) break;
+    i += n;
+  }
+  return text.substr(0, i);
+}
+
+// A name too long for the file system, cut before its extension.
+std::string CutToFit(const std::string& name) {
+  if (SjisToUtf8(name).size() <= kMaxNameBytes) return name;
+  std::string extension = ExtractExtension(name);
+  const size_t extensionBytes = SjisToUtf8(extension).size();
+  if (extensionBytes > kMaxExtensionBytes) extension.clear();
+  const std::string stem = name.substr(0, name.size() - extension.size());
+  return FittingPrefix(stem, kMaxNameBytes - SjisToUtf8(extension).size()) + extension;
+}
+
+// The last path component without control characters, cut to fit; "",
+// "." and ".." become the fixed name.
 std::string ReduceToFileName(const std::string& name) {
   std::string out;
   for (size_t i = 0; i < name.size();) {
@@ -34,7 +63,7 @@ std::string ReduceToFileName(const std::string& name) {
     i += n;
   }
   if (out.empty() || out == "." || out == "..") return kFixedName;
-  return out;
+  return CutToFit(out);
 }
 
 // A header text on one summary line: control characters as blanks.

@@ -113,6 +113,17 @@ TEST_F(FtpTest, StopButtonAbortsADownloadAndLeavesNoFile) {
   EXPECT_EQ(ReadFile(local + "/big.bin").size(), size_t{4} << 20);
 }
 
+TEST_F(FtpTest, TransferModeByTheWordBinary) {
+  WriteFile(local + "/lines.txt", "a\r\nb\r\n");
+  Call(CommandId::FtpTransferMode, {"アスキー"});  // kept until the connection is made
+  ASSERT_EQ(ErrorOf(CommandId::FtpConnect), "");
+  EXPECT_EQ(ErrorOf(CommandId::FtpUpload, {local + "/lines.txt", "ascii.txt"}), "");
+  EXPECT_EQ(ReadFile(root + "/ascii.txt"), "a\nb\n");  // the server stores its own line ends
+  Call(CommandId::FtpTransferMode, {"これはバイナリです"});
+  EXPECT_EQ(ErrorOf(CommandId::FtpUpload, {local + "/lines.txt", "binary.txt"}), "");
+  EXPECT_EQ(ReadFile(root + "/binary.txt"), "a\r\nb\r\n");
+}
+
 TEST_F(FtpTest, LineBreaksInNamesAreRefused) {
   WriteFile(root + "/keep.txt", "k");
   ASSERT_EQ(ErrorOf(CommandId::FtpConnect), "");

@@ -85,6 +85,14 @@ TEST(ReceivedMail, AttachmentNamesStayInsideTheFolder) {
   // The text after the first blank names the file unless it is empty.
   EXPECT_EQ(AttachmentDisplayName("old new.txt"), "new.txt");
   EXPECT_EQ(AttachmentDisplayName("only.txt  "), "only.txt");
+  // Names too long for the file system are cut before their extension.
+  const std::string longName = AttachmentDisplayName(std::string(300, 'n') + ".txt");
+  EXPECT_EQ(longName, std::string(196, 'n') + ".txt");
+  std::string words;
+  for (int i = 0; i < 100; ++i) words += "日本語";
+  const std::string wide = U(AttachmentDisplayName(SJ(words + ".txt")));
+  EXPECT_EQ(wide.size(), 66 * 3 + 4 - 3);  // whole characters only
+  EXPECT_TRUE(wide.starts_with("日本語") && wide.ends_with("日本.txt"));
   // A two-byte character whose second byte is "\" is no separator.
   EXPECT_EQ(U(AttachmentDisplayName(SJ("表.txt"))), "表.txt");
 }

@@ -87,6 +87,10 @@ void NetTest::SetUp() {
   if (!std::getenv("NURA_OWN_NETWORK")) {
     GTEST_SKIP() << "network tests run inside their own network namespace (through ctest)";
   }
+  // Requests to 127.0.0.1 go straight to the peers, never to a proxy.
+  for (const char* proxy : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
+    unsetenv(proxy);
+  }
   folder = MakeTempFolder();
   SetDialogs(&dialogs);
   RegisterNetCommands();
