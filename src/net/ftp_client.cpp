@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 
+#include "engine/sjis_text.h"
 #include "net/partial_file.h"
 #include "platform/sjis.h"
 
@@ -89,7 +92,7 @@ class TLocalFile {
 // passive mode, accepted after its preliminary reply in active mode.
 class TFtpClient::TDataChannel {
  public:
-  TDataChannel(TFtpClient& client) : client_(client) {
+  explicit TDataChannel(TFtpClient& client) : client_(client) {
     if (client.passive_) {
       const std::string peer = client.control_.PeerAddress();
       const bool v6 = peer.find(':') != std::string::npos;
@@ -139,7 +142,11 @@ TFtpClient::TReply TFtpClient::ReadReply(const TNetWaiting& waiting) {
   return reply;
 }
 
-void TFtpClient::Fail(const TReply& reply) { throw ENetError(reply.text); }
+void TFtpClient::Fail(const TReply& reply) {
+  // The server's text without its code ("550 File exists." -> "File exists.").
+  const std::string text = TrimText(reply.text.substr(std::min<size_t>(reply.text.size(), 4)));
+  throw ENetError(text.empty() ? reply.text : text);
+}
 
 TFtpClient::TReply TFtpClient::Send(const std::string& verb, const std::string& argument) {
   if (argument.find_first_of("\r\n") != std::string::npos) Raise("名前に改行があります。");

@@ -17,7 +17,6 @@
 namespace nura {
 namespace {
 
-
 // The interpreter's one FTP client and the stop callback that "FTP接続"
 // installs for the progress window.
 struct TFtpSession {
@@ -81,12 +80,6 @@ TFtpClient::Progress TransferProgress(TFtpSession& session, const std::string& s
     Dialogs().ShowProgress(stage, percent, session.onStop);
     session.engine->Host().ProcessEvents();
   };
-}
-
-std::string JoinListLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
 }
 
 void FtpConnect(TNuraEngine& engine, CommandId) {
@@ -197,21 +190,27 @@ std::string FirstBlankField(const std::string& line) {
   return field;
 }
 
+// The lines of a listing; none when it fails (the listing commands never
+// fail once connected).
+std::vector<std::string> ListingOrNothing(const std::function<std::vector<std::string>()>& list) {
+  try {
+    return list();
+  } catch (const ENetError&) {
+    return {};
+  }
+}
+
 // "FTPファイル列挙" (names matching the pattern, asked of the server) and
 // "FTPフォルダ列挙" (folders of a detailed listing, matched here). Listing
 // failures give what arrived: nothing.
 void FtpListEntries(TNuraEngine& engine, bool folders) {
   const std::string pattern = PopText(engine);
-  engine.SetResult("", "s");
+  SetTextResult(engine, "");
   TFtpSession& session = ConnectedSession(engine);
   ShowStage(session,
             Quoted(pattern) + SJ(folders ? " のディレクトリ一覧を取得中" : " のファイル一覧を取得中"), true);
-  std::vector<std::string> lines;
-  try {
-    lines = folders ? session.client.List("") : session.client.NameList(pattern);
-  } catch (const ENetError&) {
-    lines.clear();
-  }
+  const std::vector<std::string> lines = ListingOrNothing(
+      [&] { return folders ? session.client.List("") : session.client.NameList(pattern); });
   Dialogs().HideProgress();
   std::vector<std::string> taken;
   for (const std::string& line : lines) {
@@ -224,7 +223,7 @@ void FtpListEntries(TNuraEngine& engine, bool folders) {
     const std::string name = LastBlankField(line);
     if (pattern.empty() || WildcardMatch(name, pattern)) taken.push_back(name);
   }
-  engine.SetResult(TrimText(JoinListLines(taken)), "s");
+  SetTextResult(engine, TrimText(JoinLines(taken)));
 }
 
 void FtpListFiles(TNuraEngine& engine, CommandId) { FtpListEntries(engine, false); }
@@ -232,17 +231,12 @@ void FtpListFolders(TNuraEngine& engine, CommandId) { FtpListEntries(engine, tru
 
 void FtpFileInfo(TNuraEngine& engine, CommandId) {
   const std::string name = PopText(engine);
-  engine.SetResult("", "s");
+  SetTextResult(engine, "");
   TFtpSession& session = ConnectedSession(engine);
   ShowStage(session, Quoted(name) + SJ(" の情報を取得中"), false);
-  std::vector<std::string> lines;
-  try {
-    lines = session.client.List(name);
-  } catch (const ENetError&) {
-    lines.clear();
-  }
+  const std::vector<std::string> lines = ListingOrNothing([&] { return session.client.List(name); });
   Dialogs().HideProgress();
-  engine.SetResult(JoinListLines(lines), "s");
+  SetTextResult(engine, JoinLines(lines));
 }
 
 }  // namespace
