@@ -23,6 +23,30 @@ bool EndsWithParticle(const std::string& text, const std::string& particle) {
   return IsSjisCharStart(text, at) && ParticleMatches(std::string_view(text).substr(at), particle);
 }
 
+// The word reader reads a long particle that holds a registered word after
+// its head ("を呼ぶ" holds 呼ぶ) as the head particle and that word, so the
+// value "受け" of "受けを呼ぶ" comes as "受けを" with "呼ぶ" above it. True
+// when stack[k] ends in such a head and stack[k + 1] is the rest of
+// `particle`; `head` is then the head's length.
+bool ParticleSplitAt(const std::vector<std::string>& stack, size_t k, const std::string& particle,
+                     size_t& head) {
+  if (k + 1 >= stack.size()) return false;
+  const std::string& rest = stack[k + 1];
+  if (rest.empty() || rest.size() >= particle.size() ||
+      particle.compare(particle.size() - rest.size(), rest.size(), rest) != 0) {
+    return false;
+  }
+  const size_t length = particle.size() - rest.size();
+  const std::string& text = stack[k];
+  if (!IsSjisCharStart(particle, length) || text.size() < length ||
+      !IsSjisCharStart(text, text.size() - length) ||
+      text.compare(text.size() - length, length, particle, 0, length) != 0) {
+    return false;
+  }
+  head = length;
+  return true;
+}
+
 std::string ArgumentErrorHead(const std::string& command, const std::string& pattern) {
   return "\"" + command + SJ("\"命令の引数に誤りがあります。") + "\"" + pattern +
          SJ("\"の形式で指定してください。");
@@ -72,8 +96,13 @@ bool BindArguments(std::vector<std::string>& stack, const std::string& command,
   for (size_t slot = particles.size(); slot-- > 0;) {
     const std::string& particle = particles[slot];
     size_t found = stack.size();
+    size_t head = 0;
     for (size_t k = stack.size(); k-- > 0;) {
       if (lenient || EndsWithParticle(stack[k], particle)) {
+        found = k;
+        break;
+      }
+      if (ParticleSplitAt(stack, k, particle, head)) {
         found = k;
         break;
       }
@@ -82,8 +111,13 @@ bool BindArguments(std::vector<std::string>& stack, const std::string& command,
       throw EBinding(ArgumentErrorHead(command, pattern) + "\"" + particle + "\"");
     }
     std::string text = std::move(stack[found]);
-    stack.erase(stack.begin() + static_cast<std::ptrdiff_t>(found));
-    if (EndsWithParticle(text, particle)) text.resize(text.size() - particle.size());
+    const auto at = stack.begin() + static_cast<std::ptrdiff_t>(found);
+    stack.erase(at, at + (head ? 2 : 1));
+    if (head) {
+      text.resize(text.size() - head);
+    } else if (EndsWithParticle(text, particle)) {
+      text.resize(text.size() - particle.size());
+    }
     bound[slot] = std::move(text);
   }
   for (std::string& text : bound) stack.push_back(std::move(text));

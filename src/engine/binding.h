@@ -27,7 +27,9 @@ std::vector<std::string> PatternParticles(const std::string& pattern);
 
 // Binds the top of `stack` (the last element is the top) to the slots of
 // `pattern` and leaves the bound texts on top in slot order, particles
-// removed. A missing first argument is supplied as "それ". Returns whether
+// removed. A long particle that the word reader gave as its head particle
+// and a word ("受けを", "呼ぶ" for "を呼ぶ") is taken from those two texts
+// together. A missing first argument is supplied as "それ". Returns whether
 // it was supplied (the implicit subject). Texts that no slot took stay
 // below. Throws EBinding for too few arguments, an argument that no slot
 // takes, and a stack of more than 5000 texts.

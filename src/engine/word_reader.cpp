@@ -16,8 +16,18 @@
 //    ("でなければ") or that runs from the start past it keeps the run.
 // "もし" splits off the front of a run, since its condition follows it; a
 // command in its te-form splits off a registered word behind it.
-// A word without a particle takes one that follows after blanks, so
-// "A は 5" reads like "Aは5".
+// A word without a particle (a label too, but not a command) takes one that
+// follows after blanks, so "A は 5" reads like "Aは5".
+//
+// Long particles. A pattern particle that holds a registered word behind
+// its head ("を呼ぶ" holds 呼ぶ, "へ飛ぶ" holds 飛ぶ) is read as the head
+// particle and that word, with or without blanks: "受けを呼ぶ" and
+// "受け を呼ぶ" both read "受けを", "呼ぶ". Nothing is decided before the
+// statement's command is known: when that command's pattern asks for the
+// long particle, binding takes the two texts together (binding.cpp), so
+// "受けを呼ぶ 「t」という DDEサーバー作成" binds 受け to "?を呼ぶ"; otherwise
+// the word stays a word and "Aを呼ぶ" alone calls A. Any other long
+// particle ("秒後に", "列目から", "という") is read whole.
 #include <algorithm>
 #include <unordered_map>
 
@@ -203,7 +213,7 @@ std::string TNuraEngine::ReadWordAt(const char*& c) {
   std::string word(start, wordEnd);
   if (!hasParticle && wordEnd == end) {
     NodePtr node = base_->words.FindNode(word, true);
-    if (!node || (node->kind != kWordCommand && node->kind != kWordLabel)) word += ReadParticleAt(c);
+    if (!node || node->kind != kWordCommand) word += ReadParticleAt(c);
   }
   return word;
 }

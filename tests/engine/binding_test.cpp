@@ -79,6 +79,16 @@ TEST(Binding, BareSlotTakesTopmostAndLongParticles) {
   EXPECT_EQ(bare, (Stack{"A", ""}));
 }
 
+TEST(Binding, LongParticleReadAsHeadAndWord) {
+  // "受けを呼ぶ" comes as "受けを" and "呼ぶ": the slot "を呼ぶ" takes both.
+  Stack stack = {SJ("受けを"), SJ("呼ぶ"), SJ("`t`という")};
+  BindArguments(stack, "c", SJ("?を呼ぶ,?という"), false);
+  EXPECT_EQ(stack, (Stack{SJ("受け"), "`t`"}));
+  // The head must be the particle's own, and the word directly above it.
+  EXPECT_NE(BindError({SJ("受けと"), SJ("呼ぶ")}, SJ("?を呼ぶ")), "(no error)");
+  EXPECT_NE(BindError({SJ("受けを"), SJ("Xと"), SJ("呼ぶ")}, SJ("?を呼ぶ")), "(no error)");
+}
+
 TEST(Binding, UnboundTextsStayBelow) {
   Stack stack = {SJ("余分で"), SJ("Aを")};
   BindArguments(stack, "c", SJ("?を"), false);
