@@ -42,7 +42,7 @@ class TheStringList {
   void Insert(int i, std::string s);
   void Delete(int i);
   void Exchange(int i, int j);
-  void Clear();
+  virtual void Clear();
 
   int GetCount() const { return static_cast<int>(items_.size()); }
   int GetCapacity() const { return static_cast<int>(items_.capacity()); }
