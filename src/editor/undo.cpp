@@ -75,45 +75,30 @@ void TEditorUndoObj::Apply(TUndoData& record) {
   record.text = std::move(current.text);
 }
 
-void TEditorUndoObj::Undo() {
-  if (undo_.empty()) return;
-  std::unique_ptr<TUndoData> record = std::move(undo_.back());
-  undo_.pop_back();
-  TEditorClient* editor = FocusedEditor(list_);
-  if (editor) editor->BeginCaretUpdate();
-  list_.BeginUpdate();
-  try {
-    Apply(*record);
-    PushRedo(*record);
-  } catch (...) {
-    list_.EndUpdate();
-    if (editor) editor->EndCaretUpdate();
-    throw;
-  }
-  list_.EndUpdate();
-  if (editor) {
-    editor->SetCaretRow(record->caretRow);
-    editor->SetCaretCol(record->caretCol);
-    editor->EndCaretUpdate();
-  }
-}
+void TEditorUndoObj::Undo() { Step(undo_, false); }
+void TEditorUndoObj::Redo() { Step(redo_, true); }
 
-void TEditorUndoObj::Redo() {
-  if (redo_.empty()) return;
-  std::unique_ptr<TUndoData> record = std::move(redo_.back());
-  redo_.pop_back();
+void TEditorUndoObj::Step(std::vector<std::unique_ptr<TUndoData>>& from, bool redo) {
+  if (from.empty()) return;
+  std::unique_ptr<TUndoData> record = std::move(from.back());
+  from.pop_back();
   TEditorClient* editor = FocusedEditor(list_);
   if (editor) editor->BeginCaretUpdate();
   list_.BeginUpdate();
   try {
     Apply(*record);
-    redoing_ = true;
-    TUndoData& reverse = AddUndo();
-    redoing_ = false;
-    reverse.startRow = record->startRow;
-    reverse.rowCount = record->rowCount;
-    reverse.rowKind = record->rowKind;
-    reverse.text = record->text;
+    if (redo) {
+      // The reverse step goes back to the undo list without clearing redo.
+      redoing_ = true;
+      TUndoData& reverse = AddUndo();
+      redoing_ = false;
+      const int32_t caretRow = reverse.caretRow, caretCol = reverse.caretCol;
+      reverse = *record;
+      reverse.caretRow = caretRow;
+      reverse.caretCol = caretCol;
+    } else {
+      PushRedo(*record);
+    }
   } catch (...) {
     redoing_ = false;
     list_.EndUpdate();

@@ -49,6 +49,9 @@ class TEditorUndoObj {
  private:
   // Applies `record` to the rows and rewrites it into the reverse step.
   void Apply(TUndoData& record);
+  // Takes the last record of `from`, applies it and files its reverse:
+  // into redo after an undo, into undo after a redo.
+  void Step(std::vector<std::unique_ptr<TUndoData>>& from, bool redo);
 
   TEditorScreenStrings& list_;
   int undoListMax_ = kMinUndoListMax;
