@@ -98,11 +98,8 @@ bool BindArguments(std::vector<std::string>& stack, const std::string& command,
     size_t found = stack.size();
     size_t head = 0;
     for (size_t k = stack.size(); k-- > 0;) {
-      if (lenient || EndsWithParticle(stack[k], particle)) {
-        found = k;
-        break;
-      }
-      if (ParticleSplitAt(stack, k, particle, head)) {
+      if (lenient || EndsWithParticle(stack[k], particle) ||
+          ParticleSplitAt(stack, k, particle, head)) {
         found = k;
         break;
       }

@@ -6,8 +6,9 @@
 // stays whole when it is a registered word (a variable by its exact name, a
 // command also by its loose key: "言って"), ends in "の時" (a switch arm),
 // or holds no particle. A variable's loose key does not count: "結果はそれ"
-// splits the same before and after 結果 is assigned. Otherwise it ends behind the first particle that
-// follows at least one character of it, where:
+// splits the same before and after 結果 is assigned. Otherwise the run ends
+// behind the first particle that follows at least one character of it,
+// where:
 //  - a particle that starts with hiragana splits after a character that is
 //    not hiragana, or after a prefix that is a registered word ("それを");
 //  - a particle that starts with another character ("秒", "列目から")
