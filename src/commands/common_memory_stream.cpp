@@ -1,6 +1,5 @@
 #include "commands/common_memory_stream.h"
 
-#include <QSharedMemory>
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -9,30 +8,17 @@
 
 namespace nura {
 
-TCommonMemoryStream::TCommonMemoryStream(const std::string& name, int64_t size)
-    : name_(name), memory_(std::make_unique<QSharedMemory>(QStringLiteral("nurasera:") + SjisToQString(name))) {
-  bool ok = size > 0 && size <= INT32_MAX;
-  if (ok) {
-    if (memory_->create(static_cast<qsizetype>(size))) {
-      std::memset(memory_->data(), 0, static_cast<size_t>(size));
-    } else {
-      // Another program made it first: use its block when it is large enough.
-      ok = memory_->error() == QSharedMemory::AlreadyExists && memory_->attach() &&
-           memory_->size() >= size;
-    }
-  }
-  if (!ok) throw ERuntimeError(name + SJ("を開けません。"));
+TCommonMemoryStream::TCommonMemoryStream(const std::string& name, int64_t size) : name_(name) {
+  if (!memory_.Open(name, size)) throw ERuntimeError(name + SJ("を開けません。"));
   size_ = size;
 }
 
-TCommonMemoryStream::~TCommonMemoryStream() {
-  if (memory_->isAttached()) memory_->detach();
-}
+TCommonMemoryStream::~TCommonMemoryStream() = default;
 
 int64_t TCommonMemoryStream::Read(void* buffer, int64_t count) {
   if (position_ < 0 || count < 0 || position_ >= size_) return 0;
   const int64_t n = std::min(count, size_ - position_);
-  std::memcpy(buffer, static_cast<const char*>(memory_->constData()) + position_, static_cast<size_t>(n));
+  std::memcpy(buffer, memory_.Data() + position_, static_cast<size_t>(n));
   position_ += n;
   return n;
 }
@@ -40,7 +26,7 @@ int64_t TCommonMemoryStream::Read(void* buffer, int64_t count) {
 void TCommonMemoryStream::Write(const void* buffer, int64_t count) {
   if (count <= 0) return;
   if (position_ < 0 || position_ + count > size_) throw EAccessViolation(SJ("共有メモリを逸脱した書き込み"));
-  std::memcpy(static_cast<char*>(memory_->data()) + position_, buffer, static_cast<size_t>(count));
+  std::memcpy(memory_.Data() + position_, buffer, static_cast<size_t>(count));
   position_ += count;
 }
 

@@ -5,12 +5,10 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "engine/errors.h"
-
-class QSharedMemory;
+#include "platform/shared_memory.h"
 
 namespace nura {
 
@@ -42,7 +40,7 @@ class TCommonMemoryStream {
 
  private:
   std::string name_;
-  std::unique_ptr<QSharedMemory> memory_;
+  TSharedMemoryBlock memory_;
   int64_t size_ = 0;
   int64_t position_ = 0;
 };

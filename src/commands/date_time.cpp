@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "engine/errors.h"
+#include "platform/native_file.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -163,8 +164,7 @@ bool ParseDateTime(std::string_view text, TDateTimeValue& result) {
 
 TDateTimeValue CurrentDateTime() {
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = LocalTimeOf(now);
   TDateTimeValue value;
   value.days = DaysFromCivil({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
   value.seconds = local.tm_hour * 3600 + local.tm_min * 60 + (local.tm_sec > 59 ? 59 : local.tm_sec);

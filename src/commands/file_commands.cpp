@@ -1,17 +1,13 @@
 #include "commands/file_commands.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
-#include "engine/command_api.h"
 #include "commands/dir_util.h"
 #include "commands/file_command_support.h"
 #include "commands/shell_helpers.h"
+#include "engine/command_api.h"
 #include "engine/engine.h"
 #include "engine/packed_program.h"
 #include "engine/script_files.h"
@@ -190,8 +186,10 @@ void DeleteFolder(TNuraEngine& engine, CommandId) {
 }
 
 void ChangeWorkingFolder(TNuraEngine& engine, CommandId id, const std::string& folder) {
-  if (::chdir(ScriptPathToNative(folder).c_str()) == 0) return;
-  const std::string reason = Utf8ToSjis(std::strerror(errno));
+  std::error_code ec;
+  std::filesystem::current_path(ScriptPathToNative(folder), ec);
+  if (!ec) return;
+  const std::string reason = Utf8ToSjis(ec.message());
   RaiseScriptError(engine, Quoted(CommandNameOf(id)) + SJ("で作業フォルダの変更に失敗。理由は、") + reason);
 }
 

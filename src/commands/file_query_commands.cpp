@@ -1,7 +1,5 @@
 // The file commands that only look: listings, existence tests, long and
 // short names, dates, sizes and the parts of a path.
-#include <sys/stat.h>
-
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -14,6 +12,7 @@
 #include "engine/engine.h"
 #include "engine/script_files.h"
 #include "engine/sjis_text.h"
+#include "platform/native_file.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
 
@@ -102,23 +101,20 @@ void LongName(TNuraEngine& engine, CommandId) {
 }
 
 // The first entry that the text names (wildcards allowed, any kind).
-bool StatFirstMatch(TNuraEngine& engine, struct stat& st) {
+TFileStatus StatusOfFirstMatch(TNuraEngine& engine) {
   const std::string text = PopText(engine);
   const TGlob glob(text);
   std::string first;
   if (!glob.Files().empty()) first = glob.Folder() + glob.Files().front();
   else if (!glob.Folders().empty()) first = glob.Folder() + glob.Folders().front();
-  if (first.empty() || ::stat(ScriptPathToNative(first).c_str(), &st) != 0) RaiseFileError(engine, text);
-  return true;
+  TFileStatus status;
+  if (first.empty() || !ReadFileStatus(ScriptPathToNative(first), status)) RaiseFileError(engine, text);
+  return status;
 }
 
 // Local time in the two-second steps of the platform's file records.
 void FileDate(TNuraEngine& engine, CommandId) {
-  struct stat st {};
-  StatFirstMatch(engine, st);
-  const std::time_t t = st.st_mtime;
-  std::tm tm{};
-  localtime_r(&t, &tm);
+  std::tm tm = LocalTimeOf(StatusOfFirstMatch(engine).modified);
   tm.tm_sec -= tm.tm_sec % 2;
   char text[32];
   std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &tm);
@@ -126,9 +122,8 @@ void FileDate(TNuraEngine& engine, CommandId) {
 }
 
 void FileSize(TNuraEngine& engine, CommandId) {
-  struct stat st {};
-  StatFirstMatch(engine, st);
-  const auto low = static_cast<uint32_t>(static_cast<uint64_t>(st.st_size) & 0xFFFFFFFFu);
+  const int64_t size = StatusOfFirstMatch(engine).size;
+  const auto low = static_cast<uint32_t>(static_cast<uint64_t>(size) & 0xFFFFFFFFu);
   SetTextResult(engine, std::to_string(low));
 }
 

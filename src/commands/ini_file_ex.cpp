@@ -1,6 +1,5 @@
 #include "commands/ini_file_ex.h"
 
-#include <QWidget>
 #include <charconv>
 #include <filesystem>
 #include <system_error>
@@ -48,9 +47,8 @@ namespace {
 
 constexpr int kNoState = 2147483647;
 
-std::string FormSection(const QWidget& form) {
-  const std::string name = form.objectName().toStdString();
-  return name.empty() ? "frmNura" : name;
+std::string FormSection(const TWindowPlacement& form) {
+  return form.name.empty() ? "frmNura" : form.name;
 }
 
 // An integer value, or `fallback` when missing or not a number.
@@ -65,37 +63,27 @@ int ReadInt(const TIniFile& ini, const std::string& section, const char* key, in
 
 }  // namespace
 
-bool TIniFileEx::SaveForm(const QWidget& form) { return SaveFormToSection(form, FormSection(form)); }
-
-bool TIniFileEx::RestoreForm(QWidget& form) const { return RestoreFormFromSection(form, FormSection(form)); }
-
-bool TIniFileEx::SaveFormToSection(const QWidget& form, const std::string& section) {
-  const Qt::WindowStates states = form.windowState();
-  const int state = states & Qt::WindowMinimized ? 1 : states & Qt::WindowMaximized ? 2 : 0;
-  QRect normal = form.normalGeometry();
-  if (normal.isEmpty()) normal = form.geometry();
-  return WriteStrings(section, {{"state", std::to_string(state)},
-                                {"top", std::to_string(normal.y())},
-                                {"left", std::to_string(normal.x())},
-                                {"height", std::to_string(normal.height())},
-                                {"width", std::to_string(normal.width())}});
+bool TIniFileEx::SaveForm(const TWindowPlacement& form) {
+  const TWindowRect& normal = form.normal;
+  return WriteStrings(FormSection(form), {{"state", std::to_string(form.state)},
+                                          {"top", std::to_string(normal.top)},
+                                          {"left", std::to_string(normal.left)},
+                                          {"height", std::to_string(normal.height)},
+                                          {"width", std::to_string(normal.width)}});
 }
 
-bool TIniFileEx::RestoreFormFromSection(QWidget& form, const std::string& section) const {
+bool TIniFileEx::RestoreForm(const TWindowPlacement& form, TWindowRect& rect,
+                             std::optional<int>& state) const {
   TIniFile ini;
   if (!LoadIni(native_, ini)) return false;
-  const QRect current = form.geometry();
-  const int top = ReadInt(ini, section, "top", current.y());
-  const int left = ReadInt(ini, section, "left", current.x());
-  const int height = ReadInt(ini, section, "height", current.height());
-  const int width = ReadInt(ini, section, "width", current.width());
-  form.setGeometry(left, top, width, height);
-  const int state = ReadInt(ini, section, "state", kNoState);
-  if (state == kNoState) return true;
-  Qt::WindowStates states = form.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
-  if (state == 1) states |= Qt::WindowMinimized;
-  if (state == 2) states |= Qt::WindowMaximized;
-  form.setWindowState(states);
+  const std::string section = FormSection(form);
+  const TWindowRect& current = form.current;
+  rect.top = ReadInt(ini, section, "top", current.top);
+  rect.left = ReadInt(ini, section, "left", current.left);
+  rect.height = ReadInt(ini, section, "height", current.height);
+  rect.width = ReadInt(ini, section, "width", current.width);
+  const int stored = ReadInt(ini, section, "state", kNoState);
+  state = stored == kNoState ? std::nullopt : std::optional<int>(stored);
   return true;
 }
 

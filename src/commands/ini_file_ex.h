@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-class QWidget;
+#include "platform/window_placement.h"
 
 namespace nura {
 
@@ -32,12 +32,12 @@ class TIniFileEx {
   // (its object name, "frmNura" when it has none), with the keys "top",
   // "left", "height", "width" and "state" (0 normal, 1 minimised, 2
   // maximised). The position saved is that of the normal state. Restoring
-  // keeps the current value for a missing key and the state when none was
-  // stored. False when the file cannot be read or written.
-  bool SaveForm(const QWidget& form);
-  bool RestoreForm(QWidget& form) const;
-  bool SaveFormToSection(const QWidget& form, const std::string& section);
-  bool RestoreFormFromSection(QWidget& form, const std::string& section) const;
+  // gives the stored rectangle, the current value for a missing key, and
+  // the state when one was stored. False when the file cannot be read or
+  // written.
+  bool SaveForm(const TWindowPlacement& form);
+  bool RestoreForm(const TWindowPlacement& form, TWindowRect& rect,
+                   std::optional<int>& state) const;
 
  private:
   std::string path_;

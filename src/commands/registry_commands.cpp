@@ -3,18 +3,15 @@
 // so that at the default level the user is always asked.
 #include "commands/registry_commands.h"
 
-#include <QApplication>
-#include <QMainWindow>
-#include <QWidget>
 #include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <system_error>
 
-#include "engine/command_api.h"
 #include "commands/file_command_support.h"
 #include "commands/number_functions.h"
 #include "commands/stream_state.h"
+#include "engine/command_api.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/script_files.h"
@@ -213,33 +210,27 @@ void IniRead(TNuraEngine& engine, CommandId id) {
 
 // ---- the main window's position ----
 
-// The main window: the host's, else the application's top-level main
-// window; nil without a window.
-QWidget* MainWindow(TNuraEngine& engine) {
-  if (QWidget* window = engine.Host().MainWindowWidget()) return window;
-  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (qobject_cast<QMainWindow*>(widget)) return widget;
-  }
-  return nullptr;
-}
-
 void FormSave(TNuraEngine& engine, CommandId) {
   const std::string name = PopText(engine);
   if (name.empty()) return;
   const std::string file = AbsoluteScriptPath(name);
   if (engine.ConfirmFileOperation(file, SJ("INIファイル") + Quoted(file) + SJ("にフォーム情報を保存します。")) != 0)
     return;
-  QWidget* window = MainWindow(engine);
-  if (window && !TIniFileEx(file).SaveForm(*window)) RaiseFileError(engine, file);
+  TWindowPlacement placement;
+  if (!engine.Host().GetMainWindowPlacement(placement)) return;
+  if (!TIniFileEx(file).SaveForm(placement)) RaiseFileError(engine, file);
 }
 
 void FormRestore(TNuraEngine& engine, CommandId) {
   const std::string name = PopText(engine);
   if (name.empty()) return;
   const std::string file = AbsoluteScriptPath(name);
-  QWidget* window = MainWindow(engine);
-  if (window && !TIniFileEx(file).RestoreForm(*window)) RaiseFileError(engine, file);
+  TWindowPlacement placement;
+  if (!engine.Host().GetMainWindowPlacement(placement)) return;
+  TWindowRect rect;
+  std::optional<int> state;
+  if (!TIniFileEx(file).RestoreForm(placement, rect, state)) RaiseFileError(engine, file);
+  engine.Host().PlaceMainWindow(rect, state);
 }
 
 }  // namespace

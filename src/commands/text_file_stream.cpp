@@ -1,11 +1,7 @@
 #include "commands/text_file_stream.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
+#include <optional>
 
 #include "platform/native_path.h"
 #include "platform/sjis.h"
@@ -14,58 +10,45 @@ namespace nura {
 
 namespace {
 
-int OpenFlags(uint32_t mode) {
-  if (mode == kOpenCreate || (mode & 0xFF00) == 0xFF00) return O_RDWR | O_CREAT | O_TRUNC;
+std::optional<TFileAccess> AccessOf(uint32_t mode) {
+  if (mode == kOpenCreate || (mode & 0xFF00) == 0xFF00) return TFileAccess::Create;
   switch (mode & 3) {
-    case kOpenRead: return O_RDONLY;
-    case kOpenWrite: return O_WRONLY;
-    case kOpenReadWrite: return O_RDWR;
-    default: return -1;
+    case kOpenRead: return TFileAccess::Read;
+    case kOpenWrite: return TFileAccess::Write;
+    case kOpenReadWrite: return TFileAccess::ReadWrite;
+    default: return std::nullopt;
   }
 }
 
 }  // namespace
 
 TTextFileStream::TTextFileStream(const std::string& nativePath, uint32_t mode) : path_(nativePath) {
-  const int flags = OpenFlags(mode);
-  // Only regular files: a pipe or device could block a read forever (the
-  // open itself does not wait, thanks to O_NONBLOCK, cleared afterwards).
-  if (flags >= 0) fd_ = ::open(nativePath.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
-  struct stat st {};
-  if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) ||
-                   ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0)) {
-    ::close(fd_);
-    fd_ = -1;
-  }
-  if (fd_ < 0) {
+  // Only regular files: a pipe or device could block a read forever.
+  const std::optional<TFileAccess> access = AccessOf(mode);
+  if (!access || !file_.Open(nativePath, *access)) {
     throw EStreamError(SJ("ファイル\"") + NativePathToScript(nativePath) + SJ("\"を開けません。"));
   }
 }
 
-TTextFileStream::~TTextFileStream() {
-  if (fd_ >= 0) ::close(fd_);
-}
+TTextFileStream::~TTextFileStream() = default;
 
 void TTextFileStream::Fail(const char* what) { throw EStreamError(SJ(what)); }
 
 void TTextFileStream::DropBuffer() { readPos_ = endPos_ = 0; }
 
-int64_t TTextFileStream::SeekRaw(int64_t offset, int whence) {
-  const off_t r = ::lseek(fd_, static_cast<off_t>(offset), whence);
+int64_t TTextFileStream::SeekRaw(int64_t offset, TSeekOrigin origin) {
+  const int64_t r = file_.Seek(offset, origin);
   if (r < 0) Fail("ストリームのシークエラー");
   return r;
 }
 
 bool TTextFileStream::Fill() {
   DropBuffer();
-  ssize_t n;
-  do {
-    n = ::read(fd_, buffer_, kBufferSize);
-  } while (n < 0 && errno == EINTR);
+  const int64_t n = file_.Read(buffer_, kBufferSize);
   if (n < 0) Fail("ストリーム読み込みエラー");
   if (n == 0) return false;
   endPos_ = static_cast<size_t>(n);
-  posAfterFill_ = SeekRaw(0, SEEK_CUR);
+  posAfterFill_ = SeekRaw(0, TSeekOrigin::Current);
   return true;
 }
 
@@ -92,14 +75,14 @@ std::string TTextFileStream::ReadLine() {
 }
 
 int64_t TTextFileStream::Size() {
-  struct stat st {};
-  if (::fstat(fd_, &st) != 0) Fail("ストリーム読み込みエラー");
-  return st.st_size;
+  const int64_t size = file_.Size();
+  if (size < 0) Fail("ストリーム読み込みエラー");
+  return size;
 }
 
 int64_t TTextFileStream::Position() {
   // A buffer with unread bytes always comes with a logical position.
-  return logicalPos_ != 0 ? logicalPos_ : SeekRaw(0, SEEK_CUR);
+  return logicalPos_ != 0 ? logicalPos_ : SeekRaw(0, TSeekOrigin::Current);
 }
 
 bool TTextFileStream::Eof() { return Position() >= Size(); }
@@ -107,18 +90,11 @@ bool TTextFileStream::Eof() { return Position() >= Size(); }
 void TTextFileStream::Write(const std::string& bytes) {
   const int64_t pos = Position();
   DropBuffer();
-  SeekRaw(pos, SEEK_SET);
+  SeekRaw(pos, TSeekOrigin::Begin);
   size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      logicalPos_ = pos + static_cast<int64_t>(done);
-      Fail("ストリーム書き込みエラー");
-    }
-    done += static_cast<size_t>(n);
-  }
+  const bool ok = file_.Write(bytes.data(), bytes.size(), done);
   logicalPos_ = pos + static_cast<int64_t>(done);
+  if (!ok) Fail("ストリーム書き込みエラー");
 }
 
 void TTextFileStream::WriteLine(const std::string& text) { Write(text + "\r\n"); }
@@ -126,12 +102,11 @@ void TTextFileStream::WriteLine(const std::string& text) { Write(text + "\r\n");
 std::string TTextFileStream::Read(size_t count) {
   const int64_t pos = Position();
   DropBuffer();
-  SeekRaw(pos, SEEK_SET);
+  SeekRaw(pos, TSeekOrigin::Begin);
   std::string bytes;
   char chunk[kBufferSize];
   while (bytes.size() < count) {
-    const ssize_t n = ::read(fd_, chunk, std::min(count - bytes.size(), sizeof chunk));
-    if (n < 0 && errno == EINTR) continue;
+    const int64_t n = file_.Read(chunk, std::min(count - bytes.size(), sizeof chunk));
     if (n < 0) Fail("ストリーム読み込みエラー");
     if (n == 0) break;
     bytes.append(chunk, static_cast<size_t>(n));
@@ -141,11 +116,12 @@ std::string TTextFileStream::Read(size_t count) {
 }
 
 int64_t TTextFileStream::Seek(int64_t offset, TSeekOrigin origin) {
-  int whence = SEEK_SET;
-  if (origin == TSeekOrigin::Current) offset += Position();
-  if (origin == TSeekOrigin::End) whence = SEEK_END;
+  if (origin == TSeekOrigin::Current) {
+    offset += Position();
+    origin = TSeekOrigin::Begin;
+  }
   DropBuffer();
-  logicalPos_ = SeekRaw(offset, whence);
+  logicalPos_ = SeekRaw(offset, origin);
   return logicalPos_;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/errors.h"
+#include "platform/native_file.h"
 
 namespace nura {
 
@@ -27,8 +28,6 @@ enum : uint32_t {
   kOpenReadWrite = 0x0002,
   kOpenCreate = 0xFFFF,
 };
-
-enum class TSeekOrigin { Begin, Current, End };
 
 class TTextFileStream {
  public:
@@ -59,10 +58,10 @@ class TTextFileStream {
  private:
   bool Fill();
   void DropBuffer();
-  int64_t SeekRaw(int64_t offset, int whence);
+  int64_t SeekRaw(int64_t offset, TSeekOrigin origin);
   [[noreturn]] void Fail(const char* what);
 
-  int fd_ = -1;
+  TNativeFile file_;
   std::string path_;
   char buffer_[kBufferSize];
   size_t readPos_ = 0;  // the next unread byte of the buffer

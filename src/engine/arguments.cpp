@@ -1,7 +1,4 @@
 // Argument helpers of the drawing commands: coordinate pairs and fonts.
-#include <QFont>
-#include <QFontDatabase>
-#include <QGuiApplication>
 #include <cmath>
 #include <vector>
 
@@ -12,6 +9,7 @@
 #include "engine/locale_map.h"
 #include "engine/operand_text.h"
 #include "engine/sjis_text.h"
+#include "platform/font_list.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -26,16 +24,11 @@ std::string FontKey(std::string_view name) { return TrimText(ConvertToHalf(ToUpp
 const std::vector<std::pair<std::string, std::string>>& InstalledFonts() {
   static const std::vector<std::pair<std::string, std::string>> fonts = [] {
     std::vector<std::pair<std::string, std::string>> list;
-    for (const QString& name : QFont::substitutions()) {
-      const std::string sjis = ToUpperCase(QStringToSjis(name));
-      list.emplace_back(FontKey(sjis), sjis);
+    for (const std::string& name : FontSubstituteNames()) {
+      const std::string upper = ToUpperCase(name);
+      list.emplace_back(FontKey(upper), upper);
     }
-    if (QGuiApplication::instance() != nullptr) {
-      for (const QString& name : QFontDatabase::families()) {
-        const std::string sjis = QStringToSjis(name);
-        list.emplace_back(FontKey(sjis), sjis);
-      }
-    }
+    for (const std::string& name : InstalledFontFamilies()) list.emplace_back(FontKey(name), name);
     return list;
   }();
   return fonts;

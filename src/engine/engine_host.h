@@ -5,11 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/script_object.h"
-
-class QWidget;
+#include "platform/window_placement.h"
 
 namespace nura {
 
@@ -20,9 +20,17 @@ class THashNode;
 class TEngineHost {
  public:
   virtual ~TEngineHost() = default;
-  // The main window's widget, for the commands that save and restore its
-  // geometry; nil without a window.
-  virtual QWidget* MainWindowWidget() { return nullptr; }
+  // The main window's position, size and state, for the commands that save
+  // and restore them; false without a window.
+  virtual bool GetMainWindowPlacement(TWindowPlacement& placement) {
+    (void)placement;
+    return false;
+  }
+  // Moves and sizes the main window; `state` (0 normal, 1 minimised, 2
+  // maximised), when given, replaces its state.
+  virtual void PlaceMainWindow(const TWindowRect& rect, std::optional<int> state) {
+    (void)rect; (void)state;
+  }
   // Shows the main window (at the start of a run).
   virtual void ShowMainWindow() {}
   // The close request: the window runs its shutdown code and closes. False

@@ -1,14 +1,12 @@
 #include "engine/packed_program.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/filemix.h"
 #include "platform/file_io.h"
+#include "platform/native_file.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
 #include "platform/system_info.h"
@@ -54,12 +52,9 @@ std::string CreateNumberedTempFile(const std::string& stem, const std::string& e
   const std::string folder = TempFolder();
   for (int n = 1; n < 100000; ++n) {
     const std::string path = folder + "/" + stem + std::to_string(n) + extension;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-    if (fd >= 0) {
-      ::close(fd);
-      return path;
-    }
-    if (errno != EEXIST) break;
+    const TCreateResult made = CreateNewFile(path);
+    if (made == TCreateResult::Created) return path;
+    if (made == TCreateResult::Failed) break;
   }
   throw ERuntimeError(SJ("一時ファイルを作成できません。"));
 }

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <filesystem>
 
-#include "engine/command_line.h"
 #include "engine/command_api.h"
+#include "engine/command_line.h"
 #include "engine/dialogs.h"
 #include "engine/errors.h"
 #include "engine/event_sources.h"

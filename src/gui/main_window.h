@@ -60,7 +60,13 @@ class TfrmNura : public QMainWindow, public TEngineHost, public TObjectHost {
   int DestructionQueueSize() const { return static_cast<int>(deleteQueue_.size()); }
 
   // TEngineHost
-  QWidget* MainWindowWidget() override { return this; }
+  bool GetMainWindowPlacement(TWindowPlacement& placement) override {
+    placement = PlacementOf(*this);
+    return true;
+  }
+  void PlaceMainWindow(const TWindowRect& rect, std::optional<int> state) override {
+    PlaceWindow(*this, rect, state);
+  }
   void ShowMainWindow() override;
   bool CloseMainWindow() override;
   void ProcessEvents() override;

@@ -210,7 +210,13 @@ TEST_F(FileStateCommands, HandlesAskFirstAndRefuseProtectedWords) {
 class WindowHost : public TEngineHost {
  public:
   QWidget* window = nullptr;
-  QWidget* MainWindowWidget() override { return window; }
+  bool GetMainWindowPlacement(TWindowPlacement& placement) override {
+    placement = PlacementOf(*window);
+    return true;
+  }
+  void PlaceMainWindow(const TWindowRect& rect, std::optional<int> state) override {
+    PlaceWindow(*window, rect, state);
+  }
 };
 
 TEST_F(FileStateCommands, MainWindowPositionSavedAndRestored) {
