@@ -1,0 +1,589 @@
+// The archiver libraries built into the program. Each reads the command
+// lines of its format wrapper and works through archive_io: extraction
+// (never outside the destination, never asking about existing files),
+// packing into a new archive that replaces the old one only when it is
+// complete, deletion and freshening by rewriting, listing, checks and
+// memory extraction.
+//
+// Existing files on extraction: replaced only when the member is newer,
+// unless the format's overwrite switch is given (LHA and CAB "-c1" / "-o",
+// ZIP "-o", 7z "-aoa"); 7z "-aos" keeps them and "-aou" writes the member
+// under a numbered name.
+#include <archive.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <system_error>
+
+#include "archive/archive_io.h"
+#include "archive/archiver_library.h"
+#include "archive/cmd_opt.h"
+#include "archive/command_line_reader.h"
+#include "archive/pack_file_list.h"
+#include "commands/dir_util.h"
+#include "platform/file_io.h"
+#include "platform/native_path.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace fs = std::filesystem;
+
+namespace {
+
+// How a library's command line is written.
+enum class TLineStyle { Lha, ZipUnpack, ZipPack, Cab, Tar, Rar, SevenZip };
+
+struct TBackendJob {
+  enum Op { kNone, kExtract, kPack, kDelete, kUpdate, kSfx } op = kNone;
+  bool onlyNewer = false;  // LHA "u": a member is replaced only by a newer file
+  bool junkPaths = false;
+  TOverwrite overwrite = TOverwrite::Newer;
+  int level = -1;
+  std::string tarFilter;
+  std::string archive, folder;  // script paths
+  std::vector<std::string> files;
+  TArchiverOptions selection;   // r, a, p, jo, job, jx for packing by specs
+};
+
+bool EndsWithSeparator(const std::string& text) {
+  return !text.empty() && (text.back() == '/' || EndsWithBackslash(text));
+}
+
+// Undoes the ZIP wrapper's name transform: "[-]" at the start, "[[]".
+std::string UnescapeZipName(const std::string& name) {
+  std::string out;
+  size_t i = 0;
+  if (name.compare(0, 3, "[-]") == 0) {
+    out = "-";
+    i = 3;
+  }
+  while (i < name.size()) {
+    if (IsSjisLead(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) {
+      out += name.substr(i, 2);
+      i += 2;
+    } else if (name.compare(i, 3, "[[]") == 0) {
+      out += '[';
+      i += 3;
+    } else {
+      out += name[i++];
+    }
+  }
+  return out;
+}
+
+bool StartsWith(std::string_view text, std::string_view head) {
+  return text.substr(0, head.size()) == head;
+}
+
+void ReadCommand(TLineStyle style, const std::string& word, TBackendJob& job, size_t& first) {
+  using J = TBackendJob;
+  struct Word {
+    TLineStyle style;
+    const char* word;
+    J::Op op;
+    bool junk;
+  };
+  static const Word kWords[] = {
+      {TLineStyle::Lha, "x", J::kExtract, false},      {TLineStyle::Lha, "e", J::kExtract, true},
+      {TLineStyle::Lha, "u", J::kPack, false},         {TLineStyle::Lha, "a", J::kPack, false},
+      {TLineStyle::Lha, "d", J::kDelete, false},       {TLineStyle::Lha, "f", J::kUpdate, false},
+      {TLineStyle::Lha, "s", J::kSfx, false},          {TLineStyle::ZipUnpack, "-x", J::kExtract, false},
+      {TLineStyle::ZipPack, "-d", J::kDelete, false},  {TLineStyle::ZipPack, "-f", J::kUpdate, false},
+      {TLineStyle::Cab, "-x", J::kExtract, false},     {TLineStyle::Cab, "-a", J::kPack, false},
+      {TLineStyle::Cab, "-f", J::kSfx, false},         {TLineStyle::Tar, "x", J::kExtract, false},
+      {TLineStyle::Tar, "c", J::kPack, false},         {TLineStyle::Rar, "-x", J::kExtract, false},
+      {TLineStyle::Rar, "-e", J::kExtract, true},      {TLineStyle::SevenZip, "x", J::kExtract, false},
+      {TLineStyle::SevenZip, "e", J::kExtract, true},  {TLineStyle::SevenZip, "u", J::kPack, false},
+      {TLineStyle::SevenZip, "a", J::kPack, false},    {TLineStyle::SevenZip, "d", J::kDelete, false},
+  };
+  for (const Word& w : kWords) {
+    if (w.style == style && word == w.word) {
+      job.op = w.op;
+      job.junkPaths = w.junk;
+      job.onlyNewer = style == TLineStyle::Lha && word == "u";
+      first = 1;
+      return;
+    }
+  }
+  // The ZIP pack command has no command word.
+  if (style == TLineStyle::ZipPack) job.op = J::kPack;
+}
+
+// One switch (without its "-") of the style's own set; unknown ones are
+// ignored, as the libraries do with switches they do not need.
+void ReadSwitch(TLineStyle style, const std::string& sw, TBackendJob& job) {
+  TArchiverOptions& o = job.selection;
+  switch (style) {
+    case TLineStyle::Lha:
+      ApplyLhaSwitch(sw, o);
+      break;
+    case TLineStyle::Cab:
+    case TLineStyle::ZipUnpack:
+    case TLineStyle::Rar:
+      if (sw == "o") job.overwrite = TOverwrite::Always;
+      else if (sw == "j") job.junkPaths = true;
+      else if (sw == "r") o.r = 1;
+      break;
+    case TLineStyle::ZipPack:
+      if (sw == "S") o.a = 1;
+      else if (sw == "r") o.r = 1;
+      else if (sw == "j") job.junkPaths = true;
+      else if (sw.size() == 1 && sw[0] >= '0' && sw[0] <= '9') job.level = sw[0] - '0';
+      break;
+    case TLineStyle::Tar:
+      if (sw[0] == 'z' || sw[0] == 'B') {
+        job.tarFilter = sw[0] == 'z' ? "gzip" : "bzip2";
+        if (sw.size() == 2 && sw[1] >= '0' && sw[1] <= '9') job.level = sw[1] - '0';
+      } else if (sw[0] == 'f') {
+        job.archive = sw.substr(1);
+      } else if (sw[0] == 'o') {
+        job.folder = sw.substr(1);
+      } else if (sw == "-use-directory=0") {
+        job.junkPaths = true;
+      }
+      break;
+    case TLineStyle::SevenZip:
+      if (sw == "aou") job.overwrite = TOverwrite::Rename;
+      else if (sw == "aos") job.overwrite = TOverwrite::Skip;
+      else if (sw == "aoa") job.overwrite = TOverwrite::Always;
+      else if (sw == "r-") o.r = 0;
+      else if (sw == "r") o.r = 1;
+      else if (StartsWith(sw, "x!")) o.jx.push_back(sw.substr(2));
+      else if (sw[0] == 'o') job.folder = sw.substr(1);
+      break;
+  }
+}
+
+// Reads the line into `job`; false with a message when a response file
+// cannot be read.
+bool ReadJob(TLineStyle style, const std::string& line, bool hasCommand, TBackendJob& job,
+             std::string& messages) {
+  const std::vector<TCommandPiece> pieces = SplitArchiverCommandLine(line);
+  size_t i = 0;
+  if (hasCommand && !pieces.empty()) ReadCommand(style, pieces[0].text, job, i);
+  std::vector<std::string> positional;
+  for (; i < pieces.size(); ++i) {
+    const std::string& text = pieces[i].text;
+    if (positional.empty() && text.size() > 1 && text[0] == '-') {
+      ReadSwitch(style, text.substr(1), job);
+      continue;
+    }
+    if (!positional.empty() && text.size() > 1 && text[0] == '@') {
+      if (!ReadResponseFile(text.substr(1), positional)) {
+        messages += SJ("レスポンスファイル\"") + text.substr(1) + SJ("\"を読めません。\r\n");
+        return false;
+      }
+      continue;
+    }
+    positional.push_back(text);
+  }
+  size_t at = 0;
+  const bool archiveBySwitch = style == TLineStyle::Tar;
+  if (!archiveBySwitch && at < positional.size()) job.archive = positional[at++];
+  const bool folderPositional = style != TLineStyle::Tar && style != TLineStyle::SevenZip;
+  if (folderPositional && at < positional.size() && EndsWithSeparator(positional[at]))
+    job.folder = positional[at++];
+  for (; at < positional.size(); ++at) {
+    const bool zip = style == TLineStyle::ZipPack || style == TLineStyle::ZipUnpack;
+    job.files.push_back(zip ? UnescapeZipName(positional[at]) : positional[at]);
+  }
+  if (style == TLineStyle::Lha) {
+    const TArchiverOptions& o = job.selection;
+    if (o.x == 0) job.junkPaths = true;
+    if (o.c > 0) job.overwrite = TOverwrite::Always;
+    if (o.z > 0) job.level = 0;
+  }
+  return true;
+}
+
+std::string NativeFolder(const std::string& folder) {
+  std::string native = ScriptPathToNative(folder);
+  while (native.size() > 1 && native.back() == '/') native.pop_back();
+  return native;
+}
+
+void AddMessage(std::string& messages, const std::string& utf8) {
+  messages += Utf8ToSjis(utf8) + "\r\n";
+}
+
+// A file to pack: its name in the list, its native path, the name it is
+// stored under and its time.
+struct TPackFile {
+  std::string listName, native, stored;
+  int64_t mtime = 0;
+};
+
+class TFormatLibrary : public TArchiverLibrary {
+ public:
+  TFormatLibrary(TBackendFormat format, TLineStyle style, std::string prefix, bool archiveType)
+      : format_(format), style_(style), prefix_(std::move(prefix)), archiveType_(archiveType) {}
+
+  bool HasExport(std::string_view name) const override {
+    static const std::set<std::string, std::less<>> kOperations = {
+        "", "CheckArchive", "OpenArchive", "CloseArchive", "FindFirst", "FindNext", "ExtractMem",
+        "SetOwnerWindowEx", "KillOwnerWindowEx", "GetWriteTimeEx", "GetCreateTimeEx",
+        "GetAccessTimeEx", "GetOriginalSizeEx", "GetCompressedSizeEx"};
+    if (!StartsWith(name, prefix_)) return false;
+    const std::string_view op = name.substr(prefix_.size());
+    return kOperations.count(op) > 0 || (archiveType_ && op == "GetArchiveType");
+  }
+
+  int Command(TWindowHandle, const std::string& line, std::string& output, size_t size) override {
+    TUtf8Locale locale;
+    std::string messages;
+    TBackendJob job;
+    int result = kArcErrorCommandName;
+    if (ReadJob(style_, line, true, job, messages)) {
+      switch (job.op) {
+        case TBackendJob::kExtract: result = Extract(job, messages); break;
+        case TBackendJob::kPack:
+        case TBackendJob::kDelete:
+        case TBackendJob::kUpdate: result = Rewrite(job, messages); break;
+        case TBackendJob::kSfx:
+          throw EArchiver(SJ("この形式では自己解凍書庫の作成をサポートしておりません。"));
+        case TBackendJob::kNone:
+          AddMessage(messages, "このコマンドは使えません。");
+          break;
+      }
+    } else {
+      result = kArcErrorFileOpen;
+    }
+    output = size == 0 ? std::string() : messages.substr(0, size - 1);
+    return result;
+  }
+
+  bool CheckArchive(const std::string& name, int) override {
+    TUtf8Locale locale;
+    TArchiveReader reader(format_);
+    TMember member;
+    return reader.Open(ScriptPathToNative(name)) && reader.Next(member) == 1;
+  }
+
+  TArchiveHandle OpenArchive(TWindowHandle, const std::string& name, int) override {
+    TUtf8Locale locale;
+    auto listing = std::make_unique<TListing>();
+    listing->path = ScriptPathToNative(name);
+    if (!Reopen(*listing)) return 0;
+    const TArchiveHandle handle = nextHandle_++;
+    listings_[handle] = std::move(listing);
+    return handle;
+  }
+
+  int CloseArchive(TArchiveHandle handle) override {
+    return listings_.erase(handle) ? 0 : kArcErrorNotArcFile;
+  }
+
+  int FindFirst(TArchiveHandle handle, const std::string& wildcard, TIndividualInfo& info) override {
+    TUtf8Locale locale;
+    TListing* listing = Find(handle);
+    if (!listing || !Reopen(*listing)) return -1;
+    listing->wildcard = wildcard;
+    return FindNextMember(*listing, info);
+  }
+
+  int FindNext(TArchiveHandle handle, TIndividualInfo& info) override {
+    TUtf8Locale locale;
+    TListing* listing = Find(handle);
+    return listing ? FindNextMember(*listing, info) : -1;
+  }
+
+  int ExtractMem(TWindowHandle, const std::string& line, std::string& buffer, size_t size,
+                 std::string& output) override {
+    TUtf8Locale locale;
+    TBackendJob job;
+    std::string messages;
+    int result = kArcErrorFileOpen;
+    if (ReadJob(style_, line, false, job, messages)) result = ReadOneMember(job, buffer, size, messages);
+    output = messages;
+    return result;
+  }
+
+  bool SetOwnerWindowEx(TArchiverProgressSink* sink) override {
+    sink_ = sink;
+    return true;
+  }
+  bool KillOwnerWindowEx(TArchiverProgressSink* sink) override {
+    if (sink_ == sink) sink_ = nullptr;
+    return true;
+  }
+
+  bool GetWriteTimeEx(TArchiveHandle handle, uint64_t& time) override {
+    TListing* l = Find(handle);
+    if (!l || !l->has) return false;
+    time = UnixTimeToFileTime(l->current.mtime);
+    return true;
+  }
+  bool GetCreateTimeEx(TArchiveHandle, uint64_t&) override { return false; }
+  bool GetAccessTimeEx(TArchiveHandle, uint64_t&) override { return false; }
+  bool GetOriginalSizeEx(TArchiveHandle handle, uint64_t& size) override {
+    TListing* l = Find(handle);
+    if (!l || !l->has) return false;
+    size = l->current.size;
+    return true;
+  }
+  bool GetCompressedSizeEx(TArchiveHandle, uint64_t&) override { return false; }
+
+  int GetArchiveType(const std::string& name) override {
+    TUtf8Locale locale;
+    TArchiveReader reader(format_);
+    TMember member;
+    if (!reader.Open(ScriptPathToNative(name)) || reader.Next(member) != 1) return 0;
+    switch (reader.FilterCode()) {
+      case ARCHIVE_FILTER_GZIP: return 2;
+      case ARCHIVE_FILTER_COMPRESS: return 4;
+      case ARCHIVE_FILTER_BZIP2: return 6;
+      default: return 1;
+    }
+  }
+
+ private:
+  struct TListing {
+    std::string path;
+    std::unique_ptr<TArchiveReader> reader;
+    std::string wildcard;
+    TMember current;
+    bool has = false;
+  };
+
+  TListing* Find(TArchiveHandle handle) {
+    auto it = listings_.find(handle);
+    return it == listings_.end() ? nullptr : it->second.get();
+  }
+
+  bool Reopen(TListing& listing) {
+    listing.reader = std::make_unique<TArchiveReader>(format_);
+    listing.has = false;
+    return listing.reader->Open(listing.path);
+  }
+
+  int FindNextMember(TListing& listing, TIndividualInfo& info) {
+    const bool all = listing.wildcard.empty() || listing.wildcard == "*" || listing.wildcard == "*.*";
+    while (listing.reader->Next(listing.current) == 1) {
+      if (!all && !MemberSelected({listing.wildcard}, listing.current.name)) continue;
+      listing.has = true;
+      FillRecord(listing.current, info);
+      return 0;
+    }
+    listing.has = false;
+    return -1;
+  }
+
+  static void FillRecord(const TMember& m, TIndividualInfo& info) {
+    info = TIndividualInfo{};
+    info.dwOriginalSize = static_cast<uint32_t>(std::min<uint64_t>(m.size, 0xFFFFFFFFu));
+    UnixTimeToDosDateTime(m.mtime, info.wDate, info.wTime);
+    CopyNameField(info.szFileName, sizeof info.szFileName, Utf8ToSjis(m.name));
+    CopyNameField(info.szAttribute, sizeof info.szAttribute, m.folder ? "d----" : "--a--");
+  }
+
+  int Extract(const TBackendJob& job, std::string& messages) {
+    TExtractRequest request;
+    request.archive = ScriptPathToNative(job.archive);
+    request.destination = job.folder.empty() ? "" : NativeFolder(job.folder);
+    request.specs = job.files;
+    request.junkPaths = job.junkPaths;
+    request.overwrite = job.overwrite;
+    request.progress = sink_;
+    return ExtractArchive(format_, request, messages);
+  }
+
+  int ReadOneMember(const TBackendJob& job, std::string& buffer, size_t size, std::string& messages) {
+    TArchiveReader reader(format_);
+    if (!reader.Open(ScriptPathToNative(job.archive))) {
+      AddMessage(messages, reader.Error());
+      return kArcErrorArcFileOpen;
+    }
+    TMember member;
+    int next;
+    while ((next = reader.Next(member)) == 1) {
+      if (member.folder || !MemberSelected(job.files, StoredMemberName(member.name))) continue;
+      if (!reader.ReadData(buffer, size)) break;
+      return kArcOk;
+    }
+    AddMessage(messages, next < 0 ? reader.Error() : "指定のファイルは書庫にありません。");
+    return next < 0 ? kArcErrorBrokenData : kArcErrorNotFileName;
+  }
+
+  // The files that the specs name: wildcards and folders expanded, plain
+  // names taken as they are. False when a named file does not exist.
+  bool ListPackFiles(const TBackendJob& job, std::vector<TPackFile>& files, std::string& messages) {
+    TArchiverOptions options = job.selection;
+    bool cancelled = false;
+    const std::vector<std::string> excluded =
+        CollectFiles(options, job.folder, options.jx, false, cancelled, nullptr, nullptr);
+    const std::set<std::string> exclusions(excluded.begin(), excluded.end());
+    std::set<std::string> seen;
+    for (const std::string& spec : job.files) {
+      std::vector<std::string> names;
+      std::error_code ec;
+      const bool folder = options.r > 1 && fs::is_directory(NativePathUnder(job.folder, spec), ec);
+      if (HasFileWildcard(spec) || folder) {
+        names = CollectFiles(options, job.folder, {spec}, true, cancelled, nullptr, &exclusions);
+      } else if (!exclusions.count(spec)) {
+        names.push_back(spec);
+      }
+      for (const std::string& name : names) {
+        if (!seen.insert(name).second) continue;
+        TPackFile file;
+        file.listName = name;
+        file.native = NativePathUnder(job.folder, name);
+        struct stat st {};
+        if (::stat(file.native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+          AddMessage(messages, SjisToUtf8(name) + ": ファイルが見つかりません。");
+          return false;
+        }
+        file.mtime = st.st_mtime;
+        const std::string utf8 = SjisToUtf8(name);
+        file.stored = StoredMemberName(job.junkPaths ? fs::path(utf8).filename().string() : utf8);
+        if (file.stored.empty()) continue;
+        files.push_back(std::move(file));
+      }
+    }
+    return true;
+  }
+
+  // Pack, delete and freshen: the new archive is written beside the old
+  // one and renamed over it only when it is complete.
+  int Rewrite(const TBackendJob& job, std::string& messages) {
+    const std::string target = ScriptPathToNative(job.archive);
+    std::vector<TPackFile> files;
+    if (job.op != TBackendJob::kDelete && !ListPackFiles(job, files, messages)) return kArcErrorFileOpen;
+    if (job.op == TBackendJob::kPack && files.empty()) {
+      AddMessage(messages, "書庫に入れるファイルがありません。");
+      return kArcErrorFileOpen;
+    }
+    std::string temp = target + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) {
+      AddMessage(messages, target + ": 書庫を作れません。");
+      return kArcErrorCannotWrite;
+    }
+    ::close(fd);
+    const int result = WriteArchive(job, target, temp, files, messages);
+    std::error_code ec;
+    if (result == kArcOk) {
+      fs::rename(temp, target, ec);
+      if (!ec) return kArcOk;
+      AddMessage(messages, target + ": " + ec.message());
+    }
+    fs::remove(temp, ec);
+    return result == kArcOk ? kArcErrorCannotWrite : result;
+  }
+
+  int WriteArchive(const TBackendJob& job, const std::string& target, const std::string& temp,
+                   std::vector<TPackFile>& files, std::string& messages) {
+    std::string error;
+    std::unique_ptr<TMemberSink> sink =
+        OpenMemberSink(format_, target, temp, job.level, job.tarFilter, error);
+    if (!sink) {
+      AddMessage(messages, error);
+      return kArcErrorNotSupport;
+    }
+    std::map<std::string, size_t> byName;
+    for (size_t i = 0; i < files.size(); ++i) byName[files[i].stored] = i;
+    std::vector<bool> wanted(files.size(), job.op == TBackendJob::kPack);
+    const int kept = CopyOldMembers(job, target, byName, files, wanted, *sink, messages);
+    if (kept != kArcOk) return kept;
+    for (size_t i = 0; i < files.size(); ++i) {
+      if (!wanted[i]) continue;
+      const TPackFile& file = files[i];
+      if (sink_) {
+        TExtractingInfo info;
+        CopyNameField(info.szSourceFileName, sizeof info.szSourceFileName, file.listName);
+        CopyNameField(info.szDestFileName, sizeof info.szDestFileName, Utf8ToSjis(file.stored));
+        if (sink_->Notify(kArcExtractBegin, info)) return kArcErrorUserCancel;
+      }
+      std::string data;
+      if (!ReadNativeFile(file.native, data)) {
+        AddMessage(messages, file.native + ": 読み込めません。");
+        return kArcErrorFileOpen;
+      }
+      TMember member{file.stored, file.mtime, false, data.size()};
+      if (!sink->Add(member, data)) {
+        AddMessage(messages, sink->error);
+        return kArcErrorCannotWrite;
+      }
+    }
+    if (!sink->Finish()) {
+      AddMessage(messages, sink->error);
+      return kArcErrorCannotWrite;
+    }
+    return kArcOk;
+  }
+
+  // Copies the members of an existing archive that stay; marks in `wanted`
+  // the files that replace or join them. An empty file counts as an empty
+  // archive.
+  int CopyOldMembers(const TBackendJob& job, const std::string& target,
+                     const std::map<std::string, size_t>& byName, const std::vector<TPackFile>& files,
+                     std::vector<bool>& wanted, TMemberSink& sink, std::string& messages) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0 || st.st_size == 0) return kArcOk;
+    TArchiveReader reader(format_);
+    if (!reader.Open(target)) {
+      AddMessage(messages, target + ": " + reader.Error());
+      return kArcErrorNotArcFile;
+    }
+    TMember member;
+    int next;
+    while ((next = reader.Next(member)) == 1) {
+      const std::string key = StoredMemberName(member.name);
+      if (job.op == TBackendJob::kDelete && MemberSelected(job.files, key)) continue;
+      auto it = byName.find(key);
+      if (it != byName.end() && job.op != TBackendJob::kDelete) {
+        const bool newer = files[it->second].mtime > member.mtime;
+        if (job.op == TBackendJob::kPack && (!job.onlyNewer || newer)) continue;
+        if (job.op == TBackendJob::kUpdate && newer) {
+          wanted[it->second] = true;
+          continue;
+        }
+        wanted[it->second] = false;
+      }
+      std::string data;
+      if (!member.folder && !reader.ReadData(data)) break;
+      member.name = key;
+      if (!sink.Add(member, data)) {
+        AddMessage(messages, sink.error);
+        return kArcErrorCannotWrite;
+      }
+    }
+    if (next != 0) {
+      AddMessage(messages, target + ": " + reader.Error());
+      return kArcErrorBrokenData;
+    }
+    return kArcOk;
+  }
+
+  TBackendFormat format_;
+  TLineStyle style_;
+  std::string prefix_;
+  bool archiveType_;
+  TArchiverProgressSink* sink_ = nullptr;
+  std::map<TArchiveHandle, std::unique_ptr<TListing>> listings_;
+  TArchiveHandle nextHandle_ = 1;
+};
+
+}  // namespace
+
+std::vector<std::pair<std::string, TArchiverLibraryFactory>> BuiltinArchiverLibraries() {
+  auto make = [](TBackendFormat format, TLineStyle style, const char* prefix, bool archiveType = false) {
+    return [=]() -> std::unique_ptr<TArchiverLibrary> {
+      return std::make_unique<TFormatLibrary>(format, style, prefix, archiveType);
+    };
+  };
+  return {
+      {"UNLHA32.DLL", make(TBackendFormat::Lha, TLineStyle::Lha, "Unlha")},
+      {"UNZIP32.DLL", make(TBackendFormat::Zip, TLineStyle::ZipUnpack, "UnZip")},
+      {"ZIP32J.DLL", make(TBackendFormat::Zip, TLineStyle::ZipPack, "Zip")},
+      {"CAB32.DLL", make(TBackendFormat::Cab, TLineStyle::Cab, "Cab")},
+      {"TAR32.DLL", make(TBackendFormat::Tar, TLineStyle::Tar, "Tar", true)},
+      {"UNRAR32.DLL", make(TBackendFormat::Rar, TLineStyle::Rar, "Unrar")},
+      {"7-zip32.dll", make(TBackendFormat::SevenZip, TLineStyle::SevenZip, "SevenZip")},
+  };
+}
+
+}  // namespace nura

@@ -1,0 +1,146 @@
+#include "archive/archive_file.h"
+
+#include "archive/pack_file_list.h"
+#include "platform/sjis.h"
+
+namespace nura {
+
+// The hidden window that turns the library's progress messages into
+// OnProgress; its answer is the abort flag.
+class TArchiveFile::TProgressWindow : public TArchiverProgressSink {
+ public:
+  explicit TProgressWindow(TArchiveFile& owner) : owner_(owner) {}
+  bool Notify(int state, TExtractingInfo& info) override {
+    bool abort = false;
+    if (owner_.OnProgress) owner_.OnProgress(owner_, state, &info, abort);
+    return abort;
+  }
+
+ private:
+  TArchiveFile& owner_;
+};
+
+TArchiveFile::TArchiveFile() = default;
+TArchiveFile::~TArchiveFile() = default;
+
+void TArchiveFile::SetFileName(const std::string& name) {
+  fileName_ = name;
+  SetArchiverType(DetectArchiveTypeByName(name));
+}
+
+void TArchiveFile::SetOutputSize(size_t size) {
+  output_.size = size;
+  output_.text.clear();
+}
+
+void TArchiveFile::SetArchiverType(TArchiverType type) {
+  switch (type) {
+    case TArchiverType::atNone:
+      return;
+    case TArchiverType::atAutoDetect:
+      type_ = type;
+      return;
+    case TArchiverType::atYz1:
+    case TArchiverType::atGCA:
+    case TArchiverType::atBel:
+      throw EArchiver(SJ("書庫の形式を特定できませんでした。"));
+    default:
+      archiver_.reset();
+      archiver_ = CreateArchiver(type);
+      type_ = type;
+  }
+}
+
+TArchiver& TArchiveFile::ResolveArchiver() {
+  if (type_ == TArchiverType::atAutoDetect) {
+    const TArchiverType detected = DetectArchiveTypeByContent(fileName_);
+    if (detected != TArchiverType::atNone) SetArchiverType(detected);
+  }
+  if (type_ == TArchiverType::atAutoDetect || !archiver_)
+    throw EArchiver(SJ("書庫の形式を判別できません。"));
+  return *archiver_;
+}
+
+int TArchiveFile::WithProgress(TArchiver& archiver, const std::function<int()>& operation) {
+  struct TRegistration {
+    TArchiver& archiver;
+    TProgressWindow* window;
+    ~TRegistration() {
+      if (!window) return;
+      try {
+        archiver.KillOwnerWindow(window);
+      } catch (const EArchiver&) {
+        // A failed unregistration is ignored.
+      }
+    }
+  };
+  TProgressWindow* window = nullptr;
+  if (OnProgress) {
+    if (!progressWindow_) progressWindow_ = std::make_unique<TProgressWindow>(*this);
+    window = progressWindow_.get();
+    try {
+      archiver.SetOwnerWindow(window, 0);
+    } catch (const EArchiver&) {
+      // A failed registration is ignored.
+    }
+  }
+  TRegistration registration{archiver, window};
+  struct TRemember {
+    TArchiveFile& file;
+    TArchiver& archiver;
+    ~TRemember() { file.lastCommandLine_ = archiver.LastCommandLine(); }
+  } remember{*this, archiver};
+  return operation();
+}
+
+int TArchiveFile::Extract(TWindowHandle window, const TArchiverOptions* options,
+                          const std::vector<std::string>& specs, const std::string& folder) {
+  TArchiver& archiver = ResolveArchiver();
+  const TArchiverOptions& o = options ? *options : options_;
+  return WithProgress(archiver, [&] {
+    return archiver.Extract(window, fileName_, output_, (o.ResFileUsage & ruOnUnpack) != 0, specs,
+                            folder, o);
+  });
+}
+
+int TArchiveFile::Pack(TWindowHandle window, const TArchiverOptions* options,
+                       const std::vector<std::string>& specs, const std::string& baseFolder) {
+  TArchiver& archiver = ResolveArchiver();
+  archiver.EnsureDLL();
+  const TArchiverOptions& o = options ? *options : options_;
+  const bool useResponse = (o.ResFileUsage & ruOnPack) != 0;
+  if (o.PackFilter == TPackFilter::pfArchiver) {
+    return WithProgress(archiver, [&] {
+      return archiver.Pack(window, fileName_, output_, useResponse, specs, baseFolder, o);
+    });
+  }
+  TArchiverOptions copy;
+  o.AssignTo(copy);
+  copy.ResFileUsage = o.ResFileUsage;
+  bool cancelled = false;
+  const TPackProgress progress = [this](int state, TExtractingInfo& info) {
+    bool abort = false;
+    if (OnProgress) OnProgress(*this, state, &info, abort);
+    return abort;
+  };
+  const std::vector<std::string> files =
+      BuildPackFileList(copy, baseFolder, specs, cancelled, OnProgress ? progress : nullptr);
+  if (cancelled) return kArcErrorUserCancel;
+  if (files.empty()) {
+    output_.text.clear();
+    return 0;
+  }
+  copy.jx.clear();
+  return WithProgress(archiver, [&] {
+    return archiver.Pack(window, fileName_, output_, useResponse, files, baseFolder, copy);
+  });
+}
+
+int TArchiveFile::MakeSfx(TWindowHandle window, const TArchiverOptions* options,
+                          const std::string& folder) {
+  TArchiver& archiver = ResolveArchiver();
+  const TArchiverOptions& o = options ? *options : options_;
+  return WithProgress(archiver, [&] { return archiver.MakeSfx(window, fileName_, output_, folder, o); });
+}
+
+}  // namespace nura

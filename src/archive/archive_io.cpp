@@ -1,0 +1,522 @@
+#include "archive/archive_io.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "archive/cab_writer.h"
+#include "archive/lha_writer.h"
+#include "commands/dir_util.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace fs = std::filesystem;
+
+// ---- locale ----
+
+namespace {
+
+locale_t Utf8Locale() {
+  static const locale_t locale = [] {
+    locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    if (!l) l = newlocale(LC_CTYPE_MASK, "en_US.UTF-8", static_cast<locale_t>(nullptr));
+    return l;
+  }();
+  return locale;
+}
+
+}  // namespace
+
+TUtf8Locale::TUtf8Locale() {
+  if (locale_t l = Utf8Locale()) previous_ = uselocale(l);
+}
+
+TUtf8Locale::~TUtf8Locale() {
+  if (previous_) uselocale(previous_);
+}
+
+// ---- reading ----
+
+TArchiveReader::TArchiveReader(TBackendFormat format) : format_(format) {
+  archive_ = archive_read_new();
+  struct archive* a = archive_;
+  switch (format) {
+    case TBackendFormat::Lha:
+      archive_read_support_format_lha(a);
+      archive_read_set_format_option(a, "lha", "hdrcharset", "CP932");
+      break;
+    case TBackendFormat::Zip:
+      archive_read_support_format_zip(a);
+      archive_read_set_format_option(a, "zip", "hdrcharset", "CP932");
+      break;
+    case TBackendFormat::Cab:
+      archive_read_support_format_cab(a);
+      archive_read_set_format_option(a, "cab", "hdrcharset", "CP932");
+      break;
+    case TBackendFormat::Tar:
+      archive_read_support_format_tar(a);
+      archive_read_support_format_cpio(a);
+      archive_read_support_format_ar(a);
+      archive_read_support_filter_gzip(a);
+      archive_read_support_filter_bzip2(a);
+      archive_read_support_filter_compress(a);
+      archive_read_support_filter_rpm(a);
+      break;
+    case TBackendFormat::Rar:
+      archive_read_support_format_rar(a);
+      archive_read_support_format_rar5(a);
+      break;
+    case TBackendFormat::SevenZip:
+      archive_read_support_format_7zip(a);
+      break;
+  }
+}
+
+TArchiveReader::~TArchiveReader() { archive_read_free(archive_); }
+
+bool TArchiveReader::Open(const std::string& nativePath) {
+  return archive_read_open_filename(archive_, nativePath.c_str(), 65536) == ARCHIVE_OK;
+}
+
+int TArchiveReader::Next(TMember& member) {
+  const int r = archive_read_next_header(archive_, &entry_);
+  if (r == ARCHIVE_EOF) return 0;
+  if (r < ARCHIVE_WARN) return -1;
+  const char* name = archive_entry_pathname(entry_);
+  member.name = name ? name : "";
+  member.mtime = archive_entry_mtime(entry_);
+  member.folder = archive_entry_filetype(entry_) == AE_IFDIR;
+  member.size = archive_entry_size_is_set(entry_) ? static_cast<uint64_t>(archive_entry_size(entry_)) : 0;
+  return 1;
+}
+
+bool TArchiveReader::ReadData(std::string& data, size_t limit) {
+  data.clear();
+  const void* block;
+  size_t size;
+  la_int64_t offset;
+  for (;;) {
+    const int r = archive_read_data_block(archive_, &block, &size, &offset);
+    if (r == ARCHIVE_EOF) return true;
+    if (r < ARCHIVE_WARN) return false;
+    if (offset < 0 || static_cast<uint64_t>(offset) >= limit) continue;
+    const size_t at = static_cast<size_t>(offset);
+    const size_t take = std::min(size, limit - at);
+    if (data.size() < at + take) data.resize(at + take);
+    data.replace(at, take, static_cast<const char*>(block), take);
+  }
+}
+
+std::string TArchiveReader::Error() const {
+  const char* text = archive_error_string(archive_);
+  return text ? text : "";
+}
+
+int TArchiveReader::FilterCode() const {
+  return archive_filter_count(archive_) > 0 ? archive_filter_code(archive_, 0) : 0;
+}
+
+// ---- names ----
+
+namespace {
+
+enum class TNameCheck { Safe, Skip, Refused };
+
+std::vector<std::string> Components(const std::string& path) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    const size_t slash = path.find('/', start);
+    const size_t end = slash == std::string::npos ? path.size() : slash;
+    parts.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+bool HasDriveLetter(const std::string& n) {
+  return n.size() >= 2 && n[1] == ':' &&
+         ((n[0] >= 'A' && n[0] <= 'Z') || (n[0] >= 'a' && n[0] <= 'z'));
+}
+
+// The member's path below the destination.
+TNameCheck CheckMemberName(std::string name, std::string& relative) {
+  for (char& c : name) {
+    if (c == '\\') c = '/';
+  }
+  if (name.empty()) return TNameCheck::Skip;
+  if (name[0] == '/' || HasDriveLetter(name)) return TNameCheck::Refused;
+  relative.clear();
+  for (const std::string& part : Components(name)) {
+    if (part == "..") return TNameCheck::Refused;
+    if (part.empty() || part == ".") continue;
+    if (!relative.empty()) relative += '/';
+    relative += part;
+  }
+  return relative.empty() ? TNameCheck::Skip : TNameCheck::Safe;
+}
+
+// A symbolic link's target, taken from the link's folder, must stay in
+// the destination.
+bool LinkStaysInside(const std::string& relative, std::string target) {
+  for (char& c : target) {
+    if (c == '\\') c = '/';
+  }
+  if (target.empty() || target[0] == '/' || HasDriveLetter(target)) return false;
+  std::vector<std::string> parts = Components(relative);
+  parts.pop_back();
+  for (const std::string& part : Components(target)) {
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (parts.empty()) return false;
+      parts.pop_back();
+    } else {
+      parts.push_back(part);
+    }
+  }
+  return true;
+}
+
+std::string SlashedSjis(const std::string& sjis) {
+  std::string out = sjis;
+  for (size_t i = 0; i < out.size(); ++i) {
+    if (IsSjisLead(static_cast<unsigned char>(out[i])) && i + 1 < out.size()) ++i;
+    else if (out[i] == '\\') out[i] = '/';
+  }
+  return out;
+}
+
+}  // namespace
+
+bool MemberSelected(const std::vector<std::string>& specs, const std::string& relative) {
+  if (specs.empty()) return true;
+  const std::string name = Utf8ToSjis(relative);
+  const size_t slash = name.rfind('/');
+  const std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+  for (const std::string& spec : specs) {
+    const std::string s = SlashedSjis(spec);
+    if (MatchFileName(s, name)) return true;
+    if (s.find('/') == std::string::npos && MatchFileName(s, base)) return true;
+  }
+  return false;
+}
+
+namespace {
+
+// "name_1.ext", "name_2.ext" ... beside the file: the first that is free.
+std::string NumberedName(const fs::path& path) {
+  const std::string stem = path.stem().string(), ext = path.extension().string();
+  for (int n = 1;; ++n) {
+    fs::path candidate = path.parent_path() / (stem + "_" + std::to_string(n) + ext);
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(candidate, ec))) return candidate.string();
+  }
+}
+
+void AddMessage(std::string& messages, const std::string& utf8) {
+  messages += Utf8ToSjis(utf8) + "\r\n";
+}
+
+// What to do with a member whose target exists: false skips it.
+bool PrepareTarget(const TExtractRequest& request, const TMember& member, std::string& full,
+                   std::string& messages) {
+  struct stat st {};
+  if (member.folder || ::lstat(full.c_str(), &st) != 0) return true;
+  switch (request.overwrite) {
+    case TOverwrite::Skip:
+      AddMessage(messages, member.name + ": 既にあるので展開しませんでした。");
+      return false;
+    case TOverwrite::Rename:
+      full = NumberedName(full);
+      return true;
+    case TOverwrite::Newer:
+      if (S_ISREG(st.st_mode) && st.st_mtime >= member.mtime) {
+        AddMessage(messages, member.name + ": 同じか新しいファイルがあるので展開しませんでした。");
+        return false;
+      }
+      break;
+    case TOverwrite::Always:
+      break;
+  }
+  // A link in the way is replaced, never written through.
+  if (S_ISLNK(st.st_mode)) ::unlink(full.c_str());
+  return true;
+}
+
+}  // namespace
+
+std::string StoredMemberName(const std::string& utf8Path) {
+  std::string name = utf8Path;
+  for (char& c : name) {
+    if (c == '\\') c = '/';
+  }
+  if (HasDriveLetter(name)) name.erase(0, 2);
+  std::string stored;
+  for (const std::string& part : Components(name)) {
+    if (part.empty() || part == "." || part == "..") continue;
+    if (!stored.empty()) stored += '/';
+    stored += part;
+  }
+  return stored;
+}
+
+int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::string& messages) {
+  TUtf8Locale locale;
+  std::error_code ec;
+  if (!fs::exists(request.archive, ec)) {
+    AddMessage(messages, "書庫ファイル \"" + request.archive + "\" が見つかりません。");
+    return kArcErrorNotFindArcFile;
+  }
+  TArchiveReader reader(format);
+  if (!reader.Open(request.archive)) {
+    AddMessage(messages, request.archive + ": " + reader.Error());
+    return kArcErrorArcFileOpen;
+  }
+  const fs::path wanted = request.destination.empty() ? fs::current_path(ec) : fs::path(request.destination);
+  fs::create_directories(wanted, ec);
+  const fs::path root = fs::canonical(wanted, ec);
+  if (ec) {
+    AddMessage(messages, "展開先のフォルダ \"" + wanted.string() + "\" を作れません。");
+    return kArcErrorMakeDirectory;
+  }
+  struct archive* disk = archive_write_disk_new();
+  archive_write_disk_set_options(disk, ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_SECURE_SYMLINKS |
+                                           ARCHIVE_EXTRACT_SECURE_NODOTDOT);
+  int result = kArcOk;
+  bool first = true;
+  TMember member;
+  for (;;) {
+    const int next = reader.Next(member);
+    if (next == 0) break;
+    if (next < 0) {
+      AddMessage(messages, (first ? request.archive + ": " : "") + reader.Error());
+      result = first ? kArcErrorNotArcFile : kArcErrorBrokenData;
+      break;
+    }
+    first = false;
+    std::string relative;
+    const TNameCheck check = CheckMemberName(member.name, relative);
+    if (check == TNameCheck::Skip) continue;
+    if (check == TNameCheck::Refused) {
+      AddMessage(messages, member.name + ": 展開先の外を指す名前なので展開しませんでした。");
+      result = kArcErrorNotFileName;
+      continue;
+    }
+    if (!MemberSelected(request.specs, relative)) continue;
+    if (request.junkPaths) {
+      if (member.folder) continue;
+      relative = relative.substr(relative.rfind('/') + 1);
+    }
+    struct archive_entry* entry = reader.Entry();
+    const unsigned type = archive_entry_filetype(entry);
+    const char* hardlink = archive_entry_hardlink(entry);
+    std::string linkRelative;
+    bool refused = false;
+    if (hardlink) {
+      refused = CheckMemberName(hardlink, linkRelative) != TNameCheck::Safe;
+    } else if (type == AE_IFLNK) {
+      const char* target = archive_entry_symlink(entry);
+      refused = !target || !LinkStaysInside(relative, target);
+    } else {
+      refused = type != AE_IFREG && type != AE_IFDIR;
+    }
+    if (refused) {
+      AddMessage(messages, member.name + ": 展開先の外を指すか特殊なファイルなので展開しませんでした。");
+      result = kArcErrorNotFileName;
+      continue;
+    }
+    std::string full = (root / relative).string();
+    if (!PrepareTarget(request, member, full, messages)) continue;
+    if (request.progress) {
+      TExtractingInfo info;
+      info.dwFileSize = static_cast<uint32_t>(member.size);
+      CopyNameField(info.szSourceFileName, sizeof info.szSourceFileName, Utf8ToSjis(member.name));
+      CopyNameField(info.szDestFileName, sizeof info.szDestFileName, Utf8ToSjis(full));
+      if (request.progress->Notify(kArcExtractBegin, info)) {
+        result = kArcErrorUserCancel;
+        break;
+      }
+    }
+    archive_entry_copy_pathname(entry, full.c_str());
+    if (hardlink) archive_entry_copy_hardlink(entry, (root / linkRelative).string().c_str());
+    const int r = archive_read_extract2(reader.Handle(), entry, disk);
+    if (r < ARCHIVE_WARN) {
+      AddMessage(messages, member.name + ": " + reader.Error());
+      if (result == kArcOk) result = kArcErrorCannotWrite;
+      if (r == ARCHIVE_FATAL) {
+        result = kArcErrorBrokenData;
+        break;
+      }
+    }
+  }
+  archive_write_close(disk);
+  archive_write_free(disk);
+  return result;
+}
+
+// ---- writing ----
+
+namespace {
+
+std::string LowerExt(const std::string& name) {
+  std::string ext = fs::path(name).extension().string();
+  for (char& c : ext) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return ext;
+}
+
+class TLhaSink : public TMemberSink {
+ public:
+  TLhaSink(const std::string& path, int level) : out_(path, std::ios::binary), writer_(out_), store_(level == 0) {}
+  bool Opened() const { return static_cast<bool>(out_); }
+  bool Add(const TMember& member, std::string_view data) override {
+    const std::string name = Utf8ToSjis(member.name);
+    try {
+      if (member.folder) writer_.AddFolder(name, member.mtime);
+      else writer_.AddFile(name, member.mtime, data, store_);
+    } catch (const std::length_error&) {
+      error = member.name + ": LHA 書庫に入れるには大きすぎます。";
+      return false;
+    }
+    return static_cast<bool>(out_);
+  }
+  bool Finish() override { return writer_.Finish(); }
+
+ private:
+  std::ofstream out_;
+  TLhaWriter writer_;
+  bool store_;
+};
+
+class TCabSink : public TMemberSink {
+ public:
+  explicit TCabSink(const std::string& path) : path_(path) {}
+  bool Add(const TMember& member, std::string_view data) override {
+    if (!member.folder) writer_.AddFile(member.name, member.mtime, data);
+    return true;
+  }
+  bool Finish() override {
+    std::ofstream out(path_, std::ios::binary);
+    if (!out || !writer_.Write(out)) {
+      error = "CAB 書庫を書き出せません (大きすぎるか書き込めません)。";
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  std::string path_;
+  TCabWriter writer_;
+};
+
+class TLibarchiveSink : public TMemberSink {
+ public:
+  TLibarchiveSink() : archive_(archive_write_new()) {}
+  ~TLibarchiveSink() override { archive_write_free(archive_); }
+  struct archive* Handle() { return archive_; }
+  bool Fail() {
+    const char* text = archive_error_string(archive_);
+    error = text ? text : "archive error";
+    return false;
+  }
+  bool Add(const TMember& member, std::string_view data) override {
+    struct archive_entry* entry = archive_entry_new();
+    archive_entry_copy_pathname(entry, member.name.c_str());
+    archive_entry_set_mtime(entry, member.mtime, 0);
+    archive_entry_set_filetype(entry, member.folder ? AE_IFDIR : AE_IFREG);
+    archive_entry_set_perm(entry, member.folder ? 0755 : 0644);
+    archive_entry_set_size(entry, member.folder ? 0 : static_cast<la_int64_t>(data.size()));
+    const int r = archive_write_header(archive_, entry);
+    archive_entry_free(entry);
+    if (r < ARCHIVE_WARN) return Fail();
+    size_t at = 0;
+    while (at < data.size()) {
+      const la_ssize_t written = archive_write_data(archive_, data.data() + at, data.size() - at);
+      if (written <= 0) return Fail();
+      at += static_cast<size_t>(written);
+    }
+    return archive_write_finish_entry(archive_) >= ARCHIVE_WARN || Fail();
+  }
+  bool Finish() override { return archive_write_close(archive_) == ARCHIVE_OK || Fail(); }
+
+ private:
+  struct archive* archive_;
+};
+
+// Format and filters of a tar-family archive by its extension.
+bool SetTarFamily(struct archive* a, const std::string& archiveName, const std::string& tarFilter,
+                  int level, std::string& error) {
+  const std::string ext = LowerExt(archiveName);
+  if (ext == ".rpm") {
+    error = "rpm 形式の書庫は作成できません。";
+    return false;
+  }
+  if (ext == ".a" || ext == ".lib" || ext == ".deb") {
+    archive_write_set_format_ar_svr4(a);
+  } else if (ext == ".cpio") {
+    archive_write_set_format_cpio_newc(a);
+  } else {
+    archive_write_set_format_pax_restricted(a);
+  }
+  std::string filter = tarFilter;
+  if (ext == ".gz" || ext == ".tgz") filter = "gzip";
+  else if (ext == ".z" || ext == ".taz") filter = "compress";
+  else if (ext == ".bz2") filter = "bzip2";
+  if (filter == "gzip") archive_write_add_filter_gzip(a);
+  else if (filter == "bzip2") archive_write_add_filter_bzip2(a);
+  else if (filter == "compress") archive_write_add_filter_compress(a);
+  if (level > 0 && (filter == "gzip" || filter == "bzip2"))
+    archive_write_set_filter_option(a, nullptr, "compression-level", std::to_string(level).c_str());
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<TMemberSink> OpenMemberSink(TBackendFormat format, const std::string& archiveName,
+                                            const std::string& nativeTarget, int level,
+                                            const std::string& tarFilter, std::string& error) {
+  switch (format) {
+    case TBackendFormat::Lha: {
+      auto sink = std::make_unique<TLhaSink>(nativeTarget, level);
+      if (sink->Opened()) return sink;
+      error = nativeTarget + ": 書き込めません。";
+      return nullptr;
+    }
+    case TBackendFormat::Cab:
+      return std::make_unique<TCabSink>(nativeTarget);
+    case TBackendFormat::Rar:
+      error = "RAR 形式の書庫は作成できません。";
+      return nullptr;
+    default:
+      break;
+  }
+  auto sink = std::make_unique<TLibarchiveSink>();
+  struct archive* a = sink->Handle();
+  const std::string levelText = std::to_string(level);
+  if (format == TBackendFormat::Zip) {
+    archive_write_set_format_zip(a);
+    archive_write_set_format_option(a, "zip", "hdrcharset", "CP932");
+    if (level == 0) archive_write_set_format_option(a, "zip", "compression", "store");
+    else if (level > 0) archive_write_set_format_option(a, "zip", "compression-level", levelText.c_str());
+  } else if (format == TBackendFormat::SevenZip) {
+    archive_write_set_format_7zip(a);
+    if (level == 0) archive_write_set_format_option(a, "7zip", "compression", "store");
+    else if (level > 0) archive_write_set_format_option(a, "7zip", "compression-level", levelText.c_str());
+  } else if (!SetTarFamily(a, archiveName, tarFilter, level, error)) {
+    return nullptr;
+  }
+  if (archive_write_open_filename(a, nativeTarget.c_str()) != ARCHIVE_OK) {
+    sink->Fail();
+    error = sink->error;
+    return nullptr;
+  }
+  return sink;
+}
+
+}  // namespace nura

@@ -1,0 +1,120 @@
+// Reading, extracting and writing archives for the backends: libarchive
+// reads every format and writes ZIP, tar and its kin and 7z; our own
+// writers make LHA and CAB. Names are UTF-8 with "/" here; libarchive
+// converts them through the thread's LC_CTYPE, which TUtf8Locale sets to
+// UTF-8 for the length of a backend call. Shift-JIS names inside LHA, ZIP
+// and CAB archives are read (and written for ZIP) as code page 932.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <locale.h>
+
+#include "archive/archiver_options.h"
+
+struct archive;
+struct archive_entry;
+
+namespace nura {
+
+enum class TBackendFormat { Lha, Zip, Cab, Tar, Rar, SevenZip };
+
+// UTF-8 character conversion for this thread while it lives.
+class TUtf8Locale {
+ public:
+  TUtf8Locale();
+  ~TUtf8Locale();
+  TUtf8Locale(const TUtf8Locale&) = delete;
+  TUtf8Locale& operator=(const TUtf8Locale&) = delete;
+
+ private:
+  locale_t previous_ = nullptr;
+};
+
+struct TMember {
+  std::string name;  // UTF-8, "/" between folders, as the archive has it
+  int64_t mtime = 0;
+  bool folder = false;
+  uint64_t size = 0;
+};
+
+class TArchiveReader {
+ public:
+  explicit TArchiveReader(TBackendFormat format);
+  ~TArchiveReader();
+  TArchiveReader(const TArchiveReader&) = delete;
+  TArchiveReader& operator=(const TArchiveReader&) = delete;
+
+  // False when the file is missing or not of the format (see Error()).
+  bool Open(const std::string& nativePath);
+  // 1: a member was read into `member`; 0: the end; -1: damaged (Error()).
+  int Next(TMember& member);
+  // The current member's data, at most `limit` bytes; false when damaged.
+  bool ReadData(std::string& data, size_t limit = SIZE_MAX);
+  std::string Error() const;
+  // libarchive's filter code of the outermost compression (0 none).
+  int FilterCode() const;
+  struct archive* Handle() { return archive_; }
+  struct archive_entry* Entry() { return entry_; }
+
+ private:
+  TBackendFormat format_;
+  struct archive* archive_ = nullptr;
+  struct archive_entry* entry_ = nullptr;
+};
+
+// What extraction does with a member whose file already exists.
+enum class TOverwrite {
+  Newer,   // replaced only when the member is newer than the file
+  Always,  // always replaced
+  Skip,    // never replaced
+  Rename,  // the member is written under a numbered name beside it
+};
+
+struct TExtractRequest {
+  std::string archive;      // native path
+  std::string destination;  // native folder; empty: the current folder
+  std::vector<std::string> specs;  // member names or patterns (Shift-JIS); empty: all
+  bool junkPaths = false;
+  TOverwrite overwrite = TOverwrite::Newer;
+  TArchiverProgressSink* progress = nullptr;
+};
+
+// Extracts into the destination and never outside it: members whose name
+// holds "..", is absolute or starts with a drive letter are refused
+// (a "\" counts as "/"), links that would lead outside are refused, and no
+// member is written through a symbolic link. Each refusal is reported in
+// `messages` and makes the result an error code; the others are written.
+int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::string& messages);
+
+// True when the member (UTF-8 path below the destination) is named by one
+// of the specs (Shift-JIS names or patterns; a spec without a folder also
+// matches the last component); every member when there are no specs.
+bool MemberSelected(const std::vector<std::string>& specs, const std::string& relative);
+
+// The name a member is stored under: "\" made "/", a drive letter and
+// leading "/" dropped, "." and ".." components removed.
+std::string StoredMemberName(const std::string& utf8Path);
+
+// Receives the members of a new archive in order.
+class TMemberSink {
+ public:
+  virtual ~TMemberSink() = default;
+  virtual bool Add(const TMember& member, std::string_view data) = 0;
+  virtual bool Finish() = 0;
+  std::string error;
+};
+
+// A writer for `format` into the native file `nativeTarget`; the kind of
+// tar-family archive follows the extension of `archiveName` (and
+// `tarFilter`: "gzip", "bzip2" or empty). `level` 0 stores, -1 is the
+// default. nullptr with `error` set when the format cannot be written.
+std::unique_ptr<TMemberSink> OpenMemberSink(TBackendFormat format, const std::string& archiveName,
+                                            const std::string& nativeTarget, int level,
+                                            const std::string& tarFilter, std::string& error);
+
+}  // namespace nura

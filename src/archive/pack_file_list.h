@@ -1,0 +1,52 @@
+// The packing file list: expands file specs (wildcards, folder recursion,
+// a date window, hidden files, exclusions) into a sorted list of existing
+// files, so that an archiver library receives plain names. Names are
+// script paths (Shift-JIS, "\" or "/"); relative names are taken from the
+// base folder. Hidden files are those whose name starts with ".".
+// Symbolic links to folders are never entered.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archive/archiver_options.h"
+
+namespace nura {
+
+// Receives progress (state, info); returning true cancels.
+using TPackProgress = std::function<bool(int state, TExtractingInfo& info)>;
+
+// Expands the specs with the switches of `options` from `baseFolder`, then
+// resets the switches that the expansion applied (r, jo, job) and sets p to
+// 1 in `options`. `cancelled` tells whether the progress callback stopped it.
+std::vector<std::string> BuildPackFileList(TArchiverOptions& options,
+                                           const std::string& baseFolder,
+                                           const std::vector<std::string>& specs,
+                                           bool& cancelled, const TPackProgress& progress);
+
+// The sorted, duplicate-free list of the files that the specs name. With
+// an empty spec list the inclusion pass takes every file of the base folder
+// and the exclusion pass nothing.
+std::vector<std::string> CollectFiles(const TArchiverOptions& options,
+                                      const std::string& baseFolder,
+                                      const std::vector<std::string>& specs, bool inclusion,
+                                      bool& cancelled, const TPackProgress& progress,
+                                      const std::set<std::string>* exclusions);
+
+// The date switch text as local time (seconds since 1970); 0 when the text
+// sets no limit. `defaultTime` ("hhmmss") stands in for a missing time.
+// Non-digits and impossible dates raise ERuntimeError.
+int64_t ParseOptionDate(std::string_view text, std::string_view defaultTime);
+
+// The name alone when the folder is empty; folder + name when the folder
+// ends in a separator; else folder + "\" + name.
+std::string JoinPathName(const std::string& folder, const std::string& name);
+
+// The native path of a script path, relative ones taken from `baseFolder`.
+std::string NativePathUnder(const std::string& baseFolder, const std::string& path);
+
+}  // namespace nura
