@@ -1,5 +1,6 @@
 #include "app/register_commands.h"
 
+#include "archive/archive_commands.h"
 #include "commands/array_commands.h"
 #include "commands/csv_commands.h"
 #include "commands/date_commands.h"
@@ -44,6 +45,7 @@ void RegisterAllCommands() {
   RegisterWordCommands();
   RegisterPrintCaptureCommands();
   RegisterNetCommands();
+  RegisterArchiveCommands();
 }
 
 }  // namespace nura

@@ -25,6 +25,7 @@
 #include "archive/command_line_reader.h"
 #include "archive/pack_file_list.h"
 #include "commands/dir_util.h"
+#include "commands/file_command_support.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
@@ -48,10 +49,6 @@ struct TBackendJob {
   std::vector<std::string> files;
   TArchiverOptions selection;   // r, a, p, jo, job, jx for packing by specs
 };
-
-bool EndsWithSeparator(const std::string& text) {
-  return !text.empty() && (text.back() == '/' || EndsWithBackslash(text));
-}
 
 // Undoes the ZIP wrapper's name transform: "[-]" at the start, "[[]".
 std::string UnescapeZipName(const std::string& name) {

@@ -222,6 +222,20 @@ void AddMessage(std::string& messages, const std::string& utf8) {
   messages += Utf8ToSjis(utf8) + "\r\n";
 }
 
+// True when a folder on the way from the destination to the member is a
+// symbolic link (made by an earlier member or found there).
+bool PassesThroughLink(const fs::path& root, const std::string& relative) {
+  fs::path at = root;
+  const std::vector<std::string> parts = Components(relative);
+  for (size_t i = 0; i + 1 < parts.size(); ++i) {
+    at /= parts[i];
+    struct stat st {};
+    if (::lstat(at.c_str(), &st) != 0) return false;
+    if (S_ISLNK(st.st_mode)) return true;
+  }
+  return false;
+}
+
 // What to do with a member whose target exists: false skips it.
 bool PrepareTarget(const TExtractRequest& request, const TMember& member, std::string& full,
                    std::string& messages) {
@@ -325,7 +339,8 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
     } else {
       refused = type != AE_IFREG && type != AE_IFDIR;
     }
-    if (refused) {
+    if (refused || PassesThroughLink(root, relative) ||
+        (hardlink && PassesThroughLink(root, linkRelative))) {
       AddMessage(messages, member.name + ": 展開先の外を指すか特殊なファイルなので展開しませんでした。");
       result = kArcErrorNotFileName;
       continue;
@@ -345,6 +360,7 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
     archive_entry_copy_pathname(entry, full.c_str());
     if (hardlink) archive_entry_copy_hardlink(entry, (root / linkRelative).string().c_str());
     const int r = archive_read_extract2(reader.Handle(), entry, disk);
+    if (r == ARCHIVE_WARN) AddMessage(messages, member.name + ": " + reader.Error());
     if (r < ARCHIVE_WARN) {
       AddMessage(messages, member.name + ": " + reader.Error());
       if (result == kArcOk) result = kArcErrorCannotWrite;

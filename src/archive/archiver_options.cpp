@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "commands/file_command_support.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -11,15 +12,7 @@ namespace nura {
 namespace {
 
 std::string LowerExtension(std::string_view name) {
-  size_t dot = std::string_view::npos;
-  for (size_t i = 0; i < name.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (c == '.') dot = i;
-    if (c == '\\' || c == '/' || c == ':') dot = std::string_view::npos;
-    if (IsSjisLead(c) && i + 1 < name.size()) ++i;
-  }
-  if (dot == std::string_view::npos) return "";
-  std::string ext(name.substr(dot));
+  std::string ext = ExtractExtension(std::string(name));
   for (char& ch : ext) {
     if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
   }
@@ -104,6 +97,10 @@ void CopyNameField(char* field, size_t size, std::string_view text) {
   }
   std::memcpy(field, text.data(), end);
   field[end] = '\0';
+}
+
+void AppendLittleEndian(std::string& out, uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 namespace {

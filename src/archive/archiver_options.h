@@ -153,6 +153,9 @@ class TArchiverProgressSink {
   virtual bool Notify(int state, TExtractingInfo& info) = 0;
 };
 
+// The low `bytes` bytes of `value`, least significant first.
+void AppendLittleEndian(std::string& out, uint64_t value, int bytes);
+
 // FILETIME (100 ns since 1601) and DOS date/time conversions.
 uint64_t UnixTimeToFileTime(int64_t seconds, long nanoseconds = 0);
 int64_t FileTimeToUnixTime(uint64_t fileTime);

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "archive/pack_file_list.h"
+#include "commands/file_command_support.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
@@ -115,33 +116,12 @@ std::string FindOnSearchPath(const std::string& name) {
   return "";
 }
 
-std::string ReplaceExtension(const std::string& path, const std::string& ext) {
-  size_t dot = std::string::npos;
-  for (size_t i = 0; i < path.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(path[i]);
-    if (c == '.') dot = i;
-    if (c == '/' || c == '\\') dot = std::string::npos;
-    if (IsSjisLead(c) && i + 1 < path.size()) ++i;
-  }
-  return (dot == std::string::npos ? path : path.substr(0, dot)) + ext;
-}
-
-std::string NamePart(const std::string& path) {
-  size_t start = 0;
-  for (size_t i = 0; i < path.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(path[i]);
-    if (c == '/' || c == '\\' || c == ':') start = i + 1;
-    if (IsSjisLead(c) && i + 1 < path.size()) ++i;
-  }
-  return path.substr(start);
-}
-
 // The self-extracting program: the stub followed by the archive's bytes,
 // named like the archive with `ext`, in `folder` when one is given.
 std::string WriteStubProgram(const std::string& stubNative, const std::string& archive,
                              const std::string& folder, const std::string& ext) {
-  std::string program = ReplaceExtension(archive, ext);
-  if (!folder.empty()) program = JoinPathName(folder, NamePart(program));
+  std::string program = ChangeExtension(archive, ext);
+  if (!folder.empty()) program = JoinPathName(folder, ExtractNamePart(program));
   std::string stub, data;
   if (!ReadNativeFile(stubNative, stub) || !ReadNativeFile(ScriptPathToNative(archive), data) ||
       !WriteFileAtomically(ScriptPathToNative(program), stub + data))
@@ -149,9 +129,8 @@ std::string WriteStubProgram(const std::string& stubNative, const std::string& a
   return program;
 }
 
-// ---- LHA ----
-
-class TLha32 : public TArchiver {
+// Listing, check and owner window through the format's library.
+class TDllArchiver : public TArchiver {
  public:
   TArchiveHandle OpenArchive(TWindowHandle window, const std::string& archive, int mode) override {
     return Dll().OpenArchive(window, archive, mode);
@@ -161,6 +140,27 @@ class TLha32 : public TArchiver {
   }
   int FindNext(TArchiveHandle h, TIndividualInfo& info) override { return Dll().FindNext(h, info); }
   int CloseArchive(TArchiveHandle h) override { return Dll().CloseArchive(h); }
+  bool CheckArchive(const std::string& archive, int mode) override {
+    return Dll().CheckArchive(archive, mode);
+  }
+  int SetOwnerWindow(TArchiverProgressSink* window, int flags) override {
+    TArchiver::SetOwnerWindow(window, flags);
+    return Dll().SetOwnerWindowEx(window) ? 0 : -1;
+  }
+  int KillOwnerWindow(TArchiverProgressSink* window) override {
+    TArchiver::KillOwnerWindow(window);
+    return Dll().KillOwnerWindowEx(window) ? 0 : -1;
+  }
+
+ protected:
+  void LoadDLL() override { Dll(); }
+  virtual TCustomArchiverDll& Dll() = 0;
+};
+
+// ---- LHA ----
+
+class TLha32 : public TDllArchiver {
+ public:
 
   int Extract(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
               const std::vector<std::string>& specs, const std::string& folder,
@@ -200,14 +200,6 @@ class TLha32 : public TArchiver {
     if (h == 0) return false;
     dll.CloseArchive(h);
     return true;
-  }
-  int SetOwnerWindow(TArchiverProgressSink* window, int flags) override {
-    TArchiver::SetOwnerWindow(window, flags);
-    return Dll().SetOwnerWindowEx(window) ? 0 : -1;
-  }
-  int KillOwnerWindow(TArchiverProgressSink* window) override {
-    TArchiver::KillOwnerWindow(window);
-    return Dll().KillOwnerWindowEx(window) ? 0 : -1;
   }
 
   // The LHA command line (the format's pattern, see the wrappers' notes).
@@ -257,9 +249,8 @@ class TLha32 : public TArchiver {
   }
 
  protected:
-  void LoadDLL() override { LhaDll(); }
   // The library of listing, extraction and checks (ARJ has its own).
-  virtual TCustomArchiverDll& Dll() { return LhaDll(); }
+  TCustomArchiverDll& Dll() override { return LhaDll(); }
   static TCustomArchiverDll& LhaDll() {
     static TDllSlot<TArchiverDll> slot;
     return slot.Load(SJ("LHA 形式書庫"), "UNLHA32.DLL", "Unlha");
@@ -277,7 +268,6 @@ class TLha32 : public TArchiver {
 // library; packing and the rest are LHA's.
 class TArj32 : public TLha32 {
  protected:
-  void LoadDLL() override { Dll(); }
   TCustomArchiverDll& Dll() override {
     static TDllSlot<TArchiverDll> slot;
     return slot.Load(SJ("ARJ 形式書庫"), "UNARJ32J.DLL", "Unarj");
@@ -361,16 +351,8 @@ std::string ZipName(const std::string& name) {
   return out;
 }
 
-class TZip32 : public TArchiver {
+class TZip32 : public TDllArchiver {
  public:
-  TArchiveHandle OpenArchive(TWindowHandle window, const std::string& archive, int mode) override {
-    return Dll().OpenArchive(window, archive, mode);
-  }
-  int FindFirst(TArchiveHandle h, const std::string& wildcard, TIndividualInfo& info) override {
-    return Dll().FindFirst(h, wildcard, info);
-  }
-  int FindNext(TArchiveHandle h, TIndividualInfo& info) override { return Dll().FindNext(h, info); }
-  int CloseArchive(TArchiveHandle h) override { return Dll().CloseArchive(h); }
 
   int Extract(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
               const std::vector<std::string>& specs, const std::string& folder,
@@ -422,20 +404,12 @@ class TZip32 : public TArchiver {
   bool CheckArchive(const std::string& archive, int mode) override {
     return Dll().CheckArchive(archive, mode) || Dll().CheckArchive(archive, mode | 1);
   }
-  int SetOwnerWindow(TArchiverProgressSink* window, int flags) override {
-    TArchiver::SetOwnerWindow(window, flags);
-    return Dll().SetOwnerWindowEx(window) ? 0 : -1;
-  }
-  int KillOwnerWindow(TArchiverProgressSink* window) override {
-    TArchiver::KillOwnerWindow(window);
-    return Dll().KillOwnerWindowEx(window) ? 0 : -1;
-  }
 
  protected:
-  void LoadDLL() override { Dll(); }
+  TZipDll& Dll() override { return ZipDll(); }
 
  private:
-  static TZipDll& Dll() {
+  static TZipDll& ZipDll() {
     static TDllSlot<TZipDll> slot;
     return slot.Load();
   }
@@ -475,32 +449,10 @@ class TZip32 : public TArchiver {
 
 // ---- the formats with one library and a generic line ----
 
-// Listing, check and owner window through one TArchiverDll.
-class TSingleDllArchiver : public TArchiver {
- public:
-  TArchiveHandle OpenArchive(TWindowHandle window, const std::string& archive, int mode) override {
-    return Dll().OpenArchive(window, archive, mode);
-  }
-  int FindFirst(TArchiveHandle h, const std::string& wildcard, TIndividualInfo& info) override {
-    return Dll().FindFirst(h, wildcard, info);
-  }
-  int FindNext(TArchiveHandle h, TIndividualInfo& info) override { return Dll().FindNext(h, info); }
-  int CloseArchive(TArchiveHandle h) override { return Dll().CloseArchive(h); }
-  bool CheckArchive(const std::string& archive, int mode) override {
-    return Dll().CheckArchive(archive, mode);
-  }
-  int SetOwnerWindow(TArchiverProgressSink* window, int flags) override {
-    TArchiver::SetOwnerWindow(window, flags);
-    return Dll().SetOwnerWindowEx(window) ? 0 : -1;
-  }
-  int KillOwnerWindow(TArchiverProgressSink* window) override {
-    TArchiver::KillOwnerWindow(window);
-    return Dll().KillOwnerWindowEx(window) ? 0 : -1;
-  }
-
+// A format with one library: its command line goes to that library.
+class TSingleDllArchiver : public TDllArchiver {
  protected:
-  void LoadDLL() override { Dll(); }
-  virtual TArchiverDll& Dll() = 0;
+  TArchiverDll& Dll() override = 0;
 
   int Run(TCmdOpt& cmd, TWindowHandle window, TArcOutput& output) {
     lastCommandLine_ = cmd.Text();

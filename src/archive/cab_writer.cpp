@@ -15,10 +15,6 @@ constexpr uint16_t kAttrArchive = 0x20;
 constexpr uint16_t kAttrNameIsUtf8 = 0x80;
 constexpr uint64_t kMaxCabinet = 0x7FFFFFFF;
 
-void PutLe(std::string& s, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) s += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
 // One MSZIP block: "CK" and a complete raw deflate stream.
 std::string CompressBlock(z_stream& z, std::string_view block) {
   std::string out = "CK";
@@ -79,9 +75,9 @@ bool TCabWriter::Write(std::ostream& out) const {
     const std::string_view block = std::string_view(data_).substr(at, kBlockSize);
     const std::string packed = CompressBlock(z, block);
     std::string sizes;
-    PutLe(sizes, packed.size(), 2);
-    PutLe(sizes, block.size(), 2);
-    PutLe(blocks, CabChecksum(sizes, CabChecksum(packed, 0)), 4);
+    AppendLittleEndian(sizes, packed.size(), 2);
+    AppendLittleEndian(sizes, block.size(), 2);
+    AppendLittleEndian(blocks, CabChecksum(sizes, CabChecksum(packed, 0)), 4);
     blocks += sizes;
     blocks += packed;
     at += block.size();
@@ -92,12 +88,12 @@ bool TCabWriter::Write(std::ostream& out) const {
 
   std::string entries;
   for (const TFile& f : files_) {
-    PutLe(entries, f.size, 4);
-    PutLe(entries, f.offset, 4);
-    PutLe(entries, 0, 2);  // folder 0
-    PutLe(entries, f.date, 2);
-    PutLe(entries, f.time, 2);
-    PutLe(entries, f.attributes, 2);
+    AppendLittleEndian(entries, f.size, 4);
+    AppendLittleEndian(entries, f.offset, 4);
+    AppendLittleEndian(entries, 0, 2);  // folder 0
+    AppendLittleEndian(entries, f.date, 2);
+    AppendLittleEndian(entries, f.time, 2);
+    AppendLittleEndian(entries, f.attributes, 2);
     entries += f.name;
     entries += '\0';
   }
@@ -107,21 +103,21 @@ bool TCabWriter::Write(std::ostream& out) const {
   const uint64_t total = dataOffset + blocks.size();
   if (total > kMaxCabinet) return false;
   std::string head = "MSCF";
-  PutLe(head, 0, 4);
-  PutLe(head, total, 4);
-  PutLe(head, 0, 4);
-  PutLe(head, filesOffset, 4);
-  PutLe(head, 0, 4);
+  AppendLittleEndian(head, 0, 4);
+  AppendLittleEndian(head, total, 4);
+  AppendLittleEndian(head, 0, 4);
+  AppendLittleEndian(head, filesOffset, 4);
+  AppendLittleEndian(head, 0, 4);
   head += '\x03';  // version 1.3
   head += '\x01';
-  PutLe(head, 1, 2);  // one folder
-  PutLe(head, files_.size(), 2);
-  PutLe(head, 0, 2);  // flags
-  PutLe(head, 0, 2);  // set id
-  PutLe(head, 0, 2);  // cabinet number
-  PutLe(head, dataOffset, 4);
-  PutLe(head, count, 2);
-  PutLe(head, 1, 2);  // MSZIP
+  AppendLittleEndian(head, 1, 2);  // one folder
+  AppendLittleEndian(head, files_.size(), 2);
+  AppendLittleEndian(head, 0, 2);  // flags
+  AppendLittleEndian(head, 0, 2);  // set id
+  AppendLittleEndian(head, 0, 2);  // cabinet number
+  AppendLittleEndian(head, dataOffset, 4);
+  AppendLittleEndian(head, count, 2);
+  AppendLittleEndian(head, 1, 2);  // MSZIP
   out.write(head.data(), static_cast<std::streamsize>(head.size()));
   out.write(entries.data(), static_cast<std::streamsize>(entries.size()));
   out.write(blocks.data(), static_cast<std::streamsize>(blocks.size()));

@@ -1,19 +1,11 @@
 #include "archive/cmd_opt.h"
 
+#include "commands/file_command_support.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
 
 namespace nura {
-
-bool EndsWithBackslash(const std::string& text) {
-  bool last = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    last = text[i] == '\\';
-    if (IsSjisLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ++i;
-  }
-  return last;
-}
 
 void TCmdOpt::Add(const std::string& piece) {
   text_ += ' ';
@@ -46,7 +38,7 @@ void TCmdOpt::StrOpt(const std::string& name, const std::string& value) {
 
 void TCmdOpt::PathOpt(const std::string& name, const std::string& folder) {
   if (folder.empty()) return;
-  StrOpt(name, EndsWithBackslash(folder) ? folder : folder + "\\");
+  StrOpt(name, EndsWithSeparator(folder) ? folder : folder + "\\");
 }
 
 std::string TCmdOpt::Transformed(const std::string& name) const {

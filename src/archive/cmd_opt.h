@@ -28,7 +28,8 @@ class TCmdOpt {
   // Nothing for an empty value; without a name the quoted value; with one
   // the switch and the value in quotes (see the .cpp).
   void StrOpt(const std::string& name, const std::string& value);
-  // StrOpt of the folder with a trailing "\" when not empty.
+  // StrOpt of the folder with a trailing "\" (unless it ends in a
+  // separator) when not empty.
   void PathOpt(const std::string& name, const std::string& folder);
   // StrOpt of the transformed value.
   void NameOpt(const std::string& name, const std::string& value);
@@ -46,9 +47,5 @@ class TCmdOpt {
   bool quoteStyle_ = false;
   NameTransform transform_;
 };
-
-// True when the Shift-JIS text ends in a "\" that is a character of its
-// own (not the second byte of a two-byte character).
-bool EndsWithBackslash(const std::string& text);
 
 }  // namespace nura

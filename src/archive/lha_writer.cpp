@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "archive/archiver_options.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -342,12 +343,8 @@ std::string CompressLh5(std::string_view data) {
 
 namespace {
 
-void PutLe(std::string& s, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) s += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
 void PutExtension(std::string& h, uint8_t type, std::string_view data) {
-  PutLe(h, data.size() + 3, 2);  // the size of this extension, as the field before it
+  AppendLittleEndian(h, data.size() + 3, 2);  // the size of this extension, as the field before it
   h += static_cast<char>(type);
   h += data;
 }
@@ -385,14 +382,14 @@ void TLhaWriter::WriteMember(const std::string& sjisPath, int64_t mtime, const c
     name.clear();
   }
   std::string h;
-  PutLe(h, 0, 2);  // total header size, set below
+  AppendLittleEndian(h, 0, 2);  // total header size, set below
   h += method;
-  PutLe(h, stored.size(), 4);
-  PutLe(h, originalSize, 4);
-  PutLe(h, static_cast<uint64_t>(std::max<int64_t>(0, mtime)) & 0xFFFFFFFFu, 4);
+  AppendLittleEndian(h, stored.size(), 4);
+  AppendLittleEndian(h, originalSize, 4);
+  AppendLittleEndian(h, static_cast<uint64_t>(std::max<int64_t>(0, mtime)) & 0xFFFFFFFFu, 4);
   h += '\x20';  // attribute byte (archive)
   h += '\x02';  // header level
-  PutLe(h, crc, 2);
+  AppendLittleEndian(h, crc, 2);
   h += 'M';  // written for MS-DOS / Windows (Shift-JIS names)
   // Extensions, each preceded by its size: common (header CRC), name, folder.
   const size_t crcOffset = h.size() + 3;
@@ -403,7 +400,7 @@ void TLhaWriter::WriteMember(const std::string& sjisPath, int64_t mtime, const c
   // older writers, which readers treat differently: avoid it with the
   // MS-DOS attribute extension.
   if (((h.size() + 2) & 0xFF) == 0) PutExtension(h, 0x40, std::string("\x20\x00", 2));
-  PutLe(h, 0, 2);  // no further extension
+  AppendLittleEndian(h, 0, 2);  // no further extension
   h[0] = static_cast<char>(h.size() & 0xFF);
   h[1] = static_cast<char>((h.size() >> 8) & 0xFF);
   const uint16_t headerCrc = LhaCrc16(h);

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "archive/cmd_opt.h"
 #include "commands/dir_util.h"
+#include "commands/file_command_support.h"
 #include "engine/errors.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
@@ -16,19 +16,6 @@ namespace nura {
 namespace fs = std::filesystem;
 
 namespace {
-
-bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
-
-// The text after the last "/", "\" or ":" and the part before it.
-void SplitSpec(const std::string& spec, std::string& folder, std::string& mask) {
-  size_t end = 0;
-  for (size_t i = 0; i < spec.size(); ++i) {
-    if (IsPathSeparator(spec[i]) || spec[i] == ':') end = i + 1;
-    if (IsSjisLead(static_cast<unsigned char>(spec[i])) && i + 1 < spec.size()) ++i;
-  }
-  folder = spec.substr(0, end);
-  mask = spec.substr(end);
-}
 
 bool HasMaskWildcard(const std::string& mask) {
   return mask.find_first_of("*?") != std::string::npos;
@@ -113,7 +100,7 @@ int Digits(std::string_view text, size_t at, size_t count) {
 
 std::string JoinPathName(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
-  if (folder.back() == '/' || EndsWithBackslash(folder)) return folder + name;
+  if (EndsWithSeparator(folder)) return folder + name;
   return folder + "\\" + name;
 }
 
@@ -181,8 +168,7 @@ std::vector<std::string> CollectFiles(const TArchiverOptions& options,
       WalkFolder(walk, spec, "*.*");
       continue;
     }
-    std::string folder, mask;
-    SplitSpec(spec, folder, mask);
+    const std::string folder = ExtractFolderPart(spec), mask = ExtractNamePart(spec);
     if (!mask.empty()) WalkFolder(walk, folder, mask);
   }
   return {walk.result.begin(), walk.result.end()};

@@ -67,9 +67,6 @@ const std::set<CommandId> kWithoutHandler = {
     WordRunMacro,                   // ワードマクロ実行
     ExcelPrint,                     // エクセル印刷
     WordPrint,                      // ワード印刷
-    Pack,                           // 圧縮
-    Unpack,                         // 解凍
-    MakeSelfExtracting,             // 自己解凍書庫作成
     CopyImage,                      // イメージコピー
     IdentifyWord,                   // その単語に特定
     FadeOut,                        // 画面フェードアウト

@@ -1,0 +1,300 @@
+// "圧縮", "解凍" and "自己解凍書庫作成" on real files: round trips per
+// format checked by the Debian tools, replacement of existing archives,
+// failures that carry the library's message, and extraction that never
+// leaves its folder.
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "archive/archive_io.h"
+#include "archive/lha_writer.h"
+#include "archive_test_support.h"
+
+namespace nura::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ArchiveCommands : public ArchiveFixture {
+ protected:
+  // Two files in a folder with a Shift-JIS name, one in a subfolder.
+  std::string MakeTree() {
+    WriteBytes(Path("src/日本語.txt"), "日本語の本文\n");
+    WriteBytes(Path("src/フォルダ/深い.txt"), std::string(5000, 'x') + "end");
+    WriteBytes(Path("src/a.txt"), "alpha");
+    return "src/日本語.txt\r\nsrc/フォルダ/深い.txt\r\nsrc/a.txt";
+  }
+  std::string PackTree(const std::string& archive) {
+    std::string list;
+    for (const char* name : {"src/日本語.txt", "src/フォルダ/深い.txt", "src/a.txt"})
+      list += dir_ + "/" + name + "\r\n";
+    MakeTree();
+    return ErrorOf(CommandId::Pack, {Jp(list), Arg(archive)});
+  }
+  // The base folder is that of the longest line: src/フォルダ/, so the
+  // other two keep their full (rooted) path, stored without the "/".
+  std::string Stored(const std::string& name) const {
+    return name == "深い.txt" ? name : (dir_ + "/src/" + name).substr(1);
+  }
+  void ExpectExtracted(const std::string& folder) {
+    EXPECT_EQ(ReadBytes(Path(folder + "/深い.txt")), std::string(5000, 'x') + "end");
+    EXPECT_EQ(ReadBytes(Path(folder + "/" + Stored("日本語.txt"))), "日本語の本文\n");
+    EXPECT_EQ(ReadBytes(Path(folder + "/" + Stored("a.txt"))), "alpha");
+  }
+};
+
+TEST_F(ArchiveCommands, RoundTripsPerFormatCheckedByTheirTools) {
+  struct Case {
+    const char* archive;
+    const char* check;  // the tool's test command
+    const char* list;   // the tool's listing command
+  };
+  const Case cases[] = {
+      {"out.zip", "unzip -t", "unzip -l"},    {"out.tar.gz", "tar tzf", "tar tzf"},
+      {"out.7z", "7zz t", "7zz l"},           {"out.lzh", "lhasa t", "lhasa l"},
+      {"out.cab", "cabextract -t", "cabextract -l"}, {"out.tar", "tar tf", "tar tf"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.archive);
+    ASSERT_EQ(PackTree(c.archive), "");
+    const std::string check = c.check;
+    if (HaveTool(check.substr(0, check.find(' ')))) {
+      const ToolResult checked = RunTool(check + " '" + Path(c.archive) + "'");
+      EXPECT_EQ(checked.status, 0) << checked.output;
+      const ToolResult listed = RunTool(std::string(c.list) + " '" + Path(c.archive) + "'");
+      EXPECT_NE(listed.output.find("a.txt"), std::string::npos) << listed.output;
+    }
+    const std::string dest = std::string("dest-") + c.archive;
+    ASSERT_EQ(ErrorOf(CommandId::Unpack, {Arg(c.archive), Arg(dest)}), "");
+    ExpectExtracted(dest);
+  }
+}
+
+TEST_F(ArchiveCommands, ZipNamesAreShiftJisWithoutTheUtf8Flag) {
+  ASSERT_EQ(PackTree("names.zip"), "");
+  const ToolResult listed = RunTool(
+      "/usr/bin/python3 -c \"import zipfile,sys\n"
+      "z = zipfile.ZipFile(sys.argv[1], metadata_encoding='cp932')\n"
+      "assert z.testzip() is None\n"
+      "for i in z.infolist(): print(i.flag_bits & 0x800, i.filename)\" '" +
+      Path("names.zip") + "'");
+  ASSERT_EQ(listed.status, 0) << listed.output;
+  EXPECT_NE(listed.output.find("0 深い.txt"), std::string::npos) << listed.output;
+  EXPECT_NE(listed.output.find("日本語.txt"), std::string::npos) << listed.output;
+}
+
+TEST_F(ArchiveCommands, LhaHoldsShiftJisNamesAndReadsBackThroughLhasa) {
+  if (!HaveTool("lhasa")) GTEST_SKIP() << "lhasa is not installed";
+  ASSERT_EQ(PackTree("names.lzh"), "");
+  fs::create_directories(Path("lhasa"));
+  const ToolResult extracted = RunTool("cd '" + Path("lhasa") + "' && lhasa x '" + Path("names.lzh") + "'");
+  ASSERT_EQ(extracted.status, 0) << extracted.output;
+  // lhasa writes the stored bytes: the Shift-JIS name.
+  EXPECT_TRUE(fs::exists(Path("lhasa/") + "\x90\x5B\x82\xA2.txt")) << extracted.output;
+}
+
+TEST_F(ArchiveCommands, NameWithoutExtensionBecomesLha) {
+  WriteBytes(Path("one.txt"), "1");
+  ASSERT_EQ(ErrorOf(CommandId::Pack, {Arg("one.txt"), Arg("bare")}), "");
+  EXPECT_TRUE(fs::exists(Path("bare.lzh")));
+  ASSERT_EQ(ErrorOf(CommandId::Unpack, {Arg("bare"), Arg("x")}), "");
+  EXPECT_EQ(ReadBytes(Path("x/one.txt")), "1");
+}
+
+TEST_F(ArchiveCommands, ExistingArchiveIsReplacedOnlyWhenTheNewOneIsComplete) {
+  WriteBytes(Path("a.txt"), "a");
+  WriteBytes(Path("b.txt"), "b");
+  ASSERT_EQ(ErrorOf(CommandId::Pack, {Arg("a.txt"), Arg("keep.zip")}), "");
+  const std::string before = ReadBytes(Path("keep.zip"));
+  // A file that cannot be read fails the pack: the old archive stays.
+  if (getuid() != 0) {
+    WriteBytes(Path("locked.txt"), "x");
+    fs::permissions(Path("locked.txt"), fs::perms::none);
+    const std::string error =
+        ErrorOf(CommandId::Pack, {Jp(Path("b.txt") + "\n" + Path("locked.txt")), Arg("keep.zip")});
+    fs::permissions(Path("locked.txt"), fs::perms::owner_all);
+    EXPECT_NE(SjisToUtf8(error).find("ファイル圧縮のエラー。コマンドライン="), std::string::npos);
+    EXPECT_EQ(ReadBytes(Path("keep.zip")), before);
+  }
+  // A format that cannot be written leaves the file of that name.
+  WriteBytes(Path("keep.rpm"), "not touched");
+  EXPECT_NE(ErrorOf(CommandId::Pack, {Arg("b.txt"), Arg("keep.rpm")}), "");
+  EXPECT_EQ(ReadBytes(Path("keep.rpm")), "not touched");
+  // Nothing to pack is an error too, and leaves the archive.
+  EXPECT_NE(SjisToUtf8(ErrorOf(CommandId::Pack, {Arg("missing.txt"), Arg("keep.zip")}))
+                .find("圧縮するファイルが見つかりません。"),
+            std::string::npos);
+  EXPECT_EQ(ReadBytes(Path("keep.zip")), before);
+  // A successful pack replaces it with exactly the new list.
+  ASSERT_EQ(ErrorOf(CommandId::Pack, {Arg("b.txt"), Arg("keep.zip")}), "");
+  ASSERT_EQ(ErrorOf(CommandId::Unpack, {Arg("keep.zip"), Arg("k")}), "");
+  EXPECT_TRUE(fs::exists(Path("k/b.txt")));
+  EXPECT_FALSE(fs::exists(Path("k/a.txt")));
+  for (const auto& entry : fs::directory_iterator(dir_))
+    EXPECT_EQ(entry.path().filename().string().find(".~"), std::string::npos) << entry.path();
+}
+
+TEST_F(ArchiveCommands, ExtractingAMissingOrDamagedArchiveFails) {
+  const std::string missing = SjisToUtf8(ErrorOf(CommandId::Unpack, {Arg("none.lzh"), Arg("d")}));
+  EXPECT_NE(missing.find("解凍のエラー。解凍先\""), std::string::npos) << missing;
+  EXPECT_NE(missing.find("が見つかりません"), std::string::npos) << missing;
+  EXPECT_NE(missing.find("。オプション=\"-a1 -r2 -x1 -jp1 -c0 -m1\"。"), std::string::npos) << missing;
+  WriteBytes(Path("junk.zip"), "this is no archive at all");
+  EXPECT_NE(ErrorOf(CommandId::Unpack, {Arg("junk.zip"), Arg("d")}), "");
+  // A truncated LHA archive: the header is there, the data is not.
+  std::ostringstream lha;
+  TLhaWriter writer(lha);
+  writer.AddFile("big.txt", 1700000000, std::string(20000, 'q'), true);
+  writer.Finish();
+  WriteBytes(Path("cut.lzh"), lha.str().substr(0, 200));
+  EXPECT_NE(ErrorOf(CommandId::Unpack, {Arg("cut.lzh"), Arg("d")}), "");
+}
+
+TEST_F(ArchiveCommands, UnknownAndMissingFormatsGiveTheirMessages) {
+  WriteBytes(Path("a.txt"), "a");
+  EXPECT_NE(SjisToUtf8(ErrorOf(CommandId::Pack, {Arg("a.txt"), Arg("x.gca")}))
+                .find("書庫の形式を特定できませんでした。"),
+            std::string::npos);
+  EXPECT_NE(SjisToUtf8(ErrorOf(CommandId::Unpack, {Arg("x.arj"), Arg("d")}))
+                .find("ARJ 形式書庫 を扱うには UNARJ32J.DLL が 必要です。"),
+            std::string::npos);
+}
+
+// ---- extraction stays in its folder ----
+
+void WriteZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& members,
+              const std::string& link = "", const std::string& linkTarget = "") {
+  struct archive* a = archive_write_new();
+  archive_write_set_format_zip(a);
+  archive_write_open_filename(a, path.c_str());
+  auto add = [&](const std::string& name, const std::string& data, bool symlink) {
+    struct archive_entry* e = archive_entry_new();
+    archive_entry_set_pathname(e, name.c_str());
+    archive_entry_set_filetype(e, symlink ? AE_IFLNK : AE_IFREG);
+    archive_entry_set_perm(e, 0644);
+    if (symlink) archive_entry_set_symlink(e, data.c_str());
+    else archive_entry_set_size(e, static_cast<la_int64_t>(data.size()));
+    archive_write_header(a, e);
+    if (!symlink) archive_write_data(a, data.data(), data.size());
+    archive_entry_free(e);
+  };
+  if (!link.empty()) add(link, linkTarget, true);
+  for (const auto& [name, data] : members) add(name, data, false);
+  archive_write_close(a);
+  archive_write_free(a);
+}
+
+// An LHA member with a level-2 header whose name extension holds `name`
+// as it is (folders and all), stored without compression.
+std::string CraftedLhaMember(const std::string& name, const std::string& data) {
+  std::string h;
+  auto le = [&](uint64_t v, int n) {
+    for (int i = 0; i < n; ++i) h += static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  le(0, 2);
+  h += "-lh0-";
+  le(data.size(), 4);
+  le(data.size(), 4);
+  le(1700000000, 4);
+  h += '\x20';
+  h += '\x02';
+  le(LhaCrc16(data), 2);
+  h += 'U';
+  const size_t crcAt = h.size() + 3;
+  le(5, 2);
+  h += '\x00';
+  le(0, 2);
+  le(name.size() + 3, 2);
+  h += '\x01';
+  h += name;
+  le(0, 2);
+  if ((h.size() & 0xFF) == 0) h += '\0';
+  h[0] = static_cast<char>(h.size() & 0xFF);
+  h[1] = static_cast<char>(h.size() >> 8);
+  const uint16_t crc = LhaCrc16(h);
+  h[crcAt] = static_cast<char>(crc & 0xFF);
+  h[crcAt + 1] = static_cast<char>(crc >> 8);
+  return h + data;
+}
+
+TEST_F(ArchiveCommands, CraftedMembersNeverLeaveTheDestination) {
+  const std::string outside = Path("outside");
+  fs::create_directories(outside);
+  const std::string absolute = outside + "/abs.txt";
+  WriteZip(Path("evil.zip"), {{"../evil.txt", "bad"}, {absolute, "bad"}, {"ok.txt", "good"},
+                              {"..\\back.txt", "bad"}, {"C:\\drive.txt", "bad"}});
+  WriteBytes(Path("evil.lzh"), CraftedLhaMember("../evil.txt", "bad") +
+                                   CraftedLhaMember(absolute, "bad") +
+                                   CraftedLhaMember("ok.txt", "good") + std::string(1, '\0'));
+  for (const char* archive : {"evil.zip", "evil.lzh"}) {
+    SCOPED_TRACE(archive);
+    const std::string dest = std::string("in/") + archive;
+    const std::string error = SjisToUtf8(ErrorOf(CommandId::Unpack, {Arg(archive), Arg(dest)}));
+    EXPECT_NE(error.find("展開先の外を指す名前"), std::string::npos) << error;
+    EXPECT_EQ(ReadBytes(Path(dest + "/ok.txt")), "good");
+    EXPECT_FALSE(fs::exists(Path("in/evil.txt")));
+    EXPECT_FALSE(fs::exists(Path("evil.txt")));
+    EXPECT_FALSE(fs::exists(absolute));
+    EXPECT_FALSE(fs::exists(Path("in/back.txt")));
+    EXPECT_TRUE(fs::is_empty(outside));
+  }
+}
+
+TEST_F(ArchiveCommands, SymbolicLinkMembersNeverRedirectLaterMembers) {
+  fs::create_directories(Path("outside"));
+  // A link that climbs out is refused; the member after it lands inside.
+  WriteZip(Path("up.zip"), {{"up/x.txt", "inside"}}, "up", "../outside");
+  EXPECT_NE(ErrorOf(CommandId::Unpack, {Arg("up.zip"), Arg("u")}), "");
+  EXPECT_EQ(ReadBytes(Path("u/up/x.txt")), "inside");
+  EXPECT_TRUE(fs::is_empty(Path("outside")));
+  // A link inside the folder is made, but nothing is written through it.
+  WriteZip(Path("in.zip"), {{"sub/keep.txt", "k"}, {"via/y.txt", "through"}}, "via", "sub");
+  EXPECT_NE(ErrorOf(CommandId::Unpack, {Arg("in.zip"), Arg("v")}), "");
+  EXPECT_FALSE(fs::exists(Path("v/sub/y.txt")));
+}
+
+TEST_F(ArchiveCommands, DefaultOptionsKeepNewerFilesAndReplaceOlderOnes) {
+  WriteBytes(Path("f.txt"), "archived");
+  SetModified(Path("f.txt"), 1600000000);
+  ASSERT_EQ(ErrorOf(CommandId::Pack, {Arg("f.txt"), Arg("t.zip")}), "");
+  WriteBytes(Path("d/f.txt"), "newer on disk");
+  ASSERT_EQ(ErrorOf(CommandId::Unpack, {Arg("t.zip"), Arg("d")}), "");
+  EXPECT_EQ(ReadBytes(Path("d/f.txt")), "newer on disk");
+  SetModified(Path("d/f.txt"), 1500000000);
+  ASSERT_EQ(ErrorOf(CommandId::Unpack, {Arg("t.zip"), Arg("d")}), "");
+  EXPECT_EQ(ReadBytes(Path("d/f.txt")), "archived");
+  // "-c1" replaces whatever is there.
+  WriteBytes(Path("d/f.txt"), "newest");
+  AddVariable(engine, SJ("解凍オプション"), "-x1 -c1", "s");
+  ASSERT_EQ(ErrorOf(CommandId::Unpack, {Arg("t.zip"), Arg("d")}), "");
+  EXPECT_EQ(ReadBytes(Path("d/f.txt")), "archived");
+}
+
+TEST_F(ArchiveCommands, SelfExtractorReportsTheMissingSupportAndCleansUp) {
+  WriteBytes(Path("a.txt"), "a");
+  WriteBytes(Path("prog.exe"), "old program");
+  fs::create_directories(Path("tmp"));
+  const char* previous = getenv("TMPDIR");
+  const std::string saved = previous ? previous : "";
+  setenv("TMPDIR", Path("tmp").c_str(), 1);
+  const std::string fromList =
+      SjisToUtf8(ErrorOf(CommandId::MakeSelfExtracting, {Arg("a.txt"), Arg("prog.exe")}));
+  if (previous) setenv("TMPDIR", saved.c_str(), 1);
+  else unsetenv("TMPDIR");
+  EXPECT_NE(fromList.find("この形式では自己解凍書庫の作成をサポートしておりません。"),
+            std::string::npos)
+      << fromList;
+  EXPECT_EQ(ReadBytes(Path("prog.exe")), "old program");
+  EXPECT_TRUE(fs::is_empty(Path("tmp")));
+  // From an archive: the same answer, the archive untouched.
+  ASSERT_EQ(ErrorOf(CommandId::Pack, {Arg("a.txt"), Arg("long-archive-name.lzh")}), "");
+  const std::string fromArchive = SjisToUtf8(
+      ErrorOf(CommandId::MakeSelfExtracting, {Arg("long-archive-name.lzh"), Arg("prog.exe")}));
+  EXPECT_NE(fromArchive.find("自己解凍書庫の作成をサポートしておりません"), std::string::npos);
+  EXPECT_TRUE(fs::exists(Path("long-archive-name.lzh")));
+}
+
+}  // namespace
+}  // namespace nura::test

@@ -1,0 +1,98 @@
+// A fixture for the archive tests: a fresh temporary folder that is the
+// current folder and the script's folder (so the security confirmation
+// asks nothing), the archive commands and the switch variables with their
+// built-in defaults, and helpers for files and the Debian test tools.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "archive/archive_commands.h"
+#include "commands/command_test_support.h"
+#include "engine/command_api.h"
+#include "engine/vocabulary.h"
+#include "support/run_program.h"
+
+namespace nura::test {
+
+inline void WriteBytes(const std::string& native, const std::string& bytes) {
+  std::filesystem::create_directories(std::filesystem::path(native).parent_path());
+  std::ofstream out(native, std::ios::binary);
+  out << bytes;
+}
+
+inline std::string ReadBytes(const std::string& native) {
+  std::ifstream in(native, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void SetModified(const std::string& native, time_t when) {
+  std::error_code ec;
+  std::filesystem::last_write_time(
+      native,
+      std::filesystem::file_time_type::clock::now() -
+          std::chrono::seconds(time(nullptr) - when),
+      ec);
+}
+
+struct ToolResult {
+  int status = -1;
+  std::string output;
+};
+
+// Runs a shell command line; its standard output and error together.
+inline ToolResult RunTool(const std::string& command) {
+  ToolResult result;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return result;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+inline bool HaveTool(const std::string& name) {
+  return RunTool("command -v " + name).status == 0;
+}
+
+class ArchiveFixture : public CommandFixture {
+ protected:
+  static void SetUpTestSuite() { RegisterArchiveCommands(); }
+
+  void SetUp() override {
+    previous_ = std::filesystem::current_path();
+    dir_ = MakeTempFolder();
+    std::filesystem::current_path(dir_);
+    engine.Base().baseFolder = Utf8ToSjis(dir_ + "/");
+    engine.Base().scriptPath = "t.nrs";
+    for (const auto& v : BuiltinVariables()) {
+      const std::string name = SjisToUtf8(v.name);
+      if (name == "圧縮オプション" || name == "解凍オプション" || name == "自己解凍書庫オプション")
+        AddVariable(engine, v.name, v.value, "s");
+    }
+  }
+  void TearDown() override {
+    std::filesystem::current_path(previous_);
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+
+  // A native path inside the test folder, from UTF-8.
+  std::string Path(const std::string& relative) const { return dir_ + "/" + relative; }
+  // The same as a script argument (Shift-JIS, unevaluated).
+  std::string Arg(const std::string& relativeUtf8) const { return Jp(dir_ + "/" + relativeUtf8); }
+
+  std::string dir_;
+
+ private:
+  std::filesystem::path previous_;
+};
+
+}  // namespace nura::test
