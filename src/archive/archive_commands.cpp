@@ -42,7 +42,9 @@ namespace {
 
 constexpr size_t kOutputSize = 8192;
 
-TWindowHandle MainWindow(TNuraEngine& engine) { return engine.Host().MainWindowWidget(); }
+// The owner window given to the libraries; the built-in ones show no
+// windows of their own, so none is needed.
+TWindowHandle MainWindow(TNuraEngine&) { return nullptr; }
 
 std::string WithArchiveExtension(const std::string& name) {
   return ExtractExtension(name).empty() ? name + ".lzh" : name;
