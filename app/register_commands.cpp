@@ -21,6 +21,7 @@
 #include "gui/main_window.h"
 #include "gui/print_capture_commands.h"
 #include "net/net_commands.h"
+#include "images/image_commands.h"
 
 namespace nura {
 
@@ -46,6 +47,7 @@ void RegisterAllCommands() {
   RegisterPrintCaptureCommands();
   RegisterNetCommands();
   RegisterArchiveCommands();
+  RegisterImageCommands();
 }
 
 }  // namespace nura

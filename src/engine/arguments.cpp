@@ -1,4 +1,5 @@
-// Argument helpers of the drawing commands: coordinate pairs and fonts.
+// Argument helpers of the drawing commands: coordinate pairs, rectangles and fonts.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -71,11 +72,12 @@ bool ToInt32(const std::string& text, int& out) {
   return true;
 }
 
-// The two parts of "a,b" split at the top-level comma.
-bool SplitPair(const std::string& inner, std::string& a, std::string& b) {
+// The parts of a list split at its top-level commas (quotes and groups whole).
+std::vector<std::string> SplitTopLevel(const std::string& inner) {
+  std::vector<std::string> parts;
   int depth = 0;
   char quote = 0;
-  size_t comma = std::string::npos;
+  size_t start = 0;
   for (size_t i = 0; i < inner.size(); ++i) {
     const char c = inner[i];
     if (IsSjisLead(static_cast<unsigned char>(c))) {
@@ -89,13 +91,20 @@ bool SplitPair(const std::string& inner, std::string& a, std::string& b) {
     } else if (c == ')') {
       --depth;
     } else if (c == ',' && depth == 0) {
-      if (comma != std::string::npos) return false;
-      comma = i;
+      parts.push_back(inner.substr(start, i - start));
+      start = i + 1;
     }
   }
-  if (comma == std::string::npos) return false;
-  a = inner.substr(0, comma);
-  b = inner.substr(comma + 1);
+  parts.push_back(inner.substr(std::min(start, inner.size())));
+  return parts;
+}
+
+// The two parts of "a,b" split at the top-level comma.
+bool SplitPair(const std::string& inner, std::string& a, std::string& b) {
+  const std::vector<std::string> parts = SplitTopLevel(inner);
+  if (parts.size() != 2) return false;
+  a = parts[0];
+  b = parts[1];
   return true;
 }
 
@@ -115,6 +124,25 @@ void TNuraEngine::ParseCoordinates(const std::string& text, int& x, int& y) {
                   SplitPair(pair.substr(1, pair.size() - 2), a, b) &&
                   ToInt32(ExpandString(TrimText(a)), x) && ToInt32(ExpandString(TrimText(b)), y);
   if (!ok) throw ENura(FormatErrorMessage(SJ("座標の指定エラー")));
+}
+
+TRect TNuraEngine::ParseRectangle(const std::string& text) {
+  std::string list = TrimText(text);
+  std::string referenced;
+  if (!list.empty() && list[0] != '(' && ParsePropertyReference(list, referenced)) list = TrimText(referenced);
+  if (list.size() >= 2 && list.front() == '`' && list.back() == '`') list = TrimText(RawLiteralToText(list));
+  if (list.size() >= 2 && list.front() == '(' && list.back() == ')') list = list.substr(1, list.size() - 2);
+  const std::vector<std::string> parts = SplitTopLevel(list);
+  if (parts.size() > 4) {
+    throw ENura(FormatErrorMessage(SJ("座標の指定エラー。引数が多すぎます。") + "\"" + text + "\""));
+  }
+  int values[4] = {0, 0, 0, 0};
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const std::string part = TrimText(parts[i]);
+    if (part.empty()) continue;
+    if (!ToInt32(ExpandString(part), values[i])) throw ENura(FormatErrorMessage(SJ("座標の指定エラー")));
+  }
+  return TRect{values[0], values[1], values[2], values[3]};
 }
 
 std::string TNuraEngine::ParseFontText(const std::string& text, int& style, int& size) {

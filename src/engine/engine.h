@@ -28,6 +28,13 @@ namespace nura {
 class TNuraEngine;
 struct TStrNum;
 
+// A rectangle of the drawing commands: left, top, right, bottom.
+struct TRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  int64_t Width() const { return int64_t{right} - left; }
+  int64_t Height() const { return int64_t{bottom} - top; }
+};
+
 class TNuraEngine {
  public:
   // Nested runs (includes, text runs, the call form, label operands, the
@@ -202,6 +209,11 @@ class TNuraEngine {
   // A coordinate pair "(x,y)", also behind an object-property reference or
   // in backquotes; "座標の指定エラー" when malformed.
   void ParseCoordinates(const std::string& text, int& x, int& y);
+  // A rectangle "(x1,y1,x2,y2)" (parentheses optional, read as
+  // ParseCoordinates does); missing values are 0. "座標の指定エラー" when a
+  // value is malformed, "座標の指定エラー。引数が多すぎます。" with the text
+  // for more than four.
+  TRect ParseRectangle(const std::string& text);
   // A font text "name|style|size" (or with "｜"): the installed font name,
   // the style flags (1 bold, 2 italic, 4 underline) and the size (0 when
   // not given).

@@ -57,6 +57,8 @@ void TfrmNura::FormCreate() {
   auto* client = new QWidget(this);
   setCentralWidget(client);
   img = new TPictureBox(client);
+  img->setObjectName("img");
+  if (const PictureCodecsFactory& factory = GetPictureCodecsFactory()) codecs_ = factory();
   resize(640, 400);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
@@ -149,6 +151,10 @@ void TfrmNura::eventDoTimer() {
   eventDo.stop();
   if (firstRun_) {
     firstRun_ = false;
+    if (codecs_) {
+      const std::string program = ProgramCommandLine().programPath;
+      codecs_->LoadPlugins(std::filesystem::path(program).parent_path().string() + "/");
+    }
     ProcessEvents();
   }
   TNuraBase& base = engine_->Base();
@@ -240,6 +246,7 @@ void TfrmNura::FormDestroy() {
   StopScriptTimer();
   if (tray_) tray_->hide();
   FreeDestroyedObjects();
+  codecs_.reset();
 }
 
 void TfrmNura::ProcessEvents() { QCoreApplication::processEvents(); }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "gui/picture_codecs.h"
 #include "platform/bitmap.h"
 
 class QSystemTrayIcon;
@@ -59,6 +60,21 @@ class TfrmNura : public QMainWindow, public TEngineHost, public TObjectHost {
   void QueueForDestruction(std::unique_ptr<TObjNode> node);
   int DestructionQueueSize() const { return static_cast<int>(deleteQueue_.size()); }
 
+  // ---- pictures (main_window_pictures.cpp) ----
+  // A new picture from a file, "クリップボード" or an image object's name.
+  TBitmap LoadPicture(const std::string& name);
+  // Writes the picture of an image or form object to a file or the
+  // clipboard; `confirm` asks the security confirmation first.
+  void SavePicture(const std::string& objectName, const std::string& fileName, bool confirm);
+  // The inner picture "img" of a form; ENura when it has none.
+  TPictureBox* GetFormImage(QWidget* form);
+  // Makes the inner picture as large as the form's client area, keeping
+  // the picture at 0,0 and filling new area with the form's colour.
+  void FitFormImage(QWidget* form);
+  // The picture that an image object (kind 2) or a form object (kind 7)
+  // shows; nil for other kinds or when it cannot be reached.
+  TPictureBox* PictureBoxOf(const TObjNode& object);
+
   // TEngineHost
   bool GetMainWindowPlacement(TWindowPlacement& placement) override {
     placement = PlacementOf(*this);
@@ -93,6 +109,7 @@ class TfrmNura : public QMainWindow, public TEngineHost, public TObjectHost {
   bool LoadRuntimeProgram(const std::string& file);
 
   std::unique_ptr<TNuraEngine> engine_;
+  std::unique_ptr<TPictureCodecs> codecs_;
   bool console_;
   bool firstRun_ = true;
   bool closed_ = false;
@@ -103,6 +120,9 @@ class TfrmNura : public QMainWindow, public TEngineHost, public TObjectHost {
   std::vector<std::unique_ptr<TObjNode>> deleteQueue_;
   QSystemTrayIcon* tray_ = nullptr;
 };
+
+// The client size of a form: a main window without its menu bar.
+QSize ClientSizeOf(const QWidget* form);
 
 // Registers the window's own commands ("タイマー設定", "タイマー解除", "母艦浮上").
 void RegisterWindowCommands();

@@ -41,8 +41,8 @@ TObjNode* ObjectOfWord(TNuraEngine& engine, const NodePtr& node) {
 // that can be reached here.
 TBitmap* PictureOf(TNuraEngine& engine, const TObjNode& object) {
   TfrmNura* form = WindowOf(engine);
-  if (object.objectId == 0 && form && form->img) return &form->img->Bitmap();
-  return nullptr;
+  TPictureBox* box = form ? form->PictureBoxOf(object) : nullptr;
+  return box ? &box->Bitmap() : nullptr;
 }
 
 // The picture named by `name` (a word, else the name evaluated); image and
@@ -111,45 +111,6 @@ void PrintImage(TNuraEngine& engine, CommandId) {
 
 // ---- capture ----
 
-// The picture becomes `image` in `depth` bits per pixel.
-void AssignImage(TBitmap& picture, const QImage& image, int depth) {
-  const QImage converted = ConvertToDepth(image, depth);
-  TBitmap result(converted.width(), converted.height(), depth);
-  if (depth > 8) {
-    QImage view = result.View();
-    QPainter(&view).drawImage(0, 0, converted);
-    picture = std::move(result);
-    return;
-  }
-  std::vector<uint32_t>& palette = result.Palette();
-  palette.clear();
-  for (QRgb rgb : converted.colorTable())
-    palette.push_back(static_cast<uint32_t>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16)));
-  const int mask = (1 << depth) - 1;
-  for (int y = 0; y < converted.height(); ++y) {
-    uint8_t* line = result.ScanLine(y);
-    for (int x = 0; x < converted.width(); ++x) {
-      const int shift = 8 - depth - (x * depth) % 8;
-      uint8_t& byte = line[x * depth / 8];
-      byte = static_cast<uint8_t>((byte & ~(mask << shift)) | ((converted.pixelIndex(x, y) & mask) << shift));
-    }
-  }
-  picture = std::move(result);
-}
-
-// Copies `source` onto the picture at 0,0, clipped by the picture.
-void DrawOnPicture(TBitmap& picture, const QImage& source) {
-  QImage view = picture.View();
-  if (!view.isNull()) {
-    QPainter painter(&view);
-    painter.drawImage(0, 0, source);
-    return;
-  }
-  QImage full = picture.ToImage();
-  QPainter(&full).drawImage(0, 0, source);
-  AssignImage(picture, full, picture.BitsPerPixel());
-}
-
 void Capture(TNuraEngine& engine, CommandId) {
   static const std::string kDesktop = SJ("デスクトップ");
   static const std::string kMainWindow = SJ("母艦");
@@ -169,7 +130,7 @@ void Capture(TNuraEngine& engine, CommandId) {
   } else {
     return;  // no other program's window can be brought to the front here
   }
-  if (!shot.isNull()) DrawOnPicture(*picture, shot);
+  if (!shot.isNull()) PaintOnBitmap(*picture, [&](QPainter& p) { p.drawImage(0, 0, shot); });
   if (form) form->activateWindow();
   Repaint(engine);
 }
@@ -183,7 +144,7 @@ void SetBits(TNuraEngine& engine, CommandId id) {
   if (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32)
     RaiseArgumentError(engine, id, std::to_string(depth) + SJ("ビットはサポートしていません。"));
   if (picture->BitsPerPixel() == depth) return;
-  AssignImage(*picture, picture->ToImage(), depth);
+  *picture = BitmapFromImage(picture->ToImage(), depth);
   Repaint(engine);
 }
 
@@ -210,26 +171,6 @@ QRect PrintTargetRect(int width, int height, int pageWidth, int pageHeight) {
   const int right = static_cast<int>(std::trunc(width / x)) - 1;
   const int bottom = static_cast<int>(std::trunc(height / x)) - 1;
   return QRect(QPoint(0, 0), QPoint(right, bottom));
-}
-
-QImage ConvertToDepth(const QImage& image, int bits) {
-  switch (bits) {
-    case 1: return image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-    case 4: {
-      // Sixteen colours: the corners of the colour cube and their halves.
-      QList<QRgb> table;
-      for (int i = 0; i < 16; ++i) {
-        const int level = (i & 8) ? 255 : 128;
-        table.push_back(qRgb((i & 4) ? level : 0, (i & 2) ? level : 0, (i & 1) ? level : 0));
-      }
-      table[8] = qRgb(192, 192, 192);
-      return image.convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither);
-    }
-    case 8: return image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
-    case 16: return image.convertToFormat(QImage::Format_RGB16);
-    case 24: return image.convertToFormat(QImage::Format_RGB888);
-    default: return image.convertToFormat(QImage::Format_RGB32);
-  }
 }
 
 void RegisterPrintCaptureCommands() {

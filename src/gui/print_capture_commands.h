@@ -14,7 +14,4 @@ void RegisterPrintCaptureCommands();
 // `pageHeight` (0-based, right and bottom inclusive).
 QRect PrintTargetRect(int width, int height, int pageWidth, int pageHeight);
 
-// `image` converted to a depth of 1, 4, 8, 16, 24 or 32 bits per pixel.
-QImage ConvertToDepth(const QImage& image, int bits);
-
 }  // namespace nura

@@ -1,31 +1,19 @@
 #include "images/icon_writer.h"
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <vector>
 
 #include "engine/errors.h"
 #include "images/graphic_errors.h"
+#include "images/le_bytes.h"
+#include "platform/file_io.h"
 #include "platform/sjis.h"
 
 namespace nura {
 namespace {
 
 constexpr uint32_t kBlack = 0;
-
-// Little-endian output into a byte buffer.
-class TByteWriter {
- public:
-  void U8(unsigned v) { bytes_.push_back(static_cast<char>(v & 0xFF)); }
-  void U16(unsigned v) { U8(v), U8(v >> 8); }
-  void U32(uint32_t v) { U16(v & 0xFFFF), U16(v >> 16); }
-  void Bytes(const std::vector<uint8_t>& v) { bytes_.append(v.begin(), v.end()); }
-  const std::string& Data() const { return bytes_; }
-
- private:
-  std::string bytes_;
-};
 
 // The colour image reduced to 8 bits: its own colours when there are at
 // most 256 of them, else the nearest of a 6 x 6 x 6 colour cube.
@@ -80,7 +68,7 @@ std::vector<uint8_t> MaskRows(const TBitmap& mask) {
   return rows;
 }
 
-void WriteIconFile(const TIcon& icon, const std::string& fileName, bool standardEntry) {
+std::string IconFileBytes(const TIcon& icon, bool standardEntry) {
   const TBitmap& colour = icon.colour;
   if (colour.Empty() || icon.mask.Width() != colour.Width() || icon.mask.Height() != colour.Height()) {
     throw EInvalidGraphic("Bitmap image is not valid");
@@ -106,9 +94,13 @@ void WriteIconFile(const TIcon& icon, const std::string& fileName, bool standard
   for (uint32_t c : image.palette) out.U8(c >> 16), out.U8(c >> 8), out.U8(c), out.U8(0);
   out.Bytes(image.rows);
   out.Bytes(mask);
-  std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-  if (file) file.write(out.Data().data(), static_cast<std::streamsize>(out.Data().size()));
-  if (!file) throw ERuntimeError(Utf8ToSjis("Cannot create file " + fileName));
+  return out.Data();
+}
+
+void WriteIconFile(const TIcon& icon, const std::string& fileName, bool standardEntry) {
+  if (!WriteFileAtomically(fileName, IconFileBytes(icon, standardEntry))) {
+    throw ERuntimeError(Utf8ToSjis("Cannot create file " + fileName));
+  }
 }
 
 }  // namespace
@@ -145,6 +137,10 @@ void TjvIcon::WriteIcon(const TIcon& icon, const std::string& fileName) { WriteI
 
 void TjvIcon::SaveBitmapAsIcon(const TBitmap& bitmap, const std::string& fileName) {
   WriteIcon(BitmapToIcon(bitmap), fileName);
+}
+
+std::string TjvIcon::IconBytes(const TBitmap& bitmap, bool standardEntry) {
+  return IconFileBytes(BitmapToIcon(bitmap), standardEntry);
 }
 
 void TjvIcon::SaveBitmapAsIconStandard(const TBitmap& bitmap, const std::string& fileName) {

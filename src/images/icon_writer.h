@@ -31,6 +31,9 @@ class TjvIcon {
   // The same picture with a standard directory entry (colour count 0,
   // planes 1, bit count 8), as the icon class saves itself.
   static void SaveBitmapAsIconStandard(const TBitmap& bitmap, const std::string& fileName);
+  // The ".ico" file of BitmapToIcon(bitmap), with the standard directory
+  // entry or this program's own.
+  static std::string IconBytes(const TBitmap& bitmap, bool standardEntry);
 };
 
 }  // namespace nura

@@ -5,6 +5,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "platform/sjis.h"
+
 namespace nura {
 namespace {
 
@@ -73,12 +75,12 @@ TBitmap::TBitmap(int width, int height, int bitsPerPixel) { SetSize(width, heigh
 
 void TBitmap::SetSize(int width, int height, int bitsPerPixel) {
   if (width < 0 || height < 0 || !ValidBpp(bitsPerPixel)) {
-    throw std::invalid_argument("bitmap size or format out of range");
+    throw std::invalid_argument(SJ("ビットマップの大きさか形式が範囲外です。"));
   }
   const int64_t rowBits = static_cast<int64_t>(width) * (bitsPerPixel == 15 ? 16 : bitsPerPixel);
   const int64_t stride = ((rowBits + 31) / 32) * 4;
   if (stride > std::numeric_limits<int>::max() || stride * height > (int64_t{1} << 32)) {
-    throw std::invalid_argument("bitmap too large");
+    throw std::invalid_argument(SJ("ビットマップが大きすぎます。"));
   }
   width_ = width;
   height_ = height;
@@ -156,7 +158,7 @@ uint32_t TBitmap::PixelColour(int x, int y) const {
 void TBitmap::SetPixelFormat(int bitsPerPixel) {
   if (bitsPerPixel == bpp_) return;
   if (bitsPerPixel != 15 && bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32) {
-    throw std::invalid_argument("pixel format conversion out of range");
+    throw std::invalid_argument(SJ("ビットマップの形式が範囲外です。"));
   }
   TBitmap out(width_, height_, bitsPerPixel);
   const int outBytes = (bitsPerPixel == 15 ? 16 : bitsPerPixel) / 8;
@@ -177,6 +179,67 @@ void TBitmap::SetPixelFormat(int bitsPerPixel) {
   out.transparent_ = transparent_;
   out.transparentColor_ = transparentColor_;
   *this = std::move(out);
+}
+
+QImage ConvertToDepth(const QImage& image, int bits) {
+  switch (bits) {
+    case 1: return image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    case 4: {
+      // Sixteen colours: the corners of the colour cube and their halves.
+      QList<QRgb> table;
+      for (int i = 0; i < 16; ++i) {
+        const int level = (i & 8) ? 255 : 128;
+        table.push_back(qRgb((i & 4) ? level : 0, (i & 2) ? level : 0, (i & 1) ? level : 0));
+      }
+      table[8] = qRgb(192, 192, 192);
+      return image.convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither);
+    }
+    case 8: return image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    case 16: return image.convertToFormat(QImage::Format_RGB16);
+    case 24: return image.convertToFormat(QImage::Format_RGB888);
+    default: return image.convertToFormat(QImage::Format_RGB32);
+  }
+}
+
+TBitmap BitmapFromImage(const QImage& image, int depth) {
+  const QImage converted = ConvertToDepth(image, depth);
+  TBitmap result(converted.width(), converted.height(), depth);
+  if (depth > 8) {
+    QImage view = result.View();
+    if (!view.isNull()) QPainter(&view).drawImage(0, 0, converted);
+    return result;
+  }
+  std::vector<uint32_t>& palette = result.Palette();
+  palette.clear();
+  for (QRgb rgb : converted.colorTable())
+    palette.push_back(static_cast<uint32_t>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16)));
+  palette.resize(size_t{1} << depth, 0);
+  const int mask = (1 << depth) - 1;
+  for (int y = 0; y < converted.height(); ++y) {
+    uint8_t* line = result.ScanLine(y);
+    for (int x = 0; x < converted.width(); ++x) {
+      const int shift = 8 - depth - (x * depth) % 8;
+      uint8_t& byte = line[x * depth / 8];
+      byte = static_cast<uint8_t>((byte & ~(mask << shift)) | ((converted.pixelIndex(x, y) & mask) << shift));
+    }
+  }
+  return result;
+}
+
+void PaintOnBitmap(TBitmap& bitmap, const std::function<void(QPainter&)>& paint) {
+  if (bitmap.Empty()) return;
+  QImage view = bitmap.View();
+  if (!view.isNull()) {
+    QPainter painter(&view);
+    paint(painter);
+    return;
+  }
+  QImage full = bitmap.ToImage();
+  {
+    QPainter painter(&full);
+    paint(painter);
+  }
+  bitmap = BitmapFromImage(full, bitmap.BitsPerPixel());
 }
 
 }  // namespace nura

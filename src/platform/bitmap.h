@@ -6,7 +6,10 @@
 
 #include <QImage>
 #include <cstdint>
+#include <functional>
 #include <vector>
+
+class QPainter;
 
 namespace nura {
 
@@ -67,6 +70,15 @@ class TBitmap {
   bool transparent_ = false;
   uint32_t transparentColor_ = 0;
 };
+
+// `image` converted to a depth of 1, 4, 8, 16, 24 or 32 bits per pixel.
+QImage ConvertToDepth(const QImage& image, int bits);
+// A bitmap of `depth` (1, 4, 8, 16, 24 or 32) bits per pixel showing `image`.
+TBitmap BitmapFromImage(const QImage& image, int depth);
+
+// Paints on the bitmap with QPainter; palette formats are painted on a
+// copy and converted back to their depth.
+void PaintOnBitmap(TBitmap& bitmap, const std::function<void(QPainter&)>& paint);
 
 // 0x00BBGGRR <-> QColor.
 QColor ColorFromBgr(uint32_t colour);

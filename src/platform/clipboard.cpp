@@ -13,6 +13,11 @@ std::string& ProcessClipboard() {
   return text;
 }
 
+QImage& ProcessClipboardImage() {
+  static QImage image;
+  return image;
+}
+
 QClipboard* SystemClipboard() {
   return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard()
                                                                       : nullptr;
@@ -31,6 +36,19 @@ void SetClipboardText(const std::string& sjis) {
     return;
   }
   ProcessClipboard() = sjis;
+}
+
+QImage GetClipboardImage() {
+  if (QClipboard* clipboard = SystemClipboard()) return clipboard->image();
+  return ProcessClipboardImage();
+}
+
+void SetClipboardImage(const QImage& image) {
+  if (QClipboard* clipboard = SystemClipboard()) {
+    clipboard->setImage(image);
+    return;
+  }
+  ProcessClipboardImage() = image;
 }
 
 }  // namespace nura

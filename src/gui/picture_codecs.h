@@ -1,0 +1,36 @@
+// Loading and saving pictures by file name. The codecs and the plug-in
+// host live in the images subsystem, which the main window cannot link;
+// images installs a factory here at start-up and the main window creates
+// its codecs from it.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/bitmap.h"
+
+namespace nura {
+
+class TfrmNura;
+
+class TPictureCodecs {
+ public:
+  virtual ~TPictureCodecs() = default;
+  // Loads the image-import plug-ins of a native folder (once, at start).
+  virtual void LoadPlugins(const std::string& nativeFolder) = 0;
+  // A picture by name: a file, "クリップボード" or an image object.
+  virtual TBitmap LoadPicture(TfrmNura& form, const std::string& name) = 0;
+  // Writes the picture of object `objectName` to `fileName` (or the
+  // clipboard); `confirm` asks the security confirmation first.
+  virtual void SavePicture(TfrmNura& form, const std::string& objectName,
+                           const std::string& fileName, bool confirm) = 0;
+};
+
+using PictureCodecsFactory = std::function<std::unique_ptr<TPictureCodecs>()>;
+
+// Installs the factory that main windows created later use.
+void SetPictureCodecsFactory(PictureCodecsFactory factory);
+const PictureCodecsFactory& GetPictureCodecsFactory();
+
+}  // namespace nura

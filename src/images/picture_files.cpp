@@ -1,0 +1,198 @@
+// Loading and saving pictures by format for the main window: BMP, icons,
+// JPEG, PNG, the clipboard, image objects by name, and image-import
+// plug-ins for every other extension.
+#include "images/picture_files.h"
+
+#include <QWidget>
+
+#include "engine/command_api.h"
+#include "commands/file_command_support.h"
+#include "commands/number_functions.h"
+#include "engine/conv_half.h"
+#include "engine/errors.h"
+#include "engine/locale_map.h"
+#include "engine/packed_program.h"
+#include "engine/sjis_text.h"
+#include "gui/main_window.h"
+#include "images/dib_format.h"
+#include "images/gld_png.h"
+#include "images/graphic_errors.h"
+#include "images/icon_reader.h"
+#include "images/icon_writer.h"
+#include "images/jpeg_format.h"
+#include "images/spi_lib.h"
+#include "platform/clipboard.h"
+#include "platform/file_io.h"
+#include "platform/native_path.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+constexpr int kKindImage = 2;
+constexpr int kKindForm = 7;
+
+// A file that cannot be opened: reported without an inner message.
+struct EFileOpen {};
+
+const std::string& ClipboardName() {
+  static const std::string name = SJ("クリップボード");
+  return name;
+}
+
+class TImageCodecs : public TPictureCodecs {
+ public:
+  void LoadPlugins(const std::string& nativeFolder) override { spi_.LoadPlugins(nativeFolder); }
+  TBitmap LoadPicture(TfrmNura& form, const std::string& name) override;
+  void SavePicture(TfrmNura& form, const std::string& objectName, const std::string& fileName,
+                   bool confirm) override;
+
+ private:
+  void LoadObject(TfrmNura& form, const std::string& name, TBitmap& out);
+  void LoadFile(TNuraEngine& engine, const std::string& name, TBitmap& out);
+  void LoadThroughPlugin(TNuraEngine& engine, const std::string& path, const std::string& data,
+                         TBitmap& out);
+  TSpiLib32 spi_;
+};
+
+// ---- loading ----
+
+TBitmap TImageCodecs::LoadPicture(TfrmNura& form, const std::string& name) {
+  TNuraEngine& engine = form.Engine();
+  TBitmap result;
+  std::string file = name;
+  const std::string extracted = ExtractPackedFile(engine, name);
+  if (!extracted.empty()) file = extracted;
+  if (file == ClipboardName()) {
+    const QImage image = GetClipboardImage();
+    if (!image.isNull()) result = BitmapFromImage(image, 24);
+    return result;
+  }
+  const std::string cannotRead = SJ("画像ファイル\"") + file + SJ("\"が読込めません。");
+  try {
+    if (ExtractExtension(file).empty()) {
+      LoadObject(form, file, result);
+    } else {
+      LoadFile(engine, file, result);
+    }
+  } catch (const EFileOpen&) {
+    RaiseScriptError(engine, cannotRead);
+  } catch (const std::exception& e) {
+    RaiseScriptError(engine, cannotRead + e.what());
+  }
+  return result;
+}
+
+// A name without extension names a script object: its picture when it is
+// an image or a form, nothing when no object has that name.
+void TImageCodecs::LoadObject(TfrmNura& form, const std::string& name, TBitmap& out) {
+  const TObjNode* object = form.Engine().Base().objects.FindByName(ConvertToHalf(name));
+  if (!object) return;
+  TPictureBox* box = object->kind == kKindImage || object->kind == kKindForm ? form.PictureBoxOf(*object) : nullptr;
+  if (!box) RaiseScriptError(form.Engine(), SJ("画像として、\"") + name + SJ("\"を読み込めません。"));
+  out = box->Bitmap();
+}
+
+void TImageCodecs::LoadFile(TNuraEngine& engine, const std::string& name, TBitmap& out) {
+  const std::string path = engine.ResolveFilePath(name);
+  const std::string ext = ToLowerCase(ExtractExtension(path));
+  if (ext == ".exe") {
+    RaiseScriptError(engine, SJ("ファイル\"") + path + SJ("\"からアイコンを抽出できません。"));
+  }
+  std::string data;
+  if (!ReadNativeFile(ScriptPathToNative(path), data)) throw EFileOpen();
+  if (ext == ".bmp") {
+    ReadBmp(data, out);
+  } else if (ext == ".ico") {
+    ReadIco(data, out);
+  } else if (ext == ".jpg" || ext == ".jpeg") {
+    ReadJpeg(data, out);
+  } else if (ext == ".png") {
+    TGLDPNG png;
+    png.LoadFromStream(data);
+    png.AssignTo(out);
+  } else {
+    LoadThroughPlugin(engine, path, data, out);
+  }
+}
+
+void TImageCodecs::LoadThroughPlugin(TNuraEngine& engine, const std::string& path, const std::string& data,
+                                     TBitmap& out) {
+  const std::string cannotRead = "\"" + path + SJ("\"が読込めません。");
+  if (!spi_.ExtensionSupported(path)) RaiseScriptError(engine, cannotRead + SJ("未対応のファイル形式です。"));
+  bool decoded = false;
+  try {
+    decoded = spi_.Decode(reinterpret_cast<const uint8_t*>(data.data()), data.size(), out);
+  } catch (const std::exception&) {
+    decoded = false;
+  }
+  if (!decoded) RaiseScriptError(engine, cannotRead + SJ("Susie PlugInの読み込みエラー。"));
+}
+
+// ---- saving ----
+
+// The file image of `picture` for the lower-case extension `ext`; empty
+// when the extension has no writer.
+std::string EncodePicture(TNuraEngine& engine, const TBitmap& picture, const std::string& ext) {
+  if (ext == ".bmp") return WriteBmp(picture);
+  if (ext == ".jpg" || ext == ".jpeg") {
+    const long double quality = TextToNumber(engine.Base().words.FindValue(SJ("JPEG圧縮率"), false));
+    return WriteJpeg(picture, TruncToInt32(quality));
+  }
+  if (ext == ".png") {
+    if (picture.Empty()) throw EInvalidGraphicOperation(SJ("ビットマップが不正です。"));
+    TGLDPNG png;
+    png.Assign(picture);
+    std::string bytes;
+    png.SaveToStream(bytes);
+    return bytes;
+  }
+  if (ext == ".ico") return TjvIcon::IconBytes(picture, picture.BitsPerPixel() == 4);
+  return "";
+}
+
+bool HasWriter(const std::string& ext) {
+  return ext == ".bmp" || ext == ".jpg" || ext == ".jpeg" || ext == ".png" || ext == ".ico";
+}
+
+void TImageCodecs::SavePicture(TfrmNura& form, const std::string& objectName, const std::string& fileName,
+                               bool confirm) {
+  TNuraEngine& engine = form.Engine();
+  const TObjNode* object = engine.Base().objects.FindByName(objectName);
+  if (!object) {
+    RaiseScriptError(engine, SJ("オブジェクト\"") + objectName + SJ("\"は、作成されていません。"));
+  }
+  TPictureBox* box = nullptr;
+  if (object->kind == kKindForm) {
+    auto* widget = qobject_cast<QWidget*>(static_cast<QObject*>(object->component));
+    box = form.GetFormImage(widget);
+    form.FitFormImage(widget);
+  } else if (object->kind == kKindImage) {
+    box = form.PictureBoxOf(*object);
+  }
+  if (!box) RaiseScriptError(engine, "\"" + objectName + SJ("\"はイメージではありません。"));
+  if (fileName == ClipboardName()) {
+    SetClipboardImage(box->Bitmap().ToImage());
+    return;
+  }
+  if (confirm && engine.ConfirmFileOperation(fileName, SJ("イメージを\"") + fileName + SJ("\"へ保存します。")) != 0) {
+    return;
+  }
+  const std::string ext = ToLowerCase(ExtractExtension(fileName));
+  if (!HasWriter(ext)) RaiseScriptError(engine, "\"" + ext + SJ("\"は、未対応の画像ファイルです。"));
+  try {
+    if (!WriteFileAtomically(ScriptPathToNative(fileName), EncodePicture(engine, box->Bitmap(), ext))) {
+      throw EInvalidGraphic(SJ("ファイルを書き込めません。"));
+    }
+  } catch (const std::exception& e) {
+    RaiseScriptError(engine, SJ("ファイル\"") + fileName + SJ("\"の、読み込みか書き込みに、失敗しました。") + e.what());
+  }
+}
+
+}  // namespace
+
+void InstallPictureCodecs() {
+  SetPictureCodecsFactory([] { return std::unique_ptr<TPictureCodecs>(std::make_unique<TImageCodecs>()); });
+}
+
+}  // namespace nura
