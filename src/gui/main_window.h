@@ -61,6 +61,8 @@ class TfrmNura : public QMainWindow, public TEngineHost, public TObjectHost {
   int DestructionQueueSize() const { return static_cast<int>(deleteQueue_.size()); }
 
   // ---- pictures (main_window_pictures.cpp) ----
+  // The codecs installed at start-up; nil when none were.
+  TPictureCodecs* PictureCodecs() { return codecs_.get(); }
   // A new picture from a file, "クリップボード" or an image object's name.
   TBitmap LoadPicture(const std::string& name);
   // Writes the picture of an image or form object to a file or the
@@ -120,6 +122,9 @@ class TfrmNura : public QMainWindow, public TEngineHost, public TObjectHost {
   std::vector<std::unique_ptr<TObjNode>> deleteQueue_;
   QSystemTrayIcon* tray_ = nullptr;
 };
+
+// The widget of a script object; nil when it has none or it is gone.
+QWidget* WidgetOfObject(const TObjNode& object);
 
 // The client size of a form: a main window without its menu bar.
 QSize ClientSizeOf(const QWidget* form);

@@ -6,14 +6,12 @@
 
 #include "engine/command_api.h"
 #include "gui/main_window.h"
+#include "gui/objects/gui_object.h"
 #include "gui/picture_codecs.h"
 #include "platform/sjis.h"
 
 namespace nura {
 namespace {
-
-constexpr int kKindImage = 2;
-constexpr int kKindForm = 7;
 
 PictureCodecsFactory& Factory() {
   static PictureCodecsFactory factory;
@@ -71,11 +69,16 @@ void TfrmNura::FitFormImage(QWidget* form) {
   }
 }
 
+QWidget* WidgetOfObject(const TObjNode& object) {
+  const TGuiObject* control = GuiObjectOf(object.Control());
+  return control ? control->Widget() : nullptr;
+}
+
 TPictureBox* TfrmNura::PictureBoxOf(const TObjNode& object) {
-  auto* component = static_cast<QObject*>(object.component);
-  if (!component) return nullptr;
-  if (object.kind == kKindImage) return qobject_cast<TPictureBox*>(component);
-  if (object.kind == kKindForm) return component->findChild<TPictureBox*>("img");
+  QWidget* widget = WidgetOfObject(object);
+  if (!widget) return nullptr;
+  if (object.kind == TObjectKind::Image) return qobject_cast<TPictureBox*>(widget);
+  if (object.kind == TObjectKind::Form) return widget->findChild<TPictureBox*>("img");
   return nullptr;
 }
 

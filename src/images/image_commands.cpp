@@ -16,6 +16,7 @@
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "gui/main_window.h"
+#include "gui/objects/gui_object.h"
 #include "images/abitmap.h"
 #include "images/bitmap_effects.h"
 #include "images/bitmap_filters.h"
@@ -27,14 +28,7 @@
 namespace nura {
 namespace {
 
-constexpr int kKindImage = 2;
-constexpr int kKindForm = 7;
-
 TfrmNura* WindowOf(TNuraEngine& engine) { return dynamic_cast<TfrmNura*>(&engine.Host()); }
-
-QWidget* WidgetOf(const TObjNode& object) {
-  return qobject_cast<QWidget*>(static_cast<QObject*>(object.component));
-}
 
 // An image or form object with the picture it shows and the control that
 // takes its size.
@@ -53,11 +47,11 @@ TImageTarget FindImageTarget(TNuraEngine& engine, const std::string& name) {
   if (!object) RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。"));
   TfrmNura* window = WindowOf(engine);
   TImageTarget target;
-  if (window && object->kind == kKindForm) {
-    target.control = WidgetOf(*object);
+  if (window && object->kind == TObjectKind::Form) {
+    target.control = WidgetOfObject(*object);
     target.box = window->GetFormImage(target.control);
     target.form = true;
-  } else if (window && object->kind == kKindImage) {
+  } else if (window && object->kind == TObjectKind::Image) {
     target.box = window->PictureBoxOf(*object);
     target.control = target.box;
   }
@@ -116,9 +110,10 @@ void CmdCopy(TNuraEngine& engine, CommandId) {
 
 // What a canvas of an object shows: its picture (image, form), or the
 // control's own drawing (list box, grid, label, animation box).
-QImage CanvasImage(TNuraEngine& engine, const std::string& name, void* canvas) {
+QImage CanvasImage(TNuraEngine& engine, const std::string& name, TScriptObject* canvas) {
   if (TPictureBox* box = PictureOfName(engine, name)) return box->Bitmap().ToImage();
-  auto* widget = qobject_cast<QWidget*>(static_cast<QObject*>(canvas));
+  const TGuiObject* control = GuiObjectOf(canvas);
+  QWidget* widget = control ? control->Widget() : nullptr;
   return widget ? widget->grab().toImage() : QImage();
 }
 
@@ -132,8 +127,8 @@ void CmdPartCopy(TNuraEngine& engine, CommandId id) {
       RaiseScriptError(engine, SJ("オブジェクト\"") + *name + SJ("\"は、作成されていません。"));
     }
   }
-  void* sourceCanvas = engine.GetObjectCanvas(source);
-  void* targetCanvas = engine.GetObjectCanvas(destination);
+  TScriptObject* sourceCanvas = engine.GetObjectCanvas(source);
+  TScriptObject* targetCanvas = engine.GetObjectCanvas(destination);
   if (!sourceCanvas || !targetCanvas) return;
   const QImage from = CanvasImage(engine, source, sourceCanvas);
   TPictureBox* target = PictureOfName(engine, destination);

@@ -29,9 +29,6 @@
 namespace nura {
 namespace {
 
-constexpr int kKindImage = 2;
-constexpr int kKindForm = 7;
-
 // A file that cannot be opened: reported without an inner message.
 struct EFileOpen {};
 
@@ -88,7 +85,7 @@ TBitmap TImageCodecs::LoadPicture(TfrmNura& form, const std::string& name) {
 void TImageCodecs::LoadObject(TfrmNura& form, const std::string& name, TBitmap& out) {
   const TObjNode* object = form.Engine().Base().objects.FindByName(ConvertToHalf(name));
   if (!object) return;
-  TPictureBox* box = object->kind == kKindImage || object->kind == kKindForm ? form.PictureBoxOf(*object) : nullptr;
+  TPictureBox* box = object->kind == TObjectKind::Image || object->kind == TObjectKind::Form ? form.PictureBoxOf(*object) : nullptr;
   if (!box) RaiseScriptError(form.Engine(), SJ("画像として、\"") + name + SJ("\"を読み込めません。"));
   out = box->Bitmap();
 }
@@ -163,11 +160,11 @@ void TImageCodecs::SavePicture(TfrmNura& form, const std::string& objectName, co
     RaiseScriptError(engine, SJ("オブジェクト\"") + objectName + SJ("\"は、作成されていません。"));
   }
   TPictureBox* box = nullptr;
-  if (object->kind == kKindForm) {
-    auto* widget = qobject_cast<QWidget*>(static_cast<QObject*>(object->component));
+  if (object->kind == TObjectKind::Form) {
+    QWidget* widget = WidgetOfObject(*object);
     box = form.GetFormImage(widget);
     form.FitFormImage(widget);
-  } else if (object->kind == kKindImage) {
+  } else if (object->kind == TObjectKind::Image) {
     box = form.PictureBoxOf(*object);
   }
   if (!box) RaiseScriptError(engine, "\"" + objectName + SJ("\"はイメージではありません。"));

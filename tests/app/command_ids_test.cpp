@@ -67,14 +67,9 @@ const std::set<CommandId> kWithoutHandler = {
     WordRunMacro,                   // ワードマクロ実行
     ExcelPrint,                     // エクセル印刷
     WordPrint,                      // ワード印刷
-    CopyImage,                      // イメージコピー
     IdentifyWord,                   // その単語に特定
-    FadeOut,                        // 画面フェードアウト
-    FadeIn,                         // 画面フェードイン
-    Rgb,                            // RGB
     AskThreeWay,                    // 三択
     SelectFolder,                   // フォルダ選択
-    SaveImage,                      // イメージ保存
     BringToFront,                   // 最前面
     SendToBack,                     // 最背面
     ListWindows,                    // ウインドウ列挙
@@ -86,27 +81,11 @@ const std::set<CommandId> kWithoutHandler = {
     PlayState,                      // 演奏状態
     PrintText,                      // 簡易印刷
     MoveToCenter,                   // 中央へ移動
-    FlipVertical,                   // 垂直反転
-    FlipHorizontal,                 // 水平反転
-    RotateRight,                    // 右回転
-    Negative,                       // ネガポジ反転
-    Greyscale,                      // グレイスケール変換
-    Solarize,                       // ソラリゼーション
-    Brightness,                     // 明るさ補正
-    Gamma,                          // ガンマ補正
-    DrawText,                       // 文字描画
-    RotateImage,                    // 画像回転
-    EdgeDetect,                     // 画像エッジ検出
-    Blur,                           // 画像ボカシ
-    Sharpen,                        // 画像シャープ
-    Sepia,                          // 画像セピア
-    CopyImageTranslucent,           // イメージ半透明コピー
     DrawLine,                       // 線描画
     DrawRectangle,                  // 四角形描画
     DrawEllipse,                    // 円形描画
     CreateMenu,                     // メニュー作成
     AddMenu,                        // メニュー追加
-    CopyImagePart,                  // イメージ部分コピー
     MaximizeMainWindow,             // 母艦最大化
     MinimizeMainWindow,             // 母艦最小化
     RestoreMainWindow,              // 母艦元のサイズ
@@ -147,7 +126,6 @@ const std::set<CommandId> kWithoutHandler = {
     Minimize,                       // 最小化
     RestoreSize,                    // フォーム元のサイズ
     Beep,                           // BEEP
-    Cmyk,                           // CMYK
     Copy,                           // コピー
     ClipboardText,                  // クリップボード取得
     AddTab,                         // タブ追加
