@@ -184,6 +184,7 @@ void Fade(TNuraEngine& engine, CommandId id) {
   engine.Host().ProcessEvents();
   form->img->raise();
   const bool out = id == CommandId::FadeOut;
+  const bool running = engine.Base().cursor.p != nullptr;
   for (int step = 0; step < 26; ++step) {
     LimitColourBytes(form->img->Bitmap(), out ? 255 - 10 * step : 255, out ? 0 : 10 * step);
     form->img->repaint();
@@ -191,7 +192,7 @@ void Fade(TNuraEngine& engine, CommandId id) {
     for (int32_t round = 0; speed > 0 && round <= speed && !stopped; ++round) {
       engine.Host().ProcessEvents();
       QThread::msleep(2);
-      stopped = engine.Base().cursor.p == nullptr;
+      stopped = running && engine.Base().cursor.p == nullptr;
     }
     if (stopped) break;
   }
