@@ -28,11 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-uint32_t U32At(const std::string& data, size_t at) {
-  return static_cast<uint8_t>(data[at]) | static_cast<uint8_t>(data[at + 1]) << 8 |
-         static_cast<uint8_t>(data[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(data[at + 3])) << 24;
-}
-
 bool Contains(const std::string& text, const char* utf8) { return text.find(SJ(utf8)) != std::string::npos; }
 
 class ImageCommands : public ::testing::Test {
@@ -112,9 +107,9 @@ TEST_F(ImageCommands, SavingTheMainWindowWritesItsClientArea) {
   std::string bmp;
   ASSERT_TRUE(ReadNativeFile(Path("a.bmp"), bmp));
   EXPECT_EQ(bmp.substr(0, 2), "BM");
-  EXPECT_EQ(U32At(bmp, 10), 54u);
-  EXPECT_EQ(U32At(bmp, 18), 640u);
-  EXPECT_EQ(U32At(bmp, 22), 400u);
+  EXPECT_EQ(test::U32At(bmp, 10), 54u);
+  EXPECT_EQ(test::U32At(bmp, 18), 640u);
+  EXPECT_EQ(test::U32At(bmp, 22), 400u);
 
   const std::string gif = Run(CommandId::SaveImage, {Text(Path("x.gif")), SJ("母艦")});
   EXPECT_TRUE(Contains(gif, "\".gif\"は、未対応の画像ファイルです。")) << gif;
@@ -255,8 +250,8 @@ TEST_F(ImageCommands, FiltersOnTheMainWindowAndAForm) {
   EXPECT_EQ(Run(CommandId::SaveImage, {Text(Path("f.bmp")), "F"}), "");
   std::string bmp;
   ASSERT_TRUE(ReadNativeFile(Path("f.bmp"), bmp));
-  EXPECT_EQ(U32At(bmp, 18), 120u);
-  EXPECT_EQ(U32At(bmp, 22), 80u);
+  EXPECT_EQ(test::U32At(bmp, 18), 120u);
+  EXPECT_EQ(test::U32At(bmp, 22), 80u);
   EXPECT_EQ(Run(CommandId::RotateRight, {"F"}), "");
   EXPECT_EQ(formObject->size(), QSize(80, 120));
 

@@ -1,6 +1,8 @@
 // Small helpers for image tests: bitmaps from pixel lists and back.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/bitmap.h"
@@ -34,6 +36,12 @@ inline std::vector<uint32_t> Pixels(const TBitmap& bmp) {
     for (int x = 0; x < bmp.Width(); ++x) out.push_back(bmp.PixelColour(x, y));
   }
   return out;
+}
+
+// The little-endian 32-bit value at byte `at` of a file image.
+inline uint32_t U32At(const std::string& data, size_t at) {
+  return static_cast<uint8_t>(data[at]) | static_cast<uint8_t>(data[at + 1]) << 8 |
+         static_cast<uint8_t>(data[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(data[at + 3])) << 24;
 }
 
 // The red byte of each pixel.

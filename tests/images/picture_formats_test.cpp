@@ -23,11 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-uint32_t U32At(const std::string& data, size_t at) {
-  return static_cast<uint8_t>(data[at]) | static_cast<uint8_t>(data[at + 1]) << 8 |
-         static_cast<uint8_t>(data[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(data[at + 3])) << 24;
-}
-
 // A 5 x 3 picture of distinct colours (an odd width pads every row).
 TBitmap ColourPicture(int bpp) {
   std::vector<uint32_t> colours;
@@ -57,17 +52,17 @@ TEST(BmpFormat, EveryDepthRoundTripsKeepingItsDepth) {
     const TBitmap original = ColourPicture(bpp);
     const std::string file = WriteBmp(original);
     EXPECT_EQ(file.substr(0, 2), "BM");
-    EXPECT_EQ(U32At(file, 2), file.size());
+    EXPECT_EQ(test::U32At(file, 2), file.size());
     TBitmap back;
     ReadBmp(file, back);
     EXPECT_EQ(back.BitsPerPixel(), bpp);
     EXPECT_EQ(test::Pixels(back), test::Pixels(original));
   }
   const std::string file = WriteBmp(TBitmap(640, 400, 24));
-  EXPECT_EQ(U32At(file, 10), 54u);
-  EXPECT_EQ(U32At(file, 18), 640u);
-  EXPECT_EQ(U32At(file, 22), 400u);
-  EXPECT_EQ(U32At(WriteBmp(ColourPicture(16)), 10), 66u);  // header and three bit-field masks
+  EXPECT_EQ(test::U32At(file, 10), 54u);
+  EXPECT_EQ(test::U32At(file, 18), 640u);
+  EXPECT_EQ(test::U32At(file, 22), 400u);
+  EXPECT_EQ(test::U32At(WriteBmp(ColourPicture(16)), 10), 66u);  // header and three bit-field masks
   EXPECT_THROW(WriteBmp(TBitmap()), EInvalidGraphicOperation);
 }
 
