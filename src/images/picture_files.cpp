@@ -21,7 +21,7 @@
 #include "images/icon_writer.h"
 #include "images/jpeg_format.h"
 #include "images/spi_lib.h"
-#include "platform/clipboard.h"
+#include "platform/clipboard_image.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"

@@ -1,4 +1,5 @@
 #include "platform/clipboard.h"
+#include "platform/clipboard_image.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

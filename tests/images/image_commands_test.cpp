@@ -16,7 +16,7 @@
 #include "images/dib_format.h"
 #include "images/image_test_support.h"
 #include "images/jpeg_format.h"
-#include "platform/clipboard.h"
+#include "platform/clipboard_image.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
