@@ -84,30 +84,21 @@ int TCustomArchiverDll::ExtractMem(TWindowHandle window, const std::string& line
 
 void TCustomArchiverDll::CompleteRecord(TArchiverLibrary& library, TArchiveHandle handle,
                                         TIndividualInfo& info) {
-  std::string name;
-  auto time = [&](const char* op, bool (TArchiverLibrary::*get)(TArchiveHandle, uint64_t&),
-                  uint64_t& field) {
-    TArchiverLibrary* lib = Resolve(op, name);
+  // The record is packed: its fields are read and written by value.
+  auto ask = [&](const char* op, bool (TArchiverLibrary::*get)(TArchiveHandle, uint64_t&),
+                 uint64_t fallback) {
+    std::string name;
     uint64_t value = 0;
-    if (lib == &library && (library.*get)(handle, value)) {
-      field = value;
-    } else {
-      field = UnixTimeToFileTime(DosDateTimeToUnixTime(info.wDate, info.wTime));
-    }
+    return Resolve(op, name) == &library && (library.*get)(handle, value) ? value : fallback;
   };
-  time("GetWriteTimeEx", &TArchiverLibrary::GetWriteTimeEx, info.ftLastWriteTime);
-  time("GetAccessTimeEx", &TArchiverLibrary::GetAccessTimeEx, info.ftLastAccessTime);
-  time("GetCreateTimeEx", &TArchiverLibrary::GetCreateTimeEx, info.ftCreationTime);
-  auto size = [&](const char* op, bool (TArchiverLibrary::*get)(TArchiveHandle, uint64_t&),
-                  uint32_t low, uint64_t& field) {
-    TArchiverLibrary* lib = Resolve(op, name);
-    uint64_t value = 0;
-    field = lib == &library && (library.*get)(handle, value) ? value : low;
-  };
-  size("GetOriginalSizeEx", &TArchiverLibrary::GetOriginalSizeEx, info.dwOriginalSize,
-       info.llOriginalSize);
-  size("GetCompressedSizeEx", &TArchiverLibrary::GetCompressedSizeEx, info.dwCompressedSize,
-       info.llCompressedSize);
+  const uint64_t dosTime = UnixTimeToFileTime(DosDateTimeToUnixTime(info.wDate, info.wTime));
+  info.ftLastWriteTime = ask("GetWriteTimeEx", &TArchiverLibrary::GetWriteTimeEx, dosTime);
+  info.ftLastAccessTime = ask("GetAccessTimeEx", &TArchiverLibrary::GetAccessTimeEx, dosTime);
+  info.ftCreationTime = ask("GetCreateTimeEx", &TArchiverLibrary::GetCreateTimeEx, dosTime);
+  info.llOriginalSize =
+      ask("GetOriginalSizeEx", &TArchiverLibrary::GetOriginalSizeEx, info.dwOriginalSize);
+  info.llCompressedSize =
+      ask("GetCompressedSizeEx", &TArchiverLibrary::GetCompressedSizeEx, info.dwCompressedSize);
 }
 
 int TCustomArchiverDll::FindFirst(TArchiveHandle handle, const std::string& wildcard,

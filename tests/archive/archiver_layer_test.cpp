@@ -1,0 +1,273 @@
+// The archiver layer: type detection, the command lines that the wrappers
+// build, missing libraries, switch parsing, listing and progress.
+#include <filesystem>
+
+#include "archive/archive_file.h"
+#include "archive/archivers.h"
+#include "archive/cmd_opt.h"
+#include "archive_test_support.h"
+
+namespace nura::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ArchiverLayer : public ArchiveFixture {
+ protected:
+  // The built-in default of a switch variable.
+  static std::string DefaultOf(const char* utf8Name) {
+    for (const auto& v : BuiltinVariables()) {
+      if (SjisToUtf8(v.name) == utf8Name) return v.value;
+    }
+    return "";
+  }
+  std::string Quote(const std::string& relative) const { return "\"" + Path(relative) + "\""; }
+};
+
+TEST_F(ArchiverLayer, TypeFollowsTheExtension) {
+  EXPECT_EQ(DetectArchiveTypeByName("X.JAR"), TArchiverType::atZip);
+  EXPECT_EQ(DetectArchiveTypeByName("a.tar.gz"), TArchiverType::atTgz);
+  EXPECT_EQ(DetectArchiveTypeByName("b.TAR"), TArchiverType::atTar);
+  EXPECT_EQ(DetectArchiveTypeByName("c.deb"), TArchiverType::atTar);
+  EXPECT_EQ(DetectArchiveTypeByName("d.Z"), TArchiverType::atTgz);
+  EXPECT_EQ(DetectArchiveTypeByName("e.7z"), TArchiverType::at7z);
+  EXPECT_EQ(DetectArchiveTypeByName("f.exe"), TArchiverType::atAutoDetect);
+  EXPECT_EQ(DetectArchiveTypeByName("dir.zip/g"), TArchiverType::atNone);
+  TArchiveFile file;
+  try {
+    file.SetFileName("x.gca");
+    ADD_FAILURE() << "no error";
+  } catch (const EArchiver& e) {
+    EXPECT_EQ(SjisToUtf8(e.what()), "書庫の形式を特定できませんでした。");
+  }
+  file.SetFileName("a.tar.gz");
+  EXPECT_EQ(file.ArchiverType(), TArchiverType::atTgz);
+  file.SetFileName("notes.txt");  // atNone keeps the type
+  EXPECT_EQ(file.ArchiverType(), TArchiverType::atTgz);
+}
+
+TEST_F(ArchiverLayer, ContentDecidesForExeAndUnknownNames) {
+  WriteBytes(Path("a.txt"), "a");
+  TArchiveFile zip;
+  zip.SetFileName(Path("x.zip"));
+  ASSERT_EQ(zip.Pack(nullptr, nullptr, {"a.txt"}, dir_), 0);
+  fs::copy_file(Path("x.zip"), Path("x.exe"));
+  TArchiveFile file;
+  file.SetFileName(Path("x.exe"));
+  ASSERT_EQ(file.Extract(nullptr, nullptr, {}, Path("out")), 0);
+  EXPECT_EQ(file.ArchiverType(), TArchiverType::atZip);
+  EXPECT_EQ(ReadBytes(Path("out/a.txt")), "a");
+  WriteBytes(Path("y.exe"), "MZ nothing");
+  TArchiveFile unknown;
+  unknown.SetFileName(Path("y.exe"));
+  try {
+    unknown.Extract(nullptr, nullptr, {}, Path("out"));
+    ADD_FAILURE() << "no error";
+  } catch (const EArchiver& e) {
+    EXPECT_EQ(SjisToUtf8(e.what()), "書庫の形式を判別できません。");
+  }
+}
+
+TEST_F(ArchiverLayer, MissingLibrariesGiveTheirMessages) {
+  struct Case {
+    const char* name;
+    const char* message;
+  };
+  for (const Case& c : {Case{"a.arj", "ARJ 形式書庫 を扱うには UNARJ32J.DLL が 必要です。"},
+                        Case{"a.gza", "BGA 形式書庫 を扱うには BGA32.DLL が 必要です。"}}) {
+    TArchiveFile file;
+    try {
+      file.SetFileName(c.name);
+      ADD_FAILURE() << c.name;
+    } catch (const ENoArchiverDLL& e) {
+      EXPECT_EQ(SjisToUtf8(e.what()), c.message);
+    }
+  }
+  // RAR reads but has no pack operation.
+  TArchiveFile rar;
+  rar.SetFileName(Path("r.rar"));
+  rar.Options().PackFilter = TPackFilter::pfArchiver;
+  try {
+    rar.Pack(nullptr, nullptr, {"a.txt"}, dir_);
+    ADD_FAILURE() << "no error";
+  } catch (const EArchiver& e) {
+    EXPECT_EQ(SjisToUtf8(e.what()), "この形式では書庫ファイルの作成をサポートしておりません。");
+  }
+}
+
+TEST_F(ArchiverLayer, CmdOptPieces) {
+  TCmdOpt fresh("x");
+  fresh.PathOpt("w", "C:\\tmp");
+  EXPECT_EQ(fresh.Text(), "x \"-wC:\\tmp\\\"");
+  TCmdOpt quoted;
+  quoted.SetQuoteStyle(true);
+  quoted.StrOpt("o", "dir");
+  quoted.StrOpt(" --x=", "v");
+  quoted.NumOpt("a", -1);
+  quoted.FlagOpt("q", false);
+  EXPECT_EQ(quoted.Text(), " -o \"dir\" --x= \"v\"");
+  // A folder whose last character is a two-byte one ending in 0x5C still
+  // gets its separator.
+  TCmdOpt sjis;
+  sjis.PathOpt("", SJ("表"));
+  EXPECT_EQ(sjis.Text(), " \"" + SJ("表") + "\\\"");
+  TCmdOpt response;
+  EXPECT_EQ(response.AddResponseFile({"a.txt", "b c.txt"}, Path("list.rsp")), 2);
+  EXPECT_EQ(response.Text(), " \"@" + Path("list.rsp") + "\"");
+  EXPECT_EQ(ReadBytes(Path("list.rsp")), "\"a.txt\"\r\n\"b c.txt\"\r\n");
+}
+
+TEST_F(ArchiverLayer, LhaLinesAndTheirPreconditions) {
+  std::unique_ptr<TArchiver> lha = CreateArchiver(TArchiverType::atLha);
+  TArchiverOptions fresh;
+  TArcOutput output{"", 100};
+  fresh.jse = 1;
+  fresh.jso = 1;
+  lha->Extract(nullptr, "A.lzh", output, false, {}, "D", fresh);
+  EXPECT_EQ(lha->LastCommandLine(), "x -+ -jse1 -jso1 \"A.lzh\" \"D\\\"");
+  EXPECT_FALSE(output.text.empty());  // the archive is missing: the library says so
+  fresh.jso = -1;
+  EXPECT_THROW(lha->Extract(nullptr, "A.lzh", output, false, {}, "D", fresh), EAssertionFailed);
+  EXPECT_EQ(lha->LastCommandLine(), "x -+ -jse1 -jso1 \"A.lzh\" \"D\\\"");
+  fresh.jso = 1;
+  fresh.jse = -1;
+  fresh.w = "work";
+  fresh.jx = {"*.bak"};
+  fresh.UserOptions = "-gm1";
+  fresh.UserFileList = "\"extra\"";
+  lha->Pack(nullptr, "A.lzh", output, false, {"a.txt"}, "B", fresh);
+  EXPECT_EQ(lha->LastCommandLine(),
+            "u -+ \"-wwork\\\" -jso1 \"-jx*.bak\" -gm1 \"A.lzh\" \"B\\\" \"a.txt\" \"extra\"");
+}
+
+TEST_F(ArchiverLayer, DefaultSwitchLinesOfTheCommands) {
+  WriteBytes(Path("BASE/a.txt"), "a");
+  WriteBytes(Path("BASE/bb.txt"), "bb");
+  TArchiveFile pack;
+  pack.SetFileName(Path("ARC.lzh"));
+  ParseArchiverOptions(pack, DefaultOf("圧縮オプション"));
+  pack.Options().x = 1;
+  pack.Options().jso = 1;
+  ASSERT_EQ(pack.Pack(nullptr, nullptr, {"a.txt", "bb.txt"}, Path("BASE")), 0);
+  EXPECT_EQ(pack.LastCommandLine(), "u -+ -a1 -l1 -o2 -p1 -x1 -ji0 -jp1 -jso1 " + Quote("ARC.lzh") +
+                                        " \"" + Path("BASE") + "\\\" \"a.txt\" \"bb.txt\"");
+  TArchiveFile unpack;
+  unpack.SetFileName(Path("ARC.lzh"));
+  ParseArchiverOptions(unpack, DefaultOf("解凍オプション"));
+  unpack.Options().jse = 1;
+  unpack.Options().jso = 1;
+  ASSERT_EQ(unpack.Extract(nullptr, nullptr, {}, Path("DEST")), 0);
+  EXPECT_EQ(unpack.LastCommandLine(), "x -+ -a1 -c0 -m1 -r2 -x1 -jp1 -jse1 -jso1 " +
+                                          Quote("ARC.lzh") + " \"" + Path("DEST") + "\\\"");
+  EXPECT_EQ(ReadBytes(Path("DEST/bb.txt")), "bb");
+}
+
+TEST_F(ArchiverLayer, ParsingSwitchTexts) {
+  TArchiveFile file;
+  ParseArchiverOptions(file, " -a1   -r2 x3 -jso1 -gx0 -Jp1 -a -jp -w5 -jx1 -- ");
+  const TArchiverOptions& o = file.Options();
+  EXPECT_EQ(o.a, 1);
+  EXPECT_EQ(o.r, 2);
+  EXPECT_EQ(o.x, 3);  // the "-" is optional
+  EXPECT_EQ(o.jso, 1);
+  EXPECT_EQ(o.jp, -1);  // "-Jp1": names are compared with their case
+  EXPECT_TRUE(o.w.empty());
+  EXPECT_TRUE(o.jx.empty());
+  TArchiveFile untouched;
+  ParseArchiverOptions(untouched, "-a -gx0 -qq1");
+  TArchiverOptions fresh;
+  for (const auto& s : TArchiverOptions::NumericSwitches())
+    EXPECT_EQ(untouched.Options().*s.field, fresh.*s.field) << s.name;
+}
+
+TEST_F(ArchiverLayer, ZipLinesTransformNames) {
+  std::unique_ptr<TArchiver> zip = CreateArchiver(TArchiverType::atZip);
+  TArchiverOptions o;
+  TArcOutput output{"", 100};
+  o.x = 0;
+  zip->Pack(nullptr, "z.zip", output, false, {"-lead", "a[1]\\" + SJ("表") + ".txt"}, "", o);
+  EXPECT_EQ(zip->LastCommandLine(),
+            " -D -j \"z.zip\" \"[-]lead\" \"a[[]1]/" + SJ("表") + ".txt\"");
+  o.x = 1;
+  zip->Pack(nullptr, "z.zip", output, false, {"b.txt"}, "", o);
+  EXPECT_EQ(zip->LastCommandLine().find("-j"), std::string::npos);
+  // The ZIP library reads the names back: "-lead" and "a[1]" are packed.
+  WriteBytes(Path("-lead"), "l");
+  WriteBytes(Path("a[1]/" + std::string("表.txt")), "t");
+  o.x = 1;
+  output.text.clear();
+  ASSERT_EQ(zip->Pack(nullptr, Path("n.zip"), output, false, {"-lead", "a[1]\\" + SJ("表") + ".txt"},
+                      dir_, o),
+            0)
+      << output.text;
+  const ToolResult listed = RunTool("unzip -l '" + Path("n.zip") + "'");
+  EXPECT_NE(listed.output.find("-lead"), std::string::npos) << listed.output;
+  EXPECT_NE(listed.output.find("a[1]/"), std::string::npos) << listed.output;
+}
+
+TEST_F(ArchiverLayer, ListingFillsTheEntryRecord) {
+  const std::string longName =
+      std::string(200, 'a') + "/" + std::string(200, 'b') + "/" + std::string(200, 'c') + ".txt";
+  WriteBytes(Path(longName), "12345");
+  WriteBytes(Path("日本.txt"), "x");
+  TArchiveFile file;
+  file.SetFileName(Path("l.lzh"));
+  file.Options().jso = 1;
+  SetModified(Path("日本.txt"), 1600000000);
+  ASSERT_EQ(file.Pack(nullptr, nullptr, {longName, SJ("日本.txt")}, dir_), 0);
+  TArchiver& lha = *file.Archiver();
+  const TArchiveHandle h = lha.OpenArchive(nullptr, Path("l.lzh"), 0);
+  ASSERT_NE(h, 0u);
+  TIndividualInfo info;
+  ASSERT_EQ(lha.FindFirst(h, "*.*", info), 0);
+  EXPECT_EQ(std::string(info.szFileName).size(), 512u);  // cut to the field
+  EXPECT_EQ(uint64_t{info.llOriginalSize}, 5u);
+  ASSERT_EQ(lha.FindNext(h, info), 0);
+  EXPECT_EQ(std::string(info.szFileName), SJ("日本.txt"));
+  EXPECT_EQ(uint64_t{info.ftLastWriteTime}, UnixTimeToFileTime(1600000000));
+  EXPECT_EQ(lha.FindNext(h, info), -1);
+  ASSERT_EQ(lha.FindFirst(h, SJ("日本.txt"), info), 0);
+  EXPECT_EQ(lha.FindNext(h, info), -1);
+  EXPECT_EQ(lha.CloseArchive(h), 0);
+  char field[6];
+  CopyNameField(field, sizeof field, "ab" + SJ("日本"));  // never half a character
+  EXPECT_EQ(std::string(field), "ab" + SJ("日"));
+}
+
+TEST_F(ArchiverLayer, ProgressReportsAndCancels) {
+  WriteBytes(Path("p/a.txt"), "a");
+  WriteBytes(Path("p/b.txt"), "b");
+  TArchiveFile file;
+  file.SetFileName(Path("p.lzh"));
+  file.Options().jso = 1;
+  std::vector<int> states;
+  file.OnProgress = [&](TArchiveFile&, int state, TExtractingInfo* info, bool& abort) {
+    states.push_back(state);
+    EXPECT_NE(std::string(info->szSourceFileName).find(".txt"), std::string::npos);
+    abort = states.size() == 2;
+  };
+  EXPECT_EQ(file.Pack(nullptr, nullptr, {"p/*.txt"}, dir_), kArcErrorUserCancel);
+  EXPECT_FALSE(fs::exists(Path("p.lzh")));
+  EXPECT_EQ(states, (std::vector<int>{kArcPackListAdd, kArcPackListAdd}));
+  states.clear();
+  file.OnProgress = [&](TArchiveFile&, int state, TExtractingInfo*, bool&) { states.push_back(state); };
+  ASSERT_EQ(file.Pack(nullptr, nullptr, {"p/*.txt"}, dir_), 0);
+  EXPECT_EQ(states, (std::vector<int>{kArcPackListAdd, kArcPackListAdd, kArcExtractBegin,
+                                      kArcExtractBegin}));
+  states.clear();
+  file.OnProgress = [&](TArchiveFile&, int state, TExtractingInfo*, bool& abort) {
+    states.push_back(state);
+    abort = true;
+  };
+  file.Options().jse = 1;
+  EXPECT_EQ(file.Extract(nullptr, nullptr, {}, Path("q")), kArcErrorUserCancel);
+  EXPECT_EQ(states.size(), 1u);
+  // No file to pack: 0, an empty output, and no library call.
+  file.OnProgress = nullptr;
+  file.SetOutputSize(50);
+  EXPECT_EQ(file.Pack(nullptr, nullptr, {"p/*.none"}, dir_), 0);
+  EXPECT_EQ(file.Output(), "");
+}
+
+}  // namespace
+}  // namespace nura::test

@@ -1,0 +1,136 @@
+// The packing file list on a real tree with a symbolic-link loop.
+#include <ctime>
+#include <filesystem>
+
+#include "archive/pack_file_list.h"
+#include "archive_test_support.h"
+#include "engine/errors.h"
+
+namespace nura::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+time_t LocalTime(int year, int month, int day, int hour = 12) {
+  struct tm tm {};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = month - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_isdst = -1;
+  return mktime(&tm);
+}
+
+class PackFileList : public ArchiveFixture {
+ protected:
+  void SetUp() override {
+    ArchiveFixture::SetUp();
+    for (const char* name : {"a.txt", "b.log", ".hidden.txt", "sub/c.txt", "sub/a.txt",
+                             "sub/deep/d.txt", "sub/.dot/e.txt"})
+      WriteBytes(Path(name), name);
+    // Links to folders above: walking into them would never end.
+    fs::create_directory_symlink("..", Path("sub/up"));
+    fs::create_directory_symlink(dir_, Path("loop"));
+    fs::create_symlink("a.txt", Path("link.txt"));
+    const int year = 2019;
+    WriteBytes(Path("dated/jan1.txt"), "1");
+    WriteBytes(Path("dated/jan31.txt"), "2");
+    WriteBytes(Path("dated/feb.txt"), "3");
+    WriteBytes(Path("dated/dec.txt"), "4");
+    SetModified(Path("dated/jan1.txt"), LocalTime(year, 1, 1, 0));
+    SetModified(Path("dated/jan31.txt"), LocalTime(year, 1, 31, 23) + 59 * 60 + 59);
+    SetModified(Path("dated/feb.txt"), LocalTime(year, 2, 1, 0));
+    SetModified(Path("dated/dec.txt"), LocalTime(year - 1, 12, 31, 23) + 59 * 60 + 59);
+  }
+
+  std::vector<std::string> Collect(const TArchiverOptions& o, std::vector<std::string> specs) {
+    for (std::string& s : specs) s = SJ(s);
+    bool cancelled = false;
+    std::vector<std::string> files = CollectFiles(o, SJ(dir_), specs, true, cancelled, nullptr, nullptr);
+    for (std::string& f : files) f = SjisToUtf8(f);
+    return files;
+  }
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(PackFileList, RecursionFollowsRAndPButNeverLinksToFolders) {
+  TArchiverOptions o;
+  o.r = 1;
+  o.p = 0;
+  const Names all = {"a.txt", "link.txt", "sub\\a.txt", "sub\\c.txt", "sub\\deep\\d.txt",
+                     "sub\\.dot\\e.txt"};
+  Names found = Collect(o, {"*.txt"});
+  for (const std::string& name : all)
+    EXPECT_NE(std::find(found.begin(), found.end(), name), found.end()) << name;
+  for (const std::string& name : found) {
+    EXPECT_EQ(name.find("up"), std::string::npos) << name;
+    EXPECT_EQ(name.find("loop"), std::string::npos) << name;
+    EXPECT_EQ(name.find(".hidden"), std::string::npos) << name;
+  }
+  o.p = 1;  // the spec has a wildcard: still recursive
+  EXPECT_EQ(Collect(o, {"*.txt"}), found);
+  // A plain name with p = 1 stays in its folder; with p = 0 it recurses.
+  EXPECT_EQ(Collect(o, {"a.txt"}), (Names{"a.txt"}));
+  o.p = 0;
+  EXPECT_EQ(Collect(o, {"a.txt"}), (Names{"a.txt", "sub\\a.txt"}));
+  // Without r nothing below is taken; r = 2 takes a named folder whole.
+  o.r = -1;
+  EXPECT_EQ(Collect(o, {"sub/*.txt"}), (Names{"sub/a.txt", "sub/c.txt"}));
+  o.r = 2;
+  const Names whole = Collect(o, {"sub"});
+  EXPECT_EQ(whole.size(), 4u);
+  EXPECT_EQ(whole.front(), "sub\\.dot\\e.txt");
+}
+
+TEST_F(PackFileList, HiddenFilesOnlyWithA) {
+  TArchiverOptions o;
+  EXPECT_EQ(Collect(o, {"*.txt"}), (Names{"a.txt", "link.txt"}));
+  o.a = 1;
+  EXPECT_EQ(Collect(o, {"*.txt"}), (Names{".hidden.txt", "a.txt", "link.txt"}));
+}
+
+TEST_F(PackFileList, DateWindowKeepsOneMonth) {
+  TArchiverOptions o;
+  o.jo = "190101";
+  o.job = "190131";
+  EXPECT_EQ(Collect(o, {"dated/*.*"}), (Names{"dated/jan1.txt", "dated/jan31.txt"}));
+  o.jo = "l20190201";
+  o.job = "";
+  EXPECT_EQ(Collect(o, {"dated/*.*"}), (Names{"dated/feb.txt"}));
+  o.jo = "20190131235959";
+  o.job = "190201000000";  // twelve digits: YYMMDDhhmmss
+  EXPECT_EQ(Collect(o, {"dated/*.*"}), (Names{"dated/feb.txt", "dated/jan31.txt"}));
+  EXPECT_EQ(ParseOptionDate("1234567", "000000"), 0);
+  EXPECT_EQ(ParseOptionDate("", "000000"), 0);
+  EXPECT_THROW(ParseOptionDate("19x101", "000000"), ERuntimeError);
+  EXPECT_THROW(ParseOptionDate("191301", "000000"), ERuntimeError);
+  EXPECT_EQ(ParseOptionDate("20190131", "235959"), LocalTime(2019, 1, 31, 23) + 59 * 60 + 59);
+}
+
+TEST_F(PackFileList, DuplicatesOnceExclusionsWinAndSwitchesAreReset) {
+  TArchiverOptions o;
+  o.r = 1;
+  o.p = 1;
+  o.jo = "190101";
+  o.jx = {SJ("sub/c.txt"), SJ("*.log")};
+  bool cancelled = false;
+  const std::vector<std::string> files = BuildPackFileList(
+      o, SJ(dir_), {SJ("a.txt"), SJ("a.txt"), SJ("sub/c.txt"), SJ("b.log"), SJ("sub/a.txt")},
+      cancelled, nullptr);
+  EXPECT_EQ(files, (std::vector<std::string>{"a.txt", "sub/a.txt"}));
+  EXPECT_EQ(o.r, -1);
+  EXPECT_EQ(o.p, 1);
+  EXPECT_TRUE(o.jo.empty());
+  // Names relative to the base folder with jf = -2.
+  TArchiverOptions relative;
+  relative.jf = -2;
+  EXPECT_EQ(Collect(relative, {dir_ + "/sub/c.txt"}), (Names{"sub/c.txt"}));
+  EXPECT_EQ(JoinPathName("", "n"), "n");
+  EXPECT_EQ(JoinPathName("d/", "n"), "d/n");
+  EXPECT_EQ(JoinPathName("d", "n"), "d\\n");
+  EXPECT_EQ(JoinPathName(SJ("表"), "n"), SJ("表") + "\\n");
+}
+
+}  // namespace
+}  // namespace nura::test
