@@ -137,6 +137,26 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
   text_.insert(insertAt, (lineEnded ? "" : "\r\n") + entry + "\r\n");
 }
 
+bool TIniFile::DeleteKey(std::string_view section, std::string_view key) {
+  const std::string_view text = text_;
+  bool inSection = false;
+  for (size_t pos = 0; pos < text.size();) {
+    const size_t start = pos;
+    const std::string_view line = Trim(NextLine(text, pos));
+    if (const auto name = SectionName(line)) {
+      const bool match = SjisEqualsIgnoreAsciiCase(*name, Trim(section));
+      if (inSection && !match) return false;
+      inSection = match;
+      continue;
+    }
+    if (inSection && IsKeyLine(line, key)) {
+      text_.erase(start, pos - start);  // the line and its line break
+      return true;
+    }
+  }
+  return false;
+}
+
 bool TIniFile::Save(const std::string& nativePath) const { return WriteFileAtomically(nativePath, text_); }
 
 }  // namespace nura

@@ -27,6 +27,9 @@ class TIniFile {
   // replaced, a new key goes behind the last line of its section, a new
   // section is appended at the end. New lines end with CR LF.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  // Removes the line of `key` in `section` (their first occurrences); false
+  // when there is no such key. Every other byte stays.
+  bool DeleteKey(std::string_view section, std::string_view key);
   // Writes the text to the file, crash-safe; false on failure.
   bool Save(const std::string& nativePath) const;
 

@@ -42,6 +42,19 @@ TEST(IniFileWriter, NewSectionsAndFilesWithoutFinalLineBreak) {
   EXPECT_EQ(ini.ReadString("b", "k"), "1");
 }
 
+TEST(IniFileWriter, DeleteKeyRemovesOnlyThatLine) {
+  TIniFile ini;
+  ini.LoadFromText("[a]\r\nk=1\r\nj=2\r\n[b]\nk=3\nj=4");
+  EXPECT_TRUE(ini.DeleteKey("A", "K"));
+  EXPECT_EQ(ini.Text(), "[a]\r\nj=2\r\n[b]\nk=3\nj=4");
+  EXPECT_FALSE(ini.DeleteKey("a", "k"));
+  EXPECT_FALSE(ini.DeleteKey("c", "j"));
+  EXPECT_TRUE(ini.DeleteKey("b", "j"));  // the last line, without a line break
+  EXPECT_EQ(ini.Text(), "[a]\r\nj=2\r\n[b]\nk=3\n");
+  EXPECT_EQ(ini.ReadString("b", "k"), "3");
+  EXPECT_FALSE(ini.ReadString("b", "j"));
+}
+
 TEST(IniFileWriter, SavedFileReadsBackByteForByte) {
   const std::string folder = test::MakeTempFolder();
   const std::string path = folder + "/設定.ini";
