@@ -151,8 +151,8 @@ void TfrmNura::eventDoTimer() {
   eventDo.stop();
   if (firstRun_) {
     firstRun_ = false;
-    if (codecs_) {
-      const std::string program = ProgramCommandLine().programPath;
+    const std::string program = ProgramCommandLine().programPath;
+    if (codecs_ && !program.empty()) {
       codecs_->LoadPlugins(std::filesystem::path(program).parent_path().string() + "/");
     }
     ProcessEvents();

@@ -174,6 +174,7 @@ TEST_F(ImageCommands, PicturesSavedAndLoadedBackByFormat) {
 TEST_F(ImageCommands, LoadingNamesAndItsErrors) {
   // A name without extension names an object: none gives an empty picture.
   EXPECT_TRUE(form->LoadPicture("NOSUCH").Empty());
+  EXPECT_TRUE(form->LoadPicture("pics.d\\NOSUCH").Empty());  // the extension of the last part only
   EXPECT_EQ(form->LoadPicture(SJ("母艦")).Width(), Picture().Width());
   AddObject("B", TObjectKind::Button, new QPushButton);
   const auto errorOf = [&](const std::string& name) {
@@ -202,9 +203,12 @@ TEST_F(ImageCommands, LoadingNamesAndItsErrors) {
 }
 
 TEST_F(ImageCommands, PluginsDecodeOtherFormats) {
-  fs::create_directory(Path("plugins"));
-  fs::copy_file(NURA_SPI_TINY, Path("plugins/tiny.spi"));
-  form->PictureCodecs()->LoadPlugins(Path("plugins/"));
+  // The plug-ins of the program's folder load when the window starts.
+  fs::create_directory(Path("program"));
+  fs::copy_file(NURA_SPI_TINY, Path("program/tiny.spi"));
+  ProgramCommandLine().programPath = Path("program/nurasera");
+  form = std::make_unique<TfrmNura>(true);
+  form->eventDoTimer();
   std::ofstream(Path("a.TINY")) << std::string("TINY\0\0\xFF\0\xFF\0\0\0\0\1\1\0", 16);
   const TBitmap tiny = form->LoadPicture(NativePathToScript(Path("a.TINY")));
   EXPECT_EQ(test::Pixels(tiny), (std::vector<uint32_t>{0x0000FF, 0xFF0000, 0xFF0000, 0x0000FF}));
