@@ -21,6 +21,10 @@ void TEditorScreenStrings::LoadFromFile(const std::string& nativePath) {
   if (!file) throw ERuntimeError(SJ("ファイル ") + nativePath + SJ(" を開けません"));
   Detached([&] {
     InUpdateLoad(file.get());
+    if (std::ferror(file.get())) {  // a folder, or a failing device: no partial text
+      TEditorStringList::Clear();
+      throw ERuntimeError(SJ("ファイル ") + nativePath + SJ(" を読み込めません"));
+    }
     if (wordWrap_) RewrapAll();
     InitParseStates();
   });
@@ -48,23 +52,29 @@ void TEditorScreenStrings::InUpdateLoad(std::FILE* file) {
     while (!ended) {
       const size_t n = std::fread(block, 1, sizeof block, file);
       if (n == 0) break;
-      for (size_t i = 0; i < n; ++i) {
+      for (size_t i = 0; i < n && !ended;) {
         const char c = block[i];
         if (pendingCR) {
           pendingCR = false;
-          if (c == '\n') continue;
+          if (c == '\n') {
+            ++i;
+            continue;
+          }
         }
         if (c == 26) {
           ended = true;
-          break;
-        }
-        if (c == '\r' || c == '\n') {
+        } else if (c == '\r' || c == '\n') {
           endLine();
           pendingCR = c == '\r';
-          continue;
+          ++i;
+        } else {
+          // The run of ordinary bytes up to the next break or Ctrl-Z.
+          size_t end = i + 1;
+          while (end < n && block[end] != '\r' && block[end] != '\n' && block[end] != 26) ++end;
+          line.append(block + i, end - i);
+          open = true;
+          i = end;
         }
-        line += c;
-        open = true;
       }
     }
     if (open) {

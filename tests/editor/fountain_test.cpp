@@ -158,3 +158,45 @@ TEST(EditorFountain, ColoursNotifyTheListenersOnce) {
 
 }  // namespace
 }  // namespace nura
+
+namespace nura {
+namespace {
+
+TEST(FountainParser, ARightBracketCutByTheWrapCarriesItsBytes) {
+  TFountain f;
+  f.Brackets().AddBracket("/*", "*/");
+  Rows rows(f, {{"a /* x *", 1}, {"/ b", 0}});
+  EXPECT_EQ(rows.states[1].parseState, 0);
+  EXPECT_EQ(rows.states[1].byteA1, toBracket);
+  EXPECT_EQ(rows.states[1].byteA2, 1);
+  EXPECT_EQ(rows.TokensOf(f, 1), (Tokens{{toBracket, "/"}, {toAnk, "b"}}));
+  // A stored state that names a bracket which no longer exists is ignored.
+  TRowAttributeData stale;
+  stale.parseState = 9;
+  EXPECT_EQ(Scan(f, "a", stale), (Tokens{{toAnk, "a"}}));
+}
+
+TEST(FountainListeners, AddRemoveAndAssign) {
+  TFountain f;
+  int a = 0, b = 0;
+  f.NotifyEventList().Add(&a, [&](TPersistent* sender) {
+    EXPECT_EQ(sender, &f);
+    ++a;
+  });
+  f.NotifyEventList().Add(&b, [&](TPersistent*) { ++b; });
+  f.Reserve().SetColor(clRed);
+  f.NotifyEventList().Remove(&a);
+  f.Brackets().AddBracket("<", ">");
+  EXPECT_EQ(a, 1);
+  EXPECT_EQ(b, 2);
+  TFountain g;
+  g.Brackets().AddBracket("[", "]");
+  g.Brackets().AddBracket("{", "}");
+  f.SetBrackets(g.Brackets());
+  EXPECT_EQ(b, 3);
+  ASSERT_EQ(f.Brackets().Count(), 2);
+  EXPECT_EQ(f.Brackets().Bracket(1).RightBracket(), "}");
+}
+
+}  // namespace
+}  // namespace nura

@@ -215,3 +215,82 @@ TEST(ScreenStringsLoad, BlocksLineBreaksAndEndOfText) {
 
 }  // namespace
 }  // namespace nura
+
+namespace nura {
+namespace {
+
+TEST(ScreenStringsSharing, ClearClampAndDetach) {
+  TEditorScreenStrings list;
+  FakeEditor owner, other;
+  list.AttachEditor(&owner);
+  list.AttachEditor(&other);
+  list.AttachEditor(&other);
+  EXPECT_EQ(list.Editors().size(), 2u);
+  EXPECT_EQ(list.ActiveEditor(), &owner);
+  other.focused = true;
+  EXPECT_EQ(list.ActiveEditor(), &other);
+  list.UpdateRows(0, 0, "a\r\nb\r\nc");
+  list.SetRowWordB(2, 1);
+  list.IncludeRowMarks(1);
+  other.caretRow = 9;
+  other.topRow = 9;
+  list.UpdateRows(1, 2, "");
+  EXPECT_EQ(Dump(list), (RowDump{{"a", 0}}));
+  EXPECT_EQ(list.GetRowWordB(0), 1);
+  list.ClampEditorRows();
+  EXPECT_EQ(other.caretRow, 1);  // the virtual row after a final line break
+  EXPECT_EQ(other.topRow, 1);
+  other.caretCol = 4;
+  list.Clear();
+  EXPECT_EQ(list.GetCount(), 0);
+  EXPECT_EQ(list.RowMarkSet(), 0);
+  EXPECT_FALSE(list.UndoObj().CanUndo());
+  EXPECT_EQ(other.caretCol, 0);
+  EXPECT_FALSE(list.DetachEditor(&owner));
+  EXPECT_TRUE(list.DetachEditor(&other));
+}
+
+TEST(ScreenStringsSharing, WrapSwitchWaitsWhileLoadingAndUnwrapKeepsTheEnd) {
+  TEditorScreenStrings list;
+  FakeEditor editor;
+  list.AttachEditor(&editor);
+  TEditorStrings(list, editor).SetTextStr(std::string(30, 'a'));
+  list.WrapOption().SetWrapByte(20);
+  editor.loading = true;
+  list.SetWordWrap(true);
+  EXPECT_EQ(list.GetCount(), 1);  // nothing re-wraps while the editor loads
+  editor.loading = false;
+  list.SetWordWrap(false);
+  list.SetWordWrap(true);
+  EXPECT_EQ(Dump(list), (RowDump{{std::string(20, 'a'), 1}, {std::string(10, 'a'), 2}}));
+  list.SetRowWordB(1, 2);
+  list.SetWordWrap(false);
+  EXPECT_EQ(Dump(list), (RowDump{{std::string(30, 'a'), 2}}));
+  EXPECT_EQ(list.GetRowWordB(0), 2);
+}
+
+TEST(ScreenStringsSharing, LinesInsertAssignAndFullParsing) {
+  TEditorFountain fountain;
+  TEditorScreenStrings list;
+  FakeEditor editor;
+  editor.fountain = &fountain;
+  editor.fullParse = true;
+  list.AttachEditor(&editor);
+  TEditorStrings lines(list, editor);
+  std::vector<std::string> many(200, "x");
+  lines.Assign(many);
+  EXPECT_EQ(editor.caretRow, 200);
+  EXPECT_EQ(list.GetRowParseState(199), -1);  // parsed to the end
+  lines.Insert(0, "first");
+  lines.Insert(lines.GetCount(), "last");
+  EXPECT_EQ(lines.Get(0), "first");
+  EXPECT_EQ(lines.Get(lines.GetCount() - 1), "last");
+  EXPECT_EQ(lines.Lines().size(), 202u);
+  lines.Clear();
+  EXPECT_EQ(lines.GetCount(), 0);
+  EXPECT_EQ(lines.Add("only"), 0);
+  EXPECT_EQ(lines.GetTextStr(), "only\r\n");
+}
+
+}  // namespace
+}  // namespace nura
