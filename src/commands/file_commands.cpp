@@ -13,6 +13,7 @@
 #include "engine/script_files.h"
 #include "engine/sjis_text.h"
 #include "platform/clipboard.h"
+#include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/shell.h"
 #include "platform/sjis.h"
@@ -87,9 +88,11 @@ void ReadFile(TNuraEngine& engine, CommandId) {
   StoreReadText(engine, node, text);
 }
 
+// The whole file is replaced through the atomic writer; appending adds to
+// it in place.
 bool WriteBytes(const std::string& path, const std::string& bytes, bool append) {
-  std::ofstream out(ScriptPathToNative(path),
-                    std::ios::binary | (append ? std::ios::app : std::ios::trunc));
+  if (!append) return WriteFileAtomically(ScriptPathToNative(path), bytes);
+  std::ofstream out(ScriptPathToNative(path), std::ios::binary | std::ios::app);
   if (!out) return false;
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.flush();

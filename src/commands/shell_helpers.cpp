@@ -1,12 +1,13 @@
 #include "commands/shell_helpers.h"
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <system_error>
 
 #include "commands/dir_util.h"
 #include "engine/dialogs.h"
+#include "engine/sjis_text.h"
+#include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/shell.h"
 #include "platform/sjis.h"
@@ -143,18 +144,7 @@ void ShowWarningBox(const std::string& text, const std::string& caption) {
 }
 
 bool SaveTextToFile(const std::string& file, const std::string& text) {
-  std::string out;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    out += text.substr(start, end - start) + "\r\n";
-    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
-    start = end + 1;
-  }
-  std::ofstream f(ScriptPathToNative(file), std::ios::binary | std::ios::trunc);
-  f << out;
-  return static_cast<bool>(f);
+  return WriteFileAtomically(ScriptPathToNative(file), JoinLines(SplitLines(text)));
 }
 
 }  // namespace nura

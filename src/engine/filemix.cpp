@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 #include "engine/cipher.h"
 #include "engine/errors.h"
@@ -62,11 +63,17 @@ std::string LoadFile(const std::string& fileName) {
   return data;
 }
 
+// A writer of `fileName` whose temporary file is made; the create error
+// when it cannot be.
+std::unique_ptr<TAtomicFileWriter> OpenWriter(const std::string& fileName) {
+  auto writer = std::make_unique<TAtomicFileWriter>(ScriptPathToNative(fileName));
+  if (!writer->Open()) throw ERuntimeError(CreateErrorText(fileName));
+  return writer;
+}
+
 void SaveFile(const std::string& fileName, std::string_view data) {
-  std::ofstream out(ScriptPathToNative(fileName), std::ios::binary | std::ios::trunc);
-  if (!out) throw ERuntimeError(CreateErrorText(fileName));
-  out.write(data.data(), static_cast<std::streamsize>(data.size()));
-  if (!out.flush()) throw ERuntimeError(WriteErrorText(fileName));
+  const auto out = OpenWriter(fileName);
+  if (!out->Write(data) || !out->Commit()) throw ERuntimeError(WriteErrorText(fileName));
 }
 
 std::string Header(size_t count, uint32_t total) {
@@ -150,14 +157,12 @@ void TMixIndexHash::Clear() {
 
 bool TFileMixWriter::SaveToFile(const std::string& fileName) {
   if (lines.size() > kMaxEntries) throw ERangeError();
-  std::ofstream out(ScriptPathToNative(fileName), std::ios::binary | std::ios::trunc);
-  if (!out) throw ERuntimeError(CreateErrorText(fileName));
-  const auto write = [&](std::string_view bytes) {
-    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
-      throw ERuntimeError(WriteErrorText(fileName));
+  const auto out = OpenWriter(fileName);
+  const auto write = [&](uint64_t at, std::string_view bytes) {
+    if (!out->WriteAt(at, bytes)) throw ERuntimeError(WriteErrorText(fileName));
   };
-  write(Header(lines.size(), 0));
-  write(std::string(lines.size() * kRecordSize, '\0'));
+  write(0, Header(lines.size(), 0));
+  write(kHeaderSize, std::string(lines.size() * kRecordSize, '\0'));
   uint64_t offset = kHeaderSize + lines.size() * kRecordSize;
   for (size_t i = 0; i < lines.size(); ++i) {
     const WriterLine line = SplitLine(lines[i]);
@@ -166,17 +171,13 @@ bool TFileMixWriter::SaveToFile(const std::string& fileName) {
     // The reader takes offsets and sizes as signed 32-bit numbers.
     if (offset + data.size() > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
       throw ERangeError();
-    out.seekp(static_cast<std::streamoff>(kHeaderSize + i * kRecordSize));
-    write(Record(ToUpperCase(line.name), static_cast<uint32_t>(offset),
-                 static_cast<uint32_t>(data.size()), line.flag));
-    out.seekp(static_cast<std::streamoff>(offset));
-    write(data);
+    write(kHeaderSize + i * kRecordSize, Record(ToUpperCase(line.name), static_cast<uint32_t>(offset),
+                                                static_cast<uint32_t>(data.size()), line.flag));
+    write(offset, data);
     offset += data.size();
   }
-  out.seekp(0);
-  write(Header(lines.size(), static_cast<uint32_t>(offset)));
-  out.close();
-  if (out.fail()) throw ERuntimeError(WriteErrorText(fileName));
+  write(0, Header(lines.size(), static_cast<uint32_t>(offset)));
+  if (!out->Commit()) throw ERuntimeError(WriteErrorText(fileName));
   return true;
 }
 
@@ -249,8 +250,7 @@ bool TFileMixReader::ExtractToString(std::string_view name, std::string& text) {
 }
 
 void TFileMixReader::CopyTo(const std::string& fileName) {
-  std::ofstream out(ScriptPathToNative(fileName), std::ios::binary | std::ios::trunc);
-  if (!out) throw ERuntimeError(CreateErrorText(fileName));
+  const auto out = OpenWriter(fileName);
   file_.clear();
   file_.seekg(0);
   char buffer[65536];
@@ -261,11 +261,11 @@ void TFileMixReader::CopyTo(const std::string& fileName) {
       file_.clear();
       throw ERuntimeError(OpenErrorText(fileName_));
     }
-    if (!out.write(buffer, chunk)) throw ERuntimeError(WriteErrorText(fileName));
+    if (!out->Write(std::string_view(buffer, static_cast<size_t>(chunk))))
+      throw ERuntimeError(WriteErrorText(fileName));
     left -= static_cast<uint64_t>(chunk);
   }
-  out.close();
-  if (out.fail()) throw ERuntimeError(WriteErrorText(fileName));
+  if (!out->Commit()) throw ERuntimeError(WriteErrorText(fileName));
 }
 
 // ---- cipher

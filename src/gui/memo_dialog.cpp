@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "gui/dialog_forms.h"
+#include "platform/file_io.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -101,11 +102,7 @@ bool TfrmMemoDialog::LoadFile(const QString& path) {
 }
 
 bool TfrmMemoDialog::SaveFile(const QString& path) const {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  const std::string bytes = Text();
-  return file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-         static_cast<qint64>(bytes.size());
+  return WriteFileAtomically(path.toStdString(), Text());
 }
 
 QString TfrmMemoDialog::FileFilter() const {

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <sstream>
 
+#include "platform/file_io.h"
+
 namespace nura {
 
 TGLDPNG::TGLDPNG() {
@@ -93,10 +95,7 @@ void TGLDPNG::LoadFromFile(const std::string& path) {
 void TGLDPNG::SaveToFile(const std::string& path) const {
   std::string data;
   SaveToStream(data);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out || !out.write(data.data(), static_cast<std::streamsize>(data.size()))) {
-    throw EGLDPNG("Write Image (PNG): Write Error");
-  }
+  if (!WriteFileAtomically(path, data)) throw EGLDPNG("Write Image (PNG): Write Error");
 }
 
 void TGLDPNG::Assign(const TGLDPNG& source) {

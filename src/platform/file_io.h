@@ -1,6 +1,7 @@
 // Whole-file reading and crash-safe writing of native files.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,11 +10,41 @@ namespace nura {
 // Reads the whole file; false when it cannot be read or is a folder.
 bool ReadNativeFile(const std::string& nativePath, std::string& bytes);
 
-// Replaces the file's content with `bytes` so that a crash leaves either the
-// old or the new content: the bytes go to a temporary file beside it, are
-// flushed to disk and renamed over the target. A symbolic link is followed
-// (its target is replaced); an existing file keeps its permissions. False
-// on any failure, the old file then unchanged.
+// The one way the program saves a file: the bytes go to a temporary file
+// beside the target and replace it only when all of them are on disk
+// (flushed, then renamed over the target), so a failure or crash midway
+// leaves the old file as it was. A symbolic link is followed (its target is
+// replaced); an existing file keeps its permissions.
+class TAtomicFileWriter {
+ public:
+  explicit TAtomicFileWriter(std::string nativePath);
+  // A writer that was not committed removes its temporary file.
+  ~TAtomicFileWriter();
+  TAtomicFileWriter(const TAtomicFileWriter&) = delete;
+  TAtomicFileWriter& operator=(const TAtomicFileWriter&) = delete;
+
+  // Creates the temporary file; false when the target cannot be written
+  // (no folder, a folder of that name, no permission).
+  bool Open();
+  // Appends `bytes`; false on a write error.
+  bool Write(std::string_view bytes);
+  // Writes `bytes` at `offset` (for formats whose index is written last).
+  bool WriteAt(uint64_t offset, std::string_view bytes);
+  // Flushes and puts the file in place of the target; false on any failure
+  // (the target then unchanged).
+  bool Commit();
+
+ private:
+  std::string target_;
+  std::string temp_;
+  int fd_ = -1;
+  bool existed_ = false;
+  unsigned mode_ = 0;
+  bool failed_ = false;
+};
+
+// The whole file in one step through TAtomicFileWriter; false on any
+// failure, the old file then unchanged.
 bool WriteFileAtomically(const std::string& nativePath, std::string_view bytes);
 
 }  // namespace nura

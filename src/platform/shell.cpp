@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
+#include "platform/file_io.h"
 #include "platform/system_info.h"
 
 namespace nura {
@@ -225,11 +225,7 @@ bool WriteDesktopLink(const std::string& linkFile, const std::string& target,
   } else {
     entry += "Type=Link\nURL=file://" + DesktopValue(EncodePath(absolute.string())) + "\n";
   }
-  std::ofstream out(linkFile, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out << entry;
-  out.close();
-  if (!out) return false;
+  if (!WriteFileAtomically(linkFile, entry)) return false;
   ::chmod(linkFile.c_str(), 0755);  // desktops run only trusted (executable) entries
   return true;
 }

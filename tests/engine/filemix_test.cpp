@@ -10,6 +10,7 @@
 #include "engine/cipher.h"
 #include "engine/errors.h"
 #include "platform/sjis.h"
+#include "support/file_size_limit.h"
 
 namespace nura {
 namespace {
@@ -151,6 +152,33 @@ TEST_F(FileMix, WriterRangeErrors) {
   EXPECT_THROW(w.SaveToFile(Path("e.mix")), ERangeError);
   w.lines = {Path("missing") + "=a=0"};
   EXPECT_THROW(w.SaveToFile(Path("e.mix")), ERuntimeError);
+}
+
+// A save that fails midway keeps the old container whole: a source that
+// cannot be read after others were written, and a write error (beyond the
+// file-size limit). No temporary file stays beside it.
+TEST_F(FileMix, FailedSaveKeepsTheOldContainer) {
+  const std::string container = MakeSample();
+  const std::string before = ReadAll(container);
+  const auto entries = [&] { return std::distance(fs::directory_iterator(dir_), {}); };
+  const auto count = entries();
+
+  TFileMixWriter missing;
+  missing.lines = {Path("a.txt") + "=a.txt=0", Path("gone.txt") + "=gone.txt=0"};
+  EXPECT_THROW(missing.SaveToFile(container), ERuntimeError);
+  EXPECT_EQ(ReadAll(container), before);
+
+  WriteAll(Path("big.bin"), std::string(64 * 1024, 'x'));
+  TFileMixWriter big;
+  big.lines = {Path("a.txt") + "=a.txt=0", Path("big.bin") + "=big.bin=0"};
+  {
+    test::FileSizeLimit limit(before.size() + 1024);
+    EXPECT_THROW(big.SaveToFile(container), ERuntimeError);
+  }
+  EXPECT_EQ(ReadAll(container), before);
+  EXPECT_EQ(entries(), count + 1);  // big.bin only
+  EXPECT_TRUE(big.SaveToFile(container));
+  EXPECT_GT(ReadAll(container).size(), before.size() + 1024);
 }
 
 TEST_F(FileMix, IndexHash) {

@@ -4,8 +4,11 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 
 #include "images/gld_png.h"
+#include "platform/file_io.h"
+#include "support/file_size_limit.h"
 #include "support/run_program.h"
 
 namespace nura {
@@ -121,6 +124,39 @@ TEST(GldPng, FilesAndComponentData) {
   ASSERT_FALSE(seen.empty());
   EXPECT_EQ(seen.front(), 0);
   EXPECT_EQ(seen.back(), 100);
+}
+
+// A save that fails midway (here: a write beyond the file-size limit) keeps
+// the old picture whole and leaves no temporary file beside it.
+TEST(GldPng, FailedSaveKeepsTheOldFile) {
+  const std::string folder = test::MakeTempFolder();
+  const std::string path = folder + "/keep.png";
+  TGLDPNG small;
+  small.Assign(TBitmap(4, 4, 24));
+  small.SaveToFile(path);
+  std::string before;
+  ASSERT_TRUE(ReadNativeFile(path, before));
+
+  TBitmap noise(256, 256, 24);
+  uint32_t seed = 12345;
+  for (int y = 0; y < noise.Height(); ++y) {
+    uint8_t* row = noise.ScanLine(y);
+    for (int x = 0; x < noise.Width() * 3; ++x) row[x] = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
+  }
+  TGLDPNG big;
+  big.Assign(noise);
+  {
+    test::FileSizeLimit limit(before.size() + 4096);
+    EXPECT_THROW(big.SaveToFile(path), EGLDPNG);
+  }
+  std::string after;
+  ASSERT_TRUE(ReadNativeFile(path, after));
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+  big.SaveToFile(path);  // without the limit it is written
+  ASSERT_TRUE(ReadNativeFile(path, after));
+  EXPECT_GT(after.size(), before.size() + 4096);
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

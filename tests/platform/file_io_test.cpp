@@ -1,0 +1,72 @@
+#include "platform/file_io.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "support/file_size_limit.h"
+#include "support/run_program.h"
+
+namespace nura {
+namespace {
+
+namespace fs = std::filesystem;
+
+class AtomicWriter : public ::testing::Test {
+ protected:
+  void TearDown() override { fs::remove_all(folder); }
+  std::string Read(const std::string& path) {
+    std::string bytes;
+    EXPECT_TRUE(ReadNativeFile(path, bytes));
+    return bytes;
+  }
+  long Entries() { return std::distance(fs::directory_iterator(folder), {}); }
+
+  std::string folder = test::MakeTempFolder();
+};
+
+TEST_F(AtomicWriter, PiecesAndIndexWrittenLastReplaceTheFileOnCommit) {
+  const std::string path = folder + "/f.bin";
+  ASSERT_TRUE(WriteFileAtomically(path, "old"));
+  ::chmod(path.c_str(), 0640);
+  TAtomicFileWriter writer(path);
+  ASSERT_TRUE(writer.Open());
+  EXPECT_TRUE(writer.Write("....body"));
+  EXPECT_TRUE(writer.WriteAt(0, "head"));
+  EXPECT_TRUE(writer.Write("!"));  // appends after the end, not after the header
+  EXPECT_EQ(Read(path), "old");    // nothing visible before the commit
+  ASSERT_TRUE(writer.Commit());
+  EXPECT_EQ(Read(path), "headbody!");
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);  // the old file's permissions
+  EXPECT_EQ(Entries(), 1);
+}
+
+TEST_F(AtomicWriter, AbandonedOrFailedWritesLeaveTheOldFile) {
+  const std::string path = folder + "/f.txt";
+  ASSERT_TRUE(WriteFileAtomically(path, "old"));
+  {
+    TAtomicFileWriter writer(path);
+    ASSERT_TRUE(writer.Open());
+    writer.Write("new");
+  }  // never committed
+  EXPECT_EQ(Read(path), "old");
+  {
+    test::FileSizeLimit limit(1000);
+    EXPECT_FALSE(WriteFileAtomically(path, std::string(5000, 'x')));
+    TAtomicFileWriter writer(path);
+    ASSERT_TRUE(writer.Open());
+    EXPECT_FALSE(writer.Write(std::string(5000, 'x')));
+    EXPECT_FALSE(writer.Write("y"));  // stays failed
+    EXPECT_FALSE(writer.Commit());
+  }
+  EXPECT_EQ(Read(path), "old");
+  EXPECT_EQ(Entries(), 1);
+  EXPECT_FALSE(WriteFileAtomically(folder + "/none/f.txt", "x"));  // no folder
+  EXPECT_FALSE(WriteFileAtomically(folder, "x"));                  // a folder
+}
+
+}  // namespace
+}  // namespace nura
