@@ -12,7 +12,7 @@
 namespace nura {
 namespace {
 
-constexpr uint32_t kRgb = 0, kBitFields = 3;
+constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
 
 [[noreturn]] void Malformed() { throw EInvalidGraphic(SJ("ビットマップのヘッダーが壊れています。")); }
 [[noreturn]] void Unsupported() { throw EInvalidGraphic(SJ("未対応のビットマップ形式です。")); }
@@ -50,6 +50,49 @@ void ConvertFieldRow(const TDibInfo& dib, const uint8_t* src, uint8_t* dst) {
     dst[1] = FieldValue(v, dib.masks[1]);
     dst[2] = FieldValue(v, dib.masks[0]);
   }
+}
+
+// Run-length encoded rows (8 or 4 bits per pixel), bottom-up: runs of one
+// index, and escapes for a line end, the end, a jump and literal pixels.
+// Pixels the data leaves out keep index 0; data that runs out ends the
+// picture where it stands.
+void DecodeRle(const TDibInfo& dib, const uint8_t* bits, size_t size, TBitmap& out) {
+  const bool four = dib.compression == kRle4;
+  TBitmap result(dib.width, dib.height, dib.bitCount);
+  result.Palette() = dib.palette;
+  std::memset(result.ScanLine(0), 0, static_cast<size_t>(result.Stride()) * dib.height);
+  int x = 0, y = 0;  // y counts from the bottom row
+  const auto put = [&](unsigned index) {
+    if (x < dib.width) {
+      uint8_t* line = result.ScanLine(dib.height - 1 - y);
+      if (!four) line[x] = static_cast<uint8_t>(index);
+      else line[x / 2] |= static_cast<uint8_t>((x & 1) ? index & 15 : (index & 15) << 4);
+      ++x;
+    }
+  };
+  const auto nibble = [](uint8_t v, int k) { return (k & 1) ? v & 15u : v >> 4u; };
+  size_t i = 0;
+  while (y < dib.height && i + 1 < size) {
+    const int count = bits[i], code = bits[i + 1];
+    i += 2;
+    if (count > 0) {
+      for (int k = 0; k < count; ++k) put(four ? nibble(static_cast<uint8_t>(code), k) : code);
+    } else if (code == 0) {
+      x = 0, ++y;
+    } else if (code == 1) {
+      break;
+    } else if (code == 2) {
+      if (i + 1 >= size) break;
+      x = std::min(x + bits[i], dib.width), y += bits[i + 1];
+      i += 2;
+    } else {
+      const size_t bytes = four ? (code + 1) / 2 : code;
+      if (bytes > size - i) break;
+      for (int k = 0; k < code; ++k) put(four ? nibble(bits[i + k / 2], k) : bits[i + k]);
+      i += (bytes + 1) & ~size_t{1};
+    }
+  }
+  out = std::move(result);
 }
 
 }  // namespace
@@ -99,6 +142,8 @@ TDibInfo ReadDibInfo(const uint8_t* info, size_t infoSize, const TDibOptions& op
     if (headerSize == 40) tableStart += 12;
     if (infoSize < 52) Malformed();
     for (int i = 0; i < 3; ++i) dib.masks[i] = LeU32(info, 40 + 4 * i);
+  } else if (dib.compression == kRle8 || dib.compression == kRle4) {
+    if (bc != (dib.compression == kRle8 ? 8 : 4) || dib.topDown) Unsupported();
   } else if (dib.compression != kRgb) {
     Unsupported();
   } else if (bc == 16) {
@@ -122,6 +167,7 @@ TDibInfo ReadDibInfo(const uint8_t* info, size_t infoSize, const TDibOptions& op
 }
 
 void DecodeDibBits(const TDibInfo& dib, const uint8_t* bits, size_t bitsSize, TBitmap& out) {
+  if (dib.compression == kRle8 || dib.compression == kRle4) return DecodeRle(dib, bits, bitsSize, out);
   if (bitsSize / dib.rowBytes < static_cast<size_t>(dib.height)) {
     throw EInvalidGraphic(SJ("ビットマップのデータが足りません。"));
   }

@@ -40,8 +40,8 @@ struct TDibInfo {
 // Reads the header and colour table of `info` (infoSize bytes).
 TDibInfo ReadDibInfo(const uint8_t* info, size_t infoSize, const TDibOptions& options);
 // Decodes the colour rows of `bits` (bitsSize bytes) as `dib` describes
-// them; the bitmap keeps the depth (16-bit rows become 15 or 16 bits,
-// other bit fields 24 bits).
+// them, run-length encoded ones too; the bitmap keeps the depth (16-bit
+// rows become 15 or 16 bits, other bit fields 24 bits).
 void DecodeDibBits(const TDibInfo& dib, const uint8_t* bits, size_t bitsSize, TBitmap& out);
 
 // A BMP file: "BM", the file header, a DIB.

@@ -76,7 +76,9 @@ void ReadDibImage(const uint8_t* data, size_t size, TBitmap& out) {
   const bool alpha = out.BitsPerPixel() == 32 && AlphaOf(out, transparency);
   out.SetPixelFormat(24);
   const size_t maskStart = dib.tableEnd + colourBytes;
-  if (alpha || MaskOf(dib, data + maskStart, size - maskStart, transparency)) BlendOverWhite(out, transparency);
+  if (alpha || (maskStart <= size && MaskOf(dib, data + maskStart, size - maskStart, transparency))) {
+    BlendOverWhite(out, transparency);
+  }
 }
 
 // The entry with the most pixels, then the most bits per pixel.

@@ -273,7 +273,7 @@ void DrawTextLines(TNuraEngine& engine, TABitmap& work, const std::string& text,
   const QFont font = ScriptFont(engine, colour);
   const int tabWidth = TruncToInt32(TextToNumber(engine.Base().words.FindValue(SJ("タブ文字の個数"), false)));
   const std::string expanded = ExpandTabs(text, tabWidth);
-  const int lineHeight = static_cast<int>(1.2 * QFontMetrics(font).boundingRect(SjisToQString(SJ("あ"))).height());
+  const int lineHeight = static_cast<int>(1.2 * QFontMetrics(font).size(0, SjisToQString(SJ("あ"))).height());
   size_t start = 0;
   for (int line = 0; start <= expanded.size(); ++line) {
     size_t end = expanded.find('\n', start);

@@ -66,20 +66,37 @@ TEST(BmpFormat, EveryDepthRoundTripsKeepingItsDepth) {
   EXPECT_THROW(WriteBmp(TBitmap()), EInvalidGraphicOperation);
 }
 
-TEST(BmpFormat, TopDownRowsAndForeignBitFields) {
-  // 2 x 2, 32 bits, top-down, fields red 0x3FF00000, green 0xFFC00, blue 0x3FF.
+// A BMP file of a 40-byte header, `table` (colours or masks) and `rows`.
+std::string BmpFile(int width, int height, int bpp, uint32_t compression, const std::vector<uint32_t>& table,
+                    const std::string& rows) {
   std::string file = "BM";
   auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) file.push_back(static_cast<char>(v >> (8 * i))); };
   auto u16 = [&](uint16_t v) { file.push_back(static_cast<char>(v)), file.push_back(static_cast<char>(v >> 8)); };
-  u32(0), u32(0), u32(14 + 40 + 12);
-  u32(40), u32(2), u32(static_cast<uint32_t>(-2)), u16(1), u16(32), u32(3), u32(16), u32(0), u32(0), u32(0), u32(0);
-  u32(0x3FF00000), u32(0xFFC00), u32(0x3FF);
-  u32(0x3FF00000), u32(0xFFC00);  // top row: red, green
-  u32(0x3FF), u32(0x3FFFFFFF);    // bottom row: blue, white
+  u32(0), u32(0), u32(static_cast<uint32_t>(14 + 40 + 4 * table.size()));
+  u32(40), u32(static_cast<uint32_t>(width)), u32(static_cast<uint32_t>(height)), u16(1), u16(static_cast<uint16_t>(bpp));
+  u32(compression), u32(static_cast<uint32_t>(rows.size())), u32(0), u32(0);
+  u32(compression == 3 ? 0 : static_cast<uint32_t>(table.size())), u32(0);
+  for (uint32_t v : table) u32(v);
+  return file + rows;
+}
+
+TEST(BmpFormat, TopDownRowsForeignBitFieldsAndRunLengths) {
+  // 2 x 2, 32 bits, top-down, fields red 0x3FF00000, green 0xFFC00, blue 0x3FF.
+  const std::string rows("\0\0\xF0\x3F\0\xFC\x0F\0\xFF\x03\0\0\xFF\xFF\xFF\x3F", 16);
   TBitmap bitmap;
-  ReadBmp(file, bitmap);
+  ReadBmp(BmpFile(2, -2, 32, 3, {0x3FF00000, 0xFFC00, 0x3FF}, rows), bitmap);
   EXPECT_EQ(bitmap.BitsPerPixel(), 24);
   EXPECT_EQ(test::Pixels(bitmap), (std::vector<uint32_t>{0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF}));
+
+  const std::vector<uint32_t> entries = {0x000000, 0xFF0000, 0x0000FF};  // black, red, blue as B,G,R,0
+  // 8 bits: the bottom row a run of three 1s, the top row the literal 2, 0, 1.
+  ReadBmp(BmpFile(3, 2, 8, 1, entries, std::string("\3\1\0\0\0\3\2\0\1\0\0\1", 12)), bitmap);
+  EXPECT_EQ(bitmap.BitsPerPixel(), 8);
+  EXPECT_EQ(test::Pixels(bitmap), (std::vector<uint32_t>{0xFF0000, 0, 0x0000FF, 0x0000FF, 0x0000FF, 0x0000FF}));
+  // 4 bits: a run alternating 1 and 2, then a jump past the rest.
+  ReadBmp(BmpFile(5, 1, 4, 2, entries, std::string("\4\x12\0\2\1\0\0\1", 8)), bitmap);
+  EXPECT_EQ(test::Pixels(bitmap), (std::vector<uint32_t>{0x0000FF, 0xFF0000, 0x0000FF, 0xFF0000, 0}));
+  EXPECT_THROW(ReadBmp(BmpFile(2, 2, 8, 2, entries, "\0\1"), bitmap), EInvalidGraphic);
 }
 
 TEST(JpegFormat, QualityGivesTheStandardTablesAndDjpegReadsTheFile) {
@@ -170,9 +187,12 @@ TEST(IconFormat, PngImagesInsideIconsBlendOverWhite) {
 // Randomly damaged BMP and ICO files: a clean error or a picture, never a
 // crash, an overrun (the sanitizers watch) or another kind of exception.
 TEST(DamagedPictures, RandomDamageGivesCleanErrorsOnly) {
-  const std::vector<std::string> samples = {WriteBmp(ColourPicture(4)), WriteBmp(ColourPicture(16)),
-                                            WriteBmp(ColourPicture(32)),
-                                            TjvIcon::IconBytes(ColourPicture(24), false)};
+  const std::vector<uint32_t> entries = {0x000000, 0xFF0000, 0x0000FF};
+  const std::vector<std::string> samples = {
+      WriteBmp(ColourPicture(4)), WriteBmp(ColourPicture(16)), WriteBmp(ColourPicture(32)),
+      TjvIcon::IconBytes(ColourPicture(24), false),
+      BmpFile(6, 4, 8, 1, entries, std::string("\3\1\0\0\0\3\2\0\1\0\0\2\2\1\5\2\0\1", 18)),
+      BmpFile(6, 4, 4, 2, entries, std::string("\4\x12\0\0\0\5\x12\x10\0\0\0\1", 12))};
   std::mt19937 random(20261209);
   int errors = 0, pictures = 0;
   for (int round = 0; round < 4000; ++round) {
