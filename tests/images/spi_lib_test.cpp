@@ -58,15 +58,19 @@ TEST_F(SpiHost, LoadsPluginsOfTheRightVersionInNameOrder) {
   EXPECT_TRUE(host.PicPlugIns().empty());
 }
 
-TEST_F(SpiHost, APluginThatFailsLeavesNoPictureAndNoLeak) {
+TEST_F(SpiHost, FailedAndMalformedResultsLeaveNoPictureAndNoLeak) {
   Install(NURA_SPI_FAIL, "a_fail.spi");
   Install(NURA_SPI_TINY, "b_tiny.spi");
   TSpiLib32 host;
   host.LoadPlugins(folder);
-  TBitmap bitmap;
-  EXPECT_THROW(host.Decode(reinterpret_cast<const uint8_t*>(kTinyPicture.data()), kTinyPicture.size(), bitmap),
-               EInvalidGraphic);
-  EXPECT_TRUE(bitmap.Empty());
+  // No handles, a bit count of 7, rows past the bits block, a negative height.
+  for (const char* signature : {"TINY", "BADH", "SHRT", "NEGH"}) {
+    SCOPED_TRACE(signature);
+    const std::string data = signature + kTinyPicture.substr(4);
+    TBitmap bitmap;
+    EXPECT_THROW(host.Decode(reinterpret_cast<const uint8_t*>(data.data()), data.size(), bitmap), EInvalidGraphic);
+    EXPECT_TRUE(bitmap.Empty());
+  }
 }
 
 TEST_F(SpiHost, AFolderWithoutPluginsSupportsNothing) {
