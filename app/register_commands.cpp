@@ -19,6 +19,7 @@
 #include "engine/dispatch.h"
 #include "gui/dialog_commands.h"
 #include "gui/main_window.h"
+#include "gui/objects/object_site.h"
 #include "gui/print_capture_commands.h"
 #include "net/net_commands.h"
 #include "images/image_commands.h"
@@ -40,6 +41,7 @@ void RegisterAllCommands() {
   RegisterRegistryCommands();
   RegisterFileHandleCommands();
   RegisterWindowCommands();
+  RegisterObjectCommands();
   RegisterDialogCommands();
   RegisterErrorModeCommands();
   RegisterArrayCommands();

@@ -82,7 +82,8 @@ class TObjectHost {
     (void)object; (void)property; (void)value;
     return false;
   }
-  // Sets property `property` of the object of `node`.
+  // Sets property `property` of the object of `node`; `value` is the text
+  // as written, which the property evaluates as it needs.
   virtual void SetObjectProperty(TNuraEngine&, THashNode& node, const std::string& property,
                                  const std::string& value) {
     (void)node; (void)property; (void)value;

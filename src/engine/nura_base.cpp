@@ -289,6 +289,11 @@ TObjNode* TObjList::GetItem(int i) const {
   return items_[i].get();
 }
 
+std::unique_ptr<TObjNode> TObjList::Take(int i) {
+  if (i < 0 || i >= Count()) return nullptr;
+  return std::move(items_[static_cast<size_t>(i)]);
+}
+
 void TObjList::SetItem(int i, std::unique_ptr<TObjNode> node) {
   if (i < 0 || i >= Count()) return;
   items_[i] = std::move(node);

@@ -225,6 +225,8 @@ class TObjList {
   int IndexOfName(const std::string& name) const;
   TObjNode* GetItem(int i) const;
   void SetItem(int i, std::unique_ptr<TObjNode> node);
+  // Takes entry `i` out, leaving it nil; nil when there is none.
+  std::unique_ptr<TObjNode> Take(int i);
   void Clear() { items_.clear(); }
 
  private:
@@ -254,6 +256,8 @@ class TNuraBase {
   int line = 0;
   THash words;
   int nextObjectX = 0, nextObjectY = 0;
+  // "センタリング": text, pictures and new objects are centred horizontally.
+  bool centring = false;
   TStack args;
   TRunControlStack runControl;
   TObjList objects;

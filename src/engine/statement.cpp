@@ -449,7 +449,7 @@ bool TNuraEngine::TryPropertyWord(const std::string& word) {
   const std::string object = b.args.Pop();
   std::string value;
   if (objectHost_->GetObjectProperty(*this, RemoveSuffix(object, SJ("の")), word, value)) {
-    SetResult(value, "s");
+    SetResult(value, ResultKind());
     return true;
   }
   if (had) b.args.Push(object);
@@ -600,7 +600,9 @@ void TNuraEngine::AssignElement(const std::string& target) {
       return;
     }
     case kWordObject:
-      objectHost_->SetObjectProperty(*this, *node, target, ExpandString(valueText));
+      // The property decides how its value is read (event bindings take
+      // label names and code as written).
+      objectHost_->SetObjectProperty(*this, *node, target, valueText);
       return;
     case kWordHash: {
       const std::string key = ExpandString(target);

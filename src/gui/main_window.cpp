@@ -22,26 +22,12 @@
 
 namespace nura {
 
-// ---- picture surface ----
-
-TPictureBox::TPictureBox(QWidget* parent) : QWidget(parent), bitmap_(632, 453, 24) {
-  setGeometry(0, 0, 632, 453);
-  setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void TPictureBox::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.fillRect(rect(), Qt::white);
-  QImage view = bitmap_.View();
-  painter.drawImage(0, 0, view.isNull() ? bitmap_.ToImage() : view);
-}
-
 // ---- main window ----
 
 TfrmNura::TfrmNura(bool consoleMode)
     : engine_(std::make_unique<TNuraEngine>()), console_(consoleMode) {
   engine_->SetHost(this);
-  engine_->SetObjectHost(this);
+  engine_->SetObjectHost(&objects_);
   engine_->SetRegistrationHook([](TNuraEngine& e) { RegisterBuiltinWords(e); });
   FormCreate();
 }
@@ -56,7 +42,7 @@ void TfrmNura::FormCreate() {
   setAutoFillBackground(true);
   auto* client = new QWidget(this);
   setCentralWidget(client);
-  img = new TPictureBox(client);
+  img = new TPictureBox(client, 632, 453);
   img->setObjectName("img");
   if (const PictureCodecsFactory& factory = GetPictureCodecsFactory()) codecs_ = factory();
   resize(640, 400);
@@ -305,9 +291,6 @@ void TfrmNura::ObjDelTimerTimer() {
 // container is skipped by its guarded pointer.
 void TfrmNura::FreeDestroyedObjects() { deleteQueue_.clear(); }
 
-TObjectHandle TfrmNura::CreateMainWindowObject() {
-  return std::make_unique<TGuiObject>(TObjectKind::Form, this, false);
-}
 
 // ---- window style and tray ----
 

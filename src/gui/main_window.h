@@ -11,28 +11,15 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "gui/objects/object_site.h"
+#include "gui/picture_box.h"
 #include "gui/picture_codecs.h"
-#include "platform/bitmap.h"
 
 class QSystemTrayIcon;
 
 namespace nura {
 
-// The picture surface `img`: a widget that shows a persistent bitmap.
-class TPictureBox : public QWidget {
-  Q_OBJECT
- public:
-  explicit TPictureBox(QWidget* parent);
-  TBitmap& Bitmap() { return bitmap_; }
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  TBitmap bitmap_;
-};
-
-class TfrmNura : public QMainWindow, public TEngineHost, public TObjectHost {
+class TfrmNura : public QMainWindow, public TEngineHost {
   Q_OBJECT
  public:
   // `consoleMode`: dialogs talk over the terminal and the program ends when
@@ -41,6 +28,8 @@ class TfrmNura : public QMainWindow, public TEngineHost, public TObjectHost {
   ~TfrmNura() override;
 
   TNuraEngine& Engine() { return *engine_; }
+  // The client area: the parent of the picture `img` and of script objects.
+  QWidget* Client() const { return centralWidget(); }
   TPictureBox* img = nullptr;
   QTimer eventDo;
   QTimer NuraTimer;
@@ -91,8 +80,10 @@ class TfrmNura : public QMainWindow, public TEngineHost, public TObjectHost {
   void AfterIdle() override;
   void SetMainWindowBorderStyle(int style) override;
   void ShowTrayIcon(bool show) override;
-  // TObjectHost
-  TObjectHandle CreateMainWindowObject() override;
+  // Script objects: creation, properties and events.
+  TObjectSite& Objects() { return objects_; }
+  // An event's code has run: in console mode the program may end now.
+  void AfterEventRun() { FinishIfIdle(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -112,6 +103,7 @@ class TfrmNura : public QMainWindow, public TEngineHost, public TObjectHost {
 
   std::unique_ptr<TNuraEngine> engine_;
   std::unique_ptr<TPictureCodecs> codecs_;
+  TObjectSite objects_{*this, *engine_};
   bool console_;
   bool firstRun_ = true;
   bool closed_ = false;

@@ -58,7 +58,7 @@ TEST_F(HostTest, PropertiesOfObjects) {
   ASSERT_TRUE(Run("Bの幅\nそれと言う\nBの色は「赤」\nBは「押して」\nそを言う"));
   EXPECT_TRUE(dialogs.errorLogs.empty()) << dialogs.errorLogs[0];
   EXPECT_EQ(dialogs.messages, (Strings{"640", ""}));  // the object has no value reader here
-  EXPECT_EQ(host.calls, (Strings{"get B.幅", "set B.色=赤", "value B=押して"}));
+  EXPECT_EQ(host.calls, (Strings{"get B.幅", "set B.色=\"赤\"", "value B=押して"}));
   // "そ" became a copy of the object's node.
   EXPECT_EQ(engine.Base().words.FindNode(SJ("そ"), false)->kind, kWordObject);
 }

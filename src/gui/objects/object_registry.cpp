@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "gui/main_window.h"
+#include "gui/objects/object_kinds.h"
+
 namespace nura {
 namespace {
 
@@ -11,6 +14,30 @@ std::array<TObjectFactory, kObjectKindCount>& Factories() {
 }
 
 }  // namespace
+
+QWidget* ObjectParent(const TObjectRecipe& recipe) { return recipe.window.Client(); }
+
+void ApplyRecipeFont(TGuiObject& object, const TObjectRecipe& recipe) {
+  object.ApplyFont(recipe.fontName, recipe.fontSize, recipe.fontStyle);
+}
+
+void RegisterObjectKinds() {
+  RegisterButtonKind();
+  RegisterEditKind();
+  RegisterImageKind();
+  RegisterScrollBarKind();
+  RegisterComboKind();
+  RegisterListKind();
+  RegisterMemoKind();
+  RegisterFormKind();
+  RegisterLabelKind();
+  RegisterCheckKind();
+  RegisterPanelKind();
+  RegisterRadioKind();
+  RegisterScrollBoxKind();
+  RegisterPageControlKind();
+  RegisterTreeKind();
+}
 
 void RegisterObjectKind(TObjectKind kind, TObjectFactory factory) {
   const int i = static_cast<int>(kind);

@@ -1,5 +1,14 @@
 // The kinds that "作成" can make: each kind's class registers a factory
-// under its kind number. A kind without a factory is not defined yet.
+// under its kind number. A kind without a factory is not defined yet
+// ("作成" refuses it): the grid, tracking box, animated picture, browser
+// and text editor come with their own classes.
+//
+// Sizes of new controls (width x height in pixels):
+//   ボタン 75 x 25 (wider when the caption needs it), エディタ 121 x 21,
+//   イメージ 105 x 105, バー 121 x 16, コンボ 145 x 21, リスト 121 x 97,
+//   メモ 185 x 89, フォーム 400 x 300 (client area), ラベル its caption,
+//   チェック 97 x 17, パネル 185 x 41, ラジオ 185 x 105, スクロール 300 x 200,
+//   タブページ 289 x 193, ツリー 121 x 97.
 #pragma once
 
 #include <memory>
@@ -24,6 +33,14 @@ struct TObjectRecipe {
 };
 
 using TObjectFactory = std::unique_ptr<TGuiObject> (*)(const TObjectRecipe& recipe);
+
+// The parent of a new control: the main window's client area.
+QWidget* ObjectParent(const TObjectRecipe& recipe);
+// The recipe's font on a control of a font kind (not its colour).
+void ApplyRecipeFont(TGuiObject& object, const TObjectRecipe& recipe);
+
+// Registers every kind that has a class.
+void RegisterObjectKinds();
 
 // Registers `factory` for `kind`; a later registration replaces it.
 void RegisterObjectKind(TObjectKind kind, TObjectFactory factory);

@@ -1,0 +1,61 @@
+// フォーム (kind 7): a top-level window owned by the main window, with its
+// inner picture "img" as drawing surface. The main window "母艦" is an
+// object of this kind too; it refers to the window and never frees it.
+#pragma once
+
+#include <QPointer>
+
+#include "gui/objects/gui_object.h"
+
+namespace nura {
+
+class TPictureBox;
+class TfrmNura;
+
+class TFormObject : public TGuiObject {
+ public:
+  TFormObject(QWidget* window, TPictureBox* picture, bool owned);
+  TPictureBox* Picture() const { return picture_.data(); }
+
+  TReadResult Read(TProperty p, TPropertyValue& out) override;
+  TWriteResult Write(TProperty p, TPropertyInput& in) override;
+  TReadResult ReadValue(TPropertyValue& out) override;
+  void AssignValue(TPropertyInput& in) override;
+  void Empty() override;
+  QWidget* ChildArea() const override;
+  QSize ContentSize() const override;
+  void SetContentSize(const QSize& size) override;
+  // The client area was resized: the picture follows, then the change
+  // event.
+  void Resized(QObject* widget) override;
+
+ protected:
+  unsigned Events() const override { return kOnKeys | kOnClick | kOnDblClick | kOnMouse; }
+  QList<QWidget*> EventWidgets() const override;
+  bool HasColour() const override { return true; }
+  // The caption; the main window's also names the application.
+  virtual void SetCaption(const std::string& text);
+  // The widget that holds the inner picture and the objects.
+  virtual QWidget* Client() const { return Widget(); }
+  // The picture follows the size of the client area.
+  virtual bool PictureFollows() const { return true; }
+
+ private:
+  QPointer<TPictureBox> picture_;
+};
+
+class TMainWindowObject : public TFormObject {
+ public:
+  explicit TMainWindowObject(TfrmNura& window);
+  // Key preview: keys of every control on the window, once.
+  bool TakesKeysFrom(QObject* watched) const override { return watched == Widget(); }
+
+ protected:
+  QList<QWidget*> EventWidgets() const override;
+  // The main window's surface keeps its own size.
+  bool PictureFollows() const override { return false; }
+  void SetCaption(const std::string& text) override;
+  QWidget* Client() const override;
+};
+
+}  // namespace nura

@@ -1,0 +1,263 @@
+// Creation and destruction of script objects, and the object commands
+// "作成", "設定", "得る", "オブジェクト破壊", "オブジェクト全破壊", "注目",
+// "その単語に特定", "センタリング" and "センタリング解除".
+#include <QApplication>
+
+#include "engine/command_registry.h"
+#include "engine/engine.h"
+#include "engine/errors.h"
+#include "engine/sjis_text.h"
+#include "gui/main_window.h"
+#include "gui/objects/object_kinds.h"
+#include "gui/objects/object_registry.h"
+#include "gui/objects/object_site.h"
+#include "platform/sjis.h"
+
+namespace nura {
+
+namespace {
+
+std::string ObjectText(const std::string& name, const char* utf8Tail) {
+  return SJ("オブジェクト\"") + name + "\"" + SJ(utf8Tail);
+}
+
+}  // namespace
+
+// ---- creation ----
+
+void TObjectSite::CreateObject(const std::string& position, bool positionGiven, std::string name,
+                               const std::string& kindWord) {
+  TNuraBase& base = engine_.Base();
+  if (!name.empty() && (name.front() == '"' || name.front() == '`')) name = engine_.ExpandString(name);
+  if (base.words.FindNode(name, false)) {
+    throw ENura(engine_.FormatErrorMessage(ObjectText(name, "は、既に存在するので、作成できません。")));
+  }
+  int x = base.nextObjectX, y = base.nextObjectY;
+  if (positionGiven) {
+    try {
+      engine_.ParseCoordinates(position, x, y);
+    } catch (const ENura&) {
+      throw ENura(engine_.FormatErrorMessage(
+          ObjectText(name, "は、未定義なので、作成できません。座標指定に誤りがあります。") + "\"" +
+          position + "\""));
+    }
+  }
+  TObjectRecipe recipe{window_, "", 0, 0, "", 0};
+  engine_.GetFontSettings(recipe.fontColour, recipe.fontSize, recipe.fontName, recipe.fontStyle);
+  const std::optional<TObjectKind> kind = ObjectKindOfName(kindWord);
+  const TObjectFactory factory = kind && *kind != TObjectKind::Menu ? FindObjectKind(*kind) : nullptr;
+  if (!factory) {
+    throw ENura(engine_.FormatErrorMessage(ObjectText(kindWord, "は、未定義なので、作成できません。")));
+  }
+  recipe.caption = TNuraEngine::EndsWithText(name, kindWord) ? TNuraEngine::RemoveSuffix(name, kindWord) : name;
+  const int id = base.objects.Count();
+  std::unique_ptr<TGuiObject> object = factory(recipe);
+  QWidget* widget = object->Widget();
+  if (*kind != TObjectKind::Form) {
+    if (base.centring) x = (window_.Client()->width() - widget->width()) / 2;
+    widget->move(x, y);
+    widget->show();
+    base.nextObjectY = y + widget->height() + PlacementGap();
+  }
+  object->Attach(*this, id);
+  base.objects.Add(std::make_unique<TObjNode>(name, std::move(object), id, *kind));
+  auto word = std::make_unique<THashNode>(name, false, kWordObject, id, ObjectKindName(*kind), "", "");
+  word->position = base.cursor;
+  NodePtr added = base.words.AddNode(std::move(word));
+  if (base.nodeLastObject) base.nodeLastObject->Assign(*added);
+}
+
+// ---- destruction ----
+
+void TObjectSite::DestroyObjectEntry(int index) {
+  TNuraBase& base = engine_.Base();
+  TObjNode* node = base.objects.GetItem(index);
+  if (!node) return;
+  if (!node->component) {
+    throw ENura(engine_.FormatErrorMessage(SJ("オブジェクトの破壊で、") +
+                                           ObjectText(node->name, "が特定できません。")));
+  }
+  // A control already freed with its container is only released.
+  if (TGuiObject* object = GuiObjectOf(node->Control())) {
+    object->Empty();
+    object->Widget()->hide();
+  }
+  std::unique_ptr<TObjNode> taken = base.objects.Take(index);
+  taken->name.clear();
+  window_.QueueForDestruction(std::move(taken));
+}
+
+// Objects whose widgets lie on `area`.
+std::string TObjectSite::NamesOn(QWidget& area) {
+  std::string names;
+  TObjList& objects = engine_.Base().objects;
+  for (int i = 1; i < objects.Count(); ++i) {
+    TObjNode* node = objects.GetItem(i);
+    TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
+    if (object && object->Widget()->parentWidget() == &area) names += node->name + "\r\n";
+  }
+  return names;
+}
+
+void TObjectSite::MoveOnto(TGuiObject& parent, const std::string& childName) {
+  if (childName.empty()) return;
+  NodePtr word = engine_.Base().words.FindNode(childName, false);
+  TObjNode* node = word && word->kind == kWordObject ? NodeOf(word->id) : nullptr;
+  TGuiObject* child = node ? GuiObjectOf(node->Control()) : nullptr;
+  if (!child) throw ENura(engine_.FormatErrorMessage("\"" + childName + SJ("\"は、オブジェクトではありません。")));
+  QWidget* area = parent.ChildArea();
+  QWidget* widget = child->Widget();
+  // Qt cannot hold a container inside itself; a form or the main window
+  // never becomes a child either.
+  if (!area || widget == area || widget->isAncestorOf(area) || widget->isWindow()) {
+    const TObjNode* container = NodeOf(parent.Id());
+    throw ENura(engine_.FormatErrorMessage(childName + SJ("を、") + (container ? container->name : "") +
+                                           SJ("へ、親変更に失敗。")));
+  }
+  const QPoint at = widget->pos();
+  widget->setParent(area);
+  widget->move(at);
+  widget->show();
+  if (area->parentWidget() && qobject_cast<QWidget*>(area->parentWidget()->parent()) &&
+      area->minimumSize() != QSize(0, 0)) {
+    area->setMinimumSize(area->childrenRect().bottomRight().x() + 1, area->childrenRect().bottomRight().y() + 1);
+  }
+}
+
+namespace {
+
+TObjectSite* SiteOf(TNuraEngine& engine) {
+  auto* window = dynamic_cast<TfrmNura*>(&engine.Host());
+  return window ? &window->Objects() : nullptr;
+}
+
+// A name argument as written; a quoted one is evaluated.
+std::string PopName(TNuraEngine& engine) {
+  std::string name = engine.Base().args.Pop();
+  if (name.size() >= 2 && name.front() == '`' && name.back() == '`') return TNuraEngine::RawLiteralToText(name);
+  if (!name.empty() && name.front() == '"') return engine.ExpandString(name);
+  return name;
+}
+
+// "作成" ("?に,?を,?として"): position, name, kind.
+void CmdCreateObject(TNuraEngine& engine, int) {
+  const std::string kind = engine.PopArgumentText();
+  const std::string name = engine.Base().args.Pop();
+  const bool given = !engine.Base().implicitSubject;
+  const std::string position = engine.Base().args.Pop();
+  if (TObjectSite* site = SiteOf(engine)) site->CreateObject(position, given, name, kind);
+}
+
+// "設定" ("?の,?を,?に"): object, property, value.
+void CmdSetProperty(TNuraEngine& engine, int) {
+  const std::string value = engine.Base().args.Pop();
+  const std::string property = PopName(engine);
+  THashNode named;
+  named.name = PopName(engine);
+  if (TObjectSite* site = SiteOf(engine)) site->SetObjectProperty(engine, named, property, value);
+}
+
+// "得る" ("?の,?を,?に"): object, property, variable.
+void CmdGetProperty(TNuraEngine& engine, int) {
+  TNuraBase& base = engine.Base();
+  const std::string variable = PopName(engine);
+  const std::string property = PopName(engine);
+  std::string object = PopName(engine);
+  NodePtr word = base.words.FindNode(object, false);
+  if (!word) throw ENura(engine.FormatErrorMessage(SJ("単語\"") + object + SJ("\"は、定義されていません。")));
+  if (word->kind != kWordObject)
+    throw ENura(engine.FormatErrorMessage("\"" + object + SJ("\"は、オブジェクトではありません。")));
+  NodePtr target = base.words.FindNode(variable, false);
+  if (!target) target = base.AddVariable(variable, "", "");
+  if (target->isProtected) throw ENura(engine.FormatErrorMessage("\"" + variable + SJ("\"は、読取専用です。")));
+  std::string value;
+  TObjectSite* site = SiteOf(engine);
+  if (!site || !site->GetObjectProperty(engine, object, property, value)) return;
+  target->value = value;
+  target->annotation = engine.ResultKind();
+}
+
+// "オブジェクト破壊" ("?の"): the object named; its own word goes, words
+// that only refer to it ("その", "イベントオブジェクト") stay.
+void CmdDestroyObject(TNuraEngine& engine, int) {
+  TNuraBase& base = engine.Base();
+  const std::string name = PopName(engine);
+  NodePtr word = base.words.FindNode(name, false);
+  if (!word) throw ENura(engine.FormatErrorMessage(ObjectText(name, "が特定できません。")));
+  if (word->kind != kWordObject)
+    throw ENura(engine.FormatErrorMessage("\"" + name + SJ("\"は、オブジェクトではありません。")));
+  TObjNode* node = base.objects.GetItem(word->id);
+  if (!node) {
+    if (word != base.nodeLastObject && word->name != SJ("イベントオブジェクト")) base.words.Delete(name, false);
+    return;
+  }
+  if (word->id == 0) return;
+  const std::string own = node->name;
+  if (TObjectSite* site = SiteOf(engine)) site->DestroyObjectEntry(word->id);
+  base.words.Delete(own, false);
+}
+
+// "オブジェクト全破壊": every object but the main window.
+void CmdDestroyAllObjects(TNuraEngine& engine, int) {
+  TNuraBase& base = engine.Base();
+  TObjectSite* site = SiteOf(engine);
+  for (int id = 1; id < base.objects.Count(); ++id) {
+    TObjNode* node = base.objects.GetItem(id);
+    if (!node) continue;
+    const std::string name = node->name;
+    if (site && node->component) site->DestroyObjectEntry(id);
+    base.words.Delete(name, false);
+  }
+}
+
+// "注目" ("?に"): focus on the object.
+void CmdFocusObject(TNuraEngine& engine, int) {
+  TNuraBase& base = engine.Base();
+  std::string name = PopName(engine);
+  TObjNode* node = base.objects.FindByName(name);
+  if (!node) {
+    name = engine.ExpandString(name);
+    node = base.objects.FindByName(name);
+  }
+  TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
+  if (!object) throw ENura(engine.FormatErrorMessage(ObjectText(name, "は、作成されていません。")));
+  QWidget* widget = object->Widget();
+  if (node->kind == TObjectKind::Form) {
+    widget->raise();
+    widget->activateWindow();
+    widget->setFocus();
+    return;
+  }
+  if (!widget->isVisible() || !widget->isEnabled() || widget->focusPolicy() == Qt::NoFocus)
+    throw ENura(engine.FormatErrorMessage("\"" + name + SJ("\"には、注目できません。")));
+  widget->setFocus();
+}
+
+// "その単語に特定" ("?を"): "その" refers to the word.
+void CmdSetCurrentWord(TNuraEngine& engine, int) {
+  TNuraBase& base = engine.Base();
+  const std::string name = PopName(engine);
+  NodePtr word = base.words.FindNode(name, false);
+  if (!word) throw ENura(engine.FormatErrorMessage(ObjectText(name, "は、作成されていません。")));
+  if (base.nodeLastObject && base.nodeLastObject != word) base.nodeLastObject->Assign(*word);
+}
+
+void CmdCentring(TNuraEngine& engine, int) { engine.Base().centring = true; }
+void CmdEndCentring(TNuraEngine& engine, int) { engine.Base().centring = false; }
+
+}  // namespace
+
+void RegisterObjectCommands() {
+  RegisterObjectKinds();
+  RegisterCommandHandler(7, CmdCreateObject);
+  RegisterCommandHandler(8, CmdSetProperty);
+  RegisterCommandHandler(9, CmdGetProperty);
+  RegisterCommandHandler(25, CmdDestroyObject);
+  RegisterCommandHandler(26, CmdFocusObject);
+  RegisterCommandHandler(28, CmdDestroyAllObjects);
+  RegisterCommandHandler(29, CmdCentring);
+  RegisterCommandHandler(30, CmdEndCentring);
+  RegisterCommandHandler(141, CmdSetCurrentWord);
+}
+
+}  // namespace nura
