@@ -26,9 +26,6 @@ const std::set<CommandId> kWithoutHandler = {
     Display,                        // 表示
     MoveTo,                         // 移動
     ClearScreen,                    // 画面クリア
-    Create,                         // 作成
-    SetProperty,                    // 設定
-    GetProperty,                    // 得る
     Line,                           // 線
     Rectangle,                      // 四角形
     Ellipse,                        // 円形
@@ -36,11 +33,6 @@ const std::set<CommandId> kWithoutHandler = {
     Play,                           // 演奏
     StopPlaying,                    // 演奏停止
     Launch,                         // 起動
-    DestroyObject,                  // オブジェクト破壊
-    Focus,                          // 注目
-    DestroyAllObjects,              // オブジェクト全破壊
-    Center,                         // センタリング
-    Uncenter,                       // センタリング解除
     ShowImageScaled,                // 画像拡大表示
     AskYesNo,                       // 二択
     SelectOpenFile,                 // 読込ファイル選択
@@ -67,7 +59,6 @@ const std::set<CommandId> kWithoutHandler = {
     WordRunMacro,                   // ワードマクロ実行
     ExcelPrint,                     // エクセル印刷
     WordPrint,                      // ワード印刷
-    IdentifyWord,                   // その単語に特定
     AskThreeWay,                    // 三択
     SelectFolder,                   // フォルダ選択
     BringToFront,                   // 最前面

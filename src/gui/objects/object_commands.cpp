@@ -3,7 +3,7 @@
 // "その単語に特定", "センタリング" and "センタリング解除".
 #include <QApplication>
 
-#include "engine/command_registry.h"
+#include "engine/command_api.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
@@ -131,26 +131,29 @@ TObjectSite* SiteOf(TNuraEngine& engine) {
   return window ? &window->Objects() : nullptr;
 }
 
-// A name argument as written; a quoted one is evaluated.
+// A name argument as written; one in double quotes is evaluated.
 std::string PopName(TNuraEngine& engine) {
-  std::string name = engine.Base().args.Pop();
-  if (name.size() >= 2 && name.front() == '`' && name.back() == '`') return TNuraEngine::RawLiteralToText(name);
-  if (!name.empty() && name.front() == '"') return engine.ExpandString(name);
-  return name;
+  const std::string name = PopRawWord(engine);
+  return !name.empty() && name.front() == '"' ? engine.ExpandString(name) : name;
+}
+
+[[noreturn]] void RaiseNotObject(TNuraEngine& engine, const std::string& name) {
+  RaiseScriptError(engine, "\"" + name + SJ("\"は、オブジェクトではありません。"));
 }
 
 // "作成" ("?に,?を,?として"): position, name, kind.
-void CmdCreateObject(TNuraEngine& engine, int) {
-  const std::string kind = engine.PopArgumentText();
-  const std::string name = engine.Base().args.Pop();
-  const bool given = !engine.Base().implicitSubject;
-  const std::string position = engine.Base().args.Pop();
+void Create(TNuraEngine& engine, CommandId) {
+  const std::string kind = PopText(engine);
+  const std::string name = PopRawArgument(engine);
+  const bool given = !SubjectLeftOut(engine);
+  const std::string position = PopRawArgument(engine);
   if (TObjectSite* site = SiteOf(engine)) site->CreateObject(position, given, name, kind);
 }
 
-// "設定" ("?の,?を,?に"): object, property, value.
-void CmdSetProperty(TNuraEngine& engine, int) {
-  const std::string value = engine.Base().args.Pop();
+// "設定" ("?の,?を,?に"): object, property, value (as written: the property
+// reads it).
+void SetProperty(TNuraEngine& engine, CommandId) {
+  const std::string value = PopRawArgument(engine);
   const std::string property = PopName(engine);
   THashNode named;
   named.name = PopName(engine);
@@ -158,18 +161,16 @@ void CmdSetProperty(TNuraEngine& engine, int) {
 }
 
 // "得る" ("?の,?を,?に"): object, property, variable.
-void CmdGetProperty(TNuraEngine& engine, int) {
-  TNuraBase& base = engine.Base();
+void GetProperty(TNuraEngine& engine, CommandId) {
   const std::string variable = PopName(engine);
   const std::string property = PopName(engine);
-  std::string object = PopName(engine);
-  NodePtr word = base.words.FindNode(object, false);
-  if (!word) throw ENura(engine.FormatErrorMessage(SJ("単語\"") + object + SJ("\"は、定義されていません。")));
-  if (word->kind != kWordObject)
-    throw ENura(engine.FormatErrorMessage("\"" + object + SJ("\"は、オブジェクトではありません。")));
-  NodePtr target = base.words.FindNode(variable, false);
-  if (!target) target = base.AddVariable(variable, "", "");
-  if (target->isProtected) throw ENura(engine.FormatErrorMessage("\"" + variable + SJ("\"は、読取専用です。")));
+  const std::string object = PopName(engine);
+  NodePtr word = FindWord(engine, object);
+  if (!word) RaiseScriptError(engine, SJ("単語\"") + object + SJ("\"は、定義されていません。"));
+  if (word->kind != kWordObject) RaiseNotObject(engine, object);
+  NodePtr target = FindWord(engine, variable);
+  if (!target) target = AddVariable(engine, variable, "", "");
+  if (target->isProtected) RaiseScriptError(engine, "\"" + variable + SJ("\"は、読取専用です。"));
   std::string value;
   TObjectSite* site = SiteOf(engine);
   if (!site || !site->GetObjectProperty(engine, object, property, value)) return;
@@ -177,15 +178,14 @@ void CmdGetProperty(TNuraEngine& engine, int) {
   target->annotation = engine.ResultKind();
 }
 
-// "オブジェクト破壊" ("?の"): the object named; its own word goes, words
+// "オブジェクト破壊" ("?の"): the object named. Its own word goes; words
 // that only refer to it ("その", "イベントオブジェクト") stay.
-void CmdDestroyObject(TNuraEngine& engine, int) {
+void DestroyObject(TNuraEngine& engine, CommandId) {
   TNuraBase& base = engine.Base();
   const std::string name = PopName(engine);
-  NodePtr word = base.words.FindNode(name, false);
-  if (!word) throw ENura(engine.FormatErrorMessage(ObjectText(name, "が特定できません。")));
-  if (word->kind != kWordObject)
-    throw ENura(engine.FormatErrorMessage("\"" + name + SJ("\"は、オブジェクトではありません。")));
+  NodePtr word = FindWord(engine, name);
+  if (!word) RaiseScriptError(engine, ObjectText(name, "が特定できません。"));
+  if (word->kind != kWordObject) RaiseNotObject(engine, name);
   TObjNode* node = base.objects.GetItem(word->id);
   if (!node) {
     if (word != base.nodeLastObject && word->name != SJ("イベントオブジェクト")) base.words.Delete(name, false);
@@ -198,7 +198,7 @@ void CmdDestroyObject(TNuraEngine& engine, int) {
 }
 
 // "オブジェクト全破壊": every object but the main window.
-void CmdDestroyAllObjects(TNuraEngine& engine, int) {
+void DestroyAllObjects(TNuraEngine& engine, CommandId) {
   TNuraBase& base = engine.Base();
   TObjectSite* site = SiteOf(engine);
   for (int id = 1; id < base.objects.Count(); ++id) {
@@ -210,8 +210,8 @@ void CmdDestroyAllObjects(TNuraEngine& engine, int) {
   }
 }
 
-// "注目" ("?に"): focus on the object.
-void CmdFocusObject(TNuraEngine& engine, int) {
+// "注目" ("?に"): the object gets the focus.
+void Focus(TNuraEngine& engine, CommandId) {
   TNuraBase& base = engine.Base();
   std::string name = PopName(engine);
   TObjNode* node = base.objects.FindByName(name);
@@ -220,7 +220,7 @@ void CmdFocusObject(TNuraEngine& engine, int) {
     node = base.objects.FindByName(name);
   }
   TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
-  if (!object) throw ENura(engine.FormatErrorMessage(ObjectText(name, "は、作成されていません。")));
+  if (!object) RaiseScriptError(engine, ObjectText(name, "は、作成されていません。"));
   QWidget* widget = object->Widget();
   if (node->kind == TObjectKind::Form) {
     widget->raise();
@@ -229,35 +229,35 @@ void CmdFocusObject(TNuraEngine& engine, int) {
     return;
   }
   if (!widget->isVisible() || !widget->isEnabled() || widget->focusPolicy() == Qt::NoFocus)
-    throw ENura(engine.FormatErrorMessage("\"" + name + SJ("\"には、注目できません。")));
+    RaiseScriptError(engine, "\"" + name + SJ("\"には、注目できません。"));
   widget->setFocus();
 }
 
 // "その単語に特定" ("?を"): "その" refers to the word.
-void CmdSetCurrentWord(TNuraEngine& engine, int) {
+void IdentifyWord(TNuraEngine& engine, CommandId) {
   TNuraBase& base = engine.Base();
   const std::string name = PopName(engine);
-  NodePtr word = base.words.FindNode(name, false);
-  if (!word) throw ENura(engine.FormatErrorMessage(ObjectText(name, "は、作成されていません。")));
+  NodePtr word = FindWord(engine, name);
+  if (!word) RaiseScriptError(engine, ObjectText(name, "は、作成されていません。"));
   if (base.nodeLastObject && base.nodeLastObject != word) base.nodeLastObject->Assign(*word);
 }
 
-void CmdCentring(TNuraEngine& engine, int) { engine.Base().centring = true; }
-void CmdEndCentring(TNuraEngine& engine, int) { engine.Base().centring = false; }
+void Center(TNuraEngine& engine, CommandId) { engine.Base().centring = true; }
+void Uncenter(TNuraEngine& engine, CommandId) { engine.Base().centring = false; }
 
 }  // namespace
 
 void RegisterObjectCommands() {
   RegisterObjectKinds();
-  RegisterCommandHandler(7, CmdCreateObject);
-  RegisterCommandHandler(8, CmdSetProperty);
-  RegisterCommandHandler(9, CmdGetProperty);
-  RegisterCommandHandler(25, CmdDestroyObject);
-  RegisterCommandHandler(26, CmdFocusObject);
-  RegisterCommandHandler(28, CmdDestroyAllObjects);
-  RegisterCommandHandler(29, CmdCentring);
-  RegisterCommandHandler(30, CmdEndCentring);
-  RegisterCommandHandler(141, CmdSetCurrentWord);
+  RegisterCommandHandler(CommandId::Create, Create);
+  RegisterCommandHandler(CommandId::SetProperty, SetProperty);
+  RegisterCommandHandler(CommandId::GetProperty, GetProperty);
+  RegisterCommandHandler(CommandId::DestroyObject, DestroyObject);
+  RegisterCommandHandler(CommandId::Focus, Focus);
+  RegisterCommandHandler(CommandId::DestroyAllObjects, DestroyAllObjects);
+  RegisterCommandHandler(CommandId::Center, Center);
+  RegisterCommandHandler(CommandId::Uncenter, Uncenter);
+  RegisterCommandHandler(CommandId::IdentifyWord, IdentifyWord);
 }
 
 }  // namespace nura
