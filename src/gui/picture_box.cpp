@@ -2,35 +2,8 @@
 
 #include <QPainter>
 
-#include "platform/native_path.h"
 
 namespace nura {
-namespace {
-
-bool ReadWithQt(const std::string& nativePath, TBitmap& bitmap) {
-  QImage image;
-  if (!image.load(QString::fromStdString(nativePath))) return false;
-  bitmap.SetSize(image.width(), image.height(), 32);
-  QImage view = bitmap.View();
-  QPainter painter(&view);
-  painter.setCompositionMode(QPainter::CompositionMode_Source);
-  painter.drawImage(0, 0, image.convertToFormat(QImage::Format_ARGB32));
-  return true;
-}
-
-TPictureReader& Reader() {
-  static TPictureReader reader = ReadWithQt;
-  return reader;
-}
-
-}  // namespace
-
-void SetPictureReader(TPictureReader reader) { Reader() = reader ? reader : ReadWithQt; }
-
-bool ReadPictureFile(const std::string& nativePath, TBitmap& bitmap) {
-  return Reader()(nativePath, bitmap);
-}
-
 TPictureBox::TPictureBox(QWidget* parent, int width, int height)
     : QWidget(parent), bitmap_(width, height, 24) {
   setGeometry(0, 0, width, height);
@@ -48,22 +21,14 @@ void TPictureBox::SetTransparent(bool on) {
   update();
 }
 
-bool TPictureBox::LoadPicture(const std::string& path) {
-  TBitmap loaded;
-  if (!ReadPictureFile(ScriptPathToNative(path), loaded)) return false;
-  bitmap_ = std::move(loaded);
+void TPictureBox::ShowPicture(TBitmap picture) {
+  bitmap_ = std::move(picture);
+  resize(bitmap_.Width(), bitmap_.Height());
   update();
-  return true;
 }
 
 void TPictureBox::ClearPicture() {
   bitmap_ = TBitmap();
-  update();
-}
-
-void TPictureBox::FitBitmapToWidget() {
-  if (bitmap_.Empty()) bitmap_.SetSize(width(), height(), 24);
-  else bitmap_.Resize(width(), height());
   update();
 }
 

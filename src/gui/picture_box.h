@@ -22,12 +22,10 @@ class TPictureBox : public QWidget {
   // Transparent: pixels of the bitmap's lower-left colour are not drawn.
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool on);
-  // Loads a picture file (a script path); false when it cannot be read.
-  bool LoadPicture(const std::string& path);
+  // Shows `picture` at its own size.
+  void ShowPicture(TBitmap picture);
   // An empty picture (nothing is drawn).
   void ClearPicture();
-  // The bitmap takes the widget's size, keeping the overlapping pixels.
-  void FitBitmapToWidget();
   // Fills the bitmap with a colour 0x00BBGGRR.
   void FillBitmap(int32_t colour);
 
@@ -39,12 +37,5 @@ class TPictureBox : public QWidget {
   bool stretch_ = false;
   bool transparent_ = false;
 };
-
-// Reads a picture file into `bitmap`; false when it cannot be read. The
-// image subsystem installs its format readers here; the default reads what
-// Qt reads.
-using TPictureReader = bool (*)(const std::string& nativePath, TBitmap& bitmap);
-void SetPictureReader(TPictureReader reader);
-bool ReadPictureFile(const std::string& nativePath, TBitmap& bitmap);
 
 }  // namespace nura

@@ -7,8 +7,8 @@
 #include "gui/main_window.h"
 #include "gui/objects/object_kinds.h"
 #include "gui/objects/object_registry.h"
+#include "gui/objects/object_site.h"
 #include "gui/picture_box.h"
-#include "platform/native_path.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -42,12 +42,11 @@ class TButtonObject : public TGuiObject {
         return TWriteResult::Done;
       case TProperty::Picture: {
         in.StoreValue();
-        TBitmap bitmap;
-        if (in.Text().empty() || !ReadPictureFile(ScriptPathToNative(in.Text()), bitmap)) {
+        if (in.Text().empty()) {
           Button()->setIcon(QIcon());
           return TWriteResult::Done;
         }
-        const QImage image = bitmap.ToImage();
+        const QImage image = Site()->Window().LoadPicture(in.Text()).ToImage();
         Button()->setIcon(QIcon(QPixmap::fromImage(image)));
         Button()->setIconSize(image.size());
         return TWriteResult::Done;

@@ -36,11 +36,7 @@ void TFormObject::SetContentSize(const QSize& size) {
 
 void TFormObject::Resized(QObject* widget) {
   if (widget != Client()) return;
-  TPictureBox* picture = picture_.data();
-  if (picture && PictureFollows() && picture->size() != Client()->size()) {
-    picture->resize(Client()->size());
-    picture->FitBitmapToWidget();
-  }
+  if (picture_ && PictureFollows() && Site()) Site()->Window().FitFormImage(Widget());
   Fire(kSlotChange);
 }
 
@@ -93,8 +89,7 @@ TWriteResult TFormObject::Write(TProperty p, TPropertyInput& in) {
       in.StoreValue();
       if (!picture) return TWriteResult::Done;
       picture->ClearPicture();
-      if (!in.Text().empty() && picture->LoadPicture(in.Text()))
-        picture->resize(picture->Bitmap().Width(), picture->Bitmap().Height());
+      if (!in.Text().empty()) picture->ShowPicture(Site()->Window().LoadPicture(in.Text()));
       return TWriteResult::Done;
     case TProperty::Stretch:
       if (picture) picture->SetStretch(in.Integer(0) > 0);

@@ -1,7 +1,9 @@
 // イメージ (kind 2): a picture, the same widget as the main window's
 // drawing surface.
+#include "gui/main_window.h"
 #include "gui/objects/object_kinds.h"
 #include "gui/objects/object_registry.h"
+#include "gui/objects/object_site.h"
 #include "gui/picture_box.h"
 
 namespace nura {
@@ -19,7 +21,7 @@ class TImageObject : public TGuiObject {
       Box()->ClearPicture();
       return;
     }
-    if (Box()->LoadPicture(in.Text())) Box()->resize(Box()->Bitmap().Width(), Box()->Bitmap().Height());
+    Box()->ShowPicture(Site()->Window().LoadPicture(in.Text()));
   }
 
   TReadResult Read(TProperty p, TPropertyValue& out) override {
