@@ -1,7 +1,7 @@
 # Convenience front end to CMake.
 JOBS ?= $(shell nproc)
 
-.PHONY: all build run test bench clean deps
+.PHONY: all build run test bench fuzz clean deps
 
 all: build
 
@@ -25,5 +25,16 @@ bench:
 	cmake --build build-bench -j $(JOBS)
 	@for b in build-bench/bin/bench_*; do echo "== $$b"; $$b || exit 1; done
 
+# Each fuzz target runs FUZZ_TIME seconds on a copy of its seed corpus
+# (new inputs it finds stay in build-fuzz/corpus).
+FUZZ_TIME ?= 60
+fuzz:
+	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DNURA_FUZZ=ON -DNURA_SANITIZE=ON -DNURA_TESTS=OFF >/dev/null
+	cmake --build build-fuzz -j $(JOBS) --target $(notdir $(basename $(wildcard fuzz/*_fuzz.cpp)))
+	@for f in fuzz/*_fuzz.cpp; do n=$$(basename $$f .cpp); echo "== $$n"; \
+	  mkdir -p build-fuzz/corpus/$$n && cp -n fuzz/corpus/$$n/* build-fuzz/corpus/$$n/ 2>/dev/null; \
+	  build-fuzz/bin/$$n -max_total_time=$(FUZZ_TIME) -timeout=20 build-fuzz/corpus/$$n || exit 1; done
+
 clean:
-	rm -rf build build-asan build-bench
+	rm -rf build build-asan build-bench build-fuzz

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "archive/archive_file.h"
+#include "archive/pack_file_list.h"
 #include "commands/file_command_support.h"
 #include "commands/shell_helpers.h"
 #include "engine/command_api.h"
@@ -152,15 +153,24 @@ std::string RelativeToBase(std::vector<std::string>& lines) {
   return base;
 }
 
-// "圧縮" with the file list and the archive as texts.
-void CompressFiles(TNuraEngine& engine, const std::string& listText, std::string archive) {
-  archive = WithArchiveExtension(archive);
-  std::vector<std::string> lines = ListLines(listText);
-  if (!ConfirmChange(engine, archive, Quoted(archive) + SJ("へ圧縮します。"))) return;
-  const std::string base = RelativeToBase(lines);
-  const std::string options = WordValue(engine, SJ("圧縮オプション"));
-  TArchiveFile file;
-  std::string failure;
+// The message for a line without wildcards that names nothing; empty
+// when every such line names a file or folder.
+std::string MissingFileText(const std::vector<std::string>& lines, const std::string& base) {
+  for (const std::string& line : lines) {
+    if (line.find_first_of("*?") != std::string::npos) continue;
+    std::error_code ec;
+    if (!fs::exists(NativePathUnder(base, line), ec))
+      return SJ("ファイル") + Quoted(JoinPathName(base, line)) + SJ("が見つかりません。");
+  }
+  return "";
+}
+
+// Packs the lines into a new file beside the archive, which replaces the
+// archive when it is complete. The failure's text; empty on success and
+// when the user cancelled.
+std::string PackReplacing(TNuraEngine& engine, TArchiveFile& file, const std::string& archive,
+                          const std::vector<std::string>& lines, const std::string& base,
+                          const std::string& options) {
   try {
     file.SetFileName(archive);
     TScratchFile temp(ReserveBeside(archive));
@@ -170,22 +180,34 @@ void CompressFiles(TNuraEngine& engine, const std::string& listText, std::string
     file.Options().x = 1;
     file.Options().jso = 1;
     const int result = file.Pack(MainWindow(engine), nullptr, lines, base);
-    if (result == kArcErrorUserCancel) return;
+    if (result == kArcErrorUserCancel) return "";
+    if (result != kArcOk) return FailureText(file, result);
     std::error_code ec;
-    if (result != kArcOk) {
-      failure = FailureText(file, result);
-    } else if (fs::file_size(temp.Native(), ec) == 0) {
-      failure = SJ("圧縮するファイルが見つかりません。");
-    } else if (!MoveNativeFile(temp.Native(), ScriptPathToNative(archive))) {
-      failure = SJ("書庫") + Quoted(archive) + SJ("を書き込めません。");
-    } else {
-      temp.Release();
-    }
+    if (fs::file_size(temp.Native(), ec) == 0) return SJ("圧縮するファイルが見つかりません。");
+    if (!MoveNativeFile(temp.Native(), ScriptPathToNative(archive)))
+      return SJ("書庫") + Quoted(archive) + SJ("を書き込めません。");
+    temp.Release();
+    return "";
   } catch (const EArchiver& e) {
-    failure = e.what();
+    return e.what();
   } catch (const EAssertionFailed& e) {
-    failure = e.what();
+    return e.what();
   }
+}
+
+// "圧縮" with the file list and the archive as texts.
+void CompressFiles(TNuraEngine& engine, const std::string& listText, std::string archive) {
+  archive = WithArchiveExtension(archive);
+  std::vector<std::string> lines = ListLines(listText);
+  if (!ConfirmChange(engine, archive, Quoted(archive) + SJ("へ圧縮します。"))) return;
+  // Relative lines name files of the current folder, also those that do
+  // not lie below the base folder.
+  for (std::string& line : lines) line = AbsoluteScriptPath(line);
+  const std::string base = RelativeToBase(lines);
+  const std::string options = WordValue(engine, SJ("圧縮オプション"));
+  TArchiveFile file;
+  std::string failure = MissingFileText(lines, base);
+  if (failure.empty()) failure = PackReplacing(engine, file, archive, lines, base, options);
   if (failure.empty()) return;
   RaiseScriptError(engine, SJ("ファイル圧縮のエラー。コマンドライン=") + Quoted(file.LastCommandLine()) +
                                SJ("。オプション=") + Quoted(options) + SJ("。") + failure);

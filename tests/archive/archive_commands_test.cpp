@@ -95,6 +95,15 @@ TEST_F(ArchiveCommands, LhaHoldsShiftJisNamesAndReadsBackThroughLhasa) {
   EXPECT_TRUE(fs::exists(Path("lhasa/") + "\x90\x5B\x82\xA2.txt")) << extracted.output;
 }
 
+TEST_F(ArchiveCommands, RelativeLinesInOtherFoldersAreNotLost) {
+  WriteBytes(Path("one/long-name.txt"), "1");
+  WriteBytes(Path("two/b.txt"), "2");
+  ASSERT_EQ(ErrorOf(CommandId::Pack, {Jp("one/long-name.txt\ntwo/b.txt"), Arg("r.zip")}), "");
+  ASSERT_EQ(ErrorOf(CommandId::Unpack, {Arg("r.zip"), Arg("r")}), "");
+  EXPECT_EQ(ReadBytes(Path("r/long-name.txt")), "1");
+  EXPECT_EQ(ReadBytes(Path("r/" + Path("two/b.txt").substr(1))), "2");
+}
+
 TEST_F(ArchiveCommands, NameWithoutExtensionBecomesLha) {
   WriteBytes(Path("one.txt"), "1");
   ASSERT_EQ(ErrorOf(CommandId::Pack, {Arg("one.txt"), Arg("bare")}), "");
@@ -122,8 +131,12 @@ TEST_F(ArchiveCommands, ExistingArchiveIsReplacedOnlyWhenTheNewOneIsComplete) {
   WriteBytes(Path("keep.rpm"), "not touched");
   EXPECT_NE(ErrorOf(CommandId::Pack, {Arg("b.txt"), Arg("keep.rpm")}), "");
   EXPECT_EQ(ReadBytes(Path("keep.rpm")), "not touched");
-  // Nothing to pack is an error too, and leaves the archive.
+  // A listed file that is missing, or a pattern that matches nothing, is
+  // an error too, and leaves the archive.
   EXPECT_NE(SjisToUtf8(ErrorOf(CommandId::Pack, {Arg("missing.txt"), Arg("keep.zip")}))
+                .find("ファイル\"" + Path("missing.txt") + "\"が見つかりません。"),
+            std::string::npos);
+  EXPECT_NE(SjisToUtf8(ErrorOf(CommandId::Pack, {Arg("*.none"), Arg("keep.zip")}))
                 .find("圧縮するファイルが見つかりません。"),
             std::string::npos);
   EXPECT_EQ(ReadBytes(Path("keep.zip")), before);
