@@ -10,6 +10,7 @@
 
 #include "archive/archive_io.h"
 #include "archive/lha_writer.h"
+#include "engine/dialogs.h"
 #include "archive_test_support.h"
 
 namespace nura::test {
@@ -307,6 +308,52 @@ TEST_F(ArchiveCommands, SelfExtractorReportsTheMissingSupportAndCleansUp) {
       ErrorOf(CommandId::MakeSelfExtracting, {Arg("long-archive-name.lzh"), Arg("prog.exe")}));
   EXPECT_NE(fromArchive.find("自己解凍書庫の作成をサポートしておりません"), std::string::npos);
   EXPECT_TRUE(fs::exists(Path("long-archive-name.lzh")));
+}
+
+// Answers the security question with `answer` and records the questions.
+class TAnsweringDialogs : public TDialogHost {
+ public:
+  std::string answer;
+  std::vector<std::string> asked;  // UTF-8
+  void ShowMessage(const std::string&, const std::string&) override {}
+  void ShowWarning(const std::string&, const std::string&) override {}
+  bool AskYesNo(const std::string&, const std::string&) override { return false; }
+  std::string AskButtons(const std::string& text, const std::string&,
+                         const std::vector<std::string>&) override {
+    asked.push_back(SjisToUtf8(text));
+    return answer;
+  }
+  std::string AskInput(const std::string&, const std::string&, bool& cancelled) override {
+    cancelled = true;
+    return "";
+  }
+  ErrorChoice ShowErrorDialog(const std::string&) override { return ErrorChoice::End; }
+};
+
+TEST_F(ArchiveCommands, EachCommandAsksTheSecurityQuestionFirst) {
+  TAnsweringDialogs dialogs;
+  SetDialogs(&dialogs);
+  engine.Base().baseFolder = Utf8ToSjis(Path("script/"));  // the files lie outside it
+  WriteBytes(Path("a.txt"), "a");
+  dialogs.answer = SJ("いいえ");
+  EXPECT_EQ(ErrorOf(CommandId::Pack, {Arg("a.txt"), Arg("q.zip")}), "");
+  EXPECT_EQ(ErrorOf(CommandId::Unpack, {Arg("q.zip"), Arg("qd")}), "");
+  EXPECT_EQ(ErrorOf(CommandId::MakeSelfExtracting, {Arg("a.txt"), Arg("q.exe")}), "");
+  EXPECT_EQ(dialogs.asked,
+            (std::vector<std::string>{"\"" + Path("q.zip") + "\"へ圧縮します。",
+                                      "\"" + Path("qd") + "\"へ解凍します。",
+                                      "\"" + Path("q.exe") + "\"へ自己解凍書庫を作成します。"}));
+  EXPECT_FALSE(fs::exists(Path("q.zip")));
+  EXPECT_FALSE(fs::exists(Path("qd")));
+  // Allowed: the packing step of the self-extractor asks for its own
+  // temporary archive.
+  dialogs.asked.clear();
+  dialogs.answer = SJ("はい");
+  EXPECT_NE(ErrorOf(CommandId::MakeSelfExtracting, {Arg("a.txt"), Arg("q.exe")}), "");
+  ASSERT_EQ(dialogs.asked.size(), 2u);
+  EXPECT_NE(dialogs.asked[1].find("nupack"), std::string::npos) << dialogs.asked[1];
+  EXPECT_NE(dialogs.asked[1].find(".lzh\"へ圧縮します。"), std::string::npos) << dialogs.asked[1];
+  SetDialogs(nullptr);
 }
 
 }  // namespace

@@ -269,5 +269,61 @@ TEST_F(ArchiverLayer, ProgressReportsAndCancels) {
   EXPECT_EQ(file.Output(), "");
 }
 
+TEST_F(ArchiverLayer, LibraryOperationsOnAnLhaArchive) {
+  WriteBytes(Path("s/a.txt"), "a");
+  WriteBytes(Path("s/b.txt"), "b");
+  WriteBytes(Path("s/deep/c.txt"), "c");
+  std::unique_ptr<TArchiver> lha = CreateArchiver(TArchiverType::atLha);
+  TArchiverOptions o;
+  o.jso = 1;
+  o.r = 1;  // the library expands the pattern itself (pfArchiver)
+  TArcOutput output{"", 1000};
+  const std::string archive = Path("ops.lzh");
+  ASSERT_EQ(lha->Pack(nullptr, archive, output, false, {"*.txt"}, Path("s"), o), 0) << output.text;
+  std::string buffer;
+  ASSERT_EQ(lha->ExtractMem(nullptr, archive, buffer, 100, SJ("deep/c.txt"), o), 0);
+  EXPECT_EQ(buffer, "c");
+  // Delete one member; freshen another only when its file is newer.
+  ASSERT_EQ(lha->Delete(nullptr, archive, output, false, {"a.txt"}, o), 0) << output.text;
+  WriteBytes(Path("s/b.txt"), "newer b");
+  SetModified(Path("s/b.txt"), time(nullptr) + 100);
+  ASSERT_EQ(lha->Update(nullptr, archive, output, false, {"b.txt", "deep/c.txt"}, Path("s"), o), 0)
+      << output.text;
+  TArchiverOptions x;
+  x.jse = 1;
+  x.jso = 1;
+  ASSERT_EQ(lha->Extract(nullptr, archive, output, false, {}, Path("ops"), x), 0) << output.text;
+  EXPECT_FALSE(fs::exists(Path("ops/a.txt")));
+  EXPECT_EQ(ReadBytes(Path("ops/b.txt")), "newer b");
+  EXPECT_EQ(ReadBytes(Path("ops/deep/c.txt")), "c");
+  // Specs select members; x = 0 drops their folders.
+  x.x = 0;
+  ASSERT_EQ(lha->Extract(nullptr, archive, output, false, {"c.txt"}, Path("flat"), x), 0);
+  EXPECT_EQ(ReadBytes(Path("flat/c.txt")), "c");
+  EXPECT_FALSE(fs::exists(Path("flat/b.txt")));
+}
+
+TEST_F(ArchiverLayer, SevenZipOverwriteSwitches) {
+  WriteBytes(Path("f.txt"), "archived");
+  TArchiveFile file;
+  file.SetFileName(Path("o.7z"));
+  ASSERT_EQ(file.Pack(nullptr, nullptr, {"f.txt"}, dir_), 0) << file.Output();
+  auto extract = [&](Shortint m, Shortint jn, Shortint c) {
+    TArchiverOptions o;
+    o.m = m;
+    o.jn = jn;
+    o.c = c;
+    return file.Extract(nullptr, &o, {}, Path("d"));
+  };
+  WriteBytes(Path("d/f.txt"), "on disk");
+  ASSERT_EQ(extract(-1, 1, -1), 0);  // "-aos": kept
+  EXPECT_EQ(file.LastCommandLine().substr(0, 6), "x -aos");
+  EXPECT_EQ(ReadBytes(Path("d/f.txt")), "on disk");
+  ASSERT_EQ(extract(2, -1, -1), 0);  // "-aou": written beside it
+  EXPECT_EQ(ReadBytes(Path("d/f_1.txt")), "archived");
+  ASSERT_EQ(extract(-1, -1, 1), 0);  // "-aoa": replaced
+  EXPECT_EQ(ReadBytes(Path("d/f.txt")), "archived");
+}
+
 }  // namespace
 }  // namespace nura::test
