@@ -8,6 +8,7 @@
 #include "commands/file_commands.h"
 #include "commands/file_handle_commands.h"
 #include "commands/math_commands.h"
+#include "commands/office_commands.h"
 #include "commands/registry_commands.h"
 #include "commands/stream_commands.h"
 #include "commands/string_commands.h"
@@ -50,6 +51,7 @@ void RegisterAllCommands() {
   RegisterNetCommands();
   RegisterArchiveCommands();
   RegisterImageCommands();
+  RegisterOfficeCommands();
 }
 
 }  // namespace nura

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <iostream>
 
+#include "engine/sjis_text.h"
+#include "platform/native_path.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -112,6 +114,124 @@ std::string TConsoleDialogs::AskInput(const std::string& prompt, const std::stri
   std::string answer;
   cancelled = !ReadLine(answer);
   return answer;
+}
+
+YesNoCancel TConsoleDialogs::AskYesNoCancel(const std::string& text, const std::string&) {
+  WriteLine(stdout, text + " (y/n/c)");
+  std::string answer;
+  if (!ReadLine(answer) || answer.empty()) return YesNoCancel::Cancel;
+  if (answer[0] == 'y' || answer[0] == 'Y') return YesNoCancel::Yes;
+  if (answer[0] == 'n' || answer[0] == 'N') return YesNoCancel::No;
+  return YesNoCancel::Cancel;
+}
+
+namespace {
+
+// Asks for one line; false at end of input or for an empty answer.
+bool AskLine(const std::string& prompt, std::string& answer) {
+  WriteLine(stdout, prompt);
+  return ReadLine(answer) && !TrimText(answer).empty();
+}
+
+// A typed name as a native path, relative ones taken from `folder`.
+std::string TypedPath(const std::string& typed, const std::string& folder) {
+  std::string path = ScriptPathToNative(TrimText(typed));
+  if (!path.empty() && path[0] != '/' && !folder.empty()) {
+    path = folder + (folder.back() == '/' ? "" : "/") + path;
+  }
+  return path;
+}
+
+// True when the last component of `path` has an extension.
+bool HasExtension(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const size_t dot = path.rfind('.');
+  return dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+}
+
+}  // namespace
+
+bool TConsoleDialogs::SelectOpenFiles(const TFileDialogRequest& request,
+                                      std::vector<std::string>& files) {
+  std::string answer;
+  if (!AskLine(SJ("開くファイル名を入力してください。(") + request.filter + ")", answer)) {
+    return false;
+  }
+  files = {TypedPath(answer, request.folder)};
+  return true;
+}
+
+bool TConsoleDialogs::SelectSaveFile(const TFileDialogRequest& request, std::string& file) {
+  std::string answer;
+  if (!AskLine(SJ("保存するファイル名を入力してください。(") + request.filter + ")", answer)) {
+    return false;
+  }
+  file = TypedPath(answer, request.folder);
+  if (!request.defaultExtension.empty() && !HasExtension(file)) {
+    file += "." + SjisToUtf8(request.defaultExtension);
+  }
+  return true;
+}
+
+bool TConsoleDialogs::SelectFolder(const std::string& folder, std::string& chosen) {
+  std::string answer;
+  if (!AskLine(SJ("フォルダ名を入力してください。"), answer)) return false;
+  chosen = TypedPath(answer, folder);
+  while (chosen.size() > 1 && chosen.back() == '/') chosen.pop_back();
+  return true;
+}
+
+// A decimal number, or "$" and hexadecimal digits, as 0x00BBGGRR.
+bool TConsoleDialogs::SelectColour(int32_t& colour) {
+  std::string answer;
+  if (!AskLine(SJ("色を数値(赤+緑×256+青×65536)で入力してください。"), answer)) return false;
+  const std::string text = TrimText(answer);
+  const bool hex = text[0] == '$';
+  const size_t start = hex ? 1 : 0;
+  if (text.size() <= start || text.size() - start > (hex ? 6u : 8u)) return false;
+  int64_t value = 0;
+  for (size_t i = start; i < text.size(); ++i) {
+    const char c = text[i];
+    int digit;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    else return false;
+    value = value * (hex ? 16 : 10) + digit;
+  }
+  if (value > 0xFFFFFF) return false;
+  colour = static_cast<int32_t>(value);
+  return true;
+}
+
+// The font text itself: "name|styles|size", styles among 太字, 傾斜, 下線.
+bool TConsoleDialogs::SelectFont(TFontChoice& font) {
+  std::string answer;
+  if (!AskLine(SJ("フォントを「名前|太字傾斜下線|サイズ」の形で入力してください。"), answer)) {
+    return false;
+  }
+  std::vector<std::string> fields;
+  std::string field;
+  const std::string text = TrimText(answer);
+  for (size_t i = 0; i < text.size(); i += SjisCharLength(text, i)) {
+    if (text[i] == '|') {
+      fields.push_back(field);
+      field.clear();
+    } else {
+      field.append(text, i, SjisCharLength(text, i));
+    }
+  }
+  fields.push_back(field);
+  font = TFontChoice();
+  font.name = TrimText(fields[0]);
+  if (font.name.empty()) return false;
+  const std::string styles = fields.size() > 1 ? fields[1] : "";
+  font.bold = SjisPos(SJ("太字"), styles) > 0;
+  font.italic = SjisPos(SJ("傾斜"), styles) > 0;
+  font.underline = SjisPos(SJ("下線"), styles) > 0;
+  const long double size = TextToNumber(fields.back());
+  if (fields.size() > 1 && size >= 1 && size <= 1638) font.size = static_cast<int>(size);
+  return true;
 }
 
 ErrorChoice TConsoleDialogs::ShowErrorDialog(const std::string& log) {

@@ -20,6 +20,26 @@ TImeMode ImeModeFromNumber(int mode);
 // What the user chose in the error dialog.
 enum class ErrorChoice { Continue, Debugger, End };
 
+// The answer of a yes/no/cancel question.
+enum class YesNoCancel { Yes, No, Cancel };
+
+// A file dialog's settings. `filter` is "description|pattern|..." as the
+// scripts write it; `defaultExtension` (without ".") is appended to a saved
+// name that has none; `folder` is where the dialog starts (native path).
+struct TFileDialogRequest {
+  std::string filter;
+  std::string defaultExtension;
+  std::string folder;
+  std::string initialName;  // Shift-JIS; empty for none
+};
+
+// A font chosen in the font dialog.
+struct TFontChoice {
+  std::string name;  // Shift-JIS
+  bool bold = false, italic = false, underline = false, strikeOut = false;
+  int size = 0;  // points
+};
+
 // The script's font and input-method state that the conversational dialogs
 // take before they are shown. `fontStyle`: 1 bold, 2 italic, 4 underline.
 struct TDialogStyle {
@@ -70,6 +90,35 @@ class TDialogHost {
     cancelled = false;
     return text;
   }
+  // Yes, no or cancel; cancel also when the user closes the question.
+  virtual YesNoCancel AskYesNoCancel(const std::string& text, const std::string& caption) {
+    return AskYesNo(text, caption) ? YesNoCancel::Yes : YesNoCancel::No;
+  }
+  // The common dialogs. Each returns false when the user cancels; file
+  // and folder names come back as native paths, a folder without its
+  // final "/". The open dialog may return several files.
+  virtual bool SelectOpenFiles(const TFileDialogRequest& request,
+                               std::vector<std::string>& files) {
+    (void)request; (void)files;
+    return false;
+  }
+  virtual bool SelectSaveFile(const TFileDialogRequest& request, std::string& file) {
+    (void)request; (void)file;
+    return false;
+  }
+  virtual bool SelectFolder(const std::string& folder, std::string& chosen) {
+    (void)folder; (void)chosen;
+    return false;
+  }
+  // `colour` as 0x00BBGGRR.
+  virtual bool SelectColour(int32_t& colour) {
+    (void)colour;
+    return false;
+  }
+  virtual bool SelectFont(TFontChoice& font) {
+    (void)font;
+    return false;
+  }
   // The font and input-method state for the next conversational dialog.
   virtual void SetDialogStyle(const TDialogStyle& style) { (void)style; }
   // The progress window of a transfer, shown without waiting: its text,
@@ -98,6 +147,13 @@ class TConsoleDialogs : public TDialogHost {
   std::string AskChoice(const std::string& message, const std::vector<std::string>& choices,
                         const std::string& initial, bool editable, bool& cancelled) override;
   std::string EditMemo(const std::string& text, bool& cancelled) override;
+  YesNoCancel AskYesNoCancel(const std::string& text, const std::string& caption) override;
+  bool SelectOpenFiles(const TFileDialogRequest& request,
+                       std::vector<std::string>& files) override;
+  bool SelectSaveFile(const TFileDialogRequest& request, std::string& file) override;
+  bool SelectFolder(const std::string& folder, std::string& chosen) override;
+  bool SelectColour(int32_t& colour) override;
+  bool SelectFont(TFontChoice& font) override;
 };
 
 // Marks the run as failed: in console mode the program then ends with exit

@@ -1,10 +1,13 @@
 #include "gui/dialog_commands.h"
 
+#include <filesystem>
+
 #include "engine/command_api.h"
 #include "engine/conv_half.h"
 #include "engine/dialogs.h"
 #include "engine/engine.h"
 #include "engine/sjis_text.h"
+#include "platform/native_path.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -105,7 +108,166 @@ void CmdEditMemo(TNuraEngine& engine, CommandId) {
   SetTextResult(engine, text);
 }
 
+// "二択": "1" yes, "0" no (closing the question answers no).
+void CmdAskYesNo(TNuraEngine& engine, CommandId) {
+  const std::string text = PopText(engine);
+  SetIntegerResult(engine, Dialogs().AskYesNo(text, ApplicationTitle()) ? 1 : 0);
+}
+
+// "三択": "1" yes, "0" no, "2" cancel.
+void CmdAskThreeWay(TNuraEngine& engine, CommandId) {
+  const std::string text = PopText(engine);
+  switch (Dialogs().AskYesNoCancel(text, ApplicationTitle())) {
+    case YesNoCancel::Yes: SetIntegerResult(engine, 1); break;
+    case YesNoCancel::No: SetIntegerResult(engine, 0); break;
+    case YesNoCancel::Cancel: SetIntegerResult(engine, 2); break;
+  }
+}
+
+std::string CurrentFolder() {
+  std::error_code ec;
+  return std::filesystem::current_path(ec).string();
+}
+
+TFileDialogRequest FileRequest(TNuraEngine& engine, const std::string& argument) {
+  TFileDialogRequest request;
+  request.filter = FileDialogFilter(argument);
+  request.defaultExtension = DefaultExtensionOf(request.filter);
+  request.folder = CurrentFolder();
+  request.initialName = InitialAnswer(engine);
+  return request;
+}
+
+// "読込ファイル選択": the chosen file; several as lines.
+void CmdSelectOpenFile(TNuraEngine& engine, CommandId) {
+  const TFileDialogRequest request = FileRequest(engine, PopText(engine));
+  std::vector<std::string> files;
+  if (!Dialogs().SelectOpenFiles(request, files) || files.empty()) {
+    SetCancelResult(engine);
+    return;
+  }
+  std::string lines;
+  for (const std::string& file : files) {
+    if (!lines.empty()) lines += "\r\n";
+    lines += NativePathToScript(file);
+  }
+  SetTextResult(engine, TrimText(lines));
+}
+
+// "書込ファイル選択": the file name to write.
+void CmdSelectSaveFile(TNuraEngine& engine, CommandId) {
+  const TFileDialogRequest request = FileRequest(engine, PopText(engine));
+  std::string file;
+  if (!Dialogs().SelectSaveFile(request, file)) {
+    SetCancelResult(engine);
+    return;
+  }
+  SetTextResult(engine, NativePathToScript(file));
+}
+
+// "フォルダ選択": the folder, ending in "/".
+void CmdSelectFolder(TNuraEngine& engine, CommandId) {
+  std::string folder;
+  if (!Dialogs().SelectFolder(CurrentFolder(), folder)) {
+    SetCancelResult(engine);
+    return;
+  }
+  std::string text = NativePathToScript(folder);
+  if (text.empty() || text.back() != '/') text += '/';
+  SetTextResult(engine, text);
+}
+
+// "色選択": red + green * 256 + blue * 65536.
+void CmdSelectColour(TNuraEngine& engine, CommandId) {
+  int32_t colour = 0;
+  if (!Dialogs().SelectColour(colour)) {
+    SetCancelResult(engine);
+    return;
+  }
+  SetIntegerResult(engine, colour & 0xFFFFFF);
+}
+
+// "フォント選択": the font text "name|styles|size".
+void CmdSelectFont(TNuraEngine& engine, CommandId) {
+  TFontChoice font;
+  if (!Dialogs().SelectFont(font)) {
+    SetCancelResult(engine);
+    return;
+  }
+  SetTextResult(engine, FontChoiceText(font));
+}
+
+// "ボタンで選択" ("?を,?の"): message, choices; the chosen caption.
+void CmdSelectByButton(TNuraEngine& engine, CommandId) {
+  const std::string choices = PopText(engine);
+  const std::string message = PopText(engine);
+  ApplyDialogStyle(engine);
+  const std::string chosen =
+      Dialogs().AskButtons(message, ApplicationTitle(), SplitButtonChoices(choices));
+  if (chosen.empty()) {
+    SetCancelResult(engine);
+    return;
+  }
+  SetTextResult(engine, chosen);
+}
+
 }  // namespace
+
+std::string FileDialogFilter(const std::string& argument) {
+  if (argument.find('|') != std::string::npos) return argument;
+  const std::string ext = !argument.empty() && argument[0] == '.' ? argument.substr(1) : argument;
+  return ext + SJ(" 形式(*.") + ext + ")|*." + ext + SJ("|全て(*.*)|*.*");
+}
+
+// The second field without its leading "*" and then ".": "*.txt" gives
+// "txt". A pattern that still holds "*" or "?" ("*.*", "*.txt;*.csv")
+// gives none, so no name ever ends in a wildcard.
+std::string DefaultExtensionOf(const std::string& filter) {
+  const size_t bar = filter.find('|');
+  if (bar == std::string::npos) return "";
+  std::string pattern = filter.substr(bar + 1, filter.find('|', bar + 1) - bar - 1);
+  if (!pattern.empty() && pattern[0] == '*') pattern.erase(0, 1);
+  if (!pattern.empty() && pattern[0] == '.') pattern.erase(0, 1);
+  if (pattern.find_first_of("*?") != std::string::npos) return "";
+  return pattern;
+}
+
+std::string FontChoiceText(const TFontChoice& font) {
+  std::string styles;
+  if (font.bold) styles += SJ("太字");
+  if (font.italic) styles += SJ("傾斜");
+  if (font.underline) styles += SJ("下線");
+  std::string text = font.name;
+  if (!styles.empty()) text += "|" + styles;
+  if (font.size > 0) text += (styles.empty() ? "||" : "|") + std::to_string(font.size);
+  return text;
+}
+
+// Lines, or choices separated by the two characters "\n" (found at
+// character starts only). Empty choices are dropped: a button needs a caption.
+std::vector<std::string> SplitButtonChoices(const std::string& text) {
+  std::vector<std::string> items;
+  std::string item;
+  const auto finish = [&] {
+    if (!TrimText(item).empty()) items.push_back(TrimText(item));
+    item.clear();
+  };
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      finish();
+      ++i;
+    } else if (text.compare(i, 2, "\\n") == 0) {
+      finish();
+      i += 2;
+    } else {
+      const size_t length = SjisCharLength(text, i);
+      item.append(text, i, length);
+      i += length;
+    }
+  }
+  finish();
+  return items;
+}
 
 std::vector<std::string> SplitChoices(const std::string& text) {
   static const std::string kWideBar = SJ("｜");
@@ -134,6 +296,14 @@ void RegisterDialogCommands() {
   RegisterCommandHandler(CommandId::AskChoice, CmdAskChoice);
   RegisterCommandHandler(CommandId::SelectFromList, CmdSelectFromList);
   RegisterCommandHandler(CommandId::EditMemo, CmdEditMemo);
+  RegisterCommandHandler(CommandId::AskYesNo, CmdAskYesNo);
+  RegisterCommandHandler(CommandId::AskThreeWay, CmdAskThreeWay);
+  RegisterCommandHandler(CommandId::SelectOpenFile, CmdSelectOpenFile);
+  RegisterCommandHandler(CommandId::SelectSaveFile, CmdSelectSaveFile);
+  RegisterCommandHandler(CommandId::SelectFolder, CmdSelectFolder);
+  RegisterCommandHandler(CommandId::SelectColour, CmdSelectColour);
+  RegisterCommandHandler(CommandId::SelectFont, CmdSelectFont);
+  RegisterCommandHandler(CommandId::SelectByButton, CmdSelectByButton);
 }
 
 }  // namespace nura

@@ -1,5 +1,8 @@
 #include "gui/qt_dialogs.h"
 
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -31,7 +34,33 @@ Form& Made(std::unique_ptr<Form>& form, Args&&... args) {
   return *form;
 }
 
+// A file dialog of Qt's own (not the desktop's), so that it behaves alike
+// everywhere and tests can answer it.
+void PrepareFileDialog(QFileDialog& dialog, const TFileDialogRequest& request) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setWindowTitle(ApplicationTitle());
+  dialog.setDirectory(QString::fromStdString(request.folder));
+  dialog.setNameFilter(QtFileFilter(request.filter));
+  if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(Q(request.defaultExtension));
+  if (!request.initialName.empty()) dialog.selectFile(Q(request.initialName));
+}
+
 }  // namespace
+
+QString QtFileFilter(const std::string& filter) {
+  const QStringList fields = Q(filter).split('|');
+  QStringList entries;
+  for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
+    const QString patterns = fields[i + 1].trimmed().replace(';', ' ');
+    const QString description = fields[i].trimmed();
+    const QString tail = "(" + patterns + ")";
+    entries << (description.endsWith(tail) ? description : description + " " + tail);
+  }
+  if (fields.size() % 2 == 1 && !fields.back().trimmed().isEmpty()) {
+    entries << fields.back().trimmed();  // a lone last field: a pattern
+  }
+  return entries.join(QStringLiteral(";;"));
+}
 
 TQtDialogs::TQtDialogs(QWidget* parent) : parent_(parent) {}
 TQtDialogs::~TQtDialogs() = default;
@@ -149,6 +178,73 @@ std::string TQtDialogs::ShowMemo(const std::string& text, const std::string& cap
   form.SetText(text);
   form.exec();
   return form.Text();
+}
+
+YesNoCancel TQtDialogs::AskYesNoCancel(const std::string& text, const std::string& caption) {
+  const auto answer =
+      QMessageBox::question(parent_, CaptionOr(caption), Q(text),
+                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  if (answer == QMessageBox::Yes) return YesNoCancel::Yes;
+  return answer == QMessageBox::No ? YesNoCancel::No : YesNoCancel::Cancel;
+}
+
+bool TQtDialogs::SelectOpenFiles(const TFileDialogRequest& request,
+                                 std::vector<std::string>& files) {
+  QFileDialog dialog(parent_);
+  PrepareFileDialog(dialog, request);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  files.clear();
+  for (const QString& file : dialog.selectedFiles()) files.push_back(file.toStdString());
+  return !files.empty();
+}
+
+bool TQtDialogs::SelectSaveFile(const TFileDialogRequest& request, std::string& file) {
+  QFileDialog dialog(parent_);
+  PrepareFileDialog(dialog, request);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  file = dialog.selectedFiles().front().toStdString();
+  return true;
+}
+
+bool TQtDialogs::SelectFolder(const std::string& folder, std::string& chosen) {
+  QFileDialog dialog(parent_);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setWindowTitle(ApplicationTitle());
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  dialog.setDirectory(QString::fromStdString(folder));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  chosen = dialog.selectedFiles().front().toStdString();
+  return true;
+}
+
+bool TQtDialogs::SelectColour(int32_t& colour) {
+  QColorDialog dialog(parent_);
+  dialog.setOption(QColorDialog::DontUseNativeDialog);
+  dialog.setWindowTitle(ApplicationTitle());
+  if (dialog.exec() != QDialog::Accepted) return false;
+  const QColor chosen = dialog.selectedColor();
+  colour = chosen.red() + chosen.green() * 256 + chosen.blue() * 65536;
+  return true;
+}
+
+bool TQtDialogs::SelectFont(TFontChoice& font) {
+  QFontDialog dialog(parent_);
+  dialog.setOption(QFontDialog::DontUseNativeDialog);
+  dialog.setWindowTitle(ApplicationTitle());
+  if (dialog.exec() != QDialog::Accepted) return false;
+  const QFont chosen = dialog.selectedFont();
+  font.name = QStringToSjis(chosen.family());
+  font.bold = chosen.bold();
+  font.italic = chosen.italic();
+  font.underline = chosen.underline();
+  font.strikeOut = chosen.strikeOut();
+  font.size = chosen.pointSize() > 0 ? chosen.pointSize() : 0;
+  return true;
 }
 
 // The main window stands back (not topmost) while the error window shows.

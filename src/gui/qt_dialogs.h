@@ -6,6 +6,7 @@
 
 #include "engine/dialogs.h"
 
+class QString;
 class QWidget;
 
 namespace nura {
@@ -17,6 +18,12 @@ class TfrmMemoDialog;
 class TfrmSelectButton;
 class TfrmError;
 class TfrmProg;
+
+// A script's filter "description|pattern|..." in Qt's form
+// "description (pattern);;...": several patterns of one entry ("*.a;*.b")
+// are separated by blanks; a description that already ends with its
+// patterns in parentheses is kept as it is.
+QString QtFileFilter(const std::string& filter);
 
 class TQtDialogs : public TDialogHost {
  public:
@@ -38,6 +45,13 @@ class TQtDialogs : public TDialogHost {
                         const std::string& initial, bool editable, bool& cancelled) override;
   std::string EditMemo(const std::string& text, bool& cancelled) override;
   std::string ShowMemo(const std::string& text, const std::string& caption) override;
+  YesNoCancel AskYesNoCancel(const std::string& text, const std::string& caption) override;
+  bool SelectOpenFiles(const TFileDialogRequest& request,
+                       std::vector<std::string>& files) override;
+  bool SelectSaveFile(const TFileDialogRequest& request, std::string& file) override;
+  bool SelectFolder(const std::string& folder, std::string& chosen) override;
+  bool SelectColour(int32_t& colour) override;
+  bool SelectFont(TFontChoice& font) override;
   void SetDialogStyle(const TDialogStyle& style) override { style_ = style; }
   void ShowProgress(const std::string& text, int position,
                     std::function<void()> onStop) override;

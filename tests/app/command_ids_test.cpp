@@ -34,33 +34,10 @@ const std::set<CommandId> kWithoutHandler = {
     StopPlaying,                    // 演奏停止
     Launch,                         // 起動
     ShowImageScaled,                // 画像拡大表示
-    AskYesNo,                       // 二択
-    SelectOpenFile,                 // 読込ファイル選択
-    SelectSaveFile,                 // 書込ファイル選択
     Activate,                       // アクティブ
     SendKeys,                       // キー送信
-    SelectColour,                   // 色選択
     LaunchAndWait,                  // 起動して終了まで待機
-    ExcelStart,                     // エクセル起動
-    ExcelOpen,                      // エクセル開く
-    ExcelSave,                      // エクセル保存
-    ExcelQuit,                      // エクセル終了
-    ExcelSet,                       // エクセル設定
-    ExcelGet,                       // エクセル得る
-    ExcelRunMacro,                  // エクセルマクロ実行
     DrawPoint,                      // 点描画
-    WordStart,                      // ワード起動
-    WordOpen,                       // ワード開く
-    WordSave,                       // ワード保存
-    WordQuit,                       // ワード終了
-    WordSetBookmark,                // ワードブックマーク設定
-    WordInsertText,                 // ワード文字挿入
-    WordGetBody,                    // ワード本文を得る
-    WordRunMacro,                   // ワードマクロ実行
-    ExcelPrint,                     // エクセル印刷
-    WordPrint,                      // ワード印刷
-    AskThreeWay,                    // 三択
-    SelectFolder,                   // フォルダ選択
     BringToFront,                   // 最前面
     SendToBack,                     // 最背面
     ListWindows,                    // ウインドウ列挙
@@ -80,8 +57,6 @@ const std::set<CommandId> kWithoutHandler = {
     MaximizeMainWindow,             // 母艦最大化
     MinimizeMainWindow,             // 母艦最小化
     RestoreMainWindow,              // 母艦元のサイズ
-    SelectByButton,                 // ボタンで選択
-    SelectFont,                     // フォント選択
     MainWindowIcon,                 // 母艦アイコン
     PlayRepeated,                   // 繰り返し演奏
     FullScreenMainWindow,           // 母艦全画面化

@@ -2,7 +2,10 @@
 // responder: the answer in "それ", its annotation and the cancel value.
 #include "gui/dialog_commands.h"
 
+#include <QColorDialog>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -17,6 +20,7 @@
 #include "gui/qt_dialogs.h"
 #include "platform/sjis.h"
 #include "support/qt_app.h"
+#include <QDir>
 
 namespace nura {
 namespace {
@@ -130,6 +134,71 @@ TEST_F(DialogCommands, SayCutsLongMessagesAndLeavesTheResult) {
   });
   Run("それ=7\r\n「" + std::string(5000, 'x') + "」と言う\r\n");
   EXPECT_EQ(Result(), "7");
+}
+
+TEST_F(DialogCommands, ThreeWayMapsTheButtonsAndColourCancelGivesTheCancelValue) {
+  test::RespondToModal([](QWidget* dialog) {
+    auto* box = qobject_cast<QMessageBox*>(dialog);
+    ASSERT_NE(box, nullptr);
+    box->button(QMessageBox::Cancel)->click();
+  });
+  Run("「保存？」と三択\r\n");
+  EXPECT_EQ(Result(), "2");
+  EXPECT_EQ(Kind(), "e");
+  test::RespondToModal([](QWidget* dialog) {
+    ASSERT_NE(qobject_cast<QColorDialog*>(dialog), nullptr);
+    dialog->close();
+  });
+  Run("ダイアログキャンセルの値=-1\r\n色選択\r\n");
+  EXPECT_EQ(Result(), "-1");
+}
+
+TEST_F(DialogCommands, SaveDialogAddsTheDefaultExtensionOfTheFilter) {
+  const QString folder = QDir::tempPath();
+  test::RespondToModal([folder](QWidget* dialog) {
+    auto* files = qobject_cast<QFileDialog*>(dialog);
+    ASSERT_NE(files, nullptr);
+    EXPECT_EQ(files->nameFilters(), QStringList{"CSV (*.csv)"});
+    files->selectFile(folder + "/nura_save_test_none");
+    QMetaObject::invokeMethod(files, "accept");
+  });
+  Run("「CSV|*.csv」の書込ファイル選択\r\n");
+  EXPECT_EQ(Result(), (folder + "/nura_save_test_none.csv").toStdString());
+}
+
+TEST(FileDialogFilter, ExtensionsBecomeFiltersAndWildcardsGiveNoDefaultExtension) {
+  const std::string txt = SjisToUtf8(FileDialogFilter(".txt"));
+  EXPECT_EQ(txt, "txt 形式(*.txt)|*.txt|全て(*.*)|*.*");
+  EXPECT_EQ(SjisToUtf8(FileDialogFilter("txt")), txt);
+  EXPECT_EQ(DefaultExtensionOf(FileDialogFilter("txt")), "txt");
+  EXPECT_EQ(DefaultExtensionOf("CSV|*.csv"), "csv");
+  EXPECT_EQ(DefaultExtensionOf(SJ("すべて|*.*")), "");
+  EXPECT_EQ(DefaultExtensionOf("Text|*.txt;*.log"), "");
+  EXPECT_EQ(DefaultExtensionOf("Any|?.x"), "");
+  EXPECT_EQ(QtFileFilter(FileDialogFilter("txt")),
+            SjisToQString(SJ("txt 形式(*.txt);;全て(*.*)")));
+  EXPECT_EQ(QtFileFilter("Text|*.txt;*.log|All|*"), "Text (*.txt *.log);;All (*)");
+}
+
+TEST(FontChoiceText, StylesAndSizeFollowTheName) {
+  TFontChoice font;
+  font.name = "Sans";
+  font.size = 12;
+  EXPECT_EQ(FontChoiceText(font), "Sans||12");
+  font.strikeOut = true;  // no word for strike-out
+  EXPECT_EQ(FontChoiceText(font), "Sans||12");
+  font.bold = font.italic = true;
+  EXPECT_EQ(SjisToUtf8(FontChoiceText(font)), "Sans|太字傾斜|12");
+  font.underline = true;
+  font.size = 0;
+  EXPECT_EQ(SjisToUtf8(FontChoiceText(font)), "Sans|太字傾斜下線");
+}
+
+TEST(SplitButtonChoices, LinesOrBackslashN) {
+  EXPECT_EQ(SplitButtonChoices(" a \r\nb\r\n\r\n"), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(SplitButtonChoices("a\\nb"), (std::vector<std::string>{"a", "b"}));
+  // "ソ" ends in the byte of "\\": followed by "n" it is still one character.
+  EXPECT_EQ(SplitButtonChoices(SJ("ソn")), (std::vector<std::string>{SJ("ソn")}));
 }
 
 TEST(SplitChoices, BarsAndLineEndsSeparateItems) {
