@@ -203,6 +203,11 @@ std::string NativeFolder(const std::string& folder) {
   return native;
 }
 
+bool IsSameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return fs::equivalent(a, b, ec);
+}
+
 void AddMessage(std::string& messages, const std::string& utf8) {
   messages += Utf8ToSjis(utf8) + "\r\n";
 }
@@ -486,7 +491,8 @@ class TFormatLibrary : public TArchiverLibrary {
     const int kept = CopyOldMembers(job, target, byName, files, wanted, *sink, messages);
     if (kept != kArcOk) return kept;
     for (size_t i = 0; i < files.size(); ++i) {
-      if (!wanted[i]) continue;
+      if (!wanted[i] || IsSameFile(files[i].native, target) || IsSameFile(files[i].native, temp))
+        continue;  // the archive never packs itself
       const TPackFile& file = files[i];
       if (sink_) {
         TExtractingInfo info;

@@ -175,6 +175,7 @@ std::string PackReplacing(TNuraEngine& engine, TArchiveFile& file, const std::st
     file.SetFileName(archive);
     TScratchFile temp(ReserveBeside(archive));
     file.SetFileName(temp.ScriptPath());
+    file.KeepOut = {archive};
     file.SetOutputSize(kOutputSize);
     ParseArchiverOptions(file, options);
     file.Options().x = 1;

@@ -1,9 +1,14 @@
 #include "archive/archive_file.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "archive/pack_file_list.h"
+#include "platform/native_path.h"
 #include "platform/sjis.h"
 
 namespace nura {
+namespace fs = std::filesystem;
 
 // The hidden window that turns the library's progress messages into
 // OnProgress; its answer is the abort flag.
@@ -123,9 +128,12 @@ int TArchiveFile::Pack(TWindowHandle window, const TArchiverOptions* options,
     if (OnProgress) OnProgress(*this, state, &info, abort);
     return abort;
   };
-  const std::vector<std::string> files =
+  std::vector<std::string> files =
       BuildPackFileList(copy, baseFolder, specs, cancelled, OnProgress ? progress : nullptr);
   if (cancelled) return kArcErrorUserCancel;
+  std::erase_if(files, [&](const std::string& name) {
+    return IsKeptOut(NativePathUnder(baseFolder, name));
+  });
   if (files.empty()) {
     output_.text.clear();
     return 0;
@@ -134,6 +142,15 @@ int TArchiveFile::Pack(TWindowHandle window, const TArchiverOptions* options,
   return WithProgress(archiver, [&] {
     return archiver.Pack(window, fileName_, output_, useResponse, files, baseFolder, copy);
   });
+}
+
+bool TArchiveFile::IsKeptOut(const std::string& native) const {
+  std::error_code ec;
+  if (fs::equivalent(native, ScriptPathToNative(fileName_), ec)) return true;
+  for (const std::string& file : KeepOut) {
+    if (fs::equivalent(native, ScriptPathToNative(file), ec)) return true;
+  }
+  return false;
 }
 
 int TArchiveFile::MakeSfx(TWindowHandle window, const TArchiverOptions* options,

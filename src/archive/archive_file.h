@@ -39,6 +39,9 @@ class TArchiveFile {
   const std::string& LastCommandLine() const { return lastCommandLine_; }
 
   TArchiverProgressEvent OnProgress;
+  // Files (script paths) that Pack never puts into the archive, besides
+  // the archive itself: an archive that the new one will replace.
+  std::vector<std::string> KeepOut;
 
   // With `options` null the component's own are used.
   int Extract(TWindowHandle window, const TArchiverOptions* options,
@@ -54,6 +57,8 @@ class TArchiveFile {
   // Runs `operation` with the progress window registered (when OnProgress
   // is set) and remembers the command line, also after a failure.
   int WithProgress(TArchiver& archiver, const std::function<int()>& operation);
+  // True for the archive itself and the KeepOut files.
+  bool IsKeptOut(const std::string& native) const;
 
   std::string fileName_;
   TArcOutput output_;

@@ -294,7 +294,7 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
   const fs::path wanted = request.destination.empty() ? fs::current_path(ec) : fs::path(request.destination);
   fs::create_directories(wanted, ec);
   const fs::path root = fs::canonical(wanted, ec);
-  if (ec) {
+  if (ec || !fs::is_directory(root, ec)) {
     AddMessage(messages, "展開先のフォルダ \"" + wanted.string() + "\" を作れません。");
     return kArcErrorMakeDirectory;
   }

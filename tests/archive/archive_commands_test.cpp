@@ -105,6 +105,16 @@ TEST_F(ArchiveCommands, RelativeLinesInOtherFoldersAreNotLost) {
   EXPECT_EQ(ReadBytes(Path("r/" + Path("two/b.txt").substr(1))), "2");
 }
 
+TEST_F(ArchiveCommands, AnArchiveNeverPacksItself) {
+  WriteBytes(Path("w/a.txt"), "a");
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_EQ(ErrorOf(CommandId::Pack, {Arg("w/*.*"), Arg("w/self.zip")}), "");
+  }
+  const ToolResult listed = RunTool("unzip -Z1 '" + Path("w/self.zip") + "'");
+  EXPECT_EQ(listed.output, "a.txt\n");
+  EXPECT_NE(ErrorOf(CommandId::Unpack, {Arg("self.zip"), Arg("w/a.txt")}), "");  // not a folder
+}
+
 TEST_F(ArchiveCommands, NameWithoutExtensionBecomesLha) {
   WriteBytes(Path("one.txt"), "1");
   ASSERT_EQ(ErrorOf(CommandId::Pack, {Arg("one.txt"), Arg("bare")}), "");
