@@ -32,6 +32,12 @@ namespace {
 // A file that cannot be opened: reported without an inner message.
 struct EFileOpen {};
 
+// A failure inside loading, formatted with the file and line; the caller
+// wraps it into its own message, which alone enters the error log.
+[[noreturn]] void RaiseInner(TNuraEngine& engine, const std::string& text) {
+  throw ERuntimeError(engine.FormatErrorMessage(text));
+}
+
 const std::string& ClipboardName() {
   static const std::string name = SJ("クリップボード");
   return name;
@@ -86,7 +92,7 @@ void TImageCodecs::LoadObject(TfrmNura& form, const std::string& name, TBitmap& 
   const TObjNode* object = form.Engine().Base().objects.FindByName(ConvertToHalf(name));
   if (!object) return;
   TPictureBox* box = object->kind == TObjectKind::Image || object->kind == TObjectKind::Form ? form.PictureBoxOf(*object) : nullptr;
-  if (!box) RaiseScriptError(form.Engine(), SJ("画像として、\"") + name + SJ("\"を読み込めません。"));
+  if (!box) RaiseInner(form.Engine(), SJ("画像として、\"") + name + SJ("\"を読み込めません。"));
   out = box->Bitmap();
 }
 
@@ -94,7 +100,7 @@ void TImageCodecs::LoadFile(TNuraEngine& engine, const std::string& name, TBitma
   const std::string path = engine.ResolveFilePath(name);
   const std::string ext = ToLowerCase(ExtractExtension(path));
   if (ext == ".exe") {
-    RaiseScriptError(engine, SJ("ファイル\"") + path + SJ("\"からアイコンを抽出できません。"));
+    RaiseInner(engine, SJ("ファイル\"") + path + SJ("\"からアイコンを抽出できません。"));
   }
   std::string data;
   if (!ReadNativeFile(ScriptPathToNative(path), data)) throw EFileOpen();
@@ -116,14 +122,14 @@ void TImageCodecs::LoadFile(TNuraEngine& engine, const std::string& name, TBitma
 void TImageCodecs::LoadThroughPlugin(TNuraEngine& engine, const std::string& path, const std::string& data,
                                      TBitmap& out) {
   const std::string cannotRead = "\"" + path + SJ("\"が読込めません。");
-  if (!spi_.ExtensionSupported(path)) RaiseScriptError(engine, cannotRead + SJ("未対応のファイル形式です。"));
+  if (!spi_.ExtensionSupported(path)) RaiseInner(engine, cannotRead + SJ("未対応のファイル形式です。"));
   bool decoded = false;
   try {
     decoded = spi_.Decode(reinterpret_cast<const uint8_t*>(data.data()), data.size(), out);
   } catch (const std::exception&) {
     decoded = false;
   }
-  if (!decoded) RaiseScriptError(engine, cannotRead + SJ("Susie PlugInの読み込みエラー。"));
+  if (!decoded) RaiseInner(engine, cannotRead + SJ("Susie PlugInの読み込みエラー。"));
 }
 
 // ---- saving ----
