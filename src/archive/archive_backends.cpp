@@ -213,10 +213,11 @@ void AddMessage(std::string& messages, const std::string& utf8) {
 }
 
 // A file to pack: its name in the list, its native path, the name it is
-// stored under and its time.
+// stored under, its time and size.
 struct TPackFile {
   std::string listName, native, stored;
   int64_t mtime = 0;
+  uint64_t size = 0;
 };
 
 class TFormatLibrary : public TArchiverLibrary {
@@ -439,6 +440,7 @@ class TFormatLibrary : public TArchiverLibrary {
           return false;
         }
         file.mtime = st.st_mtime;
+        file.size = static_cast<uint64_t>(st.st_size);
         const std::string utf8 = SjisToUtf8(name);
         file.stored = StoredMemberName(job.junkPaths ? fs::path(utf8).filename().string() : utf8);
         if (file.stored.empty()) continue;
@@ -500,15 +502,11 @@ class TFormatLibrary : public TArchiverLibrary {
         CopyNameField(info.szDestFileName, sizeof info.szDestFileName, Utf8ToSjis(file.stored));
         if (sink_->Notify(kArcExtractBegin, info)) return kArcErrorUserCancel;
       }
-      std::string data;
-      if (!ReadNativeFile(file.native, data)) {
-        AddMessage(messages, file.native + ": 読み込めません。");
-        return kArcErrorFileOpen;
-      }
-      TMember member{file.stored, file.mtime, false, data.size()};
-      if (!sink->Add(member, data)) {
+      const TMember member{file.stored, file.mtime, false, file.size};
+      const TMemberSink::TResult added = sink->AddFile(member, file.native);
+      if (added != TMemberSink::kAdded) {
         AddMessage(messages, sink->error);
-        return kArcErrorCannotWrite;
+        return added == TMemberSink::kUnreadable ? kArcErrorFileOpen : kArcErrorCannotWrite;
       }
     }
     if (!sink->Finish()) {

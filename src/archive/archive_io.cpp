@@ -12,6 +12,7 @@
 #include "archive/cab_writer.h"
 #include "archive/lha_writer.h"
 #include "commands/dir_util.h"
+#include "platform/file_io.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -377,6 +378,17 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
 
 // ---- writing ----
 
+TMemberSink::TResult TMemberSink::AddFile(const TMember& member, const std::string& native) {
+  std::string data;
+  if (!ReadNativeFile(native, data)) {
+    error = native + ": 読み込めません。";
+    return kUnreadable;
+  }
+  TMember read = member;
+  read.size = data.size();
+  return Add(read, data) ? kAdded : kUnwritable;
+}
+
 namespace {
 
 std::string LowerExt(const std::string& name) {
@@ -442,26 +454,57 @@ class TLibarchiveSink : public TMemberSink {
     return false;
   }
   bool Add(const TMember& member, std::string_view data) override {
+    TMember sized = member;
+    sized.size = member.folder ? 0 : data.size();
+    return Header(sized) && Write(data) && FinishEntry();
+  }
+  // Streams the file in blocks; it must still have the size it was listed with.
+  TResult AddFile(const TMember& member, const std::string& native) override {
+    std::ifstream in(native, std::ios::binary);
+    if (!in) {
+      error = native + ": 読み込めません。";
+      return kUnreadable;
+    }
+    if (!Header(member)) return kUnwritable;
+    std::string block(1 << 16, '\0');
+    uint64_t total = 0;
+    while (in) {
+      in.read(block.data(), static_cast<std::streamsize>(block.size()));
+      const size_t got = static_cast<size_t>(in.gcount());
+      total += got;
+      if (got > 0 && !Write(std::string_view(block.data(), got))) return kUnwritable;
+    }
+    if (in.bad() || total != member.size) {
+      error = native + ": 読み込み中にファイルが変わったか読めなくなりました。";
+      return kUnreadable;
+    }
+    return FinishEntry() ? kAdded : kUnwritable;
+  }
+  bool Finish() override { return archive_write_close(archive_) == ARCHIVE_OK || Fail(); }
+
+ private:
+  bool Header(const TMember& member) {
     struct archive_entry* entry = archive_entry_new();
     archive_entry_copy_pathname(entry, member.name.c_str());
     archive_entry_set_mtime(entry, member.mtime, 0);
     archive_entry_set_filetype(entry, member.folder ? AE_IFDIR : AE_IFREG);
     archive_entry_set_perm(entry, member.folder ? 0755 : 0644);
-    archive_entry_set_size(entry, member.folder ? 0 : static_cast<la_int64_t>(data.size()));
+    archive_entry_set_size(entry, static_cast<la_int64_t>(member.size));
     const int r = archive_write_header(archive_, entry);
     archive_entry_free(entry);
-    if (r < ARCHIVE_WARN) return Fail();
+    return r >= ARCHIVE_WARN || Fail();
+  }
+  bool FinishEntry() { return archive_write_finish_entry(archive_) >= ARCHIVE_WARN || Fail(); }
+  bool Write(std::string_view data) {
     size_t at = 0;
     while (at < data.size()) {
       const la_ssize_t written = archive_write_data(archive_, data.data() + at, data.size() - at);
       if (written <= 0) return Fail();
       at += static_cast<size_t>(written);
     }
-    return archive_write_finish_entry(archive_) >= ARCHIVE_WARN || Fail();
+    return true;
   }
-  bool Finish() override { return archive_write_close(archive_) == ARCHIVE_OK || Fail(); }
 
- private:
   struct archive* archive_;
 };
 

@@ -105,6 +105,10 @@ class TMemberSink {
  public:
   virtual ~TMemberSink() = default;
   virtual bool Add(const TMember& member, std::string_view data) = 0;
+  // Adds the native file as `member` (whose size is the file's). This one
+  // reads the whole file; writers that can stream do.
+  enum TResult { kAdded, kUnreadable, kUnwritable };
+  virtual TResult AddFile(const TMember& member, const std::string& native);
   virtual bool Finish() = 0;
   std::string error;
 };

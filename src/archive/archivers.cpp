@@ -123,8 +123,11 @@ std::string WriteStubProgram(const std::string& stubNative, const std::string& a
   std::string program = ChangeExtension(archive, ext);
   if (!folder.empty()) program = JoinPathName(folder, ExtractNamePart(program));
   std::string stub, data;
+  const fs::path native = ScriptPathToNative(program);
+  std::error_code ec;
+  if (native.has_parent_path()) fs::create_directories(native.parent_path(), ec);
   if (!ReadNativeFile(stubNative, stub) || !ReadNativeFile(ScriptPathToNative(archive), data) ||
-      !WriteFileAtomically(ScriptPathToNative(program), stub + data))
+      !WriteFileAtomically(native.string(), stub + data))
     throw EArchiver(SJ("自己解凍書庫\"") + program + SJ("\"を作成できません。"));
   return program;
 }

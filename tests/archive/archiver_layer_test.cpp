@@ -325,5 +325,41 @@ TEST_F(ArchiverLayer, SevenZipOverwriteSwitches) {
   EXPECT_EQ(ReadBytes(Path("d/f.txt")), "archived");
 }
 
+TEST_F(ArchiverLayer, SelfExtractorsNeedTheirStubs) {
+  WriteBytes(Path("a.txt"), "a");
+  TArchiverOptions o;
+  TArcOutput output{"", 100};
+  auto message = [&](TArchiverType type, const std::string& archive) {
+    try {
+      CreateArchiver(type)->MakeSfx(nullptr, archive, output, "", o);
+    } catch (const EArchiver& e) {
+      return SjisToUtf8(e.what());
+    }
+    return std::string();
+  };
+  const char* previous = getenv("PATH");
+  const std::string saved = previous ? previous : "";
+  setenv("PATH", Path("bin").c_str(), 1);
+  EXPECT_EQ(message(TArchiverType::atZip, "z.zip"),
+            "zip 書庫からのDOS自己解凍書庫の作成には 'sfx16.dat' ファイルが必要です。");
+  EXPECT_EQ(message(TArchiverType::atTgz, "t.tgz"),
+            "tar/tgz 書庫からの自己解凍書庫の作成には 'kmtarsef.exe' ファイルが必要です。");
+  EXPECT_EQ(message(TArchiverType::atBZ2, "t.bz2"), "BZ2 形式書庫は自己解凍形式にできません。");
+  EXPECT_EQ(message(TArchiverType::at7z, "s.7z"), "16bit SFX を作成することはできません。");
+  o.gw = 4;
+  EXPECT_EQ(message(TArchiverType::at7z, "s.7z"),
+            "7z 書庫からの自己解凍書庫の作成には '7z.sfx' ファイルが必要です。");
+  EXPECT_EQ(message(TArchiverType::atCab, "c.cab"),
+            "この形式では自己解凍書庫の作成をサポートしておりません。");
+  // With the stub on the search path the program is the stub and the archive.
+  WriteBytes(Path("bin/kmtarsef.exe"), "STUB");
+  TArchiveFile tar;
+  tar.SetFileName(Path("t.tgz"));
+  ASSERT_EQ(tar.Pack(nullptr, nullptr, {"a.txt"}, dir_), 0);
+  EXPECT_EQ(tar.MakeSfx(nullptr, nullptr, Path("out")), 0);
+  setenv("PATH", saved.c_str(), 1);
+  EXPECT_EQ(ReadBytes(Path("out/t.EXE")), "STUB" + ReadBytes(Path("t.tgz")));
+}
+
 }  // namespace
 }  // namespace nura::test
