@@ -40,7 +40,8 @@ enum class TLineStyle { Lha, ZipUnpack, ZipPack, Cab, Tar, Rar, SevenZip };
 
 struct TBackendJob {
   enum Op { kNone, kExtract, kPack, kDelete, kUpdate, kSfx } op = kNone;
-  bool onlyNewer = false;  // LHA "u": a member is replaced only by a newer file
+  bool onlyNewer = false;  // update: a member is replaced only by a newer file
+  bool fresh = false;      // the old archive's members are not kept
   bool junkPaths = false;
   TOverwrite overwrite = TOverwrite::Newer;
   int level = -1;
@@ -101,7 +102,8 @@ void ReadCommand(TLineStyle style, const std::string& word, TBackendJob& job, si
     if (w.style == style && word == w.word) {
       job.op = w.op;
       job.junkPaths = w.junk;
-      job.onlyNewer = style == TLineStyle::Lha && word == "u";
+      job.onlyNewer = word == "u";  // LHA and 7z: only newer files replace members
+      job.fresh = style == TLineStyle::Tar && word == "c";  // tar creates anew
       first = 1;
       return;
     }
@@ -127,6 +129,7 @@ void ReadSwitch(TLineStyle style, const std::string& sw, TBackendJob& job) {
       break;
     case TLineStyle::ZipPack:
       if (sw == "S") o.a = 1;
+      else if (sw == "u") job.onlyNewer = true;
       else if (sw == "r") o.r = 1;
       else if (sw == "j") job.junkPaths = true;
       else if (sw.size() == 1 && sw[0] >= '0' && sw[0] <= '9') job.level = sw[0] - '0';
@@ -523,7 +526,7 @@ class TFormatLibrary : public TArchiverLibrary {
                      const std::map<std::string, size_t>& byName, const std::vector<TPackFile>& files,
                      std::vector<bool>& wanted, TMemberSink& sink, std::string& messages) {
     struct stat st {};
-    if (::stat(target.c_str(), &st) != 0 || st.st_size == 0) return kArcOk;
+    if (job.fresh || ::stat(target.c_str(), &st) != 0 || st.st_size == 0) return kArcOk;
     TArchiveReader reader(format_);
     if (!reader.Open(target)) {
       AddMessage(messages, target + ": " + reader.Error());

@@ -162,6 +162,23 @@ TEST_F(ArchiverLayer, DefaultSwitchLinesOfTheCommands) {
   EXPECT_EQ(ReadBytes(Path("DEST/bb.txt")), "bb");
 }
 
+TEST_F(ArchiverLayer, NamesThroughAResponseFile) {
+  WriteBytes(Path("r/a b.txt"), "spaced");
+  WriteBytes(Path("r/" + std::string("表.txt")), "sjis");
+  TArchiveFile file;
+  file.SetFileName(Path("resp.lzh"));
+  file.Options().jso = 1;
+  file.Options().ResFileName = Path("names.rsp");
+  ASSERT_EQ(file.Pack(nullptr, nullptr, {"a b.txt", SJ("表.txt")}, Path("r")), 0) << file.Output();
+  EXPECT_NE(file.LastCommandLine().find("\"@" + Path("names.rsp") + "\""), std::string::npos);
+  EXPECT_EQ(file.LastCommandLine().find("a b.txt"), std::string::npos);
+  file.Options().jse = 1;
+  file.Options().ResFileUsage = ruOnPack;  // extraction names no response file
+  ASSERT_EQ(file.Extract(nullptr, nullptr, {}, Path("back")), 0) << file.Output();
+  EXPECT_EQ(ReadBytes(Path("back/a b.txt")), "spaced");
+  EXPECT_EQ(ReadBytes(Path("back/表.txt")), "sjis");
+}
+
 TEST_F(ArchiverLayer, ParsingSwitchTexts) {
   TArchiveFile file;
   ParseArchiverOptions(file, " -a1   -r2 x3 -jso1 -gx0 -Jp1 -a -jp -w5 -jx1 -- ");
