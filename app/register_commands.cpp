@@ -10,6 +10,7 @@
 #include "commands/math_commands.h"
 #include "commands/office_commands.h"
 #include "commands/registry_commands.h"
+#include "commands/shell_commands.h"
 #include "commands/stream_commands.h"
 #include "commands/string_commands.h"
 #include "commands/table_operand.h"
@@ -22,6 +23,7 @@
 #include "gui/main_window.h"
 #include "gui/objects/object_site.h"
 #include "gui/print_capture_commands.h"
+#include "gui/window_commands.h"
 #include "net/net_commands.h"
 #include "images/image_commands.h"
 
@@ -52,6 +54,8 @@ void RegisterAllCommands() {
   RegisterArchiveCommands();
   RegisterImageCommands();
   RegisterOfficeCommands();
+  RegisterShellCommands();
+  RegisterWindowStateCommands();
 }
 
 }  // namespace nura

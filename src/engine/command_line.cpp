@@ -34,8 +34,9 @@ void TCommandLine::Parse(const std::vector<std::string>& arguments) {
       lineStop = true;
     } else if (sw == "-runtime" && hasValue) {
       runtimeFile = args[++i];
-    } else if (sw == "-resource" && hasValue) {
+    } else if ((sw == "-resource" || sw == kOwnedResourceSwitch) && hasValue) {
       resourceFile = args[++i];
+      resourceOwned = sw == kOwnedResourceSwitch;
     } else if (sw == "-security" && hasValue) {
       const std::string level = Lower(args[++i]);
       if (level == "low") securityLevel = 0;

@@ -7,6 +7,11 @@
 
 namespace nura {
 
+// "-resourcecopy FILE": like "-resource", for a temporary copy of a
+// container that the starting program made for this one; this program
+// deletes it when it ends.
+inline constexpr const char* kOwnedResourceSwitch = "-resourcecopy";
+
 struct TCommandLine {
   std::string programPath;         // the executable, native UTF-8
   std::vector<std::string> args;   // arguments after the program name, Shift-JIS
@@ -16,7 +21,8 @@ struct TCommandLine {
   bool lineStop = false;           // "-linestop"
   bool runFirst = false;           // "-run" as the first argument
   std::string runtimeFile;         // "-runtime FILE"
-  std::string resourceFile;        // "-resource FILE"
+  std::string resourceFile;        // "-resource FILE" or "-resourcecopy FILE"
+  bool resourceOwned = false;      // "-resourcecopy": the file is a copy made for us
   int securityLevel = -1;          // "-security low|mid|high": 0, 1, 2; -1 when not given
 
   // Reads the arguments once, left to right.

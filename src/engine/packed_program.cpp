@@ -80,9 +80,22 @@ bool LoadAppendedProgram(TNuraEngine& engine, const std::string& executable, std
   return true;
 }
 
-void OpenResourceContainer(TNuraEngine& engine, const std::string& scriptPath) {
+bool IsNumberedContainerCopy(const std::string& nativePath) {
+  const std::string prefix = TempFolder() + "/TMP";
+  if (nativePath.size() <= prefix.size() + 4 || nativePath.compare(0, prefix.size(), prefix) != 0 ||
+      nativePath.compare(nativePath.size() - 4, 4, ".TMP") != 0) {
+    return false;
+  }
+  const std::string digits = nativePath.substr(prefix.size(), nativePath.size() - prefix.size() - 4);
+  return digits.find_first_not_of("0123456789") == std::string::npos;
+}
+
+void OpenResourceContainer(TNuraEngine& engine, const std::string& scriptPath, bool owned) {
+  TNuraBase& base = engine.Base();
+  const std::string native = ScriptPathToNative(scriptPath);
+  if (owned && IsNumberedContainerCopy(native)) base.containerTempFile = native;
   try {
-    engine.Base().containerReader = std::make_unique<TFileMixReader>(scriptPath);
+    base.containerReader = std::make_unique<TFileMixReader>(scriptPath);
   } catch (const std::exception&) {
     throw ENura(SJ("リソースファイルの取り込みに失敗しました。"));
   }

@@ -22,8 +22,14 @@ bool LoadAppendedProgram(TNuraEngine& engine, const std::string& executable, std
 
 // Opens the container file `scriptPath` as the state's container reader;
 // ENura "リソースファイルの取り込みに失敗しました。" when it cannot. The file
-// stays the user's: it is never deleted.
-void OpenResourceContainer(TNuraEngine& engine, const std::string& scriptPath);
+// stays the user's and is never deleted, unless `owned` is set and it is a
+// numbered copy "TMPn.TMP" directly in the temporary folder (made for us by
+// the program that started this one): that copy is deleted with the state.
+void OpenResourceContainer(TNuraEngine& engine, const std::string& scriptPath,
+                           bool owned = false);
+
+// True for a path of the form <temporary folder>/TMPn.TMP (n digits).
+bool IsNumberedContainerCopy(const std::string& nativePath);
 
 // When the container holds `name`, extracts it once into the temporary
 // folder and returns that path (Shift-JIS script path); otherwise empty.

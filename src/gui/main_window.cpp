@@ -71,7 +71,7 @@ void TfrmNura::LocateScript() {
     base.debugFlag = cl.debug;
     base.lineStop = cl.lineStop;
     if (cl.securityLevel >= 0) base.securityLevel = cl.securityLevel;
-    if (!cl.resourceFile.empty()) OpenResourceContainer(*engine_, cl.resourceFile);
+    if (!cl.resourceFile.empty()) OpenResourceContainer(*engine_, cl.resourceFile, cl.resourceOwned);
     if (!cl.runtimeFile.empty()) {
       base.runtimeFlag = true;
       if (!LoadRuntimeProgram(cl.runtimeFile)) return;
@@ -311,6 +311,12 @@ void TfrmNura::SetMainWindowBorderStyle(int style) {
 void TfrmNura::ShowTrayIcon(bool show) {
   if (show) HideToTray();
   else RestoreFromTray();
+}
+
+void TfrmNura::SetTrayIcon(const QIcon& icon) {
+  if (!tray_) return;
+  tray_->setIcon(icon);
+  tray_->setToolTip(windowTitle().left(63));
 }
 
 void TfrmNura::HideToTray() {

@@ -15,6 +15,7 @@
 #include "gui/picture_box.h"
 #include "gui/picture_codecs.h"
 
+class QIcon;
 class QSystemTrayIcon;
 
 namespace nura {
@@ -80,6 +81,9 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   void AfterIdle() override;
   void SetMainWindowBorderStyle(int style) override;
   void ShowTrayIcon(bool show) override;
+  // The notification-area entry takes `icon` (and the caption as its tip)
+  // when it is shown.
+  void SetTrayIcon(const QIcon& icon);
   // Script objects: creation, properties and events.
   TObjectSite& Objects() { return objects_; }
   // An event's code has run: in console mode the program may end now.

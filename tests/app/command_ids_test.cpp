@@ -32,16 +32,8 @@ const std::set<CommandId> kWithoutHandler = {
     ShowImage,                      // 画像表示
     Play,                           // 演奏
     StopPlaying,                    // 演奏停止
-    Launch,                         // 起動
     ShowImageScaled,                // 画像拡大表示
-    Activate,                       // アクティブ
-    SendKeys,                       // キー送信
-    LaunchAndWait,                  // 起動して終了まで待機
     DrawPoint,                      // 点描画
-    BringToFront,                   // 最前面
-    SendToBack,                     // 最背面
-    ListWindows,                    // ウインドウ列挙
-    OpenInFileManager,              // エクスプローラーで開く
     MixFiles,                       // ファイル合成
     ExtractMixedFile,               // 合成ファイル取り出す
     DdeSend,                        // DDE送信
@@ -54,17 +46,9 @@ const std::set<CommandId> kWithoutHandler = {
     DrawEllipse,                    // 円形描画
     CreateMenu,                     // メニュー作成
     AddMenu,                        // メニュー追加
-    MaximizeMainWindow,             // 母艦最大化
-    MinimizeMainWindow,             // 母艦最小化
-    RestoreMainWindow,              // 母艦元のサイズ
-    MainWindowIcon,                 // 母艦アイコン
     PlayRepeated,                   // 繰り返し演奏
-    FullScreenMainWindow,           // 母艦全画面化
     PixelColour,                    // 座標色取得
     MciSend,                        // MCI送信
-    SendMessage,                    // メッセージ送信
-    ShowCursor,                     // カーソル表示
-    DriveType,                      // ドライブ種類判定
     ListNetworkComputers,           // ネットワークコンピューター列挙
     ListSharedFolders,              // 共有フォルダ列挙
     TcpConnect,                     // TCP接続
@@ -88,12 +72,6 @@ const std::set<CommandId> kWithoutHandler = {
     SaveEditorSettings,             // Tエディタ設定を保存
     LoadEditorSettings,             // Tエディタ設定を読込
     TcpServerDisconnect,            // TCPサーバーから切断
-    Maximize,                       // 最大化
-    Minimize,                       // 最小化
-    RestoreSize,                    // フォーム元のサイズ
-    Beep,                           // BEEP
-    Copy,                           // コピー
-    ClipboardText,                  // クリップボード取得
     AddTab,                         // タブ追加
     BrowserForward,                 // ブラウザ進む
     BrowserBack,                    // ブラウザ戻る

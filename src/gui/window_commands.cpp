@@ -1,0 +1,383 @@
+#include "gui/window_commands.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <map>
+
+#include "commands/key_string.h"
+#include "engine/command_api.h"
+#include "engine/conv_half.h"
+#include "engine/errors.h"
+#include "engine/packed_program.h"
+#include "engine/sjis_text.h"
+#include "gui/main_window.h"
+#include "gui/objects/gui_object.h"
+#include "gui/objects/object_site.h"
+#include "gui/objects/virtual_key.h"
+#include "platform/native_path.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+// Window messages that objects answer.
+enum : int64_t {
+  kWmEnable = 0x0A,
+  kWmSetText = 0x0C,
+  kWmGetText = 0x0D,
+  kWmGetTextLength = 0x0E,
+  kWmClose = 0x10,
+  kWmShowWindow = 0x18,
+};
+
+TfrmNura* WindowOf(TNuraEngine& engine) { return dynamic_cast<TfrmNura*>(&engine.Host()); }
+
+// The visible top-level windows of this program with a non-empty title.
+QList<QWidget*> TitledWindows() {
+  QList<QWidget*> windows;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->isVisible() && !widget->windowTitle().isEmpty()) windows << widget;
+  }
+  return windows;
+}
+
+// Brings the window titled `title` to the front; false when none has it.
+QWidget* ActivateByTitle(const std::string& title) {
+  const QString wanted = SjisToQString(title);
+  for (QWidget* window : TitledWindows()) {
+    if (window->windowTitle() != wanted) continue;
+    window->raise();
+    window->activateWindow();
+    return window;
+  }
+  return nullptr;
+}
+
+// The Qt key of a virtual-key code, found once by asking the reverse map.
+Qt::Key QtKeyOf(uint8_t vk) {
+  static const std::map<int, Qt::Key> keys = [] {
+    std::map<int, Qt::Key> map;
+    const auto add = [&map](int key) {
+      const QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+      const int code = VirtualKeyOf(event);
+      if (code && !map.count(code)) map[code] = static_cast<Qt::Key>(key);
+    };
+    for (int key = 0x20; key < 0x7F; ++key) add(key);
+    for (int key = Qt::Key_Escape; key <= Qt::Key_ScrollLock; ++key) add(key);
+    for (int key = Qt::Key_F1; key <= Qt::Key_F24; ++key) add(key);
+    return map;
+  }();
+  const auto found = keys.find(vk);
+  return found == keys.end() ? Qt::Key_unknown : found->second;
+}
+
+// Posts the key events of a key string to the focused widget of `window`.
+void PostKeys(QWidget* window, const std::string& keys) {
+  Qt::KeyboardModifiers modifiers;
+  SendKeyString(keys, [&](const TKeyEvent& key) {
+    QWidget* target = QApplication::focusWidget();
+    if (!target || target->window() != window) target = window;
+    const auto flag = key.code == kVkShift     ? Qt::ShiftModifier
+                      : key.code == kVkControl ? Qt::ControlModifier
+                      : key.code == kVkMenu    ? Qt::AltModifier
+                                               : Qt::NoModifier;
+    if (key.kind == TKeyEvent::Char) {
+      const QString text = SjisToQString(std::string(1, static_cast<char>(key.code)));
+      QApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, 0, modifiers, text));
+      return;
+    }
+    const bool press = key.kind == TKeyEvent::Press;
+    if (press) modifiers |= flag;
+    QApplication::postEvent(target, new QKeyEvent(press ? QEvent::KeyPress : QEvent::KeyRelease,
+                                                  QtKeyOf(key.code), modifiers));
+    if (!press) modifiers &= ~flag;
+  });
+}
+
+// "アクティブ" ("?を"): the window with that title comes to the front.
+void CmdActivate(TNuraEngine& engine, CommandId) { ActivateByTitle(PopText(engine)); }
+
+// "キー送信" ("?に,?を"): window title, keys.
+void CmdSendKeys(TNuraEngine& engine, CommandId) {
+  const std::string keys = PopText(engine);
+  QWidget* window = ActivateByTitle(PopText(engine));
+  if (!window) return;
+  engine.Host().ProcessEvents();
+  PostKeys(window, keys);
+}
+
+// "ウインドウ列挙": the titles, one a line, each at most 255 bytes.
+void CmdListWindows(TNuraEngine& engine, CommandId) {
+  std::string lines;
+  for (QWidget* window : TitledWindows()) {
+    const std::string title = QStringToSjis(window->windowTitle());
+    size_t kept = 0;
+    while (kept < title.size() && kept + SjisCharLength(title, kept) <= 255) {
+      kept += SjisCharLength(title, kept);
+    }
+    lines += title.substr(0, kept) + "\r\n";
+  }
+  SetTextResult(engine, lines);
+}
+
+// The widget of the object named by the top argument, else the error
+// "オブジェクト"%s"は、作成されていません。"; `form` tells a form object.
+QWidget* PopObjectWidget(TNuraEngine& engine, bool& form) {
+  const std::string name = PopRawWord(engine);
+  const TObjNode* node = engine.Base().objects.FindByName(name);
+  TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
+  if (!object || !object->Widget()) {
+    RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。"));
+  }
+  form = node->kind == TObjectKind::Form;
+  return object->Widget();
+}
+
+// A form's window: other kinds fail with "オブジェクト"%s"は、"フォーム"ではありません。".
+QWidget* PopFormArgument(TNuraEngine& engine) {
+  NodePtr word = PopObject(engine);
+  const TObjNode* node =
+      word->kind == kWordObject ? engine.Base().objects.GetItem(word->id) : nullptr;
+  TGuiObject* object = node && node->kind == TObjectKind::Form ? GuiObjectOf(node->Control()) : nullptr;
+  if (!object || !object->Widget()) {
+    RaiseScriptError(engine, SJ("オブジェクト\"") + word->name +
+                                 SJ("\"は、\"フォーム\"ではありません。"));
+  }
+  return object->Widget()->window();
+}
+
+void SetStaysOnTop(QWidget* window, bool on) {
+  const bool visible = window->isVisible();
+  window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+  if (visible) window->show();
+}
+
+// "最前面": a form stays on top; another object comes to the front.
+void CmdBringToFront(TNuraEngine& engine, CommandId) {
+  bool form = false;
+  QWidget* widget = PopObjectWidget(engine, form);
+  if (form) SetStaysOnTop(widget->window(), true);
+  else widget->raise();
+}
+
+// "最背面": a form becomes a normal window; every object goes to the back.
+void CmdSendToBack(TNuraEngine& engine, CommandId) {
+  bool form = false;
+  QWidget* widget = PopObjectWidget(engine, form);
+  if (form) SetStaysOnTop(widget->window(), false);
+  widget->lower();
+}
+
+void CmdMaximizeMain(TNuraEngine& engine, CommandId) {
+  if (TfrmNura* window = WindowOf(engine)) window->showMaximized();
+}
+
+// "母艦最小化": normal state and a sizeable border, then minimized.
+void CmdMinimizeMain(TNuraEngine& engine, CommandId) {
+  TfrmNura* window = WindowOf(engine);
+  if (!window) return;
+  window->showNormal();
+  window->SetMainWindowBorderStyle(2);
+  window->showMinimized();
+}
+
+// "母艦元のサイズ": normal state, cursor shown, a normal sizeable window.
+void CmdRestoreMain(TNuraEngine& engine, CommandId) {
+  TfrmNura* window = WindowOf(engine);
+  if (!window) return;
+  while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+  window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+  window->SetMainWindowBorderStyle(2);
+  window->showNormal();
+}
+
+// "母艦全画面化": maximized, on top, frameless, over the whole screen.
+void CmdFullScreenMain(TNuraEngine& engine, CommandId) {
+  TfrmNura* window = WindowOf(engine);
+  if (!window) return;
+  window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+  const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+  window->showMaximized();
+  if (screen) window->setGeometry(screen->geometry());
+}
+
+void CmdMaximize(TNuraEngine& engine, CommandId) { PopFormArgument(engine)->showMaximized(); }
+void CmdMinimize(TNuraEngine& engine, CommandId) { PopFormArgument(engine)->showMinimized(); }
+void CmdRestoreSize(TNuraEngine& engine, CommandId) { PopFormArgument(engine)->showNormal(); }
+
+// "母艦アイコン" ("?を"): an icon file, or the picture of an image object
+// made into an icon in a private temporary folder.
+void CmdMainWindowIcon(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
+  std::string file = ExtractPackedFile(engine, name);
+  if (file.empty()) file = engine.ResolveFilePath(name);
+  const std::string failure =
+      SJ("ファイル\"") + file + SJ("\"の、読み込みか書き込みに、失敗しました。");
+  TfrmNura* window = WindowOf(engine);
+  if (!window) return;
+  QIcon icon;
+  const QString native = QString::fromStdString(ScriptPathToNative(file));
+  if (QFileInfo(native).isFile()) {
+    icon = QIcon(native);
+  } else {
+    QTemporaryDir folder;
+    const std::string saved = folder.path().toStdString() + "/nu.ico";
+    try {
+      if (!folder.isValid()) throw ENura(failure);
+      window->SavePicture(AlnumToHalfWidth(name), NativePathToScript(saved), false);
+    } catch (const std::exception&) {
+      RaiseScriptError(engine, failure);
+    }
+    icon = QIcon(QPixmap(QString::fromStdString(saved), "ICO"));
+  }
+  if (icon.isNull() || icon.availableSizes().isEmpty()) RaiseScriptError(engine, failure);
+  QApplication::setWindowIcon(icon);
+  window->setWindowIcon(icon);
+  window->SetTrayIcon(icon);
+}
+
+// Reads an integer field: decimal or "$" and hexadecimal; 0 otherwise.
+int64_t MessageNumber(const std::string& field) {
+  const std::string text = TrimText(field);
+  size_t i = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (negative) ++i;
+  const bool hex = i < text.size() && text[i] == '$';
+  if (hex) ++i;
+  if (i >= text.size() || text.size() - i > (hex ? 8u : 10u)) return 0;
+  int64_t value = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    int digit = -1;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (digit < 0) return 0;
+    value = value * (hex ? 16 : 10) + digit;
+  }
+  return negative ? -value : value;
+}
+
+// The text of an object for the text messages.
+std::string ObjectText(TObjectSite& site, TNuraEngine& engine, const std::string& name) {
+  std::string value;
+  site.GetObjectProperty(engine, name, SJ("テキスト"), value);
+  return value;
+}
+
+// "メッセージ送信" ("?に,?と"): object, "message,wparam,lparam". A bounded
+// set of messages is answered; a text buffer is always a variable, and a
+// text written into one never grows it past its current length.
+void CmdSendMessage(TNuraEngine& engine, CommandId id) {
+  const TWindowMessage message = ParseWindowMessage(PopText(engine));
+  NodePtr word = PopObject(engine);
+  const TObjNode* node =
+      word->kind == kWordObject ? engine.Base().objects.GetItem(word->id) : nullptr;
+  TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
+  TfrmNura* window = WindowOf(engine);
+  if (message.message < 0 || !object || !object->Widget() || !window) {
+    RaiseArgumentError(engine, id);
+  }
+  NodePtr buffer;
+  if (!message.lparamVariable.empty()) {
+    buffer = FindWord(engine, message.lparamVariable);
+    if (!buffer) buffer = AddVariable(engine, message.lparamVariable, "", "");
+  }
+  QWidget* widget = object->Widget();
+  int64_t result = 0;
+  try {
+    switch (message.message) {
+      case kWmClose:
+        if (node->objectId == 0) window->CloseMainWindow();
+        else widget->close();
+        break;
+      case kWmEnable:
+        widget->setEnabled(message.wparam != 0);
+        break;
+      case kWmShowWindow:
+        widget->setVisible(message.wparam != 0);
+        break;
+      case kWmGetTextLength:
+        result = static_cast<int64_t>(ObjectText(window->Objects(), engine, node->name).size());
+        break;
+      case kWmGetText: {
+        if (!buffer) RaiseArgumentError(engine, id);
+        const std::string text = ObjectText(window->Objects(), engine, node->name);
+        const int64_t room = std::min<int64_t>(message.wparam - 1, buffer->value.size());
+        const auto limit = static_cast<size_t>(std::clamp<int64_t>(room, 0, text.size()));
+        size_t length = 0;  // whole characters only
+        while (length < limit && length + SjisCharLength(text, length) <= limit) {
+          length += SjisCharLength(text, length);
+        }
+        buffer->value = text.substr(0, length);
+        result = static_cast<int64_t>(length);
+        break;
+      }
+      case kWmSetText:
+        if (!buffer) RaiseArgumentError(engine, id);
+        window->Objects().SetObjectProperty(engine, *word, SJ("テキスト"), buffer->value);
+        result = 1;
+        break;
+      default:
+        break;  // not answered: 0, as an unhandled message
+    }
+  } catch (const ENura&) {
+    RaiseArgumentError(engine, id);
+  }
+  SetIntegerResult(engine, result);
+}
+
+// "カーソル表示" ("?"): non-zero shows the mouse cursor, 0 hides it.
+void CmdShowCursor(TNuraEngine& engine, CommandId) {
+  const bool show = PopNumber(engine) != 0;
+  static bool hidden = false;
+  if (show && hidden) QApplication::restoreOverrideCursor();
+  if (!show && !hidden) QApplication::setOverrideCursor(Qt::BlankCursor);
+  hidden = !show;
+}
+
+void CmdBeep(TNuraEngine&, CommandId) { QApplication::beep(); }
+
+}  // namespace
+
+TWindowMessage ParseWindowMessage(const std::string& text) {
+  const std::string half = ConvertToHalf(text);
+  std::string rest = half;
+  TWindowMessage message;
+  message.message = MessageNumber(CutToken(",", rest));
+  message.wparam = MessageNumber(CutToken(",", rest));
+  const std::string lparam = TrimText(rest);
+  if (lparam.empty()) return message;
+  if (lparam[0] == '$' || (lparam[0] >= '0' && lparam[0] <= '9') || lparam[0] == '-') {
+    message.lparam = MessageNumber(lparam);
+  } else {
+    message.lparamVariable = lparam;
+  }
+  return message;
+}
+
+void RegisterWindowStateCommands() {
+  RegisterCommandHandler(CommandId::Activate, CmdActivate);
+  RegisterCommandHandler(CommandId::SendKeys, CmdSendKeys);
+  RegisterCommandHandler(CommandId::ListWindows, CmdListWindows);
+  RegisterCommandHandler(CommandId::BringToFront, CmdBringToFront);
+  RegisterCommandHandler(CommandId::SendToBack, CmdSendToBack);
+  RegisterCommandHandler(CommandId::MaximizeMainWindow, CmdMaximizeMain);
+  RegisterCommandHandler(CommandId::MinimizeMainWindow, CmdMinimizeMain);
+  RegisterCommandHandler(CommandId::RestoreMainWindow, CmdRestoreMain);
+  RegisterCommandHandler(CommandId::FullScreenMainWindow, CmdFullScreenMain);
+  RegisterCommandHandler(CommandId::Maximize, CmdMaximize);
+  RegisterCommandHandler(CommandId::Minimize, CmdMinimize);
+  RegisterCommandHandler(CommandId::RestoreSize, CmdRestoreSize);
+  RegisterCommandHandler(CommandId::MainWindowIcon, CmdMainWindowIcon);
+  RegisterCommandHandler(CommandId::SendMessage, CmdSendMessage);
+  RegisterCommandHandler(CommandId::ShowCursor, CmdShowCursor);
+  RegisterCommandHandler(CommandId::Beep, CmdBeep);
+}
+
+}  // namespace nura
