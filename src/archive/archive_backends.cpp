@@ -39,7 +39,7 @@ namespace {
 enum class TLineStyle { Lha, ZipUnpack, ZipPack, Cab, Tar, Rar, SevenZip };
 
 struct TBackendJob {
-  enum Op { kNone, kExtract, kPack, kDelete, kUpdate, kSfx } op = kNone;
+  enum Op { kNone, kExtract, kPack, kDelete, kUpdate, kSfx, kAdjustSfx } op = kNone;
   bool onlyNewer = false;  // update: a member is replaced only by a newer file
   bool fresh = false;      // the old archive's members are not kept
   bool junkPaths = false;
@@ -91,6 +91,7 @@ void ReadCommand(TLineStyle style, const std::string& word, TBackendJob& job, si
       {TLineStyle::Lha, "d", J::kDelete, false},       {TLineStyle::Lha, "f", J::kUpdate, false},
       {TLineStyle::Lha, "s", J::kSfx, false},          {TLineStyle::ZipUnpack, "-x", J::kExtract, false},
       {TLineStyle::ZipPack, "-d", J::kDelete, false},  {TLineStyle::ZipPack, "-f", J::kUpdate, false},
+      {TLineStyle::ZipPack, "-A", J::kAdjustSfx, false},
       {TLineStyle::Cab, "-x", J::kExtract, false},     {TLineStyle::Cab, "-a", J::kPack, false},
       {TLineStyle::Cab, "-f", J::kSfx, false},         {TLineStyle::Tar, "x", J::kExtract, false},
       {TLineStyle::Tar, "c", J::kPack, false},         {TLineStyle::Rar, "-x", J::kExtract, false},
@@ -249,6 +250,11 @@ class TFormatLibrary : public TArchiverLibrary {
         case TBackendJob::kPack:
         case TBackendJob::kDelete:
         case TBackendJob::kUpdate: result = Rewrite(job, messages); break;
+        case TBackendJob::kAdjustSfx:
+          // Readers find a ZIP archive behind a program stub by its
+          // central directory: the offsets need no adjustment.
+          result = kArcOk;
+          break;
         case TBackendJob::kSfx:
           throw EArchiver(SJ("この形式では自己解凍書庫の作成をサポートしておりません。"));
         case TBackendJob::kNone:

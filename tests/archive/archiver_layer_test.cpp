@@ -374,8 +374,18 @@ TEST_F(ArchiverLayer, SelfExtractorsNeedTheirStubs) {
   tar.SetFileName(Path("t.tgz"));
   ASSERT_EQ(tar.Pack(nullptr, nullptr, {"a.txt"}, dir_), 0);
   EXPECT_EQ(tar.MakeSfx(nullptr, nullptr, Path("out")), 0);
+  WriteBytes(Path("bin/sfx16.dat"), "MZ stub of a program");
+  TArchiveFile zip;
+  zip.SetFileName(Path("z.zip"));
+  ASSERT_EQ(zip.Pack(nullptr, nullptr, {"a.txt"}, dir_), 0);
+  EXPECT_EQ(zip.MakeSfx(nullptr, nullptr, ""), 0);
   setenv("PATH", saved.c_str(), 1);
   EXPECT_EQ(ReadBytes(Path("out/t.EXE")), "STUB" + ReadBytes(Path("t.tgz")));
+  // The program still reads as a ZIP archive (found by content).
+  TArchiveFile program;
+  program.SetFileName(Path("z.EXE"));
+  ASSERT_EQ(program.Extract(nullptr, nullptr, {}, Path("from-exe")), 0) << program.Output();
+  EXPECT_EQ(ReadBytes(Path("from-exe/a.txt")), "a");
 }
 
 }  // namespace
