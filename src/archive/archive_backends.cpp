@@ -469,13 +469,11 @@ class TFormatLibrary : public TArchiverLibrary {
       AddMessage(messages, "書庫に入れるファイルがありません。");
       return kArcErrorFileOpen;
     }
-    std::string temp = target + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) {
+    const std::string temp = CreateScratchFile(target + ".", "");
+    if (temp.empty()) {
       AddMessage(messages, target + ": 書庫を作れません。");
       return kArcErrorCannotWrite;
     }
-    ::close(fd);
     const int result = WriteArchive(job, target, temp, files, messages);
     std::error_code ec;
     if (result == kArcOk) {

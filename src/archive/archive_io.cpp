@@ -378,6 +378,17 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
 
 // ---- writing ----
 
+std::string CreateScratchFile(const std::string& head, const std::string& tail) {
+  std::string name = head + "XXXXXX" + tail;
+  const int fd = mkstemps(name.data(), static_cast<int>(tail.size()));
+  if (fd < 0) return "";
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  ::close(fd);
+  return name;
+}
+
 TMemberSink::TResult TMemberSink::AddFile(const TMember& member, const std::string& native) {
   std::string data;
   if (!ReadNativeFile(native, data)) {

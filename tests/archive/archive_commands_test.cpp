@@ -128,6 +128,10 @@ TEST_F(ArchiveCommands, ExistingArchiveIsReplacedOnlyWhenTheNewOneIsComplete) {
   WriteBytes(Path("b.txt"), "b");
   ASSERT_EQ(ErrorOf(CommandId::Pack, {Arg("a.txt"), Arg("keep.zip")}), "");
   const std::string before = ReadBytes(Path("keep.zip"));
+  const mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(fs::status(Path("keep.zip")).permissions() & fs::perms::all,
+            static_cast<fs::perms>(0666 & ~mask));  // as any new file
   // A file that cannot be read fails the pack: the old archive stays.
   if (getuid() != 0) {
     WriteBytes(Path("locked.txt"), "x");
