@@ -124,9 +124,8 @@ void HtmlTable(TNuraEngine& engine, CommandId) {
 }
 
 void TrayIcon(TNuraEngine& engine, CommandId) {
-  const bool show = PopNumber(engine) != 0;
-  engine.Base().trayFlag = show;
-  engine.Host().ShowTrayIcon(show);
+  // The window keeps the tray flag: it hides or restores only on a change.
+  engine.Host().ShowTrayIcon(PopNumber(engine) != 0);
 }
 
 // 入れる: the value and type letter of "それ" into the named variable.

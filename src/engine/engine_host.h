@@ -46,7 +46,8 @@ class TEngineHost {
   // 2 sizeable, 3 dialog, 4 tool window, 5 sizeable tool window).
   virtual void SetMainWindowBorderStyle(int style) { (void)style; }
   // "タスクトレイへアイコン表示": true hides the main window and shows the
-  // notification-area icon; false removes the icon and shows the window.
+  // notification-area icon (minimises it where the desktop has none);
+  // false removes the icon and shows the window.
   virtual void ShowTrayIcon(bool show) { (void)show; }
 };
 

@@ -319,32 +319,45 @@ void TfrmNura::SetTrayIcon(const QIcon& icon) {
   tray_->setToolTip(windowTitle().left(63));
 }
 
+// Without a notification area (offscreen, many Linux desktops) a hidden
+// window could never come back: it is minimised instead.
 void TfrmNura::HideToTray() {
   TNuraBase& base = engine_->Base();
   if (base.trayFlag) return;
-  hide();
-  if (QSystemTrayIcon::isSystemTrayAvailable()) {
-    if (!tray_) {
-      tray_ = new QSystemTrayIcon(this);
-      connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-        if (r == QSystemTrayIcon::Context && Dialogs().AskYesNo(SJ("終了しますか？"), "")) {
-          CloseMainWindow();
-        }
-        activateWindow();
-      });
-    }
-    tray_->setToolTip(windowTitle().left(63));
-    tray_->show();
-  }
   base.trayFlag = true;
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    showMinimized();
+    return;
+  }
+  hide();
+  if (!tray_) {
+    tray_ = new QSystemTrayIcon(windowIcon(), this);
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { TrayActivated(reason); });
+  }
+  tray_->setToolTip(windowTitle().left(63));
+  tray_->show();
 }
 
 void TfrmNura::RestoreFromTray() {
   TNuraBase& base = engine_->Base();
   if (!base.trayFlag) return;
-  if (tray_) tray_->hide();
   base.trayFlag = false;
-  show();
+  if (tray_) tray_->hide();
+  showNormal();
+}
+
+// A left click on the icon is the main window's click; a right click asks
+// whether to end. Either brings the program to the front.
+void TfrmNura::TrayActivated(int reason) {
+  if (reason == QSystemTrayIcon::Trigger) {
+    objects_.PlainEvent(0, kSlotClick);
+  } else if (reason == QSystemTrayIcon::Context && Dialogs().AskYesNo(SJ("終了しますか？"), "")) {
+    CloseMainWindow();
+    return;
+  }
+  raise();
+  activateWindow();
 }
 
 // ---- the window's own commands ----

@@ -101,6 +101,7 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   void FreeDestroyedObjects();
   void HideToTray();
   void RestoreFromTray();
+  void TrayActivated(int reason);
   void FinishIfIdle();
   bool LoadScriptFile(const std::string& name);
   bool LoadRuntimeProgram(const std::string& file);
