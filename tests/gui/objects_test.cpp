@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "app/register_commands.h"
@@ -45,6 +46,10 @@ class ObjectsTest : public ::testing::Test {
     TObjNode* node = form->Engine().Base().objects.FindByName(SJ(utf8Name));
     TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
     return object ? qobject_cast<W*>(object->Widget()) : nullptr;
+  }
+  // Runs the event loop until `done` holds (at most two seconds).
+  static bool WaitUntil(const std::function<bool()>& done) {
+    return QTest::qWaitFor(done, 2000);
   }
   std::unique_ptr<TfrmNura> form;
 };
@@ -86,11 +91,16 @@ TEST_F(ObjectsTest, TwoFilesDroppedOnAnUnboundMemoAddTwoLines) {
 }
 
 TEST_F(ObjectsTest, AnEventDuringAWaitRunsBeforeTheNextStatement) {
+  // Clicks once the script waits with its button made.
   bool clicked = false;
-  QTimer::singleShot(50, [&] {
-    if (auto* button = WidgetOf<QPushButton>("B")) QTest::mouseClick(button, Qt::LeftButton);
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* button = WidgetOf<QPushButton>("B");
+    if (clicked || !button || !form->Engine().RunActive()) return;
     clicked = true;
+    QTest::mouseClick(button, Qt::LeftButton);
   });
+  poll.start(10);
   Run("N=1\nBをボタンとして作成\nBのクリックした時は「N=N+5」\n0.5秒待つ\nN=N*10\n");
   EXPECT_TRUE(clicked);
   EXPECT_EQ(Value("N"), "60");
@@ -100,13 +110,11 @@ TEST_F(ObjectsTest, AContainerAndAControlOnItDestroyedTogether) {
   Run("Pをパネルとして作成\nBをボタンとして作成\nPのアイテムは「B」\n"
       "Pをオブジェクト破壊\nBをオブジェクト破壊\n待機\n");  // the container first
   EXPECT_EQ(form->DestructionQueueSize(), 2);
-  QTest::qWait(20);
-  EXPECT_EQ(form->DestructionQueueSize(), 0);
+  EXPECT_TRUE(WaitUntil([&] { return form->DestructionQueueSize() == 0; }));
   // A control freed with its container is "not created", never a crash.
   Run("Pをパネルとして作成\nBをボタンとして作成\nPのアイテムは「B」\nCをボタンとして作成\n"
       "Pをオブジェクト破壊\nCをオブジェクト破壊\n待機\n");
-  QTest::qWait(20);
-  EXPECT_EQ(form->DestructionQueueSize(), 0);
+  EXPECT_TRUE(WaitUntil([&] { return form->DestructionQueueSize() == 0; }));
   TObjNode* b = form->Engine().Base().objects.FindByName("B");
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(b->Control(), nullptr);
@@ -140,8 +148,7 @@ TEST_F(ObjectsTest, CheckValueIsANumberAndTheMainWindowResizeIsItsChange) {
       form->Engine(), *form->Engine().Base().words.FindNode("C", false), value));
   EXPECT_EQ(value, "0");
   form->resize(500, 300);
-  QTest::qWait(10);
-  EXPECT_EQ(Value("R"), "1");
+  EXPECT_TRUE(WaitUntil([&] { return Value("R") == "1"; }));
 }
 
 TEST_F(ObjectsTest, TrayCommandHidesOrMinimisesAndShowsAgain) {
