@@ -16,6 +16,7 @@
 #include "engine/packed_program.h"
 #include "engine/script_files.h"
 #include "engine/vocabulary.h"
+#include "gui/debug_window.h"
 #include "gui/objects/gui_object.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
@@ -311,6 +312,33 @@ void TfrmNura::SetMainWindowBorderStyle(int style) {
 void TfrmNura::ShowTrayIcon(bool show) {
   if (show) HideToTray();
   else RestoreFromTray();
+}
+
+// ---- debugger ----
+
+namespace {
+
+// The debugger on the terminal: the current line and the three choices;
+// end of input closes it, and the run goes on as it was.
+bool ConsoleDebugger(TNuraEngine& engine) {
+  const int line = engine.CurrentLine() - 1;
+  const std::string text = SJ("現在の実行行:") + std::to_string(line) + "\r\n" +
+                           LineOfText(DebugProgramText(engine), std::max(line, 0));
+  const std::vector<std::string> choices = {SJ("連続実行"), SJ("一行毎に実行"), SJ("実行中断")};
+  const std::string chosen = Dialogs().AskButtons(text, SJ("デバッグダイアログ"), choices);
+  if (chosen == choices[0]) engine.Base().lineStop = false;
+  if (chosen == choices[1]) engine.Base().lineStop = true;
+  return chosen == choices[2];
+}
+
+}  // namespace
+
+bool TfrmNura::ShowDebugger(TNuraEngine& engine) {
+  if (console_) return ConsoleDebugger(engine);
+  if (!debugWindow_) debugWindow_ = std::make_unique<TfrmDebug>(this);
+  debugWindow_->Prepare(engine);
+  debugWindow_->exec();
+  return debugWindow_->aborted;
 }
 
 void TfrmNura::SetTrayIcon(const QIcon& icon) {

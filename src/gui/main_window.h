@@ -16,6 +16,10 @@
 #include "gui/picture_codecs.h"
 
 class QIcon;
+
+namespace nura {
+class TfrmDebug;
+}
 class QSystemTrayIcon;
 
 namespace nura {
@@ -81,6 +85,9 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   void AfterIdle() override;
   void SetMainWindowBorderStyle(int style) override;
   void ShowTrayIcon(bool show) override;
+  // The debugger window (on the terminal in console mode); true when the
+  // user ends the program.
+  bool ShowDebugger(TNuraEngine& engine) override;
   // The notification-area entry takes `icon` (and the caption as its tip)
   // when it is shown.
   void SetTrayIcon(const QIcon& icon);
@@ -118,6 +125,7 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   bool timerCounted_ = false;
   std::vector<std::unique_ptr<TObjNode>> deleteQueue_;
   QSystemTrayIcon* tray_ = nullptr;
+  std::unique_ptr<TfrmDebug> debugWindow_;
 };
 
 // The widget of a script object; nil when it has none or it is gone.
