@@ -76,25 +76,57 @@ Qt::Key QtKeyOf(uint8_t vk) {
   return found == keys.end() ? Qt::Key_unknown : found->second;
 }
 
-// Posts the key events of a key string to the focused widget of `window`.
+// The character that a key types with or without SHIFT (the Japanese
+// keyboard's layout); 0 for none.
+char TypedChar(uint8_t vk, bool shift) {
+  static const std::map<std::pair<int, bool>, char> chars = [] {
+    std::map<std::pair<int, bool>, char> map;
+    for (int c = 0x20; c < 0x7F; ++c) {
+      uint8_t code = 0;
+      bool needsShift = false;
+      if (CharToVirtualKey(static_cast<char>(c), code, needsShift)) {
+        map.emplace(std::make_pair(code, needsShift), static_cast<char>(c));
+      }
+    }
+    map[{kVkReturn, false}] = '\r';
+    return map;
+  }();
+  const auto found = chars.find({vk, shift});
+  return found == chars.end() ? '\0' : found->second;
+}
+
+// Posts the key events of a key string to the focused widget of `window`:
+// a key press carries the character it types (unless CTRL or ALT is
+// held), as the keyboard would; character messages carry their bytes, a
+// two-byte character as one.
 void PostKeys(QWidget* window, const std::string& keys) {
   Qt::KeyboardModifiers modifiers;
+  std::string lead;
   SendKeyString(keys, [&](const TKeyEvent& key) {
-    QWidget* target = QApplication::focusWidget();
-    if (!target || target->window() != window) target = window;
+    QWidget* target = window->focusWidget() ? window->focusWidget() : window;
+    if (key.kind == TKeyEvent::Char) {
+      const std::string bytes = lead + static_cast<char>(key.code);
+      lead.clear();
+      if (bytes.size() == 1 && IsSjisLead(key.code)) {
+        lead = bytes;
+        return;
+      }
+      QApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, 0, modifiers,
+                                                    SjisToQString(bytes)));
+      return;
+    }
     const auto flag = key.code == kVkShift     ? Qt::ShiftModifier
                       : key.code == kVkControl ? Qt::ControlModifier
                       : key.code == kVkMenu    ? Qt::AltModifier
                                                : Qt::NoModifier;
-    if (key.kind == TKeyEvent::Char) {
-      const QString text = SjisToQString(std::string(1, static_cast<char>(key.code)));
-      QApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, 0, modifiers, text));
-      return;
-    }
     const bool press = key.kind == TKeyEvent::Press;
     if (press) modifiers |= flag;
+    QString text;
+    if (press && !(modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
+      if (const char c = TypedChar(key.code, modifiers & Qt::ShiftModifier)) text = QChar(c);
+    }
     QApplication::postEvent(target, new QKeyEvent(press ? QEvent::KeyPress : QEvent::KeyRelease,
-                                                  QtKeyOf(key.code), modifiers));
+                                                  QtKeyOf(key.code), modifiers, text));
     if (!press) modifiers &= ~flag;
   });
 }
