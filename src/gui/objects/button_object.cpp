@@ -20,26 +20,17 @@ class TButtonObject : public TGuiObject {
 
   QPushButton* Button() const { return static_cast<QPushButton*>(Widget()); }
 
-  // The caption; the button widens to the text width + 10 when narrower.
-  void SetCaption(const std::string& text) {
+  std::optional<std::string> Caption() const override { return QStringToSjis(Button()->text()); }
+  // The button widens to the text width + 10 when narrower.
+  void SetCaption(const std::string& text) override {
     const QString caption = SjisToQString(text);
     Button()->setText(caption);
     const int needed = QFontMetrics(Button()->font()).horizontalAdvance(caption) + 10;
     if (Button()->width() < needed) Button()->resize(needed, Button()->height());
   }
 
-  TReadResult Read(TProperty p, TPropertyValue& out) override {
-    if (p == TProperty::Text) return ReadValue(out);
-    return TGuiObject::Read(p, out);
-  }
-
   TWriteResult Write(TProperty p, TPropertyInput& in) override {
     switch (p) {
-      case TProperty::Text:
-      case TProperty::Title:
-        in.StoreValue();
-        SetCaption(in.Text());
-        return TWriteResult::Done;
       case TProperty::Picture: {
         in.StoreValue();
         if (in.Text().empty()) {
@@ -55,13 +46,6 @@ class TButtonObject : public TGuiObject {
         return TGuiObject::Write(p, in);
     }
   }
-
-  TReadResult ReadValue(TPropertyValue& out) override {
-    out.Set(QStringToSjis(Button()->text()), "s");
-    return TReadResult::Done;
-  }
-
-  void AssignValue(TPropertyInput& in) override { Button()->setText(SjisToQString(in.Text())); }
 
  protected:
   unsigned Events() const override { return kOnClick | kOnMouse; }

@@ -15,7 +15,6 @@ class TCheckObject : public TGuiObject {
 
   TReadResult Read(TProperty p, TPropertyValue& out) override {
     switch (p) {
-      case TProperty::Text: out.Set(QStringToSjis(Box()->text()), "s"); return TReadResult::Done;
       case TProperty::Value: return ReadValue(out);
       default: return TGuiObject::Read(p, out);
     }
@@ -23,11 +22,6 @@ class TCheckObject : public TGuiObject {
 
   TWriteResult Write(TProperty p, TPropertyInput& in) override {
     switch (p) {
-      case TProperty::Text:
-      case TProperty::Title:
-        in.StoreValue();
-        Box()->setText(SjisToQString(in.Text()));
-        return TWriteResult::Done;
       case TProperty::Value:
         in.StoreValue();
         Box()->setChecked(in.Integer(0) != 0);
@@ -37,6 +31,8 @@ class TCheckObject : public TGuiObject {
     }
   }
 
+  std::optional<std::string> Caption() const override { return QStringToSjis(Box()->text()); }
+  void SetCaption(const std::string& text) override { Box()->setText(SjisToQString(text)); }
   TReadResult ReadValue(TPropertyValue& out) override {
     out.Flag(Box()->isChecked());
     return TReadResult::Done;

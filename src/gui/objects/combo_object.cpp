@@ -26,7 +26,6 @@ class TComboObject : public TGuiObject {
 
   TReadResult Read(TProperty p, TPropertyValue& out) override {
     switch (p) {
-      case TProperty::Text: return ReadValue(out);
       case TProperty::Items: {
         std::vector<std::string> lines;
         for (int i = 0; i < Combo()->count(); ++i) lines.push_back(QStringToSjis(Combo()->itemText(i)));
@@ -49,11 +48,6 @@ class TComboObject : public TGuiObject {
 
   TWriteResult Write(TProperty p, TPropertyInput& in) override {
     switch (p) {
-      case TProperty::Text:
-      case TProperty::Title:
-        in.StoreValue();
-        AssignValue(in);
-        return TWriteResult::Done;
       case TProperty::Items:
         SetItems(in.Text());
         return TWriteResult::Done;
@@ -83,12 +77,9 @@ class TComboObject : public TGuiObject {
     }
   }
 
-  TReadResult ReadValue(TPropertyValue& out) override {
-    out.Set(QStringToSjis(Combo()->currentText()), "s");
-    return TReadResult::Done;
-  }
-  void AssignValue(TPropertyInput& in) override {
-    const QString text = SjisToQString(in.Text());
+  std::optional<std::string> Caption() const override { return QStringToSjis(Combo()->currentText()); }
+  void SetCaption(const std::string& caption) override {
+    const QString text = SjisToQString(caption);
     if (Combo()->isEditable()) Combo()->setEditText(text);
     else Combo()->setCurrentIndex(Combo()->findText(text));
   }

@@ -15,7 +15,6 @@ class TEditObject : public TGuiObject {
   QLineEdit* Edit() const { return static_cast<QLineEdit*>(Widget()); }
 
   TReadResult Read(TProperty p, TPropertyValue& out) override {
-    if (p == TProperty::Text) return ReadValue(out);
     if (p == TProperty::Editable) {
       out.Flag(!Edit()->isReadOnly());
       return TReadResult::Done;
@@ -26,11 +25,6 @@ class TEditObject : public TGuiObject {
 
   TWriteResult Write(TProperty p, TPropertyInput& in) override {
     switch (p) {
-      case TProperty::Text:
-      case TProperty::Title:
-        in.StoreValue();
-        Edit()->setText(SjisToQString(in.Text()));
-        return TWriteResult::Done;
       case TProperty::Editable:
         in.StoreValue();
         Edit()->setReadOnly(in.Number() == 0);
@@ -41,11 +35,8 @@ class TEditObject : public TGuiObject {
     }
   }
 
-  TReadResult ReadValue(TPropertyValue& out) override {
-    out.Set(QStringToSjis(Edit()->text()), "s");
-    return TReadResult::Done;
-  }
-  void AssignValue(TPropertyInput& in) override { Edit()->setText(SjisToQString(in.Text())); }
+  std::optional<std::string> Caption() const override { return QStringToSjis(Edit()->text()); }
+  void SetCaption(const std::string& text) override { Edit()->setText(SjisToQString(text)); }
   void Empty() override { Edit()->clear(); }
 
  protected:

@@ -44,19 +44,14 @@ void TFormObject::SetCaption(const std::string& text) { Widget()->setWindowTitle
 
 void TFormObject::Empty() { Widget()->close(); }
 
-TReadResult TFormObject::ReadValue(TPropertyValue& out) {
-  out.Set(QStringToSjis(Widget()->windowTitle()), "s");
-  return TReadResult::Done;
-}
-
-void TFormObject::AssignValue(TPropertyInput& in) { SetCaption(in.Text()); }
+std::optional<std::string> TFormObject::Caption() const { return QStringToSjis(Widget()->windowTitle()); }
 
 TReadResult TFormObject::Read(TProperty p, TPropertyValue& out) {
   TPictureBox* picture = picture_.data();
   switch (p) {
-    case TProperty::Text:
     case TProperty::Title:
-      return ReadValue(out);
+      out.Set(*Caption(), "s");
+      return TReadResult::Done;
     case TProperty::Stretch:
       out.Flag(picture && picture->Stretch());
       return TReadResult::Done;
@@ -80,11 +75,6 @@ TWriteResult TFormObject::Write(TProperty p, TPropertyInput& in) {
   TPictureBox* picture = picture_.data();
   QWidget* window = Widget();
   switch (p) {
-    case TProperty::Text:
-    case TProperty::Title:
-      in.StoreValue();
-      SetCaption(in.Text());
-      return TWriteResult::Done;
     case TProperty::Picture:
       in.StoreValue();
       if (!picture) return TWriteResult::Done;

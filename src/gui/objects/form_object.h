@@ -19,8 +19,9 @@ class TFormObject : public TGuiObject {
 
   TReadResult Read(TProperty p, TPropertyValue& out) override;
   TWriteResult Write(TProperty p, TPropertyInput& in) override;
-  TReadResult ReadValue(TPropertyValue& out) override;
-  void AssignValue(TPropertyInput& in) override;
+  std::optional<std::string> Caption() const override;
+  // The caption; the main window's also names the application.
+  void SetCaption(const std::string& text) override;
   void Empty() override;
   QWidget* ChildArea() const override;
   QSize ContentSize() const override;
@@ -33,8 +34,6 @@ class TFormObject : public TGuiObject {
   unsigned Events() const override { return kOnKeys | kOnClick | kOnDblClick | kOnMouse; }
   QList<QWidget*> EventWidgets() const override;
   bool HasColour() const override { return true; }
-  // The caption; the main window's also names the application.
-  virtual void SetCaption(const std::string& text);
   // The widget that holds the inner picture and the objects.
   virtual QWidget* Client() const { return Widget(); }
   // The picture follows the size of the client area.
@@ -49,12 +48,12 @@ class TMainWindowObject : public TFormObject {
   explicit TMainWindowObject(TfrmNura& window);
   // Key preview: keys of every control on the window, once.
   bool TakesKeysFrom(QObject* watched) const override { return watched == Widget(); }
+  void SetCaption(const std::string& text) override;
 
  protected:
   QList<QWidget*> EventWidgets() const override;
   // The main window's surface keeps its own size.
   bool PictureFollows() const override { return false; }
-  void SetCaption(const std::string& text) override;
   QWidget* Client() const override;
 };
 

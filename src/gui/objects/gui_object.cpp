@@ -247,6 +247,11 @@ TReadResult TGuiObject::Read(TProperty p, TPropertyValue& out) {
     case TProperty::Right: out.Set(Pair(frame->x() + size.width() + gap, frame->y()), "s"); break;
     case TProperty::Bottom: out.Set(Pair(frame->x(), frame->y() + size.height() + gap), "s"); break;
     case TProperty::Text:
+      if (const std::optional<std::string> caption = Caption()) {
+        out.Set(*caption, "s");
+        break;
+      }
+      return TReadResult::WordValue;
     case TProperty::Title:
     case TProperty::Picture:
     case TProperty::AddPicture:
@@ -334,6 +339,10 @@ TWriteResult TGuiObject::Write(TProperty p, TPropertyInput& in) {
     }
     case TProperty::Text:
     case TProperty::Title:
+      if (!Caption()) return TWriteResult::Refused;
+      in.StoreValue();
+      SetCaption(in.Text());
+      break;
     case TProperty::Value:
     case TProperty::Picture:
       return TWriteResult::Refused;
@@ -378,9 +387,16 @@ TWriteResult TGuiObject::Write(TProperty p, TPropertyInput& in) {
   return TWriteResult::Done;
 }
 
-TReadResult TGuiObject::ReadValue(TPropertyValue&) { return TReadResult::Unknown; }
+TReadResult TGuiObject::ReadValue(TPropertyValue& out) {
+  const std::optional<std::string> caption = Caption();
+  if (!caption) return TReadResult::Unknown;
+  out.Set(*caption, "s");
+  return TReadResult::Done;
+}
 
-void TGuiObject::AssignValue(TPropertyInput&) {}
+void TGuiObject::AssignValue(TPropertyInput& in) {
+  if (Caption()) SetCaption(in.Text());
+}
 
 TGuiObject* GuiObjectOf(TScriptObject* object) { return dynamic_cast<TGuiObject*>(object); }
 

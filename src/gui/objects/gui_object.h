@@ -11,6 +11,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <optional>
 #include <string>
 
 #include "engine/script_object.h"
@@ -75,10 +76,14 @@ class TGuiObject : public TScriptObject {
   // Reads property `p`.
   virtual TReadResult Read(TProperty p, TPropertyValue& out);
   virtual TWriteResult Write(TProperty p, TPropertyInput& in);
-  // The object's value as an operand and its kind letter; Unknown: the
-  // kind gives no value ("直接値を得ることは出来ません").
+  // The caption or edit text of kinds that have one ("テキスト", and their
+  // value); none for other kinds.
+  virtual std::optional<std::string> Caption() const { return std::nullopt; }
+  virtual void SetCaption(const std::string& text) { (void)text; }
+  // The object's value as an operand and its kind letter (the caption by
+  // default); Unknown: the kind gives no value ("直接値を得ることは出来ません").
   virtual TReadResult ReadValue(TPropertyValue& out);
-  // The value assignment "object = value".
+  // The value assignment "object = value" (the caption by default).
   virtual void AssignValue(TPropertyInput& in);
   // "オブジェクト破壊": empties the control before it is hidden.
   virtual void Empty() {}

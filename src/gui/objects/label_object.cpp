@@ -14,13 +14,13 @@ class TLabelObject : public TGuiObject {
   explicit TLabelObject(QLabel* label) : TGuiObject(TObjectKind::Label, label, true) {}
   QLabel* Label() const { return static_cast<QLabel*>(Widget()); }
 
-  void SetCaption(const std::string& text) {
+  std::optional<std::string> Caption() const override { return QStringToSjis(Label()->text()); }
+  void SetCaption(const std::string& text) override {
     Label()->setText(SjisToQString(text));
     Label()->adjustSize();
   }
 
   TReadResult Read(TProperty p, TPropertyValue& out) override {
-    if (p == TProperty::Text) return ReadValue(out);
     if (p == TProperty::Transparent) {
       out.Flag(!Label()->autoFillBackground());
       return TReadResult::Done;
@@ -30,11 +30,6 @@ class TLabelObject : public TGuiObject {
 
   TWriteResult Write(TProperty p, TPropertyInput& in) override {
     switch (p) {
-      case TProperty::Text:
-      case TProperty::Title:
-        in.StoreValue();
-        SetCaption(in.Text());
-        return TWriteResult::Done;
       case TProperty::Transparent:
         in.StoreValue();
         Label()->setAutoFillBackground(in.Number() <= 0);
@@ -44,11 +39,6 @@ class TLabelObject : public TGuiObject {
     }
   }
 
-  TReadResult ReadValue(TPropertyValue& out) override {
-    out.Set(QStringToSjis(Label()->text()), "s");
-    return TReadResult::Done;
-  }
-  void AssignValue(TPropertyInput& in) override { SetCaption(in.Text()); }
   void Empty() override { Label()->clear(); }
 
  protected:

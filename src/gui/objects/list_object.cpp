@@ -14,11 +14,12 @@ class TListObject : public TGuiObject {
   explicit TListObject(QListWidget* list) : TGuiObject(TObjectKind::List, list, true) {}
   QListWidget* List() const { return static_cast<QListWidget*>(Widget()); }
 
-  std::string SelectedText() const {
+  // The selected item (empty when none); writing replaces its text.
+  std::optional<std::string> Caption() const override {
     const QListWidgetItem* item = List()->currentRow() >= 0 ? List()->currentItem() : nullptr;
     return item ? QStringToSjis(item->text()) : std::string();
   }
-  void ReplaceSelected(const std::string& text) {
+  void SetCaption(const std::string& text) override {
     if (QListWidgetItem* item = List()->currentRow() >= 0 ? List()->currentItem() : nullptr)
       item->setText(SjisToQString(text));
   }
@@ -28,9 +29,8 @@ class TListObject : public TGuiObject {
 
   TReadResult Read(TProperty p, TPropertyValue& out) override {
     switch (p) {
-      case TProperty::Text:
       case TProperty::SelText:
-        out.Set(SelectedText(), "s");
+        out.Set(*Caption(), "s");
         return TReadResult::Done;
       case TProperty::Items: {
         std::vector<std::string> lines;
@@ -45,13 +45,8 @@ class TListObject : public TGuiObject {
 
   TWriteResult Write(TProperty p, TPropertyInput& in) override {
     switch (p) {
-      case TProperty::Text:
-      case TProperty::Title:
-        in.StoreValue();
-        ReplaceSelected(in.Text());
-        return TWriteResult::Done;
       case TProperty::SelText:
-        ReplaceSelected(in.Text());
+        SetCaption(in.Text());
         return TWriteResult::Done;
       case TProperty::Items:
         List()->clear();

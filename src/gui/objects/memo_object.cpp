@@ -16,8 +16,10 @@ class TMemoObject : public TGuiObject {
   explicit TMemoObject(QPlainTextEdit* memo) : TGuiObject(TObjectKind::Memo, memo, true) {}
   QPlainTextEdit* Memo() const { return static_cast<QPlainTextEdit*>(Widget()); }
 
-  std::string Text() const { return QStringToSjis(Memo()->toPlainText().replace('\n', "\r\n")); }
-  void SetText(const std::string& text) {
+  std::optional<std::string> Caption() const override {
+    return QStringToSjis(Memo()->toPlainText().replace('\n', "\r\n"));
+  }
+  void SetCaption(const std::string& text) override {
     Memo()->setPlainText(SjisToQString(text).replace("\r\n", "\n").replace('\r', '\n'));
   }
 
@@ -25,7 +27,6 @@ class TMemoObject : public TGuiObject {
     const QTextCursor cursor = Memo()->textCursor();
     const QString all = Memo()->toPlainText();
     switch (p) {
-      case TProperty::Text: return ReadValue(out);
       case TProperty::Editable: out.Flag(!Memo()->isReadOnly()); return TReadResult::Done;
       case TProperty::ScrollBars: out.Set(ScrollBarsText(), "s"); return TReadResult::Done;
       case TProperty::SelText:
@@ -46,11 +47,6 @@ class TMemoObject : public TGuiObject {
     QTextCursor cursor = Memo()->textCursor();
     const QString all = Memo()->toPlainText();
     switch (p) {
-      case TProperty::Text:
-      case TProperty::Title:
-        in.StoreValue();
-        SetText(in.Text());
-        return TWriteResult::Done;
       case TProperty::Editable:
         in.StoreValue();
         Memo()->setReadOnly(in.Number() == 0);
@@ -103,11 +99,6 @@ class TMemoObject : public TGuiObject {
     }
   }
 
-  TReadResult ReadValue(TPropertyValue& out) override {
-    out.Set(Text(), "s");
-    return TReadResult::Done;
-  }
-  void AssignValue(TPropertyInput& in) override { SetText(in.Text()); }
   void Empty() override { Memo()->clear(); }
 
  protected:

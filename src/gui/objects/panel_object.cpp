@@ -34,30 +34,12 @@ class TPanelObject : public TGuiObject {
   explicit TPanelObject(TPanelFrame* frame) : TGuiObject(TObjectKind::Panel, frame, true) {}
   TPanelFrame* Frame() const { return static_cast<TPanelFrame*>(Widget()); }
 
-  void SetCaption(const std::string& text) {
+  std::optional<std::string> Caption() const override { return QStringToSjis(Frame()->caption); }
+  void SetCaption(const std::string& text) override {
     Frame()->caption = SjisToQString(text);
     Frame()->update();
   }
 
-  TReadResult Read(TProperty p, TPropertyValue& out) override {
-    if (p == TProperty::Text) return ReadValue(out);
-    return TGuiObject::Read(p, out);
-  }
-
-  TWriteResult Write(TProperty p, TPropertyInput& in) override {
-    if (p == TProperty::Text || p == TProperty::Title) {
-      in.StoreValue();
-      SetCaption(in.Text());
-      return TWriteResult::Done;
-    }
-    return TGuiObject::Write(p, in);
-  }
-
-  TReadResult ReadValue(TPropertyValue& out) override {
-    out.Set(QStringToSjis(Frame()->caption), "s");
-    return TReadResult::Done;
-  }
-  void AssignValue(TPropertyInput& in) override { SetCaption(in.Text()); }
   QWidget* ChildArea() const override { return Widget(); }
 
  protected:

@@ -21,6 +21,14 @@ class TRadioObject : public TGuiObject {
   QGroupBox* Box() const { return static_cast<QGroupBox*>(Widget()); }
 
   int Selected() const { return group_->checkedId(); }
+  // The selected item (empty when none); writing replaces its text.
+  std::optional<std::string> Caption() const override {
+    QAbstractButton* button = group_->checkedButton();
+    return button ? QStringToSjis(button->text()) : std::string();
+  }
+  void SetCaption(const std::string& text) override {
+    if (QAbstractButton* button = group_->checkedButton()) button->setText(SjisToQString(text));
+  }
   void Select(int n) {
     if (QAbstractButton* button = group_->button(n)) button->setChecked(true);
   }
@@ -36,11 +44,6 @@ class TRadioObject : public TGuiObject {
 
   TReadResult Read(TProperty p, TPropertyValue& out) override {
     switch (p) {
-      case TProperty::Text: {
-        QAbstractButton* button = group_->checkedButton();
-        out.Set(button ? QStringToSjis(button->text()) : std::string(), "s");
-        return TReadResult::Done;
-      }
       case TProperty::Items: {
         std::vector<std::string> lines;
         for (QAbstractButton* button : group_->buttons()) lines.push_back(QStringToSjis(button->text()));
@@ -54,11 +57,6 @@ class TRadioObject : public TGuiObject {
 
   TWriteResult Write(TProperty p, TPropertyInput& in) override {
     switch (p) {
-      case TProperty::Text:
-      case TProperty::Title:
-        in.StoreValue();
-        if (QAbstractButton* button = group_->checkedButton()) button->setText(SjisToQString(in.Text()));
-        return TWriteResult::Done;
       case TProperty::Items:
         SetItems(in.Text());
         return TWriteResult::Done;
