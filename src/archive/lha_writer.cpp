@@ -290,9 +290,10 @@ std::string CompressLh5(std::string_view data) {
   std::string out;
   TLh5Encoder encoder(out);
   const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
-  const int size = static_cast<int>(data.size());
-  std::vector<int> head(1u << kHashBits, -1), prev(kDictionary, -1);
-  auto insert = [&](int pos) {
+  // Positions are 64-bit: a member may be larger than 2 GiB.
+  const int64_t size = static_cast<int64_t>(data.size());
+  std::vector<int64_t> head(1u << kHashBits, -1), prev(kDictionary, -1);
+  auto insert = [&](int64_t pos) {
     if (pos + kThreshold > size) return;
     const unsigned h = Hash3(bytes + pos);
     prev[pos & (kDictionary - 1)] = head[h];
@@ -300,14 +301,14 @@ std::string CompressLh5(std::string_view data) {
   };
   std::vector<TCode> codes;
   codes.reserve(kBlockCodes);
-  int pos = 0;
+  int64_t pos = 0;
   while (pos < size) {
     int bestLength = 0, bestDistance = 0;
     if (pos + kThreshold <= size) {
-      const int limit = std::min(kMaxMatch, size - pos);
-      int candidate = head[Hash3(bytes + pos)];
+      const int limit = static_cast<int>(std::min<int64_t>(kMaxMatch, size - pos));
+      int64_t candidate = head[Hash3(bytes + pos)];
       for (int chain = kMaxChain; candidate >= 0 && chain > 0; --chain) {
-        const int distance = pos - candidate;
+        const int distance = static_cast<int>(std::min<int64_t>(pos - candidate, kDictionary));
         if (distance > kMaxDistance) break;
         int length = 0;
         while (length < limit && bytes[candidate + length] == bytes[pos + length]) ++length;
@@ -316,7 +317,7 @@ std::string CompressLh5(std::string_view data) {
           bestDistance = distance;
           if (length == limit) break;
         }
-        const int older = prev[candidate & (kDictionary - 1)];
+        const int64_t older = prev[candidate & (kDictionary - 1)];
         if (older >= candidate) break;  // the slot was reused by a newer position
         candidate = older;
       }
@@ -412,6 +413,8 @@ void TLhaWriter::WriteMember(const std::string& sjisPath, int64_t mtime, const c
 
 void TLhaWriter::AddFile(const std::string& sjisPath, int64_t mtime, std::string_view data,
                          bool store) {
+  if (data.size() > 0xFFFFFFFFu)
+    throw std::length_error("member too large for an LHA level-2 header");
   const uint16_t crc = LhaCrc16(data);
   if (!store && !data.empty()) {
     const std::string packed = CompressLh5(data);
