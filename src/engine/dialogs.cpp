@@ -185,22 +185,9 @@ bool TConsoleDialogs::SelectFolder(const std::string& folder, std::string& chose
 bool TConsoleDialogs::SelectColour(int32_t& colour) {
   std::string answer;
   if (!AskLine(SJ("色を数値(赤+緑×256+青×65536)で入力してください。"), answer)) return false;
-  const std::string text = TrimText(answer);
-  const bool hex = text[0] == '$';
-  const size_t start = hex ? 1 : 0;
-  if (text.size() <= start || text.size() - start > (hex ? 6u : 8u)) return false;
-  int64_t value = 0;
-  for (size_t i = start; i < text.size(); ++i) {
-    const char c = text[i];
-    int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else return false;
-    value = value * (hex ? 16 : 10) + digit;
-  }
-  if (value > 0xFFFFFF) return false;
-  colour = static_cast<int32_t>(value);
+  int32_t value = 0;
+  if (!ReadIntegerText(answer, value) || value < 0 || value > 0xFFFFFF) return false;
+  colour = value;
   return true;
 }
 

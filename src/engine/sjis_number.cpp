@@ -95,6 +95,30 @@ long double TextToNumber(std::string_view text) {
   return negative ? -value : value;
 }
 
+bool ReadIntegerText(std::string_view text, int32_t& value) {
+  const std::string trimmed = TrimText(text);
+  std::string_view v = trimmed;
+  const bool negative = !v.empty() && v[0] == '-';
+  if (negative) v.remove_prefix(1);
+  const bool hex = !v.empty() && v[0] == '$';
+  if (hex) v.remove_prefix(1);
+  if (v.empty() || v.size() > (hex ? 8u : 10u)) return false;
+  int64_t n = 0;
+  for (const char c : v) {
+    int digit = -1;
+    if (IsDigit(c)) digit = c - '0';
+    else if (hex && std::isxdigit(static_cast<unsigned char>(c)))
+      digit = std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
+    if (digit < 0) return false;
+    n = n * (hex ? 16 : 10) + digit;
+  }
+  if (hex) n = static_cast<int32_t>(static_cast<uint32_t>(n));
+  if (negative) n = -n;
+  if (n < INT32_MIN || n > INT32_MAX) return false;
+  value = static_cast<int32_t>(n);
+  return true;
+}
+
 bool IsNumericText(std::string_view text) {
   if (text.empty() || !IsDigit(text[0])) return false;
   for (char c : text.substr(1)) {

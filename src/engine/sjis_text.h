@@ -70,6 +70,11 @@ int32_t CharToCode(std::string_view text);
 // The lenient number reader: full-width folded, commas dropped, "$" for
 // hexadecimal, otherwise the longest number at the start; 0 when none.
 long double TextToNumber(std::string_view text);
+// A whole text (blanks around it allowed) read strictly as a 32-bit
+// integer: an optional "-", then decimal digits, or "$" and one to eight
+// hexadecimal digits (taken as 32 bits, so "$FFFFFFFF" is -1). False for
+// anything else or a number outside 32 bits.
+bool ReadIntegerText(std::string_view text, int32_t& value);
 // TextToNumber with thousands separators: "#,##0.00" when the text has a
 // ".", else "#,##0".
 std::string FormatThousands(std::string_view text);

@@ -273,26 +273,10 @@ void CmdMainWindowIcon(TNuraEngine& engine, CommandId) {
   window->SetTrayIcon(icon);
 }
 
-// Reads an integer field: decimal or "$" and hexadecimal; 0 otherwise.
+// An integer field: decimal or "$" and hexadecimal; 0 otherwise.
 int64_t MessageNumber(const std::string& field) {
-  const std::string text = TrimText(field);
-  size_t i = 0;
-  const bool negative = !text.empty() && text[0] == '-';
-  if (negative) ++i;
-  const bool hex = i < text.size() && text[i] == '$';
-  if (hex) ++i;
-  if (i >= text.size() || text.size() - i > (hex ? 8u : 10u)) return 0;
-  int64_t value = 0;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    int digit = -1;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    if (digit < 0) return 0;
-    value = value * (hex ? 16 : 10) + digit;
-  }
-  return negative ? -value : value;
+  int32_t value = 0;
+  return ReadIntegerText(field, value) ? value : 0;
 }
 
 // The text of an object for the text messages.

@@ -102,6 +102,23 @@ TEST(SjisText, ClassesAndHalfWidthList) {
   EXPECT_EQ(AlnumToHalfWidth(SJ("ＡＢ１２　”￥＠あ")), SJ("AB12 \"\\@あ"));
 }
 
+TEST(SjisText, ReadIntegerTextIsStrictAndThirtyTwoBits) {
+  int32_t v = 7;
+  EXPECT_TRUE(ReadIntegerText(" -12 ", v));
+  EXPECT_EQ(v, -12);
+  EXPECT_TRUE(ReadIntegerText("$10", v));
+  EXPECT_EQ(v, 16);
+  EXPECT_TRUE(ReadIntegerText("$FFFFFFFF", v));
+  EXPECT_EQ(v, -1);
+  EXPECT_TRUE(ReadIntegerText("2147483647", v));
+  EXPECT_EQ(v, 2147483647);
+  v = 7;
+  for (const char* bad : {"", "$", "-", "12a", "1.5", "2147483648", "$123456789", "9999999999"}) {
+    EXPECT_FALSE(ReadIntegerText(bad, v)) << bad;
+  }
+  EXPECT_EQ(v, 7);
+}
+
 TEST(SjisText, TextToNumber) {
   EXPECT_EQ(TextToNumber(SJ("１，２３４")), 1234);
   EXPECT_EQ(TextToNumber("$1F"), 31);
