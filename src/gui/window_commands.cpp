@@ -348,9 +348,11 @@ void CmdSendMessage(TNuraEngine& engine, CommandId id) {
   SetIntegerResult(engine, result);
 }
 
-// "カーソル表示" ("?"): non-zero shows the mouse cursor, 0 hides it.
+// "カーソル表示" ("?"): non-zero shows the mouse cursor and lets the main
+// window take input-method input; 0 hides the cursor and turns that off.
 void CmdShowCursor(TNuraEngine& engine, CommandId) {
   const bool show = PopNumber(engine) != 0;
+  if (TfrmNura* window = WindowOf(engine)) window->setAttribute(Qt::WA_InputMethodEnabled, show);
   static bool hidden = false;
   if (show && hidden) QApplication::restoreOverrideCursor();
   if (!show && !hidden) QApplication::setOverrideCursor(Qt::BlankCursor);

@@ -3,6 +3,7 @@
 #include "gui/debug_window.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -111,6 +112,26 @@ TEST(DebugWindow, StepsLineByLineAndEndsTheProgram) {
   EXPECT_EQ(form.Engine().Base().words.FindValue("C", false), "");  // never reached
   std::filesystem::current_path(cwd);
   std::filesystem::remove_all(dir);
+}
+
+TEST(StringGrid, HeaderRowAndSortingBothWays) {
+  test::EnsureQtApplication();
+  TStringGrid grid;
+  grid.SetSize(4, 2);
+  const char* const cells[4][2] = {{"name", "n"}, {"b", "2"}, {"c", "3"}, {"a", "1"}};
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 2; ++c) grid.SetCell(c, r, cells[r][c]);
+  EXPECT_EQ(grid.RowCount(), 4);
+  EXPECT_EQ(grid.horizontalHeaderItem(0)->text(), "name");
+  emit grid.horizontalHeader()->sectionClicked(0);
+  EXPECT_EQ(grid.GetCell(0, 1), "a");
+  EXPECT_EQ(grid.GetCell(1, 1), "1");  // rows move whole
+  EXPECT_EQ(grid.GetCell(0, 3), "c");
+  emit grid.horizontalHeader()->sectionClicked(0);
+  EXPECT_EQ(grid.GetCell(0, 1), "c");
+  EXPECT_EQ(grid.GetCell(0, 0), "name");
+  grid.SetCell(5, 9, "outside");  // ignored
+  EXPECT_EQ(grid.GetCell(5, 9), "");
 }
 
 }  // namespace
