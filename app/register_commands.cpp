@@ -20,6 +20,7 @@
 #include "engine/declared_commands.h"
 #include "engine/dispatch.h"
 #include "gui/dialog_commands.h"
+#include "gui/display_commands.h"
 #include "gui/main_window.h"
 #include "gui/objects/object_site.h"
 #include "gui/print_capture_commands.h"
@@ -50,6 +51,7 @@ void RegisterAllCommands() {
   RegisterArrayCommands();
   RegisterWordCommands();
   RegisterPrintCaptureCommands();
+  RegisterDisplayCommands();
   RegisterNetCommands();
   RegisterArchiveCommands();
   RegisterImageCommands();

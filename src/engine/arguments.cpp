@@ -187,6 +187,11 @@ void TNuraEngine::ApplyFontSettings() {
   drawing_->ApplyFontSettings(colour, size, name, style);
 }
 
+int TNuraEngine::TabWidth() {
+  const long double width = TextToNumber(base_->words.FindValue(SJ("タブ文字の個数"), false));
+  return width >= 1 && width <= 256 ? static_cast<int>(width) : 8;
+}
+
 TScriptObject* TNuraEngine::GetObjectCanvas(const std::string& name) {
   const TObjNode* object = base_->objects.FindByName(name);
   if (!object) {

@@ -225,6 +225,8 @@ class TNuraEngine {
   // "ペン太さ" and "塗り色", or the font of GetFontSettings (through the host).
   void ApplyPenAndBrush();
   void ApplyFontSettings();
+  // The tab width of "タブ文字の個数": 1 to 256, else 8.
+  int TabWidth();
   // The control of the script object `name` when its kind has a drawing
   // surface (picture, list, form, grid, label, animated picture); nil for
   // other kinds. The GUI takes its canvas or bitmap.

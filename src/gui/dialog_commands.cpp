@@ -46,11 +46,8 @@ std::string InitialAnswer(TNuraEngine& engine) {
 void CmdSay(TNuraEngine& engine, CommandId) {
   std::string text = PopText(engine);
   if (text.size() > kMaxMessageBytes) text = text.substr(0, kMaxMessageBytes) + "...";
-  static const std::string kTabWidth = SJ("タブ文字の個数");
-  const long double width = TextToNumber(WordValue(engine, kTabWidth));
-  const int tabWidth = width >= 1 && width <= 256 ? static_cast<int>(width) : 8;
   ApplyDialogStyle(engine);
-  Dialogs().ShowMessage(ExpandTabs(text, tabWidth), ApplicationTitle());
+  Dialogs().ShowMessage(ExpandTabs(text, engine.TabWidth()), ApplicationTitle());
 }
 
 // "尋ねる": one line of input; a cancel copies "ダイアログキャンセルの値".

@@ -1,7 +1,12 @@
 #include "gui/fonts.h"
 
-#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
 #include <QStringList>
+#include <algorithm>
+
+#include "engine/engine.h"
+#include "platform/sjis.h"
 
 namespace nura {
 
@@ -18,6 +23,27 @@ void InstallFontSubstitutes() {
       {"MS Sans Serif", sans},   {"ＭＳ ＵＩ ゴシック", sans},
   };
   for (const auto& entry : table) QFont::insertSubstitutions(QString::fromUtf8(entry.name), entry.to);
+}
+
+QFont ScriptFont(const std::string& name, int size, int style) {
+  QFont font(SjisToQString(name));
+  font.setPointSize(std::max(1, size));
+  font.setBold(style & 1);
+  font.setItalic(style & 2);
+  font.setUnderline(style & 4);
+  return font;
+}
+
+QFont FontOfSettings(TNuraEngine& engine, int32_t& colour) {
+  int size = 0, style = 0;
+  std::string name;
+  engine.GetFontSettings(colour, size, name, style);
+  return ScriptFont(name, size, style);
+}
+
+int TextHeightOnPicture(const QFont& font, const std::string& text) {
+  QImage probe(1, 1, QImage::Format_RGB32);
+  return QFontMetrics(font, &probe).size(0, SjisToQString(text)).height();
 }
 
 }  // namespace nura

@@ -45,6 +45,7 @@ void TfrmNura::FormCreate() {
   setCentralWidget(client);
   img = new TPictureBox(client, 632, 453);
   img->setObjectName("img");
+  engine_->SetDrawingHost(img);
   if (const PictureCodecsFactory& factory = GetPictureCodecsFactory()) codecs_ = factory();
   resize(640, 400);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -70,6 +70,10 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   // The picture that an image object (kind 2) or a form object (kind 7)
   // shows; nil for other kinds or when it cannot be reached.
   TPictureBox* PictureBoxOf(const TObjNode& object);
+  // The picture of the image or form object named `name` (exact name):
+  // "オブジェクト"%s"は、作成されていません。" when no object has it,
+  // ""%s"は、イメージではありません。" for another kind.
+  TPictureBox* ImageOfObject(const std::string& name);
 
   // TEngineHost
   bool GetMainWindowPlacement(TWindowPlacement& placement) override {

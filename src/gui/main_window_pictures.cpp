@@ -82,4 +82,14 @@ TPictureBox* TfrmNura::PictureBoxOf(const TObjNode& object) {
   return nullptr;
 }
 
+TPictureBox* TfrmNura::ImageOfObject(const std::string& name) {
+  const TObjNode* object = engine_->Base().objects.FindByName(name);
+  if (!object) RaiseScriptError(*engine_, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。"));
+  TPictureBox* box = nullptr;
+  if (object->kind == TObjectKind::Form) box = GetFormImage(WidgetOfObject(*object));
+  else if (object->kind == TObjectKind::Image) box = PictureBoxOf(*object);
+  if (!box) RaiseScriptError(*engine_, "\"" + name + SJ("\"は、イメージではありません。"));
+  return box;
+}
+
 }  // namespace nura

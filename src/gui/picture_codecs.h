@@ -1,4 +1,4 @@
-// Loading and saving pictures by file name. The codecs and the plug-in
+// Loading, saving and resampling pictures. The codecs and the plug-in
 // host live in the images subsystem, which the main window cannot link;
 // images installs a factory here at start-up and the main window creates
 // its codecs from it.
@@ -25,6 +25,10 @@ class TPictureCodecs {
   // clipboard); `confirm` asks the security confirmation first.
   virtual void SavePicture(TfrmNura& form, const std::string& objectName,
                            const std::string& fileName, bool confirm) = 0;
+  // Resizes `picture` to `width` x `height` (both at least 1) with the
+  // high-quality resampler; false when the size is beyond what a picture
+  // can hold.
+  virtual bool StretchPicture(TBitmap& picture, int width, int height) = 0;
 };
 
 using PictureCodecsFactory = std::function<std::unique_ptr<TPictureCodecs>()>;

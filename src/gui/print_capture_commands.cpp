@@ -4,6 +4,7 @@
 // objects.
 #include "gui/print_capture_commands.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrintDialog>
@@ -15,7 +16,9 @@
 #include "engine/command_api.h"
 #include "commands/number_functions.h"
 #include "engine/engine.h"
+#include "engine/conv_half.h"
 #include "engine/errors.h"
+#include "engine/sjis_text.h"
 #include "gui/main_window.h"
 #include "platform/sjis.h"
 
@@ -109,6 +112,29 @@ void PrintImage(TNuraEngine& engine, CommandId) {
   PrintPicture(engine, printer, NamedPicture(engine, name)->ToImage());
 }
 
+// "簡易印刷" ("?を"): the text as plain lines in the printer's font, page
+// after page.
+void PrintText(TNuraEngine& engine, CommandId) {
+  const std::string text = PopText(engine);
+  QPrinter printer;
+  if (!ChoosePrinter(engine, printer)) return;
+  if (TfrmNura* form = WindowOf(engine)) printer.setDocName(form->windowTitle());
+  QPainter painter;
+  if (!painter.begin(&printer)) RaiseScriptError(engine, SJ("印刷を開始できません。"));
+  const QFontMetrics metrics(painter.font(), &printer);
+  const int bottom = painter.viewport().height();
+  int y = 0;
+  for (const std::string& line : SplitLines(ExpandTabs(text, engine.TabWidth()))) {
+    if (y > 0 && y + metrics.height() > bottom) {
+      printer.newPage();
+      y = 0;
+    }
+    painter.drawText(0, y + metrics.ascent(), SjisToQString(line));
+    y += metrics.height();
+  }
+  painter.end();
+}
+
 // ---- capture ----
 
 void Capture(TNuraEngine& engine, CommandId) {
@@ -178,6 +204,7 @@ void RegisterPrintCaptureCommands() {
   RegisterCommandHandler(CommandId::Refresh, Refresh);
   RegisterCommandHandler(CommandId::CaptureWindow, Capture);
   RegisterCommandHandler(CommandId::PrintImage, PrintImage);
+  RegisterCommandHandler(CommandId::PrintText, PrintText);
   RegisterCommandHandler(CommandId::SetBits, SetBits);
   RegisterCommandHandler(CommandId::ExtractIcon, ExtractIcon);
 }

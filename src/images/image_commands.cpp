@@ -4,7 +4,6 @@
 // inner picture "img" stands in for them.
 #include "images/image_commands.h"
 
-#include <QFontMetrics>
 #include <QPainter>
 #include <QThread>
 #include <new>
@@ -15,6 +14,7 @@
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
+#include "gui/fonts.h"
 #include "gui/main_window.h"
 #include "gui/objects/gui_object.h"
 #include "images/abitmap.h"
@@ -46,16 +46,11 @@ TImageTarget FindImageTarget(TNuraEngine& engine, const std::string& name) {
   const TObjNode* object = engine.Base().objects.FindByName(name);
   if (!object) RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。"));
   TfrmNura* window = WindowOf(engine);
+  if (!window) RaiseScriptError(engine, "\"" + name + SJ("\"は、イメージではありません。"));
   TImageTarget target;
-  if (window && object->kind == TObjectKind::Form) {
-    target.control = WidgetOfObject(*object);
-    target.box = window->GetFormImage(target.control);
-    target.form = true;
-  } else if (window && object->kind == TObjectKind::Image) {
-    target.box = window->PictureBoxOf(*object);
-    target.control = target.box;
-  }
-  if (!target.box) RaiseScriptError(engine, "\"" + name + SJ("\"は、イメージではありません。"));
+  target.box = window->ImageOfObject(name);
+  target.form = object->kind == TObjectKind::Form;
+  target.control = target.form ? WidgetOfObject(*object) : target.box;
   return target;
 }
 
@@ -255,25 +250,11 @@ void CmdFilter(TNuraEngine& engine, CommandId id) {
 
 // ---- effects ----
 
-// The font of the font variables and its colour.
-QFont ScriptFont(TNuraEngine& engine, int32_t& colour) {
-  int size = 0, style = 0;
-  std::string name;
-  engine.GetFontSettings(colour, size, name, style);
-  QFont font(SjisToQString(name));
-  font.setPointSize(std::max(1, size));
-  font.setBold(style & 1);
-  font.setItalic(style & 2);
-  font.setUnderline(style & 4);
-  return font;
-}
-
 void DrawTextLines(TNuraEngine& engine, TABitmap& work, const std::string& text, int x, int y) {
   int32_t colour = 0;
-  const QFont font = ScriptFont(engine, colour);
-  const int tabWidth = TruncToInt32(TextToNumber(engine.Base().words.FindValue(SJ("タブ文字の個数"), false)));
-  const std::string expanded = ExpandTabs(text, tabWidth);
-  const int lineHeight = static_cast<int>(1.2 * QFontMetrics(font).size(0, SjisToQString(SJ("あ"))).height());
+  const QFont font = FontOfSettings(engine, colour);
+  const std::string expanded = ExpandTabs(text, engine.TabWidth());
+  const int lineHeight = static_cast<int>(1.2 * TextHeightOnPicture(font, SJ("あ")));
   size_t start = 0;
   for (int line = 0; start <= expanded.size(); ++line) {
     size_t end = expanded.find('\n', start);

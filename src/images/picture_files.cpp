@@ -4,6 +4,7 @@
 #include "images/picture_files.h"
 
 #include <QWidget>
+#include <new>
 
 #include "engine/command_api.h"
 #include "commands/file_command_support.h"
@@ -20,6 +21,7 @@
 #include "images/icon_reader.h"
 #include "images/icon_writer.h"
 #include "images/jpeg_format.h"
+#include "images/resample.h"
 #include "images/spi_lib.h"
 #include "platform/clipboard_image.h"
 #include "platform/file_io.h"
@@ -49,6 +51,7 @@ class TImageCodecs : public TPictureCodecs {
   TBitmap LoadPicture(TfrmNura& form, const std::string& name) override;
   void SavePicture(TfrmNura& form, const std::string& objectName, const std::string& fileName,
                    bool confirm) override;
+  bool StretchPicture(TBitmap& picture, int width, int height) override;
 
  private:
   void LoadObject(TfrmNura& form, const std::string& name, TBitmap& out);
@@ -193,6 +196,18 @@ void TImageCodecs::SavePicture(TfrmNura& form, const std::string& objectName, co
 }
 
 }  // namespace
+
+bool TImageCodecs::StretchPicture(TBitmap& picture, int width, int height) {
+  if (width < 1 || height < 1 || int64_t{width} * height > kMaxPicturePixels) return false;
+  try {
+    StretchBitmap(picture, width, height);
+  } catch (const ERangeError&) {
+    return false;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
 
 void InstallPictureCodecs() {
   SetPictureCodecsFactory([] { return std::unique_ptr<TPictureCodecs>(std::make_unique<TImageCodecs>()); });

@@ -23,31 +23,16 @@ const std::set<CommandId> kDispatcherIds = {Then, Else, Condition};
 // The commands that have no handler yet, one a line (remove the line of
 // a command whose handler you add).
 const std::set<CommandId> kWithoutHandler = {
-    Display,                        // 表示
-    MoveTo,                         // 移動
-    ClearScreen,                    // 画面クリア
-    Line,                           // 線
-    Rectangle,                      // 四角形
-    Ellipse,                        // 円形
-    ShowImage,                      // 画像表示
     Play,                           // 演奏
     StopPlaying,                    // 演奏停止
-    ShowImageScaled,                // 画像拡大表示
-    DrawPoint,                      // 点描画
     MixFiles,                       // ファイル合成
     ExtractMixedFile,               // 合成ファイル取り出す
     DdeSend,                        // DDE送信
     DdeCreateServer,                // DDEサーバー作成
     PlayState,                      // 演奏状態
-    PrintText,                      // 簡易印刷
-    MoveToCenter,                   // 中央へ移動
-    DrawLine,                       // 線描画
-    DrawRectangle,                  // 四角形描画
-    DrawEllipse,                    // 円形描画
     CreateMenu,                     // メニュー作成
     AddMenu,                        // メニュー追加
     PlayRepeated,                   // 繰り返し演奏
-    PixelColour,                    // 座標色取得
     MciSend,                        // MCI送信
     ListNetworkComputers,           // ネットワークコンピューター列挙
     ListSharedFolders,              // 共有フォルダ列挙
