@@ -2,16 +2,13 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QMouseEvent>
-#include <QUrl>
 
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
+#include "gui/file_drop.h"
 #include "gui/objects/object_site.h"
 #include "gui/objects/virtual_key.h"
 #include "platform/sjis.h"
@@ -49,14 +46,6 @@ class TEventBridge : public QObject {
       case QEvent::Resize:
         object_.Resized(watched);
         return false;
-      case QEvent::DragEnter:
-        if (object_.AcceptsFileDrops() && static_cast<QDragEnterEvent*>(event)->mimeData()->hasUrls()) {
-          static_cast<QDragEnterEvent*>(event)->acceptProposedAction();
-          return true;
-        }
-        return false;
-      case QEvent::Drop:
-        return object_.AcceptsFileDrops() && Drop(*site, static_cast<QDropEvent&>(*event));
       default:
         return false;
     }
@@ -104,17 +93,6 @@ class TEventBridge : public QObject {
                   ShiftFlags(e.modifiers(), Qt::NoButton, false));
   }
 
-  bool Drop(TObjectSite& site, QDropEvent& e) {
-    QStringList files;
-    for (const QUrl& url : e.mimeData()->urls()) {
-      if (url.isLocalFile()) files << url.toLocalFile();
-    }
-    if (files.isEmpty()) return false;
-    e.acceptProposedAction();
-    site.FilesDropped(object_.Id(), files);
-    return true;
-  }
-
   TGuiObject& object_;
   unsigned events_;
   bool synthClick_;
@@ -128,6 +106,7 @@ TGuiObject::TGuiObject(TObjectKind kind, QWidget* widget, bool owned)
 
 // The bridge goes first: no event or signal reaches a freed object.
 TGuiObject::~TGuiObject() {
+  fileDrop_.reset();
   delete bridge_.data();
   if (owned_ && widget_) delete widget_.data();
 }
@@ -170,9 +149,20 @@ bool TGuiObject::TakesKeysFrom(QObject* watched) const {
   return EventWidgets().contains(focus);
 }
 
+// One receiver per control, however often reception is switched on; off
+// turns acceptance off, detaches and frees it.
 void TGuiObject::AcceptFileDrops(bool on) {
-  acceptDrops_ = on;
-  for (QWidget* w : EventWidgets()) w->setAcceptDrops(on);
+  if (!on) {
+    if (fileDrop_) fileDrop_->SetAccept(false);
+    fileDrop_.reset();
+    return;
+  }
+  if (fileDrop_ || !widget_) return;
+  fileDrop_ = std::make_unique<TFileDrop>();
+  fileDrop_->OnFileDrop = [this](int, const QStringList& files, int, int) {
+    if (site_) site_->FilesDropped(id_, files);
+  };
+  fileDrop_->SetControl(widget_.data());
 }
 
 QSize TGuiObject::ContentSize() const { return Widget()->size(); }

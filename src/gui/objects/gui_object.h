@@ -11,6 +11,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,7 @@
 
 namespace nura {
 
+class TFileDrop;
 class TObjectSite;
 
 // Event slots of an object (index into its node's slot arrays).
@@ -70,7 +72,7 @@ class TGuiObject : public TScriptObject {
   void Attach(TObjectSite& site, int id);
   // File-drop reception on or off.
   void AcceptFileDrops(bool on);
-  bool AcceptsFileDrops() const { return acceptDrops_; }
+  bool AcceptsFileDrops() const { return fileDrop_ != nullptr; }
 
   // ---- properties ----
   // Reads property `p`.
@@ -139,7 +141,7 @@ class TGuiObject : public TScriptObject {
   int id_ = -1;
   TObjectSite* site_ = nullptr;
   QPointer<QObject> bridge_;  // a child of the widget
-  bool acceptDrops_ = false;
+  std::unique_ptr<TFileDrop> fileDrop_;  // file-drop reception, when on
 };
 
 // The object of a handle as a GUI object; nil for none.

@@ -18,5 +18,7 @@ void RegisterRadioKind();
 void RegisterScrollBoxKind();
 void RegisterPageControlKind();
 void RegisterTreeKind();
+void RegisterGridKind();
+void RegisterTrackBoxKind();
 
 }  // namespace nura

@@ -37,6 +37,8 @@ void RegisterObjectKinds() {
   RegisterScrollBoxKind();
   RegisterPageControlKind();
   RegisterTreeKind();
+  RegisterGridKind();
+  RegisterTrackBoxKind();
 }
 
 void RegisterObjectKind(TObjectKind kind, TObjectFactory factory) {
