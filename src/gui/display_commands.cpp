@@ -187,34 +187,34 @@ TPictureBox* PixelTarget(TNuraEngine& engine, bool leftOut, const std::string& n
   return object ? window->PictureBoxOf(*object) : nullptr;
 }
 
-// "点描画" ("?の,?へ"): one pixel in "ペン色"; failures are ignored.
-void CmdDrawPoint(TNuraEngine& engine, CommandId) {
+// The arguments of "点描画" and "座標色取得": the point, then the object;
+// nil when there is no picture to reach or the point is malformed.
+TPictureBox* PopPixel(TNuraEngine& engine, int& x, int& y) {
   const std::string at = PopRawArgument(engine);
   const bool leftOut = SubjectLeftOut(engine);
   const std::string name = PopRawWord(engine);
   try {
-    int x = 0, y = 0;
     engine.ParseCoordinates(at, x, y);
-    if (TPictureBox* picture = PixelTarget(engine, leftOut, name))
-      picture->SetPixel(x, y, ColorTextToValue(WordValue(engine, SJ("ペン色"))));
+    return PixelTarget(engine, leftOut, name);
   } catch (const std::exception&) {
+    return nullptr;
   }
+}
+
+// "点描画" ("?の,?へ"): one pixel in "ペン色"; failures are ignored.
+void CmdDrawPoint(TNuraEngine& engine, CommandId) {
+  int x = 0, y = 0;
+  if (TPictureBox* picture = PopPixel(engine, x, y))
+    picture->SetPixel(x, y, ColorTextToValue(WordValue(engine, SJ("ペン色"))));
 }
 
 // "座標色取得" ("?の,?を"): the colour number of one pixel; failures leave
 // "それ" as it was.
 void CmdPixelColour(TNuraEngine& engine, CommandId) {
-  const std::string at = PopRawArgument(engine);
-  const bool leftOut = SubjectLeftOut(engine);
-  const std::string name = PopRawWord(engine);
-  try {
-    int x = 0, y = 0;
-    engine.ParseCoordinates(at, x, y);
-    int32_t colour = 0;
-    TPictureBox* picture = PixelTarget(engine, leftOut, name);
-    if (picture && picture->PixelAt(x, y, colour)) SetIntegerResult(engine, colour);
-  } catch (const std::exception&) {
-  }
+  int x = 0, y = 0;
+  int32_t colour = 0;
+  TPictureBox* picture = PopPixel(engine, x, y);
+  if (picture && picture->PixelAt(x, y, colour)) SetIntegerResult(engine, colour);
 }
 
 // ---- pictures ----
