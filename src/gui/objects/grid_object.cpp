@@ -14,7 +14,7 @@ class TGridObject : public TGuiObject {
   explicit TGridObject(TStrSortGrid* grid) : TGuiObject(TObjectKind::Grid, grid, true) {}
   TStrSortGrid* Grid() const { return static_cast<TStrSortGrid*>(Widget()); }
 
-  void ShowCsv(const std::string& text) {
+  void ShowCsv(const std::string& text) const {
     TCsvDb table;
     table.SetCsvText(text);
     table.ShowInGrid(*Grid(), true);
@@ -26,12 +26,15 @@ class TGridObject : public TGuiObject {
     if (trimmed) table.TrimBlankRows();
     return table.GetCsvText();
   }
+  // The text, the value and their assignment are CSV.
+  std::optional<std::string> Caption() const override { return Csv(false); }
+  void SetCaption(const std::string& text) override { ShowCsv(text); }
+
   int CurrentColumn() const { return std::max(0, Grid()->currentColumn()); }
   void SelectRow(int row) { Grid()->setCurrentCell(row, CurrentColumn()); }
 
   TReadResult Read(TProperty p, TPropertyValue& out) override {
     switch (p) {
-      case TProperty::Text: out.Set(Csv(false), "s"); return TReadResult::Done;
       case TProperty::Items: out.Set(Csv(true), "s"); return TReadResult::Done;
       case TProperty::Value:
       case TProperty::Row:
@@ -47,8 +50,6 @@ class TGridObject : public TGuiObject {
 
   TWriteResult Write(TProperty p, TPropertyInput& in) override {
     switch (p) {
-      case TProperty::Text:
-      case TProperty::Title:
       case TProperty::Items:
         in.StoreValue();
         ShowCsv(in.Text());
@@ -77,11 +78,6 @@ class TGridObject : public TGuiObject {
     }
   }
 
-  TReadResult ReadValue(TPropertyValue& out) override {
-    out.Set(Csv(false), "s");
-    return TReadResult::Done;
-  }
-  void AssignValue(TPropertyInput& in) override { ShowCsv(in.Text()); }
   void Empty() override { Grid()->setRowCount(0); }
 
  protected:
