@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -125,6 +126,18 @@ TEST_F(ObjectsTest, AContainerAndAControlOnItDestroyedTogether) {
   } catch (const std::exception& e) {
     EXPECT_NE(std::string(e.what()).find(SJ("オブジェクト\"B\"は、作成されていません。")), std::string::npos);
   }
+}
+
+TEST_F(ObjectsTest, AButtonDestroyedInItsOwnClickHandler) {
+  Run("Bをボタンとして作成\nCをボタンとして作成\nBのクリックした時は押した\n待機\n"
+      "*押した\nBをオブジェクト破壊\nCをオブジェクト破壊\nN=1\n待機\n");
+  QPointer<QPushButton> button = WidgetOf<QPushButton>("B");
+  ASSERT_TRUE(button);
+  QTest::mouseClick(button, Qt::LeftButton);
+  EXPECT_EQ(Value("N"), "1");
+  EXPECT_TRUE(button && button->isHidden());  // hidden at once, freed later
+  EXPECT_TRUE(WaitUntil([&] { return button.isNull(); }));
+  EXPECT_EQ(form->Engine().Base().words.FindNode("B", false), nullptr);
 }
 
 TEST_F(ObjectsTest, EventCodeThatRebindsSlotZeroKeepsItsBinding) {

@@ -29,6 +29,8 @@ class TFormObject : public TGuiObject {
   // The client area was resized: the picture follows, then the change
   // event.
   void Resized(QObject* widget) override;
+  // Key preview: the window's keys, each once.
+  bool TakesKeysFrom(QObject* watched) const override { return watched == Widget(); }
 
  protected:
   unsigned Events() const override { return kOnKeys | kOnClick | kOnDblClick | kOnMouse; }
@@ -46,8 +48,6 @@ class TFormObject : public TGuiObject {
 class TMainWindowObject : public TFormObject {
  public:
   explicit TMainWindowObject(TfrmNura& window);
-  // Key preview: keys of every control on the window, once.
-  bool TakesKeysFrom(QObject* watched) const override { return watched == Widget(); }
   void SetCaption(const std::string& text) override;
 
  protected:

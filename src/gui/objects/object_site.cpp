@@ -79,6 +79,14 @@ void TObjectSite::RaiseReadOnly(const std::string& name) {
 
 // ---- reader ----
 
+// The read text goes out; its kind letter, when it has one, becomes the
+// result kind.
+bool TObjectSite::Deliver(const TPropertyValue& out, std::string& value) {
+  if (!out.kind.empty()) engine_.SetResultKind(out.kind);
+  value = out.text;
+  return true;
+}
+
 bool TObjectSite::GetObjectProperty(TNuraEngine&, const std::string& objectName,
                                     const std::string& property, std::string& value) {
   const std::string name = IsQuotedName(objectName) ? engine_.ExpandString(objectName) : objectName;
@@ -101,9 +109,7 @@ bool TObjectSite::GetObjectProperty(TNuraEngine&, const std::string& objectName,
         break;
     }
   }
-  if (!out.kind.empty()) engine_.SetResultKind(out.kind);
-  value = out.text;
-  return true;
+  return Deliver(out, value);
 }
 
 // The rows that do not depend on the kind: names, events and the slots
@@ -203,9 +209,7 @@ bool TObjectSite::ReadObjectValue(TNuraEngine&, THashNode& word, std::string& va
     case TReadResult::Done:
       break;
   }
-  if (!out.kind.empty()) engine_.SetResultKind(out.kind);
-  value = out.text;
-  return true;
+  return Deliver(out, value);
 }
 
 }  // namespace nura

@@ -83,6 +83,7 @@ class TObjectSite : public TObjectHost {
   [[noreturn]] void RaiseUnknownProperty(const TObjNode& node, const std::string& property);
   [[noreturn]] void RaiseNotCreated(const std::string& name);
   [[noreturn]] void RaiseReadOnly(const std::string& name);
+  bool Deliver(const TPropertyValue& out, std::string& value);
   bool ReadCommon(TObjNode& node, TGuiObject& object, TProperty p, const std::string& property,
                   TPropertyValue& out);
   bool WriteCommon(TObjNode& node, TProperty p, TPropertyInput& in);
