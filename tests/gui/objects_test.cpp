@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@
 #include "gui/objects/gui_object.h"
 #include "platform/sjis.h"
 #include "support/qt_app.h"
+#include "support/run_program.h"
 
 namespace nura {
 namespace {
@@ -162,6 +164,27 @@ TEST_F(ObjectsTest, CheckValueIsANumberAndTheMainWindowResizeIsItsChange) {
   EXPECT_EQ(value, "0");
   form->resize(500, 300);
   EXPECT_TRUE(WaitUntil([&] { return Value("R") == "1"; }));
+}
+
+TEST_F(ObjectsTest, PictureObjectsTakeTheSizeOfTheirPicture) {
+  const std::string dir = test::MakeTempFolder();
+  QImage image(37, 21, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  ASSERT_TRUE(image.save(QString::fromStdString(dir + "/p.png")));
+  Run("Iをイメージとして作成\nIの画像は「" + dir + "/p.png」\n"
+      "Fをフォームとして作成\nFの画像は「" + dir + "/p.png」\n待機\n");
+  auto* picture = WidgetOf<TPictureBox>("I");
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->size(), QSize(37, 21));
+  EXPECT_EQ(picture->Bitmap().PixelColour(3, 3), 0x0000FFu);
+  std::string value;
+  ASSERT_TRUE(form->Engine().Objects().ReadObjectValue(
+      form->Engine(), *form->Engine().Base().words.FindNode("I", false), value));
+  EXPECT_EQ(value, dir + "/p.png");
+  TObjNode* node = form->Engine().Base().objects.FindByName("F");
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(form->PictureBoxOf(*node)->size(), QSize(37, 21));
+  std::filesystem::remove_all(dir);
 }
 
 TEST_F(ObjectsTest, TrayCommandHidesOrMinimisesAndShowsAgain) {
