@@ -1,6 +1,7 @@
 #include "gui/objects/form_object.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QScreen>
 
 #include "engine/engine.h"
@@ -12,6 +13,10 @@
 #include "platform/sjis.h"
 
 namespace nura {
+
+namespace {
+constexpr int kMaxClient = 8192;
+}  // namespace
 
 TFormObject::TFormObject(QWidget* window, TPictureBox* picture, bool owned)
     : TGuiObject(TObjectKind::Form, window, owned), picture_(picture) {}
@@ -30,8 +35,10 @@ QSize TFormObject::ContentSize() const { return Client()->size(); }
 // The window grows or shrinks by what its client area must change.
 void TFormObject::SetContentSize(const QSize& size) {
   QWidget* window = Widget();
-  const QSize chrome = window->size() - Client()->size();
-  window->resize((size + chrome).expandedTo(QSize(1, 1)));
+  // The inner picture follows the client area: a window larger than a big
+  // screen would only cost memory.
+  const QSize client(std::clamp(size.width(), 1, kMaxClient), std::clamp(size.height(), 1, kMaxClient));
+  window->resize(client + window->size() - Client()->size());
 }
 
 void TFormObject::Resized(QObject* widget) {

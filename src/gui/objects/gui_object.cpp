@@ -1,6 +1,7 @@
 #include "gui/objects/gui_object.h"
 
 #include <QAbstractScrollArea>
+#include <algorithm>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -167,7 +168,12 @@ void TGuiObject::AcceptFileDrops(bool on) {
 
 QSize TGuiObject::ContentSize() const { return Widget()->size(); }
 
-void TGuiObject::SetContentSize(const QSize& size) { Widget()->resize(size.expandedTo(QSize(0, 0))); }
+void TGuiObject::SetContentSize(const QSize& size) {
+  Widget()->resize(ClampExtent(size.width()), ClampExtent(size.height()));
+}
+
+int ClampCoordinate(int value) { return std::clamp(value, -32768, 32767); }
+int ClampExtent(int value) { return std::clamp(value, 0, 32767); }
 
 void TGuiObject::ApplyFont(const std::string& name, int size, int style) {
   QWidget* w = FontWidget();
@@ -205,7 +211,7 @@ QRect ParseRectangle(TNuraEngine& engine, const std::string& text) {
     if (i >= 4) {
       throw ENura(engine.FormatErrorMessage(SJ("座標の指定エラー。引数が多すぎます。") + "\"" + text + "\""));
     }
-    v[i] = TNuraEngine::TextToInt32(engine.ExpandString(TrimText(part)));
+    v[i] = ClampCoordinate(TNuraEngine::TextToInt32(engine.ExpandString(TrimText(part))));
     if (comma == std::string::npos) break;
     start = comma + 1;
   }
@@ -297,8 +303,8 @@ TWriteResult TGuiObject::Write(TProperty p, TPropertyInput& in) {
   const int gap = site_ ? site_->PlacementGap() : 8;
   TNuraBase& base = in.Engine().Base();
   switch (p) {
-    case TProperty::X: frame->move(in.Number(), frame->y()); break;
-    case TProperty::Y: frame->move(frame->x(), in.Number()); break;
+    case TProperty::X: frame->move(ClampCoordinate(in.Number()), frame->y()); break;
+    case TProperty::Y: frame->move(frame->x(), ClampCoordinate(in.Number())); break;
     case TProperty::Width:
     case TProperty::W:
       SetContentSize(QSize(in.Number(), ContentSize().height()));
@@ -306,7 +312,7 @@ TWriteResult TGuiObject::Write(TProperty p, TPropertyInput& in) {
       break;
     case TProperty::Height:
     case TProperty::H: {
-      const int h = in.Number();
+      const int h = ClampExtent(in.Number());
       SetContentSize(QSize(ContentSize().width(), h));
       base.nextObjectX = frame->x();
       base.nextObjectY = frame->y() + h + gap;
@@ -324,7 +330,7 @@ TWriteResult TGuiObject::Write(TProperty p, TPropertyInput& in) {
     case TProperty::Position: {
       int x = 0, y = 0;
       in.Engine().ParseCoordinates(in.Text(), x, y);
-      frame->move(x, y);
+      frame->move(ClampCoordinate(x), ClampCoordinate(y));
       break;
     }
     case TProperty::Text:

@@ -147,6 +147,11 @@ class TGuiObject : public TScriptObject {
 // The object of a handle as a GUI object; nil for none.
 TGuiObject* GuiObjectOf(TScriptObject* object);
 
+// Positions and sizes of controls stay within what a window system holds
+// (16-bit coordinates), so that sums of them never overflow.
+int ClampCoordinate(int value);
+int ClampExtent(int value);
+
 // 0x00BBGGRR to a Qt colour and back.
 QColor ColourOf(int32_t value);
 int32_t ColourValue(const QColor& colour);

@@ -42,6 +42,8 @@ void TObjectSite::CreateObject(const std::string& position, bool positionGiven, 
           position + "\""));
     }
   }
+  x = ClampCoordinate(x);
+  y = ClampCoordinate(y);
   TObjectRecipe recipe{window_, "", 0, 0, "", 0};
   engine_.GetFontSettings(recipe.fontColour, recipe.fontSize, recipe.fontName, recipe.fontStyle);
   const std::optional<TObjectKind> kind = ObjectKindOfName(kindWord);

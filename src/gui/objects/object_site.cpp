@@ -51,7 +51,7 @@ TGuiObject* TObjectSite::ObjectOf(int id) {
 }
 
 int TObjectSite::PlacementGap() {
-  return StrictInteger(engine_.Base().words.FindValue(SJ("部品配置間隔"), false), 8);
+  return ClampCoordinate(StrictInteger(engine_.Base().words.FindValue(SJ("部品配置間隔"), false), 8));
 }
 
 bool TObjectSite::Centring() { return engine_.Base().centring; }
