@@ -198,26 +198,6 @@ void TGuiObject::ApplyTextColour(int32_t colour) {
 
 namespace {
 
-// "(x1,y1,x2,y2)": missing values count 0; more than four is an error.
-QRect ParseRectangle(TNuraEngine& engine, const std::string& text) {
-  std::string inner = TrimText(text);
-  if (!inner.empty() && inner.front() == '(') inner.erase(0, 1);
-  if (!inner.empty() && inner.back() == ')') inner.pop_back();
-  int v[4] = {0, 0, 0, 0};
-  size_t start = 0;
-  for (int i = 0; start <= inner.size(); ++i) {
-    const size_t comma = inner.find(',', start);
-    const std::string part = inner.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-    if (i >= 4) {
-      throw ENura(engine.FormatErrorMessage(SJ("座標の指定エラー。引数が多すぎます。") + "\"" + text + "\""));
-    }
-    v[i] = ClampCoordinate(TNuraEngine::TextToInt32(engine.ExpandString(TrimText(part))));
-    if (comma == std::string::npos) break;
-    start = comma + 1;
-  }
-  return QRect(QPoint(v[0], v[1]), QPoint(v[2] - 1, v[3] - 1));
-}
-
 std::string Pair(int a, int b) { return "(" + std::to_string(a) + "," + std::to_string(b) + ")"; }
 
 }  // namespace
@@ -319,12 +299,14 @@ TWriteResult TGuiObject::Write(TProperty p, TPropertyInput& in) {
       break;
     }
     case TProperty::Size: {
-      const QRect r = ParseRectangle(in.Engine(), in.Text());
-      frame->move(r.left(), r.top());
-      SetContentSize(QSize(r.width(), r.height()));
+      const TRect r = in.Engine().ParseRectangle(in.Text());
+      const int left = ClampCoordinate(r.left), top = ClampCoordinate(r.top);
+      const int bottom = ClampCoordinate(r.bottom);
+      frame->move(left, top);
+      SetContentSize(QSize(ClampCoordinate(r.right) - left, bottom - top));
       if (site_ && site_->Centring()) site_->CentreInParent(*frame);
-      base.nextObjectX = r.left();
-      base.nextObjectY = r.bottom() + 1 + gap;
+      base.nextObjectX = left;
+      base.nextObjectY = bottom + gap;
       break;
     }
     case TProperty::Position: {
