@@ -30,8 +30,6 @@ const std::set<CommandId> kWithoutHandler = {
     DdeSend,                        // DDE送信
     DdeCreateServer,                // DDEサーバー作成
     PlayState,                      // 演奏状態
-    CreateMenu,                     // メニュー作成
-    AddMenu,                        // メニュー追加
     PlayRepeated,                   // 繰り返し演奏
     MciSend,                        // MCI送信
     ListNetworkComputers,           // ネットワークコンピューター列挙
@@ -52,15 +50,12 @@ const std::set<CommandId> kWithoutHandler = {
     ListNetworkComputersWithDomain, // ネットワークコンピューター列挙ドメイン付き
     TcpServerSetConnectHandler,     // TCPサーバー接続処理設定
     ListNetworkDomains,             // ネットワークドメイン列挙
-    Reparent,                       // 乗せ換える
     EditorSettings,                 // Tエディタ設定
     SaveEditorSettings,             // Tエディタ設定を保存
     LoadEditorSettings,             // Tエディタ設定を読込
     TcpServerDisconnect,            // TCPサーバーから切断
-    AddTab,                         // タブ追加
     BrowserForward,                 // ブラウザ進む
     BrowserBack,                    // ブラウザ戻る
-    SetTabEnabled,                  // タブ有効変更
 };
 
 std::string Describe(CommandId id) {

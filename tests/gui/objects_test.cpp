@@ -16,46 +16,13 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "app/register_commands.h"
-#include "engine/command_line.h"
-#include "gui/main_window.h"
-#include "gui/objects/gui_object.h"
-#include "platform/sjis.h"
-#include "support/qt_app.h"
+#include "gui/object_fixture.h"
 #include "support/run_program.h"
 
 namespace nura {
 namespace {
 
-class ObjectsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    test::EnsureQtApplication();
-    ProgramCommandLine() = TCommandLine();
-    RegisterAllCommands();
-    form = std::make_unique<TfrmNura>(false);
-  }
-  // Runs a script (UTF-8 here) until it ends or waits.
-  void Run(const std::string& utf8) {
-    form->Engine().PrepareRun(SJ(utf8), "t.nrs");
-    form->Engine().Run();
-  }
-  std::string Value(const char* utf8Name) {
-    return SjisToUtf8(form->Engine().Base().words.FindValue(SJ(utf8Name), false));
-  }
-  // The widget of object `name`.
-  template <typename W>
-  W* WidgetOf(const char* utf8Name) {
-    TObjNode* node = form->Engine().Base().objects.FindByName(SJ(utf8Name));
-    TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
-    return object ? qobject_cast<W*>(object->Widget()) : nullptr;
-  }
-  // Runs the event loop until `done` holds (at most two seconds).
-  static bool WaitUntil(const std::function<bool()>& done) {
-    return QTest::qWaitFor(done, 2000);
-  }
-  std::unique_ptr<TfrmNura> form;
-};
+using ObjectsTest = test::ObjectFixture;
 
 TEST_F(ObjectsTest, ClickRunsTheBoundLabelOnce) {
   Run("N=0\nBをボタンとして作成\nBのクリックした時は押した\n待機\n*押した\nN=N+1\n戻る\n");

@@ -52,7 +52,6 @@ void TObjectSite::CreateObject(const std::string& position, bool positionGiven, 
     throw ENura(engine_.FormatErrorMessage(ObjectText(kindWord, "は、未定義なので、作成できません。")));
   }
   recipe.caption = TNuraEngine::EndsWithText(name, kindWord) ? TNuraEngine::RemoveSuffix(name, kindWord) : name;
-  const int id = base.objects.Count();
   std::unique_ptr<TGuiObject> object = factory(recipe);
   QWidget* widget = object->Widget();
   if (*kind != TObjectKind::Form) {
@@ -61,9 +60,16 @@ void TObjectSite::CreateObject(const std::string& position, bool positionGiven, 
     widget->show();
     base.nextObjectY = y + widget->height() + PlacementGap();
   }
+  AddObject(name, std::move(object));
+}
+
+void TObjectSite::AddObject(const std::string& name, std::unique_ptr<TGuiObject> object) {
+  TNuraBase& base = engine_.Base();
+  const int id = base.objects.Count();
+  const TObjectKind kind = object->Kind();
   object->Attach(*this, id);
-  base.objects.Add(std::make_unique<TObjNode>(name, std::move(object), id, *kind));
-  auto word = std::make_unique<THashNode>(name, false, kWordObject, id, ObjectKindName(*kind), "", "");
+  base.objects.Add(std::make_unique<TObjNode>(name, std::move(object), id, kind));
+  auto word = std::make_unique<THashNode>(name, false, kWordObject, id, ObjectKindName(kind), "", "");
   word->position = base.cursor;
   NodePtr added = base.words.AddNode(std::move(word));
   if (base.nodeLastObject) base.nodeLastObject->Assign(*added);
@@ -126,22 +132,24 @@ void TObjectSite::MoveOnto(TGuiObject& parent, const std::string& childName) {
   }
 }
 
-namespace {
-
-TObjectSite* SiteOf(TNuraEngine& engine) {
+TObjectSite* ObjectSiteOf(TNuraEngine& engine) {
   auto* window = dynamic_cast<TfrmNura*>(&engine.Host());
   return window ? &window->Objects() : nullptr;
 }
 
-// A name argument as written; one in double quotes is evaluated.
-std::string PopName(TNuraEngine& engine) {
+std::string PopObjectName(TNuraEngine& engine) {
   const std::string name = PopRawWord(engine);
   return !name.empty() && name.front() == '"' ? engine.ExpandString(name) : name;
 }
 
-[[noreturn]] void RaiseNotObject(TNuraEngine& engine, const std::string& name) {
+void RaiseNotObject(TNuraEngine& engine, const std::string& name) {
   RaiseScriptError(engine, "\"" + name + SJ("\"は、オブジェクトではありません。"));
 }
+
+namespace {
+
+TObjectSite* SiteOf(TNuraEngine& engine) { return ObjectSiteOf(engine); }
+std::string PopName(TNuraEngine& engine) { return PopObjectName(engine); }
 
 // "作成" ("?に,?を,?として"): position, name, kind.
 void Create(TNuraEngine& engine, CommandId) {
@@ -251,6 +259,7 @@ void Uncenter(TNuraEngine& engine, CommandId) { engine.Base().centring = false; 
 
 void RegisterObjectCommands() {
   RegisterObjectKinds();
+  RegisterArrangeCommands();
   RegisterCommandHandler(CommandId::Create, Create);
   RegisterCommandHandler(CommandId::SetProperty, SetProperty);
   RegisterCommandHandler(CommandId::GetProperty, GetProperty);

@@ -8,6 +8,7 @@
 
 #include <QPoint>
 #include <QStringList>
+#include <memory>
 #include <string>
 
 #include "engine/engine_host.h"
@@ -48,6 +49,8 @@ class TObjectSite : public TObjectHost {
   // "作成": `position` is "x,y", or empty when the argument was left out.
   void CreateObject(const std::string& position, bool positionGiven, std::string name,
                     const std::string& kindWord);
+  // Enters a made object: its id (the list's count), node, word and "その".
+  void AddObject(const std::string& name, std::unique_ptr<TGuiObject> object);
   // Releases one object into the deferred-free queue.
   void DestroyObjectEntry(int index);
   // Moves the object named `childName` onto the container `parent` (its
@@ -95,7 +98,16 @@ class TObjectSite : public TObjectHost {
   TNuraEngine& engine_;
 };
 
+// The object site of the engine's window; nil without one.
+TObjectSite* ObjectSiteOf(TNuraEngine& engine);
+// A name argument as written; one in double quotes is evaluated.
+std::string PopObjectName(TNuraEngine& engine);
+// ""%s"は、オブジェクトではありません。"
+[[noreturn]] void RaiseNotObject(TNuraEngine& engine, const std::string& name);
+
 // Registers the object kinds and the object commands.
 void RegisterObjectCommands();
+// Menus, tabs, re-parenting and browser history (arrange_commands.cpp).
+void RegisterArrangeCommands();
 
 }  // namespace nura
