@@ -52,27 +52,8 @@ std::optional<TProperty> PropertyOfName(const std::string& name) {
 }
 
 int StrictInteger(const std::string& text, int fallback) {
-  const std::string t = TrimText(text);
-  size_t i = 0;
-  bool negative = false;
-  if (i < t.size() && (t[i] == '-' || t[i] == '+')) negative = t[i++] == '-';
-  const bool hex = i < t.size() && t[i] == '$';
-  if (hex) ++i;
-  if (i >= t.size()) return fallback;
-  long long value = 0;
-  for (; i < t.size(); ++i) {
-    const char c = t[i];
-    int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else return fallback;
-    value = value * (hex ? 16 : 10) + digit;
-    if (value > 0xFFFFFFFFLL) return fallback;
-  }
-  if (hex && !negative) return static_cast<int>(static_cast<uint32_t>(value));
-  if (negative) value = -value;
-  return value < INT_MIN || value > INT_MAX ? fallback : static_cast<int>(value);
+  int32_t value = 0;
+  return ReadIntegerText(text, value) ? value : fallback;
 }
 
 int TPropertyInput::Number() const { return ClampToInt(std::nearbyint(TextToNumber(text_))); }

@@ -69,7 +69,7 @@ class TPropertyInput {
   std::string text_;
 };
 
-// A strict integer of `text`, or `fallback`.
+// A strict integer of `text` (decimal or "$" hexadecimal), or `fallback`.
 int StrictInteger(const std::string& text, int fallback);
 
 }  // namespace nura
