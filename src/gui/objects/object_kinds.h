@@ -18,6 +18,7 @@ void RegisterRadioKind();
 void RegisterScrollBoxKind();
 void RegisterPageControlKind();
 void RegisterTreeKind();
+void RegisterAnimeKind();
 void RegisterGridKind();
 void RegisterTrackBoxKind();
 

@@ -37,6 +37,7 @@ void RegisterObjectKinds() {
   RegisterScrollBoxKind();
   RegisterPageControlKind();
   RegisterTreeKind();
+  RegisterAnimeKind();
   RegisterGridKind();
   RegisterTrackBoxKind();
 }
