@@ -17,7 +17,7 @@
 #include "engine/engine.h"
 #include "engine/sjis_text.h"
 #include "gui/dialog_forms.h"
-#include "gui/string_grid.h"
+#include "gui/str_sort_grid.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -143,7 +143,7 @@ QWidget* TfrmDebug::MakeVariablePanel() {
   cmbRunControl = new QComboBox(panel);
   edtTagLevel = new QLineEdit(QStringLiteral("0"), panel);
   edtTagLevel->setMaximumWidth(48);
-  grdVar = new TStringGrid(panel);
+  grdVar = new TStrSortGrid(panel);
   grdVar->SetSize(1, 4);
   const int widths[] = {87, 201, 158, 64};
   for (int c = 0; c < 4; ++c) grdVar->SetColWidth(c, widths[c]);

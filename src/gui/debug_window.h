@@ -20,7 +20,7 @@ class QSplitter;
 namespace nura {
 
 class TNuraEngine;
-class TStringGrid;
+class TStrSortGrid;
 
 // The debugger's variable table: the header row "名前", "値", "型",
 // "宣言レベル", then one row per variable, hash (its value as name=value
@@ -56,7 +56,7 @@ class TfrmDebug : public QDialog {
   QCheckBox* chkViewGuiObject;
   QComboBox* cmbRunControl;
   QLineEdit* edtTagLevel;
-  TStringGrid* grdVar;
+  TStrSortGrid* grdVar;
   QPushButton* btnOK;
   QPushButton* btnEveryLineStop;
   QPushButton* btnClose;

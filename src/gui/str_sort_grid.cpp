@@ -182,6 +182,12 @@ void TStrSortGrid::SortRange(int col, int first, int last) {
   }
 }
 
+void TStrSortGrid::SelectRow(int row) {
+  if (row < fixedRows_ || row >= rowCount()) return;
+  setCurrentCell(row, std::max(0, currentColumn()));
+  selectRow(row);
+}
+
 QRect TStrSortGrid::GlyphRect(const QRect& cell, int textWidth) const {
   return QRect(cell.left() + textWidth + 1 + Spacing, cell.top() + 2, kGlyphSize, kGlyphSize);
 }

@@ -21,7 +21,7 @@ class TStrSortGrid : public QTableWidget, public TCsvGridModel {
   // Width and height of the direction arrow in pixels.
   static constexpr int kGlyphSize = 8;
 
-  explicit TStrSortGrid(QWidget* parent);
+  explicit TStrSortGrid(QWidget* parent = nullptr);
   ~TStrSortGrid() override;
 
   TSortops SortOps = TSortops::soBoth;
@@ -43,6 +43,12 @@ class TStrSortGrid : public QTableWidget, public TCsvGridModel {
   // The rectangle of the arrow in header cell `cell` whose text is
   // `textWidth` pixels wide (viewport coordinates).
   QRect GlyphRect(const QRect& cell, int textWidth) const;
+
+  // The row of the current cell (fixed rows counted); -1 for none.
+  int SelectedRow() const { return currentRow(); }
+  // Makes row `row` current and selected; a fixed row or one outside the
+  // grid is ignored.
+  void SelectRow(int row);
 
   // Puts the grid's own mouse handling before every event filter that was
   // installed on its viewport later: a header click sorts before anyone

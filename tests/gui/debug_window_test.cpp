@@ -18,7 +18,7 @@
 #include "engine/vocabulary.h"
 #include "gui/dialog_responder.h"
 #include "gui/main_window.h"
-#include "gui/string_grid.h"
+#include "gui/str_sort_grid.h"
 #include "platform/sjis.h"
 #include "support/qt_app.h"
 #include "support/run_program.h"
@@ -29,7 +29,7 @@ namespace {
 QString Q(const char* utf8) { return SjisToQString(SJ(utf8)); }
 
 // The grid row whose name is `name`; -1 when none.
-int RowNamed(TStringGrid& grid, const char* utf8) {
+int RowNamed(TStrSortGrid& grid, const char* utf8) {
   for (int r = 1; r < grid.RowCount(); ++r) {
     if (grid.GetCell(0, r) == SJ(utf8)) return r;
   }
@@ -53,7 +53,7 @@ TEST(DebugWindow, ShowsTheLineTheHeaderAndTheVariablesByLevel) {
   form.Prepare(engine);
   EXPECT_TRUE(form.Label2->text().startsWith(Q("現在の実行行:")));
   EXPECT_TRUE(form.memLine->toPlainText().startsWith("0:A=1"));
-  TStringGrid& grid = *form.grdVar;
+  TStrSortGrid& grid = *form.grdVar;
   ASSERT_EQ(grid.ColCount(), 4);
   EXPECT_EQ(SjisToUtf8(grid.GetCell(0, 0)), "名前");
   EXPECT_EQ(SjisToUtf8(grid.GetCell(1, 0)), "値");
@@ -112,26 +112,6 @@ TEST(DebugWindow, StepsLineByLineAndEndsTheProgram) {
   EXPECT_EQ(form.Engine().Base().words.FindValue("C", false), "");  // never reached
   std::filesystem::current_path(cwd);
   std::filesystem::remove_all(dir);
-}
-
-TEST(StringGrid, HeaderRowAndSortingBothWays) {
-  test::EnsureQtApplication();
-  TStringGrid grid;
-  grid.SetSize(4, 2);
-  const char* const cells[4][2] = {{"name", "n"}, {"b", "2"}, {"c", "3"}, {"a", "1"}};
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 2; ++c) grid.SetCell(c, r, cells[r][c]);
-  EXPECT_EQ(grid.RowCount(), 4);
-  EXPECT_EQ(grid.horizontalHeaderItem(0)->text(), "name");
-  emit grid.horizontalHeader()->sectionClicked(0);
-  EXPECT_EQ(grid.GetCell(0, 1), "a");
-  EXPECT_EQ(grid.GetCell(1, 1), "1");  // rows move whole
-  EXPECT_EQ(grid.GetCell(0, 3), "c");
-  emit grid.horizontalHeader()->sectionClicked(0);
-  EXPECT_EQ(grid.GetCell(0, 1), "c");
-  EXPECT_EQ(grid.GetCell(0, 0), "name");
-  grid.SetCell(5, 9, "outside");  // ignored
-  EXPECT_EQ(grid.GetCell(5, 9), "");
 }
 
 }  // namespace

@@ -30,8 +30,6 @@ class TGridObject : public TGuiObject {
   std::optional<std::string> Caption() const override { return Csv(false); }
   void SetCaption(const std::string& text) override { ShowCsv(text); }
 
-  int CurrentColumn() const { return std::max(0, Grid()->currentColumn()); }
-  void SelectRow(int row) { Grid()->setCurrentCell(row, CurrentColumn()); }
 
   TReadResult Read(TProperty p, TPropertyValue& out) override {
     switch (p) {
@@ -57,11 +55,11 @@ class TGridObject : public TGuiObject {
       case TProperty::Value: {
         in.StoreValue();
         const int n = in.Integer(-1);
-        if (n >= 0 && n < Grid()->rowCount()) SelectRow(std::max(n, 1));
+        if (n >= 0 && n < Grid()->rowCount()) Grid()->SelectRow(std::max(n, 1));
         return TWriteResult::Done;
       }
       case TProperty::Row:
-        SelectRow(in.Integer(0));
+        Grid()->SelectRow(in.Integer(0));
         return TWriteResult::Done;
       case TProperty::Column:
         Grid()->setCurrentCell(std::max(Grid()->currentRow(), Grid()->FixedRows()), in.Integer(0));
