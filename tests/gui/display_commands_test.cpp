@@ -10,13 +10,13 @@
 
 #include "gui/fonts.h"
 #include "gui/picture_box.h"
-#include "script_window.h"
+#include "object_fixture.h"
 #include "support/run_program.h"
 
 namespace nura {
 namespace {
 
-class DisplayTest : public test::ScriptWindowTest {
+class DisplayTest : public test::ObjectFixture {
  protected:
   // The main picture as the screen shows it.
   QImage Shot() { return form->img->grab().toImage(); }
@@ -75,22 +75,19 @@ TEST_F(DisplayTest, ShapesStandAtTheirCoordinates) {
   EXPECT_EQ(Errors(), "");
   const QImage shot = Shot();
   const QRgb black = qRgb(0, 0, 0), red = qRgb(255, 0, 0), white = qRgb(255, 255, 255);
-  // The outline covers 10..49 and 10..39, filled inside.
-  EXPECT_EQ(shot.pixel(10, 10), black);
-  EXPECT_EQ(shot.pixel(49, 39), black);
-  EXPECT_EQ(shot.pixel(30, 10), black);
-  EXPECT_EQ(shot.pixel(30, 25), red);
-  EXPECT_EQ(shot.pixel(50, 40), white);
-  // A filled circle: red in the middle, white in the corners of its box.
-  EXPECT_EQ(shot.pixel(120, 120), red);
-  EXPECT_EQ(shot.pixel(120, 100), black);
-  EXPECT_EQ(shot.pixel(101, 101), white);
-  EXPECT_EQ(shot.pixel(138, 138), white);
-  // A rectangle alone is filled without outline.
-  EXPECT_EQ(shot.pixel(200, 10), red);
-  EXPECT_EQ(shot.pixel(219, 29), red);
-  EXPECT_EQ(shot.pixel(220, 30), white);
-  EXPECT_EQ(shot.pixel(320, 10), black);
+  const struct {
+    int x, y;
+    QRgb colour;
+  } expected[] = {
+      // The outline covers 10..49 and 10..39, filled inside.
+      {10, 10, black}, {49, 39, black}, {30, 10, black}, {30, 25, red}, {50, 40, white},
+      // A filled circle: red in the middle, white in the corners of its box.
+      {120, 120, red}, {120, 100, black}, {101, 101, white}, {138, 138, white},
+      // A rectangle alone is filled without outline.
+      {200, 10, red}, {219, 29, red}, {220, 30, white},
+      {320, 10, black},
+  };
+  for (const auto& e : expected) EXPECT_EQ(shot.pixel(e.x, e.y), e.colour) << e.x << "," << e.y;
   // A line from the next position (10,10 after clearing) leaves it there.
   Run("ペン色は「#0000FF」\nペン太さは1\n(10,60)へ線\n");
   EXPECT_EQ(Shot().pixel(10, 35), qRgb(0, 0, 255));

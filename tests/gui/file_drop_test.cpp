@@ -10,7 +10,7 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
-#include "script_window.h"
+#include "object_fixture.h"
 #include "support/qt_app.h"
 
 namespace nura {
@@ -69,7 +69,7 @@ TEST(FileDrop, AControlFreedFirstTurnsTheReceiverOff) {
   EXPECT_THROW(TFileDrop().SetControl(nullptr), std::runtime_error);  // no window to watch
 }
 
-using FileDropObjectTest = test::ScriptWindowTest;
+using FileDropObjectTest = test::ObjectFixture;
 
 TEST_F(FileDropObjectTest, TwoFilesReachTheEventOnceHoweverOftenReceptionIsSet) {
   Run("N=0\nE1をエディタとして作成\nE1のファイルドロップは1\nE1のファイルドロップは1\n"

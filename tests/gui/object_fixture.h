@@ -10,6 +10,7 @@
 
 #include "app/register_commands.h"
 #include "engine/command_line.h"
+#include "engine/errors.h"
 #include "gui/main_window.h"
 #include "gui/objects/gui_object.h"
 #include "platform/sjis.h"
@@ -25,11 +26,15 @@ class ObjectFixture : public ::testing::Test {
     RegisterAllCommands();
     form = std::make_unique<TfrmNura>(false);
   }
-  // Runs a script (UTF-8 here) until it ends or waits.
+  // Runs a script (UTF-8 here) until it ends or waits; the error log is
+  // cleared first.
   void Run(const std::string& utf8) {
+    ErrorLog().clear();
     form->Engine().PrepareRun(SJ(utf8), "t.nrs");
     form->Engine().Run();
   }
+  // The error log as UTF-8 (empty when the run went well).
+  static std::string Errors() { return SjisToUtf8(ErrorLog()); }
   std::string Value(const char* utf8Name) {
     return SjisToUtf8(form->Engine().Base().words.FindValue(SJ(utf8Name), false));
   }

@@ -9,7 +9,7 @@
 
 #include "gui/row_sort.h"
 #include "platform/sjis.h"
-#include "script_window.h"
+#include "object_fixture.h"
 #include "support/qt_app.h"
 
 namespace nura {
@@ -175,7 +175,7 @@ TEST_F(StrSortGridTest, TheSortedHeaderShowsItsArrowBesideTheText) {
 
 // ---- grid objects ----
 
-using GridObjectTest = test::ScriptWindowTest;
+using GridObjectTest = test::ObjectFixture;
 
 TEST_F(GridObjectTest, CsvRoundTripRowsAndSorting) {
   Run("G1をグリッドとして作成\nG1は「名前,値\nb,2\nA,10\nc,9\n」\n"

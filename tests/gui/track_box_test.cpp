@@ -7,7 +7,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "script_window.h"
+#include "object_fixture.h"
 #include "support/qt_app.h"
 
 namespace nura {
@@ -98,7 +98,7 @@ TEST_F(TrackBoxTest, OverlappingBoxesRiseOnlyWhenPressed) {
   EXPECT_EQ(parent->children().indexOf(box), parent->children().size() - 1);
 }
 
-using TrackBoxObjectTest = test::ScriptWindowTest;
+using TrackBoxObjectTest = test::ObjectFixture;
 
 TEST_F(TrackBoxObjectTest, ChangesRunTheCodeAndTheBoxStaysAtLeastTenSquare) {
   Run("N=0\nT1をトラックとして作成\nT1のサイズは「(10,10,110,70)」\nT1の変更した時は「N=N+1」\n待機\n");
