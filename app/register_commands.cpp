@@ -22,6 +22,7 @@
 #include "gui/dialog_commands.h"
 #include "gui/display_commands.h"
 #include "gui/main_window.h"
+#include "gui/media/media_commands.h"
 #include "gui/objects/object_site.h"
 #include "gui/print_capture_commands.h"
 #include "gui/window_commands.h"
@@ -58,6 +59,7 @@ void RegisterAllCommands() {
   RegisterOfficeCommands();
   RegisterShellCommands();
   RegisterWindowStateCommands();
+  RegisterMediaCommands();
 }
 
 }  // namespace nura

@@ -23,15 +23,10 @@ const std::set<CommandId> kDispatcherIds = {Then, Else, Condition};
 // The commands that have no handler yet, one a line (remove the line of
 // a command whose handler you add).
 const std::set<CommandId> kWithoutHandler = {
-    Play,                           // 演奏
-    StopPlaying,                    // 演奏停止
     MixFiles,                       // ファイル合成
     ExtractMixedFile,               // 合成ファイル取り出す
     DdeSend,                        // DDE送信
     DdeCreateServer,                // DDEサーバー作成
-    PlayState,                      // 演奏状態
-    PlayRepeated,                   // 繰り返し演奏
-    MciSend,                        // MCI送信
     ListNetworkComputers,           // ネットワークコンピューター列挙
     ListSharedFolders,              // 共有フォルダ列挙
     TcpConnect,                     // TCP接続

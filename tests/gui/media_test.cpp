@@ -1,0 +1,98 @@
+// Media commands against a private PulseAudio server with a null sink
+// (started here and stopped by its process id): a wave file plays to its
+// end, other files go through the media player and its completion.
+#include <QElapsedTimer>
+#include <QFile>
+#include <csignal>
+#include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "gui/media/wave_sound.h"
+#include "gui/object_fixture.h"
+#include "support/run_program.h"
+
+namespace nura {
+namespace {
+
+// A mono 16-bit PCM wave of `ms` milliseconds of a quiet tone.
+void WriteWave(const std::string& path, int ms) {
+  const int rate = 22050;
+  const uint32_t samples = static_cast<uint32_t>(rate * ms / 1000);
+  const uint32_t data = samples * 2;
+  QByteArray bytes;
+  auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) bytes.append(static_cast<char>((v >> (8 * i)) & 0xFF)); };
+  auto u16 = [&](uint16_t v) { bytes.append(static_cast<char>(v & 0xFF)); bytes.append(static_cast<char>(v >> 8)); };
+  bytes.append("RIFF");
+  u32(36 + data);
+  bytes.append("WAVEfmt ");
+  u32(16); u16(1); u16(1); u32(rate); u32(rate * 2); u16(2); u16(16);
+  bytes.append("data");
+  u32(data);
+  for (uint32_t i = 0; i < samples; ++i) u16(static_cast<uint16_t>((i % 50) < 25 ? 1000 : -1000));
+  QFile file(QString::fromStdString(path));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+class MediaTest : public test::ObjectFixture {
+ protected:
+  void SetUp() override {
+    folder = test::MakeTempFolder();
+    const std::string socket = folder + "/native";
+    pulse = fork();
+    if (pulse == 0) {
+      setenv("HOME", folder.c_str(), 1);
+      setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+      setenv("PULSE_RUNTIME_PATH", folder.c_str(), 1);
+      const std::string protocol = "module-native-protocol-unix socket=" + socket + " auth-anonymous=1";
+      execl("/usr/bin/pulseaudio", "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+            "--use-pid-file=no", "--disable-shm=yes", "--log-target=stderr", "--log-level=0",
+            "-L", "module-null-sink", "-L", protocol.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    for (int i = 0; i < 100 && access(socket.c_str(), F_OK) != 0; ++i) usleep(50000);
+    if (access(socket.c_str(), F_OK) != 0) GTEST_SKIP() << "PulseAudio does not run here";
+    setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
+    test::ObjectFixture::SetUp();
+  }
+  void TearDown() override {
+    form.reset();
+    if (pulse > 0) {
+      kill(pulse, SIGTERM);
+      waitpid(pulse, nullptr, 0);
+    }
+  }
+  std::string folder;
+  pid_t pulse = -1;
+};
+
+TEST_F(MediaTest, AHalfSecondWavePlaysToItsEnd) {
+  WriteWave(folder + "/half.wav", 500);
+  QElapsedTimer clock;
+  clock.start();
+  Run("「" + folder + "/half.wav」を演奏\nS=演奏状態\n");
+  EXPECT_EQ(Value("S"), "未設定");  // the wave sound is not the media player
+  ASSERT_TRUE(WaitUntil(WaveSoundPlaying, 3000));
+  ASSERT_TRUE(WaitUntil([] { return !WaveSoundPlaying(); }, 5000));
+  EXPECT_GE(clock.elapsed(), 400);
+}
+
+TEST_F(MediaTest, TheMediaPlayerCompletesOrRepeatsUntilStopped) {
+  // A wave under another name goes to the media player. Each play takes
+  // about a second on the null sink: three seconds span a completion.
+  WriteWave(folder + "/short.snd", 300);
+  const std::string file = "「" + folder + "/short.snd」";
+  Run(file + "を演奏\nS1=演奏状態\n3秒待つ\nS2=演奏状態\n" + file +
+      "を繰り返し演奏\nR=演奏繰り返し\n3秒待つ\nS3=演奏状態\n演奏停止\nS4=演奏状態\n"
+      "1.5秒待つ\nS5=演奏状態\n");
+  EXPECT_EQ(Value("S1"), "演奏中");
+  EXPECT_EQ(Value("S2"), "未設定");
+  EXPECT_EQ(Value("R"), "0");
+  EXPECT_EQ(Value("S3"), "演奏中");
+  EXPECT_EQ(Value("S4"), "未設定");
+  EXPECT_EQ(Value("S5"), "未設定");
+}
+
+}  // namespace
+}  // namespace nura
