@@ -2,14 +2,21 @@
 // spacing, tab expansion and the byte limit, shapes checked by their
 // pixels on a screenshot, pictures shown and stretched, pixels, centring
 // and printing without a printer.
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
 #include <gtest/gtest.h>
 
 #include "gui/fonts.h"
 #include "gui/picture_box.h"
+#include "dialog_responder.h"
 #include "object_fixture.h"
 #include "support/run_program.h"
 
@@ -180,6 +187,42 @@ TEST_F(DisplayTest, PrintingWithoutAPrinterFails) {
   if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is installed";
   Run("「あ」を簡易印刷\n");
   EXPECT_EQ(Errors(), "[エラー] t.nrs(1行目): 印刷できるプリンタがありません。\r\n");
+}
+
+// With the CUPS PDF printer "PDF" (cups, printer-driver-cups-pdf and a
+// running scheduler) the text becomes a one-page PDF in ~/PDF.
+TEST_F(DisplayTest, PrintingATextMakesOnePage) {
+  if (QPrinterInfo::printerInfo("PDF").isNull()) GTEST_SKIP() << "no CUPS PDF printer";
+  const std::filesystem::path out = std::filesystem::path(std::getenv("HOME")) / "PDF";
+  std::set<std::filesystem::path> before;
+  if (std::filesystem::exists(out))
+    for (const auto& entry : std::filesystem::directory_iterator(out)) before.insert(entry.path());
+  test::RespondToModal([](QWidget* dialog) {
+    auto* print = qobject_cast<QPrintDialog*>(dialog);
+    ASSERT_NE(print, nullptr);
+    print->printer()->setPrinterName("PDF");
+    print->accept();
+  });
+  Run("\"一行目\\n二行目\"を簡易印刷\n");
+  EXPECT_EQ(Errors(), "");
+  std::string pdf;
+  std::filesystem::path made;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        if (!std::filesystem::exists(out)) return false;
+        for (const auto& entry : std::filesystem::directory_iterator(out)) {
+          if (before.count(entry.path())) continue;
+          std::ifstream in(entry.path(), std::ios::binary);
+          pdf.assign(std::istreambuf_iterator<char>(in), {});
+          made = entry.path();
+          if (pdf.find("%%EOF") != std::string::npos) return true;
+        }
+        return false;
+      },
+      20000));
+  const std::regex page(R"(/Type\s*/Page(?!s))");
+  EXPECT_EQ(std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()), 1);
+  std::filesystem::remove(made);
 }
 
 }  // namespace
