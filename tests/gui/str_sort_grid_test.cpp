@@ -147,6 +147,11 @@ TEST_F(StrSortGridTest, HeaderClicksSortDescendingThenAscendingAndKeepTheLastRow
   grid.SortOps = TSortops::soNon;
   ClickCell(0, 0);
   EXPECT_EQ(Column(1), "n;3;2;1;;");
+  // Rows without cell items sort too.
+  TStrSortGrid fresh;
+  fresh.SetCell(0, 2, "z");
+  fresh.HeaderClick(0);
+  EXPECT_EQ(fresh.GetCell(0, 1), "z");
 }
 
 TEST_F(StrSortGridTest, TheSortedHeaderShowsItsArrowBesideTheText) {
