@@ -3,6 +3,7 @@
 // clicks on a real grid, the arrow it draws, and grid objects.
 #include "gui/str_sort_grid.h"
 
+#include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <pthread.h>
@@ -152,6 +153,17 @@ TEST_F(StrSortGridTest, HeaderClicksSortDescendingThenAscendingAndKeepTheLastRow
   fresh.SetCell(0, 2, "z");
   fresh.HeaderClick(0);
   EXPECT_EQ(fresh.GetCell(0, 1), "z");
+}
+
+TEST_F(StrSortGridTest, DraggingTheRightEdgeOfAHeaderCellSizesTheColumn) {
+  const int edge = grid.visualItemRect(grid.item(0, 0)).right();
+  const int y = grid.visualItemRect(grid.item(0, 0)).center().y();
+  QTest::mousePress(grid.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(edge, y));
+  QMouseEvent move(QEvent::MouseMove, QPointF(edge + 30, y), grid.viewport()->mapToGlobal(QPointF(edge + 30, y)),
+                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(grid.viewport(), &move);
+  QTest::mouseRelease(grid.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(edge + 30, y));
+  EXPECT_EQ(grid.columnWidth(0), edge + 30);
 }
 
 TEST_F(StrSortGridTest, TheSortedHeaderShowsItsArrowBesideTheText) {
