@@ -1,6 +1,7 @@
 // Script objects on real widgets (offscreen): events from the platform run
 // the bound code, destruction frees safely, the tray command, and a
 // screenshot of a form with its controls.
+#include <QApplication>
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -42,6 +43,19 @@ TEST_F(ObjectsTest, KeyPressFillsTheKeyAndTheShiftState) {
   QTest::keyClick(edit, Qt::Key_A, Qt::ShiftModifier | Qt::ControlModifier);
   EXPECT_EQ(Value("K"), "65");
   EXPECT_EQ(Value("押された特殊キー"), "Shift\r\nCtrl");
+}
+
+TEST_F(ObjectsTest, TheMainWindowPreviewsTheKeysOfItsControls) {
+  Run("Eをエディタとして作成\nEのキー押した時は「K=K+1」\n母艦のキー押した時は「M=M+1」\n"
+      "Eに注目\n待機\n");
+  auto* edit = WidgetOf<QLineEdit>("E");
+  ASSERT_NE(edit, nullptr);
+  form->activateWindow();
+  edit->setFocus();
+  ASSERT_TRUE(WaitUntil([&] { return QApplication::focusWidget() == edit; }));
+  QTest::keyClick(edit, Qt::Key_Left);
+  EXPECT_EQ(Value("K"), "1");
+  EXPECT_EQ(Value("M"), "1");
 }
 
 TEST_F(ObjectsTest, TwoFilesDroppedOnAnUnboundMemoAddTwoLines) {

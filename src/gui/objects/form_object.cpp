@@ -47,6 +47,13 @@ void TFormObject::Resized(QObject* widget) {
   Fire(kSlotChange);
 }
 
+bool TFormObject::TakesKeysFrom(QObject* watched) const {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != Widget()) return false;
+  QWidget* focus = QApplication::focusWidget();
+  return focus ? widget == focus : widget == Widget();
+}
+
 void TFormObject::SetCaption(const std::string& text) { Widget()->setWindowTitle(SjisToQString(text)); }
 
 void TFormObject::Empty() { Widget()->close(); }

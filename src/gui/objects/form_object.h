@@ -29,13 +29,15 @@ class TFormObject : public TGuiObject {
   // The client area was resized: the picture follows, then the change
   // event.
   void Resized(QObject* widget) override;
-  // Key preview: the window's keys, each once.
-  bool TakesKeysFrom(QObject* watched) const override { return watched == Widget(); }
+  // Key preview: each key of a control on the window, once (at the
+  // control that has the focus).
+  bool TakesKeysFrom(QObject* watched) const override;
 
  protected:
   unsigned Events() const override { return kOnKeys | kOnClick | kOnDblClick | kOnMouse; }
   QList<QWidget*> EventWidgets() const override;
   bool HasColour() const override { return true; }
+  bool PreviewsKeys() const override { return true; }
   // The widget that holds the inner picture and the objects.
   virtual QWidget* Client() const { return Widget(); }
   // The picture follows the size of the client area.

@@ -34,6 +34,17 @@ class TEventBridge : public QObject {
       case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
       case QEvent::MouseMove:
+      case QEvent::Resize:
+        if (!object_.Watches(watched)) return false;
+        break;
+      default:
+        break;
+    }
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
         // Only the widget under the pointer takes it: an event that a child
         // left unhandled and that travels up to its parent is not the
         // parent's.
@@ -118,14 +129,20 @@ void TGuiObject::Attach(TObjectSite& site, int id) {
   if (!widget_) return;
   bridge_ = new TEventBridge(*this, Events(), !ClicksBySignal());
   bridge_->setParent(widget_.data());
+  if (PreviewsKeys()) qApp->installEventFilter(bridge_);
   for (QWidget* w : EventWidgets()) Watch(w);
   ConnectSignals();
 }
 
 void TGuiObject::Watch(QWidget* widget) {
   if (!bridge_ || !widget) return;
-  widget->installEventFilter(bridge_);
+  if (!PreviewsKeys()) widget->installEventFilter(bridge_);
   if (Events() & kOnMouseMove) widget->setMouseTracking(true);
+}
+
+bool TGuiObject::Watches(QObject* watched) const {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  return widget && EventWidgets().contains(widget);
 }
 
 QList<QWidget*> TGuiObject::EventWidgets() const {

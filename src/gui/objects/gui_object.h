@@ -107,6 +107,8 @@ class TGuiObject : public TScriptObject {
 
  public:
   virtual bool TakesKeysFrom(QObject* watched) const;
+  // True for the widgets whose mouse events and size are the object's.
+  bool Watches(QObject* watched) const;
 
  protected:
   // Which events the kind connects; the base installs the mouse, key and
@@ -126,6 +128,9 @@ class TGuiObject : public TScriptObject {
   // The context of the kind's signal connections: they end when the
   // object is freed, even when the widget lives on.
   QObject* Context() const { return bridge_.data(); }
+  // Key preview (forms): every key of a control on the window reaches the
+  // object first; its events are then watched application-wide.
+  virtual bool PreviewsKeys() const { return false; }
   // A widget made after creation joins the event widgets.
   void Watch(QWidget* widget);
   // Runs slot `slot` of this object (bridges for signals).
