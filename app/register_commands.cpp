@@ -16,6 +16,7 @@
 #include "commands/table_operand.h"
 #include "commands/utility_commands.h"
 #include "commands/word_commands.h"
+#include "editor/editor_object.h"
 #include "engine/control_commands.h"
 #include "engine/declared_commands.h"
 #include "engine/dispatch.h"
@@ -47,6 +48,7 @@ void RegisterAllCommands() {
   RegisterFileHandleCommands();
   RegisterWindowCommands();
   RegisterObjectCommands();
+  RegisterEditorKind();
   RegisterDialogCommands();
   RegisterErrorModeCommands();
   RegisterArrayCommands();

@@ -1,0 +1,247 @@
+// The text editor control: a custom-drawn widget over the row list. It
+// keeps the caret (a screen row and a display column), the selection and
+// the scroll position, paints rows, marks, ruler and bars itself, and
+// changes the text only through the row list's one replacement, so every
+// change is one undo step.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "editor/editor_client.h"
+#include "editor/editor_options.h"
+#include "editor/editor_strings.h"
+#include "editor/editor_view_info.h"
+#include "editor/screen_strings.h"
+
+namespace nura {
+
+enum class TEditorHitStyle { hsSelect, hsDraw, hsCaret };
+enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+// The selection: anchor, byte range (end byte inclusive) and display range
+// (end column exclusive).
+struct TEditorSelection {
+  int state = 0;  // 0 none, 1 anchored, 2 ordinary, 3 search hit
+  int anchorRow = 0, anchorByte = 0, anchorCol = 0;
+  int startRow = 0, endRow = 0, startByte = 0, endByte = 0;
+  int startRowCol = 0, endRowCol = 0, startCol = 0, endCol = 0;
+  int hitLength = 0;
+};
+
+class TEditor : public QAbstractScrollArea, public TEditorClient {
+ public:
+  static constexpr int kMaxColumn = 1000;
+
+  explicit TEditor(QWidget* parent = nullptr);
+  ~TEditor() override;
+
+  // ---- options ----
+  TEditorCaret& Caret() { return caret_; }
+  TEditorMarks& Marks() { return marks_; }
+  TEditorMargin& Margin() { return margin_; }
+  TEditorImagebar& Imagebar() { return imagebar_; }
+  TEditorLeftbar& Leftbar() { return leftbar_; }
+  TEditorRuler& Ruler() { return ruler_; }
+  TEditorSpeed& Speed() { return speed_; }
+  TEditorViewInfo& View() { return view_; }
+  TEditorWrapOption& WrapOption() { return list_->WrapOption(); }
+  TColor Color() const { return color_; }
+  void SetColor(TColor c);
+  TEditorHitStyle HitStyle() const { return hitStyle_; }
+  void SetHitStyle(TEditorHitStyle style);
+  TScrollStyle ScrollBars() const { return scrollBars_; }
+  void SetScrollBars(TScrollStyle style);
+  bool WordWrap() const { return list_->WordWrap(); }
+  void SetWordWrap(bool on) { list_->SetWordWrap(on); }
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool on) { readOnly_ = on; }
+  bool WantTabs() const { return wantTabs_; }
+  void SetWantTabs(bool on) { wantTabs_ = on; }
+  int UndoListMax() const { return list_->UndoObj().UndoListMax(); }
+  void SetUndoListMax(int n) { list_->UndoObj().SetUndoListMax(n); }
+  std::vector<std::string> ReserveWordList() const { return view_.Fountain().ReserveWordList(); }
+  void SetReserveWordList(const std::vector<std::string>& words);
+  // Takes the font (the Windows names are substituted by the platform).
+  void SetEditorFont(const QFont& font);
+
+  // ---- text and positions (byte offsets of the whole text, CR LF two) ----
+  TEditorScreenStrings& List() { return *list_; }
+  TEditorStrings& Lines() { return *lines_; }
+  std::string Text() const { return list_->Text(); }
+  void SetText(std::string_view text) { lines_->SetTextStr(text); }
+  void Clear() { lines_->Clear(); }
+  bool Modified() const { return modified_; }
+  void SetModified(bool on) { modified_ = on; }
+  int GetSelStart() const;
+  void SetSelStart(int offset);
+  int GetSelLength() const;
+  void SetSelLength(int length);
+  std::string GetSelText() const;
+  void SetSelText(std::string_view text);
+  int Col() const { return caretCol_; }
+  void SetCol(int col);
+  int Row() const { return caretRow_; }
+  void SetRow(int row);
+  void SetRowCol(int row, int col);
+  int RowCount() const { return list_->GetCount(); }
+  int TopCol() const { return topCol_; }
+  void SetTopCol(int col);
+  int VisibleColCount() const { return visibleCols_; }
+
+  // ---- selection ----
+  const TEditorSelection& Selection() const { return sel_; }
+  bool HasSelection() const { return sel_.state == 2 || sel_.state == 3; }
+  bool HasPlainSelection() const { return sel_.state == 2; }
+  bool HasHitSelection() const { return sel_.state == 3; }
+  int SelectionMode() const { return box_ ? 1 : 0; }
+  void SetSelectionMode(int mode);
+  void StartSelection();
+  void UpdateSelection();
+  void SelectAll();
+  bool IsInSelection(int row, int col) const;
+
+  // ---- editing ----
+  void InsertText(std::string_view text);
+  void DeleteSelection();
+  void DeleteRow(int row);
+  void Backspace();
+  void DeleteChar();
+  void Enter(bool shift);
+  void TypeTab();
+  void CopyToClipboard();
+  void CutToClipboard();
+  void PasteFromClipboard();
+  bool CanUndo() { return list_->UndoObj().CanUndo(); }
+  bool CanRedo() { return list_->UndoObj().CanRedo(); }
+  void Undo();
+  void Redo();
+  // Finds `text` after (forward) or before the selection or caret and
+  // selects the hit; options as TextSearch, SearchForward for forward.
+  bool SearchText(std::string_view text, uint16_t options);
+  void PutRowMark(int row, int mark);
+  void DeleteRowMark(int row, int mark);
+  void GotoRowMark(int mark);
+  int GetRowMarks(int row) const;
+
+  // ---- row geometry ----
+  std::string RowText(int row) const;
+  // 2 (end of file) outside the list.
+  int RowKind(int row) const;
+  std::string RowAttributes(int row) const;
+  int RowWidth(int row) const;
+  // The byte index of display column `col` in `row`.
+  int ColToByte(int row, int col) const;
+  int ByteToCol(int row, int bytes) const;
+  int ByteOffsetFromRow(int first, int row, int col) const;
+  int TextLength() const;
+
+  // ---- layout in pixels ----
+  int RowHeight() const { return rowHeight_; }
+  int CharWidth() const { return charWidth_; }
+  int TextLeft() const;
+  int TextTop() const;
+  QPoint CaretToPixel() const;
+  // The position under a viewport point (nearest boundary when `nearest`).
+  void PixelToRowCol(int x, int y, bool nearest, int& row, int& col) const;
+
+  // ---- events ----
+  std::function<void()> OnChange;
+  std::function<void()> OnCaretMoved;
+  std::function<void(bool)> OnSelectionChange;
+
+  // ---- TEditorClient ----
+  int CaretRow() const override { return caretRow_; }
+  int CaretCol() const override { return caretCol_; }
+  void SetCaretRow(int row) override { caretRow_ = std::max(0, std::min(row, RowCount())); }
+  void SetCaretCol(int col) override { caretCol_ = std::max(0, std::min(col, kMaxColumn + 1)); }
+  bool Focused() const override { return hasFocus(); }
+  bool Loading() const override { return false; }
+  void DoChange() override;
+  void InvalidateTextRow(int row) override;
+  int TopRow() const override { return topRow_; }
+  void SetTopRow(int row) override;
+  bool Destroying() const override { return destroying_; }
+  int VisibleRowCount() const override { return visibleRows_; }
+  const TFountain* ActiveFountain() const override { return &view_.Fountain(); }
+  int TabSpaceCount() const override { return caret_.TabSpaceCount(); }
+  bool InitBracketsFull() const override { return speed_.InitBracketsFull(); }
+  void CleanSelection() override;
+  void Refresh() override;
+  void BeginCaretUpdate() override { ++caretUpdate_; }
+  void EndCaretUpdate() override;
+  void SetCaretByOffset(int row, int offset) override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  bool focusNextPrevChild(bool next) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  void OptionChanged(TPersistent* sender);
+  void UpdateFontMetrics();
+  void UpdateScrollBars();
+  void AdjustCaretColumn(bool vertical, int direction);
+  void ScrollToCaret();
+  void UpdateCaret();
+  void ExtendSelection();
+  void MoveKey(int key, bool shift, bool ctrl);
+  bool NextTokenPosition(int& row, int& col, int direction) const;
+  // Replaces `count` rows from `first` by `text` and places the caret
+  // `caretOffset` bytes after the start of the row `base`.
+  void ReplaceRows(int first, int count, std::string_view text, int base, int caretOffset);
+  int BaseRow(int row) const;
+  // The selection's rows with the selected bytes removed (stream: one
+  // text) and the byte position where the removal began.
+  std::string TextWithoutSelection(int& cut) const;
+  void TypeText(std::string_view text);
+  // The insertion itself (InsertText without the read-only test).
+  void InsertAtCaret(std::string_view text);
+  void InsertBox(std::string_view text);
+  int LeftbarWidth() const;
+  int RulerHeight() const;
+  void PaintRow(QPainter& p, int row, int y);
+  void PaintLeftbar(QPainter& p);
+  void PaintRuler(QPainter& p);
+  void PaintImagebar(QPainter& p);
+
+  std::unique_ptr<TEditorScreenStrings> ownList_;
+  TEditorScreenStrings* list_;
+  std::unique_ptr<TEditorStrings> lines_;
+  TEditorViewInfo view_;
+  TEditorCaret caret_;
+  TEditorMarks marks_;
+  TEditorMargin margin_;
+  TEditorImagebar imagebar_;
+  TEditorLeftbar leftbar_;
+  TEditorRuler ruler_;
+  TEditorSpeed speed_;
+  TColor color_ = clWhite;
+  TEditorHitStyle hitStyle_ = TEditorHitStyle::hsSelect;
+  TScrollStyle scrollBars_ = TScrollStyle::ssNone;
+  bool readOnly_ = false, wantTabs_ = true, modified_ = false, destroying_ = false;
+  bool box_ = false, programmatic_ = false, rememberedSet_ = false, mouseSelecting_ = false;
+  int rememberedCol_ = 0;
+  int caretRow_ = 0, caretCol_ = 0, topRow_ = 0, topCol_ = 0;
+  int visibleRows_ = 1, visibleCols_ = 1;
+  int fontHeight_ = 12, charWidth_ = 6, rowHeight_ = 12, fontAscent_ = 10;
+  int caretUpdate_ = 0;
+  bool syncingScroll_ = false;
+  QPoint downPoint_;
+  TEditorSelection sel_;
+};
+
+}  // namespace nura
