@@ -9,6 +9,7 @@
 #include "editor/editor_control.h"
 #include "editor/editor_pictures.h"
 #include "editor/text_search.h"
+#include "engine/sjis_text.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -33,20 +34,6 @@ int IndentWidth(std::string_view text, int tabs) {
 }
 
 std::string LineBreak(int kind) { return kind == kRowEndsLine ? "\r\n" : std::string(); }
-
-// Line ends of outside text (the clipboard) as CR LF.
-std::string WithCrLf(std::string_view text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' || text[i] == '\n') {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      out += "\r\n";
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
 
 }  // namespace
 

@@ -269,4 +269,17 @@ std::string JoinLines(const std::vector<std::string>& lines) {
   return text;
 }
 
+std::string WithCrLf(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out += "\r\n";
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace nura

@@ -89,6 +89,8 @@ std::string FoldText(std::string_view text, int width, int tabWidth, std::string
 std::vector<std::string> SplitLines(std::string_view text);
 // The lines joined as a string list writes them: CR LF after every line.
 std::string JoinLines(const std::vector<std::string>& lines);
+// Every line end (CR LF, a lone CR or a lone LF) as CR LF.
+std::string WithCrLf(std::string_view text);
 
 // Cursor readers over NUL-terminated text.
 void SkipBlanks(const char*& cursor);

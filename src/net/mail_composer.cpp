@@ -29,19 +29,6 @@ std::string BlankControls(const std::string& text) {
   return out;
 }
 
-std::string WithCrLf(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' || text[i] == '\n') {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      out += "\r\n";
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
 // One address list as a header value: names encoded, addresses as written.
 std::string AddressHeader(const std::string& list) {
   std::string out;
