@@ -11,6 +11,7 @@
 #include "gui/fonts.h"
 #include "gui/main_window.h"
 #include "gui/qt_dialogs.h"
+#include "net/editor_link.h"
 #include "platform/console_mode.h"
 #include "platform/sjis.h"
 
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
 
   nura::TfrmNura form(console);
   windowDialogs.SetParent(&form);
+  nura::StartEditorLink(form.Engine());
   form.eventDoTimer();
   int status = form.IsClosed() ? 0 : app.exec();
   if (console && nura::ConsoleRunFailed()) status = 1;

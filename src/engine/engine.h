@@ -164,6 +164,11 @@ class TNuraEngine {
   void RunEventCode(const TextPos& code, const std::string& fileName);
   // The script timer fired with `target` as its jump target.
   void RunTimerTarget(const TextPos& target);
+  // A socket or DDE event enters the label at `label`: with a run active a
+  // kind-5 frame returns to the interrupted cursor and the cursor moves to
+  // the label; when idle the label runs to its end in a nested level and
+  // no frame is pushed.
+  void RunCommEvent(const TextPos& label, const std::string& fileName);
   int NestedRunDepth() const { return nestDepth_; }
   // True while a run is under way: the cursor stands on a statement (not
   // nil, not on the NUL at the end of its text).

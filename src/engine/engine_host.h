@@ -42,6 +42,9 @@ class TEngineHost {
   virtual bool ShowDebugger(TNuraEngine&) { return false; }
   // "待機": starts freeing destroyed objects when two or more wait.
   virtual void AfterIdle() {}
+  // After event code ran while no run was active: in console mode the
+  // program ends when nothing can re-enter the script any more.
+  virtual void FinishIfIdle() {}
   // "母艦スタイル設定": the main window's border style (0 none, 1 single,
   // 2 sizeable, 3 dialog, 4 tool window, 5 sizeable tool window).
   virtual void SetMainWindowBorderStyle(int style) { (void)style; }

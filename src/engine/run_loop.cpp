@@ -367,6 +367,22 @@ void TNuraEngine::RunEventCode(const TextPos& code, const std::string& fileName)
   --nestDepth_;
 }
 
+void TNuraEngine::RunCommEvent(const TextPos& label, const std::string& fileName) {
+  TNuraBase& b = *base_;
+  if (!label) return;
+  if (!RunActive()) {
+    RunNested(label, fileName);
+    return;
+  }
+  TRunControl frame;
+  frame.kind = kRunEvent;
+  frame.returnPos = b.cursor;
+  frame.savedFileName = b.fileName;
+  b.runControl.Push(frame);
+  b.cursor = label;
+  b.fileName = fileName;
+}
+
 void TNuraEngine::RunTimerTarget(const TextPos& target) {
   TNuraBase& b = *base_;
   if (!target) return;

@@ -87,6 +87,7 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   bool CloseMainWindow() override;
   void ProcessEvents() override;
   void AfterIdle() override;
+  void FinishIfIdle() override;
   void SetMainWindowBorderStyle(int style) override;
   void ShowTrayIcon(bool show) override;
   // The debugger window (on the terminal in console mode); true when the
@@ -113,7 +114,6 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   void HideToTray();
   void RestoreFromTray();
   void TrayActivated(int reason);
-  void FinishIfIdle();
   bool LoadScriptFile(const std::string& name);
   bool LoadRuntimeProgram(const std::string& file);
 

@@ -30,6 +30,10 @@ void RegisterNetCommands() {
   RegisterMailCommands();
   RegisterFtpCommands();
   RegisterHttpCommands();
+  RegisterTcpCommands();
+  RegisterDdeCommands();
+  RegisterLanCommands();
+  RegisterContainerCommands();
 }
 
 }  // namespace nura

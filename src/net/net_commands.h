@@ -1,4 +1,5 @@
-// The command handlers of the network family: mail, FTP and HTTP.
+// The command handlers of the network family: mail, FTP, HTTP, TCP, DDE,
+// LAN information and file-mix containers.
 #pragma once
 
 namespace nura {
@@ -6,8 +7,12 @@ namespace nura {
 void RegisterMailCommands();
 void RegisterFtpCommands();
 void RegisterHttpCommands();
+void RegisterTcpCommands();
+void RegisterDdeCommands();
+void RegisterLanCommands();
+void RegisterContainerCommands();
 
-// Both of the above.
+// All of the above.
 void RegisterNetCommands();
 
 }  // namespace nura

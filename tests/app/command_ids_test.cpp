@@ -23,32 +23,9 @@ const std::set<CommandId> kDispatcherIds = {Then, Else, Condition};
 // The commands that have no handler yet, one a line (remove the line of
 // a command whose handler you add).
 const std::set<CommandId> kWithoutHandler = {
-    MixFiles,                       // ファイル合成
-    ExtractMixedFile,               // 合成ファイル取り出す
-    DdeSend,                        // DDE送信
-    DdeCreateServer,                // DDEサーバー作成
-    ListNetworkComputers,           // ネットワークコンピューター列挙
-    ListSharedFolders,              // 共有フォルダ列挙
-    TcpConnect,                     // TCP接続
-    TcpDisconnect,                  // TCP切断
-    TcpConnected,                   // TCP接続状態
-    TcpSend,                        // TCP送信
-    TcpSetReceiveHandler,           // TCP受信処理設定
-    TcpServerStart,                 // TCPサーバー起動
-    TcpServerStop,                  // TCPサーバー終了
-    TcpServerListClients,           // TCPサーバー接続先列挙
-    TcpServerSend,                  // TCPサーバーから送信
-    TcpServerSetReceiveHandler,     // TCPサーバー受信処理設定
-    UserName,                       // ユーザー名取得
-    ComputerName,                   // コンピューター名取得
-    IpAddress,                      // IPアドレス取得
-    ListNetworkComputersWithDomain, // ネットワークコンピューター列挙ドメイン付き
-    TcpServerSetConnectHandler,     // TCPサーバー接続処理設定
-    ListNetworkDomains,             // ネットワークドメイン列挙
     EditorSettings,                 // Tエディタ設定
     SaveEditorSettings,             // Tエディタ設定を保存
     LoadEditorSettings,             // Tエディタ設定を読込
-    TcpServerDisconnect,            // TCPサーバーから切断
     BrowserForward,                 // ブラウザ進む
     BrowserBack,                    // ブラウザ戻る
 };

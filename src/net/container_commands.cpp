@@ -1,0 +1,90 @@
+// "ファイル合成" and "合成ファイル取り出す": file-mix containers from scripts.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "commands/file_command_support.h"
+#include "engine/command_api.h"
+#include "engine/filemix.h"
+#include "engine/sjis_text.h"
+#include "net/net_commands.h"
+#include "platform/native_path.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+// The list's lines, blank ones left out.
+std::vector<std::string> ListLines(const std::string& list) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = list.size();
+    const std::string line = list.substr(start, end - start);
+    if (!TrimText(line).empty()) lines.push_back(line);
+    if (end < list.size() && list[end] == '\r' && end + 1 < list.size() && list[end + 1] == '\n') ++end;
+    start = end + 1;
+  }
+  return lines;
+}
+
+// The writer's lines "source=name=flag": commas stand for "="; a list
+// without any "=" stores every file under its own name, not enciphered.
+std::vector<std::string> WriterLines(std::string list) {
+  if (list.find(',') != std::string::npos) {
+    for (char& c : list) {
+      if (c == ',') c = '=';
+    }
+  }
+  std::vector<std::string> lines = ListLines(list);
+  if (list.find('=') == std::string::npos) {
+    for (std::string& line : lines) line += "=" + ExtractNamePart(line) + "=0";
+  }
+  return lines;
+}
+
+// "ファイル合成" ("?を, ?へ"): the container is written beside itself and
+// renamed over the old one only when every file went in.
+void CombineFiles(TNuraEngine& engine, CommandId) {
+  const std::string container = TrimText(PopText(engine));
+  const std::string list = TrimText(PopText(engine));
+  if (!ConfirmChange(engine, container, Quoted(container) + SJ("へ保存します。"))) return;
+  TFileMixWriter writer;
+  writer.lines = WriterLines(list);
+  const std::string temporary = container + ".~" + std::to_string(::getpid()) + ".tmp";
+  const std::string nativeTemporary = ScriptPathToNative(temporary);
+  try {
+    writer.SaveToFile(temporary);
+  } catch (...) {
+    std::remove(nativeTemporary.c_str());
+    throw;
+  }
+  if (std::rename(nativeTemporary.c_str(), ScriptPathToNative(container).c_str()) != 0) {
+    std::remove(nativeTemporary.c_str());
+    RaiseFileError(engine, container);
+  }
+}
+
+// "合成ファイル取り出す" ("?から,?を"): the entry as text.
+void ExtractCombinedFile(TNuraEngine& engine, CommandId) {
+  const std::string name = PopText(engine);
+  const std::string container = PopText(engine);
+  TFileMixReader reader(container);
+  std::string text;
+  if (!reader.ExtractToString(name, text)) {
+    RaiseScriptError(engine, SJ("ファイル") + Quoted(name) + SJ("が、ありません。"));
+  }
+  SetTextResult(engine, text);
+}
+
+}  // namespace
+
+void RegisterContainerCommands() {
+  RegisterCommandHandler(CommandId::MixFiles, CombineFiles);
+  RegisterCommandHandler(CommandId::ExtractMixedFile, ExtractCombinedFile);
+}
+
+}  // namespace nura

@@ -1,0 +1,108 @@
+// The DDE commands over local-socket links: "DDE送信" executes a macro on
+// another program's topic, "DDEサーバー作成" serves a topic of this program
+// whose macros enter a label of the script.
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "commands/file_command_support.h"
+#include "engine/command_api.h"
+#include "engine/event_sources.h"
+#include "net/local_link.h"
+#include "net/net_commands.h"
+#include "net/script_events.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+constexpr int kMaxServers = 10;
+constexpr int kAnswerTimeoutMs = 10000;
+
+// The server topics of the script; each counts as an event source for as
+// long as the program runs.
+struct TDdeServers {
+  std::vector<std::unique_ptr<TLocalLinkServer>> servers;
+  std::array<TEventLabel, kMaxServers> labels;
+
+  TDdeServers() = default;
+  TDdeServers(const TDdeServers&) = delete;
+  TDdeServers& operator=(const TDdeServers&) = delete;
+  ~TDdeServers() {
+    for (size_t i = 0; i < servers.size(); ++i) RemoveEventSource();
+  }
+};
+
+std::string ErrorHead(const std::string& service, const std::string& topic) {
+  return SJ("サーバー") + Quoted(service) + SJ("トピック") + Quoted(topic) + SJ("でエラー。");
+}
+
+// The macro's lines, each ended by CR LF.
+std::string MacroLines(const std::string& macro) {
+  std::string text;
+  size_t start = 0;
+  while (start < macro.size()) {
+    size_t end = macro.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = macro.size();
+    text += macro.substr(start, end - start) + "\r\n";
+    start = end;
+    if (start < macro.size() && macro[start] == '\r') ++start;
+    if (start < macro.size() && macro[start] == '\n') ++start;
+  }
+  return text;
+}
+
+// "DDE送信" ("?の,?に,?を"): service, topic, macro.
+void DdeSend(TNuraEngine& engine, CommandId) {
+  const std::string macro = PopText(engine);
+  const std::string topic = PopText(engine);
+  const std::string service = PopText(engine);
+  const std::string program = WordValue(engine, SJ("DDEファイル名"));
+  switch (ExecuteLinkMacro(service, topic, macro, kAnswerTimeoutMs, program)) {
+    case TLinkResult::Accepted:
+      return;
+    case TLinkResult::NoLink:
+      RaiseScriptError(engine, ErrorHead(service, topic) + SJ("リンク出来ませんでした。"));
+    case TLinkResult::Refused:
+      RaiseScriptError(engine, ErrorHead(service, topic) + SJ("コマンドの送信に失敗"));
+  }
+}
+
+// A macro for server `index`: "DDE文字列" = its lines, then its label.
+void ServerMacro(TNuraEngine& engine, int index, const std::string& macro) {
+  TDdeServers& state = FamilyState<TDdeServers>(engine);
+  if (index < 0 || index >= kMaxServers) return;
+  if (NodePtr node = FindWord(engine, SJ("DDE文字列"))) node->value = MacroLines(macro);
+  EnterEventLabel(engine, state.labels[static_cast<size_t>(index)]);
+}
+
+// "DDEサーバー作成" ("?を呼ぶ,?という"): label, topic.
+void DdeCreateServer(TNuraEngine& engine, CommandId) {
+  const std::string topic = PopText(engine);
+  const std::string labelName = PopRawWord(engine);
+  const std::string head = ErrorHead(SJ("自身"), topic);
+  const TEventLabel label = EventLabelOf(engine, labelName);
+  if (!label) RaiseScriptError(engine, head + SJ("ジャンプ先ラベルが見つかりません。"));
+  TDdeServers& state = FamilyState<TDdeServers>(engine);
+  const int index = static_cast<int>(state.servers.size());
+  if (index >= kMaxServers) RaiseScriptError(engine, head + SJ("これ以上サーバーを立ち上げられません。"));
+  auto server = std::make_unique<TLocalLinkServer>();
+  TNuraEngine* target = &engine;
+  const bool listening = server->Listen(OwnServiceName(), topic, [target, index](const std::string& macro) {
+    ServerMacro(*target, index, macro);
+  });
+  if (!listening) RaiseScriptError(engine, head + SJ("サーバー作成に失敗"));
+  state.labels[static_cast<size_t>(index)] = label;
+  state.servers.push_back(std::move(server));
+  AddEventSource();
+}
+
+}  // namespace
+
+void RegisterDdeCommands() {
+  RegisterCommandHandler(CommandId::DdeSend, DdeSend);
+  RegisterCommandHandler(CommandId::DdeCreateServer, DdeCreateServer);
+}
+
+}  // namespace nura

@@ -1,0 +1,74 @@
+#include "net/editor_link.h"
+
+#include <QCoreApplication>
+
+#include "engine/command_api.h"
+#include "engine/dialogs.h"
+#include "engine/sjis_text.h"
+#include "net/local_link.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+constexpr int kEditorTimeoutMs = 3000;
+const char kEditorService[] = "nurapad";
+const char kTopic[] = "command";
+
+struct TEditorLink {
+  TLocalLinkServer server;
+  bool started = false;
+};
+
+bool HasProgram(TNuraEngine& engine) { return static_cast<bool>(engine.Base().text); }
+
+// "break": the window closes and the program ends, also when the script's
+// shutdown code refuses to close.
+void EndProgram(TNuraEngine& engine) {
+  engine.RequestClose();
+  engine.Base().stopRequest = true;
+  engine.Base().cursor.Reset();
+  QCoreApplication::exit(0);
+}
+
+}  // namespace
+
+void StartEditorLink(TNuraEngine& engine) {
+  TEditorLink& link = FamilyState<TEditorLink>(engine);
+  if (link.started) return;
+  link.started = true;
+  TNuraEngine* target = &engine;
+  link.server.Listen(OwnServiceName(), kTopic,
+                     [target](const std::string& macro) { ExecuteEditorMacro(*target, macro); });
+}
+
+void NotifyEditorRow(TNuraEngine& engine, const std::string& argument) {
+  const std::string line = std::to_string(engine.CurrentLine());
+  if (argument.empty()) {
+    Dialogs().ShowMessage(SJ("実行ライン:") + line, "");
+  } else if (argument == kEditorService) {
+    ExecuteLinkMacro(kEditorService, kTopic, "row " + line, kEditorTimeoutMs);
+  }
+}
+
+void ExecuteEditorMacro(TNuraEngine& engine, const std::string& macro) {
+  const std::string text = TrimText(macro);
+  const size_t space = text.find(' ');
+  const std::string command = TrimText(text.substr(0, space));
+  const std::string argument = space == std::string::npos ? "" : TrimText(text.substr(space + 1));
+  try {
+    if (command == "line") {
+      NotifyEditorRow(engine, argument);
+    } else if (command == "pause") {
+      if (HasProgram(engine) && engine.Host().ShowDebugger(engine)) engine.RequestClose();
+    } else if (command == "break") {
+      if (!HasProgram(engine)) return;
+      if (argument == kEditorService) NotifyEditorRow(engine, argument);
+      EndProgram(engine);
+    }
+  } catch (const std::exception&) {
+    // an error dialog that ended the program, or a failed close: nothing to report
+  }
+}
+
+}  // namespace nura

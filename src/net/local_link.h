@@ -1,0 +1,65 @@
+// Links between programs over local sockets, in place of DDE conversations:
+// a server serves one (service, topic) pair and runs each macro that a
+// client executes on it. Names are compared without regard to case. The
+// socket files live in a per-user folder of mode 0700.
+//
+// On a link a request is a 32-bit little-endian length (at most
+// kMaxLinkMacro) followed by the macro's Shift-JIS bytes; the answer is one
+// byte, 1 when the server took the macro, 0 when it refused it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QLocalServer;
+
+namespace nura {
+
+constexpr uint32_t kMaxLinkMacro = 1024 * 1024;
+
+// The folder of the socket files: "nurasera-dde" in the runtime folder
+// ($XDG_RUNTIME_DIR), else "/tmp/nurasera-dde-<uid>"; made with mode 0700
+// on first use. Empty when it cannot be made private to the user.
+std::string LocalLinkFolder();
+
+// The socket file of (service, topic) in LocalLinkFolder(); empty without.
+std::string LocalLinkPath(const std::string& service, const std::string& topic);
+
+// This program's service name: the base name of its executable.
+std::string OwnServiceName();
+
+class TLocalLinkServer {
+ public:
+  using MacroHandler = std::function<void(const std::string& macro)>;
+
+  TLocalLinkServer();
+  ~TLocalLinkServer();
+  TLocalLinkServer(const TLocalLinkServer&) = delete;
+  TLocalLinkServer& operator=(const TLocalLinkServer&) = delete;
+
+  // Serves (service, topic). A socket file left by a program that ended is
+  // removed first (only after a connect to it failed). False when a live
+  // server holds the pair or the socket cannot be made.
+  bool Listen(const std::string& service, const std::string& topic, MacroHandler handler);
+
+ private:
+  void Accept();
+
+  std::unique_ptr<QLocalServer> server_;
+  MacroHandler handler_;
+};
+
+enum class TLinkResult { Accepted, NoLink, Refused };
+
+// Opens a link to (service, topic), executes `macro` on it and closes it.
+// While it waits for the answer (at most `timeoutMs`) the event queue runs,
+// so a program may send to its own topics. When no server answers and
+// `program` is not empty, the program is started and the link retried for
+// a bounded time.
+TLinkResult ExecuteLinkMacro(const std::string& service, const std::string& topic,
+                             const std::string& macro, int timeoutMs,
+                             const std::string& program = "");
+
+}  // namespace nura

@@ -1,0 +1,55 @@
+#include "net/script_events.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include "engine/command_api.h"
+#include "engine/engine.h"
+
+namespace nura {
+
+TEventLabel EventLabelOf(TNuraEngine& engine, const std::string& name) {
+  TEventLabel label;
+  NodePtr node = FindWord(engine, name);
+  if (node && node->kind == kWordLabel && node->position) {
+    label.position = node->position;
+    label.fileName = node->annotation;
+  }
+  return label;
+}
+
+void EnterEventLabel(TNuraEngine& engine, const TEventLabel& label) {
+  if (!label) return;
+  const bool idle = !engine.RunActive();
+  const std::string fileName = label.fileName.empty() ? engine.Base().fileName : label.fileName;
+  try {
+    engine.RunCommEvent(label.position, fileName);
+  } catch (const std::exception&) {
+    // reported by the run loop
+  }
+  if (idle) engine.Host().FinishIfIdle();
+}
+
+bool RunEventsUntil(const std::function<bool()>& done, int timeoutMs) {
+  if (done()) return true;
+  QElapsedTimer clock;
+  clock.start();
+  QEventLoop loop;
+  QTimer step;
+  step.setInterval(10);
+  bool result = false;
+  QObject::connect(&step, &QTimer::timeout, &loop, [&] {
+    if (done()) {
+      result = true;
+      loop.quit();
+    } else if (clock.elapsed() >= timeoutMs) {
+      loop.quit();
+    }
+  });
+  step.start();
+  loop.exec();
+  return result || done();
+}
+
+}  // namespace nura
