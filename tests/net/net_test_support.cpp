@@ -87,6 +87,10 @@ void NetTest::SetUp() {
   if (!std::getenv("NURA_OWN_NETWORK")) {
     GTEST_SKIP() << "network tests run inside their own network namespace (through ctest)";
   }
+  NetCommandTest::SetUp();
+}
+
+void NetCommandTest::SetUp() {
   // Requests to 127.0.0.1 go straight to the peers, never to a proxy.
   for (const char* proxy : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
     unsetenv(proxy);
@@ -98,7 +102,7 @@ void NetTest::SetUp() {
   engine.ResetForRun();
 }
 
-void NetTest::TearDown() {
+void NetCommandTest::TearDown() {
   SetDialogs(nullptr);
   if (!folder.empty()) {
     std::error_code ec;
@@ -106,17 +110,17 @@ void NetTest::TearDown() {
   }
 }
 
-void NetTest::Set(const std::string& name, const std::string& value) {
+void NetCommandTest::Set(const std::string& name, const std::string& value) {
   NodePtr node = engine.Base().words.FindNode(SJ(name), false);
   ASSERT_TRUE(node) << name;
   node->value = SJ(value);
 }
 
-std::string NetTest::Var(const std::string& name) {
+std::string NetCommandTest::Var(const std::string& name) {
   return SjisToUtf8(engine.Base().words.FindValue(SJ(name), false));
 }
 
-std::string NetTest::Call(CommandId id, std::initializer_list<std::string> args) {
+std::string NetCommandTest::Call(CommandId id, std::initializer_list<std::string> args) {
   for (const std::string& arg : args) engine.Base().args.Push(TNuraEngine::MakeRawLiteral(SJ(arg)));
   CommandHandler handler = FindCommandHandler(IdNumber(id));
   if (!handler) {
@@ -127,7 +131,7 @@ std::string NetTest::Call(CommandId id, std::initializer_list<std::string> args)
   return SjisToUtf8(engine.ResultNode()->value);
 }
 
-std::string NetTest::ErrorOf(CommandId id, std::initializer_list<std::string> args) {
+std::string NetCommandTest::ErrorOf(CommandId id, std::initializer_list<std::string> args) {
   try {
     Call(id, args);
   } catch (const std::exception& e) {
@@ -137,24 +141,24 @@ std::string NetTest::ErrorOf(CommandId id, std::initializer_list<std::string> ar
   return "";
 }
 
-std::string NetTest::ReadFile(const std::string& path) {
+std::string NetCommandTest::ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
 }
 
-void NetTest::WriteFile(const std::string& path, const std::string& bytes) {
+void NetCommandTest::WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
   out << bytes;
 }
 
-bool NetTest::Exists(const std::string& path) {
+bool NetCommandTest::Exists(const std::string& path) {
   std::error_code ec;
   return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
-std::vector<std::string> NetTest::FilesIn(const std::string& dir) {
+std::vector<std::string> NetCommandTest::FilesIn(const std::string& dir) {
   std::vector<std::string> names;
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
@@ -164,7 +168,7 @@ std::vector<std::string> NetTest::FilesIn(const std::string& dir) {
   return names;
 }
 
-std::string NetTest::SubFolder(const std::string& name) {
+std::string NetCommandTest::SubFolder(const std::string& name) {
   const std::string path = folder + "/" + name;
   std::filesystem::create_directories(path);
   return path;

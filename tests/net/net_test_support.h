@@ -50,7 +50,8 @@ class TProgressDialogs : public RecordingDialogs {
   void HideProgress() override { visible = false; }
 };
 
-class NetTest : public ::testing::Test {
+// An engine with the network commands and a temporary folder.
+class NetCommandTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -75,6 +76,13 @@ class NetTest : public ::testing::Test {
   TProgressDialogs dialogs;
   TNuraEngine engine;
   std::string folder;  // the test's temporary folder, ending without "/"
+};
+
+// The same, for tests that talk over the network: they run only inside
+// their own network namespace.
+class NetTest : public NetCommandTest {
+ protected:
+  void SetUp() override;
 };
 
 }  // namespace nura::test

@@ -1,0 +1,88 @@
+// The local-socket links under DDE and the editor link, in one process.
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QLocalSocket>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "net/local_link.h"
+#include "net/script_events.h"
+#include "platform/sjis.h"
+#include "support/qt_app.h"
+#include "support/run_program.h"
+
+namespace nura::test {
+namespace {
+
+class LocalLinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureQtApplication();
+    folder_ = MakeTempFolder();
+    setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+  }
+  void TearDown() override { std::system(("rm -rf " + folder_).c_str()); }
+
+  std::string folder_;
+};
+
+TEST_F(LocalLinkTest, MacrosArriveWholeAndNamesIgnoreCase) {
+  std::vector<std::string> received;
+  TLocalLinkServer server;
+  ASSERT_TRUE(server.Listen("Svc", SJ("話題/Ａ"), [&](const std::string& m) { received.push_back(m); }));
+  const std::string macro = SJ("表示\r\n二行目") + std::string("\0x", 2);
+  EXPECT_EQ(ExecuteLinkMacro("SVC", SJ("話題/ａ"), macro, 5000), TLinkResult::Accepted);
+  EXPECT_EQ(ExecuteLinkMacro("svc", "other", "x", 5000), TLinkResult::NoLink);
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received[0], macro);
+
+  struct stat info {};
+  ASSERT_EQ(stat(LocalLinkFolder().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  EXPECT_EQ(LocalLinkFolder(), folder_ + "/nurasera-dde");
+}
+
+TEST_F(LocalLinkTest, ALiveServerKeepsItsPairAndAStaleFileIsReplaced) {
+  TLocalLinkServer first;
+  ASSERT_TRUE(first.Listen("svc", "topic", [](const std::string&) {}));
+  TLocalLinkServer second;
+  EXPECT_FALSE(second.Listen("SVC", "TOPIC", [](const std::string&) {}));
+
+  // A socket file whose program ended: bound once, never listened on.
+  const std::string path = LocalLinkPath("gone", "topic");
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  close(fd);
+  TLocalLinkServer replacing;
+  EXPECT_TRUE(replacing.Listen("gone", "topic", [](const std::string&) {}));
+}
+
+TEST_F(LocalLinkTest, ARequestOverTheLimitIsRefused) {
+  bool called = false;
+  TLocalLinkServer server;
+  ASSERT_TRUE(server.Listen("svc", "topic", [&](const std::string&) { called = true; }));
+  QLocalSocket client;
+  client.connectToServer(QString::fromStdString(LocalLinkPath("svc", "topic")));
+  ASSERT_TRUE(client.waitForConnected(1000));
+  const uint32_t n = kMaxLinkMacro + 1;
+  const char head[4] = {static_cast<char>(n & 0xFF), static_cast<char>((n >> 8) & 0xFF),
+                        static_cast<char>((n >> 16) & 0xFF), static_cast<char>(n >> 24)};
+  client.write(head, 4);
+  client.flush();
+  ASSERT_TRUE(RunEventsUntil([&] { return client.bytesAvailable() > 0; }, 5000));
+  EXPECT_EQ(client.read(1), QByteArray(1, '\0'));
+  EXPECT_FALSE(called);
+}
+
+}  // namespace
+}  // namespace nura::test
