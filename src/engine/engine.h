@@ -271,6 +271,9 @@ class TNuraEngine {
   void RecoverFromError(const std::exception& e, const char* statementStart);
   bool AtStatementStart() const;
   void SkipToNextStatement();
+  // Pushes a kind-5 frame returning to the cursor and moves the cursor to
+  // `code` in `fileName`.
+  void PushEventFrame(const TextPos& code, const std::string& fileName);
   // labels.cpp
   static std::vector<std::string> SplitArgumentList(const std::string& list);
   void RunLabelAsFunction(THashNode& node);

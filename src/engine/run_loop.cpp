@@ -342,16 +342,11 @@ void TNuraEngine::RunEventCode(const TextPos& code, const std::string& fileName)
   TNuraBase& b = *base_;
   if (!code) return;
   const bool idle = !RunActive();
-  TRunControl frame;
-  frame.kind = kRunEvent;
-  frame.returnPos = b.cursor;
-  frame.savedFileName = b.fileName;
-  b.runControl.Push(frame);
-  b.cursor = code;
-  b.fileName = fileName;
+  PushEventFrame(code, fileName);
   if (!idle) return;
   if (nestDepth_ >= kMaxNestedRuns) {
     // Events that re-enter from waits inside event code stop here.
+    TRunControl frame;
     b.runControl.Pop(frame);
     b.cursor = frame.returnPos;
     b.fileName = frame.savedFileName;
@@ -367,20 +362,24 @@ void TNuraEngine::RunEventCode(const TextPos& code, const std::string& fileName)
   --nestDepth_;
 }
 
-void TNuraEngine::RunCommEvent(const TextPos& label, const std::string& fileName) {
+void TNuraEngine::PushEventFrame(const TextPos& code, const std::string& fileName) {
   TNuraBase& b = *base_;
-  if (!label) return;
-  if (!RunActive()) {
-    RunNested(label, fileName);
-    return;
-  }
   TRunControl frame;
   frame.kind = kRunEvent;
   frame.returnPos = b.cursor;
   frame.savedFileName = b.fileName;
   b.runControl.Push(frame);
-  b.cursor = label;
+  b.cursor = code;
   b.fileName = fileName;
+}
+
+void TNuraEngine::RunCommEvent(const TextPos& label, const std::string& fileName) {
+  if (!label) return;
+  if (RunActive()) {
+    PushEventFrame(label, fileName);
+  } else {
+    RunNested(label, fileName);
+  }
 }
 
 void TNuraEngine::RunTimerTarget(const TextPos& target) {

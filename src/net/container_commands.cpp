@@ -19,14 +19,8 @@ namespace {
 // The list's lines, blank ones left out.
 std::vector<std::string> ListLines(const std::string& list) {
   std::vector<std::string> lines;
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t end = list.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = list.size();
-    const std::string line = list.substr(start, end - start);
-    if (!TrimText(line).empty()) lines.push_back(line);
-    if (end < list.size() && list[end] == '\r' && end + 1 < list.size() && list[end + 1] == '\n') ++end;
-    start = end + 1;
+  for (std::string& line : SplitLines(list)) {
+    if (!TrimText(line).empty()) lines.push_back(std::move(line));
   }
   return lines;
 }

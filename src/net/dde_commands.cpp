@@ -9,6 +9,7 @@
 #include "commands/file_command_support.h"
 #include "engine/command_api.h"
 #include "engine/event_sources.h"
+#include "engine/sjis_text.h"
 #include "net/local_link.h"
 #include "net/net_commands.h"
 #include "net/script_events.h"
@@ -38,21 +39,6 @@ std::string ErrorHead(const std::string& service, const std::string& topic) {
   return SJ("サーバー") + Quoted(service) + SJ("トピック") + Quoted(topic) + SJ("でエラー。");
 }
 
-// The macro's lines, each ended by CR LF.
-std::string MacroLines(const std::string& macro) {
-  std::string text;
-  size_t start = 0;
-  while (start < macro.size()) {
-    size_t end = macro.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = macro.size();
-    text += macro.substr(start, end - start) + "\r\n";
-    start = end;
-    if (start < macro.size() && macro[start] == '\r') ++start;
-    if (start < macro.size() && macro[start] == '\n') ++start;
-  }
-  return text;
-}
-
 // "DDE送信" ("?の,?に,?を"): service, topic, macro.
 void DdeSend(TNuraEngine& engine, CommandId) {
   const std::string macro = PopText(engine);
@@ -69,11 +55,12 @@ void DdeSend(TNuraEngine& engine, CommandId) {
   }
 }
 
-// A macro for server `index`: "DDE文字列" = its lines, then its label.
+// A macro for server `index`: "DDE文字列" = its lines, each ended by CR LF;
+// then its label.
 void ServerMacro(TNuraEngine& engine, int index, const std::string& macro) {
   TDdeServers& state = FamilyState<TDdeServers>(engine);
   if (index < 0 || index >= kMaxServers) return;
-  if (NodePtr node = FindWord(engine, SJ("DDE文字列"))) node->value = MacroLines(macro);
+  if (NodePtr node = FindWord(engine, SJ("DDE文字列"))) node->value = JoinLines(SplitLines(macro));
   EnterEventLabel(engine, state.labels[static_cast<size_t>(index)]);
 }
 

@@ -70,12 +70,14 @@ class TcpProgramTest : public NetTest {
     WriteSjisFile(folder + "/tcp.nrs", utf8);
     return RunProgram({"tcp.nrs"}, folder);
   }
+  // The script with "TCPポート" set to a free port first.
+  ProgramResult RunOnFreePort(const std::string& utf8) {
+    return RunScript("TCPポートは「" + std::to_string(FreePort()) + "」\n" + utf8);
+  }
 };
 
 TEST_F(TcpProgramTest, ServerAndClientOfItsOwn) {
-  const std::string port = std::to_string(FreePort());
-  const ProgramResult result = RunScript(
-      "TCPポートは「" + port + "」\n"
+  const ProgramResult result = RunOnFreePort(
       "TCP切断\n"
       "TCP接続状態を言う\n"
       "TCPサーバー終了\n"
@@ -115,9 +117,7 @@ TEST_F(TcpProgramTest, ServerAndClientOfItsOwn) {
 }
 
 TEST_F(TcpProgramTest, RestartingTheServerForgetsItsClientsAndReceiveLabel) {
-  const std::string port = std::to_string(FreePort());
-  const ProgramResult result = RunScript(
-      "TCPポートは「" + port + "」\n"
+  const ProgramResult result = RunOnFreePort(
       "TCPサーバー起動\n"
       "「受信」にTCPサーバー受信処理設定\n"
       "「接続」にTCPサーバー接続処理設定\n"
@@ -144,8 +144,7 @@ TEST_F(TcpProgramTest, RestartingTheServerForgetsItsClientsAndReceiveLabel) {
 }
 
 TEST_F(TcpProgramTest, ConnectErrors) {
-  const std::string closed = std::to_string(FreePort());
-  ProgramResult result = RunScript("TCPポートは「" + closed + "」\n「127.0.0.1」へTCP接続\n");
+  ProgramResult result = RunOnFreePort("「127.0.0.1」へTCP接続\n");
   EXPECT_EQ(result.status, 1);
   EXPECT_THAT(result.err, HasSubstr("TCP/IPのエラー。サーバー\"127.0.0.1\"へ接続できませんでした。未接続"));
   result = RunScript("「 」へTCP接続\n");
