@@ -93,6 +93,7 @@ TEST_F(DdeProgramTest, AMacroWhileIdleRunsTheLabelToItsEnd) {
       "「受けた:{DDE文字列}」を言う\n"
       "終わり\n",
       {"nurasera@topic=hello"}, received);
+  // The program takes no event before it is idle: nothing in its run waits.
   EXPECT_EQ(result.out, "待機\n受けた:hello\n\n");
   EXPECT_EQ(result.status, 0);
 }
@@ -101,12 +102,13 @@ TEST_F(DdeProgramTest, TheEditorAsksForTheLineAndEndsTheProgram) {
   std::string received;
   const ProgramResult result = RunWithPeer(
       "「一」を言う\n"
-      "「二」を言う\n"
+      "「」を「ready.txt」へ保存\n"
       "10秒待つ\n"
       "「来ない」を言う\n",
-      {"nurasera@command=line", "nurasera@command=line nurapad", "nurasera@command=break nurapad"},
+      {"--wait=" + folder + "/ready.txt", "nurasera@command=line", "nurasera@command=line nurapad",
+       "nurasera@command=break nurapad"},
       received);
-  EXPECT_EQ(result.out, "一\n二\n実行ライン:3\n");
+  EXPECT_EQ(result.out, "一\n実行ライン:3\n");
   EXPECT_EQ(received, "row 3\nrow 3\n");
   EXPECT_EQ(result.status, 0);
 }

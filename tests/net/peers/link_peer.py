@@ -1,11 +1,12 @@
 """A program on the local-socket links: serves ("nurapad", "command") like
 the companion editor, and executes macros on other programs' topics.
 
-usage: link_peer.py LINK_FOLDER OUT_FILE NAME=MACRO...
+usage: link_peer.py LINK_FOLDER OUT_FILE [--wait=FILE] NAME=MACRO...
 
 Each NAME is the socket file of a (service, topic) pair in LINK_FOLDER; its
 MACRO is executed there in order once that socket accepts. Every macro that
-arrives on the editor's topic is written to OUT_FILE as a line; the peer
+arrives on the editor's topic is written to OUT_FILE as a line. With
+--wait the macros go out only once FILE exists (the program is ready). The peer
 ends two seconds after its last macro was answered, or after 20 seconds."""
 import os
 import socket
@@ -65,6 +66,10 @@ def main():
     server.listen(8)
     server.setblocking(False)
     deadline = time.time() + 20
+    if requests and requests[0].startswith("--wait="):
+        ready = requests.pop(0)[len("--wait="):]
+        while not os.path.exists(ready) and time.time() < deadline:
+            time.sleep(0.02)
     with open(out_name, "w", encoding="utf-8") as out:
         for request in requests:
             name, macro = request.split("=", 1)
