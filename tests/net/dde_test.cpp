@@ -61,7 +61,7 @@ class DdeProgramTest : public NetCommandTest {
 
 TEST_F(DdeProgramTest, AScriptSendsToItsOwnTopic) {
   const ProgramResult result = RunScript(
-      "DDEサーバー作成(「受け」,「Topic」)\n"
+      "「受け」を呼ぶ「Topic」というDDEサーバー作成\n"
       "「NuraSera」の「TOPIC」に「マクロ」をDDE送信\n"
       "「送った」を言う\n"
       "「nosuch」の「x」に「m」をDDE送信\n"
@@ -75,18 +75,18 @@ TEST_F(DdeProgramTest, AScriptSendsToItsOwnTopic) {
 
 TEST_F(DdeProgramTest, TenServersAtMostAndLabelsMustExist) {
   ProgramResult result = RunScript(
-      "Iを0から10まで繰り返す(DDEサーバー作成(「受け」,「t{I}」))\n"
+      "Iを0から10まで繰り返す(受けを呼ぶ「t{I}」というDDEサーバー作成)\n"
       "*受け\n");
   EXPECT_THAT(result.err,
               HasSubstr("サーバー\"自身\"トピック\"t10\"でエラー。これ以上サーバーを立ち上げられません。"));
-  result = RunScript("DDEサーバー作成(「無い」,「t」)\n");
+  result = RunScript("無いを呼ぶ 「t」という DDEサーバー作成\n");
   EXPECT_THAT(result.err, HasSubstr("サーバー\"自身\"トピック\"t\"でエラー。ジャンプ先ラベルが見つかりません。"));
 }
 
 TEST_F(DdeProgramTest, AMacroWhileIdleRunsTheLabelToItsEnd) {
   std::string received;
   const ProgramResult result = RunWithPeer(
-      "DDEサーバー作成(「受け」,「topic」)\n"
+      "「受け」を呼ぶ「topic」というDDEサーバー作成\n"
       "「待機」を言う\n"
       "待機\n"
       "*受け\n"
