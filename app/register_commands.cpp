@@ -16,7 +16,7 @@
 #include "commands/table_operand.h"
 #include "commands/utility_commands.h"
 #include "commands/word_commands.h"
-#include "editor/editor_object.h"
+#include "editor/editor_commands.h"
 #include "engine/control_commands.h"
 #include "engine/declared_commands.h"
 #include "engine/dispatch.h"
@@ -48,7 +48,7 @@ void RegisterAllCommands() {
   RegisterFileHandleCommands();
   RegisterWindowCommands();
   RegisterObjectCommands();
-  RegisterEditorKind();
+  RegisterEditorCommands();
   RegisterDialogCommands();
   RegisterErrorModeCommands();
   RegisterArrayCommands();

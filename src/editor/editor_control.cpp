@@ -20,10 +20,11 @@ TEditor::TEditor(QWidget* parent)
   setAttribute(Qt::WA_InputMethodEnabled);
   list_->AttachEditor(this);
   lines_ = std::make_unique<TEditorStrings>(*list_, *this);
-  QFont font("FixedSys");
-  font.setStyleHint(QFont::TypeWriter);
-  font.setFixedPitch(true);
-  setFont(font);
+  setFont(font_.ToQFont());
+  font_.OnChange = [this](TPersistent*) {
+    setFont(font_.ToQFont());
+    OptionChanged(&font_);
+  };
   const auto bind = [this](TNotifyPersistent& option) {
     option.OnChange = [this](TPersistent* sender) { OptionChanged(sender); };
   };
@@ -83,13 +84,6 @@ void TEditor::SetReserveWordList(const std::vector<std::string>& words) {
   if (words == view_.Fountain().ReserveWordList()) return;
   view_.Fountain().SetReserveWordList(words);
   list_->InitParseStates();
-  viewport()->update();
-}
-
-void TEditor::SetEditorFont(const QFont& font) {
-  setFont(font);
-  UpdateFontMetrics();
-  UpdateScrollBars();
   viewport()->update();
 }
 

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "editor/editor_client.h"
+#include "editor/editor_font.h"
 #include "editor/editor_options.h"
 #include "editor/editor_strings.h"
 #include "editor/editor_view_info.h"
@@ -65,8 +66,8 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   void SetUndoListMax(int n) { list_->UndoObj().SetUndoListMax(n); }
   std::vector<std::string> ReserveWordList() const { return view_.Fountain().ReserveWordList(); }
   void SetReserveWordList(const std::vector<std::string>& words);
-  // Takes the font (the Windows names are substituted by the platform).
-  void SetEditorFont(const QFont& font);
+  // The font; a change re-measures rows and columns.
+  TEditorFont& Font() { return font_; }
 
   // ---- text and positions (byte offsets of the whole text, CR LF two) ----
   TEditorScreenStrings& List() { return *list_; }
@@ -229,6 +230,7 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   TEditorLeftbar leftbar_;
   TEditorRuler ruler_;
   TEditorSpeed speed_;
+  TEditorFont font_;
   TColor color_ = clWhite;
   TEditorHitStyle hitStyle_ = TEditorHitStyle::hsSelect;
   TScrollStyle scrollBars_ = TScrollStyle::ssNone;

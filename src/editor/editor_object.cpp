@@ -1,6 +1,7 @@
 #include "editor/editor_object.h"
 
 #include "editor/editor_control.h"
+#include "editor/editor_prop.h"
 #include "gui/objects/object_registry.h"
 #include "gui/objects/text_selection.h"
 #include "platform/sjis.h"
@@ -70,62 +71,7 @@ std::unique_ptr<TGuiObject> MakeEditor(const TObjectRecipe& recipe) {
 }  // namespace
 
 void ApplyScriptEditorDefaults(TEditor& e) {
-  e.SetColor(clWhite);
-  e.SetHitStyle(TEditorHitStyle::hsSelect);
-  e.SetScrollBars(TScrollStyle::ssBoth);
-  QFont font(QStringLiteral("FixedSys"));
-  font.setStyleHint(QFont::TypeWriter);
-  font.setFixedPitch(true);
-  font.setPixelSize(12);
-  e.SetEditorFont(font);
-  TEditorCaret& c = e.Caret();
-  c.SetBackSpaceUnIndent(false);
-  c.SetFreeCaret(false);
-  c.SetNextLine(true);
-  c.SetPrevSpaceIndent(true);
-  c.SetTabSpaceCount(4);
-  c.Cursors().SetDragSelCopyCursor(crDragSelCopy);
-  c.Cursors().SetLeftMarginCursor(crRightArrow);
-  e.Imagebar().SetVisible(false);
-  TEditorLeftbar& l = e.Leftbar();
-  l.SetVisible(true);
-  l.SetLeftMargin(0);
-  l.SetRightMargin(2);
-  l.SetBkColor(clSilver);
-  l.SetColor(clBlack);
-  TEditorMarks& m = e.Marks();
-  m.RetMark().SetVisible(true);
-  for (TEditorMark* mark : {&m.EofMark(), &m.RetMark(), &m.WrapMark(), &m.HideMark(), &m.Underline()})
-    mark->SetColor(clGray);
-  e.SetReserveWordList({SJ("＊")});
-  e.Ruler().SetVisible(true);
-  e.Ruler().SetGaugeRange(8);
-  TEditorViewInfo& v = e.View();
-  v.SetCommenter("'");
-  v.SetHexPrefix("$");
-  v.SetQuotation("\"");
-  v.SetControlCode(false);
-  v.SetMail(false);
-  v.SetUrl(false);
-  TEditorColors& k = v.Colors();
-  const auto set = [](TFountainColor& colour, TColor fore, TColor back = clNone, int style = 0) {
-    colour.SetColor(fore);
-    colour.SetBkColor(back);
-    colour.SetStyle(style);
-  };
-  set(k.Ank(), clNone);
-  set(k.Comment(), clMaroon);
-  set(k.DBCS(), clNone);
-  set(k.Hit(), clNone);
-  set(k.Int(), clGreen);
-  set(k.Mail(), clOlive);
-  set(k.Reserve(), clRed, clNone, fsBold);
-  set(k.Select(), clWhite, clNavy);
-  set(k.Str(), clNavy);
-  set(k.Symbol(), clBlue);
-  set(k.Url(), clOlive);
-  e.WrapOption().SetWrapByte(80);
-  e.SetWordWrap(false);
+  ScriptEditorDefaults().AssignToEditor(e);
   e.SetModified(false);
 }
 

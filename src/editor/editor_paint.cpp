@@ -50,7 +50,7 @@ void TEditor::PaintRow(QPainter& p, int row, int y) {
   const int left = TextLeft();
   p.save();
   p.setClipRect(QRect(left, TextTop(), viewport()->width() - left, viewport()->height() - TextTop()));
-  const QColor text = Or(clBlack, Qt::black);
+  const QColor text = Or(font_.Color(), Qt::black);
   const QColor background = Or(color_, Qt::white);
   TEditorColors& colors = view_.Colors();
   const QColor selFore = Or(colors.Select().Color(), Qt::white);
