@@ -24,8 +24,6 @@ const std::set<CommandId> kDispatcherIds = {Then, Else, Condition};
 // a command whose handler you add).
 const std::set<CommandId> kWithoutHandler = {
     EditorSettings,                 // Tエディタ設定
-    BrowserForward,                 // ブラウザ進む
-    BrowserBack,                    // ブラウザ戻る
 };
 
 std::string Describe(CommandId id) {

@@ -17,6 +17,6 @@ void EnsureQtApplication() {
 }  // namespace nura::test
 
 // Fontconfig keeps its configuration for the life of the process once text
-// is measured or drawn, and the PulseAudio client its context once sound
-// was played; the leak checker is told so.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\nleak:libpulse\n"; }
+// is measured or drawn, the PulseAudio client its context once sound was
+// played, and the web engine its profile; the leak checker is told so.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\nleak:libpulse\nleak:libQt6WebEngineCore\n"; }

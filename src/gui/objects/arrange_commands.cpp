@@ -9,6 +9,7 @@
 #include "engine/command_api.h"
 #include "engine/errors.h"
 #include "gui/main_window.h"
+#include "gui/objects/browser_object.h"
 #include "gui/objects/menu_object.h"
 #include "gui/objects/object_site.h"
 #include "platform/sjis.h"
@@ -132,6 +133,16 @@ void SetTabEnabled(TNuraEngine& engine, CommandId id) {
   if (QWidget* page = tabs.currentWidget()) page->setEnabled(value == 1);
 }
 
+// "ブラウザ進む", "ブラウザ戻る" ("?の"): a page that is not there is
+// ignored.
+void BrowserHistory(TNuraEngine& engine, CommandId id) {
+  const NodePtr word = PopObjectWord(engine, id);
+  auto* browser = dynamic_cast<TBrowserObject*>(&ObjectOfWord(engine, word));
+  if (!browser) RaiseNamedArgumentError(engine, word->name, "ブラウザ部品を指定してください。");
+  if (id == CommandId::BrowserForward) browser->Forward();
+  else browser->Back();
+}
+
 }  // namespace
 
 void RegisterArrangeCommands() {
@@ -140,6 +151,8 @@ void RegisterArrangeCommands() {
   RegisterCommandHandler(CommandId::Reparent, Reparent);
   RegisterCommandHandler(CommandId::AddTab, AddTab);
   RegisterCommandHandler(CommandId::SetTabEnabled, SetTabEnabled);
+  RegisterCommandHandler(CommandId::BrowserForward, BrowserHistory);
+  RegisterCommandHandler(CommandId::BrowserBack, BrowserHistory);
 }
 
 }  // namespace nura

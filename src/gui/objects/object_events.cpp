@@ -93,6 +93,17 @@ void TObjectSite::FilesDropped(int id, const QStringList& files) {
   }
 }
 
+bool TObjectSite::BrowserBeforeNavigate(int id, const std::string& url) {
+  TObjNode* node = NodeOf(id);
+  if (!node) return true;
+  if (node->eventPos[kSlotClick]) {
+    SetVariable("ブラウザ移動先URL", url);
+    RunSlot(id, kSlotClick);
+  }
+  const NodePtr allow = engine_.Base().words.FindNode(SJ("ブラウザURL移動許可"), false);
+  return !allow || TextToNumber(allow->value) != 0;
+}
+
 // Runs slot `slot` through slot 0. Slot 0 gets its binding back afterwards
 // unless the event code bound it anew; a node destroyed meanwhile is left.
 void TObjectSite::RunSlot(int id, int slot) {

@@ -19,6 +19,7 @@ void RegisterScrollBoxKind();
 void RegisterPageControlKind();
 void RegisterTreeKind();
 void RegisterAnimeKind();
+void RegisterBrowserKind();
 void RegisterGridKind();
 void RegisterTrackBoxKind();
 

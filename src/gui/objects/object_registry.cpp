@@ -38,6 +38,7 @@ void RegisterObjectKinds() {
   RegisterPageControlKind();
   RegisterTreeKind();
   RegisterAnimeKind();
+  RegisterBrowserKind();
   RegisterGridKind();
   RegisterTrackBoxKind();
 }

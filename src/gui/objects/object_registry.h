@@ -1,7 +1,6 @@
 // The kinds that "作成" can make: each kind's class registers a factory
 // under its kind number. A kind without a factory is not defined yet
-// ("作成" refuses it): the browser and text editor come with their own
-// classes.
+// ("作成" refuses it): the text editor comes with its own class.
 //
 // Sizes of new controls (width x height in pixels):
 //   ボタン 75 x 25 (wider when the caption needs it), エディタ 121 x 21,
@@ -9,7 +8,8 @@
 //   メモ 185 x 89, フォーム 400 x 300 (client area), ラベル its caption,
 //   チェック 97 x 17, パネル 185 x 41, ラジオ 185 x 105, スクロール 300 x 200,
 //   タブページ 289 x 193, ツリー 121 x 97, グリッド 320 x 120,
-//   トラック 105 x 105, アニメ 100 x 100.
+//   トラック 105 x 105, アニメ 100 x 100,
+//   ブラウザ 300 x 150.
 #pragma once
 
 #include <memory>

@@ -65,6 +65,9 @@ class TObjectSite : public TObjectHost {
   void KeyEvent(int id, int slot, int virtualKey, unsigned shift);
   void PlainEvent(int id, int slot);
   void FilesDropped(int id, const QStringList& files);
+  // Before a browser navigates: its click event runs with
+  // "ブラウザ移動先URL"; false when "ブラウザURL移動許可" then reads as 0.
+  bool BrowserBeforeNavigate(int id, const std::string& url);
   // Runs slot 0 of object `id`.
   void RunEventCode(int id);
   // Binds slot `slot` of `node` to a label or to inline code.
