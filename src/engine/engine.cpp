@@ -69,14 +69,13 @@ void TNuraEngine::Run() {
 // ---- result ----
 
 NodePtr TNuraEngine::ResultNode() {
-  static const std::string kSore = SJ("それ");
-  NodePtr node = base_->words.FindNode(kSore, false);
-  if (!node) node = base_->words.AddNode(THashNode::CreateVariable(kSore, false, -1, ""));
-  return node;
+  TCachedWord& word = base_->resultWord;
+  if (const NodePtr& node = word.Get(base_->words)) return node;
+  return base_->words.AddNode(THashNode::CreateVariable(word.Name(), false, -1, ""));
 }
 
 void TNuraEngine::SetResult(const std::string& value, const std::string& kind) {
-  NodePtr node = ResultNode();
+  const NodePtr node = ResultNode();
   node->value = value;
   node->annotation = kind;
   resultKind_ = kind;

@@ -21,6 +21,7 @@
 
 #include "engine/dialogs.h"
 #include "engine/engine_host.h"
+#include "engine/evaluate.h"
 #include "engine/nura_base.h"
 
 namespace nura {
@@ -250,6 +251,8 @@ class TNuraEngine {
   std::string ReadConditionText();
   // The Japanese condition forms rewritten into operator form.
   std::string TranslateConditionPhrase(const std::string& text);
+  // ReadOperand as the evaluator's operand reader.
+  const OperandReader& OperandReaderOf();
 
  private:
   // statement.cpp
@@ -269,6 +272,9 @@ class TNuraEngine {
   bool AssignTableElement(const std::string& target, const std::string& value);
   // run_loop.cpp
   void RecoverFromError(const std::exception& e, const char* statementStart);
+  // Starts the next round of the loop frame `index` (the top) in place;
+  // false when it is no loop or its last round is done.
+  bool RestartLoop(int index);
   bool AtStatementStart() const;
   void SkipToNextStatement();
   // Pushes a kind-5 frame returning to the cursor and moves the cursor to
@@ -302,6 +308,7 @@ class TNuraEngine {
   std::vector<std::string> particles_;
   std::unordered_map<unsigned char, std::vector<const std::string*>> particleIndex_;
   uint64_t particleGeneration_ = 0;
+  OperandReader operandReader_;
 };
 
 }  // namespace nura

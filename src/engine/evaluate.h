@@ -6,6 +6,7 @@
 // reader (variables, calls, hash elements) and tests can use a plain one.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -13,17 +14,24 @@
 namespace nura {
 
 // One operand or intermediate value: a text, a number and whether the
-// value is a number. A number's text is its general format.
+// value is a number. A number's text is its general format, written only
+// when it is first asked for; a number read from a text keeps that text.
 struct TStrNum {
-  std::string text;
   long double number = 0;
   bool is_number = false;
 
   static TStrNum FromNumber(long double value);
   static TStrNum FromText(std::string text);
+  const std::string& Text() const;
+  // The text, moved out of a value that is no longer needed.
+  std::string TakeText();
   // The number, or the text read leniently when the value is a text.
   long double AsNumber() const;
   bool IsTrue() const { return AsNumber() != 0; }
+
+ private:
+  mutable std::string text_;
+  mutable bool has_text_ = true;
 };
 
 // An evaluation error not yet formatted for the error log. The engine turns
@@ -35,10 +43,20 @@ class EExpression : public std::runtime_error {
 
 enum class TTokenClass { kOperator, kEnd, kOperand };
 
+// The operators and parentheses of expressions.
+enum class TOperator : uint8_t {
+  kNone, kAnd, kOr, kEqual, kEqualEqual, kNotEqual, kLessGreater, kGreaterLess, kGreaterEqual,
+  kEqualGreater, kLessEqual, kEqualLess, kLess, kGreater, kPlus, kMinus, kConcat, kTimes,
+  kDivide, kRemainder, kPower, kOpen, kClose, kBang, kBar,
+};
+
 struct TExpressionToken {
   TTokenClass kind = TTokenClass::kEnd;
-  std::string text;  // the operator; empty for end and operand
+  TOperator op = TOperator::kNone;  // the operator; kNone for end and operand
 };
+
+// How the operator is written ("&&", "<=", "(").
+const char* OperatorText(TOperator op);
 
 // Reads one operand at the cursor and advances the cursor past it.
 using OperandReader = std::function<TStrNum(const char*& cursor)>;
@@ -54,6 +72,14 @@ TExpressionToken ReadExpressionToken(const char*& cursor);
 // cause and the expression text.
 TStrNum EvaluateExpression(const char*& cursor, const OperandReader& read_operand);
 TStrNum EvaluateExpression(const std::string& text, const OperandReader& read_operand);
+
+// Evaluates "(" + first + rest as EvaluateExpression would, where `first` is
+// an operand already read (whose text would read back as it) and `rest`
+// (at the cursor) the rest of the expression with its closing ")": the
+// first operand is not written out and read again. `firstText` gives the
+// text of "(" + first for error messages.
+TStrNum EvaluateExpressionAfter(TStrNum first, const char*& cursor, const OperandReader& read_operand,
+                                const std::function<std::string()>& firstText);
 
 // The operand reader without a word table: literals, numbers, "-" before an
 // operand, parenthesised groups; a word is its own text.

@@ -1,6 +1,7 @@
 // Reading operands and expanding argument texts: the word table meets the
 // evaluator here. Variables give their values, commands and labels run,
 // "Aの鍵" reads an element of a hash, a variable or an object.
+#include <cmath>
 #include <cstring>
 
 #include "engine/engine.h"
@@ -295,7 +296,7 @@ class TOperandReader {
 
 TStrNum TNuraEngine::ReadOperand(const char*& cursor) {
   return Formatted(*this, [&]() -> TStrNum {
-    const OperandReader reader = [this](const char*& c) { return ReadOperand(c); };
+    const OperandReader& reader = OperandReaderOf();
     while (*cursor == ' ' || *cursor == '\t') ++cursor;
     const char c = *cursor;
     if (c == '"' || c == '`') return TStrNum::FromText(ReadStringLiteral(cursor, reader));
@@ -304,7 +305,7 @@ TStrNum TNuraEngine::ReadOperand(const char*& cursor) {
     if (c == '-' && ReadNumberLiteral(probe).empty()) {
       ++cursor;
       const TStrNum v = ReadOperand(cursor);
-      return v.is_number ? TStrNum::FromNumber(-v.number) : TStrNum::FromText("-" + v.text);
+      return v.is_number ? TStrNum::FromNumber(-v.number) : TStrNum::FromText("-" + v.Text());
     }
     const std::string number = ReadNumberLiteral(cursor);
     if (!number.empty()) return TStrNum::FromNumber(NumberLiteralValue(number));
@@ -315,6 +316,21 @@ TStrNum TNuraEngine::ReadOperand(const char*& cursor) {
     return TOperandReader(*this).Word(word, cursor);
   });
 }
+
+const OperandReader& TNuraEngine::OperandReaderOf() {
+  if (!operandReader_) operandReader_ = [this](const char*& c) { return ReadOperand(c); };
+  return operandReader_;
+}
+
+namespace {
+
+// True when the number reads back unchanged from its general format: a
+// whole number of at most 15 digits.
+bool ReadsBackExactly(long double value) {
+  return std::fabs(value) < 1e15L && value == std::truncl(value);
+}
+
+}  // namespace
 
 std::string TNuraEngine::ExpandString(const std::string& text) {
   return Formatted(*this, [&]() -> std::string {
@@ -331,7 +347,9 @@ std::string TNuraEngine::ExpandString(const std::string& text) {
         if (SkipLineBreak(p)) {
           while (*p == ' ' || *p == '\t') ++p;
         }
-        value = TStrNum::FromText(value.text + ReadOperand(p).text);
+        std::string joined = value.TakeText();
+        joined += ReadOperand(p).Text();
+        value = TStrNum::FromText(std::move(joined));
         continue;
       }
       if (!std::strchr("%&*+-/<=>^|!", *p)) {
@@ -339,23 +357,35 @@ std::string TNuraEngine::ExpandString(const std::string& text) {
         value = TStrNum::FromText(TrimText(text));
         break;
       }
-      const std::string left = value.is_number ? FormatGeneral(value.number)
-                                               : MakeRawLiteral(value.text);
-      const OperandReader reader = [this](const char*& c) { return ReadOperand(c); };
-      value = nura::EvaluateExpression("(" + left + p + ")", reader);
+      // The value goes on as the first operand of "(" + value + rest + ")".
+      // A value that would not read back unchanged from its written form
+      // is written out and read again.
+      const OperandReader& reader = OperandReaderOf();
+      if (value.is_number && !ReadsBackExactly(value.number)) {
+        value = nura::EvaluateExpression("(" + FormatGeneral(value.number) + p + ")", reader);
+        break;
+      }
+      const std::string rest = std::string(p) + ")";
+      const char* q = rest.c_str();
+      std::string firstText;
+      if (!value.is_number) firstText = MakeRawLiteral(value.Text());
+      const long double firstNumber = value.number == 0 ? 0 : value.number;
+      if (value.is_number) value = TStrNum::FromNumber(firstNumber);
+      value = nura::EvaluateExpressionAfter(std::move(value), q, reader, [&] {
+        return "(" + (firstText.empty() ? FormatGeneral(firstNumber) : firstText);
+      });
       break;
     }
     SetResultKind(value.is_number ? "e" : "s");
-    return value.text;
+    return value.TakeText();
   });
 }
 
 std::string TNuraEngine::EvaluateExpression(const std::string& text) {
   return Formatted(*this, [&]() -> std::string {
-    const OperandReader reader = [this](const char*& c) { return ReadOperand(c); };
-    const TStrNum value = nura::EvaluateExpression(text, reader);
+    TStrNum value = nura::EvaluateExpression(text, OperandReaderOf());
     SetResultKind(value.is_number ? "e" : "s");
-    return value.text;
+    return value.TakeText();
   });
 }
 

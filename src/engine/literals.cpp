@@ -108,7 +108,7 @@ std::string ReadStringLiteral(const char*& cursor, const OperandReader& read_ope
         }
         if (*cursor == '\0') break;
         cursor += *cursor == '}' ? 1 : 2;
-        out += EvaluateExpression(inner, read_operand).text;
+        out += EvaluateExpression(inner, read_operand).Text();
       } else {
         CopyChar(cursor, out);
       }
@@ -131,7 +131,7 @@ TStrNum ReadPlainOperand(const char*& cursor, const OperandReader& read_operand)
     ++cursor;
     const TStrNum value = read_operand(cursor);
     if (value.is_number) return TStrNum::FromNumber(-value.number);
-    return TStrNum::FromText("-" + value.text);
+    return TStrNum::FromText("-" + value.Text());
   }
   const std::string number = ReadNumberLiteral(cursor);
   if (!number.empty()) return TStrNum::FromNumber(NumberLiteralValue(number));

@@ -1,5 +1,6 @@
 #include "engine/nura_base.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -105,10 +106,10 @@ int THash::HashOf(const std::string& name) {
 
 NodePtr THash::AddNode(std::unique_ptr<THashNode> node) {
   if (!node) return nullptr;
-  auto& bucket = buckets_[HashOf(node->name)];
   if (!node->pattern.empty()) ++patternGeneration_;
-  for (auto& old : bucket) {
-    if (old->name != node->name) continue;
+  const auto found = index_.find(node->name);
+  if (found != index_.end()) {
+    const NodePtr& old = found->second;
     if (old->isProtected) {
       throw std::runtime_error("\"" + node->name + "\"" +
                                SJ("は予約語なので、登録できません。"));
@@ -118,9 +119,11 @@ NodePtr THash::AddNode(std::unique_ptr<THashNode> node) {
     return old;
   }
   if (count_ == INT32_MAX) throw std::overflow_error("word table overflow");
-  bucket.push_back(NodePtr(node.release()));
+  NodePtr added(node.release());
+  buckets_[HashOf(added->name)].push_back(added);
+  index_.emplace(added->name, added);
   ++count_;
-  return bucket.back();
+  return added;
 }
 
 int THash::Add(std::unique_ptr<THashNode> node) {
@@ -132,13 +135,11 @@ int THash::Add(std::unique_ptr<THashNode> node) {
 NodePtr THash::FindNode(const std::string& name, bool loose) const {
   if (name.empty()) return nullptr;
   if (loose) {
-    std::string key = StripOkurigana(name);
-    for (const auto& n : buckets_[HashOf(key)])
-      if (n->name == key) return n;
+    const auto found = index_.find(StripOkurigana(name));
+    if (found != index_.end()) return found->second;
   }
-  for (const auto& n : buckets_[HashOf(name)])
-    if (n->name == name) return n;
-  return nullptr;
+  const auto found = index_.find(name);
+  return found == index_.end() ? nullptr : found->second;
 }
 
 std::string THash::FindValue(const std::string& name, bool loose) const {
@@ -147,16 +148,17 @@ std::string THash::FindValue(const std::string& name, bool loose) const {
 }
 
 bool THash::RemoveFirst(const std::string& name, bool keepProtected) {
+  const auto found = index_.find(name);
+  if (found == index_.end()) return false;
+  const NodePtr node = found->second;
+  if (keepProtected && node->isProtected) return false;
+  if (!node->pattern.empty()) ++patternGeneration_;
   auto& bucket = buckets_[HashOf(name)];
-  for (auto it = bucket.begin(); it != bucket.end(); ++it) {
-    if ((*it)->name != name) continue;
-    if (keepProtected && (*it)->isProtected) return false;
-    if (!(*it)->pattern.empty()) ++patternGeneration_;
-    bucket.erase(it);
-    --count_;
-    return true;
-  }
-  return false;
+  bucket.erase(std::find(bucket.begin(), bucket.end(), node));
+  index_.erase(found);
+  --count_;
+  ++removalGeneration_;
+  return true;
 }
 
 int THash::Delete(const std::string& name, bool loose) {
@@ -168,8 +170,10 @@ int THash::Delete(const std::string& name, bool loose) {
 
 void THash::Clear() {
   for (auto& b : buckets_) b.clear();
+  index_.clear();
   count_ = 0;
   ++patternGeneration_;
+  ++removalGeneration_;
 }
 
 namespace {
@@ -255,6 +259,17 @@ bool TRunControlStack::Peek(int i, TRunControl& record) const {
   return true;
 }
 
+TRunControl* TRunControlStack::RaiseToTop(int i) {
+  const auto at = current_.begin() + i;
+  std::rotate(at, at + 1, current_.end());
+  return &current_.back();
+}
+
+void TRunControlStack::Remove(int i) {
+  if (i < 0 || i >= Count()) return;
+  current_.erase(current_.begin() + i);
+}
+
 void TRunControlStack::BeginNested() {
   saved_.push_back(std::move(current_));
   current_.clear();
@@ -301,7 +316,11 @@ void TObjList::SetItem(int i, std::unique_ptr<TObjNode> node) {
 
 // ---- TNuraBase ----
 
-TNuraBase::TNuraBase() : switchValue(kNoSwitchValue) {
+TNuraBase::TNuraBase()
+    : switchValue(kNoSwitchValue),
+      countWord(SJ("回数")),
+      resultWord(SJ("それ")),
+      errorMessageWord(SJ("エラーメッセージ")) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
 }
 

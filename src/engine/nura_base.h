@@ -87,7 +87,9 @@ using NodePtr = std::shared_ptr<THashNode>;
 // ("繰り返す" -> "繰返", "言う" -> "言"); a word that would become empty stays.
 std::string StripOkurigana(const std::string& word);
 
-// The word table: 256 buckets by the byte sum of the key.
+// The word table: 256 buckets by the byte sum of the key, which keep the
+// order of enumeration, and an index by name beside them for look-ups. A
+// name is held by at most one node.
 class THash {
  public:
   static constexpr int kBuckets = 256;
@@ -126,13 +128,39 @@ class THash {
   // cleared; lets readers cache what they derive from the patterns.
   uint64_t PatternGeneration() const { return patternGeneration_; }
   void TouchPatterns() { ++patternGeneration_; }
+  // Grows whenever a node leaves the table (removal or clearing). A node
+  // found by its exact name stays the one that name finds until then: a
+  // word entered again takes over the existing node.
+  uint64_t RemovalGeneration() const { return removalGeneration_; }
 
  private:
   bool RemoveFirst(const std::string& name, bool keepProtected);
 
   std::array<std::vector<NodePtr>, kBuckets> buckets_;
+  std::unordered_map<std::string, NodePtr> index_;
   int count_ = 0;
   uint64_t patternGeneration_ = 1;
+  uint64_t removalGeneration_ = 1;
+};
+
+// A word found by its exact name once and kept while no node leaves the
+// table; looked up again after a removal or while it is absent.
+class TCachedWord {
+ public:
+  explicit TCachedWord(std::string name) : name_(std::move(name)) {}
+  const NodePtr& Get(const THash& words) {
+    if (!node_ || generation_ != words.RemovalGeneration()) {
+      node_ = words.FindNode(name_, false);
+      generation_ = words.RemovalGeneration();
+    }
+    return node_;
+  }
+  const std::string& Name() const { return name_; }
+
+ private:
+  std::string name_;
+  NodePtr node_;
+  uint64_t generation_ = 0;
 };
 
 // A stack of strings; the top is the end.
@@ -189,6 +217,12 @@ class TRunControlStack {
   TRunControl* Top() { return current_.empty() ? nullptr : &current_.back(); }
   const TRunControl* Top() const { return current_.empty() ? nullptr : &current_.back(); }
   int Count() const { return static_cast<int>(current_.size()); }
+  // Record i of the current level (0 = oldest); i must be below Count().
+  TRunControl* At(int i) { return &current_[static_cast<size_t>(i)]; }
+  // Moves record i above the records pushed after it; returns it.
+  TRunControl* RaiseToTop(int i);
+  // Removes record i of the current level when there is one.
+  void Remove(int i);
   void Clear() { current_.clear(); }
   void BeginNested();
   void EndNested();
@@ -303,6 +337,10 @@ class TNuraBase {
   NodePtr nodeErrorMessage;   // "エラーメッセージ"
   NodePtr nodeNoExit;         // "終了不可能"
   NodePtr nodeAndThen;        // "そして"
+  // The words that every loop round or command touches.
+  TCachedWord countWord;      // "回数"
+  TCachedWord resultWord;     // "それ"
+  TCachedWord errorMessageWord;  // "エラーメッセージ"
 
   // Looks the cached words up again (after registration).
   void CacheSystemNodes();

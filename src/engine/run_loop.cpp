@@ -37,7 +37,7 @@ void TNuraEngine::EnterBlock(const TRunControl& frame) {
 }
 
 void TNuraEngine::SetCountVariable(int32_t count, bool asNumber) {
-  NodePtr node = base_->words.FindNode(SJ("回数"), false);
+  const NodePtr& node = base_->countWord.Get(base_->words);
   if (!node) return;
   node->value = std::to_string(count);
   if (asNumber) node->annotation = "e";
@@ -139,7 +139,7 @@ void TNuraEngine::SkipToNextStatement() {
 void TNuraEngine::HandleRunError(const std::exception& e) {
   TNuraBase& b = *base_;
   const std::string message = e.what();
-  if (NodePtr node = b.words.FindNode(SJ("エラーメッセージ"), false)) node->value = message;
+  if (const NodePtr& node = b.errorMessageWord.Get(b.words)) node->value = message;
   if (b.errorLabel && b.errorLabel->kind == kWordLabel) {
     b.errorResume = b.cursor;
     b.cursor = b.errorLabel->position;
@@ -167,64 +167,79 @@ void TNuraEngine::HandleRunError(const std::exception& e) {
   }
 }
 
+bool TNuraEngine::RestartLoop(int index) {
+  TNuraBase& b = *base_;
+  TRunControl* frame = b.runControl.At(index);
+  switch (frame->kind) {
+    case kRunCountedVar:
+      if (frame->counter >= frame->limit) return false;
+      ++frame->counter;
+      if (frame->loopVar) frame->loopVar->value = std::to_string(frame->counter);
+      break;
+    case kRunCounted:
+      if (frame->counter >= frame->limit) return false;
+      ++frame->counter;
+      SetCountVariable(frame->counter, false);
+      break;
+    case kRunItems:
+      if (!frame->items || frame->counter >= static_cast<int32_t>(frame->items->size())) return false;
+      ++frame->counter;
+      SetResult((*frame->items)[frame->counter - 1], "s");
+      SetCountVariable(frame->counter, true);
+      break;
+    case kRunWhile: {
+      const std::string condition = frame->condition;
+      const bool holds = TextToNumber(EvaluateExpression(condition)) != 0;
+      // The condition may have run code that pushed frames (an event
+      // entered during a wait): the loop frame goes above them again.
+      frame = b.runControl.RaiseToTop(index);
+      if (!holds) return false;
+      if (frame->counter == INT32_MAX) throw ERangeError();
+      ++frame->counter;
+      SetCountVariable(frame->counter, false);
+      break;
+    }
+    default:
+      return false;
+  }
+  if (!b.cursor.p) {
+    b.runControl.Remove(b.runControl.Count() - 1);  // the run ended meanwhile
+    return true;
+  }
+  b.cursor = TextPos::StartOf(frame->block);
+  return true;
+}
+
 void TNuraEngine::CheckRunControl() {
   TNuraBase& b = *base_;
-  TRunControl frame;
-  if (!b.runControl.Pop(frame)) return;
+  if (b.runControl.Count() == 0) return;
+  // A loop that goes on keeps its frame on the stack and counts in place.
+  bool popped = false;
   try {
+    if (RestartLoop(b.runControl.Count() - 1)) return;
+    TRunControl frame;
+    b.runControl.Pop(frame);
+    popped = true;
     switch (frame.kind) {
       case kRunIfThen:
       case kRunIfElse:
       case kRunSwitch:
-        b.cursor = frame.endPos;
-        return;
       case kRunCountedVar:
-        if (frame.counter >= frame.limit) {
-          b.cursor = frame.endPos;
-          return;
-        }
-        ++frame.counter;
-        if (frame.loopVar) frame.loopVar->value = std::to_string(frame.counter);
-        EnterBlock(frame);
-        return;
       case kRunCounted:
-        if (frame.counter >= frame.limit) {
-          b.cursor = frame.endPos;
-          return;
-        }
-        ++frame.counter;
-        SetCountVariable(frame.counter, false);
-        EnterBlock(frame);
+      case kRunItems:
+      case kRunWhile:
+        b.cursor = frame.endPos;
         return;
       case kRunCall:
       case kRunEvent:
         b.cursor = frame.returnPos;
         b.fileName = frame.savedFileName;
         return;
-      case kRunItems:
-        if (!frame.items || frame.counter >= static_cast<int32_t>(frame.items->size())) {
-          b.cursor = frame.endPos;
-          return;
-        }
-        ++frame.counter;
-        SetResult((*frame.items)[frame.counter - 1], "s");
-        SetCountVariable(frame.counter, true);
-        EnterBlock(frame);
-        return;
-      case kRunWhile:
-        if (TextToNumber(EvaluateExpression(frame.condition)) == 0) {
-          b.cursor = frame.endPos;
-          return;
-        }
-        if (frame.counter == INT32_MAX) throw ERangeError();
-        ++frame.counter;
-        SetCountVariable(frame.counter, false);
-        EnterBlock(frame);
-        return;
       default:
         throw ENura(FormatErrorMessage(SJ("特定できないシステムエラーです(ToT)\"CheckRunControl\"で未定義の構文があります。")));
     }
   } catch (const std::exception& e) {
+    if (!popped) b.runControl.Remove(b.runControl.Count() - 1);
     throw ENura(FormatErrorMessage(SJ("実行制御でエラー。") + e.what() + SJ(".制御スタック：") +
                                    std::to_string(b.runControl.Count())));
   }

@@ -10,7 +10,7 @@ namespace {
 TStrNum PlainOperand(const char*& cursor) { return ReadPlainOperand(cursor, PlainOperand); }
 
 TStrNum Eval(const std::string& text) { return EvaluateExpression(text, PlainOperand); }
-std::string EvalText(const std::string& text) { return Eval(text).text; }
+std::string EvalText(const std::string& text) { return Eval(text).Text(); }
 
 std::string ErrorOf(const std::string& text) {
   try {
@@ -42,7 +42,7 @@ TEST(Evaluate, ArithmeticAndPrecedence) {
 
 TEST(Evaluate, ConcatenationGivesText) {
   const TStrNum v = Eval("1&2");
-  EXPECT_EQ(v.text, "12");
+  EXPECT_EQ(v.Text(), "12");
   EXPECT_FALSE(v.is_number);
   EXPECT_EQ(EvalText("1+2&3"), "33");   // one level, left to right
   EXPECT_EQ(EvalText("\"a\"&(1+2)"), "a3");
@@ -106,7 +106,7 @@ TEST(Evaluate, DeepNestingIsAnErrorNotACrash) {
 TEST(Evaluate, CursorStopsAtLineEnd) {
   const std::string text = "1+2\r\n3:rest";
   const char* cursor = text.c_str();
-  EXPECT_EQ(EvaluateExpression(cursor, PlainOperand).text, "3");
+  EXPECT_EQ(EvaluateExpression(cursor, PlainOperand).Text(), "3");
   EXPECT_EQ(*cursor, '\r');
 }
 
