@@ -69,9 +69,10 @@ void TNuraEngine::Run() {
 // ---- result ----
 
 NodePtr TNuraEngine::ResultNode() {
-  TCachedWord& word = base_->resultWord;
-  if (const NodePtr& node = word.Get(base_->words)) return node;
-  return base_->words.AddNode(THashNode::CreateVariable(word.Name(), false, -1, ""));
+  if (const NodePtr& node = base_->SystemNode(&TNuraBase::nodeResult)) return node;
+  static const std::string kSore = SJ("それ");
+  base_->nodeResult = base_->words.AddNode(THashNode::CreateVariable(kSore, false, -1, ""));
+  return base_->nodeResult;
 }
 
 void TNuraEngine::SetResult(const std::string& value, const std::string& kind) {

@@ -23,6 +23,7 @@
 #include "engine/engine_host.h"
 #include "engine/evaluate.h"
 #include "engine/nura_base.h"
+#include "engine/position_cache.h"
 
 namespace nura {
 
@@ -251,6 +252,13 @@ class TNuraEngine {
   std::string ReadConditionText();
   // The Japanese condition forms rewritten into operator form.
   std::string TranslateConditionPhrase(const std::string& text);
+  // ReadConditionText translated, kept per position of the text while the
+  // same names exist in the word table.
+  std::string ReadTranslatedCondition();
+  // "X=X&..." on an unprotected variable X: appends the other operands to
+  // X's text in place when none of them runs code; false when the value
+  // text is not of that form (nothing was evaluated then).
+  bool AppendInPlace(THashNode& node, const std::string& text);
   // ReadOperand as the evaluator's operand reader.
   const OperandReader& OperandReaderOf();
 
@@ -271,6 +279,9 @@ class TNuraEngine {
   void MakeHash(THashNode& node, const std::string& text);
   bool AssignTableElement(const std::string& target, const std::string& value);
   // run_loop.cpp
+  // The parenthesised group at the cursor as a block text; the copy is
+  // made once per position of its text, so a block has one identity.
+  TextRef CaptureGroup();
   void RecoverFromError(const std::exception& e, const char* statementStart);
   // Starts the next round of the loop frame `index` (the top) in place;
   // false when it is no loop or its last round is done.
@@ -309,6 +320,16 @@ class TNuraEngine {
   std::unordered_map<unsigned char, std::vector<const std::string*>> particleIndex_;
   uint64_t particleGeneration_ = 0;
   OperandReader operandReader_;
+  struct TCapturedBlock {
+    TextRef block;
+    size_t length = 0;  // bytes from "(" to behind ")"
+  };
+  struct TCachedCondition {
+    std::string translated;
+    size_t length = 0;  // bytes up to the then-word
+  };
+  TPositionCache<TCapturedBlock> blockCache_;
+  TPositionCache<TCachedCondition> conditionCache_;
 };
 
 }  // namespace nura

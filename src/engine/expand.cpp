@@ -9,6 +9,7 @@
 #include "engine/evaluate.h"
 #include "engine/number_format.h"
 #include "engine/operand_text.h"
+#include "engine/scanners.h"
 #include "engine/sjis_text.h"
 #include "engine/table_access.h"
 #include "platform/sjis.h"
@@ -381,6 +382,85 @@ std::string TNuraEngine::ExpandString(const std::string& text) {
   });
 }
 
+namespace {
+
+// Moves over the operand at `p` when reading it runs no code: a literal
+// without embedded expressions, a number, or a plain variable of `words`.
+// False (and `p` anywhere) otherwise.
+bool SkipQuietOperand(const THash& words, const char*& p) {
+  static const std::string kYen = SJ("￥"), kWideOpen = SJ("｛");
+  const char quote = *p;
+  if (quote == '"' || quote == '`') {
+    for (++p; *p; p += SjisCharLength(p)) {
+      if (*p == quote) {
+        if (quote == '`' && p[1] == '`') {
+          ++p;
+          continue;
+        }
+        ++p;
+        return true;
+      }
+      if (quote == '"' && (*p == '{' || StartsWithText(p, kWideOpen))) return false;
+      if (quote == '"' && (*p == '\\' || StartsWithText(p, kYen))) {
+        p += *p == '\\' ? 1 : 2;
+        if (!*p) return false;
+      }
+    }
+    return false;  // unclosed: the error comes from the usual road
+  }
+  if (quote == '(' || quote == '-') return false;
+  if (!ReadNumberLiteral(p).empty()) return true;
+  const std::string word = ReadOperandWord(p);
+  if (word.empty() || EndsWithNo(word) || *p == '(' || *p == '#') return false;
+  const NodePtr node = words.FindNode(word, false);
+  return node && node->kind == kWordVariable;
+}
+
+}  // namespace
+
+bool TNuraEngine::AppendInPlace(THashNode& node, const std::string& text) {
+  // Only "X & operand & ...", X being the variable itself, whose further
+  // operands read without running code, so X cannot change meanwhile.
+  const char* p = text.c_str();
+  while (*p == ' ' || *p == '\t') ++p;
+  if (std::strchr("\"`(-+$0123456789", *p)) return false;
+  if (EndsWithNo(node.name) || ReadOperandWord(p) != node.name || *p == '(' || *p == '#') return false;
+  const char* rest = p;
+  bool joined = false;
+  for (;;) {
+    while (*p == ' ' || *p == '\t') ++p;
+    if (*p == '\0') break;
+    if (*p != '&' || p[1] == '&') return false;
+    ++p;
+    while (*p == ' ' || *p == '\t') ++p;
+    if (SkipLineBreak(p)) {
+      while (*p == ' ' || *p == '\t') ++p;
+    }
+    if (!SkipQuietOperand(base_->words, p)) return false;
+    joined = true;
+  }
+  if (!joined) return false;
+  // The same operands again, read as ExpandString reads them.
+  std::string tail;
+  Formatted(*this, [&] {
+    p = rest;
+    for (;;) {
+      while (*p == ' ' || *p == '\t') ++p;
+      if (*p == '\0') return;
+      ++p;
+      while (*p == ' ' || *p == '\t') ++p;
+      if (SkipLineBreak(p)) {
+        while (*p == ' ' || *p == '\t') ++p;
+      }
+      tail += ReadOperand(p).Text();
+    }
+  });
+  node.value += tail;
+  node.annotation = "s";
+  SetResultKind("s");
+  return true;
+}
+
 std::string TNuraEngine::EvaluateExpression(const std::string& text) {
   return Formatted(*this, [&]() -> std::string {
     TStrNum value = nura::EvaluateExpression(text, OperandReaderOf());
@@ -397,6 +477,22 @@ std::string TNuraEngine::ReadConditionText() {
     Base().cursor.p = p;
     return text;
   });
+}
+
+std::string TNuraEngine::ReadTranslatedCondition() {
+  TNuraBase& b = *base_;
+  const char* at = b.cursor.p;
+  const uint64_t shape = b.words.ShapeGeneration();
+  if (const TCachedCondition* cached = at ? conditionCache_.Find(b.cursor.text, at, shape) : nullptr) {
+    b.cursor.p = at + cached->length;
+    return cached->translated;
+  }
+  std::string translated = TranslateConditionPhrase(ReadConditionText());
+  if (b.cursor.p) {
+    conditionCache_.Store(b.cursor.text, at,
+                          TCachedCondition{translated, static_cast<size_t>(b.cursor.p - at)}, shape);
+  }
+  return translated;
 }
 
 std::string TNuraEngine::TranslateConditionPhrase(const std::string& text) {

@@ -123,6 +123,7 @@ NodePtr THash::AddNode(std::unique_ptr<THashNode> node) {
   buckets_[HashOf(added->name)].push_back(added);
   index_.emplace(added->name, added);
   ++count_;
+  ++shapeGeneration_;
   return added;
 }
 
@@ -153,11 +154,12 @@ bool THash::RemoveFirst(const std::string& name, bool keepProtected) {
   const NodePtr node = found->second;
   if (keepProtected && node->isProtected) return false;
   if (!node->pattern.empty()) ++patternGeneration_;
+  ++removalGeneration_;
+  ++shapeGeneration_;
   auto& bucket = buckets_[HashOf(name)];
   bucket.erase(std::find(bucket.begin(), bucket.end(), node));
   index_.erase(found);
   --count_;
-  ++removalGeneration_;
   return true;
 }
 
@@ -174,6 +176,7 @@ void THash::Clear() {
   count_ = 0;
   ++patternGeneration_;
   ++removalGeneration_;
+  ++shapeGeneration_;
 }
 
 namespace {
@@ -316,11 +319,7 @@ void TObjList::SetItem(int i, std::unique_ptr<TObjNode> node) {
 
 // ---- TNuraBase ----
 
-TNuraBase::TNuraBase()
-    : switchValue(kNoSwitchValue),
-      countWord(SJ("回数")),
-      resultWord(SJ("それ")),
-      errorMessageWord(SJ("エラーメッセージ")) {
+TNuraBase::TNuraBase() : switchValue(kNoSwitchValue) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
 }
 
@@ -343,6 +342,7 @@ void TNuraBase::CacheSystemNodes() {
   nodeErrorMessage = words.FindNode(SJ("エラーメッセージ"), false);
   nodeNoExit = words.FindNode(SJ("終了不可能"), false);
   nodeAndThen = words.FindNode(SJ("そして"), false);
+  cachedAt_ = words.RemovalGeneration();
 }
 
 NodePtr TNuraBase::AddVariable(const std::string& name, const std::string& value,

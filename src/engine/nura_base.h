@@ -128,10 +128,12 @@ class THash {
   // cleared; lets readers cache what they derive from the patterns.
   uint64_t PatternGeneration() const { return patternGeneration_; }
   void TouchPatterns() { ++patternGeneration_; }
-  // Grows whenever a node leaves the table (removal or clearing). A node
-  // found by its exact name stays the one that name finds until then: a
-  // word entered again takes over the existing node.
+  // Grows whenever a node leaves the table (a replaced word keeps its node),
+  // so a pointer kept since then may name a word that is gone.
   uint64_t RemovalGeneration() const { return removalGeneration_; }
+  // Grows whenever a name enters or leaves the table: what depends only on
+  // which names exist stays true until then.
+  uint64_t ShapeGeneration() const { return shapeGeneration_; }
 
  private:
   bool RemoveFirst(const std::string& name, bool keepProtected);
@@ -141,26 +143,7 @@ class THash {
   int count_ = 0;
   uint64_t patternGeneration_ = 1;
   uint64_t removalGeneration_ = 1;
-};
-
-// A word found by its exact name once and kept while no node leaves the
-// table; looked up again after a removal or while it is absent.
-class TCachedWord {
- public:
-  explicit TCachedWord(std::string name) : name_(std::move(name)) {}
-  const NodePtr& Get(const THash& words) {
-    if (!node_ || generation_ != words.RemovalGeneration()) {
-      node_ = words.FindNode(name_, false);
-      generation_ = words.RemovalGeneration();
-    }
-    return node_;
-  }
-  const std::string& Name() const { return name_; }
-
- private:
-  std::string name_;
-  NodePtr node_;
-  uint64_t generation_ = 0;
+  uint64_t shapeGeneration_ = 1;
 };
 
 // A stack of strings; the top is the end.
@@ -337,16 +320,22 @@ class TNuraBase {
   NodePtr nodeErrorMessage;   // "エラーメッセージ"
   NodePtr nodeNoExit;         // "終了不可能"
   NodePtr nodeAndThen;        // "そして"
-  // The words that every loop round or command touches.
-  TCachedWord countWord;      // "回数"
-  TCachedWord resultWord;     // "それ"
-  TCachedWord errorMessageWord;  // "エラーメッセージ"
 
   // Looks the cached words up again (after registration).
   void CacheSystemNodes();
+  // A cached word (&TNuraBase::nodeCount ...), looked up again first when
+  // it is missing or a word left the table since it was cached; nil when the
+  // table has no such word.
+  const NodePtr& SystemNode(NodePtr TNuraBase::*slot) {
+    if (cachedAt_ != words.RemovalGeneration() || !(this->*slot)) CacheSystemNodes();
+    return this->*slot;
+  }
   // Makes a variable node of the current run-control depth and enters it.
   NodePtr AddVariable(const std::string& name, const std::string& value,
                       const std::string& annotation);
+
+ private:
+  uint64_t cachedAt_ = 0;
 };
 
 }  // namespace nura

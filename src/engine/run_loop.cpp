@@ -37,7 +37,7 @@ void TNuraEngine::EnterBlock(const TRunControl& frame) {
 }
 
 void TNuraEngine::SetCountVariable(int32_t count, bool asNumber) {
-  const NodePtr& node = base_->countWord.Get(base_->words);
+  const NodePtr& node = base_->SystemNode(&TNuraBase::nodeCount);
   if (!node) return;
   node->value = std::to_string(count);
   if (asNumber) node->annotation = "e";
@@ -139,7 +139,7 @@ void TNuraEngine::SkipToNextStatement() {
 void TNuraEngine::HandleRunError(const std::exception& e) {
   TNuraBase& b = *base_;
   const std::string message = e.what();
-  if (const NodePtr& node = b.errorMessageWord.Get(b.words)) node->value = message;
+  if (const NodePtr& node = b.SystemNode(&TNuraBase::nodeErrorMessage)) node->value = message;
   if (b.errorLabel && b.errorLabel->kind == kWordLabel) {
     b.errorResume = b.cursor;
     b.cursor = b.errorLabel->position;
@@ -258,12 +258,25 @@ void TNuraEngine::CaptureArgument(TRunControl& frame) {
   frame.savedFileName = b.fileName;
   if (*c == '(') {
     frame.returnPos = TextPos(b.cursor.text, c + 1);
-    frame.block = MakeText(ScanParenthesized(c));
+    frame.block = CaptureGroup();
   } else {
     frame.returnPos = b.cursor;
     frame.block = MakeText(ReadArgumentText());
   }
   frame.endPos = b.cursor;
+}
+
+TextRef TNuraEngine::CaptureGroup() {
+  TNuraBase& b = *base_;
+  const char*& c = b.cursor.p;
+  const char* at = c;
+  if (const TCapturedBlock* cached = blockCache_.Find(b.cursor.text, at)) {
+    c = at + cached->length;
+    return cached->block;
+  }
+  TextRef block = MakeText(ScanParenthesized(c));
+  blockCache_.Store(b.cursor.text, at, TCapturedBlock{block, static_cast<size_t>(c - at)});
+  return block;
 }
 
 void TNuraEngine::RunIfBlock(bool wordPresent) {

@@ -486,7 +486,12 @@ void TNuraEngine::ExecuteAssignment(const std::string& target) {
     throw ENura(SyntaxError(target + SJ("の代入文"),
                             SJ("『変数名は、「内容」』のように書いてください。")));
   }
-  const std::string value = ExpandString(ReadArgumentText());
+  const std::string text = ReadArgumentText();
+  if (target.find('#') == std::string::npos) {
+    const NodePtr node = FindAssignTarget(target);
+    if (node && node->kind == kWordVariable && !node->isProtected && AppendInPlace(*node, text)) return;
+  }
+  const std::string value = ExpandString(text);
   const std::string kind = resultKind_;
   if (AssignTableElement(target, value)) return;
   NodePtr node = FindAssignTarget(target);

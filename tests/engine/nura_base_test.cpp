@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/sjis.h"
 
@@ -79,6 +81,43 @@ TEST(THashTest, TextForms) {
   // Bucket order: byte sums 97 (a), 98 (b), 99 (c).
   EXPECT_EQ(h.GetNamesText(), "a\r\nb\r\nc");
   EXPECT_EQ(h.GetNameValueText(), "a=1\r\nb=x=y\r\nc=");
+}
+
+// The name index beside the buckets changes no order: names come by byte
+// sum, each bucket in the order its names arrived; a replaced name keeps
+// its place, a deleted and re-entered one goes to its bucket's end.
+TEST(THashTest, EnumerationOrderAfterManyInsertions) {
+  THash h;
+  std::vector<std::pair<int, int>> order;  // (bucket, arrival) per key
+  constexpr int kKeys = 10000;
+  for (int i = 1; i <= kKeys; ++i) {
+    const std::string key = "k" + std::to_string(i);
+    h.Add(THashNode::CreateVariable(key, false, 0, std::to_string(i)));
+    order.emplace_back(THash::HashOf(key), i);
+  }
+  h.Add(THashNode::CreateVariable("k5", false, 0, "again"));  // replaced in place
+  EXPECT_EQ(h.Delete("k7", false), kKeys - 1);
+  h.Add(THashNode::CreateVariable("k7", false, 0, "last"));
+  std::stable_sort(order.begin(), order.end());
+  std::vector<std::string> expected;
+  for (const auto& [bucket, i] : order) {
+    if (i != 7) expected.push_back("k" + std::to_string(i));
+  }
+  // "k7" re-entered goes behind every name of its bucket.
+  const int bucket7 = THash::HashOf("k7");
+  auto at = expected.begin();
+  while (at != expected.end() && THash::HashOf(*at) <= bucket7) ++at;
+  expected.insert(at, "k7");
+  const std::vector<NodePtr> nodes = h.GetNodes();
+  ASSERT_EQ(nodes.size(), expected.size());
+  for (size_t i = 0; i < nodes.size(); ++i) ASSERT_EQ(nodes[i]->name, expected[i]) << i;
+  EXPECT_EQ(h.FindValue("k5", false), "again");
+  EXPECT_EQ(h.FindValue("k7", false), "last");
+  EXPECT_EQ(h.FindValue("k10000", false), "10000");
+  EXPECT_EQ(h.Find("k10001", false), nullptr);
+  h.Clear();
+  EXPECT_EQ(h.Find("k1", false), nullptr);
+  EXPECT_EQ(h.Count(), 0);
 }
 
 TEST(TStackTest, EmptyAndOrder) {

@@ -32,6 +32,16 @@ TEST_F(EngineTest, ConditionsPickTheirBlock) {
   EXPECT_EQ(dialogs.messages, (Strings{"大", "中", "真", "読点"}));
 }
 
+// A condition is translated once per place in the text while the same
+// names exist: "甲が1" is cut at が until a word of that whole name appears.
+TEST_F(EngineTest, KeptConditionsFollowNewWords) {
+  ASSERT_TRUE(Run("甲=1\n2回(もし甲が1ならば「真」と言う\n違えば「偽」と言う)"));
+  engine.Base().AddVariable(SJ("甲が1"), "0", "e");
+  engine.Run();
+  EXPECT_EQ(dialogs.messages, (Strings{"真", "真", "偽", "偽"}));
+  EXPECT_TRUE(dialogs.errorLogs.empty());
+}
+
 TEST_F(EngineTest, BreakLeavesTheLoopFromNestedConditions) {
   ASSERT_TRUE(Run("Iを1から5まで繰り返す(\nもしI=3ならば(もしI>0ならば(抜ける))\nIと言う\n)\n「end」と言う"));
   EXPECT_EQ(dialogs.messages, (Strings{"1", "2", "end"}));
