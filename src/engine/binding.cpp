@@ -1,5 +1,7 @@
 #include "engine/binding.h"
 
+#include <unordered_map>
+
 #include "engine/operand_text.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"
@@ -80,10 +82,23 @@ std::vector<std::string> PatternParticles(const std::string& pattern) {
   return particles;
 }
 
+namespace {
+
+// PatternParticles, split once per pattern text.
+const std::vector<std::string>& KeptPatternParticles(const std::string& pattern) {
+  static std::unordered_map<std::string, std::vector<std::string>> kept;
+  const auto found = kept.find(pattern);
+  if (found != kept.end()) return found->second;
+  if (kept.size() >= 4096) kept.clear();  // patterns made by scripts at run time
+  return kept.emplace(pattern, PatternParticles(pattern)).first->second;
+}
+
+}  // namespace
+
 bool BindArguments(std::vector<std::string>& stack, const std::string& command,
                    const std::string& pattern, bool lenient) {
   static const std::string kSore = SJ("それ");
-  const std::vector<std::string> particles = PatternParticles(pattern);
+  const std::vector<std::string>& particles = KeptPatternParticles(pattern);
   bool implicit_subject = false;
   if (particles.size() == stack.size() + 1) {
     stack.insert(stack.begin(), lenient ? kSore : kSore + particles.front());

@@ -74,7 +74,7 @@ void CmdRepeat(TNuraEngine& e, CommandId) {
   frame.limit = to;
   frame.loopVar = var;
   var->value = std::to_string(from);
-  e.EnterBlock(frame);
+  e.EnterBlock(std::move(frame));
 }
 
 void CmdIterate(TNuraEngine& e, CommandId) {
@@ -99,7 +99,7 @@ void CmdIterate(TNuraEngine& e, CommandId) {
   frame.items = items;
   SetTextResult(e, (*items)[0]);
   e.SetCountVariable(1, true);
-  e.EnterBlock(frame);
+  e.EnterBlock(std::move(frame));
 }
 
 void CmdWhile(TNuraEngine& e, CommandId) {
@@ -115,7 +115,7 @@ void CmdWhile(TNuraEngine& e, CommandId) {
   frame.limit = -1;
   frame.condition = condition;
   e.SetCountVariable(1, false);
-  e.EnterBlock(frame);
+  e.EnterBlock(std::move(frame));
 }
 
 // ---- jumps, exits and returns ----

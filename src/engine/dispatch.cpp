@@ -30,16 +30,15 @@ void RegisterExpressionCommands() { RegisterCommandHandler(CommandId::Calculate,
 
 void TNuraEngine::BindCommandArguments(THashNode& node) {
   TStack& args = base_->args;
-  std::vector<std::string> items = args.Items();
-  args.Clear();
+  std::vector<std::string> items = args.TakeAll();
   base_->implicitSubject = false;
   try {
     base_->implicitSubject = BindArguments(items, node.name, node.pattern, base_->lenientBinding);
   } catch (const EBinding& e) {
-    for (std::string& text : items) args.Push(std::move(text));
+    args.PutAll(std::move(items));
     throw ENura(FormatErrorMessage(e.what()));
   }
-  for (std::string& text : items) args.Push(std::move(text));
+  args.PutAll(std::move(items));
 }
 
 void TNuraEngine::DispatchCommand(THashNode& node) {

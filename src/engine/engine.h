@@ -109,6 +109,9 @@ class TNuraEngine {
   void ExecutePendingWord();
   void ExecuteWord(THashNode& node);
   void ExecuteAssignment(const std::string& target);
+  // The assignment of the value text `text` (the rest of the statement,
+  // already read) to `target`.
+  void AssignValueText(const std::string& target, const std::string& text);
   void AssignElement(const std::string& target);
   void ExecuteConditionStatement();
   void ExecuteSwitchArm(const std::string& arm);
@@ -176,7 +179,7 @@ class TNuraEngine {
   // nil, not on the NUL at the end of its text).
   bool RunActive() const { return base_->cursor.p && *base_->cursor.p; }
   // Pushes `frame` and moves the cursor to the start of its block copy.
-  void EnterBlock(const TRunControl& frame);
+  void EnterBlock(TRunControl frame);
   // "回数" becomes `count` (with type letter "e" when `asNumber`).
   void SetCountVariable(int32_t count, bool asNumber);
   // "終わり": asks the window to close; the run stops when it does.
@@ -330,6 +333,16 @@ class TNuraEngine {
   };
   TPositionCache<TCapturedBlock> blockCache_;
   TPositionCache<TCachedCondition> conditionCache_;
+  // Statements "word = value" read once per position while the word table
+  // and its patterns stay as they were.
+  struct TCachedAssignment {
+    std::string target;
+    std::string text;   // the value text
+    size_t length = 0;  // bytes to the end of the value text
+  };
+  TPositionCache<TCachedAssignment> assignmentCache_;
+  bool RunKeptAssignment();
+  void KeepAssignment(const char* at, const std::string& target, const std::string& text);
 };
 
 }  // namespace nura

@@ -115,6 +115,7 @@ NodePtr THash::AddNode(std::unique_ptr<THashNode> node) {
                                SJ("は予約語なので、登録できません。"));
     }
     if (!old->pattern.empty()) ++patternGeneration_;
+    ++shapeGeneration_;
     old->Assign(*node);
     return old;
   }

@@ -14,6 +14,7 @@
 #include <string>
 #include <typeindex>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "engine/filemix.h"
@@ -127,12 +128,17 @@ class THash {
   // Grows whenever a node with a particle pattern arrives or the table is
   // cleared; lets readers cache what they derive from the patterns.
   uint64_t PatternGeneration() const { return patternGeneration_; }
-  void TouchPatterns() { ++patternGeneration_; }
+  void TouchPatterns() {
+    ++patternGeneration_;
+    ++shapeGeneration_;
+  }
   // Grows whenever a node leaves the table (a replaced word keeps its node),
   // so a pointer kept since then may name a word that is gone.
   uint64_t RemovalGeneration() const { return removalGeneration_; }
-  // Grows whenever a name enters or leaves the table: what depends only on
-  // which names exist stays true until then.
+  // Grows whenever a word enters, is entered again or leaves the table, and
+  // whenever particle patterns change: what was read from a program text
+  // with the help of the table (words, particles, conditions) stays true
+  // until then.
   uint64_t ShapeGeneration() const { return shapeGeneration_; }
 
  private:
@@ -157,6 +163,9 @@ class TStack {
   bool Empty() const { return items_.empty(); }
   void Clear() { items_.clear(); }
   const std::vector<std::string>& Items() const { return items_; }
+  // Moves every item out (the stack is empty then) and back in.
+  std::vector<std::string> TakeAll() { return std::exchange(items_, {}); }
+  void PutAll(std::vector<std::string> items) { items_ = std::move(items); }
 
  private:
   std::vector<std::string> items_;
@@ -193,7 +202,7 @@ struct TRunControl {
 // The run-control stack with its nested levels.
 class TRunControlStack {
  public:
-  void Push(const TRunControl& record) { current_.push_back(record); }
+  void Push(TRunControl record) { current_.push_back(std::move(record)); }
   bool Pop(TRunControl& record);
   bool Peek(int i, TRunControl& record) const;
   // The top record of the current level, or nil.

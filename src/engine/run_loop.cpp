@@ -30,10 +30,10 @@ const char* SkipQuoted(const char* p) {
 
 }  // namespace
 
-void TNuraEngine::EnterBlock(const TRunControl& frame) {
+void TNuraEngine::EnterBlock(TRunControl frame) {
   if (!base_->cursor.p) return;  // the run ended while the block was read
-  base_->runControl.Push(frame);
   base_->cursor = TextPos::StartOf(frame.block);
+  base_->runControl.Push(std::move(frame));
 }
 
 void TNuraEngine::SetCountVariable(int32_t count, bool asNumber) {
@@ -322,7 +322,7 @@ void TNuraEngine::RunIfBlock(bool wordPresent) {
                                     : (result == 0 && hasElse ? &elseBlock : nullptr);
   if (!chosen) return;
   chosen->endPos = b.cursor;
-  EnterBlock(*chosen);
+  EnterBlock(std::move(*chosen));
 }
 
 void TNuraEngine::InNestedLevel(const std::function<void()>& body) {
@@ -363,7 +363,7 @@ void TNuraEngine::StartCountedLoop(int count) {
   frame.counter = 1;
   frame.limit = count;
   SetCountVariable(1, false);
-  EnterBlock(frame);
+  EnterBlock(std::move(frame));
 }
 
 void TNuraEngine::RunEventCode(const TextPos& code, const std::string& fileName) {

@@ -193,6 +193,8 @@ void TNuraEngine::ExecuteStatement() {
     NumberStatement();
     return;
   }
+  if (RunKeptAssignment()) return;
+  const char* at = c;
   std::string word = ReadWord();
   if (word.empty()) {
     std::string at(c, SjisCharLength(c));
@@ -206,7 +208,42 @@ void TNuraEngine::ExecuteStatement() {
     ExecutePendingWord();
     return;
   }
+  const char* p = c;
+  SkipBlankChars(p);
+  if (*p == '=' && base_->args.Empty()) {
+    // "word = value": read once, kept for the next time the cursor is here.
+    c = p + 1;
+    const int line = base_->line;
+    const char* value = c;
+    std::string text = ReadArgumentText();
+    if (c && base_->line == line && !std::memchr(value, '\n', static_cast<size_t>(c - value)) &&
+        !std::memchr(value, '\r', static_cast<size_t>(c - value))) {
+      KeepAssignment(at, word, text);
+    }
+    AssignValueText(word, text);
+    return;
+  }
   StatementTail(std::move(word), true);
+}
+
+bool TNuraEngine::RunKeptAssignment() {
+  TNuraBase& b = *base_;
+  if (!b.args.Empty()) return false;
+  const char* at = b.cursor.p;
+  const TCachedAssignment* kept = assignmentCache_.Find(b.cursor.text, at, b.words.ShapeGeneration());
+  if (!kept) return false;
+  b.cursor.p = at + kept->length;
+  // The entry may be replaced while the assignment runs: copies go on.
+  const std::string target = kept->target, text = kept->text;
+  AssignValueText(target, text);
+  return true;
+}
+
+void TNuraEngine::KeepAssignment(const char* at, const std::string& target, const std::string& text) {
+  TNuraBase& b = *base_;
+  assignmentCache_.Store(b.cursor.text, at,
+                         TCachedAssignment{target, text, static_cast<size_t>(b.cursor.p - at)},
+                         b.words.ShapeGeneration());
 }
 
 void TNuraEngine::EndOfLine() {
@@ -486,7 +523,11 @@ void TNuraEngine::ExecuteAssignment(const std::string& target) {
     throw ENura(SyntaxError(target + SJ("の代入文"),
                             SJ("『変数名は、「内容」』のように書いてください。")));
   }
-  const std::string text = ReadArgumentText();
+  AssignValueText(target, ReadArgumentText());
+}
+
+void TNuraEngine::AssignValueText(const std::string& target, const std::string& text) {
+  TNuraBase& b = *base_;
   if (target.find('#') == std::string::npos) {
     const NodePtr node = FindAssignTarget(target);
     if (node && node->kind == kWordVariable && !node->isProtected && AppendInPlace(*node, text)) return;
@@ -668,7 +709,7 @@ void TNuraEngine::ExecuteSwitchArm(const std::string& arm) {
   }
   if (!match) return;
   b.switchValue = kNoSwitchValue;
-  EnterBlock(frame);
+  EnterBlock(std::move(frame));
 }
 
 // ---- property references ----
