@@ -160,7 +160,7 @@ void InsertLine(std::vector<std::string>& lines, int32_t index, const std::strin
   if (index < 0) return;
   const size_t at = static_cast<size_t>(index);
   if (at > lines.size()) {
-    if (at - lines.size() > static_cast<size_t>(kMaxLinePadding)) throw ERangeError();
+    CheckGrowth((at - lines.size()) * sizeof(std::string));
     lines.resize(at);
   }
   lines.insert(lines.begin() + index, line);

@@ -17,8 +17,7 @@ void ShuffleLines(std::vector<std::string>& lines);
 
 // Inserts `line` at `index`, padding with empty lines when the index lies
 // at or beyond the end; a negative index does nothing. ERangeError when the
-// padding would exceed kMaxLinePadding lines.
-constexpr int32_t kMaxLinePadding = 1 << 24;
+// padding would pass the growth bound (kMaxGrowthBytes).
 void InsertLine(std::vector<std::string>& lines, int32_t index, const std::string& line);
 
 // The typed fields, little-endian.

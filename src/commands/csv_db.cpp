@@ -7,6 +7,7 @@
 
 #include "commands/date_time.h"
 #include "commands/wildcard.h"
+#include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"
 
@@ -150,6 +151,7 @@ void TCsvCells::Clear() {
 }
 
 void TCsvCells::PadTo(size_t count) {
+  if (count > ends_.size() + 1) CheckGrowth(count * sizeof(size_t));
   while (ends_.size() < count) ends_.push_back(data_.size());
 }
 
@@ -272,8 +274,19 @@ std::string_view TCsvDbBase::GetCell(int col, int row) const {
   return r ? r->GetCell(col) : std::string_view();
 }
 
+void TCsvDbBase::CheckGrowthTo(int64_t rows, int64_t cols, bool newRows) const {
+  // Only new rows need the width of the others. A cell costs its end
+  // offset in memory, a row its pointer and its line end.
+  const int64_t width = newRows ? std::max<int64_t>(ColCount(), cols) : cols;
+  CheckGrowth(static_cast<uint64_t>(std::max<int64_t>(RowCount(), rows)) * static_cast<uint64_t>(width + 2) *
+              sizeof(size_t));
+}
+
 void TCsvDbBase::SetCell(int col, int row, std::string_view text) {
   if (row < 0 || col < 0) return;
+  const TCsvCells* current = GetRow(row);
+  if (row > RowCount() || col > (current ? current->Count() : 0))
+    CheckGrowthTo(int64_t{row} + 1, int64_t{col} + 1, row > RowCount());
   if (rows_.size() <= static_cast<size_t>(row)) rows_.resize(static_cast<size_t>(row) + 1);
   auto& r = rows_[static_cast<size_t>(row)];
   if (!r) r = std::make_unique<TCsvCells>();
@@ -287,6 +300,7 @@ TCsvCells* TCsvDbBase::GetRow(int i) const {
 
 void TCsvDbBase::PutRow(int i, std::unique_ptr<TCsvCells> row) {
   if (i < 0) return;
+  if (i > RowCount()) CheckGrowthTo(int64_t{i} + 1, row ? row->Count() : 0, true);
   if (rows_.size() <= static_cast<size_t>(i)) rows_.resize(static_cast<size_t>(i) + 1);
   rows_[static_cast<size_t>(i)] = std::move(row);
 }
@@ -304,6 +318,8 @@ void TCsvDbBase::DeleteRow(int i) {
 }
 
 void TCsvDbBase::InsertColumn(int i, const TCsvCells* source) {
+  if (i < 0) return;
+  CheckGrowthTo(0, int64_t{i} + 1, false);
   for (size_t r = 0; r < rows_.size(); ++r)
     if (rows_[r])
       rows_[r]->InsertCell(i, source ? source->GetCell(static_cast<int>(r)) : std::string_view());
@@ -315,6 +331,8 @@ void TCsvDbBase::DeleteColumn(int i) {
 }
 
 void TCsvDbBase::MoveColumn(int from, int to) {
+  if (from < 0 || to < 0 || from == to) return;
+  CheckGrowthTo(0, int64_t{std::max(from, to)} + 1, false);
   for (auto& row : rows_)
     if (row) row->MoveCell(from, to);
 }

@@ -147,6 +147,11 @@ class TCsvDbBase {
   template <typename Key>
   void SortRows(int col, Key (*keyOf)(std::string_view));
   void CopyRowTo(TCsvDbBase& target, int i) const;
+  // A script's index may make the table grow: ERangeError when a table of
+  // `rows` rows (at least) of `cols` cells (at least; with `newRows` at
+  // least the present width) would pass the growth bound, counting eight
+  // bytes per cell and sixteen per row.
+  void CheckGrowthTo(int64_t rows, int64_t cols, bool newRows) const;
 
   std::vector<std::unique_ptr<TCsvCells>> rows_;
 };

@@ -18,20 +18,22 @@ namespace {
                                         SJ("\"に、ジャンプしようとしました。")));
 }
 
-void IgnoreErrors(TNuraEngine& engine, CommandId) {
-  engine.Base().warnOnError = false;
-  engine.Base().errorLabel.reset();
+// Every error mode starts afresh: an error label's code that sets one is
+// no longer handling an error.
+void SetErrorMode(TNuraBase& b, bool warn, NodePtr label) {
+  b.warnOnError = warn;
+  b.errorLabel = std::move(label);
+  b.inErrorLabel = false;
 }
 
-void WarnErrors(TNuraEngine& engine, CommandId) {
-  engine.Base().warnOnError = true;
-  engine.Base().errorLabel.reset();
-}
+void IgnoreErrors(TNuraEngine& engine, CommandId) { SetErrorMode(engine.Base(), false, nullptr); }
+
+void WarnErrors(TNuraEngine& engine, CommandId) { SetErrorMode(engine.Base(), true, nullptr); }
 
 void SetErrorLabel(TNuraEngine& engine, CommandId) {
   TNuraBase& b = engine.Base();
   const std::string name = PopRawWord(engine);
-  b.errorLabel.reset();
+  SetErrorMode(b, b.warnOnError, nullptr);
   NodePtr node = b.words.FindNode(name, false);
   if (!node) RaiseUndefinedLabel(engine, name);
   b.errorLabel = std::move(node);
@@ -41,6 +43,7 @@ void SetErrorLabel(TNuraEngine& engine, CommandId) {
 // before there is nowhere to go back to: nothing happens.
 void ResumeFromError(TNuraEngine& engine, CommandId) {
   TNuraBase& b = engine.Base();
+  b.inErrorLabel = false;
   if (b.errorResume) b.cursor = b.errorResume;
 }
 

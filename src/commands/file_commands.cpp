@@ -133,6 +133,9 @@ void CopyFile(TNuraEngine& engine, CommandId) {
   const std::string to = PopText(engine);
   const std::string from = LocateSource(engine, PopText(engine));
   if (!ConfirmChange(engine, to, Quoted(from) + SJ("を,") + Quoted(to) + SJ("へコピーしますか？"))) return;
+  // Any other failure of the copy goes unreported; a folder copied into
+  // itself is refused and said so.
+  if (ShellCopyNestsInItself(from, to)) RaiseFileError(engine, from);
   ShellCopyFile(from, to);
 }
 

@@ -145,6 +145,7 @@ void WriteBinary(TNuraEngine& engine, CommandId) {
   THandle handle = FindHandle(engine);
   const std::string value = PopText(engine);
   if (!handle.stream || count < 1) return;
+  CheckGrowth(static_cast<uint64_t>(count));
   const size_t n = static_cast<size_t>(count);
   handle.stream->Write(value.substr(0, n));
   static const std::string zeros(4096, '\0');
@@ -164,6 +165,7 @@ void ReadBinary(TNuraEngine& engine, CommandId) {
   if (!handle.stream) return;
   NodePtr variable = VariableForResult(engine, name);
   if (count < 1) return;
+  CheckGrowth(static_cast<uint64_t>(count));
   std::string bytes = handle.stream->Read(static_cast<size_t>(count));
   bytes.resize(static_cast<size_t>(count), '\0');
   SetTextVariable(*variable, bytes);

@@ -107,6 +107,7 @@ std::string HexText(int32_t value) {
 
 std::string PadLeft(const std::string& text, int32_t width, char pad) {
   if (width <= 0 || text.size() >= static_cast<size_t>(width)) return text;
+  CheckGrowth(static_cast<uint64_t>(width));
   return std::string(static_cast<size_t>(width) - text.size(), pad) + text;
 }
 

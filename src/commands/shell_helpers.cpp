@@ -123,6 +123,16 @@ bool ShellCopyFile(const std::string& from, const std::string& to) {
   return ForEachSource(from, [&](const std::string& src) { return CopyPath(src, dest); });
 }
 
+bool ShellCopyNestsInItself(const std::string& from, const std::string& to) {
+  const std::string dest = ScriptPathToNative(to);
+  bool nests = false;
+  ForEachSource(from, [&](const std::string& src) {
+    nests = nests || CopyNestsInItself(src, dest);
+    return true;
+  });
+  return nests;
+}
+
 bool ShellMoveFile(const std::string& from, const std::string& to) {
   const std::string dest = ScriptPathToNative(to);
   return ForEachSource(from, [&](const std::string& src) { return MovePath(src, dest); });

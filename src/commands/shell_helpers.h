@@ -46,6 +46,9 @@ bool CreateShellLink(const std::string& linkFile, const std::string& target,
                      const std::string& workingFolder);
 
 bool ShellCopyFile(const std::string& from, const std::string& to);
+// True when one of the sources that ShellCopyFile would copy is a folder
+// that the copy would put inside itself.
+bool ShellCopyNestsInItself(const std::string& from, const std::string& to);
 bool ShellMoveFile(const std::string& from, const std::string& to);
 // Into the trash when `toTrash`; else files are deleted for good and
 // folders are left.

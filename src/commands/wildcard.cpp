@@ -313,13 +313,19 @@ bool TWString::Run(size_t index, TWText& text) {
   return true;
 }
 
-bool TWString::KnownFailure(size_t index, size_t pos) const {
-  return !failed_.empty() && failed_[index * memoWidth_ + pos];
+uint8_t TWString::TrialOutcome(size_t index, size_t pos) const {
+  const size_t key = index * memoWidth_ + pos;
+  if (!outcomes_.empty()) return outcomes_[key];
+  const auto found = sparseOutcomes_.find(key);
+  return found == sparseOutcomes_.end() ? kNotTried : found->second;
 }
 
-void TWString::NoteFailure(size_t index, size_t pos) {
-  if (failed_.empty()) return;
-  failed_[index * memoWidth_ + pos] = 1;
+void TWString::NoteOutcome(size_t index, size_t pos, uint8_t outcome) {
+  const size_t key = index * memoWidth_ + pos;
+  if (!outcomes_.empty())
+    outcomes_[key] = outcome;
+  else
+    sparseOutcomes_[key] = outcome;
 }
 
 // The star's look-ahead: tries the rest of the pattern at each position
@@ -327,15 +333,6 @@ void TWString::NoteFailure(size_t index, size_t pos) {
 // of the whole text also needs the rest to end at the end of the text.
 bool TWString::StarTrial(size_t index, TWText& text) {
   const size_t size = text.text.size();
-  if (failed_.empty()) {
-    // Failed trials are remembered per (element, position) so that
-    // patterns with many stars stay polynomial.
-    const size_t cells = (elements_.size() + 1) * (size + 1);
-    if (cells <= (size_t{1} << 24)) {
-      memoWidth_ = size + 1;
-      failed_.assign(cells, 0);
-    }
-  }
   // A star whose trials failed from some position fails from every later
   // one too, since those trials are a subset.
   if (text.pos >= starFailedFrom_[index]) return false;
@@ -347,14 +344,16 @@ bool TWString::StarTrial(size_t index, TWText& text) {
   size_t p = text.pos;
   bool found = false;
   while (p <= size) {
-    if (!KnownFailure(index + 1, p)) {
+    uint8_t outcome = TrialOutcome(index + 1, p);
+    if (outcome == kNotTried) {
       if (startsCapture) captureStart_ = p;
       TWText trial{text.text, p};
-      if (Run(index + 1, trial) && (!whole_ || trial.pos == size)) {
-        found = true;
-        break;
-      }
-      NoteFailure(index + 1, p);
+      outcome = Run(index + 1, trial) && (!whole_ || trial.pos == size) ? kMatched : kFailed;
+      NoteOutcome(index + 1, p, outcome);
+    }
+    if (outcome == kMatched) {
+      found = true;
+      break;
     }
     if (p == size) break;
     p += CharLengthAt(text.text, p);
@@ -376,7 +375,13 @@ bool TWString::Match(std::string_view text, bool whole, size_t& end) {
   captureStart_ = 0;
   highestCapture_ = -1;
   whole_ = whole;
-  failed_.clear();
+  // The outcome of a trial depends only on where it starts (element and
+  // text position): each is remembered, matched or failed, so that every
+  // pair is tried once and patterns with many stars stay polynomial.
+  memoWidth_ = text.size() + 1;
+  const size_t cells = (elements_.size() + 1) * memoWidth_;
+  outcomes_.assign(cells <= (size_t{1} << 24) ? cells : 0, kNotTried);
+  sparseOutcomes_.clear();
   starFailedFrom_.assign(elements_.size(), SIZE_MAX);
   TWText t{text, 0};
   const bool ok = Run(0, t) && (!whole || t.pos == text.size());

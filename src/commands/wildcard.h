@@ -6,10 +6,12 @@
 // character is one element) and never interpreted as a pattern.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace nura {
@@ -159,8 +161,9 @@ class TWString {
   // star's look-ahead trials.
   bool Run(size_t index, TWText& text);
   bool StarTrial(size_t index, TWText& text);
-  bool KnownFailure(size_t index, size_t pos) const;
-  void NoteFailure(size_t index, size_t pos);
+  static constexpr uint8_t kNotTried = 0, kFailed = 1, kMatched = 2;
+  uint8_t TrialOutcome(size_t index, size_t pos) const;
+  void NoteOutcome(size_t index, size_t pos, uint8_t outcome);
 
   std::vector<std::unique_ptr<TWSeq>> elements_;
   size_t cursor_ = 0;
@@ -169,7 +172,10 @@ class TWString {
   size_t captureStart_ = 0;
   long long highestCapture_ = -1;
   bool whole_ = false;
-  std::vector<unsigned char> failed_;  // memo of failed trials (index, pos)
+  // Outcomes of trials by (element, position): a table, or a map when the
+  // table would be too large.
+  std::vector<uint8_t> outcomes_;
+  std::unordered_map<size_t, uint8_t> sparseOutcomes_;
   size_t memoWidth_ = 0;
   std::vector<size_t> starFailedFrom_;  // per star: trials failed from here on
 };

@@ -22,9 +22,6 @@
 namespace nura {
 namespace {
 
-// A text longer than this is refused by the commands that build texts.
-constexpr size_t kMaxTextBytes = size_t{1} << 28;
-
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 ENura Error(TNuraEngine& e, const std::string& text) { return ENura(e.FormatErrorMessage(text)); }
@@ -130,6 +127,7 @@ bool IsBlockKind(uint8_t kind) {
 
 void CmdJump(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
+  b.inErrorLabel = false;
   const std::string name = TNuraEngine::RawLiteralToText(b.args.Pop());
   TRunControl frame;
   while (b.runControl.Pop(frame)) {
@@ -170,6 +168,7 @@ void CmdBreak(TNuraEngine& e, CommandId) {
 
 void CmdReturn(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
+  b.inErrorLabel = false;
   if (b.runControl.Count() == 0) {
     b.cursor.Reset();
     return;
@@ -269,7 +268,7 @@ void CmdRefrain(TNuraEngine& e, CommandId) {
   const long double countValue = PopNumber(e);
   const std::string text = PopText(e);
   const long long count = countValue > 0 ? static_cast<long long>(std::min<long double>(countValue, 1e18L)) : 0;
-  if (count > 0 && text.size() > kMaxTextBytes / static_cast<unsigned long long>(count)) throw ERangeError();
+  if (count > 0 && text.size() > kMaxGrowthBytes / static_cast<unsigned long long>(count)) throw ERangeError();
   std::string out;
   out.reserve(text.size() * count);
   for (long long i = 0; i < count; ++i) out += text;
@@ -290,7 +289,7 @@ void CmdReserve(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
   const long double size = PopNumber(e);
   const std::string name = TNuraEngine::RawLiteralToText(b.args.Pop());
-  if (!(size >= 0) || size > static_cast<long double>(kMaxTextBytes)) throw ERangeError();
+  if (!(size >= 0) || size > static_cast<long double>(kMaxGrowthBytes)) throw ERangeError();
   NodePtr node = b.words.FindNode(name, false);
   if (!node) node = b.AddVariable(name, "", "s");
   e.CheckWritable(*node);

@@ -33,6 +33,7 @@ void TNuraEngine::ResetForRun() {
   b.errorLabel.reset();
   b.exitLabel.reset();
   b.errorResume.Reset();
+  b.inErrorLabel = false;
   if (registration_) registration_(*this);
   b.CacheSystemNodes();
 }

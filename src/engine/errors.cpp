@@ -15,6 +15,10 @@ ENura::ENura(const std::string& message) : std::runtime_error(message) {
 }
 
 ERangeError::ERangeError() : ERuntimeError(SJ("範囲チェックエラー")) {}
+
+void CheckGrowth(uint64_t bytes) {
+  if (bytes > kMaxGrowthBytes) throw ERangeError();
+}
 EDivByZero::EDivByZero() : ERuntimeError(SJ("0で除算しました")) {}
 EInvalidOp::EInvalidOp() : ERuntimeError(SJ("浮動小数点数の無効な演算")) {}
 EZeroDivide::EZeroDivide() : ERuntimeError(SJ("浮動小数点数の0除算")) {}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <concepts>
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -63,6 +64,14 @@ class ERangeError : public ERuntimeError {
   ERangeError();
   using ERuntimeError::ERuntimeError;
 };
+
+// The most bytes that one command may make a value or a table grow to from
+// a count or an index that the script gives ("確保", "リフレイン", padding,
+// binary reads, table cells): beyond it the command gives the range error
+// at once instead of exhausting memory.
+constexpr uint64_t kMaxGrowthBytes = uint64_t{1} << 28;
+// ERangeError when `bytes` passes kMaxGrowthBytes.
+void CheckGrowth(uint64_t bytes);
 
 // A stream or file whose content is not of the expected format.
 class EReadError : public ERuntimeError {

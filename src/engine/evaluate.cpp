@@ -42,6 +42,20 @@ long double TStrNum::AsNumber() const {
 }
 
 namespace {
+constexpr int kMaxNesting = 200;
+thread_local int nesting = 0;
+}  // namespace
+
+TNestingGuard::TNestingGuard() {
+  if (++nesting > kMaxNesting) {
+    --nesting;
+    throw EExpression(SJ("計算式の入れ子が深すぎます。"));
+  }
+}
+
+TNestingGuard::~TNestingGuard() { --nesting; }
+
+namespace {
 
 using Op = TOperator;
 
@@ -109,25 +123,6 @@ bool ComparisonHolds(Op op, int c) {
     default: return c <= 0;  // "<=", "=<"
   }
 }
-
-// Nesting of groups, signs and nested evaluations (literal braces, groups
-// read by the operand reader) is bounded, so that no text can exhaust the
-// stack.
-constexpr int kMaxNesting = 200;
-thread_local int nesting = 0;
-
-class TNestingGuard {
- public:
-  TNestingGuard() {
-    if (++nesting > kMaxNesting) {
-      --nesting;
-      throw EExpression(SJ("計算式の入れ子が深すぎます。"));
-    }
-  }
-  ~TNestingGuard() { --nesting; }
-  TNestingGuard(const TNestingGuard&) = delete;
-  TNestingGuard& operator=(const TNestingGuard&) = delete;
-};
 
 class TExpressionParser {
  public:

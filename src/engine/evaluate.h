@@ -41,6 +41,18 @@ class EExpression : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Bounds the nesting of groups, signs and nested evaluations (literal
+// braces, groups read by an operand reader), so that no text can exhaust
+// the stack: one guard per level, EExpression "計算式の入れ子が深すぎます。"
+// beyond the limit.
+class TNestingGuard {
+ public:
+  TNestingGuard();
+  ~TNestingGuard();
+  TNestingGuard(const TNestingGuard&) = delete;
+  TNestingGuard& operator=(const TNestingGuard&) = delete;
+};
+
 enum class TTokenClass { kOperator, kEnd, kOperand };
 
 // The operators and parentheses of expressions.

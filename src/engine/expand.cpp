@@ -304,6 +304,7 @@ TStrNum TNuraEngine::ReadOperand(const char*& cursor) {
     if (c == '(') return nura::EvaluateExpression(ReadParenthesizedGroup(cursor), reader);
     const char* probe = cursor;
     if (c == '-' && ReadNumberLiteral(probe).empty()) {
+      const TNestingGuard guard;  // "-" before "-" before ... nests
       ++cursor;
       const TStrNum v = ReadOperand(cursor);
       return v.is_number ? TStrNum::FromNumber(-v.number) : TStrNum::FromText("-" + v.Text());

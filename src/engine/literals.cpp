@@ -128,6 +128,7 @@ TStrNum ReadPlainOperand(const char*& cursor, const OperandReader& read_operand)
     return EvaluateExpression(inner, read_operand);
   }
   if (*cursor == '-' && !(cursor[1] >= '0' && cursor[1] <= '9') && cursor[1] != '$') {
+    const TNestingGuard guard;
     ++cursor;
     const TStrNum value = read_operand(cursor);
     if (value.is_number) return TStrNum::FromNumber(-value.number);

@@ -303,6 +303,11 @@ class TNuraBase {
   // Error handling (set by the error-mode commands).
   bool warnOnError = true;
   NodePtr errorLabel;
+  // Set while the error label's code handles an error: a further error
+  // then goes to the error dialog, never back into the label. Cleared when
+  // that code leaves ("エラーから復帰", a jump, "戻る") or the error mode
+  // is set again.
+  bool inErrorLabel = false;
   TextPos errorResume;
   NodePtr exitLabel;
   // "ログる": one line per logged variable, name;count;limit;records.

@@ -15,9 +15,13 @@ namespace nura {
 // use: "|", "!", LF and the braces.
 std::string ReadOperandWord(const char*& cursor);
 
-// True when the text at the cursor begins with `prefix`.
+// True when the text at the cursor begins with `prefix`. Reads no further
+// than the prefix (the text may be long).
 inline bool StartsWithText(const char* cursor, std::string_view prefix) {
-  return std::string_view(cursor).substr(0, prefix.size()) == prefix;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (cursor[i] == '\0' || cursor[i] != prefix[i]) return false;
+  }
+  return true;
 }
 
 // True when byte offset `at` of `text` starts a character (is not the

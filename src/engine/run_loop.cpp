@@ -1,6 +1,7 @@
 // The run loop: executes statements while there is a cursor, closes blocks
 // at the end of their copied text, guards against runaway nesting and
 // stalls, and routes every error to the run's error handling.
+#include <atomic>
 #include <cstring>
 
 #include "engine/errors.h"
@@ -26,6 +27,24 @@ const char* SkipQuoted(const char* p) {
     p += SjisCharLength(p);
   }
   return *p ? p + 1 : p;
+}
+
+// Every open block holds a copy of its body, so blocks nested inside each
+// other hold copies of copies. The bytes held by live copies are bounded:
+// beyond the bound the nesting is reported as runaway, before memory runs
+// out.
+constexpr size_t kMaxLiveBlockBytes = size_t{64} << 20;
+std::atomic<size_t> liveBlockBytes{0};
+
+// A block copy counted while it lives; nil when it would pass the bound.
+TextRef MakeBlockText(std::string text) {
+  const size_t size = text.size() + 1;
+  if (liveBlockBytes.load() + size > kMaxLiveBlockBytes) return nullptr;
+  liveBlockBytes += size;
+  return TextRef(new std::string(std::move(text)), [size](const std::string* s) {
+    liveBlockBytes -= size;
+    delete s;
+  });
 }
 
 }  // namespace
@@ -140,7 +159,8 @@ void TNuraEngine::HandleRunError(const std::exception& e) {
   TNuraBase& b = *base_;
   const std::string message = e.what();
   if (const NodePtr& node = b.SystemNode(&TNuraBase::nodeErrorMessage)) node->value = message;
-  if (b.errorLabel && b.errorLabel->kind == kWordLabel) {
+  if (b.errorLabel && b.errorLabel->kind == kWordLabel && !b.inErrorLabel) {
+    b.inErrorLabel = true;
     b.errorResume = b.cursor;
     b.cursor = b.errorLabel->position;
     b.fileName = b.errorLabel->annotation;
@@ -261,8 +281,9 @@ void TNuraEngine::CaptureArgument(TRunControl& frame) {
     frame.block = CaptureGroup();
   } else {
     frame.returnPos = b.cursor;
-    frame.block = MakeText(ReadArgumentText());
+    frame.block = MakeBlockText(ReadArgumentText());
   }
+  if (!frame.block) throw ENura(RunawayMessage());
   frame.endPos = b.cursor;
 }
 
@@ -274,7 +295,8 @@ TextRef TNuraEngine::CaptureGroup() {
     c = at + cached->length;
     return cached->block;
   }
-  TextRef block = MakeText(ScanParenthesized(c));
+  TextRef block = MakeBlockText(ScanParenthesized(c));
+  if (!block) return nullptr;
   blockCache_.Store(b.cursor.text, at, TCapturedBlock{block, static_cast<size_t>(c - at)});
   return block;
 }

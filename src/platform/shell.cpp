@@ -36,12 +36,15 @@ fs::path Destination(const fs::path& from, const fs::path& to) {
   return to;
 }
 
-// True when `inner` is `outer` or lies below it (both canonical).
-bool IsSameOrBelow(const fs::path& outer, const fs::path& inner) {
+}  // namespace
+
+// Both paths are made absolute first: the canonical form of a relative
+// path that does not exist yet would stay relative and never compare.
+bool IsSameOrBelow(const std::string& outer, const std::string& inner) {
   std::error_code ec;
-  const fs::path a = fs::weakly_canonical(outer, ec);
+  const fs::path a = fs::weakly_canonical(fs::absolute(outer, ec), ec);
   if (ec) return true;
-  const fs::path b = fs::weakly_canonical(inner, ec);
+  const fs::path b = fs::weakly_canonical(fs::absolute(inner, ec), ec);
   if (ec) return true;
   auto j = b.begin();
   for (auto i = a.begin(); i != a.end(); ++i, ++j) {
@@ -51,10 +54,12 @@ bool IsSameOrBelow(const fs::path& outer, const fs::path& inner) {
   return true;
 }
 
+namespace {
+
 bool CopyTree(const fs::path& from, const fs::path& to) {
   if (!ExistsNoFollow(from)) return false;
   // A folder copied into itself would grow without end.
-  if (IsRealFolder(from) && IsSameOrBelow(from, to)) return false;
+  if (IsRealFolder(from) && IsSameOrBelow(from.string(), to.string())) return false;
   std::error_code ec;
   fs::copy(from, to,
            fs::copy_options::recursive | fs::copy_options::overwrite_existing |
@@ -159,10 +164,14 @@ bool CopyPath(const std::string& from, const std::string& to) {
   return CopyTree(from, Destination(from, to));
 }
 
+bool CopyNestsInItself(const std::string& from, const std::string& to) {
+  return IsRealFolder(from) && IsSameOrBelow(from, Destination(from, to).string());
+}
+
 bool MovePath(const std::string& from, const std::string& to) {
   if (from.empty() || to.empty() || !ExistsNoFollow(from)) return false;
   const fs::path dest = Destination(from, to);
-  if (IsRealFolder(from) && IsSameOrBelow(from, dest)) return false;
+  if (IsRealFolder(from) && IsSameOrBelow(from, dest.string())) return false;
   if (::rename(from.c_str(), dest.c_str()) == 0) return true;
   if (errno != EXDEV) return false;
   return CopyTree(from, dest) && RemovePath(from);

@@ -14,6 +14,13 @@ namespace nura {
 // goes inside it under the source's name; an existing file is replaced.
 // Symbolic links are copied as links, never followed.
 bool CopyPath(const std::string& from, const std::string& to);
+// True when `from` is a folder and CopyPath(from, to) would put the copy
+// inside `from` itself (a copy that would grow without end; CopyPath
+// refuses it).
+bool CopyNestsInItself(const std::string& from, const std::string& to);
+// True when `inner` is `outer` or lies below it, compared as absolute
+// canonical paths (the parts that do not exist yet taken as written).
+bool IsSameOrBelow(const std::string& outer, const std::string& inner);
 
 // Moves a file or a folder: a rename on one file system, else a copy and
 // a delete. The same rule for an existing folder as CopyPath.

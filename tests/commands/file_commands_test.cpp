@@ -124,9 +124,25 @@ TEST_F(FileCommands, CopyWithWildcardAndIntoItself) {
   EXPECT_EQ(Get("out/a1.txt"), "1");
   EXPECT_EQ(Get("out/a2.txt"), "2");
   EXPECT_FALSE(Has("out/b.dat"));
-  // A folder copied into itself is refused rather than growing forever.
-  Call(CommandId::CopyFile, {Text("tree"), Text("tree/sub")});
+}
+
+// A folder copied into itself would grow without end: it is refused with
+// the file error and creates nothing, also when source and destination
+// are written relative to the current folder.
+TEST_F(FileCommands, CopyOfAFolderIntoItselfIsRefused) {
+  Put("tree/x.txt", "x");
+  Put("inner/y.txt", "y");
+  const std::string failed = SJ("の、読み込みか書き込みに、失敗しました。");
+  EXPECT_NE(ErrorOf(CommandId::CopyFile, {Text("tree"), Text("tree/sub")}).find(failed), std::string::npos);
   EXPECT_FALSE(Has("tree/sub"));
+  EXPECT_NE(ErrorOf(CommandId::CopyFile, {Text("."), Text("0")}).find(failed), std::string::npos);
+  EXPECT_FALSE(Has("0"));
+  std::filesystem::current_path(P("inner"));
+  EXPECT_NE(ErrorOf(CommandId::CopyFile, {Text(".."), Text("x")}).find(failed), std::string::npos);
+  EXPECT_FALSE(Has("inner/x"));
+  // A folder copied beside itself is no copy into itself.
+  Call(CommandId::CopyFile, {Text("../tree"), Text("../tree2")});
+  EXPECT_EQ(Get("tree2/x.txt"), "x");
 }
 
 TEST_F(FileCommands, FoldersAndDeletionStayInsideTheTree) {

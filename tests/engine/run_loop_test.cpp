@@ -1,3 +1,4 @@
+#include <atomic>
 #include <chrono>
 
 #include "engine_fixture.h"
@@ -127,6 +128,57 @@ TEST_F(EngineTest, EndlessNestedRunsAreAnError) {
   EXPECT_NE(dialogs.errorLogs[0].find("実行が無限ループしている可能性があるので終了します。"),
             std::string::npos);
   EXPECT_EQ(engine.NestedRunDepth(), 0);
+}
+
+// A long run of signs nests like parentheses: on every path into the
+// evaluator it is the nesting error, never a stack overflow.
+TEST_F(EngineTest, RunsOfSignsGiveTheNestingError) {
+  const std::string signs(50000, '-');
+  for (const std::string& script :
+       {"A=" + signs + "1", "(" + signs + "1)を言う", "「{" + signs + "1}」を言う",
+        signs + "1と言う", "もし" + signs + "1が1ならば「x」と言う"}) {
+    dialogs.errorLogs.clear();
+    ASSERT_TRUE(Run(script));
+    ASSERT_EQ(dialogs.errorLogs.size(), 1u) << script.substr(0, 8);
+    EXPECT_NE(dialogs.errorLogs[0].find("計算式の入れ子が深すぎます。"), std::string::npos);
+  }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+// The allocator's count of live bytes, sampled at every allocation.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
+                                                         void (*)(const volatile void*));
+std::atomic<size_t> peakBytes{0};
+void NotePeak(const volatile void*, size_t) {
+  const size_t now = __sanitizer_get_current_allocated_bytes();
+  size_t seen = peakBytes.load();
+  while (now > seen && !peakBytes.compare_exchange_weak(seen, now)) {
+  }
+}
+void IgnoreFree(const volatile void*) {}
+#endif
+
+// Each open block holds a copy of its body: deeply nested blocks would
+// hold copies of copies. Memory stays bounded; the nesting beyond the
+// bound is the runaway error.
+TEST_F(EngineTest, DeeplyNestedBlocksStayBounded) {
+#if defined(__SANITIZE_ADDRESS__)
+  std::string script;
+  for (int i = 0; i < 10000; ++i) script += "1回(";
+  script += std::string(10000, ')') + "\n「end」と言う";
+  const size_t before = __sanitizer_get_current_allocated_bytes();
+  peakBytes = before;
+  __sanitizer_install_malloc_and_free_hooks(NotePeak, IgnoreFree);
+  Run(script);
+  __sanitizer_install_malloc_and_free_hooks(nullptr, nullptr);
+  EXPECT_LT(peakBytes.load() - before, size_t{100} << 20);
+  ASSERT_EQ(dialogs.errorLogs.size(), 1u);
+  EXPECT_NE(dialogs.errorLogs[0].find("実行が無限ループしている可能性があるので終了します。"),
+            std::string::npos);
+#else
+  GTEST_SKIP() << "needs the address sanitizer's allocation counts";
+#endif
 }
 
 TEST_F(EngineTest, EndlessTextRunsContinuedStillEnd) {
