@@ -151,8 +151,9 @@ void TCsvCells::Clear() {
 }
 
 void TCsvCells::PadTo(size_t count) {
+  if (count <= ends_.size()) return;
   if (count > ends_.size() + 1) CheckGrowth(count * sizeof(size_t));
-  while (ends_.size() < count) ends_.push_back(data_.size());
+  ends_.resize(count, data_.size());
 }
 
 void TCsvCells::ShiftEnds(size_t from, std::ptrdiff_t delta) {

@@ -67,7 +67,9 @@ uint32_t TGLDPNGReadStream::CU32() {
 uint32_t TGLDPNGReadStream::GreyColour(uint16_t value) const {
   unsigned level = value;
   if (bitDepth == 16) level = value >> 8;
-  else if (bitDepth < 8) level = (value & ((1u << bitDepth) - 1)) * 255 / ((1u << bitDepth) - 1);
+  // A depth of 0 is refused with the image data; a colour chunk before it
+  // must not divide by zero.
+  else if (bitDepth >= 1 && bitDepth < 8) level = (value & ((1u << bitDepth) - 1)) * 255 / ((1u << bitDepth) - 1);
   return (level & 0xFF) * 0x010101u;
 }
 
