@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <jpeglib.h>
+#include <jerror.h>
 #include <memory>
 #include <vector>
 
@@ -23,10 +24,18 @@ namespace {
 
 void IgnoreJpegMessage(j_common_ptr) {}
 
+// Warnings are dropped, but data that ends before the picture does is an
+// error: the library would make up every missing row, so a few bytes
+// could cost the time and memory of a picture of millions of pixels.
+void CheckJpegWarning(j_common_ptr info, int level) {
+  if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) ThrowJpegError(info);
+}
+
 void InstallErrorHandler(jpeg_error_mgr& errors) {
   jpeg_std_error(&errors);
   errors.error_exit = ThrowJpegError;
   errors.output_message = IgnoreJpegMessage;
+  errors.emit_message = CheckJpegWarning;
 }
 
 struct TDecompressor {

@@ -145,6 +145,12 @@ TEST(JpegFormat, DamagedFilesRaiseInsteadOfEndingTheProgram) {
   } catch (const EInvalidGraphic& e) {
     EXPECT_EQ(std::string(e.what()).rfind(SJ("JPEG画像のエラーです。"), 0), 0u);
   }
+  // Data that ends inside the picture raises too: the library would make
+  // up the missing rows of a picture of any size.
+  std::vector<uint32_t> noise(64 * 64);
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
+  const std::string large = WriteJpeg(test::MakeBitmap(64, 64, noise), 90);
+  EXPECT_THROW(ReadJpeg(large.substr(0, large.size() / 2), out), EInvalidGraphic);
 }
 
 TEST(IconFormat, SavedIconsReadBackWithTheirPixels) {
