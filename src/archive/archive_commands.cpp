@@ -19,6 +19,7 @@
 #include "commands/file_command_support.h"
 #include "commands/shell_helpers.h"
 #include "engine/command_api.h"
+#include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"

@@ -11,6 +11,7 @@
 #include "commands/csv_db.h"
 #include "commands/date_time.h"
 #include "commands/wildcard.h"
+#include "engine/scanners.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"
 

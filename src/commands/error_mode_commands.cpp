@@ -48,7 +48,7 @@ void ResumeFromError(TNuraEngine& engine, CommandId) {
 }
 
 void SetNoExit(TNuraBase& b, const char* value) {
-  if (b.nodeNoExit) b.nodeNoExit->value = value;
+  if (const NodePtr& noExit = b.SystemNode(&TNuraBase::nodeNoExit)) noExit->value = value;
 }
 
 void SetExitLabel(TNuraEngine& engine, CommandId) {

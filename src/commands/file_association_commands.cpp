@@ -4,10 +4,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "engine/command_api.h"
 #include "commands/file_command_support.h"
 #include "commands/file_commands.h"
+#include "engine/command_api.h"
 #include "engine/engine.h"
+#include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "platform/native_path.h"
 #include "platform/registry_store.h"

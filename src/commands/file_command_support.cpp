@@ -44,8 +44,6 @@ size_t ExtensionStart(const std::string& path) {
 
 }  // namespace
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 void RaiseFileError(TNuraEngine& engine, const std::string& name, const std::string& tail) {
   RaiseScriptError(engine, SJ("ファイル\"") + name + SJ("\"の、読み込みか書き込みに、失敗しました。") + tail);
 }

@@ -9,9 +9,6 @@ namespace nura {
 
 class TNuraEngine;
 
-// Q text Q.
-std::string Quoted(const std::string& text);
-
 // "ファイル"%s"の、読み込みか書き込みに、失敗しました。" + `tail`.
 [[noreturn]] void RaiseFileError(TNuraEngine& engine, const std::string& name,
                                  const std::string& tail = "");

@@ -9,6 +9,7 @@
 #include "commands/shell_helpers.h"
 #include "engine/command_api.h"
 #include "engine/engine.h"
+#include "engine/errors.h"
 #include "engine/packed_program.h"
 #include "engine/script_files.h"
 #include "engine/sjis_text.h"

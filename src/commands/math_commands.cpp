@@ -150,14 +150,9 @@ void RandomSeed(TNuraEngine& engine, CommandId) {
 
 std::vector<long double> ReadArrayValues(const std::string& text) {
   std::vector<long double> values;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = TrimText(ToHalfWidth(text.substr(start, end - start)));
+  for (const std::string& raw : SplitLines(text)) {
+    const std::string line = TrimText(ToHalfWidth(raw));
     if (!line.empty()) values.push_back(TextToNumber(line));
-    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
-    start = end + 1;
   }
   if (values.empty()) values.push_back(0);
   return values;

@@ -22,9 +22,9 @@
 namespace nura {
 namespace {
 
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+// A text longer than this is refused by the commands that build texts.
+constexpr size_t kMaxTextBytes = size_t{1} << 28;
 
-ENura Error(TNuraEngine& e, const std::string& text) { return ENura(e.FormatErrorMessage(text)); }
 
 uint64_t TickCount() {
   using namespace std::chrono;
@@ -55,7 +55,7 @@ void CmdRepeat(TNuraEngine& e, CommandId) {
   const int32_t from = TNuraEngine::TextToInt32(fromText);
   NodePtr var = b.words.FindNode(counter, false);
   if (var && var->kind != kWordVariable)
-    throw Error(e, Quoted(counter) + SJ("の実行回数カウンターには、変数を指定してください。"));
+    RaiseScriptError(e, Quoted(counter) + SJ("の実行回数カウンターには、変数を指定してください。"));
   if (!var) {
     auto node = THashNode::CreateVariable(counter, false, 0, "");
     node->annotation = "e";
@@ -181,7 +181,7 @@ void CmdReturn(TNuraEngine& e, CommandId) {
       return;
     }
   }
-  throw Error(e, SJ("「戻る」べき場所がありません。"));
+  RaiseScriptError(e, SJ("「戻る」べき場所がありません。"));
 }
 
 void CmdEnd(TNuraEngine& e, CommandId) {
@@ -222,7 +222,7 @@ void CmdCall(TNuraEngine& e, CommandId) {
   if (name.size() >= 2 && name.front() == '`' && name.back() == '`') name = name.substr(1, name.size() - 2);
   NodePtr node = b.words.FindNode(name, false);
   if (!node || node->kind != kWordLabel)
-    throw Error(e, SJ("オブジェクト\"") + name + SJ("\"が特定できません。"));
+    RaiseScriptError(e, SJ("オブジェクト\"") + name + SJ("\"が特定できません。"));
   e.CallUserFunction(*node);
 }
 
@@ -236,7 +236,7 @@ void CmdRename(TNuraEngine& e, CommandId) {
   if (!spec.empty() && spec.back() == ';') spec.pop_back();
   NodePtr node = b.words.FindNode(existing, false);
   if (!node) node = b.words.FindNode(existing, true);  // commands are kept under their loose key
-  if (!node) throw Error(e, SJ("変更元の命令が未定義です。"));
+  if (!node) RaiseScriptError(e, SJ("変更元の命令が未定義です。"));
   spec = ConvertToHalf(spec);
   std::vector<std::string> items;
   std::string item;
@@ -279,7 +279,7 @@ void CmdLineCount(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
   const std::string name = TNuraEngine::RawLiteralToText(b.args.Pop());
   NodePtr node = b.words.FindNode(name, false);
-  if (!node) throw Error(e, SJ("変数\"") + name + SJ("\"が見つかりません。"));
+  if (!node) RaiseScriptError(e, SJ("変数\"") + name + SJ("\"が見つかりません。"));
   e.SetResult(std::to_string(SplitLines(node->value).size()), "e");
 }
 
@@ -306,7 +306,7 @@ void CmdInclude(TNuraEngine& e, CommandId) {
   if (path.empty()) path = e.ResolveFilePath(name);
   std::string text, error;
   if (!ReadScriptFile(path, name, text, error))
-    throw Error(e, error.empty() ? SJ("ファイル\"") + name + SJ("\"が、ありません。") : error);
+    RaiseScriptError(e, error.empty() ? SJ("ファイル\"") + name + SJ("\"が、ありません。") : error);
   if (static_cast<int>(b.includes.size()) >= TNuraBase::kIncludeSlots) throw ERangeError();
   PreprocessSource(text, name);
   TextRef kept = MakeText(std::move(text));

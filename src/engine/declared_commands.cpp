@@ -24,20 +24,16 @@ namespace {
 // The first style takes at most this many arguments.
 constexpr size_t kMaxFirstStyleArgs = 5;
 
-ENura Error(TNuraEngine& e, const std::string& text) { return ENura(e.FormatErrorMessage(text)); }
-
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
-
-ENura ArgumentError(TNuraEngine& e, const std::string& name) {
-  return Error(e, Quoted(name) + SJ("命令の引数に誤りがあります。"));
+[[noreturn]] void RaiseArgumentError(TNuraEngine& e, const std::string& name) {
+  RaiseScriptError(e, Quoted(name) + SJ("命令の引数に誤りがあります。"));
 }
 
-ENura DefinitionError(TNuraEngine& e, const std::string& name) {
-  return Error(e, SJ("DLLからインポートした命令\"") + name + SJ("\"の定義が間違っています。"));
+[[noreturn]] void RaiseDefinitionError(TNuraEngine& e, const std::string& name) {
+  RaiseScriptError(e, SJ("DLLからインポートした命令\"") + name + SJ("\"の定義が間違っています。"));
 }
 
-ENura CallError(TNuraEngine& e, const std::string& name) {
-  return Error(e, SJ("外部DLLからの関数\"") + name + SJ("\"の呼び出しに失敗しました。"));
+[[noreturn]] void RaiseCallError(TNuraEngine& e, const std::string& name) {
+  RaiseScriptError(e, SJ("外部DLLからの関数\"") + name + SJ("\"の呼び出しに失敗しました。"));
 }
 
 // An argument text expanded and folded to half width.
@@ -84,15 +80,15 @@ void EnterDeclared(TNuraEngine& e, const std::string& library, const std::string
                    const std::string& name, const std::string& value, const std::string& pattern) {
   TNuraBase& b = e.Base();
   void* handle = LoadForeignLibrary(ScriptPathToNative(library));
-  if (!handle) throw Error(e, SJ("DLL\"") + library + SJ("\"が見つかりません。"));
+  if (!handle) RaiseScriptError(e, SJ("DLL\"") + library + SJ("\"が見つかりません。"));
   void* entry = FindForeignFunction(handle, SjisToUtf8(function));
   if (!entry) {
     UnloadForeignLibrary(handle);
-    throw Error(e, SJ("DLL\"") + library + SJ("\"の関数\"") + function + SJ("\"が見つかりません。"));
+    RaiseScriptError(e, SJ("DLL\"") + library + SJ("\"の関数\"") + function + SJ("\"が見つかりません。"));
   }
   if (name.empty()) {
     UnloadForeignLibrary(handle);
-    throw ArgumentError(e, name);
+    RaiseArgumentError(e, name);
   }
   auto node = std::make_unique<THashNode>(name, false, kWordDeclared,
                                           static_cast<int32_t>(b.libraries.size()),
@@ -105,7 +101,7 @@ void EnterDeclared(TNuraEngine& e, const std::string& library, const std::string
     b.libraries.pop_back();
     UnloadForeignLibrary(handle);
     if (dynamic_cast<const ENura*>(&x)) throw;
-    throw Error(e, x.what());
+    RaiseScriptError(e, x.what());
   }
 }
 
@@ -143,7 +139,7 @@ void CmdUseLibrary(TNuraEngine& e, CommandId) {
   }
   if (letters.find('\0') != std::string::npos || passed != CountMarks(pattern) ||
       function.empty()) {
-    throw ArgumentError(e, name);
+    RaiseArgumentError(e, name);
   }
   EnterDeclared(e, library, function, name, "=" + letters, pattern);
 }
@@ -230,7 +226,7 @@ void TNuraEngine::CallDllWord(THashNode& node) {
   std::vector<ForeignArg> passed;
   char resultLetter = 0;
   if (style.empty() || style == "P") {
-    if (args.size() > kMaxFirstStyleArgs) throw DefinitionError(*this, name);
+    if (args.size() > kMaxFirstStyleArgs) RaiseDefinitionError(*this, name);
     resultType = style.empty() ? ForeignType::Int32 : ForeignType::Pointer;
     for (DllArgument& arg : args) passed.push_back({ForeignType::Pointer, 0, arg.bytes.data()});
   } else if (style[0] == '=' && style.size() >= 2) {
@@ -240,7 +236,7 @@ void TNuraEngine::CallDllWord(THashNode& node) {
     for (size_t i = 2; i < style.size(); ++i) {
       const char letter = style[i];
       if (letter == 'v') continue;
-      if (next >= args.size() || !std::strchr("pidwb", letter)) throw DefinitionError(*this, name);
+      if (next >= args.size() || !std::strchr("pidwb", letter)) RaiseDefinitionError(*this, name);
       DllArgument& arg = args[next++];
       if (letter == 'p') {
         passed.push_back({ForeignType::Pointer, 0, arg.bytes.data()});
@@ -248,13 +244,13 @@ void TNuraEngine::CallDllWord(THashNode& node) {
         passed.push_back({TypeOfLetter(letter), IntegerOf(arg, letter), nullptr});
       }
     }
-    if (next != args.size() || !std::strchr("pidwbv", resultLetter)) throw DefinitionError(*this, name);
+    if (next != args.size() || !std::strchr("pidwbv", resultLetter)) RaiseDefinitionError(*this, name);
   } else {
-    throw DefinitionError(*this, name);
+    RaiseDefinitionError(*this, name);
   }
 
   int64_t value = 0;
-  if (!CallForeign(entry, resultType, passed, value)) throw CallError(*this, name);
+  if (!CallForeign(entry, resultType, passed, value)) RaiseCallError(*this, name);
   for (const DllArgument& arg : args) WriteBack(arg);
   if (resultType == ForeignType::Pointer) {
     SetResult(TextAt(value), "s");

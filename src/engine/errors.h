@@ -34,6 +34,9 @@ std::string FormatText(std::string_view format, const Args&... args) {
   return FormatTextArgs(format, texts, sizeof...(Args));
 }
 
+// `text` between double quotes, as messages name words and files.
+inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
 class ENura : public std::runtime_error {
  public:
   explicit ENura(const std::string& message);

@@ -58,17 +58,12 @@ auto Formatted(TNuraEngine& engine, F&& body) -> decltype(body()) {
 
 // The value of key `key` in name=value lines; false when no line has it.
 bool LineValue(const std::string& lines, const std::string& key, std::string& value) {
-  size_t start = 0;
-  while (start <= lines.size()) {
-    size_t end = lines.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = lines.size();
-    const std::string line = lines.substr(start, end - start);
+  for (const std::string& line : SplitLines(lines)) {
     const size_t eq = line.find('=');
     if (eq != std::string::npos && TrimText(line.substr(0, eq)) == key) {
       value = line.substr(eq + 1);
       return true;
     }
-    start = end + 1;
   }
   return false;
 }

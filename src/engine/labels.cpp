@@ -18,23 +18,6 @@ bool BeginsLine(const char* start, const char* star) {
   return p == start || p[-1] == '\n' || p[-1] == '\r' || p[-1] == ':';
 }
 
-// Moves over a literal at `p` (on its opening quote) without failing.
-const char* SkipLiteral(const char* p) {
-  const char quote = *p++;
-  while (*p) {
-    if (*p == quote) {
-      if (quote == '`' && p[1] == '`') {
-        p += 2;
-        continue;
-      }
-      return p + 1;
-    }
-    if (quote == '"' && *p == '\\' && p[1]) ++p;
-    p += SjisCharLength(p);
-  }
-  return p;
-}
-
 }  // namespace
 
 void TNuraEngine::DefineLabels(const TextRef& text, const std::string& fileName) {

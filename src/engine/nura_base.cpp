@@ -6,6 +6,7 @@
 #include <ctime>
 #include <stdexcept>
 
+#include "engine/sjis_text.h"
 #include "platform/foreign_call.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
@@ -192,14 +193,7 @@ std::string TrimBlank(const std::string& s) {
 }  // namespace
 
 void THash::LoadFromText(const std::string& text) {
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    start = end;
-    if (start < text.size() && text[start] == '\r') ++start;
-    if (start < text.size() && text[start] == '\n') ++start;
+  for (const std::string& line : SplitLines(text)) {
     size_t eq = line.find('=');
     std::string name = TrimBlank(eq == std::string::npos ? line : line.substr(0, eq));
     std::string value = eq == std::string::npos ? std::string() : line.substr(eq + 1);

@@ -33,12 +33,4 @@ bool SkipLineBreak(const char*& cursor) {
   return true;
 }
 
-std::string ReadParenthesizedGroup(const char*& cursor) {
-  try {
-    return ScanParenthesized(cursor);
-  } catch (const std::runtime_error&) {
-    throw EExpression(SJ("\")\"がありません。"));
-  }
-}
-
 }  // namespace nura

@@ -36,9 +36,4 @@ inline bool IsSjisCharStart(std::string_view text, size_t at) {
 // that the preprocessor writes behind it. False when no break stands there.
 bool SkipLineBreak(const char*& cursor);
 
-// Reads a parenthesised group at the cursor (which stands on "(") and
-// returns its contents; nested groups and literals are read whole. An
-// unclosed group raises EExpression ")"がありません。".
-std::string ReadParenthesizedGroup(const char*& cursor);
-
 }  // namespace nura

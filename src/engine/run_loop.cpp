@@ -15,20 +15,6 @@
 namespace nura {
 namespace {
 
-void SkipBlankChars(const char*& c) {
-  while (c && (*c == ' ' || *c == '\t')) ++c;
-}
-
-// Moves over a literal or a parenthesised group at `p` without failing.
-const char* SkipQuoted(const char* p) {
-  const char quote = *p++;
-  while (*p && *p != quote) {
-    if (quote == '"' && *p == '\\' && p[1]) ++p;
-    p += SjisCharLength(p);
-  }
-  return *p ? p + 1 : p;
-}
-
 // Every open block holds a copy of its body, so blocks nested inside each
 // other hold copies of copies. The bytes held by live copies are bounded:
 // beyond the bound the nesting is reported as runaway, before memory runs
@@ -141,10 +127,10 @@ bool TNuraEngine::AtStatementStart() const {
 
 void TNuraEngine::SkipToNextStatement() {
   const char*& c = base_->cursor.p;
-  SkipBlankChars(c);
+  SkipBlanks(c);
   while (*c && *c != '\r' && *c != '\n') {
     if (*c == '"' || *c == '`') {
-      c = SkipQuoted(c);
+      c = SkipLiteral(c);
     } else if (*c == ';') {
       ++c;
       return;
@@ -270,10 +256,10 @@ void TNuraEngine::CaptureArgument(TRunControl& frame) {
   const char*& c = b.cursor.p;
   if (!c) return;
   CurrentLine();  // errors inside the copy report the statement's line
-  SkipBlankChars(c);
+  SkipBlanks(c);
   if (*c == '\r' || *c == '\n') {
     b.line = ReadLineMarker(c);
-    SkipBlankChars(c);
+    SkipBlanks(c);
   }
   frame.savedFileName = b.fileName;
   if (*c == '(') {
@@ -310,14 +296,14 @@ void TNuraEngine::RunIfBlock(bool wordPresent) {
   if (!c) return;
   auto skipBreaks = [&] {
     for (;;) {
-      SkipBlankChars(c);
+      SkipBlanks(c);
       if (*c != '\r' && *c != '\n') return;
       b.line = ReadLineMarker(c);
     }
   };
-  SkipBlankChars(c);
+  SkipBlanks(c);
   if (*c == '\r' || *c == '\n') b.line = ReadLineMarker(c);
-  SkipBlankChars(c);
+  SkipBlanks(c);
   TRunControl thenBlock, elseBlock;
   bool hasThen = false, hasElse = false;
   if (!wordPresent || startsWith(kThen)) {
@@ -325,7 +311,7 @@ void TNuraEngine::RunIfBlock(bool wordPresent) {
     thenBlock.kind = kRunIfThen;
     CaptureArgument(thenBlock);
     hasThen = true;
-    SkipBlankChars(c);
+    SkipBlanks(c);
     if (*c == ';') ++c;
     skipBreaks();
   }

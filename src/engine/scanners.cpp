@@ -4,6 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "engine/errors.h"
+#include "engine/evaluate.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"
 
@@ -63,6 +65,10 @@ std::string ReadSjisChar(const char*& cursor) {
   std::string ch(cursor, static_cast<size_t>(len));
   cursor += len;
   return ch;
+}
+
+void SkipBlanks(const char*& cursor) {
+  while (cursor && (*cursor == ' ' || *cursor == '\t')) ++cursor;
 }
 
 void SkipSeparators(const char*& cursor) {
@@ -139,9 +145,22 @@ std::string ReadUntilTextEscaped(std::string_view delimiter, const char*& cursor
   return text;
 }
 
-std::string ScanUntilCharSet(const CharSet& set, const char*& cursor) {
-  if (!cursor) return std::string();
-  return ReadUntilCharSet(set, cursor);
+std::string ReadUntilCharSet(const CharSet& set, const char*& cursor) {
+  std::string out;
+  if (!cursor) return out;
+  while (*cursor != '\0') {
+    const int len = SjisCharLength(cursor);
+    if (len == 2) {
+      out.append(cursor, 2);
+      cursor += 2;
+      continue;
+    }
+    const auto c = static_cast<unsigned char>(*cursor);
+    ++cursor;
+    if (set.test(c)) return out;
+    out += static_cast<char>(c);
+  }
+  return out;
 }
 
 std::string ScanParenthesized(const char*& cursor) {
@@ -199,6 +218,57 @@ std::string ScanQuotedLiteral(const char*& cursor, int maxLength) {
   std::string literal(cursor, p + 1);
   cursor = p + 1;
   return literal;
+}
+
+std::string ReadParenthesizedGroup(const char*& cursor) {
+  try {
+    return ScanParenthesized(cursor);
+  } catch (const std::runtime_error&) {
+    throw EExpression(SJ("\")\"がありません。"));
+  }
+}
+
+std::string ReadBracketedText(const char*& cursor) {
+  const char* start = cursor;
+  SkipBlanks(cursor);
+  if (*cursor == '(') ++cursor;
+  const char* p = cursor;
+  bool inDouble = false, inSingle = false;
+  int depth = 1;
+  for (int len; (len = SjisCharLength(p)) != 0; p += len) {
+    if (len == 2) continue;
+    const char c = *p;
+    if (inDouble && c == '\\' && p[1] != '\0') {
+      len = 1 + SjisCharLength(p + 1);
+      continue;
+    }
+    if (c == '"' && !inSingle) inDouble = !inDouble;
+    else if (c == '\'' && !inDouble) inSingle = !inSingle;
+    else if (!inDouble && !inSingle && c == '(') ++depth;
+    else if (!inDouble && !inSingle && c == ')' && --depth == 0) {
+      std::string text(cursor, p);
+      cursor = p + 1;
+      return text;
+    }
+  }
+  cursor = start;
+  throw ENura(SJ("\")\"が対応していません。"));
+}
+
+const char* SkipLiteral(const char* p) {
+  const char quote = *p++;
+  while (*p) {
+    if (*p == quote) {
+      if (quote == '`' && p[1] == '`') {
+        p += 2;
+        continue;
+      }
+      return p + 1;
+    }
+    if (quote == '"' && *p == '\\' && p[1]) ++p;
+    p += SjisCharLength(p);
+  }
+  return p;
 }
 
 }  // namespace nura

@@ -26,6 +26,8 @@ inline int SjisCharLength(const char* p) {
 // One character; the cursor moves past it. Empty at the end of the text.
 std::string ReadSjisChar(const char*& cursor);
 
+// Moves over TABs and spaces.
+void SkipBlanks(const char*& cursor);
 // Moves over TAB, space, "," and the half-width ideographic comma.
 void SkipSeparators(const char*& cursor);
 
@@ -53,13 +55,31 @@ std::string ReadUntilTextEscaped(std::string_view delimiter, const char*& cursor
 
 // Copies up to the first one-byte character in `set`; the cursor moves
 // past that character, which is not copied.
-std::string ScanUntilCharSet(const CharSet& set, const char*& cursor);
+std::string ReadUntilCharSet(const CharSet& set, const char*& cursor);
 
-// After SkipSeparators, an optional "(" is stepped over and the text up to
-// its matching ")" is returned without it; quotes (" and `) and "\" inside
-// double quotes are honoured. An unclosed group throws std::runtime_error
-// "\")\"が対応していません。" and leaves the cursor where it was.
+// ---- parenthesised groups and literals, side by side ----
+
+// Program text: after SkipSeparators, an optional "(" is stepped over and
+// the text up to its matching ")" is returned without it; quotes (" and `)
+// and "\" inside double quotes are honoured. An unclosed group throws
+// std::runtime_error "\")\"が対応していません。" and leaves the cursor where
+// it was.
 std::string ScanParenthesized(const char*& cursor);
+
+// Expressions: ScanParenthesized at a "(", an unclosed group raising
+// EExpression "\")\"がありません。".
+std::string ReadParenthesizedGroup(const char*& cursor);
+
+// Table conditions: after SkipBlanks, an optional "(" and the text up to
+// its matching ")"; quotes " (with "\" escapes) and ' are honoured. An
+// unclosed group raises ENura "\")\"が対応していません。", the cursor left
+// where it was.
+std::string ReadBracketedText(const char*& cursor);
+
+// Moves over the literal that starts at `p` (on its " or `) without
+// failing: "\" escapes inside double quotes, `` inside backquotes; an
+// unclosed one ends at the NUL. The position behind it.
+const char* SkipLiteral(const char* p);
 
 // After SkipSeparators, a literal in double quotes (with "\" escapes) or in
 // backquotes (with `` for a backquote), returned as it stands, quotes and

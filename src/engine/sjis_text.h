@@ -3,7 +3,6 @@
 // position counts bytes, a character index counts characters.
 #pragma once
 
-#include <bitset>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -91,15 +90,5 @@ std::vector<std::string> SplitLines(std::string_view text);
 std::string JoinLines(const std::vector<std::string>& lines);
 // Every line end (CR LF, a lone CR or a lone LF) as CR LF.
 std::string WithCrLf(std::string_view text);
-
-// Cursor readers over NUL-terminated text.
-void SkipBlanks(const char*& cursor);
-// The text inside a pair of parentheses (the opening one is optional at
-// the cursor), quotes respected; raises an error for an unclosed one.
-std::string ReadBracketedText(const char*& cursor);
-using TCharSet = std::bitset<256>;
-// Bytes up to the first one-byte character in `stops`; the cursor moves
-// past that character, which is not copied.
-std::string ReadUntilCharSet(const TCharSet& stops, const char*& cursor);
 
 }  // namespace nura

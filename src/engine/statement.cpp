@@ -18,13 +18,8 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-void SkipBlankChars(const char*& c) {
-  while (c && IsBlank(*c)) ++c;
-}
-
 bool IsOperatorChar(unsigned char c) { return c && std::strchr("%&*+-/<=>^|", c) != nullptr; }
 
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 // True when the last character before `at` on its line, blanks aside, is
 // "," or the half-width ideographic comma. A trail byte may look like ",",
@@ -42,25 +37,18 @@ bool LineEndsInComma(const char* text, const char* at) {
 
 // Replaces the line "key=..." of name=value lines, or appends it.
 void SetLineValue(std::string& lines, const std::string& key, const std::string& value) {
-  std::string out;
+  std::vector<std::string> list = SplitLines(lines);
   bool done = false;
-  size_t start = 0;
-  while (start < lines.size()) {
-    size_t end = lines.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = lines.size();
-    std::string line = lines.substr(start, end - start);
-    start = end;
-    if (start < lines.size() && lines[start] == '\r') ++start;
-    if (start < lines.size() && lines[start] == '\n') ++start;
-    size_t eq = line.find('=');
-    if (!done && eq != std::string::npos && TrimText(line.substr(0, eq)) == key) {
+  for (std::string& line : list) {
+    const size_t eq = line.find('=');
+    if (eq != std::string::npos && TrimText(line.substr(0, eq)) == key) {
       line = key + "=" + value;
       done = true;
+      break;
     }
-    out += line + "\r\n";
   }
-  if (!done) out += key + "=" + value + "\r\n";
-  lines = out;
+  if (!done) list.push_back(key + "=" + value);
+  lines = JoinLines(list);
 }
 
 }  // namespace
@@ -118,7 +106,7 @@ std::string TNuraEngine::ReadArgumentText() {
   const char*& c = base_->cursor.p;
   std::string out;
   if (!c) return out;
-  SkipBlankChars(c);
+  SkipBlanks(c);
   for (;;) {
     const char ch = *c;
     if (!ch || ch == '\r' || ch == '\n' || ch == ';') {
@@ -268,13 +256,13 @@ void TNuraEngine::ReadConcatenation(std::string& word) {
   for (;;) {
     if (!c) return;
     const char* p = c;
-    SkipBlankChars(p);
+    SkipBlanks(p);
     if (*p != '&') break;
     c = p + 1;
-    SkipBlankChars(c);
+    SkipBlanks(c);
     if (*c == '\r' || *c == '\n') {
       base_->line = ReadLineMarker(c);
-      SkipBlankChars(c);
+      SkipBlanks(c);
     }
     if (*c == '"' || *c == '`') {
       word += "&" + MakeRawLiteral(ExpandString(ReadQuotedLiteral()));
@@ -299,7 +287,7 @@ void TNuraEngine::HashElementStatement() {
   }
   ++c;
   std::string word = name + "#" + ReadKey();
-  SkipBlankChars(c);
+  SkipBlanks(c);
   if (*c == '#') {
     ++c;
     std::string key2 = ReadKey();
@@ -317,7 +305,7 @@ void TNuraEngine::HashElementStatement() {
 
 std::string TNuraEngine::ReadKey() {
   const char*& c = base_->cursor.p;
-  SkipBlankChars(c);
+  SkipBlanks(c);
   if (*c == '(') return "(" + ScanParenthesized(c) + ")";
   return ReadWord();
 }
@@ -329,11 +317,11 @@ void TNuraEngine::NumberStatement() {
   bool calculated = false;
   for (;;) {
     const char* p = c;
-    SkipBlankChars(p);
+    SkipBlanks(p);
     if (!IsOperatorChar(static_cast<unsigned char>(*p))) break;
     c = p;
     while (IsOperatorChar(static_cast<unsigned char>(*c))) expr += *c++;
-    SkipBlankChars(c);
+    SkipBlanks(c);
     expr += ReadNumberToken(c);
     calculated = true;
   }
@@ -364,7 +352,7 @@ void TNuraEngine::StatementTail(std::string word, bool callable) {
   const char*& c = b.cursor.p;
   if (!c) return;
   const char* behind = c;
-  SkipBlankChars(c);
+  SkipBlanks(c);
   if (*c == '=') {
     ++c;
     ExecuteAssignment(word);
@@ -425,7 +413,7 @@ void TNuraEngine::StatementTail(std::string word, bool callable) {
       CallWord(word, result, false);
       if (!c) return;
       const char* p = c;
-      SkipBlankChars(p);
+      SkipBlanks(p);
       if (*p == 0 || *p == '\r' || *p == ';') {
         SetResult(result, resultKind_);
         return;
@@ -679,9 +667,9 @@ void TNuraEngine::ExecuteConditionStatement() {
   const long double whole = std::trunc(result);
   b.conditionResult = whole != 0 && !std::isnan(whole) ? 1 : 0;
   const char*& c = b.cursor.p;
-  SkipBlankChars(c);
+  SkipBlanks(c);
   if (*c == '\r' || *c == '\n') b.line = ReadLineMarker(c);
-  SkipBlankChars(c);
+  SkipBlanks(c);
   static const std::string kWords[] = {SJ("ならば"), SJ("違えば"), SJ("なら"), SJ("でなければ")};
   bool present = false;
   for (const auto& w : kWords)
@@ -733,7 +721,7 @@ bool TNuraEngine::ParsePropertyReference(const std::string& text, std::string& v
       return true;
     }
     if (node->kind != kWordVariable || !base_->words.FindNode(node->value, false)) return false;
-    SkipBlankChars(p);
+    SkipBlanks(p);
     current = node->value + kNo + p;
   }
   return false;

@@ -212,14 +212,15 @@ bool TfrmNura::FormCloseQuery() {
     const TextPos target = base.exitLabel->position;
     const std::string labelFile = base.exitLabel->annotation;
     base.exitLabel.reset();
-    if (base.nodeNoExit) base.nodeNoExit->value = "0";
+    if (const NodePtr& noExit = base.SystemNode(&TNuraBase::nodeNoExit)) noExit->value = "0";
     try {
       engine_->RunNested(target, labelFile.empty() ? base.fileName : labelFile);
     } catch (const std::exception&) {
       // the run loop reported the error
     }
   }
-  if (base.nodeNoExit && base.nodeNoExit->value == "1") {
+  const NodePtr& noExit = base.SystemNode(&TNuraBase::nodeNoExit);
+  if (noExit && noExit->value == "1") {
     base.cursor = saved;
     return false;
   }

@@ -3,6 +3,7 @@
 #include "engine/command_api.h"
 #include "engine/dialogs.h"
 #include "engine/engine.h"
+#include "engine/errors.h"
 #include "net/http_download.h"
 #include "net/net_commands.h"
 #include "platform/native_path.h"

@@ -67,7 +67,7 @@ TEST(Scanners, ReadUntilText) {
   CharSet set;
   set.set(';');
   p = "ab;cd";
-  EXPECT_EQ(ScanUntilCharSet(set, p), "ab");
+  EXPECT_EQ(ReadUntilCharSet(set, p), "ab");
   EXPECT_STREQ(p, "cd");
 }
 

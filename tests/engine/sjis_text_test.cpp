@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/errors.h"
+#include "engine/scanners.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -171,7 +172,7 @@ TEST(SjisText, CursorReaders) {
   EXPECT_THROW(ReadBracketedText(o), ENura);
   EXPECT_EQ(o, open.c_str());
 
-  TCharSet stops;
+  CharSet stops;
   stops.set(',');
   stops.set('\\');
   const std::string t = SJ("ソ表,x");
