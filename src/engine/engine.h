@@ -4,10 +4,15 @@
 // needs from the window goes through TEngineHost.
 //
 // The methods are spread over files named after what they hold:
-// statement.cpp (statement loop, assignments), word_reader.cpp (words and
-// particles), run_loop.cpp (run loop, frames, errors), control_commands.cpp
-// (control-flow commands), labels.cpp (labels, calls), engine.cpp (state,
-// result, start-up pieces); the dispatcher and evaluator add theirs.
+// engine.cpp (state, result, errors, start-up pieces), statement.cpp
+// (statement loop, assignments), word_reader.cpp (words and particles),
+// run_loop.cpp (run loop, frames, error recovery), labels.cpp (labels and
+// calls), declared_commands.cpp (calls of declared library functions),
+// dispatch.cpp (dispatcher, binding, popping arguments), file_output.cpp
+// (display output to a file, file names), arguments.cpp (coordinates, pen,
+// brush and font settings), expand.cpp (argument expansion, operands and
+// conditions). The command handlers, control flow included
+// (control_commands.cpp), use this class through engine/command_api.h.
 #pragma once
 
 #include <cstdint>
@@ -201,14 +206,14 @@ class TNuraEngine {
   // stacked arguments; its result goes to "それ" (declared_commands.cpp).
   void CallDllWord(THashNode& node);
 
-  // ---- dispatcher and argument helpers (dispatch) ----
+  // ---- dispatcher and argument popping (dispatch.cpp) ----
   void DispatchCommand(THashNode& node);
   void BindCommandArguments(THashNode& node);
   std::string PopArgumentText();
   long double PopArgumentNumber();
   NodePtr FindObjectWord(bool create);
-  std::string ExpandString(const std::string& text);
 
+  // ---- display output and file names (file_output.cpp) ----
   // "表示" with "表示出力先" set: the text is appended as a line to that
   // file (after the security confirmation), or a new file is written.
   void AppendDisplayOutput(const std::string& text);
@@ -216,6 +221,8 @@ class TNuraEngine {
   // folder, the script's folder, the program's folder, the current file's
   // folder; a name with ":" or an absolute path stays as it is.
   std::string ResolveFilePath(const std::string& name);
+
+  // ---- argument helpers of the drawing commands (arguments.cpp) ----
   // A coordinate pair "(x,y)", also behind an object-property reference or
   // in backquotes; "座標の指定エラー" when malformed.
   void ParseCoordinates(const std::string& text, int& x, int& y);
@@ -243,7 +250,9 @@ class TNuraEngine {
   // "オブジェクト"%s"は、作成されていません。" when absent.
   TScriptObject* GetObjectCanvas(const std::string& name);
 
-  // ---- evaluator (dispatch) ----
+  // ---- evaluator (expand.cpp) ----
+  // Evaluates an argument text: operands joined by "&", else an expression.
+  std::string ExpandString(const std::string& text);
   // Evaluates the expression text; sets the result kind ("e" or "s").
   // ExpandString also leaves the kind of its value in ResultKind().
   std::string EvaluateExpression(const std::string& text);
