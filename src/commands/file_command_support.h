@@ -1,9 +1,11 @@
-// Pieces that the file and folder commands share: quoting for messages,
-// the read-or-write error, path parts, and the security confirmation with
+// Pieces that the file and folder commands share: quoting for messages
+// (Quoted, from engine/errors.h), the read-or-write error, path parts, and the security confirmation with
 // the path made absolute the way the command will use it.
 #pragma once
 
 #include <string>
+
+#include "engine/errors.h"
 
 namespace nura {
 
