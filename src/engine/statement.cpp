@@ -197,7 +197,7 @@ void TNuraEngine::ExecuteStatement() {
     return;
   }
   const char* p = c;
-  SkipBlankChars(p);
+  SkipBlanks(p);
   if (*p == '=' && base_->args.Empty()) {
     // "word = value": read once, kept for the next time the cursor is here.
     c = p + 1;
