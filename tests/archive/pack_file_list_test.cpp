@@ -68,7 +68,7 @@ TEST_F(PackFileList, RecursionFollowsRAndPButNeverLinksToFolders) {
     EXPECT_EQ(name.find("loop"), std::string::npos) << name;
     EXPECT_EQ(name.find(".hidden"), std::string::npos) << name;
   }
-  o.p = 1;  // the spec has a wildcard: still recursive
+  o.p = 1;  // the file pattern has a wildcard: still recursive
   EXPECT_EQ(Collect(o, {"*.txt"}), found);
   // A plain name with p = 1 stays in its folder; with p = 0 it recurses.
   EXPECT_EQ(Collect(o, {"a.txt"}), (Names{"a.txt"}));
