@@ -147,8 +147,9 @@ class TNuraEngine {
   // ---- words and particles (word_reader.cpp) ----
   // Reads the word at the cursor with its particle (see word_reader.cpp).
   std::string ReadWord();
-  // The same on any text: `p` moves behind the word.
-  std::string ReadWordAt(const char*& p);
+  // The same on any text: `p` moves behind the word. `item`: the word names
+  // the item of an object or hash phrase ("Bの" stands before it).
+  std::string ReadWordAt(const char*& p, bool item = false);
   // Reads the particle at the cursor (after blanks), longest first; empty
   // (and the cursor unmoved) when none stands there.
   std::string ReadParticle();
@@ -316,7 +317,7 @@ class TNuraEngine {
   bool RegisteredWordRunsOn(const char* start, const char* from, const char* past,
                             const char* end) const;
   bool SplitsAt(const char* start, const char* at, const std::string& particle,
-                const char* end) const;
+                const char* end, bool item) const;
 
   std::unique_ptr<TNuraBase> base_;
   TEngineHost defaultHost_;

@@ -11,6 +11,9 @@
 // where:
 //  - a particle that starts with hiragana splits after a character that is
 //    not hiragana, or after a prefix that is a registered word ("それを");
+//    after hiragana it also splits where it is "は" and a character that is
+//    not hiragana follows it in the run ("あいうは5", "高さは50"), and, in
+//    the item name of a phrase "Bの", behind okurigana ("Bの高さと5を");
 //  - a particle that starts with another character ("秒", "列目から")
 //    splits only after an ASCII name or a registered variable ("N秒");
 //  - a registered word that starts at the particle and runs on
@@ -42,6 +45,15 @@ namespace {
 bool IsHiraganaAt(const char* p) {
   unsigned code = (static_cast<unsigned char>(p[0]) << 8) | static_cast<unsigned char>(p[1]);
   return IsSjisLead(static_cast<unsigned char>(p[0])) && p[1] && code >= 0x82A0 && code <= 0x833E;
+}
+
+// True when `prefix` ends in hiragana that follow another character
+// ("高さ"), as a word's okurigana do.
+bool EndsInOkurigana(const char* start, const char* last) {
+  if (!IsHiraganaAt(last)) return false;
+  for (const char* p = start; p < last; p += SjisCharLength(p))
+    if (!IsHiraganaAt(p)) return true;
+  return false;
 }
 
 bool IsAllAscii(std::string_view s) {
@@ -155,7 +167,8 @@ bool TNuraEngine::RegisteredWordRunsOn(const char* start, const char* from, cons
 }
 
 bool TNuraEngine::SplitsAt(const char* start, const char* at, const std::string& particle,
-                           const char* end) const {
+                           const char* end, bool item) const {
+  static const std::string kTopic = SJ("は");
   const std::string prefix(start, at);
   const char* after = at + particle.size();
   const bool wordFollows = after < end && IsRegistered(std::string(after, end), true);
@@ -167,7 +180,9 @@ bool TNuraEngine::SplitsAt(const char* start, const char* at, const std::string&
   }
   bool ok;
   if (IsHiraganaAt(particle.c_str())) {
-    ok = !IsHiraganaAt(last) || IsRegistered(prefix, true) || wordFollows;
+    const bool topicBeforeValue = particle == kTopic && after < end && !IsHiraganaAt(after);
+    ok = !IsHiraganaAt(last) || IsRegistered(prefix, true) || wordFollows || topicBeforeValue ||
+         (item && EndsInOkurigana(start, last));
   } else {
     NodePtr node = base_->words.FindNode(prefix, false);
     ok = IsAllAscii(prefix) || wordFollows ||
@@ -176,11 +191,16 @@ bool TNuraEngine::SplitsAt(const char* start, const char* at, const std::string&
   return ok && !RegisteredWordRunsOn(start, at, at + particle.size(), end);
 }
 
-std::string TNuraEngine::ReadWord() { return ReadWordAt(base_->cursor.p); }
+std::string TNuraEngine::ReadWord() {
+  static const std::string kNo = SJ("の");
+  const TStack& args = base_->args;
+  const bool item = !args.Empty() && EndsWithText(args.Items().back(), kNo);
+  return ReadWordAt(base_->cursor.p, item);
+}
 
 std::string TNuraEngine::ReadParticle() { return ReadParticleAt(base_->cursor.p); }
 
-std::string TNuraEngine::ReadWordAt(const char*& c) {
+std::string TNuraEngine::ReadWordAt(const char*& c, bool item) {
   if (!c) return {};
   while (*c == ' ' || *c == '\t') ++c;
   const char* start = c;
@@ -203,7 +223,7 @@ std::string TNuraEngine::ReadWordAt(const char*& c) {
   } else {
     for (const char* at = start + SjisCharLength(start); at < end; at += SjisCharLength(at)) {
       const std::string* particle = ParticleAt(at, end);
-      if (particle && SplitsAt(start, at, *particle, end)) {
+      if (particle && SplitsAt(start, at, *particle, end, item)) {
         wordEnd = at + particle->size();
         hasParticle = true;
         break;

@@ -29,7 +29,10 @@ class WordReaderTest : public EngineTest {
         piece = ReadNumberToken(p);
         piece += engine.ReadParticleAt(p);
       } else {
-        piece = engine.ReadWordAt(p);
+        // The word behind a phrase "Bの" names its item.
+        const bool item = !out.empty() && out.back().size() >= 3 &&
+                          out.back().compare(out.back().size() - 3, 3, "の") == 0;
+        piece = engine.ReadWordAt(p, item);
       }
       if (piece.empty()) break;
       out.push_back(SjisToUtf8(piece));
@@ -53,6 +56,12 @@ TEST_F(WordReaderTest, ValuesKeepTheirParticle) {
       {"5回", {"5回"}},
       {"なしへ飛ぶ", {"なしへ", "飛ぶ"}},
       {"下を呼ぶ", {"下を", "呼ぶ"}},
+      {"あいうは5", {"あいうは", "5"}},
+      {"あいうはA", {"あいうは", "A"}},
+      {"高さは50", {"高さは", "50"}},
+      {"ははを言う", {"ははを", "言う"}},
+      {"Bの高さは50", {"Bの", "高さは", "50"}},
+      {"Bの高さと5を足す", {"Bの", "高さと", "5を", "足す"}},
   };
   for (const auto& [text, want] : cases) EXPECT_EQ(Pieces(text), want) << text;
 }
