@@ -459,8 +459,8 @@ class TFormatLibrary : public TArchiverLibrary {
     return true;
   }
 
-  // Pack, delete and freshen: the new archive is written beside the old
-  // one and renamed over it only when it is complete.
+  // Pack, delete and freshen: the new archive is saved through
+  // TAtomicFileWriter, so the old one stays until the new one is complete.
   int Rewrite(const TBackendJob& job, std::string& messages) {
     const std::string target = ScriptPathToNative(job.archive);
     std::vector<TPackFile> files;
@@ -469,27 +469,21 @@ class TFormatLibrary : public TArchiverLibrary {
       AddMessage(messages, "書庫に入れるファイルがありません。");
       return kArcErrorFileOpen;
     }
-    const std::string temp = CreateScratchFile(target + ".", "");
-    if (temp.empty()) {
+    TAtomicFileWriter out(target);
+    if (!out.Open()) {
       AddMessage(messages, target + ": 書庫を作れません。");
       return kArcErrorCannotWrite;
     }
-    const int result = WriteArchive(job, target, temp, files, messages);
-    std::error_code ec;
-    if (result == kArcOk) {
-      fs::rename(temp, target, ec);
-      if (!ec) return kArcOk;
-      AddMessage(messages, target + ": " + ec.message());
-    }
-    fs::remove(temp, ec);
-    return result == kArcOk ? kArcErrorCannotWrite : result;
+    const int result = WriteArchive(job, target, out, files, messages);
+    if (result != kArcOk || out.Commit()) return result;
+    AddMessage(messages, target + ": 書庫を書き込めません。");
+    return kArcErrorCannotWrite;
   }
 
-  int WriteArchive(const TBackendJob& job, const std::string& target, const std::string& temp,
+  int WriteArchive(const TBackendJob& job, const std::string& target, TAtomicFileWriter& out,
                    std::vector<TPackFile>& files, std::string& messages) {
     std::string error;
-    std::unique_ptr<TMemberSink> sink =
-        OpenMemberSink(format_, target, temp, job.level, job.tarFilter, error);
+    std::unique_ptr<TMemberSink> sink = OpenMemberSink(format_, target, out, job.level, job.tarFilter, error);
     if (!sink) {
       AddMessage(messages, error);
       return kArcErrorNotSupport;
@@ -500,8 +494,7 @@ class TFormatLibrary : public TArchiverLibrary {
     const int kept = CopyOldMembers(job, target, byName, files, wanted, *sink, messages);
     if (kept != kArcOk) return kept;
     for (size_t i = 0; i < files.size(); ++i) {
-      if (!wanted[i] || IsSameFile(files[i].native, target) || IsSameFile(files[i].native, temp))
-        continue;  // the archive never packs itself
+      if (!wanted[i] || IsSameFile(files[i].native, target)) continue;  // the archive never packs itself
       const TPackFile& file = files[i];
       if (sink_) {
         TExtractingInfo info;

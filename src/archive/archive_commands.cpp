@@ -21,6 +21,7 @@
 #include "engine/command_api.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
+#include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
 
@@ -107,27 +108,6 @@ std::string ReserveNumberedArchive() {
   throw EArchiver(SJ("一時書庫を作成できません。"));
 }
 
-// Moves a file, by copy and delete across file systems. False when the
-// file is still where it was.
-bool MoveNativeFile(const std::string& from, const std::string& to) {
-  std::error_code ec;
-  fs::rename(from, to, ec);
-  if (!ec) return true;
-  if (ec != std::errc::cross_device_link) return false;
-  const std::string temp = to + ".~move";
-  if (!fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec)) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  fs::rename(temp, to, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  fs::remove(from, ec);
-  return true;
-}
-
 std::vector<std::string> ListLines(const std::string& text) {
   std::vector<std::string> lines;
   std::string rest = TrimText(text);
@@ -186,7 +166,7 @@ std::string PackReplacing(TNuraEngine& engine, TArchiveFile& file, const std::st
     if (result != kArcOk) return FailureText(file, result);
     std::error_code ec;
     if (fs::file_size(temp.Native(), ec) == 0) return SJ("圧縮するファイルが見つかりません。");
-    if (!MoveNativeFile(temp.Native(), ScriptPathToNative(archive)))
+    if (!ReplaceFileWith(temp.Native(), ScriptPathToNative(archive)))
       return SJ("書庫") + Quoted(archive) + SJ("を書き込めません。");
     temp.Release();
     return "";
@@ -266,7 +246,7 @@ void MakeSelfExtractorFrom(TNuraEngine& engine, const std::string& archive,
   const std::string from = ScriptPathToNative(program);
   std::error_code ec;
   if (!fs::exists(from, ec) || program == target) return;
-  if (!MoveNativeFile(from, ScriptPathToNative(target)))
+  if (!ReplaceFileWith(from, ScriptPathToNative(target)))
     throw EArchiver(SJ("自己解凍書庫") + Quoted(program) + SJ("を") + Quoted(target) +
                     SJ("へ移動できません。"));
 }

@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <streambuf>
 #include <system_error>
 
 #include "archive/cab_writer.h"
@@ -410,10 +412,58 @@ std::string LowerExt(const std::string& name) {
   return ext;
 }
 
+// An output stream over a save in progress, for the writers made for
+// std::ostream: the bytes go through the writer in blocks, and seeking back
+// rewrites earlier ones.
+class TSaveBuf : public std::streambuf {
+ public:
+  explicit TSaveBuf(TAtomicFileWriter& out) : out_(out) { setp(buffer_, buffer_ + sizeof buffer_); }
+  ~TSaveBuf() override { sync(); }
+  TSaveBuf(const TSaveBuf&) = delete;
+  TSaveBuf& operator=(const TSaveBuf&) = delete;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!Drain()) return traits_type::eof();
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    *pptr() = traits_type::to_char_type(c);
+    pbump(1);
+    return c;
+  }
+  int sync() override { return Drain() ? 0 : -1; }
+  pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode which) override {
+    if (!Drain() || !(which & std::ios_base::out)) return pos_type(off_type(-1));
+    const off_type base = dir == std::ios_base::beg   ? 0
+                          : dir == std::ios_base::cur ? static_cast<off_type>(at_)
+                                                      : static_cast<off_type>(end_);
+    if (base + off < 0) return pos_type(off_type(-1));
+    at_ = static_cast<uint64_t>(base + off);
+    return pos_type(static_cast<off_type>(at_));
+  }
+  pos_type seekpos(pos_type pos, std::ios_base::openmode which) override {
+    return seekoff(off_type(pos), std::ios_base::beg, which);
+  }
+
+ private:
+  bool Drain() {
+    const std::string_view bytes(pbase(), static_cast<size_t>(pptr() - pbase()));
+    setp(buffer_, buffer_ + sizeof buffer_);
+    if (bytes.empty()) return true;
+    const bool ok = at_ == end_ ? out_.Write(bytes) : out_.WriteAt(at_, bytes);
+    at_ += bytes.size();
+    end_ = std::max(end_, at_);
+    return ok;
+  }
+
+  TAtomicFileWriter& out_;
+  char buffer_[1 << 16];
+  uint64_t at_ = 0;   // where the buffered bytes go
+  uint64_t end_ = 0;  // the size written so far
+};
+
 class TLhaSink : public TMemberSink {
  public:
-  TLhaSink(const std::string& path, int level) : out_(path, std::ios::binary), writer_(out_), store_(level == 0) {}
-  bool Opened() const { return static_cast<bool>(out_); }
+  TLhaSink(TAtomicFileWriter& out, int level) : buf_(out), out_(&buf_), writer_(out_), store_(level == 0) {}
   bool Add(const TMember& member, std::string_view data) override {
     const std::string name = Utf8ToSjis(member.name);
     try {
@@ -423,26 +473,31 @@ class TLhaSink : public TMemberSink {
       error = member.name + ": LHA 書庫に入れるには大きすぎます。";
       return false;
     }
-    return static_cast<bool>(out_);
+    return static_cast<bool>(out_) || WriteFailed();
   }
-  bool Finish() override { return writer_.Finish(); }
+  bool Finish() override { return writer_.Finish() || WriteFailed(); }
 
  private:
-  std::ofstream out_;
+  bool WriteFailed() {
+    error = "LHA 書庫を書き込めません。";
+    return false;
+  }
+
+  TSaveBuf buf_;
+  std::ostream out_;
   TLhaWriter writer_;
   bool store_;
 };
 
 class TCabSink : public TMemberSink {
  public:
-  explicit TCabSink(const std::string& path) : path_(path) {}
+  explicit TCabSink(TAtomicFileWriter& out) : buf_(out), out_(&buf_) {}
   bool Add(const TMember& member, std::string_view data) override {
     if (!member.folder) writer_.AddFile(member.name, member.mtime, data);
     return true;
   }
   bool Finish() override {
-    std::ofstream out(path_, std::ios::binary);
-    if (!out || !writer_.Write(out)) {
+    if (!writer_.Write(out_) || !out_.flush()) {
       error = "CAB 書庫を書き出せません (大きすぎるか書き込めません)。";
       return false;
     }
@@ -450,7 +505,8 @@ class TCabSink : public TMemberSink {
   }
 
  private:
-  std::string path_;
+  TSaveBuf buf_;
+  std::ostream out_;
   TCabWriter writer_;
 };
 
@@ -549,17 +605,13 @@ bool SetTarFamily(struct archive* a, const std::string& archiveName, const std::
 }  // namespace
 
 std::unique_ptr<TMemberSink> OpenMemberSink(TBackendFormat format, const std::string& archiveName,
-                                            const std::string& nativeTarget, int level,
+                                            TAtomicFileWriter& out, int level,
                                             const std::string& tarFilter, std::string& error) {
   switch (format) {
-    case TBackendFormat::Lha: {
-      auto sink = std::make_unique<TLhaSink>(nativeTarget, level);
-      if (sink->Opened()) return sink;
-      error = nativeTarget + ": 書き込めません。";
-      return nullptr;
-    }
+    case TBackendFormat::Lha:
+      return std::make_unique<TLhaSink>(out, level);
     case TBackendFormat::Cab:
-      return std::make_unique<TCabSink>(nativeTarget);
+      return std::make_unique<TCabSink>(out);
     case TBackendFormat::Rar:
       error = "RAR 形式の書庫は作成できません。";
       return nullptr;
@@ -581,7 +633,15 @@ std::unique_ptr<TMemberSink> OpenMemberSink(TBackendFormat format, const std::st
   } else if (!SetTarFamily(a, archiveName, tarFilter, level, error)) {
     return nullptr;
   }
-  if (archive_write_open_filename(a, nativeTarget.c_str()) != ARCHIVE_OK) {
+  // The archive goes through the save; its last block is not padded, as
+  // for a file opened by name.
+  archive_write_set_bytes_in_last_block(a, 1);
+  const auto toSave = [](struct archive*, void* out, const void* data, size_t size) -> la_ssize_t {
+    const bool ok =
+        static_cast<TAtomicFileWriter*>(out)->Write(std::string_view(static_cast<const char*>(data), size));
+    return ok ? static_cast<la_ssize_t>(size) : -1;
+  };
+  if (archive_write_open2(a, &out, nullptr, toSave, nullptr, nullptr) != ARCHIVE_OK) {
     sink->Fail();
     error = sink->error;
     return nullptr;

@@ -21,6 +21,8 @@ struct archive_entry;
 
 namespace nura {
 
+class TAtomicFileWriter;
+
 enum class TBackendFormat { Lha, Zip, Cab, Tar, Rar, SevenZip };
 
 // UTF-8 character conversion for this thread while it lives.
@@ -101,9 +103,8 @@ bool MemberSelected(const std::vector<std::string>& specs, const std::string& re
 std::string StoredMemberName(const std::string& utf8Path);
 
 // Creates an empty file named `head` + six random characters + `tail`
-// exclusively, readable as a new file would be (mode 0666 less the umask):
-// the new archive is written there and renamed over the old one. Its
-// name, or empty on failure.
+// exclusively, readable as a new file would be (mode 0666 less the umask).
+// Its name, or empty on failure.
 std::string CreateScratchFile(const std::string& head, const std::string& tail);
 
 // Receives the members of a new archive in order.
@@ -119,12 +120,13 @@ class TMemberSink {
   std::string error;
 };
 
-// A writer for `format` into the native file `nativeTarget`; the kind of
-// tar-family archive follows the extension of `archiveName` (and
-// `tarFilter`: "gzip", "bzip2" or empty). `level` 0 stores, -1 is the
-// default. nullptr with `error` set when the format cannot be written.
+// A writer for `format` into the open save `out` (committed by the caller
+// after Finish); the kind of tar-family archive follows the extension of
+// `archiveName` (and `tarFilter`: "gzip", "bzip2" or empty). `level` 0
+// stores, -1 is the default. nullptr with `error` set when the format
+// cannot be written.
 std::unique_ptr<TMemberSink> OpenMemberSink(TBackendFormat format, const std::string& archiveName,
-                                            const std::string& nativeTarget, int level,
+                                            TAtomicFileWriter& out, int level,
                                             const std::string& tarFilter, std::string& error);
 
 }  // namespace nura

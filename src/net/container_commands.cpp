@@ -1,7 +1,4 @@
 // "ファイル合成" and "合成ファイル取り出す": file-mix containers from scripts.
-#include <unistd.h>
-
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -10,7 +7,6 @@
 #include "engine/filemix.h"
 #include "engine/sjis_text.h"
 #include "net/net_commands.h"
-#include "platform/native_path.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -40,26 +36,15 @@ std::vector<std::string> WriterLines(std::string list) {
   return lines;
 }
 
-// "ファイル合成" ("?を, ?へ"): the container is written beside itself and
-// renamed over the old one only when every file went in.
+// "ファイル合成" ("?を, ?へ"): the container replaces the old one only when
+// every file went in.
 void CombineFiles(TNuraEngine& engine, CommandId) {
   const std::string container = TrimText(PopText(engine));
   const std::string list = TrimText(PopText(engine));
   if (!ConfirmChange(engine, container, Quoted(container) + SJ("へ保存します。"))) return;
   TFileMixWriter writer;
   writer.lines = WriterLines(list);
-  const std::string temporary = container + ".~" + std::to_string(::getpid()) + ".tmp";
-  const std::string nativeTemporary = ScriptPathToNative(temporary);
-  try {
-    writer.SaveToFile(temporary);
-  } catch (...) {
-    std::remove(nativeTemporary.c_str());
-    throw;
-  }
-  if (std::rename(nativeTemporary.c_str(), ScriptPathToNative(container).c_str()) != 0) {
-    std::remove(nativeTemporary.c_str());
-    RaiseFileError(engine, container);
-  }
+  writer.SaveToFile(container);
 }
 
 // "合成ファイル取り出す" ("?から,?を"): the entry as text.

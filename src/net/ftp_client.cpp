@@ -10,7 +10,7 @@
 #include <cstdio>
 
 #include "engine/sjis_text.h"
-#include "net/partial_file.h"
+#include "platform/file_io.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -326,8 +326,8 @@ void TFtpClient::Retrieve(const std::string& remoteName, const std::string& nati
   if (lstat(nativeLocal.c_str(), &st) == 0) Raise("ファイルが既にあります。");
   if (remoteName.find_first_of("\r\n") != std::string::npos) Raise("名前に改行があります。");
   const int64_t total = RemoteSize(remoteName);
-  TPartialFile file;
-  if (!file.Create(nativeLocal)) Raise("ファイルが作成できません。");
+  TAtomicFileWriter file(nativeLocal);
+  if (!file.Open()) Raise("ファイルが作成できません。");
   Transfer("RETR", remoteName, [&](TNetConnection& data, const TNetWaiting& waiting) {
     int64_t done = 0;
     if (progress) progress(0, total);

@@ -1,13 +1,13 @@
 #include "net/http_download.h"
 
 #include "net/curl_transfer.h"
-#include "net/partial_file.h"
+#include "platform/file_io.h"
 
 namespace nura {
 namespace {
 
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
-  auto* file = static_cast<TPartialFile*>(user);
+  auto* file = static_cast<TAtomicFileWriter*>(user);
   // A short count makes libcurl end the transfer with a write error.
   return file->Write(std::string_view(data, size * count)) ? size * count : 0;
 }
@@ -16,8 +16,10 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
 
 bool TqvlHttp::Download(const std::string& url, const std::string& nativeFile) {
   error_.clear();
-  TPartialFile file;
-  if (!file.Create(nativeFile)) {
+  // The file takes its name only when the transfer is complete; a failed
+  // or stopped one leaves nothing behind.
+  TAtomicFileWriter file(nativeFile);
+  if (!file.Open()) {
     error_ = "cannot create the file";
     return false;
   }
@@ -33,7 +35,7 @@ bool TqvlHttp::Download(const std::string& url, const std::string& nativeFile) {
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &file);
   if (transfer.Perform(error_) != CURLE_OK) return false;
-  if (!file.Commit(true)) {
+  if (!file.Commit()) {
     error_ = "cannot write the file";
     return false;
   }

@@ -10,6 +10,8 @@
 #include <iterator>
 #include <system_error>
 
+#include "platform/shell.h"
+
 namespace nura {
 
 namespace fs = std::filesystem;
@@ -37,6 +39,43 @@ void SyncFolder(const fs::path& folder) {
   ::close(fd);
 }
 
+// The file a save of `path` replaces (a symbolic link followed) and the
+// permissions the new file gets: the old file's, or those any new file
+// gets. False for a folder.
+bool ResolveSaveTarget(const std::string& path, std::string& resolved, mode_t& mode) {
+  if (path.empty()) return false;
+  std::error_code ec;
+  fs::path target(path);
+  if (fs::is_symlink(fs::symlink_status(target, ec))) {
+    target = fs::weakly_canonical(target, ec);
+    if (ec) return false;
+  }
+  if (fs::is_directory(target, ec)) return false;
+  resolved = target.string();
+  struct stat st {};
+  if (::stat(resolved.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  return true;
+}
+
+// Copies the file into the open writer in blocks.
+bool CopyInto(const std::string& source, TAtomicFileWriter& writer) {
+  std::ifstream in(source, std::ios::binary);
+  if (!in) return false;
+  std::string block(1 << 16, '\0');
+  while (in) {
+    in.read(block.data(), static_cast<std::streamsize>(block.size()));
+    const size_t got = static_cast<size_t>(in.gcount());
+    if (got > 0 && !writer.Write(std::string_view(block.data(), got))) return false;
+  }
+  return !in.bad();
+}
+
 }  // namespace
 
 bool ReadNativeFile(const std::string& nativePath, std::string& bytes) {
@@ -57,21 +96,14 @@ TAtomicFileWriter::~TAtomicFileWriter() {
 }
 
 bool TAtomicFileWriter::Open() {
-  if (target_.empty() || fd_ >= 0) return false;
-  std::error_code ec;
-  fs::path target(target_);
-  if (fs::is_symlink(fs::symlink_status(target, ec))) {
-    const fs::path resolved = fs::weakly_canonical(target, ec);
-    if (ec) return false;
-    target = resolved;
-  }
-  if (fs::is_directory(target, ec)) return false;
-  target_ = target.string();
-  struct stat st {};
-  existed_ = ::stat(target_.c_str(), &st) == 0;
-  mode_ = st.st_mode & 07777;
+  if (fd_ >= 0) return false;
+  std::string target;
+  mode_t mode = 0;
+  if (!ResolveSaveTarget(target_, target, mode)) return false;
+  target_ = target;
+  mode_ = mode;
   std::string temp = target_ + ".tmpXXXXXX";
-  fd_ = ::mkstemp(temp.data());
+  fd_ = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd_ < 0) return false;
   temp_ = temp;
   return true;
@@ -90,23 +122,14 @@ bool TAtomicFileWriter::WriteAt(uint64_t offset, std::string_view bytes) {
   return !failed_;
 }
 
-bool TAtomicFileWriter::Commit() {
+bool TAtomicFileWriter::Commit(bool replace) {
   if (fd_ < 0 || failed_) return false;
-  bool ok = ::fsync(fd_) == 0;
-  if (ok) {
-    // mkstemp makes the file private; give it the old file's permissions,
-    // or those a new file gets.
-    mode_t mode = static_cast<mode_t>(mode_);
-    if (!existed_) {
-      const mode_t mask = ::umask(0);
-      ::umask(mask);
-      mode = 0666 & ~mask;
-    }
-    ok = ::fchmod(fd_, mode) == 0;
-  }
+  // mkostemp makes the file private: it gets the old file's permissions,
+  // or those a new file gets.
+  bool ok = ::fsync(fd_) == 0 && ::fchmod(fd_, static_cast<mode_t>(mode_)) == 0;
   ok = ::close(fd_) == 0 && ok;
   fd_ = -1;
-  if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
+  if (ok) ok = replace ? ::rename(temp_.c_str(), target_.c_str()) == 0 : RenameNoReplace(temp_, target_);
   if (!ok) return false;  // the destructor removes the temporary file
   temp_.clear();
   SyncFolder(fs::path(target_).parent_path());
@@ -116,6 +139,27 @@ bool TAtomicFileWriter::Commit() {
 bool WriteFileAtomically(const std::string& nativePath, std::string_view bytes) {
   TAtomicFileWriter writer(nativePath);
   return writer.Open() && writer.Write(bytes) && writer.Commit();
+}
+
+bool ReplaceFileWith(const std::string& source, const std::string& target) {
+  std::string resolved;
+  mode_t mode = 0;
+  if (!ResolveSaveTarget(target, resolved, mode)) return false;
+  const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::fsync(fd) == 0 && ::fchmod(fd, mode) == 0;
+  ::close(fd);
+  if (!ok) return false;
+  if (::rename(source.c_str(), resolved.c_str()) == 0) {
+    SyncFolder(fs::path(resolved).parent_path());
+    return true;
+  }
+  if (errno != EXDEV) return false;
+  TAtomicFileWriter writer(resolved);
+  if (!writer.Open() || !CopyInto(source, writer) || !writer.Commit()) return false;
+  ::unlink(source.c_str());
+  return true;
 }
 
 }  // namespace nura

@@ -31,14 +31,14 @@ class TAtomicFileWriter {
   // Writes `bytes` at `offset` (for formats whose index is written last).
   bool WriteAt(uint64_t offset, std::string_view bytes);
   // Flushes and puts the file in place of the target; false on any failure
-  // (the target then unchanged).
-  bool Commit();
+  // (the target then unchanged). With `replace` false an existing target is
+  // kept and the commit fails.
+  bool Commit(bool replace = true);
 
  private:
   std::string target_;
   std::string temp_;
   int fd_ = -1;
-  bool existed_ = false;
   unsigned mode_ = 0;
   bool failed_ = false;
 };
@@ -46,5 +46,11 @@ class TAtomicFileWriter {
 // The whole file in one step through TAtomicFileWriter; false on any
 // failure, the old file then unchanged.
 bool WriteFileAtomically(const std::string& nativePath, std::string_view bytes);
+
+// Puts the finished file `source` in place of `target` as a save would
+// (a symbolic link followed, an existing file's permissions kept): renamed
+// when both lie on one file system, else copied through TAtomicFileWriter
+// and then removed. False on failure, `target` then unchanged.
+bool ReplaceFileWith(const std::string& source, const std::string& target);
 
 }  // namespace nura
