@@ -512,12 +512,18 @@ class TCabSink : public TMemberSink {
 
 class TLibarchiveSink : public TMemberSink {
  public:
-  TLibarchiveSink() : archive_(archive_write_new()) {}
+  explicit TLibarchiveSink(TAtomicFileWriter& out) : archive_(archive_write_new()), out_(out) {}
   ~TLibarchiveSink() override { archive_write_free(archive_); }
   struct archive* Handle() { return archive_; }
+  // Opens the archive on the save; its last block is not padded, as for a
+  // file opened by name.
+  bool Open() {
+    archive_write_set_bytes_in_last_block(archive_, 1);
+    return archive_write_open2(archive_, this, nullptr, ToSave, nullptr, nullptr) == ARCHIVE_OK || Fail();
+  }
   bool Fail() {
     const char* text = archive_error_string(archive_);
-    error = text ? text : "archive error";
+    error = saveFailed_ ? "書庫を書き込めません。" : text ? text : "archive error";
     return false;
   }
   bool Add(const TMember& member, std::string_view data) override {
@@ -547,9 +553,17 @@ class TLibarchiveSink : public TMemberSink {
     }
     return FinishEntry() ? kAdded : kUnwritable;
   }
-  bool Finish() override { return archive_write_close(archive_) == ARCHIVE_OK || Fail(); }
+  bool Finish() override { return (archive_write_close(archive_) == ARCHIVE_OK && !saveFailed_) || Fail(); }
 
  private:
+  // A failed write is remembered, not passed on: libarchive then still
+  // ends its entry and frees what it holds.
+  static la_ssize_t ToSave(struct archive*, void* self, const void* data, size_t size) {
+    auto* sink = static_cast<TLibarchiveSink*>(self);
+    if (!sink->out_.Write(std::string_view(static_cast<const char*>(data), size))) sink->saveFailed_ = true;
+    return static_cast<la_ssize_t>(size);
+  }
+
   bool Header(const TMember& member) {
     struct archive_entry* entry = archive_entry_new();
     archive_entry_copy_pathname(entry, member.name.c_str());
@@ -559,20 +573,22 @@ class TLibarchiveSink : public TMemberSink {
     archive_entry_set_size(entry, static_cast<la_int64_t>(member.size));
     const int r = archive_write_header(archive_, entry);
     archive_entry_free(entry);
-    return r >= ARCHIVE_WARN || Fail();
+    return (r >= ARCHIVE_WARN && !saveFailed_) || Fail();
   }
-  bool FinishEntry() { return archive_write_finish_entry(archive_) >= ARCHIVE_WARN || Fail(); }
+  bool FinishEntry() { return (archive_write_finish_entry(archive_) >= ARCHIVE_WARN && !saveFailed_) || Fail(); }
   bool Write(std::string_view data) {
     size_t at = 0;
     while (at < data.size()) {
       const la_ssize_t written = archive_write_data(archive_, data.data() + at, data.size() - at);
-      if (written <= 0) return Fail();
+      if (written <= 0 || saveFailed_) return Fail();
       at += static_cast<size_t>(written);
     }
     return true;
   }
 
   struct archive* archive_;
+  TAtomicFileWriter& out_;
+  bool saveFailed_ = false;
 };
 
 // Format and filters of a tar-family archive by its extension.
@@ -618,7 +634,7 @@ std::unique_ptr<TMemberSink> OpenMemberSink(TBackendFormat format, const std::st
     default:
       break;
   }
-  auto sink = std::make_unique<TLibarchiveSink>();
+  auto sink = std::make_unique<TLibarchiveSink>(out);
   struct archive* a = sink->Handle();
   const std::string levelText = std::to_string(level);
   if (format == TBackendFormat::Zip) {
@@ -633,16 +649,7 @@ std::unique_ptr<TMemberSink> OpenMemberSink(TBackendFormat format, const std::st
   } else if (!SetTarFamily(a, archiveName, tarFilter, level, error)) {
     return nullptr;
   }
-  // The archive goes through the save; its last block is not padded, as
-  // for a file opened by name.
-  archive_write_set_bytes_in_last_block(a, 1);
-  const auto toSave = [](struct archive*, void* out, const void* data, size_t size) -> la_ssize_t {
-    const bool ok =
-        static_cast<TAtomicFileWriter*>(out)->Write(std::string_view(static_cast<const char*>(data), size));
-    return ok ? static_cast<la_ssize_t>(size) : -1;
-  };
-  if (archive_write_open2(a, &out, nullptr, toSave, nullptr, nullptr) != ARCHIVE_OK) {
-    sink->Fail();
+  if (!sink->Open()) {
     error = sink->error;
     return nullptr;
   }

@@ -68,5 +68,42 @@ TEST_F(AtomicWriter, AbandonedOrFailedWritesLeaveTheOldFile) {
   EXPECT_FALSE(WriteFileAtomically(folder, "x"));                  // a folder
 }
 
+TEST_F(AtomicWriter, KeptTargetsAndFinishedFilesPutInPlace) {
+  const std::string path = folder + "/f.txt";
+  ASSERT_TRUE(WriteFileAtomically(path, "old"));
+  {
+    TAtomicFileWriter writer(path);
+    ASSERT_TRUE(writer.Open());
+    EXPECT_TRUE(writer.Write("new"));
+    EXPECT_FALSE(writer.Commit(false));  // an existing target is kept
+  }
+  EXPECT_EQ(Read(path), "old");
+  EXPECT_EQ(Entries(), 1);
+  // A finished file takes the place of the link's target with its mode.
+  ::chmod(path.c_str(), 0640);
+  fs::create_symlink("f.txt", folder + "/link");
+  ASSERT_TRUE(WriteFileAtomically(folder + "/done", "done"));
+  ASSERT_TRUE(ReplaceFileWith(folder + "/done", folder + "/link"));
+  EXPECT_TRUE(fs::is_symlink(folder + "/link"));
+  EXPECT_EQ(Read(path), "done");
+  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, static_cast<fs::perms>(0640));
+  EXPECT_EQ(Entries(), 2);
+  EXPECT_FALSE(ReplaceFileWith(folder + "/none", path));
+  EXPECT_EQ(Read(path), "done");
+  // From another file system it is copied in.
+  char shm[] = "/dev/shm/nura-io-XXXXXX";
+  struct stat here {}, there {};
+  if (::mkdtemp(shm) && ::stat(shm, &there) == 0 && ::stat(folder.c_str(), &here) == 0 &&
+      here.st_dev != there.st_dev) {
+    const std::string source = std::string(shm) + "/far";
+    ASSERT_TRUE(WriteFileAtomically(source, std::string(200000, 'f')));
+    EXPECT_TRUE(ReplaceFileWith(source, path));
+    EXPECT_EQ(Read(path), std::string(200000, 'f'));
+    EXPECT_FALSE(fs::exists(source));
+    EXPECT_EQ(Entries(), 2);
+  }
+  fs::remove_all(shm);
+}
+
 }  // namespace
 }  // namespace nura
