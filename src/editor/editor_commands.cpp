@@ -1,11 +1,14 @@
-// Commands on text-editor objects: saving and loading an editor's settings
-// as one INI section (named after the object, keys "nura_c", "nura_d0"...).
+// Commands on text-editor objects: the settings dialog, and saving and
+// loading an editor's settings as one INI section (named after the
+// object, keys "nura_c", "nura_d0"...).
 #include "editor/editor_commands.h"
 
 #include <filesystem>
 
 #include "editor/editor_object.h"
 #include "editor/editor_prop.h"
+#include "editor/editor_settings_dialog.h"
+#include "engine/dialogs.h"
 #include "engine/command_api.h"
 #include "engine/nura_base.h"
 #include "gui/objects/gui_object.h"
@@ -55,10 +58,21 @@ void LoadEditorSettings(TNuraEngine& engine, CommandId id) {
   prop.AssignToEditor(editor);
 }
 
+// "Tエディタ設定" ("?の"): the settings dialog on the editor's options,
+// copied back on OK. A terminal cannot show the dialog: there the command
+// answers as Cancel does and the editor stays as it is.
+void EditorSettingsDialog(TNuraEngine& engine, CommandId id) {
+  const std::string name = PopRawWord(engine);
+  TEditor& editor = EditorOf(engine, id, name);
+  if (dynamic_cast<TConsoleDialogs*>(&Dialogs())) return;
+  EditEditorProp(editor, nullptr, editor.window());
+}
+
 }  // namespace
 
 void RegisterEditorCommands() {
   RegisterEditorKind();
+  RegisterCommandHandler(CommandId::EditorSettings, EditorSettingsDialog);
   RegisterCommandHandler(CommandId::SaveEditorSettings, SaveEditorSettings);
   RegisterCommandHandler(CommandId::LoadEditorSettings, LoadEditorSettings);
 }

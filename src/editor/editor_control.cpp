@@ -189,6 +189,23 @@ std::string TEditor::RowAttributes(int row) const { return MakeColumnAttributes(
 
 int TEditor::RowWidth(int row) const { return ExpandedLength(RowText(row), list_->Layout()); }
 
+std::string TEditor::GetExpandedRow(int row) const {
+  const std::string text = RowText(row);
+  if (text.find('\t') == std::string::npos) return text;
+  std::string out;
+  for (size_t b = 0; b < text.size();) {
+    const size_t len = EditorCharLength(text, b);
+    if (text[b] == '\t') {
+      const int width = ExpandedLength(out + "\t", list_->Layout()) - static_cast<int>(out.size());
+      out.append(static_cast<size_t>(std::max(1, width)), ' ');
+    } else {
+      out.append(text, b, len);
+    }
+    b += len;
+  }
+  return out;
+}
+
 int TEditor::ColToByte(int row, int col) const {
   const std::string text = RowText(row);
   const std::string attrs = RowAttributes(row);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QMenu>
 #include <functional>
 #include <memory>
 #include <string>
@@ -134,6 +135,8 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   int RowKind(int row) const;
   std::string RowAttributes(int row) const;
   int RowWidth(int row) const;
+  // The row with each tab replaced by the blanks it stands for.
+  std::string GetExpandedRow(int row) const;
   // The byte index of display column `col` in `row`.
   int ColToByte(int row, int col) const;
   int ByteToCol(int row, int bytes) const;
@@ -153,6 +156,14 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   std::function<void()> OnChange;
   std::function<void()> OnCaretMoved;
   std::function<void(bool)> OnSelectionChange;
+  // After a row is drawn: the painter, the row's text with tabs expanded,
+  // x of its column 0, the row's top, the row, the row's rectangle and
+  // whether any of it is selected.
+  std::function<void(QPainter&, const std::string&, int, int, int, const QRect&, bool)> OnDrawLine;
+
+  // The menu the right button shows instead of the editor's own (not owned).
+  void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+  static bool ClipboardHasText();
 
   // ---- TEditorClient ----
   int CaretRow() const override { return caretRow_; }
@@ -243,6 +254,7 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   int caretUpdate_ = 0;
   bool syncingScroll_ = false;
   QPoint downPoint_;
+  QMenu* popupMenu_ = nullptr;
   TEditorSelection sel_;
 };
 

@@ -145,7 +145,16 @@ void TEditor::focusOutEvent(QFocusEvent* event) {
   viewport()->update();
 }
 
+bool TEditor::ClipboardHasText() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  return data && data->hasText();
+}
+
 void TEditor::contextMenuEvent(QContextMenuEvent* event) {
+  if (popupMenu_) {
+    popupMenu_->exec(event->globalPos());
+    return;
+  }
   QMenu menu(this);
   const auto sj = [](const char* utf8) { return QString::fromUtf8(utf8); };
   int usedMarks = 0;
@@ -170,8 +179,7 @@ void TEditor::contextMenuEvent(QContextMenuEvent* event) {
   }
   menu.addSeparator();
   const bool selected = GetSelLength() > 0;
-  const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
-  const bool canPaste = clip && clip->hasText() && !readOnly_;
+  const bool canPaste = ClipboardHasText() && !readOnly_;
   menu.addAction(sj("元に戻す(&U)"), QKeySequence("Ctrl+Z"), [this] { Undo(); })->setEnabled(CanUndo() && !readOnly_);
   menu.addAction(sj("やり直し(&R)"), QKeySequence("Ctrl+A"), [this] { Redo(); })->setEnabled(CanRedo() && !readOnly_);
   menu.addSeparator();

@@ -99,6 +99,11 @@ void TEditor::PaintRow(QPainter& p, int row, int y) {
       col += width;
       b += len;
     }
+    if (OnDrawLine) {
+      const bool selected = HasPlainSelection() && row >= sel_.startRowCol && row <= sel_.endRowCol;
+      OnDrawLine(p, GetExpandedRow(row), left - topCol_ * charWidth_, y, row,
+                 QRect(left, y, viewport()->width() - left, rowHeight_), selected);
+    }
     // The line-end marks after the text.
     const int x = left + (col - topCol_) * charWidth_;
     const int kind = RowKind(row);

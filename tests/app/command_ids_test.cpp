@@ -23,7 +23,6 @@ const std::set<CommandId> kDispatcherIds = {Then, Else, Condition};
 // The commands that have no handler yet, one a line (remove the line of
 // a command whose handler you add).
 const std::set<CommandId> kWithoutHandler = {
-    EditorSettings,                 // Tエディタ設定
 };
 
 std::string Describe(CommandId id) {
