@@ -146,24 +146,16 @@ void TEditorColorManager::Show() {
 }
 
 void TEditorColorManager::ClickCell(int index, bool right) {
-  if (index < 0 || index >= kNoneIndex) return;
-  const TColor value = Palette()[static_cast<size_t>(index)];
+  if (index >= 0 && index < kNoneIndex) Apply(Palette()[static_cast<size_t>(index)], right);
+}
+
+void TEditorColorManager::ClickNone(bool right) { Apply(clNone, right); }
+
+void TEditorColorManager::Apply(TColor value, bool right) {
   if (color_) {
     right ? color_->SetBkColor(value) : color_->SetColor(value);
   } else if (mark_ && !right) {
     mark_->SetColor(value);
-  } else {
-    return;
-  }
-  Show();
-  if (OnColorChanged) OnColorChanged();
-}
-
-void TEditorColorManager::ClickNone(bool right) {
-  if (color_) {
-    right ? color_->SetBkColor(clNone) : color_->SetColor(clNone);
-  } else if (mark_ && !right) {
-    mark_->SetColor(clNone);
   } else {
     return;
   }

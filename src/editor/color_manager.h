@@ -74,6 +74,8 @@ class TEditorColorManager : public QWidget, public TCustomColorManager {
 
  private:
   void Show();
+  // The value as foreground (right: background) of what is edited.
+  void Apply(TColor value, bool right);
   void SetStyleBit(int bit, bool on);
 
   TFountainColor* color_ = nullptr;

@@ -95,6 +95,23 @@ std::string ColorSampleText(TEditorProp& prop) {
   return JoinLines(lines);
 }
 
+// A page of two columns.
+struct TPageColumns {
+  QWidget* page;
+  QVBoxLayout* left;
+  QVBoxLayout* right;
+};
+
+TPageColumns TwoColumns() {
+  auto* page = new QWidget;
+  auto* layout = new QHBoxLayout(page);
+  auto* left = new QVBoxLayout;
+  auto* right = new QVBoxLayout;
+  layout->addLayout(left);
+  layout->addLayout(right);
+  return {page, left, right};
+}
+
 }  // namespace
 
 // ---- the form ----
@@ -298,13 +315,39 @@ TEditor* TFormViewEditor::Preview(QLayout* layout, const char* name) {
   return editor;
 }
 
+void TFormViewEditor::SameButtons(QBoxLayout* layout, const QString& prefix, std::function<void(int)> apply) {
+  auto* row = new QHBoxLayout;
+  layout->addLayout(row);
+  const char* names[] = {"SameBkColor", "SameColor", "SameStyle"};
+  for (int i = 0; i < 3; ++i) {
+    auto* button = new QPushButton(names[i]);
+    button->setObjectName(prefix + names[i]);
+    row->addWidget(button);
+    connect(button, &QPushButton::clicked, this, [apply, i] { apply(i); });
+  }
+}
+
+void TFormViewEditor::ColorList(QBoxLayout* layout, const char* name, const QStringList& entries,
+                                const char* managerName, QListWidget*& list, TEditorColorManager*& manager,
+                                std::function<void(int)> select) {
+  list = new QListWidget;
+  list->setObjectName(name);
+  list->addItems(entries);
+  layout->addWidget(list);
+  manager = new TEditorColorManager;
+  manager->setObjectName(managerName);
+  manager->OnColorChanged = [this] {
+    WriteBackHolders();
+    Changed();
+  };
+  layout->addWidget(manager);
+  connect(list, &QListWidget::currentRowChanged, this, std::move(select));
+}
+
 // ---- pages ----
 
 QWidget* TFormViewEditor::FontPage() {
-  auto* page = new QWidget;
-  auto* layout = new QHBoxLayout(page);
-  auto* left = new QVBoxLayout;
-  layout->addLayout(left);
+  const auto [page, left, right] = TwoColumns();
   auto* fontForm = new QFormLayout;
   left->addLayout(fontForm);
   fontName_ = new QComboBox;
@@ -335,8 +378,6 @@ QWidget* TFormViewEditor::FontPage() {
   Spin(speedForm, "PageVerticalRangeAc", 1, 4, 1, [&p] { return p.Speed().PageVerticalRangeAc(); },
        [&p](int v) { p.Speed().SetPageVerticalRangeAc(v); });
   left->addWidget(speed);
-  auto* right = new QVBoxLayout;
-  layout->addLayout(right);
   fontSample_ = Preview(right, "FontSample");
   fontSample_->SetText(SJ("ABCDEFGHIJKLMNOPQRSTUVWXYZ\r\nabcdefghijklmnopqrstuvwxyz\r\n"
                           "あいうえおかきくけこ\r\nアイウエオカキクケコ\r\n"));
@@ -387,10 +428,7 @@ void TFormViewEditor::ApplyFontSize() {
 }
 
 QWidget* TFormViewEditor::CaretPage() {
-  auto* page = new QWidget;
-  auto* layout = new QHBoxLayout(page);
-  auto* boxes = new QVBoxLayout;
-  layout->addLayout(boxes);
+  const auto [page, left, right] = TwoColumns();
   TEditorCaret& c = prop_->Caret();
   using Getter = bool (TEditorCaret::*)() const;
   using Setter = void (TEditorCaret::*)(bool);
@@ -411,10 +449,8 @@ QWidget* TFormViewEditor::CaretPage() {
       {"FreeRow", &TEditorCaret::FreeRow, &TEditorCaret::SetFreeRow},
   };
   for (const auto& [name, get, set] : flags) {
-    Check(boxes, name, [&c, get] { return (c.*get)(); }, [&c, set](bool v) { (c.*set)(v); });
+    Check(left, name, [&c, get] { return (c.*get)(); }, [&c, set](bool v) { (c.*set)(v); });
   }
-  auto* right = new QVBoxLayout;
-  layout->addLayout(right);
   auto* form = new QFormLayout;
   right->addLayout(form);
   Spin(form, "TabSpaceCount", 2, 8, 2, [&c] { return c.TabSpaceCount(); }, [&c](int v) { c.SetTabSpaceCount(v); });
@@ -458,33 +494,10 @@ QWidget* TFormViewEditor::CaretPage() {
 }
 
 QWidget* TFormViewEditor::ViewMarksPage() {
-  auto* page = new QWidget;
-  auto* layout = new QHBoxLayout(page);
-  auto* left = new QVBoxLayout;
-  layout->addLayout(left);
-  colorList_ = new QListWidget;
-  colorList_->setObjectName("ColorList");
-  colorList_->addItems(kColorEntries);
-  left->addWidget(colorList_);
-  colorManager_ = new TEditorColorManager;
-  colorManager_->setObjectName("ColorManager");
-  colorManager_->OnColorChanged = [this] {
-    WriteBackHolders();
-    Changed();
-  };
-  left->addWidget(colorManager_);
-  connect(colorList_, &QListWidget::currentRowChanged, this, [this](int row) { SelectColorEntry(row); });
-  auto* same = new QHBoxLayout;
-  left->addLayout(same);
-  const char* sameNames[] = {"SameBkColor", "SameColor", "SameStyle"};
-  for (int i = 0; i < 3; ++i) {
-    auto* button = new QPushButton(sameNames[i]);
-    button->setObjectName(QString("View.") + sameNames[i]);
-    same->addWidget(button);
-    connect(button, &QPushButton::clicked, this, [this, i] { SameForView(i); });
-  }
-  auto* right = new QVBoxLayout;
-  layout->addLayout(right);
+  const auto [page, left, right] = TwoColumns();
+  ColorList(left, "ColorList", kColorEntries, "ColorManager", colorList_, colorManager_,
+            [this](int row) { SelectColorEntry(row); });
+  SameButtons(left, "View.", [this](int what) { SameForView(what); });
   TEditorProp& p = *prop_;
   auto* marks = new QGroupBox("Marks");
   auto* marksLayout = new QHBoxLayout(marks);
@@ -602,22 +615,9 @@ void TFormViewEditor::SameForView(int what) {
 }
 
 QWidget* TFormViewEditor::LeftbarRulerMarginPage() {
-  auto* page = new QWidget;
-  auto* layout = new QHBoxLayout(page);
-  auto* left = new QVBoxLayout;
-  layout->addLayout(left);
-  rulerList_ = new QListWidget;
-  rulerList_->setObjectName("RulerList");
-  rulerList_->addItems({"Ruler", "Ruler.MarkColor", "Leftbar"});
-  left->addWidget(rulerList_);
-  rulerManager_ = new TEditorColorManager;
-  rulerManager_->setObjectName("RulerColorManager");
-  rulerManager_->OnColorChanged = [this] {
-    WriteBackHolders();
-    Changed();
-  };
-  left->addWidget(rulerManager_);
-  connect(rulerList_, &QListWidget::currentRowChanged, this, [this](int row) { SelectRulerEntry(row); });
+  const auto [page, left, right] = TwoColumns();
+  ColorList(left, "RulerList", {"Ruler", "Ruler.MarkColor", "Leftbar"}, "RulerColorManager", rulerList_,
+            rulerManager_, [this](int row) { SelectRulerEntry(row); });
   TEditorProp& p = *prop_;
   auto* ruler = new QGroupBox("Ruler");
   auto* rulerForm = new QFormLayout(ruler);
@@ -635,8 +635,6 @@ QWidget* TFormViewEditor::LeftbarRulerMarginPage() {
   Spin(marginForm, "Margin.Line", 0, 100, 1, [&m] { return m.Line(); }, [&m](int v) { m.SetLine(v); });
   Spin(marginForm, "Margin.Character", 0, 100, 1, [&m] { return m.Character(); }, [&m](int v) { m.SetCharacter(v); });
   left->addWidget(margin);
-  auto* right = new QVBoxLayout;
-  layout->addLayout(right);
   auto* leftbar = new QGroupBox("Leftbar");
   auto* leftbarForm = new QFormLayout(leftbar);
   TEditorLeftbar& l = p.Leftbar();
@@ -684,10 +682,7 @@ void TFormViewEditor::SelectRulerEntry(int index) {
 // ---- brackets ----
 
 QWidget* TFormViewEditor::BracketsPage() {
-  auto* page = new QWidget;
-  auto* layout = new QHBoxLayout(page);
-  auto* left = new QVBoxLayout;
-  layout->addLayout(left);
+  const auto [page, left, right] = TwoColumns();
   bracketList_ = new QListWidget;
   bracketList_->setObjectName("BracketList");
   left->addWidget(bracketList_);
@@ -714,21 +709,11 @@ QWidget* TFormViewEditor::BracketsPage() {
   connect(add, &QPushButton::clicked, this, [this] { NewBracket(); });
   connect(removeBracket_, &QPushButton::clicked, this, [this] { RemoveBracket(); });
   connect(updateBracket_, &QPushButton::clicked, this, [this] { UpdateBracket(); });
-  auto* right = new QVBoxLayout;
-  layout->addLayout(right);
   bracketManager_ = new TEditorColorManager;
   bracketManager_->setObjectName("BracketColorManager");
   bracketManager_->OnColorChanged = [this] { Changed(); };
   right->addWidget(bracketManager_);
-  auto* same = new QHBoxLayout;
-  right->addLayout(same);
-  const char* sameNames[] = {"SameBkColor", "SameColor", "SameStyle"};
-  for (int i = 0; i < 3; ++i) {
-    auto* button = new QPushButton(sameNames[i]);
-    button->setObjectName(QString("Brackets.") + sameNames[i]);
-    same->addWidget(button);
-    connect(button, &QPushButton::clicked, this, [this, i] { SameForBrackets(i); });
-  }
+  SameButtons(right, "Brackets.", [this](int what) { SameForBrackets(what); });
   right->addStretch();
   return page;
 }

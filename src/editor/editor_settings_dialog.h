@@ -10,6 +10,7 @@
 
 #include "editor/editor_prop.h"
 
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QFormLayout;
@@ -63,6 +64,11 @@ class TFormViewEditor : public QDialog {
   QLineEdit* Edit(QFormLayout* layout, const QString& name, std::function<std::string()> get,
                   std::function<void(const std::string&)> set);
   TEditor* Preview(QLayout* layout, const char* name);
+  // A colour list over its colour manager; `select` gets the chosen entry.
+  void ColorList(QBoxLayout* layout, const char* name, const QStringList& entries, const char* managerName,
+                 QListWidget*& list, TEditorColorManager*& manager, std::function<void(int)> select);
+  // The three "Same..." buttons; `apply` gets 0 (BkColor), 1 (Color), 2 (Style).
+  void SameButtons(QBoxLayout* layout, const QString& prefix, std::function<void(int)> apply);
 
   void Fill();
   void Changed();
