@@ -30,6 +30,9 @@ void ConsoleMessageHandler(QtMsgType type, const QMessageLogContext&, const QStr
 int main(int argc, char** argv) {
   nura::ChooseQtPlatform();
   if (nura::WillBeConsoleMode()) qInstallMessageHandler(ConsoleMessageHandler);
+  // The web engine of the browser module, loaded later, shares OpenGL
+  // contexts, which must be chosen before the application exists.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   nura::InstallFontSubstitutes();

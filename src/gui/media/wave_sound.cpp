@@ -1,41 +1,25 @@
 #include "gui/media/wave_sound.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
-#include <QPointer>
-#include <QSoundEffect>
-#include <QUrl>
+#include "gui/media/media_module.h"
 
 namespace nura {
-namespace {
 
-// Made on first use; the application owns it.
-QSoundEffect* Effect(bool make) {
-  static QPointer<QSoundEffect> effect;
-  if (!effect && make && QCoreApplication::instance()) effect = new QSoundEffect(QCoreApplication::instance());
-  return effect.data();
-}
-
-}  // namespace
-
+// The sound plays in the module "media"; before it is loaded nothing plays.
 bool PlayWaveSound(const std::string& nativePath, bool loop) {
-  StopWaveSound();
-  const QString path = QString::fromStdString(nativePath);
-  QSoundEffect* effect = QFileInfo(path).isFile() ? Effect(true) : nullptr;
-  if (!effect) return false;
-  effect->setSource(QUrl::fromLocalFile(path));
-  effect->setLoopCount(loop ? QSoundEffect::Infinite : 1);
-  effect->play();
-  return effect->status() != QSoundEffect::Error;
+  std::string error;
+  const TMediaModule* media = MediaModule(true, error);
+  return media && media->playWave(nativePath, loop);
 }
 
 void StopWaveSound() {
-  if (QSoundEffect* effect = Effect(false)) effect->stop();
+  std::string error;
+  if (const TMediaModule* media = MediaModule(false, error)) media->stopWave();
 }
 
 bool WaveSoundPlaying() {
-  QSoundEffect* effect = Effect(false);
-  return effect && effect->isPlaying();
+  std::string error;
+  const TMediaModule* media = MediaModule(false, error);
+  return media && media->wavePlaying();
 }
 
 }  // namespace nura
