@@ -1,33 +1,77 @@
 #include "net/curl_transfer.h"
 
-#include <mutex>
+#include <dlfcn.h>
 
 namespace nura {
+namespace {
 
-TCurlTransfer::TCurlTransfer() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-  handle_ = curl_easy_init();
-  if (!handle_) return;
-  curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, error_);
-  curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT, 20L);
-  curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, 60L);
+template <typename F>
+bool Bind(void* library, const char* name, F& function) {
+  function = reinterpret_cast<F>(dlsym(library, name));
+  return function != nullptr;
+}
+
+TCurlApi LoadCurl(bool& loaded) {
+  TCurlApi api{};
+  void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+  loaded = library && Bind(library, "curl_global_init", api.globalInit) &&
+           Bind(library, "curl_easy_init", api.easyInit) && Bind(library, "curl_easy_setopt", api.easySetopt) &&
+           Bind(library, "curl_easy_perform", api.easyPerform) &&
+           Bind(library, "curl_easy_cleanup", api.easyCleanup) &&
+           Bind(library, "curl_easy_strerror", api.easyStrerror) &&
+           Bind(library, "curl_slist_append", api.slistAppend) &&
+           Bind(library, "curl_slist_free_all", api.slistFreeAll);
+  if (loaded) api.globalInit(CURL_GLOBAL_DEFAULT);
+  return api;
+}
+
+}  // namespace
+
+const TCurlApi* Curl() {
+  static bool loaded = false;
+  static const TCurlApi api = LoadCurl(loaded);
+  return loaded ? &api : nullptr;
+}
+
+TCurlTransfer::TCurlTransfer() : api_(Curl()) {
+  if (!api_) return;
+  handle_ = api_->easyInit();
+  Set(CURLOPT_ERRORBUFFER, error_);
+  Set(CURLOPT_NOSIGNAL, 1L);
+  Set(CURLOPT_CONNECTTIMEOUT, 20L);
+  Set(CURLOPT_LOW_SPEED_LIMIT, 1L);
+  Set(CURLOPT_LOW_SPEED_TIME, 60L);
 }
 
 TCurlTransfer::~TCurlTransfer() {
-  if (handle_) curl_easy_cleanup(handle_);
+  if (handle_) api_->easyCleanup(handle_);
+  for (curl_slist* list : lists_) api_->slistFreeAll(list);
+}
+
+void TCurlTransfer::SetList(CURLoption option, const std::vector<std::string>& items) {
+  if (!handle_) return;
+  curl_slist* list = nullptr;
+  for (const std::string& item : items) {
+    curl_slist* longer = api_->slistAppend(list, item.c_str());
+    if (!longer) break;
+    list = longer;
+  }
+  lists_.push_back(list);
+  Set(option, list);
 }
 
 CURLcode TCurlTransfer::Perform(std::string& message) {
+  if (!api_) {
+    message = "libcurl (libcurl.so.4) cannot be loaded";
+    return CURLE_FAILED_INIT;
+  }
   if (!handle_) {
     message = "out of memory";
     return CURLE_OUT_OF_MEMORY;
   }
   error_[0] = '\0';
-  const CURLcode code = curl_easy_perform(handle_);
-  if (code != CURLE_OK) message = error_[0] ? error_ : curl_easy_strerror(code);
+  const CURLcode code = api_->easyPerform(handle_);
+  if (code != CURLE_OK) message = error_[0] ? error_ : api_->easyStrerror(code);
   return code;
 }
 

@@ -1,13 +1,32 @@
 // The libcurl easy handle shared by the SMTP sender and the HTTP download:
 // global set-up once, an error buffer, time limits that keep a dead peer
-// from hanging the program.
+// from hanging the program. libcurl is loaded on the first transfer: with
+// the TLS and authentication libraries it brings, it would otherwise be a
+// good part of every start-up.
 #pragma once
 
 #include <curl/curl.h>
 
 #include <string>
+#include <vector>
 
 namespace nura {
+
+// The libcurl functions the program uses.
+struct TCurlApi {
+  CURLcode (*globalInit)(long flags);
+  CURL* (*easyInit)();
+  CURLcode (*easySetopt)(CURL* handle, CURLoption option, ...);
+  CURLcode (*easyPerform)(CURL* handle);
+  void (*easyCleanup)(CURL* handle);
+  const char* (*easyStrerror)(CURLcode code);
+  curl_slist* (*slistAppend)(curl_slist* list, const char* text);
+  void (*slistFreeAll)(curl_slist* list);
+};
+
+// libcurl, loaded and set up on the first call; nullptr when it cannot be
+// loaded.
+const TCurlApi* Curl();
 
 class TCurlTransfer {
  public:
@@ -18,12 +37,20 @@ class TCurlTransfer {
   TCurlTransfer(const TCurlTransfer&) = delete;
   TCurlTransfer& operator=(const TCurlTransfer&) = delete;
 
-  CURL* Handle() const { return handle_; }
+  // Sets an option of the handle (as curl_easy_setopt); nothing without one.
+  template <typename T>
+  void Set(CURLoption option, T value) {
+    if (handle_) api_->easySetopt(handle_, option, value);
+  }
+  // Sets a list option; the transfer keeps the list.
+  void SetList(CURLoption option, const std::vector<std::string>& items);
   // Runs the transfer; the libcurl message of a failure (ASCII) in `message`.
   CURLcode Perform(std::string& message);
 
  private:
-  CURL* handle_;
+  const TCurlApi* api_;
+  CURL* handle_ = nullptr;
+  std::vector<curl_slist*> lists_;
   char error_[CURL_ERROR_SIZE] = {};
 };
 

@@ -24,16 +24,15 @@ bool TqvlHttp::Download(const std::string& url, const std::string& nativeFile) {
     return false;
   }
   TCurlTransfer transfer;
-  CURL* curl = transfer.Handle();
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, "HTTP");
-  curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &file);
+  transfer.Set(CURLOPT_URL, url.c_str());
+  transfer.Set(CURLOPT_PROTOCOLS_STR, "http,https");
+  transfer.Set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  transfer.Set(CURLOPT_FOLLOWLOCATION, 1L);
+  transfer.Set(CURLOPT_MAXREDIRS, kMaxRedirects);
+  transfer.Set(CURLOPT_USERAGENT, "HTTP");
+  transfer.Set(CURLOPT_FAILONERROR, 1L);
+  transfer.Set(CURLOPT_WRITEFUNCTION, WriteBody);
+  transfer.Set(CURLOPT_WRITEDATA, &file);
   if (transfer.Perform(error_) != CURLE_OK) return false;
   if (!file.Commit()) {
     error_ = "cannot write the file";

@@ -37,25 +37,23 @@ void SendSmtpMail(const TSmtpJob& job) {
   const std::string host = UrlHost(job.host);
   if (host.empty()) throw ESmtpError(true, "bad host name");
   TCurlTransfer transfer;
-  CURL* curl = transfer.Handle();
   TUpload upload{&job.message, 0, &job};
-  curl_slist* recipients = nullptr;
-  for (const std::string& r : job.recipients) recipients = curl_slist_append(recipients, ("<" + r + ">").c_str());
+  std::vector<std::string> recipients;
+  for (const std::string& r : job.recipients) recipients.push_back("<" + r + ">");
   const std::string url = "smtp://" + host + ":" + std::to_string(job.port);
   const std::string sender = "<" + job.sender + ">";
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp");
-  curl_easy_setopt(curl, CURLOPT_MAIL_FROM, sender.c_str());
-  curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
-  curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-  curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadMessage);
-  curl_easy_setopt(curl, CURLOPT_READDATA, &upload);
-  curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(job.message.size()));
-  curl_easy_setopt(curl, CURLOPT_PREREQFUNCTION, Connected);
-  curl_easy_setopt(curl, CURLOPT_PREREQDATA, &upload);
+  transfer.Set(CURLOPT_URL, url.c_str());
+  transfer.Set(CURLOPT_PROTOCOLS_STR, "smtp");
+  transfer.Set(CURLOPT_MAIL_FROM, sender.c_str());
+  transfer.SetList(CURLOPT_MAIL_RCPT, recipients);
+  transfer.Set(CURLOPT_UPLOAD, 1L);
+  transfer.Set(CURLOPT_READFUNCTION, ReadMessage);
+  transfer.Set(CURLOPT_READDATA, &upload);
+  transfer.Set(CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(job.message.size()));
+  transfer.Set(CURLOPT_PREREQFUNCTION, Connected);
+  transfer.Set(CURLOPT_PREREQDATA, &upload);
   std::string message;
   const CURLcode code = transfer.Perform(message);
-  curl_slist_free_all(recipients);
   if (code != CURLE_OK) throw ESmtpError(!upload.connected, message);
 }
 
