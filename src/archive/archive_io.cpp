@@ -391,12 +391,19 @@ std::string CreateScratchFile(const std::string& head, const std::string& tail) 
   return name;
 }
 
+TMemberSink::TResult TMemberSink::Unreadable(const std::string& native) {
+  error = native + ": 読み込めません。";
+  return kUnreadable;
+}
+
+TMemberSink::TResult TMemberSink::Changed(const std::string& native) {
+  error = native + ": 読み込み中にファイルが変わったか読めなくなりました。";
+  return kUnreadable;
+}
+
 TMemberSink::TResult TMemberSink::AddFile(const TMember& member, const std::string& native) {
   std::string data;
-  if (!ReadNativeFile(native, data)) {
-    error = native + ": 読み込めません。";
-    return kUnreadable;
-  }
+  if (!ReadNativeFile(native, data)) return Unreadable(native);
   TMember read = member;
   read.size = data.size();
   return Add(read, data) ? kAdded : kUnwritable;
@@ -470,16 +477,31 @@ class TLhaSink : public TMemberSink {
       if (member.folder) writer_.AddFolder(name, member.mtime);
       else writer_.AddFile(name, member.mtime, data, store_);
     } catch (const std::length_error&) {
-      error = member.name + ": LHA 書庫に入れるには大きすぎます。";
-      return false;
+      return TooLarge(member);
     }
     return static_cast<bool>(out_) || WriteFailed();
+  }
+  // Reads and codes the file in blocks.
+  TResult AddFile(const TMember& member, const std::string& native) override {
+    std::ifstream in(native, std::ios::binary);
+    if (!in) return Unreadable(native);
+    try {
+      if (writer_.AddFile(Utf8ToSjis(member.name), member.mtime, in, member.size, store_)) return kAdded;
+    } catch (const std::length_error&) {
+      return TooLarge(member) ? kAdded : kUnwritable;
+    }
+    return out_ ? Changed(native) : WriteFailed() ? kAdded : kUnwritable;
   }
   bool Finish() override { return writer_.Finish() || WriteFailed(); }
 
  private:
+  // false with the message.
   bool WriteFailed() {
     error = "LHA 書庫を書き込めません。";
+    return false;
+  }
+  bool TooLarge(const TMember& member) {
+    error = member.name + ": LHA 書庫に入れるには大きすぎます。";
     return false;
   }
 
@@ -496,12 +518,18 @@ class TCabSink : public TMemberSink {
     if (!member.folder) writer_.AddFile(member.name, member.mtime, data);
     return true;
   }
+  // The file is read when the cabinet is written.
+  TResult AddFile(const TMember& member, const std::string& native) override {
+    if (!std::ifstream(native, std::ios::binary)) return Unreadable(native);
+    writer_.AddNativeFile(member.name, member.mtime, native, member.size);
+    return kAdded;
+  }
   bool Finish() override {
-    if (!writer_.Write(out_) || !out_.flush()) {
-      error = "CAB 書庫を書き出せません (大きすぎるか書き込めません)。";
-      return false;
-    }
-    return true;
+    std::string unreadable;
+    if (writer_.Write(out_, &unreadable) && out_.flush()) return true;
+    if (!unreadable.empty()) Changed(unreadable);
+    else error = "CAB 書庫を書き出せません (大きすぎるか書き込めません)。";
+    return false;
   }
 
  private:
@@ -534,10 +562,7 @@ class TLibarchiveSink : public TMemberSink {
   // Streams the file in blocks; it must still have the size it was listed with.
   TResult AddFile(const TMember& member, const std::string& native) override {
     std::ifstream in(native, std::ios::binary);
-    if (!in) {
-      error = native + ": 読み込めません。";
-      return kUnreadable;
-    }
+    if (!in) return Unreadable(native);
     if (!Header(member)) return kUnwritable;
     std::string block(1 << 16, '\0');
     uint64_t total = 0;
@@ -547,10 +572,7 @@ class TLibarchiveSink : public TMemberSink {
       total += got;
       if (got > 0 && !Write(std::string_view(block.data(), got))) return kUnwritable;
     }
-    if (in.bad() || total != member.size) {
-      error = native + ": 読み込み中にファイルが変わったか読めなくなりました。";
-      return kUnreadable;
-    }
+    if (in.bad() || total != member.size) return Changed(native);
     return FinishEntry() ? kAdded : kUnwritable;
   }
   bool Finish() override { return (archive_write_close(archive_) == ARCHIVE_OK && !saveFailed_) || Fail(); }

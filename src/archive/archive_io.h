@@ -118,6 +118,12 @@ class TMemberSink {
   virtual TResult AddFile(const TMember& member, const std::string& native);
   virtual bool Finish() = 0;
   std::string error;
+
+ protected:
+  // kUnreadable with the message for a file that cannot be opened, or
+  // that changed or became unreadable while it was read.
+  TResult Unreadable(const std::string& native);
+  TResult Changed(const std::string& native);
 };
 
 // A writer for `format` into the open save `out` (committed by the caller

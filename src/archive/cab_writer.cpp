@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "archive/archiver_options.h"
 
@@ -48,63 +49,119 @@ uint32_t CabChecksum(std::string_view data, uint32_t seed) {
   return csum ^ tail;
 }
 
-void TCabWriter::AddFile(const std::string& utf8Path, int64_t mtime, std::string_view data) {
-  TFile file;
+namespace {
+
+// The folder's data as CFDATA blocks of up to 32 KiB, each compressed on
+// its own, written as they fill.
+class TBlockWriter {
+ public:
+  explicit TBlockWriter(std::ostream& out) : out_(out) {
+    ok_ = deflateInit2(&z_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+  }
+  ~TBlockWriter() {
+    if (ok_) deflateEnd(&z_);
+  }
+  TBlockWriter(const TBlockWriter&) = delete;
+  TBlockWriter& operator=(const TBlockWriter&) = delete;
+
+  bool Ok() const { return ok_; }
+  void Add(std::string_view data) {
+    while (!data.empty()) {
+      const size_t take = std::min(kBlockSize - block_.size(), data.size());
+      block_.append(data.substr(0, take));
+      data.remove_prefix(take);
+      if (block_.size() == kBlockSize) Flush();
+    }
+  }
+  void Flush() {
+    if (block_.empty()) return;
+    const std::string packed = CompressBlock(z_, block_);
+    std::string sizes;
+    AppendLittleEndian(sizes, packed.size(), 2);
+    AppendLittleEndian(sizes, block_.size(), 2);
+    std::string head;
+    AppendLittleEndian(head, CabChecksum(sizes, CabChecksum(packed, 0)), 4);
+    head += sizes;
+    out_.write(head.data(), static_cast<std::streamsize>(head.size()));
+    out_.write(packed.data(), static_cast<std::streamsize>(packed.size()));
+    block_.clear();
+  }
+
+ private:
+  std::ostream& out_;
+  z_stream z_{};
+  bool ok_ = false;
+  std::string block_;
+};
+
+// Feeds the native file to `blocks`; false unless it holds `size` bytes.
+bool AddNative(const std::string& native, uint64_t size, TBlockWriter& blocks) {
+  std::ifstream in(native, std::ios::binary);
+  if (!in) return false;
+  std::string piece(1 << 16, '\0');
+  uint64_t read = 0;
+  while (in && read <= size) {
+    in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+    const size_t got = static_cast<size_t>(in.gcount());
+    read += got;
+    if (read <= size) blocks.Add(std::string_view(piece.data(), got));
+  }
+  return !in.bad() && read == size;
+}
+
+}  // namespace
+
+void TCabWriter::Add(TFile file, const std::string& utf8Path, int64_t mtime) {
   file.name = utf8Path;
   std::replace(file.name.begin(), file.name.end(), '/', '\\');
-  file.size = static_cast<uint32_t>(std::min<uint64_t>(data.size(), kMaxCabinet + 1));
-  file.offset = static_cast<uint32_t>(std::min<uint64_t>(data_.size(), kMaxCabinet + 1));
   UnixTimeToDosDateTime(mtime, file.date, file.time);
   file.attributes = kAttrArchive;
   for (unsigned char c : file.name) {
     if (c >= 0x80) file.attributes |= kAttrNameIsUtf8;
   }
+  total_ += file.size;
   files_.push_back(std::move(file));
-  if (data_.size() + data.size() <= kMaxCabinet) data_.append(data);
-  else data_.resize(kMaxCabinet + 1);
 }
 
-bool TCabWriter::Write(std::ostream& out) const {
-  if (files_.size() > 0xFFFF || data_.size() > kMaxCabinet) return false;
-  z_stream z{};
-  if (deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-    return false;
-  std::string blocks;
-  size_t count = 0;
-  for (size_t at = 0; at < data_.size();) {
-    const std::string_view block = std::string_view(data_).substr(at, kBlockSize);
-    const std::string packed = CompressBlock(z, block);
-    std::string sizes;
-    AppendLittleEndian(sizes, packed.size(), 2);
-    AppendLittleEndian(sizes, block.size(), 2);
-    AppendLittleEndian(blocks, CabChecksum(sizes, CabChecksum(packed, 0)), 4);
-    blocks += sizes;
-    blocks += packed;
-    at += block.size();
-    ++count;
-  }
-  deflateEnd(&z);
-  if (count > 0xFFFF) return false;
+void TCabWriter::AddFile(const std::string& utf8Path, int64_t mtime, std::string_view data) {
+  TFile file{};
+  file.size = data.size();
+  file.data = data;
+  Add(std::move(file), utf8Path, mtime);
+}
 
+void TCabWriter::AddNativeFile(const std::string& utf8Path, int64_t mtime, const std::string& native,
+                               uint64_t size) {
+  TFile file{};
+  file.size = size;
+  file.native = native;
+  Add(std::move(file), utf8Path, mtime);
+}
+
+// The headers and file entries come first, with the cabinet's size left
+// open until the blocks are written.
+bool TCabWriter::Write(std::ostream& out, std::string* unreadable) const {
+  const uint64_t count = (total_ + kBlockSize - 1) / kBlockSize;
+  if (files_.size() > 0xFFFF || total_ > kMaxCabinet || count > 0xFFFF) return false;
   std::string entries;
+  uint64_t offset = 0;
   for (const TFile& f : files_) {
     AppendLittleEndian(entries, f.size, 4);
-    AppendLittleEndian(entries, f.offset, 4);
+    AppendLittleEndian(entries, offset, 4);
     AppendLittleEndian(entries, 0, 2);  // folder 0
     AppendLittleEndian(entries, f.date, 2);
     AppendLittleEndian(entries, f.time, 2);
     AppendLittleEndian(entries, f.attributes, 2);
     entries += f.name;
     entries += '\0';
+    offset += f.size;
   }
-  constexpr size_t kHeaderSize = 36, kFolderSize = 8;
+  constexpr size_t kHeaderSize = 36, kFolderSize = 8, kTotalOffset = 8;
   const size_t filesOffset = kHeaderSize + kFolderSize;
   const size_t dataOffset = filesOffset + entries.size();
-  const uint64_t total = dataOffset + blocks.size();
-  if (total > kMaxCabinet) return false;
   std::string head = "MSCF";
   AppendLittleEndian(head, 0, 4);
-  AppendLittleEndian(head, total, 4);
+  AppendLittleEndian(head, 0, 4);  // the cabinet's size, set below
   AppendLittleEndian(head, 0, 4);
   AppendLittleEndian(head, filesOffset, 4);
   AppendLittleEndian(head, 0, 4);
@@ -118,9 +175,29 @@ bool TCabWriter::Write(std::ostream& out) const {
   AppendLittleEndian(head, dataOffset, 4);
   AppendLittleEndian(head, count, 2);
   AppendLittleEndian(head, 1, 2);  // MSZIP
+  const std::streampos start = out.tellp();
   out.write(head.data(), static_cast<std::streamsize>(head.size()));
   out.write(entries.data(), static_cast<std::streamsize>(entries.size()));
-  out.write(blocks.data(), static_cast<std::streamsize>(blocks.size()));
+  TBlockWriter blocks(out);
+  if (!blocks.Ok()) return false;
+  for (const TFile& f : files_) {
+    if (f.native.empty()) {
+      blocks.Add(f.data);
+    } else if (!AddNative(f.native, f.size, blocks)) {
+      if (unreadable) *unreadable = f.native;
+      return false;
+    }
+    if (!out) return false;
+  }
+  blocks.Flush();
+  const std::streampos end = out.tellp();
+  const uint64_t total = static_cast<uint64_t>(end - start);
+  if (!out || total > kMaxCabinet) return false;
+  std::string size;
+  AppendLittleEndian(size, total, 4);
+  out.seekp(start + std::streamoff(kTotalOffset));
+  out.write(size.data(), static_cast<std::streamsize>(size.size()));
+  out.seekp(end);
   out.flush();
   return static_cast<bool>(out);
 }

@@ -286,60 +286,94 @@ uint16_t LhaCrc16(std::string_view data, uint16_t crc) {
   return crc;
 }
 
-std::string CompressLh5(std::string_view data) {
-  std::string out;
-  TLh5Encoder encoder(out);
-  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
-  // Positions are 64-bit: a member may be larger than 2 GiB.
-  const int64_t size = static_cast<int64_t>(data.size());
-  std::vector<int64_t> head(1u << kHashBits, -1), prev(kDictionary, -1);
-  auto insert = [&](int64_t pos) {
-    if (pos + kThreshold > size) return;
-    const unsigned h = Hash3(bytes + pos);
-    prev[pos & (kDictionary - 1)] = head[h];
-    head[h] = pos;
-  };
-  std::vector<TCode> codes;
-  codes.reserve(kBlockCodes);
-  int64_t pos = 0;
-  while (pos < size) {
-    int bestLength = 0, bestDistance = 0;
-    if (pos + kThreshold <= size) {
-      const int limit = static_cast<int>(std::min<int64_t>(kMaxMatch, size - pos));
-      int64_t candidate = head[Hash3(bytes + pos)];
-      for (int chain = kMaxChain; candidate >= 0 && chain > 0; --chain) {
-        const int distance = static_cast<int>(std::min<int64_t>(pos - candidate, kDictionary));
-        if (distance > kMaxDistance) break;
-        int length = 0;
-        while (length < limit && bytes[candidate + length] == bytes[pos + length]) ++length;
-        if (length > bestLength) {
-          bestLength = length;
-          bestDistance = distance;
-          if (length == limit) break;
+struct TLh5Stream::TState {
+  explicit TState(std::string& out) : encoder(out), head(1u << kHashBits, -1), prev(kDictionary, -1) {
+    codes.reserve(kBlockCodes);
+  }
+
+  // Codes the positions before `stop`; without `final` a match there may
+  // reach as far as the bytes at hand, and the window keeps what later
+  // matches may point back to. Positions are 64-bit: a member may be
+  // larger than 2 GiB.
+  void Code(bool final) {
+    const int64_t size = base + static_cast<int64_t>(window.size());
+    const int64_t stop = final ? size : size - (kMaxMatch + kThreshold);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(window.data());
+    const auto at = [&](int64_t p) { return bytes + (p - base); };
+    auto insert = [&](int64_t p) {
+      if (p + kThreshold > size) return;
+      const unsigned h = Hash3(at(p));
+      prev[p & (kDictionary - 1)] = head[h];
+      head[h] = p;
+    };
+    while (pos < stop) {
+      int bestLength = 0, bestDistance = 0;
+      if (pos + kThreshold <= size) {
+        const int limit = static_cast<int>(std::min<int64_t>(kMaxMatch, size - pos));
+        int64_t candidate = head[Hash3(at(pos))];
+        for (int chain = kMaxChain; candidate >= 0 && chain > 0; --chain) {
+          const int distance = static_cast<int>(std::min<int64_t>(pos - candidate, kDictionary));
+          if (distance > kMaxDistance) break;
+          const unsigned char* from = at(candidate);
+          const unsigned char* here = at(pos);
+          int length = 0;
+          while (length < limit && from[length] == here[length]) ++length;
+          if (length > bestLength) {
+            bestLength = length;
+            bestDistance = distance;
+            if (length == limit) break;
+          }
+          const int64_t older = prev[candidate & (kDictionary - 1)];
+          if (older >= candidate) break;  // the slot was reused by a newer position
+          candidate = older;
         }
-        const int64_t older = prev[candidate & (kDictionary - 1)];
-        if (older >= candidate) break;  // the slot was reused by a newer position
-        candidate = older;
+      }
+      if (bestLength >= kThreshold) {
+        codes.push_back({static_cast<uint16_t>(bestLength - kThreshold + 256),
+                         static_cast<uint16_t>(bestDistance - 1)});
+        for (int i = 0; i < bestLength; ++i) insert(pos + i);
+        pos += bestLength;
+      } else {
+        codes.push_back({*at(pos), 0});
+        insert(pos);
+        ++pos;
+      }
+      if (codes.size() == kBlockCodes) {
+        encoder.EncodeBlock(codes);
+        codes.clear();
       }
     }
-    if (bestLength >= kThreshold) {
-      codes.push_back({static_cast<uint16_t>(bestLength - kThreshold + 256),
-                       static_cast<uint16_t>(bestDistance - 1)});
-      for (int i = 0; i < bestLength; ++i) insert(pos + i);
-      pos += bestLength;
-    } else {
-      codes.push_back({bytes[pos], 0});
-      insert(pos);
-      ++pos;
-    }
-    if (codes.size() == kBlockCodes) {
-      encoder.EncodeBlock(codes);
-      codes.clear();
+    // Bytes the window has passed are dropped now and then.
+    const int64_t keep = pos - kDictionary;
+    if (keep - base >= kDropAt) {
+      window.erase(0, static_cast<size_t>(keep - base));
+      base = keep;
     }
   }
-  if (!codes.empty()) encoder.EncodeBlock(codes);
-  encoder.Finish();
-  return out;
+
+  static constexpr int64_t kDropAt = 1 << 16;
+  TLh5Encoder encoder;
+  std::vector<int64_t> head, prev;
+  std::vector<TCode> codes;
+  std::string window;  // the bytes from position `base` on
+  int64_t base = 0;
+  int64_t pos = 0;     // the next position to code
+};
+
+TLh5Stream::TLh5Stream(std::string& out) : state_(std::make_unique<TState>(out)) {}
+
+TLh5Stream::~TLh5Stream() = default;
+
+void TLh5Stream::Add(std::string_view data) {
+  state_->window.append(data);
+  state_->Code(false);
+}
+
+void TLh5Stream::Finish() {
+  state_->Code(true);
+  if (!state_->codes.empty()) state_->encoder.EncodeBlock(state_->codes);
+  state_->codes.clear();
+  state_->encoder.Finish();
 }
 
 namespace {
@@ -372,10 +406,14 @@ void SplitLhaPath(const std::string& path, std::string& folder, std::string& nam
 
 }  // namespace
 
-void TLhaWriter::WriteMember(const std::string& sjisPath, int64_t mtime, const char* method,
-                             std::string_view stored, uint64_t originalSize, uint16_t crc) {
-  if (stored.size() > 0xFFFFFFFFu || originalSize > 0xFFFFFFFFu)
-    throw std::length_error("member too large for an LHA level-2 header");
+namespace {
+
+constexpr size_t kReadBlock = 1 << 16;
+
+// A level-2 member header; its size does not depend on the sizes, the
+// method or the CRC, so it can be written again once they are known.
+std::string MemberHeader(const std::string& sjisPath, int64_t mtime, const char* method,
+                         uint64_t storedSize, uint64_t originalSize, uint16_t crc) {
   std::string folder, name;
   SplitLhaPath(sjisPath, folder, name);
   if (std::string_view(method) == "-lhd-") {
@@ -385,7 +423,7 @@ void TLhaWriter::WriteMember(const std::string& sjisPath, int64_t mtime, const c
   std::string h;
   AppendLittleEndian(h, 0, 2);  // total header size, set below
   h += method;
-  AppendLittleEndian(h, stored.size(), 4);
+  AppendLittleEndian(h, storedSize, 4);
   AppendLittleEndian(h, originalSize, 4);
   AppendLittleEndian(h, static_cast<uint64_t>(std::max<int64_t>(0, mtime)) & 0xFFFFFFFFu, 4);
   h += '\x20';  // attribute byte (archive)
@@ -407,27 +445,101 @@ void TLhaWriter::WriteMember(const std::string& sjisPath, int64_t mtime, const c
   const uint16_t headerCrc = LhaCrc16(h);
   h[crcOffset] = static_cast<char>(headerCrc & 0xFF);
   h[crcOffset + 1] = static_cast<char>(headerCrc >> 8);
-  out_.write(h.data(), static_cast<std::streamsize>(h.size()));
-  out_.write(stored.data(), static_cast<std::streamsize>(stored.size()));
+  return h;
+}
+
+void Put(std::ostream& out, std::string_view bytes) {
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace
+
+// The header goes first with the sizes and CRC left open and is written
+// again when the data is in. The code is written as it comes, but never
+// past the size of the data: the moment it would reach that size, the
+// data is stored instead, over it.
+bool TLhaWriter::AddMember(const std::string& sjisPath, int64_t mtime, uint64_t size, bool store,
+                           const TBlocks& blocks) {
+  if (size > 0xFFFFFFFFu) throw std::length_error("member too large for an LHA level-2 header");
+  const std::streampos start = out_.tellp();
+  Put(out_, MemberHeader(sjisPath, mtime, "-lh0-", 0, 0, 0));
+  const std::streampos dataStart = out_.tellp();
+  const char* method = "-lh0-";
+  uint64_t read = 0, written = 0;
+  uint16_t crc = 0;
+  if (!store && size > 0) {
+    std::string code;
+    TLh5Stream lh5(code);
+    const auto pass = [&] {
+      const bool fits = written + code.size() < size;
+      if (fits) Put(out_, code);
+      written += code.size();
+      code.clear();
+      return fits;
+    };
+    bool stopped = false;
+    const bool readable = blocks([&](std::string_view block) {
+      crc = LhaCrc16(block, crc);
+      read += block.size();
+      lh5.Add(block);
+      stopped = !pass();
+      return !stopped && out_.good();
+    });
+    if (!readable || !out_) return false;
+    if (!stopped) {
+      if (read != size) return false;  // the file changed since it was listed
+      lh5.Finish();
+      if (pass()) method = "-lh5-";
+    }
+  }
+  if (std::string_view(method) == "-lh0-") {
+    out_.seekp(dataStart);
+    read = written = 0;
+    crc = 0;
+    const bool readable = blocks([&](std::string_view block) {
+      crc = LhaCrc16(block, crc);
+      read += block.size();
+      Put(out_, block);
+      return read <= size && out_.good();
+    });
+    if (!readable || read != size) return false;
+    written = size;
+  }
+  const std::streampos end = out_.tellp();
+  out_.seekp(start);
+  Put(out_, MemberHeader(sjisPath, mtime, method, written, size, crc));
+  out_.seekp(end);
+  return out_.good();
 }
 
 void TLhaWriter::AddFile(const std::string& sjisPath, int64_t mtime, std::string_view data,
                          bool store) {
-  if (data.size() > 0xFFFFFFFFu)
-    throw std::length_error("member too large for an LHA level-2 header");
-  const uint16_t crc = LhaCrc16(data);
-  if (!store && !data.empty()) {
-    const std::string packed = CompressLh5(data);
-    if (packed.size() < data.size()) {
-      WriteMember(sjisPath, mtime, "-lh5-", packed, data.size(), crc);
-      return;
+  AddMember(sjisPath, mtime, data.size(), store, [&](const auto& take) {
+    for (size_t at = 0; at < data.size(); at += kReadBlock) {
+      if (!take(data.substr(at, kReadBlock))) break;
     }
-  }
-  WriteMember(sjisPath, mtime, "-lh0-", data, data.size(), crc);
+    return true;
+  });
+}
+
+bool TLhaWriter::AddFile(const std::string& sjisPath, int64_t mtime, std::istream& in, uint64_t size,
+                         bool store) {
+  const std::streampos from = in.tellg();
+  std::string block(kReadBlock, '\0');
+  return AddMember(sjisPath, mtime, size, store, [&](const auto& take) {
+    in.clear();
+    if (!in.seekg(from)) return false;
+    while (in) {
+      in.read(block.data(), static_cast<std::streamsize>(block.size()));
+      const size_t got = static_cast<size_t>(in.gcount());
+      if (got > 0 && !take(std::string_view(block.data(), got))) return true;
+    }
+    return !in.bad();
+  });
 }
 
 void TLhaWriter::AddFolder(const std::string& sjisPath, int64_t mtime) {
-  WriteMember(sjisPath, mtime, "-lhd-", "", 0, 0);
+  Put(out_, MemberHeader(sjisPath, mtime, "-lhd-", 0, 0, 0));
 }
 
 bool TLhaWriter::Finish() {

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <istream>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -14,8 +17,23 @@ namespace nura {
 // CRC-16 of LHA (polynomial 0xA001, reflected), continued from `crc`.
 uint16_t LhaCrc16(std::string_view data, uint16_t crc = 0);
 
-// The -lh5- coding of `data`.
-std::string CompressLh5(std::string_view data);
+// -lh5- coding of data that comes in pieces: each Add codes all but the
+// last bytes (which a match may still reach) and appends the code to `out`,
+// which the caller may empty between calls; Finish codes the rest. Only
+// the window and one block of codes are held.
+class TLh5Stream {
+ public:
+  explicit TLh5Stream(std::string& out);
+  ~TLh5Stream();
+  TLh5Stream(const TLh5Stream&) = delete;
+  TLh5Stream& operator=(const TLh5Stream&) = delete;
+  void Add(std::string_view data);
+  void Finish();
+
+ private:
+  struct TState;
+  std::unique_ptr<TState> state_;
+};
 
 class TLhaWriter {
  public:
@@ -23,14 +41,22 @@ class TLhaWriter {
   // Adds one file. With `store` the data is kept as it is; otherwise it is
   // compressed, and stored when that does not make it smaller.
   void AddFile(const std::string& sjisPath, int64_t mtime, std::string_view data, bool store);
+  // The same for `size` bytes read from `in` in blocks, so that a large
+  // file is never held whole; `in` is read a second time from where it
+  // stands now when the data turns out to be stored. False when `in` cannot
+  // be read or does not hold `size` bytes.
+  bool AddFile(const std::string& sjisPath, int64_t mtime, std::istream& in, uint64_t size, bool store);
   // Adds a folder entry (-lhd-).
   void AddFolder(const std::string& sjisPath, int64_t mtime);
   // Writes the end mark. False when the stream failed.
   bool Finish();
 
  private:
-  void WriteMember(const std::string& sjisPath, int64_t mtime, const char* method,
-                   std::string_view stored, uint64_t originalSize, uint16_t crc);
+  // Calls `take` with each block of a member's data from its start; false
+  // when the data cannot be read. `take` returns false to stop early.
+  using TBlocks = std::function<bool(const std::function<bool(std::string_view)>& take)>;
+  bool AddMember(const std::string& sjisPath, int64_t mtime, uint64_t size, bool store,
+                 const TBlocks& blocks);
 
   std::ostream& out_;
 };
