@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <cmath>
-#include <thread>
 
 #include "engine/command_api.h"
 #include "engine/conv_half.h"
@@ -208,9 +207,8 @@ void CmdWait(TNuraEngine& e, CommandId) {
   const uint64_t target = TickCount() + static_cast<uint64_t>(ms);
   e.Host().ProcessEvents();
   while (TickCount() < target && !b.stopRequest) {
-    e.Host().ProcessEvents();
     const uint64_t left = target - TickCount();
-    std::this_thread::sleep_for(std::chrono::milliseconds(std::min<uint64_t>(100, left)));
+    e.Host().WaitForEvents(static_cast<int>(std::min<uint64_t>(100, left)));
   }
 }
 

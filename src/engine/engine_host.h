@@ -4,9 +4,11 @@
 // runs in tests and in console mode without a window.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "engine/script_object.h"
 #include "platform/window_placement.h"
@@ -38,6 +40,12 @@ class TEngineHost {
   virtual bool CloseMainWindow() { return true; }
   // Runs the event queue once (waits keep the window alive with it).
   virtual void ProcessEvents() {}
+  // Runs the event queue for `milliseconds`, sleeping only while no event
+  // comes, so timers, sockets and pages go on during a timed wait; ends
+  // early when the run is told to stop. Without a window it sleeps.
+  virtual void WaitForEvents(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
   // Shows the debugger window modally; true when the user ends the program.
   virtual bool ShowDebugger(TNuraEngine&) { return false; }
   // "待機": starts freeing destroyed objects when two or more wait.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QPainter>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -239,6 +240,22 @@ void TfrmNura::FormDestroy() {
 }
 
 void TfrmNura::ProcessEvents() { QCoreApplication::processEvents(); }
+
+// Blocks in the event queue until an event comes; a precise timer, set
+// again for what is left each time round, wakes it at the deadline. A
+// close request or a stopped run ends the wait after the event that did it.
+void TfrmNura::WaitForEvents(int milliseconds) {
+  const QDeadlineTimer deadline(milliseconds, Qt::PreciseTimer);
+  QTimer wake;
+  wake.setSingleShot(true);
+  wake.setTimerType(Qt::PreciseTimer);
+  const TNuraBase& base = engine_->Base();
+  for (qint64 left = deadline.remainingTime(); left > 0 && !closed_ && !base.stopRequest;
+       left = deadline.remainingTime()) {
+    wake.start(static_cast<int>(left));
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+}
 
 // ---- the script timer ----
 

@@ -86,6 +86,7 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   void ShowMainWindow() override;
   bool CloseMainWindow() override;
   void ProcessEvents() override;
+  void WaitForEvents(int milliseconds) override;
   void AfterIdle() override;
   void FinishIfIdle() override;
   void SetMainWindowBorderStyle(int style) override;

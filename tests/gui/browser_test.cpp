@@ -59,5 +59,14 @@ TEST_F(BrowserTest, LoadsGoesBackAndARefusedNavigationKeepsThePage) {
   EXPECT_EQ(Property("W", "URL"), Url("a"));
 }
 
+// The timed wait runs the event loop: the page loads while the script
+// waits, without "待機".
+TEST_F(BrowserTest, APageLoadsDuringATimedWait) {
+  Run("Wをブラウザとして作成\nWのURLは「" + Url("a") + "」\n3秒待つ\n");
+  auto* view = WidgetOf<QWebEngineView>("W");
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->title(), "a");
+}
+
 }  // namespace
 }  // namespace nura

@@ -213,5 +213,31 @@ TEST_F(ObjectsTest, ScreenshotShowsTheControlsWhereTheirPropertiesSay) {
   EXPECT_EQ(Differing(shot, QRect(340, 150, 50, 140), white), 0);
 }
 
+// A list's click: a key that moves the selection runs it, as the mouse
+// does; a key that moves nothing and a row set by the script do not.
+TEST_F(ObjectsTest, AListClicksWhenAKeyMovesItsSelection) {
+  Run("N=0\nLをリストとして作成\nLのアイテムは「一\n二\n三」\nLの値は0\n"
+      "Lのクリックした時は「N=N+1\nV=Lの値」\n待機\n");
+  auto* list = WidgetOf<QListWidget>("L");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(Value("N"), "0");
+  QTest::keyClick(list, Qt::Key_Down);
+  EXPECT_EQ(Value("N"), "1");
+  EXPECT_EQ(Value("V"), "1");
+  QTest::keyClick(list, Qt::Key_End);
+  QTest::keyClick(list, Qt::Key_Down);  // already on the last row
+  EXPECT_EQ(Value("N"), "2");
+  EXPECT_EQ(Value("V"), "2");
+  THashNode word;
+  word.name = "L";
+  form->Engine().Objects().SetObjectProperty(form->Engine(), word, SJ("値"), "0");
+  EXPECT_EQ(list->currentRow(), 0);
+  EXPECT_EQ(Value("N"), "2");
+  const QRect row = list->visualItemRect(list->item(1));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+  EXPECT_EQ(Value("N"), "3");
+  EXPECT_EQ(Value("V"), "1");
+}
+
 }  // namespace
 }  // namespace nura

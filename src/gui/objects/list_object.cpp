@@ -1,5 +1,8 @@
-// リスト (kind 5): a list box.
+// リスト (kind 5): a list box. Its click comes from the mouse and also
+// from a selection that the keyboard moves, as a list box's click does.
+#include <QKeyEvent>
 #include <QListWidget>
+#include <functional>
 
 #include "engine/sjis_text.h"
 #include "gui/objects/object_kinds.h"
@@ -9,9 +12,26 @@
 namespace nura {
 namespace {
 
+// Tells when a key moved the current row; a script that sets the row, or
+// the key event's own code, does not count.
+class TListBox : public QListWidget {
+ public:
+  using QListWidget::QListWidget;
+  std::function<void()> onKeySelect;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const int before = currentRow();
+    QListWidget::keyPressEvent(event);
+    if (currentRow() != before && onKeySelect) onKeySelect();
+  }
+};
+
 class TListObject : public TGuiObject {
  public:
-  explicit TListObject(QListWidget* list) : TGuiObject(TObjectKind::List, list, true) {}
+  explicit TListObject(TListBox* list) : TGuiObject(TObjectKind::List, list, true) {
+    list->onKeySelect = [this] { Fire(kSlotClick); };
+  }
   QListWidget* List() const { return static_cast<QListWidget*>(Widget()); }
 
   // The selected item (empty when none); writing replaces its text.
@@ -79,7 +99,7 @@ class TListObject : public TGuiObject {
 };
 
 std::unique_ptr<TGuiObject> MakeList(const TObjectRecipe& recipe) {
-  auto* list = new QListWidget(ObjectParent(recipe));
+  auto* list = new TListBox(ObjectParent(recipe));
   list->resize(121, 97);
   auto object = std::make_unique<TListObject>(list);
   ApplyRecipeFont(*object, recipe);
