@@ -141,6 +141,17 @@ bool WriteFileAtomically(const std::string& nativePath, std::string_view bytes) 
   return writer.Open() && writer.Write(bytes) && writer.Commit();
 }
 
+bool CopyFileAtomically(const std::string& source, const std::string& target) {
+  struct stat st {};
+  std::error_code ec;
+  if (::stat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || fs::equivalent(source, target, ec))
+    return false;
+  TAtomicFileWriter writer(target);
+  if (!writer.Open()) return false;
+  writer.SetMode(st.st_mode);
+  return CopyInto(source, writer) && writer.Commit();
+}
+
 bool ReplaceFileWith(const std::string& source, const std::string& target) {
   std::string resolved;
   mode_t mode = 0;

@@ -30,6 +30,9 @@ class TAtomicFileWriter {
   bool Write(std::string_view bytes);
   // Writes `bytes` at `offset` (for formats whose index is written last).
   bool WriteAt(uint64_t offset, std::string_view bytes);
+  // After Open: the permission bits the file gets in place of the old
+  // file's (a copy takes its source's).
+  void SetMode(unsigned mode) { mode_ = mode & 07777; }
   // Flushes and puts the file in place of the target; false on any failure
   // (the target then unchanged). With `replace` false an existing target is
   // kept and the commit fails.
@@ -46,6 +49,11 @@ class TAtomicFileWriter {
 // The whole file in one step through TAtomicFileWriter; false on any
 // failure, the old file then unchanged.
 bool WriteFileAtomically(const std::string& nativePath, std::string_view bytes);
+
+// Copies the regular file `source` to `target` through TAtomicFileWriter
+// in blocks, with the source's permissions: a failed copy leaves an
+// existing target as it was. False also when both are the same file.
+bool CopyFileAtomically(const std::string& source, const std::string& target);
 
 // Puts the finished file `source` in place of `target` as a save would
 // (a symbolic link followed, an existing file's permissions kept): renamed

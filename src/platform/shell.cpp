@@ -56,16 +56,30 @@ bool IsSameOrBelow(const std::string& outer, const std::string& inner) {
 
 namespace {
 
+// A regular file is copied as a save (the old one stays until the copy is
+// whole); a folder is made, with its permissions, and filled; anything
+// else (a link) is copied as it is.
+bool CopyEntry(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  const fs::file_status status = fs::symlink_status(from, ec);
+  if (fs::is_regular_file(status)) return CopyFileAtomically(from.string(), to.string());
+  if (!fs::is_directory(status)) {
+    fs::copy(from, to, fs::copy_options::overwrite_existing | fs::copy_options::copy_symlinks, ec);
+    return !ec;
+  }
+  if (!fs::is_directory(to, ec) && !fs::create_directory(to, from, ec)) return false;
+  fs::directory_iterator entry(from, ec);
+  for (; !ec && entry != fs::directory_iterator(); entry.increment(ec)) {
+    if (!CopyEntry(entry->path(), to / entry->path().filename())) return false;
+  }
+  return !ec;
+}
+
 bool CopyTree(const fs::path& from, const fs::path& to) {
   if (!ExistsNoFollow(from)) return false;
   // A folder copied into itself would grow without end.
   if (IsRealFolder(from) && IsSameOrBelow(from.string(), to.string())) return false;
-  std::error_code ec;
-  fs::copy(from, to,
-           fs::copy_options::recursive | fs::copy_options::overwrite_existing |
-               fs::copy_options::copy_symlinks,
-           ec);
-  return !ec;
+  return CopyEntry(from, to);
 }
 
 // Percent-encoding of a path for a URL or a .trashinfo record.

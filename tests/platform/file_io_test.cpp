@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "platform/shell.h"
 #include "support/file_size_limit.h"
 #include "support/run_program.h"
 
@@ -103,6 +104,35 @@ TEST_F(AtomicWriter, KeptTargetsAndFinishedFilesPutInPlace) {
     EXPECT_EQ(Entries(), 2);
   }
   fs::remove_all(shm);
+}
+
+TEST_F(AtomicWriter, CopiesTakeTheSourcesModeAndFailWithoutHarm) {
+  const std::string source = folder + "/s.sh", target = folder + "/t.sh";
+  ASSERT_TRUE(WriteFileAtomically(source, std::string(5000, 's')));
+  ::chmod(source.c_str(), 0750);
+  ASSERT_TRUE(WriteFileAtomically(target, "old"));
+  {
+    test::FileSizeLimit limit(1000);
+    EXPECT_FALSE(CopyFileAtomically(source, target));
+    EXPECT_FALSE(CopyPath(source, target));
+  }
+  EXPECT_EQ(Read(target), "old");
+  EXPECT_EQ(Entries(), 2);
+  ASSERT_TRUE(CopyFileAtomically(source, target));
+  EXPECT_EQ(Read(target), std::string(5000, 's'));
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, static_cast<fs::perms>(0750));
+  EXPECT_FALSE(CopyFileAtomically(source, source));  // the same file
+  EXPECT_EQ(Read(source), std::string(5000, 's'));
+  // A tree over an older copy of itself: files replaced, links kept as links.
+  fs::create_directories(folder + "/tree/sub");
+  ASSERT_TRUE(WriteFileAtomically(folder + "/tree/sub/a.txt", "new"));
+  fs::create_symlink("sub/a.txt", folder + "/tree/link");
+  fs::create_directories(folder + "/copy/tree/sub");
+  ASSERT_TRUE(WriteFileAtomically(folder + "/copy/tree/sub/a.txt", "older"));
+  ASSERT_TRUE(CopyPath(folder + "/tree", folder + "/copy"));
+  EXPECT_EQ(Read(folder + "/copy/tree/sub/a.txt"), "new");
+  EXPECT_TRUE(fs::is_symlink(folder + "/copy/tree/link"));
+  EXPECT_EQ(Read(folder + "/copy/tree/link"), "new");
 }
 
 }  // namespace
