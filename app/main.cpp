@@ -13,6 +13,7 @@
 #include "gui/qt_dialogs.h"
 #include "net/editor_link.h"
 #include "platform/console_mode.h"
+#include "platform/font_list.h"
 #include "platform/sjis.h"
 
 namespace {
@@ -25,18 +26,8 @@ void ConsoleMessageHandler(QtMsgType type, const QMessageLogContext&, const QStr
   }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  nura::ChooseQtPlatform();
-  if (nura::WillBeConsoleMode()) qInstallMessageHandler(ConsoleMessageHandler);
-  // The web engine of the browser module, loaded later, shares OpenGL
-  // contexts, which must be chosen before the application exists.
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  QApplication app(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
-  nura::InstallFontSubstitutes();
-
+// Runs the script of the command line in the main window; the exit status.
+int RunProgram(int argc, char** argv) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.push_back(nura::Utf8ToSjis(argv[i]));
   nura::TCommandLine& commandLine = nura::ProgramCommandLine();
@@ -52,7 +43,23 @@ int main(int argc, char** argv) {
   windowDialogs.SetParent(&form);
   nura::StartEditorLink(form.Engine());
   form.eventDoTimer();
-  int status = form.IsClosed() ? 0 : app.exec();
+  int status = form.IsClosed() ? 0 : QApplication::exec();
   if (console && nura::ConsoleRunFailed()) status = 1;
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  nura::ChooseQtPlatform();
+  if (nura::WillBeConsoleMode()) qInstallMessageHandler(ConsoleMessageHandler);
+  // The web engine of the browser module, loaded later, shares OpenGL
+  // contexts, which must be chosen before the application exists.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  nura::InstallFontSubstitutes();
+  const int status = RunProgram(argc, argv);
+  nura::ReleaseFontConfiguration();
   return status;
 }

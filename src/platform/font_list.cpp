@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <fontconfig/fontconfig.h>
 
 #include "platform/sjis.h"
 
@@ -19,6 +20,13 @@ std::vector<std::string> InstalledFontFamilies() {
   if (QGuiApplication::instance() == nullptr) return names;
   for (const QString& name : QFontDatabase::families()) names.push_back(QStringToSjis(name));
   return names;
+}
+
+void ReleaseFontConfiguration() {
+  FcConfig* empty = FcConfigCreate();
+  if (!empty) return;
+  FcConfigSetCurrent(empty);  // frees the configuration in use, if any
+  FcConfigDestroy(empty);     // fontconfig keeps it as the current one
 }
 
 }  // namespace nura
