@@ -1,6 +1,7 @@
 // The program: finds its script, runs it in the main window, and enters
 // the message loop. Without a display it runs in console mode.
 #include <QApplication>
+#include <QThreadPool>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -58,6 +59,10 @@ int main(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  // Nothing is shown in console mode: Qt's image helpers (the format
+  // conversion when the window's picture is painted) then work in one
+  // thread of the pool instead of starting one per processor each run.
+  if (nura::IsConsoleMode()) QThreadPool::globalInstance()->setMaxThreadCount(1);
   nura::InstallFontSubstitutes();
   const int status = RunProgram(argc, argv);
   nura::ReleaseFontConfiguration();
