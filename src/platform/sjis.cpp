@@ -10,25 +10,27 @@ namespace {
 
 #include "platform/cp932_table.inc"
 
-// Direct look-up tables built once from the sorted generated lists.
-struct Tables {
-  std::vector<int32_t> toUnicode;  // index: code (0..0xFFFF)
-  std::vector<int32_t> fromBmp;    // index: code point (0..0xFFFF)
-  Tables() : toUnicode(0x10000, -1), fromBmp(0x10000, -1) {
-    for (uint32_t c = 0; c < 0x80; ++c) {
-      toUnicode[c] = static_cast<int32_t>(c);
-      fromBmp[c] = static_cast<int32_t>(c);
-    }
-    for (const auto& e : kCp932Double) toUnicode[e[0]] = static_cast<int32_t>(e[1]);
-    for (const auto& e : kCp932Single) toUnicode[e[0]] = static_cast<int32_t>(e[1]);
-    for (const auto& e : kCp932Encode) fromBmp[e[0]] = static_cast<int32_t>(e[1]);
-  }
-};
+// Direct look-up tables (index: code or code point 0..0xFFFF), built by
+// the compiler from the sorted generated lists, so that start-up neither
+// fills nor frees them. An entry holds the mapped value plus one; 0 where
+// there is none.
+using TLookup = std::array<uint16_t, 0x10000>;
 
-const Tables& GetTables() {
-  static const Tables tables;
-  return tables;
+template <size_t... N>
+constexpr TLookup BuildLookup(const uint32_t (&... lists)[N][2]) {
+  TLookup table{};
+  for (uint32_t c = 0; c < 0x80; ++c) table[c] = static_cast<uint16_t>(c + 1);
+  auto add = [&table](const auto& list) {
+    for (const auto& e : list) table[e[0]] = static_cast<uint16_t>(e[1] + 1);
+  };
+  (add(lists), ...);
+  return table;
 }
+
+constexpr TLookup kToUnicode = BuildLookup(kCp932Double, kCp932Single);
+constexpr TLookup kFromBmp = BuildLookup(kCp932Encode);
+
+int32_t Lookup(const TLookup& table, uint32_t index) { return static_cast<int32_t>(table[index]) - 1; }
 
 void AppendUtf8(std::string& out, uint32_t cp) {
   if (cp < 0x80) {
@@ -86,16 +88,15 @@ void AppendSjisCode(std::string& out, int32_t code) {
 // byte sequence that has no mapping).
 template <typename Emit>
 void DecodeSjis(std::string_view s, Emit onChar) {
-  const auto& t = GetTables();
   for (size_t i = 0; i < s.size();) {
     auto c = static_cast<unsigned char>(s[i]);
     if (IsSjisLead(c) && i + 1 < s.size()) {
       auto d = static_cast<unsigned char>(s[i + 1]);
-      int32_t u = t.toUnicode[(c << 8) | d];
+      int32_t u = Lookup(kToUnicode, (c << 8) | d);
       onChar(u);
       i += 2;
     } else {
-      onChar(IsSjisLead(c) ? -1 : t.toUnicode[c]);
+      onChar(IsSjisLead(c) ? -1 : Lookup(kToUnicode, c));
       ++i;
     }
   }
@@ -105,12 +106,12 @@ void DecodeSjis(std::string_view s, Emit onChar) {
 
 int32_t SjisCodeToUnicode(uint32_t code) {
   if (code > 0xFFFF) return -1;
-  return GetTables().toUnicode[code];
+  return Lookup(kToUnicode, code);
 }
 
 int32_t UnicodeToSjisCode(uint32_t ucs) {
   if (ucs > 0xFFFF) return -1;
-  return GetTables().fromBmp[ucs];
+  return Lookup(kFromBmp, ucs);
 }
 
 std::string SjisToUtf8(std::string_view sjis) {
