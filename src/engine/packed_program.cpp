@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/filemix.h"
+#include "engine/script_files.h"
 #include "platform/file_io.h"
 #include "platform/native_file.h"
 #include "platform/native_path.h"
@@ -70,6 +71,8 @@ bool LoadAppendedProgram(TNuraEngine& engine, const std::string& executable, std
     base.containerReader = std::make_unique<TFileMixReader>(NativePathToScript(copy));
     static const std::string kProgramEntry = "nurasera.nrs";
     if (!base.containerReader->ExtractToStream(kProgramEntry, source)) return false;
+    std::string error;
+    if (!ScriptTextFromFile(source, kProgramEntry, error)) throw ENura(error);
   } catch (const ENura&) {
     throw;
   } catch (const std::exception& e) {

@@ -27,7 +27,10 @@ bool ReadWholeFile(const std::string& scriptPath, std::string& bytes) {
 bool ReadScriptFile(const std::string& scriptPath, const std::string& name, std::string& text,
                     std::string& error) {
   error.clear();
-  if (!ReadWholeFile(scriptPath, text)) return false;
+  return ReadWholeFile(scriptPath, text) && ScriptTextFromFile(text, name, error);
+}
+
+bool ScriptTextFromFile(std::string& text, const std::string& name, std::string& error) {
   int line = 0;
   if (ScriptTextToSjis(text, line)) return true;
   error = SJ("ファイル「") + name + SJ("」の") + std::to_string(line) +

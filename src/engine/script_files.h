@@ -16,10 +16,15 @@ std::string FindDefaultScript(const std::string& programPath);
 // Reads a whole file (script path, Shift-JIS); false when it cannot be read.
 bool ReadWholeFile(const std::string& scriptPath, std::string& bytes);
 
-// Reads a script or an included file as Shift-JIS text; a UTF-8 file is
-// converted (ScriptTextToSjis). False when it cannot be read: `error` is
-// then empty, or, for a character that has no Shift-JIS form, a message
-// that names the file (`name`, as the script wrote it) and the line.
+// Makes script text as read from a file or a container entry Shift-JIS:
+// UTF-8 text is converted (ScriptTextToSjis). False when a character has no
+// Shift-JIS form: `error` is then a message that names the file (`name`, as
+// the script wrote it) and the line, and `text` is cleared.
+bool ScriptTextFromFile(std::string& text, const std::string& name, std::string& error);
+
+// Reads a script or an included file as Shift-JIS text (ScriptTextFromFile).
+// False when it cannot be read: `error` is then empty, or the conversion's
+// message.
 bool ReadScriptFile(const std::string& scriptPath, const std::string& name, std::string& text,
                     std::string& error);
 

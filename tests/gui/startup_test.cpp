@@ -48,10 +48,11 @@ TEST_F(Startup, DefaultScriptBesideTheProgram) {
   EXPECT_EQ(r.out, "既定\n");
 }
 
-// A container holding `program` as "nurasera.nrs" (enciphered) and a data
-// file "data.txt".
-std::string MakeContainer(const std::string& dir, const std::string& program) {
-  test::WriteSjisFile(dir + "/packed.nrs", program);
+// A container holding `program` as "nurasera.nrs" (enciphered; Shift-JIS,
+// or the bytes as given with `utf8`) and a data file "data.txt".
+std::string MakeContainer(const std::string& dir, const std::string& program, bool utf8 = false) {
+  if (utf8) std::ofstream(dir + "/packed.nrs", std::ios::binary) << program;
+  else test::WriteSjisFile(dir + "/packed.nrs", program);
   test::WriteSjisFile(dir + "/data.txt", "中身");
   test::WriteSjisFile(dir + "/inc.nrs", "「取り込み」と言う\r\n");
   TFileMixWriter writer;
@@ -81,6 +82,21 @@ TEST_F(Startup, PackedProgramWinsUnlessRunComesFirst) {
   EXPECT_EQ(r.out, "梱包\n");
   r = test::RunProgram({"-run", "own.nrs"}, dir_, "", exe);
   EXPECT_EQ(r.out, "自前\n");
+}
+
+// A packed program in UTF-8 is converted like a script file, with the same
+// error for a character that Shift-JIS lacks.
+TEST_F(Startup, PackedProgramInUtf8IsConverted) {
+  std::string exe = MakePackedProgram(dir_, MakeContainer(dir_, "\xEF\xBB\xBF「梱包」と言う\n", true));
+  auto r = test::RunProgram({}, dir_, "", exe);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "梱包\n");
+  std::filesystem::remove(exe);
+  exe = MakePackedProgram(dir_, MakeContainer(dir_, "「a」と言う\n「한」と言う\n", true));
+  r = test::RunProgram({}, dir_, "", exe);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "ファイル「nurasera.nrs」の2行目に、Shift-JISで表せない文字があります。\n");
 }
 
 TEST_F(Startup, RuntimeSwitchRunsAnotherPackedProgram) {
