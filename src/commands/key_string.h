@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/key_names.h"
+
 namespace nura {
 
 struct TKeyEvent {
@@ -21,10 +23,6 @@ struct TKeyEvent {
 
 // Virtual-key codes of the modifiers.
 enum : uint8_t { kVkShift = 0x10, kVkControl = 0x11, kVkMenu = 0x12, kVkReturn = 0x0D };
-
-// The virtual key of a key name of the braced syntax (any case); 0 when
-// the name is none of the 42.
-uint8_t KeyNameToVirtualKey(const std::string& name);
 
 // The virtual key of a one-byte character on the Japanese 106 keyboard and
 // whether SHIFT must be held for it; false when no key types it.

@@ -114,8 +114,9 @@ long double TextNumberValue(const std::string& text);
 // on the opening quote). In a double-quoted literal "\n" and "\t" (also
 // with "￥" and full-width n/t) become CR LF and TAB, "\" before any other
 // character gives that character, and "{expression}" (also with full-width
-// braces) is replaced by its value. A backquoted literal is raw, "``"
-// giving one backquote.
+// braces) is replaced by its value; a key of the keystroke syntax that is
+// no expression ("{ENTER}", "{TAB 3}", "{+}") stays as written. A
+// backquoted literal is raw, "``" giving one backquote.
 std::string ReadStringLiteral(const char*& cursor, const OperandReader& read_operand);
 
 // The condition of "もし": the text up to the first of "ならば", "なら",

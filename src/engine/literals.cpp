@@ -6,6 +6,7 @@
 #include "engine/operand_text.h"
 #include "engine/scanners.h"
 #include "engine/sjis_text.h"
+#include "platform/key_names.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -16,6 +17,29 @@ namespace {
 void CopyChar(const char*& p, std::string& out) {
   if (IsSjisLead(static_cast<unsigned char>(*p)) && p[1] != '\0') out += *p++;
   out += *p++;
+}
+
+// True for the text between braces of a key in the key-string syntax that
+// is no expression: a sign of the syntax ("{+}", "{~}"), or a key name with
+// a count ("{TAB 3}").
+bool IsBracedKeyOnly(const std::string& inner) {
+  if (inner.size() == 1) return std::string_view("+^%~(){").find(inner[0]) != std::string_view::npos;
+  const size_t space = inner.find(' ');
+  if (space == std::string::npos || space + 1 == inner.size()) return false;
+  const std::string count = inner.substr(space + 1);
+  return KeyNameToVirtualKey(inner.substr(0, space)) &&
+         count.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The value of the embedded expression "{inner}". A key of the key-string
+// syntax stays as written, so that "{ENTER}" reaches the keystroke command:
+// a key name that names no word (it reads as its own text), a key name
+// with a count and a sign of the syntax.
+std::string EmbeddedValue(const std::string& inner, const OperandReader& read_operand) {
+  if (IsBracedKeyOnly(inner)) return "{" + inner + "}";
+  const TStrNum value = EvaluateExpression(inner, read_operand);
+  if (KeyNameToVirtualKey(inner) && !value.is_number && value.Text() == inner) return "{" + inner + "}";
+  return value.Text();
 }
 
 }  // namespace
@@ -108,7 +132,7 @@ std::string ReadStringLiteral(const char*& cursor, const OperandReader& read_ope
         }
         if (*cursor == '\0') break;
         cursor += *cursor == '}' ? 1 : 2;
-        out += EvaluateExpression(inner, read_operand).Text();
+        out += EmbeddedValue(inner, read_operand);
       } else {
         CopyChar(cursor, out);
       }

@@ -40,6 +40,14 @@ TEST_F(ProgramTest, EmbeddedExpressionInLiteral) {
   EXPECT_EQ(dialogs.messages, Strings{"合計3円"});
 }
 
+// Keys of the keystroke syntax stay braced; a key name that names a word,
+// and any other word, still give their value.
+TEST_F(ProgramTest, KeyNamesInLiteralsStayBraced) {
+  ASSERT_TRUE(Run("「a{ENTER}b{tab 3}{+}{~}{F5}」と言う\n「{ABC}{1+1}」と言う\nEND=「終」\n「{END}」と言う"));
+  EXPECT_TRUE(dialogs.errorLogs.empty()) << dialogs.errorLogs[0];
+  EXPECT_EQ(dialogs.messages, (Strings{"a{ENTER}b{tab 3}{+}{~}{F5}", "ABC2", "終"}));
+}
+
 TEST_F(ProgramTest, CalculateALiteralExpression) {
   ASSERT_TRUE(Run("A=4\n「A*(A+1)」を計算する\nそれを言う\n「(10>9)&(2^3)」を計算する\nそれを言う"));
   EXPECT_TRUE(dialogs.errorLogs.empty()) << dialogs.errorLogs[0];
