@@ -43,6 +43,7 @@ int RunProgram(int argc, char** argv) {
   nura::TfrmNura form(console);
   windowDialogs.SetParent(&form);
   nura::StartEditorLink(form.Engine());
+  form.SetEditorSync(nura::SendRowToEditor);
   form.eventDoTimer();
   int status = form.IsClosed() ? 0 : QApplication::exec();
   if (console && nura::ConsoleRunFailed()) status = 1;

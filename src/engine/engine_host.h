@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -60,6 +61,18 @@ class TEngineHost {
   // notification-area icon (minimises it where the desktop has none);
   // false removes the icon and shows the window.
   virtual void ShowTrayIcon(bool show) { (void)show; }
+
+  // The debugger's "エディタと同期": tells the companion editor the
+  // executing line. The program wires it to the editor link; unwired it
+  // does nothing.
+  using EditorSync = std::function<void(TNuraEngine&)>;
+  void SetEditorSync(EditorSync sync) { editorSync_ = std::move(sync); }
+  void SyncEditor(TNuraEngine& engine) {
+    if (editorSync_) editorSync_(engine);
+  }
+
+ private:
+  EditorSync editorSync_;
 };
 
 // Pen, brush and font of the main window's drawing surface.

@@ -283,11 +283,10 @@ void TfrmDebug::ShowRowValue() {
   Dialogs().ShowMemo(grdVar->GetCell(1, row), grdVar->GetCell(0, row));
 }
 
-// The editor link is not built into this program: say so instead of
-// failing without a word.
+// The editor is told the executing line through the host's link; an
+// editor that cannot be reached is not reported.
 void TfrmDebug::SyncEditor() {
-  QMessageBox::warning(this, Q("デバッグダイアログ"),
-                       Q("エディタ\"nurapad\"と通信できないので、同期できません。"));
+  if (engine_) engine_->Host().SyncEditor(*engine_);
 }
 
 bool TfrmDebug::eventFilter(QObject* watched, QEvent* event) {

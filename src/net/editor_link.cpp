@@ -43,12 +43,16 @@ void StartEditorLink(TNuraEngine& engine) {
 }
 
 void NotifyEditorRow(TNuraEngine& engine, const std::string& argument) {
-  const std::string line = std::to_string(engine.CurrentLine());
   if (argument.empty()) {
-    Dialogs().ShowMessage(SJ("実行ライン:") + line, "");
+    Dialogs().ShowMessage(SJ("実行ライン:") + std::to_string(engine.CurrentLine()), "");
   } else if (argument == kEditorService) {
-    ExecuteLinkMacro(kEditorService, kTopic, "row " + line, kEditorTimeoutMs);
+    SendRowToEditor(engine);
   }
+}
+
+void SendRowToEditor(TNuraEngine& engine) {
+  ExecuteLinkMacro(kEditorService, kTopic, "row " + std::to_string(engine.CurrentLine()),
+                   kEditorTimeoutMs);
 }
 
 void ExecuteEditorMacro(TNuraEngine& engine, const std::string& macro) {

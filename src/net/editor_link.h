@@ -22,4 +22,8 @@ void ExecuteEditorMacro(TNuraEngine& engine, const std::string& macro);
 // "nurapad" the editor is sent "row " + N. Any other argument does nothing.
 void NotifyEditorRow(TNuraEngine& engine, const std::string& argument);
 
+// Sends the editor "row " + the executing line, when it can be reached
+// (the debugger's "エディタと同期").
+void SendRowToEditor(TNuraEngine& engine);
+
 }  // namespace nura

@@ -9,7 +9,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <gtest/gtest.h>
 
 #include "app/register_commands.h"
@@ -19,6 +21,8 @@
 #include "gui/dialog_responder.h"
 #include "gui/main_window.h"
 #include "gui/str_sort_grid.h"
+#include "net/editor_link.h"
+#include "net/local_link.h"
 #include "platform/sjis.h"
 #include "support/qt_app.h"
 #include "support/run_program.h"
@@ -110,6 +114,37 @@ TEST(DebugWindow, StepsLineByLineAndEndsTheProgram) {
   EXPECT_EQ(lines, (QStringList{Q("現在の実行行:1"), Q("現在の実行行:2")}));
   EXPECT_TRUE(form.IsClosed());
   EXPECT_EQ(form.Engine().Base().words.FindValue("C", false), "");  // never reached
+  std::filesystem::current_path(cwd);
+  std::filesystem::remove_all(dir);
+}
+
+// "エディタと同期" reaches the editor over the real link as the program
+// wires it; without an editor nothing is reported.
+TEST(DebugWindow, EditorSyncSendsTheRowToTheEditor) {
+  test::EnsureQtApplication();
+  RegisterAllCommands();
+  const auto cwd = std::filesystem::current_path();
+  const std::string dir = test::MakeTempFolder();
+  setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  test::WriteSjisFile(dir + "/d.nrs", "A=1\r\nDEBUG\r\nB=2\r\n");
+  ProgramCommandLine() = TCommandLine();
+  ProgramCommandLine().Parse({dir + "/d.nrs"});
+  TfrmNura form(false);
+  form.SetEditorSync(SendRowToEditor);
+  std::vector<std::string> received;
+  auto editor = std::make_unique<TLocalLinkServer>();
+  ASSERT_TRUE(editor->Listen("nurapad", "command", [&](const std::string& m) { received.push_back(m); }));
+  test::RespondToModal([&](QWidget* dialog) {
+    auto* debug = dynamic_cast<TfrmDebug*>(dialog);
+    ASSERT_NE(debug, nullptr);
+    debug->btnEditorSync->click();
+    editor.reset();
+    debug->btnEditorSync->click();  // no editor: nothing happens
+    debug->btnOK->click();
+  });
+  form.eventDoTimer();
+  EXPECT_EQ(received, std::vector<std::string>{"row 2"});
+  EXPECT_EQ(form.Engine().Base().words.FindValue("B", false), "2");  // the run went on
   std::filesystem::current_path(cwd);
   std::filesystem::remove_all(dir);
 }
