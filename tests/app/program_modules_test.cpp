@@ -1,7 +1,7 @@
-// The program starts without its large modules: a script that shows no web
-// page and plays nothing never loads Qt WebEngine or Qt Multimedia; the
-// first media command loads the module "media". A module that is not
-// there gives its reason.
+// The program starts without its large libraries: a script that shows no
+// web page, plays nothing, sends nothing and packs nothing never loads Qt
+// WebEngine, Qt Multimedia, libcurl or libarchive; the first media command
+// loads the module "media". A module that is not there gives its reason.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -28,12 +28,13 @@ bool Loaded(const test::ProgramResult& result, const std::string& library) {
   return result.err.find(library) != std::string::npos;
 }
 
-TEST(ProgramModulesTest, ALineScriptLoadsNeitherWebEngineNorMultimediaAndPlayingLoadsTheMediaModule) {
+TEST(ProgramModulesTest, ALineScriptLoadsNoLargeLibraryAndPlayingLoadsTheMediaModule) {
   const test::ProgramResult plain = RunListingLibraries("A=1\n「1」と言う\n");
   ASSERT_EQ(plain.status, 0) << plain.err.substr(0, 2000);
   EXPECT_EQ(plain.out, "1\n");
   EXPECT_TRUE(Loaded(plain, "libQt6Widgets"));  // the listing works
-  for (const char* heavy : {"libQt6WebEngineCore", "libQt6Multimedia", "libnura_browser", "libnura_media"}) {
+  for (const char* heavy : {"libQt6WebEngineCore", "libQt6Multimedia", "libnura_browser", "libnura_media",
+                            "libcurl", "libarchive"}) {
     EXPECT_FALSE(Loaded(plain, heavy)) << heavy;
   }
 
