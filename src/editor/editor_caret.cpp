@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "editor/editor_control.h"
+#include "editor/editor_pictures.h"
 #include "editor/fountain.h"
 
 namespace nura {
@@ -169,6 +170,7 @@ void TEditor::ExtendSelection() {
 }
 
 void TEditor::CleanSelection() {
+  hitCaretWidth_ = 0;
   if (sel_.state == 0) return;
   sel_ = TEditorSelection();
   rememberedSet_ = false;
@@ -178,9 +180,13 @@ void TEditor::CleanSelection() {
 
 void TEditor::SetSelectionMode(int mode) {
   const bool box = mode == 1;
-  if (box == box_) return;
+  if (box == box_ || dragState_ == 2) return;
   box_ = box;
-  if (HasPlainSelection()) ExtendSelection();
+  if (HasPlainSelection()) {
+    if (box_) SetCursorState(0);
+    ExtendSelection();
+  }
+  if (OnSelectionModeChange) OnSelectionModeChange();
 }
 
 bool TEditor::IsInSelection(int row, int col) const {
@@ -205,7 +211,7 @@ bool TEditor::NextTokenPosition(int& row, int& col, int direction) const {
   const auto starts = [this](int r) {
     std::vector<int> out;
     const std::string text = RowText(r);
-    auto parser = view_.Fountain().CreateParser();
+    auto parser = ActiveFountain()->CreateParser();
     parser->SetText(text, TRowAttributeData{});
     while (parser->NextToken() != toEof) {
       if (parser->Token() != toSymbol) out.push_back(ByteToCol(r, parser->TokenOffset()));
@@ -254,7 +260,8 @@ void TEditor::MoveKey(int key, bool shift, bool ctrl) {
   switch (key) {
     case Qt::Key_PageUp:
     case Qt::Key_PageDown: {
-      const int step = (visibleRows_ - 1) / 2 * speed_.PageVerticalRange();
+      const int range = autoRepeat_ ? speed_.PageVerticalRangeAc() : speed_.PageVerticalRange();
+      const int step = (visibleRows_ - 1) / 2 * range;
       const int delta = key == Qt::Key_PageUp ? -std::max(1, step) : std::max(1, step);
       if (topRow_ == 0 && delta < 0) {
         SetRow(0);
@@ -295,26 +302,235 @@ void TEditor::MoveKey(int key, bool shift, bool ctrl) {
           SetRowCol(caretRow_ + 1, 0);
       }
       break;
-    case Qt::Key_Up:
+    case Qt::Key_Up: {
+      if (caretRow_ <= 0) break;
+      // A held key speeds up once the caret pushes the view.
+      const int step = autoRepeat_ && caretRow_ == topRow_ ? speed_.CaretVerticalAc() : 1;
       if (ctrl) {
-        SetTopRow(topRow_ - 1);
-        if (caretRow_ > topRow_ + visibleRows_ - 1) SetRow(caretRow_ - 1);
-      } else if (caretRow_ > 0) {
-        SetRow(caretRow_ - 1);
+        SetTopRow(topRow_ - step);
+        if (caretRow_ > topRow_ + visibleRows_ - 1) SetRow(caretRow_ - step);
+      } else {
+        SetRow(caretRow_ - step);
       }
       break;
-    case Qt::Key_Down:
+    }
+    case Qt::Key_Down: {
+      const int step = autoRepeat_ && caretRow_ == topRow_ + visibleRows_ - 1 ? speed_.CaretVerticalAc() : 1;
       if (ctrl) {
-        SetTopRow(topRow_ + 1);
-        if (caretRow_ < topRow_) SetRow(caretRow_ + 1);
+        SetTopRow(topRow_ + step);
+        if (caretRow_ < topRow_) SetRow(caretRow_ + step);
       } else if (RowKind(caretRow_) != kRowEndOfFile) {
-        SetRow(caretRow_ + 1);
+        SetRow(caretRow_ + step);
       }
       break;
+    }
     default:
       break;
   }
   if (shift) UpdateSelection();
+}
+
+// ---- selection by rows ----
+
+int TEditor::ClampSelectionRow(int row) const {
+  row = std::max(0, std::min(row, RowCount()));
+  if (row == RowCount() && row > 0 && RowKind(row - 1) == kRowEndOfFile) --row;
+  return row;
+}
+
+void TEditor::StartRowSelection(int row) {
+  if (RowCount() == 0) return;
+  row = ClampSelectionRow(row);
+  const bool eofRow = row < RowCount() && RowKind(row) == kRowEndOfFile;
+  BeginCaretUpdate();
+  CleanSelection();
+  // The anchor at the row's start (the end of the last row), the far end
+  // at the start of the next row (the row's start).
+  SetRowCol(row, eofRow ? RowWidth(row) : 0);
+  StartSelection();
+  SetRowCol(eofRow ? row : row + 1, 0);
+  UpdateSelection();
+  rowSelecting_ = true;
+  rowSelectUp_ = false;
+  rowSelectFirst_ = row;
+  SetRowCol(row, 0);
+  EndCaretUpdate();
+}
+
+void TEditor::ExtendRowSelection(int row) {
+  if (!rowSelecting_ || !HasPlainSelection()) return;
+  row = ClampSelectionRow(row);
+  const auto anchorAt = [this](int r, int col) {
+    sel_.anchorRow = r;
+    sel_.anchorByte = ColToByte(r, col);
+    sel_.anchorCol = col;
+  };
+  const bool firstIsEof = rowSelectFirst_ < RowCount() && RowKind(rowSelectFirst_) == kRowEndOfFile;
+  BeginCaretUpdate();
+  if (row < rowSelectFirst_) {
+    if (!rowSelectUp_) {
+      if (firstIsEof) {
+        anchorAt(rowSelectFirst_, RowWidth(rowSelectFirst_));
+      } else {
+        anchorAt(rowSelectFirst_ + 1, 0);
+      }
+    }
+    rowSelectUp_ = true;
+    SetRowCol(row, 0);
+  } else {
+    if (rowSelectUp_ && !firstIsEof) anchorAt(rowSelectFirst_, 0);
+    rowSelectUp_ = false;
+    if (row < RowCount() && RowKind(row) == kRowEndOfFile) {
+      SetRowCol(row, RowWidth(row));
+    } else {
+      SetRowCol(row + 1, 0);
+    }
+  }
+  UpdateSelection();
+  EndCaretUpdate();
+}
+
+// ---- dragging a selection ----
+
+bool TEditor::CanSelMove() const { return !readOnly_ && HasPlainSelection() && !box_ && caret_.SelMove(); }
+
+void TEditor::CancelSelectionDrag(bool escape) {
+  dragState_ = 0;
+  if (escape && caret_.AutoCursor()) {
+    viewport()->setCursor(EditorQCursor(caret_.Cursors().DefaultCursor()));
+    cursorState_ = 0;
+  } else {
+    SetCursorState(0);
+  }
+  CleanSelection();
+}
+
+void TEditor::DropSelectionAt(int row, int col) {
+  if (!CanSelMove() || IsInSelection(row, col)) {
+    CleanSelection();
+    return;
+  }
+  const std::string text = GetSelText();
+  CleanSelection();
+  SetRowCol(row, col);
+  InsertText(text);
+}
+
+void TEditor::MoveSelectionTo(int row, int col) {
+  if (!CanSelMove() || IsInSelection(row, col)) {
+    CleanSelection();
+    return;
+  }
+  row = std::max(0, std::min(row, RowCount()));
+  // The block of whole rows from the line of the earlier end to the later
+  // row, as one text; offsets count from its start.
+  const int first = list_->FirstRowOfLine(std::min(sel_.startRow, std::min(row, RowCount() - 1)));
+  const int last = std::min(std::max(sel_.endRow, row), RowCount() - 1);
+  std::string block;
+  std::vector<int> rowStart;
+  for (int r = first; r <= last; ++r) {
+    rowStart.push_back(static_cast<int>(block.size()));
+    block += RowText(r) + (RowKind(r) == kRowEndsLine ? "\r\n" : "");
+  }
+  const auto offsetOf = [&](int r, int byte) {
+    if (r > last) return static_cast<int>(block.size());
+    return rowStart[static_cast<size_t>(r - first)] + std::min<int>(byte, RowText(r).size());
+  };
+  const int selStart = offsetOf(sel_.startRow, sel_.startByte);
+  const int selEnd = offsetOf(sel_.endRow, sel_.endByte + 1);
+  const int drop = offsetOf(row, ColToByte(row, col));
+  const std::string moved = block.substr(static_cast<size_t>(selStart), static_cast<size_t>(selEnd - selStart));
+  std::string result;
+  int caret = 0;
+  if (drop <= selStart) {
+    result = block.substr(0, drop) + moved + block.substr(drop, selStart - drop) + block.substr(selEnd);
+    caret = drop + static_cast<int>(moved.size());
+  } else {
+    result = block.substr(0, selStart) + block.substr(selEnd, drop - selEnd) + moved + block.substr(drop);
+    caret = drop;
+  }
+  ReplaceRows(first, last - first + 1, result, first, caret);
+}
+
+// ---- the mouse cursor ----
+
+// 0 text, 1 left margin, 2 top margin, 3 in a movable selection; 4 and 5
+// the drag-move and drag-copy cursors, shown over the others.
+void TEditor::SetCursorState(int state) {
+  if (state == cursorState_) return;
+  cursorState_ = state;
+  if (!caret_.AutoCursor()) return;
+  const TEditorCursors& k = caret_.Cursors();
+  const TCursor cursors[] = {k.DefaultCursor(), k.LeftMarginCursor(), k.TopMarginCursor(),
+                             k.InSelCursor(),   k.DragSelCursor(),    k.DragSelCopyCursor()};
+  if (state >= 0 && state < 6) viewport()->setCursor(EditorQCursor(cursors[state]));
+}
+
+// ---- tokens ----
+
+bool TEditor::CharRangeAt(QPoint at, int& row, int& byte) const {
+  if (RowCount() == 0 || charWidth_ == 0 || at.x() < TextLeft() || at.y() < TextTop()) return false;
+  int col = 0;
+  PixelToRowCol(at.x(), at.y(), false, row, col);
+  if (row < 0 || row > RowCount()) return false;
+  const std::string attrs = RowAttributes(row);
+  if (col >= static_cast<int>(attrs.size())) return false;
+  if (attrs[static_cast<size_t>(col)] == '5') --col;
+  while (col > 0 && attrs[static_cast<size_t>(col)] == '3') --col;
+  byte = ColToByte(row, col);
+  return true;
+}
+
+namespace {
+
+// The parser of a line for tokens: the fountain's, or plain tokens.
+std::unique_ptr<TFountainParser> TokenParser(const TFountain* fountain, bool useFountain) {
+  static const TFountain plain;
+  return (useFountain && fountain ? fountain : &plain)->CreateParser();
+}
+
+}  // namespace
+
+bool TEditor::FindTokenAt(QPoint at, bool useFountain, bool keepState, TTokenAt& token) const {
+  int row = 0, byte = 0;
+  if (!CharRangeAt(at, row, byte)) return false;
+  token.firstRow = list_->FirstRowOfLine(row);
+  TRowAttributeData state;
+  if (useFountain) state = list_->GetRowAttributeData(token.firstRow);
+  if (!useFountain || !keepState) state.parseState = -2;
+  std::string line;
+  int offset = 0;
+  for (int r = token.firstRow; r < RowCount() && (r == token.firstRow || RowKind(r - 1) == kRowWrapped); ++r) {
+    if (r == row) offset = static_cast<int>(line.size()) + byte;
+    line += RowText(r);
+  }
+  auto parser = TokenParser(ActiveFountain(), useFountain);
+  parser->SetText(line, state);
+  while (parser->NextToken() != toEof) {
+    if (parser->TokenOffset() <= offset && offset <= parser->TokenOffset() + parser->TokenLength() - 1) {
+      token.start = parser->TokenOffset();
+      token.text = std::string(parser->TokenString());
+      token.kind = parser->Token();
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TEditor::GetTokenAt(QPoint at, bool useFountain, bool keepState, std::string& text, int& kind) const {
+  TTokenAt token;
+  if (!FindTokenAt(at, useFountain, keepState, token)) return false;
+  text = token.text;
+  kind = token.kind;
+  return true;
+}
+
+void TEditor::SelectTokenAt(QPoint at, bool useFountain, bool keepState) {
+  TTokenAt token;
+  if (!FindTokenAt(at, useFountain, keepState, token)) return;
+  CleanSelection();
+  SetCaretByOffset(token.firstRow, token.start);
+  SetSelLength(static_cast<int>(token.text.size()));
 }
 
 }  // namespace nura

@@ -12,12 +12,13 @@
 namespace nura {
 
 TEditor::TEditor(QWidget* parent)
-    : QAbstractScrollArea(parent), ownList_(std::make_unique<TEditorScreenStrings>()), list_(ownList_.get()) {
+    : QAbstractScrollArea(parent), list_(new TEditorScreenStrings) {
   resize(185, 89);
   setFrameShape(QFrame::Box);
   viewport()->setCursor(Qt::IBeamCursor);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_InputMethodEnabled);
+  viewport()->setMouseTracking(true);
   list_->AttachEditor(this);
   lines_ = std::make_unique<TEditorStrings>(*list_, *this);
   setFont(font_.ToQFont());
@@ -41,13 +42,71 @@ TEditor::TEditor(QWidget* parent)
 
 TEditor::~TEditor() {
   destroying_ = true;
+  SetFountain(nullptr);
   lines_.reset();
-  if (list_->DetachEditor(this) && list_ != ownList_.get()) delete list_;
+  if (list_->DetachEditor(this)) delete list_;
+}
+
+void TEditor::AttachRowList(TEditorScreenStrings* list) {
+  lines_.reset();
+  if (list_->DetachEditor(this)) delete list_;
+  list_ = list;
+  list_->AttachEditor(this);
+  lines_ = std::make_unique<TEditorStrings>(*list_, *this);
+}
+
+void TEditor::ShareRowList(TEditor* other) {
+  if (!other || other->list_ == list_) return;
+  CleanSelection();
+  AttachRowList(other->list_);
+  caretRow_ = std::min(caretRow_, RowCount());
+  topRow_ = std::min(topRow_, RowCount());
+  Refresh();
+}
+
+const TFountain* TEditor::ActiveFountain() const {
+  return fountain_ ? fountain_ : static_cast<const TFountain*>(&view_.Fountain());
+}
+
+void TEditor::SetFountain(TFountain* fountain) {
+  if (fountain == fountain_) return;
+  if (fountain_) {
+    fountain_->NotifyEventList().Remove(this);
+    fountain_->FreeNotifyList().Remove(this);
+  }
+  fountain_ = fountain;
+  if (fountain_) {
+    fountain_->NotifyEventList().Add(this, [this](TPersistent* sender) { OptionChanged(sender); });
+    // A fountain that goes away leaves the editor with the view's own.
+    fountain_->FreeNotifyList().Add(this, [this](TPersistent*) {
+      fountain_ = nullptr;
+      if (!destroying_) OptionChanged(&view_);
+    });
+  }
+  if (!destroying_) OptionChanged(&view_);
+}
+
+void TEditor::SetImageDigits(TEditorImageList* list) {
+  imageDigits_ = list;
+  if (imagebar_.Visible()) viewport()->update();
+}
+
+void TEditor::SetImageMarks(TEditorImageList* list) {
+  imageMarks_ = list;
+  if (imagebar_.Visible()) viewport()->update();
+}
+
+void TEditor::SetBorderStyle(TBorderStyle style) {
+  if (style == borderStyle_) return;
+  borderStyle_ = style;
+  setFrameShape(style == TBorderStyle::bsSingle ? QFrame::Box : QFrame::NoFrame);
+  UpdateFontMetrics();
+  UpdateScrollBars();
 }
 
 void TEditor::OptionChanged(TPersistent* sender) {
   if (sender == &marks_) margin_.SetUnderline(marks_.Underline().Visible() ? 1 : 0);
-  if (sender == &view_) list_->InitParseStates();
+  if (sender == &view_ || (fountain_ && sender == fountain_)) list_->InitParseStates();
   UpdateFontMetrics();
   UpdateScrollBars();
   viewport()->update();
@@ -96,7 +155,7 @@ int TEditor::LeftbarWidth() const {
   return leftbar_.LeftMargin() + digits * charWidth_ + leftbar_.RightMargin() + (leftbar_.Edge() ? 2 : 0);
 }
 
-int TEditor::RulerHeight() const { return ruler_.Visible() ? fontHeight_ / 2 + 8 : 0; }
+int TEditor::RulerHeight() const { return ruler_.Visible() ? (ruler_.Edge() ? 11 : 10) : 0; }
 
 int TEditor::TextLeft() const {
   const int image = imagebar_.Visible()
@@ -138,11 +197,13 @@ void TEditor::resizeEvent(QResizeEvent* event) {
   UpdateScrollBars();
 }
 
+// The scroll bars moved by the user: the same as scrolling by codes.
 void TEditor::scrollContentsBy(int, int) {
   if (syncingScroll_) return;
-  topRow_ = verticalScrollBar()->value();
-  topCol_ = horizontalScrollBar()->value();
-  viewport()->update();
+  const int rows = verticalScrollBar()->value() - topRow_;
+  const int cols = horizontalScrollBar()->value() - topCol_;
+  if (rows != 0) ScrollByCode(true, 4, verticalScrollBar()->value());
+  if (cols != 0) ScrollByCode(false, 4, horizontalScrollBar()->value());
 }
 
 void TEditor::SetTopRow(int row) {
@@ -151,6 +212,7 @@ void TEditor::SetTopRow(int row) {
   topRow_ = top;
   UpdateScrollBars();
   viewport()->update();
+  if (OnTopRowChange) OnTopRowChange();
 }
 
 void TEditor::SetTopCol(int col) {
@@ -159,6 +221,7 @@ void TEditor::SetTopCol(int col) {
   topCol_ = left;
   UpdateScrollBars();
   viewport()->update();
+  if (OnTopColChange) OnTopColChange();
 }
 
 void TEditor::Refresh() {
@@ -312,22 +375,28 @@ std::string TEditor::GetSelText() const {
   return out;
 }
 
-void TEditor::SetCaretByOffset(int row, int offset) {
-  row = std::max(0, row);
+void TEditor::FindOffset(int startRow, int offset, int& row, int& bytes) const {
   int remaining = std::max(0, offset);
-  for (int r = row; r < RowCount(); ++r) {
+  for (int r = std::max(0, startRow); r < RowCount(); ++r) {
     const int contribution = RowContribution(*list_, r, true);
     if (remaining < contribution || RowKind(r) == kRowEndOfFile) {
-      SetRow(r);
-      const std::string text = RowText(r);
-      const int bytes = std::min<int>(remaining, text.size());
-      SetCol(std::min(ExpandedLength(std::string_view(text).substr(0, bytes), list_->Layout()), RowWidth(r)));
+      row = r;
+      bytes = std::min<int>(remaining, static_cast<int>(RowText(r).size()));
       return;
     }
     remaining -= contribution;
   }
-  SetRow(RowCount());
-  SetCol(RowWidth(caretRow_));
+  // Past the last row: the end of the row SetRow would clamp to.
+  row = RowCount();
+  if (row > 0 && RowKind(row - 1) == kRowEndOfFile) --row;
+  bytes = static_cast<int>(RowText(row).size());
+}
+
+void TEditor::SetCaretByOffset(int row, int offset) {
+  int target = 0, bytes = 0;
+  FindOffset(row, offset, target, bytes);
+  SetRow(target);
+  SetCol(std::min(ByteToCol(target, bytes), RowWidth(target)));
 }
 
 void TEditor::SetSelStart(int offset) {

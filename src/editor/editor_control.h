@@ -6,7 +6,9 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QImage>
 #include <QMenu>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -23,6 +25,16 @@ namespace nura {
 
 enum class TEditorHitStyle { hsSelect, hsDraw, hsCaret };
 enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum class TBorderStyle { bsNone, bsSingle };
+
+class TFountain;
+
+// A list of pictures for the image bar (ImageDigits, ImageMarks). An
+// editor that shows one forgets it when it is destroyed.
+class TEditorImageList : public QObject {
+ public:
+  std::vector<QImage> images;
+};
 
 // The selection: anchor, byte range (end byte inclusive) and display range
 // (end column exclusive).
@@ -57,6 +69,15 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   void SetHitStyle(TEditorHitStyle style);
   TScrollStyle ScrollBars() const { return scrollBars_; }
   void SetScrollBars(TScrollStyle style);
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle style);
+  // A colouring set from outside; nothing: the view's own.
+  TFountain* Fountain() const { return fountain_; }
+  void SetFountain(TFountain* fountain);
+  TEditorImageList* ImageDigits() const { return imageDigits_; }
+  void SetImageDigits(TEditorImageList* list);
+  TEditorImageList* ImageMarks() const { return imageMarks_; }
+  void SetImageMarks(TEditorImageList* list);
   bool WordWrap() const { return list_->WordWrap(); }
   void SetWordWrap(bool on) { list_->SetWordWrap(on); }
   bool ReadOnly() const { return readOnly_; }
@@ -76,6 +97,9 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   std::string Text() const { return list_->Text(); }
   void SetText(std::string_view text) { lines_->SetTextStr(text); }
   void Clear() { lines_->Clear(); }
+  // Shows the text of `other` (both editors then change one row list);
+  // each keeps its own caret, selection, scroll position and options.
+  void ShareRowList(TEditor* other);
   bool Modified() const { return modified_; }
   void SetModified(bool on) { modified_ = on; }
   int GetSelStart() const;
@@ -105,9 +129,29 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   void UpdateSelection();
   void SelectAll();
   bool IsInSelection(int row, int col) const;
+  // Selection of whole rows from the left margin.
+  void StartRowSelection(int row);
+  void ExtendRowSelection(int row);
+  // Dragging a selection: whether it may be moved, copying it to a
+  // position, moving it there (one undo step), and giving up.
+  bool CanSelMove() const;
+  bool IsDraggingSelection() const { return dragState_ == 2; }
+  void DropSelectionAt(int row, int col);
+  void MoveSelectionTo(int row, int col);
+  void CancelSelectionDrag(bool escape = false);
+  // The row and byte under a viewport point; false off the text.
+  bool CharRangeAt(QPoint at, int& row, int& byte) const;
+  // The token under a point (its text and the parser's kind), parsed from
+  // the start of its line with the active fountain or, without, into plain
+  // tokens; the parser's bracket state is reset unless `keepState`.
+  bool GetTokenAt(QPoint at, bool useFountain, bool keepState, std::string& text, int& kind) const;
+  void SelectTokenAt(QPoint at, bool useFountain, bool keepState);
 
   // ---- editing ----
   void InsertText(std::string_view text);
+  // Inserts the lines of `text` one below the other at the caret column
+  // (or into the rows of the selection).
+  void InsertBox(std::string_view text);
   void DeleteSelection();
   void DeleteRow(int row);
   void Backspace();
@@ -128,6 +172,17 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   void DeleteRowMark(int row, int mark);
   void GotoRowMark(int mark);
   int GetRowMarks(int row) const;
+
+  // The input method's window stands at the caret's cell.
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+  // ---- window messages ----
+  // Answers a window message as an edit control does (EM_*, WM_CUT ...,
+  // WM_HSCROLL, WM_VSCROLL); `buffer` is the text an lparam points to.
+  // False for a message the editor does not handle.
+  bool WindowMessage(int64_t message, int64_t wparam, int64_t lparam, std::string* buffer, int64_t& result);
+  // Scrolls by a scroll-bar code (SB_LINEUP 0 ... SB_BOTTOM 7).
+  void ScrollByCode(bool vertical, int code, int position);
 
   // ---- row geometry ----
   std::string RowText(int row) const;
@@ -156,6 +211,9 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   std::function<void()> OnChange;
   std::function<void()> OnCaretMoved;
   std::function<void(bool)> OnSelectionChange;
+  std::function<void()> OnSelectionModeChange;
+  std::function<void()> OnTopRowChange;
+  std::function<void()> OnTopColChange;
   // After a row is drawn: the painter, the row's text with tabs expanded,
   // x of its column 0, the row's top, the row, the row's rectangle and
   // whether any of it is selected.
@@ -178,7 +236,7 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   void SetTopRow(int row) override;
   bool Destroying() const override { return destroying_; }
   int VisibleRowCount() const override { return visibleRows_; }
-  const TFountain* ActiveFountain() const override { return &view_.Fountain(); }
+  const TFountain* ActiveFountain() const override;
   int TabSpaceCount() const override { return caret_.TabSpaceCount(); }
   bool InitBracketsFull() const override { return speed_.InitBracketsFull(); }
   void CleanSelection() override;
@@ -198,6 +256,7 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
   bool focusNextPrevChild(bool next) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
@@ -220,17 +279,32 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   // text) and the byte position where the removal began.
   std::string TextWithoutSelection(int& cut) const;
   void TypeText(std::string_view text);
+  void UnIndent(int row);
   // The insertion itself (InsertText without the read-only test).
   void InsertAtCaret(std::string_view text);
-  void InsertBox(std::string_view text);
   int LeftbarWidth() const;
   int RulerHeight() const;
   void PaintRow(QPainter& p, int row, int y);
   void PaintLeftbar(QPainter& p);
   void PaintRuler(QPainter& p);
   void PaintImagebar(QPainter& p);
+  void PaintRowMark(QPainter& p, int kind, int x, int y, const QColor& colour);
+  // The caret's rectangle in viewport pixels.
+  QRect CaretRect() const;
+  // The row holding byte `offset` of the text counted from `startRow` (the
+  // walk of SetSelStart), and the bytes of it before that offset.
+  void FindOffset(int startRow, int offset, int& row, int& bytes) const;
+  int64_t LineLengthAt(int64_t offset) const;
+  void SetCursorState(int state);
+  void AttachRowList(TEditorScreenStrings* list);
+  int ClampSelectionRow(int row) const;
+  struct TTokenAt {
+    int firstRow = 0, start = 0, kind = 0;  // start: byte offset in the line
+    std::string text;
+  };
+  bool FindTokenAt(QPoint at, bool useFountain, bool keepState, TTokenAt& token) const;
 
-  std::unique_ptr<TEditorScreenStrings> ownList_;
+  // The row list; it is freed when its last editor leaves it.
   TEditorScreenStrings* list_;
   std::unique_ptr<TEditorStrings> lines_;
   TEditorViewInfo view_;
@@ -255,6 +329,18 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   bool syncingScroll_ = false;
   QPoint downPoint_;
   QMenu* popupMenu_ = nullptr;
+  TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
+  TFountain* fountain_ = nullptr;
+  QPointer<TEditorImageList> imageDigits_, imageMarks_;
+  bool autoRepeat_ = false;
+  // Row selection from the margin: on, its first row, the way it went last.
+  bool rowSelecting_ = false, rowSelectUp_ = false;
+  int rowSelectFirst_ = 0;
+  // 0 none, 1 armed (button down in the selection), 2 dragging.
+  int dragState_ = 0;
+  int cursorState_ = -1;
+  // The width of the caret that stands on a search hit (hsCaret); 0 else.
+  int hitCaretWidth_ = 0;
   TEditorSelection sel_;
 };
 

@@ -123,10 +123,16 @@ void TEditor::InsertAtCaret(std::string_view text) {
               ByteOffsetFromRow(base, row, caretCol_) + static_cast<int>(pad.size() + text.size()));
 }
 
+// The lines go one below the other from the insertion column: with a
+// selection into the selection's rows with the selected bytes taken out
+// (at the place they were taken from), then into the rows below; rows past
+// the end of the text are added. One replacement, so one undo step.
 void TEditor::InsertBox(std::string_view text) {
   if (readOnly_) return;
-  if (HasPlainSelection()) DeleteSelection();
-  if (text.empty()) return;
+  if (text.empty()) {
+    if (HasPlainSelection()) DeleteSelection();
+    return;
+  }
   std::vector<std::string> lines;
   for (size_t i = 0;;) {
     const size_t e = text.find_first_of("\r\n", i);
@@ -135,30 +141,56 @@ void TEditor::InsertBox(std::string_view text) {
     i = e + (text[e] == '\r' && e + 1 < text.size() && text[e + 1] == '\n' ? 2 : 1);
     if (i >= text.size()) break;
   }
-  const int first = std::min(caretRow_, RowCount()), col = caretCol_;
   const int n = static_cast<int>(lines.size());
-  const int last = std::min(RowCount() - 1, first + n - 1);
-  std::string joined;
-  for (int i = 0; i < n; ++i) {
-    const int r = first + i;
-    std::string row;
-    if (r < RowCount()) {
-      const std::string t = RowText(r);
-      const int p = ColToByte(r, col);
-      const std::string pad(static_cast<size_t>(std::max(0, col - RowWidth(r))), ' ');
-      row = t.substr(0, p) + pad + lines[static_cast<size_t>(i)] + t.substr(p);
+  // The target rows: (text, cut position, line end) of each.
+  struct Target {
+    std::string text;
+    int cut;
+    int kind;
+  };
+  std::vector<Target> targets;
+  int first = std::min(caretRow_, RowCount()), col = caretCol_, next = first;
+  if (HasPlainSelection()) {
+    first = sel_.startRow;
+    col = sel_.startCol;
+    if (box_) {
+      for (int r = sel_.startRow; r <= std::min(sel_.endRow, RowCount() - 1); ++r) {
+        std::string row = RowText(r);
+        const int from = ColToByte(r, sel_.startCol), to = ColToByte(r, sel_.endCol);
+        if (to > from) row.erase(static_cast<size_t>(from), static_cast<size_t>(to - from));
+        targets.push_back({row, from, RowKind(r)});
+      }
     } else {
-      row = std::string(static_cast<size_t>(col), ' ') + lines[static_cast<size_t>(i)];
+      int cut = 0;
+      std::string rest = TextWithoutSelection(cut);
+      if (RowKind(sel_.endRow) == kRowEndsLine) rest.resize(rest.size() - 2);
+      targets.push_back({rest, cut, RowKind(sel_.endRow)});
     }
-    const bool lastPiece = i == n - 1;
-    if (RowKind(r) == kRowEndsLine || !lastPiece) row += "\r\n";
-    joined += row;
+    next = std::min(sel_.endRow, RowCount() - 1) + 1;
   }
-  if (!joined.empty() && RowCount() > 0 && first >= RowCount() && RowKind(RowCount() - 1) == kRowEndOfFile) {
-    joined.insert(0, "\r\n");  // rows past the end start a new line
+  for (int r = next; static_cast<int>(targets.size()) < n; ++r) {
+    if (r < RowCount()) {
+      const int p = ColToByte(r, col);
+      std::string row = RowText(r);
+      if (RowWidth(r) < col) row.append(static_cast<size_t>(col - RowWidth(r)), ' ');
+      targets.push_back({row, RowWidth(r) < col ? static_cast<int>(row.size()) : p, RowKind(r)});
+      next = r + 1;
+    } else {
+      targets.push_back({std::string(static_cast<size_t>(col), ' '), col, kRowEndOfFile});
+    }
   }
+  std::string joined;
+  for (int i = 0; i < static_cast<int>(targets.size()); ++i) {
+    Target& t = targets[static_cast<size_t>(i)];
+    if (i < n) t.text.insert(static_cast<size_t>(t.cut), lines[static_cast<size_t>(i)]);
+    // Rows that ended the text get a line end when more rows follow.
+    const bool last = i + 1 == static_cast<int>(targets.size());
+    joined += t.text + (t.kind == kRowEndsLine || !last ? "\r\n" : "");
+  }
+  if (first >= RowCount() && RowCount() > 0 && RowKind(RowCount() - 1) == kRowEndOfFile) joined.insert(0, "\r\n");
+  const int replaced = std::max(0, std::min(next, RowCount()) - first);
   BeginCaretUpdate();
-  ReplaceRows(first, last - first + 1, joined, first, 0);
+  ReplaceRows(first, replaced, joined, first, 0);
   SetRowCol(first + n - 1, col + ExpandedLength(lines.back(), list_->Layout()));
   EndCaretUpdate();
 }
@@ -188,11 +220,18 @@ void TEditor::Backspace() {
   }
   CleanSelection();
   const int row = caretRow_;
+  const int k = row < RowCount() ? ColToByte(row, caretCol_) : 0;
+  if (row < RowCount() && caret_.BackSpaceUnIndent()) {
+    const int e = IndentWidth(RowText(row), caret_.TabSpaceCount());
+    if (e == -1 || e == RowWidth(row) || (k >= 1 && caretCol_ == e)) {
+      UnIndent(row);
+      return;
+    }
+  }
   if (row < RowCount() && caretCol_ > RowWidth(row)) {
     SetCol(caretCol_ - 1);  // beyond the row end only the caret moves
     return;
   }
-  const int k = row < RowCount() ? ColToByte(row, caretCol_) : 0;
   if (k < 1) {
     if (row == 0) return;
     const int above = row - 1;
@@ -215,6 +254,54 @@ void TEditor::Backspace() {
   const int offset = ByteOffsetFromRow(base, row, 0) + k - n;
   ReplaceRows(row, 1, t.substr(0, static_cast<size_t>(k - n)) + t.substr(static_cast<size_t>(k)) + LineBreak(RowKind(row)),
               base, offset);
+}
+
+// The caret goes back to the indent of an earlier row: continuation rows of
+// its own line count when indented less than the caret, rows of earlier
+// lines when indented less; none gives column 0. The blanks between are
+// deleted (a tab across either end becomes blanks).
+void TEditor::UnIndent(int row) {
+  const int tabs = caret_.TabSpaceCount(), caret = caretCol_;
+  const int first = list_->FirstRowOfLine(row);
+  int target = 0;
+  for (int r = row - 1; r >= 0; --r) {
+    const int h = std::max(0, IndentWidth(RowText(r), tabs));
+    const bool skip = r > first ? (h == 0 || h >= caret) : h >= caret;
+    if (!skip) {
+      target = h;
+      break;
+    }
+  }
+  if (target >= RowWidth(row)) {
+    SetCol(target);
+    return;
+  }
+  const std::string t = RowText(row);
+  std::string kept, after;
+  int w = 0;
+  size_t b = 0;
+  while (b < t.size() && w < caret) {
+    size_t len = 1;
+    int width = 1;
+    if (t.compare(b, 2, "\x81\x40") == 0) {
+      len = 2, width = 2;
+    } else if (t[b] == '\t') {
+      width = ExpandedLength(t.substr(0, b + 1), list_->Layout()) - w;
+    } else if (t[b] != ' ') {
+      break;
+    }
+    if (w + width <= target) {
+      kept.append(t, b, len);
+    } else if (w < target) {
+      kept.append(static_cast<size_t>(target - w), ' ');
+    }
+    if (w + width > caret) after.append(static_cast<size_t>(w + width - std::max(w, caret)), ' ');
+    w += width;
+    b += len;
+  }
+  const int base = BaseRow(row);
+  ReplaceRows(row, 1, kept + after + t.substr(b) + LineBreak(RowKind(row)), base,
+              ByteOffsetFromRow(base, row, 0) + static_cast<int>(kept.size()));
 }
 
 void TEditor::DeleteChar() {
@@ -353,9 +440,16 @@ bool TEditor::SearchText(std::string_view text, uint16_t options) {
   CleanSelection();
   BeginCaretUpdate();
   SetSelStart(*hit);
+  const int row = caretRow_, col = caretCol_;
   SetSelLength(pos.length);
   if (hitStyle_ != TEditorHitStyle::hsSelect && sel_.state == 2) sel_.state = 3;
   sel_.hitLength = pos.length;
+  if (hitStyle_ == TEditorHitStyle::hsCaret && pos.length > 0 && hasFocus()) {
+    // The caret stands on the hit, as wide as it.
+    const int end = sel_.startRowCol == sel_.endRowCol ? sel_.endCol : RowWidth(row);
+    SetRowCol(row, col);
+    hitCaretWidth_ = std::max(2, (end - sel_.startCol) * charWidth_);
+  }
   EndCaretUpdate();
   return true;
 }

@@ -17,6 +17,18 @@ void TEditor::keyPressEvent(QKeyEvent* event) {
   const bool shift = event->modifiers() & Qt::ShiftModifier;
   const bool ctrl = event->modifiers() & Qt::ControlModifier;
   const int key = event->key();
+  autoRepeat_ = event->isAutoRepeat();
+  // While a selection is dragged only Ctrl (copy) and Esc (give up) count;
+  // while the button is held no key does.
+  if (dragState_ == 2) {
+    if (key == Qt::Key_Escape) {
+      CancelSelectionDrag(true);
+    } else if (key == Qt::Key_Control) {
+      SetCursorState(5);
+    }
+    return;
+  }
+  if (mouseSelecting_) return;
   if (ctrl && shift && key >= Qt::Key_0 && key <= Qt::Key_9) {
     // Shift+Ctrl+digit toggles that mark on the caret row.
     const int mark = key - Qt::Key_0;
@@ -69,6 +81,23 @@ void TEditor::keyPressEvent(QKeyEvent* event) {
   if (!sjis.empty()) TypeText(sjis);
 }
 
+void TEditor::keyReleaseEvent(QKeyEvent* event) {
+  if (!event->isAutoRepeat()) autoRepeat_ = false;
+  if (dragState_ == 2 && event->key() == Qt::Key_Control) SetCursorState(4);
+  QAbstractScrollArea::keyReleaseEvent(event);
+}
+
+// The input method places its window at the caret's cell.
+QVariant TEditor::inputMethodQuery(Qt::InputMethodQuery query) const {
+  if (query == Qt::ImCursorRectangle) {
+    const QRect caret = CaretRect();
+    return QRect(caret.x(), TextTop() + (caretRow_ - topRow_) * rowHeight_, caret.width(), rowHeight_)
+        .translated(viewport()->pos());
+  }
+  if (query == Qt::ImFont) return font();
+  return QAbstractScrollArea::inputMethodQuery(query);
+}
+
 void TEditor::inputMethodEvent(QInputMethodEvent* event) {
   if (!readOnly_ && !event->commitString().isEmpty()) TypeText(QStringToSjis(event->commitString()));
   event->accept();
@@ -81,41 +110,91 @@ bool TEditor::focusNextPrevChild(bool next) {
 
 void TEditor::mousePressEvent(QMouseEvent* event) {
   setFocus(Qt::MouseFocusReason);
-  if (event->button() != Qt::LeftButton) return;
+  if (event->button() != Qt::LeftButton || dragState_ != 0) return;
   int row = 0, col = 0;
   const QPoint at = event->position().toPoint();
-  PixelToRowCol(at.x(), at.y(), true, row, col);
-  row = std::max(0, row);
   downPoint_ = at;
   mouseSelecting_ = true;
   if (event->modifiers() & Qt::ShiftModifier) {
+    PixelToRowCol(at.x(), at.y(), true, row, col);
     if (!HasPlainSelection()) StartSelection();
-    SetRowCol(row, col);
+    SetRowCol(std::max(0, row), col);
     UpdateSelection();
+    return;
+  }
+  // A press inside a movable selection arms a drag.
+  PixelToRowCol(at.x(), at.y(), false, row, col);
+  if (CanSelMove() && at.x() >= TextLeft() && IsInSelection(row, col)) {
+    SetRowCol(row, col);
+    if (caret_.SelDragMode() == TDragMode::dmAutomatic) {
+      mouseSelecting_ = false;
+      dragState_ = 1;
+    }
+    return;
+  }
+  PixelToRowCol(at.x(), at.y(), true, row, col);
+  if (at.x() < TextLeft() && caret_.RowSelect()) {
+    StartRowSelection(row);
     return;
   }
   BeginCaretUpdate();
   CleanSelection();
-  SetRowCol(row, col);
+  SetRowCol(std::max(0, row), col);
   StartSelection();
   EndCaretUpdate();
 }
 
 void TEditor::mouseMoveEvent(QMouseEvent* event) {
-  if (!mouseSelecting_ || !(event->buttons() & Qt::LeftButton)) return;
   const QPoint at = event->position().toPoint();
+  const bool held = event->buttons() & Qt::LeftButton;
+  const bool far = std::abs(at.x() - downPoint_.x()) >= charWidth_ / 2 || std::abs(at.y() - downPoint_.y()) >= charWidth_ / 2;
   int row = 0, col = 0;
   PixelToRowCol(at.x(), at.y(), true, row, col);
-  SetRowCol(std::max(0, row), col);
-  if (HasPlainSelection()) {
-    UpdateSelection();
-  } else if (sel_.state == 1 && (std::abs(at.x() - downPoint_.x()) >= charWidth_ / 2 ||
-                                 std::abs(at.y() - downPoint_.y()) >= charWidth_ / 2)) {
-    UpdateSelection();
+  if (at.y() < TextTop()) row = std::max(0, topRow_ - 1);  // above the text: the row above
+  row = std::max(0, row);
+  if (dragState_ == 1 && held) {
+    if (!far) return;
+    dragState_ = 2;
+    SetCursorState(event->modifiers() & Qt::ControlModifier ? 5 : 4);
   }
+  if (dragState_ == 2) {
+    SetRowCol(row, col);
+    return;
+  }
+  if (!held || !mouseSelecting_) {
+    // No button: the cursor tells what a press would do.
+    const int state = at.x() < TextLeft() ? 1 : at.y() < TextTop() ? 2 : 0;
+    int r = 0, c = 0;
+    PixelToRowCol(at.x(), at.y(), false, r, c);
+    SetCursorState(state == 0 && CanSelMove() && IsInSelection(r, c) ? 3 : state);
+    return;
+  }
+  if (rowSelecting_) {
+    ExtendRowSelection(row);
+    return;
+  }
+  SetRowCol(row, col);
+  if (HasPlainSelection() || (sel_.state == 1 && far)) UpdateSelection();
 }
 
-void TEditor::mouseReleaseEvent(QMouseEvent*) { mouseSelecting_ = false; }
+void TEditor::mouseReleaseEvent(QMouseEvent* event) {
+  mouseSelecting_ = false;
+  rowSelecting_ = false;
+  if (dragState_ == 1) {
+    CancelSelectionDrag();
+  } else if (dragState_ == 2) {
+    dragState_ = 0;
+    SetCursorState(0);
+    const QPoint at = event->position().toPoint();
+    if (!viewport()->rect().contains(at) || IsInSelection(caretRow_, caretCol_)) {
+      CleanSelection();
+    } else if (event->modifiers() & Qt::ControlModifier) {
+      DropSelectionAt(caretRow_, caretCol_);
+    } else {
+      MoveSelectionTo(caretRow_, caretCol_);
+    }
+  }
+}
 
 void TEditor::mouseDoubleClickEvent(QMouseEvent* event) {
   // The word under the pointer.

@@ -49,6 +49,9 @@ class TEditorObject : public TGuiObject {
   }
 
   void Empty() override { Editor()->Clear(); }
+  bool WindowMessage(int64_t message, int64_t wparam, int64_t lparam, std::string* buffer, int64_t& result) override {
+    return Editor()->WindowMessage(message, wparam, lparam, buffer, result);
+  }
 
  protected:
   unsigned Events() const override { return kOnChange | kOnClick | kOnDblClick | kOnMouse | kOnKeys; }

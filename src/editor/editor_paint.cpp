@@ -3,6 +3,7 @@
 // line-number bar, the image bar and the caret.
 #include <QPainter>
 #include <QPaintEvent>
+#include <functional>
 
 #include "editor/column_attributes.h"
 #include "editor/editor_control.h"
@@ -36,13 +37,47 @@ void TEditor::paintEvent(QPaintEvent*) {
   PaintLeftbar(p);
   PaintRuler(p);
   if (hasFocus() && caretUpdate_ == 0) {
-    const QPoint at = CaretToPixel();
-    const QColor caretColour = Or(clBlack, Qt::black);
-    if (caret_.Style() == TEditorCaretStyle::csBrief) {
-      p.fillRect(at.x(), at.y(), charWidth_ - margin_.Character(), 2, caretColour);
-    } else {
-      p.fillRect(at.x(), at.y(), 2, fontHeight_, caretColour);
-    }
+    // The caret inverts what it stands on, as a system caret does.
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.fillRect(CaretRect(), Qt::white);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  }
+}
+
+// A 2-pixel bar one font height tall; the brief caret a line under the
+// character (two characters wide on a double-byte one); on a search hit
+// with hsCaret a block as wide as the hit.
+QRect TEditor::CaretRect() const {
+  const QPoint at = CaretToPixel();
+  if (hitCaretWidth_ > 0) return {at.x(), TextTop() + (caretRow_ - topRow_) * rowHeight_, hitCaretWidth_, fontHeight_};
+  if (caret_.Style() == TEditorCaretStyle::csBrief) {
+    const std::string attrs = RowAttributes(caretRow_);
+    const bool wide = caretCol_ < static_cast<int>(attrs.size()) && attrs[static_cast<size_t>(caretCol_)] == '4';
+    return {at.x(), at.y(), (charWidth_ - margin_.Character()) * (wide ? 2 : 1), 2};
+  }
+  return {at.x(), at.y(), 2, fontHeight_};
+}
+
+// The marks after a row's end: 0 the return mark (a down arrow), 1 the
+// wrap mark ("<"), 3 the hide mark (">") of a row cut at column 1000.
+void TEditor::PaintRowMark(QPainter& p, int kind, int x, int y, const QColor& colour) {
+  const int w = charWidth_, h = fontHeight_;
+  p.setPen(QPen(colour, 1));
+  if (kind == kRowEndsLine) {
+    const int e = std::max(1, h / 8), e2 = std::max(e, 3);
+    const int mx = x + w / 2, bottom = y + h - 2 * e;
+    p.drawLine(mx, y + 2 * e, mx, bottom);
+    p.drawLine(mx, bottom, mx + e2, bottom - e2);
+    p.drawLine(mx, bottom, mx - e2, bottom - e2);
+    return;
+  }
+  const int g = std::max(2, 3 * w / 5), mx = x + w, my = y + h / 2;
+  if (kind == kRowWrapped) {
+    p.drawLine(mx, my - g, mx - g, my);
+    p.drawLine(mx - g, my, mx + 1, my + g + 1);
+  } else {
+    p.drawLine(mx - g, my - g, mx, my);
+    p.drawLine(mx, my, mx - g - 1, my + g + 1);
   }
 }
 
@@ -61,15 +96,21 @@ void TEditor::PaintRow(QPainter& p, int row, int y) {
     const std::string attrs = RowAttributes(row);
     // The colour of every byte from the token it belongs to.
     std::vector<const TFountainColor*> byteColor(t.size(), nullptr);
-    auto parser = view_.Fountain().CreateParser();
+    auto parser = ActiveFountain()->CreateParser();
     parser->SetText(t, list_->GetRowAttributeData(row));
     while (parser->NextToken() != toEof) {
       const TFountainColor* c = parser->TokenColor();
       for (int b = parser->TokenOffset(); b < parser->TokenOffset() + parser->TokenLength(); ++b)
         if (b >= 0 && b < static_cast<int>(t.size())) byteColor[static_cast<size_t>(b)] = c;
     }
+    // At most 1000 bytes are shown, 1001 when a character starts at the 1000th.
+    size_t cut = t.size();
+    if (cut > static_cast<size_t>(kMaxColumn)) {
+      cut = 0;
+      while (cut < static_cast<size_t>(kMaxColumn)) cut += EditorCharLength(t, cut);
+    }
     int col = 0;
-    for (size_t b = 0; b < t.size() && col <= topCol_ + visibleCols_ + 2;) {
+    for (size_t b = 0; b < cut && col <= topCol_ + visibleCols_ + 2;) {
       const size_t len = EditorCharLength(t, b);
       int width = len == 2 ? 2 : 1;
       if (t[b] == '\t') {
@@ -104,21 +145,21 @@ void TEditor::PaintRow(QPainter& p, int row, int y) {
       OnDrawLine(p, GetExpandedRow(row), left - topCol_ * charWidth_, y, row,
                  QRect(left, y, viewport()->width() - left, rowHeight_), selected);
     }
-    // The line-end marks after the text.
+    // The mark after the text: hide, end of file, return or wrap; on a
+    // selected line end in the selection's text colour.
     const int x = left + (col - topCol_) * charWidth_;
-    const int kind = RowKind(row);
-    TEditorMark& mark = kind == kRowEndsLine ? marks_.RetMark() : kind == kRowWrapped ? marks_.WrapMark() : marks_.EofMark();
-    if (mark.Visible()) {
-      p.setPen(Or(mark.Color(), Qt::gray));
-      const int mid = y + fontHeight_ / 2;
-      if (kind == kRowEndsLine) {
-        p.drawLine(x + charWidth_ / 2, y + 2, x + charWidth_ / 2, y + fontHeight_ - 3);
-        p.drawLine(x + 1, y + fontHeight_ - 6, x + charWidth_ / 2, y + fontHeight_ - 3);
-      } else if (kind == kRowWrapped) {
-        p.drawLine(x + 1, mid, x + charWidth_ - 1, mid);
-      } else {
-        p.drawText(x, y + fontAscent_, QStringLiteral("[EOF]"));
-      }
+    const int kind = t.size() > cut ? 3 : RowKind(row);
+    TEditorMark& mark = kind == 3              ? marks_.HideMark()
+                        : kind == kRowEndsLine ? marks_.RetMark()
+                        : kind == kRowWrapped  ? marks_.WrapMark()
+                                               : marks_.EofMark();
+    const bool endSelected = !box_ && kind != kRowEndOfFile && IsInSelection(row, RowWidth(row));
+    const QColor markColour = endSelected ? Or(colors.Select().Color(), background) : Or(mark.Color(), text);
+    if (mark.Visible() && kind == kRowEndOfFile) {
+      p.setPen(markColour);
+      p.drawText(x, y + fontAscent_, QStringLiteral("[EOF]"));
+    } else if (mark.Visible()) {
+      PaintRowMark(p, kind, x, y, markColour);
     }
   } else if (row == RowCount() && marks_.EofMark().Visible() && (RowCount() == 0 || RowKind(RowCount() - 1) != kRowEndOfFile)) {
     p.setPen(Or(marks_.EofMark().Color(), Qt::gray));
@@ -164,40 +205,115 @@ void TEditor::PaintLeftbar(QPainter& p) {
   }
 }
 
-void TEditor::PaintRuler(QPainter& p) {
-  if (!ruler_.Visible()) return;
-  const int h = RulerHeight();
-  const int y0 = margin_.Top();
-  p.fillRect(0, 0, viewport()->width(), y0 + h, Or(ruler_.BkColor(), Qt::lightGray));
-  p.setPen(Or(ruler_.Color(), Qt::black));
-  const int left = TextLeft();
-  for (int c = topCol_; c <= topCol_ + visibleCols_ + 1; ++c) {
-    const int x = left + (c - topCol_) * charWidth_;
-    const bool major = c % ruler_.GaugeRange() == 0;
-    const bool half = c % (ruler_.GaugeRange() / 2) == 0;
-    p.drawLine(x, y0 + h - 1, x, y0 + h - (major ? h - 1 : half ? h / 2 : 3));
+namespace {
+
+// The ruler's digits, 5 x 7 pixels each ("X" is ink).
+constexpr const char* kDigitGlyphs[10][7] = {
+    {"..XX.", ".X..X", ".X..X", ".X..X", ".X..X", ".X..X", "..XX."},
+    {"..X..", ".XX..", "..X..", "..X..", "..X..", "..X..", "..X.."},
+    {"..XX.", ".X..X", "....X", "...X.", "..X..", ".X...", ".XXXX"},
+    {"..XX.", ".X..X", "....X", "...X.", "....X", ".X..X", "..XX."},
+    {"...X.", "..XX.", "..XX.", ".X.X.", ".XXXX", "...X.", "...X."},
+    {".XXXX", ".X...", ".XXX.", ".X..X", "....X", ".X..X", "..XX."},
+    {"..XX.", ".X..X", ".X...", ".XXX.", ".X..X", ".X..X", "..XX."},
+    {".XXXX", "....X", "...X.", "...X.", "..X..", "..X..", "..X.."},
+    {"..XX.", ".X..X", ".X..X", "..XX.", ".X..X", ".X..X", "..XX."},
+    {"..XX.", ".X..X", ".X..X", "..XXX", "....X", ".X..X", "..XX."},
+};
+
+// A number in ruler digits from x; each digit takes a 5-pixel cell, "1" only 3.
+void DrawRulerNumber(QPainter& p, int x, int number, const QColor& ink) {
+  for (const char d : std::to_string(number)) {
+    const auto& glyph = kDigitGlyphs[d - '0'];
+    for (int row = 0; row < 7; ++row) {
+      for (int col = 0; col < 5; ++col) {
+        if (glyph[row][col] == 'X') p.fillRect(x + col, row + 1, 1, 1, ink);
+      }
+    }
+    x += d == '1' ? 3 : 5;
   }
-  p.drawLine(left, y0 + h - 1, viewport()->width(), y0 + h - 1);
-  const int cx = left + (caretCol_ - topCol_) * charWidth_;
-  p.fillRect(cx, y0, charWidth_, h - 1, Or(ruler_.MarkColor(), Qt::black));
 }
 
+}  // namespace
+
+// The ruler: a tick at every column (long at each gauge unit, middle at its
+// half), the column number at each unit up to 999, and the caret's column
+// in the mark colour.
+void TEditor::PaintRuler(QPainter& p) {
+  if (!ruler_.Visible()) return;
+  const int h = RulerHeight(), left = TextLeft(), width = viewport()->width();
+  const int range = std::max(1, ruler_.GaugeRange());
+  const int bottom = ruler_.Edge() ? h - 2 : h - 1;  // rows above the edge
+  const QColor text = Or(font_.Color(), Qt::black), background = Or(color_, Qt::white);
+  const QColor back = Or(ruler_.BkColor(), background), ink = Or(ruler_.Color(), text);
+  const QColor markBack = Or(ruler_.MarkColor(), text);
+  p.save();
+  p.setClipRect(left, 0, width - left, h);
+  p.fillRect(left, 0, width - left, h, back);
+  const int firstUnit = topCol_ / range;
+  // Units from the one the view starts in; numbers stop after 999.
+  const auto units = [&](const QColor& fill, const std::function<void(int x, int number)>& draw) {
+    for (int k = 0;; ++k) {
+      const int number = range * (firstUnit + k);
+      const int x = left + (number - topCol_) * charWidth_;
+      if (x > width) break;
+      if (number > 999) {
+        p.fillRect(x + 1, 0, width - x, bottom + 1, fill);
+        break;
+      }
+      draw(x, number);
+    }
+  };
+  units(back, [&](int x, int number) {
+    for (int e = 0; e < range; ++e) {
+      const int top = e == 0 ? 0 : e == range / 2 ? 3 : 6;
+      p.fillRect(x + e * charWidth_, top, 1, h - top, ink);
+    }
+    DrawRulerNumber(p, x + 1, number, ink);
+  });
+  if (ruler_.Edge()) {
+    p.fillRect(left, h - 2, width - left, 1, Qt::white);
+    p.fillRect(left, h - 1, width - left, 1, QColor(0x80, 0x80, 0x80));
+  } else {
+    p.fillRect(left, h - 1, width - left, 1, ink);
+  }
+  // The caret's cell: the mark colour with the numbers in the ruler's.
+  if (caretCol_ >= topCol_ && caretCol_ <= topCol_ + visibleCols_) {
+    const QRect cell(left + (caretCol_ - topCol_) * charWidth_ + 1, 0, charWidth_, bottom);
+    p.setClipRect(cell.intersected(QRect(left, 0, width - left, h)));
+    p.fillRect(cell, markBack);
+    units(markBack, [&](int x, int number) { DrawRulerNumber(p, x + 1, number, back); });
+  }
+  p.restore();
+}
+
+// The lowest digit mark (0-9) and the lowest image mark (10-15) of each
+// row, from the image lists when they hold the picture, else built in.
 void TEditor::PaintImagebar(QPainter& p) {
   if (!imagebar_.Visible()) return;
   const int width = imagebar_.LeftMargin() + imagebar_.DigitWidth() + imagebar_.MarkWidth() + imagebar_.RightMargin();
+  const bool barColour = leftbar_.Visible() && leftbar_.BkColor() != clNone;
+  p.fillRect(0, TextTop(), width, viewport()->height() - TextTop(),
+             Or(barColour ? leftbar_.BkColor() : color_, Qt::white));
+  const auto picture = [](const TEditorImageList* list, int index, QImage builtIn) {
+    return list && index < static_cast<int>(list->images.size()) ? list->images[static_cast<size_t>(index)] : builtIn;
+  };
   for (int i = 0; i <= visibleRows_; ++i) {
     const int row = topRow_ + i;
     if (row >= RowCount()) break;
     const int marks = GetRowMarks(row);
-    const int y = TextTop() + i * rowHeight_;
+    const int y = TextTop() + i * rowHeight_ + 2;
     for (int m = 0; m < 10; ++m) {
-      if (marks & (1 << m)) p.drawImage(imagebar_.LeftMargin(), y, MarkDigitImage(m));
+      if (!(marks & (1 << m))) continue;
+      p.drawImage(imagebar_.LeftMargin(), y, picture(imageDigits_, m, MarkDigitImage(m)));
+      break;
     }
     for (int m = 10; m < 16; ++m) {
-      if (marks & (1 << m)) p.drawImage(imagebar_.LeftMargin() + imagebar_.DigitWidth(), y, MarkImage(m - 10));
+      if (!(marks & (1 << m))) continue;
+      p.drawImage(imagebar_.LeftMargin() + imagebar_.DigitWidth(), y, picture(imageMarks_, m - 10, MarkImage(m - 10)));
+      break;
     }
   }
-  (void)width;
 }
 
 }  // namespace nura

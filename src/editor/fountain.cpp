@@ -70,11 +70,14 @@ const TPropList& TFileExtComponent::Properties() const {
 }
 
 TFountain::TFountain()
-    : listeners_(std::make_unique<TNotifyEventList>(this)), brackets_(CreateBrackets()), reserve_(CreateFountainColor()) {
+    : listeners_(std::make_unique<TNotifyEventList>(this)),
+      freeListeners_(std::make_unique<TNotifyEventList>(this)),
+      brackets_(CreateBrackets()),
+      reserve_(CreateFountainColor()) {
   brackets_->OnChange = listeners_->ChangeForwarder();
 }
 
-TFountain::~TFountain() = default;
+TFountain::~TFountain() { freeListeners_->Changed(); }
 
 void TFountain::ReplaceBrackets(std::unique_ptr<TFountainBracketCollection> brackets) {
   brackets_ = std::move(brackets);

@@ -93,6 +93,8 @@ class TFountain : public TFileExtComponent {
 
   // The editors that use this fountain hear every change through it.
   TNotifyEventList& NotifyEventList() { return *listeners_; }
+  // Told when the fountain is destroyed, so that no editor keeps it.
+  TNotifyEventList& FreeNotifyList() { return *freeListeners_; }
   TFountainBracketCollection& Brackets() { return *brackets_; }
   const TFountainBracketCollection& Brackets() const { return *brackets_; }
   void SetBrackets(const TFountainBracketCollection& v) { brackets_->Assign(v); }
@@ -121,7 +123,7 @@ class TFountain : public TFileExtComponent {
   void ReplaceBrackets(std::unique_ptr<TFountainBracketCollection> brackets);
 
  private:
-  std::unique_ptr<TNotifyEventList> listeners_;
+  std::unique_ptr<TNotifyEventList> listeners_, freeListeners_;
   std::unique_ptr<TFountainBracketCollection> brackets_;
   TSortedStrings reserveWordList_;
   std::unique_ptr<TFountainColor> reserve_;

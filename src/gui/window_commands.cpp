@@ -307,6 +307,11 @@ void CmdSendMessage(TNuraEngine& engine, CommandId id) {
   QWidget* widget = object->Widget();
   int64_t result = 0;
   try {
+    if (object->WindowMessage(message.message, message.wparam, message.lparam,
+                              buffer ? &buffer->value : nullptr, result)) {
+      SetIntegerResult(engine, result);
+      return;
+    }
     switch (message.message) {
       case kWmClose:
         if (node->objectId == 0) window->CloseMainWindow();

@@ -259,8 +259,13 @@ TEST_F(EditorControlTest, PaintsBackgroundSelectionAndLeftBar) {
   // The text area's background is white far right, the left bar silver.
   EXPECT_EQ(shot.pixel(shot.width() - 3, shot.height() - 3), qRgb(255, 255, 255));
   EXPECT_EQ(shot.pixel(1, shot.height() - 3), qRgb(0xC0, 0xC0, 0xC0));
-  // The ruler strip sits above the text.
-  EXPECT_EQ(shot.pixel(shot.width() - 3, 1), qRgb(0xC0, 0xC0, 0xC0));
+  // The ruler strip sits above the text: silver, with a long tick and the
+  // number 8 at column 8 (gauge range 8), the caret's column marked.
+  const int left = editor->TextLeft();
+  EXPECT_EQ(shot.pixel(left + 2 * cw + 2, 8), qRgb(0xC0, 0xC0, 0xC0));
+  EXPECT_EQ(shot.pixel(left + 8 * cw, 0), qRgb(0, 0, 0));
+  EXPECT_EQ(shot.pixel(left + 8 * cw + 3, 1), qRgb(0, 0, 0));  // top of the "8"
+  EXPECT_EQ(shot.pixel(left + 4 * cw + 2, 8), qRgb(0, 0, 0));  // the caret column in the mark colour
 }
 
 }  // namespace

@@ -89,6 +89,13 @@ class TGuiObject : public TScriptObject {
   virtual void AssignValue(TPropertyInput& in);
   // "オブジェクト破壊": empties the control before it is hidden.
   virtual void Empty() {}
+  // A window message a script sends ("メッセージ送信"); `buffer` is the
+  // text the lparam names (nullptr for a number). False when the object
+  // leaves the message to the general handling.
+  virtual bool WindowMessage(int64_t message, int64_t wparam, int64_t lparam, std::string* buffer, int64_t& result) {
+    (void)message, (void)wparam, (void)lparam, (void)buffer, (void)result;
+    return false;
+  }
   // One of the event widgets changed its size (forms follow with their
   // picture).
   virtual void Resized(QObject* widget) { (void)widget; }
