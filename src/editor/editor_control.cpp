@@ -123,6 +123,13 @@ void TEditor::SetColor(TColor c) {
   viewport()->update();
 }
 
+void TEditor::SetReadOnly(bool on) {
+  if (dragState_ == 2) return;
+  readOnly_ = on;
+  // A selection can no longer be moved: the pointer over it is the text's.
+  if (on && HasPlainSelection()) SetCursorState(0);
+}
+
 void TEditor::SetHitStyle(TEditorHitStyle style) {
   if (style == hitStyle_) return;
   CleanSelection();

@@ -81,7 +81,8 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   bool WordWrap() const { return list_->WordWrap(); }
   void SetWordWrap(bool on) { list_->SetWordWrap(on); }
   bool ReadOnly() const { return readOnly_; }
-  void SetReadOnly(bool on) { readOnly_ = on; }
+  // Ignored while a selection is dragged.
+  void SetReadOnly(bool on);
   bool WantTabs() const { return wantTabs_; }
   void SetWantTabs(bool on) { wantTabs_ = on; }
   int UndoListMax() const { return list_->UndoObj().UndoListMax(); }

@@ -88,9 +88,9 @@ void TEditor::PaintRow(QPainter& p, int row, int y) {
   const QColor text = Or(font_.Color(), Qt::black);
   const QColor background = Or(color_, Qt::white);
   TEditorColors& colors = view_.Colors();
-  const QColor selFore = Or(colors.Select().Color(), Qt::white);
-  const QColor selBack = Or(colors.Select().BkColor(), QColor(0, 0, 128));
-  const QColor hitFore = Or(colors.Hit().Color(), text), hitBack = Or(colors.Hit().BkColor(), selBack);
+  // clNone: the font colour as background, the editor's colour as text.
+  const QColor selFore = Or(colors.Select().Color(), background), selBack = Or(colors.Select().BkColor(), text);
+  const QColor hitFore = Or(colors.Hit().Color(), background), hitBack = Or(colors.Hit().BkColor(), text);
   if (row < RowCount()) {
     const std::string t = RowText(row);
     const std::string attrs = RowAttributes(row);

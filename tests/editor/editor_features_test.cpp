@@ -12,6 +12,7 @@
 #include "editor/editor_control.h"
 #include "editor/editor_fountain.h"
 #include "editor/editor_object.h"
+#include "editor/text_search.h"
 #include "platform/sjis.h"
 #include "support/qt_app.h"
 
@@ -322,6 +323,39 @@ TEST_F(EditorFeaturesTest, BackspaceUnIndentDeleteInATabAndBoxInsertion) {
   editor->SetSelLength(2);
   editor->InsertBox("12\r\n34");
   EXPECT_EQ(editor->Text(), "a12d\r\na34bcd\r\nabcd");
+}
+
+TEST_F(EditorFeaturesTest, PointerShowsWhatAPressWouldDo) {
+  ApplyScriptEditorDefaults(*editor);
+  editor->SetText("abc def");
+  editor->SetSelStart(0);
+  editor->SetSelLength(3);
+  const auto shape = [&] { return editor->viewport()->cursor().shape(); };
+  Mouse(QEvent::MouseMove, QPoint(2, Cell(0, 0).y()), Qt::NoButton);
+  EXPECT_EQ(shape(), Qt::BitmapCursor);  // the editor's own right arrow
+  Mouse(QEvent::MouseMove, Cell(0, 1), Qt::NoButton);
+  EXPECT_EQ(shape(), Qt::ArrowCursor);  // inside a movable selection
+  Mouse(QEvent::MouseMove, Cell(0, 5), Qt::NoButton);
+  EXPECT_EQ(shape(), Qt::IBeamCursor);
+  Mouse(QEvent::MouseMove, Cell(0, 1), Qt::NoButton);
+  editor->SetReadOnly(true);
+  EXPECT_EQ(shape(), Qt::IBeamCursor);
+}
+
+TEST_F(EditorFeaturesTest, ASearchHitWithTheCaretStyleGetsACaretAsWideAsIt) {
+  editor->show();
+  QApplication::setActiveWindow(editor.get());
+  editor->setFocus();
+  if (!editor->hasFocus()) GTEST_SKIP() << "no keyboard focus on this platform";
+  editor->SetHitStyle(TEditorHitStyle::hsCaret);
+  editor->SetText("one two three");
+  ASSERT_TRUE(editor->SearchText("two", SearchForward));
+  EXPECT_TRUE(editor->HasHitSelection());
+  EXPECT_EQ(editor->Col(), 4);
+  EXPECT_EQ(editor->inputMethodQuery(Qt::ImCursorRectangle).toRect().width(), 3 * editor->CharWidth());
+  QTest::keyClick(editor.get(), Qt::Key_Right);
+  EXPECT_FALSE(editor->HasSelection());
+  EXPECT_EQ(editor->inputMethodQuery(Qt::ImCursorRectangle).toRect().width(), 2);
 }
 
 TEST_F(EditorFeaturesTest, CaretShapesAndTheHideMark) {
