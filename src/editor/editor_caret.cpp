@@ -53,9 +53,10 @@ void TEditor::AdjustCaretColumn(bool vertical, int direction) {
   const int w = RowWidth(caretRow_);
   const std::string attrs = RowAttributes(caretRow_);
   const auto at = [&](int c) { return c >= 0 && c < static_cast<int>(attrs.size()) ? attrs[c] : '0'; };
+  // KeepCaret: a vertical move returns to the column a short row cut.
   if (!caret_.FreeCaret() && caretCol_ > w) {
-    remember(caretCol_);
-    if (!(caret_.FreeRow() && vertical)) caretCol_ = w;
+    if (caret_.KeepCaret()) remember(mouseSelecting_ ? w : caretCol_);
+    if (!(caret_.FreeRow() && vertical && !mouseSelecting_)) caretCol_ = w;
   }
   if (at(caretCol_) == '5') {
     remember(caretCol_);
@@ -267,6 +268,7 @@ void TEditor::MoveKey(int key, bool shift, bool ctrl) {
         SetRow(0);
         break;
       }
+      if (delta > 0 && topRow_ < RowCount() && RowKind(topRow_) == kRowEndOfFile) break;
       const int d = caretRow_ - topRow_;
       SetTopRow(topRow_ + delta);
       SetRow(topRow_ + d);

@@ -23,6 +23,7 @@ TEditor::TEditor(QWidget* parent)
   lines_ = std::make_unique<TEditorStrings>(*list_, *this);
   setFont(font_.ToQFont());
   font_.OnChange = [this](TPersistent*) {
+    if (topCol_ > 0) SetCol(0);  // back to the left edge before re-measuring
     setFont(font_.ToQFont());
     OptionChanged(&font_);
   };
@@ -155,11 +156,23 @@ void TEditor::SetReserveWordList(const std::vector<std::string>& words) {
 
 // ---- layout ----
 
+// The number of digits the left bar shows: enough for the last number,
+// at least Leftbar.Column, at most 8.
+static int DecimalDigits(int n) { return static_cast<int>(std::to_string(std::max(0, n)).size()); }
+
 int TEditor::LeftbarWidth() const {
   if (!leftbar_.Visible()) return 0;
   int digits = leftbar_.Column();
-  if (leftbar_.ShowNumber()) digits = std::max(digits, static_cast<int>(std::to_string(RowCount() + 1).size()));
-  return leftbar_.LeftMargin() + digits * charWidth_ + leftbar_.RightMargin() + (leftbar_.Edge() ? 2 : 0);
+  if (leftbar_.ShowNumber() && RowCount() > 0) {
+    int n = RowCount() - 1;
+    if (leftbar_.ShowNumberMode() == TEditorShowNumberMode::nmLine && WordWrap()) {
+      n = 0;
+      for (int r = 0; r < RowCount() - 1; ++r) n += RowKind(r) == kRowEndsLine;
+    }
+    n += (leftbar_.ZeroBase() ? 0 : 1) + (RowKind(RowCount() - 1) == kRowEndsLine ? 1 : 0);
+    digits = std::min(8, std::max(digits, DecimalDigits(n)));
+  }
+  return leftbar_.LeftMargin() + digits * charWidth_ + leftbar_.RightMargin() + 2;
 }
 
 int TEditor::RulerHeight() const { return ruler_.Visible() ? (ruler_.Edge() ? 11 : 10) : 0; }

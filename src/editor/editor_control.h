@@ -83,6 +83,8 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   bool ReadOnly() const { return readOnly_; }
   // Ignored while a selection is dragged.
   void SetReadOnly(bool on);
+  bool WantReturns() const { return wantReturns_; }
+  void SetWantReturns(bool on) { wantReturns_ = on; }
   bool WantTabs() const { return wantTabs_; }
   void SetWantTabs(bool on) { wantTabs_ = on; }
   int UndoListMax() const { return list_->UndoObj().UndoListMax(); }
@@ -173,6 +175,8 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   void DeleteRowMark(int row, int mark);
   void GotoRowMark(int mark);
   int GetRowMarks(int row) const;
+  // Inside the row list only; the list hears which marks came and went.
+  void SetRowMarks(int row, int marks);
 
   // The input method's window stands at the caret's cell.
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -320,7 +324,7 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   TColor color_ = clWhite;
   TEditorHitStyle hitStyle_ = TEditorHitStyle::hsSelect;
   TScrollStyle scrollBars_ = TScrollStyle::ssNone;
-  bool readOnly_ = false, wantTabs_ = true, modified_ = false, destroying_ = false;
+  bool readOnly_ = false, wantTabs_ = true, wantReturns_ = true, modified_ = false, destroying_ = false;
   bool box_ = false, programmatic_ = false, rememberedSet_ = false, mouseSelecting_ = false;
   int rememberedCol_ = 0;
   int caretRow_ = 0, caretCol_ = 0, topRow_ = 0, topCol_ = 0;

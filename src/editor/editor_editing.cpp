@@ -459,23 +459,29 @@ bool TEditor::SearchText(std::string_view text, uint16_t options) {
 void TEditor::PutRowMark(int row, int mark) {
   if (mark < 0 || mark > 15) return;
   if (mark < 10) {
+    // A numbered mark stands on one row only.
     for (int r = 0; r < RowCount(); ++r) {
-      if (list_->GetRowWordB(r) & (1 << mark)) {
-        list_->SetRowWordB(r, list_->GetRowWordB(r) & ~(1 << mark));
+      if (GetRowMarks(r) & (1 << mark)) {
+        SetRowMarks(r, GetRowMarks(r) & ~(1 << mark));
         break;
       }
     }
   }
-  if (row < 0 || row >= RowCount()) return;
-  list_->SetRowWordB(row, list_->GetRowWordB(row) | (1 << mark));
-  if (mark < 10) list_->IncludeRowMarks(1 << mark);
-  viewport()->update();
+  SetRowMarks(row, GetRowMarks(row) | (1 << mark));
 }
 
 void TEditor::DeleteRowMark(int row, int mark) {
-  if (mark < 0 || mark > 15 || row < 0 || row >= RowCount()) return;
-  list_->SetRowWordB(row, list_->GetRowWordB(row) & ~(1 << mark));
-  if (mark < 10) list_->ExcludeRowMarks(1 << mark);
+  if (mark >= 0 && mark <= 15) SetRowMarks(row, GetRowMarks(row) & ~(1 << mark));
+}
+
+void TEditor::SetRowMarks(int row, int marks) {
+  if (row < 0 || row >= RowCount()) return;
+  const int old = GetRowMarks(row);
+  marks &= 0xFFFF;
+  if (marks == old) return;
+  list_->IncludeRowMarks(marks & ~old);
+  list_->ExcludeRowMarks(old & ~marks);
+  list_->SetRowWordB(row, static_cast<uint16_t>(marks));
   viewport()->update();
 }
 

@@ -66,7 +66,14 @@ void TEditor::keyPressEvent(QKeyEvent* event) {
       return;
     case Qt::Key_Delete: DeleteChar(); return;
     case Qt::Key_Backspace: Backspace(); return;
-    case Qt::Key_Return: case Qt::Key_Enter: Enter(shift); return;
+    case Qt::Key_Return: case Qt::Key_Enter:
+      // Without WantReturns Enter belongs to the dialog's default button.
+      if (!wantReturns_) {
+        event->ignore();
+        return;
+      }
+      Enter(shift);
+      return;
     case Qt::Key_Tab:
       if (!shift && !ctrl) TypeTab();
       return;

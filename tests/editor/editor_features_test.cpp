@@ -219,6 +219,38 @@ TEST_F(EditorFeaturesTest, HeldArrowKeysSpeedUpAtTheEdgeOfTheView) {
   EXPECT_EQ(editor->Row(), last + 4);
 }
 
+TEST_F(EditorFeaturesTest, KeepCaretReturnsToTheColumnAShortRowCut) {
+  editor->Caret().SetFreeCaret(false);
+  editor->SetText(std::string(40, 'a') + "\r\nbbbbb\r\n" + std::string(40, 'c'));
+  editor->SetRowCol(0, 30);
+  editor->Caret().SetKeepCaret(true);
+  QTest::keyClick(editor.get(), Qt::Key_Down);
+  EXPECT_EQ(editor->Col(), 5);
+  QTest::keyClick(editor.get(), Qt::Key_Down);
+  EXPECT_EQ(editor->Col(), 30);
+  editor->Caret().SetKeepCaret(false);
+  editor->SetRowCol(0, 30);
+  QTest::keyClick(editor.get(), Qt::Key_Down);
+  QTest::keyClick(editor.get(), Qt::Key_Down);
+  EXPECT_EQ(editor->Col(), 5);
+}
+
+TEST_F(EditorFeaturesTest, LeftBarWidensOnlyForAFifthDigit) {
+  ApplyScriptEditorDefaults(*editor);
+  editor->Leftbar().SetShowNumber(true);
+  editor->Leftbar().SetColumn(4);
+  std::string text;
+  for (int i = 0; i < 1999; ++i) text += "x\r\n";
+  editor->SetText(text + "x");
+  const int four = editor->TextLeft();
+  editor->SetText(text + "x\r\n" + text + "x");
+  EXPECT_EQ(editor->TextLeft(), four);  // 3999 rows
+  std::string many;
+  for (int i = 0; i < 9999; ++i) many += "x\r\n";
+  editor->SetText(many + "x");  // 10000 rows
+  EXPECT_EQ(editor->TextLeft(), four + editor->CharWidth());
+}
+
 TEST_F(EditorFeaturesTest, RowSelectionFromTheMargin) {
   ApplyScriptEditorDefaults(*editor);
   editor->SetText("aa\r\nbb\r\ncc\r\ndd");
