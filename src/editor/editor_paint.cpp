@@ -132,10 +132,14 @@ void TEditor::PaintRow(QPainter& p, int row, int y) {
         QFont f = font();
         if (c && (c->Style() & fsBold)) f.setBold(true);
         if (c && (c->Style() & fsItalic)) f.setItalic(true);
-        if (c && (c->Style() & fsUnderline)) f.setUnderline(true);
+        if (c && (c->Style() & fsStrikeOut)) f.setStrikeOut(true);
         p.setFont(f);
         p.setPen(fore);
         p.drawText(x, y + fontAscent_, SjisToQString(std::string_view(t).substr(b, len)));
+        // An underlined token gets a dotted line, not the font's.
+        if (c && (c->Style() & fsUnderline)) {
+          for (int dot = x; dot < x + width * charWidth_; dot += 2) p.fillRect(dot, y + fontHeight_ - 1, 1, 1, fore);
+        }
       }
       col += width;
       b += len;
