@@ -524,14 +524,14 @@ class TFormatLibrary : public TArchiverLibrary {
                      std::vector<bool>& wanted, TMemberSink& sink, std::string& messages) {
     struct stat st {};
     if (job.fresh || ::stat(target.c_str(), &st) != 0 || st.st_size == 0) return kArcOk;
-    TArchiveReader reader(format_);
-    if (!reader.Open(target)) {
-      AddMessage(messages, target + ": " + reader.Error());
+    TArchiveMembers old(format_, target);
+    if (!old.Open()) {
+      AddMessage(messages, target + ": " + old.Error());
       return kArcErrorNotArcFile;
     }
     TMember member;
     int next;
-    while ((next = reader.Next(member)) == 1) {
+    while ((next = old.Next(member)) == 1) {
       const std::string key = StoredMemberName(member.name);
       if (job.op == TBackendJob::kDelete && MemberSelected(job.files, key)) continue;
       auto it = byName.find(key);
@@ -544,19 +544,33 @@ class TFormatLibrary : public TArchiverLibrary {
         }
         wanted[it->second] = false;
       }
-      std::string data;
-      if (!member.folder && !reader.ReadData(data)) break;
       member.name = key;
-      if (!sink.Add(member, data)) {
+      const TMemberSink::TResult added = CopyMember(old, member, sink);
+      if (added == TMemberSink::kUnreadable) break;
+      if (added == TMemberSink::kUnwritable) {
         AddMessage(messages, sink.error);
         return kArcErrorCannotWrite;
       }
     }
     if (next != 0) {
-      AddMessage(messages, target + ": " + reader.Error());
+      AddMessage(messages, target + ": " + old.Error());
       return kArcErrorBrokenData;
     }
     return kArcOk;
+  }
+
+  // One old member into the sink: in blocks when its header gives its
+  // size, else read whole.
+  static TMemberSink::TResult CopyMember(const TArchiveMembers& old, const TMember& member,
+                                         TMemberSink& sink) {
+    if (old.SizeKnown() && !member.folder) return sink.AddBlocks(member, old.Blocks());
+    std::string data;
+    const bool readable = member.folder || old.Blocks()([&](std::string_view block) {
+      data.append(block);
+      return true;
+    });
+    if (!readable) return TMemberSink::kUnreadable;
+    return sink.Add(member, data) ? TMemberSink::kAdded : TMemberSink::kUnwritable;
   }
 
   TBackendFormat format_;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <streambuf>
@@ -100,20 +101,36 @@ int TArchiveReader::Next(TMember& member) {
 
 bool TArchiveReader::ReadData(std::string& data, size_t limit) {
   data.clear();
+  return ReadBlocks([&](std::string_view block) {
+    data.append(block.substr(0, limit - data.size()));
+    return data.size() < limit;
+  });
+}
+
+bool TArchiveReader::ReadBlocks(const TDataTake& take) {
+  static const std::string zeros(1 << 16, '\0');
   const void* block;
   size_t size;
   la_int64_t offset;
+  uint64_t at = 0;  // the bytes handed on so far
   for (;;) {
     const int r = archive_read_data_block(archive_, &block, &size, &offset);
     if (r == ARCHIVE_EOF) return true;
     if (r < ARCHIVE_WARN) return false;
-    if (offset < 0 || static_cast<uint64_t>(offset) >= limit) continue;
-    const size_t at = static_cast<size_t>(offset);
-    const size_t take = std::min(size, limit - at);
-    if (data.size() < at + take) data.resize(at + take);
-    data.replace(at, take, static_cast<const char*>(block), take);
+    if (offset < 0) continue;
+    const uint64_t from = static_cast<uint64_t>(offset);
+    for (; at < from; at += std::min<uint64_t>(zeros.size(), from - at)) {
+      if (!take(std::string_view(zeros).substr(0, std::min<uint64_t>(zeros.size(), from - at)))) return true;
+    }
+    if (from + size <= at) continue;  // bytes handed on already
+    const std::string_view bytes(static_cast<const char*>(block), size);
+    const bool more = take(bytes.substr(at - from));
+    at = from + size;
+    if (!more) return true;
   }
 }
+
+bool TArchiveReader::SizeKnown() const { return entry_ && archive_entry_size_is_set(entry_); }
 
 std::string TArchiveReader::Error() const {
   const char* text = archive_error_string(archive_);
@@ -122,6 +139,64 @@ std::string TArchiveReader::Error() const {
 
 int TArchiveReader::FilterCode() const {
   return archive_filter_count(archive_) > 0 ? archive_filter_code(archive_, 0) : 0;
+}
+
+// ---- members of an existing archive ----
+
+struct TArchiveMembers::TState {
+  static constexpr int64_t kPast = INT64_MAX;  // the walk is at the end
+
+  TBackendFormat format;
+  std::string path;
+  std::unique_ptr<TArchiveReader> reader;
+  int64_t index = -1;  // of the member the walk stands at
+  bool read = false;   // its data was read
+
+  bool Open() {
+    reader = std::make_unique<TArchiveReader>(format);
+    index = -1;
+    read = false;
+    return reader->Open(path);
+  }
+  int Next(TMember& member) {
+    const int r = reader->Next(member);
+    index = r == 1 ? index + 1 : kPast;
+    read = false;
+    return r;
+  }
+  // The walk at member `n` with its data unread.
+  bool SeekTo(int64_t n) {
+    if ((index > n || (index == n && read)) && !Open()) return false;
+    TMember member;
+    while (index < n) {
+      if (Next(member) != 1) return false;
+    }
+    return true;
+  }
+};
+
+TArchiveMembers::TArchiveMembers(TBackendFormat format, std::string nativePath)
+    : state_(std::make_shared<TState>()) {
+  state_->format = format;
+  state_->path = std::move(nativePath);
+}
+
+TArchiveMembers::~TArchiveMembers() = default;
+
+bool TArchiveMembers::Open() { return state_->Open(); }
+
+int TArchiveMembers::Next(TMember& member) { return state_->Next(member); }
+
+bool TArchiveMembers::SizeKnown() const { return state_->reader->SizeKnown(); }
+
+std::string TArchiveMembers::Error() const { return state_->reader->Error(); }
+
+TDataBlocks TArchiveMembers::Blocks() const {
+  return [state = state_, n = state_->index](const TDataTake& take) {
+    if (!state->SeekTo(n)) return false;
+    state->read = true;
+    return state->reader->ReadBlocks(take);
+  };
 }
 
 // ---- names ----
@@ -391,22 +466,31 @@ std::string CreateScratchFile(const std::string& head, const std::string& tail) 
   return name;
 }
 
-TMemberSink::TResult TMemberSink::Unreadable(const std::string& native) {
-  error = native + ": 読み込めません。";
+TMemberSink::TResult TMemberSink::Unreadable(const std::string& name) {
+  error = name + ": 読み込めません。";
   return kUnreadable;
 }
 
-TMemberSink::TResult TMemberSink::Changed(const std::string& native) {
-  error = native + ": 読み込み中にファイルが変わったか読めなくなりました。";
+TMemberSink::TResult TMemberSink::Changed(const std::string& name) {
+  error = name + ": 読み込み中にファイルが変わったか読めなくなりました。";
   return kUnreadable;
+}
+
+TMemberSink::TResult TMemberSink::AddBlocks(const TMember& member, const TDataBlocks& blocks) {
+  std::string data;
+  const bool readable = blocks([&](std::string_view block) {
+    data.append(block);
+    return data.size() <= member.size;
+  });
+  if (!readable || data.size() != member.size) return kUnreadable;
+  return Add(member, data) ? kAdded : kUnwritable;
 }
 
 TMemberSink::TResult TMemberSink::AddFile(const TMember& member, const std::string& native) {
-  std::string data;
-  if (!ReadNativeFile(native, data)) return Unreadable(native);
-  TMember read = member;
-  read.size = data.size();
-  return Add(read, data) ? kAdded : kUnwritable;
+  if (!std::ifstream(native, std::ios::binary)) return Unreadable(native);
+  const TResult added =
+      AddBlocks(member, [native](const TDataTake& take) { return ReadNativeFileBlocks(native, take); });
+  return added == kUnreadable ? Changed(native) : added;
 }
 
 namespace {
@@ -481,16 +565,14 @@ class TLhaSink : public TMemberSink {
     }
     return static_cast<bool>(out_) || WriteFailed();
   }
-  // Reads and codes the file in blocks.
-  TResult AddFile(const TMember& member, const std::string& native) override {
-    std::ifstream in(native, std::ios::binary);
-    if (!in) return Unreadable(native);
+  // Codes the data as its blocks come.
+  TResult AddBlocks(const TMember& member, const TDataBlocks& blocks) override {
     try {
-      if (writer_.AddFile(Utf8ToSjis(member.name), member.mtime, in, member.size, store_)) return kAdded;
+      if (writer_.AddFile(Utf8ToSjis(member.name), member.mtime, member.size, store_, blocks)) return kAdded;
     } catch (const std::length_error&) {
       return TooLarge(member) ? kAdded : kUnwritable;
     }
-    return out_ ? Changed(native) : WriteFailed() ? kAdded : kUnwritable;
+    return out_ ? kUnreadable : WriteFailed() ? kAdded : kUnwritable;
   }
   bool Finish() override { return writer_.Finish() || WriteFailed(); }
 
@@ -515,19 +597,21 @@ class TCabSink : public TMemberSink {
  public:
   explicit TCabSink(TAtomicFileWriter& out) : buf_(out), out_(&buf_) {}
   bool Add(const TMember& member, std::string_view data) override {
-    if (!member.folder) writer_.AddFile(member.name, member.mtime, data);
+    if (member.folder) return true;
+    writer_.AddFile(member.name, member.mtime, data);
+    names_.push_back(member.name);
     return true;
   }
-  // The file is read when the cabinet is written.
-  TResult AddFile(const TMember& member, const std::string& native) override {
-    if (!std::ifstream(native, std::ios::binary)) return Unreadable(native);
-    writer_.AddNativeFile(member.name, member.mtime, native, member.size);
+  // The blocks are read when the cabinet is written.
+  TResult AddBlocks(const TMember& member, const TDataBlocks& blocks) override {
+    writer_.AddFile(member.name, member.mtime, member.size, blocks);
+    names_.push_back(member.name);
     return kAdded;
   }
   bool Finish() override {
-    std::string unreadable;
+    size_t unreadable = names_.size();
     if (writer_.Write(out_, &unreadable) && out_.flush()) return true;
-    if (!unreadable.empty()) Changed(unreadable);
+    if (unreadable < names_.size()) Changed(names_[unreadable]);
     else error = "CAB 書庫を書き出せません (大きすぎるか書き込めません)。";
     return false;
   }
@@ -536,6 +620,7 @@ class TCabSink : public TMemberSink {
   TSaveBuf buf_;
   std::ostream out_;
   TCabWriter writer_;
+  std::vector<std::string> names_;  // of the files in the order added
 };
 
 class TLibarchiveSink : public TMemberSink {
@@ -559,20 +644,19 @@ class TLibarchiveSink : public TMemberSink {
     sized.size = member.folder ? 0 : data.size();
     return Header(sized) && Write(data) && FinishEntry();
   }
-  // Streams the file in blocks; it must still have the size it was listed with.
-  TResult AddFile(const TMember& member, const std::string& native) override {
-    std::ifstream in(native, std::ios::binary);
-    if (!in) return Unreadable(native);
+  // Writes the blocks as they come; they must be the size the header gives.
+  TResult AddBlocks(const TMember& member, const TDataBlocks& blocks) override {
     if (!Header(member)) return kUnwritable;
-    std::string block(1 << 16, '\0');
     uint64_t total = 0;
-    while (in) {
-      in.read(block.data(), static_cast<std::streamsize>(block.size()));
-      const size_t got = static_cast<size_t>(in.gcount());
-      total += got;
-      if (got > 0 && !Write(std::string_view(block.data(), got))) return kUnwritable;
-    }
-    if (in.bad() || total != member.size) return Changed(native);
+    bool written = true;
+    const bool readable = blocks([&](std::string_view block) {
+      total += block.size();
+      if (total > member.size) return false;
+      written = Write(block);
+      return written;
+    });
+    if (!written) return kUnwritable;
+    if (!readable || total != member.size) return kUnreadable;
     return FinishEntry() ? kAdded : kUnwritable;
   }
   bool Finish() override { return (archive_write_close(archive_) == ARCHIVE_OK && !saveFailed_) || Fail(); }

@@ -15,6 +15,7 @@
 #include <locale.h>
 
 #include "archive/archiver_options.h"
+#include "archive/data_blocks.h"
 
 struct archive;
 struct archive_entry;
@@ -57,6 +58,11 @@ class TArchiveReader {
   int Next(TMember& member);
   // The current member's data, at most `limit` bytes; false when damaged.
   bool ReadData(std::string& data, size_t limit = SIZE_MAX);
+  // The current member's data in blocks, in order (a hole reads as zeros);
+  // false when damaged.
+  bool ReadBlocks(const TDataTake& take);
+  // True when the current member's header gives its size.
+  bool SizeKnown() const;
   std::string Error() const;
   // libarchive's filter code of the outermost compression (0 none).
   int FilterCode() const;
@@ -67,6 +73,26 @@ class TArchiveReader {
   TBackendFormat format_;
   struct archive* archive_ = nullptr;
   struct archive_entry* entry_ = nullptr;
+};
+
+// The members of an existing archive, walked in order, whose data can be
+// read later and more than once: by the walk where it stands, else by a
+// fresh reading of the archive that goes forward from there.
+class TArchiveMembers {
+ public:
+  TArchiveMembers(TBackendFormat format, std::string nativePath);
+  ~TArchiveMembers();
+  bool Open();
+  // As TArchiveReader::Next.
+  int Next(TMember& member);
+  bool SizeKnown() const;
+  std::string Error() const;
+  // The data of the member that Next gave last.
+  TDataBlocks Blocks() const;
+
+ private:
+  struct TState;
+  std::shared_ptr<TState> state_;
 };
 
 // What extraction does with a member whose file already exists.
@@ -110,20 +136,24 @@ std::string CreateScratchFile(const std::string& head, const std::string& tail);
 // Receives the members of a new archive in order.
 class TMemberSink {
  public:
+  enum TResult { kAdded, kUnreadable, kUnwritable };
   virtual ~TMemberSink() = default;
   virtual bool Add(const TMember& member, std::string_view data) = 0;
-  // Adds the native file as `member` (whose size is the file's). This one
-  // reads the whole file; writers that can stream do.
-  enum TResult { kAdded, kUnreadable, kUnwritable };
-  virtual TResult AddFile(const TMember& member, const std::string& native);
+  // Adds a member whose `member.size` bytes come from `blocks`. This one
+  // reads them whole; writers that can stream do not. kUnreadable when the
+  // blocks cannot be read or are not that size.
+  virtual TResult AddBlocks(const TMember& member, const TDataBlocks& blocks);
+  // Adds the native file as `member` (whose size is the file's) through
+  // AddBlocks.
+  TResult AddFile(const TMember& member, const std::string& native);
   virtual bool Finish() = 0;
   std::string error;
 
  protected:
-  // kUnreadable with the message for a file that cannot be opened, or
-  // that changed or became unreadable while it was read.
-  TResult Unreadable(const std::string& native);
-  TResult Changed(const std::string& native);
+  // kUnreadable with the message for a file or member that cannot be
+  // opened, or that changed or became unreadable while it was read.
+  TResult Unreadable(const std::string& name);
+  TResult Changed(const std::string& name);
 };
 
 // A writer for `format` into the open save `out` (committed by the caller

@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <fstream>
 
 #include "archive/archiver_options.h"
 
@@ -94,19 +93,15 @@ class TBlockWriter {
   std::string block_;
 };
 
-// Feeds the native file to `blocks`; false unless it holds `size` bytes.
-bool AddNative(const std::string& native, uint64_t size, TBlockWriter& blocks) {
-  std::ifstream in(native, std::ios::binary);
-  if (!in) return false;
-  std::string piece(1 << 16, '\0');
+// Feeds the file's blocks to `out`; false unless they are `size` bytes.
+bool AddBlocks(const TDataBlocks& blocks, uint64_t size, TBlockWriter& out) {
   uint64_t read = 0;
-  while (in && read <= size) {
-    in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
-    const size_t got = static_cast<size_t>(in.gcount());
-    read += got;
-    if (read <= size) blocks.Add(std::string_view(piece.data(), got));
-  }
-  return !in.bad() && read == size;
+  const bool readable = blocks([&](std::string_view block) {
+    read += block.size();
+    if (read <= size) out.Add(block);
+    return read <= size;
+  });
+  return readable && read == size;
 }
 
 }  // namespace
@@ -130,17 +125,16 @@ void TCabWriter::AddFile(const std::string& utf8Path, int64_t mtime, std::string
   Add(std::move(file), utf8Path, mtime);
 }
 
-void TCabWriter::AddNativeFile(const std::string& utf8Path, int64_t mtime, const std::string& native,
-                               uint64_t size) {
+void TCabWriter::AddFile(const std::string& utf8Path, int64_t mtime, uint64_t size, TDataBlocks blocks) {
   TFile file{};
   file.size = size;
-  file.native = native;
+  file.blocks = std::move(blocks);
   Add(std::move(file), utf8Path, mtime);
 }
 
 // The headers and file entries come first, with the cabinet's size left
 // open until the blocks are written.
-bool TCabWriter::Write(std::ostream& out, std::string* unreadable) const {
+bool TCabWriter::Write(std::ostream& out, size_t* unreadable) const {
   const uint64_t count = (total_ + kBlockSize - 1) / kBlockSize;
   if (files_.size() > 0xFFFF || total_ > kMaxCabinet || count > 0xFFFF) return false;
   std::string entries;
@@ -180,11 +174,12 @@ bool TCabWriter::Write(std::ostream& out, std::string* unreadable) const {
   out.write(entries.data(), static_cast<std::streamsize>(entries.size()));
   TBlockWriter blocks(out);
   if (!blocks.Ok()) return false;
-  for (const TFile& f : files_) {
-    if (f.native.empty()) {
+  for (size_t i = 0; i < files_.size(); ++i) {
+    const TFile& f = files_[i];
+    if (!f.blocks) {
       blocks.Add(f.data);
-    } else if (!AddNative(f.native, f.size, blocks)) {
-      if (unreadable) *unreadable = f.native;
+    } else if (!AddBlocks(f.blocks, f.size, blocks)) {
+      if (unreadable) *unreadable = i;
       return false;
     }
     if (!out) return false;

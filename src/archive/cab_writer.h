@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/data_blocks.h"
+
 namespace nura {
 
 // The cabinet checksum of a block (data, then the two size fields).
@@ -19,14 +21,14 @@ class TCabWriter {
  public:
   // Adds a file; `utf8Path` uses "/" or "\" between folders.
   void AddFile(const std::string& utf8Path, int64_t mtime, std::string_view data);
-  // Adds the native file of `size` bytes, read in blocks only while the
+  // Adds a file of `size` bytes whose blocks are read only while the
   // cabinet is written, so that it is never held whole.
-  void AddNativeFile(const std::string& utf8Path, int64_t mtime, const std::string& native, uint64_t size);
+  void AddFile(const std::string& utf8Path, int64_t mtime, uint64_t size, TDataBlocks blocks);
   // Writes the cabinet. False when it cannot hold the files (more than
-  // 65535 files, or 2 GiB and more), when a native file no longer holds
-  // the bytes it was added with (its name then in `unreadable`), or when the
-  // stream failed.
-  bool Write(std::ostream& out, std::string* unreadable = nullptr) const;
+  // 65535 files, or 2 GiB and more), when a file's blocks cannot be read
+  // or are not its size (its index in the order of adding then in
+  // `unreadable`), or when the stream failed.
+  bool Write(std::ostream& out, size_t* unreadable = nullptr) const;
 
  private:
   struct TFile {
@@ -34,7 +36,7 @@ class TCabWriter {
     uint64_t size;
     uint16_t date, time, attributes;
     std::string data;    // the bytes of a file added with them
-    std::string native;  // else the file that holds them
+    TDataBlocks blocks;  // else where they come from
   };
   void Add(TFile file, const std::string& utf8Path, int64_t mtime);
 

@@ -458,8 +458,8 @@ void Put(std::ostream& out, std::string_view bytes) {
 // again when the data is in. The code is written as it comes, but never
 // past the size of the data: the moment it would reach that size, the
 // data is stored instead, over it.
-bool TLhaWriter::AddMember(const std::string& sjisPath, int64_t mtime, uint64_t size, bool store,
-                           const TBlocks& blocks) {
+bool TLhaWriter::AddFile(const std::string& sjisPath, int64_t mtime, uint64_t size, bool store,
+                         const TDataBlocks& blocks) {
   if (size > 0xFFFFFFFFu) throw std::length_error("member too large for an LHA level-2 header");
   const std::streampos start = out_.tellp();
   Put(out_, MemberHeader(sjisPath, mtime, "-lh0-", 0, 0, 0));
@@ -514,27 +514,11 @@ bool TLhaWriter::AddMember(const std::string& sjisPath, int64_t mtime, uint64_t 
 
 void TLhaWriter::AddFile(const std::string& sjisPath, int64_t mtime, std::string_view data,
                          bool store) {
-  AddMember(sjisPath, mtime, data.size(), store, [&](const auto& take) {
+  AddFile(sjisPath, mtime, data.size(), store, [&](const TDataTake& take) {
     for (size_t at = 0; at < data.size(); at += kReadBlock) {
       if (!take(data.substr(at, kReadBlock))) break;
     }
     return true;
-  });
-}
-
-bool TLhaWriter::AddFile(const std::string& sjisPath, int64_t mtime, std::istream& in, uint64_t size,
-                         bool store) {
-  const std::streampos from = in.tellg();
-  std::string block(kReadBlock, '\0');
-  return AddMember(sjisPath, mtime, size, store, [&](const auto& take) {
-    in.clear();
-    if (!in.seekg(from)) return false;
-    while (in) {
-      in.read(block.data(), static_cast<std::streamsize>(block.size()));
-      const size_t got = static_cast<size_t>(in.gcount());
-      if (got > 0 && !take(std::string_view(block.data(), got))) return true;
-    }
-    return !in.bad();
   });
 }
 

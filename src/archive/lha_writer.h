@@ -5,12 +5,12 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <istream>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
+
+#include "archive/data_blocks.h"
 
 namespace nura {
 
@@ -41,23 +41,18 @@ class TLhaWriter {
   // Adds one file. With `store` the data is kept as it is; otherwise it is
   // compressed, and stored when that does not make it smaller.
   void AddFile(const std::string& sjisPath, int64_t mtime, std::string_view data, bool store);
-  // The same for `size` bytes read from `in` in blocks, so that a large
-  // file is never held whole; `in` is read a second time from where it
-  // stands now when the data turns out to be stored. False when `in` cannot
-  // be read or does not hold `size` bytes.
-  bool AddFile(const std::string& sjisPath, int64_t mtime, std::istream& in, uint64_t size, bool store);
+  // The same for `size` bytes that come in blocks, so that a large member
+  // is never held whole; `blocks` is called a second time when the data
+  // turns out to be stored. False when the blocks cannot be read or are not
+  // `size` bytes.
+  bool AddFile(const std::string& sjisPath, int64_t mtime, uint64_t size, bool store,
+               const TDataBlocks& blocks);
   // Adds a folder entry (-lhd-).
   void AddFolder(const std::string& sjisPath, int64_t mtime);
   // Writes the end mark. False when the stream failed.
   bool Finish();
 
  private:
-  // Calls `take` with each block of a member's data from its start; false
-  // when the data cannot be read. `take` returns false to stop early.
-  using TBlocks = std::function<bool(const std::function<bool(std::string_view)>& take)>;
-  bool AddMember(const std::string& sjisPath, int64_t mtime, uint64_t size, bool store,
-                 const TBlocks& blocks);
-
   std::ostream& out_;
 };
 

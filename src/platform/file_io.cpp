@@ -65,15 +65,9 @@ bool ResolveSaveTarget(const std::string& path, std::string& resolved, mode_t& m
 
 // Copies the file into the open writer in blocks.
 bool CopyInto(const std::string& source, TAtomicFileWriter& writer) {
-  std::ifstream in(source, std::ios::binary);
-  if (!in) return false;
-  std::string block(1 << 16, '\0');
-  while (in) {
-    in.read(block.data(), static_cast<std::streamsize>(block.size()));
-    const size_t got = static_cast<size_t>(in.gcount());
-    if (got > 0 && !writer.Write(std::string_view(block.data(), got))) return false;
-  }
-  return !in.bad();
+  bool written = true;
+  return ReadNativeFileBlocks(source, [&](std::string_view block) { return written = writer.Write(block); }) &&
+         written;
 }
 
 }  // namespace
@@ -85,6 +79,18 @@ bool ReadNativeFile(const std::string& nativePath, std::string& bytes) {
   std::ifstream in(nativePath, std::ios::binary);
   if (!in) return false;
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+bool ReadNativeFileBlocks(const std::string& nativePath, const std::function<bool(std::string_view)>& take) {
+  std::ifstream in(nativePath, std::ios::binary);
+  if (!in) return false;
+  std::string block(1 << 16, '\0');
+  while (in) {
+    in.read(block.data(), static_cast<std::streamsize>(block.size()));
+    const size_t got = static_cast<size_t>(in.gcount());
+    if (got > 0 && !take(std::string_view(block.data(), got))) return true;
+  }
   return !in.bad();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,10 @@ namespace nura {
 
 // Reads the whole file; false when it cannot be read or is a folder.
 bool ReadNativeFile(const std::string& nativePath, std::string& bytes);
+
+// Reads the file in blocks of 64 KiB, handing each to `take`, which
+// returns false to stop early; false when the file cannot be read.
+bool ReadNativeFileBlocks(const std::string& nativePath, const std::function<bool(std::string_view)>& take);
 
 // The one way the program saves a file: the bytes go to a temporary file
 // beside the target and replace it only when all of them are on disk

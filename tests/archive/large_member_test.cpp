@@ -1,10 +1,12 @@
 // Members of tens of MB through "圧縮" and "解凍" in LHA and CAB, whose
 // writers read them in blocks: compressible text and noise (which LHA
-// stores after trying to code it) come back byte for byte.
+// stores after trying to code it) come back byte for byte, also after a
+// file joined the archive and its old members were copied over.
 #include <filesystem>
 #include <fstream>
 #include <random>
 
+#include "archive/archive_file.h"
 #include "archive_test_support.h"
 
 namespace nura::test {
@@ -32,6 +34,7 @@ class LargeMembers : public ArchiveFixture {
     const char* words[] = {"archive ", "member ", "block ", "window ", "stream ", "\r\n"};
     MakeFile(Path("big/text.txt"), 16 << 20, [&](std::string& s) { s += words[random() % 6]; });
     MakeFile(Path("big/noise.bin"), 6 << 20, [&](std::string& s) { s += static_cast<char>(random()); });
+    WriteBytes(Path("big/one.txt"), "1");
   }
 };
 
@@ -41,11 +44,20 @@ TEST_F(LargeMembers, RoundTripByteForByte) {
   for (const char* archive : {"big.lzh", "big.cab"}) {
     ASSERT_EQ(ErrorOf(CommandId::Pack, {Jp(list), Arg(archive)}), "") << archive;
     EXPECT_LT(fs::file_size(Path(archive)), 16u << 20) << archive;  // the text shrank
-    const std::string out = std::string("out-") + archive;
-    ASSERT_EQ(ErrorOf(CommandId::Unpack, {Arg(archive), Arg(out + "/")}), "") << archive;
-    for (const char* name : {"text.txt", "noise.bin"})
-      EXPECT_TRUE(ReadBytes(Path(out + "/" + name)) == ReadBytes(Path(std::string("big/") + name)))
-          << archive << " " << name;
+    for (const bool joined : {false, true}) {
+      if (joined) {
+        TArchiveFile file;
+        file.SetFileName(Path(archive));
+        file.Options().jso = 1;
+        ASSERT_EQ(file.Pack(nullptr, nullptr, {"one.txt"}, Path("big")), 0) << archive;
+      }
+      const std::string out = std::string("out-") + archive + (joined ? "-joined" : "");
+      ASSERT_EQ(ErrorOf(CommandId::Unpack, {Arg(archive), Arg(out + "/")}), "") << archive;
+      for (const char* name : {"text.txt", "noise.bin"})
+        EXPECT_TRUE(ReadBytes(Path(out + "/" + name)) == ReadBytes(Path(std::string("big/") + name)))
+            << archive << " " << name;
+      EXPECT_EQ(ReadBytes(Path(out + "/one.txt")), joined ? "1" : "");
+    }
   }
   if (HaveTool("lhasa")) {
     const ToolResult tested = RunTool("lhasa t '" + Path("big.lzh") + "'");
