@@ -36,7 +36,7 @@ void CmdIf(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
   if (!b.cursor.p) return;
   SkipSeparators(b.cursor.p);  // "もし、Aが5ならば"
-  const std::string value = e.EvaluateExpression(e.ReadTranslatedCondition());
+  const std::string value = e.EvaluateCondition();
   if (!b.cursor.p) return;
   const std::string trimmed = TrimText(value);
   b.conditionResult = trimmed == "1" ? 1 : 0;

@@ -24,6 +24,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/compiled_expression.h"
 #include "engine/dialogs.h"
 #include "engine/engine_host.h"
 #include "engine/evaluate.h"
@@ -268,6 +269,9 @@ class TNuraEngine {
   // ReadConditionText translated, kept per position of the text while the
   // same names exist in the word table.
   std::string ReadTranslatedCondition();
+  // The condition of "もし" at the cursor read (as ReadTranslatedCondition)
+  // and evaluated (as EvaluateExpression).
+  std::string EvaluateCondition();
   // "X=X&..." on an unprotected variable X: appends the other operands to
   // X's text in place when none of them runs code; false when the value
   // text is not of that form (nothing was evaluated then).
@@ -340,19 +344,39 @@ class TNuraEngine {
   struct TCachedCondition {
     std::string translated;
     size_t length = 0;  // bytes up to the then-word
+    // The translated condition compiled on its second use (nil: not compiled).
+    mutable bool compileTried = false;
+    mutable CompiledExpressionRef compiled;
   };
   TPositionCache<TCapturedBlock> blockCache_;
   TPositionCache<TCachedCondition> conditionCache_;
-  // Statements "word = value" read once per position while the word table
-  // and its patterns stay as they were.
-  struct TCachedAssignment {
-    std::string target;
-    std::string text;   // the value text
-    size_t length = 0;  // bytes to the end of the value text
+  // Statements read once per position while the word table and its
+  // patterns stay as they were: "word = value" and "Hの(key) = value".
+  struct TKeptStatement {
+    enum class TKind : uint8_t { kAssignment, kElementAssignment };
+    TKind kind = TKind::kAssignment;
+    std::string target;  // the variable; the hash's word with its "の"
+    std::string key;     // the key text in the group (element assignment)
+    std::string text;    // the value text
+    size_t length = 0;   // bytes to the end of the value text
+    size_t wordLength = 0;  // bytes to the end of the hash's word
+    // Made on the second run: the variable or the hash, the texts compiled,
+    // and whether the value may append to the variable ("X=X&...").
+    mutable bool compileTried = false;
+    mutable NodePtr node;
+    mutable CompiledExpressionRef compiled, compiledKey;
+    mutable bool appendForm = false;
   };
-  TPositionCache<TCachedAssignment> assignmentCache_;
-  bool RunKeptAssignment();
-  void KeepAssignment(const char* at, const std::string& target, const std::string& text);
+  TPositionCache<TKeptStatement> keptStatements_;
+  bool RunKeptStatement();
+  void KeepStatement(const char* at, TKeptStatement entry);
+  // The kept statements through their compiled texts; false when the
+  // statement must be run by reading its text (nothing happened then).
+  bool RunCompiledAssignment(const TKeptStatement& kept);
+  bool RunCompiledElementAssignment(const TKeptStatement& kept);
+  // "Hの(key) = value" at `group` (the "(" behind the word at `at`), kept
+  // when it is of that simple form.
+  void KeepElementAssignment(const char* at, const std::string& word, const char* group);
 };
 
 }  // namespace nura

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/expression_parser.h"
 #include "engine/number_format.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"
@@ -78,8 +79,6 @@ constexpr TOperatorSpelling kSpellings[] = {
     {")", Op::kClose},         {"!", Op::kBang},          {"|", Op::kBar},
 };
 
-bool IsComparison(Op op) { return op >= Op::kEqual && op <= Op::kGreater; }
-
 // A finite result or the error: no infinity or NaN leaves the evaluator.
 TStrNum CheckedNumber(long double value) {
   if (!std::isfinite(value)) throw EExpression(SJ("プログラムで不正な操作がありました。"));
@@ -124,131 +123,14 @@ bool ComparisonHolds(Op op, int c) {
   }
 }
 
-class TExpressionParser {
- public:
-  TExpressionParser(const char*& cursor, const OperandReader& reader)
-      : cursor_(cursor), reader_(reader) {}
-  // The parser reads "(" and `first` before the text at the cursor.
-  TExpressionParser(const char*& cursor, const OperandReader& reader, TStrNum first)
-      : cursor_(cursor), reader_(reader), first_(std::move(first)), pending_(2) {}
-
-  TStrNum Run() {
-    Next();
-    TStrNum value = Logical();
-    if (token_.kind != TTokenClass::kEnd) throw EExpression(SJ("計算結果が不正"));
-    return value;
-  }
-
- private:
-  void Next() {
-    if (pending_ == 2) {  // the "(" before the operand already read
-      token_ = {TTokenClass::kOperator, Op::kOpen};
-      pending_ = 1;
-      return;
-    }
-    if (pending_ == 1) {
-      token_ = {TTokenClass::kOperand, Op::kNone};
-      return;
-    }
-    token_ = ReadExpressionToken(cursor_);
-  }
-  bool AtOperator(Op a, Op b = Op::kNone, Op c = Op::kNone, Op d = Op::kNone) const {
-    return token_.kind == TTokenClass::kOperator &&
-           (token_.op == a || token_.op == b || token_.op == c || token_.op == d);
-  }
-
-  TStrNum Logical() {
-    TStrNum left = Comparison();
-    while (AtOperator(Op::kAnd, Op::kOr)) {
-      const Op op = token_.op;
-      Next();
-      const TStrNum right = Comparison();
-      const bool holds = op == Op::kAnd ? (left.IsTrue() && right.IsTrue())
-                                        : (left.IsTrue() || right.IsTrue());
-      left = TStrNum::FromNumber(holds ? 1 : 0);
-    }
-    return left;
-  }
-
-  TStrNum Comparison() {
-    TStrNum left = Additive();
-    while (token_.kind == TTokenClass::kOperator && IsComparison(token_.op)) {
-      const Op op = token_.op;
-      Next();
-      const TStrNum right = Additive();
-      left = TStrNum::FromNumber(ComparisonHolds(op, CompareValues(left, right)) ? 1 : 0);
-    }
-    return left;
-  }
-
-  TStrNum Additive() {
-    TStrNum left = Multiplicative();
-    while (AtOperator(Op::kPlus, Op::kMinus, Op::kConcat)) {
-      const Op op = token_.op;
-      Next();
-      const TStrNum right = Multiplicative();
-      if (op == Op::kConcat) {
-        std::string text = left.TakeText();
-        text += right.Text();
-        left = TStrNum::FromText(std::move(text));
-      } else {
-        left = CheckedNumber(Arithmetic(op, left.AsNumber(), right.AsNumber()));
-      }
-    }
-    return left;
-  }
-
-  TStrNum Multiplicative() {
-    TStrNum left = Primary();
-    while (AtOperator(Op::kTimes, Op::kDivide, Op::kRemainder, Op::kPower)) {
-      const Op op = token_.op;
-      Next();
-      const TStrNum right = Primary();
-      left = CheckedNumber(Arithmetic(op, left.AsNumber(), right.AsNumber()));
-    }
-    return left;
-  }
-
-  TStrNum Primary() {
-    const TNestingGuard guard;
-    if (token_.kind == TTokenClass::kEnd) throw EExpression(SJ("計算結果が不正"));
-    if (token_.kind == TTokenClass::kOperand) {
-      TStrNum value;
-      if (pending_ == 1) {
-        value = std::move(first_);
-        pending_ = 0;
-      } else {
-        value = reader_(cursor_);
-      }
-      Next();
-      return value;
-    }
-    if (token_.op == Op::kOpen) {
-      Next();
-      TStrNum value = Logical();
-      if (!AtOperator(Op::kClose)) throw EExpression(SJ("\")\"がありません。"));
-      Next();
-      return value;
-    }
-    if (token_.op == Op::kMinus || token_.op == Op::kPlus) {  // a sign before an operand
-      const bool negate = token_.op == Op::kMinus;
-      Next();
-      TStrNum value = Primary();
-      return negate ? Negate(value) : value;
-    }
-    throw EExpression(SJ("演算子「") + OperatorText(token_.op) + SJ("」の位置が不正。"));
-  }
-
-  static TStrNum Negate(const TStrNum& v) {
-    if (v.is_number) return TStrNum::FromNumber(-v.number);
-    return TStrNum::FromText("-" + v.Text());
-  }
-
-  const char*& cursor_;
-  const OperandReader& reader_;
-  TStrNum first_;
-  int pending_ = 0;  // 2: "(" and the first operand to come; 1: the operand
-  TExpressionToken token_;
+// The evaluator's backend of the parser: operands come from the reader and
+// every operator computes at once.
+struct TEvaluatingBackend {
+  using Value = TStrNum;
+  const OperandReader& reader;
+  Value Operand(const char*& cursor) { return reader(cursor); }
+  Value Binary(Op op, Value left, Value right) { return ApplyBinary(op, std::move(left), right); }
+  Value Sign(bool negate, Value value) { return negate ? ApplyNegation(value) : value; }
 };
 
 std::string LineFrom(const char* start) {
@@ -258,6 +140,30 @@ std::string LineFrom(const char* start) {
 }
 
 }  // namespace
+
+TStrNum ApplyBinary(TOperator op, TStrNum left, const TStrNum& right) {
+  switch (op) {
+    case Op::kAnd: return TStrNum::FromNumber(left.IsTrue() && right.IsTrue() ? 1 : 0);
+    case Op::kOr: return TStrNum::FromNumber(left.IsTrue() || right.IsTrue() ? 1 : 0);
+    case Op::kConcat: {
+      std::string text = left.TakeText();
+      text += right.Text();
+      return TStrNum::FromText(std::move(text));
+    }
+    case Op::kPlus:
+    case Op::kMinus:
+    case Op::kTimes:
+    case Op::kDivide:
+    case Op::kRemainder:
+    case Op::kPower: return CheckedNumber(Arithmetic(op, left.AsNumber(), right.AsNumber()));
+    default: return TStrNum::FromNumber(ComparisonHolds(op, CompareValues(left, right)) ? 1 : 0);
+  }
+}
+
+TStrNum ApplyNegation(const TStrNum& value) {
+  if (value.is_number) return TStrNum::FromNumber(-value.number);
+  return TStrNum::FromText("-" + value.Text());
+}
 
 const char* OperatorText(TOperator op) {
   for (const auto& spelling : kSpellings) {
@@ -290,7 +196,8 @@ TStrNum EvaluateExpression(const char*& cursor, const OperandReader& read_operan
   const char* start = cursor;
   try {
     const TNestingGuard guard;
-    TExpressionParser parser(cursor, read_operand);
+    TEvaluatingBackend backend{read_operand};
+    TExpressionParser<TEvaluatingBackend> parser(cursor, backend);
     return parser.Run();
   } catch (const std::exception& e) {
     throw EExpression(SJ("計算式に誤りがあります。") + e.what() + LineFrom(start));
@@ -307,7 +214,8 @@ TStrNum EvaluateExpressionAfter(TStrNum first, const char*& cursor, const Operan
   const char* start = cursor;
   try {
     const TNestingGuard guard;
-    TExpressionParser parser(cursor, read_operand, std::move(first));
+    TEvaluatingBackend backend{read_operand};
+    TExpressionParser<TEvaluatingBackend> parser(cursor, backend, std::move(first));
     return parser.Run();
   } catch (const std::exception& e) {
     throw EExpression(SJ("計算式に誤りがあります。") + e.what() + firstText() + LineFrom(start));

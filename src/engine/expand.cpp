@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/compiled_expression.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/evaluate.h"
@@ -31,16 +32,6 @@ bool EndsWithNo(const std::string& word) {
 bool IsCallable(const NodePtr& node) {
   return node && (node->kind == kWordCommand || node->kind == kWordLabel ||
                   node->kind == kWordDeclared);
-}
-
-// A value whose kind letter (the last letter of the annotation) says number.
-TStrNum ValueOfKind(const std::string& value, const std::string& kind) {
-  TStrNum v = TStrNum::FromText(value);
-  if (!kind.empty() && kind.back() == 'e') {
-    v.is_number = true;
-    v.number = TextNumberValue(value);
-  }
-  return v;
 }
 
 // Runs `body` and turns the evaluator's and scanners' plain errors into
@@ -160,7 +151,7 @@ class TOperandReader {
   TStrNum Value(const NodePtr& node) {
     switch (node->kind) {
       case kWordVariable:
-        return ValueOfKind(node->value, node->annotation);
+        return VariableValue(node->value, node->annotation);
       case kWordHash:
         return TStrNum::FromText(node->hash ? node->hash->GetNameValueText() : "");
       case kWordCommand:
@@ -203,7 +194,7 @@ class TOperandReader {
       restore();
       throw;
     }
-    const TStrNum value = ValueOfKind(engine_.ResultNode()->value, engine_.ResultKind());
+    const TStrNum value = VariableValue(engine_.ResultNode()->value, engine_.ResultKind());
     restore();
     return value;
   }
@@ -212,7 +203,7 @@ class TOperandReader {
   TStrNum Label(const NodePtr& node) {
     engine_.SetResult("", "s");
     engine_.RunNested(node->position, node->annotation);
-    return ValueOfKind(engine_.ResultNode()->value, engine_.ResultKind());
+    return VariableValue(engine_.ResultNode()->value, engine_.ResultKind());
   }
 
   // name(arguments): the call form reads its group at the interpreter's
@@ -282,7 +273,7 @@ class TOperandReader {
     NodePtr element = owner.hash->FindNode(key, false);
     if (!element) element = owner.hash->FindNode(engine_.ExpandString(key), false);
     if (!element) return TStrNum::FromText("");
-    return ValueOfKind(element->value, element->annotation);
+    return VariableValue(element->value, element->annotation);
   }
 
   TNuraEngine& engine_;
@@ -319,15 +310,6 @@ const OperandReader& TNuraEngine::OperandReaderOf() {
   return operandReader_;
 }
 
-namespace {
-
-// True when the number reads back unchanged from its general format: a
-// whole number of at most 15 digits.
-bool ReadsBackExactly(long double value) {
-  return std::fabs(value) < 1e15L && value == std::truncl(value);
-}
-
-}  // namespace
 
 std::string TNuraEngine::ExpandString(const std::string& text) {
   return Formatted(*this, [&]() -> std::string {
@@ -485,10 +467,33 @@ std::string TNuraEngine::ReadTranslatedCondition() {
   }
   std::string translated = TranslateConditionPhrase(ReadConditionText());
   if (b.cursor.p) {
-    conditionCache_.Store(b.cursor.text, at,
-                          TCachedCondition{translated, static_cast<size_t>(b.cursor.p - at)}, shape);
+    TCachedCondition entry;
+    entry.translated = translated;
+    entry.length = static_cast<size_t>(b.cursor.p - at);
+    conditionCache_.Store(b.cursor.text, at, std::move(entry), shape);
   }
   return translated;
+}
+
+std::string TNuraEngine::EvaluateCondition() {
+  TNuraBase& b = *base_;
+  const char* at = b.cursor.p;
+  const TCachedCondition* cached =
+      at ? conditionCache_.Find(b.cursor.text, at, b.words.ShapeGeneration()) : nullptr;
+  if (!cached) return EvaluateExpression(ReadTranslatedCondition());
+  b.cursor.p = at + cached->length;
+  if (!cached->compileTried) {
+    cached->compileTried = true;
+    cached->compiled =
+        TCompiledExpression::Compile(cached->translated, TCompiledExpression::TForm::kExpression, b.words);
+  }
+  TStrNum value;
+  if (!cached->compiled || !cached->compiled->Evaluate(value)) {
+    const std::string translated = cached->translated;  // the entry may go while it runs
+    return EvaluateExpression(translated);
+  }
+  SetResultKind(value.is_number ? "e" : "s");
+  return value.TakeText();
 }
 
 std::string TNuraEngine::TranslateConditionPhrase(const std::string& text) {

@@ -80,6 +80,8 @@ long double NumberLiteralValue(const std::string& literal) {
 }
 
 long double TextNumberValue(const std::string& text) {
+  long double plain = 0;
+  if (ReadPlainInteger(text, plain)) return plain;  // the common case, read as TextToNumber would
   const std::string trimmed = TrimText(text);
   const char* p = trimmed.c_str();
   const std::string literal = ReadNumberLiteral(p);

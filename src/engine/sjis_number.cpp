@@ -50,10 +50,6 @@ size_t DecimalPrefixLength(std::string_view s) {
 
 }  // namespace
 
-namespace {
-
-// A text of at most 18 ASCII digits with an optional "-": read exactly
-// without the general path. False for anything else.
 bool ReadPlainInteger(std::string_view text, long double& value) {
   const bool negative = !text.empty() && text[0] == '-';
   const std::string_view digits = negative ? text.substr(1) : text;
@@ -66,8 +62,6 @@ bool ReadPlainInteger(std::string_view text, long double& value) {
   value = static_cast<long double>(negative ? -n : n);
   return true;
 }
-
-}  // namespace
 
 long double TextToNumber(std::string_view text) {
   long double plain = 0;

@@ -69,6 +69,9 @@ int32_t CharToCode(std::string_view text);
 // The lenient number reader: full-width folded, commas dropped, "$" for
 // hexadecimal, otherwise the longest number at the start; 0 when none.
 long double TextToNumber(std::string_view text);
+// A text of at most 18 ASCII digits with an optional "-", read exactly; false
+// (and `value` untouched) for any other text.
+bool ReadPlainInteger(std::string_view text, long double& value);
 // A whole text (blanks around it allowed) read strictly as a 32-bit
 // integer: an optional "-", then decimal digits, or "$" and one to eight
 // hexadecimal digits (taken as 32 bits, so "$FFFFFFFF" is -1). False for

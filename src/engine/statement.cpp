@@ -7,6 +7,7 @@
 
 #include "engine/engine.h"
 #include "engine/errors.h"
+#include "engine/operand_text.h"
 #include "engine/preprocess.h"
 #include "engine/scanners.h"
 #include "engine/sjis_text.h"
@@ -181,7 +182,7 @@ void TNuraEngine::ExecuteStatement() {
     NumberStatement();
     return;
   }
-  if (RunKeptAssignment()) return;
+  if (RunKeptStatement()) return;
   const char* at = c;
   std::string word = ReadWord();
   if (word.empty()) {
@@ -206,32 +207,123 @@ void TNuraEngine::ExecuteStatement() {
     std::string text = ReadArgumentText();
     if (c && base_->line == line && !std::memchr(value, '\n', static_cast<size_t>(c - value)) &&
         !std::memchr(value, '\r', static_cast<size_t>(c - value))) {
-      KeepAssignment(at, word, text);
+      TKeptStatement entry;
+      entry.target = word;
+      entry.text = text;
+      entry.length = static_cast<size_t>(c - at);
+      KeepStatement(at, std::move(entry));
     }
     AssignValueText(word, text);
     return;
   }
+  static const std::string kNo = SJ("の");
+  if (*p == '(' && base_->args.Empty() && EndsWithText(word, kNo)) KeepElementAssignment(at, word, p);
   StatementTail(std::move(word), true);
 }
 
-bool TNuraEngine::RunKeptAssignment() {
+bool TNuraEngine::RunKeptStatement() {
   TNuraBase& b = *base_;
   if (!b.args.Empty()) return false;
   const char* at = b.cursor.p;
-  const TCachedAssignment* kept = assignmentCache_.Find(b.cursor.text, at, b.words.ShapeGeneration());
+  const TKeptStatement* kept = keptStatements_.Find(b.cursor.text, at, b.words.ShapeGeneration());
   if (!kept) return false;
+  if (kept->kind == TKeptStatement::TKind::kElementAssignment) {
+    b.cursor.p = at + kept->length;
+    if (RunCompiledElementAssignment(*kept)) return true;
+    // Read as the first time, behind the word that was read then.
+    b.cursor.p = at + kept->wordLength;
+    StatementTail(kept->target, true);
+    return true;
+  }
   b.cursor.p = at + kept->length;
+  if (RunCompiledAssignment(*kept)) return true;
   // The entry may be replaced while the assignment runs: copies go on.
   const std::string target = kept->target, text = kept->text;
   AssignValueText(target, text);
   return true;
 }
 
-void TNuraEngine::KeepAssignment(const char* at, const std::string& target, const std::string& text) {
+bool TNuraEngine::RunCompiledAssignment(const TKeptStatement& kept) {
+  if (!kept.compileTried) {
+    kept.compileTried = true;
+    const NodePtr node = kept.target.find('#') == std::string::npos ? FindAssignTarget(kept.target) : nullptr;
+    if (!node || node->kind != kWordVariable) return false;
+    kept.node = node;
+    kept.compiled = TCompiledExpression::Compile(kept.text, TCompiledExpression::TForm::kArgument, base_->words);
+    // AppendInPlace takes only "X & ...".
+    const char* p = kept.text.c_str();
+    kept.appendForm = ReadOperandWord(p) == node->name && (SkipBlanks(p), *p == '&' && p[1] != '&');
+  }
+  THashNode* node = kept.node.get();
+  if (!kept.compiled || !node || node->kind != kWordVariable || node->isProtected) return false;
+  // As AssignValueText: appending in place first.
+  if (kept.appendForm && AppendInPlace(*node, kept.text)) return true;
+  TStrNum value;
+  if (!kept.compiled->Evaluate(value)) return false;
+  const char* kind = value.is_number ? "e" : "s";
+  SetResultKind(kind);
+  node->value = value.TakeText();
+  node->annotation = kind;
+  return true;
+}
+
+void TNuraEngine::KeepStatement(const char* at, TKeptStatement entry) {
+  keptStatements_.Store(base_->cursor.text, at, std::move(entry), base_->words.ShapeGeneration());
+}
+
+void TNuraEngine::KeepElementAssignment(const char* at, const std::string& word, const char* group) {
+  // The statement reads the group as a key, "=" and the value text on the
+  // same line; a particle behind the group or an argument list is another
+  // statement.
   TNuraBase& b = *base_;
-  assignmentCache_.Store(b.cursor.text, at,
-                         TCachedAssignment{target, text, static_cast<size_t>(b.cursor.p - at)},
-                         b.words.ShapeGeneration());
+  const char* p = group;
+  TKeptStatement entry;
+  entry.kind = TKeptStatement::TKind::kElementAssignment;
+  try {
+    entry.key = ScanParenthesized(p);
+  } catch (const std::exception&) {
+    return;
+  }
+  if (entry.key.find(',') != std::string::npos || entry.key.find('#') != std::string::npos) return;
+  SkipBlanks(p);
+  if (*p != '=') return;
+  for (const std::string& particle : Particles()) {
+    if (particle[0] == '=') return;
+  }
+  const char* saved = b.cursor.p;
+  b.cursor.p = p + 1;
+  entry.text = TrimText(ReadArgumentText());
+  const char* end = b.cursor.p;
+  b.cursor.p = saved;
+  if (!end || std::find_if(p, end, [](char ch) { return ch == '\r' || ch == '\n'; }) != end) return;
+  entry.target = word;
+  entry.length = static_cast<size_t>(end - at);
+  entry.wordLength = static_cast<size_t>(b.cursor.p - at);
+  KeepStatement(at, std::move(entry));
+}
+
+bool TNuraEngine::RunCompiledElementAssignment(const TKeptStatement& kept) {
+  TNuraBase& b = *base_;
+  if (!kept.compileTried) {
+    kept.compileTried = true;
+    kept.node = b.words.FindNode(RemoveSuffix(kept.target, SJ("の")), false);
+    if (!kept.node) return false;
+    using TForm = TCompiledExpression::TForm;
+    kept.compiledKey = TCompiledExpression::Compile(kept.key, TForm::kArgument, b.words);
+    kept.compiled = TCompiledExpression::Compile(kept.text, TForm::kArgument, b.words);
+  }
+  THashNode* owner = kept.node.get();
+  if (!kept.compiled || !kept.compiledKey || owner->kind != kWordHash || !owner->hash) return false;
+  TStrNum key, value;
+  if (!kept.compiledKey->Evaluate(key) || !kept.compiled->Evaluate(value)) return false;
+  const std::string& keyText = key.Text();
+  NodePtr element = owner->hash->FindNode(keyText, false);
+  if (!element) element = owner->hash->AddNode(THashNode::CreateVariable(keyText, false, b.runControl.Count(), ""));
+  const char* kind = value.is_number ? "e" : "s";
+  SetResultKind(kind);
+  element->value = value.TakeText();
+  element->annotation = kind;
+  return true;
 }
 
 void TNuraEngine::EndOfLine() {

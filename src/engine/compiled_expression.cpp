@@ -1,0 +1,224 @@
+// The expression compiler reads a text as the engine's reading evaluator
+// would (ExpandString, ReadOperand and the operand reader of expand.cpp)
+// and records a step for everything it would compute. Whatever the reading
+// would hand to code (calls, "{}" in literals, properties, table cells, words
+// that are no variables) makes the compiler decline.
+#include "engine/compiled_expression.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/expression_parser.h"
+#include "engine/operand_text.h"
+#include "engine/scanners.h"
+#include "engine/sjis_text.h"
+
+namespace nura {
+
+TStrNum VariableValue(const std::string& value, const std::string& kind) {
+  TStrNum v = TStrNum::FromText(value);
+  if (!kind.empty() && kind.back() == 'e') {
+    v.is_number = true;
+    v.number = TextNumberValue(value);
+  }
+  return v;
+}
+
+namespace {
+
+// Thrown inside the compiler: the text stays with the reading evaluator.
+struct TDecline {};
+
+using TStep = TCompiledExpression::TStep;
+using TKind = TStep::TKind;
+
+bool EndsWithNo(const std::string& word) {
+  static const std::string no = SJ("の");
+  return word.size() > no.size() && word.compare(word.size() - no.size(), no.size(), no) == 0;
+}
+
+bool IsCallable(const NodePtr& node) {
+  return node && (node->kind == kWordCommand || node->kind == kWordLabel || node->kind == kWordDeclared);
+}
+
+void SkipSpaces(const char*& p) {
+  while (*p == ' ' || *p == '\t') ++p;
+}
+
+}  // namespace
+
+class TExpressionCompiler {
+ public:
+  struct Value {};
+
+  TExpressionCompiler(const THash& words, std::vector<TStep>& steps) : words_(words), steps_(steps) {}
+
+  // As ExpandString reads it.
+  void Argument(const std::string& text) {
+    const char* p = text.c_str();
+    SkipSpaces(p);
+    if (*p == '\0') throw TDecline{};  // the empty text leaves the result kind as it was
+    Operand(p);
+    for (;;) {
+      SkipSpaces(p);
+      if (*p == '\0') return;
+      if (*p == '&' && p[1] != '&') {
+        ++p;
+        SkipSpaces(p);
+        if (*p == '\r' || *p == '\n') throw TDecline{};
+        Operand(p);
+        Emit(TKind::kBinary, TOperator::kConcat);
+        continue;
+      }
+      if (!std::strchr("%&*+-/<=>^|!", *p)) throw TDecline{};  // a plain text ("5個")
+      // The value so far goes on as the first operand of "(" + value + rest + ")".
+      Emit(TKind::kFirst);
+      const std::string rest = std::string(p) + ")";
+      const char* q = rest.c_str();
+      TExpressionParser<TExpressionCompiler> parser(q, *this, Value{});
+      parser.Run();
+      return;
+    }
+  }
+
+  // As EvaluateExpression reads it.
+  void Expression(const std::string& text) {
+    const char* p = text.c_str();
+    const TNestingGuard guard;
+    TExpressionParser<TExpressionCompiler> parser(p, *this);
+    parser.Run();
+  }
+
+  // The parser's backend.
+  Value Operand(const char*& p) {
+    SkipSpaces(p);
+    const char c = *p;
+    if (c == '"' || c == '`') {
+      const OperandReader decline = [](const char*&) -> TStrNum { throw TDecline{}; };
+      Emit(TKind::kText).text = ReadStringLiteral(p, decline);
+      return {};
+    }
+    if (c == '(') {
+      Expression(ReadParenthesizedGroup(p));
+      return {};
+    }
+    const char* probe = p;
+    if (c == '-' && ReadNumberLiteral(probe).empty()) throw TDecline{};
+    const std::string number = ReadNumberLiteral(p);
+    if (!number.empty()) {
+      Emit(TKind::kNumber).number = NumberLiteralValue(number);
+      return {};
+    }
+    const std::string word = ReadOperandWord(p);
+    if (word.empty()) throw TDecline{};
+    Word(word, p);
+    return {};
+  }
+  Value Binary(TOperator op, Value, Value) {
+    Emit(TKind::kBinary, op);
+    return {};
+  }
+  Value Sign(bool negate, Value) {
+    if (negate) Emit(TKind::kNegate);
+    return {};
+  }
+
+ private:
+  void Word(const std::string& word, const char*& p) {
+    if (*p == '(' && IsCallable(words_.FindNode(word, true))) throw TDecline{};
+    if (EndsWithNo(word)) {
+      // "Hの(key)": an element of a hash by a computed key.
+      NodePtr owner = words_.FindNode(word.substr(0, word.size() - SJ("の").size()), false);
+      if (!owner) throw TDecline{};
+      SkipSpaces(p);
+      if (*p != '(') throw TDecline{};
+      Expression(ReadParenthesizedGroup(p));
+      Emit(TKind::kElement).node = std::move(owner);
+      return;
+    }
+    NodePtr node = words_.FindNode(word, false);
+    if (!node || node->kind != kWordVariable || *p == '#' || *p == '(') throw TDecline{};
+    Emit(TKind::kVariable).node = std::move(node);
+  }
+
+  TStep& Emit(TKind kind, TOperator op = TOperator::kNone) {
+    TStep& step = steps_.emplace_back();
+    step.kind = kind;
+    step.op = op;
+    return step;
+  }
+
+  const THash& words_;
+  std::vector<TStep>& steps_;
+};
+
+CompiledExpressionRef TCompiledExpression::Compile(const std::string& text, TForm form, const THash& words) {
+  auto compiled = std::make_shared<TCompiledExpression>();
+  TExpressionCompiler compiler(words, compiled->steps_);
+  try {
+    if (form == TForm::kArgument) {
+      compiler.Argument(text);
+    } else {
+      compiler.Expression(text);
+    }
+  } catch (const TDecline&) {
+    return nullptr;
+  } catch (const std::exception&) {
+    return nullptr;  // the reading evaluator reports it
+  }
+  return compiled;
+}
+
+bool TCompiledExpression::Evaluate(TStrNum& value) const {
+  std::vector<TStrNum>& stack = stack_;
+  stack.clear();
+  try {
+    for (const TStep& step : steps_) {
+      switch (step.kind) {
+        case TKind::kNumber:
+          stack.push_back(TStrNum::FromNumber(step.number));
+          break;
+        case TKind::kText:
+          stack.push_back(TStrNum::FromText(step.text));
+          break;
+        case TKind::kVariable:
+          if (step.node->kind != kWordVariable) return false;
+          stack.push_back(VariableValue(step.node->value, step.node->annotation));
+          break;
+        case TKind::kElement: {
+          const THashNode& owner = *step.node;
+          const std::string& key = stack.back().Text();
+          if (owner.kind != kWordHash || !owner.hash || key.empty()) return false;
+          const THashNode* element = owner.hash->Find(key, false);
+          if (!element) return false;  // the reading tries the key expanded
+          stack.back() = VariableValue(element->value, element->annotation);
+          break;
+        }
+        case TKind::kBinary: {
+          TStrNum right = std::move(stack.back());
+          stack.pop_back();
+          stack.back() = ApplyBinary(step.op, std::move(stack.back()), right);
+          break;
+        }
+        case TKind::kNegate:
+          stack.back() = ApplyNegation(stack.back());
+          break;
+        case TKind::kFirst: {
+          TStrNum& first = stack.back();
+          if (!first.is_number) break;
+          if (!ReadsBackExactly(first.number)) return false;
+          first = TStrNum::FromNumber(first.number == 0 ? 0 : first.number);
+          break;
+        }
+      }
+    }
+  } catch (const EExpression&) {
+    return false;
+  }
+  if (stack.size() != 1) return false;
+  value = std::move(stack.back());
+  stack.clear();
+  return true;
+}
+
+}  // namespace nura

@@ -1,0 +1,65 @@
+// Expressions read once from their program text and computed many times:
+// numbers and literals read in advance, variables resolved to their nodes,
+// operators as steps. Only expressions whose reading runs no code and
+// depends on nothing but the word table are compiled (plain variables,
+// literals without embedded expressions, numbers, groups, elements of a
+// hash by a computed key); anything else stays with the reading evaluator.
+// A compiled expression is true while the word table keeps its shape (the
+// caller keeps it under THash::ShapeGeneration), and an evaluation that
+// meets a case it cannot answer exactly as the reading would (a variable
+// that became a hash, a missing element, an error) declines, so that the
+// reading evaluator computes it, with its own errors.
+#pragma once
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/evaluate.h"
+#include "engine/nura_base.h"
+
+namespace nura {
+
+// The value of a variable as an operand: its text, and its number when its
+// kind letter (the last letter of the annotation) says number.
+TStrNum VariableValue(const std::string& value, const std::string& kind);
+
+// True when the number reads back unchanged from its general format: a
+// whole number of at most 15 digits.
+inline bool ReadsBackExactly(long double value) {
+  return std::fabs(value) < 1e15L && value == std::truncl(value);
+}
+
+class TCompiledExpression {
+ public:
+  // How the text is read: as an argument text (ExpandString: operands
+  // joined by "&", then the rest as an expression behind the value so
+  // far) or as an expression (EvaluateExpression).
+  enum class TForm { kArgument, kExpression };
+
+  // Nil when the text holds anything that is not compiled.
+  static std::shared_ptr<const TCompiledExpression> Compile(const std::string& text, TForm form,
+                                                            const THash& words);
+
+  // Computes the value; false when the reading evaluator must compute it.
+  bool Evaluate(TStrNum& value) const;
+
+  struct TStep {
+    enum class TKind : uint8_t { kNumber, kText, kVariable, kElement, kBinary, kNegate, kFirst };
+    TKind kind = TKind::kNumber;
+    TOperator op = TOperator::kNone;
+    long double number = 0;
+    std::string text;
+    NodePtr node;  // kVariable: the variable; kElement: the hash
+  };
+
+ private:
+  friend class TExpressionCompiler;
+  std::vector<TStep> steps_;
+  mutable std::vector<TStrNum> stack_;  // reused: evaluations run no code, so never nest
+};
+
+using CompiledExpressionRef = std::shared_ptr<const TCompiledExpression>;
+
+}  // namespace nura

@@ -1,0 +1,144 @@
+// The grammar of expressions, shared by the evaluator (which computes as it
+// reads) and the expression compiler (which records steps to compute
+// later). The parser reads tokens and calls its backend for every operand,
+// operator and sign, in the order of evaluation:
+//   Value Operand(const char*& cursor)   reads one operand at the cursor
+//   Value Binary(TOperator, Value, Value)
+//   Value Sign(bool negate, Value)
+// Errors of the grammar come as EExpression.
+#pragma once
+
+#include <utility>
+
+#include "engine/evaluate.h"
+#include "platform/sjis.h"
+
+namespace nura {
+
+// The value operations of the evaluator: "&&", "||", comparisons,
+// arithmetic (EExpression for division by zero and results that are no
+// finite number) and "&".
+TStrNum ApplyBinary(TOperator op, TStrNum left, const TStrNum& right);
+// "-" before a value: a number negated, a text with "-" in front.
+TStrNum ApplyNegation(const TStrNum& value);
+
+template <class Backend>
+class TExpressionParser {
+ public:
+  using Value = typename Backend::Value;
+  using Op = TOperator;
+
+  TExpressionParser(const char*& cursor, Backend& backend) : cursor_(cursor), backend_(backend) {}
+  // The parser reads "(" and `first` before the text at the cursor.
+  TExpressionParser(const char*& cursor, Backend& backend, Value first)
+      : cursor_(cursor), backend_(backend), first_(std::move(first)), pending_(2) {}
+
+  Value Run() {
+    Next();
+    Value value = Logical();
+    if (token_.kind != TTokenClass::kEnd) throw EExpression(SJ("計算結果が不正"));
+    return value;
+  }
+
+ private:
+  void Next() {
+    if (pending_ == 2) {  // the "(" before the operand already read
+      token_ = {TTokenClass::kOperator, Op::kOpen};
+      pending_ = 1;
+      return;
+    }
+    if (pending_ == 1) {
+      token_ = {TTokenClass::kOperand, Op::kNone};
+      return;
+    }
+    token_ = ReadExpressionToken(cursor_);
+  }
+  bool AtOperator(Op a, Op b = Op::kNone, Op c = Op::kNone, Op d = Op::kNone) const {
+    return token_.kind == TTokenClass::kOperator &&
+           (token_.op == a || token_.op == b || token_.op == c || token_.op == d);
+  }
+  bool AtComparison() const {
+    return token_.kind == TTokenClass::kOperator && token_.op >= Op::kEqual && token_.op <= Op::kGreater;
+  }
+
+  Value Logical() {
+    Value left = Comparison();
+    while (AtOperator(Op::kAnd, Op::kOr)) {
+      const Op op = token_.op;
+      Next();
+      Value right = Comparison();
+      left = backend_.Binary(op, std::move(left), std::move(right));
+    }
+    return left;
+  }
+
+  Value Comparison() {
+    Value left = Additive();
+    while (AtComparison()) {
+      const Op op = token_.op;
+      Next();
+      Value right = Additive();
+      left = backend_.Binary(op, std::move(left), std::move(right));
+    }
+    return left;
+  }
+
+  Value Additive() {
+    Value left = Multiplicative();
+    while (AtOperator(Op::kPlus, Op::kMinus, Op::kConcat)) {
+      const Op op = token_.op;
+      Next();
+      Value right = Multiplicative();
+      left = backend_.Binary(op, std::move(left), std::move(right));
+    }
+    return left;
+  }
+
+  Value Multiplicative() {
+    Value left = Primary();
+    while (AtOperator(Op::kTimes, Op::kDivide, Op::kRemainder, Op::kPower)) {
+      const Op op = token_.op;
+      Next();
+      Value right = Primary();
+      left = backend_.Binary(op, std::move(left), std::move(right));
+    }
+    return left;
+  }
+
+  Value Primary() {
+    const TNestingGuard guard;
+    if (token_.kind == TTokenClass::kEnd) throw EExpression(SJ("計算結果が不正"));
+    if (token_.kind == TTokenClass::kOperand) {
+      Value value;
+      if (pending_ == 1) {
+        value = std::move(first_);
+        pending_ = 0;
+      } else {
+        value = backend_.Operand(cursor_);
+      }
+      Next();
+      return value;
+    }
+    if (token_.op == Op::kOpen) {
+      Next();
+      Value value = Logical();
+      if (!AtOperator(Op::kClose)) throw EExpression(SJ("\")\"がありません。"));
+      Next();
+      return value;
+    }
+    if (token_.op == Op::kMinus || token_.op == Op::kPlus) {  // a sign before an operand
+      const bool negate = token_.op == Op::kMinus;
+      Next();
+      return backend_.Sign(negate, Primary());
+    }
+    throw EExpression(SJ("演算子「") + OperatorText(token_.op) + SJ("」の位置が不正。"));
+  }
+
+  const char*& cursor_;
+  Backend& backend_;
+  Value first_{};
+  int pending_ = 0;  // 2: "(" and the first operand to come; 1: the operand
+  TExpressionToken token_;
+};
+
+}  // namespace nura

@@ -1,0 +1,89 @@
+// Statements run again at the same place go through what was read and
+// compiled the first time; they must say exactly what reading them anew
+// says. Each loop is compared with its rounds written out one after
+// another, where every statement is read once.
+#include "engine_fixture.h"
+
+namespace nura::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class KeptStatementTest : public EngineTest {
+ protected:
+  // The messages of `setup` + `rounds`回(`body`) and of `setup` + the body
+  // written `rounds` times, with I counting the rounds.
+  void ExpectSameAsWrittenOut(const std::string& setup, const std::string& body, int rounds) {
+    dialogs.messages.clear();
+    ASSERT_TRUE(Run(setup + std::to_string(rounds) + "回(\nI=回数\n" + body + "\n)\n"));
+    const Strings looped = dialogs.messages;
+    const std::string loopLog = Log();
+    dialogs.messages.clear();
+    std::string written = setup;
+    for (int i = 1; i <= rounds; ++i) written += "I=" + std::to_string(i) + "\n" + body + "\n";
+    ASSERT_TRUE(Run(written));
+    EXPECT_EQ(looped, dialogs.messages) << body;
+    EXPECT_EQ(loopLog.empty(), Log().empty()) << loopLog << Log();
+  }
+};
+
+TEST_F(KeptStatementTest, ArithmeticKeepsTheGeneralFormat) {
+  ExpectSameAsWrittenOut("A=999999999999997\nB=1\nC=-7\nD=2\n",
+                         "A=A+1\nAと言う\nB=B/3\nBと言う\nC=C*-3+0.5\nCと言う\nD=D^D\nDと言う", 4);
+  ExpectSameAsWrittenOut("E=0.1\nF=5\n", "E=E+0.2\nEと言う\nF=F%3-(F-1)*2\nFと言う\nG=-F\nGと言う", 3);
+  ExpectSameAsWrittenOut("", "H=I*1000000000000\nHと言う\nI=H&I+1\nIと言う\nJ=(I+1)*2\nJと言う", 3);
+}
+
+TEST_F(KeptStatementTest, TextsComparisonsAndValuesThatChangeTheirKind) {
+  ExpectSameAsWrittenOut("X=1\nT=\"007\"\n",
+                         "Y=X*2\nYと言う\nX=\"abc\"&I\nZ=X=\"abc2\"\nZと言う\nU=T=7\nUと言う\n"
+                         "V=T&\"{I}\"&`b`\nVと言う\nW=\"a\"<X\nWと言う",
+                         3);
+  ExpectSameAsWrittenOut("S=\"\"\n", "S=S&\"ab\"&I\nSと言う\nK=-S\nKと言う\nL=I>1&&S<>\"\"\nLと言う", 3);
+}
+
+// A word that appears or changes between rounds is read anew.
+TEST_F(KeptStatementTest, WordsThatChangeBetweenRoundsAreReadAnew) {
+  ASSERT_TRUE(Run("3回(B=甲+1\nBと言う\n甲=回数*10)\n"));
+  EXPECT_EQ(dialogs.messages, (Strings{"1", "11", "21"}));
+  dialogs.messages.clear();
+  // "言う" renamed inside the loop: the statement after it reads the new word.
+  ASSERT_TRUE(Run("A=1\n2回(A=A+1\nもし回数=1ならば(「言う」を「?と,しゃべる」に名義変更)\nAとしゃべる)\n"));
+  EXPECT_EQ(dialogs.messages, (Strings{"2", "3"}));
+  dialogs.messages.clear();
+  // A label in the value runs every round.
+  ASSERT_TRUE(Run("N=0\n3回(N=N+乙\nNと言う)\n終わり\n*乙\nそれ=5\n戻る\n"));
+  EXPECT_EQ(dialogs.messages, (Strings{"5", "10", "15"}));
+}
+
+TEST_F(KeptStatementTest, ErrorsInsideKeptStatementsKeepTheirLineAndText) {
+  ASSERT_TRUE(Run("A=1\n3回(\nB=A/(回数-2)\nBと言う\n)\n"));
+  EXPECT_EQ(dialogs.messages, (Strings{"-1"}));
+  EXPECT_NE(Log().find("(3行目)"), std::string::npos) << Log();
+  EXPECT_NE(Log().find("0で割ることはできません。"), std::string::npos) << Log();
+}
+
+TEST_F(KeptStatementTest, ConditionChainsAndHashElements) {
+  ExpectSameAsWrittenOut("A=0\nB=0\nC=0\n",
+                         "もしI%3=0ならば(A=A+1)\n違えば(もしI%3=1ならば(B=B+1)違えば(C=C+1))\n"
+                         "A&\",\"&B&\",\"&Cと言う\nもしA=\"1\"ならば「t」と言う",
+                         4);
+  ExpectSameAsWrittenOut("Hの(\"k0\")=0\n",
+                         "Hの(\"k\"&I)=I*2\nS=Hの(\"k\"&I)+Hの(\"k\"&(I-1))\nSと言う\n"
+                         "Hの(\"k\"&I)=\"t\"&I\nHの(\"k\"&I)と言う\nT=Hの(\"none\")&\"-\"\nTと言う",
+                         3);
+}
+
+// Elements written by a kept statement enumerate as the table orders them.
+TEST_F(KeptStatementTest, HashEnumerationAfterManyInsertions) {
+  ASSERT_TRUE(Run("10000回(Hの(\"k\"&回数)=回数)\nHと言う\n"));
+  THash expected;
+  for (int i = 1; i <= 10000; ++i) {
+    expected.Add(THashNode::CreateVariable("k" + std::to_string(i), false, 0, std::to_string(i)));
+  }
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0], SjisToUtf8(expected.GetNameValueText()));
+}
+
+}  // namespace
+}  // namespace nura::test
