@@ -53,56 +53,36 @@ class TExpressionParser {
     }
     token_ = ReadExpressionToken(cursor_);
   }
-  bool AtOperator(Op a, Op b = Op::kNone, Op c = Op::kNone, Op d = Op::kNone) const {
-    return token_.kind == TTokenClass::kOperator &&
-           (token_.op == a || token_.op == b || token_.op == c || token_.op == d);
-  }
-  bool AtComparison() const {
-    return token_.kind == TTokenClass::kOperator && token_.op >= Op::kEqual && token_.op <= Op::kGreater;
+  bool AtOperator(Op op) const { return token_.kind == TTokenClass::kOperator && token_.op == op; }
+
+  // One level of left-associative operators: operands of the level below
+  // joined by the operators that `joins` accepts.
+  template <Value (TExpressionParser::*Below)(), class Joins>
+  Value Level(Joins joins) {
+    Value left = (this->*Below)();
+    while (token_.kind == TTokenClass::kOperator && joins(token_.op)) {
+      const Op op = token_.op;
+      Next();
+      Value right = (this->*Below)();
+      left = backend_.Binary(op, std::move(left), std::move(right));
+    }
+    return left;
   }
 
   Value Logical() {
-    Value left = Comparison();
-    while (AtOperator(Op::kAnd, Op::kOr)) {
-      const Op op = token_.op;
-      Next();
-      Value right = Comparison();
-      left = backend_.Binary(op, std::move(left), std::move(right));
-    }
-    return left;
+    return Level<&TExpressionParser::Comparison>([](Op op) { return op == Op::kAnd || op == Op::kOr; });
   }
-
   Value Comparison() {
-    Value left = Additive();
-    while (AtComparison()) {
-      const Op op = token_.op;
-      Next();
-      Value right = Additive();
-      left = backend_.Binary(op, std::move(left), std::move(right));
-    }
-    return left;
+    return Level<&TExpressionParser::Additive>([](Op op) { return op >= Op::kEqual && op <= Op::kGreater; });
   }
-
   Value Additive() {
-    Value left = Multiplicative();
-    while (AtOperator(Op::kPlus, Op::kMinus, Op::kConcat)) {
-      const Op op = token_.op;
-      Next();
-      Value right = Multiplicative();
-      left = backend_.Binary(op, std::move(left), std::move(right));
-    }
-    return left;
+    return Level<&TExpressionParser::Multiplicative>(
+        [](Op op) { return op == Op::kPlus || op == Op::kMinus || op == Op::kConcat; });
   }
-
   Value Multiplicative() {
-    Value left = Primary();
-    while (AtOperator(Op::kTimes, Op::kDivide, Op::kRemainder, Op::kPower)) {
-      const Op op = token_.op;
-      Next();
-      Value right = Primary();
-      left = backend_.Binary(op, std::move(left), std::move(right));
-    }
-    return left;
+    return Level<&TExpressionParser::Primary>([](Op op) {
+      return op == Op::kTimes || op == Op::kDivide || op == Op::kRemainder || op == Op::kPower;
+    });
   }
 
   Value Primary() {
