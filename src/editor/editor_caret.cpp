@@ -14,7 +14,7 @@ void TEditor::SetCol(int col) {
   const int old = caretCol_;
   caretCol_ = std::max(0, std::min(col, kMaxColumn + 1));
   AdjustCaretColumn(false, caretCol_ > old ? 1 : -1);
-  if (ruler_.Visible() && caretCol_ != old) viewport()->update();
+  if (ruler_.Visible() && caretCol_ != old) viewport()->update(0, 0, viewport()->width(), TextTop());
 }
 
 void TEditor::SetRow(int row) {
@@ -84,8 +84,12 @@ void TEditor::AdjustCaretColumn(bool vertical, int direction) {
 void TEditor::UpdateCaret() {
   if (caretUpdate_ > 0) return;
   ScrollToCaret();
-  setInputMethodHints(inputMethodHints());
-  viewport()->update();
+  // The rows the caret (and the caret-row underline) left and reached,
+  // and the ruler's caret mark.
+  InvalidateRowRange(paintedCaretRow_, paintedCaretRow_);
+  InvalidateRowRange(caretRow_, caretRow_);
+  paintedCaretRow_ = caretRow_;
+  viewport()->update(0, 0, viewport()->width(), TextTop());
   if (OnCaretMoved) OnCaretMoved();
 }
 
@@ -145,6 +149,7 @@ void TEditor::UpdateSelection() {
 }
 
 void TEditor::ExtendSelection() {
+  const int oldFirst = sel_.startRowCol, oldLast = sel_.endRowCol;
   const int c = ColToByte(caretRow_, caretCol_);
   sel_.startRow = std::min(sel_.anchorRow, caretRow_);
   sel_.endRow = std::max(sel_.anchorRow, caretRow_);
@@ -166,16 +171,16 @@ void TEditor::ExtendSelection() {
   } else {
     sel_.startCol = caretCol, sel_.endCol = anchorCol;
   }
-  viewport()->update();
+  InvalidateRowRange(std::min(oldFirst, sel_.startRowCol), std::max(oldLast, sel_.endRowCol));
   if (OnSelectionChange) OnSelectionChange(true);
 }
 
 void TEditor::CleanSelection() {
   hitCaretWidth_ = 0;
   if (sel_.state == 0) return;
+  InvalidateRowRange(sel_.startRowCol - 1, sel_.endRowCol);
   sel_ = TEditorSelection();
   rememberedSet_ = false;
-  viewport()->update();
   if (OnSelectionChange) OnSelectionChange(false);
 }
 

@@ -251,8 +251,15 @@ void TEditor::Refresh() {
   viewport()->update();
 }
 
-void TEditor::InvalidateTextRow(int row) {
-  if (row >= topRow_ && row <= topRow_ + visibleRows_) viewport()->update();
+void TEditor::InvalidateTextRow(int row) { InvalidateRowRange(row, row); }
+
+// Whole rows, bars included, of those on the screen.
+void TEditor::InvalidateRowRange(int first, int last) {
+  first = std::max(first, topRow_);
+  last = std::min(last, topRow_ + visibleRows_);
+  if (first > last) return;
+  viewport()->update(0, TextTop() + (first - topRow_) * rowHeight_, viewport()->width(),
+                     (last - first + 1) * rowHeight_);
 }
 
 void TEditor::DoChange() {

@@ -303,6 +303,7 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   void SetCursorState(int state);
   void AttachRowList(TEditorScreenStrings* list);
   int ClampSelectionRow(int row) const;
+  void InvalidateRowRange(int first, int last);
   struct TTokenAt {
     int firstRow = 0, start = 0, kind = 0;  // start: byte offset in the line
     std::string text;
@@ -346,6 +347,7 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   int cursorState_ = -1;
   // The width of the caret that stands on a search hit (hsCaret); 0 else.
   int hitCaretWidth_ = 0;
+  int paintedCaretRow_ = 0;
   TEditorSelection sel_;
 };
 

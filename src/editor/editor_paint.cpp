@@ -22,13 +22,17 @@ QColor Or(TColor c, const QColor& fallback) {
 
 }  // namespace
 
-void TEditor::paintEvent(QPaintEvent*) {
+// Only the rows that the update rectangle touches are drawn.
+void TEditor::paintEvent(QPaintEvent* event) {
   QPainter p(viewport());
+  const QRect area = event->rect();
   const QColor background = Or(color_, Qt::white);
-  p.fillRect(viewport()->rect(), background);
+  p.fillRect(area, background);
   p.setFont(font());
   const int top = TextTop();
-  for (int i = 0; i <= visibleRows_; ++i) {
+  const int first = std::max(0, (area.top() - top) / rowHeight_);
+  const int last = std::min(visibleRows_, std::max(-1, (area.bottom() - top) / rowHeight_));
+  for (int i = first; i <= last; ++i) {
     const int row = topRow_ + i;
     if (row > RowCount()) break;
     PaintRow(p, row, top + i * rowHeight_);
