@@ -221,9 +221,11 @@ void TEditor::Backspace() {
   CleanSelection();
   const int row = caretRow_;
   const int k = row < RowCount() ? ColToByte(row, caretCol_) : 0;
-  if (row < RowCount() && caret_.BackSpaceUnIndent()) {
+  // Un-indent behind the leading blanks (or beyond the end of a row that
+  // has nothing else); at the row start the row joins the one above.
+  if (row < RowCount() && caret_.BackSpaceUnIndent() && (k >= 1 || caretCol_ > RowWidth(row))) {
     const int e = IndentWidth(RowText(row), caret_.TabSpaceCount());
-    if (e == -1 || e == RowWidth(row) || (k >= 1 && caretCol_ == e)) {
+    if (e == -1 || e == RowWidth(row) || caretCol_ == e) {
       UnIndent(row);
       return;
     }

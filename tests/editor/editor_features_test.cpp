@@ -320,6 +320,11 @@ TEST_F(EditorFeaturesTest, BackspaceUnIndentDeleteInATabAndBoxInsertion) {
   EXPECT_EQ(editor->Col(), 4);
   QTest::keyClick(editor.get(), Qt::Key_Backspace);  // no shallower line: column 0
   EXPECT_EQ(editor->Text(), "    a\r\nb");
+  // At the start of a row of blanks the row joins the one above.
+  editor->SetText("ab\r\n    ");
+  editor->SetRowCol(1, 0);
+  QTest::keyClick(editor.get(), Qt::Key_Backspace);
+  EXPECT_EQ(editor->Text(), "ab    ");
   // A tab reaching over the target becomes blanks up to it.
   editor->SetText("  a\r\n\tb");
   editor->SetRowCol(1, 8);
