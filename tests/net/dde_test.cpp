@@ -6,7 +6,10 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -111,6 +114,36 @@ TEST_F(DdeProgramTest, TheEditorAsksForTheLineAndEndsTheProgram) {
   EXPECT_EQ(result.out, "一\n実行ライン:3\n");
   EXPECT_EQ(received, "row 3\nrow 3\n");
   EXPECT_EQ(result.status, 0);
+}
+
+// "DDE送信" to a service that is not running starts "DDEファイル名": here a
+// copy of the program named "server", whose default script serves topic
+// "t" and saves what arrives. A program that cannot start gives no link.
+TEST_F(DdeProgramTest, SendingStartsTheDdeProgram) {
+  const std::string server = folder + "/server";
+  std::filesystem::copy_file(std::string(NURA_BIN_DIR) + "/nurasera", server);
+  WriteSjisFile(server + ".nrs",
+                "「受け」を呼ぶ「t」というDDEサーバー作成\n"
+                "待機\n"
+                "*受け\n"
+                "DDE文字列を「" + folder + "/got.txt」へ保存\n"
+                "終わり\n");
+  ProgramResult result = RunScript("DDEファイル名=「" + server + "」\n"
+                                   "「server」の「t」に「起こした」をDDE送信\n"
+                                   "「送った」を言う\n");
+  EXPECT_EQ(result.out, "送った\n");
+  EXPECT_EQ(result.status, 0) << result.err;
+  std::string got;
+  for (int i = 0; i < 200 && got.empty(); ++i) {
+    usleep(50 * 1000);
+    got = ReadFile(folder + "/got.txt");
+  }
+  EXPECT_EQ(got, SJ("起こした\r\n"));
+
+  result = RunScript("DDEファイル名=「" + folder + "/無い」\n"
+                     "「nosuch」の「t」に「x」をDDE送信\n");
+  EXPECT_THAT(result.err, HasSubstr("サーバー\"nosuch\"トピック\"t\"でエラー。リンク出来ませんでした。"));
+  EXPECT_EQ(result.status, 1);
 }
 
 }  // namespace
