@@ -449,7 +449,7 @@ QWidget* TFormViewEditor::CaretPage() {
       {"FreeRow", &TEditorCaret::FreeRow, &TEditorCaret::SetFreeRow},
   };
   for (const auto& [name, get, set] : flags) {
-    Check(left, name, [&c, get] { return (c.*get)(); }, [&c, set](bool v) { (c.*set)(v); });
+    Check(left, name, [&c, get = get] { return (c.*get)(); }, [&c, set = set](bool v) { (c.*set)(v); });
   }
   auto* form = new QFormLayout;
   right->addLayout(form);
@@ -478,11 +478,11 @@ QWidget* TFormViewEditor::CaretPage() {
     combo->setObjectName(name);
     combo->addItems(cursorNames);
     form->addRow(name, combo);
-    fillers_.push_back([combo, &k, get] {
+    fillers_.push_back([combo, &k, get = get] {
       const auto ident = EditorCursorToIdent((k.*get)());
       combo->setCurrentText(ident ? QString::fromLatin1(ident->data(), static_cast<qsizetype>(ident->size())) : QString());
     });
-    connect(combo, &QComboBox::currentTextChanged, this, [this, &k, set](const QString& text) {
+    connect(combo, &QComboBox::currentTextChanged, this, [this, &k, set = set](const QString& text) {
       if (filling_) return;
       if (const auto value = EditorIdentToCursor(text.toStdString())) (k.*set)(*value);
       Changed();
@@ -508,8 +508,8 @@ QWidget* TFormViewEditor::ViewMarksPage() {
                                                       {"UnderLine", &TEditorMarks::Underline},
                                                       {"HideMark", &TEditorMarks::HideMark}};
   for (const auto& [name, mark] : markBoxes) {
-    Check(marksLayout, QString("Marks.") + name, [&p, mark] { return (p.Marks().*mark)().Visible(); },
-          [&p, mark](bool v) { (p.Marks().*mark)().SetVisible(v); });
+    Check(marksLayout, QString("Marks.") + name, [&p, mark = mark] { return (p.Marks().*mark)().Visible(); },
+          [&p, mark = mark](bool v) { (p.Marks().*mark)().SetVisible(v); });
   }
   right->addWidget(marks);
   auto* view = new QGroupBox("View");
@@ -913,7 +913,7 @@ QWidget* TFormViewEditor::WordWrapPage() {
       {"PunctuationStr", &TEditorWrapOption::PunctuationStr, &TEditorWrapOption::SetPunctuationStr},
   };
   for (const auto& [name, get, set] : strings) {
-    QLineEdit* edit = Edit(form, name, [&w, get] { return (w.*get)(); }, [&w, set](const std::string& s) { (w.*set)(s); });
+    QLineEdit* edit = Edit(form, name, [&w, get = get] { return (w.*get)(); }, [&w, set = set](const std::string& s) { (w.*set)(s); });
     auto* reset = new QPushButton("Default");
     reset->setObjectName(QString(name) + ".Default");
     const QString initial = SjisToQString((defaults.*get)());
