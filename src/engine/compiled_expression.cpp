@@ -15,12 +15,28 @@
 
 namespace nura {
 
+namespace {
+
+// True when `text` is what the general format writes for its integer: no
+// leading zero, no "-0", at most 15 digits.
+bool IsGeneralInteger(const std::string& text) {
+  const size_t sign = !text.empty() && text[0] == '-' ? 1 : 0;
+  const size_t digits = text.size() - sign;
+  if (digits == 0 || digits > 15 || (text[sign] == '0' && (digits > 1 || sign))) return false;
+  return text.find_first_not_of("0123456789", sign) == std::string::npos;
+}
+
+}  // namespace
+
 TStrNum VariableValue(const std::string& value, const std::string& kind) {
+  if (kind.empty() || kind.back() != 'e') return TStrNum::FromText(value);
+  long double number = 0;
+  // A number whose text the general format gives back: its text is made
+  // only when asked for.
+  if (IsGeneralInteger(value) && ReadPlainInteger(value, number)) return TStrNum::FromNumber(number);
   TStrNum v = TStrNum::FromText(value);
-  if (!kind.empty() && kind.back() == 'e') {
-    v.is_number = true;
-    v.number = TextNumberValue(value);
-  }
+  v.is_number = true;
+  v.number = TextNumberValue(value);
   return v;
 }
 
@@ -194,12 +210,10 @@ bool TCompiledExpression::Evaluate(TStrNum& value) const {
           stack.back() = VariableValue(element->value, element->annotation);
           break;
         }
-        case TKind::kBinary: {
-          TStrNum right = std::move(stack.back());
+        case TKind::kBinary:
+          ApplyBinaryInPlace(step.op, stack[stack.size() - 2], stack.back());
           stack.pop_back();
-          stack.back() = ApplyBinary(step.op, std::move(stack.back()), right);
           break;
-        }
         case TKind::kNegate:
           stack.back() = ApplyNegation(stack.back());
           break;

@@ -36,10 +36,9 @@ void CmdIf(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
   if (!b.cursor.p) return;
   SkipSeparators(b.cursor.p);  // "もし、Aが5ならば"
-  const std::string value = e.EvaluateCondition();
+  const bool holds = e.EvaluateCondition();
   if (!b.cursor.p) return;
-  const std::string trimmed = TrimText(value);
-  b.conditionResult = trimmed == "1" ? 1 : 0;
+  b.conditionResult = holds ? 1 : 0;
   e.RunIfBlock(true);
 }
 

@@ -94,14 +94,21 @@ std::string TNuraEngine::SetHashResult(const THash& hash) {
 int TNuraEngine::CurrentLine() {
   TNuraBase& b = *base_;
   if (!b.cursor.p || !b.cursor.text) return b.line;
-  const TRunControl* top = b.runControl.Top();
-  if (top && top->block == b.cursor.text) {
-    // A block copy: the marker at the end of the cursor's line, if any.
+  // What the text says of the position is read once per position.
+  const TLineAt* known = lineCache_.Find(b.cursor.text, b.cursor.p);
+  if (!known) {
+    TLineAt at;
     const char* p = b.cursor.p;
     while (*p && *p != '\r' && *p != '\n') p += (IsSjisLead(static_cast<unsigned char>(*p)) && p[1]) ? 2 : 1;
-    if (!*p) return b.line;
+    at.breakFollows = *p != '\0';
+    at.line = nura::CurrentLine(*b.cursor.text, b.cursor.p, TLineAt::kHeld);
+    lineCache_.Store(b.cursor.text, b.cursor.p, at);
+    known = lineCache_.Find(b.cursor.text, b.cursor.p);
   }
-  b.line = nura::CurrentLine(*b.cursor.text, b.cursor.p, b.line);
+  // A block copy without a line break behind the cursor: the line held.
+  const TRunControl* top = b.runControl.Top();
+  if (top && top->block == b.cursor.text && !known->breakFollows) return b.line;
+  if (known->line != TLineAt::kHeld) b.line = known->line;
   return b.line;
 }
 

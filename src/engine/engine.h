@@ -270,8 +270,9 @@ class TNuraEngine {
   // same names exist in the word table.
   std::string ReadTranslatedCondition();
   // The condition of "もし" at the cursor read (as ReadTranslatedCondition)
-  // and evaluated (as EvaluateExpression).
-  std::string EvaluateCondition();
+  // and evaluated (as EvaluateExpression): true when its value is "1",
+  // blanks aside.
+  bool EvaluateCondition();
   // "X=X&..." on an unprotected variable X: appends the other operands to
   // X's text in place when none of them runs code; false when the value
   // text is not of that form (nothing was evaluated then).
@@ -349,17 +350,26 @@ class TNuraEngine {
     mutable CompiledExpressionRef compiled;
   };
   TPositionCache<TCapturedBlock> blockCache_;
+  // What CurrentLine reads of a position: whether a line break follows on
+  // its line, and the line its marker gives (kHeld: none, the line held).
+  struct TLineAt {
+    static constexpr int kHeld = -2;
+    bool breakFollows = false;
+    int line = kHeld;
+  };
+  TPositionCache<TLineAt> lineCache_;
   TPositionCache<TCachedCondition> conditionCache_;
   // Statements read once per position while the word table and its
-  // patterns stay as they were: "word = value" and "Hの(key) = value".
+  // patterns stay as they were: "word = value", "Hの(key) = value", and of
+  // any other statement the word it begins with.
   struct TKeptStatement {
-    enum class TKind : uint8_t { kAssignment, kElementAssignment };
+    enum class TKind : uint8_t { kAssignment, kElementAssignment, kWord };
     TKind kind = TKind::kAssignment;
     std::string target;  // the variable; the hash's word with its "の"
     std::string key;     // the key text in the group (element assignment)
     std::string text;    // the value text
     size_t length = 0;   // bytes to the end of the value text
-    size_t wordLength = 0;  // bytes to the end of the hash's word
+    size_t wordLength = 0;  // bytes to the end of the word (not of "word = value")
     // Made on the second run: the variable or the hash, the texts compiled,
     // and whether the value may append to the variable ("X=X&...").
     mutable bool compileTried = false;
@@ -375,8 +385,8 @@ class TNuraEngine {
   bool RunCompiledAssignment(const TKeptStatement& kept);
   bool RunCompiledElementAssignment(const TKeptStatement& kept);
   // "Hの(key) = value" at `group` (the "(" behind the word at `at`), kept
-  // when it is of that simple form.
-  void KeepElementAssignment(const char* at, const std::string& word, const char* group);
+  // when it is of that simple form; false when it is not.
+  bool KeepElementAssignment(const char* at, const std::string& word, const char* group);
 };
 
 }  // namespace nura

@@ -141,23 +141,29 @@ std::string LineFrom(const char* start) {
 
 }  // namespace
 
-TStrNum ApplyBinary(TOperator op, TStrNum left, const TStrNum& right) {
+void ApplyBinaryInPlace(TOperator op, TStrNum& left, const TStrNum& right) {
   switch (op) {
-    case Op::kAnd: return TStrNum::FromNumber(left.IsTrue() && right.IsTrue() ? 1 : 0);
-    case Op::kOr: return TStrNum::FromNumber(left.IsTrue() || right.IsTrue() ? 1 : 0);
+    case Op::kAnd: left = TStrNum::FromNumber(left.IsTrue() && right.IsTrue() ? 1 : 0); return;
+    case Op::kOr: left = TStrNum::FromNumber(left.IsTrue() || right.IsTrue() ? 1 : 0); return;
     case Op::kConcat: {
       std::string text = left.TakeText();
       text += right.Text();
-      return TStrNum::FromText(std::move(text));
+      left = TStrNum::FromText(std::move(text));
+      return;
     }
     case Op::kPlus:
     case Op::kMinus:
     case Op::kTimes:
     case Op::kDivide:
     case Op::kRemainder:
-    case Op::kPower: return CheckedNumber(Arithmetic(op, left.AsNumber(), right.AsNumber()));
-    default: return TStrNum::FromNumber(ComparisonHolds(op, CompareValues(left, right)) ? 1 : 0);
+    case Op::kPower: left = CheckedNumber(Arithmetic(op, left.AsNumber(), right.AsNumber())); return;
+    default: left = TStrNum::FromNumber(ComparisonHolds(op, CompareValues(left, right)) ? 1 : 0); return;
   }
+}
+
+TStrNum ApplyBinary(TOperator op, TStrNum left, const TStrNum& right) {
+  ApplyBinaryInPlace(op, left, right);
+  return left;
 }
 
 TStrNum ApplyNegation(const TStrNum& value) {

@@ -475,12 +475,12 @@ std::string TNuraEngine::ReadTranslatedCondition() {
   return translated;
 }
 
-std::string TNuraEngine::EvaluateCondition() {
+bool TNuraEngine::EvaluateCondition() {
   TNuraBase& b = *base_;
   const char* at = b.cursor.p;
   const TCachedCondition* cached =
       at ? conditionCache_.Find(b.cursor.text, at, b.words.ShapeGeneration()) : nullptr;
-  if (!cached) return EvaluateExpression(ReadTranslatedCondition());
+  if (!cached) return TrimText(EvaluateExpression(ReadTranslatedCondition())) == "1";
   b.cursor.p = at + cached->length;
   if (!cached->compileTried) {
     cached->compileTried = true;
@@ -490,10 +490,12 @@ std::string TNuraEngine::EvaluateCondition() {
   TStrNum value;
   if (!cached->compiled || !cached->compiled->Evaluate(value)) {
     const std::string translated = cached->translated;  // the entry may go while it runs
-    return EvaluateExpression(translated);
+    return TrimText(EvaluateExpression(translated)) == "1";
   }
   SetResultKind(value.is_number ? "e" : "s");
-  return value.TakeText();
+  // A comparison gives 1 or 0: no text needed for those.
+  if (value.is_number && (value.number == 0 || value.number == 1)) return value.number == 1;
+  return TrimText(value.Text()) == "1";
 }
 
 std::string TNuraEngine::TranslateConditionPhrase(const std::string& text) {

@@ -19,6 +19,8 @@ namespace nura {
 // arithmetic (EExpression for division by zero and results that are no
 // finite number) and "&".
 TStrNum ApplyBinary(TOperator op, TStrNum left, const TStrNum& right);
+// The same with the result in `left`.
+void ApplyBinaryInPlace(TOperator op, TStrNum& left, const TStrNum& right);
 // "-" before a value: a number negated, a text with "-" in front.
 TStrNum ApplyNegation(const TStrNum& value);
 

@@ -23,17 +23,25 @@ bool IsOperatorChar(unsigned char c) { return c && std::strchr("%&*+-/<=>^|", c)
 
 
 // True when the last character before `at` on its line, blanks aside, is
-// "," or the half-width ideographic comma. A trail byte may look like ",",
-// so the line is walked from its start (a line feed is never a trail byte).
+// "," or the half-width ideographic comma. Neither blanks nor "," are trail
+// bytes, so the bytes before `at` mostly tell; when the byte might be a
+// trail byte (0xA4, or "," behind a lead byte of a broken text) the line is
+// walked from its start (a line feed is never a trail byte).
 bool LineEndsInComma(const char* text, const char* at) {
+  const char* back = at;
+  while (back > text && IsBlank(back[-1])) --back;
+  if (back == text) return false;
+  const unsigned char last = static_cast<unsigned char>(back[-1]);
+  if (last != ',' && last != 0xA4) return false;
+  if (last == ',' && (back - 1 == text || !IsSjisLead(static_cast<unsigned char>(back[-2])))) return true;
   const char* p = at;
   while (p > text && p[-1] != '\n') --p;
-  const char* last = nullptr;
+  const char* lastChar = nullptr;
   while (p < at) {
-    if (!IsBlank(*p)) last = p;
+    if (!IsBlank(*p)) lastChar = p;
     p += std::max(1, SjisCharLength(p));
   }
-  return last && (*last == ',' || static_cast<unsigned char>(*last) == 0xA4);
+  return lastChar && (*lastChar == ',' || static_cast<unsigned char>(*lastChar) == 0xA4);
 }
 
 // Replaces the line "key=..." of name=value lines, or appends it.
@@ -217,7 +225,13 @@ void TNuraEngine::ExecuteStatement() {
     return;
   }
   static const std::string kNo = SJ("の");
-  if (*p == '(' && base_->args.Empty() && EndsWithText(word, kNo)) KeepElementAssignment(at, word, p);
+  if (base_->args.Empty() && !(*p == '(' && EndsWithText(word, kNo) && KeepElementAssignment(at, word, p))) {
+    TKeptStatement entry;
+    entry.kind = TKeptStatement::TKind::kWord;
+    entry.target = word;
+    entry.wordLength = static_cast<size_t>(c - at);
+    KeepStatement(at, std::move(entry));
+  }
   StatementTail(std::move(word), true);
 }
 
@@ -227,10 +241,12 @@ bool TNuraEngine::RunKeptStatement() {
   const char* at = b.cursor.p;
   const TKeptStatement* kept = keptStatements_.Find(b.cursor.text, at, b.words.ShapeGeneration());
   if (!kept) return false;
-  if (kept->kind == TKeptStatement::TKind::kElementAssignment) {
+  if (kept->kind != TKeptStatement::TKind::kAssignment) {
     b.cursor.p = at + kept->length;
-    if (RunCompiledElementAssignment(*kept)) return true;
-    // Read as the first time, behind the word that was read then.
+    if (kept->kind == TKeptStatement::TKind::kElementAssignment && RunCompiledElementAssignment(*kept)) {
+      return true;
+    }
+    // The statement goes on behind the word that was read here.
     b.cursor.p = at + kept->wordLength;
     StatementTail(kept->target, true);
     return true;
@@ -271,7 +287,7 @@ void TNuraEngine::KeepStatement(const char* at, TKeptStatement entry) {
   keptStatements_.Store(base_->cursor.text, at, std::move(entry), base_->words.ShapeGeneration());
 }
 
-void TNuraEngine::KeepElementAssignment(const char* at, const std::string& word, const char* group) {
+bool TNuraEngine::KeepElementAssignment(const char* at, const std::string& word, const char* group) {
   // The statement reads the group as a key, "=" and the value text on the
   // same line; a particle behind the group or an argument list is another
   // statement.
@@ -282,24 +298,25 @@ void TNuraEngine::KeepElementAssignment(const char* at, const std::string& word,
   try {
     entry.key = ScanParenthesized(p);
   } catch (const std::exception&) {
-    return;
+    return false;
   }
-  if (entry.key.find(',') != std::string::npos || entry.key.find('#') != std::string::npos) return;
+  if (entry.key.find(',') != std::string::npos || entry.key.find('#') != std::string::npos) return false;
   SkipBlanks(p);
-  if (*p != '=') return;
+  if (*p != '=') return false;
   for (const std::string& particle : Particles()) {
-    if (particle[0] == '=') return;
+    if (particle[0] == '=') return false;
   }
   const char* saved = b.cursor.p;
   b.cursor.p = p + 1;
   entry.text = TrimText(ReadArgumentText());
   const char* end = b.cursor.p;
   b.cursor.p = saved;
-  if (!end || std::find_if(p, end, [](char ch) { return ch == '\r' || ch == '\n'; }) != end) return;
+  if (!end || std::find_if(p, end, [](char ch) { return ch == '\r' || ch == '\n'; }) != end) return false;
   entry.target = word;
   entry.length = static_cast<size_t>(end - at);
   entry.wordLength = static_cast<size_t>(b.cursor.p - at);
   KeepStatement(at, std::move(entry));
+  return true;
 }
 
 bool TNuraEngine::RunCompiledElementAssignment(const TKeptStatement& kept) {
