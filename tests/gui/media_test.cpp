@@ -79,11 +79,12 @@ TEST_F(MediaTest, AHalfSecondWavePlaysToItsEnd) {
 }
 
 TEST_F(MediaTest, TheMediaPlayerCompletesOrRepeatsUntilStopped) {
-  // A wave under another name goes to the media player. Each play takes
-  // about a second on the null sink: three seconds span a completion.
-  WriteWave(folder + "/short.snd", 300);
+  // A wave under another name goes to the media player. A second of sound
+  // outlasts a busy machine's pause before the first state is read; four
+  // seconds span its completion.
+  WriteWave(folder + "/short.snd", 1000);
   const std::string file = "「" + folder + "/short.snd」";
-  Run(file + "を演奏\nS1=演奏状態\n3秒待つ\nS2=演奏状態\n" + file +
+  Run(file + "を演奏\nS1=演奏状態\n4秒待つ\nS2=演奏状態\n" + file +
       "を繰り返し演奏\nR=演奏繰り返し\n3秒待つ\nS3=演奏状態\n演奏停止\nS4=演奏状態\n"
       "1.5秒待つ\nS5=演奏状態\n");
   EXPECT_EQ(Value("S1"), "演奏中");
