@@ -297,6 +297,9 @@ class TNuraEngine {
   void MakeHash(THashNode& node, const std::string& text);
   bool AssignTableElement(const std::string& target, const std::string& value);
   // run_loop.cpp
+  // CaptureArgument into `frame`; with nil only read past the block (with
+  // the same errors).
+  void ReadArgumentBlock(TRunControl* frame);
   // The parenthesised group at the cursor as a block text; the copy is
   // made once per position of its text, so a block has one identity.
   TextRef CaptureGroup();

@@ -251,7 +251,9 @@ void TNuraEngine::CheckRunControl() {
   }
 }
 
-void TNuraEngine::CaptureArgument(TRunControl& frame) {
+void TNuraEngine::CaptureArgument(TRunControl& frame) { ReadArgumentBlock(&frame); }
+
+void TNuraEngine::ReadArgumentBlock(TRunControl* frame) {
   TNuraBase& b = *base_;
   const char*& c = b.cursor.p;
   if (!c) return;
@@ -261,16 +263,15 @@ void TNuraEngine::CaptureArgument(TRunControl& frame) {
     b.line = ReadLineMarker(c);
     SkipBlanks(c);
   }
-  frame.savedFileName = b.fileName;
-  if (*c == '(') {
-    frame.returnPos = TextPos(b.cursor.text, c + 1);
-    frame.block = CaptureGroup();
-  } else {
-    frame.returnPos = b.cursor;
-    frame.block = MakeBlockText(ReadArgumentText());
-  }
-  if (!frame.block) throw ENura(RunawayMessage());
-  frame.endPos = b.cursor;
+  const char* start = c;
+  const bool group = *c == '(';
+  TextRef block = group ? CaptureGroup() : MakeBlockText(ReadArgumentText());
+  if (!block) throw ENura(RunawayMessage());
+  if (!frame) return;
+  frame->savedFileName = b.fileName;
+  frame->returnPos = TextPos(b.cursor.text, group ? start + 1 : start);
+  frame->block = std::move(block);
+  frame->endPos = b.cursor;
 }
 
 TextRef TNuraEngine::CaptureGroup() {
@@ -304,12 +305,14 @@ void TNuraEngine::RunIfBlock(bool wordPresent) {
   SkipBlanks(c);
   if (*c == '\r' || *c == '\n') b.line = ReadLineMarker(c);
   SkipBlanks(c);
+  // Only the block that runs is taken into a frame; the other is read past.
+  const int result = b.conditionResult;
   TRunControl thenBlock, elseBlock;
   bool hasThen = false, hasElse = false;
   if (!wordPresent || startsWith(kThen)) {
     if (wordPresent) c += startsWith(kThenLong) ? kThenLong.size() : kThen.size();
     thenBlock.kind = kRunIfThen;
-    CaptureArgument(thenBlock);
+    ReadArgumentBlock(result == 1 ? &thenBlock : nullptr);
     hasThen = true;
     SkipBlanks(c);
     if (*c == ';') ++c;
@@ -321,10 +324,9 @@ void TNuraEngine::RunIfBlock(bool wordPresent) {
       throw ENura(FormatErrorMessage(kIf + SJ("を多重構造にするときは、()で範囲を括ってください。")));
     }
     elseBlock.kind = kRunIfElse;
-    CaptureArgument(elseBlock);
+    ReadArgumentBlock(result == 0 ? &elseBlock : nullptr);
     hasElse = true;
   }
-  const int result = b.conditionResult;
   b.conditionResult = -1;
   TRunControl* chosen = result == 1 ? (hasThen ? &thenBlock : nullptr)
                                     : (result == 0 && hasElse ? &elseBlock : nullptr);

@@ -508,8 +508,11 @@ void TNuraEngine::StatementTail(std::string word, bool callable) {
       return;
     }
   }
-  const std::string key = StripOkurigana(word);
-  if (word == kIf || key == kRepeat || key == kIterate || key == kLoop) {
+  auto isLoopWord = [&] {
+    const std::string key = StripOkurigana(word);
+    return key == kRepeat || key == kIterate || key == kLoop;
+  };
+  if (word == kIf || isLoopWord()) {
     b.args.Push(std::move(word));
     ExecutePendingWord();
     return;

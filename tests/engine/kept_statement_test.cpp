@@ -56,7 +56,18 @@ TEST_F(KeptStatementTest, WordsThatChangeBetweenRoundsAreReadAnew) {
   EXPECT_EQ(dialogs.messages, (Strings{"5", "10", "15"}));
 }
 
+// The word a statement begins with is read anew once other words appear.
+TEST_F(KeptStatementTest, StatementWordsFollowNewWords) {
+  ExpectSameAsWrittenOut("", "甲と言う\nもしI=1ならば(甲と=\"x\")\n乙と言う\nもしI=2ならば(乙=\"y\")", 3);
+  ExpectSameAsWrittenOut("", "もしI=2ならば(「丙」を「?と,しゃべる」に名義変更)\nもしI>2ならば(Iとしゃべる)違えば(Iと言う)", 3);
+}
+
 TEST_F(KeptStatementTest, ErrorsInsideKeptStatementsKeepTheirLineAndText) {
+  // The block that does not run is still read: its errors stay.
+  ASSERT_TRUE(Run("2回(\nもし1=1ならば(「a」と言う)違えば(「b」と言う\n)"));
+  EXPECT_NE(Log().find("\")\"が対応していません。"), std::string::npos) << Log();
+  dialogs.messages.clear();
+
   ASSERT_TRUE(Run("A=1\n3回(\nB=A/(回数-2)\nBと言う\n)\n"));
   EXPECT_EQ(dialogs.messages, (Strings{"-1"}));
   EXPECT_NE(Log().find("(3行目)"), std::string::npos) << Log();
