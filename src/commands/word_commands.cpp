@@ -92,7 +92,7 @@ void CopyWord(TNuraEngine& engine, CommandId) {
   if (!source) RaiseNotCreated(engine, sourceName);
   // A reserved word, label or object never takes another word's place.
   NodePtr target = DeclaredWord(engine, targetName, "");
-  target->Assign(*source);
+  b.words.AssignNode(*target, *source);
 }
 
 void Show(TNuraEngine& engine, CommandId) {

@@ -93,20 +93,29 @@ const std::vector<std::string>& KeptPatternParticles(const std::string& pattern)
   return kept.emplace(pattern, PatternParticles(pattern)).first->second;
 }
 
-}  // namespace
+// The usual case: the top texts already stand in slot order, each ending
+// in its slot's particle (or lenient binding takes the topmost text
+// whatever it ends in). Taking the slots from the last one, the topmost
+// remaining text is then always the one found, so the texts stay where they
+// are and only lose their particles.
+bool BindInPlace(std::vector<std::string>& stack, const std::vector<std::string>& particles,
+                 bool lenient) {
+  const size_t base = stack.size() - particles.size();
+  for (size_t slot = 0; !lenient && slot < particles.size(); ++slot) {
+    if (!EndsWithParticle(stack[base + slot], particles[slot])) return false;
+  }
+  for (size_t slot = 0; slot < particles.size(); ++slot) {
+    std::string& text = stack[base + slot];
+    if (EndsWithParticle(text, particles[slot])) text.resize(text.size() - particles[slot].size());
+  }
+  return true;
+}
 
-bool BindArguments(std::vector<std::string>& stack, const std::string& command,
-                   const std::string& pattern, bool lenient) {
-  static const std::string kSore = SJ("それ");
-  const std::vector<std::string>& particles = KeptPatternParticles(pattern);
-  bool implicit_subject = false;
-  if (particles.size() == stack.size() + 1) {
-    stack.insert(stack.begin(), lenient ? kSore : kSore + particles.front());
-    implicit_subject = true;
-  }
-  if (stack.size() < particles.size()) {
-    throw EBinding(ArgumentErrorHead(command, pattern) + SJ("引数が少ないです。"));
-  }
+// Takes the slots from the last to the first, each the topmost text that
+// fits it, and puts them back on top in slot order.
+void BindBySearch(std::vector<std::string>& stack, const std::string& command,
+                  const std::string& pattern, const std::vector<std::string>& particles,
+                  bool lenient) {
   std::vector<std::string> bound(particles.size());
   for (size_t slot = particles.size(); slot-- > 0;) {
     const std::string& particle = particles[slot];
@@ -133,6 +142,23 @@ bool BindArguments(std::vector<std::string>& stack, const std::string& command,
     bound[slot] = std::move(text);
   }
   for (std::string& text : bound) stack.push_back(std::move(text));
+}
+
+}  // namespace
+
+bool BindArguments(std::vector<std::string>& stack, const std::string& command,
+                   const std::string& pattern, bool lenient) {
+  static const std::string kSore = SJ("それ");
+  const std::vector<std::string>& particles = KeptPatternParticles(pattern);
+  bool implicit_subject = false;
+  if (particles.size() == stack.size() + 1) {
+    stack.insert(stack.begin(), lenient ? kSore : kSore + particles.front());
+    implicit_subject = true;
+  }
+  if (stack.size() < particles.size()) {
+    throw EBinding(ArgumentErrorHead(command, pattern) + SJ("引数が少ないです。"));
+  }
+  if (!BindInPlace(stack, particles, lenient)) BindBySearch(stack, command, pattern, particles, lenient);
   if (stack.size() > kMaxStackTexts) {
     throw EBinding(SJ("スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！"));
   }

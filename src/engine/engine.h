@@ -340,6 +340,27 @@ class TNuraEngine {
   std::vector<std::string> particles_;
   std::unordered_map<unsigned char, std::vector<const std::string*>> particleIndex_;
   uint64_t particleGeneration_ = 0;
+  // Words read at the cursor: what ReadWordAt gave there, kept per position
+  // while the word table and its patterns stay as they were.
+  struct TKeptWord {
+    std::string word;
+    size_t length = 0;  // bytes from the position to behind the word
+    bool item = false;  // read as the item name of a phrase "Bの"
+  };
+  TPositionCache<TKeptWord> wordCache_;
+  // The word at `p`, which lies in the cursor's text, read through wordCache_.
+  std::string ReadKeptWord(const char*& p, bool item);
+  // Command statements made only of words (kept_commands.cpp): the items
+  // as read, the last one the command word; `plain` false for a statement
+  // that takes another road.
+  struct TKeptCommand {
+    std::vector<std::string> items;
+    size_t length = 0;  // bytes to behind the blanks after the last item
+    bool plain = false;
+  };
+  TPositionCache<TKeptCommand> commandCache_;
+  bool PlainItem(const std::string& word, const char* next);
+  bool ScanPlainCommand(const char* at, TKeptCommand& kept);
   OperandReader operandReader_;
   struct TCapturedBlock {
     TextRef block;
@@ -390,6 +411,10 @@ class TNuraEngine {
   // "Hの(key) = value" at `group` (the "(" behind the word at `at`), kept
   // when it is of that simple form; false when it is not.
   bool KeepElementAssignment(const char* at, const std::string& word, const char* group);
+  // Pushes the items of a command statement kept at the cursor (reading and
+  // keeping it on first sight) and moves behind them; false when the
+  // statement is not one made only of words.
+  bool RunKeptCommand();
 };
 
 }  // namespace nura

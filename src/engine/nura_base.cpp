@@ -129,17 +129,48 @@ NodePtr THash::AddNode(std::unique_ptr<THashNode> node) {
   return added;
 }
 
+void THash::AssignNode(THashNode& target, const THashNode& source) {
+  const bool reshaped = target.kind != source.kind || target.pattern != source.pattern;
+  target.Assign(source);
+  if (reshaped) TouchPatterns();
+}
+
 int THash::Add(std::unique_ptr<THashNode> node) {
   if (!node) return -1;
   AddNode(std::move(node));
   return count_;
 }
 
+namespace {
+
+// Spellings kept for loose look-ups; texts run once may bring new ones
+// without end, so the cache starts again beyond this.
+constexpr size_t kMaxLooseSpellings = 8192;
+
+}  // namespace
+
+THash::TLooseEntry& THash::LooseEntry(const std::string& name) const {
+  auto found = loose_.find(name);
+  if (found == loose_.end()) {
+    if (loose_.size() >= kMaxLooseSpellings) loose_.clear();
+    found = loose_.emplace(name, TLooseEntry{StripOkurigana(name), nullptr, 0}).first;
+  }
+  return found->second;
+}
+
+const std::string& THash::LooseKey(const std::string& name) const { return LooseEntry(name).key; }
+
 NodePtr THash::FindNode(const std::string& name, bool loose) const {
   if (name.empty()) return nullptr;
   if (loose) {
-    const auto found = index_.find(StripOkurigana(name));
-    if (found != index_.end()) return found->second;
+    TLooseEntry& entry = LooseEntry(name);
+    if (entry.shape != shapeGeneration_) {
+      auto found = index_.find(entry.key);
+      if (found == index_.end()) found = index_.find(name);
+      entry.node = found == index_.end() ? nullptr : found->second;
+      entry.shape = shapeGeneration_;
+    }
+    return entry.node;
   }
   const auto found = index_.find(name);
   return found == index_.end() ? nullptr : found->second;
@@ -175,6 +206,7 @@ int THash::Delete(const std::string& name, bool loose) {
 void THash::Clear() {
   for (auto& b : buckets_) b.clear();
   index_.clear();
+  loose_.clear();
   count_ = 0;
   ++patternGeneration_;
   ++removalGeneration_;
@@ -270,11 +302,17 @@ void TRunControlStack::Remove(int i) {
 
 void TRunControlStack::BeginNested() {
   saved_.push_back(std::move(current_));
+  current_ = std::move(spare_);
   current_.clear();
+  spare_ = {};
 }
 
 void TRunControlStack::EndNested() {
   if (saved_.empty()) return;
+  current_.clear();
+  // A small level's room serves the next nested run (calls in expressions
+  // nest one level each).
+  if (current_.capacity() <= kSpareFrames) spare_ = std::move(current_);
   current_ = std::move(saved_.back());
   saved_.pop_back();
 }

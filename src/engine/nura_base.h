@@ -109,7 +109,15 @@ class THash {
   // As Add, returning the node that now holds the word.
   NodePtr AddNode(std::unique_ptr<THashNode> node);
 
+  // Gives `target`, a word of this table, every field of `source` but the
+  // name (THashNode::Assign); a change of kind or pattern counts as a
+  // change of the table's shape.
+  void AssignNode(THashNode& target, const THashNode& source);
+
   NodePtr FindNode(const std::string& name, bool loose) const;
+  // The loose key of `name` (StripOkurigana), kept per spelling; the
+  // reference holds until the next look-up.
+  const std::string& LooseKey(const std::string& name) const;
   THashNode* Find(const std::string& name, bool loose) const { return FindNode(name, loose).get(); }
   std::string FindValue(const std::string& name, bool loose) const;
 
@@ -146,6 +154,15 @@ class THash {
 
   std::array<std::vector<NodePtr>, kBuckets> buckets_;
   std::unordered_map<std::string, NodePtr> index_;
+  // Loose look-ups by spelling: the key and the node found (nil: none),
+  // the node valid while the table's shape is that of `shape`.
+  struct TLooseEntry {
+    std::string key;
+    NodePtr node;
+    uint64_t shape = 0;
+  };
+  mutable std::unordered_map<std::string, TLooseEntry> loose_;
+  TLooseEntry& LooseEntry(const std::string& name) const;
   int count_ = 0;
   uint64_t patternGeneration_ = 1;
   uint64_t removalGeneration_ = 1;
@@ -223,8 +240,10 @@ class TRunControlStack {
   int NestedLevels() const { return static_cast<int>(saved_.size()); }
 
  private:
+  static constexpr size_t kSpareFrames = 64;
   std::vector<TRunControl> current_;
   std::vector<std::vector<TRunControl>> saved_;
+  std::vector<TRunControl> spare_;  // emptied room of the last nested level
 };
 
 // One script GUI object.

@@ -190,7 +190,7 @@ void TNuraEngine::ExecuteStatement() {
     NumberStatement();
     return;
   }
-  if (RunKeptStatement()) return;
+  if (RunKeptStatement() || RunKeptCommand()) return;
   const char* at = c;
   std::string word = ReadWord();
   if (word.empty()) {
@@ -509,7 +509,7 @@ void TNuraEngine::StatementTail(std::string word, bool callable) {
     }
   }
   auto isLoopWord = [&] {
-    const std::string key = StripOkurigana(word);
+    const std::string& key = b.words.LooseKey(word);
     return key == kRepeat || key == kIterate || key == kLoop;
   };
   if (word == kIf || isLoopWord()) {
@@ -676,7 +676,7 @@ void TNuraEngine::StoreValue(THashNode& node, const std::string& value, const st
     case kWordObject: {
       objectHost_->AssignObjectValue(*this, node, value);
       NodePtr last = base_->words.FindNode(SJ("そ"), false);
-      if (last) last->Assign(node);
+      if (last) base_->words.AssignNode(*last, node);
       return;
     }
     case kWordHash:

@@ -193,9 +193,24 @@ bool TNuraEngine::SplitsAt(const char* start, const char* at, const std::string&
 
 std::string TNuraEngine::ReadWord() {
   static const std::string kNo = SJ("の");
+  if (!base_->cursor.p) return {};
   const TStack& args = base_->args;
   const bool item = !args.Empty() && EndsWithText(args.Items().back(), kNo);
-  return ReadWordAt(base_->cursor.p, item);
+  return ReadKeptWord(base_->cursor.p, item);
+}
+
+std::string TNuraEngine::ReadKeptWord(const char*& p, bool item) {
+  const char* at = p;
+  const TextRef& text = base_->cursor.text;
+  const uint64_t shape = base_->words.ShapeGeneration();
+  const TKeptWord* kept = wordCache_.Find(text, at, shape);
+  if (kept && kept->item == item) {
+    p = at + kept->length;
+    return kept->word;
+  }
+  std::string word = ReadWordAt(p, item);
+  wordCache_.Store(text, at, TKeptWord{word, static_cast<size_t>(p - at), item}, shape);
+  return word;
 }
 
 std::string TNuraEngine::ReadParticle() { return ReadParticleAt(base_->cursor.p); }

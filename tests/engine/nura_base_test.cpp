@@ -38,6 +38,29 @@ TEST(THashTest, ExactAndLooseLookup) {
   EXPECT_EQ(h.Add(nullptr), -1);
 }
 
+// Loose look-ups are kept per spelling: they must follow every change.
+TEST(THashTest, LooseLookupFollowsChanges) {
+  THash h;
+  EXPECT_EQ(h.Find(SJ("書く"), true), nullptr);
+  h.Add(THashNode::CreateVariable(SJ("書く"), false, 0, "exact"));
+  EXPECT_EQ(h.Find(SJ("書く"), true)->value, "exact");
+  // The loose key comes first once it names a word.
+  h.Add(THashNode::CreateVariable(SJ("書"), false, 0, "loose"));
+  EXPECT_EQ(h.Find(SJ("書く"), true)->value, "loose");
+  h.Delete(SJ("書"), false);
+  EXPECT_EQ(h.Find(SJ("書く"), true)->value, "exact");
+  h.Clear();
+  EXPECT_EQ(h.Find(SJ("書く"), true), nullptr);
+  EXPECT_EQ(h.LooseKey(SJ("繰り返す")), SJ("繰返"));
+  // A command copied over a variable is a change of shape.
+  NodePtr word = h.AddNode(THashNode::CreateVariable("A", false, 0, ""));
+  const uint64_t shape = h.ShapeGeneration();
+  THashNode command(SJ("言"), true, kWordCommand, 12, "", "", SJ("?と"));
+  h.AssignNode(*word, command);
+  EXPECT_NE(h.ShapeGeneration(), shape);
+  EXPECT_EQ(h.Find("A", true)->kind, kWordCommand);
+}
+
 TEST(THashTest, ProtectedWordIsNotReplaced) {
   THash h;
   h.Add(Command("言う", 12));

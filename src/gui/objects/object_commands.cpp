@@ -72,7 +72,7 @@ void TObjectSite::AddObject(const std::string& name, std::unique_ptr<TGuiObject>
   auto word = std::make_unique<THashNode>(name, false, kWordObject, id, ObjectKindName(kind), "", "");
   word->position = base.cursor;
   NodePtr added = base.words.AddNode(std::move(word));
-  if (base.nodeLastObject) base.nodeLastObject->Assign(*added);
+  if (base.nodeLastObject) base.words.AssignNode(*base.nodeLastObject, *added);
 }
 
 // ---- destruction ----
@@ -249,7 +249,7 @@ void IdentifyWord(TNuraEngine& engine, CommandId) {
   const std::string name = PopName(engine);
   NodePtr word = FindWord(engine, name);
   if (!word) RaiseScriptError(engine, ObjectText(name, "は、作成されていません。"));
-  if (base.nodeLastObject && base.nodeLastObject != word) base.nodeLastObject->Assign(*word);
+  if (base.nodeLastObject && base.nodeLastObject != word) base.words.AssignNode(*base.nodeLastObject, *word);
 }
 
 void Center(TNuraEngine& engine, CommandId) { engine.Base().centring = true; }

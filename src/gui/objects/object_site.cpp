@@ -143,7 +143,7 @@ TObjectSite::TTarget TObjectSite::NodeForWrite(THashNode& given) {
   const std::string name = IsQuotedName(given.name) ? engine_.ExpandString(given.name) : given.name;
   NodePtr word = engine_.Base().words.FindNode(name, false);
   if (word && engine_.Base().nodeLastObject && engine_.Base().nodeLastObject != word)
-    engine_.Base().nodeLastObject->Assign(*word);
+    engine_.Base().words.AssignNode(*engine_.Base().nodeLastObject, *word);
   if (!word || word->kind != kWordObject) RaiseNotCreated(name);
   target.word = word.get();
   target.node = NodeOf(word->id);

@@ -1,0 +1,89 @@
+// Command statements kept per position. A statement made only of words
+// ("回数を加算", "Aと言う", "Sの文字数") reads the same every time while the
+// word table and its particle patterns stay as they are: its words are read
+// once and then pushed again at once, and the command runs through the
+// usual road (ExecutePendingWord at the statement's end), so binding, line
+// numbers and error messages stay what they were.
+//
+// A statement is kept only when every item would go the plain road of
+// StatementTail (pushed as read). Anything else (assignments, literals,
+// numbers, groups, hash elements, loops, conditions, the call form, a
+// te-form command that runs at once, "そして") keeps being read each time.
+#include "engine/engine.h"
+#include "engine/scanners.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+bool EndsStatement(char c) { return c == 0 || c == '\r' || c == '\n' || c == ';'; }
+
+// Characters at which ExecuteStatement takes another road than reading a word.
+bool StartsOtherItem(unsigned char c) {
+  return c == '"' || c == '`' || c == '#' || c == '(' || c == '*' || c == '?' || c == '$' ||
+         c == '+' || c == '-' || (c >= '0' && c <= '9');
+}
+
+}  // namespace
+
+bool TNuraEngine::PlainItem(const std::string& word, const char* next) {
+  static const std::string kNo = SJ("の"), kWa = SJ("は"), kKai = SJ("回"), kArm = SJ("の時"),
+                           kTe = SJ("て"), kIf = SJ("もし"), kRepeat = SJ("繰返"),
+                           kIterate = SJ("反復"), kLoop = SJ("ループ"), kAndThen = SJ("そして");
+  const THash& words = base_->words;
+  if (word.empty() || word == kAndThen || *next == '=' || *next == '&') return false;
+  if (EndsWithText(word, kNo)) return true;
+  if (EndsWithText(word, kWa) || EndsWithText(word, kKai) || EndsWithText(word, kArm)) return false;
+  const NodePtr node = words.FindNode(word, true);
+  const bool callable = node && IsCallableKind(node->kind);
+  if (callable && (*next == '(' || EndsWithText(word, kTe))) return false;
+  const std::string& key = words.LooseKey(word);
+  return word != kIf && key != kRepeat && key != kIterate && key != kLoop;
+}
+
+bool TNuraEngine::ScanPlainCommand(const char* at, TKeptCommand& kept) {
+  static const std::string kNo = SJ("の");
+  const char* p = at;
+  for (;;) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (StartsOtherItem(c) || EndsStatement(static_cast<char>(c))) return false;
+    const bool item = !kept.items.empty() && EndsWithText(kept.items.back(), kNo);
+    std::string word = ReadKeptWord(p, item);
+    SkipBlanks(p);
+    if (!PlainItem(word, p)) return false;
+    kept.items.push_back(std::move(word));
+    kept.length = static_cast<size_t>(p - at);
+    const char* q = p;
+    SkipSeparators(q);
+    if (EndsStatement(*q)) {
+      // The command word itself must not be a "の" item, which runs the
+      // statement loop once more before the statement ends.
+      return !EndsWithText(kept.items.back(), kNo);
+    }
+    p = q;
+  }
+}
+
+bool TNuraEngine::RunKeptCommand() {
+  TNuraBase& b = *base_;
+  if (!b.args.Empty() || !b.cursor.text) return false;
+  const char* at = b.cursor.p;
+  const uint64_t shape = b.words.ShapeGeneration();
+  const TKeptCommand* kept = commandCache_.Find(b.cursor.text, at, shape);
+  if (!kept) {
+    TKeptCommand scanned;
+    scanned.plain = ScanPlainCommand(at, scanned);
+    if (!scanned.plain) scanned.items.clear();
+    commandCache_.Store(b.cursor.text, at, std::move(scanned), shape);
+    kept = commandCache_.Find(b.cursor.text, at, shape);
+    if (!kept) return false;
+  }
+  if (!kept->plain) return false;
+  for (const std::string& item : kept->items) b.args.Push(item);
+  b.cursor.p = at + kept->length;
+  // At the end of its text the word runs at once, as StatementTail does.
+  if (*b.cursor.p == 0) ExecuteStatement();
+  return true;
+}
+
+}  // namespace nura

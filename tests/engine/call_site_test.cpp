@@ -1,0 +1,99 @@
+// Command statements and calls run again from the same place: what was read
+// there the first time must give way when the words change, and errors
+// keep their lines and messages.
+#include "commands/word_commands.h"
+#include "engine_fixture.h"
+
+namespace nura::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class CallSiteTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    RegisterWordCommands();
+  }
+  std::string LastLog() { return dialogs.errorLogs.empty() ? std::string() : dialogs.errorLogs.back(); }
+};
+
+TEST_F(CallSiteTest, RenamedLabelIsNoLongerCalledFromTheSamePlace) {
+  ASSERT_TRUE(Run("「合算」を「?を」で関数定義\nT=0\n3回(\n  回数を合算\n"
+                  "  もし回数=2ならば(「合算」を「?を,累加」に名義変更)\n)\n"
+                  "終わり\n*合算\n引数取得\nT=T+それ\n戻る"));
+  EXPECT_EQ(Var("T"), "3");
+  ASSERT_EQ(dialogs.errorLogs.size(), 1u);
+  EXPECT_EQ(dialogs.errorLogs[0],
+            "[エラー] test.nrs(4行目): \"回数を,合算\"は未定義の命令です。(;o;)<綴りミスか、命令の引数に注意！\r\n");
+}
+
+TEST_F(CallSiteTest, RenamedLabelAnswersToItsNewName) {
+  ASSERT_TRUE(Run("「合算」を「?を」で関数定義\nT=0\n「合算」を「?を,累加」に名義変更\n"
+                  "3回(回数を累加)\nTと言う\n終わり\n*合算\n引数取得\nT=T+それ\n戻る"));
+  EXPECT_TRUE(dialogs.errorLogs.empty()) << LastLog();
+  EXPECT_EQ(dialogs.messages, Strings{"6"});
+}
+
+TEST_F(CallSiteTest, NewPatternRebindsTheSameStatement) {
+  ASSERT_TRUE(Run("「合算」を「?に,?を」で関数定義\n3回(\n  回数を10に合算\n"
+                  "  もし回数=1ならば「合算」を「?を,?に」で関数定義\n)\n"
+                  "終わり\n*合算\n引数取得\nそれと言う\n戻る"));
+  EXPECT_TRUE(dialogs.errorLogs.empty()) << LastLog();
+  EXPECT_EQ(dialogs.messages, (Strings{"10\r\n1", "2\r\n10", "3\r\n10"}));
+}
+
+// A word that comes to exist inside the loop changes how the statement
+// reads: the whole run is then one word, a variable, which cannot run.
+TEST_F(CallSiteTest, NewVariableNamedLikeTheWholeStatement) {
+  ASSERT_TRUE(Run("2回(\n  甲乙を言う\n  「甲乙を言う」を数値として扱う\n)"));
+  EXPECT_EQ(dialogs.messages, Strings{"甲乙"});
+  ASSERT_EQ(dialogs.errorLogs.size(), 1u);
+  EXPECT_NE(dialogs.errorLogs[0].find("(2行目): \"甲乙を言う\"は、文法が正しくないため、実行できません。"
+                                      "変数を実行することは出来ません。"),
+            std::string::npos)
+      << dialogs.errorLogs[0];
+}
+
+TEST_F(CallSiteTest, ValuesAreReadAnewEveryRound) {
+  ASSERT_TRUE(Run("S=「a」\n3回(\n  Sの行数\n  それと言う\n  S=S&\"\\nb\"\n  回数を言う\n)"));
+  EXPECT_TRUE(dialogs.errorLogs.empty()) << LastLog();
+  EXPECT_EQ(dialogs.messages, (Strings{"1", "1", "2", "2", "3", "3"}));
+}
+
+TEST_F(CallSiteTest, BindingErrorsKeepTheirLineEveryRound) {
+  dialogs.choice = ErrorChoice::Continue;
+  ASSERT_TRUE(Run("「合算」を「?を」で関数定義\n「x」と言う\n2回(回数へ合算)\n終わり\n*合算\n戻る"));
+  ASSERT_EQ(dialogs.errorLogs.size(), 2u);
+  const std::string line =
+      "[エラー] test.nrs(3行目): \"合算\"命令の引数に誤りがあります。\"?を\"の形式で指定してください。\"を\"\r\n";
+  EXPECT_EQ(dialogs.errorLogs[1], line + line);
+}
+
+TEST_F(CallSiteTest, ErrorsInsideTheCalledLabelKeepTheirLine) {
+  dialogs.choice = ErrorChoice::Continue;
+  ASSERT_TRUE(Run("「合算」を「?を」で関数定義\n2回(回数を合算)\n終わり\n*合算\n引数取得\nそれを謎る\n戻る"));
+  ASSERT_EQ(dialogs.errorLogs.size(), 2u);
+  const std::string line = "[エラー] test.nrs(6行目): \"それを,謎る\"は未定義の命令です。(;o;)<綴りミスか、命令の引数に注意！\r\n";
+  EXPECT_EQ(dialogs.errorLogs[1], line + line);
+}
+
+TEST_F(CallSiteTest, EndlessRecursionWithAnArgumentIsAnError) {
+  ASSERT_TRUE(Run("「再帰」を「?を」で関数定義\n1を再帰\n*再帰\n引数取得\nそれを再帰"));
+  ASSERT_EQ(dialogs.errorLogs.size(), 1u);
+  EXPECT_NE(dialogs.errorLogs[0].find("実行が無限ループしている可能性があるので終了します。"),
+            std::string::npos);
+}
+
+// A command word copied over a variable makes it callable: statements that
+// named the variable read as calls from then on.
+TEST_F(CallSiteTest, CopiedCommandWordIsCalled) {
+  dialogs.choice = ErrorChoice::Continue;
+  ASSERT_TRUE(Run("甲=1\n2回(\n  回数を甲\n  もし回数=1ならば「言」から「甲」へ単語コピー\n)"));
+  EXPECT_EQ(dialogs.messages, Strings{"2"});
+  ASSERT_EQ(dialogs.errorLogs.size(), 1u) << LastLog();
+  EXPECT_NE(dialogs.errorLogs[0].find("変数を実行することは出来ません。"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace nura::test
