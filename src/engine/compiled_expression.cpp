@@ -5,6 +5,7 @@
 // that are no variables) makes the compiler decline.
 #include "engine/compiled_expression.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -23,7 +24,10 @@ bool IsGeneralInteger(const std::string& text) {
   const size_t sign = !text.empty() && text[0] == '-' ? 1 : 0;
   const size_t digits = text.size() - sign;
   if (digits == 0 || digits > 15 || (text[sign] == '0' && (digits > 1 || sign))) return false;
-  return text.find_first_not_of("0123456789", sign) == std::string::npos;
+  for (size_t i = sign; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -182,10 +186,87 @@ CompiledExpressionRef TCompiledExpression::Compile(const std::string& text, TFor
   } catch (const std::exception&) {
     return nullptr;  // the reading evaluator reports it
   }
+  // Numbers alone, not too deep: the numeric pass may answer.
+  int depth = 0, deepest = 0;
+  compiled->numeric_ = true;
+  for (const TStep& step : compiled->steps_) {
+    if (step.kind == TStep::TKind::kText || step.kind == TStep::TKind::kElement ||
+        (step.kind == TStep::TKind::kBinary && step.op == TOperator::kConcat)) {
+      compiled->numeric_ = false;
+    }
+    if (step.kind == TStep::TKind::kBinary) --depth;
+    if (step.kind == TStep::TKind::kNumber || step.kind == TStep::TKind::kVariable) deepest = std::max(deepest, ++depth);
+  }
+  if (deepest > kMaxNumberDepth) compiled->numeric_ = false;
   return compiled;
 }
 
+namespace {
+
+// A value of the numeric pass: the number the value gives to arithmetic,
+// and whether the value is a number (else a text that reads as it).
+struct TNumberSlot {
+  long double number;
+  bool isNumber;
+};
+
+}  // namespace
+
+bool TCompiledExpression::EvaluateNumbers(TStrNum& value) const {
+  TNumberSlot stack[kMaxNumberDepth];
+  int top = -1;
+  for (const TStep& step : steps_) {
+    switch (step.kind) {
+      case TKind::kNumber:
+        stack[++top] = {step.number, true};
+        break;
+      case TKind::kVariable: {
+        const THashNode& node = *step.node;
+        if (node.kind != kWordVariable) return false;
+        const bool isNumber = !node.annotation.empty() && node.annotation.back() == 'e';
+        stack[++top] = {TextNumberValue(node.value), isNumber};
+        break;
+      }
+      case TKind::kBinary: {
+        const TNumberSlot right = stack[top--];
+        TNumberSlot& left = stack[top];
+        const TOperator op = step.op;
+        if (op == TOperator::kAnd || op == TOperator::kOr) {
+          const bool l = left.number != 0, r = right.number != 0;
+          left = {op == TOperator::kAnd ? (l && r ? 1.0L : 0.0L) : (l || r ? 1.0L : 0.0L), true};
+        } else if (op >= TOperator::kEqual && op <= TOperator::kGreater) {
+          if (!right.isNumber) return false;  // texts compare as texts
+          left = {NumbersCompare(op, left.number, right.number) ? 1.0L : 0.0L, true};
+        } else {
+          try {
+            left = {ApplyArithmetic(op, left.number, right.number), true};
+          } catch (const EExpression&) {
+            return false;
+          }
+        }
+        break;
+      }
+      case TKind::kNegate:
+        if (!stack[top].isNumber) return false;  // a text gets "-" in front
+        stack[top].number = -stack[top].number;
+        break;
+      case TKind::kFirst:
+        if (stack[top].isNumber) {
+          if (!ReadsBackExactly(stack[top].number)) return false;
+          if (stack[top].number == 0) stack[top].number = 0;
+        }
+        break;
+      default:
+        return false;
+    }
+  }
+  if (top != 0 || !stack[0].isNumber) return false;
+  value = TStrNum::FromNumber(stack[0].number);
+  return true;
+}
+
 bool TCompiledExpression::Evaluate(TStrNum& value) const {
+  if (numeric_ && EvaluateNumbers(value)) return true;
   std::vector<TStrNum>& stack = stack_;
   stack.clear();
   try {

@@ -11,12 +11,12 @@
 // reading evaluator computes it, with its own errors.
 #pragma once
 
-#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/evaluate.h"
+#include "engine/number_format.h"
 #include "engine/nura_base.h"
 
 namespace nura {
@@ -24,12 +24,6 @@ namespace nura {
 // The value of a variable as an operand: its text, and its number when its
 // kind letter (the last letter of the annotation) says number.
 TStrNum VariableValue(const std::string& value, const std::string& kind);
-
-// True when the number reads back unchanged from its general format: a
-// whole number of at most 15 digits.
-inline bool ReadsBackExactly(long double value) {
-  return std::fabs(value) < 1e15L && value == std::truncl(value);
-}
 
 class TCompiledExpression {
  public:
@@ -56,7 +50,12 @@ class TCompiledExpression {
 
  private:
   friend class TExpressionCompiler;
+  static constexpr int kMaxNumberDepth = 16;
+  // The pass over numbers alone, for expressions of numbers and variables
+  // whose texts matter only as numbers; false when a text is needed.
+  bool EvaluateNumbers(TStrNum& value) const;
   std::vector<TStep> steps_;
+  bool numeric_ = false;
   mutable std::vector<TStrNum> stack_;  // reused: evaluations run no code, so never nest
 };
 

@@ -161,6 +161,14 @@ void ApplyBinaryInPlace(TOperator op, TStrNum& left, const TStrNum& right) {
   }
 }
 
+long double ApplyArithmetic(TOperator op, long double left, long double right) {
+  return CheckedNumber(Arithmetic(op, left, right)).number;
+}
+
+bool NumbersCompare(TOperator op, long double left, long double right) {
+  return ComparisonHolds(op, left < right ? -1 : (left > right ? 1 : 0));
+}
+
 TStrNum ApplyBinary(TOperator op, TStrNum left, const TStrNum& right) {
   ApplyBinaryInPlace(op, left, right);
   return left;

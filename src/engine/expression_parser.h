@@ -21,6 +21,11 @@ namespace nura {
 TStrNum ApplyBinary(TOperator op, TStrNum left, const TStrNum& right);
 // The same with the result in `left`.
 void ApplyBinaryInPlace(TOperator op, TStrNum& left, const TStrNum& right);
+// An arithmetic operator ("+", "-", "*", "/", "%", "^") on numbers, with
+// the errors of ApplyBinary.
+long double ApplyArithmetic(TOperator op, long double left, long double right);
+// A comparison of two numbers.
+bool NumbersCompare(TOperator op, long double left, long double right);
 // "-" before a value: a number negated, a text with "-" in front.
 TStrNum ApplyNegation(const TStrNum& value);
 

@@ -51,7 +51,7 @@ std::string FormatGeneral(long double value) {
   if (value == 0) return "0";
   // Whole numbers of up to 15 digits print exactly as integers; this is the
   // common case and avoids formatting through printf.
-  if (std::fabs(value) < 1e15L && value == std::truncl(value)) {
+  if (ReadsBackExactly(value)) {
     char buffer[24];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int64_t>(value)).ptr;
     return std::string(buffer, end);

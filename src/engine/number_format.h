@@ -11,4 +11,15 @@ namespace nura {
 
 std::string FormatGeneral(long double value);
 
+// True when the number reads back unchanged from its general format: a
+// whole number of at most 15 digits. (Adding and taking away 1.5 * 2^63
+// rounds to a whole number in the 64-bit mantissa, where the sum lies
+// between 2^63 and 2^64, without switching the x87 rounding mode as truncl
+// does.)
+inline bool ReadsBackExactly(long double value) {
+  if (!(value > -1e15L && value < 1e15L)) return false;
+  const long double whole = (value + 0x1.8p63L) - 0x1.8p63L;
+  return whole == value;
+}
+
 }  // namespace nura

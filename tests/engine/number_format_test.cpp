@@ -50,3 +50,19 @@ TEST(FormatGeneral, NotANumberAndInfinity) {
 
 }  // namespace
 }  // namespace nura
+
+namespace nura {
+namespace {
+
+TEST(FormatGeneral, WholeNumbersThatReadBackExactly) {
+  for (long double v : {0.0L, 1.0L, -1.0L, 999999999999999.0L, -999999999999999.0L, 123456.0L}) {
+    EXPECT_TRUE(ReadsBackExactly(v)) << static_cast<double>(v);
+  }
+  for (long double v : {0.5L, -0.5L, 1e-20L, -1e-20L, 999999999999999.5L, -999999999999998.5L, 1e15L, -1e15L,
+                        2.25L, -7.75L}) {
+    EXPECT_FALSE(ReadsBackExactly(v)) << static_cast<double>(v);
+  }
+}
+
+}  // namespace
+}  // namespace nura
