@@ -186,7 +186,7 @@ class TNuraEngine {
   // nil, not on the NUL at the end of its text).
   bool RunActive() const { return base_->cursor.p && *base_->cursor.p; }
   // Pushes `frame` and moves the cursor to the start of its block copy.
-  void EnterBlock(TRunControl frame);
+  void EnterBlock(TRunControl&& frame);
   // "回数" becomes `count` (with type letter "e" when `asNumber`).
   void SetCountVariable(int32_t count, bool asNumber);
   // "終わり": asks the window to close; the run stops when it does.

@@ -35,7 +35,7 @@ TextRef MakeBlockText(std::string text) {
 
 }  // namespace
 
-void TNuraEngine::EnterBlock(TRunControl frame) {
+void TNuraEngine::EnterBlock(TRunControl&& frame) {
   if (!base_->cursor.p) return;  // the run ended while the block was read
   base_->cursor = TextPos::StartOf(frame.block);
   base_->runControl.Push(std::move(frame));
@@ -223,10 +223,10 @@ void TNuraEngine::CheckRunControl() {
   bool popped = false;
   try {
     if (RestartLoop(b.runControl.Count() - 1)) return;
-    TRunControl frame;
-    b.runControl.Pop(frame);
-    popped = true;
-    switch (frame.kind) {
+    // The frame leaves the stack; its positions move out of it first.
+    TRunControl& frame = *b.runControl.Top();
+    const uint8_t kind = frame.kind;
+    switch (kind) {
       case kRunIfThen:
       case kRunIfElse:
       case kRunSwitch:
@@ -234,15 +234,20 @@ void TNuraEngine::CheckRunControl() {
       case kRunCounted:
       case kRunItems:
       case kRunWhile:
-        b.cursor = frame.endPos;
-        return;
+        b.cursor = std::move(frame.endPos);
+        break;
       case kRunCall:
       case kRunEvent:
-        b.cursor = frame.returnPos;
-        b.fileName = frame.savedFileName;
-        return;
+        b.cursor = std::move(frame.returnPos);
+        b.fileName = std::move(frame.savedFileName);
+        break;
       default:
-        throw ENura(FormatErrorMessage(SJ("特定できないシステムエラーです(ToT)\"CheckRunControl\"で未定義の構文があります。")));
+        break;
+    }
+    b.runControl.Remove(b.runControl.Count() - 1);
+    popped = true;
+    if (kind > kRunWhile || kind == kRunInvalid) {
+      throw ENura(FormatErrorMessage(SJ("特定できないシステムエラーです(ToT)\"CheckRunControl\"で未定義の構文があります。")));
     }
   } catch (const std::exception& e) {
     if (!popped) b.runControl.Remove(b.runControl.Count() - 1);
