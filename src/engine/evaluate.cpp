@@ -33,6 +33,14 @@ const std::string& TStrNum::Text() const {
   return text_;
 }
 
+void TStrNum::WriteText(std::string& out) const {
+  if (has_text_) {
+    out = text_;
+  } else {
+    FormatGeneralTo(number, out);
+  }
+}
+
 std::string TStrNum::TakeText() {
   Text();
   return std::move(text_);

@@ -25,6 +25,8 @@ struct TStrNum {
   const std::string& Text() const;
   // The text, moved out of a value that is no longer needed.
   std::string TakeText();
+  // The text written into `out` (whose buffer is reused).
+  void WriteText(std::string& out) const;
   // The number, or the text read leniently when the value is a text.
   long double AsNumber() const;
   bool IsTrue() const { return AsNumber() != 0; }

@@ -45,6 +45,18 @@ std::string Fixed(const std::string& digits, int exponent) {
 
 }  // namespace
 
+void FormatGeneralTo(long double value, std::string& out) {
+  // Whole numbers of up to 15 digits print exactly as integers; this is the
+  // common case and avoids formatting through printf.
+  if (value != 0 && ReadsBackExactly(value)) {
+    char buffer[24];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int64_t>(value)).ptr;
+    out.assign(buffer, end);
+    return;
+  }
+  out = FormatGeneral(value);
+}
+
 std::string FormatGeneral(long double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";

@@ -10,6 +10,8 @@
 namespace nura {
 
 std::string FormatGeneral(long double value);
+// The same written into `out` (whose buffer is reused).
+void FormatGeneralTo(long double value, std::string& out);
 
 // True when the number reads back unchanged from its general format: a
 // whole number of at most 15 digits. (Adding and taking away 1.5 * 2^63

@@ -2,6 +2,7 @@
 // at the end of their copied text, guards against runaway nesting and
 // stalls, and routes every error to the run's error handling.
 #include <atomic>
+#include <charconv>
 #include <cstring>
 
 #include "engine/errors.h"
@@ -44,7 +45,8 @@ void TNuraEngine::EnterBlock(TRunControl&& frame) {
 void TNuraEngine::SetCountVariable(int32_t count, bool asNumber) {
   const NodePtr& node = base_->SystemNode(&TNuraBase::nodeCount);
   if (!node) return;
-  node->value = std::to_string(count);
+  char digits[16];
+  node->value.assign(digits, std::to_chars(digits, digits + sizeof digits, count).ptr);
   if (asNumber) node->annotation = "e";
 }
 

@@ -278,7 +278,7 @@ bool TNuraEngine::RunCompiledAssignment(const TKeptStatement& kept) {
   if (!kept.compiled->Evaluate(value)) return false;
   const char* kind = value.is_number ? "e" : "s";
   SetResultKind(kind);
-  node->value = value.TakeText();
+  value.WriteText(node->value);
   node->annotation = kind;
   return true;
 }
@@ -338,7 +338,7 @@ bool TNuraEngine::RunCompiledElementAssignment(const TKeptStatement& kept) {
   if (!element) element = owner->hash->AddNode(THashNode::CreateVariable(keyText, false, b.runControl.Count(), ""));
   const char* kind = value.is_number ? "e" : "s";
   SetResultKind(kind);
-  element->value = value.TakeText();
+  value.WriteText(element->value);
   element->annotation = kind;
   return true;
 }
