@@ -275,8 +275,12 @@ void TNuraEngine::ReadArgumentBlock(TRunControl* frame) {
   TextRef block = group ? CaptureGroup() : MakeBlockText(ReadArgumentText());
   if (!block) throw ENura(RunawayMessage());
   if (!frame) return;
-  frame->savedFileName = b.fileName;
-  frame->returnPos = TextPos(b.cursor.text, group ? start + 1 : start);
+  // Conditional and switch blocks close at their end position alone; only
+  // loops keep where they came from (続ける reads the file name).
+  if (frame->kind != kRunIfThen && frame->kind != kRunIfElse && frame->kind != kRunSwitch) {
+    frame->savedFileName = b.fileName;
+    frame->returnPos = TextPos(b.cursor.text, group ? start + 1 : start);
+  }
   frame->block = std::move(block);
   frame->endPos = b.cursor;
 }
@@ -314,12 +318,12 @@ void TNuraEngine::RunIfBlock(bool wordPresent) {
   SkipBlanks(c);
   // Only the block that runs is taken into a frame; the other is read past.
   const int result = b.conditionResult;
-  TRunControl thenBlock, elseBlock;
+  TRunControl chosen;
   bool hasThen = false, hasElse = false;
   if (!wordPresent || startsWith(kThen)) {
     if (wordPresent) c += startsWith(kThenLong) ? kThenLong.size() : kThen.size();
-    thenBlock.kind = kRunIfThen;
-    ReadArgumentBlock(result == 1 ? &thenBlock : nullptr);
+    chosen.kind = kRunIfThen;
+    ReadArgumentBlock(result == 1 ? &chosen : nullptr);
     hasThen = true;
     SkipBlanks(c);
     if (*c == ';') ++c;
@@ -330,16 +334,14 @@ void TNuraEngine::RunIfBlock(bool wordPresent) {
     if (startsWith(kIf)) {
       throw ENura(FormatErrorMessage(kIf + SJ("を多重構造にするときは、()で範囲を括ってください。")));
     }
-    elseBlock.kind = kRunIfElse;
-    ReadArgumentBlock(result == 0 ? &elseBlock : nullptr);
+    if (result == 0) chosen.kind = kRunIfElse;
+    ReadArgumentBlock(result == 0 ? &chosen : nullptr);
     hasElse = true;
   }
   b.conditionResult = -1;
-  TRunControl* chosen = result == 1 ? (hasThen ? &thenBlock : nullptr)
-                                    : (result == 0 && hasElse ? &elseBlock : nullptr);
-  if (!chosen) return;
-  chosen->endPos = b.cursor;
-  EnterBlock(std::move(*chosen));
+  if (!(result == 1 ? hasThen : result == 0 && hasElse)) return;
+  chosen.endPos = b.cursor;
+  EnterBlock(std::move(chosen));
 }
 
 void TNuraEngine::InNestedLevel(const std::function<void()>& body) {
