@@ -208,7 +208,14 @@ namespace {
 struct TNumberSlot {
   long double number;
   bool isNumber;
+  const std::string* text = nullptr;  // a variable's own text, not yet through an operator
 };
+
+// A slot whose variable text is not the general-format text of its number
+// (an empty number, "1.50"): given on as it stands, only its text is exact.
+bool TextMatters(const TNumberSlot& slot) {
+  return slot.text && slot.isNumber && !IsGeneralInteger(*slot.text);
+}
 
 }  // namespace
 
@@ -224,7 +231,7 @@ bool TCompiledExpression::EvaluateNumbers(TStrNum& value) const {
         const THashNode& node = *step.node;
         if (node.kind != kWordVariable) return false;
         const bool isNumber = !node.annotation.empty() && node.annotation.back() == 'e';
-        stack[++top] = {TextNumberValue(node.value), isNumber};
+        stack[++top] = {TextNumberValue(node.value), isNumber, &node.value};
         break;
       }
       case TKind::kBinary: {
@@ -247,10 +254,11 @@ bool TCompiledExpression::EvaluateNumbers(TStrNum& value) const {
         break;
       }
       case TKind::kNegate:
-        if (!stack[top].isNumber) return false;  // a text gets "-" in front
-        stack[top].number = -stack[top].number;
+        if (!stack[top].isNumber || TextMatters(stack[top])) return false;  // a text gets "-" in front
+        stack[top] = {-stack[top].number, true};
         break;
       case TKind::kFirst:
+        if (TextMatters(stack[top])) return false;
         if (stack[top].isNumber) {
           if (!ReadsBackExactly(stack[top].number)) return false;
           if (stack[top].number == 0) stack[top].number = 0;
@@ -260,7 +268,7 @@ bool TCompiledExpression::EvaluateNumbers(TStrNum& value) const {
         return false;
     }
   }
-  if (top != 0 || !stack[0].isNumber) return false;
+  if (top != 0 || !stack[0].isNumber || TextMatters(stack[0])) return false;
   value = TStrNum::FromNumber(stack[0].number);
   return true;
 }

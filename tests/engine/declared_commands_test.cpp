@@ -63,6 +63,17 @@ TEST_F(DeclaredTest, SecondStyleIntegerTypes) {
   EXPECT_EQ(Var("B"), "10");
 }
 
+// それ after a call without a result is an empty number: a statement kept
+// in a loop gives it on as the empty text, as reading it anew does.
+TEST_F(DeclaredTest, EmptyResultThroughKeptStatements) {
+  const std::string body = "回数を記録\nそれと言う\nB=それ\nB&\"|\"と言う\nC=それ\nCと言う\nD=それ+1\nDと言う\n";
+  ASSERT_TRUE(RunWithLib("\"LIB\"の\"void record(int)\"を\"?を\"の\"記録\"としてDLLを利用\n3回(\n" + body +
+                         ")\n" + body));
+  EXPECT_EQ(dialogs.messages,
+            (Strings{"", "|", "", "1", "", "|", "", "1", "", "|", "", "1", "", "|", "", "1"}));
+  EXPECT_TRUE(dialogs.errorLogs.empty()) << FirstError();
+}
+
 TEST_F(DeclaredTest, TextArgumentsAndResults) {
   ASSERT_TRUE(RunWithLib(
       "\"LIB\"の\"char* greet(char*)\"を\"?に\"の\"挨拶\"としてDLLを利用\n"
