@@ -108,9 +108,8 @@ int THash::HashOf(const std::string& name) {
 NodePtr THash::AddNode(std::unique_ptr<THashNode> node) {
   if (!node) return nullptr;
   if (!node->pattern.empty()) ++patternGeneration_;
-  const auto found = index_.find(node->name);
-  if (found != index_.end()) {
-    const NodePtr& old = found->second;
+  if (const NodePtr* found = index_.Find(node->name)) {
+    const NodePtr& old = *found;
     if (old->isProtected) {
       throw std::runtime_error("\"" + node->name + "\"" +
                                SJ("は予約語なので、登録できません。"));
@@ -121,9 +120,11 @@ NodePtr THash::AddNode(std::unique_ptr<THashNode> node) {
     return old;
   }
   if (count_ == INT32_MAX) throw std::overflow_error("word table overflow");
-  NodePtr added(node.release());
+  // The node moves next to its reference count: one block to reach and
+  // to free.
+  NodePtr added = std::make_shared<THashNode>(std::move(*node));
   buckets_[HashOf(added->name)].push_back(added);
-  index_.emplace(added->name, added);
+  index_.Insert(added);
   ++count_;
   ++shapeGeneration_;
   return added;
@@ -160,38 +161,52 @@ THash::TLooseEntry& THash::LooseEntry(const std::string& name) const {
 
 const std::string& THash::LooseKey(const std::string& name) const { return LooseEntry(name).key; }
 
-NodePtr THash::FindNode(const std::string& name, bool loose) const {
+const NodePtr& THash::FindLoose(const std::string& name) const {
+  TLooseEntry& entry = LooseEntry(name);
+  if (entry.shape != shapeGeneration_) {
+    const NodePtr* found = index_.Find(entry.key);
+    if (!found) found = index_.Find(name);
+    entry.node = found ? *found : nullptr;
+    entry.shape = shapeGeneration_;
+  }
+  return entry.node;
+}
+
+const NodePtr* THash::Lookup(const std::string& name, bool loose) const {
   if (name.empty()) return nullptr;
   if (loose) {
-    TLooseEntry& entry = LooseEntry(name);
-    if (entry.shape != shapeGeneration_) {
-      auto found = index_.find(entry.key);
-      if (found == index_.end()) found = index_.find(name);
-      entry.node = found == index_.end() ? nullptr : found->second;
-      entry.shape = shapeGeneration_;
-    }
-    return entry.node;
+    const NodePtr& node = FindLoose(name);
+    return node ? &node : nullptr;
   }
-  const auto found = index_.find(name);
-  return found == index_.end() ? nullptr : found->second;
+  return index_.Find(name);
+}
+
+NodePtr THash::FindNode(const std::string& name, bool loose) const {
+  const NodePtr* node = Lookup(name, loose);
+  return node ? *node : nullptr;
+}
+
+THashNode* THash::Find(const std::string& name, bool loose) const {
+  const NodePtr* node = Lookup(name, loose);
+  return node ? node->get() : nullptr;
 }
 
 std::string THash::FindValue(const std::string& name, bool loose) const {
-  NodePtr n = FindNode(name, loose);
+  const THashNode* n = Find(name, loose);
   return n ? n->value : std::string();
 }
 
 bool THash::RemoveFirst(const std::string& name, bool keepProtected) {
-  const auto found = index_.find(name);
-  if (found == index_.end()) return false;
-  const NodePtr node = found->second;
+  const NodePtr* found = index_.Find(name);
+  if (!found) return false;
+  const NodePtr node = *found;
   if (keepProtected && node->isProtected) return false;
   if (!node->pattern.empty()) ++patternGeneration_;
   ++removalGeneration_;
   ++shapeGeneration_;
   auto& bucket = buckets_[HashOf(name)];
   bucket.erase(std::find(bucket.begin(), bucket.end(), node));
-  index_.erase(found);
+  index_.Erase(name);
   --count_;
   return true;
 }
@@ -205,7 +220,7 @@ int THash::Delete(const std::string& name, bool loose) {
 
 void THash::Clear() {
   for (auto& b : buckets_) b.clear();
-  index_.clear();
+  index_.Clear();
   loose_.clear();
   count_ = 0;
   ++patternGeneration_;

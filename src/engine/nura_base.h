@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/filemix.h"
+#include "engine/name_index.h"
 #include "engine/script_object.h"
 #include "engine/security.h"
 
@@ -118,7 +119,7 @@ class THash {
   // The loose key of `name` (StripOkurigana), kept per spelling; the
   // reference holds until the next look-up.
   const std::string& LooseKey(const std::string& name) const;
-  THashNode* Find(const std::string& name, bool loose) const { return FindNode(name, loose).get(); }
+  THashNode* Find(const std::string& name, bool loose) const;
   std::string FindValue(const std::string& name, bool loose) const;
 
   // Removes the word (with loose: also the node of the stripped key). A
@@ -153,7 +154,7 @@ class THash {
   bool RemoveFirst(const std::string& name, bool keepProtected);
 
   std::array<std::vector<NodePtr>, kBuckets> buckets_;
-  std::unordered_map<std::string, NodePtr> index_;
+  TNameIndex index_;
   // Loose look-ups by spelling: the key and the node found (nil: none),
   // the node valid while the table's shape is that of `shape`.
   struct TLooseEntry {
@@ -163,6 +164,10 @@ class THash {
   };
   mutable std::unordered_map<std::string, TLooseEntry> loose_;
   TLooseEntry& LooseEntry(const std::string& name) const;
+  // The node of `name` by its loose key (nil: none), cached per spelling.
+  const NodePtr& FindLoose(const std::string& name) const;
+  // The slot of the node found, or nil.
+  const NodePtr* Lookup(const std::string& name, bool loose) const;
   int count_ = 0;
   uint64_t patternGeneration_ = 1;
   uint64_t removalGeneration_ = 1;
