@@ -289,6 +289,11 @@ class TNuraEngine {
   void NumberStatement();
   void GroupStatement();
   void StatementTail(std::string word, bool callable);
+  // "もし" and the loop words, which run as their statement's command.
+  bool IsBlockWord(const std::string& word) const;
+  // Runs the word's node with the arguments on the stack; the command must
+  // take them all.
+  void RunWordNode(const std::string& word, THashNode& node);
   void ReadConcatenation(std::string& word);
   bool TryPropertyWord(const std::string& word);
   NodePtr FollowNameChain(NodePtr node);
@@ -408,6 +413,9 @@ class TNuraEngine {
   // statement must be run by reading its text (nothing happened then).
   bool RunCompiledAssignment(const TKeptStatement& kept);
   bool RunCompiledElementAssignment(const TKeptStatement& kept);
+  // A kept "もし" or loop word through its kept node; false when the
+  // statement must be read on.
+  bool RunKeptBlockWord(const TKeptStatement& kept);
   // "Hの(key) = value" at `group` (the "(" behind the word at `at`), kept
   // when it is of that simple form; false when it is not.
   bool KeepElementAssignment(const char* at, const std::string& word, const char* group);

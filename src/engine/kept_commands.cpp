@@ -28,8 +28,7 @@ bool StartsOtherItem(unsigned char c) {
 
 bool TNuraEngine::PlainItem(const std::string& word, const char* next) {
   static const std::string kNo = SJ("の"), kWa = SJ("は"), kKai = SJ("回"), kArm = SJ("の時"),
-                           kTe = SJ("て"), kIf = SJ("もし"), kRepeat = SJ("繰返"),
-                           kIterate = SJ("反復"), kLoop = SJ("ループ"), kAndThen = SJ("そして");
+                           kTe = SJ("て"), kAndThen = SJ("そして");
   const THash& words = base_->words;
   if (word.empty() || word == kAndThen || *next == '=' || *next == '&') return false;
   if (EndsWithText(word, kNo)) return true;
@@ -37,8 +36,7 @@ bool TNuraEngine::PlainItem(const std::string& word, const char* next) {
   const NodePtr node = words.FindNode(word, true);
   const bool callable = node && IsCallableKind(node->kind);
   if (callable && (*next == '(' || EndsWithText(word, kTe))) return false;
-  const std::string& key = words.LooseKey(word);
-  return word != kIf && key != kRepeat && key != kIterate && key != kLoop;
+  return !IsBlockWord(word);
 }
 
 bool TNuraEngine::ScanPlainCommand(const char* at, TKeptCommand& kept) {

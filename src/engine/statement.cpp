@@ -248,6 +248,7 @@ bool TNuraEngine::RunKeptStatement() {
     }
     // The statement goes on behind the word that was read here.
     b.cursor.p = at + kept->wordLength;
+    if (RunKeptBlockWord(*kept)) return true;
     StatementTail(kept->target, true);
     return true;
   }
@@ -455,8 +456,7 @@ void TNuraEngine::GroupStatement() {
 
 void TNuraEngine::StatementTail(std::string word, bool callable) {
   static const std::string kNo = SJ("の"), kWa = SJ("は"), kKai = SJ("回"), kArm = SJ("の時"),
-                           kTe = SJ("て"), kIf = SJ("もし"), kRepeat = SJ("繰返"),
-                           kIterate = SJ("反復"), kLoop = SJ("ループ");
+                           kTe = SJ("て");
   TNuraBase& b = *base_;
   const char*& c = b.cursor.p;
   if (!c) return;
@@ -508,11 +508,7 @@ void TNuraEngine::StatementTail(std::string word, bool callable) {
       return;
     }
   }
-  auto isLoopWord = [&] {
-    const std::string& key = b.words.LooseKey(word);
-    return key == kRepeat || key == kIterate || key == kLoop;
-  };
-  if (word == kIf || isLoopWord()) {
+  if (IsBlockWord(word)) {
     b.args.Push(std::move(word));
     ExecutePendingWord();
     return;
@@ -540,6 +536,34 @@ void TNuraEngine::StatementTail(std::string word, bool callable) {
 
 // ---- executing words ----
 
+bool TNuraEngine::IsBlockWord(const std::string& word) const {
+  static const std::string kIf = SJ("もし"), kRepeat = SJ("繰返"), kIterate = SJ("反復"),
+                           kLoop = SJ("ループ");
+  if (word == kIf) return true;
+  const std::string& key = base_->words.LooseKey(word);
+  return key == kRepeat || key == kIterate || key == kLoop;
+}
+
+bool TNuraEngine::RunKeptBlockWord(const TKeptStatement& kept) {
+  static const std::string kSuffixes[] = {SJ("の"), SJ("は"), SJ("回"), SJ("の時"), SJ("て")};
+  TNuraBase& b = *base_;
+  if (!kept.compileTried) {
+    // Only a word that StatementTail runs at once, whatever follows it.
+    kept.compileTried = true;
+    for (const std::string& suffix : kSuffixes) {
+      if (EndsWithText(kept.target, suffix)) return false;
+    }
+    if (IsBlockWord(kept.target)) kept.node = b.words.FindNode(kept.target, true);
+  }
+  if (!kept.node) return false;
+  const char* p = b.cursor.p;
+  SkipBlanks(p);
+  if (*p == '=' || *p == '&') return false;
+  b.cursor.p = p;
+  RunWordNode(kept.target, *kept.node);
+  return true;
+}
+
 void TNuraEngine::ExecutePendingWord() {
   TNuraBase& b = *base_;
   if (b.args.Empty()) return;
@@ -549,7 +573,12 @@ void TNuraEngine::ExecutePendingWord() {
     if (!TryPropertyWord(word)) RaiseUndefinedWord(word);
     return;
   }
-  ExecuteWord(*node);
+  RunWordNode(word, *node);
+}
+
+void TNuraEngine::RunWordNode(const std::string& word, THashNode& node) {
+  TNuraBase& b = *base_;
+  ExecuteWord(node);
   if (b.args.Empty()) return;
   std::string rest;
   for (const auto& item : b.args.Items()) rest += (rest.empty() ? "" : "\r\n") + item;

@@ -2,6 +2,11 @@
 // compiled the first time; they must say exactly what reading them anew
 // says. Each loop is compared with its rounds written out one after
 // another, where every statement is read once.
+#include <cstdint>
+#include <random>
+
+#include "engine/number_format.h"
+#include "engine/sjis_text.h"
 #include "engine_fixture.h"
 
 namespace nura::test {
@@ -83,6 +88,60 @@ TEST_F(KeptStatementTest, ConditionChainsAndHashElements) {
                          "Hの(\"k\"&I)=I*2\nS=Hの(\"k\"&I)+Hの(\"k\"&(I-1))\nSと言う\n"
                          "Hの(\"k\"&I)=\"t\"&I\nHの(\"k\"&I)と言う\nT=Hの(\"none\")&\"-\"\nTと言う",
                          3);
+}
+
+// A kept "もし" runs through its kept word and condition while the words
+// stay; a word made or renamed between rounds is read anew.
+TEST_F(KeptStatementTest, KeptConditionsFollowTheirWords) {
+  ExpectSameAsWrittenOut("", "もし乙=1ならば(「a」と言う)違えば(「b」と言う)\nもしI=2ならば(乙=1)", 4);
+  ExpectSameAsWrittenOut("甲=0\n", "もし甲=I-1ならば(甲と言う)\nもしI=2ならば(「甲」を「?と,しゃべる」に名義変更)", 3);
+  ExpectSameAsWrittenOut("", "もしI>1ならば(Iと言う)\nもしI=2ならば(「もし」を「?,仮に」に名義変更)", 3);
+  // Nested chains, the inner ones inside the chosen blocks.
+  ExpectSameAsWrittenOut("A=0\n",
+                         "もしI%2=0ならば(もしI%3=0ならば(「six」と言う)違えば(もしI%4=0ならば(「four」と言う)"
+                         "違えば(A=A+I)))\n違えば(もしI>4ならば(もし I=5 なら (「five」と言う)))\nAと言う",
+                         9);
+}
+
+TEST_F(KeptStatementTest, ErrorsInsideTheChosenBlockKeepTheirLine) {
+  ASSERT_TRUE(Run("3回(\nもし回数=2ならば(\nB=1/0\n)違えば(回数と言う)\n)\n"));
+  EXPECT_EQ(dialogs.messages, (Strings{"1"}));
+  EXPECT_NE(Log().find("(3行目)"), std::string::npos) << Log();
+  EXPECT_NE(Log().find("0で割ることはできません。"), std::string::npos) << Log();
+  // The second round fails in the kept "もし" itself.
+  dialogs.messages.clear();
+  ASSERT_TRUE(Run("甲=1\n2回(\n回数と言う\nもし1/(甲-回数+1)=1ならば(「a」と言う)\n)\n"));
+  EXPECT_EQ(dialogs.messages, (Strings{"1", "a", "2"}));
+  EXPECT_NE(Log().find("(4行目)"), std::string::npos) << Log();
+  EXPECT_NE(Log().find("0で割ることはできません。"), std::string::npos) << Log();
+}
+
+// Whole numbers print as their integer digits and read back without the
+// general reader; the edges go the general way.
+TEST_F(KeptStatementTest, WholeNumbersFormatAsTheGeneralFormat) {
+  std::mt19937_64 random(20);
+  std::vector<long double> values = {1, -1, 9, 10, 99999, 100000, 999999999999999, -999999999999999};
+  for (int i = 0; i < 20000; ++i) {
+    const int64_t limit = int64_t{1} << (i % 50);
+    values.push_back(static_cast<long double>(static_cast<int64_t>(random() % (2 * limit)) - limit));
+  }
+  std::string reused = "previous text";
+  for (const long double v : values) {
+    const std::string text = FormatGeneral(v);
+    EXPECT_EQ(text, std::to_string(static_cast<long long>(v)));
+    FormatGeneralTo(v, reused);
+    EXPECT_EQ(reused, text);
+    EXPECT_EQ(TextToNumber(text), v) << text;
+  }
+  const std::pair<long double, const char*> edges[] = {
+      {-0.0L, "0"}, {1e15L, "1E15"}, {-1e15L, "-1E15"}, {999999999999999.5L, "1E15"},
+      {1e16L, "1E16"}, {0.5L, "0.5"}, {-2.5L, "-2.5"}, {123456789012345.6L, "123456789012346"},
+      {0.00001L, "0.00001"}, {0.000001L, "1E-6"}};
+  for (const auto& [value, text] : edges) {
+    EXPECT_EQ(FormatGeneral(value), text);
+    FormatGeneralTo(value, reused);
+    EXPECT_EQ(reused, text);
+  }
 }
 
 // Elements written by a kept statement enumerate as the table orders them.
