@@ -311,7 +311,55 @@ const OperandReader& TNuraEngine::OperandReaderOf() {
 }
 
 
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The plain variable of `words` whose name is read at `p` (no "の" phrase,
+// no call, no element): the node, `p` behind the name; else nil.
+const THashNode* ReadPlainVariable(const THash& words, const char*& p) {
+  const std::string word = ReadOperandWord(p);
+  if (word.empty() || EndsWithNo(word) || *p == '(' || *p == '#') return nullptr;
+  const THashNode* node = words.Find(word, false);
+  return node && node->kind == kWordVariable ? node : nullptr;
+}
+
+// A text that is one number or one plain variable between blanks, as
+// ExpandString reads it: the value's text into `out` and whether it is a
+// number. False for any other text.
+bool ExpandLoneOperand(const THash& words, const std::string& text, std::string& out, bool& isNumber) {
+  const char* p = text.c_str();
+  while (IsBlank(*p)) ++p;
+  if (*p == '"' || *p == '`' || *p == '(' || *p == '\0') return false;
+  const char* end = p;
+  const std::string number = ReadNumberLiteral(end);
+  if (!number.empty()) {
+    while (IsBlank(*end)) ++end;
+    if (*end) return false;
+    out = TStrNum::FromNumber(NumberLiteralValue(number)).TakeText();
+    isNumber = true;
+    return true;
+  }
+  if (*p == '-') return false;
+  const THashNode* node = ReadPlainVariable(words, p);
+  if (!node) return false;
+  while (IsBlank(*p)) ++p;
+  if (*p) return false;
+  // A number-marked text is given back as it stands, as VariableValue keeps it.
+  out = node->value;
+  isNumber = !node->annotation.empty() && node->annotation.back() == 'e';
+  return true;
+}
+
+}  // namespace
+
 std::string TNuraEngine::ExpandString(const std::string& text) {
+  std::string lone;
+  bool loneIsNumber = false;
+  if (ExpandLoneOperand(base_->words, text, lone, loneIsNumber)) {
+    SetResultKind(loneIsNumber ? "e" : "s");
+    return lone;
+  }
   return Formatted(*this, [&]() -> std::string {
     const char* p = text.c_str();
     while (*p == ' ' || *p == '\t') ++p;
@@ -388,10 +436,7 @@ bool SkipQuietOperand(const THash& words, const char*& p) {
   }
   if (quote == '(' || quote == '-') return false;
   if (!ReadNumberLiteral(p).empty()) return true;
-  const std::string word = ReadOperandWord(p);
-  if (word.empty() || EndsWithNo(word) || *p == '(' || *p == '#') return false;
-  const NodePtr node = words.FindNode(word, false);
-  return node && node->kind == kWordVariable;
+  return ReadPlainVariable(words, p) != nullptr;
 }
 
 }  // namespace

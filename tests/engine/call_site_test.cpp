@@ -18,6 +18,19 @@ class CallSiteTest : public EngineTest {
   std::string LastLog() { return dialogs.errorLogs.empty() ? std::string() : dialogs.errorLogs.back(); }
 };
 
+// Arguments that are one number or one variable give their value as any
+// other argument text does: numbers in the general format, texts as they
+// stand, everything else read as an expression or a plain text.
+TEST_F(CallSiteTest, ArgumentsOfOneOperand) {
+  ASSERT_TRUE(Run("「見せる」を「?を」で関数定義\nA=\"007\"\nN=0010\n"
+                  "Aを見せる\nNを見せる\n 0010 を見せる\n-2.50を見せる\nA&1を見せる\n"
+                  "(N+1)を見せる\n未定義を見せる\n(-N)を見せる\n"
+                  "B=A\nC= 0010 \nD=N\nB&C&Dを見せる\n終わり\n*見せる\n引数取得\n「[」&それ&「]」と言う\n戻る"));
+  EXPECT_TRUE(dialogs.errorLogs.empty()) << LastLog();
+  EXPECT_EQ(dialogs.messages, (Strings{"[007]", "[10]", "[10]", "[-2.5]", "[0071]", "[11]",
+                                       "[未定義]", "[-10]", "[0071010]"}));
+}
+
 TEST_F(CallSiteTest, RenamedLabelIsNoLongerCalledFromTheSamePlace) {
   ASSERT_TRUE(Run("「合算」を「?を」で関数定義\nT=0\n3回(\n  回数を合算\n"
                   "  もし回数=2ならば(「合算」を「?を,累加」に名義変更)\n)\n"
