@@ -85,12 +85,18 @@ std::vector<std::string> PatternParticles(const std::string& pattern) {
 namespace {
 
 // PatternParticles, split once per pattern text.
+// The pattern bound last is checked first: a loop calls the same word.
 const std::vector<std::string>& KeptPatternParticles(const std::string& pattern) {
   static std::unordered_map<std::string, std::vector<std::string>> kept;
-  const auto found = kept.find(pattern);
-  if (found != kept.end()) return found->second;
-  if (kept.size() >= 4096) kept.clear();  // patterns made by scripts at run time
-  return kept.emplace(pattern, PatternParticles(pattern)).first->second;
+  static const std::pair<const std::string, std::vector<std::string>>* last = nullptr;
+  if (last && last->first == pattern) return last->second;
+  auto found = kept.find(pattern);
+  if (found == kept.end()) {
+    if (kept.size() >= 4096) kept.clear();  // patterns made by scripts at run time
+    found = kept.emplace(pattern, PatternParticles(pattern)).first;
+  }
+  last = &*found;
+  return found->second;
 }
 
 // The usual case: the top texts already stand in slot order, each ending
@@ -104,9 +110,10 @@ bool BindInPlace(std::vector<std::string>& stack, const std::vector<std::string>
   for (size_t slot = 0; !lenient && slot < particles.size(); ++slot) {
     if (!EndsWithParticle(stack[base + slot], particles[slot])) return false;
   }
+  // Unless lenient, every text was found to end in its particle.
   for (size_t slot = 0; slot < particles.size(); ++slot) {
     std::string& text = stack[base + slot];
-    if (EndsWithParticle(text, particles[slot])) text.resize(text.size() - particles[slot].size());
+    if (!lenient || EndsWithParticle(text, particles[slot])) text.resize(text.size() - particles[slot].size());
   }
   return true;
 }

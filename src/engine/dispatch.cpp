@@ -30,8 +30,9 @@ void RegisterExpressionCommands() { RegisterCommandHandler(CommandId::Calculate,
 
 void TNuraEngine::BindCommandArguments(THashNode& node) {
   TStack& args = base_->args;
-  std::vector<std::string> items = args.TakeAll();
   base_->implicitSubject = false;
+  if (node.pattern.empty() && args.Empty()) return;  // nothing to bind
+  std::vector<std::string> items = args.TakeAll();
   try {
     base_->implicitSubject = BindArguments(items, node.name, node.pattern, base_->lenientBinding);
   } catch (const EBinding& e) {

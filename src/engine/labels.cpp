@@ -67,7 +67,7 @@ void TNuraEngine::CallUserFunction(THashNode& node) {
   frame.kind = kRunCall;
   frame.returnPos = b.cursor;
   frame.savedFileName = b.fileName;
-  b.runControl.Push(frame);
+  b.runControl.Push(std::move(frame));
   b.fileName = node.annotation;
   b.cursor = node.position;
 }
