@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <functional>
+#include <stdexcept>
 #include <utility>
 
 #include "engine/nura_base.h"
@@ -10,7 +11,7 @@ namespace nura {
 
 namespace {
 
-constexpr size_t kFirstCapacity = 16;
+constexpr size_t kFirstSlots = 16;
 
 }  // namespace
 
@@ -25,12 +26,12 @@ uint64_t TNameIndex::HashName(std::string_view name) {
 }
 
 size_t TNameIndex::Locate(std::string_view name, uint64_t hash) const {
-  if (slots_.empty()) return 1;
   for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
-    const TSlot& slot = slots_[i];
-    if (!slot.node) return mask_ + 1;
-    if (slot.hash == hash && slot.node->name.size() == name.size() &&
-        std::memcmp(slot.node->name.data(), name.data(), name.size()) == 0)
+    const uint32_t slot = slots_[i];
+    if (slot == 0) return mask_ + 1;
+    const TEntry& entry = entries_[slot - 1];
+    if (entry.hash == hash && entry.node->name.size() == name.size() &&
+        std::memcmp(entry.node->name.data(), name.data(), name.size()) == 0)
       return i;
   }
 }
@@ -38,28 +39,33 @@ size_t TNameIndex::Locate(std::string_view name, uint64_t hash) const {
 const std::shared_ptr<THashNode>* TNameIndex::Find(std::string_view name) const {
   if (size_ == 0) return nullptr;
   const size_t i = Locate(name, hash_(name));
-  return i > mask_ ? nullptr : &slots_[i].node;
+  return i > mask_ ? nullptr : &entries_[slots_[i] - 1].node;
 }
 
-void TNameIndex::Place(TSlot slot) {
-  size_t i = slot.hash & mask_;
-  while (slots_[i].node) i = (i + 1) & mask_;
-  slots_[i] = std::move(slot);
+void TNameIndex::Place(uint32_t entry) {
+  size_t i = entries_[entry].hash & mask_;
+  while (slots_[i] != 0) i = (i + 1) & mask_;
+  slots_[i] = entry + 1;
 }
 
-void TNameIndex::Grow() {
-  std::vector<TSlot> old = std::exchange(slots_, std::vector<TSlot>(slots_.empty() ? kFirstCapacity
-                                                                                    : slots_.size() * 2));
-  mask_ = slots_.size() - 1;
-  for (TSlot& slot : old)
-    if (slot.node) Place(std::move(slot));
+void TNameIndex::Rebuild() {
+  std::erase_if(entries_, [](const TEntry& entry) { return !entry.node; });
+  // Room for twice the live names at most three quarters full.
+  size_t slots = kFirstSlots;
+  while (slots * 3 < (size_ + 1) * 2 * 4) slots *= 2;
+  if (slots > (size_t{1} << 32)) throw std::overflow_error("word table overflow");
+  slots_.assign(slots, 0);
+  mask_ = slots - 1;
+  for (size_t i = 0; i < entries_.size(); ++i) Place(static_cast<uint32_t>(i));
 }
 
 void TNameIndex::Insert(std::shared_ptr<THashNode> node) {
-  // At most three quarters full, so probes stay short.
-  if ((size_ + 1) * 4 > slots_.size() * 3) Grow();
+  // Erased entries leave the list only here, so the list (and the table
+  // that numbers it) stays at most three quarters of the table's size.
+  if ((entries_.size() + 1) * 4 > slots_.size() * 3) Rebuild();
   const uint64_t hash = hash_(node->name);
-  Place(TSlot{std::move(node), hash});
+  entries_.push_back(TEntry{std::move(node), hash});
+  Place(static_cast<uint32_t>(entries_.size() - 1));
   ++size_;
 }
 
@@ -67,16 +73,17 @@ bool TNameIndex::Erase(std::string_view name) {
   if (size_ == 0) return false;
   size_t hole = Locate(name, hash_(name));
   if (hole > mask_) return false;
-  slots_[hole] = TSlot{};
+  entries_[slots_[hole] - 1].node.reset();
+  slots_[hole] = 0;
   --size_;
   // Shift the following run back over the hole wherever a slot's home does
   // not lie cyclically between the hole and the slot, so every remaining
   // name stays reachable from its home without tombstones.
-  for (size_t i = (hole + 1) & mask_; slots_[i].node; i = (i + 1) & mask_) {
-    const size_t home = slots_[i].hash & mask_;
+  for (size_t i = (hole + 1) & mask_; slots_[i] != 0; i = (i + 1) & mask_) {
+    const size_t home = entries_[slots_[i] - 1].hash & mask_;
     if (((i - home) & mask_) >= ((i - hole) & mask_)) {
-      slots_[hole] = std::move(slots_[i]);
-      slots_[i] = TSlot{};
+      slots_[hole] = slots_[i];
+      slots_[i] = 0;
       hole = i;
     }
   }
@@ -84,6 +91,7 @@ bool TNameIndex::Erase(std::string_view name) {
 }
 
 void TNameIndex::Clear() {
+  entries_ = {};
   slots_ = {};
   mask_ = 0;
   size_ = 0;

@@ -1,8 +1,9 @@
-// The name index of the word table: an open-addressing table (linear
-// probing, deletion by shifting back, no tombstones) from a word's name to
-// its node. Each slot keeps the full hash of the name, so growing never
-// hashes a name again and a probe compares hashes before bytes. The index
-// only accelerates look-ups: the order of words is kept elsewhere.
+// The name index of the word table: the nodes in a dense list in the order
+// they came (each with the full hash of its name), and an open-addressing
+// table of 4-byte entry numbers over it (linear probing, deletion by
+// shifting back, no tombstones). The small table stays in cache; growing
+// never hashes a name again and a probe compares hashes before bytes. The
+// index only accelerates look-ups: the order of words is kept elsewhere.
 #pragma once
 
 #include <cstddef>
@@ -24,7 +25,7 @@ class TNameIndex {
 
   static uint64_t HashName(std::string_view name);
 
-  // The node named `name`, or nil.
+  // The node named `name`, or nil; valid until the index changes.
   const std::shared_ptr<THashNode>* Find(std::string_view name) const;
   // Enters `node` under its name, which the index must not hold yet.
   void Insert(std::shared_ptr<THashNode> node);
@@ -34,17 +35,20 @@ class TNameIndex {
   size_t Size() const { return size_; }
 
  private:
-  struct TSlot {
-    std::shared_ptr<THashNode> node;  // nil: free
+  struct TEntry {
+    std::shared_ptr<THashNode> node;  // nil: erased
     uint64_t hash = 0;
   };
 
-  size_t Locate(std::string_view name, uint64_t hash) const;  // npos-like: mask_ + 1
-  void Grow();
-  void Place(TSlot slot);
+  // The slot holding `name`, or mask_ + 1.
+  size_t Locate(std::string_view name, uint64_t hash) const;
+  // Drops erased entries and sizes the table for the live ones to grow.
+  void Rebuild();
+  void Place(uint32_t entry);
 
   HashFunction hash_;
-  std::vector<TSlot> slots_;
+  std::vector<TEntry> entries_;
+  std::vector<uint32_t> slots_;  // entry number + 1; 0: free
   size_t mask_ = 0;
   size_t size_ = 0;
 };
