@@ -48,10 +48,10 @@ std::string Fixed(const std::string& digits, int exponent) {
 void FormatGeneralTo(long double value, std::string& out) {
   // Whole numbers of up to 15 digits print exactly as integers; this is the
   // common case and avoids formatting through printf.
-  if (value != 0 && ReadsBackExactly(value)) {
+  int64_t whole = 0;
+  if (ReadWholeNumber(value, whole)) {
     char buffer[24];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int64_t>(value)).ptr;
-    out.assign(buffer, end);
+    out.assign(buffer, std::to_chars(buffer, buffer + sizeof buffer, whole).ptr);
     return;
   }
   out = FormatGeneral(value);
@@ -60,13 +60,12 @@ void FormatGeneralTo(long double value, std::string& out) {
 std::string FormatGeneral(long double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-  if (value == 0) return "0";
-  // Whole numbers of up to 15 digits print exactly as integers; this is the
-  // common case and avoids formatting through printf.
-  if (ReadsBackExactly(value)) {
+  // Whole numbers of up to 15 digits (and both zeros) print exactly as
+  // integers; this is the common case and avoids formatting through printf.
+  int64_t whole = 0;
+  if (ReadWholeNumber(value, whole)) {
     char buffer[24];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int64_t>(value)).ptr;
-    return std::string(buffer, end);
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, whole).ptr);
   }
   std::string digits;
   int exponent = 0;

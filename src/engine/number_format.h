@@ -5,6 +5,9 @@
 // "2.3283064365387E-10"). The result is plain ASCII.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
+#include <limits>
 #include <string>
 
 namespace nura {
@@ -14,14 +17,25 @@ std::string FormatGeneral(long double value);
 void FormatGeneralTo(long double value, std::string& out);
 
 // True when the number reads back unchanged from its general format: a
-// whole number of at most 15 digits. (Adding and taking away 1.5 * 2^63
-// rounds to a whole number in the 64-bit mantissa, where the sum lies
-// between 2^63 and 2^64, without switching the x87 rounding mode as truncl
-// does.)
-inline bool ReadsBackExactly(long double value) {
+// whole number of at most 15 digits, given in `whole`. (Adding 1.5 * 2^63
+// puts the sum between 2^63 and 2^64, where the 64-bit mantissa holds
+// whole numbers exactly: the mantissa is then 1.5 * 2^63 plus the number,
+// and taking 1.5 * 2^63 away again shows whether it was whole. No switch
+// of the x87 rounding mode, as truncl or a cast to an integer would do.)
+inline bool ReadWholeNumber(long double value, int64_t& whole) {
+  static_assert(std::numeric_limits<long double>::digits == 64, "x87 extended precision expected");
   if (!(value > -1e15L && value < 1e15L)) return false;
-  const long double whole = (value + 0x1.8p63L) - 0x1.8p63L;
-  return whole == value;
+  const long double shifted = value + 0x1.8p63L;
+  if (shifted - 0x1.8p63L != value) return false;
+  uint64_t mantissa = 0;
+  std::memcpy(&mantissa, &shifted, sizeof mantissa);
+  whole = static_cast<int64_t>(mantissa - 0xC000000000000000u);
+  return true;
+}
+
+inline bool ReadsBackExactly(long double value) {
+  int64_t whole = 0;
+  return ReadWholeNumber(value, whole);
 }
 
 }  // namespace nura

@@ -214,7 +214,9 @@ bool TNuraEngine::RestartLoop(int index) {
     b.runControl.Remove(b.runControl.Count() - 1);  // the run ended meanwhile
     return true;
   }
-  b.cursor = TextPos::StartOf(frame->block);
+  // Back to the start of the body, which is mostly the text the cursor is in.
+  if (b.cursor.text != frame->block) b.cursor.text = frame->block;
+  b.cursor.p = frame->block ? frame->block->c_str() : nullptr;
   return true;
 }
 
