@@ -235,22 +235,29 @@ bool TCompiledExpression::EvaluateNumbers(TStrNum& value) const {
         break;
       }
       case TKind::kBinary: {
-        const TNumberSlot right = stack[top--];
-        TNumberSlot& left = stack[top];
+        // Fields read and written one by one: copying whole slots would
+        // read the 10-byte numbers back in other widths, which stalls.
+        const long double right = stack[top].number;
+        const bool rightIsNumber = stack[top].isNumber;
+        TNumberSlot& left = stack[--top];
         const TOperator op = step.op;
+        long double result = 0;
         if (op == TOperator::kAnd || op == TOperator::kOr) {
-          const bool l = left.number != 0, r = right.number != 0;
-          left = {op == TOperator::kAnd ? (l && r ? 1.0L : 0.0L) : (l || r ? 1.0L : 0.0L), true};
+          const bool l = left.number != 0, r = right != 0;
+          result = op == TOperator::kAnd ? (l && r ? 1.0L : 0.0L) : (l || r ? 1.0L : 0.0L);
         } else if (op >= TOperator::kEqual && op <= TOperator::kGreater) {
-          if (!right.isNumber) return false;  // texts compare as texts
-          left = {NumbersCompare(op, left.number, right.number) ? 1.0L : 0.0L, true};
+          if (!rightIsNumber) return false;  // texts compare as texts
+          result = NumbersCompare(op, left.number, right) ? 1.0L : 0.0L;
         } else {
           try {
-            left = {ApplyArithmetic(op, left.number, right.number), true};
+            result = ApplyArithmetic(op, left.number, right);
           } catch (const EExpression&) {
             return false;
           }
         }
+        left.number = result;
+        left.isNumber = true;
+        left.text = nullptr;
         break;
       }
       case TKind::kNegate:
