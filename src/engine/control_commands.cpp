@@ -227,24 +227,24 @@ void CmdRename(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
   // The "に" argument (the new name and pattern) lies on top of the "を"
   // argument (the existing word).
-  std::string spec = TNuraEngine::RawLiteralToText(b.args.Pop());
+  std::string naming = TNuraEngine::RawLiteralToText(b.args.Pop());
   const std::string existing = TNuraEngine::RawLiteralToText(b.args.Pop());
-  spec = TNuraEngine::RawLiteralToText(TrimText(spec));
-  if (!spec.empty() && spec.back() == ';') spec.pop_back();
+  naming = TNuraEngine::RawLiteralToText(TrimText(naming));
+  if (!naming.empty() && naming.back() == ';') naming.pop_back();
   NodePtr node = b.words.FindNode(existing, false);
   if (!node) node = b.words.FindNode(existing, true);  // commands are kept under their loose key
   if (!node) RaiseScriptError(e, SJ("変更元の命令が未定義です。"));
-  spec = ConvertToHalf(spec);
+  naming = ConvertToHalf(naming);
   std::vector<std::string> items;
   std::string item;
-  for (size_t i = 0; i <= spec.size(); ++i) {
-    if (i == spec.size() || spec[i] == ',' || spec[i] == ' ') {
+  for (size_t i = 0; i <= naming.size(); ++i) {
+    if (i == naming.size() || naming[i] == ',' || naming[i] == ' ') {
       if (!item.empty()) items.push_back(item);
       item.clear();
       continue;
     }
-    const size_t len = IsSjisLead(static_cast<unsigned char>(spec[i])) && i + 1 < spec.size() ? 2 : 1;
-    item.append(spec, i, len);
+    const size_t len = IsSjisLead(static_cast<unsigned char>(naming[i])) && i + 1 < naming.size() ? 2 : 1;
+    item.append(naming, i, len);
     i += len - 1;
   }
   size_t marks = 0;
