@@ -1,10 +1,11 @@
 #include "platform/program_module.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <map>
 #include <mutex>
+
+#include "platform/system_info.h"
 
 namespace nura {
 namespace {
@@ -21,20 +22,11 @@ std::map<std::string, void*>& Modules() {
   return modules;
 }
 
-std::string ExecutableFolder() {
-  std::string path(4096, '\0');
-  const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
-  if (n <= 0 || static_cast<size_t>(n) >= path.size()) return ".";
-  path.resize(static_cast<size_t>(n));
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
 std::string ProgramModulePath(const std::string& name) {
-  static const std::string folder = ExecutableFolder();
-  return folder + "/libnura_" + name + ".so";
+  static const std::string folder = SystemFolderPath(SystemFolder::Program);
+  return (folder.empty() ? "./" : folder) + "libnura_" + name + ".so";
 }
 
 void* ProgramModuleSymbol(const std::string& name, const char* symbol, std::string& error) {
