@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "archive/archive_file.h"
-#include "archive/archive_io.h"
 #include "archive/pack_file_list.h"
 #include "commands/file_command_support.h"
 #include "commands/shell_helpers.h"
@@ -81,13 +80,15 @@ class TScratchFile {
 };
 
 // An empty file beside `archive` with the same extension, made
-// exclusively; the new archive is written there first.
+// exclusively; the new archive is written there first. ReplaceFileWith
+// gives it the archive's permissions when it takes the archive's place.
 std::string ReserveBeside(const std::string& archive) {
   const fs::path native = ScriptPathToNative(archive);
   const std::string ext = native.extension().string();
-  const std::string name =
-      CreateScratchFile((native.parent_path() / native.stem()).string() + ".~", ext);
-  if (name.empty()) throw EArchiver(SJ("書庫") + Quoted(archive) + SJ("を作成できません。"));
+  std::string name = (native.parent_path() / native.stem()).string() + ".~XXXXXX" + ext;
+  const int fd = mkstemps(name.data(), static_cast<int>(ext.size()));
+  if (fd < 0) throw EArchiver(SJ("書庫") + Quoted(archive) + SJ("を作成できません。"));
+  ::close(fd);
   return name;
 }
 

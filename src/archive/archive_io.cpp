@@ -455,17 +455,6 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
 
 // ---- writing ----
 
-std::string CreateScratchFile(const std::string& head, const std::string& tail) {
-  std::string name = head + "XXXXXX" + tail;
-  const int fd = mkstemps(name.data(), static_cast<int>(tail.size()));
-  if (fd < 0) return "";
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  ::close(fd);
-  return name;
-}
-
 TMemberSink::TResult TMemberSink::Unreadable(const std::string& name) {
   error = name + ": 読み込めません。";
   return kUnreadable;

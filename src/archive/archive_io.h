@@ -128,11 +128,6 @@ bool MemberSelected(const std::vector<std::string>& specs, const std::string& re
 // leading "/" dropped, "." and ".." components removed.
 std::string StoredMemberName(const std::string& utf8Path);
 
-// Creates an empty file named `head` + six random characters + `tail`
-// exclusively, readable as a new file would be (mode 0666 less the umask).
-// Its name, or empty on failure.
-std::string CreateScratchFile(const std::string& head, const std::string& tail);
-
 // Receives the members of a new archive in order.
 class TMemberSink {
  public:
