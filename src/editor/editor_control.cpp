@@ -164,12 +164,10 @@ int TEditor::LeftbarWidth() const {
   if (!leftbar_.Visible()) return 0;
   int digits = leftbar_.Column();
   if (leftbar_.ShowNumber() && RowCount() > 0) {
-    int n = RowCount() - 1;
-    if (leftbar_.ShowNumberMode() == TEditorShowNumberMode::nmLine && WordWrap()) {
-      n = 0;
-      for (int r = 0; r < RowCount() - 1; ++r) n += RowKind(r) == kRowEndsLine;
-    }
-    n += (leftbar_.ZeroBase() ? 0 : 1) + (RowKind(RowCount() - 1) == kRowEndsLine ? 1 : 0);
+    // The last number shown; the row after a final line end is numbered too.
+    const bool byLine = leftbar_.ShowNumberMode() == TEditorShowNumberMode::nmLine;
+    const int n = (byLine ? lines_->GetCount() : RowCount()) - 1 + (leftbar_.ZeroBase() ? 0 : 1) +
+                  (RowKind(RowCount() - 1) == kRowEndsLine ? 1 : 0);
     digits = std::min(8, std::max(digits, DecimalDigits(n)));
   }
   return leftbar_.LeftMargin() + digits * charWidth_ + leftbar_.RightMargin() + 2;
