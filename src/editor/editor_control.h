@@ -289,9 +289,10 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   void InsertAtCaret(std::string_view text);
   int LeftbarWidth() const;
   int RulerHeight() const;
-  void PaintRow(QPainter& p, int row, int y);
-  void PaintLeftbar(QPainter& p);
-  void PaintRuler(QPainter& p);
+  // `left` is TextLeft(), measured once per paint.
+  void PaintRow(QPainter& p, int row, int y, int left);
+  void PaintLeftbar(QPainter& p, int left);
+  void PaintRuler(QPainter& p, int left);
   void PaintImagebar(QPainter& p);
   void PaintRowMark(QPainter& p, int kind, int x, int y, const QColor& colour);
   // The caret's rectangle in viewport pixels.

@@ -29,17 +29,19 @@ void TEditor::paintEvent(QPaintEvent* event) {
   const QColor background = Or(color_, Qt::white);
   p.fillRect(area, background);
   p.setFont(font());
-  const int top = TextTop();
+  // The text's left edge is measured once: with line numbers of wrapped
+  // text the left bar's width counts every line.
+  const int top = TextTop(), left = TextLeft();
   const int first = std::max(0, (area.top() - top) / rowHeight_);
   const int last = std::min(visibleRows_, std::max(-1, (area.bottom() - top) / rowHeight_));
   for (int i = first; i <= last; ++i) {
     const int row = topRow_ + i;
     if (row > RowCount()) break;
-    PaintRow(p, row, top + i * rowHeight_);
+    PaintRow(p, row, top + i * rowHeight_, left);
   }
   PaintImagebar(p);
-  PaintLeftbar(p);
-  PaintRuler(p);
+  PaintLeftbar(p, left);
+  PaintRuler(p, left);
   if (hasFocus() && caretUpdate_ == 0) {
     // The caret inverts what it stands on, as a system caret does.
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -85,8 +87,7 @@ void TEditor::PaintRowMark(QPainter& p, int kind, int x, int y, const QColor& co
   }
 }
 
-void TEditor::PaintRow(QPainter& p, int row, int y) {
-  const int left = TextLeft();
+void TEditor::PaintRow(QPainter& p, int row, int y, int left) {
   p.save();
   p.setClipRect(QRect(left, TextTop(), viewport()->width() - left, viewport()->height() - TextTop()));
   const QColor text = Or(font_.Color(), Qt::black);
@@ -180,10 +181,10 @@ void TEditor::PaintRow(QPainter& p, int row, int y) {
   p.restore();
 }
 
-void TEditor::PaintLeftbar(QPainter& p) {
+void TEditor::PaintLeftbar(QPainter& p, int left) {
   if (!leftbar_.Visible()) return;
-  const int x0 = margin_.Left() > 0 && imagebar_.Visible() ? TextLeft() - margin_.Left() - LeftbarWidth() : 0;
   const int width = LeftbarWidth();
+  const int x0 = margin_.Left() > 0 && imagebar_.Visible() ? left - margin_.Left() - width : 0;
   p.fillRect(x0, 0, width, viewport()->height(), Or(leftbar_.BkColor(), Qt::lightGray));
   if (leftbar_.Edge()) {
     p.setPen(Qt::white);
@@ -247,9 +248,9 @@ void DrawRulerNumber(QPainter& p, int x, int number, const QColor& ink) {
 // The ruler: a tick at every column (long at each gauge unit, middle at its
 // half), the column number at each unit up to 999, and the caret's column
 // in the mark colour.
-void TEditor::PaintRuler(QPainter& p) {
+void TEditor::PaintRuler(QPainter& p, int left) {
   if (!ruler_.Visible()) return;
-  const int h = RulerHeight(), left = TextLeft(), width = viewport()->width();
+  const int h = RulerHeight(), width = viewport()->width();
   const int range = std::max(1, ruler_.GaugeRange());
   const int bottom = ruler_.Edge() ? h - 2 : h - 1;  // rows above the edge
   const QColor text = Or(font_.Color(), Qt::black), background = Or(color_, Qt::white);
