@@ -115,6 +115,7 @@ void TEditor::PaintRow(QPainter& p, int row, int y, int left) {
       while (cut < static_cast<size_t>(kMaxColumn)) cut += EditorCharLength(t, cut);
     }
     int col = 0;
+    int fontStyle = 0;  // the token style of the painter's font: none at the row's start
     for (size_t b = 0; b < cut && col <= topCol_ + visibleCols_ + 2;) {
       const size_t len = EditorCharLength(t, b);
       int width = len == 2 ? 2 : 1;
@@ -134,11 +135,16 @@ void TEditor::PaintRow(QPainter& p, int row, int y, int left) {
       if (hit) fore = hitFore, back = hitBack;
       if (back != background) p.fillRect(x, y, width * charWidth_, rowHeight_, back);
       if (t[b] != '\t' && static_cast<unsigned char>(t[b]) >= 0x20) {
-        QFont f = font();
-        if (c && (c->Style() & fsBold)) f.setBold(true);
-        if (c && (c->Style() & fsItalic)) f.setItalic(true);
-        if (c && (c->Style() & fsStrikeOut)) f.setStrikeOut(true);
-        p.setFont(f);
+        // The font changes only where the token's style does.
+        const int style = c ? c->Style() & (fsBold | fsItalic | fsStrikeOut) : 0;
+        if (style != fontStyle) {
+          QFont f = font();
+          if (style & fsBold) f.setBold(true);
+          if (style & fsItalic) f.setItalic(true);
+          if (style & fsStrikeOut) f.setStrikeOut(true);
+          p.setFont(f);
+          fontStyle = style;
+        }
         p.setPen(fore);
         p.drawText(x, y + fontAscent_, SjisToQString(std::string_view(t).substr(b, len)));
         // An underlined token gets a dotted line, not the font's.
