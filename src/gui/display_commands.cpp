@@ -279,13 +279,10 @@ const TGuiObject* ContainerOf(TNuraEngine& engine, const QWidget* area) {
 // "中央へ移動" ("?を"): a form on the screen; another object in its panel
 // or form; on other containers it stays.
 void MoveToCentre(TNuraEngine& engine, CommandId) {
-  const std::string name = PopRawWord(engine);
-  const TObjNode* node = engine.Base().objects.FindByName(name);
-  const TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
-  if (!object || !object->Alive()) RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。"));
-  QWidget* widget = object->Widget();
+  const TGuiObject& object = LiveObjectNamed(engine, PopRawWord(engine));
+  QWidget* widget = object.Widget();
   QSize outer;
-  if (node->kind == TObjectKind::Form) {
+  if (object.Kind() == TObjectKind::Form) {
     const QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
     outer = screen->geometry().size();

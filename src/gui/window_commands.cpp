@@ -160,14 +160,9 @@ void CmdListWindows(TNuraEngine& engine, CommandId) {
 // The widget of the object named by the top argument, else the error
 // "オブジェクト"%s"は、作成されていません。"; `form` tells a form object.
 QWidget* PopObjectWidget(TNuraEngine& engine, bool& form) {
-  const std::string name = PopRawWord(engine);
-  const TObjNode* node = engine.Base().objects.FindByName(name);
-  TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
-  if (!object || !object->Widget()) {
-    RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。"));
-  }
-  form = node->kind == TObjectKind::Form;
-  return object->Widget();
+  const TGuiObject& object = LiveObjectNamed(engine, PopRawWord(engine));
+  form = object.Kind() == TObjectKind::Form;
+  return object.Widget();
 }
 
 // A form's window: other kinds fail with "オブジェクト"%s"は、"フォーム"ではありません。".

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include "engine/command_api.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
@@ -394,6 +395,13 @@ void TGuiObject::AssignValue(TPropertyInput& in) {
 }
 
 TGuiObject* GuiObjectOf(TScriptObject* object) { return dynamic_cast<TGuiObject*>(object); }
+
+TGuiObject& LiveObjectNamed(TNuraEngine& engine, const std::string& name) {
+  const TObjNode* node = engine.Base().objects.FindByName(name);
+  TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
+  if (!object || !object->Alive()) RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。"));
+  return *object;
+}
 
 QColor ColourOf(int32_t value) {
   const auto v = static_cast<uint32_t>(value);

@@ -21,6 +21,7 @@
 namespace nura {
 
 class TFileDrop;
+class TNuraEngine;
 class TObjectSite;
 
 // Event slots of an object (index into its node's slot arrays).
@@ -158,6 +159,9 @@ class TGuiObject : public TScriptObject {
 
 // The object of a handle as a GUI object; nil for none.
 TGuiObject* GuiObjectOf(TScriptObject* object);
+// The living object named `name` (exact name); the error
+// "オブジェクト"%s"は、作成されていません。" when none has it or it is gone.
+TGuiObject& LiveObjectNamed(TNuraEngine& engine, const std::string& name);
 
 // Positions and sizes of controls stay within what a window system holds
 // (16-bit coordinates), so that sums of them never overflow.
