@@ -43,30 +43,10 @@ std::string Fixed(const std::string& digits, int exponent) {
   return digits.substr(0, integer_digits) + "." + digits.substr(integer_digits);
 }
 
-}  // namespace
-
-void FormatGeneralTo(long double value, std::string& out) {
-  // Whole numbers of up to 15 digits print exactly as integers; this is the
-  // common case and avoids formatting through printf.
-  int64_t whole = 0;
-  if (ReadWholeNumber(value, whole)) {
-    char buffer[24];
-    out.assign(buffer, std::to_chars(buffer, buffer + sizeof buffer, whole).ptr);
-    return;
-  }
-  out = FormatGeneral(value);
-}
-
-std::string FormatGeneral(long double value) {
+// Numbers that are not whole numbers of up to 15 digits, through printf.
+std::string FormatThroughDigits(long double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-  // Whole numbers of up to 15 digits (and both zeros) print exactly as
-  // integers; this is the common case and avoids formatting through printf.
-  int64_t whole = 0;
-  if (ReadWholeNumber(value, whole)) {
-    char buffer[24];
-    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, whole).ptr);
-  }
   std::string digits;
   int exponent = 0;
   SplitDigits(std::fabs(value), digits, exponent);
@@ -74,6 +54,26 @@ std::string FormatGeneral(long double value) {
   const std::string body =
       scientific ? Scientific(digits, exponent) : Fixed(digits, exponent);
   return value < 0 ? "-" + body : body;
+}
+
+}  // namespace
+
+void FormatGeneralTo(long double value, std::string& out) {
+  // Whole numbers of up to 15 digits (and both zeros) print exactly as
+  // integers; this is the common case and avoids formatting through printf.
+  int64_t whole = 0;
+  if (ReadWholeNumber(value, whole)) {
+    char buffer[24];
+    out.assign(buffer, std::to_chars(buffer, buffer + sizeof buffer, whole).ptr);
+    return;
+  }
+  out = FormatThroughDigits(value);
+}
+
+std::string FormatGeneral(long double value) {
+  std::string out;
+  FormatGeneralTo(value, out);
+  return out;
 }
 
 }  // namespace nura
