@@ -61,10 +61,6 @@ bool IsCallable(const NodePtr& node) {
   return node && (node->kind == kWordCommand || node->kind == kWordLabel || node->kind == kWordDeclared);
 }
 
-void SkipSpaces(const char*& p) {
-  while (*p == ' ' || *p == '\t') ++p;
-}
-
 }  // namespace
 
 class TExpressionCompiler {
@@ -76,15 +72,15 @@ class TExpressionCompiler {
   // As ExpandString reads it.
   void Argument(const std::string& text) {
     const char* p = text.c_str();
-    SkipSpaces(p);
+    SkipBlanks(p);
     if (*p == '\0') throw TDecline{};  // the empty text leaves the result kind as it was
     Operand(p);
     for (;;) {
-      SkipSpaces(p);
+      SkipBlanks(p);
       if (*p == '\0') return;
       if (*p == '&' && p[1] != '&') {
         ++p;
-        SkipSpaces(p);
+        SkipBlanks(p);
         if (*p == '\r' || *p == '\n') throw TDecline{};
         Operand(p);
         Emit(TKind::kBinary, TOperator::kConcat);
@@ -111,7 +107,7 @@ class TExpressionCompiler {
 
   // The parser's backend.
   Value Operand(const char*& p) {
-    SkipSpaces(p);
+    SkipBlanks(p);
     const char c = *p;
     if (c == '"' || c == '`') {
       const OperandReader decline = [](const char*&) -> TStrNum { throw TDecline{}; };
@@ -150,7 +146,7 @@ class TExpressionCompiler {
       // "Hの(key)": an element of a hash by a computed key.
       NodePtr owner = words_.FindNode(word.substr(0, word.size() - SJ("の").size()), false);
       if (!owner) throw TDecline{};
-      SkipSpaces(p);
+      SkipBlanks(p);
       if (*p != '(') throw TDecline{};
       Expression(ReadParenthesizedGroup(p));
       Emit(TKind::kElement).node = std::move(owner);
