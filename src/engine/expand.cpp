@@ -313,7 +313,13 @@ const OperandReader& TNuraEngine::OperandReaderOf() {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// Moves behind the "&" at `p`, the blanks after it and a line break that
+// continues the text on the next line.
+void SkipJoin(const char*& p) {
+  ++p;
+  SkipBlanks(p);
+  if (SkipLineBreak(p)) SkipBlanks(p);
+}
 
 // The plain variable of `words` whose name is read at `p` (no "の" phrase,
 // no call, no element): the node, `p` behind the name; else nil.
@@ -329,12 +335,12 @@ const THashNode* ReadPlainVariable(const THash& words, const char*& p) {
 // number. False for any other text.
 bool ExpandLoneOperand(const THash& words, const std::string& text, std::string& out, bool& isNumber) {
   const char* p = text.c_str();
-  while (IsBlank(*p)) ++p;
+  SkipBlanks(p);
   if (*p == '"' || *p == '`' || *p == '(' || *p == '\0') return false;
   const char* end = p;
   const std::string number = ReadNumberLiteral(end);
   if (!number.empty()) {
-    while (IsBlank(*end)) ++end;
+    SkipBlanks(end);
     if (*end) return false;
     out = TStrNum::FromNumber(NumberLiteralValue(number)).TakeText();
     isNumber = true;
@@ -343,7 +349,7 @@ bool ExpandLoneOperand(const THash& words, const std::string& text, std::string&
   if (*p == '-') return false;
   const THashNode* node = ReadPlainVariable(words, p);
   if (!node) return false;
-  while (IsBlank(*p)) ++p;
+  SkipBlanks(p);
   if (*p) return false;
   // A number-marked text is given back as it stands, as VariableValue keeps it.
   out = node->value;
@@ -369,11 +375,7 @@ std::string TNuraEngine::ExpandString(const std::string& text) {
       while (*p == ' ' || *p == '\t') ++p;
       if (*p == '\0') break;
       if (*p == '&' && p[1] != '&') {
-        ++p;
-        while (*p == ' ' || *p == '\t') ++p;
-        if (SkipLineBreak(p)) {
-          while (*p == ' ' || *p == '\t') ++p;
-        }
+        SkipJoin(p);
         std::string joined = value.TakeText();
         joined += ReadOperand(p).Text();
         value = TStrNum::FromText(std::move(joined));
@@ -454,11 +456,7 @@ bool TNuraEngine::AppendInPlace(THashNode& node, const std::string& text) {
     while (*p == ' ' || *p == '\t') ++p;
     if (*p == '\0') break;
     if (*p != '&' || p[1] == '&') return false;
-    ++p;
-    while (*p == ' ' || *p == '\t') ++p;
-    if (SkipLineBreak(p)) {
-      while (*p == ' ' || *p == '\t') ++p;
-    }
+    SkipJoin(p);
     if (!SkipQuietOperand(base_->words, p)) return false;
     joined = true;
   }
@@ -470,11 +468,7 @@ bool TNuraEngine::AppendInPlace(THashNode& node, const std::string& text) {
     for (;;) {
       while (*p == ' ' || *p == '\t') ++p;
       if (*p == '\0') return;
-      ++p;
-      while (*p == ' ' || *p == '\t') ++p;
-      if (SkipLineBreak(p)) {
-        while (*p == ' ' || *p == '\t') ++p;
-      }
+      SkipJoin(p);
       tail += ReadOperand(p).Text();
     }
   });
