@@ -467,11 +467,11 @@ TMemberSink::TResult TMemberSink::Changed(const std::string& name) {
 
 TMemberSink::TResult TMemberSink::AddBlocks(const TMember& member, const TDataBlocks& blocks) {
   std::string data;
-  const bool readable = blocks([&](std::string_view block) {
+  const bool readable = TakeSized(blocks, member.size, [&](std::string_view block) {
     data.append(block);
-    return data.size() <= member.size;
+    return true;
   });
-  if (!readable || data.size() != member.size) return kUnreadable;
+  if (!readable) return kUnreadable;
   return Add(member, data) ? kAdded : kUnwritable;
 }
 
@@ -636,16 +636,11 @@ class TLibarchiveSink : public TMemberSink {
   // Writes the blocks as they come; they must be the size the header gives.
   TResult AddBlocks(const TMember& member, const TDataBlocks& blocks) override {
     if (!Header(member)) return kUnwritable;
-    uint64_t total = 0;
     bool written = true;
-    const bool readable = blocks([&](std::string_view block) {
-      total += block.size();
-      if (total > member.size) return false;
-      written = Write(block);
-      return written;
-    });
+    const bool readable =
+        TakeSized(blocks, member.size, [&](std::string_view block) { return written = Write(block); });
     if (!written) return kUnwritable;
-    if (!readable || total != member.size) return kUnreadable;
+    if (!readable) return kUnreadable;
     return FinishEntry() ? kAdded : kUnwritable;
   }
   bool Finish() override { return (archive_write_close(archive_) == ARCHIVE_OK && !saveFailed_) || Fail(); }

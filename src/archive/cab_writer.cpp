@@ -93,17 +93,6 @@ class TBlockWriter {
   std::string block_;
 };
 
-// Feeds the file's blocks to `out`; false unless they are `size` bytes.
-bool AddBlocks(const TDataBlocks& blocks, uint64_t size, TBlockWriter& out) {
-  uint64_t read = 0;
-  const bool readable = blocks([&](std::string_view block) {
-    read += block.size();
-    if (read <= size) out.Add(block);
-    return read <= size;
-  });
-  return readable && read == size;
-}
-
 }  // namespace
 
 void TCabWriter::Add(TFile file, const std::string& utf8Path, int64_t mtime) {
@@ -178,7 +167,10 @@ bool TCabWriter::Write(std::ostream& out, size_t* unreadable) const {
     const TFile& f = files_[i];
     if (!f.blocks) {
       blocks.Add(f.data);
-    } else if (!AddBlocks(f.blocks, f.size, blocks)) {
+    } else if (!TakeSized(f.blocks, f.size, [&](std::string_view block) {
+                 blocks.Add(block);
+                 return true;
+               })) {
       if (unreadable) *unreadable = i;
       return false;
     }

@@ -494,15 +494,13 @@ bool TLhaWriter::AddFile(const std::string& sjisPath, int64_t mtime, uint64_t si
   }
   if (std::string_view(method) == "-lh0-") {
     out_.seekp(dataStart);
-    read = written = 0;
     crc = 0;
-    const bool readable = blocks([&](std::string_view block) {
+    const bool readable = TakeSized(blocks, size, [&](std::string_view block) {
       crc = LhaCrc16(block, crc);
-      read += block.size();
       Put(out_, block);
-      return read <= size && out_.good();
+      return out_.good();
     });
-    if (!readable || read != size) return false;
+    if (!readable) return false;
     written = size;
   }
   const std::streampos end = out_.tellp();
