@@ -310,8 +310,10 @@ void TEditor::PaintImagebar(QPainter& p) {
   const bool barColour = leftbar_.Visible() && leftbar_.BkColor() != clNone;
   p.fillRect(0, TextTop(), width, viewport()->height() - TextTop(),
              Or(barColour ? leftbar_.BkColor() : color_, Qt::white));
-  const auto picture = [](const TEditorImageList* list, int index, QImage builtIn) {
-    return list && index < static_cast<int>(list->images.size()) ? list->images[static_cast<size_t>(index)] : builtIn;
+  // The built-in picture is drawn only when the list lacks one.
+  const auto picture = [](const TEditorImageList* list, int index, QImage (*builtIn)(int)) {
+    return list && index < static_cast<int>(list->images.size()) ? list->images[static_cast<size_t>(index)]
+                                                                   : builtIn(index);
   };
   for (int i = 0; i <= visibleRows_; ++i) {
     const int row = topRow_ + i;
@@ -320,12 +322,12 @@ void TEditor::PaintImagebar(QPainter& p) {
     const int y = TextTop() + i * rowHeight_ + 2;
     for (int m = 0; m < 10; ++m) {
       if (!(marks & (1 << m))) continue;
-      p.drawImage(imagebar_.LeftMargin(), y, picture(imageDigits_, m, MarkDigitImage(m)));
+      p.drawImage(imagebar_.LeftMargin(), y, picture(imageDigits_, m, MarkDigitImage));
       break;
     }
     for (int m = 10; m < 16; ++m) {
       if (!(marks & (1 << m))) continue;
-      p.drawImage(imagebar_.LeftMargin() + imagebar_.DigitWidth(), y, picture(imageMarks_, m - 10, MarkImage(m - 10)));
+      p.drawImage(imagebar_.LeftMargin() + imagebar_.DigitWidth(), y, picture(imageMarks_, m - 10, MarkImage));
       break;
     }
   }
