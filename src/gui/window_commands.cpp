@@ -37,6 +37,14 @@ enum : int64_t {
 
 TfrmNura* WindowOf(TNuraEngine& engine) { return dynamic_cast<TfrmNura*>(&engine.Host()); }
 
+// The length of the longest head of `text` that holds whole characters
+// only and at most `limit` bytes.
+size_t WholeCharsWithin(const std::string& text, size_t limit) {
+  size_t kept = 0;
+  while (kept < text.size() && kept + SjisCharLength(text, kept) <= limit) kept += SjisCharLength(text, kept);
+  return kept;
+}
+
 // The visible top-level windows of this program with a non-empty title.
 QList<QWidget*> TitledWindows() {
   QList<QWidget*> windows;
@@ -148,11 +156,7 @@ void CmdListWindows(TNuraEngine& engine, CommandId) {
   std::string lines;
   for (QWidget* window : TitledWindows()) {
     const std::string title = QStringToSjis(window->windowTitle());
-    size_t kept = 0;
-    while (kept < title.size() && kept + SjisCharLength(title, kept) <= 255) {
-      kept += SjisCharLength(title, kept);
-    }
-    lines += title.substr(0, kept) + "\r\n";
+    lines += title.substr(0, WholeCharsWithin(title, 255)) + "\r\n";
   }
   SetTextResult(engine, lines);
 }
@@ -325,11 +329,7 @@ void CmdSendMessage(TNuraEngine& engine, CommandId id) {
         if (!buffer) RaiseArgumentError(engine, id);
         const std::string text = ObjectText(window->Objects(), engine, node->name);
         const int64_t room = std::min<int64_t>(message.wparam - 1, buffer->value.size());
-        const auto limit = static_cast<size_t>(std::clamp<int64_t>(room, 0, text.size()));
-        size_t length = 0;  // whole characters only
-        while (length < limit && length + SjisCharLength(text, length) <= limit) {
-          length += SjisCharLength(text, length);
-        }
+        const size_t length = WholeCharsWithin(text, static_cast<size_t>(std::max<int64_t>(room, 0)));
         buffer->value = text.substr(0, length);
         result = static_cast<int64_t>(length);
         break;
