@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <cmath>
 
+#include "gui/fonts.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -32,9 +33,7 @@ QFont DialogFont(const TDialogStyle& style, const QFont& base) {
   QFont font = base;
   if (!style.fontName.empty()) font.setFamily(SjisToQString(style.fontName));
   if (style.fontSize > 0) font.setPointSize(style.fontSize);
-  font.setBold(style.fontStyle & 1);
-  font.setItalic(style.fontStyle & 2);
-  font.setUnderline(style.fontStyle & 4);
+  SetFontStyle(font, style.fontStyle);
   return font;
 }
 

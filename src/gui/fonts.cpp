@@ -25,12 +25,16 @@ void InstallFontSubstitutes() {
   for (const auto& entry : table) QFont::insertSubstitutions(QString::fromUtf8(entry.name), entry.to);
 }
 
-QFont ScriptFont(const std::string& name, int size, int style) {
-  QFont font(SjisToQString(name));
-  font.setPointSize(std::max(1, size));
+void SetFontStyle(QFont& font, int style) {
   font.setBold(style & 1);
   font.setItalic(style & 2);
   font.setUnderline(style & 4);
+}
+
+QFont ScriptFont(const std::string& name, int size, int style) {
+  QFont font(SjisToQString(name));
+  font.setPointSize(std::max(1, size));
+  SetFontStyle(font, style);
   return font;
 }
 

@@ -14,6 +14,8 @@ class TNuraEngine;
 // "ＭＳ Ｐゴシック", "ＭＳ 明朝", "FixedSys" ...) to Noto CJK fonts.
 void InstallFontSubstitutes();
 
+// Sets the style flags (1 bold, 2 italic, 4 underline) on `font`.
+void SetFontStyle(QFont& font, int style);
 // A font by Shift-JIS name, size in points (at least 1) and style flags
 // (1 bold, 2 italic, 4 underline).
 QFont ScriptFont(const std::string& name, int size, int style);

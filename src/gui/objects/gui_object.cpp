@@ -11,6 +11,7 @@
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "gui/file_drop.h"
+#include "gui/fonts.h"
 #include "gui/objects/object_site.h"
 #include "gui/objects/virtual_key.h"
 #include "platform/sjis.h"
@@ -198,9 +199,7 @@ void TGuiObject::ApplyFont(const std::string& name, int size, int style) {
   QFont font = w->font();
   if (!name.empty()) font.setFamily(SjisToQString(name));
   if (size > 0) font.setPointSize(size);
-  font.setBold(style & 1);
-  font.setItalic(style & 2);
-  font.setUnderline(style & 4);
+  SetFontStyle(font, style);
   w->setFont(font);
 }
 
