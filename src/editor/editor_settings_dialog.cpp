@@ -68,6 +68,11 @@ std::vector<std::string> EditorLines(const TEditor& editor) {
   return out;
 }
 
+// The row marks the ruler preview shows in its image bar.
+void PutSampleRowMarks(TEditor& editor) {
+  for (const auto& [row, mark] : {std::pair{1, 0}, {3, 3}, {4, 4}, {15, 4}, {12, 6}}) editor.PutRowMark(row, mark);
+}
+
 std::string JoinLines(const std::vector<std::string>& list) {
   std::string out;
   for (const std::string& s : list) out += s + "\r\n";
@@ -174,7 +179,7 @@ bool TFormViewEditor::ExecuteDialog(TEditorProp& settings, const TPersistent* fi
   for (int i = 0; i < pages_->count(); ++i) {
     if (pages_->tabText(i) == first) pages_->setCurrentIndex(i);
   }
-  for (const auto& [row, mark] : {std::pair{1, 0}, {3, 3}, {4, 4}, {15, 4}, {12, 6}}) rulerSample_->PutRowMark(row, mark);
+  PutSampleRowMarks(*rulerSample_);
   const bool ok = exec() == QDialog::Accepted;
   target_ = nullptr;
   return ok;
@@ -215,9 +220,7 @@ void TFormViewEditor::RefreshPreviews() {
     prop_->AssignToEditor(*e);
     if ((e == colorSample_ || e == rulerSample_) && e->Text() != sample) {
       e->SetText(sample);
-      if (e == rulerSample_) {
-        for (const auto& [row, mark] : {std::pair{1, 0}, {3, 3}, {4, 4}, {15, 4}, {12, 6}}) e->PutRowMark(row, mark);
-      }
+      if (e == rulerSample_) PutSampleRowMarks(*e);
     }
     e->viewport()->update();
   }
