@@ -52,15 +52,6 @@ struct TDecline {};
 using TStep = TCompiledExpression::TStep;
 using TKind = TStep::TKind;
 
-bool EndsWithNo(const std::string& word) {
-  static const std::string no = SJ("の");
-  return word.size() > no.size() && word.compare(word.size() - no.size(), no.size(), no) == 0;
-}
-
-bool IsCallable(const NodePtr& node) {
-  return node && (node->kind == kWordCommand || node->kind == kWordLabel || node->kind == kWordDeclared);
-}
-
 }  // namespace
 
 class TExpressionCompiler {

@@ -24,16 +24,6 @@ const std::string& NoParticle() {
   return no;
 }
 
-bool EndsWithNo(const std::string& word) {
-  const std::string& no = NoParticle();
-  return word.size() > no.size() && word.compare(word.size() - no.size(), no.size(), no) == 0;
-}
-
-bool IsCallable(const NodePtr& node) {
-  return node && (node->kind == kWordCommand || node->kind == kWordLabel ||
-                  node->kind == kWordDeclared);
-}
-
 // Runs `body` and turns the evaluator's and scanners' plain errors into
 // ENura with the statement's file and line.
 template <class F>

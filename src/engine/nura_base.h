@@ -85,6 +85,12 @@ class THashNode {
 
 using NodePtr = std::shared_ptr<THashNode>;
 
+// True for a word that runs code when it is read as an operand: a command,
+// a label or a declared command.
+inline bool IsCallable(const NodePtr& node) {
+  return node && (node->kind == kWordCommand || node->kind == kWordLabel || node->kind == kWordDeclared);
+}
+
 // The loose key: hiragana endings after kanji or katakana dropped
 // ("繰り返す" -> "繰返", "言う" -> "言"); a word that would become empty stays.
 std::string StripOkurigana(const std::string& word);

@@ -24,6 +24,12 @@ inline bool StartsWithText(const char* cursor, std::string_view prefix) {
   return true;
 }
 
+// True when `word` is a phrase "Bの": "の" behind at least one byte.
+inline bool EndsWithNo(const std::string& word) {
+  static const std::string no = SJ("の");
+  return word.size() > no.size() && word.compare(word.size() - no.size(), no.size(), no) == 0;
+}
+
 // True when byte offset `at` of `text` starts a character (is not the
 // second byte of a two-byte character).
 inline bool IsSjisCharStart(std::string_view text, size_t at) {
