@@ -24,8 +24,6 @@ namespace {
 
 constexpr size_t kMaxDisplayBytes = 4096;
 
-TfrmNura* WindowOf(TNuraEngine& engine) { return dynamic_cast<TfrmNura*>(&engine.Host()); }
-
 int ClientWidth(TfrmNura& window) { return window.Client()->width(); }
 
 // ---- text ----

@@ -407,11 +407,11 @@ void TfrmNura::TrayActivated(int reason) {
   activateWindow();
 }
 
+TfrmNura* WindowOf(TNuraEngine& engine) { return dynamic_cast<TfrmNura*>(&engine.Host()); }
+
 // ---- the window's own commands ----
 
 namespace {
-
-TfrmNura* WindowOf(TNuraEngine& engine) { return dynamic_cast<TfrmNura*>(&engine.Host()); }
 
 // "タイマー設定" ("?秒後に,?へ飛ぶ"): seconds, label.
 void CmdSetTimer(TNuraEngine& engine, CommandId) {

@@ -133,6 +133,9 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   std::unique_ptr<TfrmDebug> debugWindow_;
 };
 
+// The main window that hosts `engine`; nil when a test or console host runs it.
+TfrmNura* WindowOf(TNuraEngine& engine);
+
 // The widget of a script object; nil when it has none or it is gone.
 QWidget* WidgetOfObject(const TObjNode& object);
 

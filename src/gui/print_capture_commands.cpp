@@ -28,8 +28,6 @@ namespace {
 constexpr TObjectKind kKindImage = TObjectKind::Image;
 constexpr TObjectKind kKindForm = TObjectKind::Form;
 
-TfrmNura* WindowOf(TNuraEngine& engine) { return dynamic_cast<TfrmNura*>(&engine.Host()); }
-
 [[noreturn]] void RaiseNotCreated(TNuraEngine& engine, const std::string& name) {
   RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。"));
 }

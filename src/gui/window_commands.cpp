@@ -35,8 +35,6 @@ enum : int64_t {
   kWmShowWindow = 0x18,
 };
 
-TfrmNura* WindowOf(TNuraEngine& engine) { return dynamic_cast<TfrmNura*>(&engine.Host()); }
-
 // The length of the longest head of `text` that holds whole characters
 // only and at most `limit` bytes.
 size_t WholeCharsWithin(const std::string& text, size_t limit) {

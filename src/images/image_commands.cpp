@@ -28,8 +28,6 @@
 namespace nura {
 namespace {
 
-TfrmNura* WindowOf(TNuraEngine& engine) { return dynamic_cast<TfrmNura*>(&engine.Host()); }
-
 // An image or form object with the picture it shows and the control that
 // takes its size.
 struct TImageTarget {
