@@ -19,20 +19,39 @@ namespace {
 
 std::string FontKey(std::string_view name) { return TrimText(ConvertToHalf(ToUpperCase(name))); }
 
-// The installed font names with their comparison keys. The Windows names
-// that scripts use are substitutes, which the platform keeps in lower case;
-// they are handed out upper-cased ("ＭＳ 明朝"), which matches as well.
-const std::vector<std::pair<std::string, std::string>>& InstalledFonts() {
-  static const std::vector<std::pair<std::string, std::string>> fonts = [] {
-    std::vector<std::pair<std::string, std::string>> list;
+using TFontKeys = std::vector<std::pair<std::string, std::string>>;
+
+// The Windows names that scripts use with their comparison keys: they are
+// substitutes, which the platform keeps in lower case; they are handed out
+// upper-cased ("ＭＳ 明朝"), which matches as well.
+const TFontKeys& SubstituteFonts() {
+  static const TFontKeys fonts = [] {
+    TFontKeys list;
     for (const std::string& name : FontSubstituteNames()) {
       const std::string upper = ToUpperCase(name);
       list.emplace_back(FontKey(upper), upper);
     }
+    return list;
+  }();
+  return fonts;
+}
+
+// The installed font families with their comparison keys. Read only when a
+// name is not a substitute: the font database is costly to build.
+const TFontKeys& InstalledFonts() {
+  static const TFontKeys fonts = [] {
+    TFontKeys list;
     for (const std::string& name : InstalledFontFamilies()) list.emplace_back(FontKey(name), name);
     return list;
   }();
   return fonts;
+}
+
+const std::string* FindFontName(const TFontKeys& fonts, const std::string& key) {
+  for (const auto& [font_key, font_name] : fonts) {
+    if (font_key == key) return &font_name;
+  }
+  return nullptr;
 }
 
 // Splits at "|" and at "｜": folding turns the one into the other, and a
@@ -158,10 +177,9 @@ std::string TNuraEngine::ParseFontText(const std::string& text, int& style, int&
   }
   if (parts.size() > 2 && !ToInt32(parts[2], size)) size = 0;
   const std::string key = FontKey(name);
-  for (const auto& [font_key, font_name] : InstalledFonts()) {
-    if (font_key == key) return font_name;
-  }
-  return SJ("ＭＳ ゴシック");
+  const std::string* found = FindFontName(SubstituteFonts(), key);
+  if (!found) found = FindFontName(InstalledFonts(), key);
+  return found ? *found : SJ("ＭＳ ゴシック");
 }
 
 void TNuraEngine::GetFontSettings(int32_t& colour, int& size, std::string& name, int& style) {
