@@ -36,9 +36,9 @@ size_t TNameIndex::Locate(std::string_view name, uint64_t hash) const {
   }
 }
 
-const std::shared_ptr<THashNode>* TNameIndex::Find(std::string_view name) const {
+const std::shared_ptr<THashNode>* TNameIndex::Find(std::string_view name, uint64_t hash) const {
   if (size_ == 0) return nullptr;
-  const size_t i = Locate(name, hash_(name));
+  const size_t i = Locate(name, hash);
   return i > mask_ ? nullptr : &entries_[slots_[i] - 1].node;
 }
 
@@ -60,13 +60,18 @@ void TNameIndex::Rebuild() {
 }
 
 void TNameIndex::Insert(std::shared_ptr<THashNode> node) {
+  const uint64_t hash = Hash(node->name);
+  Insert(std::move(node), hash);
+}
+
+const std::shared_ptr<THashNode>& TNameIndex::Insert(std::shared_ptr<THashNode> node, uint64_t hash) {
   // Erased entries leave the list only here, so the list (and the table
   // that numbers it) stays at most three quarters of the table's size.
   if ((entries_.size() + 1) * 4 > slots_.size() * 3) Rebuild();
-  const uint64_t hash = hash_(node->name);
   entries_.push_back(TEntry{std::move(node), hash});
   Place(static_cast<uint32_t>(entries_.size() - 1));
   ++size_;
+  return entries_.back().node;
 }
 
 bool TNameIndex::Erase(std::string_view name) {

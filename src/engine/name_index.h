@@ -3,7 +3,8 @@
 // table of 4-byte entry numbers over it (linear probing, deletion by
 // shifting back, no tombstones). The small table stays in cache; growing
 // never hashes a name again and a probe compares hashes before bytes. The
-// index only accelerates look-ups: the order of words is kept elsewhere.
+// list holds the only reference the table keeps to a node; walked in order
+// it gives the words in the order they came.
 #pragma once
 
 #include <cstddef>
@@ -25,14 +26,26 @@ class TNameIndex {
 
   static uint64_t HashName(std::string_view name);
 
+  // The hash of `name` for the two calls below, which take it so that a
+  // look-up followed by an insertion hashes the name once.
+  uint64_t Hash(std::string_view name) const { return hash_(name); }
   // The node named `name`, or nil; valid until the index changes.
-  const std::shared_ptr<THashNode>* Find(std::string_view name) const;
-  // Enters `node` under its name, which the index must not hold yet.
+  const std::shared_ptr<THashNode>* Find(std::string_view name) const { return Find(name, Hash(name)); }
+  const std::shared_ptr<THashNode>* Find(std::string_view name, uint64_t hash) const;
+  // Enters `node` under its name, which the index must not hold yet; the
+  // index's reference to it, valid until the index changes.
   void Insert(std::shared_ptr<THashNode> node);
+  const std::shared_ptr<THashNode>& Insert(std::shared_ptr<THashNode> node, uint64_t hash);
   // Removes the node named `name`; false when there is none.
   bool Erase(std::string_view name);
   void Clear();
   size_t Size() const { return size_; }
+  // Calls `visit` with every node in the order the nodes came.
+  template <typename F>
+  void ForEach(F&& visit) const {
+    for (const TEntry& entry : entries_)
+      if (entry.node) visit(entry.node);
+  }
 
  private:
   struct TEntry {

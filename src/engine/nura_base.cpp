@@ -108,7 +108,8 @@ int THash::HashOf(const std::string& name) {
 NodePtr THash::AddNode(std::unique_ptr<THashNode> node) {
   if (!node) return nullptr;
   if (!node->pattern.empty()) ++patternGeneration_;
-  if (const NodePtr* found = index_.Find(node->name)) {
+  const uint64_t hash = index_.Hash(node->name);
+  if (const NodePtr* found = index_.Find(node->name, hash)) {
     const NodePtr& old = *found;
     if (old->isProtected) {
       throw std::runtime_error("\"" + node->name + "\"" +
@@ -119,15 +120,23 @@ NodePtr THash::AddNode(std::unique_ptr<THashNode> node) {
     old->Assign(*node);
     return old;
   }
-  if (count_ == INT32_MAX) throw std::overflow_error("word table overflow");
   // The node moves next to its reference count: one block to reach and
   // to free.
-  NodePtr added = std::make_shared<THashNode>(std::move(*node));
-  buckets_[HashOf(added->name)].push_back(added);
-  index_.Insert(added);
+  return Enter(std::make_shared<THashNode>(std::move(*node)), hash);
+}
+
+THashNode& THash::FindOrAddVariable(const std::string& name, int32_t id) {
+  const uint64_t hash = index_.Hash(name);
+  if (const NodePtr* found = index_.Find(name, hash)) return **found;
+  return *Enter(std::make_shared<THashNode>(name, false, kWordVariable, id, "", "", ""), hash);
+}
+
+const NodePtr& THash::Enter(NodePtr node, uint64_t hash) {
+  if (count_ == INT32_MAX) throw std::overflow_error("word table overflow");
+  const NodePtr& entered = index_.Insert(std::move(node), hash);
   ++count_;
   ++shapeGeneration_;
-  return added;
+  return entered;
 }
 
 void THash::AssignNode(THashNode& target, const THashNode& source) {
@@ -204,8 +213,6 @@ bool THash::RemoveFirst(const std::string& name, bool keepProtected) {
   if (!node->pattern.empty()) ++patternGeneration_;
   ++removalGeneration_;
   ++shapeGeneration_;
-  auto& bucket = buckets_[HashOf(name)];
-  bucket.erase(std::find(bucket.begin(), bucket.end(), node));
   index_.Erase(name);
   --count_;
   return true;
@@ -219,7 +226,6 @@ int THash::Delete(const std::string& name, bool loose) {
 }
 
 void THash::Clear() {
-  for (auto& b : buckets_) b.clear();
   index_.Clear();
   loose_.clear();
   count_ = 0;
@@ -249,10 +255,19 @@ void THash::LoadFromText(const std::string& text) {
 }
 
 std::vector<NodePtr> THash::GetNodes() const {
-  std::vector<NodePtr> out;
-  out.reserve(count_);
-  for (const auto& b : buckets_)
-    for (const auto& n : b) out.push_back(n);
+  // A counting sort by bucket keeps the order of arrival within each.
+  std::vector<uint8_t> bucketOf;
+  bucketOf.reserve(index_.Size());
+  std::array<size_t, kBuckets + 1> start{};
+  index_.ForEach([&](const NodePtr& node) {
+    const int bucket = HashOf(node->name);
+    bucketOf.push_back(static_cast<uint8_t>(bucket));
+    ++start[bucket + 1];
+  });
+  for (int b = 0; b < kBuckets; ++b) start[b + 1] += start[b];
+  std::vector<NodePtr> out(bucketOf.size());
+  size_t i = 0;
+  index_.ForEach([&](const NodePtr& node) { out[start[bucketOf[i++]]++] = node; });
   return out;
 }
 

@@ -95,9 +95,9 @@ inline bool IsCallable(const NodePtr& node) {
 // ("繰り返す" -> "繰返", "言う" -> "言"); a word that would become empty stays.
 std::string StripOkurigana(const std::string& word);
 
-// The word table: 256 buckets by the byte sum of the key, which keep the
-// order of enumeration, and an index by name beside them for look-ups. A
-// name is held by at most one node.
+// The word table: an index by name for look-ups, which keeps the words in
+// the order they came. Enumeration goes by 256 buckets, the byte sum of the
+// name, each bucket in that order. A name is held by at most one node.
 class THash {
  public:
   static constexpr int kBuckets = 256;
@@ -115,6 +115,11 @@ class THash {
   int Add(std::unique_ptr<THashNode> node);
   // As Add, returning the node that now holds the word.
   NodePtr AddNode(std::unique_ptr<THashNode> node);
+
+  // The node of `name`; an empty variable of declaration level `id` is
+  // entered when the table has none. The reference holds until the word
+  // leaves the table.
+  THashNode& FindOrAddVariable(const std::string& name, int32_t id);
 
   // Gives `target`, a word of this table, every field of `source` but the
   // name (THashNode::Assign); a change of kind or pattern counts as a
@@ -158,8 +163,9 @@ class THash {
 
  private:
   bool RemoveFirst(const std::string& name, bool keepProtected);
+  // Enters `node`, whose name (of hash `hash`) the table does not hold.
+  const NodePtr& Enter(NodePtr node, uint64_t hash);
 
-  std::array<std::vector<NodePtr>, kBuckets> buckets_;
   TNameIndex index_;
   // Loose look-ups by spelling: the key and the node found (nil: none),
   // the node valid while the table's shape is that of `shape`.

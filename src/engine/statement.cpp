@@ -335,12 +335,11 @@ bool TNuraEngine::RunCompiledElementAssignment(const TKeptStatement& kept) {
   TStrNum key, value;
   if (!kept.compiledKey->Evaluate(key) || !kept.compiled->Evaluate(value)) return false;
   const std::string& keyText = key.Text();
-  NodePtr element = owner->hash->FindNode(keyText, false);
-  if (!element) element = owner->hash->AddNode(THashNode::CreateVariable(keyText, false, b.runControl.Count(), ""));
+  THashNode& element = owner->hash->FindOrAddVariable(keyText, b.runControl.Count());
   const char* kind = value.is_number ? "e" : "s";
   SetResultKind(kind);
-  value.WriteText(element->value);
-  element->annotation = kind;
+  value.WriteText(element.value);
+  element.annotation = kind;
   return true;
 }
 
