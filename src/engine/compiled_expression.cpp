@@ -18,26 +18,39 @@ namespace nura {
 
 namespace {
 
-// True when `text` is what the general format writes for its integer: no
-// leading zero, no "-0", at most 15 digits.
-bool IsGeneralInteger(const std::string& text) {
+// The largest magnitude below which the general format writes a whole
+// number as its plain digits.
+constexpr int64_t kPlainWholeLimit = 1000000000000000;  // 1e15
+
+// Reads `text` when it is what the general format writes for a whole
+// number: no leading zero, no "-0", at most 15 digits.
+bool ReadGeneralInteger(const std::string& text, int64_t& value) {
   const size_t sign = !text.empty() && text[0] == '-' ? 1 : 0;
   const size_t digits = text.size() - sign;
   if (digits == 0 || digits > 15 || (text[sign] == '0' && (digits > 1 || sign))) return false;
+  int64_t n = 0;
   for (size_t i = sign; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return false;
+    const unsigned digit = static_cast<unsigned char>(text[i]) - '0';
+    if (digit > 9) return false;
+    n = n * 10 + digit;
   }
+  value = sign ? -n : n;
   return true;
+}
+
+bool IsGeneralInteger(const std::string& text) {
+  int64_t value = 0;
+  return ReadGeneralInteger(text, value);
 }
 
 }  // namespace
 
 TStrNum VariableValue(const std::string& value, const std::string& kind) {
   if (kind.empty() || kind.back() != 'e') return TStrNum::FromText(value);
-  long double number = 0;
   // A number whose text the general format gives back: its text is made
   // only when asked for.
-  if (IsGeneralInteger(value) && ReadPlainInteger(value, number)) return TStrNum::FromNumber(number);
+  int64_t whole = 0;
+  if (ReadGeneralInteger(value, whole)) return TStrNum::FromNumber(static_cast<long double>(whole));
   TStrNum v = TStrNum::FromText(value);
   v.is_number = true;
   v.number = TextNumberValue(value);
@@ -173,18 +186,23 @@ CompiledExpressionRef TCompiledExpression::Compile(const std::string& text, TFor
   } catch (const std::exception&) {
     return nullptr;  // the reading evaluator reports it
   }
-  // Numbers alone, not too deep: the numeric pass may answer.
+  // Numbers alone, not too deep: the numeric pass may answer; with whole
+  // numbers and no power, the pass in whole numbers.
   int depth = 0, deepest = 0;
   compiled->numeric_ = true;
-  for (const TStep& step : compiled->steps_) {
-    if (step.kind == TStep::TKind::kText || step.kind == TStep::TKind::kElement ||
-        (step.kind == TStep::TKind::kBinary && step.op == TOperator::kConcat)) {
+  compiled->whole_ = true;
+  for (TStep& step : compiled->steps_) {
+    if (step.kind == TKind::kText || step.kind == TKind::kElement ||
+        (step.kind == TKind::kBinary && step.op == TOperator::kConcat)) {
       compiled->numeric_ = false;
     }
-    if (step.kind == TStep::TKind::kBinary) --depth;
-    if (step.kind == TStep::TKind::kNumber || step.kind == TStep::TKind::kVariable) deepest = std::max(deepest, ++depth);
+    if (step.kind == TKind::kNumber && !ReadWholeNumber(step.number, step.whole)) compiled->whole_ = false;
+    if (step.kind == TKind::kBinary && step.op == TOperator::kPower) compiled->whole_ = false;
+    if (step.kind == TKind::kBinary) --depth;
+    if (step.kind == TKind::kNumber || step.kind == TKind::kVariable) deepest = std::max(deepest, ++depth);
   }
   if (deepest > kMaxNumberDepth) compiled->numeric_ = false;
+  compiled->whole_ = compiled->whole_ && compiled->numeric_;
   return compiled;
 }
 
@@ -192,69 +210,124 @@ namespace {
 
 // A value of the numeric pass: the number the value gives to arithmetic,
 // and whether the value is a number (else a text that reads as it).
+template <class TNumber>
 struct TNumberSlot {
-  long double number;
+  TNumber number;
   bool isNumber;
-  const std::string* text = nullptr;  // a variable's own text, not yet through an operator
+  const std::string* text;  // a variable's own text, not yet through an operator
 };
 
-// A slot whose variable text is not the general-format text of its number
-// (an empty number, "1.50"): given on as it stands, only its text is exact.
-bool TextMatters(const TNumberSlot& slot) {
-  return slot.text && slot.isNumber && !IsGeneralInteger(*slot.text);
-}
+// The numbers of the numeric pass in extended precision, as the reading
+// evaluator computes: any text is read as a number.
+struct TExtendedNumbers {
+  using TNumber = long double;
+  static TNumber Literal(const TStep& step) { return step.number; }
+  static bool Read(const std::string& text, TNumber& number) {
+    number = TextNumberValue(text);
+    return true;
+  }
+  static bool Arithmetic(TOperator op, TNumber left, TNumber right, TNumber& result) {
+    try {
+      result = ApplyArithmetic(op, left, right);
+      return true;
+    } catch (const EExpression&) {
+      return false;
+    }
+  }
+  static bool ReadsBack(TNumber number) { return ReadsBackExactly(number); }
+  // A slot whose variable text is not the general-format text of its
+  // number (an empty number, "1.50"): given on as it stands, only its text
+  // is exact.
+  static bool TextMatters(const TNumberSlot<TNumber>& slot) {
+    return slot.text && slot.isNumber && !IsGeneralInteger(*slot.text);
+  }
+};
+
+// The numbers of the numeric pass as whole numbers: only texts in the
+// general format of a whole number are read, and only results that stay
+// well inside 64 bits are given, where the extended precision (a 64-bit
+// mantissa) computes exactly the same. Anything else is left to the pass
+// in extended precision.
+struct TWholeNumbers {
+  using TNumber = int64_t;
+  static constexpr int64_t kBound = int64_t{1} << 62;
+  static TNumber Literal(const TStep& step) { return step.whole; }
+  static bool Read(const std::string& text, TNumber& number) { return ReadGeneralInteger(text, number); }
+  static bool Arithmetic(TOperator op, TNumber left, TNumber right, TNumber& result) {
+    switch (op) {
+      case TOperator::kPlus: result = left + right; break;
+      case TOperator::kMinus: result = left - right; break;
+      case TOperator::kTimes:
+        if (__builtin_mul_overflow(left, right, &result)) return false;
+        break;
+      case TOperator::kDivide:
+        if (right == 0 || left % right != 0) return false;  // not whole
+        result = left / right;
+        break;
+      case TOperator::kRemainder:
+        if (right == 0) return false;
+        result = left % right;  // as fmod: the sign of the dividend
+        break;
+      default:
+        return false;
+    }
+    return result > -kBound && result < kBound;
+  }
+  static bool ReadsBack(TNumber number) { return number > -kPlainWholeLimit && number < kPlainWholeLimit; }
+  static bool TextMatters(const TNumberSlot<TNumber>&) { return false; }  // read only from general texts
+};
 
 }  // namespace
 
-bool TCompiledExpression::EvaluateNumbers(TStrNum& value) const {
-  TNumberSlot stack[kMaxNumberDepth];
+template <class TNumbers>
+bool TCompiledExpression::RunNumbers(typename TNumbers::TNumber& result) const {
+  using TNumber = typename TNumbers::TNumber;
+  TNumberSlot<TNumber> stack[kMaxNumberDepth];
   int top = -1;
   for (const TStep& step : steps_) {
     switch (step.kind) {
       case TKind::kNumber:
-        stack[++top] = {step.number, true};
+        stack[++top] = {TNumbers::Literal(step), true, nullptr};
         break;
       case TKind::kVariable: {
         const THashNode& node = *step.node;
         if (node.kind != kWordVariable) return false;
         const bool isNumber = !node.annotation.empty() && node.annotation.back() == 'e';
-        stack[++top] = {TextNumberValue(node.value), isNumber, &node.value};
+        TNumber number;
+        if (!TNumbers::Read(node.value, number)) return false;
+        stack[++top] = {number, isNumber, &node.value};
         break;
       }
       case TKind::kBinary: {
         // Fields read and written one by one: copying whole slots would
         // read the 10-byte numbers back in other widths, which stalls.
-        const long double right = stack[top].number;
+        const TNumber right = stack[top].number;
         const bool rightIsNumber = stack[top].isNumber;
-        TNumberSlot& left = stack[--top];
+        TNumberSlot<TNumber>& left = stack[--top];
         const TOperator op = step.op;
-        long double result = 0;
+        TNumber value = 0;
         if (op == TOperator::kAnd || op == TOperator::kOr) {
           const bool l = left.number != 0, r = right != 0;
-          result = op == TOperator::kAnd ? (l && r ? 1.0L : 0.0L) : (l || r ? 1.0L : 0.0L);
+          value = op == TOperator::kAnd ? (l && r ? 1 : 0) : (l || r ? 1 : 0);
         } else if (op >= TOperator::kEqual && op <= TOperator::kGreater) {
           if (!rightIsNumber) return false;  // texts compare as texts
-          result = NumbersCompare(op, left.number, right) ? 1.0L : 0.0L;
-        } else {
-          try {
-            result = ApplyArithmetic(op, left.number, right);
-          } catch (const EExpression&) {
-            return false;
-          }
+          value = NumbersCompare(op, left.number, right) ? 1 : 0;
+        } else if (!TNumbers::Arithmetic(op, left.number, right, value)) {
+          return false;
         }
-        left.number = result;
+        left.number = value;
         left.isNumber = true;
         left.text = nullptr;
         break;
       }
       case TKind::kNegate:
-        if (!stack[top].isNumber || TextMatters(stack[top])) return false;  // a text gets "-" in front
-        stack[top] = {-stack[top].number, true};
+        if (!stack[top].isNumber || TNumbers::TextMatters(stack[top])) return false;  // a text gets "-" in front
+        stack[top] = {-stack[top].number, true, nullptr};
         break;
       case TKind::kFirst:
-        if (TextMatters(stack[top])) return false;
+        if (TNumbers::TextMatters(stack[top])) return false;
         if (stack[top].isNumber) {
-          if (!ReadsBackExactly(stack[top].number)) return false;
+          if (!TNumbers::ReadsBack(stack[top].number)) return false;
           if (stack[top].number == 0) stack[top].number = 0;
         }
         break;
@@ -262,8 +335,24 @@ bool TCompiledExpression::EvaluateNumbers(TStrNum& value) const {
         return false;
     }
   }
-  if (top != 0 || !stack[0].isNumber || TextMatters(stack[0])) return false;
-  value = TStrNum::FromNumber(stack[0].number);
+  if (top != 0 || !stack[0].isNumber || TNumbers::TextMatters(stack[0])) return false;
+  result = stack[0].number;
+  return true;
+}
+
+bool TCompiledExpression::EvaluateWhole(int64_t& whole) const {
+  return whole_ && RunNumbers<TWholeNumbers>(whole) && TWholeNumbers::ReadsBack(whole);
+}
+
+bool TCompiledExpression::EvaluateNumbers(TStrNum& value) const {
+  int64_t whole = 0;
+  long double number = 0;
+  if (EvaluateWhole(whole)) {
+    number = static_cast<long double>(whole);
+  } else if (!RunNumbers<TExtendedNumbers>(number)) {
+    return false;
+  }
+  value = TStrNum::FromNumber(number);
   return true;
 }
 

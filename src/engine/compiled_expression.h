@@ -11,6 +11,7 @@
 // reading evaluator computes it, with its own errors.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,12 +39,17 @@ class TCompiledExpression {
 
   // Computes the value; false when the reading evaluator must compute it.
   bool Evaluate(TStrNum& value) const;
+  // The value when it is a whole number of at most 15 digits computed from
+  // whole numbers alone (its general format is its plain digits); false
+  // when Evaluate must compute it.
+  bool EvaluateWhole(int64_t& whole) const;
 
   struct TStep {
     enum class TKind : uint8_t { kNumber, kText, kVariable, kElement, kBinary, kNegate, kFirst };
     TKind kind = TKind::kNumber;
     TOperator op = TOperator::kNone;
     long double number = 0;
+    int64_t whole = 0;  // kNumber: the number when it is whole
     std::string text;
     NodePtr node;  // kVariable: the variable; kElement: the hash
   };
@@ -53,9 +59,15 @@ class TCompiledExpression {
   static constexpr int kMaxNumberDepth = 16;
   // The pass over numbers alone, for expressions of numbers and variables
   // whose texts matter only as numbers; false when a text is needed.
+  // TNumbers gives the kind of number and its arithmetic (whole numbers
+  // or extended precision).
+  template <class TNumbers>
+  bool RunNumbers(typename TNumbers::TNumber& result) const;
+  // The numeric pass, in whole numbers first.
   bool EvaluateNumbers(TStrNum& value) const;
   std::vector<TStep> steps_;
   bool numeric_ = false;
+  bool whole_ = false;  // numeric, with whole numbers and no "^" alone
   mutable std::vector<TStrNum> stack_;  // reused: evaluations run no code, so never nest
 };
 

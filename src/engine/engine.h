@@ -33,6 +33,12 @@
 
 namespace nura {
 
+// Sets a kind text ("e", "s", "hs"), written only when it changes: kinds
+// are set on every assignment and mostly stay as they were.
+inline void SetKindText(std::string& slot, const char* kind) {
+  if (slot.size() == 1 ? slot[0] != kind[0] || kind[1] != '\0' : slot != kind) slot = kind;
+}
+
 class TNuraEngine;
 struct TStrNum;
 
@@ -92,6 +98,7 @@ class TNuraEngine {
   std::string SetHashResult(const THash& hash);
   const std::string& ResultKind() const { return resultKind_; }
   void SetResultKind(const std::string& kind) { resultKind_ = kind; }
+  void SetResultKind(const char* kind) { SetKindText(resultKind_, kind); }
   // The node "それ" (entered when missing).
   NodePtr ResultNode();
 

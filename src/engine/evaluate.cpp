@@ -116,21 +116,6 @@ int CompareValues(const TStrNum& l, const TStrNum& r) {
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-bool ComparisonHolds(Op op, int c) {
-  switch (op) {
-    case Op::kEqual:
-    case Op::kEqualEqual: return c == 0;
-    case Op::kNotEqual:
-    case Op::kLessGreater:
-    case Op::kGreaterLess: return c != 0;
-    case Op::kLess: return c < 0;
-    case Op::kGreater: return c > 0;
-    case Op::kGreaterEqual:
-    case Op::kEqualGreater: return c >= 0;
-    default: return c <= 0;  // "<=", "=<"
-  }
-}
-
 // The evaluator's backend of the parser: operands come from the reader and
 // every operator computes at once.
 struct TEvaluatingBackend {
@@ -171,10 +156,6 @@ void ApplyBinaryInPlace(TOperator op, TStrNum& left, const TStrNum& right) {
 
 long double ApplyArithmetic(TOperator op, long double left, long double right) {
   return CheckedNumber(Arithmetic(op, left, right)).number;
-}
-
-bool NumbersCompare(TOperator op, long double left, long double right) {
-  return ComparisonHolds(op, left < right ? -1 : (left > right ? 1 : 0));
 }
 
 TStrNum ApplyBinary(TOperator op, TStrNum left, const TStrNum& right) {

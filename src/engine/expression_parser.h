@@ -24,8 +24,27 @@ void ApplyBinaryInPlace(TOperator op, TStrNum& left, const TStrNum& right);
 // An arithmetic operator ("+", "-", "*", "/", "%", "^") on numbers, with
 // the errors of ApplyBinary.
 long double ApplyArithmetic(TOperator op, long double left, long double right);
+// Whether a comparison operator holds for operands in order `c` (negative:
+// left before right, 0: equal, positive: left after right).
+inline bool ComparisonHolds(TOperator op, int c) {
+  switch (op) {
+    case TOperator::kEqual:
+    case TOperator::kEqualEqual: return c == 0;
+    case TOperator::kNotEqual:
+    case TOperator::kLessGreater:
+    case TOperator::kGreaterLess: return c != 0;
+    case TOperator::kLess: return c < 0;
+    case TOperator::kGreater: return c > 0;
+    case TOperator::kGreaterEqual:
+    case TOperator::kEqualGreater: return c >= 0;
+    default: return c <= 0;  // "<=", "=<"
+  }
+}
 // A comparison of two numbers.
-bool NumbersCompare(TOperator op, long double left, long double right);
+template <class TNumber>
+bool NumbersCompare(TOperator op, TNumber left, TNumber right) {
+  return ComparisonHolds(op, left < right ? -1 : (left > right ? 1 : 0));
+}
 // "-" before a value: a number negated, a text with "-" in front.
 TStrNum ApplyNegation(const TStrNum& value);
 

@@ -58,13 +58,17 @@ std::string FormatThroughDigits(long double value) {
 
 }  // namespace
 
+void FormatWholeTo(int64_t whole, std::string& out) {
+  char buffer[24];
+  out.assign(buffer, std::to_chars(buffer, buffer + sizeof buffer, whole).ptr);
+}
+
 void FormatGeneralTo(long double value, std::string& out) {
   // Whole numbers of up to 15 digits (and both zeros) print exactly as
   // integers; this is the common case and avoids formatting through printf.
   int64_t whole = 0;
   if (ReadWholeNumber(value, whole)) {
-    char buffer[24];
-    out.assign(buffer, std::to_chars(buffer, buffer + sizeof buffer, whole).ptr);
+    FormatWholeTo(whole, out);
     return;
   }
   out = FormatThroughDigits(value);

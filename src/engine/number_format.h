@@ -33,6 +33,10 @@ inline bool ReadWholeNumber(long double value, int64_t& whole) {
   return true;
 }
 
+// The general format of a whole number of at most 15 digits (its plain
+// digits), written into `out` (whose buffer is reused).
+void FormatWholeTo(int64_t whole, std::string& out);
+
 inline bool ReadsBackExactly(long double value) {
   int64_t whole = 0;
   return ReadWholeNumber(value, whole);

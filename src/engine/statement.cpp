@@ -275,12 +275,19 @@ bool TNuraEngine::RunCompiledAssignment(const TKeptStatement& kept) {
   if (!kept.compiled || !node || node->kind != kWordVariable || node->isProtected) return false;
   // As AssignValueText: appending in place first.
   if (kept.appendForm && AppendInPlace(*node, kept.text)) return true;
-  TStrNum value;
-  if (!kept.compiled->Evaluate(value)) return false;
-  const char* kind = value.is_number ? "e" : "s";
+  // A whole number goes into the text as its digits, else the value's text.
+  const char* kind = "e";
+  int64_t whole = 0;
+  if (kept.compiled->EvaluateWhole(whole)) {
+    FormatWholeTo(whole, node->value);
+  } else {
+    TStrNum value;
+    if (!kept.compiled->Evaluate(value)) return false;
+    if (!value.is_number) kind = "s";
+    value.WriteText(node->value);
+  }
   SetResultKind(kind);
-  value.WriteText(node->value);
-  node->annotation = kind;
+  SetKindText(node->annotation, kind);
   return true;
 }
 
