@@ -196,7 +196,10 @@ CompiledExpressionRef TCompiledExpression::Compile(const std::string& text, TFor
         (step.kind == TKind::kBinary && step.op == TOperator::kConcat)) {
       compiled->numeric_ = false;
     }
-    if (step.kind == TKind::kNumber && !ReadWholeNumber(step.number, step.whole)) compiled->whole_ = false;
+    if (step.kind == TKind::kNumber) {
+      if (!ReadWholeNumber(step.number, step.whole)) compiled->whole_ = false;
+      step.text = FormatGeneral(step.number);
+    }
     if (step.kind == TKind::kBinary && step.op == TOperator::kPower) compiled->whole_ = false;
     if (step.kind == TKind::kBinary) --depth;
     if (step.kind == TKind::kNumber || step.kind == TKind::kVariable) deepest = std::max(deepest, ++depth);
@@ -353,6 +356,27 @@ bool TCompiledExpression::EvaluateNumbers(TStrNum& value) const {
     return false;
   }
   value = TStrNum::FromNumber(number);
+  return true;
+}
+
+bool TCompiledExpression::AppendTo(THashNode& target) const {
+  const size_t count = steps_.size();
+  if (count < 3 || count % 2 == 0 || steps_[0].kind != TKind::kVariable || steps_[0].node.get() != &target) {
+    return false;
+  }
+  for (size_t i = 1; i < count; i += 2) {
+    const TStep& operand = steps_[i];
+    const TStep& join = steps_[i + 1];
+    if (join.kind != TKind::kBinary || join.op != TOperator::kConcat) return false;
+    // X itself again would be read after the first operands were added.
+    const bool plainVariable = operand.kind == TKind::kVariable && operand.node.get() != &target &&
+                               operand.node->kind == kWordVariable;
+    if (!plainVariable && operand.kind != TKind::kText && operand.kind != TKind::kNumber) return false;
+  }
+  // A variable's text is its value as an operand, whatever its kind.
+  for (size_t i = 1; i < count; i += 2) {
+    target.value += steps_[i].kind == TKind::kVariable ? steps_[i].node->value : steps_[i].text;
+  }
   return true;
 }
 

@@ -43,6 +43,10 @@ class TCompiledExpression {
   // whole numbers alone (its general format is its plain digits); false
   // when Evaluate must compute it.
   bool EvaluateWhole(int64_t& whole) const;
+  // "X & operand & ..." with X the variable `target` itself and every other
+  // operand a text, a number or another variable: appends the operands'
+  // texts to X's text; false (nothing done) for any other expression.
+  bool AppendTo(THashNode& target) const;
 
   struct TStep {
     enum class TKind : uint8_t { kNumber, kText, kVariable, kElement, kBinary, kNegate, kFirst };
@@ -50,7 +54,7 @@ class TCompiledExpression {
     TOperator op = TOperator::kNone;
     long double number = 0;
     int64_t whole = 0;  // kNumber: the number when it is whole
-    std::string text;
+    std::string text;   // kText: the text; kNumber: its general format
     NodePtr node;  // kVariable: the variable; kElement: the hash
   };
 

@@ -282,8 +282,10 @@ class TNuraEngine {
   bool EvaluateCondition();
   // "X=X&..." on an unprotected variable X: appends the other operands to
   // X's text in place when none of them runs code; false when the value
-  // text is not of that form (nothing was evaluated then).
-  bool AppendInPlace(THashNode& node, const std::string& text);
+  // text is not of that form (nothing was evaluated then). `compiled`, the
+  // text compiled, appends without reading the text again where it can.
+  bool AppendInPlace(THashNode& node, const std::string& text, const TCompiledExpression* compiled = nullptr);
+  bool AppendByReading(THashNode& node, const std::string& text);
   // ReadOperand as the evaluator's operand reader.
   const OperandReader& OperandReaderOf();
 

@@ -433,7 +433,14 @@ bool SkipQuietOperand(const THash& words, const char*& p) {
 
 }  // namespace
 
-bool TNuraEngine::AppendInPlace(THashNode& node, const std::string& text) {
+bool TNuraEngine::AppendInPlace(THashNode& node, const std::string& text, const TCompiledExpression* compiled) {
+  if (!(compiled && compiled->AppendTo(node)) && !AppendByReading(node, text)) return false;
+  SetKindText(node.annotation, "s");
+  SetResultKind("s");
+  return true;
+}
+
+bool TNuraEngine::AppendByReading(THashNode& node, const std::string& text) {
   // Only "X & operand & ...", X being the variable itself, whose further
   // operands read without running code, so X cannot change meanwhile.
   const char* p = text.c_str();
@@ -463,8 +470,6 @@ bool TNuraEngine::AppendInPlace(THashNode& node, const std::string& text) {
     }
   });
   node.value += tail;
-  node.annotation = "s";
-  SetResultKind("s");
   return true;
 }
 

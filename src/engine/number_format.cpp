@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace nura {
 
@@ -59,8 +60,11 @@ std::string FormatThroughDigits(long double value) {
 }  // namespace
 
 void FormatWholeTo(int64_t whole, std::string& out) {
+  // The digits go straight into the text, mostly of the length it had.
   char buffer[24];
-  out.assign(buffer, std::to_chars(buffer, buffer + sizeof buffer, whole).ptr);
+  const size_t length = static_cast<size_t>(std::to_chars(buffer, buffer + sizeof buffer, whole).ptr - buffer);
+  out.resize(length);
+  std::memcpy(out.data(), buffer, length);
 }
 
 void FormatGeneralTo(long double value, std::string& out) {

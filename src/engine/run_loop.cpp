@@ -2,12 +2,12 @@
 // at the end of their copied text, guards against runaway nesting and
 // stalls, and routes every error to the run's error handling.
 #include <atomic>
-#include <charconv>
 #include <cstring>
 
 #include "engine/errors.h"
 #include "engine/engine.h"
 #include "engine/evaluate.h"
+#include "engine/number_format.h"
 #include "engine/preprocess.h"
 #include "engine/scanners.h"
 #include "engine/sjis_text.h"
@@ -45,9 +45,8 @@ void TNuraEngine::EnterBlock(TRunControl&& frame) {
 void TNuraEngine::SetCountVariable(int32_t count, bool asNumber) {
   const NodePtr& node = base_->SystemNode(&TNuraBase::nodeCount);
   if (!node) return;
-  char digits[16];
-  node->value.assign(digits, std::to_chars(digits, digits + sizeof digits, count).ptr);
-  if (asNumber) node->annotation = "e";
+  FormatWholeTo(count, node->value);
+  if (asNumber) SetKindText(node->annotation, "e");
 }
 
 void TNuraEngine::RequestClose() {
@@ -182,7 +181,7 @@ bool TNuraEngine::RestartLoop(int index) {
     case kRunCountedVar:
       if (frame->counter >= frame->limit) return false;
       ++frame->counter;
-      if (frame->loopVar) frame->loopVar->value = std::to_string(frame->counter);
+      if (frame->loopVar) FormatWholeTo(frame->counter, frame->loopVar->value);
       break;
     case kRunCounted:
       if (frame->counter >= frame->limit) return false;

@@ -274,7 +274,7 @@ bool TNuraEngine::RunCompiledAssignment(const TKeptStatement& kept) {
   THashNode* node = kept.node.get();
   if (!kept.compiled || !node || node->kind != kWordVariable || node->isProtected) return false;
   // As AssignValueText: appending in place first.
-  if (kept.appendForm && AppendInPlace(*node, kept.text)) return true;
+  if (kept.appendForm && AppendInPlace(*node, kept.text, kept.compiled.get())) return true;
   // A whole number goes into the text as its digits, else the value's text.
   const char* kind = "e";
   int64_t whole = 0;

@@ -47,6 +47,21 @@ TEST_F(KeptStatementTest, TextsComparisonsAndValuesThatChangeTheirKind) {
   ExpectSameAsWrittenOut("S=\"\"\n", "S=S&\"ab\"&I\nSと言う\nK=-S\nKと言う\nL=I>1&&S<>\"\"\nLと言う", 3);
 }
 
+// Whole numbers are computed as whole numbers while they stay exact; any
+// other value (past 15 digits, a fraction, a text) as the reading does.
+TEST_F(KeptStatementTest, WholeNumberArithmeticAtItsEdges) {
+  ExpectSameAsWrittenOut("A=999999999999990\nB=-7\nC=4611686018427387\nD=\"12\"\n",
+                         "A=A+3\nAと言う\nP=B%3\nPと言う\nQ=B/2\nQと言う\nR=B*I/7\nRと言う\nK=C*C*I\nKと言う\n"
+                         "M=D*2\nMと言う\nN=D=12\nNと言う\nO=-D\nOと言う\nL=(A>I)+(A<I)*2-B%-4\nLと言う",
+                         4);
+}
+
+// "X=X&..." appends the other operands' texts, X itself among them.
+TEST_F(KeptStatementTest, AppendingToAVariable) {
+  ExpectSameAsWrittenOut("S=\"\"\nT=\"t\"\nN=2.50\nU=\"u\"\n",
+                         "S=S&1.0&T&N&I\nSと言う\nU=U&U&\"-\"\nUと言う\nもしI=2ならば(Tの(\"k\")=1)", 3);
+}
+
 // A word that appears or changes between rounds is read anew.
 TEST_F(KeptStatementTest, WordsThatChangeBetweenRoundsAreReadAnew) {
   ASSERT_TRUE(Run("3回(B=甲+1\nBと言う\n甲=回数*10)\n"));
