@@ -52,7 +52,7 @@ TEST_F(KeptStatementTest, TextsComparisonsAndValuesThatChangeTheirKind) {
 TEST_F(KeptStatementTest, WholeNumberArithmeticAtItsEdges) {
   ExpectSameAsWrittenOut("A=999999999999990\nB=-7\nC=4611686018427387\nD=\"12\"\n",
                          "A=A+3\nAと言う\nP=B%3\nPと言う\nQ=B/2\nQと言う\nR=B*I/7\nRと言う\nK=C*C*I\nKと言う\n"
-                         "M=D*2\nMと言う\nN=D=12\nNと言う\nO=-D\nOと言う\nL=(A>I)+(A<I)*2-B%-4\nLと言う",
+                         "M=D*2\nMと言う\nN=D=12\nNと言う\nO=-D\nOと言う\nL=(A>I+0)+(A<I+0)*2-B%-4\nLと言う",
                          4);
 }
 
