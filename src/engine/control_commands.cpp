@@ -32,15 +32,7 @@ uint64_t TickCount() {
 
 // ---- conditions and loops ----
 
-void CmdIf(TNuraEngine& e, CommandId) {
-  TNuraBase& b = e.Base();
-  if (!b.cursor.p) return;
-  SkipSeparators(b.cursor.p);  // "もし、Aが5ならば"
-  const bool holds = e.EvaluateCondition();
-  if (!b.cursor.p) return;
-  b.conditionResult = holds ? 1 : 0;
-  e.RunIfBlock(true);
-}
+void CmdIf(TNuraEngine& e, CommandId) { e.RunIfStatement(); }
 
 void CmdRepeat(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();

@@ -94,22 +94,27 @@ std::string TNuraEngine::SetHashResult(const THash& hash) {
 int TNuraEngine::CurrentLine() {
   TNuraBase& b = *base_;
   if (!b.cursor.p || !b.cursor.text) return b.line;
-  // What the text says of the position is read once per position.
-  const TLineAt* known = lineCache_.Find(b.cursor.text, b.cursor.p);
-  if (!known) {
-    TLineAt at;
-    const char* p = b.cursor.p;
-    while (*p && *p != '\r' && *p != '\n') p += (IsSjisLead(static_cast<unsigned char>(*p)) && p[1]) ? 2 : 1;
-    at.breakFollows = *p != '\0';
-    at.line = nura::CurrentLine(*b.cursor.text, b.cursor.p, TLineAt::kHeld);
-    lineCache_.Store(b.cursor.text, b.cursor.p, at);
-    known = lineCache_.Find(b.cursor.text, b.cursor.p);
-  }
-  // A block copy without a line break behind the cursor: the line held.
-  const TRunControl* top = b.runControl.Top();
-  if (top && top->block == b.cursor.text && !known->breakFollows) return b.line;
-  if (known->line != TLineAt::kHeld) b.line = known->line;
+  b.line = LineAtCursor().Apply(b.line, CursorInTopBlock());
   return b.line;
+}
+
+const TNuraEngine::TLineAt& TNuraEngine::LineAtCursor() {
+  TNuraBase& b = *base_;
+  // What the text says of the position is read once per position.
+  if (const TLineAt* known = lineCache_.Find(b.cursor.text, b.cursor.p)) return *known;
+  TLineAt at;
+  const char* p = b.cursor.p;
+  while (*p && *p != '\r' && *p != '\n') p += (IsSjisLead(static_cast<unsigned char>(*p)) && p[1]) ? 2 : 1;
+  at.breakFollows = *p != '\0';
+  at.line = nura::CurrentLine(*b.cursor.text, b.cursor.p, TLineAt::kHeld);
+  lineCache_.Store(b.cursor.text, b.cursor.p, at);
+  return *lineCache_.Find(b.cursor.text, b.cursor.p);
+}
+
+// A block copy without a line break behind the cursor holds the line.
+bool TNuraEngine::CursorInTopBlock() const {
+  const TRunControl* top = base_->runControl.Top();
+  return top && top->block == base_->cursor.text;
 }
 
 std::string TNuraEngine::FormatErrorMessage(const std::string& text) {

@@ -15,6 +15,7 @@
 // (control_commands.cpp), use this class through engine/command_api.h.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -170,6 +171,10 @@ class TNuraEngine {
   void CheckRunControl();
   void HandleRunError(const std::exception& e);
   void RunIfBlock(bool wordPresent);
+  // "もし" at the cursor: the condition, then the block it chooses. A
+  // statement whose condition is compiled keeps its blocks with the
+  // condition, so that later runs read neither again.
+  void RunIfStatement();
   // Reads a block at the cursor into `frame` (block text, return position,
   // end position, saved file name).
   void CaptureArgument(TRunControl& frame);
@@ -276,10 +281,6 @@ class TNuraEngine {
   // ReadConditionText translated, kept per position of the text while the
   // same names exist in the word table.
   std::string ReadTranslatedCondition();
-  // The condition of "もし" at the cursor read (as ReadTranslatedCondition)
-  // and evaluated (as EvaluateExpression): true when its value is "1",
-  // blanks aside.
-  bool EvaluateCondition();
   // "X=X&..." on an unprotected variable X: appends the other operands to
   // X's text in place when none of them runs code; false when the value
   // text is not of that form (nothing was evaluated then). `compiled`, the
@@ -380,22 +381,75 @@ class TNuraEngine {
     TextRef block;
     size_t length = 0;  // bytes from "(" to behind ")"
   };
+  TPositionCache<TCapturedBlock> blockCache_;
+  // What CurrentLine reads of a position: whether a line break follows on
+  // its line, and the line its marker gives (kHeld: none, the line held).
+  // A line marker read is the same as a position with a break that gives
+  // the marker's line.
+  struct TLineAt {
+    static constexpr int kHeld = -2;
+    bool breakFollows = false;
+    int line = kHeld;
+    // The line after this position is read, from `line`; `heldByBlock`:
+    // the cursor runs in the block of the top frame.
+    int Apply(int line, bool heldByBlock) const {
+      return this->line != kHeld && (breakFollows || !heldByBlock) ? this->line : line;
+    }
+  };
+  TPositionCache<TLineAt> lineCache_;
+  const TLineAt& LineAtCursor();
+  bool CursorInTopBlock() const;
+  // The positions and markers whose lines reading a statement took, from
+  // the last marker on: replayed, they leave the line as the reading did.
+  class TLineSteps {
+   public:
+    void Marker(int line) {
+      steps_[0] = TLineAt{true, line};
+      count_ = 1;
+    }
+    void Position(const TLineAt& at) {
+      if (count_ < steps_.size()) steps_[count_] = at;
+      ++count_;
+    }
+    bool Complete() const { return count_ <= steps_.size(); }
+    int Apply(int line, bool heldByBlock) const {
+      for (size_t i = 0; i < count_; ++i) line = steps_[i].Apply(line, heldByBlock);
+      return line;
+    }
+
+   private:
+    std::array<TLineAt, 3> steps_;
+    size_t count_ = 0;
+  };
+  // What follows the condition of "もし": the then- and else-blocks (nil
+  // when the statement has none), where the statement ends and the lines
+  // it passed.
+  struct TIfTail {
+    TextRef thenBlock, elseBlock;
+    size_t length = 0;  // bytes from the then-word to the statement's end
+    TLineSteps lines;
+  };
+  // Reads past the blocks behind the condition.
+  TIfTail ReadIfTail(bool wordPresent);
+  // Enters the block that the condition result (1, 0) chooses, if any.
+  void EnterIfBlock(const TIfTail& tail, int result);
+  // The block at the cursor (a group, or the rest of the statement) read
+  // past; `start`: where it begins; `lines`: the lines it passed.
+  TextRef ReadBlock(const char*& start, TLineSteps& lines);
   struct TCachedCondition {
     std::string translated;
     size_t length = 0;  // bytes up to the then-word
     // The translated condition compiled on its second use (nil: not compiled).
     mutable bool compileTried = false;
     mutable CompiledExpressionRef compiled;
+    // Of "もし": the blocks behind, kept on the first run through `compiled`.
+    mutable std::optional<TIfTail> ifTail;
   };
-  TPositionCache<TCapturedBlock> blockCache_;
-  // What CurrentLine reads of a position: whether a line break follows on
-  // its line, and the line its marker gives (kHeld: none, the line held).
-  struct TLineAt {
-    static constexpr int kHeld = -2;
-    bool breakFollows = false;
-    int line = kHeld;
-  };
-  TPositionCache<TLineAt> lineCache_;
+  // The condition of "もし" at the cursor read (as ReadTranslatedCondition)
+  // and evaluated (as EvaluateExpression): true when its value is "1",
+  // blanks aside. `kept`: the entry whose compiled condition gave the
+  // value, when one did (no code ran then), else nil.
+  bool EvaluateCondition(const TCachedCondition** kept);
   TPositionCache<TCachedCondition> conditionCache_;
   // Statements read once per position while the word table and its
   // patterns stay as they were: "word = value", "Hの(key) = value", and of

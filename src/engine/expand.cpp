@@ -509,7 +509,7 @@ std::string TNuraEngine::ReadTranslatedCondition() {
   return translated;
 }
 
-bool TNuraEngine::EvaluateCondition() {
+bool TNuraEngine::EvaluateCondition(const TCachedCondition** kept) {
   TNuraBase& b = *base_;
   const char* at = b.cursor.p;
   const TCachedCondition* cached =
@@ -527,6 +527,7 @@ bool TNuraEngine::EvaluateCondition() {
     return TrimText(EvaluateExpression(translated)) == "1";
   }
   SetResultKind(value.is_number ? "e" : "s");
+  *kept = cached;
   // A comparison gives 1 or 0: no text needed for those.
   if (value.is_number && (value.number == 0 || value.number == 1)) return value.number == 1;
   return TrimText(value.Text()) == "1";

@@ -263,27 +263,40 @@ void TNuraEngine::CaptureArgument(TRunControl& frame) { ReadArgumentBlock(&frame
 
 void TNuraEngine::ReadArgumentBlock(TRunControl* frame) {
   TNuraBase& b = *base_;
-  const char*& c = b.cursor.p;
-  if (!c) return;
-  CurrentLine();  // errors inside the copy report the statement's line
-  SkipBlanks(c);
-  if (*c == '\r' || *c == '\n') {
-    b.line = ReadLineMarker(c);
-    SkipBlanks(c);
-  }
-  const char* start = c;
-  const bool group = *c == '(';
-  TextRef block = group ? CaptureGroup() : MakeBlockText(ReadArgumentText());
-  if (!block) throw ENura(RunawayMessage());
+  if (!b.cursor.p) return;
+  const char* start = nullptr;
+  TLineSteps lines;
+  TextRef block = ReadBlock(start, lines);
   if (!frame) return;
   // Conditional and switch blocks close at their end position alone; only
   // loops keep where they came from (続ける reads the file name).
   if (frame->kind != kRunIfThen && frame->kind != kRunIfElse && frame->kind != kRunSwitch) {
     frame->savedFileName = b.fileName;
-    frame->returnPos = TextPos(b.cursor.text, group ? start + 1 : start);
+    frame->returnPos = TextPos(b.cursor.text, *start == '(' ? start + 1 : start);
   }
   frame->block = std::move(block);
   frame->endPos = b.cursor;
+}
+
+TextRef TNuraEngine::ReadBlock(const char*& start, TLineSteps& lines) {
+  TNuraBase& b = *base_;
+  const char*& c = b.cursor.p;
+  // Errors inside the copy report the statement's line.
+  if (b.cursor.text) {
+    const TLineAt& at = LineAtCursor();
+    lines.Position(at);
+    b.line = at.Apply(b.line, CursorInTopBlock());
+  }
+  SkipBlanks(c);
+  if (*c == '\r' || *c == '\n') {
+    b.line = ReadLineMarker(c);
+    lines.Marker(b.line);
+    SkipBlanks(c);
+  }
+  start = c;
+  TextRef block = *c == '(' ? CaptureGroup() : MakeBlockText(ReadArgumentText());
+  if (!block) throw ENura(RunawayMessage());
+  return block;
 }
 
 TextRef TNuraEngine::CaptureGroup() {
@@ -300,32 +313,66 @@ TextRef TNuraEngine::CaptureGroup() {
   return block;
 }
 
+void TNuraEngine::RunIfStatement() {
+  TNuraBase& b = *base_;
+  if (!b.cursor.p) return;
+  SkipSeparators(b.cursor.p);  // "もし、Aが5ならば"
+  const TCachedCondition* kept = nullptr;
+  const bool holds = EvaluateCondition(&kept);
+  if (!b.cursor.p) return;
+  const int result = holds ? 1 : 0;
+  if (!kept) {
+    b.conditionResult = result;
+    RunIfBlock(true);
+    return;
+  }
+  // The compiled condition ran no code: its entry still stands.
+  if (!kept->ifTail) {
+    TIfTail tail = ReadIfTail(true);
+    if (tail.lines.Complete()) kept->ifTail = tail;
+    EnterIfBlock(tail, result);
+    return;
+  }
+  const TIfTail& tail = *kept->ifTail;
+  b.cursor.p += tail.length;
+  b.line = tail.lines.Apply(b.line, CursorInTopBlock());
+  EnterIfBlock(tail, result);
+}
+
 void TNuraEngine::RunIfBlock(bool wordPresent) {
+  const int result = base_->conditionResult;
+  if (!base_->cursor.p) return;
+  const TIfTail tail = ReadIfTail(wordPresent);
+  EnterIfBlock(tail, result);
+}
+
+TNuraEngine::TIfTail TNuraEngine::ReadIfTail(bool wordPresent) {
   static const std::string kThenLong = SJ("ならば"), kThen = SJ("なら"), kElse = SJ("違えば"),
                            kElseLong = SJ("でなければ"), kIf = SJ("もし");
   TNuraBase& b = *base_;
   const char*& c = b.cursor.p;
+  const char* const from = c;
+  TIfTail tail;
   auto startsWith = [&](const std::string& w) { return std::strncmp(c, w.c_str(), w.size()) == 0; };
-  if (!c) return;
+  auto lineBreak = [&] {
+    b.line = ReadLineMarker(c);
+    tail.lines.Marker(b.line);
+  };
   auto skipBreaks = [&] {
     for (;;) {
       SkipBlanks(c);
       if (*c != '\r' && *c != '\n') return;
-      b.line = ReadLineMarker(c);
+      lineBreak();
     }
   };
   SkipBlanks(c);
-  if (*c == '\r' || *c == '\n') b.line = ReadLineMarker(c);
+  if (*c == '\r' || *c == '\n') lineBreak();
   SkipBlanks(c);
-  // Only the block that runs is taken into a frame; the other is read past.
-  const int result = b.conditionResult;
-  TRunControl chosen;
-  bool hasThen = false, hasElse = false;
+  // Both blocks are read (with their errors); only the chosen one runs.
+  const char* start = nullptr;
   if (!wordPresent || startsWith(kThen)) {
     if (wordPresent) c += startsWith(kThenLong) ? kThenLong.size() : kThen.size();
-    chosen.kind = kRunIfThen;
-    ReadArgumentBlock(result == 1 ? &chosen : nullptr);
-    hasThen = true;
+    tail.thenBlock = ReadBlock(start, tail.lines);
     SkipBlanks(c);
     if (*c == ';') ++c;
     skipBreaks();
@@ -335,14 +382,22 @@ void TNuraEngine::RunIfBlock(bool wordPresent) {
     if (startsWith(kIf)) {
       throw ENura(FormatErrorMessage(kIf + SJ("を多重構造にするときは、()で範囲を括ってください。")));
     }
-    if (result == 0) chosen.kind = kRunIfElse;
-    ReadArgumentBlock(result == 0 ? &chosen : nullptr);
-    hasElse = true;
+    tail.elseBlock = ReadBlock(start, tail.lines);
   }
+  tail.length = static_cast<size_t>(c - from);
+  return tail;
+}
+
+void TNuraEngine::EnterIfBlock(const TIfTail& tail, int result) {
+  TNuraBase& b = *base_;
   b.conditionResult = -1;
-  if (!(result == 1 ? hasThen : result == 0 && hasElse)) return;
-  chosen.endPos = b.cursor;
-  EnterBlock(std::move(chosen));
+  const TextRef* block = result == 1 ? &tail.thenBlock : result == 0 ? &tail.elseBlock : nullptr;
+  if (!block || !*block) return;
+  TRunControl frame;
+  frame.kind = result == 1 ? kRunIfThen : kRunIfElse;
+  frame.block = *block;
+  frame.endPos = b.cursor;
+  EnterBlock(std::move(frame));
 }
 
 void TNuraEngine::InNestedLevel(const std::function<void()>& body) {

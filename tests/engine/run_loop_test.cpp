@@ -43,6 +43,23 @@ TEST_F(EngineTest, KeptConditionsFollowNewWords) {
   EXPECT_TRUE(dialogs.errorLogs.empty());
 }
 
+// From its third run a もし statement enters its kept blocks: each round
+// still takes the block its condition chooses, and errors behind it or in
+// its blocks report the lines the statement was read from.
+TEST_F(EngineTest, KeptConditionBlocksKeepTheirLines) {
+  dialogs.choice = ErrorChoice::Continue;
+  ASSERT_TRUE(Run("4回(\nもし回数%2=0ならば(「a」と言う)\n違えば\n  「b」と言う\n謎一\n)\n"
+                  "4回(もし回数>2ならば(謎二)違えば(\n謎三))"));
+  EXPECT_EQ(dialogs.messages, (Strings{"b", "a", "b", "a"}));
+  ASSERT_FALSE(dialogs.errorLogs.empty());
+  std::string lines;  // the line and the word of each error
+  const std::string& log = dialogs.errorLogs.back();
+  for (size_t at = log.find("行目"); at != std::string::npos; at = log.find("行目", at + 1)) {
+    lines += log.substr(at - 1, 1) + log.substr(log.find("謎", at), std::string("謎一").size());
+  }
+  EXPECT_EQ(lines, "5謎一5謎一5謎一5謎一7謎三7謎三7謎二7謎二");
+}
+
 TEST_F(EngineTest, BreakLeavesTheLoopFromNestedConditions) {
   ASSERT_TRUE(Run("Iを1から5まで繰り返す(\nもしI=3ならば(もしI>0ならば(抜ける))\nIと言う\n)\n「end」と言う"));
   EXPECT_EQ(dialogs.messages, (Strings{"1", "2", "end"}));
