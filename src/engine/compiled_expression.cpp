@@ -225,8 +225,8 @@ struct TNumberSlot {
 struct TExtendedNumbers {
   using TNumber = long double;
   static TNumber Literal(const TStep& step) { return step.number; }
-  static bool Read(const std::string& text, TNumber& number) {
-    number = TextNumberValue(text);
+  static bool Read(const THashNode& node, TNumber& number) {
+    number = TextNumberValue(node.value);
     return true;
   }
   static bool Arithmetic(TOperator op, TNumber left, TNumber right, TNumber& result) {
@@ -255,7 +255,12 @@ struct TWholeNumbers {
   using TNumber = int64_t;
   static constexpr int64_t kBound = int64_t{1} << 62;
   static TNumber Literal(const TStep& step) { return step.whole; }
-  static bool Read(const std::string& text, TNumber& number) { return ReadGeneralInteger(text, number); }
+  static bool Read(const THashNode& node, TNumber& number) {
+    if (node.keptNumber.Read(node.value, number)) return true;
+    if (!ReadGeneralInteger(node.value, number)) return false;
+    node.keptNumber.Keep(node.value, number);
+    return true;
+  }
   static bool Arithmetic(TOperator op, TNumber left, TNumber right, TNumber& result) {
     switch (op) {
       case TOperator::kPlus: result = left + right; break;
@@ -297,7 +302,7 @@ bool TCompiledExpression::RunNumbers(typename TNumbers::TNumber& result) const {
         if (node.kind != kWordVariable) return false;
         const bool isNumber = !node.annotation.empty() && node.annotation.back() == 'e';
         TNumber number;
-        if (!TNumbers::Read(node.value, number)) return false;
+        if (!TNumbers::Read(node, number)) return false;
         stack[++top] = {number, isNumber, &node.value};
         break;
       }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/filemix.h"
+#include "engine/kept_number.h"
 #include "engine/name_index.h"
 #include "engine/script_object.h"
 #include "engine/security.h"
@@ -73,6 +74,8 @@ class THashNode {
   // its id indexes the object list.
   void* address = nullptr;
   bool isProtected = false;
+  // The number `value` reads as, kept while `value` stays as it was.
+  mutable TKeptNumber keptNumber;
 
   THashNode() = default;
   THashNode(std::string name, bool isProtected, uint8_t kind, int32_t id,

@@ -46,6 +46,7 @@ void TNuraEngine::SetCountVariable(int32_t count, bool asNumber) {
   const NodePtr& node = base_->SystemNode(&TNuraBase::nodeCount);
   if (!node) return;
   FormatWholeTo(count, node->value);
+  node->keptNumber.Keep(node->value, count);
   if (asNumber) SetKindText(node->annotation, "e");
 }
 

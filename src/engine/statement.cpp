@@ -280,6 +280,7 @@ bool TNuraEngine::RunCompiledAssignment(const TKeptStatement& kept) {
   int64_t whole = 0;
   if (kept.compiled->EvaluateWhole(whole)) {
     FormatWholeTo(whole, node->value);
+    node->keptNumber.Keep(node->value, whole);
   } else {
     TStrNum value;
     if (!kept.compiled->Evaluate(value)) return false;

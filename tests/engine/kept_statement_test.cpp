@@ -56,6 +56,12 @@ TEST_F(KeptStatementTest, WholeNumberArithmeticAtItsEdges) {
                          4);
 }
 
+// A number kept beside a variable's text gives way to a new text of the
+// same length.
+TEST_F(KeptStatementTest, KeptNumbersFollowTheirTexts) {
+  ExpectSameAsWrittenOut("A=5\n", "A=A+1\nAと言う\nもしI=2ならば(A=\"3\")\nB=A*2+I\nBと言う", 3);
+}
+
 // "X=X&..." appends the other operands' texts, X itself among them.
 TEST_F(KeptStatementTest, AppendingToAVariable) {
   ExpectSameAsWrittenOut("S=\"\"\nT=\"t\"\nN=2.50\nU=\"u\"\n",

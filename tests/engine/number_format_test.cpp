@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/kept_number.h"
+
 namespace nura {
 namespace {
 
@@ -61,6 +63,34 @@ TEST(FormatGeneral, WholeNumbersThatReadBackExactly) {
   for (long double v : {0.5L, -0.5L, 1e-20L, -1e-20L, 999999999999999.5L, -999999999999998.5L, 1e15L, -1e15L,
                         2.25L, -7.75L}) {
     EXPECT_FALSE(ReadsBackExactly(v)) << static_cast<double>(v);
+  }
+}
+
+// FormatWholeTo writes into a text of any former length; a number kept
+// beside a text counts only for that very text, any byte or length changed.
+TEST(FormatGeneral, WholeDigitsAndTheNumberKeptBesideThem) {
+  std::string text = "a text longer than the digits";
+  for (const int64_t whole : {int64_t{0}, int64_t{7}, int64_t{-7}, int64_t{10}, int64_t{1234567},
+                              int64_t{99999999}, int64_t{-100000000}, int64_t{999999999999999},
+                              int64_t{-999999999999999}}) {
+    FormatWholeTo(whole, text);
+    EXPECT_EQ(text, std::to_string(whole));
+  }
+  for (size_t length = 0; length <= 17; ++length) {
+    std::string digits(length, '1');
+    TKeptNumber kept;
+    kept.Keep(digits, 42);
+    int64_t number = 0;
+    EXPECT_EQ(kept.Read(digits, number), length <= 16) << length;
+    if (length <= 16) {
+      EXPECT_EQ(number, 42);
+    }
+    for (size_t at = 0; at < length; ++at) {
+      std::string changed = digits;
+      changed[at] = '2';
+      EXPECT_FALSE(kept.Read(changed, number)) << length << " " << at;
+    }
+    EXPECT_FALSE(kept.Read(digits + "1", number));
   }
 }
 
