@@ -1,13 +1,14 @@
 #include "engine/command_registry.h"
 
-#include <algorithm>
-#include <unordered_map>
+#include <vector>
 
 namespace nura {
 namespace {
 
-std::unordered_map<int, CommandHandler>& Handlers() {
-  static std::unordered_map<int, CommandHandler> handlers;
+// Indexed by id: ids are small numbers, and every command run finds its
+// handler here.
+std::vector<CommandHandler>& Handlers() {
+  static std::vector<CommandHandler> handlers;
   return handlers;
 }
 
@@ -22,20 +23,23 @@ constexpr CommandId kAllIds[] = {
 std::span<const CommandId> AllCommandIds() { return kAllIds; }
 
 void RegisterCommandHandler(CommandId id, CommandHandler handler) {
-  Handlers()[IdNumber(id)] = handler;
+  const size_t at = static_cast<size_t>(IdNumber(id));
+  std::vector<CommandHandler>& handlers = Handlers();
+  if (at >= handlers.size()) handlers.resize(at + 1);
+  handlers[at] = handler;
 }
 
 CommandHandler FindCommandHandler(int id) {
-  auto it = Handlers().find(id);
-  return it == Handlers().end() ? nullptr : it->second;
+  const std::vector<CommandHandler>& handlers = Handlers();
+  return id >= 0 && static_cast<size_t>(id) < handlers.size() ? handlers[static_cast<size_t>(id)] : nullptr;
 }
 
 std::vector<CommandId> RegisteredCommandIds() {
   std::vector<CommandId> ids;
-  for (const auto& [id, handler] : Handlers()) {
-    if (handler) ids.push_back(static_cast<CommandId>(id));
+  const std::vector<CommandHandler>& handlers = Handlers();
+  for (size_t id = 0; id < handlers.size(); ++id) {
+    if (handlers[id]) ids.push_back(static_cast<CommandId>(id));
   }
-  std::sort(ids.begin(), ids.end());
   return ids;
 }
 

@@ -521,6 +521,13 @@ bool TNuraEngine::EvaluateCondition(const TCachedCondition** kept) {
     cached->compiled =
         TCompiledExpression::Compile(cached->translated, TCompiledExpression::TForm::kExpression, b.words);
   }
+  // A whole number is "1" only when it is 1.
+  int64_t whole = 0;
+  if (cached->compiled && cached->compiled->EvaluateWhole(whole)) {
+    SetResultKind("e");
+    *kept = cached;
+    return whole == 1;
+  }
   TStrNum value;
   if (!cached->compiled || !cached->compiled->Evaluate(value)) {
     const std::string translated = cached->translated;  // the entry may go while it runs

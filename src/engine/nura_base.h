@@ -239,7 +239,9 @@ struct TRunControl {
 // The run-control stack with its nested levels.
 class TRunControlStack {
  public:
-  void Push(TRunControl record) { current_.push_back(std::move(record)); }
+  TRunControl& Push(TRunControl record) { return current_.emplace_back(std::move(record)); }
+  // A new empty record on top, to be filled in place.
+  TRunControl& PushNew() { return current_.emplace_back(); }
   bool Pop(TRunControl& record);
   bool Peek(int i, TRunControl& record) const;
   // The top record of the current level, or nil.

@@ -393,12 +393,15 @@ void TNuraEngine::EnterIfBlock(const TIfTail& tail, int result) {
   TNuraBase& b = *base_;
   b.conditionResult = -1;
   const TextRef* block = result == 1 ? &tail.thenBlock : result == 0 ? &tail.elseBlock : nullptr;
-  if (!block || !*block) return;
-  TRunControl frame;
+  if (!block || !*block || !b.cursor.p) return;
+  // The frame closes where the statement ends: the cursor's place moves
+  // into it, the cursor to the block's start.
+  TRunControl& frame = b.runControl.PushNew();
   frame.kind = result == 1 ? kRunIfThen : kRunIfElse;
   frame.block = *block;
-  frame.endPos = b.cursor;
-  EnterBlock(std::move(frame));
+  frame.endPos = std::move(b.cursor);
+  b.cursor.text = *block;
+  b.cursor.p = (*block)->c_str();
 }
 
 void TNuraEngine::InNestedLevel(const std::function<void()>& body) {
