@@ -33,8 +33,8 @@ THashNode::THashNode(std::string name, bool isProtected, uint8_t kind, int32_t i
       value(std::move(value)),
       annotation(std::move(annotation)),
       kind(kind),
-      id(id),
-      isProtected(isProtected) {}
+      isProtected(isProtected),
+      id(id) {}
 
 std::unique_ptr<THashNode> THashNode::CreateVariable(std::string name, bool isProtected,
                                                      int32_t id, std::string value) {

@@ -64,6 +64,7 @@ class THashNode {
   std::string value;       // value of a variable; "ハッシュ" for a hash
   std::string annotation;  // kind letter or description; a label's file name
   uint8_t kind = kWordVariable;
+  bool isProtected = false;
   int32_t id = 0;          // dispatch id, declaration level or object id
   // label: behind its name; variable: where it was created; object: the
   // creating statement
@@ -73,7 +74,6 @@ class THashNode {
   // check the handle (not owned). An object word (kind 4) holds no pointer:
   // its id indexes the object list.
   void* address = nullptr;
-  bool isProtected = false;
   // The number `value` reads as, kept while `value` stays as it was.
   mutable TKeptNumber keptNumber;
 
