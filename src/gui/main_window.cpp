@@ -151,9 +151,12 @@ void TfrmNura::eventDoTimer() {
     CloseMainWindow();
     return;
   }
+  quietStart_ = console_;
   try {
     engine_->PrepareRun(source_, base.fileName);
+    quietStart_ = false;
   } catch (const std::exception& e) {
+    quietStart_ = false;
     if (ErrorLog().empty()) ErrorLog() = std::string(e.what()) + "\r\n";
     Dialogs().ShowErrorDialog(ErrorLog());
     CloseMainWindow();
@@ -239,7 +242,9 @@ void TfrmNura::FormDestroy() {
   codecs_.reset();
 }
 
-void TfrmNura::ProcessEvents() { QCoreApplication::processEvents(); }
+void TfrmNura::ProcessEvents() {
+  if (!quietStart_) QCoreApplication::processEvents();
+}
 
 // Blocks in the event queue until an event comes; a precise timer, set
 // again for what is left each time round, wakes it at the deadline. A

@@ -123,6 +123,9 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   TObjectSite objects_{*this, *engine_};
   bool console_;
   bool firstRun_ = true;
+  // Set in console mode while a run is prepared: showing the window there
+  // skips the turn of the event queue that would only paint it for nobody.
+  bool quietStart_ = false;
   bool closed_ = false;
   bool destroyed_ = false;
   std::string source_;   // the program text as read, before preprocessing
