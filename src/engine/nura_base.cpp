@@ -128,7 +128,11 @@ NodePtr THash::AddNode(std::unique_ptr<THashNode> node) {
 THashNode& THash::FindOrAddVariable(const std::string& name, int32_t id) {
   const uint64_t hash = index_.Hash(name);
   if (const NodePtr* found = index_.Find(name, hash)) return **found;
-  return *Enter(std::make_shared<THashNode>(name, false, kWordVariable, id, "", "", ""), hash);
+  // A default node is an empty open variable: only the name and level are set.
+  NodePtr node = std::make_shared<THashNode>();
+  node->name = name;
+  node->id = id;
+  return *Enter(std::move(node), hash);
 }
 
 const NodePtr& THash::Enter(NodePtr node, uint64_t hash) {
