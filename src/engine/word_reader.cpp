@@ -34,6 +34,8 @@
 // particle ("秒後に", "列目から", "という") is read whole.
 #include <algorithm>
 #include <unordered_map>
+#include <string_view>
+#include <unordered_set>
 
 #include "engine/engine.h"
 #include "engine/scanners.h"
@@ -97,22 +99,25 @@ const char* TeFormEnd(const THash& words, const char* start, const char* end) {
 const std::vector<std::string>& TNuraEngine::Particles() {
   THash& words = base_->words;
   if (particleGeneration_ == words.PatternGeneration()) return particles_;
+  // Each particle once: the patterns repeat a few particles many times.
   std::vector<std::string> found;
-  for (const auto& node : words.GetNodes()) {
+  std::unordered_set<std::string_view> seen;
+  const std::vector<NodePtr> nodes = words.GetNodes();
+  for (const auto& node : nodes) {
     if (node->pattern.empty() || (node->kind != kWordCommand && node->kind != kWordLabel)) continue;
     size_t start = 0;
-    const std::string& pat = node->pattern;
+    const std::string_view pat = node->pattern;
     while (start <= pat.size()) {
       size_t comma = pat.find(',', start);
-      if (comma == std::string::npos) comma = pat.size();
-      std::string slot = pat.substr(start, comma - start);
+      if (comma == std::string_view::npos) comma = pat.size();
+      std::string_view slot = pat.substr(start, comma - start);
       start = comma + 1;
       size_t b = slot.find_first_not_of(" \t");
       size_t e = slot.find_last_not_of(" \t");
-      if (b == std::string::npos) continue;
+      if (b == std::string_view::npos) continue;
       slot = slot.substr(b, e - b + 1);
-      if (!slot.empty() && slot[0] == '?') slot.erase(0, 1);
-      if (!slot.empty()) found.push_back(slot);
+      if (!slot.empty() && slot[0] == '?') slot.remove_prefix(1);
+      if (!slot.empty() && seen.insert(slot).second) found.emplace_back(slot);
     }
   }
   for (const char* extra : kExtraParticles) found.push_back(SJ(extra));
