@@ -151,7 +151,7 @@ void Continue(TNuraEngine& engine, CommandId) {
   while (base.runControl.Pop(record)) {
     if (record.kind == kRunIfThen || record.kind == kRunIfElse || record.kind == kRunSwitch) continue;
     base.runControl.Push(record);
-    base.fileName = record.savedFileName.empty() ? base.fileName : record.savedFileName;
+    if (record.savedFileName && !record.savedFileName->empty()) base.RestoreFileName(record.savedFileName);
     engine.CheckRunControl();
     return;
   }
@@ -177,9 +177,14 @@ void DefineFunction(TNuraEngine& engine, CommandId id) {
 }
 
 void TakeArguments(TNuraEngine& engine, CommandId) {
+  // The values kept by the call, one a line.
   TStack& stack = engine.Base().secondStack;
   std::string text;
-  for (const std::string& item : stack.Items()) text += item + kCrLf;
+  const std::vector<std::string>& items = stack.Items();
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (i) text += kCrLf;
+    text += items[i];
+  }
   stack.Clear();
   SetTextResult(engine, TrimText(text));
 }

@@ -148,7 +148,7 @@ void CmdBreak(TNuraEngine& e, CommandId) {
       b.cursor = frame.endPos;
     } else {
       b.cursor = frame.returnPos;
-      b.fileName = frame.savedFileName;
+      b.RestoreFileName(frame.savedFileName);
     }
     return;
   }
@@ -163,13 +163,16 @@ void CmdReturn(TNuraEngine& e, CommandId) {
     b.cursor.Reset();
     return;
   }
-  TRunControl frame;
-  while (b.runControl.Pop(frame)) {
-    if (frame.kind == kRunCall || frame.kind == kRunEvent) {
-      b.cursor = frame.returnPos;
-      b.fileName = frame.savedFileName;
+  // The frames are left from the top down to the call or event frame,
+  // whose return position and file name are taken over before it goes.
+  while (TRunControl* frame = b.runControl.Top()) {
+    if (frame->kind == kRunCall || frame->kind == kRunEvent) {
+      b.cursor = std::move(frame->returnPos);
+      b.RestoreFileName(frame->savedFileName);
+      b.runControl.Remove(b.runControl.Count() - 1);
       return;
     }
+    b.runControl.Remove(b.runControl.Count() - 1);
   }
   RaiseScriptError(e, SJ("「戻る」べき場所がありません。"));
 }

@@ -294,6 +294,9 @@ class TNuraEngine {
   // statement.cpp
   std::string SyntaxError(const std::string& what, const std::string& detail);
   void EndOfLine();
+  // Behind the word run at the line break `at`: the line marker is read
+  // unless the word moved the cursor.
+  void PassLineEnd(const char* at);
   void HashElementStatement();
   std::string ReadKey();
   void NumberStatement();
@@ -372,9 +375,14 @@ class TNuraEngine {
     std::vector<std::string> items;
     size_t length = 0;  // bytes to behind the blanks after the last item
     bool plain = false;
+    // Where the statement ends when it ends at a line break that does not
+    // continue the line, or at the end of its text (0: elsewhere), and the
+    // command word's node then: the word runs at once from there.
+    size_t endLength = 0;
+    NodePtr node;
   };
   TPositionCache<TKeptCommand> commandCache_;
-  bool PlainItem(const std::string& word, const char* next);
+  bool PlainItem(const std::string& word, const char* next, NodePtr& node);
   bool ScanPlainCommand(const char* at, TKeptCommand& kept);
   OperandReader operandReader_;
   struct TCapturedBlock {
@@ -486,6 +494,8 @@ class TNuraEngine {
   // keeping it on first sight) and moves behind them; false when the
   // statement is not one made only of words.
   bool RunKeptCommand();
+  // The kept statement's command word run where the statement ends.
+  void RunKeptCommandWord(const TKeptCommand& kept, const char* at);
 };
 
 }  // namespace nura

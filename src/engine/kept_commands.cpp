@@ -26,14 +26,15 @@ bool StartsOtherItem(unsigned char c) {
 
 }  // namespace
 
-bool TNuraEngine::PlainItem(const std::string& word, const char* next) {
+bool TNuraEngine::PlainItem(const std::string& word, const char* next, NodePtr& node) {
   static const std::string kNo = SJ("の"), kWa = SJ("は"), kKai = SJ("回"), kArm = SJ("の時"),
                            kTe = SJ("て"), kAndThen = SJ("そして");
   const THash& words = base_->words;
+  node = nullptr;
   if (word.empty() || word == kAndThen || *next == '=' || *next == '&') return false;
   if (EndsWithText(word, kNo)) return true;
   if (EndsWithText(word, kWa) || EndsWithText(word, kKai) || EndsWithText(word, kArm)) return false;
-  const NodePtr node = words.FindNode(word, true);
+  node = words.FindNode(word, true);
   const bool callable = node && IsCallableKind(node->kind);
   if (callable && (*next == '(' || EndsWithText(word, kTe))) return false;
   return !IsBlockWord(word);
@@ -48,7 +49,7 @@ bool TNuraEngine::ScanPlainCommand(const char* at, TKeptCommand& kept) {
     const bool item = !kept.items.empty() && EndsWithText(kept.items.back(), kNo);
     std::string word = ReadKeptWord(p, item);
     SkipBlanks(p);
-    if (!PlainItem(word, p)) return false;
+    if (!PlainItem(word, p, kept.node)) return false;
     kept.items.push_back(std::move(word));
     kept.length = static_cast<size_t>(p - at);
     const char* q = p;
@@ -56,7 +57,14 @@ bool TNuraEngine::ScanPlainCommand(const char* at, TKeptCommand& kept) {
     if (EndsStatement(*q)) {
       // The command word itself must not be a "の" item, which runs the
       // statement loop once more before the statement ends.
-      return !EndsWithText(kept.items.back(), kNo);
+      if (EndsWithText(kept.items.back(), kNo)) return false;
+      const bool lineEnd = *q == '\r' || *q == '\n';
+      if (kept.node && (*q == 0 || (lineEnd && !LineEndsInComma(base_->cursor.text->c_str(), q)))) {
+        kept.endLength = static_cast<size_t>(q - at);
+      } else {
+        kept.node = nullptr;
+      }
+      return true;
     }
     p = q;
   }
@@ -71,17 +79,36 @@ bool TNuraEngine::RunKeptCommand() {
   if (!kept) {
     TKeptCommand scanned;
     scanned.plain = ScanPlainCommand(at, scanned);
-    if (!scanned.plain) scanned.items.clear();
+    if (!scanned.plain) scanned = TKeptCommand();
     commandCache_.Store(b.cursor.text, at, std::move(scanned), shape);
     kept = commandCache_.Find(b.cursor.text, at, shape);
     if (!kept) return false;
   }
   if (!kept->plain) return false;
+  if (kept->endLength) {
+    RunKeptCommandWord(*kept, at);
+    return true;
+  }
   for (const std::string& item : kept->items) b.args.Push(item);
   b.cursor.p = at + kept->length;
   // At the end of its text the word runs at once, as StatementTail does.
   if (*b.cursor.p == 0) ExecuteStatement();
   return true;
+}
+
+void TNuraEngine::RunKeptCommandWord(const TKeptCommand& kept, const char* at) {
+  // As the statement loop would: the items but the word pushed, the cursor
+  // at the line break or the end of the text, and the word run there. The
+  // entry may be replaced while the word runs: the word and node are copies.
+  TNuraBase& b = *base_;
+  const size_t words = kept.items.size() - 1;
+  for (size_t i = 0; i < words; ++i) b.args.Push(kept.items[i]);
+  const std::string word = kept.items.back();
+  const NodePtr node = kept.node;
+  const char* end = at + kept.endLength;
+  b.cursor.p = end;
+  RunWordNode(word, *node);
+  if (*end) PassLineEnd(end);
 }
 
 }  // namespace nura

@@ -66,7 +66,7 @@ void TNuraEngine::CallUserFunction(THashNode& node) {
   TRunControl frame;
   frame.kind = kRunCall;
   frame.returnPos = b.cursor;
-  frame.savedFileName = b.fileName;
+  frame.savedFileName = b.SavedFileName();
   b.runControl.Push(std::move(frame));
   b.fileName = node.annotation;
   b.cursor = node.position;

@@ -412,6 +412,19 @@ void TNuraBase::CacheSystemNodes() {
   cachedAt_ = words.RemovalGeneration();
 }
 
+TextRef TNuraBase::SavedFileName() {
+  if (!savedFileName_ || *savedFileName_ != fileName) savedFileName_ = MakeText(fileName);
+  return savedFileName_;
+}
+
+void TNuraBase::RestoreFileName(const TextRef& saved) {
+  if (!saved) {
+    fileName.clear();
+  } else if (fileName != *saved) {
+    fileName = *saved;
+  }
+}
+
 NodePtr TNuraBase::AddVariable(const std::string& name, const std::string& value,
                                const std::string& annotation) {
   auto node = THashNode::CreateVariable(name, false, runControl.Count(), value);

@@ -230,7 +230,7 @@ struct TRunControl {
   int32_t limit = 0;
   uint8_t kind = kRunInvalid;
   TextRef block;            // the copied body; the cursor runs inside it
-  std::string savedFileName;
+  TextRef savedFileName;    // TNuraBase::SavedFileName()
   std::string condition;    // kind 9
   NodePtr loopVar;          // kind 2
   std::shared_ptr<const std::vector<std::string>> items;  // kind 6
@@ -385,12 +385,18 @@ class TNuraBase {
     if (cachedAt_ != words.RemovalGeneration() || !(this->*slot)) CacheSystemNodes();
     return this->*slot;
   }
+  // The current file name for a frame to restore later: shared, so that
+  // saving it copies no text while the name stays the same.
+  TextRef SavedFileName();
+  // The file name becomes `saved` (nil: empty).
+  void RestoreFileName(const TextRef& saved);
   // Makes a variable node of the current run-control depth and enters it.
   NodePtr AddVariable(const std::string& name, const std::string& value,
                       const std::string& annotation);
 
  private:
   uint64_t cachedAt_ = 0;
+  TextRef savedFileName_;  // the last name SavedFileName gave
 };
 
 }  // namespace nura

@@ -243,7 +243,7 @@ void TNuraEngine::CheckRunControl() {
       case kRunCall:
       case kRunEvent:
         b.cursor = std::move(frame.returnPos);
-        b.fileName = std::move(frame.savedFileName);
+        b.RestoreFileName(frame.savedFileName);
         break;
       default:
         break;
@@ -272,7 +272,7 @@ void TNuraEngine::ReadArgumentBlock(TRunControl* frame) {
   // Conditional and switch blocks close at their end position alone; only
   // loops keep where they came from (続ける reads the file name).
   if (frame->kind != kRunIfThen && frame->kind != kRunIfElse && frame->kind != kRunSwitch) {
-    frame->savedFileName = b.fileName;
+    frame->savedFileName = b.SavedFileName();
     frame->returnPos = TextPos(b.cursor.text, *start == '(' ? start + 1 : start);
   }
   frame->block = std::move(block);
@@ -456,7 +456,7 @@ void TNuraEngine::RunEventCode(const TextPos& code, const std::string& fileName)
     TRunControl frame;
     b.runControl.Pop(frame);
     b.cursor = frame.returnPos;
-    b.fileName = frame.savedFileName;
+    b.RestoreFileName(frame.savedFileName);
     return;
   }
   ++nestDepth_;
@@ -474,7 +474,7 @@ void TNuraEngine::PushEventFrame(const TextPos& code, const std::string& fileNam
   TRunControl frame;
   frame.kind = kRunEvent;
   frame.returnPos = b.cursor;
-  frame.savedFileName = b.fileName;
+  frame.savedFileName = b.SavedFileName();
   b.runControl.Push(frame);
   b.cursor = code;
   b.fileName = fileName;
@@ -498,7 +498,7 @@ void TNuraEngine::RunTimerTarget(const TextPos& target) {
     frame.kind = kRunIfThen;
     frame.returnPos = b.cursor;
     frame.endPos = b.cursor;
-    frame.savedFileName = b.fileName;
+    frame.savedFileName = b.SavedFileName();
     b.runControl.Push(frame);
     b.cursor = target;
     return;

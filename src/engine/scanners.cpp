@@ -1,5 +1,6 @@
 #include "engine/scanners.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
@@ -14,6 +15,8 @@ namespace nura {
 namespace {
 
 constexpr unsigned char kHalfWidthComma = 0xA4;
+
+bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
 
 CharSet MakeSet(std::string_view chars) {
   CharSet set;
@@ -78,6 +81,23 @@ void SkipSeparators(const char*& cursor) {
     if (c != '\t' && c != ' ' && c != ',' && c != kHalfWidthComma) return;
     ++cursor;
   }
+}
+
+bool LineEndsInComma(const char* text, const char* at) {
+  const char* back = at;
+  while (back > text && IsBlankChar(back[-1])) --back;
+  if (back == text) return false;
+  const unsigned char last = static_cast<unsigned char>(back[-1]);
+  if (last != ',' && last != kHalfWidthComma) return false;
+  if (last == ',' && (back - 1 == text || !IsSjisLead(static_cast<unsigned char>(back[-2])))) return true;
+  const char* p = at;
+  while (p > text && p[-1] != '\n') --p;
+  const char* lastChar = nullptr;
+  while (p < at) {
+    if (!IsBlankChar(*p)) lastChar = p;
+    p += std::max(1, SjisCharLength(p));
+  }
+  return lastChar && (*lastChar == ',' || static_cast<unsigned char>(*lastChar) == kHalfWidthComma);
 }
 
 bool IsWordDelimiter(unsigned char c) { return WordDelimiters().test(c); }

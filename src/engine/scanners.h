@@ -30,6 +30,12 @@ std::string ReadSjisChar(const char*& cursor);
 void SkipBlanks(const char*& cursor);
 // Moves over TAB, space, "," and the half-width ideographic comma.
 void SkipSeparators(const char*& cursor);
+// True when the last character before `at` on its line, blanks aside, is
+// "," or the half-width ideographic comma. Neither blanks nor "," are trail
+// bytes, so the bytes before `at` mostly tell; when the byte might be a
+// trail byte (0xA4, or "," behind a lead byte of a broken text) the line is
+// walked from its start (a line feed is never a trail byte).
+bool LineEndsInComma(const char* text, const char* at);
 
 // True for the one-byte characters that end a word (see ScanWord).
 bool IsWordDelimiter(unsigned char c);

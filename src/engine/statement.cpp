@@ -17,32 +17,7 @@
 namespace nura {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 bool IsOperatorChar(unsigned char c) { return c && std::strchr("%&*+-/<=>^|", c) != nullptr; }
-
-
-// True when the last character before `at` on its line, blanks aside, is
-// "," or the half-width ideographic comma. Neither blanks nor "," are trail
-// bytes, so the bytes before `at` mostly tell; when the byte might be a
-// trail byte (0xA4, or "," behind a lead byte of a broken text) the line is
-// walked from its start (a line feed is never a trail byte).
-bool LineEndsInComma(const char* text, const char* at) {
-  const char* back = at;
-  while (back > text && IsBlank(back[-1])) --back;
-  if (back == text) return false;
-  const unsigned char last = static_cast<unsigned char>(back[-1]);
-  if (last != ',' && last != 0xA4) return false;
-  if (last == ',' && (back - 1 == text || !IsSjisLead(static_cast<unsigned char>(back[-2])))) return true;
-  const char* p = at;
-  while (p > text && p[-1] != '\n') --p;
-  const char* lastChar = nullptr;
-  while (p < at) {
-    if (!IsBlank(*p)) lastChar = p;
-    p += std::max(1, SjisCharLength(p));
-  }
-  return lastChar && (*lastChar == ',' || static_cast<unsigned char>(*lastChar) == 0xA4);
-}
 
 // Replaces the line "key=..." of name=value lines, or appends it.
 void SetLineValue(std::string& lines, const std::string& key, const std::string& value) {
@@ -363,7 +338,12 @@ void TNuraEngine::EndOfLine() {
   // The word runs before the marker is passed, so that its errors report
   // the line it stands on. A command that moved the cursor keeps its place.
   ExecutePendingWord();
-  if (base_->cursor.p != at) return;
+  PassLineEnd(at);
+}
+
+void TNuraEngine::PassLineEnd(const char* at) {
+  const char*& c = base_->cursor.p;
+  if (c != at) return;
   base_->line = ReadLineMarker(c);
   if (base_->lineStop && host_->ShowDebugger(*this)) RequestClose();
 }
