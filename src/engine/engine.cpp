@@ -69,7 +69,7 @@ void TNuraEngine::Run() {
 
 // ---- result ----
 
-NodePtr TNuraEngine::ResultNode() {
+const NodePtr& TNuraEngine::ResultNode() {
   if (const NodePtr& node = base_->SystemNode(&TNuraBase::nodeResult)) return node;
   static const std::string kSore = SJ("それ");
   base_->nodeResult = base_->words.AddNode(THashNode::CreateVariable(kSore, false, -1, ""));
@@ -77,7 +77,7 @@ NodePtr TNuraEngine::ResultNode() {
 }
 
 void TNuraEngine::SetResult(const std::string& value, const std::string& kind) {
-  const NodePtr node = ResultNode();
+  THashNode* node = ResultNode().get();
   node->value = value;
   node->annotation = kind;
   resultKind_ = kind;

@@ -101,7 +101,7 @@ class TNuraEngine {
   void SetResultKind(const std::string& kind) { resultKind_ = kind; }
   void SetResultKind(const char* kind) { SetKindText(resultKind_, kind); }
   // The node "それ" (entered when missing).
-  NodePtr ResultNode();
+  const NodePtr& ResultNode();
 
   // ---- errors (engine.cpp) ----
   // The line of the statement at the cursor (read from the line marker).

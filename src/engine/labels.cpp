@@ -63,11 +63,10 @@ void TNuraEngine::CallUserFunction(THashNode& node) {
       if (ch == '?') b.secondStack.Push(ExpandString(b.args.Shift()));
     }
   }
-  TRunControl frame;
+  TRunControl& frame = b.runControl.PushNew();
   frame.kind = kRunCall;
-  frame.returnPos = b.cursor;
+  frame.returnPos = std::move(b.cursor);
   frame.savedFileName = b.SavedFileName();
-  b.runControl.Push(std::move(frame));
   b.fileName = node.annotation;
   b.cursor = node.position;
 }

@@ -8,22 +8,23 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 namespace nura {
 
 template <class T>
 class TPositionCache {
  public:
-  // The entry made at `at` inside `owner` under `generation`, or nil.
+  // The entry made at `at` inside `owner` under `generation`, or nil. It
+  // stays where it is until it is replaced or the cache starts again.
   const T* Find(const std::shared_ptr<const std::string>& owner, const char* at,
                 uint64_t generation = 0) const {
-    const auto found = entries_.find(at);
-    if (found == entries_.end() || found->second.generation != generation) return nullptr;
-    const std::weak_ptr<const std::string>& kept = found->second.owner;
+    if (slots_.empty()) return nullptr;
+    const TEntry* entry = slots_[SlotOf(at)].get();
+    if (!entry || entry->generation != generation) return nullptr;
     // Same owner, not merely a new text at the same address.
-    if (kept.owner_before(owner) || owner.owner_before(kept)) return nullptr;
-    return &found->second.value;
+    if (entry->owner.owner_before(owner) || owner.owner_before(entry->owner)) return nullptr;
+    return &entry->value;
   }
 
   void Store(const std::shared_ptr<const std::string>& owner, const char* at, T value,
@@ -31,20 +32,53 @@ class TPositionCache {
     if (!owner) return;
     // Texts run once (text runs, call forms) leave entries behind: the
     // cache starts again rather than grow without end.
-    if (entries_.size() >= kMaxEntries) entries_.clear();
-    entries_[at] = TEntry{owner, generation, std::move(value)};
+    if (count_ >= kMaxEntries) Clear();
+    if (2 * (count_ + 1) > slots_.size()) Grow();
+    std::unique_ptr<TEntry>& slot = slots_[SlotOf(at)];
+    if (slot) {
+      slot->owner = owner;
+      slot->generation = generation;
+      slot->value = std::move(value);
+      return;
+    }
+    slot.reset(new TEntry{at, owner, generation, std::move(value)});
+    ++count_;
   }
 
-  void Clear() { entries_.clear(); }
+  void Clear() {
+    slots_.clear();
+    count_ = 0;
+  }
 
  private:
   static constexpr size_t kMaxEntries = 4096;
   struct TEntry {
+    const char* at;
     std::weak_ptr<const std::string> owner;
     uint64_t generation = 0;
     T value;
   };
-  std::unordered_map<const char*, TEntry> entries_;
+  // Open addressing over a power-of-two table, probing onwards; entries
+  // are never removed one by one, so a free slot ends every search.
+  std::vector<std::unique_ptr<TEntry>> slots_;
+  size_t count_ = 0;
+
+  // The slot that holds `at` or the free slot where it would go.
+  size_t SlotOf(const char* at) const {
+    const size_t mask = slots_.size() - 1;
+    size_t i = static_cast<size_t>((reinterpret_cast<uintptr_t>(at) * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+    while (slots_[i] && slots_[i]->at != at) i = (i + 1) & mask;
+    return i;
+  }
+
+  void Grow() {
+    std::vector<std::unique_ptr<TEntry>> old = std::move(slots_);
+    slots_.clear();
+    slots_.resize(old.empty() ? 64 : old.size() * 2);
+    for (std::unique_ptr<TEntry>& entry : old) {
+      if (entry) slots_[SlotOf(entry->at)] = std::move(entry);
+    }
+  }
 };
 
 }  // namespace nura
