@@ -53,6 +53,8 @@ void TNuraEngine::DispatchCommand(THashNode& node) {
   if (!handler) {
     throw ENura(FormatErrorMessage("\"" + node.name + SJ("\":ぬらせら命令のリンク切れ。作者へ報告を！")));
   }
+  // The node is not touched from here on: the handler may run code that
+  // removes it (a kept command statement relies on this).
   handler(*this, id);
 }
 

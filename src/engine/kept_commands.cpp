@@ -99,15 +99,18 @@ bool TNuraEngine::RunKeptCommand() {
 void TNuraEngine::RunKeptCommandWord(const TKeptCommand& kept, const char* at) {
   // As the statement loop would: the items but the word pushed, the cursor
   // at the line break or the end of the text, and the word run there. The
-  // entry may be replaced while the word runs: the word and node are copies.
+  // entry may be replaced while the word runs: the word is a copy, and so is
+  // the node pointer unless the word is a command, whose node is done with
+  // before its handler runs any code.
   TNuraBase& b = *base_;
   const size_t words = kept.items.size() - 1;
   for (size_t i = 0; i < words; ++i) b.args.Push(kept.items[i]);
   const std::string word = kept.items.back();
-  const NodePtr node = kept.node;
+  THashNode& node = *kept.node;
+  const NodePtr held = node.kind == kWordCommand ? nullptr : kept.node;
   const char* end = at + kept.endLength;
   b.cursor.p = end;
-  RunWordNode(word, *node);
+  RunWordNode(word, node);
   if (*end) PassLineEnd(end);
 }
 

@@ -100,6 +100,32 @@ TEST_F(KeptStatementTest, ErrorsInsideKeptStatementsKeepTheirLineAndText) {
   EXPECT_NE(Log().find("0で割ることはできません。"), std::string::npos) << Log();
 }
 
+// A command statement made only of words runs its word where it ends: at
+// its line break unless the line goes on after a comma, at the end of its
+// block, or before ";"; its errors keep their line.
+TEST_F(KeptStatementTest, CommandStatementsRunWhereTheyEnd) {
+  ExpectSameAsWrittenOut("", "Iと,\n言う\nIと言う;Iと言う\nIと言う,\nIと言う\nIと言う", 3);
+  dialogs.messages.clear();
+  ASSERT_TRUE(Run("A=1\n2回(Aと言う)\n2回(\nAとAと言う\n)\n"));
+  EXPECT_EQ(dialogs.messages, (Strings{"1", "1", "1"}));
+  EXPECT_NE(Log().find("(4行目)"), std::string::npos) << Log();
+  EXPECT_NE(Log().find("引数が多いです。\"Aと\""), std::string::npos) << Log();
+}
+
+// Calls of a label from a kept statement take their arguments each round,
+// also after the label's pattern changed between rounds, and return to the
+// loop.
+TEST_F(KeptStatementTest, CallsFromKeptStatements) {
+  ASSERT_TRUE(Run("「加算」を「?を」で関数定義\nT=0\n3回(回数を加算)\nTと言う\n"
+                  "「倍」を「?を」で関数定義\n3回(回数を倍)\n終わり\n*加算\n引数取得\nT=T+それ\n戻る\n"
+                  "*倍\nもし回数=2ならば(「倍」を「?と,?を」で関数定義)\n引数取得\nそれと言う\n戻る\n"));
+  EXPECT_EQ(dialogs.messages, (Strings{"6", "1", "2", "2\r\n3"}));
+  dialogs.messages.clear();
+  ASSERT_TRUE(Run("2回(回数を加算)\n終わり\n*加算\n引数取得\nそれと言う\n戻る\n", "calls.nrs"));
+  EXPECT_NE(Log().find("calls.nrs(3行目)"), std::string::npos) << Log();
+  EXPECT_NE(Log().find("引数が多いです。\"回数を\""), std::string::npos) << Log();
+}
+
 TEST_F(KeptStatementTest, ConditionChainsAndHashElements) {
   ExpectSameAsWrittenOut("A=0\nB=0\nC=0\n",
                          "もしI%3=0ならば(A=A+1)\n違えば(もしI%3=1ならば(B=B+1)違えば(C=C+1))\n"
