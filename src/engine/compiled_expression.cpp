@@ -18,10 +18,6 @@ namespace nura {
 
 namespace {
 
-// The largest magnitude below which the general format writes a whole
-// number as its plain digits.
-constexpr int64_t kPlainWholeLimit = 1000000000000000;  // 1e15
-
 // Reads `text` when it is what the general format writes for a whole
 // number: no leading zero, no "-0", at most 15 digits.
 bool ReadGeneralInteger(const std::string& text, int64_t& value) {
@@ -55,6 +51,13 @@ TStrNum VariableValue(const std::string& value, const std::string& kind) {
   v.is_number = true;
   v.number = TextNumberValue(value);
   return v;
+}
+
+void WriteWholeValue(THashNode& node, int64_t whole) {
+  if (node.keptNumber.CountUp(node.value, whole)) return;  // mostly the last digit alone
+  const TShortText digits = WholeDigits(whole);
+  digits.WriteTo(node.value);
+  node.keptNumber.Keep(digits, whole);
 }
 
 namespace {

@@ -26,6 +26,10 @@ namespace nura {
 // kind letter (the last letter of the annotation) says number.
 TStrNum VariableValue(const std::string& value, const std::string& kind);
 
+// Writes `whole` (above -1e15 and below 1e15) into the node's text as its
+// digits, and keeps it beside the text.
+void WriteWholeValue(THashNode& node, int64_t whole);
+
 class TCompiledExpression {
  public:
   // How the text is read: as an argument text (ExpandString: operands

@@ -1,6 +1,5 @@
 #include "engine/number_format.h"
 
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -13,18 +12,6 @@ namespace nura {
 namespace {
 
 constexpr int kPrecision = 15;
-
-// The number of decimal digits of `value` (1 for 0): estimated from its
-// bit width (log10(2) ~ 1233 / 4096), then corrected by one power of ten.
-size_t DecimalLength(uint64_t value) {
-  static constexpr uint64_t kPowers[] = {
-      1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000, 10000000000,
-      100000000000, 1000000000000, 10000000000000, 100000000000000, 1000000000000000,
-      10000000000000000, 100000000000000000, 1000000000000000000, 10000000000000000000u};
-  const uint64_t odd = value | 1;  // 0 has one digit; no power of ten is odd but 1
-  const size_t estimate = static_cast<size_t>(std::bit_width(odd)) * 1233 >> 12;
-  return estimate + (odd >= kPowers[estimate] ? 1 : 0);
-}
 
 // The significant digits (trailing zeros removed, at least one digit) and
 // the decimal exponent of the first digit: value = d.ddd * 10^exponent.
@@ -73,11 +60,12 @@ std::string FormatThroughDigits(long double value) {
 }  // namespace
 
 void FormatWholeTo(int64_t whole, std::string& out) {
-  // The digits go straight into the text, mostly of the length it had.
-  const uint64_t magnitude = whole < 0 ? 0 - static_cast<uint64_t>(whole) : static_cast<uint64_t>(whole);
-  const size_t length = (whole < 0 ? 1 : 0) + DecimalLength(magnitude);
-  out.resize(length);
-  std::to_chars(out.data(), out.data() + length, whole);
+  if (whole > -kPlainWholeLimit && whole < kPlainWholeLimit) {
+    WholeDigits(whole).WriteTo(out);
+    return;
+  }
+  char buffer[24];
+  out.assign(buffer, std::to_chars(buffer, buffer + sizeof buffer, whole).ptr);
 }
 
 void FormatGeneralTo(long double value, std::string& out) {

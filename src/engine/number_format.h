@@ -5,10 +5,13 @@
 // "2.3283064365387E-10"). The result is plain ASCII.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
+
+#include "engine/kept_number.h"
 
 namespace nura {
 
@@ -36,6 +39,60 @@ inline bool ReadWholeNumber(long double value, int64_t& whole) {
 // The general format of a whole number of at most 15 digits (its plain
 // digits), written into `out` (whose buffer is reused).
 void FormatWholeTo(int64_t whole, std::string& out);
+
+// Whole numbers below this magnitude are written as their plain digits.
+constexpr int64_t kPlainWholeLimit = 1000000000000000;  // 1e15
+
+namespace digits_detail {
+
+// The number of decimal digits of `value` (1 for 0): estimated from its
+// bit width (log10(2) ~ 1233 / 4096), then corrected by one power of ten.
+inline size_t DecimalLength(uint64_t value) {
+  static constexpr uint64_t kPowers[] = {
+      1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000, 10000000000,
+      100000000000, 1000000000000, 10000000000000, 100000000000000, 1000000000000000,
+      10000000000000000, 100000000000000000, 1000000000000000000, 10000000000000000000u};
+  const uint64_t odd = value | 1;  // 0 has one digit; no power of ten is odd but 1
+  const size_t estimate = static_cast<size_t>(std::bit_width(odd)) * 1233 >> 12;
+  return estimate + (odd >= kPowers[estimate] ? 1 : 0);
+}
+
+// The eight decimal digits of `value` (below 1e8, with leading zeros) as
+// ASCII, the first digit at the lowest byte: the value split into halves
+// of four digits, each into pairs, each into digits, all lanes at once
+// (dividing by 100 as * 10486 >> 20 and by 10 as * 103 >> 10, exact in
+// these ranges).
+inline uint64_t EightDigits(uint64_t value) {
+  const uint64_t halves = value / 10000 | (value % 10000) << 32;
+  const uint64_t hundreds = (halves * 10486 >> 20) & 0x0000007F0000007Fu;
+  const uint64_t pairs = hundreds | (halves - hundreds * 100) << 16;
+  const uint64_t tens = (pairs * 103 >> 10) & 0x000F000F000F000Fu;
+  const uint64_t digits = tens | (pairs - tens * 10) << 8;
+  return digits + 0x3030303030303030u;
+}
+
+}  // namespace digits_detail
+
+// The general format of a whole number above -1e15 and below 1e15 as a
+// short text, computed in registers (inline, so that it stays there).
+inline TShortText WholeDigits(int64_t whole) {
+  using namespace digits_detail;
+  const uint64_t magnitude = whole < 0 ? 0 - static_cast<uint64_t>(whole) : static_cast<uint64_t>(whole);
+  const size_t digits = DecimalLength(magnitude);
+  const size_t size = digits + (whole < 0 ? 1 : 0);
+  if (size <= 8) {  // the common case in one word
+    uint64_t bytes = EightDigits(magnitude) >> 8 * (8 - digits);
+    if (whole < 0) bytes = bytes << 8 | '-';
+    return TShortText::FromBytes(bytes, size);
+  }
+  // Sixteen digits with leading zeros, the first at the lowest byte; the
+  // leading zeros shifted out, the sign shifted in.
+  unsigned __int128 bytes = static_cast<unsigned __int128>(EightDigits(magnitude % 100000000)) << 64 |
+                            EightDigits(magnitude / 100000000);
+  bytes >>= 8 * (16 - digits);
+  if (whole < 0) bytes = bytes << 8 | '-';
+  return TShortText::FromBytes(bytes, size);
+}
 
 inline bool ReadsBackExactly(long double value) {
   int64_t whole = 0;

@@ -45,8 +45,7 @@ void TNuraEngine::EnterBlock(TRunControl&& frame) {
 void TNuraEngine::SetCountVariable(int32_t count, bool asNumber) {
   const NodePtr& node = base_->SystemNode(&TNuraBase::nodeCount);
   if (!node) return;
-  FormatWholeTo(count, node->value);
-  node->keptNumber.Keep(node->value, count);
+  WriteWholeValue(*node, count);
   if (asNumber) SetKindText(node->annotation, "e");
 }
 

@@ -254,8 +254,7 @@ bool TNuraEngine::RunCompiledAssignment(const TKeptStatement& kept) {
   const char* kind = "e";
   int64_t whole = 0;
   if (kept.compiled->EvaluateWhole(whole)) {
-    FormatWholeTo(whole, node->value);
-    node->keptNumber.Keep(node->value, whole);
+    WriteWholeValue(*node, whole);
   } else {
     TStrNum value;
     if (!kept.compiled->Evaluate(value)) return false;

@@ -92,6 +92,29 @@ TEST(FormatGeneral, WholeDigitsAndTheNumberKeptBesideThem) {
     }
     EXPECT_FALSE(kept.Read(digits + "1", number));
   }
+  // Counting up changes the last digit in place while it is below 9; the
+  // kept number follows the text.
+  for (const int64_t start : {int64_t{0}, int64_t{5}, int64_t{1230}, int64_t{99999990}, int64_t{123456789012340}}) {
+    std::string text = std::to_string(start);
+    TKeptNumber kept;
+    kept.Keep(text, start);
+    for (int64_t next = start + 1; next <= start + 12; ++next) {
+      if (!kept.CountUp(text, next)) {
+        EXPECT_EQ(text.back(), '9') << text;
+        FormatWholeTo(next, text);
+        kept.Keep(WholeDigits(next), next);
+      }
+      EXPECT_EQ(text, std::to_string(next));
+      int64_t number = 0;
+      EXPECT_TRUE(kept.Read(text, number)) << text;
+      EXPECT_EQ(number, next);
+    }
+    EXPECT_FALSE(kept.CountUp(text, start + 14));  // not one more than the kept number
+  }
+  TKeptNumber negative;
+  std::string minusTwo = "-2";
+  negative.Keep(minusTwo, -2);
+  EXPECT_FALSE(negative.CountUp(minusTwo, -1));
 }
 
 }  // namespace
