@@ -181,7 +181,7 @@ bool TNuraEngine::RestartLoop(int index) {
     case kRunCountedVar:
       if (frame->counter >= frame->limit) return false;
       ++frame->counter;
-      if (frame->loopVar) FormatWholeTo(frame->counter, frame->loopVar->value);
+      if (frame->loopVar) WriteWholeValue(*frame->loopVar, frame->counter);
       break;
     case kRunCounted:
       if (frame->counter >= frame->limit) return false;
