@@ -224,6 +224,10 @@ enum : uint8_t {
 
 // One frame: a block, loop, call or event code.
 struct TRunControl {
+  // Each member is set by its own initializer, the frame is not zeroed
+  // whole first (as for an aggregate made with "{}"): blocks push a frame
+  // every time they run.
+  TRunControl() {}
   TextPos returnPos;
   TextPos endPos;
   int32_t counter = 0;
