@@ -80,6 +80,30 @@ TEST(THashTest, ReplacementKeepsTheNodeObject) {
   EXPECT_EQ(raw->id, 2);
 }
 
+// A hash element written by key: the node found is the one there (left as
+// it is); a new one is an empty open variable of the given level that enters
+// like any new word, behind the names of its bucket.
+TEST(THashTest, FindOrAddVariableFindsOrEntersOneNode) {
+  THash h;
+  NodePtr first = h.AddNode(THashNode::CreateVariable("k1", false, 0, "1"));
+  const uint64_t shape = h.ShapeGeneration();
+  EXPECT_EQ(&h.FindOrAddVariable("k1", 5), first.get());
+  EXPECT_EQ(first->value, "1");
+  EXPECT_EQ(first->id, 0);
+  EXPECT_EQ(h.ShapeGeneration(), shape);
+  h.Add(THashNode::CreateVariable("1k", false, 0, "x"));  // the same byte sum
+  THashNode& added = h.FindOrAddVariable("k1\x01", 3);
+  THashNode& behind = h.FindOrAddVariable("1\x01k", 4);
+  EXPECT_EQ(h.Count(), 4);
+  EXPECT_GT(h.ShapeGeneration(), shape);
+  EXPECT_EQ(added.kind, kWordVariable);
+  EXPECT_FALSE(added.isProtected);
+  EXPECT_EQ(added.id, 3);
+  EXPECT_TRUE(added.value.empty() && added.annotation.empty() && added.pattern.empty());
+  EXPECT_EQ(h.Find("1\x01k", false), &behind);
+  EXPECT_EQ(h.GetNamesText(), std::string("k1\r\n1k\r\nk1\x01\r\n1\x01k"));
+}
+
 TEST(THashTest, LooseDeleteKeepsProtectedWords) {
   THash h;
   h.Add(Command("言う", 12));
