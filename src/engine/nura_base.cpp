@@ -64,37 +64,34 @@ bool IsHiraganaCode(unsigned code) { return code >= 0x82A0 && code <= 0x833E; }
 }  // namespace
 
 std::string StripOkurigana(const std::string& word) {
-  std::string out;
-  out.reserve(word.size());
+  // Written in place: what is kept is never longer than the word.
+  std::string out(word.size(), '\0');
+  size_t o = 0;
   bool afterKanji = false;
   size_t i = 0;
   const size_t n = word.size();
+  auto hiraganaAt = [&](size_t at) {
+    return at + 1 < n && IsSjisLead(static_cast<unsigned char>(word[at])) &&
+           IsHiraganaCode((static_cast<unsigned char>(word[at]) << 8) |
+                          static_cast<unsigned char>(word[at + 1]));
+  };
   while (i < n) {
-    unsigned char c = static_cast<unsigned char>(word[i]);
+    const unsigned char c = static_cast<unsigned char>(word[i]);
     if (!IsSjisLead(c) || i + 1 >= n) {
-      out += word[i];
-      ++i;
-      continue;
-    }
-    unsigned code = (c << 8) | static_cast<unsigned char>(word[i + 1]);
-    if (!IsHiraganaCode(code)) {
-      out.append(word, i, 2);
-      afterKanji = true;
-      i += 2;
-    } else if (!afterKanji) {
-      out.append(word, i, 2);
-      i += 2;
+      out[o++] = word[i++];
+    } else if (!hiraganaAt(i) || !afterKanji) {
+      afterKanji = !hiraganaAt(i);
+      out[o++] = word[i++];
+      out[o++] = word[i++];
     } else {
       // Drop the whole run of hiragana after kanji or katakana.
-      while (i + 1 < n && IsSjisLead(static_cast<unsigned char>(word[i])) &&
-             IsHiraganaCode((static_cast<unsigned char>(word[i]) << 8) |
-                            static_cast<unsigned char>(word[i + 1]))) {
-        i += 2;
-      }
+      while (hiraganaAt(i)) i += 2;
       afterKanji = false;
     }
   }
-  return out.empty() ? word : out;
+  if (o == 0) return word;
+  out.resize(o);
+  return out;
 }
 
 // ---- THash ----
@@ -106,23 +103,26 @@ int THash::HashOf(const std::string& name) {
 }
 
 NodePtr THash::AddNode(std::unique_ptr<THashNode> node) {
-  if (!node) return nullptr;
-  if (!node->pattern.empty()) ++patternGeneration_;
-  const uint64_t hash = index_.Hash(node->name);
-  if (const NodePtr* found = index_.Find(node->name, hash)) {
+  return node ? AddNode(std::move(*node)) : nullptr;
+}
+
+NodePtr THash::AddNode(THashNode&& node) {
+  if (!node.pattern.empty()) ++patternGeneration_;
+  const uint64_t hash = index_.Hash(node.name);
+  if (const NodePtr* found = index_.Find(node.name, hash)) {
     const NodePtr& old = *found;
     if (old->isProtected) {
-      throw std::runtime_error("\"" + node->name + "\"" +
+      throw std::runtime_error("\"" + node.name + "\"" +
                                SJ("は予約語なので、登録できません。"));
     }
     if (!old->pattern.empty()) ++patternGeneration_;
     ++shapeGeneration_;
-    old->Assign(*node);
+    old->Assign(node);
     return old;
   }
   // The node moves next to its reference count: one block to reach and
   // to free.
-  return Enter(std::make_shared<THashNode>(std::move(*node)), hash);
+  return Enter(std::make_shared<THashNode>(std::move(node)), hash);
 }
 
 THashNode& THash::FindOrAddVariable(const std::string& name, int32_t id) {

@@ -118,6 +118,7 @@ class THash {
   int Add(std::unique_ptr<THashNode> node);
   // As Add, returning the node that now holds the word.
   NodePtr AddNode(std::unique_ptr<THashNode> node);
+  NodePtr AddNode(THashNode&& node);
 
   // The node of `name`; an empty variable of declaration level `id` is
   // entered when the table has none. The reference holds until the word

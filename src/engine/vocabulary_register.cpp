@@ -1,6 +1,6 @@
 // Entering the built-in vocabulary into the word table at every run.
 #include <filesystem>
-#include <set>
+#include <vector>
 #include <string_view>
 #include <system_error>
 
@@ -95,34 +95,34 @@ void RegisterVariable(THash& words, const BuiltinVariable& variable, const TNura
   }
 }
 
-// Registers the word called `name` (a command name or a variable name).
-bool RegisterByName(THash& words, const std::string& name, const TNuraBase& base) {
-  for (const BuiltinCommand& command : BuiltinCommands()) {
-    if (command.name == name) {
-      RegisterCommand(words, command);
-      return true;
-    }
-  }
-  for (const BuiltinVariable& variable : BuiltinVariables()) {
-    if (variable.name == name) {
-      RegisterVariable(words, variable, base);
-      return true;
-    }
-  }
-  return false;
+// The position of the entry called `name` in `table`, or its size.
+template <typename Entry>
+size_t PositionOf(const std::vector<Entry>& table, const std::string& name) {
+  size_t i = 0;
+  while (i < table.size() && table[i].name != name) ++i;
+  return i;
 }
 
 void RegisterAllWords(TNuraBase& base) {
-  std::set<std::string> done;
+  const std::vector<BuiltinCommand>& commands = BuiltinCommands();
+  const std::vector<BuiltinVariable>& variables = BuiltinVariables();
+  // The leading words, each a command or else a variable, are marked done.
+  std::vector<bool> commandDone(commands.size()), variableDone(variables.size());
   for (std::string_view word : kLeadingWords) {
     const std::string name = Utf8ToSjis(word);
-    if (RegisterByName(base.words, name, base)) done.insert(name);
+    if (const size_t c = PositionOf(commands, name); c < commands.size()) {
+      RegisterCommand(base.words, commands[c]);
+      commandDone[c] = true;
+    } else if (const size_t v = PositionOf(variables, name); v < variables.size()) {
+      RegisterVariable(base.words, variables[v], base);
+      variableDone[v] = true;
+    }
   }
-  for (const BuiltinCommand& command : BuiltinCommands()) {
-    if (!done.contains(command.name)) RegisterCommand(base.words, command);
+  for (size_t c = 0; c < commands.size(); ++c) {
+    if (!commandDone[c]) RegisterCommand(base.words, commands[c]);
   }
-  for (const BuiltinVariable& variable : BuiltinVariables()) {
-    if (!done.contains(variable.name)) RegisterVariable(base.words, variable, base);
+  for (size_t v = 0; v < variables.size(); ++v) {
+    if (!variableDone[v]) RegisterVariable(base.words, variables[v], base);
   }
 }
 
@@ -139,13 +139,12 @@ void RegisterMainWindow(TNuraEngine& engine) {
     base.objects.Add(std::make_unique<TObjNode>(kName, engine.Objects().CreateMainWindowObject(), 0,
                                                 TObjectKind::Form));
   }
-  base.words.Add(std::make_unique<THashNode>(kName, true, kWordObject, 0, kAnnotation, "", ""));
+  base.words.AddNode(THashNode(kName, true, kWordObject, 0, kAnnotation, "", ""));
 }
 
 void AddVariable(THash& words, const std::string& name, const std::string& value,
                  const std::string& description, bool isProtected) {
-  words.Add(
-      std::make_unique<THashNode>(name, isProtected, kWordVariable, -1, description, value, ""));
+  words.AddNode(THashNode(name, isProtected, kWordVariable, -1, description, value, ""));
 }
 
 }  // namespace
@@ -153,8 +152,7 @@ void AddVariable(THash& words, const std::string& name, const std::string& value
 void AddCommandWord(THash& words, const std::string& name, const std::string& pattern,
                     const std::string& description, int id) {
   (void)description;  // descriptions are documentation only
-  words.Add(std::make_unique<THashNode>(StripOkurigana(name), true, kWordCommand, id, "", "",
-                                        pattern));
+  words.AddNode(THashNode(StripOkurigana(name), true, kWordCommand, id, "", "", pattern));
 }
 
 void AddVariableWord(THash& words, const std::string& name, const std::string& value,
