@@ -385,6 +385,16 @@ class TNuraEngine {
   bool PlainItem(const std::string& word, const char* next, NodePtr& node);
   bool ScanPlainCommand(const char* at, TKeptCommand& kept);
   OperandReader operandReader_;
+  // The text ExpandString read last as one plain variable and that
+  // variable, true while the table keeps `shape` (an argument such as
+  // "回数" is read again every call).
+  struct TLoneVariable {
+    std::string text;
+    const THashNode* node = nullptr;
+    uint64_t shape = 0;
+  } loneVariable_;
+  // ExpandString of a text that is one number or one plain variable.
+  bool ExpandLone(const std::string& text, std::string& out, bool& isNumber);
   struct TCapturedBlock {
     TextRef block;
     size_t length = 0;  // bytes from "(" to behind ")"

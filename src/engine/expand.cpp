@@ -322,8 +322,10 @@ const THashNode* ReadPlainVariable(const THash& words, const char*& p) {
 
 // A text that is one number or one plain variable between blanks, as
 // ExpandString reads it: the value's text into `out` and whether it is a
-// number. False for any other text.
-bool ExpandLoneOperand(const THash& words, const std::string& text, std::string& out, bool& isNumber) {
+// number; for a variable only its node, into `variable`. False for any
+// other text.
+bool ExpandLoneOperand(const THash& words, const std::string& text, std::string& out, bool& isNumber,
+                       const THashNode*& variable) {
   const char* p = text.c_str();
   SkipBlanks(p);
   if (*p == '"' || *p == '`' || *p == '(' || *p == '\0') return false;
@@ -341,18 +343,33 @@ bool ExpandLoneOperand(const THash& words, const std::string& text, std::string&
   if (!node) return false;
   SkipBlanks(p);
   if (*p) return false;
-  // A number-marked text is given back as it stands, as VariableValue keeps it.
-  out = node->value;
-  isNumber = !node->annotation.empty() && node->annotation.back() == 'e';
+  variable = node;
   return true;
 }
 
 }  // namespace
 
+bool TNuraEngine::ExpandLone(const std::string& text, std::string& out, bool& isNumber) {
+  TLoneVariable& kept = loneVariable_;
+  const uint64_t shape = base_->words.ShapeGeneration();
+  const THashNode* variable = nullptr;
+  if (kept.node && kept.shape == shape && kept.node->kind == kWordVariable && kept.text == text) {
+    variable = kept.node;
+  } else {
+    if (!ExpandLoneOperand(base_->words, text, out, isNumber, variable)) return false;
+    if (!variable) return true;
+    kept = {text, variable, shape};
+  }
+  // A number-marked text is given back as it stands, as VariableValue keeps it.
+  out = variable->value;
+  isNumber = !variable->annotation.empty() && variable->annotation.back() == 'e';
+  return true;
+}
+
 std::string TNuraEngine::ExpandString(const std::string& text) {
   std::string lone;
   bool loneIsNumber = false;
-  if (ExpandLoneOperand(base_->words, text, lone, loneIsNumber)) {
+  if (ExpandLone(text, lone, loneIsNumber)) {
     SetResultKind(loneIsNumber ? "e" : "s");
     return lone;
   }
