@@ -497,6 +497,9 @@ class TNuraEngine {
   // A kept "もし" or loop word through its kept node; false when the
   // statement must be read on.
   bool RunKeptBlockWord(const TKeptStatement& kept);
+  // The arguments-left-over error of `word` when arguments stand on the
+  // stack after it ran.
+  void CheckArgumentsTaken(const std::string& word);
   // "Hの(key) = value" at `group` (the "(" behind the word at `at`), kept
   // when it is of that simple form; false when it is not.
   bool KeepElementAssignment(const char* at, const std::string& word, const char* group);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/command_ids.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/operand_text.h"
@@ -546,6 +547,16 @@ bool TNuraEngine::RunKeptBlockWord(const TKeptStatement& kept) {
   SkipBlanks(p);
   if (*p == '=' || *p == '&') return false;
   b.cursor.p = p;
+  const THashNode& node = *kept.node;
+  if (node.kind == kWordCommand && node.id == IdNumber(CommandId::If) && node.pattern.empty()) {
+    // もし, kept in every loop that decides: straight to its statement, as
+    // the dispatcher would go with nothing to bind.
+    static const std::string kIf = SJ("もし");  // the entry may go while the condition runs
+    b.implicitSubject = false;
+    RunIfStatement();
+    CheckArgumentsTaken(kIf);
+    return true;
+  }
   RunWordNode(kept.target, *kept.node);
   return true;
 }
@@ -563,8 +574,12 @@ void TNuraEngine::ExecutePendingWord() {
 }
 
 void TNuraEngine::RunWordNode(const std::string& word, THashNode& node) {
-  TNuraBase& b = *base_;
   ExecuteWord(node);
+  CheckArgumentsTaken(word);
+}
+
+void TNuraEngine::CheckArgumentsTaken(const std::string& word) {
+  TNuraBase& b = *base_;
   if (b.args.Empty()) return;
   std::string rest;
   for (const auto& item : b.args.Items()) rest += (rest.empty() ? "" : "\r\n") + item;
