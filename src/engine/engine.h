@@ -37,7 +37,8 @@ namespace nura {
 // Sets a kind text ("e", "s", "hs"), written only when it changes: kinds
 // are set on every assignment and mostly stay as they were.
 inline void SetKindText(std::string& slot, const char* kind) {
-  if (slot.size() == 1 ? slot[0] != kind[0] || kind[1] != '\0' : slot != kind) slot = kind;
+  if (slot.size() == 1 && slot[0] == kind[0] && kind[1] == '\0') return;
+  slot = kind;
 }
 
 class TNuraEngine;
