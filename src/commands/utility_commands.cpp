@@ -176,11 +176,23 @@ void DefineFunction(TNuraEngine& engine, CommandId id) {
   words.TouchPatterns();
 }
 
+// True when TrimText would cut a byte from either end of `text`.
+bool HasOuterBlank(const std::string& text) {
+  return !text.empty() && (static_cast<unsigned char>(text.front()) <= 32 ||
+                           static_cast<unsigned char>(text.back()) <= 32);
+}
+
 void TakeArguments(TNuraEngine& engine, CommandId) {
   // The values kept by the call, one a line.
   TStack& stack = engine.Base().secondStack;
-  std::string text;
   const std::vector<std::string>& items = stack.Items();
+  if (items.size() == 1 && !HasOuterBlank(items[0])) {
+    // One value with nothing to trim becomes "それ" as it is.
+    SetTextResult(engine, items[0]);
+    stack.Clear();
+    return;
+  }
+  std::string text;
   for (size_t i = 0; i < items.size(); ++i) {
     if (i) text += kCrLf;
     text += items[i];

@@ -1,6 +1,8 @@
 // The command dispatcher and the argument helpers that every handler uses.
 #include "engine/dispatch.h"
 
+#include <utility>
+
 #include "engine/binding.h"
 #include "engine/command_api.h"
 #include "engine/errors.h"
@@ -30,6 +32,7 @@ void RegisterExpressionCommands() { RegisterCommandHandler(CommandId::Calculate,
 
 void TNuraEngine::BindCommandArguments(THashNode& node) {
   TStack& args = base_->args;
+  if (std::exchange(boundFor_, nullptr) == &node) return;  // pushed bound (kept_commands.cpp)
   base_->implicitSubject = false;
   if (node.pattern.empty() && args.Empty()) return;  // nothing to bind
   std::vector<std::string> items = args.TakeAll();

@@ -381,10 +381,20 @@ class TNuraEngine {
     // command word's node then: the word runs at once from there.
     size_t endLength = 0;
     NodePtr node;
+    // The texts below the word as binding (not lenient) leaves them for
+    // the pattern of a command or of a label that has one, and whether
+    // "それ" was put below them: the word then runs without binding.
+    std::vector<std::string> bound;
+    bool hasBound = false;
+    bool boundSubject = false;
   };
   TPositionCache<TKeptCommand> commandCache_;
   bool PlainItem(const std::string& word, const char* next, NodePtr& node);
   bool ScanPlainCommand(const char* at, TKeptCommand& kept);
+  void KeepBinding(TKeptCommand& kept);
+  // The node whose arguments RunKeptCommandWord pushed bound already;
+  // BindCommandArguments takes them as they are.
+  const THashNode* boundFor_ = nullptr;
   OperandReader operandReader_;
   // The text ExpandString read last as one plain variable and that
   // variable, true while the table keeps `shape` (an argument such as

@@ -9,6 +9,7 @@
 // StatementTail (pushed as read). Anything else (assignments, literals,
 // numbers, groups, hash elements, loops, conditions, the call form, a
 // te-form command that runs at once, "そして") keeps being read each time.
+#include "engine/binding.h"
 #include "engine/engine.h"
 #include "engine/scanners.h"
 #include "platform/sjis.h"
@@ -61,6 +62,7 @@ bool TNuraEngine::ScanPlainCommand(const char* at, TKeptCommand& kept) {
       const bool lineEnd = *q == '\r' || *q == '\n';
       if (kept.node && (*q == 0 || (lineEnd && !LineEndsInComma(base_->cursor.text->c_str(), q)))) {
         kept.endLength = static_cast<size_t>(q - at);
+        KeepBinding(kept);
       } else {
         kept.node = nullptr;
       }
@@ -68,6 +70,29 @@ bool TNuraEngine::ScanPlainCommand(const char* at, TKeptCommand& kept) {
     }
     p = q;
   }
+}
+
+namespace {
+
+// A command binds its arguments before its handler runs, a label with a
+// pattern as it is called.
+bool BindsAtOnce(const THashNode& node) {
+  return node.kind == kWordCommand || (node.kind == kWordLabel && !node.pattern.empty());
+}
+
+}  // namespace
+
+void TNuraEngine::KeepBinding(TKeptCommand& kept) {
+  const THashNode& node = *kept.node;
+  if (!BindsAtOnce(node)) return;
+  std::vector<std::string> texts(kept.items.begin(), kept.items.end() - 1);
+  try {
+    kept.boundSubject = BindArguments(texts, node.name, node.pattern, false);
+  } catch (const EBinding&) {
+    return;  // the error comes when the statement runs
+  }
+  kept.bound = std::move(texts);
+  kept.hasBound = true;
 }
 
 bool TNuraEngine::RunKeptCommand() {
@@ -103,13 +128,23 @@ void TNuraEngine::RunKeptCommandWord(const TKeptCommand& kept, const char* at) {
   // the node pointer unless the word is a command, whose node is done with
   // before its handler runs any code.
   TNuraBase& b = *base_;
-  const size_t words = kept.items.size() - 1;
-  for (size_t i = 0; i < words; ++i) b.args.Push(kept.items[i]);
-  const std::string word = kept.items.back();
   THashNode& node = *kept.node;
+  const bool bound = kept.hasBound && !b.lenientBinding && BindsAtOnce(node);
+  if (bound) {
+    for (const std::string& text : kept.bound) b.args.Push(text);
+  } else {
+    const size_t words = kept.items.size() - 1;
+    for (size_t i = 0; i < words; ++i) b.args.Push(kept.items[i]);
+  }
+  const std::string word = kept.items.back();
   const NodePtr held = node.kind == kWordCommand ? nullptr : kept.node;
+  const bool subject = kept.boundSubject;
   const char* end = at + kept.endLength;
   b.cursor.p = end;
+  if (bound) {
+    b.implicitSubject = subject;
+    boundFor_ = &node;
+  }
   RunWordNode(word, node);
   if (*end) PassLineEnd(end);
 }

@@ -31,6 +31,26 @@ TEST_F(CallSiteTest, ArgumentsOfOneOperand) {
                                        "[未定義]", "[-10]", "[0071010]"}));
 }
 
+// The argument names no word in the first round, a variable from the
+// second, whose value changes in the third.
+TEST_F(CallSiteTest, ArgumentVariableThatComesToExist) {
+  ASSERT_TRUE(Run("「見せる」を「?を」で関数定義\n3回(\n  甲を見せる\n  甲=回数*10\n)\n"
+                  "終わり\n*見せる\n引数取得\n「[」&それ&「]」と言う\n戻る"));
+  EXPECT_TRUE(dialogs.errorLogs.empty()) << LastLog();
+  EXPECT_EQ(dialogs.messages, (Strings{"[甲]", "[10]", "[20]"}));
+}
+
+// A statement bound once gives the left-out first argument as "それ" read
+// anew each round, and binds leniently again inside a call of the function
+// form, where the texts stay as they stand.
+TEST_F(CallSiteTest, StatementsBoundOnceKeepTheirSubjectAndLeniency) {
+  ASSERT_TRUE(Run("「合算」を「?を,?に」で関数定義\n2回(\n  それ=回数\n  10に合算\n)\n"
+                  "包む\nX=包む()\n終わり\n*合算\n引数取得\n「[」&それ&「]」と言う\n戻る\n"
+                  "*包む\n引数取得\n6に5を合算\n戻る"));
+  EXPECT_TRUE(dialogs.errorLogs.empty()) << LastLog();
+  EXPECT_EQ(dialogs.messages, (Strings{"[1\r\n10]", "[2\r\n10]", "[5\r\n6]", "[6に\r\n5を]"}));
+}
+
 TEST_F(CallSiteTest, RenamedLabelIsNoLongerCalledFromTheSamePlace) {
   ASSERT_TRUE(Run("「合算」を「?を」で関数定義\nT=0\n3回(\n  回数を合算\n"
                   "  もし回数=2ならば(「合算」を「?を,累加」に名義変更)\n)\n"
