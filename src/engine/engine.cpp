@@ -83,6 +83,20 @@ void TNuraEngine::SetResult(const std::string& value, const std::string& kind) {
   resultKind_ = kind;
 }
 
+void TNuraEngine::SetResult(const std::string& value, const char* kind) {
+  THashNode* node = ResultNode().get();
+  node->value = value;
+  SetKindText(node->annotation, kind);
+  SetResultKind(kind);
+}
+
+void TNuraEngine::SetResult(std::string&& value, const char* kind) {
+  THashNode* node = ResultNode().get();
+  node->value = std::move(value);
+  SetKindText(node->annotation, kind);
+  SetResultKind(kind);
+}
+
 std::string TNuraEngine::SetHashResult(const THash& hash) {
   std::string text = hash.GetNameValueText();
   SetResult(text, "hs");

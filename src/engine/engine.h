@@ -96,6 +96,10 @@ class TNuraEngine {
   // ---- result (engine.cpp) ----
   // Sets "それ" and the result kind letter ("e", "s", "hs").
   void SetResult(const std::string& value, const std::string& kind);
+  // The same with the kind as a literal, which is not copied when unchanged;
+  // a value given away is moved in.
+  void SetResult(const std::string& value, const char* kind);
+  void SetResult(std::string&& value, const char* kind);
   // "それ" becomes the hash's name=value text with kind "hs"; returns it.
   std::string SetHashResult(const THash& hash);
   const std::string& ResultKind() const { return resultKind_; }
