@@ -175,6 +175,20 @@ class TExpressionCompiler {
   std::vector<TStep>& steps_;
 };
 
+namespace {
+
+// "variable op number op number ...": each operator takes the value so far
+// and the number before it.
+bool IsChain(const std::vector<TStep>& steps) {
+  if (steps.size() < 3 || steps.size() % 2 == 0 || steps[0].kind != TKind::kVariable) return false;
+  for (size_t i = 1; i < steps.size(); i += 2) {
+    if (steps[i].kind != TKind::kNumber || steps[i + 1].kind != TKind::kBinary) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 CompiledExpressionRef TCompiledExpression::Compile(const std::string& text, TForm form, const THash& words) {
   auto compiled = std::make_shared<TCompiledExpression>();
   TExpressionCompiler compiler(words, compiled->steps_);
@@ -209,6 +223,7 @@ CompiledExpressionRef TCompiledExpression::Compile(const std::string& text, TFor
   }
   if (deepest > kMaxNumberDepth) compiled->numeric_ = false;
   compiled->whole_ = compiled->whole_ && compiled->numeric_;
+  compiled->chain_ = compiled->numeric_ && IsChain(compiled->steps_);
   return compiled;
 }
 
@@ -297,11 +312,44 @@ struct TWholeNumbers {
   }
 };
 
+// A binary operator of the numeric pass; false when the reading must
+// compute it.
+template <class TNumbers, class TNumber = typename TNumbers::TNumber>
+bool Combine(TOperator op, TNumber left, TNumber right, bool rightIsNumber, TNumber& value) {
+  if (op == TOperator::kAnd || op == TOperator::kOr) {
+    const bool l = left != 0, r = right != 0;
+    value = op == TOperator::kAnd ? (l && r ? 1 : 0) : (l || r ? 1 : 0);
+    return true;
+  }
+  if (op >= TOperator::kEqual && op <= TOperator::kGreater) {
+    if (!rightIsNumber) return false;  // texts compare as texts
+    value = NumbersCompare(op, left, right) ? 1 : 0;
+    return true;
+  }
+  return TNumbers::Arithmetic(op, left, right, value);
+}
+
 }  // namespace
+
+template <class TNumbers>
+bool TCompiledExpression::RunChain(typename TNumbers::TNumber& result) const {
+  using TNumber = typename TNumbers::TNumber;
+  const THashNode& node = *steps_[0].node;
+  TNumber value;
+  if (node.kind != kWordVariable || !TNumbers::Read(node, value)) return false;
+  const TStep* step = &steps_[1];
+  const TStep* const end = step + (steps_.size() - 1);
+  for (; step != end; step += 2) {
+    if (!Combine<TNumbers>(step[1].op, value, TNumbers::Literal(step[0]), true, value)) return false;
+  }
+  result = value;
+  return true;
+}
 
 template <class TNumbers>
 bool TCompiledExpression::RunNumbers(typename TNumbers::TNumber& result) const {
   using TNumber = typename TNumbers::TNumber;
+  if (chain_) return RunChain<TNumbers>(result);
   TNumberSlot<TNumber> stack[kMaxNumberDepth];
   int top = -1;
   for (const TStep& step : steps_) {
@@ -324,17 +372,8 @@ bool TCompiledExpression::RunNumbers(typename TNumbers::TNumber& result) const {
         const TNumber right = stack[top].number;
         const bool rightIsNumber = stack[top].isNumber;
         TNumberSlot<TNumber>& left = stack[--top];
-        const TOperator op = step.op;
         TNumber value = 0;
-        if (op == TOperator::kAnd || op == TOperator::kOr) {
-          const bool l = left.number != 0, r = right != 0;
-          value = op == TOperator::kAnd ? (l && r ? 1 : 0) : (l || r ? 1 : 0);
-        } else if (op >= TOperator::kEqual && op <= TOperator::kGreater) {
-          if (!rightIsNumber) return false;  // texts compare as texts
-          value = NumbersCompare(op, left.number, right) ? 1 : 0;
-        } else if (!TNumbers::Arithmetic(op, left.number, right, value)) {
-          return false;
-        }
+        if (!Combine<TNumbers>(step.op, left.number, right, rightIsNumber, value)) return false;
         left.number = value;
         left.isNumber = true;
         left.text = nullptr;

@@ -71,11 +71,16 @@ class TCompiledExpression {
   // or extended precision).
   template <class TNumbers>
   bool RunNumbers(typename TNumbers::TNumber& result) const;
+  // The numeric pass of a chain "variable op number op number ...", which
+  // needs no stack.
+  template <class TNumbers>
+  bool RunChain(typename TNumbers::TNumber& result) const;
   // The numeric pass, in whole numbers first.
   bool EvaluateNumbers(TStrNum& value) const;
   std::vector<TStep> steps_;
   bool numeric_ = false;
   bool whole_ = false;  // numeric, with whole numbers and no "^" alone
+  bool chain_ = false;  // numeric, a variable then pairs of a number and an operator
   mutable std::vector<TStrNum> stack_;  // reused: evaluations run no code, so never nest
 };
 
