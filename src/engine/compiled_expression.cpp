@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/expression_parser.h"
 #include "engine/operand_text.h"
@@ -178,13 +179,16 @@ class TExpressionCompiler {
 namespace {
 
 // "variable op number op number ...": each operator takes the value so far
-// and the number before it.
-bool IsChain(const std::vector<TStep>& steps) {
-  if (steps.size() < 3 || steps.size() % 2 == 0 || steps[0].kind != TKind::kVariable) return false;
-  for (size_t i = 1; i < steps.size(); i += 2) {
-    if (steps[i].kind != TKind::kNumber || steps[i + 1].kind != TKind::kBinary) return false;
+// and the number before it. The step where the pairs start, 0 when the
+// steps are no such chain.
+uint8_t ChainStart(const std::vector<TStep>& steps) {
+  if (steps.size() < 2 || steps[0].kind != TKind::kVariable) return 0;
+  const size_t start = steps[1].kind == TKind::kFirst ? 2 : 1;
+  if (steps.size() <= start || (steps.size() - start) % 2 != 0) return 0;
+  for (size_t i = start; i < steps.size(); i += 2) {
+    if (steps[i].kind != TKind::kNumber || steps[i + 1].kind != TKind::kBinary) return 0;
   }
-  return true;
+  return static_cast<uint8_t>(start);
 }
 
 }  // namespace
@@ -223,7 +227,7 @@ CompiledExpressionRef TCompiledExpression::Compile(const std::string& text, TFor
   }
   if (deepest > kMaxNumberDepth) compiled->numeric_ = false;
   compiled->whole_ = compiled->whole_ && compiled->numeric_;
-  compiled->chain_ = compiled->numeric_ && IsChain(compiled->steps_);
+  compiled->chain_ = compiled->numeric_ ? ChainStart(compiled->steps_) : 0;
   return compiled;
 }
 
@@ -315,7 +319,7 @@ struct TWholeNumbers {
 // A binary operator of the numeric pass; false when the reading must
 // compute it.
 template <class TNumbers, class TNumber = typename TNumbers::TNumber>
-bool Combine(TOperator op, TNumber left, TNumber right, bool rightIsNumber, TNumber& value) {
+[[gnu::always_inline]] inline bool Combine(TOperator op, TNumber left, TNumber right, bool rightIsNumber, TNumber& value) {
   if (op == TOperator::kAnd || op == TOperator::kOr) {
     const bool l = left != 0, r = right != 0;
     value = op == TOperator::kAnd ? (l && r ? 1 : 0) : (l || r ? 1 : 0);
@@ -337,8 +341,8 @@ bool TCompiledExpression::RunChain(typename TNumbers::TNumber& result) const {
   const THashNode& node = *steps_[0].node;
   TNumber value;
   if (node.kind != kWordVariable || !TNumbers::Read(node, value)) return false;
-  const TStep* step = &steps_[1];
-  const TStep* const end = step + (steps_.size() - 1);
+  const TStep* step = &steps_[chain_];
+  const TStep* const end = steps_.data() + steps_.size();
   for (; step != end; step += 2) {
     if (!Combine<TNumbers>(step[1].op, value, TNumbers::Literal(step[0]), true, value)) return false;
   }
@@ -349,7 +353,9 @@ bool TCompiledExpression::RunChain(typename TNumbers::TNumber& result) const {
 template <class TNumbers>
 bool TCompiledExpression::RunNumbers(typename TNumbers::TNumber& result) const {
   using TNumber = typename TNumbers::TNumber;
-  if (chain_) return RunChain<TNumbers>(result);
+  // A variable as the first operand keeps its number in whole numbers,
+  // which are read only from texts that read back.
+  if (chain_ == 1 || (chain_ == 2 && std::is_same_v<TNumbers, TWholeNumbers>)) return RunChain<TNumbers>(result);
   TNumberSlot<TNumber> stack[kMaxNumberDepth];
   int top = -1;
   for (const TStep& step : steps_) {

@@ -80,7 +80,10 @@ class TCompiledExpression {
   std::vector<TStep> steps_;
   bool numeric_ = false;
   bool whole_ = false;  // numeric, with whole numbers and no "^" alone
-  bool chain_ = false;  // numeric, a variable then pairs of a number and an operator
+  // Numeric, a variable then pairs of a number and an operator, from step
+  // chain_ on (0: no chain; 2 when the variable is the first operand of an
+  // argument text).
+  uint8_t chain_ = 0;
   mutable std::vector<TStrNum> stack_;  // reused: evaluations run no code, so never nest
 };
 
