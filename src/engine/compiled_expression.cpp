@@ -228,6 +228,7 @@ CompiledExpressionRef TCompiledExpression::Compile(const std::string& text, TFor
   if (deepest > kMaxNumberDepth) compiled->numeric_ = false;
   compiled->whole_ = compiled->whole_ && compiled->numeric_;
   compiled->chain_ = compiled->numeric_ ? ChainStart(compiled->steps_) : 0;
+  if (compiled->chain_) compiled->chainVariable_ = compiled->steps_[0].node.get();
   return compiled;
 }
 
@@ -338,7 +339,7 @@ template <class TNumbers, class TNumber = typename TNumbers::TNumber>
 template <class TNumbers>
 bool TCompiledExpression::RunChain(typename TNumbers::TNumber& result) const {
   using TNumber = typename TNumbers::TNumber;
-  const THashNode& node = *steps_[0].node;
+  const THashNode& node = *chainVariable_;
   TNumber value;
   if (node.kind != kWordVariable || !TNumbers::Read(node, value)) return false;
   const TStep* step = &steps_[chain_];

@@ -84,6 +84,7 @@ class TCompiledExpression {
   // chain_ on (0: no chain; 2 when the variable is the first operand of an
   // argument text).
   uint8_t chain_ = 0;
+  const THashNode* chainVariable_ = nullptr;  // a chain's variable (held by its step), one load nearer
   mutable std::vector<TStrNum> stack_;  // reused: evaluations run no code, so never nest
 };
 
