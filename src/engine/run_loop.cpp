@@ -221,11 +221,13 @@ bool TNuraEngine::RestartLoop(int index) {
 
 void TNuraEngine::CheckRunControl() {
   TNuraBase& b = *base_;
-  if (b.runControl.Count() == 0) return;
+  const TRunControl* top = b.runControl.Top();
+  if (!top) return;
   // A loop that goes on keeps its frame on the stack and counts in place.
+  const bool block = top->kind == kRunIfThen || top->kind == kRunIfElse || top->kind == kRunSwitch;
   bool popped = false;
   try {
-    if (RestartLoop(b.runControl.Count() - 1)) return;
+    if (!block && RestartLoop(b.runControl.Count() - 1)) return;
     // The frame leaves the stack; its positions move out of it first.
     TRunControl& frame = *b.runControl.Top();
     const uint8_t kind = frame.kind;
