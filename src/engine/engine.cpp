@@ -5,6 +5,7 @@
 
 #include "engine/errors.h"
 #include "engine/preprocess.h"
+#include "engine/scanners.h"
 #include "engine/security.h"
 #include "platform/sjis.h"
 
@@ -115,14 +116,38 @@ int TNuraEngine::CurrentLine() {
 const TNuraEngine::TLineAt& TNuraEngine::LineAtCursor() {
   TNuraBase& b = *base_;
   // What the text says of the position is read once per position.
-  if (const TLineAt* known = lineCache_.Find(b.cursor.text, b.cursor.p)) return *known;
-  TLineAt at;
+  const TPositionLines* known = lineCache_.Find(b.cursor.text, b.cursor.p);
+  if (known && known->at) return *known->at;
+  TPositionLines lines = known ? *known : TPositionLines{};
+  TLineAt& at = lines.at.emplace();
   const char* p = b.cursor.p;
   while (*p && *p != '\r' && *p != '\n') p += (IsSjisLead(static_cast<unsigned char>(*p)) && p[1]) ? 2 : 1;
   at.breakFollows = *p != '\0';
   at.line = nura::CurrentLine(*b.cursor.text, b.cursor.p, TLineAt::kHeld);
-  lineCache_.Store(b.cursor.text, b.cursor.p, at);
-  return *lineCache_.Find(b.cursor.text, b.cursor.p);
+  lineCache_.Store(b.cursor.text, b.cursor.p, lines);
+  return *lineCache_.Find(b.cursor.text, b.cursor.p)->at;
+}
+
+TNuraEngine::TLineEnd TNuraEngine::LineEndAtCursor() {
+  TNuraBase& b = *base_;
+  const TPositionLines* known = lineCache_.Find(b.cursor.text, b.cursor.p);
+  if (known && known->end) return *known->end;
+  return ReadLineEndAtCursor(known);
+}
+
+// Kept apart, so that the lookup above stays small.
+[[gnu::noinline]] TNuraEngine::TLineEnd TNuraEngine::ReadLineEndAtCursor(const TPositionLines* known) {
+  TNuraBase& b = *base_;
+  const char* at = b.cursor.p;
+  TLineEnd end;
+  end.continues = LineEndsInComma(b.cursor.text ? b.cursor.text->c_str() : at, at);
+  const char* p = at;
+  end.markerLine = ReadLineMarker(p);
+  end.markerLength = static_cast<uint32_t>(p - at);
+  TPositionLines lines = known ? *known : TPositionLines{};
+  lines.end = end;
+  lineCache_.Store(b.cursor.text, at, lines);
+  return end;
 }
 
 // A block copy without a line break behind the cursor holds the line.

@@ -429,8 +429,24 @@ class TNuraEngine {
       return this->line != kHeld && (breakFollows || !heldByBlock) ? this->line : line;
     }
   };
-  TPositionCache<TLineAt> lineCache_;
+  // What a line end reads at its position: whether the line ends in ","
+  // (the statement goes on), the bytes of the marker behind it and its line.
+  struct TLineEnd {
+    bool continues = false;
+    uint32_t markerLength = 0;
+    int markerLine = -1;
+  };
+  // Both are read once per position, each when first asked for.
+  struct TPositionLines {
+    std::optional<TLineAt> at;
+    std::optional<TLineEnd> end;
+  };
+  TPositionCache<TPositionLines> lineCache_;
   const TLineAt& LineAtCursor();
+  TLineEnd LineEndAtCursor();
+  TLineEnd ReadLineEndAtCursor(const TPositionLines* known);
+  // PassLineEnd with what the line end at `at` reads.
+  void PassLineEnd(const char* at, const TLineEnd& end);
   bool CursorInTopBlock() const;
   // The positions and markers whose lines reading a statement took, from
   // the last marker on: replayed, they leave the line as the reading did.

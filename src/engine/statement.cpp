@@ -327,24 +327,29 @@ bool TNuraEngine::RunCompiledElementAssignment(const TKeptStatement& kept) {
 }
 
 void TNuraEngine::EndOfLine() {
-  const char*& c = base_->cursor.p;
-  const char* at = c;
+  const char* at = base_->cursor.p;
+  const TLineEnd end = LineEndAtCursor();
   // A line ending in "," continues on the next line.
-  const char* start = base_->cursor.text ? base_->cursor.text->c_str() : at;
-  if (LineEndsInComma(start, at)) {
-    base_->line = ReadLineMarker(c);
+  if (end.continues) {
+    base_->cursor.p += end.markerLength;
+    base_->line = end.markerLine;
     return;
   }
   // The word runs before the marker is passed, so that its errors report
   // the line it stands on. A command that moved the cursor keeps its place.
   ExecutePendingWord();
-  PassLineEnd(at);
+  PassLineEnd(at, end);
 }
 
 void TNuraEngine::PassLineEnd(const char* at) {
+  if (base_->cursor.p == at) PassLineEnd(at, LineEndAtCursor());
+}
+
+void TNuraEngine::PassLineEnd(const char* at, const TLineEnd& end) {
   const char*& c = base_->cursor.p;
   if (c != at) return;
-  base_->line = ReadLineMarker(c);
+  c += end.markerLength;
+  base_->line = end.markerLine;
   if (base_->lineStop && host_->ShowDebugger(*this)) RequestClose();
 }
 

@@ -60,6 +60,21 @@ TEST_F(EngineTest, KeptConditionBlocksKeepTheirLines) {
   EXPECT_EQ(lines, "5謎一5謎一5謎一5謎一7謎三7謎三7謎二7謎二");
 }
 
+// What a line end reads is kept per position: a statement that goes on
+// behind "," and the lines of errors after it stay the same every round.
+TEST_F(EngineTest, KeptLineEndsKeepContinuationAndLines) {
+  dialogs.choice = ErrorChoice::Continue;
+  ASSERT_TRUE(Run("3回(\n「x」と,\n言う\n謎\n)\n謎"));
+  EXPECT_EQ(dialogs.messages, (Strings{"x", "x", "x"}));
+  ASSERT_FALSE(dialogs.errorLogs.empty());
+  std::string lines;
+  const std::string& log = dialogs.errorLogs.back();
+  for (size_t at = log.find("行目"); at != std::string::npos; at = log.find("行目", at + 1)) {
+    lines += log.substr(at - 1, 1);
+  }
+  EXPECT_EQ(lines, "4446");
+}
+
 TEST_F(EngineTest, BreakLeavesTheLoopFromNestedConditions) {
   ASSERT_TRUE(Run("Iを1から5まで繰り返す(\nもしI=3ならば(もしI>0ならば(抜ける))\nIと言う\n)\n「end」と言う"));
   EXPECT_EQ(dialogs.messages, (Strings{"1", "2", "end"}));
