@@ -531,6 +531,7 @@ class TNuraEngine {
   // The arguments-left-over error of `word` when arguments stand on the
   // stack after it ran.
   void CheckArgumentsTaken(const std::string& word);
+  [[noreturn]] void RaiseArgumentsLeft(const std::string& word);
   // "Hの(key) = value" at `group` (the "(" behind the word at `at`), kept
   // when it is of that simple form; false when it is not.
   bool KeepElementAssignment(const char* at, const std::string& word, const char* group);

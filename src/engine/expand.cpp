@@ -367,13 +367,14 @@ bool TNuraEngine::ExpandLone(const std::string& text, std::string& out, bool& is
 }
 
 std::string TNuraEngine::ExpandString(const std::string& text) {
-  std::string lone;
+  // One named result on every path, built in place.
+  std::string result;
   bool loneIsNumber = false;
-  if (ExpandLone(text, lone, loneIsNumber)) {
+  if (ExpandLone(text, result, loneIsNumber)) {
     SetResultKind(loneIsNumber ? "e" : "s");
-    return lone;
+    return result;
   }
-  return Formatted(*this, [&]() -> std::string {
+  result = Formatted(*this, [&]() -> std::string {
     const char* p = text.c_str();
     while (*p == ' ' || *p == '\t') ++p;
     if (*p == '\0') return "";
@@ -415,6 +416,7 @@ std::string TNuraEngine::ExpandString(const std::string& text) {
     SetResultKind(value.is_number ? "e" : "s");
     return value.TakeText();
   });
+  return result;
 }
 
 namespace {

@@ -584,8 +584,12 @@ void TNuraEngine::RunWordNode(const std::string& word, THashNode& node) {
 }
 
 void TNuraEngine::CheckArgumentsTaken(const std::string& word) {
+  if (!base_->args.Empty()) RaiseArgumentsLeft(word);
+}
+
+// Kept apart from the check, which runs behind every word.
+[[gnu::noinline]] void TNuraEngine::RaiseArgumentsLeft(const std::string& word) {
   TNuraBase& b = *base_;
-  if (b.args.Empty()) return;
   std::string rest;
   for (const auto& item : b.args.Items()) rest += (rest.empty() ? "" : "\r\n") + item;
   b.args.Clear();
