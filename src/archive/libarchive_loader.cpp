@@ -6,24 +6,20 @@
 // gets its line here (the link fails until it has one).
 #include <archive.h>
 #include <archive_entry.h>
-#include <dlfcn.h>
-
 #include <stdexcept>
 #include <string>
 
-namespace {
+#include "platform/shared_library.h"
 
-constexpr char kLibrary[] = "libarchive.so.13";
+namespace {
 
 // The function `name` of libarchive; throws when the library or the
 // function is not there.
 template <typename F>
 F Function(const char* name) {
-  static void* const library = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
-  void* address = library ? dlsym(library, name) : nullptr;
-  if (!address) {
-    throw std::runtime_error(std::string(kLibrary) + (library ? std::string(": no ") + name : " cannot be loaded"));
-  }
+  std::string error;
+  void* address = nura::SharedLibrarySymbol("libarchive.so.13", name, error);
+  if (!address) throw std::runtime_error(error);
   return reinterpret_cast<F>(address);
 }
 

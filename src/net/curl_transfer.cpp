@@ -1,26 +1,25 @@
 #include "net/curl_transfer.h"
 
-#include <dlfcn.h>
+#include "platform/shared_library.h"
 
 namespace nura {
 namespace {
 
+constexpr char kLibrary[] = "libcurl.so.4";
+
 template <typename F>
-bool Bind(void* library, const char* name, F& function) {
-  function = reinterpret_cast<F>(dlsym(library, name));
+bool Bind(const char* name, F& function) {
+  std::string error;
+  function = reinterpret_cast<F>(SharedLibrarySymbol(kLibrary, name, error));
   return function != nullptr;
 }
 
 TCurlApi LoadCurl(bool& loaded) {
   TCurlApi api{};
-  void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
-  loaded = library && Bind(library, "curl_global_init", api.globalInit) &&
-           Bind(library, "curl_easy_init", api.easyInit) && Bind(library, "curl_easy_setopt", api.easySetopt) &&
-           Bind(library, "curl_easy_perform", api.easyPerform) &&
-           Bind(library, "curl_easy_cleanup", api.easyCleanup) &&
-           Bind(library, "curl_easy_strerror", api.easyStrerror) &&
-           Bind(library, "curl_slist_append", api.slistAppend) &&
-           Bind(library, "curl_slist_free_all", api.slistFreeAll);
+  loaded = Bind("curl_global_init", api.globalInit) && Bind("curl_easy_init", api.easyInit) &&
+           Bind("curl_easy_setopt", api.easySetopt) && Bind("curl_easy_perform", api.easyPerform) &&
+           Bind("curl_easy_cleanup", api.easyCleanup) && Bind("curl_easy_strerror", api.easyStrerror) &&
+           Bind("curl_slist_append", api.slistAppend) && Bind("curl_slist_free_all", api.slistFreeAll);
   if (loaded) api.globalInit(CURL_GLOBAL_DEFAULT);
   return api;
 }

@@ -1,0 +1,18 @@
+// Shared libraries loaded on first use (libarchive, libcurl, the program
+// modules), so that a script that does not need them starts without them.
+#pragma once
+
+#include <string>
+
+namespace nura {
+
+// The address of `symbol` in the shared library `file` (a name the dynamic
+// loader looks up, or a path), which is loaded on the first call and stays
+// loaded; nullptr when it cannot be loaded or lacks the symbol, with the
+// reason in `error`.
+void* SharedLibrarySymbol(const std::string& file, const char* symbol, std::string& error);
+
+// True once the shared library `file` has been loaded.
+bool SharedLibraryLoaded(const std::string& file);
+
+}  // namespace nura
