@@ -52,6 +52,7 @@ void TEditor::AttachRowList(TEditorScreenStrings* list) {
   lines_.reset();
   if (list_->DetachEditor(this)) delete list_;
   list_ = list;
+  lineCount_ = -1;
   list_->AttachEditor(this);
   lines_ = std::make_unique<TEditorStrings>(*list_, *this);
 }
@@ -166,11 +167,19 @@ int TEditor::LeftbarWidth() const {
   if (leftbar_.ShowNumber() && RowCount() > 0) {
     // The last number shown; the row after a final line end is numbered too.
     const bool byLine = leftbar_.ShowNumberMode() == TEditorShowNumberMode::nmLine;
-    const int n = (byLine ? lines_->GetCount() : RowCount()) - 1 + (leftbar_.ZeroBase() ? 0 : 1) +
+    const int n = (byLine ? LineCount() : RowCount()) - 1 + (leftbar_.ZeroBase() ? 0 : 1) +
                   (RowKind(RowCount() - 1) == kRowEndsLine ? 1 : 0);
     digits = std::min(8, std::max(digits, DecimalDigits(n)));
   }
   return leftbar_.LeftMargin() + digits * charWidth_ + leftbar_.RightMargin() + 2;
+}
+
+int TEditor::LineCount() const {
+  if (lineCount_ < 0 || lineCountRows_ != RowCount()) {
+    lineCount_ = lines_->GetCount();
+    lineCountRows_ = RowCount();
+  }
+  return lineCount_;
 }
 
 int TEditor::RulerHeight() const { return ruler_.Visible() ? (ruler_.Edge() ? 11 : 10) : 0; }
@@ -243,6 +252,7 @@ void TEditor::SetTopCol(int col) {
 }
 
 void TEditor::Refresh() {
+  lineCount_ = -1;
   UpdateFontMetrics();
   UpdateScrollBars();
   UpdateCaret();
@@ -261,6 +271,7 @@ void TEditor::InvalidateRowRange(int first, int last) {
 }
 
 void TEditor::DoChange() {
+  lineCount_ = -1;
   UpdateScrollBars();
   viewport()->update();
   modified_ = true;

@@ -288,6 +288,9 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   // The insertion itself (InsertText without the read-only test).
   void InsertAtCaret(std::string_view text);
   int LeftbarWidth() const;
+  // The number of lines; with wrapped rows counted once per change of the
+  // rows (DoChange, Refresh) rather than on every layout query.
+  int LineCount() const;
   int RulerHeight() const;
   // `left` is TextLeft(), measured once per paint.
   void PaintRow(QPainter& p, int row, int y, int left);
@@ -333,6 +336,8 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   int visibleRows_ = 1, visibleCols_ = 1;
   int fontHeight_ = 12, charWidth_ = 6, rowHeight_ = 12, fontAscent_ = 10;
   int caretUpdate_ = 0;
+  // LineCount's memo and the row count it was taken at (-1: not taken).
+  mutable int lineCount_ = -1, lineCountRows_ = -1;
   bool syncingScroll_ = false;
   QPoint downPoint_;
   QMenu* popupMenu_ = nullptr;

@@ -29,8 +29,7 @@ void TEditor::paintEvent(QPaintEvent* event) {
   const QColor background = Or(color_, Qt::white);
   p.fillRect(area, background);
   p.setFont(font());
-  // The text's left edge is measured once: with line numbers of wrapped
-  // text the left bar's width counts every line.
+  // The text's left edge is measured once for all rows.
   const int top = TextTop(), left = TextLeft();
   const int first = std::max(0, (area.top() - top) / rowHeight_);
   const int last = std::min(visibleRows_, std::max(-1, (area.bottom() - top) / rowHeight_));

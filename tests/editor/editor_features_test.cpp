@@ -251,6 +251,27 @@ TEST_F(EditorFeaturesTest, LeftBarWidensOnlyForAFifthDigit) {
   EXPECT_EQ(editor->TextLeft(), four + editor->CharWidth());
 }
 
+// By lines, the bar's digits follow the lines of wrapped text, also after
+// an edit that adds a line but no row.
+TEST_F(EditorFeaturesTest, LeftBarCountsLinesOfWrappedText) {
+  editor->Leftbar().SetVisible(true);
+  editor->Leftbar().SetShowNumber(true);
+  editor->Leftbar().SetColumn(1);
+  editor->Leftbar().SetZeroBase(false);
+  editor->Leftbar().SetShowNumberMode(TEditorShowNumberMode::nmLine);
+  editor->SetWordWrap(true);
+  editor->WrapOption().SetWrapByte(20);
+  std::string text;
+  for (int i = 0; i < 8; ++i) text += "x\r\n";
+  editor->SetText(text + std::string(30, 'y'));  // 10 rows, 9 lines
+  ASSERT_EQ(editor->RowCount(), 10);
+  const int one = editor->TextLeft();
+  editor->SetSelStart(8 * 3 + 15);
+  editor->InsertText("\r\n");  // still 10 rows, now 10 lines
+  ASSERT_EQ(editor->RowCount(), 10);
+  EXPECT_EQ(editor->TextLeft(), one + editor->CharWidth());
+}
+
 TEST_F(EditorFeaturesTest, RowSelectionFromTheMargin) {
   ApplyScriptEditorDefaults(*editor);
   editor->SetText("aa\r\nbb\r\ncc\r\ndd");
