@@ -254,7 +254,7 @@ void THash::LoadFromText(const std::string& text) {
     size_t eq = line.find('=');
     std::string name = TrimBlank(eq == std::string::npos ? line : line.substr(0, eq));
     std::string value = eq == std::string::npos ? std::string() : line.substr(eq + 1);
-    Add(THashNode::CreateVariable(name, false, 0, value));
+    AddNode(THashNode(std::move(name), false, kWordVariable, 0, "", std::move(value), ""));
   }
 }
 
@@ -427,9 +427,7 @@ void TNuraBase::RestoreFileName(const TextRef& saved) {
 
 NodePtr TNuraBase::AddVariable(const std::string& name, const std::string& value,
                                const std::string& annotation) {
-  auto node = THashNode::CreateVariable(name, false, runControl.Count(), value);
-  node->annotation = annotation;
-  return words.AddNode(std::move(node));
+  return words.AddNode(THashNode(name, false, kWordVariable, runControl.Count(), annotation, value, ""));
 }
 
 }  // namespace nura
