@@ -1,11 +1,9 @@
 #include "engine/number_format.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace nura {
 
@@ -59,14 +57,7 @@ std::string FormatThroughDigits(long double value) {
 
 }  // namespace
 
-void FormatWholeTo(int64_t whole, std::string& out) {
-  if (whole > -kPlainWholeLimit && whole < kPlainWholeLimit) {
-    WholeDigits(whole).WriteTo(out);
-    return;
-  }
-  char buffer[24];
-  out.assign(buffer, std::to_chars(buffer, buffer + sizeof buffer, whole).ptr);
-}
+void FormatWholeTo(int64_t whole, std::string& out) { WholeDigits(whole).WriteTo(out); }
 
 void FormatGeneralTo(long double value, std::string& out) {
   // Whole numbers of up to 15 digits (and both zeros) print exactly as
