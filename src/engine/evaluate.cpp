@@ -122,7 +122,10 @@ struct TEvaluatingBackend {
   using Value = TStrNum;
   const OperandReader& reader;
   Value Operand(const char*& cursor) { return reader(cursor); }
-  Value Binary(Op op, Value left, Value right) { return ApplyBinary(op, std::move(left), right); }
+  Value Binary(Op op, Value left, Value right) {
+    ApplyBinaryInPlace(op, left, right);
+    return left;
+  }
   Value Sign(bool negate, Value value) { return negate ? ApplyNegation(value) : value; }
 };
 
@@ -156,11 +159,6 @@ void ApplyBinaryInPlace(TOperator op, TStrNum& left, const TStrNum& right) {
 
 long double ApplyArithmetic(TOperator op, long double left, long double right) {
   return CheckedNumber(Arithmetic(op, left, right)).number;
-}
-
-TStrNum ApplyBinary(TOperator op, TStrNum left, const TStrNum& right) {
-  ApplyBinaryInPlace(op, left, right);
-  return left;
 }
 
 TStrNum ApplyNegation(const TStrNum& value) {

@@ -15,14 +15,12 @@
 
 namespace nura {
 
-// The value operations of the evaluator: "&&", "||", comparisons,
-// arithmetic (EExpression for division by zero and results that are no
-// finite number) and "&".
-TStrNum ApplyBinary(TOperator op, TStrNum left, const TStrNum& right);
-// The same with the result in `left`.
+// The value operations of the evaluator, the result in `left`: "&&", "||",
+// comparisons, arithmetic (EExpression for division by zero and results
+// that are no finite number) and "&".
 void ApplyBinaryInPlace(TOperator op, TStrNum& left, const TStrNum& right);
 // An arithmetic operator ("+", "-", "*", "/", "%", "^") on numbers, with
-// the errors of ApplyBinary.
+// the errors of ApplyBinaryInPlace.
 long double ApplyArithmetic(TOperator op, long double left, long double right);
 // Whether a comparison operator holds for operands in order `c` (negative:
 // left before right, 0: equal, positive: left after right).
