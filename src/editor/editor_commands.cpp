@@ -22,11 +22,9 @@ const char* const kPrefix = "nura";
 
 // The editor of the object `name`; the argument error for any other kind.
 TEditor& EditorOf(TNuraEngine& engine, CommandId id, const std::string& name) {
-  const TObjNode* node = engine.Base().objects.FindByName(name);
-  TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
-  if (!object || !object->Alive()) RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。"));
-  if (object->Kind() != TObjectKind::TextEditor) RaiseArgumentError(engine, id, SJ("Tエディタ部品を指定してください。"));
-  return *static_cast<TEditor*>(object->Widget());
+  TGuiObject& object = LiveObjectNamed(engine, name);
+  if (object.Kind() != TObjectKind::TextEditor) RaiseArgumentError(engine, id, SJ("Tエディタ部品を指定してください。"));
+  return *static_cast<TEditor*>(object.Widget());
 }
 
 // "Tエディタ設定を保存" ("?を,?へ").
