@@ -124,8 +124,7 @@ const TNuraEngine::TLineAt& TNuraEngine::LineAtCursor() {
   while (*p && *p != '\r' && *p != '\n') p += (IsSjisLead(static_cast<unsigned char>(*p)) && p[1]) ? 2 : 1;
   at.breakFollows = *p != '\0';
   at.line = nura::CurrentLine(*b.cursor.text, b.cursor.p, TLineAt::kHeld);
-  lineCache_.Store(b.cursor.text, b.cursor.p, lines);
-  return *lineCache_.Find(b.cursor.text, b.cursor.p)->at;
+  return *lineCache_.Store(b.cursor.text, b.cursor.p, std::move(lines))->at;
 }
 
 TNuraEngine::TLineEnd TNuraEngine::LineEndAtCursor() {

@@ -105,8 +105,7 @@ bool TNuraEngine::RunKeptCommand() {
     TKeptCommand scanned;
     scanned.plain = ScanPlainCommand(at, scanned);
     if (!scanned.plain) scanned = TKeptCommand();
-    commandCache_.Store(b.cursor.text, at, std::move(scanned), shape);
-    kept = commandCache_.Find(b.cursor.text, at, shape);
+    kept = commandCache_.Store(b.cursor.text, at, std::move(scanned), shape);
     if (!kept) return false;
   }
   if (!kept->plain) return false;

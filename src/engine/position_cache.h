@@ -27,9 +27,10 @@ class TPositionCache {
     return &entry->value;
   }
 
-  void Store(const std::shared_ptr<const std::string>& owner, const char* at, T value,
-             uint64_t generation = 0) {
-    if (!owner) return;
+  // Keeps `value` at `at` and gives the entry kept (nil without an owner).
+  const T* Store(const std::shared_ptr<const std::string>& owner, const char* at, T value,
+                   uint64_t generation = 0) {
+    if (!owner) return nullptr;
     // Texts run once (text runs, call forms) leave entries behind: the
     // cache starts again rather than grow without end.
     if (count_ >= kMaxEntries) Clear();
@@ -39,10 +40,11 @@ class TPositionCache {
       slot->owner = owner;
       slot->generation = generation;
       slot->value = std::move(value);
-      return;
+      return &slot->value;
     }
     slot.reset(new TEntry{at, owner, generation, std::move(value)});
     ++count_;
+    return &slot->value;
   }
 
   void Clear() {
