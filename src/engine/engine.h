@@ -307,6 +307,10 @@ class TNuraEngine {
   void NumberStatement();
   void GroupStatement();
   void StatementTail(std::string word, bool callable);
+  // The endings by which StatementTail takes a word's road, the first that
+  // fits in the order it tests them ("の", "は", "回", "の時", "て").
+  enum class TTailSuffix : uint8_t { kNone, kNo, kWa, kKai, kArm, kTe };
+  static TTailSuffix TailSuffixOf(const std::string& word);
   // "もし" and the loop words, which run as their statement's command.
   bool IsBlockWord(const std::string& word) const;
   // Runs the word's node with the arguments on the stack; the command must

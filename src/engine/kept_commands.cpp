@@ -28,16 +28,15 @@ bool StartsOtherItem(unsigned char c) {
 }  // namespace
 
 bool TNuraEngine::PlainItem(const std::string& word, const char* next, NodePtr& node) {
-  static const std::string kNo = SJ("の"), kWa = SJ("は"), kKai = SJ("回"), kArm = SJ("の時"),
-                           kTe = SJ("て"), kAndThen = SJ("そして");
-  const THash& words = base_->words;
+  static const std::string kAndThen = SJ("そして");
   node = nullptr;
   if (word.empty() || word == kAndThen || *next == '=' || *next == '&') return false;
-  if (EndsWithText(word, kNo)) return true;
-  if (EndsWithText(word, kWa) || EndsWithText(word, kKai) || EndsWithText(word, kArm)) return false;
-  node = words.FindNode(word, true);
+  const TTailSuffix suffix = TailSuffixOf(word);
+  if (suffix == TTailSuffix::kNo) return true;
+  if (suffix != TTailSuffix::kNone && suffix != TTailSuffix::kTe) return false;
+  node = base_->words.FindNode(word, true);
   const bool callable = node && IsCallableKind(node->kind);
-  if (callable && (*next == '(' || EndsWithText(word, kTe))) return false;
+  if (callable && (*next == '(' || suffix == TTailSuffix::kTe)) return false;
   return !IsBlockWord(word);
 }
 

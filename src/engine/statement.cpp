@@ -447,8 +447,7 @@ void TNuraEngine::GroupStatement() {
 }
 
 void TNuraEngine::StatementTail(std::string word, bool callable) {
-  static const std::string kNo = SJ("の"), kWa = SJ("は"), kKai = SJ("回"), kArm = SJ("の時"),
-                           kTe = SJ("て");
+  static const std::string kWa = SJ("は"), kKai = SJ("回"), kArm = SJ("の時");
   TNuraBase& b = *base_;
   const char*& c = b.cursor.p;
   if (!c) return;
@@ -467,38 +466,40 @@ void TNuraEngine::StatementTail(std::string word, bool callable) {
     b.args.Push(std::move(word));
     return;
   }
-  if (EndsWithText(word, kNo)) {
-    b.args.Push(std::move(word));
-    ExecuteStatement();
-    return;
-  }
-  if (EndsWithText(word, kWa)) {
-    ExecuteAssignment(RemoveSuffix(word, kWa));
-    return;
-  }
-  if (EndsWithText(word, kKai)) {
-    std::string count = ExpandString(RemoveSuffix(word, kKai));
-    if (!c) return;
-    StartCountedLoop(IsNumberText(count) ? TextToInt32(count) : -1);
-    return;
-  }
-  if (EndsWithText(word, kArm)) {
-    ExecuteSwitchArm(RemoveSuffix(word, kArm));
-    return;
-  }
-  if (EndsWithText(word, kTe)) {
-    NodePtr node = b.words.FindNode(word, true);
-    if (node && IsCallableKind(node->kind)) {
-      if (*behind == '(') {
-        c = behind;
-        std::string result;
-        CallWord(word, result, false);
-        SetResult(result, resultKind_);
-      } else {
-        ExecuteWord(*node);
-      }
+  switch (TailSuffixOf(word)) {
+    case TTailSuffix::kNo:
+      b.args.Push(std::move(word));
+      ExecuteStatement();
+      return;
+    case TTailSuffix::kWa:
+      ExecuteAssignment(RemoveSuffix(word, kWa));
+      return;
+    case TTailSuffix::kKai: {
+      std::string count = ExpandString(RemoveSuffix(word, kKai));
+      if (!c) return;
+      StartCountedLoop(IsNumberText(count) ? TextToInt32(count) : -1);
       return;
     }
+    case TTailSuffix::kArm:
+      ExecuteSwitchArm(RemoveSuffix(word, kArm));
+      return;
+    case TTailSuffix::kTe: {
+      NodePtr node = b.words.FindNode(word, true);
+      if (node && IsCallableKind(node->kind)) {
+        if (*behind == '(') {
+          c = behind;
+          std::string result;
+          CallWord(word, result, false);
+          SetResult(result, resultKind_);
+        } else {
+          ExecuteWord(*node);
+        }
+        return;
+      }
+      break;
+    }
+    case TTailSuffix::kNone:
+      break;
   }
   if (IsBlockWord(word)) {
     b.args.Push(std::move(word));
@@ -526,6 +527,17 @@ void TNuraEngine::StatementTail(std::string word, bool callable) {
   if (c && *c == 0) ExecuteStatement();
 }
 
+TNuraEngine::TTailSuffix TNuraEngine::TailSuffixOf(const std::string& word) {
+  static const std::string kNo = SJ("の"), kWa = SJ("は"), kKai = SJ("回"), kArm = SJ("の時"),
+                           kTe = SJ("て");
+  if (EndsWithText(word, kNo)) return TTailSuffix::kNo;
+  if (EndsWithText(word, kWa)) return TTailSuffix::kWa;
+  if (EndsWithText(word, kKai)) return TTailSuffix::kKai;
+  if (EndsWithText(word, kArm)) return TTailSuffix::kArm;
+  if (EndsWithText(word, kTe)) return TTailSuffix::kTe;
+  return TTailSuffix::kNone;
+}
+
 // ---- executing words ----
 
 bool TNuraEngine::IsBlockWord(const std::string& word) const {
@@ -537,14 +549,11 @@ bool TNuraEngine::IsBlockWord(const std::string& word) const {
 }
 
 bool TNuraEngine::RunKeptBlockWord(const TKeptStatement& kept) {
-  static const std::string kSuffixes[] = {SJ("の"), SJ("は"), SJ("回"), SJ("の時"), SJ("て")};
   TNuraBase& b = *base_;
   if (!kept.compileTried) {
     // Only a word that StatementTail runs at once, whatever follows it.
     kept.compileTried = true;
-    for (const std::string& suffix : kSuffixes) {
-      if (EndsWithText(kept.target, suffix)) return false;
-    }
+    if (TailSuffixOf(kept.target) != TTailSuffix::kNone) return false;
     if (IsBlockWord(kept.target)) kept.node = b.words.FindNode(kept.target, true);
   }
   if (!kept.node) return false;
