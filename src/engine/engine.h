@@ -378,12 +378,11 @@ class TNuraEngine {
   // The word at `p`, which lies in the cursor's text, read through wordCache_.
   std::string ReadKeptWord(const char*& p, bool item);
   // Command statements made only of words (kept_commands.cpp): the items
-  // as read, the last one the command word; `plain` false for a statement
-  // that takes another road.
+  // as read, the last one the command word; none for a statement that
+  // takes another road.
   struct TKeptCommand {
     std::vector<std::string> items;
     size_t length = 0;  // bytes to behind the blanks after the last item
-    bool plain = false;
     // Where the statement ends when it ends at a line break that does not
     // continue the line, or at the end of its text (0: elsewhere), and the
     // command word's node then: the word runs at once from there.

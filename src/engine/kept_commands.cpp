@@ -102,12 +102,11 @@ bool TNuraEngine::RunKeptCommand() {
   const TKeptCommand* kept = commandCache_.Find(b.cursor.text, at, shape);
   if (!kept) {
     TKeptCommand scanned;
-    scanned.plain = ScanPlainCommand(at, scanned);
-    if (!scanned.plain) scanned = TKeptCommand();
+    if (!ScanPlainCommand(at, scanned)) scanned = TKeptCommand();
     kept = commandCache_.Store(b.cursor.text, at, std::move(scanned), shape);
     if (!kept) return false;
   }
-  if (!kept->plain) return false;
+  if (kept->items.empty()) return false;  // a statement that takes another road
   if (kept->endLength) {
     RunKeptCommandWord(*kept, at);
     return true;
