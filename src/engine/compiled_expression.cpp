@@ -43,7 +43,7 @@ bool IsGeneralInteger(const std::string& text) {
 }  // namespace
 
 TStrNum VariableValue(const std::string& value, const std::string& kind) {
-  if (kind.empty() || kind.back() != 'e') return TStrNum::FromText(value);
+  if (!IsNumberKind(kind)) return TStrNum::FromText(value);
   // A number whose text the general format gives back: its text is made
   // only when asked for.
   int64_t whole = 0;
@@ -367,7 +367,7 @@ bool TCompiledExpression::RunNumbers(typename TNumbers::TNumber& result) const {
       case TKind::kVariable: {
         const THashNode& node = *step.node;
         if (node.kind != kWordVariable) return false;
-        const bool isNumber = !node.annotation.empty() && node.annotation.back() == 'e';
+        const bool isNumber = IsNumberKind(node.annotation);
         TNumber number;
         if (!TNumbers::Read(node, number)) return false;
         stack[++top] = {number, isNumber, &node.value};

@@ -22,8 +22,11 @@
 
 namespace nura {
 
+// True when the kind letter (the last letter of an annotation) says number.
+inline bool IsNumberKind(const std::string& kind) { return !kind.empty() && kind.back() == 'e'; }
+
 // The value of a variable as an operand: its text, and its number when its
-// kind letter (the last letter of the annotation) says number.
+// kind says number.
 TStrNum VariableValue(const std::string& value, const std::string& kind);
 
 // Writes `whole` (above -1e15 and below 1e15) into the node's text as its

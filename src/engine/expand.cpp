@@ -362,7 +362,7 @@ bool TNuraEngine::ExpandLone(const std::string& text, std::string& out, bool& is
   }
   // A number-marked text is given back as it stands, as VariableValue keeps it.
   out = variable->value;
-  isNumber = !variable->annotation.empty() && variable->annotation.back() == 'e';
+  isNumber = IsNumberKind(variable->annotation);
   return true;
 }
 
