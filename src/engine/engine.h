@@ -395,7 +395,6 @@ class TNuraEngine {
     bool hasBound = false;
     bool boundSubject = false;
   };
-  TPositionCache<TKeptCommand> commandCache_;
   bool PlainItem(const std::string& word, const char* next, NodePtr& node);
   bool ScanPlainCommand(const char* at, TKeptCommand& kept);
   void KeepBinding(TKeptCommand& kept);
@@ -504,11 +503,13 @@ class TNuraEngine {
   bool EvaluateCondition(const TCachedCondition** kept);
   TPositionCache<TCachedCondition> conditionCache_;
   // Statements read once per position while the word table and its
-  // patterns stay as they were: "word = value", "Hの(key) = value", and of
-  // any other statement the word it begins with.
+  // patterns stay as they were: "word = value", "Hの(key) = value", a
+  // command statement made only of words, and of any other statement the
+  // word it begins with (kRead: nothing kept but that it is read).
   struct TKeptStatement {
-    enum class TKind : uint8_t { kAssignment, kElementAssignment, kWord };
+    enum class TKind : uint8_t { kAssignment, kElementAssignment, kWord, kCommand, kRead };
     TKind kind = TKind::kAssignment;
+    TKeptCommand command;  // kCommand
     std::string target;  // the variable; the hash's word with its "の"
     std::string key;     // the key text in the group (element assignment)
     std::string text;    // the value text
@@ -538,10 +539,11 @@ class TNuraEngine {
   // "Hの(key) = value" at `group` (the "(" behind the word at `at`), kept
   // when it is of that simple form; false when it is not.
   bool KeepElementAssignment(const char* at, const std::string& word, const char* group);
-  // Pushes the items of a command statement kept at the cursor (reading and
-  // keeping it on first sight) and moves behind them; false when the
-  // statement is not one made only of words.
-  bool RunKeptCommand();
+  // A statement seen first at the cursor: kept and run when it is a command
+  // statement made only of words, else kept as one to read (false).
+  bool KeepCommandStatement(const char* at);
+  // Pushes the items of a kept command statement and moves behind them.
+  void RunKeptCommand(const TKeptCommand& kept, const char* at);
   // The kept statement's command word run where the statement ends.
   void RunKeptCommandWord(const TKeptCommand& kept, const char* at);
 };

@@ -94,28 +94,31 @@ void TNuraEngine::KeepBinding(TKeptCommand& kept) {
   kept.hasBound = true;
 }
 
-bool TNuraEngine::RunKeptCommand() {
+bool TNuraEngine::KeepCommandStatement(const char* at) {
+  TKeptStatement entry;
+  if (!base_->cursor.text || !ScanPlainCommand(at, entry.command)) {
+    entry.kind = TKeptStatement::TKind::kRead;
+    entry.command = TKeptCommand();
+    KeepStatement(at, std::move(entry));
+    return false;
+  }
+  entry.kind = TKeptStatement::TKind::kCommand;
+  const TKeptStatement* kept =
+      keptStatements_.Store(base_->cursor.text, at, std::move(entry), base_->words.ShapeGeneration());
+  RunKeptCommand(kept->command, at);
+  return true;
+}
+
+void TNuraEngine::RunKeptCommand(const TKeptCommand& kept, const char* at) {
   TNuraBase& b = *base_;
-  if (!b.args.Empty() || !b.cursor.text) return false;
-  const char* at = b.cursor.p;
-  const uint64_t shape = b.words.ShapeGeneration();
-  const TKeptCommand* kept = commandCache_.Find(b.cursor.text, at, shape);
-  if (!kept) {
-    TKeptCommand scanned;
-    if (!ScanPlainCommand(at, scanned)) scanned = TKeptCommand();
-    kept = commandCache_.Store(b.cursor.text, at, std::move(scanned), shape);
-    if (!kept) return false;
+  if (kept.endLength) {
+    RunKeptCommandWord(kept, at);
+    return;
   }
-  if (kept->items.empty()) return false;  // a statement that takes another road
-  if (kept->endLength) {
-    RunKeptCommandWord(*kept, at);
-    return true;
-  }
-  for (const std::string& item : kept->items) b.args.Push(item);
-  b.cursor.p = at + kept->length;
+  for (const std::string& item : kept.items) b.args.Push(item);
+  b.cursor.p = at + kept.length;
   // At the end of its text the word runs at once, as StatementTail does.
   if (*b.cursor.p == 0) ExecuteStatement();
-  return true;
 }
 
 void TNuraEngine::RunKeptCommandWord(const TKeptCommand& kept, const char* at) {

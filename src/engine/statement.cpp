@@ -166,7 +166,7 @@ void TNuraEngine::ExecuteStatement() {
     NumberStatement();
     return;
   }
-  if (RunKeptStatement() || RunKeptCommand()) return;
+  if (RunKeptStatement()) return;
   const char* at = c;
   std::string word = ReadWord();
   if (word.empty()) {
@@ -216,23 +216,33 @@ bool TNuraEngine::RunKeptStatement() {
   if (!b.args.Empty()) return false;
   const char* at = b.cursor.p;
   const TKeptStatement* kept = keptStatements_.Find(b.cursor.text, at, b.words.ShapeGeneration());
-  if (!kept) return false;
-  if (kept->kind != TKeptStatement::TKind::kAssignment) {
-    b.cursor.p = at + kept->length;
-    if (kept->kind == TKeptStatement::TKind::kElementAssignment && RunCompiledElementAssignment(*kept)) {
+  if (!kept) return KeepCommandStatement(at);
+  using TKind = TKeptStatement::TKind;
+  switch (kept->kind) {
+    case TKind::kCommand:
+      RunKeptCommand(kept->command, at);
+      return true;
+    case TKind::kRead:
+      return false;
+    case TKind::kAssignment: {
+      b.cursor.p = at + kept->length;
+      if (RunCompiledAssignment(*kept)) return true;
+      // The entry may be replaced while the assignment runs: copies go on.
+      const std::string target = kept->target, text = kept->text;
+      AssignValueText(target, text);
       return true;
     }
-    // The statement goes on behind the word that was read here.
-    b.cursor.p = at + kept->wordLength;
-    if (RunKeptBlockWord(*kept)) return true;
-    StatementTail(kept->target, true);
-    return true;
+    case TKind::kElementAssignment:
+      b.cursor.p = at + kept->length;
+      if (RunCompiledElementAssignment(*kept)) return true;
+      break;
+    case TKind::kWord:
+      break;
   }
-  b.cursor.p = at + kept->length;
-  if (RunCompiledAssignment(*kept)) return true;
-  // The entry may be replaced while the assignment runs: copies go on.
-  const std::string target = kept->target, text = kept->text;
-  AssignValueText(target, text);
+  // The statement goes on behind the word that was read here.
+  b.cursor.p = at + kept->wordLength;
+  if (RunKeptBlockWord(*kept)) return true;
+  StatementTail(kept->target, true);
   return true;
 }
 
