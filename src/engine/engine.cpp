@@ -149,6 +149,27 @@ TNuraEngine::TLineEnd TNuraEngine::LineEndAtCursor() {
   return end;
 }
 
+std::optional<TNuraEngine::TKeptLineEnd> TNuraEngine::ReadKeptLineEnd(const char* at, const char* from) const {
+  const TNuraBase& b = *base_;
+  const char* p = from;
+  while (*p == ' ' || *p == '\t') ++p;
+  if ((*p != '\r' && *p != '\n') || !b.cursor.text || LineEndsInComma(b.cursor.text->c_str(), p)) {
+    return std::nullopt;
+  }
+  TKeptLineEnd kept;
+  kept.offset = static_cast<size_t>(p - at);
+  const char* q = p;
+  kept.end.markerLine = ReadLineMarker(q);
+  kept.end.markerLength = static_cast<uint32_t>(q - p);
+  return kept;
+}
+
+void TNuraEngine::PassKeptLineEnd(const char* at, const TKeptLineEnd& kept) {
+  const char* lineBreak = at + kept.offset;
+  base_->cursor.p = lineBreak;
+  PassLineEnd(lineBreak, kept.end);
+}
+
 // A block copy without a line break behind the cursor holds the line.
 bool TNuraEngine::CursorInTopBlock() const {
   const TRunControl* top = base_->runControl.Top();

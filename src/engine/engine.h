@@ -377,6 +377,13 @@ class TNuraEngine {
   TPositionCache<TKeptWord> wordCache_;
   // The word at `p`, which lies in the cursor's text, read through wordCache_.
   std::string ReadKeptWord(const char*& p, bool item);
+  // What a line end reads at its position: whether the line ends in ","
+  // (the statement goes on), the bytes of the marker behind it and its line.
+  struct TLineEnd {
+    bool continues = false;
+    uint32_t markerLength = 0;
+    int markerLine = -1;
+  };
   // Command statements made only of words (kept_commands.cpp): the items
   // as read, the last one the command word; none for a statement that
   // takes another road.
@@ -387,6 +394,7 @@ class TNuraEngine {
     // continue the line, or at the end of its text (0: elsewhere), and the
     // command word's node then: the word runs at once from there.
     size_t endLength = 0;
+    TLineEnd lineEnd;  // what the line end there reads
     NodePtr node;
     // The texts below the word as binding (not lenient) leaves them for
     // the pattern of a command or of a label that has one, and whether
@@ -431,19 +439,22 @@ class TNuraEngine {
       return this->line != kHeld && (breakFollows || !heldByBlock) ? this->line : line;
     }
   };
-  // What a line end reads at its position: whether the line ends in ","
-  // (the statement goes on), the bytes of the marker behind it and its line.
-  struct TLineEnd {
-    bool continues = false;
-    uint32_t markerLength = 0;
-    int markerLine = -1;
-  };
   // Both are read once per position, each when first asked for.
   struct TPositionLines {
     std::optional<TLineAt> at;
     std::optional<TLineEnd> end;
   };
   TPositionCache<TPositionLines> lineCache_;
+  // The line break a statement at `at` ends at when only blanks stand
+  // between `from` (its end) and the break and the line does not go on:
+  // its distance from `at` and what the line end reads there.
+  struct TKeptLineEnd {
+    size_t offset = 0;
+    TLineEnd end;
+  };
+  std::optional<TKeptLineEnd> ReadKeptLineEnd(const char* at, const char* from) const;
+  // Passes a kept line end, as EndOfLine with nothing pushed.
+  void PassKeptLineEnd(const char* at, const TKeptLineEnd& kept);
   const TLineAt& LineAtCursor();
   TLineEnd LineEndAtCursor();
   TLineEnd ReadLineEndAtCursor(const TPositionLines* known);
@@ -521,6 +532,7 @@ class TNuraEngine {
     mutable NodePtr node;
     mutable CompiledExpressionRef compiled, compiledKey;
     mutable bool appendForm = false;
+    mutable std::optional<TKeptLineEnd> lineEnd;  // of an assignment
   };
   TPositionCache<TKeptStatement> keptStatements_;
   bool RunKeptStatement();

@@ -59,8 +59,11 @@ bool TNuraEngine::ScanPlainCommand(const char* at, TKeptCommand& kept) {
       // statement loop once more before the statement ends.
       if (EndsWithText(kept.items.back(), kNo)) return false;
       const bool lineEnd = *q == '\r' || *q == '\n';
-      if (kept.node && (*q == 0 || (lineEnd && !LineEndsInComma(base_->cursor.text->c_str(), q)))) {
+      std::optional<TKeptLineEnd> keptEnd;
+      if (lineEnd) keptEnd = ReadKeptLineEnd(at, q);
+      if (kept.node && (*q == 0 || keptEnd)) {
         kept.endLength = static_cast<size_t>(q - at);
+        if (keptEnd) kept.lineEnd = keptEnd->end;
         KeepBinding(kept);
       } else {
         kept.node = nullptr;
@@ -140,13 +143,14 @@ void TNuraEngine::RunKeptCommandWord(const TKeptCommand& kept, const char* at) {
   const NodePtr held = node.kind == kWordCommand ? nullptr : kept.node;
   const bool subject = kept.boundSubject;
   const char* end = at + kept.endLength;
+  const TLineEnd lineEnd = kept.lineEnd;
   b.cursor.p = end;
   if (bound) {
     b.implicitSubject = subject;
     boundFor_ = &node;
   }
   RunWordNode(word, node);
-  if (*end) PassLineEnd(end);
+  if (*end) PassLineEnd(end, lineEnd);
 }
 
 }  // namespace nura

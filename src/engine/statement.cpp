@@ -226,7 +226,11 @@ bool TNuraEngine::RunKeptStatement() {
       return false;
     case TKind::kAssignment: {
       b.cursor.p = at + kept->length;
-      if (RunCompiledAssignment(*kept)) return true;
+      if (RunCompiledAssignment(*kept)) {
+        // No code ran: the line break behind is passed at once.
+        if (kept->lineEnd) PassKeptLineEnd(at, *kept->lineEnd);
+        return true;
+      }
       // The entry may be replaced while the assignment runs: copies go on.
       const std::string target = kept->target, text = kept->text;
       AssignValueText(target, text);
@@ -256,6 +260,7 @@ bool TNuraEngine::RunCompiledAssignment(const TKeptStatement& kept) {
     // AppendInPlace takes only "X & ...".
     const char* p = kept.text.c_str();
     kept.appendForm = ReadOperandWord(p) == node->name && (SkipBlanks(p), *p == '&' && p[1] != '&');
+    kept.lineEnd = ReadKeptLineEnd(base_->cursor.p - kept.length, base_->cursor.p);
   }
   THashNode* node = kept.node.get();
   if (!kept.compiled || !node || node->kind != kWordVariable || node->isProtected) return false;

@@ -100,6 +100,16 @@ TEST_F(KeptStatementTest, ErrorsInsideKeptStatementsKeepTheirLineAndText) {
   EXPECT_NE(Log().find("0で割ることはできません。"), std::string::npos) << Log();
 }
 
+// A kept assignment passes the line break behind it (blanks before it) at
+// once; a line that goes on after a comma is still read.
+TEST_F(KeptStatementTest, AssignmentsPassTheirLineEnds) {
+  ExpectSameAsWrittenOut("A=0\n", "A=A+1  \n\nB=A*2\nA&\",\"&Bと言う\nC=A,\n言う", 3);
+  dialogs.messages.clear();
+  ASSERT_TRUE(Run("A=0\n3回(\nA=A+1\t\nB=1/(A-2)\nBと言う\n)\n"));
+  EXPECT_EQ(dialogs.messages, (Strings{"-1"}));
+  EXPECT_NE(Log().find("(4行目)"), std::string::npos) << Log();
+}
+
 // A command statement made only of words runs its word where it ends: at
 // its line break unless the line goes on after a comma, at the end of its
 // block, or before ";"; its errors keep their line.
