@@ -1,22 +1,18 @@
 // Commands that reach the main window's picture, the screen and the
-// printer. The main window's picture is "母艦"'s (object 0, a form whose
-// inner picture is `img`); pictures of other objects come with the script
-// objects.
+// printer (the printing in the module "print"). The main window's picture is
+// "母艦"'s (object 0, a form whose inner picture is `img`); pictures of
+// other objects come with the script objects.
 #include "gui/print_capture_commands.h"
 
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QScreen>
 #include <cmath>
 
 #include "engine/command_api.h"
+#include "commands/module_commands.h"
 #include "commands/number_functions.h"
 #include "engine/engine.h"
-#include "engine/conv_half.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "gui/main_window.h"
@@ -27,6 +23,7 @@ namespace {
 
 constexpr TObjectKind kKindImage = TObjectKind::Image;
 constexpr TObjectKind kKindForm = TObjectKind::Form;
+constexpr TModuleCommands kPrintModule{"print", "NuraPrintModule", "印刷できません。"};
 
 [[noreturn]] void RaiseNotCreated(TNuraEngine& engine, const std::string& name) {
   RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。"));
@@ -46,21 +43,6 @@ TBitmap* PictureOf(TNuraEngine& engine, const TObjNode& object) {
   return box ? &box->Bitmap() : nullptr;
 }
 
-// The picture named by `name` (a word, else the name evaluated); image and
-// form objects only.
-TBitmap* NamedPicture(TNuraEngine& engine, std::string name) {
-  NodePtr node = FindWord(engine, name);
-  if (!node) {
-    name = engine.ExpandString(name);
-    node = FindWord(engine, name);
-  }
-  TObjNode* object = ObjectOfWord(engine, node);
-  if (!object || (object->kind != kKindImage && object->kind != kKindForm)) RaiseNotCreated(engine, name);
-  TBitmap* picture = PictureOf(engine, *object);
-  if (!picture) RaiseNotCreated(engine, name);
-  return picture;
-}
-
 void Repaint(TNuraEngine& engine) {
   if (TfrmNura* form = WindowOf(engine)) {
     form->update();
@@ -71,67 +53,7 @@ void Repaint(TNuraEngine& engine) {
 
 void Refresh(TNuraEngine& engine, CommandId) { Repaint(engine); }
 
-// ---- printing ----
-
-// The printer chosen in the setup dialog; false when there is none or the
-// user cancels.
-bool ChoosePrinter(TNuraEngine& engine, QPrinter& printer) {
-  if (QPrinterInfo::availablePrinters().isEmpty())
-    RaiseScriptError(engine, SJ("印刷できるプリンタがありません。"));
-  QPrintDialog dialog(&printer, WindowOf(engine));
-  return dialog.exec() == QDialog::Accepted;
-}
-
-void PrintPicture(TNuraEngine& engine, QPrinter& printer, const QImage& picture) {
-  if (TfrmNura* form = WindowOf(engine)) printer.setDocName(form->windowTitle());
-  QPainter painter;
-  if (!painter.begin(&printer)) RaiseScriptError(engine, SJ("印刷を開始できません。"));
-  const QRect page = painter.viewport();
-  const QRect target = PrintTargetRect(picture.width(), picture.height(), page.width(), page.height());
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawImage(target, picture.convertToFormat(QImage::Format_RGB888));
-  painter.end();
-}
-
-void PrintMainWindow(TNuraEngine& engine, CommandId) {
-  QPrinter printer;
-  if (!ChoosePrinter(engine, printer)) return;
-  TfrmNura* form = WindowOf(engine);
-  if (!form) return;
-  form->activateWindow();
-  engine.Host().ProcessEvents();
-  PrintPicture(engine, printer, form->grab().toImage());
-}
-
-void PrintImage(TNuraEngine& engine, CommandId) {
-  const std::string name = PopRawWord(engine);
-  QPrinter printer;
-  if (!ChoosePrinter(engine, printer)) return;
-  PrintPicture(engine, printer, NamedPicture(engine, name)->ToImage());
-}
-
-// "簡易印刷" ("?を"): the text as plain lines in the printer's font, page
-// after page.
-void PrintText(TNuraEngine& engine, CommandId) {
-  const std::string text = PopText(engine);
-  QPrinter printer;
-  if (!ChoosePrinter(engine, printer)) return;
-  if (TfrmNura* form = WindowOf(engine)) printer.setDocName(form->windowTitle());
-  QPainter painter;
-  if (!painter.begin(&printer)) RaiseScriptError(engine, SJ("印刷を開始できません。"));
-  const QFontMetrics metrics(painter.font(), &printer);
-  const int bottom = painter.viewport().height();
-  int y = 0;
-  for (const std::string& line : SplitLines(ExpandTabs(text, engine.TabWidth()))) {
-    if (y > 0 && y + metrics.height() > bottom) {
-      printer.newPage();
-      y = 0;
-    }
-    painter.drawText(0, y + metrics.ascent(), SjisToQString(line));
-    y += metrics.height();
-  }
-  painter.end();
-}
+void RunInModule(TNuraEngine& engine, CommandId id) { RunModuleCommand(engine, id, RunInModule, kPrintModule); }
 
 // ---- capture ----
 
@@ -188,6 +110,19 @@ void ExtractIcon(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
+TBitmap* NamedPicture(TNuraEngine& engine, std::string name) {
+  NodePtr node = FindWord(engine, name);
+  if (!node) {
+    name = engine.ExpandString(name);
+    node = FindWord(engine, name);
+  }
+  TObjNode* object = ObjectOfWord(engine, node);
+  if (!object || (object->kind != kKindImage && object->kind != kKindForm)) RaiseNotCreated(engine, name);
+  TBitmap* picture = PictureOf(engine, *object);
+  if (!picture) RaiseNotCreated(engine, name);
+  return picture;
+}
+
 QRect PrintTargetRect(int width, int height, int pageWidth, int pageHeight) {
   if (width <= 0 || height <= 0 || pageWidth <= 0 || pageHeight <= 0) return QRect();
   const double x = width > height ? static_cast<double>(width) / pageWidth
@@ -198,11 +133,9 @@ QRect PrintTargetRect(int width, int height, int pageWidth, int pageHeight) {
 }
 
 void RegisterPrintCaptureCommands() {
-  RegisterCommandHandler(CommandId::PrintMainWindow, PrintMainWindow);
+  RegisterStandIns({CommandId::PrintMainWindow, CommandId::PrintImage, CommandId::PrintText}, RunInModule);
   RegisterCommandHandler(CommandId::Refresh, Refresh);
   RegisterCommandHandler(CommandId::CaptureWindow, Capture);
-  RegisterCommandHandler(CommandId::PrintImage, PrintImage);
-  RegisterCommandHandler(CommandId::PrintText, PrintText);
   RegisterCommandHandler(CommandId::SetBits, SetBits);
   RegisterCommandHandler(CommandId::ExtractIcon, ExtractIcon);
 }

@@ -4,10 +4,18 @@
 
 #include <QImage>
 #include <QRect>
+#include <string>
 
 namespace nura {
 
+class TBitmap;
+class TNuraEngine;
+
 void RegisterPrintCaptureCommands();
+
+// The picture named by `name` (a word, else the name evaluated); image and
+// form objects only. An error names what was not created.
+TBitmap* NamedPicture(TNuraEngine& engine, std::string name);
 
 // The page rectangle that a picture of `width` x `height` fills along its
 // longer side, keeping its aspect ratio, on a page of `pageWidth` x

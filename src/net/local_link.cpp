@@ -1,16 +1,19 @@
 #include "net/local_link.h"
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QPointer>
 #include <QProcess>
+#include <QSocketNotifier>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "engine/locale_map.h"
 #include "net/script_events.h"
@@ -20,7 +23,8 @@
 namespace nura {
 namespace {
 
-constexpr int kConnectWaitMs = 500;
+constexpr int kConnectWaitMs = 500;    // for a place in a busy server's queue
+constexpr int kListenBacklog = 50;
 constexpr int kProgramStartMs = 10000;  // how long a started program may take to serve
 constexpr size_t kMaxSocketName = 90;   // socket paths are limited to 107 bytes
 
@@ -63,11 +67,94 @@ std::string SocketName(const std::string& service, const std::string& topic) {
   return text;
 }
 
-bool TryConnect(QLocalSocket& socket, const std::string& path) {
-  socket.abort();
-  socket.connectToServer(QString::fromStdString(path));
-  return socket.waitForConnected(kConnectWaitMs);
+// The socket file `path` as an address; false when it is too long.
+bool AddressOf(const std::string& path, sockaddr_un& address) {
+  address = sockaddr_un{};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path, path.data(), path.size());
+  return true;
 }
+
+// A stream socket of the link's kind; -1 on failure.
+int NewSocket(int flags) { return ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | flags, 0); }
+
+// A listening socket on `path`; -1 with errno set when it cannot be made.
+int ListenOn(const std::string& path) {
+  sockaddr_un address;
+  if (!AddressOf(path, address)) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
+  const int fd = NewSocket(SOCK_NONBLOCK);
+  if (fd < 0) return -1;
+  if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(fd, kListenBacklog) != 0) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return -1;
+  }
+  return fd;
+}
+
+// The client end of a link: a socket connected to a server, closed with
+// the object.
+class TLinkClient {
+ public:
+  TLinkClient() = default;
+  ~TLinkClient() { Reset(); }
+  TLinkClient(const TLinkClient&) = delete;
+  TLinkClient& operator=(const TLinkClient&) = delete;
+
+  // Connects anew, waiting at most kConnectWaitMs for a place in the
+  // server's queue.
+  bool Connect(const std::string& path) {
+    Reset();
+    sockaddr_un address;
+    if (!AddressOf(path, address)) return false;
+    fd_ = NewSocket(0);
+    if (fd_ < 0) return false;
+    const timeval wait{0, kConnectWaitMs * 1000};
+    ::setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
+    if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) Reset();
+    return fd_ >= 0;
+  }
+
+  // Sends what `sent` has not yet covered of `bytes` without blocking;
+  // false when the link broke.
+  bool SendMore(const std::string& bytes, size_t& sent) {
+    while (sent < bytes.size()) {
+      const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (n > 0) {
+        sent += static_cast<size_t>(n);
+      } else if (n < 0 && errno == EINTR) {
+        continue;
+      } else {
+        return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+      }
+    }
+    return true;
+  }
+
+  // The answer byte once it has come: 1 or 0, 0 too when the link ended
+  // without one; -1 while it is still awaited.
+  int Answer() {
+    char byte = 0;
+    const ssize_t n = ::recv(fd_, &byte, 1, MSG_DONTWAIT);
+    if (n == 1) return byte == 1 ? 1 : 0;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return -1;
+    return 0;
+  }
+
+ private:
+  void Reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+  int fd_ = -1;
+};
 
 bool StartProgram(const std::string& program) {
   return QProcess::startDetached(QString::fromStdString(ScriptPathToNative(program)), {});
@@ -80,31 +167,18 @@ std::string Frame(const std::string& macro) {
   return frame + macro;
 }
 
-// Takes the complete requests out of `buffer`, answers each and hands it
-// to `handler`. A request over the limit is refused and ends the link.
-void ServeRequests(QLocalSocket* socket, std::string& buffer,
-                   const TLocalLinkServer::MacroHandler& handler) {
-  QPointer<QLocalSocket> guard = socket;
-  while (guard) {
-    const QByteArray bytes = guard->readAll();
-    buffer.append(bytes.constData(), static_cast<size_t>(bytes.size()));
-    if (buffer.size() < 4) return;
-    uint32_t n = 0;
-    for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<unsigned char>(buffer[static_cast<size_t>(i)]);
-    if (n > kMaxLinkMacro) {
-      guard->write("\0", 1);
-      guard->flush();
-      guard->disconnectFromServer();
-      buffer.clear();
-      return;
-    }
-    if (buffer.size() < 4 + static_cast<size_t>(n)) return;
-    const std::string macro = buffer.substr(4, n);
-    buffer.erase(0, 4 + static_cast<size_t>(n));
-    guard->write("\1", 1);
-    guard->flush();
-    handler(macro);
-  }
+enum class TRequest { Partial, Complete, TooLong };
+
+// Takes the first request out of `buffer` into `macro` when it is whole.
+TRequest TakeRequest(std::string& buffer, std::string& macro) {
+  if (buffer.size() < 4) return TRequest::Partial;
+  uint32_t n = 0;
+  for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<unsigned char>(buffer[static_cast<size_t>(i)]);
+  if (n > kMaxLinkMacro) return TRequest::TooLong;
+  if (buffer.size() < 4 + static_cast<size_t>(n)) return TRequest::Partial;
+  macro = buffer.substr(4, n);
+  buffer.erase(0, 4 + static_cast<size_t>(n));
+  return TRequest::Complete;
 }
 
 }  // namespace
@@ -132,58 +206,152 @@ std::string OwnServiceName() {
   return Utf8ToSjis(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString());
 }
 
-TLocalLinkServer::TLocalLinkServer() = default;
-TLocalLinkServer::~TLocalLinkServer() = default;
+// A client's link to the server: its socket, the notifier that reports
+// what arrives, and the bytes not yet taken as requests.
+class TLocalLinkServer::TConnection {
+ public:
+  explicit TConnection(int fd) : fd_(fd), notifier_(new QSocketNotifier(fd, QSocketNotifier::Read)) {}
+  ~TConnection() { Close(); }
+  TConnection(const TConnection&) = delete;
+  TConnection& operator=(const TConnection&) = delete;
+
+  bool Open() const { return fd_ >= 0; }
+  QSocketNotifier& Notifier() const { return *notifier_; }
+
+  // Reads what waits on the socket (up to one request of the largest
+  // size); false at the end of the stream or on an error.
+  bool Receive() {
+    char chunk[64 * 1024];
+    while (buffer.size() < 4 + static_cast<size_t>(kMaxLinkMacro)) {
+      const ssize_t n = ::recv(fd_, chunk, sizeof chunk, MSG_DONTWAIT);
+      if (n > 0) {
+        buffer.append(chunk, static_cast<size_t>(n));
+      } else if (n < 0 && errno == EINTR) {
+        continue;
+      } else {
+        return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+      }
+    }
+    return true;
+  }
+
+  void Answer(char byte) { ::send(fd_, &byte, 1, MSG_NOSIGNAL | MSG_DONTWAIT); }
+
+  void Close() {
+    if (fd_ < 0) return;
+    notifier_->setEnabled(false);
+    notifier_->deleteLater();  // its signal may be the one being handled
+    ::close(fd_);
+    fd_ = -1;
+  }
+
+  std::string buffer;
+
+ private:
+  int fd_;
+  QSocketNotifier* notifier_;
+};
+
+TLocalLinkServer::~TLocalLinkServer() { Close(); }
+
+void TLocalLinkServer::Close() {
+  for (const std::shared_ptr<TConnection>& link : links_) link->Close();
+  links_.clear();
+  if (fd_ < 0) return;
+  acceptor_->setEnabled(false);
+  acceptor_->deleteLater();
+  acceptor_ = nullptr;
+  ::close(fd_);
+  fd_ = -1;
+  ::unlink(path_.c_str());
+}
 
 bool TLocalLinkServer::Listen(const std::string& service, const std::string& topic,
                               MacroHandler handler) {
+  Close();
   const std::string path = LocalLinkPath(service, topic);
   if (path.empty()) return false;
-  server_ = std::make_unique<QLocalServer>();
-  const QString name = QString::fromStdString(path);
-  if (!server_->listen(name)) {
-    if (server_->serverError() != QAbstractSocket::AddressInUseError) return false;
-    QLocalSocket probe;
-    if (TryConnect(probe, path)) return false;  // a live server holds the pair
-    QLocalServer::removeServer(name);
-    if (!server_->listen(name)) return false;
+  int fd = ListenOn(path);
+  if (fd < 0 && errno == EADDRINUSE) {
+    TLinkClient probe;
+    if (probe.Connect(path)) return false;  // a live server holds the pair
+    ::unlink(path.c_str());
+    fd = ListenOn(path);
   }
+  if (fd < 0) return false;
+  fd_ = fd;
+  path_ = path;
   handler_ = std::move(handler);
-  QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] { Accept(); });
+  acceptor_ = new QSocketNotifier(fd_, QSocketNotifier::Read);
+  QObject::connect(acceptor_, &QSocketNotifier::activated, acceptor_, [this] { Accept(); });
   return true;
 }
 
 void TLocalLinkServer::Accept() {
-  while (QLocalSocket* socket = server_->nextPendingConnection()) {
-    auto buffer = std::make_shared<std::string>();
-    QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    QObject::connect(socket, &QLocalSocket::readyRead, socket,
-                     [this, socket, buffer] { ServeRequests(socket, *buffer, handler_); });
+  for (;;) {
+    const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0 && errno == EINTR) continue;
+    if (fd < 0) return;
+    auto link = std::make_shared<TConnection>(fd);
+    links_.push_back(link);
+    const std::weak_ptr<TConnection> weak = link;
+    QObject::connect(&link->Notifier(), &QSocketNotifier::activated, &link->Notifier(), [this, weak] {
+      if (const std::shared_ptr<TConnection> alive = weak.lock()) Serve(alive);
+    });
   }
+}
+
+void TLocalLinkServer::Serve(const std::shared_ptr<TConnection>& link) {
+  const bool open = link->Receive();
+  std::string macro;
+  for (;;) {
+    const TRequest request = TakeRequest(link->buffer, macro);
+    if (request == TRequest::Partial) break;
+    if (request == TRequest::TooLong) {
+      link->Answer(0);
+      Drop(link);
+      return;
+    }
+    link->Answer(1);
+    // No second round on this link while the macro runs; the macro may
+    // also close this server, so its handler runs from a copy.
+    link->Notifier().setEnabled(false);
+    const MacroHandler handler = handler_;
+    handler(macro);
+    if (!link->Open()) return;
+    link->Notifier().setEnabled(true);
+  }
+  if (!open) Drop(link);
+}
+
+void TLocalLinkServer::Drop(const std::shared_ptr<TConnection>& link) {
+  link->Close();
+  std::erase(links_, link);
 }
 
 TLinkResult ExecuteLinkMacro(const std::string& service, const std::string& topic,
                              const std::string& macro, int timeoutMs, const std::string& program) {
   const std::string path = LocalLinkPath(service, topic);
   if (path.empty()) return TLinkResult::NoLink;
-  QLocalSocket socket;
-  if (!TryConnect(socket, path)) {
+  TLinkClient client;
+  if (!client.Connect(path)) {
     if (program.empty() || !StartProgram(program)) return TLinkResult::NoLink;
-    if (!RunEventsUntil([&] { return TryConnect(socket, path); }, kProgramStartMs)) {
-      return TLinkResult::NoLink;
-    }
+    if (!RunEventsUntil([&] { return client.Connect(path); }, kProgramStartMs)) return TLinkResult::NoLink;
   }
   if (macro.size() > kMaxLinkMacro) return TLinkResult::Refused;
+  // The server may be in this program: the event queue runs while the
+  // request goes out and the answer is awaited.
   const std::string frame = Frame(macro);
-  socket.write(frame.data(), static_cast<qint64>(frame.size()));
-  socket.flush();
+  size_t sent = 0;
+  int answer = -1;
   RunEventsUntil(
-      [&] { return socket.bytesAvailable() > 0 || socket.state() != QLocalSocket::ConnectedState; },
+      [&] {
+        if (!client.SendMore(frame, sent)) answer = 0;
+        if (answer < 0) answer = client.Answer();
+        return answer >= 0;
+      },
       timeoutMs);
-  char answer = 0;
-  const bool answered = socket.bytesAvailable() > 0 && socket.getChar(&answer);
-  socket.disconnectFromServer();
-  return answered && answer == 1 ? TLinkResult::Accepted : TLinkResult::Refused;
+  return answer == 1 ? TLinkResult::Accepted : TLinkResult::Refused;
 }
 
 }  // namespace nura

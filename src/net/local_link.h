@@ -1,7 +1,8 @@
 // Links between programs over local sockets, in place of DDE conversations:
 // a server serves one (service, topic) pair and runs each macro that a
 // client executes on it. Names are compared without regard to case. The
-// socket files live in a per-user folder of mode 0700.
+// socket files (AF_UNIX stream sockets, driven by the event queue) live in
+// a per-user folder of mode 0700.
 //
 // On a link a request is a 32-bit little-endian length (at most
 // kMaxLinkMacro) followed by the macro's Shift-JIS bytes; the answer is one
@@ -12,8 +13,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace nura {
 
@@ -34,7 +36,7 @@ class TLocalLinkServer {
  public:
   using MacroHandler = std::function<void(const std::string& macro)>;
 
-  TLocalLinkServer();
+  TLocalLinkServer() = default;
   ~TLocalLinkServer();
   TLocalLinkServer(const TLocalLinkServer&) = delete;
   TLocalLinkServer& operator=(const TLocalLinkServer&) = delete;
@@ -45,10 +47,19 @@ class TLocalLinkServer {
   bool Listen(const std::string& service, const std::string& topic, MacroHandler handler);
 
  private:
-  void Accept();
+  class TConnection;
 
-  std::unique_ptr<QLocalServer> server_;
+  void Close();
+  void Accept();
+  // Answers and runs the complete requests that arrived on `link`.
+  void Serve(const std::shared_ptr<TConnection>& link);
+  void Drop(const std::shared_ptr<TConnection>& link);
+
+  int fd_ = -1;  // the listening socket
+  std::string path_;
+  QSocketNotifier* acceptor_ = nullptr;
   MacroHandler handler_;
+  std::vector<std::shared_ptr<TConnection>> links_;
 };
 
 enum class TLinkResult { Accepted, NoLink, Refused };

@@ -1,7 +1,8 @@
 // The program starts without its large libraries: a script that shows no
 // web page, plays nothing, sends nothing and packs nothing never loads Qt
-// WebEngine, Qt Multimedia, libcurl or libarchive; the first media command
-// loads the module "media". A module that is not there gives its reason.
+// WebEngine, Qt Multimedia, Qt Network, Qt Print Support, libcurl or
+// libarchive; the first media command loads the module "media", the first
+// TCP command the module "tcp". A module that is not there gives its reason.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -33,8 +34,9 @@ TEST(ProgramModulesTest, ALineScriptLoadsNoLargeLibraryAndPlayingLoadsTheMediaMo
   ASSERT_EQ(plain.status, 0) << plain.err.substr(0, 2000);
   EXPECT_EQ(plain.out, "1\n");
   EXPECT_TRUE(Loaded(plain, "libQt6Widgets"));  // the listing works
-  for (const char* heavy : {"libQt6WebEngineCore", "libQt6Multimedia", "libnura_browser", "libnura_media",
-                            "libcurl", "libarchive"}) {
+  for (const char* heavy : {"libQt6WebEngineCore", "libQt6Multimedia", "libQt6Network", "libQt6PrintSupport",
+                            "libnura_browser", "libnura_media", "libnura_tcp", "libnura_print", "libcurl",
+                            "libarchive"}) {
     EXPECT_FALSE(Loaded(plain, heavy)) << heavy;
   }
 
@@ -44,6 +46,12 @@ TEST(ProgramModulesTest, ALineScriptLoadsNoLargeLibraryAndPlayingLoadsTheMediaMo
   EXPECT_TRUE(Loaded(media, "libnura_media"));
   EXPECT_TRUE(Loaded(media, "libQt6Multimedia"));
   EXPECT_FALSE(Loaded(media, "libQt6WebEngineCore"));
+
+  const test::ProgramResult tcp = RunListingLibraries("TCP切断\nTCP接続状態を言う\n");
+  ASSERT_EQ(tcp.status, 0) << tcp.err.substr(0, 2000);
+  EXPECT_EQ(tcp.out, "切断\n");
+  EXPECT_TRUE(Loaded(tcp, "libnura_tcp"));
+  EXPECT_TRUE(Loaded(tcp, "libQt6Network"));
 }
 
 TEST(ProgramModulesTest, AMissingModuleGivesItsReason) {

@@ -1,4 +1,4 @@
-#include "net/tcp_sockets.h"
+#include "net/modules/tcp/tcp_sockets.h"
 
 #include <QHostAddress>
 #include <QHostInfo>
