@@ -214,6 +214,8 @@ class TNuraEngine {
   // ---- labels and calls (labels.cpp) ----
   void DefineLabels(const TextRef& text, const std::string& fileName);
   void CallUserFunction(THashNode& node);
+  // Pushes the call frame of the label and moves the cursor into it.
+  void EnterLabel(const THashNode& node);
   // The call form name(arguments); false when `name` is no callable word
   // (then the name itself was pushed when `push` is set).
   bool CallWord(const std::string& name, std::string& result, bool push);
@@ -402,6 +404,11 @@ class TNuraEngine {
     std::vector<std::string> bound;
     bool hasBound = false;
     bool boundSubject = false;
+    // The word is a label whose pattern takes each bound text as one value
+    // (as many "?" as texts): it is called at once with them, and the
+    // plain variable each text names (nil: none) gives its value at once.
+    bool callsLabel = false;
+    std::vector<const THashNode*> boundVariables;
   };
   bool PlainItem(const std::string& word, const char* next, NodePtr& node);
   bool ScanPlainCommand(const char* at, TKeptCommand& kept);
@@ -420,6 +427,12 @@ class TNuraEngine {
   } loneVariable_;
   // ExpandString of a text that is one number or one plain variable.
   bool ExpandLone(const std::string& text, std::string& out, bool& isNumber);
+  // The plain variable that a text names alone, as ExpandString reads it
+  // (nil: the text is no such name); true while the table keeps its shape
+  // and the node stays a variable.
+  const THashNode* LoneVariable(const std::string& text) const;
+  // ExpandString of a text that names `variable` alone.
+  std::string ExpandVariable(const THashNode& variable);
   struct TCapturedBlock {
     TextRef block;
     size_t length = 0;  // bytes from "(" to behind ")"
@@ -558,6 +571,12 @@ class TNuraEngine {
   void RunKeptCommand(const TKeptCommand& kept, const char* at);
   // The kept statement's command word run where the statement ends.
   void RunKeptCommandWord(const TKeptCommand& kept, const char* at);
+  // The label of a kept statement called with its bound texts, each
+  // expanded onto the second stack as CallUserFunction does.
+  void CallKeptLabel(const TKeptCommand& kept);
+  // The value of a bound text onto the second stack; `variable`: the plain
+  // variable the text names, when it is known to be one.
+  void PushBoundValue(const std::string& text, const THashNode* variable);
 };
 
 }  // namespace nura

@@ -366,6 +366,19 @@ bool TNuraEngine::ExpandLone(const std::string& text, std::string& out, bool& is
   return true;
 }
 
+const THashNode* TNuraEngine::LoneVariable(const std::string& text) const {
+  std::string number;
+  bool isNumber = false;
+  const THashNode* variable = nullptr;
+  ExpandLoneOperand(base_->words, text, number, isNumber, variable);
+  return variable;
+}
+
+std::string TNuraEngine::ExpandVariable(const THashNode& variable) {
+  SetResultKind(IsNumberKind(variable.annotation) ? "e" : "s");
+  return variable.value;
+}
+
 std::string TNuraEngine::ExpandString(const std::string& text) {
   // One named result on every path, built in place.
   std::string result;

@@ -9,6 +9,8 @@
 // StatementTail (pushed as read). Anything else (assignments, literals,
 // numbers, groups, hash elements, loops, conditions, the call form, a
 // te-form command that runs at once, "そして") keeps being read each time.
+#include <algorithm>
+
 #include "engine/binding.h"
 #include "engine/engine.h"
 #include "engine/scanners.h"
@@ -95,6 +97,13 @@ void TNuraEngine::KeepBinding(TKeptCommand& kept) {
   }
   kept.bound = std::move(texts);
   kept.hasBound = true;
+  if (node.kind == kWordLabel) {
+    const auto values = std::count(node.pattern.begin(), node.pattern.end(), '?');
+    kept.callsLabel = static_cast<size_t>(values) == kept.bound.size();
+    if (kept.callsLabel) {
+      for (const std::string& text : kept.bound) kept.boundVariables.push_back(LoneVariable(text));
+    }
+  }
 }
 
 bool TNuraEngine::KeepCommandStatement(const char* at) {
@@ -133,6 +142,13 @@ void TNuraEngine::RunKeptCommandWord(const TKeptCommand& kept, const char* at) {
   TNuraBase& b = *base_;
   THashNode& node = *kept.node;
   const bool bound = kept.hasBound && !b.lenientBinding && BindsAtOnce(node);
+  if (bound && kept.callsLabel && node.kind == kWordLabel) {
+    // The label takes every text: nothing is left for the arguments check.
+    b.cursor.p = at + kept.endLength;
+    b.implicitSubject = kept.boundSubject;
+    CallKeptLabel(kept);
+    return;
+  }
   if (bound) {
     for (const std::string& text : kept.bound) b.args.Push(text);
   } else {
@@ -151,6 +167,33 @@ void TNuraEngine::RunKeptCommandWord(const TKeptCommand& kept, const char* at) {
   }
   RunWordNode(word, node);
   if (*end) PassLineEnd(end, lineEnd);
+}
+
+void TNuraEngine::CallKeptLabel(const TKeptCommand& kept) {
+  TNuraBase& b = *base_;
+  // Expanding a text may run code that replaces the kept entry or removes
+  // the variables it names: the node and the texts go on as copies, and a
+  // variable counts only while the table keeps its shape.
+  const NodePtr node = kept.node;
+  if (kept.bound.size() == 1) {
+    PushBoundValue(kept.bound[0], kept.boundVariables[0]);
+  } else {
+    const uint64_t shape = b.words.ShapeGeneration();
+    const std::vector<std::string> texts = kept.bound;
+    const std::vector<const THashNode*> variables = kept.boundVariables;
+    for (size_t i = 0; i < texts.size(); ++i)
+      PushBoundValue(texts[i], b.words.ShapeGeneration() == shape ? variables[i] : nullptr);
+  }
+  EnterLabel(*node);
+}
+
+void TNuraEngine::PushBoundValue(const std::string& text, const THashNode* variable) {
+  TStack& values = base_->secondStack;
+  if (variable && variable->kind == kWordVariable) {
+    values.Push(ExpandVariable(*variable));
+  } else {
+    values.Push(ExpandString(std::string(text)));
+  }
 }
 
 }  // namespace nura

@@ -59,10 +59,19 @@ void TNuraEngine::CallUserFunction(THashNode& node) {
   TNuraBase& b = *base_;
   if (!node.pattern.empty()) {
     BindCommandArguments(node);
+    // The texts leave the stack before any is expanded: a label that an
+    // expansion runs must not find them there as its own statement's.
+    std::vector<std::string> texts;
     for (char ch : node.pattern) {
-      if (ch == '?') b.secondStack.Push(ExpandString(b.args.Shift()));
+      if (ch == '?') texts.push_back(b.args.Shift());
     }
+    for (const std::string& text : texts) b.secondStack.Push(ExpandString(text));
   }
+  EnterLabel(node);
+}
+
+void TNuraEngine::EnterLabel(const THashNode& node) {
+  TNuraBase& b = *base_;
   TRunControl& frame = b.runControl.PushNew();
   frame.kind = kRunCall;
   frame.returnPos = std::move(b.cursor);

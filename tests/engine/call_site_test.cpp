@@ -51,6 +51,27 @@ TEST_F(CallSiteTest, StatementsBoundOnceKeepTheirSubjectAndLeniency) {
   EXPECT_EQ(dialogs.messages, (Strings{"[1\r\n10]", "[2\r\n10]", "[5\r\n6]", "[6に\r\n5を]"}));
 }
 
+// A variable argument read at once as long as it stays a variable: one
+// that became a hash or a text again gives what it holds now.
+TEST_F(CallSiteTest, ArgumentVariableThatChangesItsKind) {
+  ASSERT_TRUE(Run("「見せる」を「?を」で関数定義\n甲=1\n乙の(「k」)=5\n3回(\n  甲を見せる\n"
+                  "  もし回数=1ならば甲=乙\n  もし回数=2ならば甲=7\n)\n"
+                  "終わり\n*見せる\n引数取得\n「[」&それ&「]」と言う\n戻る"));
+  EXPECT_TRUE(dialogs.errorLogs.empty()) << LastLog();
+  EXPECT_EQ(dialogs.messages, (Strings{"[1]", "[k=5]", "[7]"}));
+}
+
+// The argument texts leave the stack before the first is expanded: a label
+// run for its value neither finds the others as words of its own
+// statements nor keeps the variable it renames from being read as text.
+TEST_F(CallSiteTest, LabelRunByAnArgumentFindsNoOtherArguments) {
+  ASSERT_TRUE(Run("「合算」を「?を,?に」で関数定義\n乙=2\n2回(\n  改名を乙に合算\n)\n"
+                  "改名を乙に合算;\n終わり\n*合算\n引数取得\n「[」&それ&「]」と言う\n戻る\n"
+                  "*改名\nもし回数=1ならば「乙」を「丙」に名義変更\n戻る"));
+  EXPECT_TRUE(dialogs.errorLogs.empty()) << LastLog();
+  EXPECT_EQ(dialogs.messages, (Strings{"[乙]", "[乙]", "[乙]"}));
+}
+
 TEST_F(CallSiteTest, RenamedLabelIsNoLongerCalledFromTheSamePlace) {
   ASSERT_TRUE(Run("「合算」を「?を」で関数定義\nT=0\n3回(\n  回数を合算\n"
                   "  もし回数=2ならば(「合算」を「?を,累加」に名義変更)\n)\n"
