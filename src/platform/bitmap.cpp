@@ -86,7 +86,7 @@ void TBitmap::SetSize(int width, int height, int bitsPerPixel) {
   height_ = height;
   bpp_ = bitsPerPixel;
   stride_ = static_cast<int>(stride);
-  bits_.assign(static_cast<size_t>(stride) * height, 0xFF);
+  bits_.clear();
   palette_.clear();
   if (bpp_ <= 8) {
     palette_.assign(size_t{1} << bpp_, 0);
@@ -94,17 +94,22 @@ void TBitmap::SetSize(int width, int height, int bitsPerPixel) {
   }
 }
 
+uint8_t* TBitmap::Bits() const {
+  if (bits_.empty()) bits_.assign(static_cast<size_t>(stride_) * height_, 0xFF);
+  return bits_.data();
+}
+
 QImage TBitmap::View() {
   const QImage::Format format = ViewFormat(bpp_);
   if (format == QImage::Format_Invalid || Empty()) return QImage();
-  return QImage(bits_.data(), width_, height_, stride_, format);
+  return QImage(Bits(), width_, height_, stride_, format);
 }
 
 QImage TBitmap::ToImage() const {
   if (Empty()) return QImage();
   const QImage::Format format = ViewFormat(bpp_);
   if (format != QImage::Format_Invalid) {
-    return QImage(bits_.data(), width_, height_, stride_, format).convertToFormat(QImage::Format_RGB32);
+    return QImage(Bits(), width_, height_, stride_, format).convertToFormat(QImage::Format_RGB32);
   }
   QImage out(width_, height_, QImage::Format_RGB32);
   for (int y = 0; y < height_; ++y) {
@@ -125,7 +130,7 @@ void TBitmap::Fill(uint32_t colour) {
   }
   // Palette formats: the nearest entry is not searched; index 0 gets the colour.
   if (!palette_.empty()) palette_[0] = colour;
-  std::fill(bits_.begin(), bits_.end(), 0);
+  std::fill_n(Bits(), static_cast<size_t>(stride_) * height_, 0);
 }
 
 void TBitmap::Resize(int width, int height) {

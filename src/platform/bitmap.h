@@ -27,8 +27,8 @@ class TBitmap {
   int Stride() const { return stride_; }
   bool Empty() const { return width_ == 0 || height_ == 0; }
 
-  uint8_t* ScanLine(int y) { return bits_.data() + static_cast<size_t>(y) * stride_; }
-  const uint8_t* ScanLine(int y) const { return bits_.data() + static_cast<size_t>(y) * stride_; }
+  uint8_t* ScanLine(int y) { return Bits() + static_cast<size_t>(y) * stride_; }
+  const uint8_t* ScanLine(int y) const { return Bits() + static_cast<size_t>(y) * stride_; }
 
   // Palette of the 1-, 4- and 8-bit formats, colours as 0x00BBGGRR.
   std::vector<uint32_t>& Palette() { return palette_; }
@@ -61,11 +61,15 @@ class TBitmap {
   void SetPixelFormat(int bitsPerPixel);
 
  private:
+  // The pixels, made white when first reached: a picture that is never
+  // drawn on or shown (the main window's in console mode) takes no memory.
+  uint8_t* Bits() const;
+
   int width_ = 0;
   int height_ = 0;
   int bpp_ = 24;
   int stride_ = 0;
-  std::vector<uint8_t> bits_;
+  mutable std::vector<uint8_t> bits_;
   std::vector<uint32_t> palette_;
   bool transparent_ = false;
   uint32_t transparentColor_ = 0;

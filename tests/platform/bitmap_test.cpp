@@ -26,5 +26,22 @@ TEST(Bitmap, ResizeKeepsPixelsPaletteAndTransparency) {
   EXPECT_EQ(c.ScanLine(0)[3 * 2], 0xFF);  // new area white
 }
 
+// The pixels are made when first reached: until then every way in sees
+// white, and a new size or format makes a drawn picture white again.
+TEST(Bitmap, UntouchedPixelsAreWhiteEveryWayIn) {
+  const TBitmap fresh(2, 2, 24);
+  const TBitmap copy = fresh;
+  EXPECT_EQ(copy.PixelColour(1, 1), 0x00FFFFFFu);
+  EXPECT_EQ(fresh.ToImage().pixel(0, 1), qRgb(255, 255, 255));
+  TBitmap drawn(2, 2, 32);
+  drawn.Fill(0x000000);
+  drawn.SetSize(3, 3, 24);
+  EXPECT_EQ(drawn.View().pixel(2, 2), qRgb(255, 255, 255));
+  TBitmap indexed(4, 1, 8);
+  indexed.Fill(0x123456);
+  EXPECT_EQ(indexed.ScanLine(0)[3], 0);
+  EXPECT_EQ(indexed.PixelColour(3, 0), 0x123456u);
+}
+
 }  // namespace
 }  // namespace nura
