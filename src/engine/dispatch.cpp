@@ -61,6 +61,12 @@ void TNuraEngine::DispatchCommand(THashNode& node) {
   handler(*this, id);
 }
 
+CommandHandler TNuraEngine::PlainHandlerOf(const THashNode& node) {
+  const auto id = static_cast<CommandId>(node.id);
+  if (id == CommandId::Then || id == CommandId::Else || id == CommandId::Condition) return nullptr;
+  return FindCommandHandler(node.id);
+}
+
 std::string TNuraEngine::PopArgumentText() {
   if (base_->args.Empty()) return "";
   return ExpandString(base_->args.Pop());

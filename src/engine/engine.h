@@ -25,6 +25,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/command_registry.h"
 #include "engine/compiled_expression.h"
 #include "engine/dialogs.h"
 #include "engine/engine_host.h"
@@ -229,6 +230,9 @@ class TNuraEngine {
 
   // ---- dispatcher and argument popping (dispatch.cpp) ----
   void DispatchCommand(THashNode& node);
+  // The handler that DispatchCommand runs for a command's node once its
+  // arguments are bound; nil where it does anything else.
+  static CommandHandler PlainHandlerOf(const THashNode& node);
   void BindCommandArguments(THashNode& node);
   std::string PopArgumentText();
   long double PopArgumentNumber();
@@ -409,6 +413,8 @@ class TNuraEngine {
     // plain variable each text names (nil: none) gives its value at once.
     bool callsLabel = false;
     std::vector<const THashNode*> boundVariables;
+    // The word is a command whose bound texts go to this handler at once.
+    CommandHandler handler = nullptr;
   };
   bool PlainItem(const std::string& word, const char* next, NodePtr& node);
   bool ScanPlainCommand(const char* at, TKeptCommand& kept);

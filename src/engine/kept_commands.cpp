@@ -97,6 +97,7 @@ void TNuraEngine::KeepBinding(TKeptCommand& kept) {
   }
   kept.bound = std::move(texts);
   kept.hasBound = true;
+  if (node.kind == kWordCommand) kept.handler = PlainHandlerOf(node);
   if (node.kind == kWordLabel) {
     const auto values = std::count(node.pattern.begin(), node.pattern.end(), '?');
     kept.callsLabel = static_cast<size_t>(values) == kept.bound.size();
@@ -161,11 +162,16 @@ void TNuraEngine::RunKeptCommandWord(const TKeptCommand& kept, const char* at) {
   const char* end = at + kept.endLength;
   const TLineEnd lineEnd = kept.lineEnd;
   b.cursor.p = end;
-  if (bound) {
-    b.implicitSubject = subject;
-    boundFor_ = &node;
+  if (bound) b.implicitSubject = subject;
+  if (bound && kept.handler && node.kind == kWordCommand) {
+    // As DispatchCommand would run it; the node is not touched once the
+    // handler runs.
+    kept.handler(*this, static_cast<CommandId>(node.id));
+    CheckArgumentsTaken(word);
+  } else {
+    if (bound) boundFor_ = &node;
+    RunWordNode(word, node);
   }
-  RunWordNode(word, node);
   if (*end) PassLineEnd(end, lineEnd);
 }
 
