@@ -177,19 +177,19 @@ void Log(TNuraEngine& engine, CommandId) {
 void RunStatements(TNuraEngine& engine, std::string text) {
   TNuraBase& b = engine.Base();
   const std::string name =
-      b.fileName + SJ("の") + std::to_string(engine.CurrentLine()) + SJ("行目のぬらせら");
+      b.FileName() + SJ("の") + std::to_string(engine.CurrentLine()) + SJ("行目のぬらせら");
   PreprocessSource(text, name);
   const TextRef code = MakeText(std::move(text));
   const TextPos savedCursor = b.cursor;
-  const std::string savedFile = b.fileName;
+  const std::string savedFile = b.FileName();
   const int savedLine = b.line;
   auto restore = [&] {
     if (!b.stopRequest) b.cursor = savedCursor;
-    b.fileName = savedFile;
+    b.SetFileName(savedFile);
     b.line = savedLine;
   };
   b.cursor = TextPos::StartOf(code);
-  b.fileName = name;
+  b.SetFileName(name);
   try {
     while (b.cursor.p && *b.cursor.p && !b.stopRequest) {
       const char* before = b.cursor.p;

@@ -311,7 +311,7 @@ void CmdRunText(TNuraEngine& e, CommandId) {
   TNuraBase& b = e.Base();
   std::string text = PopText(e);
   const std::string name =
-      b.fileName + SJ("の") + std::to_string(e.CurrentLine()) + SJ("行目のぬらせら");
+      b.FileName() + SJ("の") + std::to_string(e.CurrentLine()) + SJ("行目のぬらせら");
   PreprocessSource(text, name);
   e.RunNested(TextPos::StartOf(MakeText(std::move(text))), name);
 }

@@ -42,7 +42,7 @@ void TNuraEngine::ResetForRun() {
 void TNuraEngine::LoadProgram(const std::string& source, const std::string& fileName) {
   TNuraBase& b = *base_;
   std::string text = source;
-  b.fileName = fileName;
+  b.SetFileName(fileName);
   PreprocessSource(text, [&](int line, const std::string& message) {
     b.cursor.Reset();
     b.line = line;
@@ -177,7 +177,7 @@ bool TNuraEngine::CursorInTopBlock() const {
 }
 
 std::string TNuraEngine::FormatErrorMessage(const std::string& text) {
-  return nura::FormatErrorMessage(base_->fileName, CurrentLine(), text);
+  return nura::FormatErrorMessage(base_->FileName(), CurrentLine(), text);
 }
 
 TImeMode TNuraEngine::GetDialogImeMode(int mode) {
@@ -195,7 +195,7 @@ TImeMode TNuraEngine::GetDialogImeMode(int mode) {
 }
 
 std::optional<ErrorChoice> TNuraEngine::ReportWarning(const std::string& text) {
-  return nura::ReportWarning(base_->fileName, CurrentLine(), text, base_->debugFlag);
+  return nura::ReportWarning(base_->FileName(), CurrentLine(), text, base_->debugFlag);
 }
 
 int TNuraEngine::ConfirmFileOperation(const std::string& path, const std::string& message) {

@@ -76,7 +76,7 @@ void TNuraEngine::EnterLabel(const THashNode& node) {
   frame.kind = kRunCall;
   frame.returnPos = std::move(b.cursor);
   frame.savedFileName = b.SavedFileName();
-  b.fileName = node.annotation;
+  b.SetFileName(node.annotation);
   b.cursor = node.position;
 }
 
@@ -177,7 +177,7 @@ void TNuraEngine::JumpToLabel(const std::string& name) {
                                    SJ("\"に、ジャンプしようとしました。")));
   }
   b.cursor = node->position;
-  b.fileName = node->annotation;
+  b.SetFileName(node->annotation);
 }
 
 const char* TNuraEngine::FindLocalLabel(const std::string& block, const std::string& name) {

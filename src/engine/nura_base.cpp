@@ -412,19 +412,6 @@ void TNuraBase::CacheSystemNodes() {
   cachedAt_ = words.RemovalGeneration();
 }
 
-TextRef TNuraBase::SavedFileName() {
-  if (!savedFileName_ || *savedFileName_ != fileName) savedFileName_ = MakeText(fileName);
-  return savedFileName_;
-}
-
-void TNuraBase::RestoreFileName(const TextRef& saved) {
-  if (!saved) {
-    fileName.clear();
-  } else if (fileName != *saved) {
-    fileName = *saved;
-  }
-}
-
 NodePtr TNuraBase::AddVariable(const std::string& name, const std::string& value,
                                const std::string& annotation) {
   return words.AddNode(THashNode(name, false, kWordVariable, runControl.Count(), annotation, value, ""));

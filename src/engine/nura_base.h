@@ -318,7 +318,14 @@ class TNuraBase {
   TNuraBase(const TNuraBase&) = delete;
   TNuraBase& operator=(const TNuraBase&) = delete;
 
-  std::string fileName;
+  // The file the cursor runs in, as error messages name it (a copy: the
+  // shared text may go when the name changes).
+  std::string FileName() const { return *fileName_; }
+  // The file name becomes `name`; the text is shared anew only when it
+  // changes, so that frames save it without copying.
+  void SetFileName(const std::string& name) {
+    if (*fileName_ != name) fileName_ = MakeText(name);
+  }
   TextRef text;               // the preprocessed program text
   bool runtimeFlag = false;
   bool appendedFlag = false;
@@ -390,18 +397,23 @@ class TNuraBase {
     if (cachedAt_ != words.RemovalGeneration() || !(this->*slot)) CacheSystemNodes();
     return this->*slot;
   }
-  // The current file name for a frame to restore later: shared, so that
-  // saving it copies no text while the name stays the same.
-  TextRef SavedFileName();
+  // The current file name for a frame to restore later.
+  const TextRef& SavedFileName() const { return fileName_; }
   // The file name becomes `saved` (nil: empty).
-  void RestoreFileName(const TextRef& saved);
+  void RestoreFileName(const TextRef& saved) {
+    if (!saved) {
+      SetFileName("");
+    } else if (saved != fileName_) {
+      fileName_ = saved;
+    }
+  }
   // Makes a variable node of the current run-control depth and enters it.
   NodePtr AddVariable(const std::string& name, const std::string& value,
                       const std::string& annotation);
 
  private:
   uint64_t cachedAt_ = 0;
-  TextRef savedFileName_;  // the last name SavedFileName gave
+  TextRef fileName_ = MakeText("");  // never nil
 };
 
 }  // namespace nura

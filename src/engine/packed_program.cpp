@@ -78,7 +78,7 @@ bool LoadAppendedProgram(TNuraEngine& engine, const std::string& executable, std
   } catch (const std::exception& e) {
     throw ENura(SJ("ファイルの展開に失敗しました。") + e.what());
   }
-  base.fileName = "nurasera.nrs";
+  base.SetFileName("nurasera.nrs");
   base.appendedFlag = true;
   return true;
 }

@@ -150,7 +150,7 @@ void TNuraEngine::HandleRunError(const std::exception& e) {
     b.inErrorLabel = true;
     b.errorResume = b.cursor;
     b.cursor = b.errorLabel->position;
-    b.fileName = b.errorLabel->annotation;
+    b.SetFileName(b.errorLabel->annotation);
     return;
   }
   if (!b.warnOnError) return;
@@ -409,14 +409,14 @@ void TNuraEngine::InNestedLevel(const std::function<void()>& body) {
   TNuraBase& b = *base_;
   if (nestDepth_ >= kMaxNestedRuns) throw ENura(RunawayMessage());
   const TextPos savedCursor = b.cursor;
-  const std::string savedFile = b.fileName;
+  const std::string savedFile = b.FileName();
   ++nestDepth_;
   b.runControl.BeginNested();
   auto restore = [&] {
     b.runControl.EndNested();
     --nestDepth_;
     b.cursor = savedCursor;
-    b.fileName = savedFile;
+    b.SetFileName(savedFile);
   };
   try {
     body();
@@ -430,7 +430,7 @@ void TNuraEngine::InNestedLevel(const std::function<void()>& body) {
 void TNuraEngine::RunNested(const TextPos& start, const std::string& fileName) {
   InNestedLevel([&] {
     base_->cursor = start;
-    base_->fileName = fileName;
+    base_->SetFileName(fileName);
     RunLoop();
   });
 }
@@ -478,7 +478,7 @@ void TNuraEngine::PushEventFrame(const TextPos& code, const std::string& fileNam
   frame.savedFileName = b.SavedFileName();
   b.runControl.Push(frame);
   b.cursor = code;
-  b.fileName = fileName;
+  b.SetFileName(fileName);
 }
 
 void TNuraEngine::RunCommEvent(const TextPos& label, const std::string& fileName) {
@@ -504,7 +504,7 @@ void TNuraEngine::RunTimerTarget(const TextPos& target) {
     b.cursor = target;
     return;
   }
-  RunNested(target, b.fileName);
+  RunNested(target, b.FileName());
 }
 
 }  // namespace nura

@@ -82,7 +82,7 @@ std::string ResolveFilePath(TNuraEngine& engine, const std::string& name) {
       WithSeparator(current) + name,
       WithSeparator(engine.Base().baseFolder) + name,
       WithSeparator(program) + name,
-      FolderOfScriptPath(engine.Base().fileName) + name,
+      FolderOfScriptPath(engine.Base().FileName()) + name,
   };
   for (const auto& c : candidates) {
     if (Exists(c)) return c;

@@ -82,10 +82,10 @@ void TfrmNura::LocateScript() {
   } catch (const std::exception& e) {
     if (ErrorLog().empty()) ErrorLog() = std::string(e.what()) + "\r\n";
     Dialogs().ShowErrorDialog(ErrorLog());
-    base.fileName.clear();
+    base.SetFileName("");
     return;
   }
-  if (!base.fileName.empty()) return;  // the "-runtime" program
+  if (!base.FileName().empty()) return;  // the "-runtime" program
   std::string name = cl.scriptName;
   if (name.empty()) {
     const std::string found = FindDefaultScript(cl.programPath);
@@ -106,7 +106,7 @@ bool TfrmNura::LoadRuntimeProgram(const std::string& file) {
     loaded = false;
   }
   if (!loaded) {
-    engine_->Base().fileName.clear();
+    engine_->Base().SetFileName("");
     Dialogs().ShowWarning(SJ("指定されたプログラムファイルは壊れています。"),
                           SJ("プログラムの実行エラー"));
   }
@@ -123,7 +123,7 @@ bool TfrmNura::LoadScriptFile(const std::string& name) {
   }
   TNuraBase& base = engine_->Base();
   source_ = std::move(text);
-  base.fileName = name;
+  base.SetFileName(name);
   base.scriptPath = name;
   const std::string folder = FolderOfScriptPath(name);
   if (!folder.empty()) {
@@ -147,13 +147,13 @@ void TfrmNura::eventDoTimer() {
     ProcessEvents();
   }
   TNuraBase& base = engine_->Base();
-  if (base.fileName.empty()) {
+  if (base.FileName().empty()) {
     CloseMainWindow();
     return;
   }
   quietStart_ = console_;
   try {
-    engine_->PrepareRun(source_, base.fileName);
+    engine_->PrepareRun(source_, base.FileName());
     quietStart_ = false;
   } catch (const std::exception& e) {
     quietStart_ = false;
@@ -218,7 +218,7 @@ bool TfrmNura::FormCloseQuery() {
     base.exitLabel.reset();
     if (const NodePtr& noExit = base.SystemNode(&TNuraBase::nodeNoExit)) noExit->value = "0";
     try {
-      engine_->RunNested(target, labelFile.empty() ? base.fileName : labelFile);
+      engine_->RunNested(target, labelFile.empty() ? base.FileName() : labelFile);
     } catch (const std::exception&) {
       // the run loop reported the error
     }

@@ -22,7 +22,7 @@ TEventLabel EventLabelOf(TNuraEngine& engine, const std::string& name) {
 void EnterEventLabel(TNuraEngine& engine, const TEventLabel& label) {
   if (!label) return;
   const bool idle = !engine.RunActive();
-  const std::string fileName = label.fileName.empty() ? engine.Base().fileName : label.fileName;
+  const std::string fileName = label.fileName.empty() ? engine.Base().FileName() : label.fileName;
   try {
     engine.RunCommEvent(label.position, fileName);
   } catch (const std::exception&) {

@@ -15,7 +15,7 @@ TEST(EngineErrors, MessagesNameTheStatementsLine) {
   TNuraBase& base = engine.Base();
   std::string source = SJ("A\nB\nC");  // saved on Linux, no line end at the end
   PreprocessSource(source, "x.nrs");
-  base.fileName = SJ("/home/u/ソ%s.nrs");
+  base.SetFileName(SJ("/home/u/ソ%s.nrs"));
   TextRef text = MakeText(source);
   base.cursor = TextPos(text, text->c_str() + text->find('B'));
   EXPECT_EQ(engine.FormatErrorMessage("10%3"), SJ("[エラー] ソ%s.nrs(2行目): 10%3"));

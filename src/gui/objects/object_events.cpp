@@ -134,7 +134,7 @@ void TObjectSite::RunEventCode(int id) {
     event->kind = kWordObject;
     event->id = id;
   }
-  engine_.RunEventCode(code, engine_.Base().fileName);
+  engine_.RunEventCode(code, engine_.Base().FileName());
 }
 
 // ---- bindings ----
