@@ -580,9 +580,6 @@ class TNuraEngine {
   // The label of a kept statement called with its bound texts, each
   // expanded onto the second stack as CallUserFunction does.
   void CallKeptLabel(const TKeptCommand& kept);
-  // The value of a bound text onto the second stack; `variable`: the plain
-  // variable the text names, when it is known to be one.
-  void PushBoundValue(const std::string& text, const THashNode* variable);
 };
 
 }  // namespace nura

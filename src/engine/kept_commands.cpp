@@ -177,29 +177,26 @@ void TNuraEngine::RunKeptCommandWord(const TKeptCommand& kept, const char* at) {
 
 void TNuraEngine::CallKeptLabel(const TKeptCommand& kept) {
   TNuraBase& b = *base_;
+  TStack& values = b.secondStack;
+  const auto isVariable = [](const THashNode* node) { return node && node->kind == kWordVariable; };
+  if (kept.bound.size() == 1 && isVariable(kept.boundVariables[0])) {
+    // A plain variable gives its value without running code.
+    values.Push(ExpandVariable(*kept.boundVariables[0]));
+    EnterLabel(*kept.node);
+    return;
+  }
   // Expanding a text may run code that replaces the kept entry or removes
   // the variables it names: the node and the texts go on as copies, and a
   // variable counts only while the table keeps its shape.
   const NodePtr node = kept.node;
-  if (kept.bound.size() == 1) {
-    PushBoundValue(kept.bound[0], kept.boundVariables[0]);
-  } else {
-    const uint64_t shape = b.words.ShapeGeneration();
-    const std::vector<std::string> texts = kept.bound;
-    const std::vector<const THashNode*> variables = kept.boundVariables;
-    for (size_t i = 0; i < texts.size(); ++i)
-      PushBoundValue(texts[i], b.words.ShapeGeneration() == shape ? variables[i] : nullptr);
+  const uint64_t shape = b.words.ShapeGeneration();
+  const std::vector<std::string> texts = kept.bound;
+  const std::vector<const THashNode*> variables = kept.boundVariables;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    const THashNode* variable = b.words.ShapeGeneration() == shape ? variables[i] : nullptr;
+    values.Push(isVariable(variable) ? ExpandVariable(*variable) : ExpandString(texts[i]));
   }
   EnterLabel(*node);
-}
-
-void TNuraEngine::PushBoundValue(const std::string& text, const THashNode* variable) {
-  TStack& values = base_->secondStack;
-  if (variable && variable->kind == kWordVariable) {
-    values.Push(ExpandVariable(*variable));
-  } else {
-    values.Push(ExpandString(std::string(text)));
-  }
 }
 
 }  // namespace nura

@@ -132,11 +132,17 @@ TEST_F(CallSiteTest, ErrorsInsideTheCalledLabelKeepTheirLine) {
   EXPECT_EQ(dialogs.errorLogs[1], line + line);
 }
 
+// Also when the call is the label's first statement: the line of the
+// label is reported.
 TEST_F(CallSiteTest, EndlessRecursionWithAnArgumentIsAnError) {
   ASSERT_TRUE(Run("「再帰」を「?を」で関数定義\n1を再帰\n*再帰\n引数取得\nそれを再帰"));
   ASSERT_EQ(dialogs.errorLogs.size(), 1u);
   EXPECT_NE(dialogs.errorLogs[0].find("実行が無限ループしている可能性があるので終了します。"),
             std::string::npos);
+  ASSERT_TRUE(Run("「再帰」を「?を」で関数定義\nN=1\nNを再帰\n*再帰\nNを再帰"));
+  ASSERT_EQ(dialogs.errorLogs.size(), 2u);
+  EXPECT_EQ(dialogs.errorLogs[1],
+            "[エラー] test.nrs(4行目): 実行が無限ループしている可能性があるので終了します。\r\n");
 }
 
 // A command word copied over a variable makes it callable: statements that
