@@ -169,10 +169,10 @@ void CmdReturn(TNuraEngine& e, CommandId) {
     if (frame->kind == kRunCall || frame->kind == kRunEvent) {
       b.cursor = std::move(frame->returnPos);
       b.RestoreFileName(frame->savedFileName);
-      b.runControl.Remove(b.runControl.Count() - 1);
+      b.runControl.RemoveTop();
       return;
     }
-    b.runControl.Remove(b.runControl.Count() - 1);
+    b.runControl.RemoveTop();
   }
   RaiseScriptError(e, SJ("「戻る」べき場所がありません。"));
 }

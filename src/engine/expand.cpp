@@ -374,11 +374,6 @@ const THashNode* TNuraEngine::LoneVariable(const std::string& text) const {
   return variable;
 }
 
-std::string TNuraEngine::ExpandVariable(const THashNode& variable) {
-  SetResultKind(IsNumberKind(variable.annotation) ? "e" : "s");
-  return variable.value;
-}
-
 std::string TNuraEngine::ExpandString(const std::string& text) {
   // One named result on every path, built in place.
   std::string result;

@@ -329,11 +329,6 @@ TRunControl* TRunControlStack::RaiseToTop(int i) {
   return &current_.back();
 }
 
-void TRunControlStack::Remove(int i) {
-  if (i < 0 || i >= Count()) return;
-  current_.erase(current_.begin() + i);
-}
-
 void TRunControlStack::BeginNested() {
   saved_.push_back(std::move(current_));
   current_ = std::move(spare_);

@@ -257,8 +257,10 @@ class TRunControlStack {
   TRunControl* At(int i) { return &current_[static_cast<size_t>(i)]; }
   // Moves record i above the records pushed after it; returns it.
   TRunControl* RaiseToTop(int i);
-  // Removes record i of the current level when there is one.
-  void Remove(int i);
+  // Removes the top record of the current level when there is one.
+  void RemoveTop() {
+    if (!current_.empty()) current_.pop_back();
+  }
   void Clear() { current_.clear(); }
   void BeginNested();
   void EndNested();

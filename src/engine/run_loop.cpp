@@ -210,7 +210,7 @@ bool TNuraEngine::RestartLoop(int index) {
       return false;
   }
   if (!b.cursor.p) {
-    b.runControl.Remove(b.runControl.Count() - 1);  // the run ended meanwhile
+    b.runControl.RemoveTop();  // the run ended meanwhile
     return true;
   }
   // Back to the start of the body, which is mostly the text the cursor is in.
@@ -249,13 +249,13 @@ void TNuraEngine::CheckRunControl() {
       default:
         break;
     }
-    b.runControl.Remove(b.runControl.Count() - 1);
+    b.runControl.RemoveTop();
     popped = true;
     if (kind > kRunWhile || kind == kRunInvalid) {
       throw ENura(FormatErrorMessage(SJ("特定できないシステムエラーです(ToT)\"CheckRunControl\"で未定義の構文があります。")));
     }
   } catch (const std::exception& e) {
-    if (!popped) b.runControl.Remove(b.runControl.Count() - 1);
+    if (!popped) b.runControl.RemoveTop();
     throw ENura(FormatErrorMessage(SJ("実行制御でエラー。") + e.what() + SJ(".制御スタック：") +
                                    std::to_string(b.runControl.Count())));
   }
