@@ -482,6 +482,7 @@ class TNuraEngine {
   TLineEnd ReadLineEndAtCursor(const TPositionLines* known);
   // PassLineEnd with what the line end at `at` reads.
   void PassLineEnd(const char* at, const TLineEnd& end);
+  void PassBreakAtCursor();
   bool CursorInTopBlock() const;
   // The positions and markers whose lines reading a statement took, from
   // the last marker on: replayed, they leave the line as the reading did.

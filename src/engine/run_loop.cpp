@@ -86,12 +86,24 @@ void TNuraEngine::RunLoop() {
     try {
       do {
         CheckRunControl();
+        PassBreakAtCursor();
       } while (b.cursor.p && *b.cursor.p == 0 && b.runControl.Count() > 0);
     } catch (const std::exception& e) {
       RecoverFromError(e, nullptr);
     }
     if (!b.cursor.p || *b.cursor.p == 0) return;
   }
+}
+
+// Where a frame put the cursor (the start of its block again, the end of
+// its statement) nothing is pending: a line break there is passed at once,
+// as the statement step would pass it.
+void TNuraEngine::PassBreakAtCursor() {
+  TNuraBase& b = *base_;
+  const char* at = b.cursor.p;
+  if (!at || (*at != '\r' && *at != '\n') || !b.args.Empty()) return;
+  const TLineEnd end = LineEndAtCursor();
+  if (!end.continues) PassLineEnd(at, end);
 }
 
 void TNuraEngine::RecoverFromError(const std::exception& e, const char* statementStart) {

@@ -110,6 +110,15 @@ TEST_F(KeptStatementTest, AssignmentsPassTheirLineEnds) {
   EXPECT_NE(Log().find("(4行目)"), std::string::npos) << Log();
 }
 
+// The line break at the start of a loop's block and behind a closed
+// conditional block is passed where the frame puts the cursor; the run goes
+// on behind the loop with the right lines.
+TEST_F(KeptStatementTest, LineBreaksWhereFramesPutTheCursor) {
+  ASSERT_TRUE(Run("A=0\n3回(\n  もし回数%2=0ならば(A=A+1)\n  違えば(A=A+10)\n)\nAと言う\n謎\n"));
+  EXPECT_EQ(dialogs.messages, (Strings{"21"}));
+  EXPECT_NE(Log().find("(7行目)"), std::string::npos) << Log();
+}
+
 // A command statement made only of words runs its word where it ends: at
 // its line break unless the line goes on after a comma, at the end of its
 // block, or before ";"; its errors keep their line.
