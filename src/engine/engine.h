@@ -438,7 +438,7 @@ class TNuraEngine {
   // and the node stays a variable.
   const THashNode* LoneVariable(const std::string& text) const;
   // ExpandString of a text that names `variable` alone.
-  std::string ExpandVariable(const THashNode& variable) {
+  const std::string& ExpandVariable(const THashNode& variable) {
     SetResultKind(IsNumberKind(variable.annotation) ? "e" : "s");
     return variable.value;
   }

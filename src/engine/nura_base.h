@@ -193,7 +193,8 @@ class THash {
 // A stack of strings; the top is the end.
 class TStack {
  public:
-  void Push(std::string s) { items_.push_back(std::move(s)); }
+  void Push(const std::string& s) { items_.push_back(s); }
+  void Push(std::string&& s) { items_.push_back(std::move(s)); }
   std::string Pop();
   std::string Shift();
   std::string GetItem(int i) const;
