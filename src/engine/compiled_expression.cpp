@@ -178,15 +178,18 @@ class TExpressionCompiler {
 
 namespace {
 
-// "variable op number op number ...": each operator takes the value so far
-// and the number before it. The step where the pairs start, 0 when the
-// steps are no such chain.
+// "variable op operand op operand ...", each operand a number or a
+// variable: each operator takes the value so far and the operand before
+// it. The step where the pairs start, 0 when the steps are no such chain.
 uint8_t ChainStart(const std::vector<TStep>& steps) {
   if (steps.size() < 2 || steps[0].kind != TKind::kVariable) return 0;
   const size_t start = steps[1].kind == TKind::kFirst ? 2 : 1;
   if (steps.size() <= start || (steps.size() - start) % 2 != 0) return 0;
   for (size_t i = start; i < steps.size(); i += 2) {
-    if (steps[i].kind != TKind::kNumber || steps[i + 1].kind != TKind::kBinary) return 0;
+    const TKind operand = steps[i].kind;
+    if ((operand != TKind::kNumber && operand != TKind::kVariable) || steps[i + 1].kind != TKind::kBinary) {
+      return 0;
+    }
   }
   return static_cast<uint8_t>(start);
 }
@@ -345,7 +348,15 @@ bool TCompiledExpression::RunChain(typename TNumbers::TNumber& result) const {
   const TStep* step = &steps_[chain_];
   const TStep* const end = steps_.data() + steps_.size();
   for (; step != end; step += 2) {
-    if (!Combine<TNumbers>(step[1].op, value, TNumbers::Literal(step[0]), true, value)) return false;
+    if (step[0].kind == TKind::kNumber) {
+      if (!Combine<TNumbers>(step[1].op, value, TNumbers::Literal(step[0]), true, value)) return false;
+      continue;
+    }
+    // A variable operand, as the numeric pass reads it.
+    const THashNode& operand = *step[0].node;
+    TNumber number;
+    if (operand.kind != kWordVariable || !TNumbers::Read(operand, number)) return false;
+    if (!Combine<TNumbers>(step[1].op, value, number, IsNumberKind(operand.annotation), value)) return false;
   }
   result = value;
   return true;

@@ -74,8 +74,8 @@ class TCompiledExpression {
   // or extended precision).
   template <class TNumbers>
   bool RunNumbers(typename TNumbers::TNumber& result) const;
-  // The numeric pass of a chain "variable op number op number ...", which
-  // needs no stack.
+  // The numeric pass of a chain "variable op operand op operand ..." (each
+  // operand a number or a variable), which needs no stack.
   template <class TNumbers>
   bool RunChain(typename TNumbers::TNumber& result) const;
   // The numeric pass, in whole numbers first.
@@ -83,7 +83,7 @@ class TCompiledExpression {
   std::vector<TStep> steps_;
   bool numeric_ = false;
   bool whole_ = false;  // numeric, with whole numbers and no "^" alone
-  // Numeric, a variable then pairs of a number and an operator, from step
+  // Numeric, a variable then pairs of an operand and an operator, from step
   // chain_ on (0: no chain; 2 when the variable is the first operand of an
   // argument text).
   uint8_t chain_ = 0;

@@ -42,7 +42,8 @@ TEST_F(KeptStatementTest, ArithmeticKeepsTheGeneralFormat) {
 TEST_F(KeptStatementTest, TextsComparisonsAndValuesThatChangeTheirKind) {
   ExpectSameAsWrittenOut("X=1\nT=\"007\"\n",
                          "Y=X*2\nYと言う\nX=\"abc\"&I\nZ=X=\"abc2\"\nZと言う\nU=T=7\nUと言う\n"
-                         "V=T&\"{I}\"&`b`\nVと言う\nW=\"a\"<X\nWと言う",
+                         "V=T&\"{I}\"&`b`\nVと言う\nW=\"a\"<X\nWと言う\n"
+                         "C=X=T\nCと言う\nE=Y*I-Y+X\nEと言う\nF=T*Y+I\nFと言う",
                          3);
   ExpectSameAsWrittenOut("S=\"\"\n", "S=S&\"ab\"&I\nSと言う\nK=-S\nKと言う\nL=I>1&&S<>\"\"\nLと言う", 3);
 }
