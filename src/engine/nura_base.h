@@ -14,6 +14,7 @@
 #include <string>
 #include <typeindex>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -236,7 +237,7 @@ struct TRunControl {
   int32_t limit = 0;
   uint8_t kind = kRunInvalid;
   TextRef block;            // the copied body; the cursor runs inside it
-  TextRef savedFileName;    // TNuraBase::SavedFileName()
+  const std::string* savedFileName = nullptr;  // TNuraBase::SavedFileName()
   std::string condition;    // kind 9
   NodePtr loopVar;          // kind 2
   std::shared_ptr<const std::vector<std::string>> items;  // kind 6
@@ -321,13 +322,10 @@ class TNuraBase {
   TNuraBase(const TNuraBase&) = delete;
   TNuraBase& operator=(const TNuraBase&) = delete;
 
-  // The file the cursor runs in, as error messages name it (a copy: the
-  // shared text may go when the name changes).
-  std::string FileName() const { return *fileName_; }
-  // The file name becomes `name`; the text is shared anew only when it
-  // changes, so that frames save it without copying.
+  // The file the cursor runs in, as error messages name it.
+  const std::string& FileName() const { return *fileName_; }
   void SetFileName(const std::string& name) {
-    if (*fileName_ != name) fileName_ = MakeText(name);
+    if (*fileName_ != name) fileName_ = &KeepFileName(name);
   }
   TextRef text;               // the preprocessed program text
   bool runtimeFlag = false;
@@ -400,23 +398,22 @@ class TNuraBase {
     if (cachedAt_ != words.RemovalGeneration() || !(this->*slot)) CacheSystemNodes();
     return this->*slot;
   }
-  // The current file name for a frame to restore later.
-  const TextRef& SavedFileName() const { return fileName_; }
+  // The current file name for a frame to restore later. The names used
+  // stay while the state lives (they are few: files and text runs), so a
+  // frame holds one without counting references.
+  const std::string* SavedFileName() const { return fileName_; }
   // The file name becomes `saved` (nil: empty).
-  void RestoreFileName(const TextRef& saved) {
-    if (!saved) {
-      SetFileName("");
-    } else if (saved != fileName_) {
-      fileName_ = saved;
-    }
-  }
+  void RestoreFileName(const std::string* saved) { fileName_ = saved ? saved : &KeepFileName(""); }
   // Makes a variable node of the current run-control depth and enters it.
   NodePtr AddVariable(const std::string& name, const std::string& value,
                       const std::string& annotation);
 
  private:
   uint64_t cachedAt_ = 0;
-  TextRef fileName_ = MakeText("");  // never nil
+  // Every file name used, and the current one among them (never nil).
+  std::unordered_set<std::string> fileNames_;
+  const std::string& KeepFileName(const std::string& name) { return *fileNames_.insert(name).first; }
+  const std::string* fileName_ = &KeepFileName("");
 };
 
 }  // namespace nura
