@@ -179,9 +179,10 @@ void TNuraEngine::CallKeptLabel(const TKeptCommand& kept) {
   TNuraBase& b = *base_;
   TStack& values = b.secondStack;
   const auto isVariable = [](const THashNode* node) { return node && node->kind == kWordVariable; };
-  if (kept.bound.size() == 1 && isVariable(kept.boundVariables[0])) {
-    // A plain variable gives its value without running code.
-    values.Push(ExpandVariable(*kept.boundVariables[0]));
+  const std::vector<const THashNode*>& plain = kept.boundVariables;
+  if (std::all_of(plain.begin(), plain.end(), isVariable)) {
+    // Plain variables give their values without running code.
+    for (const THashNode* variable : plain) values.Push(ExpandVariable(*variable));
     EnterLabel(*kept.node);
     return;
   }
