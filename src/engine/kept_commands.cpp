@@ -10,6 +10,7 @@
 // numbers, groups, hash elements, loops, conditions, the call form, a
 // te-form command that runs at once, "そして") keeps being read each time.
 #include <algorithm>
+#include <optional>
 
 #include "engine/binding.h"
 #include "engine/engine.h"
@@ -77,6 +78,30 @@ bool TNuraEngine::ScanPlainCommand(const char* at, TKeptCommand& kept) {
 }
 
 namespace {
+
+// A copy of a kept statement's command word, for the arguments check behind
+// it (the kept entry may be replaced while the word runs). Most words are a
+// few characters: those are copied as bytes, without the string machinery.
+class TWordCopy {
+ public:
+  explicit TWordCopy(const std::string& word) {
+    if (word.size() <= TShortText::kMaxSize) {
+      bytes_ = TShortText::Of(word);
+    } else {
+      long_ = word;
+    }
+  }
+  std::string Text() const {
+    if (long_) return *long_;
+    std::string text;
+    bytes_.WriteTo(text);
+    return text;
+  }
+
+ private:
+  TShortText bytes_;
+  std::optional<std::string> long_;
+};
 
 // A command binds its arguments before its handler runs, a label with a
 // pattern as it is called.
@@ -156,7 +181,7 @@ void TNuraEngine::RunKeptCommandWord(const TKeptCommand& kept, const char* at) {
     const size_t words = kept.items.size() - 1;
     for (size_t i = 0; i < words; ++i) b.args.Push(kept.items[i]);
   }
-  const std::string word = kept.items.back();
+  const TWordCopy word(kept.items.back());
   const NodePtr held = node.kind == kWordCommand ? nullptr : kept.node;
   const bool subject = kept.boundSubject;
   const char* end = at + kept.endLength;
@@ -167,10 +192,10 @@ void TNuraEngine::RunKeptCommandWord(const TKeptCommand& kept, const char* at) {
     // As DispatchCommand would run it; the node is not touched once the
     // handler runs.
     kept.handler(*this, static_cast<CommandId>(node.id));
-    CheckArgumentsTaken(word);
+    if (!b.args.Empty()) RaiseArgumentsLeft(word.Text());
   } else {
     if (bound) boundFor_ = &node;
-    RunWordNode(word, node);
+    RunWordNode(word.Text(), node);
   }
   if (*end) PassLineEnd(end, lineEnd);
 }

@@ -124,6 +124,20 @@ TEST_F(CallSiteTest, BindingErrorsKeepTheirLineEveryRound) {
   EXPECT_EQ(dialogs.errorLogs[1], line + line);
 }
 
+// The arguments-left error names the word of the statement, short or
+// long, every round.
+TEST_F(CallSiteTest, ArgumentsLeftNameTheStatementsWord) {
+  dialogs.choice = ErrorChoice::Continue;
+  ASSERT_TRUE(Run("「とても長い名前の関数」を「?を」で関数定義\nA=1\n2回(\nAとAをとても長い名前の関数\n)\n"
+                  "2回(\nAとAと言う\n)\n終わり\n*とても長い名前の関数\n引数取得\n戻る"));
+  const std::string longWord =
+      "[エラー] test.nrs(10行目): \"とても長い名前の関数\"命令の引数に誤りがあります。引数が多いです。\"A\"\r\n";
+  const std::string shortWord =
+      "[エラー] test.nrs(7行目): \"言う\"命令の引数に誤りがあります。引数が多いです。\"Aと\"\r\n";
+  ASSERT_EQ(dialogs.errorLogs.size(), 4u);
+  EXPECT_EQ(dialogs.errorLogs[3], longWord + longWord + shortWord + shortWord);
+}
+
 TEST_F(CallSiteTest, ErrorsInsideTheCalledLabelKeepTheirLine) {
   dialogs.choice = ErrorChoice::Continue;
   ASSERT_TRUE(Run("「合算」を「?を」で関数定義\n2回(回数を合算)\n終わり\n*合算\n引数取得\nそれを謎る\n戻る"));
