@@ -70,8 +70,7 @@ void TNuraEngine::Run() {
 
 // ---- result ----
 
-const NodePtr& TNuraEngine::ResultNode() {
-  if (const NodePtr& node = base_->SystemNode(&TNuraBase::nodeResult)) return node;
+const NodePtr& TNuraEngine::AddResultNode() {
   static const std::string kSore = SJ("それ");
   base_->nodeResult = base_->words.AddNode(THashNode::CreateVariable(kSore, false, -1, ""));
   return base_->nodeResult;

@@ -107,7 +107,10 @@ class TNuraEngine {
   void SetResultKind(const std::string& kind) { resultKind_ = kind; }
   void SetResultKind(const char* kind) { SetKindText(resultKind_, kind); }
   // The node "それ" (entered when missing).
-  const NodePtr& ResultNode();
+  const NodePtr& ResultNode() {
+    const NodePtr& node = base_->SystemNode(&TNuraBase::nodeResult);
+    return node ? node : AddResultNode();
+  }
 
   // ---- errors (engine.cpp) ----
   // The line of the statement at the cursor (read from the line marker).
@@ -302,6 +305,8 @@ class TNuraEngine {
   const OperandReader& OperandReaderOf();
 
  private:
+  // engine.cpp
+  const NodePtr& AddResultNode();
   // statement.cpp
   std::string SyntaxError(const std::string& what, const std::string& detail);
   void EndOfLine();
