@@ -38,7 +38,10 @@ namespace nura {
 // Sets a kind text ("e", "s", "hs"), written only when it changes: kinds
 // are set on every assignment and mostly stay as they were.
 inline void SetKindText(std::string& slot, const char* kind) {
-  if (slot.size() == 1 && slot[0] == kind[0] && kind[1] == '\0') return;
+  if (kind[0] != '\0' && kind[1] == '\0' && slot.size() == 1) {
+    slot[0] = kind[0];  // one letter over another ("s" for "e"), in place
+    return;
+  }
   slot = kind;
 }
 
@@ -129,6 +132,11 @@ class TNuraEngine {
 
   // ---- statement loop (statement.cpp) ----
   void ExecuteStatement();
+  // The statement steps behind ExecuteStatement: one that starts with a
+  // word no kept statement stands for, and one that starts with a mark
+  // (an end, a literal, a group, a number ...).
+  [[gnu::noinline]] void ExecuteWordStatement(unsigned char first);
+  [[gnu::noinline]] void ExecuteMarkedStatement(unsigned char first);
   void ExecutePendingWord();
   void ExecuteWord(THashNode& node);
   void ExecuteAssignment(const std::string& target);
@@ -540,7 +548,14 @@ class TNuraEngine {
   // blanks aside. `kept`: the entry whose compiled condition gave the
   // value, when one did (no code ran then), else nil.
   bool EvaluateCondition(const TCachedCondition** kept);
+  // Its slower ways: a condition not kept yet, read from the text, and a
+  // kept one whose value is not a whole number.
+  [[gnu::noinline]] bool EvaluateConditionText();
+  [[gnu::noinline]] bool EvaluateKeptCondition(const TCachedCondition& cached, const TCachedCondition** kept);
   TPositionCache<TCachedCondition> conditionCache_;
+  // The first run of a kept "もし": its blocks read (and kept when the
+  // lines they pass are complete), then the chosen one entered.
+  [[gnu::noinline]] void KeepIfTail(const TCachedCondition& kept, int result);
   // Statements read once per position while the word table and its
   // patterns stay as they were: "word = value", "Hの(key) = value", a
   // command statement made only of words, and of any other statement the
@@ -564,6 +579,8 @@ class TNuraEngine {
   };
   TPositionCache<TKeptStatement> keptStatements_;
   bool RunKeptStatement();
+  // A kept assignment the compiled form declined, read from its texts.
+  [[gnu::noinline]] void AssignKeptText(const TKeptStatement& kept);
   void KeepStatement(const char* at, TKeptStatement entry);
   // The kept statements through their compiled texts; false when the
   // statement must be run by reading its text (nothing happened then).

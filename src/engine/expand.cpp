@@ -541,7 +541,7 @@ bool TNuraEngine::EvaluateCondition(const TCachedCondition** kept) {
   const char* at = b.cursor.p;
   const TCachedCondition* cached =
       at ? conditionCache_.Find(b.cursor.text, at, b.words.ShapeGeneration()) : nullptr;
-  if (!cached) return TrimText(EvaluateExpression(ReadTranslatedCondition())) == "1";
+  if (!cached) return EvaluateConditionText();
   b.cursor.p = at + cached->length;
   if (!cached->compileTried) {
     cached->compileTried = true;
@@ -555,13 +555,21 @@ bool TNuraEngine::EvaluateCondition(const TCachedCondition** kept) {
     *kept = cached;
     return whole == 1;
   }
+  return EvaluateKeptCondition(*cached, kept);
+}
+
+bool TNuraEngine::EvaluateConditionText() {
+  return TrimText(EvaluateExpression(ReadTranslatedCondition())) == "1";
+}
+
+bool TNuraEngine::EvaluateKeptCondition(const TCachedCondition& cached, const TCachedCondition** kept) {
   TStrNum value;
-  if (!cached->compiled || !cached->compiled->Evaluate(value)) {
-    const std::string translated = cached->translated;  // the entry may go while it runs
+  if (!cached.compiled || !cached.compiled->Evaluate(value)) {
+    const std::string translated = cached.translated;  // the entry may go while it runs
     return TrimText(EvaluateExpression(translated)) == "1";
   }
   SetResultKind(value.is_number ? "e" : "s");
-  *kept = cached;
+  *kept = &cached;
   // A comparison gives 1 or 0: no text needed for those.
   if (value.is_number && (value.number == 0 || value.number == 1)) return value.number == 1;
   return TrimText(value.Text()) == "1";

@@ -342,14 +342,18 @@ void TNuraEngine::RunIfStatement() {
   }
   // The compiled condition ran no code: its entry still stands.
   if (!kept->ifTail) {
-    TIfTail tail = ReadIfTail(true);
-    if (tail.lines.Complete()) kept->ifTail = tail;
-    EnterIfBlock(tail, result);
+    KeepIfTail(*kept, result);
     return;
   }
   const TIfTail& tail = *kept->ifTail;
   b.cursor.p += tail.length;
   b.line = tail.lines.Apply(b.line, CursorInTopBlock());
+  EnterIfBlock(tail, result);
+}
+
+void TNuraEngine::KeepIfTail(const TCachedCondition& kept, int result) {
+  TIfTail tail = ReadIfTail(true);
+  if (tail.lines.Complete()) kept.ifTail = tail;
   EnterIfBlock(tail, result);
 }
 

@@ -74,15 +74,6 @@ void SkipBlanks(const char*& cursor) {
   while (cursor && (*cursor == ' ' || *cursor == '\t')) ++cursor;
 }
 
-void SkipSeparators(const char*& cursor) {
-  if (!cursor) return;
-  for (;;) {
-    unsigned char c = static_cast<unsigned char>(*cursor);
-    if (c != '\t' && c != ' ' && c != ',' && c != kHalfWidthComma) return;
-    ++cursor;
-  }
-}
-
 bool LineEndsInComma(const char* text, const char* at) {
   const char* back = at;
   while (back > text && IsBlankChar(back[-1])) --back;

@@ -28,8 +28,16 @@ std::string ReadSjisChar(const char*& cursor);
 
 // Moves over TABs and spaces.
 void SkipBlanks(const char*& cursor);
-// Moves over TAB, space, "," and the half-width ideographic comma.
-void SkipSeparators(const char*& cursor);
+// Moves over TAB, space, "," and the half-width ideographic comma (inline:
+// every statement step starts with it).
+inline void SkipSeparators(const char*& cursor) {
+  if (!cursor) return;
+  for (;;) {
+    const unsigned char c = static_cast<unsigned char>(*cursor);
+    if (c != '\t' && c != ' ' && c != ',' && c != 0xA4) return;
+    ++cursor;
+  }
+}
 // True when the last character before `at` on its line, blanks aside, is
 // "," or the half-width ideographic comma. Neither blanks nor "," are trail
 // bytes, so the bytes before `at` mostly tell; when the byte might be a

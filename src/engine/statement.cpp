@@ -2,8 +2,10 @@
 // pushes it (a value or word with its particle) onto the argument stack or
 // ends the statement by executing the word on top.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 #include "engine/command_ids.h"
 #include "engine/engine.h"
@@ -120,12 +122,38 @@ std::string TNuraEngine::SyntaxError(const std::string& what, const std::string&
   return FormatErrorMessage(Quoted(what) + SJ("は、文法が正しくないため、実行できません。") + detail);
 }
 
+namespace {
+
+// The first bytes of statements that start with a word (those a kept
+// statement may stand at): all but the ends, literals, groups, comments,
+// marks and numbers.
+constexpr std::array<bool, 256> kWordStatementStart = [] {
+  std::array<bool, 256> table{};
+  table.fill(true);
+  table[0] = false;
+  for (unsigned char ch : std::string_view("\r\n\"`#(*;?$+-0123456789")) table[ch] = false;
+  return table;
+}();
+
+}  // namespace
+
 void TNuraEngine::ExecuteStatement() {
   const char*& c = base_->cursor.p;
   if (!c) return;
   // Commas (also "、" folded) separate the arguments of a statement.
   SkipSeparators(c);
   const unsigned char ch = static_cast<unsigned char>(*c);
+  // The kept statement first, on a path of its own: the other kinds need
+  // far more of the stack.
+  if (kWordStatementStart[ch]) {
+    if (!RunKeptStatement()) ExecuteWordStatement(ch);
+    return;
+  }
+  ExecuteMarkedStatement(ch);
+}
+
+void TNuraEngine::ExecuteMarkedStatement(unsigned char ch) {
+  const char*& c = base_->cursor.p;
   switch (ch) {
     case 0:
       ExecutePendingWord();
@@ -160,13 +188,13 @@ void TNuraEngine::ExecuteStatement() {
       ExecuteConditionStatement();
       return;
     default:
-      break;
+      NumberStatement();  // "$", a sign or a digit
+      return;
   }
-  if (ch == '$' || ch == '+' || ch == '-' || (ch >= '0' && ch <= '9')) {
-    NumberStatement();
-    return;
-  }
-  if (RunKeptStatement()) return;
+}
+
+void TNuraEngine::ExecuteWordStatement(unsigned char ch) {
+  const char*& c = base_->cursor.p;
   const char* at = c;
   std::string word = ReadWord();
   if (word.empty()) {
@@ -220,7 +248,8 @@ bool TNuraEngine::RunKeptStatement() {
   using TKind = TKeptStatement::TKind;
   switch (kept->kind) {
     case TKind::kCommand:
-      RunKeptCommand(kept->command, at);
+      if (kept->command.endLength) RunKeptCommandWord(kept->command, at);  // the most, straight
+      else RunKeptCommand(kept->command, at);
       return true;
     case TKind::kRead:
       return false;
@@ -231,9 +260,7 @@ bool TNuraEngine::RunKeptStatement() {
         if (kept->lineEnd) PassKeptLineEnd(at, *kept->lineEnd);
         return true;
       }
-      // The entry may be replaced while the assignment runs: copies go on.
-      const std::string target = kept->target, text = kept->text;
-      AssignValueText(target, text);
+      AssignKeptText(*kept);
       return true;
     }
     case TKind::kElementAssignment:
@@ -245,9 +272,14 @@ bool TNuraEngine::RunKeptStatement() {
   }
   // The statement goes on behind the word that was read here.
   b.cursor.p = at + kept->wordLength;
-  if (RunKeptBlockWord(*kept)) return true;
-  StatementTail(kept->target, true);
+  if (!RunKeptBlockWord(*kept)) StatementTail(kept->target, true);
   return true;
+}
+
+void TNuraEngine::AssignKeptText(const TKeptStatement& kept) {
+  // The entry may be replaced while the assignment runs: copies go on.
+  const std::string target = kept.target, text = kept.text;
+  AssignValueText(target, text);
 }
 
 bool TNuraEngine::RunCompiledAssignment(const TKeptStatement& kept) {
