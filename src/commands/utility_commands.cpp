@@ -187,8 +187,10 @@ void TakeArguments(TNuraEngine& engine, CommandId) {
   TStack& stack = engine.Base().secondStack;
   const std::vector<std::string>& items = stack.Items();
   if (items.size() == 1 && !HasOuterBlank(items[0])) {
-    // One value with nothing to trim becomes "それ" as it is.
+    // One value with nothing to trim becomes "それ" as it is, with the
+    // number its variable kept for it.
     SetTextResult(engine, items[0]);
+    engine.ResultNode()->keptNumber = engine.Base().secondStackNumber;
     stack.Clear();
     return;
   }

@@ -380,6 +380,9 @@ class TNuraBase {
   bool trayFlag = false;
 
   TStack secondStack;         // values kept across user-function calls
+  // The number a variable kept for the text it gave to secondStack (a
+  // kept number counts only for its own text, so it goes along safely).
+  TKeptNumber secondStackNumber;
 
   // Fast access to words set at registration (CacheSystemNodes).
   NodePtr nodeCount;          // "回数"

@@ -89,6 +89,16 @@ TEST_F(CallSiteTest, RenamedLabelAnswersToItsNewName) {
   EXPECT_EQ(dialogs.messages, Strings{"6"});
 }
 
+// The number a variable kept goes along with its value into "それ": it
+// must count only while "それ" holds that very text, also after calls that
+// pass other values and after the label changes "それ".
+TEST_F(CallSiteTest, ValueOfAVariableTakesItsNumberAlong) {
+  ASSERT_TRUE(Run("「合算」を「?を」で関数定義\nT=0\nN=41\nNを合算\n(N+1)を合算\n"
+                  "N=N+1\nNを合算\nTと言う\n終わり\n*合算\n引数取得\nそれ=それ&\"0\"\nT=T+それ\n戻る"));
+  EXPECT_TRUE(dialogs.errorLogs.empty()) << LastLog();
+  EXPECT_EQ(dialogs.messages, Strings{"1250"});
+}
+
 TEST_F(CallSiteTest, NewPatternRebindsTheSameStatement) {
   ASSERT_TRUE(Run("「合算」を「?に,?を」で関数定義\n3回(\n  回数を10に合算\n"
                   "  もし回数=1ならば「合算」を「?を,?に」で関数定義\n)\n"
