@@ -76,6 +76,8 @@ const NodePtr& TNuraEngine::AddResultNode() {
   return base_->nodeResult;
 }
 
+void AssignKindText(std::string& slot, const char* kind) { slot = kind; }
+
 void TNuraEngine::SetResult(const std::string& value, const std::string& kind) {
   THashNode* node = ResultNode().get();
   node->value = value;

@@ -37,12 +37,13 @@ namespace nura {
 
 // Sets a kind text ("e", "s", "hs"), written only when it changes: kinds
 // are set on every assignment and mostly stay as they were.
+[[gnu::noinline]] void AssignKindText(std::string& slot, const char* kind);
 inline void SetKindText(std::string& slot, const char* kind) {
   if (kind[0] != '\0' && kind[1] == '\0' && slot.size() == 1) {
     slot[0] = kind[0];  // one letter over another ("s" for "e"), in place
     return;
   }
-  slot = kind;
+  AssignKindText(slot, kind);
 }
 
 class TNuraEngine;
@@ -585,6 +586,14 @@ class TNuraEngine {
   // The kept statements through their compiled texts; false when the
   // statement must be run by reading its text (nothing happened then).
   bool RunCompiledAssignment(const TKeptStatement& kept);
+  // Its steps: the variable it may write (nil: none), the whole-number
+  // way, any other computed value (false: the text must be read).
+  static THashNode* AssignableNode(const TKeptStatement& kept);
+  [[gnu::always_inline]] inline bool AssignWholeNumber(const TKeptStatement& kept, THashNode& node);
+  [[gnu::noinline]] bool AssignComputedValue(const TKeptStatement& kept, THashNode& node);
+  // Runs the block at once when it is a kept whole-number assignment
+  // alone; false when it must be entered.
+  bool RunAloneInBlock(const TextRef& block);
   bool RunCompiledElementAssignment(const TKeptStatement& kept);
   // A kept "もし" or loop word through its kept node; false when the
   // statement must be read on.

@@ -410,7 +410,7 @@ void TNuraEngine::EnterIfBlock(const TIfTail& tail, int result) {
   TNuraBase& b = *base_;
   b.conditionResult = -1;
   const TextRef* block = result == 1 ? &tail.thenBlock : result == 0 ? &tail.elseBlock : nullptr;
-  if (!block || !*block || !b.cursor.p) return;
+  if (!block || !*block || !b.cursor.p || RunAloneInBlock(*block)) return;
   // The frame closes where the statement ends: the cursor's place moves
   // into it, the cursor to the block's start.
   TRunControl& frame = b.runControl.PushNew();

@@ -282,6 +282,15 @@ void TNuraEngine::AssignKeptText(const TKeptStatement& kept) {
   AssignValueText(target, text);
 }
 
+inline bool TNuraEngine::AssignWholeNumber(const TKeptStatement& kept, THashNode& node) {
+  int64_t whole = 0;
+  if (!kept.compiled->EvaluateWhole(whole)) return false;
+  WriteWholeValue(node, whole);
+  SetResultKind("e");
+  SetKindText(node.annotation, "e");
+  return true;
+}
+
 bool TNuraEngine::RunCompiledAssignment(const TKeptStatement& kept) {
   if (!kept.compileTried) {
     kept.compileTried = true;
@@ -294,24 +303,46 @@ bool TNuraEngine::RunCompiledAssignment(const TKeptStatement& kept) {
     kept.appendForm = ReadOperandWord(p) == node->name && (SkipBlanks(p), *p == '&' && p[1] != '&');
     kept.lineEnd = ReadKeptLineEnd(base_->cursor.p - kept.length, base_->cursor.p);
   }
-  THashNode* node = kept.node.get();
-  if (!kept.compiled || !node || node->kind != kWordVariable || node->isProtected) return false;
+  THashNode* node = AssignableNode(kept);
+  if (!node) return false;
   // As AssignValueText: appending in place first.
   if (kept.appendForm && AppendInPlace(*node, kept.text, kept.compiled.get())) return true;
   // A whole number goes into the text as its digits, else the value's text.
-  const char* kind = "e";
-  int64_t whole = 0;
-  if (kept.compiled->EvaluateWhole(whole)) {
-    WriteWholeValue(*node, whole);
-  } else {
-    TStrNum value;
-    if (!kept.compiled->Evaluate(value)) return false;
-    if (!value.is_number) kind = "s";
-    value.WriteText(node->value);
-  }
+  return AssignWholeNumber(kept, *node) || AssignComputedValue(kept, *node);
+}
+
+THashNode* TNuraEngine::AssignableNode(const TKeptStatement& kept) {
+  THashNode* node = kept.node.get();
+  return kept.compiled && node && node->kind == kWordVariable && !node->isProtected ? node : nullptr;
+}
+
+bool TNuraEngine::AssignComputedValue(const TKeptStatement& kept, THashNode& node) {
+  TStrNum value;
+  if (!kept.compiled->Evaluate(value)) return false;
+  const char* kind = value.is_number ? "e" : "s";
+  value.WriteText(node.value);
   SetResultKind(kind);
-  SetKindText(node->annotation, kind);
+  SetKindText(node.annotation, kind);
   return true;
+}
+
+bool TNuraEngine::RunAloneInBlock(const TextRef& block) {
+  // A block that is one kept assignment of a whole number and nothing else
+  // (as "(A=A+1)") runs it where it stands: its compiled form runs no code
+  // and raises no error, so a frame and the cursor's trip into the block
+  // would change nothing.
+  TNuraBase& b = *base_;
+  if (!b.args.Empty()) return false;
+  const char* at = block->c_str();
+  const TKeptStatement* kept = keptStatements_.Find(block, at, b.words.ShapeGeneration());
+  if (!kept || kept->kind != TKeptStatement::TKind::kAssignment || !kept->compileTried || kept->appendForm) {
+    return false;
+  }
+  const char* end = at + kept->length;
+  SkipBlanks(end);
+  if (*end != '\0') return false;
+  THashNode* node = AssignableNode(*kept);
+  return node && AssignWholeNumber(*kept, *node);
 }
 
 void TNuraEngine::KeepStatement(const char* at, TKeptStatement entry) {

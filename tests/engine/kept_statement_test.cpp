@@ -183,6 +183,22 @@ TEST_F(KeptStatementTest, ErrorsInsideTheChosenBlockKeepTheirLine) {
   EXPECT_NE(Log().find("0で割ることはできません。"), std::string::npos) << Log();
 }
 
+// A chosen block that is one whole-number assignment alone runs where it
+// stands; values that stop being whole, texts and blocks with more in them
+// are entered as before, and what comes behind keeps its line.
+TEST_F(KeptStatementTest, BlocksOfOneAssignment) {
+  ExpectSameAsWrittenOut("A=0\nB=\"x\"\nC=0\n",
+                         "もしI%2=1ならば(A=A+I/2)違えば(A=A+1)\nAと言う\nもしI>1ならば(B=B&I)\nBと言う\n"
+                         "もしI<3ならば( C=C+1 )違えば(C=C*2;Cと言う)\nCと言う",
+                         5);
+  dialogs.messages.clear();
+  ASSERT_TRUE(Run("A=0\n5回(\nもし回数>0ならば(A=A+1)\nもし回数=3ならば(抜ける)\n)\nAと言う\n"
+                  "3回(\nもし回数>1ならば(A=A+1)\nもし回数=2ならば(B=1/0)\n)\n"));
+  EXPECT_EQ(dialogs.messages, (Strings{"3"}));
+  EXPECT_EQ(Var("A"), "4");
+  EXPECT_NE(Log().find("(9行目)"), std::string::npos) << Log();
+}
+
 // Whole numbers print as their integer digits and read back without the
 // general reader; the edges go the general way.
 TEST_F(KeptStatementTest, WholeNumbersFormatAsTheGeneralFormat) {
