@@ -181,11 +181,11 @@ void RunStatements(TNuraEngine& engine, std::string text) {
   PreprocessSource(text, name);
   const TextRef code = MakeText(std::move(text));
   const TextPos savedCursor = b.cursor;
-  const std::string savedFile = b.FileName();
+  const std::string* savedFile = b.SavedFileName();
   const int savedLine = b.line;
   auto restore = [&] {
     if (!b.stopRequest) b.cursor = savedCursor;
-    b.SetFileName(savedFile);
+    b.RestoreFileName(savedFile);
     b.line = savedLine;
   };
   b.cursor = TextPos::StartOf(code);

@@ -139,14 +139,19 @@ TNuraEngine::TLineEnd TNuraEngine::LineEndAtCursor() {
 [[gnu::noinline]] TNuraEngine::TLineEnd TNuraEngine::ReadLineEndAtCursor(const TPositionLines* known) {
   TNuraBase& b = *base_;
   const char* at = b.cursor.p;
-  TLineEnd end;
-  end.continues = LineEndsInComma(b.cursor.text ? b.cursor.text->c_str() : at, at);
-  const char* p = at;
-  end.markerLine = ReadLineMarker(p);
-  end.markerLength = static_cast<uint32_t>(p - at);
+  const TLineEnd end = ReadLineEnd(b.cursor.text ? b.cursor.text->c_str() : at, at);
   TPositionLines lines = known ? *known : TPositionLines{};
   lines.end = end;
   lineCache_.Store(b.cursor.text, at, lines);
+  return end;
+}
+
+TNuraEngine::TLineEnd TNuraEngine::ReadLineEnd(const char* text, const char* at) {
+  TLineEnd end;
+  end.continues = LineEndsInComma(text, at);
+  const char* p = at;
+  end.markerLine = ReadLineMarker(p);
+  end.markerLength = static_cast<uint32_t>(p - at);
   return end;
 }
 
@@ -154,15 +159,10 @@ std::optional<TNuraEngine::TKeptLineEnd> TNuraEngine::ReadKeptLineEnd(const char
   const TNuraBase& b = *base_;
   const char* p = from;
   while (*p == ' ' || *p == '\t') ++p;
-  if ((*p != '\r' && *p != '\n') || !b.cursor.text || LineEndsInComma(b.cursor.text->c_str(), p)) {
-    return std::nullopt;
-  }
-  TKeptLineEnd kept;
-  kept.offset = static_cast<size_t>(p - at);
-  const char* q = p;
-  kept.end.markerLine = ReadLineMarker(q);
-  kept.end.markerLength = static_cast<uint32_t>(q - p);
-  return kept;
+  if ((*p != '\r' && *p != '\n') || !b.cursor.text) return std::nullopt;
+  const TLineEnd end = ReadLineEnd(b.cursor.text->c_str(), p);
+  if (end.continues) return std::nullopt;
+  return TKeptLineEnd{static_cast<size_t>(p - at), end};
 }
 
 void TNuraEngine::PassKeptLineEnd(const char* at, const TKeptLineEnd& kept) {

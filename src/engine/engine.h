@@ -494,6 +494,8 @@ class TNuraEngine {
   const TLineAt& LineAtCursor();
   TLineEnd LineEndAtCursor();
   TLineEnd ReadLineEndAtCursor(const TPositionLines* known);
+  // What the line end at `at` in `text` reads.
+  static TLineEnd ReadLineEnd(const char* text, const char* at);
   // PassLineEnd with what the line end at `at` reads.
   void PassLineEnd(const char* at, const TLineEnd& end);
   void PassBreakAtCursor();
@@ -608,8 +610,13 @@ class TNuraEngine {
   // A statement seen first at the cursor: kept and run when it is a command
   // statement made only of words, else kept as one to read (false).
   bool KeepCommandStatement(const char* at);
-  // Pushes the items of a kept command statement and moves behind them.
-  void RunKeptCommand(const TKeptCommand& kept, const char* at);
+  // A kept command statement: its word run where the statement ends, or
+  // (ending elsewhere) its items pushed and the cursor moved behind them.
+  void RunKeptCommand(const TKeptCommand& kept, const char* at) {
+    if (kept.endLength) RunKeptCommandWord(kept, at);
+    else PushKeptCommandItems(kept, at);
+  }
+  void PushKeptCommandItems(const TKeptCommand& kept, const char* at);
   // The kept statement's command word run where the statement ends.
   void RunKeptCommandWord(const TKeptCommand& kept, const char* at);
   // The label of a kept statement called with its bound texts, each

@@ -147,12 +147,8 @@ bool TNuraEngine::KeepCommandStatement(const char* at) {
   return true;
 }
 
-void TNuraEngine::RunKeptCommand(const TKeptCommand& kept, const char* at) {
+void TNuraEngine::PushKeptCommandItems(const TKeptCommand& kept, const char* at) {
   TNuraBase& b = *base_;
-  if (kept.endLength) {
-    RunKeptCommandWord(kept, at);
-    return;
-  }
   for (const std::string& item : kept.items) b.args.Push(item);
   b.cursor.p = at + kept.length;
   // At the end of its text the word runs at once, as StatementTail does.

@@ -101,9 +101,7 @@ void TNuraEngine::RunLoop() {
 void TNuraEngine::PassBreakAtCursor() {
   TNuraBase& b = *base_;
   const char* at = b.cursor.p;
-  if (!at || (*at != '\r' && *at != '\n') || !b.args.Empty()) return;
-  const TLineEnd end = LineEndAtCursor();
-  if (!end.continues) PassLineEnd(at, end);
+  if (at && (*at == '\r' || *at == '\n') && b.args.Empty()) EndOfLine();
 }
 
 void TNuraEngine::RecoverFromError(const std::exception& e, const char* statementStart) {
@@ -425,14 +423,14 @@ void TNuraEngine::InNestedLevel(const std::function<void()>& body) {
   TNuraBase& b = *base_;
   if (nestDepth_ >= kMaxNestedRuns) throw ENura(RunawayMessage());
   const TextPos savedCursor = b.cursor;
-  const std::string savedFile = b.FileName();
+  const std::string* savedFile = b.SavedFileName();
   ++nestDepth_;
   b.runControl.BeginNested();
   auto restore = [&] {
     b.runControl.EndNested();
     --nestDepth_;
     b.cursor = savedCursor;
-    b.SetFileName(savedFile);
+    b.RestoreFileName(savedFile);
   };
   try {
     body();

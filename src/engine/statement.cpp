@@ -248,8 +248,7 @@ bool TNuraEngine::RunKeptStatement() {
   using TKind = TKeptStatement::TKind;
   switch (kept->kind) {
     case TKind::kCommand:
-      if (kept->command.endLength) RunKeptCommandWord(kept->command, at);  // the most, straight
-      else RunKeptCommand(kept->command, at);
+      RunKeptCommand(kept->command, at);
       return true;
     case TKind::kRead:
       return false;
@@ -415,7 +414,7 @@ void TNuraEngine::EndOfLine() {
   }
   // The word runs before the marker is passed, so that its errors report
   // the line it stands on. A command that moved the cursor keeps its place.
-  ExecutePendingWord();
+  if (!base_->args.Empty()) ExecutePendingWord();
   PassLineEnd(at, end);
 }
 
