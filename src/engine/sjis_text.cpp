@@ -177,19 +177,35 @@ size_t FindTag(std::string_view text, std::string_view prefix, std::string_view 
 
 }  // namespace
 
-std::string CutTagElement(std::string& text, std::string_view tag) {
+namespace {
+
+std::string_view BareTag(std::string_view tag) {
   if (tag.size() >= 2 && tag.front() == '<' && tag.back() == '>') tag = tag.substr(1, tag.size() - 2);
-  const size_t open = FindTag(text, "<", tag, 0);
+  return tag;
+}
+
+// The first element of the bare `tag` at or after `from` (a character
+// start): [open, end); false when there is none.
+bool FindTagElement(std::string_view text, std::string_view tag, size_t from, size_t& open, size_t& end) {
+  open = FindTag(text, "<", tag, from);
   const size_t openEnd = open == std::string::npos ? open : FindFrom(">", text, open);
-  if (openEnd == std::string::npos) {
-    text.clear();
-    return std::string();
-  }
-  size_t end = openEnd + 1;  // without a closing tag: the opening tag alone
+  if (openEnd == std::string::npos) return false;
+  end = openEnd + 1;  // without a closing tag: the opening tag alone
   const size_t close = FindTag(text, "</", tag, end);
   if (close != std::string::npos) {
     const size_t closeEnd = FindFrom(">", text, close);
     end = closeEnd == std::string::npos ? text.size() : closeEnd + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string CutTagElement(std::string& text, std::string_view tag) {
+  size_t open = 0, end = 0;
+  if (!FindTagElement(text, BareTag(tag), 0, open, end)) {
+    text.clear();
+    return std::string();
   }
   std::string element = text.substr(open, end - open);
   text.erase(0, end);
@@ -197,11 +213,11 @@ std::string CutTagElement(std::string& text, std::string_view tag) {
 }
 
 std::string ExtractTagContents(std::string_view text, std::string_view tag) {
-  std::string rest(text), out;
-  while (!rest.empty()) {
-    const std::string element = CutTagElement(rest, tag);
-    if (!element.empty()) out += element + "\r\n";
-  }
+  // Each search starts where the last element ended, as cutting it would.
+  std::string out;
+  size_t open = 0, end = 0;
+  for (size_t from = 0; from < text.size() && FindTagElement(text, BareTag(tag), from, open, end); from = end)
+    out.append(text, open, end - open).append("\r\n");
   return out;
 }
 

@@ -120,6 +120,22 @@ TEST(SjisText, ReplaceAndFindAgreeWithTheCharacterWalk) {
   }
 }
 
+TEST(SjisText, ExtractingTagsAgreesWithCuttingThemOneByOne) {
+  std::mt19937 random(39);
+  const std::string pieces[] = {"<a", "<A", "</a", "</A", ">", "x", "\x81", "\x83", "<br>", " "};
+  for (int round = 0; round < 5000; ++round) {
+    std::string text;
+    for (int n = static_cast<int>(random() % 16); n > 0; --n) text += pieces[random() % 10];
+    const std::string tag = round % 2 ? "a" : "<a>";
+    std::string rest = text, expected;
+    while (!rest.empty()) {
+      const std::string element = CutTagElement(rest, tag);
+      if (!element.empty()) expected += element + "\r\n";
+    }
+    ASSERT_EQ(ExtractTagContents(text, tag), expected) << text;
+  }
+}
+
 TEST(SjisText, TrimmingAndTags) {
   EXPECT_EQ(TrimText("\t a b \r\n"), "a b");
   EXPECT_EQ(TrimWideSpace(SJ(" 　\tあ　い 　\r\n")), SJ("あ　い"));
