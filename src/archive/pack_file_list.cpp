@@ -28,6 +28,7 @@ struct TFolderEntry {
   std::string name;  // Shift-JIS
   fs::path path;
   bool folder = false;  // a folder itself, not a link to one
+  bool plainFile = false;  // a regular file itself, not a link
   bool statted = false, regular = false;
   int64_t written = 0;
 };
@@ -94,8 +95,12 @@ TFolderListing& ListingOf(TWalk& walk, const fs::path& native) {
   for (; !ec && it != end; it.increment(ec)) {
     TFolderEntry entry;
     entry.name = Utf8ToSjis(it->path().filename().string());
+    // The kind the listing read with the name (no system call unless the
+    // file system leaves it out); a link is neither kind.
     std::error_code sec;
-    entry.folder = fs::is_directory(it->symlink_status(sec));
+    const bool link = it->is_symlink(sec);
+    entry.folder = !link && it->is_directory(sec);
+    entry.plainFile = !link && it->is_regular_file(sec);
     if (entry.folder) {
       listing.subfolders.push_back(entry.name);
       continue;
@@ -119,8 +124,12 @@ void StatEntry(TFolderEntry& entry) {
 void TakeEntry(TWalk& walk, TFolderEntry& entry, const std::string& folder, const std::string& mask) {
   if (entry.name[0] == '.' && walk.options.a <= 0) return;
   if (!MatchFileName(mask, entry.name)) return;
-  StatEntry(entry);
-  if (!entry.regular) return;
+  // The listing knows a plain file; its time is read only for a date window.
+  const bool dated = walk.from != 0 || walk.to != 0;
+  if (dated || !entry.plainFile) {
+    StatEntry(entry);
+    if (!entry.regular) return;
+  }
   if (walk.from != 0 && entry.written < walk.from) return;
   if (walk.to != 0 && entry.written > walk.to) return;
   AddFile(walk, ListName(walk, JoinPathName(folder, entry.name)));
