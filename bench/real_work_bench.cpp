@@ -1,9 +1,10 @@
 // Real work against its twins, each at two sizes so the growth shows (a
-// linear task grows by the size factor): text replacement, ZIP and tar
-// packing and unpacking of many small files, a handle line loop and a
-// Shift-JIS -> JIS -> Shift-JIS round trip, run as whole processes through
-// the program in console mode and through /usr/bin/python3 (or tar); then
-// the encoding conversions in this process against iconv(3).
+// linear task grows by the size factor): text and regular-expression
+// replacement, ZIP and tar packing and unpacking of many small files, a
+// handle line loop and a Shift-JIS -> JIS -> Shift-JIS round trip, run as
+// whole processes through the program in console mode and through
+// /usr/bin/python3 (or tar); then the encoding conversions in this process
+// against iconv(3).
 #include <iconv.h>
 #include <unistd.h>
 
@@ -97,14 +98,21 @@ void ReplacePairs(const fs::path& dir, bool python) {
   const std::string py = Py(dir, "replace.py",
                             "import sys\ns = open(sys.argv[1], 'rb').read().decode('cp932')\n"
                             "print(len(s.replace('ab', 'xyz')))\n");
-  TRow rows[2];
+  const std::string re = Py(dir, "regex.py",
+                            "import re, sys\ns = open(sys.argv[1], 'rb').read()\n"
+                            "print(len(re.sub(b'ab', b'xyz', s)))\n");
+  TRow rows[2], regex[2];
   for (int k = 0; k < 2; ++k) {
-    const fs::path text = dir / ("text" + std::to_string(k) + ".txt");
+    const std::string text = (dir / ("text" + std::to_string(k) + ".txt")).string();
     bench::WriteFile(text, CsvLines(k == 0 ? 50000 : 200000));
-    rows[k] = RunPair({"S=\"\"\nSに「" + text.string() + "」を読む\nSの「ab」を「xyz」に置換\nTはそれ\n"
-                       "Tの文字数\nそれを言う\n", py + " " + text.string(), ""}, dir, python);
+    const std::string read = "S=\"\"\nSに「" + text + "」を読む\n";
+    rows[k] = RunPair({read + "Sの「ab」を「xyz」に置換\nTはそれ\nTの文字数\nそれを言う\n", py + " " + text, ""},
+                      dir, python);
+    regex[k] = RunPair({read + "Sを「s/ab/xyz/g」で正規表現置換\nTはそれ\nTのバイト数\nそれを言う\n", re + " " + text, ""},
+                       dir, python);
   }
   Report("置換 \"ab\" -> \"xyz\" (python str.replace)", "50k / 200k lines", rows[0], rows[1], 4);
+  Report("正規表現置換 s/ab/xyz/g (python re.sub)", "50k / 200k lines", regex[0], regex[1], 4);
 }
 
 void HandlePairs(const fs::path& dir, bool python) {
