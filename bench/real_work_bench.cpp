@@ -64,6 +64,14 @@ void Report(const std::string& title, const std::string& sizes, const TRow& smal
   std::fflush(stdout);
 }
 
+// A pair measured at its small (0) and large (1) size by `row`, reported.
+template <typename Row>
+void TwoSizes(const std::string& title, const std::string& sizes, double factor, Row row) {
+  const TRow small = row(0);
+  const TRow large = row(1);
+  Report(title, sizes, small, large, factor);
+}
+
 std::string CsvLines(int n) {
   std::string text;
   for (int i = 0; i < n; ++i)
@@ -119,14 +127,12 @@ void HandlePairs(const fs::path& dir, bool python) {
   const std::string py = Py(dir, "lines.py",
                             "import sys\nn = 0\nwith open(sys.argv[1], 'rb') as f:\n"
                             "  for line in f:\n    n = n + 1\nprint(n)\n");
-  TRow rows[2];
-  for (int k = 0; k < 2; ++k) {
+  TwoSizes("ハンドルを一行読む loop (python for line)", "50k / 200k lines", 4, [&](int k) {
     const fs::path text = dir / ("text" + std::to_string(k) + ".txt");
-    rows[k] = RunPair({"Hで「" + text.string() + "」のハンドルを開く\nN=0\n99999999回(\n"
-                       "  Hのハンドル最後か\n  もしそれ=1ならば(抜ける)\n  LにHのハンドルを一行読む\n"
-                       "  N=N+1\n)\nNと言う\n", py + " " + text.string(), ""}, dir, python);
-  }
-  Report("ハンドルを一行読む loop (python for line)", "50k / 200k lines", rows[0], rows[1], 4);
+    return RunPair({"Hで「" + text.string() + "」のハンドルを開く\nN=0\n99999999回(\n"
+                    "  Hのハンドル最後か\n  もしそれ=1ならば(抜ける)\n  LにHのハンドルを一行読む\n"
+                    "  N=N+1\n)\nNと言う\n", py + " " + text.string(), ""}, dir, python);
+  });
 }
 
 void RoundTripPairs(const fs::path& dir, bool python) {
@@ -136,19 +142,17 @@ void RoundTripPairs(const fs::path& dir, bool python) {
                             "t = j.decode('iso2022_jp').encode('cp932')\n"
                             "open(sys.argv[2], 'wb').write(t)\nprint(len(t))\n");
   const std::string line = nura::SJ("吾輩は猫である。名前はまだ無い。カタカナ and ASCII 12345 どこで生れたか\r\n");
-  TRow rows[2];
-  for (int k = 0; k < 2; ++k) {
+  TwoSizes("SJIS -> JIS -> SJIS (python codecs)", "1.3 / 13 MB", 10, [&](int k) {
     const fs::path text = dir / ("sjis" + std::to_string(k) + ".txt");
     const fs::path back = dir / ("back" + std::to_string(k) + ".txt");
     std::string bytes;
     while (bytes.size() < (k == 0 ? 1300000u : 13000000u)) bytes += line;
     bench::WriteFile(text, bytes);
-    rows[k] = RunPair({"S=\"\"\nSに「" + text.string() + "」を読む\nSの文字コードをJISに変換\nJはそれ\n"
-                       "Jの文字コードをSJISに変換\nTはそれ\nTを「" + back.string() + "」へ保存\n"
-                       "Tのバイト数\nそれを言う\n", py + " " + text.string() + " " + back.string(), ""},
-                      dir, python);
-  }
-  Report("SJIS -> JIS -> SJIS (python codecs)", "1.3 / 13 MB", rows[0], rows[1], 10);
+    return RunPair({"S=\"\"\nSに「" + text.string() + "」を読む\nSの文字コードをJISに変換\nJはそれ\n"
+                    "Jの文字コードをSJISに変換\nTはそれ\nTを「" + back.string() + "」へ保存\n"
+                    "Tのバイト数\nそれを言う\n", py + " " + text.string() + " " + back.string(), ""},
+                   dir, python);
+  });
 }
 
 // Packing a listed folder and unpacking it again, ZIP against python's
