@@ -197,6 +197,8 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   bool KeyDown(int virtualKey, Qt::KeyboardModifiers modifiers, bool autoRepeat);
   void KeyUp(int virtualKey);
   void CharInput(uint8_t code, Qt::KeyboardModifiers modifiers);
+  // The editor's own handling of a mouse event on its viewport.
+  void HandleViewportMouse(QMouseEvent& event);
   // The keys the editor takes from a dialog (WM_GETDLGCODE).
   int64_t DialogCode() const;
 

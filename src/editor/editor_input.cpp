@@ -246,6 +246,16 @@ void TEditor::mouseReleaseEvent(QMouseEvent* event) {
   }
 }
 
+void TEditor::HandleViewportMouse(QMouseEvent& event) {
+  switch (event.type()) {
+    case QEvent::MouseButtonPress: mousePressEvent(&event); break;
+    case QEvent::MouseButtonRelease: mouseReleaseEvent(&event); break;
+    case QEvent::MouseButtonDblClick: mouseDoubleClickEvent(&event); break;
+    case QEvent::MouseMove: mouseMoveEvent(&event); break;
+    default: break;
+  }
+}
+
 void TEditor::mouseDoubleClickEvent(QMouseEvent* event) {
   // The word under the pointer.
   int row = 0, col = 0;
