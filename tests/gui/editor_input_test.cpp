@@ -31,6 +31,13 @@ class EditorInputTest : public test::ObjectFixture {
   QPoint Cell(TEditor* e, int row, int col) const {
     return {e->TextLeft() + col * e->CharWidth() + 1, e->TextTop() + row * e->RowHeight() + e->RowHeight() / 2};
   }
+  // The script's editors E1 (driven by messages) and E2 (by Qt events).
+  void TwoEditors(TEditor*& e1, TEditor*& e2) {
+    ASSERT_EQ(Errors(), "");
+    e1 = Editor("E1");
+    e2 = Editor("E2");
+    ASSERT_TRUE(e1 && e2);
+  }
   static std::string Lparam(QPoint p) { return std::to_string(p.x() + (p.y() << 16)); }
   static void ExpectSameState(TEditor* a, TEditor* b) {
     EXPECT_EQ(a->Text(), b->Text());
@@ -50,10 +57,8 @@ TEST_F(EditorInputTest, CharacterMessagesTypeAsTheKeyboardDoes) {
       "E1に「258,1,0」とメッセージ送信\n"                                    // a control character
       "E1に「258,130,0」とメッセージ送信\nE1に「258,10,0」とメッセージ送信\n"  // a lead byte alone
       "待機\n");
-  ASSERT_EQ(Errors(), "");
-  TEditor* e1 = Editor("E1");
-  TEditor* e2 = Editor("E2");
-  ASSERT_TRUE(e1 && e2);
+  TEditor *e1 = nullptr, *e2 = nullptr;
+  ASSERT_NO_FATAL_FAILURE(TwoEditors(e1, e2));
   QTest::keyClicks(e2, "ab");
   QTest::sendKeyEvent(QTest::Click, e2, Qt::Key_unknown, QString::fromUtf8("あ"), Qt::NoModifier);
   QTest::keyClick(e2, Qt::Key_Return);
@@ -87,10 +92,8 @@ TEST_F(EditorInputTest, KeyMessagesMoveAndFireTheKeyEventsWithTheirCode) {
       "E1に「256,37,0」とメッセージ送信\nE1に「256,46,0」とメッセージ送信\n"
       "E1に「257,46,0」とメッセージ送信\nE1に「256,112,0」とメッセージ送信\n"
       "待機\n*押1\nK1=押されたキー\nN1=N1+1\n戻る\n*押2\nK2=押されたキー\nN2=N2+1\n戻る\n");
-  ASSERT_EQ(Errors(), "");
-  TEditor* e1 = Editor("E1");
-  TEditor* e2 = Editor("E2");
-  ASSERT_TRUE(e1 && e2);
+  TEditor *e1 = nullptr, *e2 = nullptr;
+  ASSERT_NO_FATAL_FAILURE(TwoEditors(e1, e2));
   for (const Qt::Key key : {Qt::Key_End, Qt::Key_Down, Qt::Key_Left, Qt::Key_Delete, Qt::Key_F1})
     QTest::keyClick(e2, key);
   ExpectSameState(e1, e2);
@@ -130,10 +133,8 @@ TEST_F(EditorInputTest, MouseMessagesSelectPlaceAndMoveAsTheMouseDoes) {
       "Bをボタンとして作成\nBのクリックした時は送る\nLD=0\nLM=0\nMD=0\n待機\n"
       "*送る\nE1に「513,{MD},{LD}」とメッセージ送信\nE1に「512,1,{LM}」とメッセージ送信\n"
       "E1に「514,0,{LM}」とメッセージ送信\n戻る\n");
-  ASSERT_EQ(Errors(), "");
-  TEditor* e1 = Editor("E1");
-  TEditor* e2 = Editor("E2");
-  ASSERT_TRUE(e1 && e2);
+  TEditor *e1 = nullptr, *e2 = nullptr;
+  ASSERT_NO_FATAL_FAILURE(TwoEditors(e1, e2));
   const auto drag = [&](QPoint from, QPoint to, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     FindWord(form->Engine(), SJ("LD"))->value = Lparam(from);
     FindWord(form->Engine(), SJ("MD"))->value = std::to_string((mods & Qt::ShiftModifier) ? int64_t{msg::kMkShift} : int64_t{0});
