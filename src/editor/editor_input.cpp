@@ -154,8 +154,9 @@ void TEditor::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 bool TEditor::focusNextPrevChild(bool next) {
-  // Tab types into the editor while it wants tabs.
-  return wantTabs_ ? false : QAbstractScrollArea::focusNextPrevChild(next);
+  // Tab types into the editor while it wants tabs; a key message never
+  // moves the focus.
+  return wantTabs_ || keyMessage_ ? false : QAbstractScrollArea::focusNextPrevChild(next);
 }
 
 void TEditor::mousePressEvent(QMouseEvent* event) {
