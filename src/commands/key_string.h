@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/key_names.h"
+#include "platform/window_messages.h"
 
 namespace nura {
 
@@ -22,7 +23,10 @@ struct TKeyEvent {
 };
 
 // Virtual-key codes of the modifiers.
-enum : uint8_t { kVkShift = 0x10, kVkControl = 0x11, kVkMenu = 0x12, kVkReturn = 0x0D };
+using msg::kVkControl;
+using msg::kVkMenu;
+using msg::kVkReturn;
+using msg::kVkShift;
 
 // The virtual key of a one-byte character on the Japanese 106 keyboard and
 // whether SHIFT must be held for it; false when no key types it.

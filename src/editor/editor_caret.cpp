@@ -7,6 +7,7 @@
 #include "editor/editor_control.h"
 #include "editor/editor_pictures.h"
 #include "editor/fountain.h"
+#include "platform/window_messages.h"
 
 namespace nura {
 
@@ -264,11 +265,11 @@ void TEditor::MoveKey(int key, bool shift, bool ctrl) {
   if (shift && !HasPlainSelection()) StartSelection();
   if ((HasPlainSelection() && !shift) || HasHitSelection()) CleanSelection();
   switch (key) {
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown: {
+    case msg::kVkPrior:
+    case msg::kVkNext: {
       const int range = autoRepeat_ ? speed_.PageVerticalRangeAc() : speed_.PageVerticalRange();
       const int step = (visibleRows_ - 1) / 2 * range;
-      const int delta = key == Qt::Key_PageUp ? -std::max(1, step) : std::max(1, step);
+      const int delta = key == msg::kVkPrior ? -std::max(1, step) : std::max(1, step);
       if (topRow_ == 0 && delta < 0) {
         SetRow(0);
         break;
@@ -279,15 +280,15 @@ void TEditor::MoveKey(int key, bool shift, bool ctrl) {
       SetRow(topRow_ + d);
       break;
     }
-    case Qt::Key_End:
+    case msg::kVkEnd:
       if (ctrl) SetRow(RowCount());
       SetCol(caretRow_ == RowCount() ? 0 : RowWidth(caretRow_));
       break;
-    case Qt::Key_Home:
+    case msg::kVkHome:
       if (ctrl) SetRow(0);
       SetCol(0);
       break;
-    case Qt::Key_Left:
+    case msg::kVkLeft:
       if (ctrl) {
         int r = caretRow_, c = caretCol_;
         if (NextTokenPosition(r, c, -1)) SetRowCol(r, c);
@@ -297,7 +298,7 @@ void TEditor::MoveKey(int key, bool shift, bool ctrl) {
         SetRowCol(caretRow_ - 1, RowWidth(caretRow_ - 1));
       }
       break;
-    case Qt::Key_Right:
+    case msg::kVkRight:
       if (ctrl) {
         int r = caretRow_, c = caretCol_;
         if (NextTokenPosition(r, c, 1)) SetRowCol(r, c);
@@ -309,7 +310,7 @@ void TEditor::MoveKey(int key, bool shift, bool ctrl) {
           SetRowCol(caretRow_ + 1, 0);
       }
       break;
-    case Qt::Key_Up: {
+    case msg::kVkUp: {
       if (caretRow_ <= 0) break;
       // A held key speeds up once the caret pushes the view.
       const int step = autoRepeat_ && caretRow_ == topRow_ ? speed_.CaretVerticalAc() : 1;
@@ -321,7 +322,7 @@ void TEditor::MoveKey(int key, bool shift, bool ctrl) {
       }
       break;
     }
-    case Qt::Key_Down: {
+    case msg::kVkDown: {
       const int step = autoRepeat_ && caretRow_ == topRow_ + visibleRows_ - 1 ? speed_.CaretVerticalAc() : 1;
       if (ctrl) {
         SetTopRow(topRow_ + step);

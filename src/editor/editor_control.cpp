@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "editor/column_attributes.h"
+#include "editor/editor_popup_menu.h"
 #include "editor/editor_text.h"
 
 namespace nura {
@@ -39,6 +40,7 @@ TEditor::TEditor(QWidget* parent)
   bind(ruler_);
   SetScrollBars(TScrollStyle::ssNone);
   UpdateFontMetrics();
+  ownMenu_ = new TEditorPopupMenu(this);
 }
 
 TEditor::~TEditor() {

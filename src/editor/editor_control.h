@@ -28,6 +28,7 @@ enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum class TBorderStyle { bsNone, bsSingle };
 
 class TFountain;
+class TEditorPopupMenu;
 
 // A list of pictures for the image bar (ImageDigits, ImageMarks). An
 // editor that shows one forgets it when it is destroyed.
@@ -182,12 +183,24 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
   // ---- window messages ----
-  // Answers a window message as an edit control does (EM_*, WM_CUT ...,
-  // WM_HSCROLL, WM_VSCROLL); `buffer` is the text an lparam points to.
+  // Answers a window message as an edit control does (keys, characters,
+  // the left button, EM_*, WM_CUT ..., WM_HSCROLL, WM_VSCROLL); `buffer` is
+  // the storage an lparam points to, never written past its length.
   // False for a message the editor does not handle.
   bool WindowMessage(int64_t message, int64_t wparam, int64_t lparam, std::string* buffer, int64_t& result);
   // Scrolls by a scroll-bar code (SB_LINEUP 0 ... SB_BOTTOM 7).
   void ScrollByCode(bool vertical, int code, int position);
+  // The input handlers that real key events and the key messages share: a
+  // key going down (navigation, Delete, the menu's shortcuts; true when it
+  // was taken and types no character), going up, and one byte of a typed
+  // character (a Shift-JIS pair arrives as two).
+  bool KeyDown(int virtualKey, Qt::KeyboardModifiers modifiers, bool autoRepeat);
+  void KeyUp(int virtualKey);
+  void CharInput(uint8_t code, Qt::KeyboardModifiers modifiers);
+  // The editor's own handling of a mouse event on its viewport.
+  void HandleViewportMouse(QMouseEvent& event);
+  // The keys the editor takes from a dialog (WM_GETDLGCODE).
+  int64_t DialogCode() const;
 
   // ---- row geometry ----
   std::string RowText(int row) const;
@@ -226,6 +239,8 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
 
   // The menu the right button shows instead of the editor's own (not owned).
   void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+  // The editor's own menu, made once with the editor.
+  TEditorPopupMenu* EditorPopupMenu() const { return ownMenu_; }
   static bool ClipboardHasText();
 
   // ---- TEditorClient ----
@@ -274,7 +289,11 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   void ScrollToCaret();
   void UpdateCaret();
   void ExtendSelection();
-  void MoveKey(int key, bool shift, bool ctrl);
+  void MoveKey(int virtualKey, bool shift, bool ctrl);
+  // A key or mouse message delivered as the Qt event it stands for, so it
+  // takes the path of real input.
+  void SendKeyMessage(bool press, int virtualKey, int64_t keyData);
+  void SendMouseMessage(int64_t message, int64_t keyFlags, int64_t position);
   bool NextTokenPosition(int& row, int& col, int direction) const;
   // Replaces `count` rows from `first` by `text` and places the caret
   // `caretOffset` bytes after the start of the row `base`.
@@ -341,6 +360,11 @@ class TEditor : public QAbstractScrollArea, public TEditorClient {
   bool syncingScroll_ = false;
   QPoint downPoint_;
   QMenu* popupMenu_ = nullptr;
+  TEditorPopupMenu* ownMenu_ = nullptr;
+  // A Shift-JIS lead byte waiting for its trail byte (-1: none).
+  int pendingLead_ = -1;
+  // A key event made from a key message: it carries no character.
+  bool keyMessage_ = false;
   TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
   TFountain* fountain_ = nullptr;
   QPointer<TEditorImageList> imageDigits_, imageMarks_;

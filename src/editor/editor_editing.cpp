@@ -395,7 +395,7 @@ void TEditor::CopyToClipboard() {
   if (!HasPlainSelection()) return;
   const std::string text = GetSelText();
   auto* data = new QMimeData;
-  data->setText(SjisToQString(text).replace("\r\n", "\n"));
+  data->setText(SjisToQString(text));  // rows joined by CR LF, as SelText gives them
   if (box_) data->setData(QString::fromLatin1(kBoxSelectionMimeType.data(), kBoxSelectionMimeType.size()),
                           QByteArray(text.data(), static_cast<qsizetype>(text.size())));
   QGuiApplication::clipboard()->setMimeData(data);

@@ -1,4 +1,4 @@
-// Keyboard, mouse and focus input of the editor, and its popup menu.
+// Keyboard, mouse and focus input of the editor.
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -9,89 +9,132 @@
 #include <QMouseEvent>
 
 #include "editor/editor_control.h"
+#include "editor/editor_popup_menu.h"
 #include "platform/sjis.h"
+#include "platform/virtual_keys.h"
 
 namespace nura {
 
+// A key press is the key going down and then, as the keyboard types them,
+// its characters: Backspace, Tab and Enter their control codes, other keys
+// the bytes of their text (none while Ctrl is held).
 void TEditor::keyPressEvent(QKeyEvent* event) {
-  const bool shift = event->modifiers() & Qt::ShiftModifier;
-  const bool ctrl = event->modifiers() & Qt::ControlModifier;
-  const int key = event->key();
-  autoRepeat_ = event->isAutoRepeat();
-  // While a selection is dragged only Ctrl (copy) and Esc (give up) count;
-  // while the button is held no key does.
-  if (dragState_ == 2) {
-    if (key == Qt::Key_Escape) {
-      CancelSelectionDrag(true);
-    } else if (key == Qt::Key_Control) {
-      SetCursorState(5);
-    }
+  const Qt::KeyboardModifiers modifiers = event->modifiers();
+  const int vk = msg::VirtualKeyOf(*event);
+  // Without WantReturns Enter belongs to the dialog's default button.
+  if (vk == msg::kVkReturn && !wantReturns_ && !keyMessage_) {
+    event->ignore();
     return;
   }
-  if (mouseSelecting_) return;
-  if (ctrl && shift && key >= Qt::Key_0 && key <= Qt::Key_9) {
-    // Shift+Ctrl+digit toggles that mark on the caret row.
-    const int mark = key - Qt::Key_0;
-    if (GetRowMarks(caretRow_) & (1 << mark)) {
-      DeleteRowMark(caretRow_, mark);
-    } else {
-      PutRowMark(caretRow_, mark);
-    }
+  if (KeyDown(vk, modifiers, event->isAutoRepeat()) || keyMessage_) return;
+  if (vk == msg::kVkBack || vk == msg::kVkTab || vk == msg::kVkReturn) {
+    CharInput(static_cast<uint8_t>(vk), modifiers);
     return;
   }
-  if (ctrl && !shift) {
-    switch (key) {
-      case Qt::Key_0: case Qt::Key_1: case Qt::Key_2: case Qt::Key_3: case Qt::Key_4:
-      case Qt::Key_5: case Qt::Key_6: case Qt::Key_7: case Qt::Key_8: case Qt::Key_9:
-        GotoRowMark(key - Qt::Key_0);
-        return;
-      case Qt::Key_Z: if (!readOnly_) Undo(); return;
-      case Qt::Key_A: if (!readOnly_) Redo(); return;
-      case Qt::Key_X: if (!readOnly_) CutToClipboard(); return;
-      case Qt::Key_C: CopyToClipboard(); return;
-      case Qt::Key_V: PasteFromClipboard(); return;
-      case Qt::Key_B: {
-        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-        if (data && data->hasText()) InsertBox(QStringToSjis(data->text()));
-        return;
-      }
-      case Qt::Key_K: SetSelectionMode(box_ ? 0 : 1); return;
-      default: break;
-    }
-  }
-  switch (key) {
-    case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_End: case Qt::Key_Home:
-    case Qt::Key_Left: case Qt::Key_Up: case Qt::Key_Right: case Qt::Key_Down:
-      MoveKey(key, shift, ctrl);
-      return;
-    case Qt::Key_Delete: DeleteChar(); return;
-    case Qt::Key_Backspace: Backspace(); return;
-    case Qt::Key_Return: case Qt::Key_Enter:
-      // Without WantReturns Enter belongs to the dialog's default button.
-      if (!wantReturns_) {
-        event->ignore();
-        return;
-      }
-      Enter(shift);
-      return;
-    case Qt::Key_Tab:
-      if (!shift && !ctrl) TypeTab();
-      return;
-    default: break;
-  }
-  const QString text = event->text();
-  if (readOnly_ || ctrl || text.isEmpty()) return;
-  std::string sjis;
-  for (const QChar ch : text) {
-    if (ch.unicode() >= 0x20 && ch.unicode() != 0x7F) sjis += QStringToSjis(QString(ch));
-  }
-  if (!sjis.empty()) TypeText(sjis);
+  if (modifiers & Qt::ControlModifier) return;
+  for (const char c : QStringToSjis(event->text())) CharInput(static_cast<uint8_t>(c), modifiers);
 }
 
 void TEditor::keyReleaseEvent(QKeyEvent* event) {
-  if (!event->isAutoRepeat()) autoRepeat_ = false;
-  if (dragState_ == 2 && event->key() == Qt::Key_Control) SetCursorState(4);
+  if (!event->isAutoRepeat()) KeyUp(msg::VirtualKeyOf(*event));
   QAbstractScrollArea::keyReleaseEvent(event);
+}
+
+bool TEditor::KeyDown(int virtualKey, Qt::KeyboardModifiers modifiers, bool autoRepeat) {
+  const bool shift = modifiers & Qt::ShiftModifier;
+  const bool ctrl = modifiers & Qt::ControlModifier;
+  autoRepeat_ = autoRepeat;
+  // While a selection is dragged only Ctrl (copy) and Esc (give up) count;
+  // while the button is held no key does.
+  if (dragState_ == 2) {
+    if (virtualKey == msg::kVkEscape) {
+      CancelSelectionDrag(true);
+    } else if (virtualKey == msg::kVkControl) {
+      SetCursorState(5);
+    }
+    return true;
+  }
+  if (mouseSelecting_) return true;
+  switch (virtualKey) {
+    case msg::kVkPrior: case msg::kVkNext: case msg::kVkEnd: case msg::kVkHome:
+    case msg::kVkLeft: case msg::kVkUp: case msg::kVkRight: case msg::kVkDown:
+      MoveKey(virtualKey, shift, ctrl);
+      return true;
+    case msg::kVkDelete:
+      DeleteChar();
+      return true;
+    default:
+      return !popupMenu_ && ownMenu_->RunShortcut(virtualKey, modifiers);
+  }
+}
+
+void TEditor::KeyUp(int virtualKey) {
+  autoRepeat_ = false;
+  if (dragState_ == 2 && virtualKey == msg::kVkControl) SetCursorState(4);
+}
+
+void TEditor::CharInput(uint8_t code, Qt::KeyboardModifiers modifiers) {
+  if (dragState_ != 0 || mouseSelecting_) return;  // swallowed while the button is held
+  if (pendingLead_ >= 0) {
+    const char lead = static_cast<char>(pendingLead_);
+    pendingLead_ = -1;
+    if (code >= 64) {
+      if (!readOnly_) TypeText(std::string{lead, static_cast<char>(code)});
+      return;
+    }
+  }
+  switch (code) {
+    case 8: Backspace(); return;
+    case 9:
+      if (!(modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) TypeTab();
+      return;
+    case 13: Enter(modifiers & Qt::ShiftModifier); return;
+    default: break;
+  }
+  if (IsSjisLead(code)) {
+    pendingLead_ = code;  // typed with the trail byte that follows
+  } else if (((code >= 32 && code <= 126) || code >= 160) && !readOnly_) {
+    TypeText(std::string(1, static_cast<char>(code)));
+  }
+}
+
+int64_t TEditor::DialogCode() const {
+  int64_t code = msg::kDlgcWantArrows | msg::kDlgcWantChars;
+  if (wantTabs_) code |= msg::kDlgcWantTab;
+  if (wantReturns_) code |= msg::kDlgcWantAllKeys;
+  return code;
+}
+
+// The key data's bit 30 tells that the key was already down.
+void TEditor::SendKeyMessage(bool press, int virtualKey, int64_t keyData) {
+  const auto event = msg::KeyEventOfVirtualKey(press ? QEvent::KeyPress : QEvent::KeyRelease, virtualKey,
+                                               QGuiApplication::keyboardModifiers(),
+                                               press && ((keyData >> 30) & 1));
+  keyMessage_ = true;
+  QCoreApplication::sendEvent(this, event.get());
+  keyMessage_ = false;
+}
+
+// The position is the client point (x low word, y high word); the flags
+// are the buttons and modifiers held.
+void TEditor::SendMouseMessage(int64_t message, int64_t keyFlags, int64_t position) {
+  const QPoint at(static_cast<int16_t>(position & 0xFFFF), static_cast<int16_t>((position >> 16) & 0xFFFF));
+  Qt::MouseButtons held;
+  if (keyFlags & msg::kMkLButton) held |= Qt::LeftButton;
+  if (keyFlags & msg::kMkRButton) held |= Qt::RightButton;
+  if (keyFlags & msg::kMkMButton) held |= Qt::MiddleButton;
+  Qt::KeyboardModifiers modifiers;
+  if (keyFlags & msg::kMkShift) modifiers |= Qt::ShiftModifier;
+  if (keyFlags & msg::kMkControl) modifiers |= Qt::ControlModifier;
+  QEvent::Type type = QEvent::MouseMove;
+  Qt::MouseButton button = Qt::NoButton;
+  if (message == msg::kWmLButtonDown) {
+    type = QEvent::MouseButtonPress, button = Qt::LeftButton, held |= Qt::LeftButton;
+  } else if (message == msg::kWmLButtonUp) {
+    type = QEvent::MouseButtonRelease, button = Qt::LeftButton, held &= ~Qt::MouseButtons(Qt::LeftButton);
+  }
+  QMouseEvent event(type, at, viewport()->mapToGlobal(at), button, held, modifiers);
+  QCoreApplication::sendEvent(viewport(), &event);
 }
 
 // The input method places its window at the caret's cell.
@@ -111,8 +154,9 @@ void TEditor::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 bool TEditor::focusNextPrevChild(bool next) {
-  // Tab types into the editor while it wants tabs.
-  return wantTabs_ ? false : QAbstractScrollArea::focusNextPrevChild(next);
+  // Tab types into the editor while it wants tabs; a key message never
+  // moves the focus.
+  return wantTabs_ || keyMessage_ ? false : QAbstractScrollArea::focusNextPrevChild(next);
 }
 
 void TEditor::mousePressEvent(QMouseEvent* event) {
@@ -203,6 +247,16 @@ void TEditor::mouseReleaseEvent(QMouseEvent* event) {
   }
 }
 
+void TEditor::HandleViewportMouse(QMouseEvent& event) {
+  switch (event.type()) {
+    case QEvent::MouseButtonPress: mousePressEvent(&event); break;
+    case QEvent::MouseButtonRelease: mouseReleaseEvent(&event); break;
+    case QEvent::MouseButtonDblClick: mouseDoubleClickEvent(&event); break;
+    case QEvent::MouseMove: mouseMoveEvent(&event); break;
+    default: break;
+  }
+}
+
 void TEditor::mouseDoubleClickEvent(QMouseEvent* event) {
   // The word under the pointer.
   int row = 0, col = 0;
@@ -237,53 +291,7 @@ bool TEditor::ClipboardHasText() {
 }
 
 void TEditor::contextMenuEvent(QContextMenuEvent* event) {
-  if (popupMenu_) {
-    popupMenu_->exec(event->globalPos());
-    return;
-  }
-  QMenu menu(this);
-  const auto sj = [](const char* utf8) { return QString::fromUtf8(utf8); };
-  int usedMarks = 0;
-  for (int r = 0; r < RowCount(); ++r) usedMarks |= GetRowMarks(r) & 0x3FF;
-  QMenu* set = menu.addMenu(sj("マーク設定"));
-  QMenu* jump = menu.addMenu(sj("マークジャンプ"));
-  for (int m = 0; m < 10; ++m) {
-    QAction* s = set->addAction(QString::number(m), [this, m] {
-      if (GetRowMarks(caretRow_) & (1 << m)) {
-        DeleteRowMark(caretRow_, m);
-      } else {
-        PutRowMark(caretRow_, m);
-      }
-    });
-    s->setShortcut(QKeySequence(sj("Shift+Ctrl+") + QString::number(m)));
-    s->setCheckable(true);
-    s->setChecked(usedMarks & (1 << m));
-    QAction* j = jump->addAction(QString::number(m), [this, m] { GotoRowMark(m); });
-    j->setShortcut(QKeySequence(sj("Ctrl+") + QString::number(m)));
-    j->setCheckable(true);
-    j->setChecked(usedMarks & (1 << m));
-  }
-  menu.addSeparator();
-  const bool selected = GetSelLength() > 0;
-  const bool canPaste = ClipboardHasText() && !readOnly_;
-  menu.addAction(sj("元に戻す(&U)"), QKeySequence("Ctrl+Z"), [this] { Undo(); })->setEnabled(CanUndo() && !readOnly_);
-  menu.addAction(sj("やり直し(&R)"), QKeySequence("Ctrl+A"), [this] { Redo(); })->setEnabled(CanRedo() && !readOnly_);
-  menu.addSeparator();
-  menu.addAction(sj("切り取り(&T)"), QKeySequence("Ctrl+X"), [this] { CutToClipboard(); })->setEnabled(selected && !readOnly_);
-  menu.addAction(sj("コピー(&C)"), QKeySequence("Ctrl+C"), [this] { CopyToClipboard(); })->setEnabled(selected);
-  menu.addAction(sj("貼り付け(&P)"), QKeySequence("Ctrl+V"), [this] { PasteFromClipboard(); })->setEnabled(canPaste);
-  menu.addAction(sj("Box貼り付け(&B)"), QKeySequence("Ctrl+B"), [this] {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (data && data->hasText()) InsertBox(QStringToSjis(data->text()));
-  })->setEnabled(canPaste);
-  menu.addAction(sj("削除(&D)"), [this] { if (!readOnly_) DeleteSelection(); })->setEnabled(selected && !readOnly_);
-  menu.addSeparator();
-  menu.addAction(sj("すべて選択(&A)"), [this] { SelectAll(); })->setEnabled(TextLength() > 0);
-  menu.addSeparator();
-  QAction* box = menu.addAction(sj("Box選択モード(&K)"), QKeySequence("Ctrl+K"), [this] { SetSelectionMode(box_ ? 0 : 1); });
-  box->setCheckable(true);
-  box->setChecked(box_);
-  menu.exec(event->globalPos());
+  (popupMenu_ ? popupMenu_ : ownMenu_)->exec(event->globalPos());
 }
 
 }  // namespace nura

@@ -6,19 +6,12 @@
 #include <algorithm>
 
 #include "editor/editor_control.h"
+#include "platform/window_messages.h"
 
 namespace nura {
 namespace {
 
-enum : int64_t {
-  kWmSetText = 0x000C, kWmHScroll = 0x0114, kWmVScroll = 0x0115, kWmCut = 0x0300, kWmCopy = 0x0301,
-  kWmPaste = 0x0302, kWmClear = 0x0303,
-  kEmGetSel = 0x00B0, kEmSetSel = 0x00B1, kEmScrollCaret = 0x00B7, kEmGetModify = 0x00B8,
-  kEmSetModify = 0x00B9, kEmGetLineCount = 0x00BA, kEmLineIndex = 0x00BB, kEmLineLength = 0x00C1,
-  kEmReplaceSel = 0x00C2, kEmGetLine = 0x00C4, kEmCanUndo = 0x00C6, kEmUndo = 0x00C7,
-  kEmLineFromChar = 0x00C9, kEmEmptyUndoBuffer = 0x00CD, kEmGetFirstVisibleLine = 0x00CE,
-  kEmSetReadOnly = 0x00CF, kEmPosFromChar = 0x00D6, kEmCharFromPos = 0x00D7,
-};
+using namespace msg;  // the window-message numbers
 
 // Two values in the 16-bit halves of a result; a value that does not fit
 // is given as 65535 (0 when negative).
@@ -33,11 +26,40 @@ int HighWord(int64_t v) { return static_cast<int16_t>((v >> 16) & 0xFFFF); }
 
 void EmptyClipboardText() { QGuiApplication::clipboard()->setText(QString()); }
 
+// Stores a DWORD (little-endian) at the start of an lparam's storage; a
+// storage shorter than four bytes is left alone rather than written past.
+void StoreDword(std::string* storage, int64_t value) {
+  if (!storage || storage->size() < 4) return;
+  for (size_t i = 0; i < 4; ++i) (*storage)[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// The size a buffer states in its first WORD (0 when it has no WORD).
+size_t StatedSize(const std::string& buffer) {
+  if (buffer.size() < 2) return 0;
+  return static_cast<unsigned char>(buffer[0]) | static_cast<size_t>(static_cast<unsigned char>(buffer[1])) << 8;
+}
+
 }  // namespace
 
 bool TEditor::WindowMessage(int64_t message, int64_t wparam, int64_t lparam, std::string* buffer, int64_t& result) {
   result = 0;
+  if (message != kWmChar) pendingLead_ = -1;  // a lead byte's trail must come next
   switch (message) {
+    case kWmKeyDown:
+    case kWmKeyUp:
+      SendKeyMessage(message == kWmKeyDown, static_cast<int>(wparam & 0xFF), lparam);
+      return true;
+    case kWmChar:
+      CharInput(static_cast<uint8_t>(wparam & 0xFF), QGuiApplication::keyboardModifiers());
+      return true;
+    case kWmMouseMove:
+    case kWmLButtonDown:
+    case kWmLButtonUp:
+      SendMouseMessage(message, wparam, lparam);
+      return true;
+    case kWmGetDlgCode:
+      result = DialogCode();
+      return true;
     case kWmSetText:
       if (!readOnly_ && buffer) SetText(*buffer);
       result = 1;
@@ -67,8 +89,9 @@ bool TEditor::WindowMessage(int64_t message, int64_t wparam, int64_t lparam, std
       ScrollByCode(message == kWmVScroll, LowWord(wparam) & 0xFFFF, HighWord(wparam) & 0xFFFF);
       return true;
     case kEmGetSel: {
-      const int start = GetSelStart();
-      result = Pack(start, start + GetSelLength());
+      const int start = GetSelStart(), end = start + GetSelLength();
+      StoreDword(buffer, end);  // lparam names the variable of the end
+      result = Pack(start, end);
       return true;
     }
     case kEmSetSel: {
@@ -117,7 +140,7 @@ bool TEditor::WindowMessage(int64_t message, int64_t wparam, int64_t lparam, std
     case kEmGetLine: {
       if (wparam < 0 || wparam >= RowCount() || !buffer) return true;
       const std::string text = RowText(static_cast<int>(wparam));
-      const size_t n = std::min(buffer->size(), text.size());
+      const size_t n = std::min({StatedSize(*buffer), text.size(), buffer->size()});
       buffer->replace(0, n, text, 0, n);  // no terminating zero, never longer
       result = static_cast<int64_t>(n);
       return true;

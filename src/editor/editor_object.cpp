@@ -49,6 +49,11 @@ class TEditorObject : public TGuiObject {
   }
 
   void Empty() override { Editor()->Clear(); }
+  bool HandleMouseFirst(QObject* watched, QMouseEvent& event) override {
+    if (watched != Editor()->viewport()) return false;
+    Editor()->HandleViewportMouse(event);
+    return true;
+  }
   bool WindowMessage(int64_t message, int64_t wparam, int64_t lparam, std::string* buffer, int64_t& result) override {
     return Editor()->WindowMessage(message, wparam, lparam, buffer, result);
   }

@@ -21,19 +21,12 @@
 #include "gui/objects/virtual_key.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
+#include "platform/virtual_keys.h"
 
 namespace nura {
 namespace {
 
-// Window messages that objects answer.
-enum : int64_t {
-  kWmEnable = 0x0A,
-  kWmSetText = 0x0C,
-  kWmGetText = 0x0D,
-  kWmGetTextLength = 0x0E,
-  kWmClose = 0x10,
-  kWmShowWindow = 0x18,
-};
+using namespace msg;  // the window-message numbers
 
 // The length of the longest head of `text` that holds whole characters
 // only and at most `limit` bytes.
@@ -64,22 +57,10 @@ QWidget* ActivateByTitle(const std::string& title) {
   return nullptr;
 }
 
-// The Qt key of a virtual-key code, found once by asking the reverse map.
+// The Qt key of a virtual-key code.
 Qt::Key QtKeyOf(uint8_t vk) {
-  static const std::map<int, Qt::Key> keys = [] {
-    std::map<int, Qt::Key> map;
-    const auto add = [&map](int key) {
-      const QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
-      const int code = VirtualKeyOf(event);
-      if (code && !map.count(code)) map[code] = static_cast<Qt::Key>(key);
-    };
-    for (int key = 0x20; key < 0x7F; ++key) add(key);
-    for (int key = Qt::Key_Escape; key <= Qt::Key_ScrollLock; ++key) add(key);
-    for (int key = Qt::Key_F1; key <= Qt::Key_F24; ++key) add(key);
-    return map;
-  }();
-  const auto found = keys.find(vk);
-  return found == keys.end() ? Qt::Key_unknown : found->second;
+  bool keypad = false;
+  return QtKeyOfVirtualKey(vk, keypad);
 }
 
 // The character that a key types with or without SHIFT (the Japanese

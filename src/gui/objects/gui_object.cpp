@@ -50,8 +50,12 @@ class TEventBridge : public QObject {
         // Only the widget under the pointer takes it: an event that a child
         // left unhandled and that travels up to its parent is not the
         // parent's.
-        if (Deepest(watched, static_cast<QMouseEvent&>(*event)))
-          Mouse(*site, watched, static_cast<QMouseEvent&>(*event));
+        if (Deepest(watched, static_cast<QMouseEvent&>(*event))) {
+          auto& mouse = static_cast<QMouseEvent&>(*event);
+          const bool handled = object_.HandleMouseFirst(watched, mouse);
+          Mouse(*site, watched, mouse);
+          return handled;
+        }
         return false;
       case QEvent::KeyPress:
       case QEvent::KeyRelease:

@@ -18,6 +18,8 @@
 #include "engine/script_object.h"
 #include "gui/objects/object_properties.h"
 
+class QMouseEvent;
+
 namespace nura {
 
 class TFileDrop;
@@ -95,6 +97,13 @@ class TGuiObject : public TScriptObject {
   // leaves the message to the general handling.
   virtual bool WindowMessage(int64_t message, int64_t wparam, int64_t lparam, std::string* buffer, int64_t& result) {
     (void)message, (void)wparam, (void)lparam, (void)buffer, (void)result;
+    return false;
+  }
+  // A kind whose own mouse handling must come before the script's mouse
+  // events (the text editor places its caret first) handles the event here
+  // and answers true; the event then goes no further.
+  virtual bool HandleMouseFirst(QObject* watched, QMouseEvent& event) {
+    (void)watched, (void)event;
     return false;
   }
   // One of the event widgets changed its size (forms follow with their
