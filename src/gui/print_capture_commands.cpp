@@ -81,7 +81,7 @@ void Capture(TNuraEngine& engine, CommandId) {
   Repaint(engine);
 }
 
-// ---- colour depth and icons ----
+// ---- colour depth ----
 
 void SetBits(TNuraEngine& engine, CommandId id) {
   const long double bits = PopNumber(engine);
@@ -92,20 +92,6 @@ void SetBits(TNuraEngine& engine, CommandId id) {
   if (picture->BitsPerPixel() == depth) return;
   *picture = BitmapFromImage(picture->ToImage(), depth);
   Repaint(engine);
-}
-
-void ExtractIcon(TNuraEngine& engine, CommandId) {
-  const std::string name = PopRawWord(engine);
-  const int32_t index = PopInteger(engine);
-  const std::string file = PopText(engine);
-  NodePtr node = FindWord(engine, name);
-  TObjNode* object = ObjectOfWord(engine, node);
-  const std::string notObject = "\"" + name + SJ("\"は、オブジェクトではありません。");
-  if (!object) RaiseScriptError(engine, notObject);
-  if (object->kind != kKindImage) RaiseScriptError(engine, notObject + SJ("イメージを指定します。"));
-  if (index < 0) throw ERangeError();
-  // Program files carry no icon resources here.
-  RaiseScriptError(engine, SJ("ファイル\"") + file + SJ("\"からアイコンを抽出できません。"));
 }
 
 }  // namespace
@@ -137,7 +123,6 @@ void RegisterPrintCaptureCommands() {
   RegisterCommandHandler(CommandId::Refresh, Refresh);
   RegisterCommandHandler(CommandId::CaptureWindow, Capture);
   RegisterCommandHandler(CommandId::SetBits, SetBits);
-  RegisterCommandHandler(CommandId::ExtractIcon, ExtractIcon);
 }
 
 }  // namespace nura

@@ -21,6 +21,7 @@
 #include "images/icon_reader.h"
 #include "images/icon_writer.h"
 #include "images/jpeg_format.h"
+#include "images/pe_icons.h"
 #include "images/resample.h"
 #include "images/spi_lib.h"
 #include "platform/clipboard_image.h"
@@ -102,12 +103,11 @@ void TImageCodecs::LoadObject(TfrmNura& form, const std::string& name, TBitmap& 
 void TImageCodecs::LoadFile(TNuraEngine& engine, const std::string& name, TBitmap& out) {
   const std::string path = engine.ResolveFilePath(name);
   const std::string ext = ToLowerCase(ExtractExtension(path));
-  if (ext == ".exe") {
-    RaiseInner(engine, SJ("ファイル\"") + path + SJ("\"からアイコンを抽出できません。"));
-  }
   std::string data;
   if (!ReadNativeFile(ScriptPathToNative(path), data)) throw EFileOpen();
-  if (ext == ".bmp") {
+  if (ext == ".exe") {
+    if (!ReadPeIcon(data, 0, out)) RaiseInner(engine, SJ("ファイル\"") + path + SJ("\"からアイコンを抽出できません。"));
+  } else if (ext == ".bmp") {
     ReadBmp(data, out);
   } else if (ext == ".ico") {
     ReadIco(data, out);
