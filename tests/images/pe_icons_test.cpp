@@ -4,6 +4,8 @@
 // at itself) that must fail cleanly.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "images/graphic_errors.h"
 #include "images/icon_reader.h"
 #include "images/pe_icons.h"
@@ -109,6 +111,23 @@ TEST(ProgramIcons, DamagedFilesFailCleanly) {
   std::string counts = program;  // more directory entries than the file holds
   test::PutU16(counts, root + 14, 0xFFFF);
   EXPECT_THROW(PeIconCount(counts), EInvalidGraphic);
+}
+
+// Random damage, most often to the headers and the resource directories
+// where the offsets live.
+TEST(ProgramIcons, RandomDamageGivesCleanErrorsOnly) {
+  const std::string program = TwoGroupProgram();
+  std::mt19937 random(20261210);
+  for (int round = 0; round < 3000; ++round) {
+    std::string data = program;
+    if (random() % 4 == 0) data.resize(random() % data.size());
+    const int changes = 1 + static_cast<int>(random() % 6);
+    for (int i = 0; i < changes && !data.empty(); ++i) {
+      const size_t region = random() % 3 == 0 ? data.size() : std::min<size_t>(data.size(), test::kPeSectionFileOffset + 200);
+      data[random() % region] = static_cast<char>(random() % 3 == 0 ? 0xFF : random());
+    }
+    ReadsCleanly(data);
+  }
 }
 
 }  // namespace
