@@ -75,11 +75,15 @@ std::vector<TFoundWindow> TitledWindows() {
     for (QWidget* widget : own) windows.push_back({widget, 0, QStringToSjis(widget->windowTitle())});
     return windows;
   }
+  std::vector<QWidget*> unlisted = own;
   for (const TDesktopWindow& window : DesktopWindows()) {
     QWidget* mine = OwnWindowWithId(own, window.id);
     if (mine) windows.push_back({mine, 0, QStringToSjis(mine->windowTitle())});
     else windows.push_back({nullptr, window.id, Utf8ToSjis(window.title)});
+    std::erase(unlisted, mine);
   }
+  // Our windows that the window manager has not taken up yet.
+  for (QWidget* widget : unlisted) windows.push_back({widget, 0, QStringToSjis(widget->windowTitle())});
   return windows;
 }
 
