@@ -5,20 +5,16 @@
 // user would (in a function). Prints the CPU time (user + system) of each,
 // the best of a few runs, and their ratio; the outputs must agree. Then the
 // hash program at 50,000 and 100,000 keys, whose times must grow linearly.
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/sjis.h"
+#include "process_timing.h"
 
 namespace {
 
@@ -30,39 +26,12 @@ struct TProgram {
   std::string python;
 };
 
-struct TTiming {
-  double cpu = 1e9;   // best user + system seconds
-  double wall = 1e9;  // wall seconds of that run
-  std::string output;
-};
+using bench::TTiming;
 
 constexpr int kRuns = 3;
 
-// Runs `command` through the shell `kRuns` times; the best CPU time wins.
 TTiming Measure(const std::string& command, const fs::path& outFile) {
-  TTiming best;
-  for (int run = 0; run < kRuns; ++run) {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-      execl("/bin/sh", "sh", "-c", (command + " >" + outFile.string() + " 2>&1").c_str(),
-            static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) return best;
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const double cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
-                       usage.ru_stime.tv_usec / 1e6;
-    if (cpu < best.cpu) {
-      best.cpu = cpu;
-      best.wall = wall;
-    }
-  }
-  std::ifstream in(outFile);
-  std::getline(in, best.output);
-  return best;
+  return bench::Measure(command, outFile, kRuns);
 }
 
 std::vector<TProgram> Programs(int hashKeys) {
@@ -91,9 +60,7 @@ std::vector<TProgram> Programs(int hashKeys) {
   };
 }
 
-void WriteFile(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using bench::WriteFile;
 
 struct TPair {
   TTiming engine, python;
@@ -104,8 +71,7 @@ TPair RunPair(const TProgram& program, const fs::path& dir, int index) {
   const fs::path python = dir / ("p" + std::to_string(index) + ".py");
   WriteFile(script, nura::SJ(program.script));
   WriteFile(python, program.python);
-  const std::string engine = "QT_QPA_PLATFORM=offscreen " + std::string(NURA_BIN_DIR) + "/nurasera " +
-                             script.string();
+  const std::string engine = bench::ProgramCommand(script);
   TPair pair;
   pair.engine = Measure(engine, dir / "engine.out");
   pair.python = Measure("/usr/bin/python3 " + python.string(), dir / "python.out");

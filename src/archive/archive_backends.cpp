@@ -207,21 +207,18 @@ std::string NativeFolder(const std::string& folder) {
   return native;
 }
 
-bool IsSameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return fs::equivalent(a, b, ec);
-}
-
 void AddMessage(std::string& messages, const std::string& utf8) {
   messages += Utf8ToSjis(utf8) + "\r\n";
 }
 
 // A file to pack: its name in the list, its native path, the name it is
-// stored under, its time and size.
+// stored under, its time and size, and its device and inode.
 struct TPackFile {
   std::string listName, native, stored;
   int64_t mtime = 0;
   uint64_t size = 0;
+  dev_t device = 0;
+  ino_t inode = 0;
 };
 
 class TFormatLibrary : public TArchiverLibrary {
@@ -450,6 +447,8 @@ class TFormatLibrary : public TArchiverLibrary {
         }
         file.mtime = st.st_mtime;
         file.size = static_cast<uint64_t>(st.st_size);
+        file.device = st.st_dev;
+        file.inode = st.st_ino;
         const std::string utf8 = SjisToUtf8(name);
         file.stored = StoredMemberName(job.junkPaths ? fs::path(utf8).filename().string() : utf8);
         if (file.stored.empty()) continue;
@@ -493,8 +492,12 @@ class TFormatLibrary : public TArchiverLibrary {
     std::vector<bool> wanted(files.size(), job.op == TBackendJob::kPack);
     const int kept = CopyOldMembers(job, target, byName, files, wanted, *sink, messages);
     if (kept != kArcOk) return kept;
+    // The archive never packs itself; it is looked at once, not per member.
+    struct stat self {};
+    const bool selfExists = ::stat(target.c_str(), &self) == 0;
     for (size_t i = 0; i < files.size(); ++i) {
-      if (!wanted[i] || IsSameFile(files[i].native, target)) continue;  // the archive never packs itself
+      if (!wanted[i]) continue;
+      if (selfExists && files[i].device == self.st_dev && files[i].inode == self.st_ino) continue;
       const TPackFile& file = files[i];
       if (sink_) {
         TExtractingInfo info;

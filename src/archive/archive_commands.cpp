@@ -111,11 +111,15 @@ std::string ReserveNumberedArchive() {
 
 std::vector<std::string> ListLines(const std::string& text) {
   std::vector<std::string> lines;
-  std::string rest = TrimText(text);
-  while (!rest.empty()) {
-    std::string line = CutToken("\n", rest);
+  const std::string all = TrimText(text);
+  // Each line ends at the next "\n" that starts a character.
+  for (size_t from = 0; from < all.size();) {
+    const int64_t at = SjisPosFrom("\n", all, static_cast<int64_t>(from) + 1);
+    const size_t stop = at == 0 ? all.size() : static_cast<size_t>(at - 1);
+    std::string line = all.substr(from, stop - from);
+    from = at == 0 ? all.size() : stop + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) lines.push_back(line);
+    if (!line.empty()) lines.push_back(std::move(line));
   }
   return lines;
 }

@@ -1,14 +1,16 @@
 #include "archive/archive_file.h"
 
-#include <filesystem>
-#include <system_error>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "archive/pack_file_list.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
 
 namespace nura {
-namespace fs = std::filesystem;
 
 // The hidden window that turns the library's progress messages into
 // OnProgress; its answer is the abort flag.
@@ -131,9 +133,7 @@ int TArchiveFile::Pack(TWindowHandle window, const TArchiverOptions* options,
   std::vector<std::string> files =
       BuildPackFileList(copy, baseFolder, specs, cancelled, OnProgress ? progress : nullptr);
   if (cancelled) return kArcErrorUserCancel;
-  std::erase_if(files, [&](const std::string& name) {
-    return IsKeptOut(NativePathUnder(baseFolder, name));
-  });
+  DropKeptOut(files, baseFolder);
   if (files.empty()) {
     output_.text.clear();
     return 0;
@@ -144,13 +144,30 @@ int TArchiveFile::Pack(TWindowHandle window, const TArchiverOptions* options,
   });
 }
 
-bool TArchiveFile::IsKeptOut(const std::string& native) const {
-  std::error_code ec;
-  if (fs::equivalent(native, ScriptPathToNative(fileName_), ec)) return true;
+namespace {
+
+// Device and inode of an existing file (links followed), as the same file
+// is told by them.
+std::optional<std::pair<dev_t, ino_t>> FileIdentity(const std::string& native) {
+  struct stat sb {};
+  if (::stat(native.c_str(), &sb) != 0) return std::nullopt;
+  return std::pair(sb.st_dev, sb.st_ino);
+}
+
+}  // namespace
+
+void TArchiveFile::DropKeptOut(std::vector<std::string>& files, const std::string& baseFolder) const {
+  // The kept-out files are looked at once, each member once.
+  std::vector<std::pair<dev_t, ino_t>> kept;
   for (const std::string& file : KeepOut) {
-    if (fs::equivalent(native, ScriptPathToNative(file), ec)) return true;
+    if (auto id = FileIdentity(ScriptPathToNative(file))) kept.push_back(*id);
   }
-  return false;
+  if (auto id = FileIdentity(ScriptPathToNative(fileName_))) kept.push_back(*id);
+  if (kept.empty()) return;
+  std::erase_if(files, [&](const std::string& name) {
+    const auto id = FileIdentity(NativePathUnder(baseFolder, name));
+    return id && std::find(kept.begin(), kept.end(), *id) != kept.end();
+  });
 }
 
 int TArchiveFile::MakeSfx(TWindowHandle window, const TArchiverOptions* options,

@@ -57,8 +57,9 @@ class TArchiveFile {
   // Runs `operation` with the progress window registered (when OnProgress
   // is set) and remembers the command line, also after a failure.
   int WithProgress(TArchiver& archiver, const std::function<int()>& operation);
-  // True for the archive itself and the KeepOut files.
-  bool IsKeptOut(const std::string& native) const;
+  // Drops the archive itself and the KeepOut files from `files` (names
+  // under `baseFolder`), each compared by device and inode.
+  void DropKeptOut(std::vector<std::string>& files, const std::string& baseFolder) const;
 
   std::string fileName_;
   TArcOutput output_;

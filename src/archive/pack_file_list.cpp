@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 #include <system_error>
+#include <unordered_map>
 
 #include "commands/dir_util.h"
 #include "commands/file_command_support.h"
@@ -21,6 +22,26 @@ bool HasMaskWildcard(const std::string& mask) {
   return mask.find_first_of("*?") != std::string::npos;
 }
 
+// One entry of a folder listing; whether it is a regular file (a link
+// counts as the file it names) and its time are read when first asked.
+struct TFolderEntry {
+  std::string name;  // Shift-JIS
+  fs::path path;
+  bool folder = false;  // a folder itself, not a link to one
+  bool plainFile = false;  // a regular file itself, not a link
+  bool statted = false, regular = false;
+  int64_t written = 0;
+};
+
+// A folder read once per CollectFiles call, however many specs name it:
+// the entries in directory order, and for names without wildcards the
+// entries by their name with ASCII letters folded, as file names match.
+struct TFolderListing {
+  std::vector<TFolderEntry> entries;
+  std::vector<std::string> subfolders;
+  std::unordered_map<std::string, std::vector<size_t>> byName;
+};
+
 // What one CollectFiles call walks with.
 struct TWalk {
   const TArchiverOptions& options;
@@ -30,6 +51,7 @@ struct TWalk {
   const std::set<std::string>* exclusions;
   int64_t from = 0, to = 0;
   std::set<std::string> result;
+  std::unordered_map<std::string, TFolderListing> listings;  // by native folder
 };
 
 // The name as the list holds it: with jf = -2 relative to the base folder.
@@ -52,34 +74,81 @@ void AddFile(TWalk& walk, const std::string& name) {
   if ((*walk.progress)(kArcPackListAdd, info)) walk.cancelled = true;
 }
 
-void WalkFolder(TWalk& walk, const std::string& folder, const std::string& mask) {
-  const fs::path native = NativePathUnder(walk.baseFolder, folder.empty() ? "." : folder);
-  const bool hiddenToo = walk.options.a > 0;
+// The name with ASCII letters of one-byte characters in lower case: two
+// names match without wildcards exactly when their keys are equal.
+std::string FoldedName(const std::string& name) {
+  std::string key = name;
+  for (size_t i = 0; i < key.size(); ++i) {
+    const auto c = static_cast<unsigned char>(key[i]);
+    if (IsSjisLead(c) && i + 1 < key.size()) ++i;
+    else if (c >= 'A' && c <= 'Z') key[i] = static_cast<char>(c - 'A' + 'a');
+  }
+  return key;
+}
+
+TFolderListing& ListingOf(TWalk& walk, const fs::path& native) {
+  auto [at, fresh] = walk.listings.try_emplace(native.string());
+  TFolderListing& listing = at->second;
+  if (!fresh) return listing;
   std::error_code ec;
-  std::vector<std::string> subfolders;
   fs::directory_iterator it(native, ec), end;
-  for (; !ec && it != end && !walk.cancelled; it.increment(ec)) {
-    const std::string name = Utf8ToSjis(it->path().filename().string());
+  for (; !ec && it != end; it.increment(ec)) {
+    TFolderEntry entry;
+    entry.name = Utf8ToSjis(it->path().filename().string());
+    // The kind the listing read with the name (no system call unless the
+    // file system leaves it out); a link is neither kind.
     std::error_code sec;
-    const fs::file_status link = it->symlink_status(sec);
-    if (fs::is_directory(link)) {
-      subfolders.push_back(name);
+    const bool link = it->is_symlink(sec);
+    entry.folder = !link && it->is_directory(sec);
+    entry.plainFile = !link && it->is_regular_file(sec);
+    if (entry.folder) {
+      listing.subfolders.push_back(entry.name);
       continue;
     }
-    // A link counts as the file it names; a link to a folder is left out.
-    const fs::file_status st = it->status(sec);
-    if (sec || !fs::is_regular_file(st)) continue;
-    if (name[0] == '.' && !hiddenToo) continue;
-    if (!MatchFileName(mask, name)) continue;
-    struct stat sb {};
-    const int64_t written = ::stat(it->path().c_str(), &sb) == 0 ? sb.st_mtime : 0;
-    if (walk.from != 0 && written < walk.from) continue;
-    if (walk.to != 0 && written > walk.to) continue;
-    AddFile(walk, ListName(walk, JoinPathName(folder, name)));
+    entry.path = it->path();
+    listing.byName[FoldedName(entry.name)].push_back(listing.entries.size());
+    listing.entries.push_back(std::move(entry));
+  }
+  return listing;
+}
+
+void StatEntry(TFolderEntry& entry) {
+  if (entry.statted) return;
+  entry.statted = true;
+  struct stat sb {};
+  if (::stat(entry.path.c_str(), &sb) != 0) return;
+  entry.regular = S_ISREG(sb.st_mode);
+  entry.written = sb.st_mtime;
+}
+
+void TakeEntry(TWalk& walk, TFolderEntry& entry, const std::string& folder, const std::string& mask) {
+  if (entry.name[0] == '.' && walk.options.a <= 0) return;
+  if (!MatchFileName(mask, entry.name)) return;
+  // The listing knows a plain file; its time is read only for a date window.
+  const bool dated = walk.from != 0 || walk.to != 0;
+  if (dated || !entry.plainFile) {
+    StatEntry(entry);
+    if (!entry.regular) return;
+  }
+  if (walk.from != 0 && entry.written < walk.from) return;
+  if (walk.to != 0 && entry.written > walk.to) return;
+  AddFile(walk, ListName(walk, JoinPathName(folder, entry.name)));
+}
+
+void WalkFolder(TWalk& walk, const std::string& folder, const std::string& mask) {
+  TFolderListing& listing =
+      ListingOf(walk, NativePathUnder(walk.baseFolder, folder.empty() ? "." : folder));
+  if (HasMaskWildcard(mask)) {
+    for (size_t i = 0; i < listing.entries.size() && !walk.cancelled; ++i)
+      TakeEntry(walk, listing.entries[i], folder, mask);
+  } else if (const auto named = listing.byName.find(FoldedName(mask)); named != listing.byName.end()) {
+    for (size_t i = 0; i < named->second.size() && !walk.cancelled; ++i)
+      TakeEntry(walk, listing.entries[named->second[i]], folder, mask);
   }
   const TArchiverOptions& o = walk.options;
   if (o.r <= 0 || (o.p > 0 && !HasMaskWildcard(mask))) return;
-  for (const std::string& sub : subfolders) {
+  // Listings added below leave this one in place (the map keeps its nodes).
+  for (const std::string& sub : listing.subfolders) {
     if (walk.cancelled) return;
     WalkFolder(walk, JoinPathName(folder, sub), mask);
   }
@@ -157,7 +226,7 @@ std::vector<std::string> CollectFiles(const TArchiverOptions& options,
                                       const std::vector<std::string>& specs, bool inclusion,
                                       bool& cancelled, const TPackProgress& progress,
                                       const std::set<std::string>* exclusions) {
-  TWalk walk{options, baseFolder, cancelled, progress ? &progress : nullptr, exclusions, 0, 0, {}};
+  TWalk walk{options, baseFolder, cancelled, progress ? &progress : nullptr, exclusions, 0, 0, {}, {}};
   walk.from = ParseOptionDate(options.jo, "000000");
   walk.to = ParseOptionDate(options.job, "235959");
   if (specs.empty() && inclusion) WalkFolder(walk, "", "*.*");

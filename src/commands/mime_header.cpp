@@ -59,24 +59,26 @@ std::string EncodeMimeHeader(std::string_view sjis) {
 }
 
 std::string DecodeMimeHeader(std::string_view text) {
-  std::string out(text);
+  // One pass: the text between encoded words is copied, each word decoded.
+  std::string out;
   size_t from = 0;
+  bool endsLeft = true;  // once no "?=" follows, none follows a later start
   for (;;) {
-    const size_t start = FindNoCase(out, kWordStart, from);
+    const size_t start = FindNoCase(text, kWordStart, from);
     if (start == std::string::npos) break;
-    out.erase(start, kWordStart.size());
-    const size_t end = out.find(kWordEnd, start);
+    out.append(text, from, start - from);
+    from = start + kWordStart.size();
+    const size_t end = endsLeft ? text.find(kWordEnd, from) : std::string::npos;
     if (end == std::string::npos) {  // no closing "?=": the prefix only goes
-      from = start;
+      endsLeft = false;
       continue;
     }
-    std::string decoded = Base64Decode(std::string_view(out).substr(start, end - start));
-    decoded += "\x1B(J";
-    out.replace(start, end + kWordEnd.size() - start, decoded);
     // Decoded bytes are never taken for another encoded word.
-    from = start + decoded.size();
+    out += Base64Decode(text.substr(from, end - from));
+    out += "\x1B(J";
+    from = end + kWordEnd.size();
   }
-  return out;
+  return out.append(text, from);
 }
 
 std::string CutAtBinary(std::string_view text) {

@@ -1,6 +1,7 @@
 #include "commands/text_file_stream.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 #include "platform/native_path.h"
@@ -52,23 +53,47 @@ bool TTextFileStream::Fill() {
   return true;
 }
 
+namespace {
+
+enum : uint8_t { kPlainByte, kLeadByte, kEndByte };
+
+// The bytes of a line scan: lead bytes, line ends and NUL, the rest.
+const std::array<uint8_t, 256> kLineBytes = [] {
+  std::array<uint8_t, 256> kinds{};
+  for (size_t c = 0; c < kinds.size(); ++c) {
+    if (IsSjisLead(static_cast<unsigned char>(c))) kinds[c] = kLeadByte;
+    else if (c == '\n' || c == '\r' || c == '\0') kinds[c] = kEndByte;
+  }
+  return kinds;
+}();
+
+}  // namespace
+
 std::string TTextFileStream::ReadLine() {
   std::string line;
   auto more = [this] { return readPos_ < endPos_ || Fill(); };
   while (more()) {
+    // The characters up to the line end, or up to a lead byte that ends the
+    // buffer, go in at once.
+    size_t stop = readPos_;
+    while (stop < endPos_) {
+      const uint8_t kind = kLineBytes[static_cast<unsigned char>(buffer_[stop])];
+      if (kind == kPlainByte) ++stop;
+      else if (kind == kLeadByte && stop + 1 < endPos_) stop += 2;
+      else break;
+    }
+    line.append(buffer_ + readPos_, stop - readPos_);
+    readPos_ = stop;
+    if (readPos_ == endPos_) continue;
     const unsigned char c = static_cast<unsigned char>(buffer_[readPos_++]);
     if (IsSjisLead(c)) {
       line += static_cast<char>(c);
       if (!more()) break;
-      line += buffer_[readPos_++];  // the trail byte, maybe from the next fill
+      line += buffer_[readPos_++];  // the trail byte, from the next fill
       continue;
     }
-    if (c == '\n' || c == '\0') break;
-    if (c == '\r') {
-      if (more() && buffer_[readPos_] == '\n') ++readPos_;
-      break;
-    }
-    line += static_cast<char>(c);
+    if (c == '\r' && more() && buffer_[readPos_] == '\n') ++readPos_;
+    break;
   }
   logicalPos_ = endPos_ == 0 ? 0 : posAfterFill_ - static_cast<int64_t>(endPos_ - readPos_);
   return line;
@@ -85,7 +110,11 @@ int64_t TTextFileStream::Position() {
   return logicalPos_ != 0 ? logicalPos_ : SeekRaw(0, TSeekOrigin::Current);
 }
 
-bool TTextFileStream::Eof() { return Position() >= Size(); }
+bool TTextFileStream::Eof() {
+  // Unread bytes in the buffer lie before the end: no system call.
+  if (readPos_ < endPos_) return false;
+  return Position() >= Size();
+}
 
 void TTextFileStream::Write(const std::string& bytes) {
   const int64_t pos = Position();

@@ -1,5 +1,7 @@
 #include "editor/component_stream.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
@@ -341,7 +343,39 @@ std::string HexLinesToStream(const std::vector<std::string>& lines) {
 namespace {
 
 std::string CountKey(const std::string& prefix) { return prefix + "_c"; }
-std::string LineKey(const std::string& prefix, size_t i) { return prefix + "_d" + std::to_string(i); }
+std::string LineKey(const std::string& prefix, long long i) { return prefix + "_d" + std::to_string(i); }
+
+// The count kept under prefix + "_c"; 0 when it is missing or no number.
+long long StoredCount(const TIniFile& ini, const std::string& section, const std::string& prefix) {
+  const std::optional<std::string> text = ini.ReadString(section, CountKey(prefix));
+  if (!text) return 0;
+  errno = 0;
+  char* end = nullptr;
+  const long long count = std::strtoll(text->c_str(), &end, 10);
+  return end == text->c_str() || *end != '\0' || errno == ERANGE ? 0 : count;
+}
+
+// The line numbers i, from <= i < to, whose keys prefix + "_d" + i the
+// section holds, ascending. A loop over the range finds just these; taking
+// them from the keys that exist bounds the work by the file, whatever
+// count a damaged file gives.
+std::vector<long long> StoredLines(const TIniFile& ini, const std::string& section, const std::string& prefix,
+                                   long long from, long long to) {
+  const std::string head = prefix + "_d";
+  std::vector<long long> found;
+  for (const std::string& key : ini.Keys(section)) {
+    if (key.size() <= head.size() || key.size() > head.size() + 18) continue;
+    if (!SjisEqualsIgnoreAsciiCase(std::string_view(key).substr(0, head.size()), head)) continue;
+    const std::string digits = key.substr(head.size());
+    if (digits.find_first_not_of("0123456789") != std::string::npos || (digits.size() > 1 && digits[0] == '0'))
+      continue;
+    const long long i = std::stoll(digits);
+    if (i >= from && i < to) found.push_back(i);
+  }
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  return found;
+}
 
 }  // namespace
 
@@ -352,14 +386,17 @@ bool WriteStreamToIni(std::string_view stream, const std::string& iniPath, const
   std::error_code error;
   // A file that exists but cannot be read is never replaced.
   if (!ini.Load(iniPath) && std::filesystem::exists(iniPath, error)) return false;
-  // Lines beyond the new count go, up to the first missing one.
-  for (size_t i = lines.size(); ini.DeleteKey(section, LineKey(prefix, i)); ++i) {
-  }
+  // The lines of the old count beyond the new one go; other keys stay.
+  const long long newCount = static_cast<long long>(lines.size());
+  const long long oldCount = StoredCount(ini, section, prefix);
+  for (const long long i : StoredLines(ini, section, prefix, newCount, oldCount))
+    ini.DeleteKey(section, LineKey(prefix, i));
   if (lines.empty()) {
     ini.DeleteKey(section, CountKey(prefix));
   } else {
     ini.WriteString(section, CountKey(prefix), std::to_string(lines.size()));
-    for (size_t i = 0; i < lines.size(); ++i) ini.WriteString(section, LineKey(prefix, i), lines[i]);
+    for (long long i = 0; i < newCount; ++i)
+      ini.WriteString(section, LineKey(prefix, i), lines[static_cast<size_t>(i)]);
   }
   return ini.Save(iniPath);
 }
@@ -367,19 +404,11 @@ bool WriteStreamToIni(std::string_view stream, const std::string& iniPath, const
 std::string ReadStreamFromIni(const std::string& iniPath, const std::string& section, const std::string& prefix) {
   TIniFile ini;
   if (!ini.Load(iniPath)) return {};
-  const std::optional<std::string> countText = ini.ReadString(section, CountKey(prefix));
-  long long count = 0;
-  if (countText) {
-    char* end = nullptr;
-    count = std::strtoll(countText->c_str(), &end, 10);
-    if (end == countText->c_str() || *end != '\0') count = 0;
-  }
+  // Up to the count; a missing line reads as an empty one, which adds no
+  // bytes, so only the lines that exist are read.
   std::vector<std::string> lines;
-  for (long long i = 0; i < count; ++i) {
-    std::optional<std::string> line = ini.ReadString(section, LineKey(prefix, static_cast<size_t>(i)));
-    if (!line) break;  // lines written here have no gaps
-    lines.push_back(std::move(*line));
-  }
+  for (const long long i : StoredLines(ini, section, prefix, 0, StoredCount(ini, section, prefix)))
+    lines.push_back(ini.ReadString(section, LineKey(prefix, i)).value_or(""));
   return HexLinesToStream(lines);
 }
 

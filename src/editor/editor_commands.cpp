@@ -20,8 +20,10 @@ namespace {
 
 const char* const kPrefix = "nura";
 
-// The editor of the object `name`; the argument error for any other kind.
+// The editor of the object `name`; the argument error for a name that
+// neither a word nor an object has, and for any other kind.
 TEditor& EditorOf(TNuraEngine& engine, CommandId id, const std::string& name) {
+  if (!FindWord(engine, name) && !engine.Base().objects.FindByName(name)) RaiseArgumentError(engine, id);
   TGuiObject& object = LiveObjectNamed(engine, name);
   if (object.Kind() != TObjectKind::TextEditor) RaiseArgumentError(engine, id, SJ("Tエディタ部品を指定してください。"));
   return *static_cast<TEditor*>(object.Widget());

@@ -59,7 +59,6 @@ class TEditorObject : public TGuiObject {
     Editor()->OnChange = [this] { Fire(kSlotChange); };
   }
   QList<QWidget*> EventWidgets() const override { return {Editor(), Editor()->viewport()}; }
-  bool HasFont() const override { return true; }
 
  private:
 };

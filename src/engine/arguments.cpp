@@ -210,19 +210,30 @@ int TNuraEngine::TabWidth() {
   return width >= 1 && width <= 256 ? static_cast<int>(width) : 8;
 }
 
-TScriptObject* TNuraEngine::GetObjectCanvas(const std::string& name) {
+const TObjNode& TNuraEngine::ObjectNamed(const std::string& name) {
   const TObjNode* object = base_->objects.FindByName(name);
   if (!object) {
     throw ENura(FormatErrorMessage(SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。")));
   }
-  switch (object->kind) {
+  return *object;
+}
+
+TScriptObject* TNuraEngine::GetObjectBitmap(const std::string& name) {
+  const TObjNode& object = ObjectNamed(name);
+  const bool bitmap = object.kind == TObjectKind::Image || object.kind == TObjectKind::Form;
+  return bitmap ? object.Control() : nullptr;
+}
+
+TScriptObject* TNuraEngine::GetObjectCanvas(const std::string& name) {
+  const TObjNode& object = ObjectNamed(name);
+  switch (object.kind) {
     case TObjectKind::Image:
     case TObjectKind::List:
     case TObjectKind::Form:
     case TObjectKind::Grid:
     case TObjectKind::Label:
     case TObjectKind::Anime:
-      return object->Control();
+      return object.Control();
     default:
       return nullptr;
   }

@@ -286,6 +286,10 @@ class TNuraEngine {
   // other kinds. The GUI takes its canvas or bitmap.
   // "オブジェクト"%s"は、作成されていません。" when absent.
   TScriptObject* GetObjectCanvas(const std::string& name);
+  // The control of the script object `name` when it is a picture or a form
+  // (the kinds with a bitmap); nil for other kinds. The same error when
+  // absent.
+  TScriptObject* GetObjectBitmap(const std::string& name);
 
   // ---- evaluator (expand.cpp) ----
   // Evaluates an argument text: operands joined by "&", else an expression.
@@ -316,6 +320,9 @@ class TNuraEngine {
  private:
   // engine.cpp
   const NodePtr& AddResultNode();
+  // arguments.cpp: the object list's entry of `name`; "作成されていません"
+  // when absent.
+  const TObjNode& ObjectNamed(const std::string& name);
   // statement.cpp
   std::string SyntaxError(const std::string& what, const std::string& detail);
   void EndOfLine();

@@ -382,6 +382,11 @@ std::string TNuraEngine::ExpandString(const std::string& text) {
     SetResultKind(loneIsNumber ? "e" : "s");
     return result;
   }
+  // An argument list stays as written, as the statement reader keeps it.
+  if (IsArgumentListText(text)) {
+    SetResultKind("s");
+    return TrimText(text);
+  }
   result = Formatted(*this, [&]() -> std::string {
     const char* p = text.c_str();
     while (*p == ' ' || *p == '\t') ++p;

@@ -205,6 +205,24 @@ std::string ScanParenthesized(const char*& cursor) {
   ThrowMessage("\")\"が対応していません。");
 }
 
+bool IsArgumentList(std::string_view inner) {
+  return inner.find(',') != std::string_view::npos && inner.find('#') == std::string_view::npos;
+}
+
+bool IsArgumentListText(const std::string& text) {
+  const char* p = text.c_str();
+  while (*p == ' ' || *p == '\t') ++p;
+  if (*p != '(') return false;
+  std::string inner;
+  try {
+    inner = ScanParenthesized(p);
+  } catch (const std::runtime_error&) {
+    return false;
+  }
+  while (*p == ' ' || *p == '\t') ++p;
+  return *p == '\0' && IsArgumentList(inner);
+}
+
 std::string ScanQuotedLiteral(const char*& cursor, int maxLength) {
   if (!cursor) return std::string();
   SkipSeparators(cursor);

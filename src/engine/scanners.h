@@ -84,6 +84,13 @@ std::string ScanParenthesized(const char*& cursor);
 // EExpression "\")\"がありません。".
 std::string ReadParenthesizedGroup(const char*& cursor);
 
+// A group's contents that hold a comma and no "#" make an argument list
+// ("(3,4)"): kept as written, not evaluated as an expression.
+bool IsArgumentList(std::string_view inner);
+// True when `text`, blanks around it aside, is one group that is an
+// argument list.
+bool IsArgumentListText(const std::string& text);
+
 // Table conditions: after SkipBlanks, an optional "(" and the text up to
 // its matching ")"; quotes " (with "\" escapes) and ' are honoured. An
 // unclosed group raises ENura "\")\"が対応していません。", the cursor left

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "engine/errors.h"
@@ -24,24 +25,20 @@ void ForEachCharStart(std::string_view text, size_t from, Fn fn) {
 }
 
 // Byte offset (0-based) of the first occurrence at a character start at or
-// after `from`, compared with `equals`; npos when absent.
-template <typename Eq>
-size_t FindAtCharStart(std::string_view sub, std::string_view text, size_t from, Eq equals) {
-  size_t found = std::string_view::npos;
-  if (sub.empty()) return found;
-  ForEachCharStart(text, from, [&](size_t i) {
-    if (i + sub.size() > text.size()) return false;
-    if (equals(text.substr(i, sub.size()), sub)) {
-      found = i;
-      return false;
-    }
-    return true;
-  });
-  return found;
-}
-
+// after `from`; npos when absent. memmem finds candidates, and a walk over
+// character starts, which only moves forward, tells whether a candidate
+// starts a character: linear in the text.
 size_t FindFrom(std::string_view sub, std::string_view text, size_t from) {
-  return FindAtCharStart(sub, text, from, LocaleTextEquals);
+  if (sub.empty() || from > text.size() || sub.size() > text.size() - from) return std::string_view::npos;
+  size_t i = from;  // a character start
+  while (i + sub.size() <= text.size()) {
+    const void* hit = memmem(text.data() + i, text.size() - i, sub.data(), sub.size());
+    if (!hit) break;
+    const size_t at = static_cast<size_t>(static_cast<const char*>(hit) - text.data());
+    while (i < at) i += SjisCharLength(text, i);
+    if (i == at) return at;
+  }
+  return std::string_view::npos;
 }
 
 bool IsWideSpaceChar(std::string_view ch) {
@@ -104,19 +101,24 @@ int64_t SjisPosFrom(std::string_view sub, std::string_view text, int64_t start) 
 
 std::string SjisReplace(std::string_view text, std::string_view search,
                         std::string_view replacement, bool all, int64_t* lastEnd) {
-  std::string out(text);
+  // One pass: the text between hits and each replacement are appended, and
+  // the search goes on in the text after the hit (what follows an inserted
+  // replacement is the rest of the text).
+  std::string out;
   int64_t end = 0;
-  size_t from = 0;
-  while (!search.empty() && from < out.size()) {
-    const size_t at = FindFrom(search, out, from);
+  size_t copied = 0;
+  while (!search.empty() && copied < text.size()) {
+    const size_t at = FindFrom(search, text, copied);
     if (at == std::string_view::npos) break;
-    out.replace(at, search.size(), replacement);
-    from = at + replacement.size();
-    end = static_cast<int64_t>(from) + 1;
+    if (out.empty()) out.reserve(text.size());
+    out.append(text, copied, at - copied).append(replacement);
+    copied = at + search.size();
+    end = static_cast<int64_t>(out.size()) + 1;
     if (!all) break;
   }
   if (lastEnd) *lastEnd = end;
-  return out;
+  if (copied == 0) return std::string(text);
+  return out.append(text, copied);
 }
 
 std::string CutToken(std::string_view delimiter, std::string& text) {
@@ -175,19 +177,35 @@ size_t FindTag(std::string_view text, std::string_view prefix, std::string_view 
 
 }  // namespace
 
-std::string CutTagElement(std::string& text, std::string_view tag) {
+namespace {
+
+std::string_view BareTag(std::string_view tag) {
   if (tag.size() >= 2 && tag.front() == '<' && tag.back() == '>') tag = tag.substr(1, tag.size() - 2);
-  const size_t open = FindTag(text, "<", tag, 0);
+  return tag;
+}
+
+// The first element of the bare `tag` at or after `from` (a character
+// start): [open, end); false when there is none.
+bool FindTagElement(std::string_view text, std::string_view tag, size_t from, size_t& open, size_t& end) {
+  open = FindTag(text, "<", tag, from);
   const size_t openEnd = open == std::string::npos ? open : FindFrom(">", text, open);
-  if (openEnd == std::string::npos) {
-    text.clear();
-    return std::string();
-  }
-  size_t end = openEnd + 1;  // without a closing tag: the opening tag alone
+  if (openEnd == std::string::npos) return false;
+  end = openEnd + 1;  // without a closing tag: the opening tag alone
   const size_t close = FindTag(text, "</", tag, end);
   if (close != std::string::npos) {
     const size_t closeEnd = FindFrom(">", text, close);
     end = closeEnd == std::string::npos ? text.size() : closeEnd + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string CutTagElement(std::string& text, std::string_view tag) {
+  size_t open = 0, end = 0;
+  if (!FindTagElement(text, BareTag(tag), 0, open, end)) {
+    text.clear();
+    return std::string();
   }
   std::string element = text.substr(open, end - open);
   text.erase(0, end);
@@ -195,11 +213,11 @@ std::string CutTagElement(std::string& text, std::string_view tag) {
 }
 
 std::string ExtractTagContents(std::string_view text, std::string_view tag) {
-  std::string rest(text), out;
-  while (!rest.empty()) {
-    const std::string element = CutTagElement(rest, tag);
-    if (!element.empty()) out += element + "\r\n";
-  }
+  // Each search starts where the last element ended, as cutting it would.
+  std::string out;
+  size_t open = 0, end = 0;
+  for (size_t from = 0; from < text.size() && FindTagElement(text, BareTag(tag), from, open, end); from = end)
+    out.append(text, open, end - open).append("\r\n");
   return out;
 }
 

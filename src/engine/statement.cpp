@@ -515,9 +515,7 @@ void TNuraEngine::NumberStatement() {
 void TNuraEngine::GroupStatement() {
   const char*& c = base_->cursor.p;
   std::string inner = ScanParenthesized(c);
-  const bool argumentList =
-      inner.find(',') != std::string::npos && inner.find('#') == std::string::npos;
-  std::string word = argumentList ? "(" + inner + ")" : MakeRawLiteral(ExpandString(inner));
+  std::string word = IsArgumentList(inner) ? "(" + inner + ")" : MakeRawLiteral(ExpandString(inner));
   if (!c) return;
   word += ReadParticle();
   StatementTail(std::move(word), false);

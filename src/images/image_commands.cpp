@@ -90,7 +90,9 @@ void CmdCopy(TNuraEngine& engine, CommandId) {
   const std::string destination = PopRawWord(engine);
   engine.GetObjectCanvas(destination);  // raises for an unknown name
   TPictureBox* target = PictureOfName(engine, destination);
-  TPictureBox* source = PictureOfName(engine, PopRawWord(engine));
+  const std::string sourceName = PopRawWord(engine);
+  if (!engine.GetObjectBitmap(sourceName)) return;  // raises for an unknown name
+  TPictureBox* source = PictureOfName(engine, sourceName);
   if (!target || !source || source->Bitmap().Empty()) return;
   if (rect.right > 0 || rect.bottom > 0) {
     DrawResampled(target->Bitmap(), source->Bitmap(), rect);

@@ -57,6 +57,10 @@ class TImageCodecs : public TPictureCodecs {
  private:
   void LoadObject(TfrmNura& form, const std::string& name, TBitmap& out);
   void LoadFile(TNuraEngine& engine, const std::string& name, TBitmap& out);
+  // The "未対応のファイル形式です。" failure unless a plug-in takes the
+  // extension of `path`.
+  void RequirePlugin(TNuraEngine& engine, const std::string& path);
+  [[noreturn]] static void RaisePluginFailure(TNuraEngine& engine, const std::string& path);
   void LoadThroughPlugin(TNuraEngine& engine, const std::string& path, const std::string& data,
                          TBitmap& out);
   TSpiLib32 spi_;
@@ -103,8 +107,16 @@ void TImageCodecs::LoadObject(TfrmNura& form, const std::string& name, TBitmap& 
 void TImageCodecs::LoadFile(TNuraEngine& engine, const std::string& name, TBitmap& out) {
   const std::string path = engine.ResolveFilePath(name);
   const std::string ext = ToLowerCase(ExtractExtension(path));
+  // Other extensions go to a plug-in, which is asked first: without one
+  // the format is unsupported whether or not the file can be read.
+  const bool builtIn =
+      ext == ".bmp" || ext == ".ico" || ext == ".jpg" || ext == ".jpeg" || ext == ".png" || ext == ".exe";
+  if (!builtIn) RequirePlugin(engine, path);
   std::string data;
-  if (!ReadNativeFile(ScriptPathToNative(path), data)) throw EFileOpen();
+  if (!ReadNativeFile(ScriptPathToNative(path), data)) {
+    if (!builtIn) RaisePluginFailure(engine, path);
+    throw EFileOpen();
+  }
   if (ext == ".exe") {
     if (!ReadPeIcon(data, 0, out)) RaiseInner(engine, SJ("ファイル\"") + path + SJ("\"からアイコンを抽出できません。"));
   } else if (ext == ".bmp") {
@@ -122,17 +134,24 @@ void TImageCodecs::LoadFile(TNuraEngine& engine, const std::string& name, TBitma
   }
 }
 
+void TImageCodecs::RequirePlugin(TNuraEngine& engine, const std::string& path) {
+  if (!spi_.ExtensionSupported(path))
+    RaiseInner(engine, "\"" + path + SJ("\"が読込めません。未対応のファイル形式です。"));
+}
+
+void TImageCodecs::RaisePluginFailure(TNuraEngine& engine, const std::string& path) {
+  RaiseInner(engine, "\"" + path + SJ("\"が読込めません。Susie PlugInの読み込みエラー。"));
+}
+
 void TImageCodecs::LoadThroughPlugin(TNuraEngine& engine, const std::string& path, const std::string& data,
                                      TBitmap& out) {
-  const std::string cannotRead = "\"" + path + SJ("\"が読込めません。");
-  if (!spi_.ExtensionSupported(path)) RaiseInner(engine, cannotRead + SJ("未対応のファイル形式です。"));
   bool decoded = false;
   try {
     decoded = spi_.Decode(reinterpret_cast<const uint8_t*>(data.data()), data.size(), out);
   } catch (const std::exception&) {
     decoded = false;
   }
-  if (!decoded) RaiseInner(engine, cannotRead + SJ("Susie PlugInの読み込みエラー。"));
+  if (!decoded) RaisePluginFailure(engine, path);
 }
 
 // ---- saving ----

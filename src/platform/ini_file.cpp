@@ -104,6 +104,27 @@ std::optional<std::string> TIniFile::ReadString(std::string_view section,
   return std::nullopt;
 }
 
+std::vector<std::string> TIniFile::Keys(std::string_view section) const {
+  std::vector<std::string> keys;
+  const std::string_view text = text_;
+  bool inSection = false;
+  for (size_t pos = 0; pos < text.size();) {
+    const std::string_view line = Trim(NextLine(text, pos));
+    if (line.empty() || line[0] == ';') continue;
+    if (line[0] == '[') {
+      const auto name = SectionName(line);
+      if (!name) continue;
+      const bool match = SjisEqualsIgnoreAsciiCase(*name, Trim(section));
+      if (inSection && !match) break;
+      inSection = match;
+      continue;
+    }
+    const size_t eq = FindChar(line, '=');
+    if (inSection && eq != std::string_view::npos) keys.emplace_back(Trim(line.substr(0, eq)));
+  }
+  return keys;
+}
+
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   const std::string entry = std::string(Trim(key)) + "=" + std::string(value);
   const std::string_view text = text_;

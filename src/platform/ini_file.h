@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nura {
 
@@ -22,6 +23,8 @@ class TIniFile {
   // The value of `key` in `section`; nothing when either is missing. The
   // first occurrence counts when a section or key appears twice.
   std::optional<std::string> ReadString(std::string_view section, std::string_view key) const;
+  // The keys of `section` (its first occurrence) in file order, as written.
+  std::vector<std::string> Keys(std::string_view section) const;
 
   // Sets `key` of `section` to `value` in memory: the key's line is
   // replaced, a new key goes behind the last line of its section, a new

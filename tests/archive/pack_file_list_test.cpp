@@ -1,9 +1,14 @@
 // The packing file list on a real tree with a symbolic-link loop.
+#include <cctype>
 #include <ctime>
 #include <filesystem>
+#include <random>
+#include <set>
 
 #include "archive/pack_file_list.h"
 #include "archive_test_support.h"
+#include "commands/dir_util.h"
+#include "commands/file_command_support.h"
 #include "engine/errors.h"
 
 namespace nura::test {
@@ -130,6 +135,37 @@ TEST_F(PackFileList, DuplicatesOnceExclusionsWinAndSwitchesAreReset) {
   EXPECT_EQ(JoinPathName("d/", "n"), "d/n");
   EXPECT_EQ(JoinPathName("d", "n"), "d\\n");
   EXPECT_EQ(JoinPathName(SJ("表"), "n"), SJ("表") + "\\n");
+}
+
+TEST_F(PackFileList, PlainNamesFindWhatTheWildcardWalkMatches) {
+  // Names that differ in case only, and two-byte characters whose second
+  // byte is a letter ("ア" 83 41, "ヂ" 83 61) or "\\" ("ソ").
+  const std::vector<std::string> names = {"A.TXT", "a.txt", "Mixed.Txt", SJ("アb.txt"), SJ("ヂb.txt"),
+                                          SJ("ソ.txt"), ".Hid"};
+  for (const std::string& name : names) WriteBytes(Path("names/" + SjisToUtf8(name)), "x");
+  std::mt19937 random(39);
+  TArchiverOptions o;
+  for (int round = 0; round < 300; ++round) {
+    o.a = round % 2;
+    std::vector<std::string> specs;
+    for (int n = 1 + static_cast<int>(random() % 3); n > 0; --n) {
+      std::string spec = names[random() % names.size()];
+      for (char& c : spec) {
+        if (std::isalpha(static_cast<unsigned char>(c)) && random() % 2) c ^= 0x20;
+      }
+      specs.push_back("names/" + spec);
+    }
+    bool cancelled = false;
+    std::set<std::string> expected;
+    for (const std::string& name : CollectFiles(o, SJ(dir_), {"names/*"}, true, cancelled, nullptr, nullptr)) {
+      for (const std::string& spec : specs) {
+        if (MatchFileName(ExtractNamePart(spec), ExtractNamePart(name))) expected.insert(name);
+      }
+    }
+    EXPECT_EQ(CollectFiles(o, SJ(dir_), specs, true, cancelled, nullptr, nullptr),
+              std::vector<std::string>(expected.begin(), expected.end()))
+        << SjisToUtf8(specs[0]);
+  }
 }
 
 }  // namespace

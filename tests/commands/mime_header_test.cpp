@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <random>
 
 #include "commands/base64.h"
@@ -67,6 +69,42 @@ TEST(MimeHeader, DecodesToJis) {
   // Decoded bytes are not decoded again.
   const std::string inner = "=?ISO-2022-JP?B?" + Base64Encode("x") + "?=";
   EXPECT_EQ(DecodeMimeHeader("=?ISO-2022-JP?B?" + Base64Encode(inner) + "?="), inner + "\x1B(J");
+}
+
+// The in-place form: each encoded word replaced where it stands.
+std::string SimpleDecode(std::string out) {
+  const std::string start = "=?ISO-2022-JP?B?";
+  auto findNoCase = [](const std::string& text, const std::string& word, size_t from) {
+    for (size_t i = from; i + word.size() <= text.size(); ++i) {
+      if (std::equal(word.begin(), word.end(), text.begin() + static_cast<std::ptrdiff_t>(i),
+                     [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) ==
+                                                 std::toupper(static_cast<unsigned char>(b)); }))
+        return i;
+    }
+    return std::string::npos;
+  };
+  size_t from = 0;
+  for (size_t at; (at = findNoCase(out, start, from)) != std::string::npos;) {
+    out.erase(at, start.size());
+    const size_t end = out.find("?=", at);
+    from = at;
+    if (end == std::string::npos) continue;
+    const std::string decoded = Base64Decode(out.substr(at, end - at)) + "\x1B(J";
+    out.replace(at, end + 2 - at, decoded);
+    from = at + decoded.size();
+  }
+  return out;
+}
+
+TEST(MimeHeader, DecodingAgreesWithInPlaceReplacement) {
+  std::mt19937 rng(39);
+  const std::string pieces[] = {"=?ISO-2022-JP?B?", "?=", "=?iso-2022-jp?b?", "QUJD", "PT9J", "=",
+                                "?", "\x82", "a", "U08tMjAyMi1KUD9CPw=="};
+  for (int round = 0; round < 5000; ++round) {
+    std::string header;
+    for (int i = static_cast<int>(rng() % 14); i > 0; --i) header += pieces[rng() % 10];
+    ASSERT_EQ(DecodeMimeHeader(header), SimpleDecode(header)) << header;
+  }
 }
 
 TEST(MimeHeader, ArbitraryHeadersAreSafe) {

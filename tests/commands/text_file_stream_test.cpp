@@ -4,8 +4,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "platform/file_io.h"
 #include "platform/sjis.h"
@@ -58,6 +60,55 @@ TEST_F(TextFileStreamTest, PairsAcrossTheBufferBoundary) {
   TTextFileStream s(path, kOpenRead);
   EXPECT_EQ(s.ReadLine(), std::string(4095, 'y') + so);
   EXPECT_TRUE(s.Eof());
+}
+
+// The byte-at-a-time reading of one line from `at`: a lead byte takes the
+// byte after it whatever it is; CR, LF, CR LF and NUL end the line.
+std::string SimpleReadLine(const std::string& bytes, size_t& at) {
+  std::string line;
+  while (at < bytes.size()) {
+    const auto c = static_cast<unsigned char>(bytes[at++]);
+    if (IsSjisLead(c)) {
+      line += static_cast<char>(c);
+      if (at < bytes.size()) line += bytes[at++];
+      continue;
+    }
+    if (c == '\n' || c == '\0') break;
+    if (c == '\r') {
+      if (at < bytes.size() && bytes[at] == '\n') ++at;
+      break;
+    }
+    line += static_cast<char>(c);
+  }
+  return line;
+}
+
+TEST_F(TextFileStreamTest, LinesAgreeWithByteAtATimeReadingAcrossBoundaries) {
+  std::mt19937 random(39);
+  static const char kBytes[] = {'a', '\r', '\n', '\0', '\x81', '\x83', '\x5C', '\x41', '\x0D'};
+  for (int round = 0; round < 40; ++round) {
+    // Around one or two buffers, with the interesting bytes near the edges.
+    const size_t size = TTextFileStream::kBufferSize * (1 + round % 2) - 8 + random() % 16;
+    std::string bytes(size, 'x');
+    for (char& c : bytes) {
+      if (random() % 4 == 0) c = kBytes[random() % sizeof kBytes];
+    }
+    for (size_t k = 1; k <= 2; ++k) {
+      const size_t boundary = k * TTextFileStream::kBufferSize;
+      for (size_t edge = boundary - 3; edge < std::min(size, boundary + 3); ++edge)
+        bytes[edge] = kBytes[random() % sizeof kBytes];
+    }
+    Write(bytes);
+    TTextFileStream s(path, kOpenRead);
+    size_t at = 0;
+    while (at < bytes.size()) {
+      ASSERT_FALSE(s.Eof()) << round << " at " << at;
+      const std::string expected = SimpleReadLine(bytes, at);
+      ASSERT_EQ(s.ReadLine(), expected) << round << " at " << at;
+      ASSERT_EQ(s.Position(), static_cast<int64_t>(at)) << round;
+    }
+    EXPECT_TRUE(s.Eof()) << round;
+  }
 }
 
 TEST_F(TextFileStreamTest, WritesGoWhereTheScriptStands) {

@@ -121,10 +121,34 @@ TEST(ComponentStream, ShorterSavesDeleteSurplusLines) {
   ASSERT_TRUE(file.Load(ini));
   EXPECT_FALSE(file.ReadString("s", "p_c"));
   EXPECT_FALSE(file.ReadString("s", "p_d0"));
-  // The lines run to the count or the first missing line; a huge count
-  // costs nothing.
+  // The lines run to the count, a missing one reading as an empty line; a
+  // huge count costs nothing.
   ASSERT_TRUE(WriteFileAtomically(ini, "[s]\r\np_c=99999999999\r\np_d0=4142\r\np_d2=43\r\n"));
+  EXPECT_EQ(ReadStreamFromIni(ini, "s", "p"), "ABC");
+  ASSERT_TRUE(WriteFileAtomically(ini, "[s]\r\np_c=2\r\np_d0=41\r\np_d1=42\r\np_d2=43\r\n"));
   EXPECT_EQ(ReadStreamFromIni(ini, "s", "p"), "AB");
+}
+
+TEST(ComponentStream, ASaveDeletesTheOldCountsLinesAboveTheNewCountOnly) {
+  const std::string ini = test::MakeTempFolder() + "/s.ini";
+  // The old count is 5, with a gap at 3 and a key above the count.
+  ASSERT_TRUE(WriteFileAtomically(
+      ini, "[s]\r\np_c=5\r\np_d0=41\r\np_d1=42\r\np_d2=43\r\np_d4=44\r\np_d7=45\r\nq=1\r\n"));
+  ASSERT_TRUE(WriteStreamToIni("Z", ini, "s", "p"));
+  TIniFile file;
+  ASSERT_TRUE(file.Load(ini));
+  EXPECT_EQ(file.ReadString("s", "p_c"), "1");
+  EXPECT_EQ(file.ReadString("s", "p_d0"), "5A");
+  for (const char* gone : {"p_d1", "p_d2", "p_d3", "p_d4"}) EXPECT_FALSE(file.ReadString("s", gone)) << gone;
+  EXPECT_EQ(file.ReadString("s", "p_d7"), "45");
+  EXPECT_EQ(file.ReadString("s", "q"), "1");
+  // A damaged count deletes only the keys that exist.
+  ASSERT_TRUE(WriteFileAtomically(ini, "[s]\r\np_c=999999999999999999\r\np_d3=41\r\np_d900=42\r\n"));
+  ASSERT_TRUE(WriteStreamToIni("Z", ini, "s", "p"));
+  ASSERT_TRUE(file.Load(ini));
+  EXPECT_FALSE(file.ReadString("s", "p_d3"));
+  EXPECT_FALSE(file.ReadString("s", "p_d900"));
+  EXPECT_EQ(ReadStreamFromIni(ini, "s", "p"), "Z");
 }
 
 TEST(ComponentStream, DamagedStreamsGiveTheStreamError) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "engine/errors.h"
 #include "engine/scanners.h"
 #include "platform/sjis.h"
@@ -61,6 +64,76 @@ TEST(SjisText, ReplaceAndCutToken) {
   std::string w = "abc";
   EXPECT_EQ(CutToken(",", w), "abc");
   EXPECT_EQ(w, "");
+}
+
+// The straightforward forms: every character start tried in turn, each hit
+// replaced in place.
+size_t SimpleFind(std::string_view sub, std::string_view text, size_t from) {
+  for (size_t i = from; i < text.size(); i += SjisCharLength(text, i)) {
+    if (i + sub.size() > text.size()) break;
+    if (text.substr(i, sub.size()) == sub) return i;
+  }
+  return std::string::npos;
+}
+
+std::string SimpleReplace(std::string text, std::string_view search, std::string_view replacement,
+                          bool all, int64_t& lastEnd) {
+  lastEnd = 0;
+  size_t from = 0;
+  while (!search.empty() && from < text.size()) {
+    const size_t at = SimpleFind(search, text, from);
+    if (at == std::string::npos) break;
+    text.replace(at, search.size(), replacement);
+    from = at + replacement.size();
+    lastEnd = static_cast<int64_t>(from) + 1;
+    if (!all) break;
+  }
+  return text;
+}
+
+// Texts of lead bytes, trail bytes that are "\" or letters, and lone lead
+// bytes at the ends, so hits fall on trail bytes and across characters.
+std::string RandomSjis(std::mt19937& random, size_t maxLength) {
+  static const char kBytes[] = {'\x81', '\x83', '\xE0', '\x5C', 'a', 'b', '\x40', '\xA9', 'x'};
+  std::string text(random() % (maxLength + 1), ' ');
+  for (char& c : text) c = kBytes[random() % sizeof kBytes];
+  return text;
+}
+
+TEST(SjisText, ReplaceAndFindAgreeWithTheCharacterWalk) {
+  std::mt19937 random(39);
+  for (int round = 0; round < 20000; ++round) {
+    const std::string text = RandomSjis(random, 40);
+    const std::string search = RandomSjis(random, 3);
+    const std::string replacement = RandomSjis(random, 3);
+    const bool all = round % 3 != 0;
+    int64_t expectedEnd = -1, end = -1;
+    const std::string expected = SimpleReplace(text, search, replacement, all, expectedEnd);
+    ASSERT_EQ(SjisReplace(text, search, replacement, all, &end), expected) << round;
+    ASSERT_EQ(end, expectedEnd) << round;
+    const int64_t start = static_cast<int64_t>(random() % (text.size() + 2));
+    const size_t at = search.empty() || start > static_cast<int64_t>(text.size())
+                          ? std::string::npos
+                          : SimpleFind(search, text, static_cast<size_t>(std::max<int64_t>(start, 1) - 1));
+    ASSERT_EQ(SjisPosFrom(search, text, start), at == std::string::npos ? 0 : static_cast<int64_t>(at) + 1)
+        << round;
+  }
+}
+
+TEST(SjisText, ExtractingTagsAgreesWithCuttingThemOneByOne) {
+  std::mt19937 random(39);
+  const std::string pieces[] = {"<a", "<A", "</a", "</A", ">", "x", "\x81", "\x83", "<br>", " "};
+  for (int round = 0; round < 5000; ++round) {
+    std::string text;
+    for (int n = static_cast<int>(random() % 16); n > 0; --n) text += pieces[random() % 10];
+    const std::string tag = round % 2 ? "a" : "<a>";
+    std::string rest = text, expected;
+    while (!rest.empty()) {
+      const std::string element = CutTagElement(rest, tag);
+      if (!element.empty()) expected += element + "\r\n";
+    }
+    ASSERT_EQ(ExtractTagContents(text, tag), expected) << text;
+  }
 }
 
 TEST(SjisText, TrimmingAndTags) {

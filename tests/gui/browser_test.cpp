@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QWebEngineView>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <unistd.h>
 
 #include "gui/object_fixture.h"
@@ -66,6 +68,57 @@ TEST_F(BrowserTest, APageLoadsDuringATimedWait) {
   auto* view = WidgetOf<QWebEngineView>("W");
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(view->title(), "a");
+}
+
+// Sets (or, with nil, removes) an environment variable for a scope.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value) setenv(name, value, 1);
+    else unsetenv(name);
+  }
+  ~ScopedVariable() {
+    if (old_) setenv(name_, old_->c_str(), 1);
+    else unsetenv(name_);
+  }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// As root the web engine starts without its sandbox, said once, instead of
+// ending the program; an engine that cannot start is a script error and
+// the script goes on.
+TEST(BrowserAsRoot, AScriptKeepsItsProcess) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root";
+  const std::string folder = test::MakeTempFolder();
+  test::WriteSjisFile(folder + "/b.nrs",
+                      "エラー時にエラー処理設定\nK3をブラウザとして作成\nK4をブラウザとして作成\n「続く」を言う\n終わり\n"
+                      "*エラー時\nエラーメッセージを言う\nエラーから復帰\n");
+  const ScopedVariable sandbox("QTWEBENGINE_DISABLE_SANDBOX", nullptr);
+  // The web engine's own leaks are not this program's.
+  const ScopedVariable leaks("ASAN_OPTIONS", "detect_leaks=0");
+  const test::ProgramResult started = test::RunProgram({"b.nrs"}, folder);
+  EXPECT_EQ(started.status, 0) << started.err;
+  EXPECT_EQ(started.out, "続く\n");
+  EXPECT_EQ(Occurrences(started.err, "without its sandbox"), 1u) << started.err;
+  EXPECT_EQ(started.err.find("--no-sandbox"), std::string::npos) << started.err;
+
+  const ScopedVariable missing("QTWEBENGINEPROCESS_PATH", "/nonexistent/QtWebEngineProcess");
+  const test::ProgramResult failed = test::RunProgram({"b.nrs"}, folder);
+  EXPECT_EQ(failed.status, 0) << failed.err;
+  EXPECT_EQ(Occurrences(failed.out, "ブラウザを作成できません。(QtWebEngineProcessが見つかりません)"), 2u) << failed.out;
+  EXPECT_NE(failed.out.find("続く\n"), std::string::npos) << failed.out;
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <QUrl>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <gtest/gtest.h>
 
 #include "gui/object_fixture.h"
@@ -237,6 +238,22 @@ TEST_F(ObjectsTest, AListClicksWhenAKeyMovesItsSelection) {
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
   EXPECT_EQ(Value("N"), "3");
   EXPECT_EQ(Value("V"), "1");
+}
+
+// "ハンドル" is the control's native window: not zero and one per control,
+// the text editor included.
+TEST_F(ObjectsTest, EveryControlsHandleIsItsOwnNativeWindow) {
+  Run("B1をボタンとして作成\nB2をボタンとして作成\nE1をTエディタとして作成\nM1をメモとして作成\n"
+      "F1をフォームとして作成\n");
+  ASSERT_EQ(Errors(), "");
+  std::set<std::string> seen;
+  for (const char* name : {"B1", "B2", "E1", "M1", "F1", "母艦"}) {
+    SCOPED_TRACE(name);
+    const std::string handle = Property(name, "ハンドル");
+    EXPECT_NE(handle, "0");
+    EXPECT_EQ(handle, std::to_string(ObjectNamed(name)->Widget()->winId()));
+    EXPECT_TRUE(seen.insert(handle).second) << handle;
+  }
 }
 
 }  // namespace

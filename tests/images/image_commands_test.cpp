@@ -196,6 +196,12 @@ TEST_F(ImageCommands, LoadingNamesAndItsErrors) {
   const std::string unsupported = errorOf(NativePathToScript(gif));
   EXPECT_TRUE(Contains(unsupported, "が読込めません。未対応のファイル形式です。")) << unsupported;
   EXPECT_NE(unsupported.find(SJ("画像ファイル\"") + gif + SJ("\"が読込めません。")), std::string::npos);
+  // The extension decides first: a missing file of a format that no codec
+  // reads is unsupported, inside the outer message.
+  const std::string missingGif = errorOf(NativePathToScript(Path("none.gif")));
+  EXPECT_NE(missingGif.find(SJ("画像ファイル\"") + Path("none.gif") + SJ("\"が読込めません。")), std::string::npos)
+      << missingGif;
+  EXPECT_TRUE(Contains(missingGif, "none.gif\"が読込めません。未対応のファイル形式です。")) << missingGif;
   const std::string missing = errorOf(NativePathToScript(Path("none.bmp")));
   EXPECT_EQ(missing.substr(missing.size() - std::string(SJ("\"が読込めません。")).size()), SJ("\"が読込めません。"));
   std::ofstream(Path("bad.jpg")) << "\xFF\xD8\xFF\xE0 not a picture";
@@ -276,6 +282,13 @@ TEST_F(ImageCommands, PluginsDecodeOtherFormats) {
   } catch (const ENura& e) {
     EXPECT_TRUE(Contains(e.what(), "が読込めません。Susie PlugInの読み込みエラー。")) << e.what();
   }
+  // A missing file of a plug-in's format fails in the plug-in.
+  try {
+    form->LoadPicture(NativePathToScript(Path("none.tny")));
+    FAIL();
+  } catch (const ENura& e) {
+    EXPECT_TRUE(Contains(e.what(), "none.tny\"が読込めません。Susie PlugInの読み込みエラー。")) << e.what();
+  }
 }
 
 TEST_F(ImageCommands, FadesWorkOnTheCapturedWindow) {
@@ -340,6 +353,12 @@ TEST_F(ImageCommands, CopiesBetweenPictures) {
   EXPECT_EQ(Run(CommandId::CopyImage, {SJ("母艦"), "F", "(0,0,300000,300000)"}), "");
   EXPECT_EQ(target.PixelColour(119, 79), 0x0000FFu);
   EXPECT_TRUE(Contains(Run(CommandId::CopyImage, {SJ("母艦"), "NOPE", "(0,0)"}), "オブジェクト\"NOPE\"は、作成されていません。"));
+  // An unknown source is an error too; a source of another kind copies nothing.
+  EXPECT_TRUE(Contains(Run(CommandId::CopyImage, {SJ("ナイ"), "F", "(0,0)"}), "オブジェクト\"ナイ\"は、作成されていません。"));
+  AddObject("B", TObjectKind::Button, new QPushButton);
+  target.Fill(0xFFFFFF);
+  EXPECT_EQ(Run(CommandId::CopyImage, {"B", "F", "(0,0)"}), "");
+  EXPECT_EQ(target.PixelColour(0, 0), 0xFFFFFFu);
 
   // A part at its own size to (5,5).
   target.Fill(0xFFFFFF);

@@ -36,10 +36,9 @@ namespace {
 std::unique_ptr<TGuiObject> MakeBrowser(const TObjectRecipe& recipe) {
   std::string error;
   const auto make = reinterpret_cast<TBrowserMaker>(ProgramModuleSymbol("browser", kBrowserMakerSymbol, error));
-  if (!make) {
-    RaiseScriptError(recipe.window.Engine(), SJ("ブラウザを作成できません。(") + error + ")");
-  }
-  return std::unique_ptr<TGuiObject>(make(&recipe));
+  TBrowserObject* browser = make ? make(&recipe, &error) : nullptr;
+  if (!browser) RaiseScriptError(recipe.window.Engine(), SJ("ブラウザを作成できません。(") + error + ")");
+  return std::unique_ptr<TGuiObject>(browser);
 }
 
 }  // namespace

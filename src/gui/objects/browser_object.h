@@ -33,8 +33,9 @@ class TBrowserObject : public TGuiObject {
 };
 
 // The entry point of the module "browser": a new browser object for the
-// recipe. The module is built from src/gui/modules/browser.
-using TBrowserMaker = TBrowserObject* (*)(const TObjectRecipe* recipe);
+// recipe, or nil with the reason in `error` when the web engine cannot
+// start. The module is built from src/gui/modules/browser.
+using TBrowserMaker = TBrowserObject* (*)(const TObjectRecipe* recipe, std::string* error);
 inline constexpr char kBrowserMakerSymbol[] = "NuraMakeBrowser";
 
 }  // namespace nura

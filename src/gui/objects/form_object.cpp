@@ -115,11 +115,14 @@ TWriteResult TFormObject::Write(TProperty p, TPropertyInput& in) {
       return TWriteResult::Done;
     }
     case TProperty::Resizable:
+      // A sizeable frame is border style 2, a fixed single frame style 1.
       if (in.Number() >= 1) {
         window->setMinimumSize(0, 0);
         window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        window->setProperty("nuraBorderStyle", 2);
       } else {
         window->setFixedSize(window->size());
+        window->setProperty("nuraBorderStyle", 1);
       }
       return TWriteResult::Done;
     case TProperty::Style: {

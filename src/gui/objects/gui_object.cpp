@@ -273,7 +273,7 @@ TReadResult TGuiObject::Read(TProperty p, TPropertyValue& out) {
     case TProperty::Visible: out.Flag(!frame->isHidden()); break;
     case TProperty::Enabled: out.Flag(frame->isEnabled()); break;
     case TProperty::Colour:
-      if (HasColour()) out.Number(ColourValue(Widget()->palette().color(ColourRole())));
+      if (HasColour() && ReadsColour()) out.Number(ColourValue(Widget()->palette().color(ColourRole())));
       else out.Number(0);
       break;
     case TProperty::FontName:
@@ -285,9 +285,8 @@ TReadResult TGuiObject::Read(TProperty p, TPropertyValue& out) {
       break;
     case TProperty::FileDrop: out.text.clear(); break;
     case TProperty::Handle:
-      // The native id only when the widget has one; asking winId() would
-      // make the widget native.
-      out.Number(static_cast<long long>(frame->internalWinId()));
+      // The control's native window, made on first request.
+      out.Number(static_cast<long long>(frame->winId()));
       break;
     default:
       return TReadResult::Unknown;
@@ -334,12 +333,14 @@ TWriteResult TGuiObject::Write(TProperty p, TPropertyInput& in) {
     }
     case TProperty::Text:
     case TProperty::Title:
-      if (!Caption()) return TWriteResult::Refused;
       in.StoreValue();
+      if (!Caption()) return TWriteResult::Refused;
       SetCaption(in.Text());
       break;
     case TProperty::Value:
     case TProperty::Picture:
+      // The word's value is stored before the kind refuses.
+      in.StoreValue();
       return TWriteResult::Refused;
     case TProperty::Visible: frame->setVisible(in.Integer(0) != 0); break;
     case TProperty::Enabled: frame->setEnabled(in.Integer(0) != 0); break;

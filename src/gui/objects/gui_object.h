@@ -131,6 +131,8 @@ class TGuiObject : public TScriptObject {
   // Kinds that take "背景色", and the palette role it sets.
   virtual bool HasColour() const { return false; }
   virtual QPalette::ColorRole ColourRole() const { return QPalette::Window; }
+  // False for kinds whose "背景色" can be written but reads "0".
+  virtual bool ReadsColour() const { return true; }
   // The widget whose font and colours the font properties change.
   virtual QWidget* FontWidget() const { return Widget(); }
   // The context of the kind's signal connections: they end when the

@@ -82,6 +82,7 @@ class TRadioObject : public TGuiObject {
     QObject::connect(group_, &QButtonGroup::idClicked, Context(), [this] { Fire(kSlotClick); });
   }
   bool HasColour() const override { return true; }
+  bool ReadsColour() const override { return false; }
 
  private:
   QButtonGroup* group_;

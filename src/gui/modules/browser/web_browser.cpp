@@ -1,6 +1,11 @@
 // The module "browser": the browser object's web view on Qt WebEngine.
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <cstdio>
+#include <unistd.h>
 
 #include "gui/objects/browser_object.h"
 #include "gui/objects/object_registry.h"
@@ -45,10 +50,38 @@ class TWebBrowserObject : public TBrowserObject {
   QWebEngineView* View() const { return static_cast<QWebEngineView*>(Widget()); }
 };
 
+// The web engine's own program, where the engine looks for it. Without it
+// the engine would end the whole process.
+bool WebEngineProcessFound() {
+  const auto runnable = [](const QString& path) { return QFileInfo(path).isExecutable(); };
+  const QString given = qEnvironmentVariable("QTWEBENGINEPROCESS_PATH");
+  if (!given.isEmpty()) return runnable(given);
+  const QString name = QStringLiteral("/QtWebEngineProcess");
+  return runnable(QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) + name) ||
+         runnable(QCoreApplication::applicationDirPath() + name);
+}
+
+// The engine's sandbox refuses to run as root and ends the process. As root
+// the process already holds every right the sandbox would withhold, so the
+// engine starts without it; said once on standard error.
+void StartWithoutSandboxAsRoot() {
+  static bool told = false;
+  if (told || geteuid() != 0 || qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) return;
+  told = true;
+  qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  std::fputs("nurasera: running as root, the web engine of browser objects runs without its sandbox\n", stderr);
+}
+
 }  // namespace
 }  // namespace nura
 
-extern "C" nura::TBrowserObject* NuraMakeBrowser(const nura::TObjectRecipe* recipe) {
+extern "C" nura::TBrowserObject* NuraMakeBrowser(const nura::TObjectRecipe* recipe, std::string* error) {
+  if (!nura::WebEngineProcessFound()) {
+    *error = "QtWebEngineProcess";
+    *error += nura::SJ("が見つかりません");
+    return nullptr;
+  }
+  nura::StartWithoutSandboxAsRoot();
   auto* view = new QWebEngineView(nura::ObjectParent(*recipe));
   view->resize(300, 150);
   return new nura::TWebBrowserObject(view);
