@@ -71,6 +71,9 @@ TEST_F(DesktopWindows, AnotherProgramsWindowIsListedActivatedTypedIntoAndCapture
 
   Run("「相手の窓」に「ab+(cd)1{BS}2~あ」をキー送信\n");
   EXPECT_TRUE(WaitForLine("text:abCD2あ")) << lines.join("|").toStdString();
+  // CTRL+A selects the whole text, DELETE removes it, then a key repeated.
+  Run("「相手の窓」に『^a{DEL}{z 3}』をキー送信\n");
+  EXPECT_TRUE(WaitForLine("text:zzz")) << lines.join("|").toStdString();
 
   // The picture of its client area: red around the edit box.
   form->img->Bitmap().Fill(0x000000);
