@@ -28,6 +28,7 @@
 #include "gui/print_capture_commands.h"
 #include "gui/window_commands.h"
 #include "net/net_commands.h"
+#include "images/icon_commands.h"
 #include "images/image_commands.h"
 
 namespace nura {
@@ -58,6 +59,7 @@ void RegisterAllCommands() {
   RegisterNetCommands();
   RegisterArchiveCommands();
   RegisterImageCommands();
+  RegisterIconCommands();
   RegisterOfficeCommands();
   RegisterShellCommands();
   RegisterWindowStateCommands();

@@ -1,6 +1,6 @@
 // File-type associations, kept under HKEY_CLASSES_ROOT of this platform's
-// registry store, where the registry commands read them too. Linux
-// desktops keep their own associations; nothing is announced to them.
+// registry store, where the registry commands read them too, and
+// registered with the desktop as a MIME type and a desktop entry.
 #include <filesystem>
 #include <system_error>
 
@@ -10,6 +10,7 @@
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
+#include "platform/desktop_associations.h"
 #include "platform/native_path.h"
 #include "platform/registry_store.h"
 #include "platform/sjis.h"
@@ -58,6 +59,9 @@ void Associate(TNuraEngine& engine, CommandId id) {
       {typeKey + "\\shell\\open\\command", Quoted(program) + " " + Quoted("%1")},
   };
   for (const auto& [key, value] : values) store.WriteValue(key, "", TRegistryValue::FromString(value));
+  // The desktop opens the files with the program too.
+  RegisterDesktopAssociation(SjisToUtf8(ext), ScriptPathToNative(program), SjisToUtf8(description),
+                             ScriptPathToNative(icon));
 }
 
 // 関連付けを削除 (extension).
@@ -67,6 +71,7 @@ void RemoveAssociation(TNuraEngine& engine, CommandId) {
   ext = WithoutLeadingDot(ext);
   if (engine.ConfirmFileOperation(kAnyTarget, SJ("拡張子") + Quoted(ext) + SJ("の関連付けを削除します。")) != 0)
     return;
+  RemoveDesktopAssociation(SjisToUtf8(ext));
   TRegistryStore store;
   const std::string extKey = kClassesRoot + "." + ext;
   if (!store.KeyExists(extKey)) return;

@@ -1,5 +1,8 @@
 #include "commands/key_string.h"
 
+#include <map>
+#include <utility>
+
 #include "platform/sjis.h"
 
 namespace nura {
@@ -138,6 +141,21 @@ void SendKeyString(const std::string& keys, const std::function<void(const TKeyE
   for (const TKeyEvent& e : ParseKeyString(keys)) sink(e);
 }
 
-bool ActivateWindowByTitle(const std::string&, const std::string&, int) { return false; }
+char TypedChar(uint8_t vk, bool shift) {
+  static const std::map<std::pair<int, bool>, char> chars = [] {
+    std::map<std::pair<int, bool>, char> map;
+    for (int c = 0x20; c < 0x7F; ++c) {
+      uint8_t code = 0;
+      bool needsShift = false;
+      if (CharToVirtualKey(static_cast<char>(c), code, needsShift)) {
+        map.emplace(std::make_pair(code, needsShift), static_cast<char>(c));
+      }
+    }
+    map[{kVkReturn, false}] = '\r';
+    return map;
+  }();
+  const auto found = chars.find({vk, shift});
+  return found == chars.end() ? '\0' : found->second;
+}
 
 }  // namespace nura

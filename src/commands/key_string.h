@@ -39,8 +39,8 @@ std::vector<TKeyEvent> ParseKeyString(const std::string& keys);
 // Sends the events of the text to `sink` one after another.
 void SendKeyString(const std::string& keys, const std::function<void(const TKeyEvent&)>& sink);
 
-// Bringing another program's window to the front has no portable meaning
-// on Linux desktops: no window is found, the result is false.
-bool ActivateWindowByTitle(const std::string& title, const std::string& windowClass, int processId);
+// The character that a key types with or without SHIFT (the Japanese
+// keyboard's layout; ENTER types CR); 0 for none.
+char TypedChar(uint8_t vk, bool shift);
 
 }  // namespace nura

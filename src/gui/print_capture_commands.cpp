@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QThread>
 #include <cmath>
 
 #include "engine/command_api.h"
@@ -16,6 +17,7 @@
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "gui/main_window.h"
+#include "gui/window_search.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -23,6 +25,8 @@ namespace {
 
 constexpr TObjectKind kKindImage = TObjectKind::Image;
 constexpr TObjectKind kKindForm = TObjectKind::Form;
+// How long a window brought to the front for a capture gets to paint.
+constexpr unsigned long kCaptureWaitMs = 300;
 constexpr TModuleCommands kPrintModule{"print", "NuraPrintModule", "印刷できません。"};
 
 [[noreturn]] void RaiseNotCreated(TNuraEngine& engine, const std::string& name) {
@@ -71,17 +75,19 @@ void Capture(TNuraEngine& engine, CommandId) {
   QImage shot;
   if (title == kDesktop) {
     if (QScreen* screen = QGuiApplication::primaryScreen()) shot = screen->grabWindow(0).toImage();
-  } else if (form && QStringToSjis(form->windowTitle()) == title) {
-    shot = form->centralWidget() ? form->centralWidget()->grab().toImage() : form->grab().toImage();
   } else {
-    return;  // no other program's window can be brought to the front here
+    const TFoundWindow window = ActivateWindowByTitle(engine, title);
+    if (!window) return;
+    QThread::msleep(kCaptureWaitMs);
+    engine.Host().ProcessEvents();
+    shot = GrabClientArea(window);
   }
   if (!shot.isNull()) PaintOnBitmap(*picture, [&](QPainter& p) { p.drawImage(0, 0, shot); });
   if (form) form->activateWindow();
   Repaint(engine);
 }
 
-// ---- colour depth and icons ----
+// ---- colour depth ----
 
 void SetBits(TNuraEngine& engine, CommandId id) {
   const long double bits = PopNumber(engine);
@@ -92,20 +98,6 @@ void SetBits(TNuraEngine& engine, CommandId id) {
   if (picture->BitsPerPixel() == depth) return;
   *picture = BitmapFromImage(picture->ToImage(), depth);
   Repaint(engine);
-}
-
-void ExtractIcon(TNuraEngine& engine, CommandId) {
-  const std::string name = PopRawWord(engine);
-  const int32_t index = PopInteger(engine);
-  const std::string file = PopText(engine);
-  NodePtr node = FindWord(engine, name);
-  TObjNode* object = ObjectOfWord(engine, node);
-  const std::string notObject = "\"" + name + SJ("\"は、オブジェクトではありません。");
-  if (!object) RaiseScriptError(engine, notObject);
-  if (object->kind != kKindImage) RaiseScriptError(engine, notObject + SJ("イメージを指定します。"));
-  if (index < 0) throw ERangeError();
-  // Program files carry no icon resources here.
-  RaiseScriptError(engine, SJ("ファイル\"") + file + SJ("\"からアイコンを抽出できません。"));
 }
 
 }  // namespace
@@ -137,7 +129,6 @@ void RegisterPrintCaptureCommands() {
   RegisterCommandHandler(CommandId::Refresh, Refresh);
   RegisterCommandHandler(CommandId::CaptureWindow, Capture);
   RegisterCommandHandler(CommandId::SetBits, SetBits);
-  RegisterCommandHandler(CommandId::ExtractIcon, ExtractIcon);
 }
 
 }  // namespace nura

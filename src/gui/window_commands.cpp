@@ -19,6 +19,7 @@
 #include "gui/objects/gui_object.h"
 #include "gui/objects/object_site.h"
 #include "gui/objects/virtual_key.h"
+#include "gui/window_search.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
 #include "platform/virtual_keys.h"
@@ -36,50 +37,10 @@ size_t WholeCharsWithin(const std::string& text, size_t limit) {
   return kept;
 }
 
-// The visible top-level windows of this program with a non-empty title.
-QList<QWidget*> TitledWindows() {
-  QList<QWidget*> windows;
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (widget->isVisible() && !widget->windowTitle().isEmpty()) windows << widget;
-  }
-  return windows;
-}
-
-// Brings the window titled `title` to the front; false when none has it.
-QWidget* ActivateByTitle(const std::string& title) {
-  const QString wanted = SjisToQString(title);
-  for (QWidget* window : TitledWindows()) {
-    if (window->windowTitle() != wanted) continue;
-    window->raise();
-    window->activateWindow();
-    return window;
-  }
-  return nullptr;
-}
-
 // The Qt key of a virtual-key code.
 Qt::Key QtKeyOf(uint8_t vk) {
   bool keypad = false;
   return QtKeyOfVirtualKey(vk, keypad);
-}
-
-// The character that a key types with or without SHIFT (the Japanese
-// keyboard's layout); 0 for none.
-char TypedChar(uint8_t vk, bool shift) {
-  static const std::map<std::pair<int, bool>, char> chars = [] {
-    std::map<std::pair<int, bool>, char> map;
-    for (int c = 0x20; c < 0x7F; ++c) {
-      uint8_t code = 0;
-      bool needsShift = false;
-      if (CharToVirtualKey(static_cast<char>(c), code, needsShift)) {
-        map.emplace(std::make_pair(code, needsShift), static_cast<char>(c));
-      }
-    }
-    map[{kVkReturn, false}] = '\r';
-    return map;
-  }();
-  const auto found = chars.find({vk, shift});
-  return found == chars.end() ? '\0' : found->second;
 }
 
 // Posts the key events of a key string to the focused widget of `window`:
@@ -119,23 +80,24 @@ void PostKeys(QWidget* window, const std::string& keys) {
 }
 
 // "アクティブ" ("?を"): the window with that title comes to the front.
-void CmdActivate(TNuraEngine& engine, CommandId) { ActivateByTitle(PopText(engine)); }
+void CmdActivate(TNuraEngine& engine, CommandId) { ActivateWindowByTitle(engine, PopText(engine)); }
 
-// "キー送信" ("?に,?を"): window title, keys.
+// "キー送信" ("?に,?を"): window title, keys. Our own windows get the key
+// events straight; another program's window gets them from the X server.
 void CmdSendKeys(TNuraEngine& engine, CommandId) {
   const std::string keys = PopText(engine);
-  QWidget* window = ActivateByTitle(PopText(engine));
+  const TFoundWindow window = ActivateWindowByTitle(engine, PopText(engine));
   if (!window) return;
   engine.Host().ProcessEvents();
-  PostKeys(window, keys);
+  if (window.own) PostKeys(window.own, keys);
+  else SendKeysToOtherWindow(keys);
 }
 
 // "ウインドウ列挙": the titles, one a line, each at most 255 bytes.
 void CmdListWindows(TNuraEngine& engine, CommandId) {
   std::string lines;
-  for (QWidget* window : TitledWindows()) {
-    const std::string title = QStringToSjis(window->windowTitle());
-    lines += title.substr(0, WholeCharsWithin(title, 255)) + "\r\n";
+  for (const TFoundWindow& window : TitledWindows()) {
+    lines += window.title.substr(0, WholeCharsWithin(window.title, 255)) + "\r\n";
   }
   SetTextResult(engine, lines);
 }

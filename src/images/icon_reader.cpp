@@ -81,38 +81,58 @@ void ReadDibImage(const uint8_t* data, size_t size, TBitmap& out) {
   }
 }
 
-// The entry with the most pixels, then the most bits per pixel.
-size_t ChooseEntry(const uint8_t* p, int count) {
+}  // namespace
+
+size_t BestIconEntry(const std::vector<TIconEntrySize>& entries) {
   size_t best = 0;
   long bestArea = -1, bestBits = -1;
-  for (int i = 0; i < count; ++i) {
-    const uint8_t* e = p + kHeader + kEntry * i;
-    const long area = static_cast<long>(e[0] ? e[0] : 256) * (e[1] ? e[1] : 256);
-    const long bits = LeU16(e, 6);
-    if (area > bestArea || (area == bestArea && bits > bestBits)) {
-      best = static_cast<size_t>(i), bestArea = area, bestBits = bits;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const TIconEntrySize& e = entries[i];
+    const long area = static_cast<long>(e.width ? e.width : 256) * (e.height ? e.height : 256);
+    if (area > bestArea || (area == bestArea && static_cast<long>(e.bits) > bestBits)) {
+      best = i, bestArea = area, bestBits = e.bits;
     }
   }
   return best;
 }
 
-}  // namespace
+void ReadIconImage(const uint8_t* data, size_t size, TBitmap& out) {
+  static const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (size < 12) Damaged();
+  if (std::memcmp(data, kPngSignature, 8) == 0) {
+    ReadPngImage(data, size, out);
+  } else {
+    ReadDibImage(data, size, out);
+  }
+}
 
-void ReadIco(const std::string& data, TBitmap& out) {
+size_t IcoImageCount(const std::string& data) {
   const auto* p = reinterpret_cast<const uint8_t*>(data.data());
   if (data.size() < kHeader) Damaged();
   const int type = LeU16(p, 2), count = LeU16(p, 4);
   if (LeU16(p, 0) != 0 || (type != 1 && type != 2) || count == 0) Damaged();
   if (data.size() < kHeader + kEntry * count) Damaged();
-  const uint8_t* entry = p + kHeader + kEntry * ChooseEntry(p, count);
+  return static_cast<size_t>(count);
+}
+
+void ReadIcoImage(const std::string& data, size_t index, TBitmap& out) {
+  if (index >= IcoImageCount(data)) Damaged();
+  const auto* p = reinterpret_cast<const uint8_t*>(data.data());
+  const uint8_t* entry = p + kHeader + kEntry * index;
   const size_t size = LeU32(entry, 8), offset = LeU32(entry, 12);
-  if (offset > data.size() || size > data.size() - offset || size < 12) Damaged();
-  static const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (size >= 8 && std::memcmp(p + offset, kPngSignature, 8) == 0) {
-    ReadPngImage(p + offset, size, out);
-  } else {
-    ReadDibImage(p + offset, size, out);
+  if (offset > data.size() || size > data.size() - offset) Damaged();
+  ReadIconImage(p + offset, size, out);
+}
+
+void ReadIco(const std::string& data, TBitmap& out) {
+  const size_t count = IcoImageCount(data);
+  const auto* p = reinterpret_cast<const uint8_t*>(data.data());
+  std::vector<TIconEntrySize> entries;
+  for (size_t i = 0; i < count; ++i) {
+    const uint8_t* e = p + kHeader + kEntry * i;
+    entries.push_back({e[0], e[1], LeU16(e, 6)});
   }
+  ReadIcoImage(data, BestIconEntry(entries), out);
 }
 
 }  // namespace nura

@@ -21,6 +21,7 @@
 #include "images/icon_reader.h"
 #include "images/icon_writer.h"
 #include "images/jpeg_format.h"
+#include "images/pe_icons.h"
 #include "images/resample.h"
 #include "images/spi_lib.h"
 #include "platform/clipboard_image.h"
@@ -106,19 +107,19 @@ void TImageCodecs::LoadObject(TfrmNura& form, const std::string& name, TBitmap& 
 void TImageCodecs::LoadFile(TNuraEngine& engine, const std::string& name, TBitmap& out) {
   const std::string path = engine.ResolveFilePath(name);
   const std::string ext = ToLowerCase(ExtractExtension(path));
-  if (ext == ".exe") {
-    RaiseInner(engine, SJ("ファイル\"") + path + SJ("\"からアイコンを抽出できません。"));
-  }
   // Other extensions go to a plug-in, which is asked first: without one
   // the format is unsupported whether or not the file can be read.
-  const bool builtIn = ext == ".bmp" || ext == ".ico" || ext == ".jpg" || ext == ".jpeg" || ext == ".png";
+  const bool builtIn =
+      ext == ".bmp" || ext == ".ico" || ext == ".jpg" || ext == ".jpeg" || ext == ".png" || ext == ".exe";
   if (!builtIn) RequirePlugin(engine, path);
   std::string data;
   if (!ReadNativeFile(ScriptPathToNative(path), data)) {
     if (!builtIn) RaisePluginFailure(engine, path);
     throw EFileOpen();
   }
-  if (ext == ".bmp") {
+  if (ext == ".exe") {
+    if (!ReadPeIcon(data, 0, out)) RaiseInner(engine, SJ("ファイル\"") + path + SJ("\"からアイコンを抽出できません。"));
+  } else if (ext == ".bmp") {
     ReadBmp(data, out);
   } else if (ext == ".ico") {
     ReadIco(data, out);

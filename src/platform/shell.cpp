@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/desktop_entry_text.h"
 #include "platform/file_io.h"
 #include "platform/system_info.h"
 
@@ -134,6 +135,19 @@ std::string ReserveTrashName(const fs::path& files, const fs::path& info, const 
   return "";
 }
 
+bool EqualsIgnoreAsciiCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 // Text of a desktop-entry value: backslashes, line ends and tabs escaped.
 std::string DesktopValue(const std::string& text) {
   std::string out;
@@ -159,19 +173,6 @@ std::string ExecQuote(const std::string& arg) {
   }
   return out + "\"";
 }
-
-bool EqualsIgnoreAsciiCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 bool CopyPath(const std::string& from, const std::string& to) {
   if (from.empty() || to.empty()) return false;

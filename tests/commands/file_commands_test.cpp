@@ -1,10 +1,14 @@
 #include <sys/stat.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <regex>
 
 #include "file_test_support.h"
 #include "engine/dialogs.h"
 #include "platform/clipboard.h"
+#include "platform/desktop_associations.h"
+#include "platform/file_io.h"
 #include "platform/registry_store.h"
 #include "platform/shell.h"
 
@@ -275,6 +279,20 @@ TEST_F(FileCommands, AssociationsInTheRegistryStore) {
   EXPECT_EQ(value("nuraFile"), SJ("ぬら文書"));
   EXPECT_EQ(value("nuraFile\\DefaultIcon"), "\"prog.ico\"");
   EXPECT_EQ(value("nuraFile\\shell\\open\\command"), "\"prog\" \"%1\"");
+  // The desktop's own record: a MIME type for "*.nura", made the default
+  // of a desktop entry that runs the program, all in the user's folders.
+  const bool tools = std::system("command -v xdg-mime >/dev/null && command -v update-mime-database >/dev/null") == 0;
+  std::string entry, globs, defaults;
+  EXPECT_TRUE(ReadNativeFile(P("xdg/applications/nurasera-nura.desktop"), entry));
+  EXPECT_NE(entry.find("Exec=\"" + std::filesystem::absolute(P("prog")).string() + "\" %f\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("MimeType=application/x-nurasera-nura;\n"), std::string::npos);
+  EXPECT_NE(entry.find("Name=ぬら文書\n"), std::string::npos);
+  if (tools) {
+    EXPECT_TRUE(ReadNativeFile(P("xdg/mime/globs2"), globs));
+    EXPECT_NE(globs.find("application/x-nurasera-nura:*.nura"), std::string::npos) << globs;
+    EXPECT_TRUE(ReadNativeFile(P("config/mimeapps.list"), defaults));
+    EXPECT_NE(defaults.find("application/x-nurasera-nura=nurasera-nura.desktop"), std::string::npos) << defaults;
+  }
 
   // At the default level the user is always asked (the target is "*").
   engine.Base().securityLevel = 1;
@@ -292,6 +310,15 @@ TEST_F(FileCommands, AssociationsInTheRegistryStore) {
   Call(CommandId::RemoveAssociation, {Text(".nura")});
   EXPECT_FALSE(store.KeyExists("HKEY_CLASSES_ROOT\\.nura"));
   EXPECT_FALSE(store.KeyExists("HKEY_CLASSES_ROOT\\nuraFile"));
+  EXPECT_FALSE(std::filesystem::exists(P("xdg/applications/nurasera-nura.desktop")));
+  EXPECT_FALSE(std::filesystem::exists(P("xdg/mime/packages/nurasera-nura.xml")));
+  if (tools) {
+    ASSERT_TRUE(ReadNativeFile(P("config/mimeapps.list"), defaults));
+    EXPECT_EQ(defaults.find("application/x-nurasera-nura="), std::string::npos) << defaults;
+    ASSERT_TRUE(ReadNativeFile(P("xdg/mime/globs2"), globs));
+    EXPECT_EQ(globs.find("*.nura"), std::string::npos) << globs;
+  }
+  EXPECT_EQ(AssociationMimeType("Nu/r a"), "application/x-nurasera-nu_2Fr_20a");
 }
 
 TEST_F(FileCommands, DevicesAreNotRead) {

@@ -3,6 +3,7 @@
 // end, other files go through the media player and its completion.
 #include <QElapsedTimer>
 #include <QFile>
+#include <fstream>
 #include <csignal>
 #include <cstdlib>
 #include <sys/wait.h>
@@ -93,6 +94,79 @@ TEST_F(MediaTest, TheMediaPlayerCompletesOrRepeatsUntilStopped) {
   EXPECT_EQ(Value("S3"), "演奏中");
   EXPECT_EQ(Value("S4"), "未設定");
   EXPECT_EQ(Value("S5"), "未設定");
+}
+
+TEST_F(MediaTest, MciStringsOpenPlayReportAndClose) {
+  WriteWave(folder + "/tone one.wav", 1000);
+  const std::string file = "\\\"" + folder + "/tone one.wav\\\"";
+  Run("「open " + file + " type waveaudio alias T」をMCI送信\nO=それ\n"
+      "「set t time format milliseconds」をMCI送信\nF=それ\n"
+      "「status T length」をMCI送信\nL=それ\n「status T mode」をMCI送信\nM0=それ\n"
+      "「play T from 0 to 300 wait」をMCI送信\nW=それ\n「status T mode」をMCI送信\nM1=それ\n"
+      "「status T position」をMCI送信\nP1=それ\n"
+      "「play T」をMCI送信\n「status T mode」をMCI送信\nM2=それ\n「pause T」をMCI送信\n「status T mode」をMCI送信\nM3=それ\n"
+      "「resume T」をMCI送信\n「status T mode」をMCI送信\nM4=それ\n「stop T」をMCI送信\n「status T mode」をMCI送信\nM5=それ\n"
+      "「seek T to start」をMCI送信\n「status T position」をMCI送信\nP2=それ\n"
+      "「close T」をMCI送信\nC=それ\n「status T mode」をMCI送信\nM6=それ\n");
+  EXPECT_EQ(Errors(), "");
+  EXPECT_EQ(Value("O"), "1");
+  EXPECT_EQ(Value("F"), "");
+  EXPECT_NEAR(std::stoi(Value("L")), 1000, 50);
+  EXPECT_EQ(Value("M0"), "stopped");
+  EXPECT_EQ(Value("W"), "");
+  EXPECT_EQ(Value("M1"), "stopped");
+  EXPECT_GE(std::stoi(Value("P1")), 250);
+  EXPECT_LT(std::stoi(Value("P1")), 900);
+  EXPECT_EQ(Value("M2"), "playing");
+  EXPECT_EQ(Value("M3"), "paused");
+  EXPECT_EQ(Value("M4"), "playing");
+  EXPECT_EQ(Value("M5"), "stopped");
+  EXPECT_EQ(Value("P2"), "0");
+  EXPECT_EQ(Value("C"), "");
+  EXPECT_EQ(Value("M6"), "MCIエラー:デバイスが開かれていないか、MCIで認識できません。");
+}
+
+// Without a sound server (and no sound card, as on a build machine) there
+// is nothing to play through: "open" says so.
+class MciWithoutSound : public test::ObjectFixture {};
+
+TEST_F(MciWithoutSound, OpenSaysThereIsNoAudioOutput) {
+  const std::string folder = test::MakeTempFolder();
+  WriteWave(folder + "/a.wav", 200);
+  setenv("PULSE_SERVER", ("unix:" + folder + "/none").c_str(), 1);
+  Run("「open " + folder + "/a.wav」をMCI送信\nR=それ\n");
+  if (Value("R") == "1") GTEST_SKIP() << "this machine has a sound device";
+  EXPECT_EQ(Value("R"), "MCIエラー:音声を出力する装置がありません。");
+}
+
+TEST_F(MediaTest, MciStringErrors) {
+  WriteWave(folder + "/a.wav", 200);
+  const std::string a = folder + "/a.wav";
+  const auto reply = [&](const std::string& command) {
+    Run("「" + command + "」をMCI送信\nR=それ\n");
+    return Value("R");
+  };
+  EXPECT_EQ(reply("fly me"), "MCIエラー:MCIのコマンドとして認識できません。");
+  EXPECT_EQ(reply(""), "MCIエラー:MCIのコマンドとして認識できません。");
+  EXPECT_EQ(reply("play"), "MCIエラー:コマンドに必要な引数がありません。");
+  EXPECT_EQ(reply("play nobody"), "MCIエラー:デバイスが開かれていないか、MCIで認識できません。");
+  EXPECT_EQ(reply("open " + folder + "/none.wav"), "MCIエラー:指定されたファイルが見つかりません。");
+  EXPECT_EQ(reply("open cdaudio"), "MCIエラー:その種類のデバイスは使えません。");
+  EXPECT_EQ(reply("open waveaudio"), "MCIエラー:コマンドに必要な引数がありません。");
+  EXPECT_EQ(reply("open " + a + " type cdaudio"), "MCIエラー:その種類のデバイスは使えません。");
+  EXPECT_EQ(reply("open " + a + " alias X"), "1");
+  EXPECT_EQ(reply("open " + a + " alias x"), "MCIエラー:その別名は既に使われています。");
+  EXPECT_EQ(reply("set X time format frames"), "MCIエラー:その時間の形式は使えません。");
+  EXPECT_EQ(reply("set X door open"), "MCIエラー:コマンドの引数が正しくありません。");
+  EXPECT_EQ(reply("play X from soon"), "MCIエラー:コマンドの引数が正しくありません。");
+  EXPECT_EQ(reply("status X volume"), "MCIエラー:コマンドの引数が正しくありません。");
+  EXPECT_EQ(reply("status X ready"), "true");
+  EXPECT_EQ(reply("close all"), "");
+  std::ofstream(folder + "/noise.mp3") << std::string(2000, 'z');
+  EXPECT_EQ(reply("open " + folder + "/noise.mp3").rfind("MCIエラー:ファイルを開けません。", 0), 0u);
+  // A long reply or error text is cut to what a 512-byte buffer holds.
+  const std::string unknown = reply("play " + std::string(600, 'x'));
+  EXPECT_LE(SJ(unknown).size(), std::string(SJ("MCIエラー:")).size() + 511);
 }
 
 }  // namespace

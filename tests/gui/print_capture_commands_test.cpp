@@ -83,14 +83,6 @@ TEST_F(PictureCommands, CaptureOfTheMainWindowAndItsErrors) {
             std::string::npos);
 }
 
-TEST_F(PictureCommands, IconExtractionNeedsAnImageObject) {
-  EXPECT_NE(ErrorOf(CommandId::ExtractIcon, {"`a.exe`", "0", "NOPE"}).find(SJ("\"NOPE\"は、オブジェクトではありません。")),
-            std::string::npos);
-  EXPECT_NE(ErrorOf(CommandId::ExtractIcon, {"`a.exe`", "0", SJ("母艦")})
-                .find(SJ("は、オブジェクトではありません。イメージを指定します。")),
-            std::string::npos);
-}
-
 TEST(PrintScale, FillsThePageAlongTheLongerSide) {
   EXPECT_EQ(PrintTargetRect(200, 100, 1000, 1400), QRect(QPoint(0, 0), QPoint(999, 499)));
   EXPECT_EQ(PrintTargetRect(100, 200, 1000, 1600), QRect(QPoint(0, 0), QPoint(799, 1599)));

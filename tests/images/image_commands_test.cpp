@@ -1,6 +1,7 @@
 // The image commands and picture loading and saving on the main window
 // "母艦", a form object with its inner picture, and a button.
 #include "images/image_commands.h"
+#include "images/icon_commands.h"
 
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include "images/dib_format.h"
 #include "images/image_test_support.h"
 #include "images/jpeg_format.h"
+#include "images/pe_test_file.h"
 #include "platform/clipboard_image.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
@@ -36,6 +38,7 @@ class ImageCommands : public ::testing::Test {
     test::EnsureQtApplication();
     ProgramCommandLine() = TCommandLine();
     RegisterImageCommands();
+    RegisterIconCommands();
     form = std::make_unique<TfrmNura>(true);
     dir = test::MakeTempFolder();
     TNuraEngine& engine = form->Engine();
@@ -205,7 +208,61 @@ TEST_F(ImageCommands, LoadingNamesAndItsErrors) {
   EXPECT_TRUE(Contains(errorOf(NativePathToScript(Path("bad.jpg"))), "JPEG画像のエラーです。"));
   std::ofstream(Path("huge.bmp")) << WriteBmp(TBitmap(1, 1, 24)).replace(18, 8, "\xFF\xFF\xFF\x7F\xFF\xFF\xFF\x7F", 8);
   EXPECT_TRUE(Contains(errorOf(NativePathToScript(Path("huge.bmp"))), "画像が大きすぎます。"));
-  EXPECT_TRUE(Contains(errorOf(NativePathToScript(Path("p.exe"))), "からアイコンを抽出できません。"));
+  // A program file: its first icon group; none, or no file, fail.
+  const std::string noProgram = errorOf(NativePathToScript(Path("p.exe")));
+  EXPECT_EQ(noProgram.substr(noProgram.find(SJ("画像ファイル"))),
+            SJ("画像ファイル\"") + NativePathToScript(Path("p.exe")) + SJ("\"が読込めません。"));
+  std::vector<test::TPeResource> resources;
+  test::AddIconGroup(resources, 1, 1, {{32, 0xFF0000}});
+  ASSERT_TRUE(WriteFileAtomically(Path("p.exe"), test::PeFile(resources)));
+  const TBitmap icon = form->LoadPicture(NativePathToScript(Path("p.exe")));
+  EXPECT_EQ(icon.Width(), 32);
+  EXPECT_EQ(icon.PixelColour(4, 4), 0xFF0000u);
+  ASSERT_TRUE(WriteFileAtomically(Path("q.exe"), test::PeFile({{6, 1, "strings"}})));
+  EXPECT_TRUE(Contains(errorOf(NativePathToScript(Path("q.exe"))), "からアイコンを抽出できません。"));
+}
+
+TEST_F(ImageCommands, IconExtractionFromProgramAndIconFiles) {
+  EXPECT_NE(Run(CommandId::ExtractIcon, {"`a.exe`", "0", "NOPE"}).find(SJ("\"NOPE\"は、オブジェクトではありません。")),
+            std::string::npos);
+  EXPECT_NE(Run(CommandId::ExtractIcon, {"`a.exe`", "0", SJ("母艦")})
+                .find(SJ("は、オブジェクトではありません。イメージを指定します。")),
+            std::string::npos);
+  auto* box = new TPictureBox(nullptr, 10, 10);
+  AddObject("I", TObjectKind::Image, box);
+  std::vector<test::TPeResource> resources;
+  test::AddIconGroup(resources, 1, 1, {{16, 0x0000FF}, {48, 0x00FF00}});
+  test::AddIconGroup(resources, 2, 3, {{24, 0xFF0000}});
+  const std::string program = test::PeFile(resources);
+  for (const char* name : {"lib.dll", "tool.EXE", "ctl.ocx", "panel.cpl"}) {
+    ASSERT_TRUE(WriteFileAtomically(Path(name), program));
+    const std::string file = Text(NativePathToScript(Path(name)));
+    EXPECT_EQ(Run(CommandId::ExtractIcon, {file, "1", "I"}), "") << name;
+    EXPECT_EQ(box->Bitmap().Width(), 24);
+    EXPECT_EQ(box->Bitmap().PixelColour(2, 2), 0xFF0000u);
+    EXPECT_EQ(box->width(), 24);  // the control takes the icon's size
+    EXPECT_EQ(Run(CommandId::ExtractIcon, {file, "0", "I"}), "");
+    EXPECT_EQ(box->Bitmap().Width(), 48);
+    EXPECT_TRUE(Contains(Run(CommandId::ExtractIcon, {file, "2", "I"}), "からアイコンを抽出できません。"));
+  }
+  // An icon file: its n-th image.
+  const auto [red, redEntry] = test::IconImageOf(8, 0x0000FF);
+  const auto [blue, blueEntry] = test::IconImageOf(16, 0xFF0000);
+  std::string ico = std::string("\0\0\1\0\2\0", 6) + redEntry + blueEntry;
+  test::PutU32(ico, 18, 38), test::PutU32(ico, 34, static_cast<uint32_t>(38 + red.size()));
+  ASSERT_TRUE(WriteFileAtomically(Path("two.ico"), ico + red + blue));
+  EXPECT_EQ(Run(CommandId::ExtractIcon, {Text(NativePathToScript(Path("two.ico"))), "1", "I"}), "");
+  EXPECT_EQ(box->Bitmap().PixelColour(1, 1), 0xFF0000u);
+  EXPECT_TRUE(Contains(Run(CommandId::ExtractIcon, {Text(NativePathToScript(Path("two.ico"))), "2", "I"}),
+                       "からアイコンを抽出できません。"));
+  // Damaged, missing and negative.
+  ASSERT_TRUE(WriteFileAtomically(Path("cut.dll"), program.substr(0, program.size() / 2)));
+  const std::string cut = Run(CommandId::ExtractIcon, {Text(NativePathToScript(Path("cut.dll"))), "0", "I"});
+  EXPECT_TRUE(Contains(cut, "からアイコンを抽出できません。プログラムファイルの形式が正しくありません。")) << cut;
+  EXPECT_TRUE(Contains(Run(CommandId::ExtractIcon, {Text(NativePathToScript(Path("none.exe"))), "0", "I"}),
+                       "からアイコンを抽出できません。"));
+  EXPECT_NE(Run(CommandId::ExtractIcon, {Text(NativePathToScript(Path("lib.dll"))), "-1", "I"}), "");
+  EXPECT_EQ(box->Bitmap().Width(), 16);
 }
 
 TEST_F(ImageCommands, PluginsDecodeOtherFormats) {

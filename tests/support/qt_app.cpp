@@ -18,5 +18,8 @@ void EnsureQtApplication() {
 
 // Fontconfig keeps its configuration for the life of the process once text
 // is measured or drawn, the PulseAudio client its context once sound was
-// played, and the web engine its profile; the leak checker is told so.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\nleak:libpulse\nleak:libQt6WebEngineCore\n"; }
+// played, the web engine its profile, and Xlib and D-Bus the keyboard map
+// and connection of the X11 tests; the leak checker is told so.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig\nleak:libpulse\nleak:libQt6WebEngineCore\nleak:libX11\nleak:libdbus-1\n";
+}

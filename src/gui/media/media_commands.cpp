@@ -1,5 +1,5 @@
-// Media commands: "演奏", "繰り返し演奏", "演奏停止" and "演奏状態" run in
-// the module "media"; "MCI送信" answers here.
+// Media commands: "演奏", "繰り返し演奏", "演奏停止", "演奏状態" and
+// "MCI送信" run in the module "media".
 #include "gui/media/media_commands.h"
 
 #include "engine/command_api.h"
@@ -25,12 +25,15 @@ void RunInModule(TNuraEngine& engine, CommandId id) {
   media->runCommand(engine, id);
 }
 
-// "MCI送信" ("?を"): there is no MCI on this platform; the reply is its
-// error.
-void MciSend(TNuraEngine& engine, CommandId) {
+// "MCI送信" ("?を"): the command string goes to the module; without it the
+// reply is the error.
+void MciSend(TNuraEngine& engine, CommandId id) {
   SetTextResult(engine, "");
+  std::string error;
+  const TMediaModule* media = MediaModule(true, error);
+  if (media) return media->runCommand(engine, id);
   PopText(engine);
-  SetTextResult(engine, SJ("MCIエラー:MCIはこの環境では使えません。"));
+  SetTextResult(engine, SJ("MCIエラー:") + error);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ class TNuraEngine;
 
 struct TMediaModule {
   // Runs the media command `id` ("演奏", "繰り返し演奏", "演奏停止",
-  // "演奏状態").
+  // "演奏状態", "MCI送信").
   void (*runCommand)(TNuraEngine& engine, CommandId id);
   // The wave sound (gui/media/wave_sound.h).
   bool (*playWave)(const std::string& nativePath, bool loop);

@@ -1,5 +1,5 @@
 // The module "media": the media commands "演奏", "繰り返し演奏",
-// "演奏停止" and "演奏状態". Wave files go to the one wave sound; every
+// "演奏停止", "演奏状態" and "MCI送信". Wave files go to the one wave sound; every
 // other file to a hidden media player whose completion plays it again while
 // the repeat flag is set.
 
@@ -16,6 +16,7 @@
 #include "engine/packed_program.h"
 #include "engine/sjis_text.h"
 #include "gui/media/media_module.h"
+#include "gui/modules/media/mci_strings.h"
 #include "gui/modules/media/wave_player.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
@@ -178,12 +179,25 @@ void PlayState(TNuraEngine& engine, CommandId) {
   SetTextResult(engine, SJ(mode));
 }
 
+// "MCI送信" ("?を"): the reply, or "MCIエラー:" and the error text, each
+// cut to the 511 bytes that a 512-byte buffer holds.
+void MciSend(TNuraEngine& engine) {
+  const std::string command = PopText(engine);
+  std::string reply;
+  const bool ok = RunMciString(engine, command, reply);
+  size_t kept = 0;
+  while (kept < reply.size() && kept + SjisCharLength(reply, kept) <= 511) kept += SjisCharLength(reply, kept);
+  reply.resize(kept);
+  SetTextResult(engine, ok ? reply : SJ("MCIエラー:") + reply);
+}
+
 void RunCommand(TNuraEngine& engine, CommandId id) {
   switch (id) {
     case CommandId::Play: Play(engine, id); break;
     case CommandId::PlayRepeated: PlayRepeated(engine, id); break;
     case CommandId::StopPlaying: StopPlaying(engine, id); break;
     case CommandId::PlayState: PlayState(engine, id); break;
+    case CommandId::MciSend: MciSend(engine); break;
     default: break;
   }
 }
