@@ -1,0 +1,107 @@
+// What a person sees: scripts build windows, the windows are rendered to
+// images and the pixels are looked at. These checks run on the offscreen
+// platform and once more under a real X server (the "Screen" tests).
+#include <QApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <filesystem>
+
+#include "editor/editor_control.h"
+#include "gui/picture_box.h"
+#include "gui/str_sort_grid.h"
+#include "object_fixture.h"
+#include "screen_check.h"
+#include "support/run_program.h"
+
+namespace nura::test {
+namespace {
+
+const QColor kWhite(255, 255, 255), kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255);
+
+class Screen : public ObjectFixture {
+ protected:
+  // The main window shown and painted, as a person sees its client area.
+  QImage ShotOfMain(const char* name) {
+    form->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    return Shot(*form->centralWidget(), name);
+  }
+  // The rectangle of object `name` in its parent's coordinates.
+  QRect Frame(const char* name) {
+    TGuiObject* object = ObjectNamed(name);
+    return object ? object->Widget()->geometry() : QRect();
+  }
+};
+
+TEST_F(Screen, ControlsMadeAfterTheWindowSizeStandInsideIt) {
+  // By property and by サイズ, at the default place and at a given one.
+  Run("母艦の高さは240\n母艦の幅は320\n"
+      "L1をラベルとして作成\nL1の背景色は「#FF0000」\n"
+      "P1をパネルとして作成\nP1の背景色は「#0000FF」\n"
+      "母艦のサイズは「(0,0,360,260)」\n"
+      "(200,100)にL2をラベルとして作成\nL2の背景色は「#00FF00」\n"
+      "E1をエディタとして作成\nE1の背景色は「#00FF00」\n"
+      "F1をフォームとして作成\nF1の高さは300\nF1のサイズは「(10,10,200,100)」\n"
+      "L3をラベルとして作成\nL3の背景色は「#0000FF」\nL3の可視は0\n");
+  ASSERT_EQ(Errors(), "");
+  const QImage shot = ShotOfMain("controls-after-size");
+  EXPECT_EQ(shot.size(), QSize(360, 260));
+  for (const char* name : {"L1", "P1", "L2", "E1"}) {
+    EXPECT_TRUE(QRect(QPoint(), shot.size()).contains(Frame(name))) << name;
+  }
+  // The next place follows the controls, not the window's size.
+  EXPECT_EQ(Frame("P1").top(), Frame("L1").bottom() + 1 + 8);
+  EXPECT_EQ(Frame("E1").top(), Frame("L2").bottom() + 1 + 8);
+  // A form's own size leaves the next place alone too.
+  EXPECT_EQ(Frame("L3").top(), Frame("E1").bottom() + 1 + 8);
+  EXPECT_TRUE(Near(PixelAt(shot, Frame("L1").center()), kRed));
+  EXPECT_TRUE(Near(PixelAt(shot, Frame("P1").center()), kBlue));
+  EXPECT_TRUE(Near(PixelAt(shot, Frame("L2").center()), kGreen));
+  EXPECT_TRUE(Near(PixelAt(shot, Frame("E1").center()), kGreen));
+  // The hidden label leaves the window's white.
+  EXPECT_TRUE(Near(PixelAt(shot, Frame("L3").center()), kWhite));
+  EXPECT_EQ(CountNear(shot, Frame("L3"), kBlue), 0);
+}
+
+TEST_F(Screen, DrawingCommandsColourTheWindow) {
+  Run("母艦のサイズは「(0,0,320,240)」\n画面クリア\nペン色は「#000000」\nペン太さは1\n塗り色は「#FF0000」\n"
+      "(10,10)から(50,40)へ四角形\n(100,100)から(140,140)へ円形\n(200,10)から(260,10)へ線\n"
+      "ペン色は「#0000FF」\n(10,150)へ移動\n「あ口あ」を表示\n");
+  ASSERT_EQ(Errors(), "");
+  const QImage shot = ShotOfMain("drawing");
+  EXPECT_TRUE(Near(PixelAt(shot, {10, 10}), Qt::black));
+  EXPECT_TRUE(Near(PixelAt(shot, {30, 25}), kRed));
+  EXPECT_TRUE(Near(PixelAt(shot, {120, 120}), kRed));
+  EXPECT_TRUE(Near(PixelAt(shot, {101, 101}), kWhite));
+  EXPECT_TRUE(Near(PixelAt(shot, {230, 10}), Qt::black));
+  EXPECT_TRUE(Near(PixelAt(shot, {230, 12}), kWhite));
+  // The text: three full-width glyphs side by side on the line at 150.
+  const QRect text = InkBox(shot, QRect(0, 145, 320, 40), kWhite);
+  ASSERT_FALSE(text.isEmpty());
+  EXPECT_GE(text.left(), 10);
+  EXPECT_EQ(InkRuns(shot, text, kWhite), 3);
+  EXPECT_GT(text.width(), 2 * text.height());
+}
+
+TEST_F(Screen, AnImageObjectShowsItsPictureStretchedWhenAsked) {
+  const std::string dir = MakeTempFolder();
+  QImage image(20, 10, QImage::Format_RGB32);
+  image.fill(kBlue);
+  for (int x = 10; x < 20; ++x)
+    for (int y = 0; y < 10; ++y) image.setPixelColor(x, y, kRed);
+  ASSERT_TRUE(image.save(QString::fromStdString(dir + "/p.png")));
+  Run("母艦のサイズは「(0,0,320,240)」\n(10,10)にI1をイメージとして作成\nI1の画像は「" + dir + "/p.png」\n"
+      "(100,10)にI2をイメージとして作成\nI2の画像は「" + dir + "/p.png」\nI2の拡大機能は1\nI2のサイズは「(100,10,180,50)」\n");
+  ASSERT_EQ(Errors(), "");
+  const QImage shot = ShotOfMain("image-objects");
+  EXPECT_TRUE(Near(PixelAt(shot, {12, 15}), kBlue));
+  EXPECT_TRUE(Near(PixelAt(shot, {27, 15}), kRed));
+  EXPECT_TRUE(Near(PixelAt(shot, {35, 15}), kWhite));  // beside the picture
+  // Stretched to 80x40: the left half blue, the right half red.
+  EXPECT_TRUE(Near(PixelAt(shot, {120, 45}), kBlue));
+  EXPECT_TRUE(Near(PixelAt(shot, {170, 45}), kRed));
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace nura::test
