@@ -103,5 +103,40 @@ TEST_F(Screen, AnImageObjectShowsItsPictureStretchedWhenAsked) {
   std::filesystem::remove_all(dir);
 }
 
+TEST_F(Screen, TheEditorDrawsHalfWidthCharactersInOneColumn) {
+  Run("母艦のサイズは「(0,0,320,240)」\n(0,0)にE1をTエディタとして作成\nE1のサイズは「(0,0,300,200)」\n"
+      "E1のテキストは「あ\nabc」\n");
+  ASSERT_EQ(Errors(), "");
+  ASSERT_NE(ObjectNamed("E1"), nullptr);
+  auto* editor = static_cast<TEditor*>(ObjectNamed("E1")->Widget());
+  ShotOfMain("editor-window");
+  const QFontMetrics metrics(editor->font());
+  const int cw = editor->CharWidth(), left = editor->TextLeft(), top = editor->TextTop();
+  EXPECT_EQ(cw, editor->Margin().Character() + metrics.horizontalAdvance(QLatin1Char('0')));
+  const QImage shot = Shot(*editor->viewport(), "editor");
+  const QColor paper = PixelAt(shot, {left + 20 * cw, top + 2});
+  // "あ": one glyph over two columns.
+  const int rh = editor->RowHeight();
+  const QRect wide = InkBox(shot, QRect(left, top, 2 * cw, rh - 3), paper);
+  EXPECT_GT(wide.width(), cw);
+  EXPECT_EQ(InkRuns(shot, wide, paper), 1);
+  // "abc" on the last row (no mark after it): three columns, reaching into the third.
+  const QRect abc = InkBox(shot, QRect(left, top + rh, shot.width() - left, rh - 3), paper);
+  EXPECT_GE(abc.left(), left);
+  EXPECT_LE(abc.right(), left + 3 * cw);
+  EXPECT_GT(abc.right(), left + 2 * cw);
+  // The caret, hit-testing and the position of a character use the same columns.
+  editor->SetRowCol(1, 3);
+  EXPECT_EQ(editor->CaretToPixel().x(), left + 3 * cw);
+  int row = -1, col = -1;
+  editor->PixelToRowCol(left + 3 * cw + 1, top + rh + 1, false, row, col);
+  EXPECT_EQ(row, 1);
+  EXPECT_EQ(col, 3);
+  int64_t position = 0;  // "b": the fifth byte, after "あ" and the line break
+  ASSERT_TRUE(editor->WindowMessage(0x00D6, 5, 0, nullptr, position));
+  EXPECT_EQ(position & 0xFFFF, left + cw);
+  EXPECT_EQ(position >> 16, top + rh);
+}
+
 }  // namespace
 }  // namespace nura::test

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "gui/fonts.h"
+
 namespace nura::test {
 
 void EnsureQtApplication() {
@@ -12,6 +14,8 @@ void EnsureQtApplication() {
   static char name[] = "nurasera-test";
   static char* argv[] = {name, nullptr};
   new QApplication(argc, argv);  // lives until the test program ends
+  // The fonts that scripts name are found as in the program.
+  InstallFontSubstitutes();
 }
 
 }  // namespace nura::test
