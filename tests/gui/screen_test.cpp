@@ -138,5 +138,30 @@ TEST_F(Screen, TheEditorDrawsHalfWidthCharactersInOneColumn) {
   EXPECT_EQ(position >> 16, top + rh);
 }
 
+TEST_F(Screen, GridCellsShowTheirWholeTexts) {
+  Run("母艦のサイズは「(0,0,400,240)」\n(0,0)にG1をグリッドとして作成\nG1のサイズは「(0,0,390,200)」\n"
+      "G1のテキストは「名前,評価,点\n山田,良い,5\n佐藤花子,とても良い,12」\n");
+  ASSERT_EQ(Errors(), "");
+  auto* grid = WidgetOf<TStrSortGrid>("G1");
+  ASSERT_NE(grid, nullptr);
+  ShotOfMain("grid-window");
+  const QImage shot = Shot(*grid->viewport(), "grid");
+  const QFontMetrics metrics(grid->font());
+  for (int row = 0; row < 3; ++row) {
+    for (int col = 0; col < 3; ++col) {
+      const QString text = grid->item(row, col)->text();
+      const QRect cell = grid->visualRect(grid->model()->index(row, col));
+      const QColor paper = PixelAt(shot, cell.bottomRight() - QPoint(1, 1));
+      const QRect ink = InkBox(shot, cell.adjusted(1, 1, -1, -1), paper);
+      const QRect glyphs = metrics.tightBoundingRect(text);
+      // The whole text: as wide and as tall as its glyphs, clear of the cell's edges.
+      EXPECT_GE(ink.width(), glyphs.width() - 2) << row << "," << col;
+      EXPECT_GE(ink.height(), glyphs.height() - 2) << row << "," << col;
+      EXPECT_LT(ink.bottom(), cell.bottom() - 1) << row << "," << col;
+      EXPECT_LT(ink.right(), cell.right() - 1) << row << "," << col;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace nura::test
