@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 #include "gui/fonts.h"
@@ -41,14 +42,25 @@ Qt::InputMethodHints ImeHints(TImeMode mode) {
   return mode == TImeMode::Closed ? Qt::ImhPreferLatin : Qt::ImhNone;
 }
 
-namespace {
+// The style's hint leaves the caption only a few pixels from the frame:
+// 4 more on each side give it the air a designed button has.
+QSize FittedSize(const QPushButton& button, QSize minimum) {
+  return minimum.expandedTo(button.sizeHint() + QSize(8, 0));
+}
 
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 25;
+void LayOutButtonPair(QWidget& panel, QPushButton& ok, QPushButton& cancel) {
+  const QSize designed(75, 25);
+  const QSize size = FittedSize(ok, designed).expandedTo(FittedSize(cancel, designed));
+  ok.setGeometry(4, 4, size.width(), size.height());
+  cancel.setGeometry(size.width() + 20, 4, size.width(), size.height());
+  panel.resize(2 * size.width() + 24, size.height() + 8);
+}
+
+namespace {
 
 QPushButton* MakeButton(const char* utf8Caption, QWidget* parent) {
   auto* button = new QPushButton(SjisToQString(SJ(utf8Caption)), parent);
-  button->resize(kButtonWidth, kButtonHeight);
+  button->resize(FittedSize(*button, QSize(75, 25)));
   return button;
 }
 
@@ -131,11 +143,8 @@ TfrmInputBox::TfrmInputBox() {
   edtInput = new QLineEdit(this);
   edtInput->setFont(QFont(SjisToQString(SJ("ＭＳ ゴシック"))));
   panel = new QWidget(this);
-  panel->resize(2 * kButtonWidth + 24, kButtonHeight + 8);
   btnOk = MakeButton("&OK", panel);
   btnCancel = MakeButton("キャンセル(&C)", panel);
-  btnOk->move(4, 4);
-  btnCancel->move(kButtonWidth + 20, 4);
   btnOk->setDefault(true);
   connect(btnOk, &QPushButton::clicked, this, [this] {
     answer = edtInput->text();
@@ -147,10 +156,11 @@ TfrmInputBox::TfrmInputBox() {
 
 void TfrmInputBox::LayOut() {
   setWindowTitle(ApplicationTitle());
+  LayOutButtonPair(*panel, *btnOk, *btnCancel);
   lblMsg->adjustSize();
   const int m = lblMsg->y();
   const int left = lblMsg->x();
-  const int width = std::max(lblMsg->width() + 2 * left, 300);
+  const int width = std::max({lblMsg->width() + 2 * left, 300, panel->width() + 2 * left});
   edtInput->setGeometry(left, lblMsg->y() + lblMsg->height() + m, width - 2 * left,
                         edtInput->sizeHint().height());
   panel->move((width - panel->width()) / 2, edtInput->y() + edtInput->height() + m);

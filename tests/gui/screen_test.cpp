@@ -2,12 +2,15 @@
 // images and the pixels are looked at. These checks run on the offscreen
 // platform and once more under a real X server (the "Screen" tests).
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <filesystem>
 
 #include "editor/editor_control.h"
+#include "gui/dialog_forms.h"
 #include "gui/picture_box.h"
+#include "gui/run_windows.h"
 #include "gui/str_sort_grid.h"
 #include "object_fixture.h"
 #include "screen_check.h"
@@ -17,6 +20,31 @@ namespace nura::test {
 namespace {
 
 const QColor kWhite(255, 255, 255), kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255);
+
+
+// Every visible button of `dialog` shows its whole caption with a margin
+// to its edges.
+void ExpectCaptionsFit(QDialog& dialog, const char* name) {
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  const QImage shot = Shot(dialog, name);
+  for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+    if (!button->isVisible()) continue;
+    const QRect frame(button->mapTo(&dialog, QPoint()), button->size());
+    const QRect inner = frame.adjusted(3, 3, -3, -3);
+    const QColor face = PixelAt(shot, {inner.left() + 1, inner.center().y()});
+    const QRect ink = InkBox(shot, inner, face);
+    QString caption = button->text();
+    caption.remove('&');
+    const QRect glyphs = QFontMetrics(button->font()).tightBoundingRect(caption);
+    EXPECT_GE(ink.width(), glyphs.width() - 2) << name << ": " << caption.toStdString();
+    EXPECT_GE(ink.left() - frame.left(), 6) << name << ": " << caption.toStdString();
+    EXPECT_GE(frame.right() - ink.right(), 6) << name << ": " << caption.toStdString();
+    EXPECT_GE(ink.top() - frame.top(), 3) << name << ": " << caption.toStdString();
+    EXPECT_GE(frame.bottom() - ink.bottom(), 3) << name << ": " << caption.toStdString();
+  }
+  dialog.hide();
+}
 
 class Screen : public ObjectFixture {
  protected:
@@ -161,6 +189,25 @@ TEST_F(Screen, GridCellsShowTheirWholeTexts) {
       EXPECT_LT(ink.right(), cell.right() - 1) << row << "," << col;
     }
   }
+}
+
+TEST_F(Screen, DialogButtonsHoldTheirCaptionsWithAMargin) {
+  TfrmInputBox input;
+  input.lblMsg->setText(QStringLiteral("?"));
+  ExpectCaptionsFit(input, "input-box");
+  TfrmSelectDialog choice;
+  ExpectCaptionsFit(choice, "choice-list");
+  TfrmSelectButton buttons;
+  ASSERT_TRUE(buttons.SetupChoices(QStringLiteral("?"), QString::fromUtf8("はい\nA\nとても長いボタンの名前"), 640));
+  ExpectCaptionsFit(buttons, "button-choice");
+  TfrmError error(true, nullptr);
+  ExpectCaptionsFit(error, "error-window");
+  TfrmProg progress;
+  progress.onStop = [] {};  // the stop button enabled, its caption in full colour
+  progress.lblMsg->setText(QString::fromUtf8("進行中です"));
+  ExpectCaptionsFit(progress, "progress");
+  const QRect label = progress.lblMsg->geometry();
+  EXPECT_GE(label.height(), QFontMetrics(progress.lblMsg->font()).height());
 }
 
 }  // namespace
