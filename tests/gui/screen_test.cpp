@@ -210,5 +210,58 @@ TEST_F(Screen, DialogButtonsHoldTheirCaptionsWithAMargin) {
   EXPECT_GE(label.height(), QFontMetrics(progress.lblMsg->font()).height());
 }
 
+TEST_F(Screen, MaximizingFillsTheScreenAndRestoringGoesBack) {
+  // The size reads the maximized one at once, and the old one after restoring.
+  Run("F1をフォームとして作成\nF1のサイズは「(10,10,210,160)」\nF1を最大化\nW=F1の幅\nH=F1の高さ\n"
+      "F1をフォーム元のサイズ\nR=F1の幅\n");
+  ASSERT_EQ(Errors(), "");
+  QWidget* f1 = ObjectNamed("F1")->Widget();
+  const QRect area = f1->screen()->availableGeometry();
+  const QSize frame = f1->frameGeometry().size() - f1->geometry().size();
+  EXPECT_EQ(Value("W"), std::to_string(area.width() - frame.width()));
+  EXPECT_EQ(Value("H"), std::to_string(area.height() - frame.height()));
+  EXPECT_EQ(Value("R"), "200");
+  EXPECT_TRUE(WaitUntil([&] { return f1->geometry().size() == QSize(200, 150); })) << f1->width();
+
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  const QRect mainNormal = form->geometry();
+  Run("母艦最大化\n");
+  EXPECT_TRUE(WaitUntil([&] { return form->frameGeometry() == area; })) << form->frameGeometry().width();
+  Shot(*form, "main-maximized");
+  Run("母艦元のサイズ\n");
+  EXPECT_TRUE(WaitUntil([&] { return form->geometry() == mainNormal; })) << form->geometry().width();
+  // Full screen: no frame, at 0,0 with the screen's size.
+  Run("母艦全画面化\n");
+  const QRect screen = form->screen()->geometry();
+  EXPECT_TRUE(WaitUntil([&] { return form->frameGeometry() == screen && form->geometry() == screen; }))
+      << form->frameGeometry().x() << "," << form->frameGeometry().y();
+  EXPECT_EQ(Property("母艦", "幅"), std::to_string(form->centralWidget()->width()));
+  Run("母艦元のサイズ\n");
+  EXPECT_TRUE(WaitUntil([&] { return form->geometry() == mainNormal; })) << form->geometry().width();
+}
+
+// On a real X server the window is mapped where it was placed and the
+// server's own picture of the screen shows the controls.
+TEST_F(Screen, TheServerShowsTheWindowAndItsControls) {
+  if (!OnRealDisplay()) GTEST_SKIP() << "needs a real display (runs under Xvfb)";
+  Run("母艦のサイズは「(40,30,360,270)」\nL1をラベルとして作成\nL1の背景色は「#FF0000」\n"
+      "(100,100)にP1をパネルとして作成\nP1の背景色は「#0000FF」\n");
+  ASSERT_EQ(Errors(), "");
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  QWidget* client = form->centralWidget();
+  const auto onScreen = [&](const char* name) {
+    const QPoint at = client->mapToGlobal(Frame(name).center());
+    return form->screen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage().pixelColor(0, 0);
+  };
+  EXPECT_TRUE(WaitUntil([&] { return Near(onScreen("L1"), kRed) && Near(onScreen("P1"), kBlue); }));
+  EXPECT_EQ(client->mapToGlobal(QPoint()), form->geometry().topLeft());
+  EXPECT_EQ(form->geometry().topLeft(), QPoint(40, 30));
+  const QPoint corner = form->geometry().topLeft() + QPoint(200, 200);
+  Shot(*form, "server-window");
+  EXPECT_TRUE(Near(form->screen()->grabWindow(0, corner.x(), corner.y(), 1, 1).toImage().pixelColor(0, 0), kWhite));
+}
+
 }  // namespace
 }  // namespace nura::test

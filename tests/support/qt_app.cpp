@@ -9,7 +9,10 @@ namespace nura::test {
 
 void EnsureQtApplication() {
   if (QCoreApplication::instance()) return;
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // Offscreen, unless the tests are asked to run on a real display
+  // (NURA_TEST_PLATFORM=xcb under an X server).
+  const char* platform = std::getenv("NURA_TEST_PLATFORM");
+  setenv("QT_QPA_PLATFORM", platform && *platform ? platform : "offscreen", 1);
   static int argc = 1;
   static char name[] = "nurasera-test";
   static char* argv[] = {name, nullptr};
@@ -22,5 +25,6 @@ void EnsureQtApplication() {
 
 // Fontconfig keeps its configuration for the life of the process once text
 // is measured or drawn, the PulseAudio client its context once sound was
-// played, and the web engine its profile; the leak checker is told so.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\nleak:libpulse\nleak:libQt6WebEngineCore\n"; }
+// played, the web engine its profile, and D-Bus (on a real display) its
+// connection; the leak checker is told so.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\nleak:libpulse\nleak:libQt6WebEngineCore\nleak:libdbus\n"; }
