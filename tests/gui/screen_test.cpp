@@ -2,13 +2,18 @@
 // images and the pixels are looked at. These checks run on the offscreen
 // platform and once more under a real X server (the "Screen" tests).
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <filesystem>
+#include <map>
 
 #include "editor/editor_control.h"
+#include "dialog_responder.h"
 #include "gui/dialog_forms.h"
+#include "gui/qt_dialogs.h"
 #include "gui/picture_box.h"
 #include "gui/run_windows.h"
 #include "gui/str_sort_grid.h"
@@ -22,11 +27,9 @@ namespace {
 const QColor kWhite(255, 255, 255), kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255);
 
 
-// Every visible button of `dialog` shows its whole caption with a margin
-// to its edges.
-void ExpectCaptionsFit(QDialog& dialog, const char* name) {
-  dialog.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+// Every visible button of the shown `dialog` shows its whole caption with
+// a margin to its edges.
+void ExpectShownCaptionsFit(QWidget& dialog, const char* name) {
   const QImage shot = Shot(dialog, name);
   for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
     if (!button->isVisible()) continue;
@@ -37,12 +40,18 @@ void ExpectCaptionsFit(QDialog& dialog, const char* name) {
     QString caption = button->text();
     caption.remove('&');
     const QRect glyphs = QFontMetrics(button->font()).tightBoundingRect(caption);
-    EXPECT_GE(ink.width(), glyphs.width() - 2) << name << ": " << caption.toStdString();
+    EXPECT_GE(ink.width(), glyphs.width() - 3) << name << ": " << caption.toStdString();
     EXPECT_GE(ink.left() - frame.left(), 6) << name << ": " << caption.toStdString();
     EXPECT_GE(frame.right() - ink.right(), 6) << name << ": " << caption.toStdString();
     EXPECT_GE(ink.top() - frame.top(), 3) << name << ": " << caption.toStdString();
     EXPECT_GE(frame.bottom() - ink.bottom(), 3) << name << ": " << caption.toStdString();
   }
+}
+
+void ExpectCaptionsFit(QDialog& dialog, const char* name) {
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  ExpectShownCaptionsFit(dialog, name);
   dialog.hide();
 }
 
@@ -261,6 +270,36 @@ TEST_F(Screen, TheServerShowsTheWindowAndItsControls) {
   const QPoint corner = form->geometry().topLeft() + QPoint(200, 200);
   Shot(*form, "server-window");
   EXPECT_TRUE(Near(form->screen()->grabWindow(0, corner.x(), corner.y(), 1, 1).toImage().pixelColor(0, 0), kWhite));
+}
+
+// Qt's standard buttons and dialogs speak Japanese like the system's own.
+TEST_F(Screen, QtsOwnDialogsSpeakJapanese) {
+  TQtDialogs dialogs(form.get());
+  SetDialogs(&dialogs);
+  std::map<QMessageBox::StandardButton, QString> captions;
+  RespondToModal([&](QWidget* dialog) {
+    auto* box = qobject_cast<QMessageBox*>(dialog);
+    ASSERT_NE(box, nullptr);
+    for (auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+      captions[button] = box->button(button)->text();
+    ExpectShownCaptionsFit(*box, "three-way");
+    box->button(QMessageBox::No)->click();
+  });
+  Run("「保存しますか？」と三択\n");
+  EXPECT_EQ(captions[QMessageBox::Yes], QString::fromUtf8("はい(&Y)"));
+  EXPECT_EQ(captions[QMessageBox::No], QString::fromUtf8("いいえ(&N)"));
+  EXPECT_EQ(captions[QMessageBox::Cancel], QString::fromUtf8("キャンセル"));
+  QStringList labels;
+  RespondToModal([&](QWidget* dialog) {
+    for (const QLabel* label : dialog->findChildren<QLabel*>()) labels << label->text();
+    Shot(*dialog, "folder-dialog");
+    dialog->close();
+  });
+  Run("フォルダ選択\n");
+  SetDialogs(nullptr);
+  EXPECT_FALSE(labels.contains(QStringLiteral("Directory:"))) << labels.join('|').toStdString();
+  EXPECT_FALSE(labels.filter(QString::fromUtf8("フォルダ")).isEmpty() && labels.filter(QString::fromUtf8("ディレクトリ")).isEmpty())
+      << labels.join('|').toStdString();
 }
 
 }  // namespace

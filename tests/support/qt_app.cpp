@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "gui/fonts.h"
+#include "gui/qt_translations.h"
 
 namespace nura::test {
 
@@ -17,8 +18,9 @@ void EnsureQtApplication() {
   static char name[] = "nurasera-test";
   static char* argv[] = {name, nullptr};
   new QApplication(argc, argv);  // lives until the test program ends
-  // The fonts that scripts name are found as in the program.
+  // The fonts that scripts name are found, and Qt speaks, as in the program.
   InstallFontSubstitutes();
+  InstallQtTranslations();
 }
 
 }  // namespace nura::test
