@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
@@ -42,10 +43,14 @@ Qt::InputMethodHints ImeHints(TImeMode mode) {
   return mode == TImeMode::Closed ? Qt::ImhPreferLatin : Qt::ImhNone;
 }
 
-// The style's hint leaves the caption only a few pixels from the frame:
-// 4 more on each side give it the air a designed button has.
+// The caption (and its icon) with 8 pixels on each side, the frame
+// included, and the font's height with 4 above and below.
 QSize FittedSize(const QPushButton& button, QSize minimum) {
-  return minimum.expandedTo(button.sizeHint() + QSize(8, 0));
+  const QFontMetrics metrics(button.font());
+  QString caption = button.text();
+  caption.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+  const int icon = button.icon().isNull() ? 0 : button.iconSize().width() + 4;
+  return minimum.expandedTo(QSize(metrics.horizontalAdvance(caption) + icon + 16, metrics.height() + 8));
 }
 
 void LayOutButtonPair(QWidget& panel, QPushButton& ok, QPushButton& cancel) {

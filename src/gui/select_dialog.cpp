@@ -182,7 +182,7 @@ bool TfrmSelectButton::SetupChoices(const QString& message, const QString& choic
   int widest = 30;
   for (size_t i = 0; i < buttons_.size(); ++i) {
     widest = std::max(widest, metrics.horizontalAdvance(lines[static_cast<qsizetype>(i)]));
-    needed = needed.expandedTo(buttons_[i]->sizeHint());
+    needed = needed.expandedTo(FittedSize(*buttons_[i], QSize()));
   }
   const int b = std::max(Round(1.3 * widest), needed.width());
   const int buttonHeight = needed.height();
