@@ -12,6 +12,7 @@
 #include "gui/fonts.h"
 #include "gui/main_window.h"
 #include "gui/qt_dialogs.h"
+#include "gui/qt_translations.h"
 #include "net/editor_link.h"
 #include "platform/console_mode.h"
 #include "platform/font_list.h"
@@ -65,6 +66,9 @@ int main(int argc, char** argv) {
   // thread of the pool instead of starting one per processor each run.
   if (nura::IsConsoleMode()) QThreadPool::globalInstance()->setMaxThreadCount(1);
   nura::InstallFontSubstitutes();
+  // Qt's own buttons and dialogs in Japanese, as every text of the system
+  // (in console mode none of them is shown).
+  if (!nura::IsConsoleMode()) nura::InstallQtTranslations();
   const int status = RunProgram(argc, argv);
   nura::ReleaseFontConfiguration();
   return status;

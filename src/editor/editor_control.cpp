@@ -199,7 +199,9 @@ void TEditor::UpdateFontMetrics() {
   const QFontMetrics metrics(font());
   fontHeight_ = metrics.height() + metrics.leading();
   fontAscent_ = metrics.ascent();
-  charWidth_ = std::max(1, margin_.Character() + metrics.averageCharWidth());
+  // One column is the half-width advance: a full-width character takes two.
+  // (The average width of a CJK font is close to the full width.)
+  charWidth_ = std::max(1, margin_.Character() + metrics.horizontalAdvance(QLatin1Char('0')));
   rowHeight_ = std::max(1, margin_.Underline() + fontHeight_ + margin_.Line());
   const QSize area = viewport()->size();
   visibleRows_ = std::max(1, (area.height() - TextTop() - 5) / rowHeight_);

@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 #include "gui/fonts.h"
@@ -41,14 +43,29 @@ Qt::InputMethodHints ImeHints(TImeMode mode) {
   return mode == TImeMode::Closed ? Qt::ImhPreferLatin : Qt::ImhNone;
 }
 
-namespace {
+// The caption (and its icon) with 8 pixels on each side, the frame
+// included, and the font's height with 4 above and below.
+QSize FittedSize(const QPushButton& button, QSize minimum) {
+  const QFontMetrics metrics(button.font());
+  QString caption = button.text();
+  caption.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+  const int icon = button.icon().isNull() ? 0 : button.iconSize().width() + 4;
+  return minimum.expandedTo(QSize(metrics.horizontalAdvance(caption) + icon + 16, metrics.height() + 8));
+}
 
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 25;
+void LayOutButtonPair(QWidget& panel, QPushButton& ok, QPushButton& cancel) {
+  const QSize designed(75, 25);
+  const QSize size = FittedSize(ok, designed).expandedTo(FittedSize(cancel, designed));
+  ok.setGeometry(4, 4, size.width(), size.height());
+  cancel.setGeometry(size.width() + 20, 4, size.width(), size.height());
+  panel.resize(2 * size.width() + 24, size.height() + 8);
+}
+
+namespace {
 
 QPushButton* MakeButton(const char* utf8Caption, QWidget* parent) {
   auto* button = new QPushButton(SjisToQString(SJ(utf8Caption)), parent);
-  button->resize(kButtonWidth, kButtonHeight);
+  button->resize(FittedSize(*button, QSize(75, 25)));
   return button;
 }
 
@@ -131,11 +148,8 @@ TfrmInputBox::TfrmInputBox() {
   edtInput = new QLineEdit(this);
   edtInput->setFont(QFont(SjisToQString(SJ("ＭＳ ゴシック"))));
   panel = new QWidget(this);
-  panel->resize(2 * kButtonWidth + 24, kButtonHeight + 8);
   btnOk = MakeButton("&OK", panel);
   btnCancel = MakeButton("キャンセル(&C)", panel);
-  btnOk->move(4, 4);
-  btnCancel->move(kButtonWidth + 20, 4);
   btnOk->setDefault(true);
   connect(btnOk, &QPushButton::clicked, this, [this] {
     answer = edtInput->text();
@@ -147,10 +161,11 @@ TfrmInputBox::TfrmInputBox() {
 
 void TfrmInputBox::LayOut() {
   setWindowTitle(ApplicationTitle());
+  LayOutButtonPair(*panel, *btnOk, *btnCancel);
   lblMsg->adjustSize();
   const int m = lblMsg->y();
   const int left = lblMsg->x();
-  const int width = std::max(lblMsg->width() + 2 * left, 300);
+  const int width = std::max({lblMsg->width() + 2 * left, 300, panel->width() + 2 * left});
   edtInput->setGeometry(left, lblMsg->y() + lblMsg->height() + m, width - 2 * left,
                         edtInput->sizeHint().height());
   panel->move((width - panel->width()) / 2, edtInput->y() + edtInput->height() + m);

@@ -30,6 +30,12 @@ void CenterOnScreen(QWidget* form);
 QFont DialogFont(const TDialogStyle& style, const QFont& base);
 // Input-method hints for an edit field.
 Qt::InputMethodHints ImeHints(TImeMode mode);
+// The size `button` needs for its caption in its font and style, and at
+// least `minimum` (the size the dialog was designed with).
+QSize FittedSize(const QPushButton& button, QSize minimum);
+// OK and cancel side by side on their panel, both as wide as the wider
+// needs (at least 75 x 25), 4 pixels in and 16 apart; the panel fits them.
+void LayOutButtonPair(QWidget& panel, QPushButton& ok, QPushButton& cancel);
 
 // "言う": a message and an OK button; Enter and Escape close it too.
 class TfrmMsgBox : public QDialog {

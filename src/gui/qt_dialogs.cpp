@@ -45,6 +45,16 @@ void PrepareFileDialog(QFileDialog& dialog, const TFileDialogRequest& request) {
   if (!request.initialName.empty()) dialog.selectFile(Q(request.initialName));
 }
 
+// A question or warning with Qt's standard buttons, each at least as large
+// as its caption needs in the font in use; the button chosen.
+QMessageBox::StandardButton AskStandard(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                                        const QString& text, QMessageBox::StandardButtons buttons) {
+  QMessageBox box(icon, caption, text, buttons, parent);
+  for (QAbstractButton* button : box.buttons())
+    if (auto* push = qobject_cast<QPushButton*>(button)) push->setMinimumSize(FittedSize(*push, QSize(75, 25)));
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
 }  // namespace
 
 QString QtFileFilter(const std::string& filter) {
@@ -104,11 +114,12 @@ void TQtDialogs::ShowMessage(const std::string& text, const std::string& caption
 }
 
 void TQtDialogs::ShowWarning(const std::string& text, const std::string& caption) {
-  QMessageBox::warning(parent_, CaptionOr(caption), Q(text));
+  AskStandard(parent_, QMessageBox::Warning, CaptionOr(caption), Q(text), QMessageBox::Ok);
 }
 
 bool TQtDialogs::AskYesNo(const std::string& text, const std::string& caption) {
-  return QMessageBox::question(parent_, CaptionOr(caption), Q(text)) == QMessageBox::Yes;
+  return AskStandard(parent_, QMessageBox::Question, CaptionOr(caption), Q(text),
+                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 // More choices than the dialog holds are refused with an error.
@@ -181,9 +192,8 @@ std::string TQtDialogs::ShowMemo(const std::string& text, const std::string& cap
 }
 
 YesNoCancel TQtDialogs::AskYesNoCancel(const std::string& text, const std::string& caption) {
-  const auto answer =
-      QMessageBox::question(parent_, CaptionOr(caption), Q(text),
-                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  const auto answer = AskStandard(parent_, QMessageBox::Question, CaptionOr(caption), Q(text),
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   if (answer == QMessageBox::Yes) return YesNoCancel::Yes;
   return answer == QMessageBox::No ? YesNoCancel::No : YesNoCancel::Cancel;
 }

@@ -28,6 +28,9 @@ class TfrmError : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+
+ private:
+  void LayOut();
 };
 
 // The progress window: a text, a bar from 0 to 100 and a stop button that

@@ -15,8 +15,6 @@
 namespace nura {
 namespace {
 
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 25;
 constexpr int kListHeight = 150;
 
 int Round(double value) { return static_cast<int>(std::lround(value)); }
@@ -44,11 +42,8 @@ TfrmSelectDialog::TfrmSelectDialog() {
   EditResult->setFont(gothic);
   EditResult->installEventFilter(this);
   panel = new QWidget(this);
-  panel->resize(2 * kButtonWidth + 24, kButtonHeight + 8);
   btnOk = new QPushButton(QStringLiteral("&OK"), panel);
   btnCancel = new QPushButton(SjisToQString(SJ("キャンセル(&C)")), panel);
-  btnOk->setGeometry(4, 4, kButtonWidth, kButtonHeight);
-  btnCancel->setGeometry(kButtonWidth + 20, 4, kButtonWidth, kButtonHeight);
   btnOk->setAutoDefault(false);
   btnCancel->setAutoDefault(false);
   connect(btnOk, &QPushButton::clicked, this, [this] { Confirm(); });
@@ -127,10 +122,11 @@ bool TfrmSelectDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void TfrmSelectDialog::LayOut() {
   setWindowTitle(ApplicationTitle());
+  LayOutButtonPair(*panel, *btnOk, *btnCancel);
   Label1->adjustSize();
   const int t = Label1->y();
   const int l = Label1->x();
-  const int width = std::max(Label1->width() + 2 * l, 280);
+  const int width = std::max({Label1->width() + 2 * l, 280, panel->width() + 2 * l});
   ListBox->setGeometry(l, Label1->height() + 2 * t, width - 2 * l, kListHeight);
   EditResult->setGeometry(l, ListBox->y() + ListBox->height() + t, width - 2 * l,
                           EditResult->sizeHint().height());
@@ -168,15 +164,32 @@ bool TfrmSelectButton::SetupChoices(const QString& message, const QString& choic
   if (choices.trimmed().isEmpty()) lines.clear();
   if (lines.size() > kMaxButtons) return false;
 
+  for (const QString& caption : lines) {
+    auto* button = new QPushButton(caption, this);
+    button->setFont(Label1->font());
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this, caption] {
+      result = caption;
+      cancelled = false;
+      accept();
+    });
+    buttons_.push_back(button);
+  }
+  // The designed sizes, widened to what a caption needs in the font in use.
   const QFontMetrics metrics(Label1->font());
   const int step = Round(2.0 * metrics.height());
-  const int buttonHeight = Round(0.8 * step);
+  QSize needed(0, Round(0.8 * step));
   int widest = 30;
-  for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
-  const int b = Round(1.3 * widest);
+  for (size_t i = 0; i < buttons_.size(); ++i) {
+    widest = std::max(widest, metrics.horizontalAdvance(lines[static_cast<qsizetype>(i)]));
+    needed = needed.expandedTo(FittedSize(*buttons_[i], QSize()));
+  }
+  const int b = std::max(Round(1.3 * widest), needed.width());
+  const int buttonHeight = needed.height();
   const int n = static_cast<int>(lines.size());
   const int labelLeft = Label1->x(), labelTop = Label1->y();
   const int labelWidth = Label1->width(), labelHeight = Label1->height();
+  const int rowStep = std::max(step, buttonHeight + 4);
 
   int width = labelWidth < b ? b + 16 : labelWidth + 16;
   const int margin = labelWidth < b ? 8 : (width - b) / 2;
@@ -185,27 +198,18 @@ bool TfrmSelectButton::SetupChoices(const QString& message, const QString& choic
   if (sideBySide) {
     width = n == 1 ? b + 16 : Round(1.1 * n * b + 16);
     width = std::max(width, labelLeft + labelWidth + 8);
-    height = step + 2 * labelTop + labelHeight;
+    height = rowStep + 2 * labelTop + labelHeight;
   } else {
-    height = n * step + labelHeight + 2 * labelTop;
+    height = n * rowStep + labelHeight + 2 * labelTop;
   }
   for (int i = 0; i < n; ++i) {
-    auto* button = new QPushButton(lines[i], this);
-    button->setFont(Label1->font());
-    button->setAutoDefault(false);
+    QPushButton* button = buttons_[static_cast<size_t>(i)];
     if (sideBySide) {
       button->setGeometry(Round(1.1 * i * b + 8), 2 * labelTop + labelHeight, b, buttonHeight);
     } else {
-      button->setGeometry(margin, labelHeight + 2 * labelTop + i * step, b, buttonHeight);
+      button->setGeometry(margin, labelHeight + 2 * labelTop + i * rowStep, b, buttonHeight);
     }
-    const QString caption = lines[i];
-    connect(button, &QPushButton::clicked, this, [this, caption] {
-      result = caption;
-      cancelled = false;
-      accept();
-    });
     button->show();
-    buttons_.push_back(button);
   }
   setFixedSize(width, height);
   CenterOnScreen(this);

@@ -1,6 +1,6 @@
 #include "gui/str_sort_grid.h"
 
-#include <QFontInfo>
+#include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -39,15 +39,17 @@ std::vector<int> SortedRowOrder(const std::vector<std::string>& keys) {
 
 namespace {
 
-// Fixed rows in the fixed colour with their text; the sorted column's
-// header cell with the direction arrow.
+// Every cell's text stands 2 pixels in from its top left corner and is cut
+// at its edges, never shortened with an ellipsis, so a column as wide as
+// its text and 5 pixels shows it whole. Fixed rows in the fixed colour;
+// the sorted column's header cell with the direction arrow.
 class TFixedRowDelegate : public QStyledItemDelegate {
  public:
   explicit TFixedRowDelegate(TStrSortGrid& grid) : QStyledItemDelegate(&grid), grid_(grid) {}
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     if (index.row() >= grid_.FixedRows()) {
-      QStyledItemDelegate::paint(painter, option, index);
+      PaintCell(painter, option, index);
       return;
     }
     const QRect cell = option.rect;
@@ -60,12 +62,31 @@ class TFixedRowDelegate : public QStyledItemDelegate {
     const QString text = arrow ? SjisToQString(grid_.SortedHeader()) : index.data().toString();
     const QFontMetrics metrics(grid_.font());
     const int left = arrow ? 1 : 2;
+    painter->setClipRect(cell);
     painter->drawText(cell.left() + left, cell.top() + 2 + metrics.ascent(), text);
     if (arrow) DrawArrow(*painter, grid_.GlyphRect(cell, metrics.horizontalAdvance(text)), grid_.Ascending());
     painter->restore();
   }
 
  private:
+  // An ordinary cell: the style's item panel (selection, focus), then the text.
+  void PaintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QStyleOptionViewItem panel = option;
+    initStyleOption(&panel, index);
+    const QString text = panel.text;
+    panel.text.clear();
+    const QWidget* view = option.widget;
+    QStyle* style = view ? view->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &panel, painter, view);
+    painter->save();
+    const bool selected = option.state & QStyle::State_Selected;
+    painter->setPen(panel.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setFont(panel.font);
+    painter->setClipRect(option.rect);
+    painter->drawText(option.rect.left() + 2, option.rect.top() + 2 + QFontMetrics(panel.font).ascent(), text);
+    painter->restore();
+  }
+
   // A filled triangle, point up for ascending, down for descending.
   static void DrawArrow(QPainter& painter, const QRect& box, bool up) {
     const QColor colour = Qt::black;
@@ -243,7 +264,9 @@ int TStrSortGrid::TextWidth(const std::string& text) const {
   return QFontMetrics(font()).horizontalAdvance(SjisToQString(text));
 }
 
-int TStrSortGrid::FontHeight() const { return QFontInfo(font()).pixelSize(); }
+// The height of the font's glyph box: a row that height and 4 pixels holds
+// the text drawn 2 pixels below its top.
+int TStrSortGrid::FontHeight() const { return QFontMetrics(font()).height(); }
 
 void TStrSortGrid::SetDefaultRowHeight(int height) { verticalHeader()->setDefaultSectionSize(std::max(1, height)); }
 

@@ -23,6 +23,7 @@
 #include "platform/native_path.h"
 #include "platform/sjis.h"
 #include "platform/virtual_keys.h"
+#include "platform/window_manager.h"
 
 namespace nura {
 namespace {
@@ -145,15 +146,51 @@ void CmdSendToBack(TNuraEngine& engine, CommandId) {
   widget->lower();
 }
 
+// The geometry a window had before the program itself maximized it.
+constexpr char kNormalGeometry[] = "nuraNormalGeometry";
+
+const QScreen* ScreenOf(const QWidget& window) {
+  return window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+}
+
+// Keeps the window's geometry for restoring, unless one is kept already.
+void KeepNormalGeometry(QWidget& window) {
+  if (!window.property(kNormalGeometry).isValid()) window.setProperty(kNormalGeometry, window.geometry());
+}
+
+// Maximized; where no window manager answers that, the window (its frame
+// included) takes the screen's available area itself.
+void MaximizeWindow(QWidget& window) {
+  const bool placeItself = !WindowManagerRuns();
+  if (placeItself) KeepNormalGeometry(window);
+  window.showMaximized();
+  const QScreen* screen = ScreenOf(window);
+  if (!placeItself || !screen) return;
+  const QRect frame = window.frameGeometry(), client = window.geometry();
+  const QMargins margins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                         frame.bottom() - client.bottom());
+  window.setGeometry(screen->availableGeometry().marginsRemoved(margins));
+}
+
+// The normal state, and the geometry the program kept when it placed the
+// window itself.
+void RestoreWindow(QWidget& window) {
+  window.showNormal();
+  const QVariant kept = window.property(kNormalGeometry);
+  if (!kept.isValid()) return;
+  window.setProperty(kNormalGeometry, QVariant());
+  window.setGeometry(kept.toRect());
+}
+
 void CmdMaximizeMain(TNuraEngine& engine, CommandId) {
-  if (TfrmNura* window = WindowOf(engine)) window->showMaximized();
+  if (TfrmNura* window = WindowOf(engine)) MaximizeWindow(*window);
 }
 
 // "母艦最小化": normal state and a sizeable border, then minimized.
 void CmdMinimizeMain(TNuraEngine& engine, CommandId) {
   TfrmNura* window = WindowOf(engine);
   if (!window) return;
-  window->showNormal();
+  RestoreWindow(*window);
   window->SetMainWindowBorderStyle(2);
   window->showMinimized();
 }
@@ -165,22 +202,22 @@ void CmdRestoreMain(TNuraEngine& engine, CommandId) {
   while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
   window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
   window->SetMainWindowBorderStyle(2);
-  window->showNormal();
+  RestoreWindow(*window);
 }
 
-// "母艦全画面化": maximized, on top, frameless, over the whole screen.
+// "母艦全画面化": maximized, on top, frameless, at 0,0 over the whole screen.
 void CmdFullScreenMain(TNuraEngine& engine, CommandId) {
   TfrmNura* window = WindowOf(engine);
   if (!window) return;
+  KeepNormalGeometry(*window);
   window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-  const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
   window->showMaximized();
-  if (screen) window->setGeometry(screen->geometry());
+  if (const QScreen* screen = ScreenOf(*window)) window->setGeometry(screen->geometry());
 }
 
-void CmdMaximize(TNuraEngine& engine, CommandId) { PopFormArgument(engine)->showMaximized(); }
+void CmdMaximize(TNuraEngine& engine, CommandId) { MaximizeWindow(*PopFormArgument(engine)); }
 void CmdMinimize(TNuraEngine& engine, CommandId) { PopFormArgument(engine)->showMinimized(); }
-void CmdRestoreSize(TNuraEngine& engine, CommandId) { PopFormArgument(engine)->showNormal(); }
+void CmdRestoreSize(TNuraEngine& engine, CommandId) { RestoreWindow(*PopFormArgument(engine)); }
 
 // "母艦アイコン" ("?を"): an icon file, or the picture of an image object
 // made into an icon in a private temporary folder.

@@ -246,7 +246,9 @@ TEST_F(EditorControlTest, PaintsBackgroundSelectionAndLeftBar) {
   editor->SetSelLength(3);
   editor->show();
   const QImage shot = editor->viewport()->grab().toImage();
-  const int rowY = editor->TextTop() + editor->RowHeight() / 2;
+  // Below the glyphs (the text has no descenders), where only the cell's
+  // background shows.
+  const int rowY = editor->TextTop() + editor->RowHeight() - 2;
   const int cw = editor->CharWidth();
   // Selected cells carry the selection background (navy) somewhere in them.
   const auto cellHas = [&](int col, int y, QRgb colour) {

@@ -23,8 +23,9 @@ TEST(ErrorWindow, ShowsTheLogAndHandsBackTheChoice) {
   TQtDialogs dialogs;
   TfrmError& form = dialogs.ErrorWindow();
   ProgramCommandLine() = TCommandLine();
-  EXPECT_EQ(form.width(), 514);
-  EXPECT_EQ(form.height(), 159);
+  // The designed size at least; more where the captions need it.
+  EXPECT_GE(form.width(), 514);
+  EXPECT_GE(form.height(), 159);
   EXPECT_EQ(form.windowTitle(), SjisToQString(SJ("実行中にエラーが発生しました。")));
   EXPECT_TRUE(form.memMsg->isReadOnly());
 
@@ -57,8 +58,8 @@ TEST(ErrorWindow, HasNoDebugButtonWithoutTheDebugOption) {
 TEST(ProgressWindow, StopIsEnabledOnlyWithACallback) {
   test::EnsureQtApplication();
   TfrmProg form;
-  EXPECT_EQ(form.width(), 318);
-  EXPECT_EQ(form.height(), 47);
+  EXPECT_GE(form.width(), 318);
+  EXPECT_GE(form.height(), 47);
   EXPECT_EQ(form.lblMsg->text(), "---");
   EXPECT_EQ(form.progBar->minimum(), 0);
   EXPECT_EQ(form.progBar->maximum(), 100);

@@ -1,4 +1,5 @@
-// A QApplication for tests that need widgets (offscreen platform).
+// A QApplication for tests that need widgets (offscreen platform, or the
+// one NURA_TEST_PLATFORM names).
 #pragma once
 
 namespace nura::test {

@@ -141,6 +141,18 @@ TWriteResult TFormObject::Write(TProperty p, TPropertyInput& in) {
       if (visible) window->show();
       return TWriteResult::Done;
     }
+    // A window's own size never moves where the next object goes.
+    case TProperty::Height:
+    case TProperty::H:
+      SetContentSize(QSize(ContentSize().width(), ClampExtent(in.Number())));
+      return TWriteResult::Done;
+    case TProperty::Size: {
+      const TRect r = in.Engine().ParseRectangle(in.Text());
+      const int left = ClampCoordinate(r.left), top = ClampCoordinate(r.top);
+      window->move(left, top);
+      SetContentSize(QSize(ClampCoordinate(r.right) - left, ClampCoordinate(r.bottom) - top));
+      return TWriteResult::Done;
+    }
     default:
       return TGuiObject::Write(p, in);
   }
