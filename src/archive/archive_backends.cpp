@@ -24,8 +24,10 @@
 #include "archive/cmd_opt.h"
 #include "archive/command_line_reader.h"
 #include "archive/pack_file_list.h"
+#include "archive/self_extractor.h"
 #include "commands/dir_util.h"
 #include "commands/file_command_support.h"
+#include "engine/sjis_text.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
@@ -256,7 +258,10 @@ class TFormatLibrary : public TArchiverLibrary {
           result = kArcOk;
           break;
         case TBackendJob::kSfx:
-          throw EArchiver(SJ("この形式では自己解凍書庫の作成をサポートしておりません。"));
+          if (format_ != TBackendFormat::Lha)
+            throw EArchiver(SJ("この形式では自己解凍書庫の作成をサポートしておりません。"));
+          result = MakeSfx(job, messages);
+          break;
         case TBackendJob::kNone:
           AddMessage(messages, "このコマンドは使えません。");
           break;
@@ -401,6 +406,16 @@ class TFormatLibrary : public TArchiverLibrary {
     request.overwrite = job.overwrite;
     request.progress = sink_;
     return ExtractArchive(format_, request, messages);
+  }
+
+  // The program that the LHA library writes: the folder (else the
+  // archive's) + the archive's name cut to eight characters + ".exe".
+  static int MakeSfx(const TBackendJob& job, std::string& messages) {
+    const std::string folder = job.folder.empty() ? ExtractFolderPart(job.archive) : job.folder;
+    const std::string base = ExtractNamePart(ChangeExtension(job.archive, ""));
+    const std::string program = JoinPathName(folder, SjisCopy(base, 1, 8) + ".exe");
+    return WriteSelfExtractor(ScriptPathToNative(job.archive), ScriptPathToNative(program),
+                              job.junkPaths, job.overwrite == TOverwrite::Always, messages);
   }
 
   int ReadOneMember(const TBackendJob& job, std::string& buffer, size_t size, std::string& messages) {

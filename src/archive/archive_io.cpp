@@ -332,6 +332,12 @@ bool PrepareTarget(const TExtractRequest& request, const TMember& member, std::s
         return false;
       }
       break;
+    case TOverwrite::Ask:
+      if (!request.askOverwrite || !request.askOverwrite(member.name)) {
+        AddMessage(messages, member.name + ": 既にあるので展開しませんでした。");
+        return false;
+      }
+      break;
     case TOverwrite::Always:
       break;
   }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -101,6 +102,7 @@ enum class TOverwrite {
   Always,  // always replaced
   Skip,    // never replaced
   Rename,  // the member is written under a numbered name beside it
+  Ask,     // replaced when TExtractRequest::askOverwrite says yes
 };
 
 struct TExtractRequest {
@@ -110,6 +112,8 @@ struct TExtractRequest {
   bool junkPaths = false;
   TOverwrite overwrite = TOverwrite::Newer;
   TArchiverProgressSink* progress = nullptr;
+  // TOverwrite::Ask: the member's name (UTF-8); true replaces the file.
+  std::function<bool(const std::string& member)> askOverwrite;
 };
 
 // Extracts into the destination and never outside it: members whose name
