@@ -226,6 +226,16 @@ struct TPackFile {
   uint64_t size = 0;
 };
 
+TExtractRequest RequestOf(const TBackendJob& job) {
+  TExtractRequest request;
+  request.archive = ScriptPathToNative(job.archive);
+  request.destination = job.folder.empty() ? "" : NativeFolder(job.folder);
+  request.specs = job.files;
+  request.junkPaths = job.junkPaths;
+  request.overwrite = job.overwrite;
+  return request;
+}
+
 class TFormatLibrary : public TArchiverLibrary {
  public:
   TFormatLibrary(TBackendFormat format, TLineStyle style, std::string prefix, bool archiveType)
@@ -398,12 +408,7 @@ class TFormatLibrary : public TArchiverLibrary {
   }
 
   int Extract(const TBackendJob& job, std::string& messages) {
-    TExtractRequest request;
-    request.archive = ScriptPathToNative(job.archive);
-    request.destination = job.folder.empty() ? "" : NativeFolder(job.folder);
-    request.specs = job.files;
-    request.junkPaths = job.junkPaths;
-    request.overwrite = job.overwrite;
+    TExtractRequest request = RequestOf(job);
     request.progress = sink_;
     return ExtractArchive(format_, request, messages);
   }
@@ -599,6 +604,15 @@ class TFormatLibrary : public TArchiverLibrary {
 
 }  // namespace
 
+bool ReadLhaExtractLine(const std::string& line, TExtractRequest& request, std::string& messages) {
+  TBackendJob job;
+  if (!ReadJob(TLineStyle::Lha, line, true, job, messages) || job.op != TBackendJob::kExtract) return false;
+  request = RequestOf(job);
+  return true;
+}
+
+std::unique_ptr<TArchiverLibrary> MakeArjLibrary();
+
 std::vector<std::pair<std::string, TArchiverLibraryFactory>> BuiltinArchiverLibraries() {
   auto make = [](TBackendFormat format, TLineStyle style, const char* prefix, bool archiveType = false) {
     return [=]() -> std::unique_ptr<TArchiverLibrary> {
@@ -613,6 +627,7 @@ std::vector<std::pair<std::string, TArchiverLibraryFactory>> BuiltinArchiverLibr
       {"TAR32.DLL", make(TBackendFormat::Tar, TLineStyle::Tar, "Tar", true)},
       {"UNRAR32.DLL", make(TBackendFormat::Rar, TLineStyle::Rar, "Unrar")},
       {"7-zip32.dll", make(TBackendFormat::SevenZip, TLineStyle::SevenZip, "SevenZip")},
+      {"arj", MakeArjLibrary},
   };
 }
 

@@ -123,6 +123,19 @@ struct TExtractRequest {
 // `messages` and makes the result an error code; the others are written.
 int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::string& messages);
 
+// A member that another program extracted into a private staging folder.
+struct TStagedMember {
+  TMember member;      // the name as the archive lists it (UTF-8)
+  std::string staged;  // where the program wrote it, relative to the staging folder
+};
+
+// Moves the listed members from `staging` into the destination under the
+// rules of ExtractArchive: names checked, nothing but plain files moved,
+// no link followed, existing files as `request.overwrite` says. Members
+// not listed stay behind.
+int PlaceStagedMembers(const TExtractRequest& request, const std::string& staging,
+                       const std::vector<TStagedMember>& members, std::string& messages);
+
 // True when the member (UTF-8 path below the destination) is named by one
 // of the specs (Shift-JIS names or patterns; a spec without a folder also
 // matches the last component); every member when there are no specs.

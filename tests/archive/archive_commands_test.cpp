@@ -185,8 +185,8 @@ TEST_F(ArchiveCommands, UnknownAndMissingFormatsGiveTheirMessages) {
   EXPECT_NE(SjisToUtf8(ErrorOf(CommandId::Pack, {Arg("a.txt"), Arg("x.gca")}))
                 .find("書庫の形式を特定できませんでした。"),
             std::string::npos);
-  EXPECT_NE(SjisToUtf8(ErrorOf(CommandId::Unpack, {Arg("x.arj"), Arg("d")}))
-                .find("ARJ 形式書庫 を扱うには UNARJ32J.DLL が 必要です。"),
+  EXPECT_NE(SjisToUtf8(ErrorOf(CommandId::Unpack, {Arg("x.gza"), Arg("d")}))
+                .find("BGA 形式書庫 を扱うには BGA32.DLL が 必要です。"),
             std::string::npos);
 }
 
