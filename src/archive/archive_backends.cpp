@@ -20,6 +20,7 @@
 #include <system_error>
 
 #include "archive/archive_io.h"
+#include "archive/backend_library.h"
 #include "archive/archiver_library.h"
 #include "archive/cmd_opt.h"
 #include "archive/command_line_reader.h"
@@ -236,7 +237,7 @@ TExtractRequest RequestOf(const TBackendJob& job) {
   return request;
 }
 
-class TFormatLibrary : public TArchiverLibrary {
+class TFormatLibrary : public TBackendLibrary {
  public:
   TFormatLibrary(TBackendFormat format, TLineStyle style, std::string prefix, bool archiveType)
       : format_(format), style_(style), prefix_(std::move(prefix)), archiveType_(archiveType) {}
@@ -329,30 +330,18 @@ class TFormatLibrary : public TArchiverLibrary {
     return result;
   }
 
-  bool SetOwnerWindowEx(TArchiverProgressSink* sink) override {
-    sink_ = sink;
-    return true;
-  }
-  bool KillOwnerWindowEx(TArchiverProgressSink* sink) override {
-    if (sink_ == sink) sink_ = nullptr;
-    return true;
-  }
-
   bool GetWriteTimeEx(TArchiveHandle handle, uint64_t& time) override {
     TListing* l = Find(handle);
     if (!l || !l->has) return false;
     time = UnixTimeToFileTime(l->current.mtime);
     return true;
   }
-  bool GetCreateTimeEx(TArchiveHandle, uint64_t&) override { return false; }
-  bool GetAccessTimeEx(TArchiveHandle, uint64_t&) override { return false; }
   bool GetOriginalSizeEx(TArchiveHandle handle, uint64_t& size) override {
     TListing* l = Find(handle);
     if (!l || !l->has) return false;
     size = l->current.size;
     return true;
   }
-  bool GetCompressedSizeEx(TArchiveHandle, uint64_t&) override { return false; }
 
   int GetArchiveType(const std::string& name) override {
     TUtf8Locale locale;
@@ -397,14 +386,6 @@ class TFormatLibrary : public TArchiverLibrary {
     }
     listing.has = false;
     return -1;
-  }
-
-  static void FillRecord(const TMember& m, TIndividualInfo& info) {
-    info = TIndividualInfo{};
-    info.dwOriginalSize = static_cast<uint32_t>(std::min<uint64_t>(m.size, 0xFFFFFFFFu));
-    UnixTimeToDosDateTime(m.mtime, info.wDate, info.wTime);
-    CopyNameField(info.szFileName, sizeof info.szFileName, Utf8ToSjis(m.name));
-    CopyNameField(info.szAttribute, sizeof info.szAttribute, m.folder ? "d----" : "--a--");
   }
 
   int Extract(const TBackendJob& job, std::string& messages) {
@@ -597,7 +578,6 @@ class TFormatLibrary : public TArchiverLibrary {
   TLineStyle style_;
   std::string prefix_;
   bool archiveType_;
-  TArchiverProgressSink* sink_ = nullptr;
   std::map<TArchiveHandle, std::unique_ptr<TListing>> listings_;
   TArchiveHandle nextHandle_ = 1;
 };

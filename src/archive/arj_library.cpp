@@ -3,8 +3,6 @@
 // "arj t", extraction runs "arj x" into a private folder, from which the
 // members are moved into the destination under the safe extraction rules.
 // Only extraction commands are read; packing goes through the LHA library.
-#include <stdlib.h>
-
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -14,11 +12,11 @@
 #include <system_error>
 
 #include "archive/archive_io.h"
-#include "archive/archiver_library.h"
+#include "archive/private_folder.h"
+#include "archive/backend_library.h"
 #include "platform/native_path.h"
 #include "platform/process.h"
 #include "platform/sjis.h"
-#include "platform/system_info.h"
 
 namespace nura {
 
@@ -87,29 +85,8 @@ std::vector<TArjEntry> ParseListing(const std::string& output) {
   return entries;
 }
 
-// A private folder (mode 0700) in the temporary folder, removed with its
-// contents.
-class TStagingFolder {
- public:
-  TStagingFolder() {
-    std::string pattern = SystemFolderPath(SystemFolder::Temp);
-    while (pattern.size() > 1 && pattern.back() == '/') pattern.pop_back();
-    pattern += "/nuraarj-XXXXXX";
-    if (::mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~TStagingFolder() {
-    std::error_code ec;
-    if (!path_.empty()) fs::remove_all(path_, ec);
-  }
-  TStagingFolder(const TStagingFolder&) = delete;
-  TStagingFolder& operator=(const TStagingFolder&) = delete;
-  const std::string& Path() const { return path_; }
 
- private:
-  std::string path_;
-};
-
-class TArjLibrary : public TArchiverLibrary {
+class TArjLibrary : public TBackendLibrary {
  public:
   explicit TArjLibrary(std::string program) : program_(std::move(program)) {}
 
@@ -169,11 +146,7 @@ class TArjLibrary : public TArchiverLibrary {
     while (l.next < l.entries.size()) {
       const TMember& m = l.entries[l.next++].member;
       if (!all && !MemberSelected({l.wildcard}, m.name)) continue;
-      info = TIndividualInfo{};
-      info.dwOriginalSize = static_cast<uint32_t>(std::min<uint64_t>(m.size, 0xFFFFFFFFu));
-      UnixTimeToDosDateTime(m.mtime, info.wDate, info.wTime);
-      CopyNameField(info.szFileName, sizeof info.szFileName, Utf8ToSjis(m.name));
-      CopyNameField(info.szAttribute, sizeof info.szAttribute, m.folder ? "d----" : "--a--");
+      FillRecord(m, info);
       return 0;
     }
     return -1;
@@ -181,27 +154,16 @@ class TArjLibrary : public TArchiverLibrary {
   int ExtractMem(TWindowHandle, const std::string&, std::string&, size_t, std::string&) override {
     return kArcErrorNotSupport;
   }
-  bool SetOwnerWindowEx(TArchiverProgressSink* sink) override {
-    sink_ = sink;
-    return true;
-  }
-  bool KillOwnerWindowEx(TArchiverProgressSink* sink) override {
-    if (sink_ == sink) sink_ = nullptr;
-    return true;
-  }
   bool GetWriteTimeEx(TArchiveHandle handle, uint64_t& time) override {
     const TMember* m = Current(handle);
     if (m) time = UnixTimeToFileTime(m->mtime);
     return m != nullptr;
   }
-  bool GetCreateTimeEx(TArchiveHandle, uint64_t&) override { return false; }
-  bool GetAccessTimeEx(TArchiveHandle, uint64_t&) override { return false; }
   bool GetOriginalSizeEx(TArchiveHandle handle, uint64_t& size) override {
     const TMember* m = Current(handle);
     if (m) size = m->size;
     return m != nullptr;
   }
-  bool GetCompressedSizeEx(TArchiveHandle, uint64_t&) override { return false; }
   int GetArchiveType(const std::string&) override { return 0; }
 
  private:
@@ -249,7 +211,7 @@ class TArjLibrary : public TArchiverLibrary {
       messages += Utf8ToSjis(request.archive) + ": " + Utf8ToSjis(error) + "\r\n";
       return kArcErrorNotArcFile;
     }
-    TStagingFolder staging;
+    TPrivateFolder staging("nuraarj");
     if (staging.Path().empty()) return kArcErrorMakeDirectory;
     std::string output;
     if (Run({"x", "-+", "-y", "-i", "-2h", request.archive, staging.Path() + "/"}, output) != 0) {
@@ -268,7 +230,6 @@ class TArjLibrary : public TArchiverLibrary {
   }
 
   std::string program_;
-  TArchiverProgressSink* sink_ = nullptr;
   std::map<TArchiveHandle, TListing> listings_;
   TArchiveHandle nextHandle_ = 1;
 };

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "archive/archive_io.h"
+#include "archive/private_folder.h"
 #include "engine/command_line.h"
 #include "engine/dialogs.h"
 #include "engine/filemix.h"
@@ -16,7 +17,6 @@
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
-#include "platform/system_info.h"
 
 namespace nura {
 namespace fs = std::filesystem;
@@ -80,27 +80,6 @@ int WriteSelfExtractor(const std::string& archiveNative, const std::string& prog
 
 namespace {
 
-// A private folder (mode 0700) in the temporary folder, removed with
-// everything in it when the run ends.
-class TPrivateFolder {
- public:
-  TPrivateFolder() {
-    std::string pattern = SystemFolderPath(SystemFolder::Temp);
-    while (pattern.size() > 1 && pattern.back() == '/') pattern.pop_back();
-    pattern += "/nurasfx-XXXXXX";
-    if (::mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~TPrivateFolder() {
-    std::error_code ec;
-    if (!path_.empty()) fs::remove_all(path_, ec);
-  }
-  TPrivateFolder(const TPrivateFolder&) = delete;
-  TPrivateFolder& operator=(const TPrivateFolder&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 void WriteConsole(FILE* stream, const std::string& sjis) {
   std::string text = sjis;
@@ -181,7 +160,7 @@ int ExtractCarried(const std::string& block, const std::vector<std::string>& arg
     if (argument == "-y") settings.overwrite = true;
     else if (settings.destination.empty()) settings.destination = argument;
   }
-  TPrivateFolder folder;
+  TPrivateFolder folder("nurasfx");
   if (folder.Path().empty()) return Fail(SJ("一時フォルダを作成できません。"));
   const std::string blockFile = folder.Path() + "/block";
   const std::string archive = folder.Path() + "/archive.lzh";

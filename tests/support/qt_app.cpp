@@ -18,5 +18,8 @@ void EnsureQtApplication() {
 
 // Fontconfig keeps its configuration for the life of the process once text
 // is measured or drawn, the PulseAudio client its context once sound was
-// played, and the web engine its profile; the leak checker is told so.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\nleak:libpulse\nleak:libQt6WebEngineCore\n"; }
+// played, the web engine its profile and Samba's client library a little
+// talloc memory; the leak checker is told so.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig\nleak:libpulse\nleak:libQt6WebEngineCore\nleak:libtalloc.so\n";
+}
