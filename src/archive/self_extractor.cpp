@@ -69,6 +69,13 @@ int WriteSelfExtractor(const std::string& archiveNative, const std::string& prog
     messages += SJ("書庫が大きすぎて自己解凍書庫にできません。\r\n");
     return kArcErrorCannotWrite;
   }
+  // A link in the program's place (say, planted in a shared temporary
+  // folder) is never written through.
+  struct stat st {};
+  if (::lstat(programNative.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    messages += Utf8ToSjis(programNative) + SJ(": シンボリックリンクには自己解凍書庫を書き込みません。\r\n");
+    return kArcErrorCannotWrite;
+  }
   TAtomicFileWriter out(programNative);
   if (out.Open()) {
     out.SetMode(ExecutableMode());

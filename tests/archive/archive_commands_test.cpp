@@ -298,6 +298,18 @@ TEST_F(ArchiveCommands, SelfExtractorReplacesTheTargetAndCleansUp) {
   EXPECT_FALSE(fs::exists(Path("p3.bin")));
 }
 
+TEST_F(ArchiveCommands, SelfExtractorIsNeverWrittenThroughALinkInItsPlace) {
+  WriteBytes(Path("a.txt"), "a");
+  WriteBytes(Path("victim.txt"), "precious");
+  ASSERT_EQ(ErrorOf(CommandId::Pack, {Arg("a.txt"), Arg("planted.lzh")}), "");
+  fs::create_symlink(Path("victim.txt"), Path("planted.exe"));
+  const std::string error =
+      SjisToUtf8(ErrorOf(CommandId::MakeSelfExtracting, {Arg("planted.lzh"), Arg("p.bin")}));
+  EXPECT_NE(error.find("シンボリックリンク"), std::string::npos) << error;
+  EXPECT_EQ(ReadBytes(Path("victim.txt")), "precious");
+  EXPECT_FALSE(fs::exists(Path("p.bin")));
+}
+
 // Answers the security question with `answer` and records the questions.
 class TAnsweringDialogs : public TDialogHost {
  public:
