@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/register_commands.h"
+#include "archive/self_extractor.h"
 #include "engine/command_line.h"
 #include "engine/dialogs.h"
 #include "gui/fonts.h"
@@ -39,6 +40,11 @@ int RunProgram(int argc, char** argv) {
   const bool console = nura::IsConsoleMode();
   nura::TQtDialogs windowDialogs;
   if (!console) nura::SetDialogs(&windowDialogs);
+  // A self-extractor unpacks the archive it carries instead of a script.
+  int extracted = 0;
+  if (nura::RunCarriedSelfExtractor(commandLine.programPath,
+                                    std::vector<std::string>(argv + 1, argv + argc), extracted))
+    return extracted;
   nura::RegisterAllCommands();
 
   nura::TfrmNura form(console);

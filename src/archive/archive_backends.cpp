@@ -20,12 +20,15 @@
 #include <system_error>
 
 #include "archive/archive_io.h"
+#include "archive/backend_library.h"
 #include "archive/archiver_library.h"
 #include "archive/cmd_opt.h"
 #include "archive/command_line_reader.h"
 #include "archive/pack_file_list.h"
+#include "archive/self_extractor.h"
 #include "commands/dir_util.h"
 #include "commands/file_command_support.h"
+#include "engine/sjis_text.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
@@ -221,7 +224,17 @@ struct TPackFile {
   ino_t inode = 0;
 };
 
-class TFormatLibrary : public TArchiverLibrary {
+TExtractRequest RequestOf(const TBackendJob& job) {
+  TExtractRequest request;
+  request.archive = ScriptPathToNative(job.archive);
+  request.destination = job.folder.empty() ? "" : NativeFolder(job.folder);
+  request.specs = job.files;
+  request.junkPaths = job.junkPaths;
+  request.overwrite = job.overwrite;
+  return request;
+}
+
+class TFormatLibrary : public TBackendLibrary {
  public:
   TFormatLibrary(TBackendFormat format, TLineStyle style, std::string prefix, bool archiveType)
       : format_(format), style_(style), prefix_(std::move(prefix)), archiveType_(archiveType) {}
@@ -253,7 +266,10 @@ class TFormatLibrary : public TArchiverLibrary {
           result = kArcOk;
           break;
         case TBackendJob::kSfx:
-          throw EArchiver(SJ("この形式では自己解凍書庫の作成をサポートしておりません。"));
+          if (format_ != TBackendFormat::Lha)
+            throw EArchiver(SJ("この形式では自己解凍書庫の作成をサポートしておりません。"));
+          result = MakeSfx(job, messages);
+          break;
         case TBackendJob::kNone:
           AddMessage(messages, "このコマンドは使えません。");
           break;
@@ -311,30 +327,18 @@ class TFormatLibrary : public TArchiverLibrary {
     return result;
   }
 
-  bool SetOwnerWindowEx(TArchiverProgressSink* sink) override {
-    sink_ = sink;
-    return true;
-  }
-  bool KillOwnerWindowEx(TArchiverProgressSink* sink) override {
-    if (sink_ == sink) sink_ = nullptr;
-    return true;
-  }
-
   bool GetWriteTimeEx(TArchiveHandle handle, uint64_t& time) override {
     TListing* l = Find(handle);
     if (!l || !l->has) return false;
     time = UnixTimeToFileTime(l->current.mtime);
     return true;
   }
-  bool GetCreateTimeEx(TArchiveHandle, uint64_t&) override { return false; }
-  bool GetAccessTimeEx(TArchiveHandle, uint64_t&) override { return false; }
   bool GetOriginalSizeEx(TArchiveHandle handle, uint64_t& size) override {
     TListing* l = Find(handle);
     if (!l || !l->has) return false;
     size = l->current.size;
     return true;
   }
-  bool GetCompressedSizeEx(TArchiveHandle, uint64_t&) override { return false; }
 
   int GetArchiveType(const std::string& name) override {
     TUtf8Locale locale;
@@ -381,23 +385,20 @@ class TFormatLibrary : public TArchiverLibrary {
     return -1;
   }
 
-  static void FillRecord(const TMember& m, TIndividualInfo& info) {
-    info = TIndividualInfo{};
-    info.dwOriginalSize = static_cast<uint32_t>(std::min<uint64_t>(m.size, 0xFFFFFFFFu));
-    UnixTimeToDosDateTime(m.mtime, info.wDate, info.wTime);
-    CopyNameField(info.szFileName, sizeof info.szFileName, Utf8ToSjis(m.name));
-    CopyNameField(info.szAttribute, sizeof info.szAttribute, m.folder ? "d----" : "--a--");
-  }
-
   int Extract(const TBackendJob& job, std::string& messages) {
-    TExtractRequest request;
-    request.archive = ScriptPathToNative(job.archive);
-    request.destination = job.folder.empty() ? "" : NativeFolder(job.folder);
-    request.specs = job.files;
-    request.junkPaths = job.junkPaths;
-    request.overwrite = job.overwrite;
+    TExtractRequest request = RequestOf(job);
     request.progress = sink_;
     return ExtractArchive(format_, request, messages);
+  }
+
+  // The program that the LHA library writes: the folder (else the
+  // archive's) + the archive's name cut to eight characters + ".exe".
+  static int MakeSfx(const TBackendJob& job, std::string& messages) {
+    const std::string folder = job.folder.empty() ? ExtractFolderPart(job.archive) : job.folder;
+    const std::string base = ExtractNamePart(ChangeExtension(job.archive, ""));
+    const std::string program = JoinPathName(folder, SjisCopy(base, 1, 8) + ".exe");
+    return WriteSelfExtractor(ScriptPathToNative(job.archive), ScriptPathToNative(program),
+                              job.junkPaths, job.overwrite == TOverwrite::Always, messages);
   }
 
   int ReadOneMember(const TBackendJob& job, std::string& buffer, size_t size, std::string& messages) {
@@ -580,12 +581,20 @@ class TFormatLibrary : public TArchiverLibrary {
   TLineStyle style_;
   std::string prefix_;
   bool archiveType_;
-  TArchiverProgressSink* sink_ = nullptr;
   std::map<TArchiveHandle, std::unique_ptr<TListing>> listings_;
   TArchiveHandle nextHandle_ = 1;
 };
 
 }  // namespace
+
+bool ReadLhaExtractLine(const std::string& line, TExtractRequest& request, std::string& messages) {
+  TBackendJob job;
+  if (!ReadJob(TLineStyle::Lha, line, true, job, messages) || job.op != TBackendJob::kExtract) return false;
+  request = RequestOf(job);
+  return true;
+}
+
+std::unique_ptr<TArchiverLibrary> MakeArjLibrary();
 
 std::vector<std::pair<std::string, TArchiverLibraryFactory>> BuiltinArchiverLibraries() {
   auto make = [](TBackendFormat format, TLineStyle style, const char* prefix, bool archiveType = false) {
@@ -601,6 +610,7 @@ std::vector<std::pair<std::string, TArchiverLibraryFactory>> BuiltinArchiverLibr
       {"TAR32.DLL", make(TBackendFormat::Tar, TLineStyle::Tar, "Tar", true)},
       {"UNRAR32.DLL", make(TBackendFormat::Rar, TLineStyle::Rar, "Unrar")},
       {"7-zip32.dll", make(TBackendFormat::SevenZip, TLineStyle::SevenZip, "SevenZip")},
+      {"arj", MakeArjLibrary},
   };
 }
 

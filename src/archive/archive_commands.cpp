@@ -251,7 +251,11 @@ void MakeSelfExtractorFrom(TNuraEngine& engine, const std::string& archive,
   const std::string from = ScriptPathToNative(program);
   std::error_code ec;
   if (!fs::exists(from, ec) || program == target) return;
-  if (!ReplaceFileWith(from, ScriptPathToNative(target)))
+  const fs::perms mode = fs::status(from, ec).permissions();  // executable
+  const bool moved = ReplaceFileWith(from, ScriptPathToNative(target));
+  if (moved) fs::permissions(ScriptPathToNative(target), mode, ec);
+  fs::remove(from, ec);  // left behind only when the move failed
+  if (!moved)
     throw EArchiver(SJ("自己解凍書庫") + Quoted(program) + SJ("を") + Quoted(target) +
                     SJ("へ移動できません。"));
 }
@@ -261,7 +265,9 @@ void MakeSelfExtracting(TNuraEngine& engine, CommandId) {
   const std::string target = PopText(engine);
   const std::string source = PopText(engine);
   if (!ConfirmChange(engine, target, Quoted(target) + SJ("へ自己解凍書庫を作成します。"))) return;
-  // An existing target is replaced when the new program is moved there.
+  // The old target goes first, so the new program keeps its own mode.
+  std::error_code ec;
+  fs::remove(ScriptPathToNative(target), ec);
   std::string ext = ExtractExtension(source);
   for (char& c : ext) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');

@@ -332,6 +332,12 @@ bool PrepareTarget(const TExtractRequest& request, const TMember& member, std::s
         return false;
       }
       break;
+    case TOverwrite::Ask:
+      if (!request.askOverwrite || !request.askOverwrite(member.name)) {
+        AddMessage(messages, member.name + ": 既にあるので展開しませんでした。");
+        return false;
+      }
+      break;
     case TOverwrite::Always:
       break;
   }
@@ -340,7 +346,84 @@ bool PrepareTarget(const TExtractRequest& request, const TMember& member, std::s
   return true;
 }
 
+// The destination folder, made when missing, without links in its path.
+bool OpenDestination(const TExtractRequest& request, fs::path& root, std::string& messages) {
+  std::error_code ec;
+  const fs::path wanted = request.destination.empty() ? fs::current_path(ec) : fs::path(request.destination);
+  fs::create_directories(wanted, ec);
+  root = fs::canonical(wanted, ec);
+  if (!ec && fs::is_directory(root, ec)) return true;
+  AddMessage(messages, "展開先のフォルダ \"" + wanted.string() + "\" を作れません。");
+  return false;
+}
+
+// Tells the progress receiver about the member; true when it cancels.
+bool ReportMember(const TExtractRequest& request, const TMember& member, const std::string& full) {
+  if (!request.progress) return false;
+  TExtractingInfo info;
+  info.dwFileSize = static_cast<uint32_t>(member.size);
+  CopyNameField(info.szSourceFileName, sizeof info.szSourceFileName, Utf8ToSjis(member.name));
+  CopyNameField(info.szDestFileName, sizeof info.szDestFileName, Utf8ToSjis(full));
+  return request.progress->Notify(kArcExtractBegin, info);
+}
+
+// One staged member into place; the result code of a refusal or failure.
+int PlaceStagedMember(const TExtractRequest& request, const fs::path& root, const std::string& staging,
+                      const TStagedMember& staged, std::string& messages, bool& cancelled) {
+  const TMember& member = staged.member;
+  std::string relative;
+  const TNameCheck check = CheckMemberName(member.name, relative);
+  if (check == TNameCheck::Skip || !MemberSelected(request.specs, relative)) return kArcOk;
+  if (check == TNameCheck::Refused) {
+    AddMessage(messages, member.name + ": 展開先の外を指す名前なので展開しませんでした。");
+    return kArcErrorNotFileName;
+  }
+  if (request.junkPaths) {
+    if (member.folder) return kArcOk;
+    relative = relative.substr(relative.rfind('/') + 1);
+  }
+  const std::string source = staging + "/" + staged.staged;
+  struct stat st {};
+  const bool plain = ::lstat(source.c_str(), &st) == 0 &&
+                     (member.folder ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode) && st.st_nlink == 1);
+  if (!plain || PassesThroughLink(staging, staged.staged) || PassesThroughLink(root, relative)) {
+    AddMessage(messages, member.name + ": 展開先の外を指すか特殊なファイルなので展開しませんでした。");
+    return kArcErrorNotFileName;
+  }
+  std::string full = (root / relative).string();
+  std::error_code ec;
+  if (member.folder) {
+    fs::create_directories(full, ec);
+    return kArcOk;
+  }
+  if (!PrepareTarget(request, member, full, messages)) return kArcOk;
+  if (ReportMember(request, member, full)) {
+    cancelled = true;
+    return kArcErrorUserCancel;
+  }
+  fs::create_directories(fs::path(full).parent_path(), ec);
+  if (!ReplaceFileWith(source, full)) {
+    AddMessage(messages, member.name + ": 書き込めません。");
+    return kArcErrorCannotWrite;
+  }
+  return kArcOk;
+}
+
 }  // namespace
+
+int PlaceStagedMembers(const TExtractRequest& request, const std::string& staging,
+                       const std::vector<TStagedMember>& members, std::string& messages) {
+  fs::path root;
+  if (!OpenDestination(request, root, messages)) return kArcErrorMakeDirectory;
+  int result = kArcOk;
+  bool cancelled = false;
+  for (const TStagedMember& member : members) {
+    const int placed = PlaceStagedMember(request, root, staging, member, messages, cancelled);
+    if (placed != kArcOk && (result == kArcOk || cancelled)) result = placed;
+    if (cancelled) break;
+  }
+  return result;
+}
 
 std::string StoredMemberName(const std::string& utf8Path) {
   std::string name = utf8Path;
@@ -369,13 +452,8 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
     AddMessage(messages, request.archive + ": " + reader.Error());
     return kArcErrorArcFileOpen;
   }
-  const fs::path wanted = request.destination.empty() ? fs::current_path(ec) : fs::path(request.destination);
-  fs::create_directories(wanted, ec);
-  const fs::path root = fs::canonical(wanted, ec);
-  if (ec || !fs::is_directory(root, ec)) {
-    AddMessage(messages, "展開先のフォルダ \"" + wanted.string() + "\" を作れません。");
-    return kArcErrorMakeDirectory;
-  }
+  fs::path root;
+  if (!OpenDestination(request, root, messages)) return kArcErrorMakeDirectory;
   struct archive* disk = archive_write_disk_new();
   archive_write_disk_set_options(disk, ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_SECURE_SYMLINKS |
                                            ARCHIVE_EXTRACT_SECURE_NODOTDOT);
@@ -425,15 +503,9 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
     }
     std::string full = (root / relative).string();
     if (!PrepareTarget(request, member, full, messages)) continue;
-    if (request.progress) {
-      TExtractingInfo info;
-      info.dwFileSize = static_cast<uint32_t>(member.size);
-      CopyNameField(info.szSourceFileName, sizeof info.szSourceFileName, Utf8ToSjis(member.name));
-      CopyNameField(info.szDestFileName, sizeof info.szDestFileName, Utf8ToSjis(full));
-      if (request.progress->Notify(kArcExtractBegin, info)) {
-        result = kArcErrorUserCancel;
-        break;
-      }
+    if (ReportMember(request, member, full)) {
+      result = kArcErrorUserCancel;
+      break;
     }
     archive_entry_copy_pathname(entry, full.c_str());
     if (hardlink) archive_entry_copy_hardlink(entry, (root / linkRelative).string().c_str());

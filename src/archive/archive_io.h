@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -101,6 +102,7 @@ enum class TOverwrite {
   Always,  // always replaced
   Skip,    // never replaced
   Rename,  // the member is written under a numbered name beside it
+  Ask,     // replaced when TExtractRequest::askOverwrite says yes
 };
 
 struct TExtractRequest {
@@ -110,6 +112,8 @@ struct TExtractRequest {
   bool junkPaths = false;
   TOverwrite overwrite = TOverwrite::Newer;
   TArchiverProgressSink* progress = nullptr;
+  // TOverwrite::Ask: the member's name (UTF-8); true replaces the file.
+  std::function<bool(const std::string& member)> askOverwrite;
 };
 
 // Extracts into the destination and never outside it: members whose name
@@ -118,6 +122,19 @@ struct TExtractRequest {
 // member is written through a symbolic link. Each refusal is reported in
 // `messages` and makes the result an error code; the others are written.
 int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::string& messages);
+
+// A member that another program extracted into a private staging folder.
+struct TStagedMember {
+  TMember member;      // the name as the archive lists it (UTF-8)
+  std::string staged;  // where the program wrote it, relative to the staging folder
+};
+
+// Moves the listed members from `staging` into the destination under the
+// rules of ExtractArchive: names checked, nothing but plain files moved,
+// no link followed, existing files as `request.overwrite` says. Members
+// not listed stay behind.
+int PlaceStagedMembers(const TExtractRequest& request, const std::string& staging,
+                       const std::vector<TStagedMember>& members, std::string& messages);
 
 // True when the member (UTF-8 path below the destination) is named by one
 // of the specs (Shift-JIS names or patterns; a spec without a folder also

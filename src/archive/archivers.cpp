@@ -268,12 +268,12 @@ class TLha32 : public TDllArchiver {
 };
 
 // ARJ: listing, extraction, check and owner window through its own
-// library; packing and the rest are LHA's.
+// library, the `arj` program; packing and the rest are LHA's.
 class TArj32 : public TLha32 {
  protected:
   TCustomArchiverDll& Dll() override {
     static TDllSlot<TArchiverDll> slot;
-    return slot.Load(SJ("ARJ 形式書庫"), "UNARJ32J.DLL", "Unarj");
+    return slot.Load(SJ("ARJ 形式書庫"), "arj", "Unarj");
   }
 };
 

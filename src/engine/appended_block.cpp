@@ -123,14 +123,26 @@ std::optional<uint64_t> PeImageEnd(FileReader& f) {
   return *rawSize + *rawPointer;
 }
 
+// Where the program image ends: ELF, or PE for a file starting with "M".
+std::optional<uint64_t> ImageEnd(FileReader& f) {
+  char first = 0;
+  if (!f.Read(0, &first, 1)) return std::nullopt;
+  return (first == 'M' || first == 'm') ? PeImageEnd(f) : ElfImageEnd(f);
+}
+
 }  // namespace
+
+bool ReadProgramImage(const std::string& programFileName, std::string& image) {
+  FileReader f(ScriptPathToNative(programFileName));
+  const std::optional<uint64_t> end = ImageEnd(f);
+  if (!end || *end > f.Size()) return false;
+  image.assign(static_cast<size_t>(*end), '\0');
+  return f.Read(0, image.data(), image.size());
+}
 
 bool FindAppendedData(const std::string& programFileName, std::string& data) {
   FileReader f(ScriptPathToNative(programFileName));
-  char first = 0;
-  if (!f.Read(0, &first, 1)) return false;
-  const std::optional<uint64_t> end =
-      (first == 'M' || first == 'm') ? PeImageEnd(f) : ElfImageEnd(f);
+  const std::optional<uint64_t> end = ImageEnd(f);
   if (!end || *end >= f.Size()) return false;
   std::string tail(static_cast<size_t>(f.Size() - *end), '\0');
   if (!f.Read(*end, tail.data(), tail.size())) return false;

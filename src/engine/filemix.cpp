@@ -181,6 +181,29 @@ bool TFileMixWriter::SaveToFile(const std::string& fileName) {
   return true;
 }
 
+std::string BuildMixContainer(const std::vector<std::pair<std::string, std::string>>& entries) {
+  if (entries.size() > kMaxEntries) throw ERangeError();
+  const uint64_t tableEnd = kHeaderSize + entries.size() * kRecordSize;
+  uint64_t total = tableEnd;
+  for (const auto& entry : entries) total += entry.second.size();
+  if (total > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) throw ERangeError();
+  std::string out = Header(entries.size(), static_cast<uint32_t>(total));
+  uint64_t offset = tableEnd;
+  for (const auto& [name, data] : entries) {
+    out += Record(ToUpperCase(name), static_cast<uint32_t>(offset), static_cast<uint32_t>(data.size()), 0);
+    offset += data.size();
+  }
+  for (const auto& entry : entries) out += entry.second;
+  return out;
+}
+
+std::string FirstMixEntryName(std::string_view container) {
+  if (container.size() < kHeaderSize + kRecordSize || container.substr(0, 4) != std::string_view(kMagic, 4))
+    return "";
+  const std::string_view name = container.substr(kHeaderSize, kNameSize);
+  return std::string(name.substr(0, std::min(name.find('\0'), name.size())));
+}
+
 // ---- reader
 
 TFileMixReader::TFileMixReader(const std::string& fileName) : fileName_(fileName) {

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace nura {
@@ -58,6 +59,14 @@ class TFileMixWriter {
   bool SaveToFile(const std::string& fileName);
 };
 
+// The container of the named entries (names upper-cased, stored plain) as
+// bytes. More than 65,535 entries or more than 2 GiB is ERangeError.
+std::string BuildMixContainer(const std::vector<std::pair<std::string, std::string>>& entries);
+
+// The name of the container's first entry as stored, read without checking
+// the rest of the container; empty when the bytes are no container.
+std::string FirstMixEntryName(std::string_view container);
+
 class TFileMixReader {
  public:
   // Opens and indexes the container. A file that is not a sound container
@@ -92,6 +101,10 @@ const std::string& MixContainerKey();
 // Copies the block appended behind the program file's image (ELF, or a PE
 // image starting with "M") into `data`; false when there is none.
 bool FindAppendedData(const std::string& programFileName, std::string& data);
+
+// The program file's image without any block appended behind it; false
+// when the file cannot be read or is neither an ELF nor a PE image.
+bool ReadProgramImage(const std::string& programFileName, std::string& image);
 
 // Passes the bytes through the stream cipher with the container key; the
 // cipher is its own inverse, so this both enciphers and deciphers.

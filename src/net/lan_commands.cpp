@@ -1,6 +1,7 @@
-// LAN information: the user, the computer and the IPv4 address of a host.
-// The Windows network's domains, computers and shares have no counterpart
-// here: those lists are empty.
+// LAN information: the user, the computer and the IPv4 address of a host,
+// and the Windows network's workgroups, computers and disk shares through
+// Samba's client library. Lists hold one remote name per line, each ended
+// by CR LF; a network that cannot be reached gives an empty list.
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <pwd.h>
@@ -8,10 +9,13 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "engine/command_api.h"
 #include "net/net_commands.h"
+#include "engine/sjis_text.h"
 #include "platform/sjis.h"
+#include "platform/smb_network.h"
 
 namespace nura {
 namespace {
@@ -50,11 +54,50 @@ void ComputerName(TNuraEngine& engine, CommandId) { SetTextResult(engine, GetLan
 
 void IpAddress(TNuraEngine& engine, CommandId) { SetTextResult(engine, GetHostIpAddress(PopText(engine))); }
 
-// The domain, computer and share lists: their argument is taken, the list
-// is empty.
-void EmptyList(TNuraEngine& engine, CommandId id) {
-  if (id != CommandId::ListNetworkDomains) PopText(engine);
-  SetTextResult(engine, "");
+// Each name (UTF-8) as Shift-JIS after `prefix`, one per line.
+std::string Lines(const std::vector<std::string>& names, const std::string& prefix) {
+  std::string text;
+  for (const std::string& name : names) text += prefix + Utf8ToSjis(name) + "\r\n";
+  return text;
+}
+
+std::string ListLanDomains() { return Lines(ListSmbEntries("smb://", TSmbEntryKind::Workgroup), ""); }
+
+// A computer's remote name is "\\" and its name; with `withDomain` the
+// domain text stands directly before it. Without a domain: every domain's
+// computers.
+std::string ListLanComputers(const std::string& domain, bool withDomain) {
+  if (!domain.empty()) {
+    const auto names = ListSmbEntries("smb://" + SjisToUtf8(domain), TSmbEntryKind::Server);
+    return Lines(names, (withDomain ? domain : std::string()) + "\\\\");
+  }
+  std::string all, rest = ListLanDomains();
+  while (!rest.empty()) {
+    const std::string line = TrimText(CutToken("\n", rest));
+    if (line.empty()) continue;
+    const std::string computers = TrimText(ListLanComputers(line, withDomain));
+    if (!computers.empty()) all += computers + "\r\n";
+  }
+  return TrimText(all);
+}
+
+// A share's remote name is "\\computer\share"; disk shares only.
+std::string ListLanShares(std::string computer) {
+  if (computer.compare(0, 2, "\\\\") == 0) computer.erase(0, 2);
+  if (computer.empty()) return "";
+  const auto names = ListSmbEntries("smb://" + SjisToUtf8(computer), TSmbEntryKind::DiskShare);
+  return Lines(names, "\\\\" + computer + "\\");
+}
+
+void NetworkComputers(TNuraEngine& engine, CommandId id) {
+  const std::string domain = PopText(engine);
+  SetTextResult(engine, ListLanComputers(domain, id == CommandId::ListNetworkComputersWithDomain));
+}
+
+void NetworkDomains(TNuraEngine& engine, CommandId) { SetTextResult(engine, ListLanDomains()); }
+
+void SharedFolders(TNuraEngine& engine, CommandId) {
+  SetTextResult(engine, ListLanShares(PopText(engine)));
 }
 
 }  // namespace
@@ -63,10 +106,10 @@ void RegisterLanCommands() {
   RegisterCommandHandler(CommandId::UserName, UserName);
   RegisterCommandHandler(CommandId::ComputerName, ComputerName);
   RegisterCommandHandler(CommandId::IpAddress, IpAddress);
-  RegisterCommandHandler(CommandId::ListNetworkComputers, EmptyList);
-  RegisterCommandHandler(CommandId::ListNetworkComputersWithDomain, EmptyList);
-  RegisterCommandHandler(CommandId::ListNetworkDomains, EmptyList);
-  RegisterCommandHandler(CommandId::ListSharedFolders, EmptyList);
+  RegisterCommandHandler(CommandId::ListNetworkComputers, NetworkComputers);
+  RegisterCommandHandler(CommandId::ListNetworkComputersWithDomain, NetworkComputers);
+  RegisterCommandHandler(CommandId::ListNetworkDomains, NetworkDomains);
+  RegisterCommandHandler(CommandId::ListSharedFolders, SharedFolders);
 }
 
 }  // namespace nura

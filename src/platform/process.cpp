@@ -1,6 +1,8 @@
 #include "platform/process.h"
 
 #include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 #include <fstream>
@@ -39,6 +41,31 @@ bool OpenWithDesktop(const std::string& target, const std::string& folder) {
 bool IsExecutableFile(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+bool RunProgramForOutput(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& unset, std::string& output, int& status,
+                         int milliseconds) {
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const std::string& name : unset) environment.remove(QString::fromStdString(name));
+  process.setProcessEnvironment(environment);
+  process.setProcessChannelMode(QProcess::MergedChannels);
+  process.start(QString::fromStdString(program), ToQt(arguments));
+  if (!process.waitForStarted(5000)) return false;
+  process.closeWriteChannel();
+  if (!process.waitForFinished(milliseconds)) {
+    process.kill();
+    process.waitForFinished(1000);
+    return false;
+  }
+  output = process.readAll().toStdString();
+  status = process.exitCode();
+  return process.exitStatus() == QProcess::NormalExit;
+}
+
+std::string FindProgramOnPath(const std::string& program) {
+  return QStandardPaths::findExecutable(QString::fromStdString(program)).toStdString();
 }
 
 struct TChildProcess::TImpl {

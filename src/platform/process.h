@@ -21,6 +21,18 @@ bool OpenWithDesktop(const std::string& target, const std::string& folder);
 // True for an existing regular file that the user may execute.
 bool IsExecutableFile(const std::string& path);
 
+// Runs `program` (a path, or a name looked up on PATH) with `arguments`,
+// standard input empty, the variables `unset` removed from its
+// environment; `output` gets its standard output and error together,
+// `status` its exit status. False when it cannot be started, crashes or
+// runs longer than `milliseconds` (it is then killed).
+bool RunProgramForOutput(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& unset, std::string& output, int& status,
+                         int milliseconds);
+
+// The full path of `program` found on PATH; empty when it is not there.
+std::string FindProgramOnPath(const std::string& program);
+
 // A started program whose end is awaited. Giving up the wait (destroying
 // the object while the program runs) leaves the program running.
 class TChildProcess {

@@ -185,8 +185,8 @@ TEST_F(ArchiveCommands, UnknownAndMissingFormatsGiveTheirMessages) {
   EXPECT_NE(SjisToUtf8(ErrorOf(CommandId::Pack, {Arg("a.txt"), Arg("x.gca")}))
                 .find("書庫の形式を特定できませんでした。"),
             std::string::npos);
-  EXPECT_NE(SjisToUtf8(ErrorOf(CommandId::Unpack, {Arg("x.arj"), Arg("d")}))
-                .find("ARJ 形式書庫 を扱うには UNARJ32J.DLL が 必要です。"),
+  EXPECT_NE(SjisToUtf8(ErrorOf(CommandId::Unpack, {Arg("x.gza"), Arg("d")}))
+                .find("BGA 形式書庫 を扱うには BGA32.DLL が 必要です。"),
             std::string::npos);
 }
 
@@ -212,39 +212,6 @@ void WriteZip(const std::string& path, const std::vector<std::pair<std::string, 
   for (const auto& [name, data] : members) add(name, data, false);
   archive_write_close(a);
   archive_write_free(a);
-}
-
-// An LHA member with a level-2 header whose name extension holds `name`
-// as it is (folders and all), stored without compression.
-std::string CraftedLhaMember(const std::string& name, const std::string& data) {
-  std::string h;
-  auto le = [&](uint64_t v, int n) {
-    for (int i = 0; i < n; ++i) h += static_cast<char>((v >> (8 * i)) & 0xFF);
-  };
-  le(0, 2);
-  h += "-lh0-";
-  le(data.size(), 4);
-  le(data.size(), 4);
-  le(1700000000, 4);
-  h += '\x20';
-  h += '\x02';
-  le(LhaCrc16(data), 2);
-  h += 'U';
-  const size_t crcAt = h.size() + 3;
-  le(5, 2);
-  h += '\x00';
-  le(0, 2);
-  le(name.size() + 3, 2);
-  h += '\x01';
-  h += name;
-  le(0, 2);
-  if ((h.size() & 0xFF) == 0) h += '\0';
-  h[0] = static_cast<char>(h.size() & 0xFF);
-  h[1] = static_cast<char>(h.size() >> 8);
-  const uint16_t crc = LhaCrc16(h);
-  h[crcAt] = static_cast<char>(crc & 0xFF);
-  h[crcAt + 1] = static_cast<char>(crc >> 8);
-  return h + data;
 }
 
 TEST_F(ArchiveCommands, CraftedMembersNeverLeaveTheDestination) {
@@ -300,9 +267,10 @@ TEST_F(ArchiveCommands, DefaultOptionsKeepNewerFilesAndReplaceOlderOnes) {
   EXPECT_EQ(ReadBytes(Path("d/f.txt")), "archived");
 }
 
-TEST_F(ArchiveCommands, SelfExtractorReportsTheMissingSupportAndCleansUp) {
+TEST_F(ArchiveCommands, SelfExtractorReplacesTheTargetAndCleansUp) {
   WriteBytes(Path("a.txt"), "a");
   WriteBytes(Path("prog.exe"), "old program");
+  fs::permissions(Path("prog.exe"), fs::perms::owner_read | fs::perms::owner_write);
   fs::create_directories(Path("tmp"));
   const char* previous = getenv("TMPDIR");
   const std::string saved = previous ? previous : "";
@@ -311,17 +279,35 @@ TEST_F(ArchiveCommands, SelfExtractorReportsTheMissingSupportAndCleansUp) {
       SjisToUtf8(ErrorOf(CommandId::MakeSelfExtracting, {Arg("a.txt"), Arg("prog.exe")}));
   if (previous) setenv("TMPDIR", saved.c_str(), 1);
   else unsetenv("TMPDIR");
-  EXPECT_NE(fromList.find("この形式では自己解凍書庫の作成をサポートしておりません。"),
-            std::string::npos)
-      << fromList;
-  EXPECT_EQ(ReadBytes(Path("prog.exe")), "old program");
+  EXPECT_EQ(fromList, "");
+  EXPECT_NE(ReadBytes(Path("prog.exe")), "old program");
+  EXPECT_NE(fs::status(Path("prog.exe")).permissions() & fs::perms::owner_exec, fs::perms::none);
   EXPECT_TRUE(fs::is_empty(Path("tmp")));
-  // From an archive: the same answer, the archive untouched.
+  // From an archive whose name is longer than eight characters: the
+  // program reaches the target, nothing stays under the short name.
   ASSERT_EQ(ErrorOf(CommandId::Pack, {Arg("a.txt"), Arg("long-archive-name.lzh")}), "");
-  const std::string fromArchive = SjisToUtf8(
-      ErrorOf(CommandId::MakeSelfExtracting, {Arg("long-archive-name.lzh"), Arg("prog.exe")}));
-  EXPECT_NE(fromArchive.find("自己解凍書庫の作成をサポートしておりません"), std::string::npos);
+  EXPECT_EQ(ErrorOf(CommandId::MakeSelfExtracting, {Arg("long-archive-name.lzh"), Arg("p2.bin")}), "");
+  EXPECT_TRUE(fs::exists(Path("p2.bin")));
+  EXPECT_FALSE(fs::exists(Path("long-arc.exe")));
   EXPECT_TRUE(fs::exists(Path("long-archive-name.lzh")));
+  // A source that is no LHA archive fails with the library's message.
+  WriteBytes(Path("fake.lzh"), "not an archive");
+  EXPECT_NE(SjisToUtf8(ErrorOf(CommandId::MakeSelfExtracting, {Arg("fake.lzh"), Arg("p3.bin")}))
+                .find("LHA 書庫として読めません"),
+            std::string::npos);
+  EXPECT_FALSE(fs::exists(Path("p3.bin")));
+}
+
+TEST_F(ArchiveCommands, SelfExtractorIsNeverWrittenThroughALinkInItsPlace) {
+  WriteBytes(Path("a.txt"), "a");
+  WriteBytes(Path("victim.txt"), "precious");
+  ASSERT_EQ(ErrorOf(CommandId::Pack, {Arg("a.txt"), Arg("planted.lzh")}), "");
+  fs::create_symlink(Path("victim.txt"), Path("planted.exe"));
+  const std::string error =
+      SjisToUtf8(ErrorOf(CommandId::MakeSelfExtracting, {Arg("planted.lzh"), Arg("p.bin")}));
+  EXPECT_NE(error.find("シンボリックリンク"), std::string::npos) << error;
+  EXPECT_EQ(ReadBytes(Path("victim.txt")), "precious");
+  EXPECT_FALSE(fs::exists(Path("p.bin")));
 }
 
 // Answers the security question with `answer` and records the questions.
@@ -363,7 +349,7 @@ TEST_F(ArchiveCommands, EachCommandAsksTheSecurityQuestionFirst) {
   // temporary archive.
   dialogs.asked.clear();
   dialogs.answer = SJ("はい");
-  EXPECT_NE(ErrorOf(CommandId::MakeSelfExtracting, {Arg("a.txt"), Arg("q.exe")}), "");
+  EXPECT_EQ(ErrorOf(CommandId::MakeSelfExtracting, {Arg("a.txt"), Arg("q.exe")}), "");
   ASSERT_EQ(dialogs.asked.size(), 2u);
   EXPECT_NE(dialogs.asked[1].find("nupack"), std::string::npos) << dialogs.asked[1];
   EXPECT_NE(dialogs.asked[1].find(".lzh\"へ圧縮します。"), std::string::npos) << dialogs.asked[1];

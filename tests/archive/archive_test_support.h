@@ -13,6 +13,7 @@
 #include <string>
 
 #include "archive/archive_commands.h"
+#include "archive/lha_writer.h"
 #include "commands/command_test_support.h"
 #include "engine/command_api.h"
 #include "engine/vocabulary.h"
@@ -60,6 +61,39 @@ inline ToolResult RunTool(const std::string& command) {
 
 inline bool HaveTool(const std::string& name) {
   return RunTool("command -v " + name).status == 0;
+}
+
+// An LHA member with a level-2 header whose name extension holds `name`
+// as it is (folders and all), stored without compression.
+inline std::string CraftedLhaMember(const std::string& name, const std::string& data) {
+  std::string h;
+  auto le = [&](uint64_t v, int n) {
+    for (int i = 0; i < n; ++i) h += static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  le(0, 2);
+  h += "-lh0-";
+  le(data.size(), 4);
+  le(data.size(), 4);
+  le(1700000000, 4);
+  h += '\x20';
+  h += '\x02';
+  le(LhaCrc16(data), 2);
+  h += 'U';
+  const size_t crcAt = h.size() + 3;
+  le(5, 2);
+  h += '\x00';
+  le(0, 2);
+  le(name.size() + 3, 2);
+  h += '\x01';
+  h += name;
+  le(0, 2);
+  if ((h.size() & 0xFF) == 0) h += '\0';
+  h[0] = static_cast<char>(h.size() & 0xFF);
+  h[1] = static_cast<char>(h.size() >> 8);
+  const uint16_t crc = LhaCrc16(h);
+  h[crcAt] = static_cast<char>(crc & 0xFF);
+  h[crcAt + 1] = static_cast<char>(crc >> 8);
+  return h + data;
 }
 
 class ArchiveFixture : public CommandFixture {

@@ -73,8 +73,8 @@ TEST_F(ArchiverLayer, MissingLibrariesGiveTheirMessages) {
     const char* name;
     const char* message;
   };
-  for (const Case& c : {Case{"a.arj", "ARJ 形式書庫 を扱うには UNARJ32J.DLL が 必要です。"},
-                        Case{"a.gza", "BGA 形式書庫 を扱うには BGA32.DLL が 必要です。"}}) {
+  // (ARJ's library is the arj program: arj_test.cpp runs without it.)
+  for (const Case& c : {Case{"a.gza", "BGA 形式書庫 を扱うには BGA32.DLL が 必要です。"}}) {
     TArchiveFile file;
     try {
       file.SetFileName(c.name);

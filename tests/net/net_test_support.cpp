@@ -38,9 +38,16 @@ bool Accepts(int port) {
 
 }  // namespace
 
-TPeer::TPeer(const std::vector<std::string>& pythonArgs, int port) {
+static std::vector<std::string> UnderPython(const std::vector<std::string>& pythonArgs) {
   std::vector<std::string> args = {"/usr/bin/python3"};
   args.insert(args.end(), pythonArgs.begin(), pythonArgs.end());
+  return args;
+}
+
+TPeer::TPeer(const std::vector<std::string>& pythonArgs, int port)
+    : TPeer(UnderPython(pythonArgs), port, false) {}
+
+TPeer::TPeer(std::vector<std::string> args, int port, bool ownGroup) : ownGroup_(ownGroup) {
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -48,7 +55,14 @@ TPeer::TPeer(const std::vector<std::string>& pythonArgs, int port) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  if (ownGroup) {
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+  }
+  const int rc = posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
     pid_ = -1;
@@ -64,7 +78,7 @@ TPeer::TPeer(const std::vector<std::string>& pythonArgs, int port) {
 
 TPeer::~TPeer() {
   if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
+  kill(ownGroup_ ? -pid_ : pid_, SIGTERM);
   int status = 0;
   waitpid(pid_, &status, 0);
 }

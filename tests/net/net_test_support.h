@@ -19,11 +19,14 @@
 
 namespace nura::test {
 
-// A peer process under /usr/bin/python3; ready once 127.0.0.1:`port`
-// accepts connections. Stopped when destroyed.
+// A peer process under /usr/bin/python3 (or another program); ready once
+// 127.0.0.1:`port` accepts connections. Stopped when destroyed.
 class TPeer {
  public:
   TPeer(const std::vector<std::string>& pythonArgs, int port);
+  // Any program with its arguments (argv[0] included); with `ownGroup` it
+  // runs in a process group of its own, which is stopped as a whole.
+  TPeer(std::vector<std::string> programArgs, int port, bool ownGroup);
   ~TPeer();
   TPeer(const TPeer&) = delete;
   TPeer& operator=(const TPeer&) = delete;
@@ -32,6 +35,7 @@ class TPeer {
  private:
   pid_t pid_ = -1;
   bool ready_ = false;
+  bool ownGroup_ = false;
 };
 
 // The folder of the peer scripts.
