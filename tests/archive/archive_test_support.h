@@ -4,6 +4,7 @@
 // built-in defaults, and helpers for files and the Debian test tools.
 #pragma once
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -32,13 +33,10 @@ inline std::string ReadBytes(const std::string& native) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Sets a file's modification time to exactly `when` (whole seconds).
 inline void SetModified(const std::string& native, time_t when) {
-  std::error_code ec;
-  std::filesystem::last_write_time(
-      native,
-      std::filesystem::file_time_type::clock::now() -
-          std::chrono::seconds(time(nullptr) - when),
-      ec);
+  const timespec times[2] = {{when, 0}, {when, 0}};
+  utimensat(AT_FDCWD, native.c_str(), times, 0);
 }
 
 struct ToolResult {
