@@ -16,9 +16,7 @@ namespace nura {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-bool WriteAll(int fd, std::string_view bytes) {
+bool WriteToDescriptor(int fd, std::string_view bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -30,6 +28,8 @@ bool WriteAll(int fd, std::string_view bytes) {
   }
   return true;
 }
+
+namespace {
 
 // Flushes the folder entry of a rename to disk (best effort).
 void SyncFolder(const fs::path& folder) {
@@ -117,13 +117,13 @@ bool TAtomicFileWriter::Open() {
 
 bool TAtomicFileWriter::Write(std::string_view bytes) {
   if (fd_ < 0 || failed_) return false;
-  failed_ = !WriteAll(fd_, bytes);
+  failed_ = !WriteToDescriptor(fd_, bytes);
   return !failed_;
 }
 
 bool TAtomicFileWriter::WriteAt(uint64_t offset, std::string_view bytes) {
   if (fd_ < 0 || failed_) return false;
-  failed_ = ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0 || !WriteAll(fd_, bytes) ||
+  failed_ = ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0 || !WriteToDescriptor(fd_, bytes) ||
             ::lseek(fd_, 0, SEEK_END) < 0;
   return !failed_;
 }

@@ -15,6 +15,10 @@ bool ReadNativeFile(const std::string& nativePath, std::string& bytes);
 // returns false to stop early; false when the file cannot be read.
 bool ReadNativeFileBlocks(const std::string& nativePath, const std::function<bool(std::string_view)>& take);
 
+// Writes all of `bytes` to the open descriptor (a write cut short goes on);
+// false on a write error.
+bool WriteToDescriptor(int fd, std::string_view bytes);
+
 // The one way the program saves a file: the bytes go to a temporary file
 // beside the target and replace it only when all of them are on disk
 // (flushed, then renamed over the target), so a failure or crash midway
