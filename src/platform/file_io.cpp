@@ -39,6 +39,33 @@ void SyncFolder(const fs::path& folder) {
   ::close(fd);
 }
 
+// Whether a save may follow the symbolic link at `link` (its lstat in
+// `st`): as the kernel rules for opening, a link in a sticky folder that
+// everyone may write is followed only when it belongs to the user or to the
+// folder's owner, so another user's link there cannot redirect a save.
+bool MayFollowLink(const fs::path& link, const struct stat& st) {
+  const fs::path parent = link.has_parent_path() ? link.parent_path() : fs::path(".");
+  struct stat folder {};
+  if (::stat(parent.c_str(), &folder) != 0) return false;
+  const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+  return !shared || st.st_uid == ::geteuid() || st.st_uid == folder.st_uid;
+}
+
+// Follows the symbolic links of a save's name one by one (at most 40);
+// false when one may not be followed or they do not end.
+bool FollowSaveLinks(fs::path& target) {
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    if (!MayFollowLink(target, st)) return false;
+    std::error_code ec;
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec) return false;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  return false;
+}
+
 // The file a save of `path` replaces (a symbolic link followed) and the
 // permissions the new file gets: the old file's, or those any new file
 // gets. False for a folder.
@@ -46,10 +73,7 @@ bool ResolveSaveTarget(const std::string& path, std::string& resolved, mode_t& m
   if (path.empty()) return false;
   std::error_code ec;
   fs::path target(path);
-  if (fs::is_symlink(fs::symlink_status(target, ec))) {
-    target = fs::weakly_canonical(target, ec);
-    if (ec) return false;
-  }
+  if (!FollowSaveLinks(target)) return false;
   if (fs::is_directory(target, ec)) return false;
   resolved = target.string();
   struct stat st {};

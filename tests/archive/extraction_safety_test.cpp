@@ -4,12 +4,10 @@
 // old file.
 #include <archive.h>
 #include <archive_entry.h>
-#include <sys/resource.h>
-
-#include <csignal>
 #include <filesystem>
 
 #include "archive_test_support.h"
+#include "support/file_size_limit.h"
 
 namespace nura::test {
 namespace {
@@ -94,27 +92,6 @@ TEST_F(ExtractionSafety, LinksThroughFoldersOnDiskAreJudgedWhereTheyResolve) {
   EXPECT_FALSE(fs::exists(fs::symlink_status(Path("out/peek"))));
 }
 
-// Files larger than `bytes` cannot be written while it lives: writes fail
-// as on a full disk (EFBIG, with SIGXFSZ ignored).
-class TFileSizeLimit {
- public:
-  explicit TFileSizeLimit(rlim_t bytes) {
-    previousSignal_ = std::signal(SIGXFSZ, SIG_IGN);
-    ::getrlimit(RLIMIT_FSIZE, &previous_);
-    struct rlimit limit = previous_;
-    limit.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~TFileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previousSignal_);
-  }
-
- private:
-  struct rlimit previous_ {};
-  void (*previousSignal_)(int) = nullptr;
-};
-
 TEST_F(ExtractionSafety, AMemberThatDoesNotFitFailsAndKeepsTheOldFile) {
   std::string big;
   for (int i = 0; big.size() < (6u << 20); ++i) big += std::to_string(i) + ",";
@@ -123,7 +100,7 @@ TEST_F(ExtractionSafety, AMemberThatDoesNotFitFailsAndKeepsTheOldFile) {
   SetModified(Path("d/big.txt"), 1600000000);
   std::string error;
   {
-    TFileSizeLimit limit(2u << 20);
+    test::FileSizeLimit limit(2u << 20);
     error = SjisToUtf8(ErrorOf(CommandId::Unpack, {Arg("big.tar"), Arg("d")}));
   }
   EXPECT_NE(error.find("big.txt"), std::string::npos) << error;
