@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -87,6 +88,29 @@ bool ResolveSaveTarget(const std::string& path, std::string& resolved, mode_t& m
   return true;
 }
 
+// How old a temporary file of a save must be before a later save of the
+// same target takes it for the remains of an interrupted one.
+constexpr time_t kStaleTemporarySeconds = 3600;
+
+// Removes the temporary files "NAME.tmpXXXXXX" of `target` that earlier
+// saves left behind (interrupted): regular files of this user's that have
+// not changed for an hour, so a save still under way keeps its own.
+void RemoveStaleTemporaries(const fs::path& target) {
+  const std::string prefix = target.filename().string() + ".tmp";
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::error_code ec;
+  const time_t now = ::time(nullptr);
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    struct stat st {};
+    if (::lstat(it->path().c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+        now - st.st_mtime > kStaleTemporarySeconds) {
+      ::unlink(it->path().c_str());
+    }
+  }
+}
+
 // Copies the file into the open writer in blocks.
 bool CopyInto(const std::string& source, TAtomicFileWriter& writer) {
   bool written = true;
@@ -132,6 +156,7 @@ bool TAtomicFileWriter::Open() {
   if (!ResolveSaveTarget(target_, target, mode)) return false;
   target_ = target;
   mode_ = mode;
+  RemoveStaleTemporaries(target_);
   std::string temp = target_ + ".tmpXXXXXX";
   fd_ = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd_ < 0) return false;

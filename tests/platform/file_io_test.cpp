@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "platform/shell.h"
@@ -105,6 +106,24 @@ TEST_F(AtomicWriter, KeptTargetsAndFinishedFilesPutInPlace) {
     EXPECT_EQ(Entries(), 2);
   }
   fs::remove_all(shm);
+}
+
+TEST_F(AtomicWriter, TemporariesOfInterruptedSavesGoWithTheNextSave) {
+  const std::string path = folder + "/f.txt";
+  const auto aged = [](const std::string& file, int hours) {
+    EXPECT_TRUE(WriteFileAtomically(file, "left"));
+    fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::hours(hours));
+  };
+  aged(path + ".tmpAbC123", 2);   // an interrupted save
+  aged(path + ".tmpXyZ789", 0);   // a save that may still be under way
+  aged(path + ".tmpABCDEFG", 2);  // not a name of ours
+  aged(folder + "/g.txt.tmpQwE456", 2);  // another target's
+  ASSERT_TRUE(WriteFileAtomically(path, "new"));
+  EXPECT_FALSE(fs::exists(path + ".tmpAbC123"));
+  EXPECT_TRUE(fs::exists(path + ".tmpXyZ789"));
+  EXPECT_TRUE(fs::exists(path + ".tmpABCDEFG"));
+  EXPECT_TRUE(fs::exists(folder + "/g.txt.tmpQwE456"));
+  EXPECT_EQ(Read(path), "new");
 }
 
 // In a sticky folder that everyone may write (as /tmp), a save follows a
