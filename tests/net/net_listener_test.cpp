@@ -9,20 +9,14 @@
 #include <string>
 
 #include "net/net_connection.h"
+#include "net/net_test_support.h"
 
 namespace nura {
 namespace {
 
 // A connection from `from` to 127.0.0.1:`port` that sends `text`.
 int ConnectAndSend(const char* from, int port, const std::string& text) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in local{}, remote{};
-  local.sin_family = remote.sin_family = AF_INET;
-  inet_pton(AF_INET, from, &local.sin_addr);
-  remote.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  remote.sin_port = htons(static_cast<uint16_t>(port));
-  EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-  EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote), 0);
+  const int fd = test::ConnectFrom(from, port, 1);
   EXPECT_EQ(send(fd, text.data(), text.size(), 0), static_cast<ssize_t>(text.size()));
   return fd;
 }

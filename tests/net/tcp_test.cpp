@@ -205,26 +205,6 @@ class TSilentNameServer {
   std::string server_;
 };
 
-// Connects from `from` to the loopback `port` until it succeeds (the
-// server may not listen yet); the open socket, or -1 after `tries`.
-int ConnectFrom(const char* from, int port, int tries = 100) {
-  for (int i = 0; i < tries; ++i) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in local{}, remote{};
-    local.sin_family = remote.sin_family = AF_INET;
-    inet_pton(AF_INET, from, &local.sin_addr);
-    remote.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    remote.sin_port = htons(static_cast<uint16_t>(port));
-    if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
-        connect(fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) == 0) {
-      return fd;
-    }
-    close(fd);
-    usleep(50000);
-  }
-  return -1;
-}
-
 // Clients whose name the name server never gives: the script, its waits
 // and its connect events go on, each client named by its address.
 TEST_F(TcpProgramTest, ANameServerThatNeverAnswersHoldsNothingUp) {
