@@ -2,10 +2,13 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -240,7 +243,8 @@ TNameCheck CheckMemberName(std::string name, std::string& relative) {
 }
 
 // A symbolic link's target, taken from the link's folder, must stay in
-// the destination.
+// the destination. ".." may only climb at the start of the target, so it
+// never climbs back out of a link that the target passes through.
 bool LinkStaysInside(const std::string& relative, std::string target) {
   for (char& c : target) {
     if (c == '\\') c = '/';
@@ -248,13 +252,15 @@ bool LinkStaysInside(const std::string& relative, std::string target) {
   if (target.empty() || target[0] == '/' || HasDriveLetter(target)) return false;
   std::vector<std::string> parts = Components(relative);
   parts.pop_back();
+  bool descended = false;
   for (const std::string& part : Components(target)) {
     if (part.empty() || part == ".") continue;
     if (part == "..") {
-      if (parts.empty()) return false;
+      if (parts.empty() || descended) return false;
       parts.pop_back();
     } else {
       parts.push_back(part);
+      descended = true;
     }
   }
   return true;
@@ -312,6 +318,16 @@ bool PassesThroughLink(const fs::path& root, const std::string& relative) {
     if (S_ISLNK(st.st_mode)) return true;
   }
   return false;
+}
+
+// True when the symbolic link at `relative` would lead, as the folders on
+// disk resolve now, outside the destination.
+bool ResolvesOutside(const fs::path& root, const std::string& relative, const std::string& target) {
+  std::error_code ec;
+  const fs::path resolved = fs::weakly_canonical((root / relative).parent_path() / target, ec);
+  if (ec) return true;
+  const auto rel = resolved.lexically_relative(root);
+  return rel.empty() || *rel.begin() == "..";
 }
 
 // What to do with a member whose target exists: false skips it.
@@ -409,6 +425,41 @@ int PlaceStagedMember(const TExtractRequest& request, const fs::path& root, cons
   return kArcOk;
 }
 
+// Saves a regular member beside its target and renames it into place only
+// when every byte is on disk, so a failed write keeps the old file. The
+// file gets the member's permissions (without set-id bits, under the
+// umask) and time. False with the reason in `error`.
+bool SaveRegularMember(TArchiveReader& reader, const std::string& full, std::string& error) {
+  std::error_code ec;
+  fs::create_directories(fs::path(full).parent_path(), ec);
+  TAtomicFileWriter writer(full);
+  if (!writer.Open()) {
+    error = std::strerror(errno);
+    return false;
+  }
+  struct archive_entry* entry = reader.Entry();
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  writer.SetMode(archive_entry_perm(entry) & 0777 & ~mask);
+  int failure = 0;
+  const bool read = reader.ReadBlocks([&](std::string_view block) {
+    if (writer.Write(block)) return true;
+    failure = errno;
+    return false;
+  });
+  if (!read) {
+    error = reader.Error();
+    return false;
+  }
+  if (failure != 0 || !writer.Commit()) {
+    error = std::strerror(failure != 0 ? failure : errno);
+    return false;
+  }
+  const struct timespec times[2] = {{0, UTIME_NOW}, {static_cast<time_t>(archive_entry_mtime(entry)), 0}};
+  ::utimensat(AT_FDCWD, full.c_str(), times, AT_SYMLINK_NOFOLLOW);
+  return true;
+}
+
 }  // namespace
 
 int PlaceStagedMembers(const TExtractRequest& request, const std::string& staging,
@@ -423,6 +474,24 @@ int PlaceStagedMembers(const TExtractRequest& request, const std::string& stagin
     if (cancelled) break;
   }
   return result;
+}
+
+bool SafeToExtract(const std::string& root, const std::string& relative, unsigned type, const char* symlinkTarget,
+                   const std::string* hardlinkRelative) {
+  const fs::path base(root);
+  if (PassesThroughLink(base, relative)) return false;
+  if (hardlinkRelative) {
+    // Only to a regular file: a hard link to a symbolic link would move the
+    // link to another folder, where its target means something else.
+    struct stat st {};
+    return !PassesThroughLink(base, *hardlinkRelative) &&
+           ::lstat((base / *hardlinkRelative).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  }
+  if (type == AE_IFLNK) {
+    return symlinkTarget && LinkStaysInside(relative, symlinkTarget) &&
+           !ResolvesOutside(base, relative, symlinkTarget);
+  }
+  return type == AE_IFREG || type == AE_IFDIR;
 }
 
 std::string StoredMemberName(const std::string& utf8Path) {
@@ -486,17 +555,9 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
     const unsigned type = archive_entry_filetype(entry);
     const char* hardlink = archive_entry_hardlink(entry);
     std::string linkRelative;
-    bool refused = false;
-    if (hardlink) {
-      refused = CheckMemberName(hardlink, linkRelative) != TNameCheck::Safe;
-    } else if (type == AE_IFLNK) {
-      const char* target = archive_entry_symlink(entry);
-      refused = !target || !LinkStaysInside(relative, target);
-    } else {
-      refused = type != AE_IFREG && type != AE_IFDIR;
-    }
-    if (refused || PassesThroughLink(root, relative) ||
-        (hardlink && PassesThroughLink(root, linkRelative))) {
+    const bool named = !hardlink || CheckMemberName(hardlink, linkRelative) == TNameCheck::Safe;
+    if (!named || !SafeToExtract(root.string(), relative, type, archive_entry_symlink(entry),
+                                 hardlink ? &linkRelative : nullptr)) {
       AddMessage(messages, member.name + ": 展開先の外を指すか特殊なファイルなので展開しませんでした。");
       result = kArcErrorNotFileName;
       continue;
@@ -505,6 +566,13 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
     if (!PrepareTarget(request, member, full, messages)) continue;
     if (ReportMember(request, member, full)) {
       result = kArcErrorUserCancel;
+      break;
+    }
+    if (type == AE_IFREG && !hardlink) {
+      std::string error;
+      if (SaveRegularMember(reader, full, error)) continue;
+      AddMessage(messages, member.name + ": 書き込めません。" + error);
+      result = kArcErrorCannotWrite;
       break;
     }
     archive_entry_copy_pathname(entry, full.c_str());

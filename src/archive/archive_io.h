@@ -136,6 +136,15 @@ struct TStagedMember {
 int PlaceStagedMembers(const TExtractRequest& request, const std::string& staging,
                        const std::vector<TStagedMember>& members, std::string& messages);
 
+// Whether a member may be written at `relative` (UTF-8, "/") below the
+// real folder `root`: no folder on the way is a symbolic link; a hard link
+// (`hardlinkRelative`, its target below `root`) only to a regular file; a
+// symbolic link (`type` AE_IFLNK) only when its target climbs with ".." at
+// its start alone and stays inside both as written and as the folders on
+// disk resolve; otherwise only regular files and folders.
+bool SafeToExtract(const std::string& root, const std::string& relative, unsigned type, const char* symlinkTarget,
+                   const std::string* hardlinkRelative);
+
 // True when the member (UTF-8 path below the destination) is named by one
 // of the specs (Shift-JIS names or patterns; a spec without a folder also
 // matches the last component); every member when there are no specs.

@@ -9,6 +9,7 @@
 #include "platform/file_io.h"
 #include "platform/native_file.h"
 #include "platform/native_path.h"
+#include "platform/private_folder.h"
 #include "platform/sjis.h"
 #include "platform/system_info.h"
 
@@ -49,9 +50,12 @@ std::string SafeExtractName(const std::string& name) {
 
 }  // namespace
 
-std::string CreateNumberedTempFile(const std::string& stem, const std::string& extension) {
-  const std::string folder = TempFolder();
-  for (int n = 1; n < 100000; ++n) {
+namespace {
+
+// The first free name `stem` + n + `extension` in `folder`, n from 1,
+// created exclusively. Native path.
+std::string CreateNumberedFileIn(const std::string& folder, const std::string& stem, const std::string& extension) {
+  for (int n = 1; !folder.empty() && n < 100000; ++n) {
     const std::string path = folder + "/" + stem + std::to_string(n) + extension;
     const TCreateResult made = CreateNewFile(path);
     if (made == TCreateResult::Created) return path;
@@ -60,12 +64,18 @@ std::string CreateNumberedTempFile(const std::string& stem, const std::string& e
   throw ERuntimeError(SJ("一時ファイルを作成できません。"));
 }
 
+}  // namespace
+
+std::string CreateNumberedTempFile(const std::string& stem, const std::string& extension) {
+  return CreateNumberedFileIn(TempFolder(), stem, extension);
+}
+
 bool LoadAppendedProgram(TNuraEngine& engine, const std::string& executable, std::string& source) {
   std::string data;
   if (executable.empty() || !FindAppendedData(executable, data) || data.empty()) return false;
   TNuraBase& base = engine.Base();
   try {
-    const std::string copy = CreateNumberedTempFile("TMP", ".TMP");
+    const std::string copy = CreateNumberedFileIn(PrivateRunFolder(), "TMP", ".TMP");
     base.containerTempFile = copy;
     if (!WriteFileAtomically(copy, data)) throw ERuntimeError(SJ("一時ファイルに書き込めません。"));
     base.containerReader = std::make_unique<TFileMixReader>(NativePathToScript(copy));
@@ -109,12 +119,13 @@ std::string ExtractPackedFile(TNuraEngine& engine, const std::string& name) {
   if (!base.containerReader || name.empty()) return "";
   std::string data;
   if (!base.containerReader->ExtractToStream(name, data)) return "";
-  const std::string path = NativePathToScript(TempFolder()) + "/" + SafeExtractName(name);
+  const std::string folder = PrivateRunFolder();
+  const std::string path = NativePathToScript(folder + "/" + SafeExtractName(name));
   if (std::find(base.extractedFiles.begin(), base.extractedFiles.end(), path) !=
       base.extractedFiles.end()) {
     return path;  // extracted once already
   }
-  if (!WriteFileAtomically(ScriptPathToNative(path), data)) {
+  if (folder.empty() || !WriteNewPrivateFile(ScriptPathToNative(path), data)) {
     throw ENura(SJ("実行ファイルに梱包されている\"") + name + SJ("\"の展開に失敗しました。"));
   }
   base.extractedFiles.push_back(path);

@@ -31,10 +31,11 @@ void OpenResourceContainer(TNuraEngine& engine, const std::string& scriptPath,
 // True for a path of the form <temporary folder>/TMPn.TMP (n digits).
 bool IsNumberedContainerCopy(const std::string& nativePath);
 
-// When the container holds `name`, extracts it once into the temporary
-// folder and returns that path (Shift-JIS script path); otherwise empty.
-// The extracted file lies directly in the temporary folder whatever the
-// name holds, and is deleted with the state.
+// When the container holds `name`, extracts it once into the run's private
+// folder (mode 0700; the file new, mode 0600, never through a link) and
+// returns that path (Shift-JIS script path); otherwise empty. The file lies
+// directly in that folder whatever the name holds, and is deleted with the
+// state.
 std::string ExtractPackedFile(TNuraEngine& engine, const std::string& name);
 
 }  // namespace nura

@@ -49,7 +49,7 @@ void DdeSend(TNuraEngine& engine, CommandId) {
     case TLinkResult::Accepted:
       return;
     case TLinkResult::NoLink:
-      RaiseScriptError(engine, ErrorHead(service, topic) + SJ("リンク出来ませんでした。"));
+      RaiseScriptError(engine, ErrorHead(service, topic) + SJ("リンク出来ませんでした。") + LocalLinkFolderProblem());
     case TLinkResult::Refused:
       RaiseScriptError(engine, ErrorHead(service, topic) + SJ("コマンドの送信に失敗"));
   }
@@ -79,7 +79,7 @@ void DdeCreateServer(TNuraEngine& engine, CommandId) {
   const bool listening = server->Listen(OwnServiceName(), topic, [target, index](const std::string& macro) {
     ServerMacro(*target, index, macro);
   });
-  if (!listening) RaiseScriptError(engine, head + SJ("サーバー作成に失敗"));
+  if (!listening) RaiseScriptError(engine, head + SJ("サーバー作成に失敗") + LocalLinkFolderProblem());
   state.labels[static_cast<size_t>(index)] = label;
   state.servers.push_back(std::move(server));
   AddEventSource();

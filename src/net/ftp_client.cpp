@@ -116,7 +116,8 @@ class TFtpClient::TDataChannel {
   }
   // After the preliminary reply: the connection, accepted when active.
   TNetConnection& Open() {
-    if (!data_.IsOpen()) data_ = listener_.Accept(client_.waiting_);
+    // Only the server's data connection: the control connection's peer.
+    if (!data_.IsOpen()) data_ = listener_.Accept(client_.waiting_, client_.control_.PeerAddress());
     listener_.Close();
     return data_;
   }

@@ -20,7 +20,8 @@ void HttpDownload(TNuraEngine& engine, CommandId) {
   TqvlHttp http;
   const bool ok = http.Download(url, ScriptPathToNative(file));
   Dialogs().HideProgress();
-  if (!ok) RaiseScriptError(engine, Quoted(url) + SJ("からのダウンロードに失敗"));
+  // The reason (the status, a refused connection, a full disk) follows.
+  if (!ok) RaiseScriptError(engine, Quoted(url) + SJ("からのダウンロードに失敗。") + Utf8ToSjis(http.LastError()));
 }
 
 }  // namespace

@@ -33,7 +33,10 @@ bool TqvlHttp::Download(const std::string& url, const std::string& nativeFile) {
   transfer.Set(CURLOPT_FAILONERROR, 1L);
   transfer.Set(CURLOPT_WRITEFUNCTION, WriteBody);
   transfer.Set(CURLOPT_WRITEDATA, &file);
-  if (transfer.Perform(error_) != CURLE_OK) return false;
+  // A peer that sends a byte now and then is cut off after this time.
+  transfer.Set(CURLOPT_TIMEOUT, kMaxDownloadSeconds);
+  if (transfer.Perform(error_) == CURLE_WRITE_ERROR) error_ = std::string("cannot write the file: ") + error_;
+  if (!error_.empty()) return false;
   if (!file.Commit()) {
     error_ = "cannot write the file";
     return false;

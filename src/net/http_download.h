@@ -11,6 +11,8 @@ namespace nura {
 class TqvlHttp {
  public:
   static constexpr long kMaxRedirects = 10;
+  // The longest a whole download may take.
+  static constexpr long kMaxDownloadSeconds = 3600;
   // True when the body of `url` is in the file `nativeFile` (replacing an
   // existing one); false on any failure, the old file then unchanged.
   bool Download(const std::string& url, const std::string& nativeFile);

@@ -1,5 +1,6 @@
 #include "net/local_link.h"
 
+#include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -183,16 +184,37 @@ TRequest TakeRequest(std::string& buffer, std::string& macro) {
 
 }  // namespace
 
-std::string LocalLinkFolder() {
+namespace {
+
+// Where the socket files belong, made or not.
+std::string LinkFolderName() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   struct stat info {};
-  std::string folder;
   if (runtime && *runtime == '/' && ::stat(runtime, &info) == 0 && S_ISDIR(info.st_mode)) {
-    folder = std::string(runtime) + "/nurasera-dde";
-  } else {
-    folder = "/tmp/nurasera-dde-" + std::to_string(::getuid());
+    return std::string(runtime) + "/nurasera-dde";
   }
+  return "/tmp/nurasera-dde-" + std::to_string(::getuid());
+}
+
+}  // namespace
+
+std::string LocalLinkFolder() {
+  const std::string folder = LinkFolderName();
   return PrivateFolder(folder) ? folder : std::string();
+}
+
+std::string LocalLinkFolderProblem() {
+  const std::string folder = LinkFolderName();
+  if (PrivateFolder(folder)) return {};
+  struct stat info {};
+  const std::string quoted = SJ("\"") + NativePathToScript(folder) + SJ("\"");
+  if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    return SJ("通信用のフォルダ") + quoted + SJ("を作れません。");
+  }
+  if (info.st_uid == ::getuid()) return SJ("通信用のフォルダ") + quoted + SJ("を自分専用にできません。");
+  const struct passwd* owner = ::getpwuid(info.st_uid);
+  const std::string name = owner ? Utf8ToSjis(owner->pw_name) : std::to_string(info.st_uid);
+  return SJ("通信用のフォルダ") + quoted + SJ("は別の利用者\"") + name + SJ("\"のものなので使えません。");
 }
 
 std::string LocalLinkPath(const std::string& service, const std::string& topic) {

@@ -26,6 +26,10 @@ constexpr uint32_t kMaxLinkMacro = 1024 * 1024;
 // on first use. Empty when it cannot be made private to the user.
 std::string LocalLinkFolder();
 
+// Why LocalLinkFolder() is empty, naming the folder (and its owner when it
+// is another user's); empty when the folder is fine. Shift-JIS.
+std::string LocalLinkFolderProblem();
+
 // The socket file of (service, topic) in LocalLinkFolder(); empty without.
 std::string LocalLinkPath(const std::string& service, const std::string& topic);
 

@@ -225,11 +225,15 @@ void TNetListener::Listen(const std::string& address) {
                                              : reinterpret_cast<sockaddr_in&>(bound).sin_port);
 }
 
-TNetConnection TNetListener::Accept(const TNetWaiting& waiting) {
+TNetConnection TNetListener::Accept(const TNetWaiting& waiting, const std::string& peer) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(waiting.idleTimeoutMs);
   for (;;) {
     const int fd = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-    if (fd >= 0) return TNetConnection(fd);
+    if (fd >= 0) {
+      TNetConnection connection(fd);
+      if (peer.empty() || connection.PeerAddress() == peer) return connection;
+      continue;  // another host's connection is dropped; the wait goes on
+    }
     if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) Fail("データ接続に失敗しました。");
     if (!PollUntil(fd_, POLLIN, deadline, waiting)) Fail("データ接続が時間切れになりました。");
   }

@@ -72,8 +72,9 @@ class TNetListener {
   // Listens on `address` (numeric) with a port the system picks.
   void Listen(const std::string& address);
   int Port() const { return port_; }
-  // Accepts the first connection; ENetError on timeout or stop.
-  TNetConnection Accept(const TNetWaiting& waiting);
+  // Accepts the first connection from `peer` (numeric; any when empty),
+  // closing those from elsewhere; ENetError on timeout or stop.
+  TNetConnection Accept(const TNetWaiting& waiting, const std::string& peer = "");
   void Close();
 
  private:

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,9 +17,7 @@ namespace nura {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-bool WriteAll(int fd, std::string_view bytes) {
+bool WriteToDescriptor(int fd, std::string_view bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -31,12 +30,41 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+namespace {
+
 // Flushes the folder entry of a rename to disk (best effort).
 void SyncFolder(const fs::path& folder) {
   const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
+}
+
+// Whether a save may follow the symbolic link at `link` (its lstat in
+// `st`): as the kernel rules for opening, a link in a sticky folder that
+// everyone may write is followed only when it belongs to the user or to the
+// folder's owner, so another user's link there cannot redirect a save.
+bool MayFollowLink(const fs::path& link, const struct stat& st) {
+  const fs::path parent = link.has_parent_path() ? link.parent_path() : fs::path(".");
+  struct stat folder {};
+  if (::stat(parent.c_str(), &folder) != 0) return false;
+  const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+  return !shared || st.st_uid == ::geteuid() || st.st_uid == folder.st_uid;
+}
+
+// Follows the symbolic links of a save's name one by one (at most 40);
+// false when one may not be followed or they do not end.
+bool FollowSaveLinks(fs::path& target) {
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    if (!MayFollowLink(target, st)) return false;
+    std::error_code ec;
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec) return false;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  return false;
 }
 
 // The file a save of `path` replaces (a symbolic link followed) and the
@@ -46,10 +74,7 @@ bool ResolveSaveTarget(const std::string& path, std::string& resolved, mode_t& m
   if (path.empty()) return false;
   std::error_code ec;
   fs::path target(path);
-  if (fs::is_symlink(fs::symlink_status(target, ec))) {
-    target = fs::weakly_canonical(target, ec);
-    if (ec) return false;
-  }
+  if (!FollowSaveLinks(target)) return false;
   if (fs::is_directory(target, ec)) return false;
   resolved = target.string();
   struct stat st {};
@@ -61,6 +86,29 @@ bool ResolveSaveTarget(const std::string& path, std::string& resolved, mode_t& m
     mode = 0666 & ~mask;
   }
   return true;
+}
+
+// How old a temporary file of a save must be before a later save of the
+// same target takes it for the remains of an interrupted one.
+constexpr time_t kStaleTemporarySeconds = 3600;
+
+// Removes the temporary files "NAME.tmpXXXXXX" of `target` that earlier
+// saves left behind (interrupted): regular files of this user's that have
+// not changed for an hour, so a save still under way keeps its own.
+void RemoveStaleTemporaries(const fs::path& target) {
+  const std::string prefix = target.filename().string() + ".tmp";
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::error_code ec;
+  const time_t now = ::time(nullptr);
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    struct stat st {};
+    if (::lstat(it->path().c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+        now - st.st_mtime > kStaleTemporarySeconds) {
+      ::unlink(it->path().c_str());
+    }
+  }
 }
 
 // Copies the file into the open writer in blocks.
@@ -108,6 +156,7 @@ bool TAtomicFileWriter::Open() {
   if (!ResolveSaveTarget(target_, target, mode)) return false;
   target_ = target;
   mode_ = mode;
+  RemoveStaleTemporaries(target_);
   std::string temp = target_ + ".tmpXXXXXX";
   fd_ = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd_ < 0) return false;
@@ -117,13 +166,13 @@ bool TAtomicFileWriter::Open() {
 
 bool TAtomicFileWriter::Write(std::string_view bytes) {
   if (fd_ < 0 || failed_) return false;
-  failed_ = !WriteAll(fd_, bytes);
+  failed_ = !WriteToDescriptor(fd_, bytes);
   return !failed_;
 }
 
 bool TAtomicFileWriter::WriteAt(uint64_t offset, std::string_view bytes) {
   if (fd_ < 0 || failed_) return false;
-  failed_ = ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0 || !WriteAll(fd_, bytes) ||
+  failed_ = ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0 || !WriteToDescriptor(fd_, bytes) ||
             ::lseek(fd_, 0, SEEK_END) < 0;
   return !failed_;
 }

@@ -15,11 +15,18 @@ bool ReadNativeFile(const std::string& nativePath, std::string& bytes);
 // returns false to stop early; false when the file cannot be read.
 bool ReadNativeFileBlocks(const std::string& nativePath, const std::function<bool(std::string_view)>& take);
 
+// Writes all of `bytes` to the open descriptor (a write cut short goes on);
+// false on a write error.
+bool WriteToDescriptor(int fd, std::string_view bytes);
+
 // The one way the program saves a file: the bytes go to a temporary file
 // beside the target and replace it only when all of them are on disk
 // (flushed, then renamed over the target), so a failure or crash midway
 // leaves the old file as it was. A symbolic link is followed (its target is
-// replaced); an existing file keeps its permissions.
+// replaced), except another user's link in a sticky folder that everyone
+// may write, unless it is the folder owner's; an existing file keeps its
+// permissions. Temporary files of the same target that interrupted saves
+// left (unchanged for an hour) are removed.
 class TAtomicFileWriter {
  public:
   explicit TAtomicFileWriter(std::string nativePath);

@@ -14,6 +14,7 @@
 #include "engine/packed_program.h"
 #include "platform/drive_kind.h"
 #include "platform/native_path.h"
+#include "platform/private_folder.h"
 #include "support/run_program.h"
 
 namespace nura {
@@ -92,8 +93,11 @@ TEST_F(LaunchFixture, APackedScriptOwnsItsContainerCopyAndTheUsersFileStays) {
   EXPECT_TRUE(fs::exists(plan.arguments[1]));
   const test::ProgramResult run = test::RunProgram(plan.arguments, dir_);
   EXPECT_EQ(run.status, 0) << run.err;
-  // The script runs in its own folder, the temporary one it was extracted to.
-  EXPECT_TRUE(fs::exists(dir_ + "/tmp/ran.txt"));
+  // The script runs in its own folder, the run's private one it was
+  // extracted to.
+  const fs::path extracted = fs::path(plan.arguments[2]).parent_path();
+  EXPECT_EQ(extracted, fs::path(PrivateRunFolder()));
+  EXPECT_TRUE(fs::exists(extracted / "ran.txt"));
   EXPECT_FALSE(fs::exists(plan.arguments[1]));
 
   // The switch never deletes a file that is not such a copy.

@@ -1,5 +1,7 @@
 // The program as a user starts it: script location, the command line and
 // console mode, through the real executable.
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -108,6 +110,43 @@ TEST_F(Startup, RuntimeSwitchRunsAnotherPackedProgram) {
   r = test::RunProgram({"-runtime", "broken"}, dir_);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "指定されたプログラムファイルは壊れています。\n");
+}
+
+// The environment variable `name` set to `value` (unset when null) while
+// it lives.
+class TScopedEnv {
+ public:
+  TScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = ::getenv(name)) previous_ = old, had_ = true;
+    if (value) ::setenv(name, value, 1);
+    else ::unsetenv(name);
+  }
+  ~TScopedEnv() {
+    if (had_) ::setenv(name_, previous_.c_str(), 1);
+    else ::unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::string previous_;
+  bool had_ = false;
+};
+
+TEST_F(Startup, PackedFilesLeaveNothingInTheTemporaryFolder) {
+  const std::string temp = dir_ + "/tmp";
+  std::filesystem::create_directories(temp);
+  TScopedEnv tmpdir("TMPDIR", temp.c_str());
+  TScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
+  const std::string exe =
+      MakePackedProgram(dir_, MakeContainer(dir_, "「梱包」と言う\r\n「inc.nrs」を取り込む\r\n"));
+  std::filesystem::remove(dir_ + "/inc.nrs");
+  const auto r = test::RunProgram({}, dir_, "", exe);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "梱包\n取り込み\n");
+  // Qt makes its own "runtime-<user>" there when XDG_RUNTIME_DIR is unset.
+  for (const auto& entry : std::filesystem::directory_iterator(temp)) {
+    if (entry.path().filename().string().rfind("runtime-", 0) != 0) ADD_FAILURE() << "left: " << entry.path();
+  }
 }
 
 TEST_F(Startup, ResourceFileIsReadAndKept) {

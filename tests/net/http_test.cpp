@@ -4,10 +4,12 @@
 #include <memory>
 
 #include "net/net_test_support.h"
+#include "support/file_size_limit.h"
 
 namespace nura::test {
 namespace {
 
+using ::testing::AllOf;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 
@@ -53,16 +55,24 @@ TEST_F(HttpTest, FilesEmptyFilesAndRedirects) {
 
 TEST_F(HttpTest, FailuresWriteNoFile) {
   WriteFile(local + "/kept.txt", "old");
+  // Each failure says why after the message.
   EXPECT_THAT(ErrorOf(CommandId::HttpDownload, {"http://127.0.0.1/missing", local + "/kept.txt"}),
-              EndsWith(Failure("http://127.0.0.1/missing")));
+              AllOf(HasSubstr(Failure("http://127.0.0.1/missing") + "。"), HasSubstr("404")));
   EXPECT_EQ(ReadFile(local + "/kept.txt"), "old");
   EXPECT_THAT(ErrorOf(CommandId::HttpDownload, {"http://127.0.0.1:81/a", local + "/closed.txt"}),
-              EndsWith(Failure("http://127.0.0.1:81/a")));
+              AllOf(HasSubstr(Failure("http://127.0.0.1:81/a") + "。"), HasSubstr("onnect")));
   EXPECT_THAT(ErrorOf(CommandId::HttpDownload, {"file:///etc/hostname", local + "/file.txt"}),
-              EndsWith(Failure("file:///etc/hostname")));
+              HasSubstr(Failure("file:///etc/hostname") + "。"));
   WriteFile(site + "/a.txt", "a");
   EXPECT_THAT(ErrorOf(CommandId::HttpDownload, {"http://127.0.0.1/a.txt", local + "/no/such/folder.txt"}),
-              EndsWith(Failure("http://127.0.0.1/a.txt")));
+              EndsWith(Failure("http://127.0.0.1/a.txt") + "。cannot create the file"));
+  // A disk that fills up is named as the reason.
+  WriteFile(site + "/big.bin", std::string(200000, 'b'));
+  {
+    FileSizeLimit limit(100000);
+    EXPECT_THAT(ErrorOf(CommandId::HttpDownload, {"http://127.0.0.1/big.bin", local + "/big.bin"}),
+                HasSubstr(Failure("http://127.0.0.1/big.bin") + "。cannot write the file"));
+  }
   EXPECT_EQ(FilesIn(local), std::vector<std::string>{"kept.txt"});
   EXPECT_FALSE(dialogs.visible);
 }

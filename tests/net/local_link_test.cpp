@@ -59,6 +59,24 @@ TEST_F(LocalLinkTest, MacrosArriveWholeAndNamesIgnoreCase) {
   EXPECT_EQ(LocalLinkFolder(), folder_ + "/nurasera-dde");
 }
 
+TEST_F(LocalLinkTest, AFolderThatCannotBeOursIsNamedWithItsOwner) {
+  const std::string folder = folder_ + "/nurasera-dde";
+  EXPECT_EQ(LocalLinkFolderProblem(), "");
+  ASSERT_EQ(rmdir(folder.c_str()), 0);
+  test::WriteSjisFile(folder, "not a folder");
+  EXPECT_EQ(LocalLinkFolder(), "");
+  EXPECT_EQ(SjisToUtf8(LocalLinkFolderProblem()), "通信用のフォルダ\"" + folder + "\"を作れません。");
+  unlink(folder.c_str());
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give the folder to a second user";
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  ASSERT_EQ(chown(folder.c_str(), 54321, 54321), 0);
+  EXPECT_EQ(LocalLinkFolder(), "");
+  EXPECT_EQ(SjisToUtf8(LocalLinkFolderProblem()),
+            "通信用のフォルダ\"" + folder + "\"は別の利用者\"54321\"のものなので使えません。");
+  TLocalLinkServer server;
+  EXPECT_FALSE(server.Listen("svc", "topic", [](const std::string&) {}));
+}
+
 TEST_F(LocalLinkTest, ALiveServerKeepsItsPairAndAStaleFileIsReplaced) {
   TLocalLinkServer first;
   ASSERT_TRUE(first.Listen("svc", "topic", [](const std::string&) {}));

@@ -97,6 +97,24 @@ void TProgressDialogs::ShowProgress(const std::string& text, int position,
   if (index == pressStopAt && onStop) onStop();
 }
 
+int ConnectFrom(const char* from, int port, int tries) {
+  for (int i = 0; i < tries; ++i) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in local{}, remote{};
+    local.sin_family = remote.sin_family = AF_INET;
+    inet_pton(AF_INET, from, &local.sin_addr);
+    remote.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    remote.sin_port = htons(static_cast<uint16_t>(port));
+    if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
+        connect(fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) == 0) {
+      return fd;
+    }
+    close(fd);
+    usleep(50000);
+  }
+  return -1;
+}
+
 void NetTest::SetUp() {
   if (!std::getenv("NURA_OWN_NETWORK")) {
     GTEST_SKIP() << "network tests run inside their own network namespace (through ctest)";

@@ -38,6 +38,11 @@ class TPeer {
   bool ownGroup_ = false;
 };
 
+// Connects from the local address `from` to 127.0.0.1:`port` until it
+// succeeds (the server may not listen yet); the open socket, or -1 after
+// `tries` attempts 50 ms apart.
+int ConnectFrom(const char* from, int port, int tries = 100);
+
 // The folder of the peer scripts.
 std::string PeerScript(const std::string& name);
 

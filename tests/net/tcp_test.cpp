@@ -8,7 +8,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "net/net_test_support.h"
@@ -86,6 +90,7 @@ TEST_F(TcpProgramTest, ServerAndClientOfItsOwn) {
       "TCP接続状態を言う\n"
       "「127.0.0.1」へTCP接続\n"
       "TCP接続状態を言う\n"
+      "0.5秒待つ\n"  // the client's name comes a moment later
       "TCPサーバー接続先列挙\n"
       "「[{それ}]」を言う\n"
       "「hello」をTCP送信\n"
@@ -165,6 +170,73 @@ TEST_F(TcpProgramTest, AServerThatNeverAnswersTimesOut) {
       RunScript("TCPポートは「" + std::to_string(listener.Port()) + "」\n「127.0.0.1」へTCP接続\n");
   EXPECT_EQ(result.status, 1);
   EXPECT_THAT(result.err, HasSubstr("TCP/IPのエラー。サーバー\"127.0.0.1\"へ接続できませんでした。タイムアップ"));
+}
+
+// The first IPv4 name server of /etc/resolv.conf made to take every
+// question and answer none: its address put on the loopback device of the
+// test's own network, a UDP socket bound to port 53 there. Empty `Address`
+// when there is no such server line.
+class TSilentNameServer {
+ public:
+  TSilentNameServer() {
+    std::ifstream conf("/etc/resolv.conf");
+    std::string word, value;
+    while (conf >> word) {
+      if (word == "nameserver" && conf >> value && inet_pton(AF_INET, value.c_str(), &address_.sin_addr) == 1) break;
+      value.clear();
+    }
+    if (value.empty()) return;
+    if ((ntohl(address_.sin_addr.s_addr) >> 24) != 127) {
+      if (std::system(("ip addr add " + value + "/32 dev lo 2>/dev/null").c_str()) != 0) return;
+    }
+    address_.sin_family = AF_INET;
+    address_.sin_port = htons(53);
+    fd_ = socket(AF_INET, SOCK_DGRAM, 0);
+    if (bind(fd_, reinterpret_cast<sockaddr*>(&address_), sizeof address_) == 0) server_ = value;
+  }
+  ~TSilentNameServer() {
+    if (fd_ >= 0) close(fd_);
+  }
+  const std::string& Address() const { return server_; }
+
+ private:
+  sockaddr_in address_{};
+  int fd_ = -1;
+  std::string server_;
+};
+
+// Clients whose name the name server never gives: the script, its waits
+// and its connect events go on, each client named by its address.
+TEST_F(TcpProgramTest, ANameServerThatNeverAnswersHoldsNothingUp) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to put the name server's address on the loopback device";
+  TSilentNameServer nameServer;
+  if (nameServer.Address().empty()) GTEST_SKIP() << "no IPv4 name server in /etc/resolv.conf to stand in for";
+  const int port = FreePort();
+  std::vector<int> clients;
+  std::thread connecting([&] {
+    for (int i = 0; i < 3; ++i) clients.push_back(ConnectFrom("127.0.0.77", port));
+  });
+  const auto start = std::chrono::steady_clock::now();
+  const ProgramResult result = RunScript("TCPポートは「" + std::to_string(port) +
+                                         "」\n"
+                                         "TCPサーバー起動\n"
+                                         "「接続」にTCPサーバー接続処理設定\n"
+                                         "4秒待つ\n"
+                                         "「途中」を言う\n"
+                                         "TCPサーバー接続先列挙\n"
+                                         "「[{それ}]」を言う\n"
+                                         "終わり\n"
+                                         "*接続\n"
+                                         "「接続:{TCP送信元}」を言う\n"
+                                         "戻る\n");
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  connecting.join();
+  for (int fd : clients) close(fd);
+  EXPECT_EQ(result.err, "");
+  const std::string line = "127.0.0.77,127.0.0.77";
+  EXPECT_EQ(result.out, "接続:" + line + "\n接続:" + line + "\n接続:" + line + "\n途中\n[" + line + "\n" + line +
+                            "\n" + line + "\n]\n");
+  EXPECT_LT(seconds, 9.0);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "platform/shell.h"
@@ -104,6 +106,57 @@ TEST_F(AtomicWriter, KeptTargetsAndFinishedFilesPutInPlace) {
     EXPECT_EQ(Entries(), 2);
   }
   fs::remove_all(shm);
+}
+
+TEST_F(AtomicWriter, TemporariesOfInterruptedSavesGoWithTheNextSave) {
+  const std::string path = folder + "/f.txt";
+  const auto aged = [](const std::string& file, int hours) {
+    EXPECT_TRUE(WriteFileAtomically(file, "left"));
+    fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::hours(hours));
+  };
+  aged(path + ".tmpAbC123", 2);   // an interrupted save
+  aged(path + ".tmpXyZ789", 0);   // a save that may still be under way
+  aged(path + ".tmpABCDEFG", 2);  // not a name of ours
+  aged(folder + "/g.txt.tmpQwE456", 2);  // another target's
+  ASSERT_TRUE(WriteFileAtomically(path, "new"));
+  EXPECT_FALSE(fs::exists(path + ".tmpAbC123"));
+  EXPECT_TRUE(fs::exists(path + ".tmpXyZ789"));
+  EXPECT_TRUE(fs::exists(path + ".tmpABCDEFG"));
+  EXPECT_TRUE(fs::exists(folder + "/g.txt.tmpQwE456"));
+  EXPECT_EQ(Read(path), "new");
+}
+
+// In a sticky folder that everyone may write (as /tmp), a save follows a
+// link only when it belongs to the user or to the folder's owner.
+TEST_F(AtomicWriter, AnotherUsersLinkInAStickyFolderIsNotFollowed) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to give links to a second user";
+  const uid_t other = 54321;
+  const std::string shared = folder + "/shared";
+  fs::create_directories(shared);
+  ::chmod(shared.c_str(), 01777);
+  const std::string victim = folder + "/victim.txt";
+  ASSERT_TRUE(WriteFileAtomically(victim, "mine"));
+  auto plant = [&](const std::string& name, uid_t owner) {
+    fs::create_symlink(victim, shared + "/" + name);
+    ASSERT_EQ(::lchown((shared + "/" + name).c_str(), owner, owner), 0);
+  };
+  plant("theirs", other);
+  EXPECT_FALSE(WriteFileAtomically(shared + "/theirs", "redirected"));
+  EXPECT_FALSE(CopyFileAtomically(victim, shared + "/theirs"));
+  ASSERT_TRUE(WriteFileAtomically(folder + "/done", "redirected"));
+  EXPECT_FALSE(ReplaceFileWith(folder + "/done", shared + "/theirs"));
+  EXPECT_EQ(Read(victim), "mine");
+  // A chain through a link of ours ends at theirs: refused too.
+  fs::create_symlink(shared + "/theirs", folder + "/chain");
+  EXPECT_FALSE(WriteFileAtomically(folder + "/chain", "redirected"));
+  EXPECT_EQ(Read(victim), "mine");
+  // Our own link is followed; so is one of the folder's owner.
+  plant("ours", ::geteuid());
+  EXPECT_TRUE(WriteFileAtomically(shared + "/ours", "through ours"));
+  EXPECT_EQ(Read(victim), "through ours");
+  ASSERT_EQ(::chown(shared.c_str(), other, other), 0);
+  EXPECT_TRUE(WriteFileAtomically(shared + "/theirs", "through the owner's"));
+  EXPECT_EQ(Read(victim), "through the owner's");
 }
 
 TEST_F(AtomicWriter, CopiesTakeTheSourcesModeAndFailWithoutHarm) {

@@ -1,10 +1,21 @@
 #include "net/modules/tcp/tcp_sockets.h"
 
 #include <QHostAddress>
-#include <QHostInfo>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <thread>
 
 #include "engine/command_api.h"
 #include "engine/event_sources.h"
@@ -35,19 +46,92 @@ std::string ServerErrorText(const QTcpServer& server) {
   }
 }
 
-}  // namespace
-
-std::string PeerAddressLine(const QTcpSocket& socket) {
+// The peer's dotted address (IPv4 in its plain form).
+QString PeerIp(const QTcpSocket& socket) {
   const QHostAddress peer = socket.peerAddress();
   bool v4 = false;
   const quint32 ipv4 = peer.toIPv4Address(&v4);
-  const QString ip = v4 ? QHostAddress(ipv4).toString() : peer.toString();
-  QString name = QHostInfo::fromName(ip).hostName();
-  if (name.isEmpty()) name = ip;
-  return Utf8ToSjis((ip + "," + name).toStdString());
+  return v4 ? QHostAddress(ipv4).toString() : peer.toString();
 }
 
+std::string AddressLine(const QString& ip, const QString& name) {
+  return Utf8ToSjis((ip + "," + (name.isEmpty() ? ip : name)).toStdString());
+}
+
+// How long a reverse lookup may take before the address alone stands for
+// the name, how often its answer is looked for, and how many may wait on
+// the name server at once (beyond that a client is named by its address).
+constexpr int kNameLookupLimitMs = 1500;
+constexpr int kNameLookupPollMs = 20;
+constexpr int kMostNameLookups = 16;
+std::atomic<int> namesUnderWay{0};
+
+// The answer of one reverse lookup, handed from its thread.
+struct TNameAnswer {
+  std::atomic<bool> ready{false};
+  std::string name;  // UTF-8; empty when there is none
+};
+
+// Asks the system resolver on a thread of its own, which may outlive the
+// question: a name server that never answers keeps only that thread.
+void AskForName(const QHostAddress& peer, const std::shared_ptr<TNameAnswer>& answer) {
+  sockaddr_storage address{};
+  socklen_t size = 0;
+  bool v4 = false;
+  const quint32 ipv4 = peer.toIPv4Address(&v4);
+  if (v4) {
+    auto* in = reinterpret_cast<sockaddr_in*>(&address);
+    in->sin_family = AF_INET;
+    in->sin_addr.s_addr = htonl(ipv4);
+    size = sizeof(sockaddr_in);
+  } else {
+    auto* in6 = reinterpret_cast<sockaddr_in6*>(&address);
+    in6->sin6_family = AF_INET6;
+    const Q_IPV6ADDR bytes = peer.toIPv6Address();
+    std::memcpy(&in6->sin6_addr, &bytes, sizeof bytes);
+    size = sizeof(sockaddr_in6);
+  }
+  ++namesUnderWay;
+  std::thread([address, size, answer] {
+    char host[NI_MAXHOST] = "";
+    if (::getnameinfo(reinterpret_cast<const sockaddr*>(&address), size, host, sizeof host, nullptr, 0,
+                      NI_NAMEREQD) == 0) {
+      answer->name = host;
+    }
+    answer->ready = true;
+    --namesUnderWay;
+  }).detach();
+}
+
+}  // namespace
+
+std::string PeerAddressLine(const QTcpSocket& socket) { return AddressLine(PeerIp(socket), QString()); }
+
+void LookUpPeerAddressLine(const QTcpSocket& socket, QObject* context,
+                           const std::function<void(const std::string&)>& done) {
+  const QString ip = PeerIp(socket);
+  if (namesUnderWay >= kMostNameLookups) {
+    done(AddressLine(ip, QString()));
+    return;
+  }
+  const auto answer = std::make_shared<TNameAnswer>();
+  AskForName(socket.peerAddress(), answer);
+  auto* poll = new QTimer(context);
+  const auto start = std::chrono::steady_clock::now();
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, answer, ip, done, start] {
+    const bool late = std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(kNameLookupLimitMs);
+    if (!answer->ready && !late) return;
+    poll->stop();
+    poll->deleteLater();
+    done(AddressLine(ip, answer->ready ? QString::fromStdString(answer->name) : QString()));
+  });
+  poll->start(kNameLookupPollMs);
+}
+
+TTcpSockets::TTcpSockets() : lookups_(new QObject) {}
+
 TTcpSockets::~TTcpSockets() {
+  delete lookups_;  // answers still to come are dropped with it
   FreeClient();
   FreeServer();
 }
@@ -62,6 +146,12 @@ void TTcpSockets::MakeClient() {
   QObject::connect(socket, &QTcpSocket::connected, socket, [this, socket] {
     clientLine_ = PeerAddressLine(*socket);
     state_ = SJ("接続中");
+    naming_.push_back(socket);
+    LookUpPeerAddressLine(*socket, lookups_, [this, socket](const std::string& line) {
+      if (!Named(socket) || socket != client_) return;
+      clientLine_ = line;
+      Received(socket, clientLine_, clientReceive);  // what came meanwhile
+    });
   });
   QObject::connect(socket, &QTcpSocket::disconnected, socket, [this] { state_ = SJ("未接続"); });
   QObject::connect(socket, &QTcpSocket::errorOccurred, socket, [this] {
@@ -73,6 +163,7 @@ void TTcpSockets::MakeClient() {
 
 void TTcpSockets::FreeClient() {
   if (!client_) return;
+  Named(client_);
   CloseSocket(client_);
   client_ = nullptr;
   RemoveEventSource();
@@ -159,6 +250,7 @@ void TTcpSockets::CloseAllClients() {
   // does not free them before they have sent what is queued.
   for (QTcpSocket* socket : clients_) {
     socket->setParent(nullptr);
+    Named(socket);
     CloseSocket(socket);
   }
   clients_.clear();
@@ -169,20 +261,37 @@ void TTcpSockets::AcceptClients() {
   QPointer<QTcpServer> server = server_;
   while (server && server == server_ && server->hasPendingConnections()) {
     QTcpSocket* socket = server->nextPendingConnection();
-    const std::string line = PeerAddressLine(*socket);
     clients_.push_back(socket);
-    lines_.push_back(line);
+    lines_.push_back(PeerAddressLine(*socket));
     QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
       for (size_t i = 0; i < clients_.size(); ++i) {
         if (clients_[i] == socket) Received(socket, lines_[i], serverReceive);
       }
     });
     QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket] { RemoveClient(socket); });
-    if (serverConnect) {
-      SetVariable("TCP送信元", line);
-      if (engine_) EnterEventLabel(*engine_, serverConnect);
-    }
+    // The name comes later, so that a slow name server stops nothing; the
+    // connect event and the client's text wait for it (or the time limit).
+    naming_.push_back(socket);
+    LookUpPeerAddressLine(*socket, lookups_, [this, socket](const std::string& line) { Connected(socket, line); });
   }
+}
+
+void TTcpSockets::Connected(QTcpSocket* socket, const std::string& line) {
+  const auto at = std::find(clients_.begin(), clients_.end(), socket);
+  if (!Named(socket) || at == clients_.end()) return;  // gone meanwhile
+  lines_[static_cast<size_t>(at - clients_.begin())] = line;
+  if (serverConnect) {
+    SetVariable("TCP送信元", line);
+    if (engine_) EnterEventLabel(*engine_, serverConnect);
+  }
+  Received(socket, line, serverReceive);  // what came meanwhile
+}
+
+bool TTcpSockets::Named(QTcpSocket* socket) {
+  const auto at = std::find(naming_.begin(), naming_.end(), socket);
+  if (at == naming_.end()) return false;
+  naming_.erase(at);
+  return true;
 }
 
 void TTcpSockets::RemoveClient(QTcpSocket* socket) {
@@ -190,6 +299,7 @@ void TTcpSockets::RemoveClient(QTcpSocket* socket) {
     if (clients_[i] != socket) continue;
     clients_.erase(clients_.begin() + static_cast<ptrdiff_t>(i));
     lines_.erase(lines_.begin() + static_cast<ptrdiff_t>(i));
+    Named(socket);
     socket->disconnect();
     socket->deleteLater();
     return;
@@ -248,6 +358,7 @@ bool TTcpSockets::Owns(const QTcpSocket* socket) const {
 void TTcpSockets::Received(QTcpSocket* socket, const std::string& line, const TEventLabel& label) {
   // Text that arrives while the label runs is taken in the next round:
   // the socket does not signal it again while this handler runs.
+  if (std::find(naming_.begin(), naming_.end(), socket) != naming_.end()) return;
   const std::string from = line;
   while (Owns(socket) && socket->bytesAvailable() > 0) {
     const QByteArray bytes = socket->readAll();

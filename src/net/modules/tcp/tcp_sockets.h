@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "net/script_events.h"
 
+class QObject;
 class QTcpServer;
 class QTcpSocket;
 
@@ -19,7 +21,7 @@ class TNuraEngine;
 
 class TTcpSockets {
  public:
-  TTcpSockets() = default;
+  TTcpSockets();
   ~TTcpSockets();
   TTcpSockets(const TTcpSockets&) = delete;
   TTcpSockets& operator=(const TTcpSockets&) = delete;
@@ -69,6 +71,12 @@ class TTcpSockets {
   void CloseAllClients();
   void AcceptClients();
   void RemoveClient(QTcpSocket* socket);
+  // A client's name is known (or its time is up): its address line is
+  // filled and the connect event entered, while it is still a client.
+  void Connected(QTcpSocket* socket, const std::string& line);
+  // Takes `socket` off the sockets whose name is awaited; false when it was
+  // not among them.
+  bool Named(QTcpSocket* socket);
   // True while `socket` is the client or one of the server's clients.
   bool Owns(const QTcpSocket* socket) const;
   // "TCP文字列" = everything waiting on `socket`, "TCP送信元" = `line`;
@@ -77,6 +85,8 @@ class TTcpSockets {
   void SetVariable(const char* utf8Name, const std::string& value);
 
   TNuraEngine* engine_ = nullptr;
+  QObject* lookups_;  // the context of name lookups under way
+  std::vector<QTcpSocket*> naming_;  // sockets whose name is awaited: their text waits
   std::string state_;
   QTcpSocket* client_ = nullptr;
   std::string clientLine_;  // the server's address line, noted on connecting
@@ -85,8 +95,14 @@ class TTcpSockets {
   std::vector<std::string> lines_;  // "IP,name", index for index with clients_
 };
 
-// "IP,name" of the peer of `socket`: its dotted address and the name that
-// the reverse lookup gives (the address itself when there is none).
+// "IP,IP" of the peer of `socket`: its dotted address twice, the line that
+// stands until its name is known.
 std::string PeerAddressLine(const QTcpSocket& socket);
+
+// Looks the peer's name up without waiting: `done` gets "IP,name" on this
+// thread when the name arrives, or "IP,IP" when there is none or after a
+// short time limit; never once `context` is gone.
+void LookUpPeerAddressLine(const QTcpSocket& socket, QObject* context,
+                           const std::function<void(const std::string&)>& done);
 
 }  // namespace nura

@@ -1,0 +1,115 @@
+// Extraction against hostile archives and a full disk: chains of links
+// made by the archive itself never resolve outside the destination, and a
+// member that cannot be written ends "解凍" with its name and keeps the
+// old file.
+#include <archive.h>
+#include <archive_entry.h>
+#include <filesystem>
+
+#include "archive_test_support.h"
+#include "support/file_size_limit.h"
+
+namespace nura::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One member of a tar archive written by the test.
+struct TarMember {
+  std::string name;
+  char kind;  // 'f' file, 'd' folder, 's' symbolic link, 'h' hard link
+  std::string data;  // file bytes, or the link's target
+};
+
+void WriteTar(const std::string& path, const std::vector<TarMember>& members) {
+  struct archive* a = archive_write_new();
+  archive_write_set_format_pax_restricted(a);
+  archive_write_open_filename(a, path.c_str());
+  for (const TarMember& m : members) {
+    struct archive_entry* e = archive_entry_new();
+    archive_entry_set_pathname(e, m.name.c_str());
+    archive_entry_set_perm(e, m.kind == 'd' ? 0755 : 0644);
+    archive_entry_set_mtime(e, 1700000000, 0);
+    archive_entry_set_filetype(e, m.kind == 'd' ? AE_IFDIR : m.kind == 's' ? AE_IFLNK : AE_IFREG);
+    if (m.kind == 's') archive_entry_set_symlink(e, m.data.c_str());
+    if (m.kind == 'h') archive_entry_set_hardlink(e, m.data.c_str());
+    if (m.kind == 'f') archive_entry_set_size(e, static_cast<la_int64_t>(m.data.size()));
+    archive_write_header(a, e);
+    if (m.kind == 'f') archive_write_data(a, m.data.data(), m.data.size());
+    archive_entry_free(e);
+  }
+  archive_write_close(a);
+  archive_write_free(a);
+}
+
+// Every name below `folder`, links taken as they resolve, must stay below it.
+void ExpectEverythingResolvesInside(const fs::path& folder) {
+  const fs::path root = fs::canonical(folder);
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    std::error_code ec;
+    const fs::path resolved = fs::weakly_canonical(entry.path(), ec);
+    const std::string rel = resolved.lexically_relative(root).string();
+    EXPECT_TRUE(!ec && !rel.empty() && rel.rfind("..", 0) != 0) << entry.path() << " -> " << resolved;
+  }
+}
+
+using ExtractionSafety = ArchiveFixture;
+
+TEST_F(ExtractionSafety, LinkChainsNeverResolveOutsideTheDestination) {
+  WriteTar(Path("chain.tar"),
+           {
+               {"p/q/", 'd', ""},
+               {"p/q/a", 's', "../.."},     // the destination itself: allowed
+               {"esc", 's', "p/q/a/.."},    // climbs out through the link above
+               {"h", 'h', "p/q/a"},         // a hard link moves the link to another folder
+               {"x", 's', "y/z/.."},        // y/z is made a link only later
+               {"y/", 'd', ""},
+               {"y/z", 's', ".."},
+               {"lib/", 'd', ""},
+               {"share/data.txt", 'f', "shared"},
+               {"lib/data.txt", 's', "../share/data.txt"},  // an ordinary relative link
+               {"copy.txt", 'h', "share/data.txt"},
+           });
+  const std::string error = SjisToUtf8(ErrorOf(CommandId::Unpack, {Arg("chain.tar"), Arg("out")}));
+  EXPECT_NE(error.find("esc"), std::string::npos) << error;
+  EXPECT_NE(error.find("h:"), std::string::npos) << error;
+  EXPECT_FALSE(fs::exists(fs::symlink_status(Path("out/esc"))));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(Path("out/h"))));
+  ExpectEverythingResolvesInside(Path("out"));
+  EXPECT_EQ(ReadBytes(Path("out/lib/data.txt")), "shared");
+  EXPECT_EQ(ReadBytes(Path("out/copy.txt")), "shared");
+}
+
+TEST_F(ExtractionSafety, LinksThroughFoldersOnDiskAreJudgedWhereTheyResolve) {
+  // The destination already holds a link of the user's to another folder;
+  // an archive's link through it would lead outside.
+  fs::create_directories(Path("elsewhere"));
+  WriteBytes(Path("elsewhere/secret.txt"), "secret");
+  fs::create_directories(Path("out"));
+  fs::create_symlink(Path("elsewhere"), Path("out/ext"));
+  WriteTar(Path("through.tar"), {{"peek", 's', "ext/secret.txt"}});
+  EXPECT_NE(ErrorOf(CommandId::Unpack, {Arg("through.tar"), Arg("out")}), "");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(Path("out/peek"))));
+}
+
+TEST_F(ExtractionSafety, AMemberThatDoesNotFitFailsAndKeepsTheOldFile) {
+  std::string big;
+  for (int i = 0; big.size() < (6u << 20); ++i) big += std::to_string(i) + ",";
+  WriteTar(Path("big.tar"), {{"small.txt", 'f', "fits"}, {"big.txt", 'f', big}, {"after.txt", 'f', "x"}});
+  WriteBytes(Path("d/big.txt"), "the old file");
+  SetModified(Path("d/big.txt"), 1600000000);
+  std::string error;
+  {
+    test::FileSizeLimit limit(2u << 20);
+    error = SjisToUtf8(ErrorOf(CommandId::Unpack, {Arg("big.tar"), Arg("d")}));
+  }
+  EXPECT_NE(error.find("big.txt"), std::string::npos) << error;
+  EXPECT_EQ(ReadBytes(Path("d/big.txt")), "the old file");
+  EXPECT_EQ(ReadBytes(Path("d/small.txt")), "fits");
+  EXPECT_FALSE(fs::exists(Path("d/after.txt")));  // the failure ends the extraction
+  for (const auto& entry : fs::directory_iterator(Path("d")))
+    EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+}  // namespace
+}  // namespace nura::test
