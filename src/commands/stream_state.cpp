@@ -14,14 +14,14 @@ namespace nura {
 
 TStreamState& StreamStateOf(TNuraEngine& engine) { return FamilyState<TStreamState>(engine); }
 
-NodePtr VariableForResult(TNuraEngine& engine, const std::string& name) {
-  if (name.empty()) return engine.ResultNode();
-  NodePtr node = FindWord(engine, name);
-  if (!node) return AddVariable(engine, name, "", "s");
+THashNode& VariableForResult(TNuraEngine& engine, const std::string& name) {
+  if (name.empty()) return *engine.ResultNode();
+  THashNode* node = engine.Base().words.Find(name, false);
+  if (!node) return *AddVariable(engine, name, "", "s");
   if (node->isProtected || node->kind != kWordVariable) {
     throw ENura(engine.FormatErrorMessage("\"" + node->name + SJ("\"は、読取専用です。")));
   }
-  return node;
+  return *node;
 }
 
 bool SecurityLevelHigh(TNuraEngine& engine) {
@@ -30,9 +30,10 @@ bool SecurityLevelHigh(TNuraEngine& engine) {
   return base.securityLevel == kSecurityHigh;
 }
 
-void SetTextVariable(THashNode& variable, const std::string& value) {
+void SetTextVariable(TNuraEngine& engine, THashNode& variable, const std::string& value) {
   variable.value = value;
   variable.annotation = "s";
+  if (&variable == engine.ResultNode().get()) engine.SetResultKind("s");
 }
 
 }  // namespace nura

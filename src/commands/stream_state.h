@@ -31,14 +31,16 @@ TStreamState& StreamStateOf(TNuraEngine& engine);
 
 // The variable `name`, entered at the current run-control depth when
 // missing; the read-only error for a protected word or one that is no
-// variable.
-NodePtr VariableForResult(TNuraEngine& engine, const std::string& name);
+// variable. The word table holds the node (no reference is taken: look-ups
+// on the way of every line read stay cheap).
+THashNode& VariableForResult(TNuraEngine& engine, const std::string& name);
 
 // True at the high security level (the level of "security.ini" read
 // first, as the confirmation does).
 bool SecurityLevelHigh(TNuraEngine& engine);
 
-// Stores `value` with the type letter "s" in the variable.
-void SetTextVariable(THashNode& variable, const std::string& value);
+// Stores `value` with the type letter "s" in the variable; for "それ" the
+// result kind becomes "s" as well.
+void SetTextVariable(TNuraEngine& engine, THashNode& variable, const std::string& value);
 
 }  // namespace nura
