@@ -46,7 +46,7 @@ struct THandle {
 // "変数"%s"が見つかりません。".
 THandle FindHandle(TNuraEngine& engine) {
   const std::string name = PopRawWord(engine);
-  THandle handle{engine.Base().words.Find(name, false), nullptr};
+  THandle handle{FindStreamWord(engine, name), nullptr};
   if (!handle.node) return handle;
   handle.stream = StreamOf(engine, *handle.node);
   if (!handle.stream) RaiseScriptError(engine, SJ("変数\"") + name + SJ("\"が見つかりません。"));
@@ -57,7 +57,7 @@ THandle FindHandle(TNuraEngine& engine) {
 // "ファイル"ハンドル:name"が、ありません。".
 TTextFileStream& RequireHandle(TNuraEngine& engine) {
   const std::string name = PopRawWord(engine);
-  const THashNode* node = engine.Base().words.Find(name, false);
+  const THashNode* node = FindStreamWord(engine, name);
   TTextFileStream* stream = node ? StreamOf(engine, *node) : nullptr;
   if (!stream) RaiseScriptError(engine, SJ("ファイル\"ハンドル:") + name + SJ("\"が、ありません。"));
   return *stream;

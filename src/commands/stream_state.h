@@ -16,6 +16,24 @@ namespace nura {
 
 class TNuraEngine;
 
+// The words the stream commands looked up last, kept while the word table
+// keeps its shape (no word came or left since), so that a loop over the
+// lines of a handle looks each name up in the table once.
+class TWordMemo {
+ public:
+  // The word `name` of `words` (exact look-up), or nil.
+  THashNode* Find(const THash& words, const std::string& name);
+
+ private:
+  static constexpr size_t kWords = 4;
+  struct TEntry {
+    std::string name;
+    THashNode* node = nullptr;
+  };
+  std::vector<TEntry> entries_;
+  uint64_t shape_ = 0;
+};
+
 class TStreamState {
  public:
   // The streams of the file handles; a closed handle's slot stays empty.
@@ -24,7 +42,11 @@ class TStreamState {
   std::vector<std::unique_ptr<TCommonMemoryStream>> sharedMemories;
   std::unique_ptr<TRegistry> registry;
   std::unique_ptr<TIniFileEx> ini;
+  TWordMemo words;
 };
+
+// The word `name` (exact look-up through the memo), or nil.
+THashNode* FindStreamWord(TNuraEngine& engine, const std::string& name);
 
 // The interpreter's state of these commands (made on first use).
 TStreamState& StreamStateOf(TNuraEngine& engine);
