@@ -34,8 +34,10 @@ TTextFileStream* StreamOf(TNuraEngine& engine, const THashNode& node) {
   return stream == node.address ? stream : nullptr;
 }
 
+// The word and its stream; the word is looked up without taking a
+// reference, as the handle commands use it at once.
 struct THandle {
-  NodePtr node;
+  THashNode* node = nullptr;
   TTextFileStream* stream = nullptr;
 };
 
@@ -44,7 +46,7 @@ struct THandle {
 // "変数"%s"が見つかりません。".
 THandle FindHandle(TNuraEngine& engine) {
   const std::string name = PopRawWord(engine);
-  THandle handle{FindWord(engine, name), nullptr};
+  THandle handle{FindStreamWord(engine, name), nullptr};
   if (!handle.node) return handle;
   handle.stream = StreamOf(engine, *handle.node);
   if (!handle.stream) RaiseScriptError(engine, SJ("変数\"") + name + SJ("\"が見つかりません。"));
@@ -55,7 +57,7 @@ THandle FindHandle(TNuraEngine& engine) {
 // "ファイル"ハンドル:name"が、ありません。".
 TTextFileStream& RequireHandle(TNuraEngine& engine) {
   const std::string name = PopRawWord(engine);
-  NodePtr node = FindWord(engine, name);
+  const THashNode* node = FindStreamWord(engine, name);
   TTextFileStream* stream = node ? StreamOf(engine, *node) : nullptr;
   if (!stream) RaiseScriptError(engine, SJ("ファイル\"ハンドル:") + name + SJ("\"が、ありません。"));
   return *stream;
@@ -100,7 +102,8 @@ void Close(TNuraEngine& engine, CommandId) {
   THandle handle = FindHandle(engine);
   if (!handle.node) return;
   CloseStream(engine, *handle.node);
-  engine.Base().words.Delete(handle.node->name, false);
+  const std::string name = handle.node->name;
+  engine.Base().words.Delete(name, false);
 }
 
 void Eof(TNuraEngine& engine, CommandId) {
@@ -123,9 +126,8 @@ void Move(TNuraEngine& engine, CommandId) {
 
 void ReadLine(TNuraEngine& engine, CommandId) {
   TTextFileStream& stream = RequireHandle(engine);
-  NodePtr variable = VariableForResult(engine, PopRawWord(engine));
-  SetTextVariable(*variable, stream.ReadLine());
-  if (variable == engine.ResultNode()) engine.SetResultKind("s");
+  THashNode& variable = VariableForResult(engine, PopRawWord(engine));
+  SetTextVariable(engine, variable, stream.ReadLine());
 }
 
 void WriteLine(TNuraEngine& engine, CommandId) {
@@ -163,13 +165,12 @@ void ReadBinary(TNuraEngine& engine, CommandId) {
   THandle handle = FindHandle(engine);
   const std::string name = PopRawWord(engine);
   if (!handle.stream) return;
-  NodePtr variable = VariableForResult(engine, name);
+  THashNode& variable = VariableForResult(engine, name);
   if (count < 1) return;
   CheckGrowth(static_cast<uint64_t>(count));
   std::string bytes = handle.stream->Read(static_cast<size_t>(count));
   bytes.resize(static_cast<size_t>(count), '\0');
-  SetTextVariable(*variable, bytes);
-  if (variable == engine.ResultNode()) engine.SetResultKind("s");
+  SetTextVariable(engine, variable, bytes);
 }
 
 }  // namespace

@@ -203,9 +203,8 @@ void IniRead(TNuraEngine& engine, CommandId id) {
   TIniFileEx& ini = OpenIni(engine, id);
   std::optional<std::string> value;
   if (!ini.ReadString(section, key, value)) RaiseIniAccessError(engine, ini, section, key);
-  NodePtr variable = VariableForResult(engine, name);
-  SetTextVariable(*variable, value.value_or(""));
-  if (variable == engine.ResultNode()) engine.SetResultKind("s");
+  THashNode& variable = VariableForResult(engine, name);
+  SetTextVariable(engine, variable, value.value_or(""));
 }
 
 // ---- the main window's position ----

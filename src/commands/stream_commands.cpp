@@ -83,9 +83,8 @@ void DecipherLoad(TNuraEngine& engine, CommandId) {
     SetTextResult(engine, *text);
     return;
   }
-  NodePtr variable = VariableForResult(engine, name);
-  SetTextVariable(*variable, *text);
-  if (variable == engine.ResultNode()) engine.SetResultKind("s");
+  THashNode& variable = VariableForResult(engine, name);
+  SetTextVariable(engine, variable, *text);
 }
 
 }  // namespace

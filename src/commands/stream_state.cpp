@@ -14,14 +14,30 @@ namespace nura {
 
 TStreamState& StreamStateOf(TNuraEngine& engine) { return FamilyState<TStreamState>(engine); }
 
-NodePtr VariableForResult(TNuraEngine& engine, const std::string& name) {
-  if (name.empty()) return engine.ResultNode();
-  NodePtr node = FindWord(engine, name);
-  if (!node) return AddVariable(engine, name, "", "s");
+THashNode* TWordMemo::Find(const THash& words, const std::string& name) {
+  if (words.ShapeGeneration() != shape_) {
+    entries_.clear();
+    shape_ = words.ShapeGeneration();
+  }
+  for (const TEntry& entry : entries_)
+    if (entry.name == name) return entry.node;
+  THashNode* node = words.Find(name, false);
+  if (entries_.size() < kWords) entries_.push_back({name, node});
+  return node;
+}
+
+THashNode* FindStreamWord(TNuraEngine& engine, const std::string& name) {
+  return StreamStateOf(engine).words.Find(engine.Base().words, name);
+}
+
+THashNode& VariableForResult(TNuraEngine& engine, const std::string& name) {
+  if (name.empty()) return *engine.ResultNode();
+  THashNode* node = FindStreamWord(engine, name);
+  if (!node) return *AddVariable(engine, name, "", "s");
   if (node->isProtected || node->kind != kWordVariable) {
     throw ENura(engine.FormatErrorMessage("\"" + node->name + SJ("\"は、読取専用です。")));
   }
-  return node;
+  return *node;
 }
 
 bool SecurityLevelHigh(TNuraEngine& engine) {
@@ -30,9 +46,10 @@ bool SecurityLevelHigh(TNuraEngine& engine) {
   return base.securityLevel == kSecurityHigh;
 }
 
-void SetTextVariable(THashNode& variable, const std::string& value) {
+void SetTextVariable(TNuraEngine& engine, THashNode& variable, const std::string& value) {
   variable.value = value;
   variable.annotation = "s";
+  if (&variable == engine.ResultNode().get()) engine.SetResultKind("s");
 }
 
 }  // namespace nura

@@ -16,6 +16,24 @@ namespace nura {
 
 class TNuraEngine;
 
+// The words the stream commands looked up last, kept while the word table
+// keeps its shape (no word came or left since), so that a loop over the
+// lines of a handle looks each name up in the table once.
+class TWordMemo {
+ public:
+  // The word `name` of `words` (exact look-up), or nil.
+  THashNode* Find(const THash& words, const std::string& name);
+
+ private:
+  static constexpr size_t kWords = 4;
+  struct TEntry {
+    std::string name;
+    THashNode* node = nullptr;
+  };
+  std::vector<TEntry> entries_;
+  uint64_t shape_ = 0;
+};
+
 class TStreamState {
  public:
   // The streams of the file handles; a closed handle's slot stays empty.
@@ -24,21 +42,27 @@ class TStreamState {
   std::vector<std::unique_ptr<TCommonMemoryStream>> sharedMemories;
   std::unique_ptr<TRegistry> registry;
   std::unique_ptr<TIniFileEx> ini;
+  TWordMemo words;
 };
+
+// The word `name` (exact look-up through the memo), or nil.
+THashNode* FindStreamWord(TNuraEngine& engine, const std::string& name);
 
 // The interpreter's state of these commands (made on first use).
 TStreamState& StreamStateOf(TNuraEngine& engine);
 
 // The variable `name`, entered at the current run-control depth when
 // missing; the read-only error for a protected word or one that is no
-// variable.
-NodePtr VariableForResult(TNuraEngine& engine, const std::string& name);
+// variable. The word table holds the node (no reference is taken: look-ups
+// on the way of every line read stay cheap).
+THashNode& VariableForResult(TNuraEngine& engine, const std::string& name);
 
 // True at the high security level (the level of "security.ini" read
 // first, as the confirmation does).
 bool SecurityLevelHigh(TNuraEngine& engine);
 
-// Stores `value` with the type letter "s" in the variable.
-void SetTextVariable(THashNode& variable, const std::string& value);
+// Stores `value` with the type letter "s" in the variable; for "それ" the
+// result kind becomes "s" as well.
+void SetTextVariable(TNuraEngine& engine, THashNode& variable, const std::string& value);
 
 }  // namespace nura

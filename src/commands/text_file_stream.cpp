@@ -69,8 +69,11 @@ const std::array<uint8_t, 256> kLineBytes = [] {
 
 }  // namespace
 
-std::string TTextFileStream::ReadLine() {
-  std::string line;
+const std::string& TTextFileStream::ReadLine() {
+  // The line goes into a buffer the stream keeps, which keeps its size
+  // from line to line.
+  std::string& line = line_;
+  line.clear();
   auto more = [this] { return readPos_ < endPos_ || Fill(); };
   while (more()) {
     // The characters up to the line end, or up to a lead byte that ends the

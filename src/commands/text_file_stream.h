@@ -40,8 +40,8 @@ class TTextFileStream {
   TTextFileStream(const TTextFileStream&) = delete;
   TTextFileStream& operator=(const TTextFileStream&) = delete;
 
-  // The next line without its line break.
-  std::string ReadLine();
+  // The next line without its line break; valid until the next ReadLine.
+  const std::string& ReadLine();
   bool Eof();
   // Writes `text` and CR LF at the logical position.
   void WriteLine(const std::string& text);
@@ -64,6 +64,7 @@ class TTextFileStream {
   TNativeFile file_;
   std::string path_;
   char buffer_[kBufferSize];
+  std::string line_;  // the last line read
   size_t readPos_ = 0;  // the next unread byte of the buffer
   size_t endPos_ = 0;   // the end of the bytes in the buffer (0: empty)
   int64_t logicalPos_ = 0;   // 0: not set, the file position counts

@@ -1,5 +1,6 @@
 #include "engine/command_api.h"
 
+#include <mutex>
 #include <unordered_map>
 
 #include "engine/errors.h"
@@ -27,6 +28,13 @@ std::string PopRawWord(TNuraEngine& engine) {
 NodePtr PopObject(TNuraEngine& engine, bool create) { return engine.FindObjectWord(create); }
 
 bool SubjectLeftOut(TNuraEngine& engine) { return engine.Base().implicitSubject; }
+
+size_t FamilyStateSlot(std::type_index type) {
+  static std::mutex guard;
+  static std::unordered_map<std::type_index, size_t> given;
+  const std::lock_guard<std::mutex> lock(guard);
+  return given.emplace(type, given.size()).first->second;
+}
 
 NodePtr FindWord(TNuraEngine& engine, const std::string& name) {
   return engine.Base().words.FindNode(name, false);

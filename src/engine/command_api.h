@@ -41,6 +41,7 @@
 #include <memory>
 #include <string>
 #include <typeindex>
+#include <vector>
 
 #include "engine/command_ids.h"
 #include "engine/command_registry.h"
@@ -82,14 +83,28 @@ NodePtr AddVariable(TNuraEngine& engine, const std::string& name, const std::str
 
 // ---- state of a command family ----
 
+// The slot of the family state of `type` in TNuraBase::familyState, the
+// same for every module of the process; given out on first asking.
+size_t FamilyStateSlot(std::type_index type);
+
+// Makes the state of `T` at `slotIndex` (out of the way of the look-up).
+template <typename T>
+[[gnu::noinline]] void MakeFamilyState(std::vector<std::shared_ptr<void>>& states, size_t slotIndex) {
+  if (slotIndex >= states.size()) states.resize(slotIndex + 1);
+  states[slotIndex] = std::make_shared<T>();
+}
+
 // The state that the family of `T` keeps between its commands (an open
 // file, a search in progress): made on first use, freed with the
 // interpreter state. `T` is declared in the family's own files.
 template <typename T>
 T& FamilyState(TNuraEngine& engine) {
-  std::shared_ptr<void>& slot = engine.Base().familyState[std::type_index(typeid(T))];
-  if (!slot) slot = std::make_shared<T>();
-  return *static_cast<T*>(slot.get());
+  // The slot is found once per type (and module), not per command.
+  static const size_t slotIndex = FamilyStateSlot(std::type_index(typeid(T)));
+  std::vector<std::shared_ptr<void>>& states = engine.Base().familyState;
+  if (slotIndex >= states.size() || !states[slotIndex]) [[unlikely]]
+    MakeFamilyState<T>(states, slotIndex);
+  return *static_cast<T*>(states[slotIndex].get());
 }
 
 // ---- results ----

@@ -350,8 +350,9 @@ class TNuraBase {
   std::string switchValue;
   bool lineStop = false;
   int securityLevel = 1;
-  // What command families keep between their commands (FamilyState).
-  std::unordered_map<std::type_index, std::shared_ptr<void>> familyState;
+  // What command families keep between their commands (FamilyState), at
+  // the slot of each family's type (FamilyStateSlot).
+  std::vector<std::shared_ptr<void>> familyState;
   TSecurityAnswer securityAnswer = TSecurityAnswer::None;  // "全てはい"/"全ていいえ"
 
   // Error handling (set by the error-mode commands).
