@@ -24,21 +24,6 @@ namespace {
 
 using namespace nura;
 
-class QuietDialogs : public TDialogHost {
- public:
-  void ShowMessage(const std::string&, const std::string&) override {}
-  void ShowWarning(const std::string&, const std::string&) override {}
-  bool AskYesNo(const std::string&, const std::string&) override { return false; }
-  std::string AskButtons(const std::string&, const std::string&, const std::vector<std::string>&) override {
-    return {};
-  }
-  std::string AskInput(const std::string&, const std::string&, bool& cancelled) override {
-    cancelled = true;
-    return {};
-  }
-  ErrorChoice ShowErrorDialog(const std::string&) override { return ErrorChoice::Continue; }
-};
-
 const char* const kExtremes[] = {
     "2147483647", "-2147483648", "2147483648", "-2147483649", "99999999999999999999", "0", "-1", "1",
     "1e308", "-1e308", "0.5", "「(2147483647,2147483647)」", "「(-2147483648,-2147483648)」",
@@ -73,7 +58,7 @@ std::string Script(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static QuietDialogs dialogs;
+  static TSilentDialogs dialogs(ErrorChoice::Continue);
   static const bool ready = [] {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static int argc = 1;

@@ -30,22 +30,6 @@
 namespace nura::fuzz {
 namespace script_run {
 
-class QuietDialogs : public TDialogHost {
- public:
-  void ShowMessage(const std::string&, const std::string&) override {}
-  void ShowWarning(const std::string&, const std::string&) override {}
-  bool AskYesNo(const std::string&, const std::string&) override { return false; }
-  std::string AskButtons(const std::string&, const std::string&,
-                         const std::vector<std::string>&) override {
-    return {};
-  }
-  std::string AskInput(const std::string&, const std::string&, bool& cancelled) override {
-    cancelled = true;
-    return {};
-  }
-  ErrorChoice ShowErrorDialog(const std::string&) override { return ErrorChoice::Continue; }
-};
-
 inline TNuraEngine* running = nullptr;
 
 // A wait runs the event queue: here it ends the run.
@@ -93,7 +77,7 @@ inline void RegisterVocabulary() {
 // Runs `script` to its end, its error or its time limit.
 inline void RunScript(const std::string& script) {
   using namespace script_run;
-  static QuietDialogs dialogs;
+  static TSilentDialogs dialogs(ErrorChoice::Continue);
   static StoppingHost host;
   static const bool ready = [] {
     SetDialogs(&dialogs);
