@@ -51,8 +51,8 @@ int main() {
   SetDialogs(&dialogs);
   RegisterControlCommands();
   const TShape shapes[] = {
-      {"one line of \"Aの\" without blanks", "Aの", 4000},
-      {"a chain of \"Aの \" phrases", "Aの ", 8000},
+      {"one line of \"Aの\" without blanks", "Aの", 16000},
+      {"a chain of \"Aの \" phrases", "Aの ", 16000},
       {"もし unclosed", "もし1ならば\n", 8000},
       {"もし/違えば unclosed", "もし0ならば\n違えば\n", 8000},
       {"回 unclosed", "1回\n", 8000},
