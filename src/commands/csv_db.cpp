@@ -630,7 +630,9 @@ void TCsvDbBase::ShowInGrid(TCsvGridModel& grid, bool autoSize) const {
     }
     grid.SetColWidth(c, widest > 0 ? widest + 5 : grid.DefaultColWidth());
   }
-  grid.SetDefaultRowHeight(std::abs(grid.FontHeight()) + 4);
+  // The height of the grid's font, bounded: a font of any size gives a row.
+  const int fontHeight = std::clamp(grid.FontHeight(), -32767, 32767);
+  grid.SetDefaultRowHeight(std::abs(fontHeight) + 4);
 }
 
 void TCsvDbBase::LoadFromGrid(const TCsvGridModel& grid) {

@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QScrollBar>
 #include <algorithm>
+#include <climits>
 
 #include "editor/column_attributes.h"
 #include "editor/editor_popup_menu.h"
@@ -467,7 +468,9 @@ void TEditor::SetSelLength(int length) {
     SetRowCol(row, col);
   }
   StartSelection();
-  SetCaretByOffset(caretRow_, ColToByte(caretRow_, caretCol_) + length);
+  // A length past the end selects to the end; the sum must not overflow.
+  const int from = ColToByte(caretRow_, caretCol_);
+  SetCaretByOffset(caretRow_, from + std::min(length, INT_MAX - from));
   programmatic_ = false;
   UpdateCaret();
   UpdateSelection();

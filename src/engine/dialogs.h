@@ -156,6 +156,27 @@ class TConsoleDialogs : public TDialogHost {
   bool SelectFont(TFontChoice& font) override;
 };
 
+// Dialogs for runs with nobody to ask (fuzz targets, benchmarks): nothing
+// is shown, every question is answered at once (no, cancel, the empty
+// text), and the error dialog gives `errorChoice`.
+class TSilentDialogs : public TDialogHost {
+ public:
+  explicit TSilentDialogs(ErrorChoice choice) : errorChoice(choice) {}
+  void ShowMessage(const std::string&, const std::string&) override {}
+  void ShowWarning(const std::string&, const std::string&) override {}
+  bool AskYesNo(const std::string&, const std::string&) override { return false; }
+  std::string AskButtons(const std::string&, const std::string&, const std::vector<std::string>&) override {
+    return {};
+  }
+  std::string AskInput(const std::string&, const std::string&, bool& cancelled) override {
+    cancelled = true;
+    return {};
+  }
+  ErrorChoice ShowErrorDialog(const std::string&) override { return errorChoice; }
+
+  ErrorChoice errorChoice;
+};
+
 // Marks the run as failed: in console mode the program then ends with exit
 // status 1. The console error dialog marks it; so does a start-up file that
 // cannot be read.

@@ -120,7 +120,10 @@ const TNuraEngine::TLineAt& TNuraEngine::LineAtCursor() {
   const TPositionLines* known = lineCache_.Find(b.cursor.text, b.cursor.p);
   if (known && known->at) return *known->at;
   TPositionLines lines = known ? *known : TPositionLines{};
-  TLineAt& at = lines.at.emplace();
+  // Assigned rather than emplaced: clang does not count a nested struct with
+  // member initializers as default-constructible inside its class.
+  lines.at = TLineAt{};
+  TLineAt& at = *lines.at;
   const char* p = b.cursor.p;
   while (*p && *p != '\r' && *p != '\n') p += (IsSjisLead(static_cast<unsigned char>(*p)) && p[1]) ? 2 : 1;
   at.breakFollows = *p != '\0';

@@ -375,11 +375,25 @@ class TNuraEngine {
   // word_reader.cpp
   const std::string* ParticleAt(const char* p, const char* limit);
   bool IsRegistered(const std::string& word, bool loose) const;
-  bool IsWholeWord(const std::string& run) const;
+  // IsRegistered of the bytes from..to, at once false when no word can be
+  // that long.
+  bool IsRegisteredSpan(const char* from, const char* to, bool loose) const;
+  bool IsWholeWord(std::string_view run) const;
+  // The end of the run of word bytes at `start` (as ScanWord ends it).
+  const char* KeptRunEnd(const char* start);
+  // A place where a run may split: the run's start, the character before
+  // `at`, whether all before `at` is ASCII and whether it ends in okurigana.
+  struct TSplitPlace {
+    const char* start;
+    const char* last;
+    const char* at;
+    bool ascii;
+    bool okurigana;
+  };
   bool RegisteredWordRunsOn(const char* start, const char* from, const char* past,
                             const char* end) const;
-  bool SplitsAt(const char* start, const char* at, const std::string& particle,
-                const char* end, bool item) const;
+  bool SplitsAt(const TSplitPlace& place, const std::string& particle, const char* end,
+                bool item) const;
 
   std::unique_ptr<TNuraBase> base_;
   TEngineHost defaultHost_;
@@ -394,6 +408,10 @@ class TNuraEngine {
   std::vector<std::string> particles_;
   std::unordered_map<unsigned char, std::vector<const std::string*>> particleIndex_;
   uint64_t particleGeneration_ = 0;
+  // The last long run KeptRunEnd scanned: its text, its start and its end.
+  std::weak_ptr<const std::string> runText_;
+  const char* runFrom_ = nullptr;
+  const char* runTo_ = nullptr;
   // Words read at the cursor: what ReadWordAt gave there, kept per position
   // while the word table and its patterns stay as they were.
   struct TKeptWord {

@@ -193,7 +193,9 @@ void TNuraEngine::RunKeptCommandWord(const TKeptCommand& kept, const char* at) {
     if (bound) boundFor_ = &node;
     RunWordNode(word.Text(), node);
   }
-  if (*end) PassLineEnd(end, lineEnd);
+  // The word may have ended the run and freed the text `end` lies in: the
+  // cursor, which holds its text, is compared first.
+  if (b.cursor.p == end && *end) PassLineEnd(end, lineEnd);
 }
 
 void TNuraEngine::CallKeptLabel(const TKeptCommand& kept) {

@@ -63,9 +63,12 @@ bool IsHiraganaCode(unsigned code) { return code >= 0x82A0 && code <= 0x833E; }
 
 }  // namespace
 
-std::string StripOkurigana(const std::string& word) {
-  // Written in place: what is kept is never longer than the word.
-  std::string out(word.size(), '\0');
+namespace {
+
+// Writes the bytes of `word` that its loose key keeps to `out` (room for
+// the word, or for limit + 2 bytes) and gives their count; stops once more
+// than `limit` are kept.
+size_t KeepLooseBytes(std::string_view word, char* out, size_t limit) {
   size_t o = 0;
   bool afterKanji = false;
   size_t i = 0;
@@ -75,7 +78,7 @@ std::string StripOkurigana(const std::string& word) {
            IsHiraganaCode((static_cast<unsigned char>(word[at]) << 8) |
                           static_cast<unsigned char>(word[at + 1]));
   };
-  while (i < n) {
+  while (i < n && o <= limit) {
     const unsigned char c = static_cast<unsigned char>(word[i]);
     if (!IsSjisLead(c) || i + 1 >= n) {
       out[o++] = word[i++];
@@ -89,6 +92,15 @@ std::string StripOkurigana(const std::string& word) {
       afterKanji = false;
     }
   }
+  return o;
+}
+
+}  // namespace
+
+std::string StripOkurigana(const std::string& word) {
+  // Written in place: what is kept is never longer than the word.
+  std::string out(word.size(), '\0');
+  const size_t o = KeepLooseBytes(word, out.data(), std::string::npos - 2);
   if (o == 0) return word;
   out.resize(o);
   return out;
@@ -137,6 +149,7 @@ THashNode& THash::FindOrAddVariable(const std::string& name, int32_t id) {
 
 const NodePtr& THash::Enter(NodePtr node, uint64_t hash) {
   if (count_ == INT32_MAX) throw std::overflow_error("word table overflow");
+  longestName_ = std::max(longestName_, node->name.size());
   const NodePtr& entered = index_.Insert(std::move(node), hash);
   ++count_;
   ++shapeGeneration_;
@@ -183,6 +196,16 @@ const NodePtr& THash::FindLoose(const std::string& name) const {
     entry.shape = shapeGeneration_;
   }
   return entry.node;
+}
+
+bool THash::MayHold(std::string_view name, bool loose) const {
+  if (name.size() <= longestName_) return true;
+  if (!loose) return false;
+  // A loose look-up also finds the word by its key, which may be far
+  // shorter than the spelling; only as many bytes of it as the longest
+  // name (and one) are made.
+  std::string key(longestName_ + 2, '\0');
+  return KeepLooseBytes(name, key.data(), longestName_) <= longestName_;
 }
 
 const NodePtr* THash::Lookup(const std::string& name, bool loose) const {
@@ -233,6 +256,7 @@ void THash::Clear() {
   index_.Clear();
   loose_.clear();
   count_ = 0;
+  longestName_ = 0;
   ++patternGeneration_;
   ++removalGeneration_;
   ++shapeGeneration_;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <typeindex>
 #include <unordered_map>
 #include <unordered_set>
@@ -132,6 +133,11 @@ class THash {
   void AssignNode(THashNode& target, const THashNode& source);
 
   NodePtr FindNode(const std::string& name, bool loose) const;
+  // False when no look-up of `name` can find a word: it is longer than
+  // every name the table has held since it was cleared (with loose: its
+  // loose key is too). Costs at most the longest name's length, however
+  // long `name` is.
+  bool MayHold(std::string_view name, bool loose) const;
   // The loose key of `name` (StripOkurigana), kept per spelling; the
   // reference holds until the next look-up.
   const std::string& LooseKey(const std::string& name) const;
@@ -172,6 +178,7 @@ class THash {
   const NodePtr& Enter(NodePtr node, uint64_t hash);
 
   TNameIndex index_;
+  size_t longestName_ = 0;  // bytes of the longest name entered since Clear
   // Loose look-ups by spelling: the key and the node found (nil: none),
   // the node valid while the table's shape is that of `shape`.
   struct TLooseEntry {

@@ -543,8 +543,9 @@ void TNuraEngine::StatementTail(std::string word, bool callable) {
   }
   switch (TailSuffixOf(word)) {
     case TTailSuffix::kNo:
+      // The item name behind "Bの" is the next step's word: a chain of
+      // phrases is read in the run loop, not by recursion.
       b.args.Push(std::move(word));
-      ExecuteStatement();
       return;
     case TTailSuffix::kWa:
       ExecuteAssignment(RemoveSuffix(word, kWa));

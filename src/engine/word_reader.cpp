@@ -49,15 +49,6 @@ bool IsHiraganaAt(const char* p) {
   return IsSjisLead(static_cast<unsigned char>(p[0])) && p[1] && code >= 0x82A0 && code <= 0x833E;
 }
 
-// True when `prefix` ends in hiragana that follow another character
-// ("高さ"), as a word's okurigana do.
-bool EndsInOkurigana(const char* start, const char* last) {
-  if (!IsHiraganaAt(last)) return false;
-  for (const char* p = start; p < last; p += SjisCharLength(p))
-    if (!IsHiraganaAt(p)) return true;
-  return false;
-}
-
 bool IsAllAscii(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
@@ -81,6 +72,9 @@ const char* const kExtraParticles[] = {"は", "の時", "が", "回", "以上の
 const char* TeFormEnd(const THash& words, const char* start, const char* end) {
   static const std::string kTe = SJ("て"), kDe = SJ("で");
   for (const char* at = start + SjisCharLength(start); at < end; at += SjisCharLength(at)) {
+    // A command ending here or further on would be longer than any word:
+    // a long run is not searched to its end.
+    if (!words.MayHold(std::string_view(start, static_cast<size_t>(at + 2 - start)), true)) return nullptr;
     if (std::string_view(at, 2) != kTe && std::string_view(at, 2) != kDe) continue;
     const char* after = at + 2;
     if (after >= end) return nullptr;
@@ -89,7 +83,10 @@ const char* TeFormEnd(const THash& words, const char* start, const char* end) {
                      command->kind != kWordDeclared)) {
       continue;
     }
-    if (words.FindNode(std::string(after, end), true)) return after;
+    if (words.MayHold(std::string_view(after, end - after), true) &&
+        words.FindNode(std::string(after, end), true)) {
+      return after;
+    }
   }
   return nullptr;
 }
@@ -144,7 +141,7 @@ const std::string* TNuraEngine::ParticleAt(const char* p, const char* limit) {
   for (const std::string* cand : it->second) {
     if (cand->size() > room || !std::equal(cand->begin(), cand->end(), p)) continue;
     if (!longest) longest = cand;
-    if (cand->size() < room && IsRegistered(std::string(p + cand->size(), limit), true)) return cand;
+    if (cand->size() < room && IsRegisteredSpan(p + cand->size(), limit, true)) return cand;
   }
   return longest;
 }
@@ -153,9 +150,16 @@ bool TNuraEngine::IsRegistered(const std::string& word, bool loose) const {
   return base_->words.FindNode(word, loose) != nullptr;
 }
 
-bool TNuraEngine::IsWholeWord(const std::string& run) const {
-  if (IsRegistered(run, false)) return true;
-  NodePtr node = base_->words.FindNode(run, true);
+bool TNuraEngine::IsRegisteredSpan(const char* from, const char* to, bool loose) const {
+  return base_->words.MayHold(std::string_view(from, static_cast<size_t>(to - from)), loose) &&
+         IsRegistered(std::string(from, to), loose);
+}
+
+bool TNuraEngine::IsWholeWord(std::string_view run) const {
+  if (!base_->words.MayHold(run, true)) return false;
+  const std::string word(run);
+  if (IsRegistered(word, false)) return true;
+  NodePtr node = base_->words.FindNode(word, true);
   return node && IsCallableKind(node->kind);
 }
 
@@ -163,34 +167,33 @@ bool TNuraEngine::IsWholeWord(const std::string& run) const {
 // starts at `start` and runs past `past`.
 bool TNuraEngine::RegisteredWordRunsOn(const char* start, const char* from, const char* past,
                                        const char* end) const {
+  // Only as far as the longest registered name reaches from `from`.
   for (const char* q = past; q < end;) {
     q += SjisCharLength(q);
-    if (IsRegistered(std::string(from, q), false) || IsRegistered(std::string(start, q), false))
-      return true;
+    if (!base_->words.MayHold(std::string_view(from, static_cast<size_t>(q - from)), false)) break;
+    if (IsRegistered(std::string(from, q), false) || IsRegisteredSpan(start, q, false)) return true;
   }
   return false;
 }
 
-bool TNuraEngine::SplitsAt(const char* start, const char* at, const std::string& particle,
+bool TNuraEngine::SplitsAt(const TSplitPlace& place, const std::string& particle,
                            const char* end, bool item) const {
   static const std::string kTopic = SJ("は");
-  const std::string prefix(start, at);
+  const char* start = place.start;
+  const char* at = place.at;
+  const char* last = place.last;
   const char* after = at + particle.size();
-  const bool wordFollows = after < end && IsRegistered(std::string(after, end), true);
-  const char* before = start;
-  const char* last = start;
-  while (before < at) {
-    last = before;
-    before += SjisCharLength(before);
-  }
+  const bool wordFollows = after < end && IsRegisteredSpan(after, end, true);
   bool ok;
   if (IsHiraganaAt(particle.c_str())) {
     const bool topicBeforeValue = particle == kTopic && after < end && !IsHiraganaAt(after);
-    ok = !IsHiraganaAt(last) || IsRegistered(prefix, true) || wordFollows || topicBeforeValue ||
-         (item && EndsInOkurigana(start, last));
+    ok = !IsHiraganaAt(last) || IsRegisteredSpan(start, at, true) || wordFollows ||
+         topicBeforeValue || (item && place.okurigana);
   } else {
-    NodePtr node = base_->words.FindNode(prefix, false);
-    ok = IsAllAscii(prefix) || wordFollows ||
+    NodePtr node = base_->words.MayHold(std::string_view(start, at - start), false)
+                       ? base_->words.FindNode(std::string(start, at), false)
+                       : nullptr;
+    ok = place.ascii || wordFollows ||
          (node && (node->kind == kWordVariable || node->kind == kWordHash));
   }
   return ok && !RegisteredWordRunsOn(start, at, at + particle.size(), end);
@@ -224,9 +227,9 @@ std::string TNuraEngine::ReadWordAt(const char*& c, bool item) {
   if (!c) return {};
   while (*c == ' ' || *c == '\t') ++c;
   const char* start = c;
-  const char* end = RunEnd(start);
+  const char* end = KeptRunEnd(start);
   if (end == start) return {};
-  const std::string run(start, end);
+  const std::string_view run(start, static_cast<size_t>(end - start));
   static const std::string kIf = SJ("もし");
   static const std::string kArm = SJ("の時");
   const char* wordEnd = end;
@@ -241,13 +244,21 @@ std::string TNuraEngine::ReadWordAt(const char*& c, bool item) {
     wordEnd = te;
     hasParticle = true;
   } else {
-    for (const char* at = start + SjisCharLength(start); at < end; at += SjisCharLength(at)) {
-      const std::string* particle = ParticleAt(at, end);
-      if (particle && SplitsAt(start, at, *particle, end, item)) {
-        wordEnd = at + particle->size();
+    // What the prefix before `at` is made of is carried along, so each
+    // place costs the same however far into the run it lies.
+    TSplitPlace place{start, start, start + SjisCharLength(start), IsAllAscii(std::string_view(start, 1)), false};
+    bool beforeLastNonHiragana = false;
+    for (; place.at < end; place.at += SjisCharLength(place.at)) {
+      const std::string* particle = ParticleAt(place.at, end);
+      if (particle && SplitsAt(place, *particle, end, item)) {
+        wordEnd = place.at + particle->size();
         hasParticle = true;
         break;
       }
+      beforeLastNonHiragana = beforeLastNonHiragana || !IsHiraganaAt(place.last);
+      place.last = place.at;
+      place.ascii = place.ascii && static_cast<unsigned char>(*place.at) < 0x80;
+      place.okurigana = IsHiraganaAt(place.last) && beforeLastNonHiragana;
     }
   }
   c = wordEnd;
@@ -259,6 +270,25 @@ std::string TNuraEngine::ReadWordAt(const char*& c, bool item) {
   return word;
 }
 
+const char* TNuraEngine::KeptRunEnd(const char* start) {
+  // A line of words written without blanks is one run: its end is found
+  // once, not again for every word in it. Only long runs in the cursor's
+  // text are kept; the weak reference tells whether that text still lives.
+  const TextRef& text = base_->cursor.text;
+  if (start > runFrom_ && start <= runTo_ && text && !runText_.owner_before(text) &&
+      !text.owner_before(runText_) && !runText_.expired()) {
+    return runTo_;
+  }
+  const char* end = RunEnd(start);
+  constexpr ptrdiff_t kKeptRun = 256;
+  if (end - start > kKeptRun && text && start >= text->data() && start < text->data() + text->size()) {
+    runText_ = text;
+    runFrom_ = start;
+    runTo_ = end;
+  }
+  return end;
+}
+
 std::string TNuraEngine::ReadParticleAt(const char*& c) {
   if (!c) return {};
   const char* p = c;
@@ -268,8 +298,7 @@ std::string TNuraEngine::ReadParticleAt(const char*& c) {
   const std::string* particle = ParticleAt(p, end);
   if (!particle) return {};
   // A registered word that begins with the particle wins ("でなければ").
-  if (static_cast<size_t>(end - p) > particle->size() && IsRegistered(std::string(p, end), true))
-    return {};
+  if (static_cast<size_t>(end - p) > particle->size() && IsRegisteredSpan(p, end, true)) return {};
   c = p + particle->size();
   return *particle;
 }

@@ -34,7 +34,7 @@ void CenterOnScreen(QWidget* form) {
 QFont DialogFont(const TDialogStyle& style, const QFont& base) {
   QFont font = base;
   if (!style.fontName.empty()) font.setFamily(SjisToQString(style.fontName));
-  if (style.fontSize > 0) font.setPointSize(style.fontSize);
+  if (style.fontSize > 0) font.setPointSize(ClampFontSize(style.fontSize));
   SetFontStyle(font, style.fontStyle);
   return font;
 }

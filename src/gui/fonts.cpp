@@ -31,9 +31,11 @@ void SetFontStyle(QFont& font, int style) {
   font.setUnderline(style & 4);
 }
 
+int ClampFontSize(int points) { return std::clamp(points, 1, 400); }
+
 QFont ScriptFont(const std::string& name, int size, int style) {
   QFont font(SjisToQString(name));
-  font.setPointSize(std::max(1, size));
+  font.setPointSize(ClampFontSize(size));
   SetFontStyle(font, style);
   return font;
 }

@@ -14,6 +14,11 @@ class TNuraEngine;
 // "ＭＳ Ｐゴシック", "ＭＳ 明朝", "FixedSys" ...) to Noto CJK fonts.
 void InstallFontSubstitutes();
 
+// A point size a script gives, within what the text painting handles:
+// 1 to 400 points (as the editor's font), so that huge sizes neither
+// overflow the pixel sizes derived from them nor exhaust memory.
+int ClampFontSize(int points);
+
 // Sets the style flags (1 bold, 2 italic, 4 underline) on `font`.
 void SetFontStyle(QFont& font, int style);
 // A font by Shift-JIS name, size in points (at least 1) and style flags

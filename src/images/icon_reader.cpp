@@ -13,6 +13,10 @@ namespace {
 
 constexpr size_t kHeader = 6, kEntry = 16;
 
+// The largest side of an icon image read from a DIB: the directory's
+// limit of 256 with room for files that state more there.
+constexpr int kMaxIconSide = 1024;
+
 [[noreturn]] void Damaged() { throw EInvalidGraphic(SJ("アイコンファイルの形式が正しくありません。")); }
 
 // Mixes a colour byte with white: `clear` 0 keeps it, 255 gives white.
@@ -70,6 +74,9 @@ void ReadDibImage(const uint8_t* data, size_t size, TBitmap& out) {
   options.topDown = false;
   options.doubledHeight = true;
   const TDibInfo dib = ReadDibInfo(data, size, options);
+  // An icon's directory gives at most 256 pixels a side; a compressed image
+  // of a few bytes must not claim millions of pixels.
+  if (dib.width > kMaxIconSide || dib.height > kMaxIconSide) Damaged();
   const size_t colourBytes = dib.rowBytes * static_cast<size_t>(dib.height);
   DecodeDibBits(dib, data + dib.tableEnd, size - dib.tableEnd, out);
   TBitmap transparency;

@@ -7,8 +7,6 @@
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "platform/shell.h"
@@ -120,26 +118,60 @@ bool CopyInto(const std::string& source, TAtomicFileWriter& writer) {
 
 }  // namespace
 
+namespace {
+
+// Opens a regular file for reading; -1 for anything else. A device, a FIFO
+// or a socket would be read for ever (or block at the open): the open does
+// not wait, and the kind is checked on the open file itself.
+int OpenRegularFile(const std::string& nativePath) {
+  if (nativePath.empty()) return -1;
+  const int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return -1;
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+// Hands the file's bytes to `take` in blocks of 64 KiB until it returns
+// false; false when a read fails.
+bool ReadBlocks(int fd, const std::function<bool(std::string_view)>& take) {
+  std::string block(1 << 16, '\0');
+  for (;;) {
+    const ssize_t got = ::read(fd, block.data(), block.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0 || !take(std::string_view(block.data(), static_cast<size_t>(got)))) return true;
+  }
+}
+
+}  // namespace
+
 bool ReadNativeFile(const std::string& nativePath, std::string& bytes) {
   bytes.clear();
-  std::error_code ec;
-  if (nativePath.empty() || fs::is_directory(nativePath, ec)) return false;
-  std::ifstream in(nativePath, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  const int fd = OpenRegularFile(nativePath);
+  if (fd < 0) return false;
+  bool tooLarge = false;
+  const bool read = ReadBlocks(fd, [&](std::string_view block) {
+    tooLarge = bytes.size() + block.size() > kMaxReadFileBytes;
+    if (!tooLarge) bytes.append(block);
+    return !tooLarge;
+  });
+  ::close(fd);
+  if (read && !tooLarge) return true;
+  bytes.clear();
+  return false;
 }
 
 bool ReadNativeFileBlocks(const std::string& nativePath, const std::function<bool(std::string_view)>& take) {
-  std::ifstream in(nativePath, std::ios::binary);
-  if (!in) return false;
-  std::string block(1 << 16, '\0');
-  while (in) {
-    in.read(block.data(), static_cast<std::streamsize>(block.size()));
-    const size_t got = static_cast<size_t>(in.gcount());
-    if (got > 0 && !take(std::string_view(block.data(), got))) return true;
-  }
-  return !in.bad();
+  const int fd = OpenRegularFile(nativePath);
+  if (fd < 0) return false;
+  const bool read = ReadBlocks(fd, take);
+  ::close(fd);
+  return read;
 }
 
 TAtomicFileWriter::TAtomicFileWriter(std::string nativePath) : target_(std::move(nativePath)) {}

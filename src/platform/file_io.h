@@ -8,11 +8,16 @@
 
 namespace nura {
 
-// Reads the whole file; false when it cannot be read or is a folder.
+// Files larger than this are not read whole.
+constexpr size_t kMaxReadFileBytes = size_t{1} << 28;
+
+// Reads the whole file; false when it cannot be read, is no regular file
+// (a folder, a device, a FIFO) or holds more than kMaxReadFileBytes.
 bool ReadNativeFile(const std::string& nativePath, std::string& bytes);
 
 // Reads the file in blocks of 64 KiB, handing each to `take`, which
-// returns false to stop early; false when the file cannot be read.
+// returns false to stop early; false when the file cannot be read or is no
+// regular file.
 bool ReadNativeFileBlocks(const std::string& nativePath, const std::function<bool(std::string_view)>& take);
 
 // Writes all of `bytes` to the open descriptor (a write cut short goes on);

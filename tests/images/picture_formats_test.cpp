@@ -190,6 +190,14 @@ TEST(IconFormat, PngImagesInsideIconsBlendOverWhite) {
   EXPECT_EQ(test::Pixels(back), (std::vector<uint32_t>{0x0000FF, 0xFFFFFF}));
 }
 
+// A run-length compressed icon image of a few bytes that claims a side of
+// 131,072 pixels is refused before millions of pixels are decoded.
+TEST(IconFormat, HugeCompressedImageIsRefused) {
+  const std::string ico("\x00\x00\x01\x00\x01\x00\xF8\x01\x00\x00\x01\x3B\x18\x00\x3A\x00\x00\x00\x16\x00\x00\x00\x28\x00\x00\x00\x00\x00\x04\x00\x00\x01\x00\x00\x01\x00\x04\x00\x02\x00\x00\x00\x00\x89\x50\x00\x00\x00\x49\x4D\x45\x00\x00\x01\x01\x00\x00\x00\x49\x4D\x45\x00\x00\x28\x01\x01\x00\x00\x00\x88\xFF\x88\x88\x00\x00\x00\x00\x00\x04\x00\x00\x2B\x00\x00\x00\x00\x40\x00\x00\x00\x00", 91);
+  TBitmap back;
+  EXPECT_THROW(ReadIco(ico, back), EInvalidGraphic);
+}
+
 // Randomly damaged BMP and ICO files: a clean error or a picture, never a
 // crash, an overrun (the sanitizers watch) or another kind of exception.
 TEST(DamagedPictures, RandomDamageGivesCleanErrorsOnly) {

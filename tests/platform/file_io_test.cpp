@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/shell.h"
 #include "support/file_size_limit.h"
@@ -186,6 +187,30 @@ TEST_F(AtomicWriter, CopiesTakeTheSourcesModeAndFailWithoutHarm) {
   EXPECT_EQ(Read(folder + "/copy/tree/sub/a.txt"), "new");
   EXPECT_TRUE(fs::is_symlink(folder + "/copy/tree/link"));
   EXPECT_EQ(Read(folder + "/copy/tree/link"), "new");
+}
+
+
+// Devices and FIFOs would be read for ever or block the open: they are
+// refused at once, like a folder; a regular file reads as before.
+TEST(ReadNativeFile, RefusesWhatIsNoRegularFile) {
+  const std::string folder = test::MakeTempFolder();
+  const std::string fifo = folder + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string plain = folder + "/plain.txt";
+  { std::ofstream(plain, std::ios::binary) << "abc"; }
+  std::string bytes = "old";
+  EXPECT_FALSE(ReadNativeFile("/dev/zero", bytes));
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_FALSE(ReadNativeFile(fifo, bytes));
+  EXPECT_FALSE(ReadNativeFile(folder, bytes));
+  EXPECT_FALSE(ReadNativeFileBlocks("/dev/zero", [](std::string_view) { return true; }));
+  EXPECT_FALSE(ReadNativeFileBlocks(fifo, [](std::string_view) { return true; }));
+  ASSERT_TRUE(ReadNativeFile(plain, bytes));
+  EXPECT_EQ(bytes, "abc");
+  std::string blocks;
+  EXPECT_TRUE(ReadNativeFileBlocks(plain, [&](std::string_view b) { return blocks.append(b), true; }));
+  EXPECT_EQ(blocks, "abc");
+  fs::remove_all(folder);
 }
 
 }  // namespace

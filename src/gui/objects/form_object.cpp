@@ -15,7 +15,7 @@
 namespace nura {
 
 namespace {
-constexpr int kMaxClient = 8192;
+constexpr int kMaxClient = 4096;
 }  // namespace
 
 TFormObject::TFormObject(QWidget* window, TPictureBox* picture, bool owned)

@@ -202,7 +202,7 @@ void TGuiObject::ApplyFont(const std::string& name, int size, int style) {
   QWidget* w = FontWidget();
   QFont font = w->font();
   if (!name.empty()) font.setFamily(SjisToQString(name));
-  if (size > 0) font.setPointSize(size);
+  if (size > 0) font.setPointSize(ClampFontSize(size));
   SetFontStyle(font, style);
   w->setFont(font);
 }
@@ -368,7 +368,7 @@ TWriteResult TGuiObject::Write(TProperty p, TPropertyInput& in) {
       if (!HasFont()) return TWriteResult::Unknown;
       QFont font = FontWidget()->font();
       const int size = in.Integer(9);
-      if (size > 0) font.setPointSize(size);
+      if (size > 0) font.setPointSize(ClampFontSize(size));
       FontWidget()->setFont(font);
       break;
     }

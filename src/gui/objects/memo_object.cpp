@@ -3,6 +3,9 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
+#include <algorithm>
+#include <climits>
+
 #include "gui/objects/object_kinds.h"
 #include "gui/objects/object_registry.h"
 #include "gui/objects/text_selection.h"
@@ -69,7 +72,9 @@ class TMemoObject : public TGuiObject {
       case TProperty::SelLength: {
         const int start = cursor.selectionStart();
         cursor.setPosition(start);
-        cursor.setPosition(Chars(all, Bytes(all, start) + std::max(0, in.Number())), QTextCursor::KeepAnchor);
+        // A length past the end selects to the end; the sum must not overflow.
+        const int from = Bytes(all, start);
+        cursor.setPosition(Chars(all, from + std::clamp(in.Number(), 0, INT_MAX - from)), QTextCursor::KeepAnchor);
         Memo()->setTextCursor(cursor);
         return TWriteResult::Done;
       }

@@ -40,6 +40,10 @@ int ClampToInt(long double value) {
 
 }  // namespace
 
+const std::string& PropertyWord(TProperty property) {
+  return StrippedNames()[static_cast<size_t>(property)];
+}
+
 std::string StrippedPropertyName(const std::string& name) { return StripOkurigana(name); }
 
 std::optional<TProperty> PropertyOfName(const std::string& name) {

@@ -25,6 +25,8 @@ inline constexpr int kPropertyCount = 57;
 // The property whose word, okurigana stripped, equals `name` stripped
 // ("高" and "高さ" both name the height); none when no word matches.
 std::optional<TProperty> PropertyOfName(const std::string& name);
+// The word of a property, okurigana stripped ("高" for the height).
+const std::string& PropertyWord(TProperty property);
 // The stripped form of a property name (for messages).
 std::string StrippedPropertyName(const std::string& name);
 

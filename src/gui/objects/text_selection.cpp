@@ -3,6 +3,9 @@
 #include <QLineEdit>
 #include <QVariant>
 
+#include <algorithm>
+#include <climits>
+
 #include "platform/sjis.h"
 
 namespace nura {
@@ -51,7 +54,8 @@ std::optional<TWriteResult> WriteLineSelection(QLineEdit& edit, TProperty p, TPr
     case TProperty::SelLength: {
       const int start = edit.hasSelectedText() ? edit.selectionStart() : edit.cursorPosition();
       const int from = ByteOffsetOf(text, start);
-      const int to = CharPositionOf(text, from + std::max(0, in.Number()));
+      // A length past the end selects to the end; the sum must not overflow.
+      const int to = CharPositionOf(text, from + std::clamp(in.Number(), 0, INT_MAX - from));
       edit.setSelection(start, to - start);
       return TWriteResult::Done;
     }

@@ -61,8 +61,10 @@ void TcpConnect(TNuraEngine& engine, CommandId id) {
   sockets.StartConnect(host, port);
   const std::string preparing = SJ("接続準備中");
   RunEventsUntil([&] { return sockets.State() != preparing; }, kConnectTimeoutMs);
-  if (sockets.State() == preparing) fail(SJ("タイムアップ"));
-  if (sockets.State() != SJ("接続中")) fail(sockets.State());
+  const std::string state = sockets.State();
+  if (state == SJ("接続中")) return;
+  sockets.AbandonConnect();
+  fail(state == preparing ? SJ("タイムアップ") : state);
 }
 
 void TcpDisconnect(TNuraEngine& engine, CommandId) { Sockets(engine).Disconnect(); }

@@ -193,6 +193,11 @@ void TTcpSockets::Disconnect() {
   state_ = SJ("切断");
 }
 
+void TTcpSockets::AbandonConnect() {
+  FreeClient();
+  state_ = SJ("未接続");
+}
+
 bool TTcpSockets::Send(const std::string& text, std::string& failure) {
   if (!client_ || client_->state() != QAbstractSocket::ConnectedState) {
     failure = SJ("接続されていません。");

@@ -41,6 +41,10 @@ class TTcpSockets {
   // Closes the connection (sending what is queued first), frees the socket;
   // state "切断". Also when no client socket was ever made.
   void Disconnect();
+  // Drops the socket of a connection attempt that failed or timed out, so
+  // that nothing is left to keep the event loop running; the state stays
+  // "未接続".
+  void AbandonConnect();
   // Sends `text`; false with the reason in `failure`.
   bool Send(const std::string& text, std::string& failure);
 
