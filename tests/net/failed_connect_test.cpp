@@ -50,8 +50,9 @@ TEST(FailedConnect, ScriptEndsAtItsEnd) {
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_EQ(result.out, "未接続\n終\n");
   EXPECT_EQ(result.status, 0) << result.err;
-  // Start-up of the sanitized program included.
-  EXPECT_LT(seconds, 3.0);
+  // The fault held the script for ever; the bound leaves room for the
+  // sanitized start-up on a loaded machine.
+  EXPECT_LT(seconds, 15.0);
 }
 
 }  // namespace

@@ -236,7 +236,9 @@ TEST_F(TcpProgramTest, ANameServerThatNeverAnswersHoldsNothingUp) {
   const std::string line = "127.0.0.77,127.0.0.77";
   EXPECT_EQ(result.out, "接続:" + line + "\n接続:" + line + "\n接続:" + line + "\n途中\n[" + line + "\n" + line +
                             "\n" + line + "\n]\n");
-  EXPECT_LT(seconds, 9.0);
+  // Lookups that block would take the resolver's 10 s each, 30 s for the
+  // three; the bound leaves room for a loaded machine.
+  EXPECT_LT(seconds, 20.0);
 }
 
 }  // namespace
