@@ -25,7 +25,7 @@ bool LoadRuntimeProgram(TNuraEngine& engine, const std::string& file, std::strin
     loaded = false;
   }
   if (!loaded) {
-    engine.Base().SetFileName("");
+    engine.Base().SetScriptFile("", "");
     Dialogs().ShowWarning(SJ("指定されたプログラムファイルは壊れています。"),
                           SJ("プログラムの実行エラー"));
   }
@@ -44,8 +44,7 @@ bool LoadScriptFile(TNuraEngine& engine, const std::string& name, std::string& s
   }
   TNuraBase& base = engine.Base();
   source = std::move(text);
-  base.SetFileName(name);
-  base.scriptPath = name;
+  base.SetScriptFile(name, name);
   const std::string folder = FolderOfScriptPath(name);
   if (!folder.empty()) {
     std::error_code ec;
@@ -75,10 +74,10 @@ void LoadStartProgram(TNuraEngine& engine, const TCommandLine& cl, std::string& 
   } catch (const std::exception& e) {
     if (ErrorLog().empty()) ErrorLog() = std::string(e.what()) + "\r\n";
     Dialogs().ShowErrorDialog(ErrorLog());
-    base.SetFileName("");
+    base.SetScriptFile("", "");
     return;
   }
-  if (!base.FileName().empty()) return;  // the "-runtime" program
+  if (!base.ScriptFileName().empty()) return;  // the "-runtime" program
   std::string name = cl.scriptName;
   if (name.empty()) {
     const std::string found = FindDefaultScript(cl.programPath);

@@ -15,9 +15,10 @@ struct TCommandLine;
 // after the switches "-debug", "-linestop", "-security" and "-resource"
 // have been taken, the "-runtime" program, the command line's script, the
 // default script (FindDefaultScript). A script read from a file makes its
-// folder the current folder and the base folder. The state's file name is
-// the loaded program's; it stays empty when there is none to run, and why
-// has been shown through Dialogs().
+// folder the current folder and the base folder. The loaded program's name
+// is the state's script file (TNuraBase::SetScriptFile, engine.ScriptFileName());
+// it stays empty when there is none to run, and why has been shown through
+// Dialogs().
 void LoadStartProgram(TNuraEngine& engine, const TCommandLine& commandLine, std::string& source);
 
 }  // namespace nura

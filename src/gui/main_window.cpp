@@ -73,14 +73,13 @@ void TfrmNura::eventDoTimer() {
     }
     ProcessEvents();
   }
-  TNuraBase& base = engine_->Base();
-  if (base.FileName().empty()) {
+  if (engine_->ScriptFileName().empty()) {
     CloseMainWindow();
     return;
   }
   quietStart_ = console_;
   try {
-    engine_->PrepareRun(source_, base.FileName());
+    engine_->PrepareRun(source_, engine_->ScriptFileName());
     quietStart_ = false;
   } catch (const std::exception& e) {
     quietStart_ = false;
