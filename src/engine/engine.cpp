@@ -63,6 +63,8 @@ void TNuraEngine::PrepareRun(const std::string& source, const std::string& fileN
   }
 }
 
+const std::string& TNuraEngine::ScriptFileName() const { return base_->ScriptFileName(); }
+
 void TNuraEngine::Run() {
   base_->cursor = TextPos::StartOf(base_->text);
   RunLoop();

@@ -95,6 +95,9 @@ class TNuraEngine {
   // ResetForRun + LoadProgram + showing the main window (unless the text
   // contains "母艦浮上").
   void PrepareRun(const std::string& source, const std::string& fileName);
+  // The script the start-up loaded (TNuraBase::ScriptFileName); empty when
+  // there is none to run.
+  const std::string& ScriptFileName() const;
   // Puts the cursor at the start of the program text and runs it.
   void Run();
 

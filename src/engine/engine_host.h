@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "engine/property_words.h"
 #include "engine/script_object.h"
 #include "platform/window_placement.h"
 
@@ -18,6 +19,7 @@ namespace nura {
 
 class TNuraEngine;
 class THashNode;
+struct TObjNode;
 
 // The main window's chrome.
 class TEngineHost {
@@ -92,6 +94,14 @@ class TDrawingHost {
   }
 };
 
+// The object that a property write goes to, as the object host found it:
+// the object's word, its entry in the object list and its control.
+struct TPropertyTarget {
+  THashNode* word = nullptr;
+  TObjNode* node = nullptr;
+  TScriptObject* object = nullptr;
+};
+
 // Script objects: their controls, properties and values.
 class TObjectHost {
  public:
@@ -107,11 +117,28 @@ class TObjectHost {
     (void)object; (void)property; (void)value;
     return false;
   }
-  // Sets property `property` of the object of `node`; `value` is the text
-  // as written, which the property evaluates as it needs.
-  virtual void SetObjectProperty(TNuraEngine&, THashNode& node, const std::string& property,
-                                 const std::string& value) {
-    (void)node; (void)property; (void)value;
+  // The property writer: sets property `property` of the object of `node`
+  // to `text` as written (property_words.cpp). The host finds the object and
+  // checks the property (PrepareObjectWrite); the text is then evaluated
+  // unless the property takes it as written (PropertyTakesTextAsWritten),
+  // and the host writes the value (WriteObjectProperty).
+  virtual void SetObjectProperty(TNuraEngine& engine, THashNode& node, const std::string& property,
+                                 const std::string& text);
+  // Finds the object that `node` names for a write of `property` (`p`: its
+  // number; none for a word that names no property) and fills `target`.
+  // Raises the script's error when there is no such object or the property
+  // cannot be written; false when there is nothing to write to.
+  virtual bool PrepareObjectWrite(TNuraEngine&, THashNode& node, const std::string& property,
+                                  std::optional<TProperty> p, TPropertyTarget& target) {
+    (void)node; (void)property; (void)p; (void)target;
+    return false;
+  }
+  // Writes `value`, evaluated as property `p` takes it, to the object that
+  // PrepareObjectWrite found (`property`: the property as written).
+  virtual void WriteObjectProperty(TNuraEngine&, const TPropertyTarget& target,
+                                   const std::string& property, TProperty p,
+                                   const std::string& value) {
+    (void)target; (void)property; (void)p; (void)value;
   }
   // Sets the main property of the object of `node`.
   virtual void AssignObjectValue(TNuraEngine&, THashNode& node, const std::string& value) {

@@ -334,6 +334,17 @@ class TNuraBase {
   void SetFileName(const std::string& name) {
     if (*fileName_ != name) fileName_ = &KeepFileName(name);
   }
+  // The script the run starts with, as the start-up loaded it: the name
+  // that errors and the first run give it ("nurasera.nrs" for a packed
+  // program; empty when nothing is to run).
+  const std::string& ScriptFileName() const { return scriptFileName_; }
+  // The one writer of the script's name: sets it, the script path it was
+  // read from (empty for a packed program) and the current file name.
+  void SetScriptFile(const std::string& fileName, const std::string& path) {
+    scriptFileName_ = fileName;
+    scriptPath = path;
+    SetFileName(fileName);
+  }
   TextRef text;               // the preprocessed program text
   bool runtimeFlag = false;
   bool appendedFlag = false;
@@ -378,7 +389,7 @@ class TNuraBase {
   // Included texts stay for the life of the state: their labels point in.
   std::vector<TextRef> includes;
   std::string baseFolder;     // the script's folder
-  std::string scriptPath;     // the script's path as given
+  std::string scriptPath;     // the script's path as given (SetScriptFile)
   std::vector<std::string> extractedFiles;  // deleted with the state
   // The container of a packed program or of "-resource", and the temporary
   // copy that the program made of it (deleted with the state; a file that
@@ -425,6 +436,7 @@ class TNuraBase {
   std::unordered_set<std::string> fileNames_;
   const std::string& KeepFileName(const std::string& name) { return *fileNames_.insert(name).first; }
   const std::string* fileName_ = &KeepFileName("");
+  std::string scriptFileName_;
 };
 
 }  // namespace nura

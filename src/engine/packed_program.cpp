@@ -88,7 +88,7 @@ bool LoadAppendedProgram(TNuraEngine& engine, const std::string& executable, std
   } catch (const std::exception& e) {
     throw ENura(SJ("ファイルの展開に失敗しました。") + e.what());
   }
-  base.SetFileName("nurasera.nrs");
+  base.SetScriptFile("nurasera.nrs", "");
   base.appendedFlag = true;
   return true;
 }

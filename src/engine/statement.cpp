@@ -870,8 +870,8 @@ void TNuraEngine::AssignElement(const std::string& target) {
       return;
     }
     case kWordObject:
-      // The property decides how its value is read (event bindings take
-      // label names and code as written).
+      // The text as written: the property writer evaluates it unless the
+      // property takes it as written (event bindings: label names and code).
       objectHost_->SetObjectProperty(*this, *node, target, valueText);
       return;
     case kWordHash: {

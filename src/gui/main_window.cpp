@@ -14,12 +14,10 @@
 #include "engine/dialogs.h"
 #include "engine/errors.h"
 #include "engine/event_sources.h"
-#include "engine/packed_program.h"
-#include "engine/script_files.h"
+#include "engine/program_start.h"
 #include "engine/vocabulary.h"
 #include "gui/debug_window.h"
 #include "gui/objects/gui_object.h"
-#include "platform/native_path.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -62,78 +60,7 @@ void TfrmNura::FormCreate() {
   connect(&NuraTimer, &QTimer::timeout, this, [this] { NuraTimerTimer(); });
   connect(&ObjDelTimer, &QTimer::timeout, this, [this] { ObjDelTimerTimer(); });
   QApplication::setApplicationName(SjisToQString(SJ("ぬらせら")));
-  LocateScript();
-}
-
-void TfrmNura::LocateScript() {
-  TCommandLine& cl = ProgramCommandLine();
-  TNuraBase& base = engine_->Base();
-  try {
-    // A program packed behind our own executable wins over the command line.
-    if (!cl.runFirst && LoadAppendedProgram(*engine_, cl.programPath, source_)) return;
-    base.debugFlag = cl.debug;
-    base.lineStop = cl.lineStop;
-    if (cl.securityLevel >= 0) base.securityLevel = cl.securityLevel;
-    if (!cl.resourceFile.empty()) OpenResourceContainer(*engine_, cl.resourceFile, cl.resourceOwned);
-    if (!cl.runtimeFile.empty()) {
-      base.runtimeFlag = true;
-      if (!LoadRuntimeProgram(cl.runtimeFile)) return;
-    }
-  } catch (const std::exception& e) {
-    if (ErrorLog().empty()) ErrorLog() = std::string(e.what()) + "\r\n";
-    Dialogs().ShowErrorDialog(ErrorLog());
-    base.SetFileName("");
-    return;
-  }
-  if (!base.FileName().empty()) return;  // the "-runtime" program
-  std::string name = cl.scriptName;
-  if (name.empty()) {
-    const std::string found = FindDefaultScript(cl.programPath);
-    if (found.empty()) return;
-    name = NativePathToScript(found);
-    base.defaultScriptFlag = true;
-  }
-  LoadScriptFile(name);
-}
-
-// "-runtime FILE": the program packed behind another executable. A file
-// without a sound container is reported and the window closes.
-bool TfrmNura::LoadRuntimeProgram(const std::string& file) {
-  bool loaded = false;
-  try {
-    loaded = LoadAppendedProgram(*engine_, ScriptPathToNative(file), source_);
-  } catch (const std::exception&) {
-    loaded = false;
-  }
-  if (!loaded) {
-    engine_->Base().SetFileName("");
-    Dialogs().ShowWarning(SJ("指定されたプログラムファイルは壊れています。"),
-                          SJ("プログラムの実行エラー"));
-  }
-  return loaded;
-}
-
-bool TfrmNura::LoadScriptFile(const std::string& name) {
-  std::string text, error;
-  if (!ReadScriptFile(name, name, text, error)) {
-    if (error.empty()) error = SJ("起動ファイル「") + name + SJ("」が読込めません。");
-    Dialogs().ShowMessage(error, "");
-    MarkConsoleRunFailed();
-    return false;
-  }
-  TNuraBase& base = engine_->Base();
-  source_ = std::move(text);
-  base.SetFileName(name);
-  base.scriptPath = name;
-  const std::string folder = FolderOfScriptPath(name);
-  if (!folder.empty()) {
-    std::error_code ec;
-    std::filesystem::current_path(ScriptPathToNative(folder), ec);
-  }
-  std::error_code ec;
-  base.baseFolder =
-      NativePathToScript(std::filesystem::current_path(ec).string()) + "/";
-  return true;
+  LoadStartProgram(*engine_, ProgramCommandLine(), source_);
 }
 
 void TfrmNura::eventDoTimer() {
@@ -146,14 +73,13 @@ void TfrmNura::eventDoTimer() {
     }
     ProcessEvents();
   }
-  TNuraBase& base = engine_->Base();
-  if (base.FileName().empty()) {
+  if (engine_->ScriptFileName().empty()) {
     CloseMainWindow();
     return;
   }
   quietStart_ = console_;
   try {
-    engine_->PrepareRun(source_, base.FileName());
+    engine_->PrepareRun(source_, engine_->ScriptFileName());
     quietStart_ = false;
   } catch (const std::exception& e) {
     quietStart_ = false;

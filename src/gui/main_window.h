@@ -40,8 +40,6 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   QTimer NuraTimer;
   QTimer ObjDelTimer;
 
-  // Locates the script (FormCreate's last step).
-  void LocateScript();
   // The start handler: prepares and runs the first run.
   void eventDoTimer();
   // True once the window has closed (the program ends).
@@ -115,8 +113,6 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   void HideToTray();
   void RestoreFromTray();
   void TrayActivated(int reason);
-  bool LoadScriptFile(const std::string& name);
-  bool LoadRuntimeProgram(const std::string& file);
 
   std::unique_ptr<TNuraEngine> engine_;
   std::unique_ptr<TPictureCodecs> codecs_;

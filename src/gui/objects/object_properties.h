@@ -1,34 +1,17 @@
-// The 57 property words of script objects, and the values that flow
-// through the property reader and writer.
+// The values that flow through the property reader and writer of script
+// objects (the property words are engine/property_words.h).
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "engine/property_words.h"
+
 namespace nura {
 
 class TNuraEngine;
 class THashNode;
-
-// Property numbers, in the order of the property table.
-enum class TProperty : int {
-  X, Y, Width, Height, Text, Items, Value, Picture, Stretch, Maximum, Minimum, Title,
-  Orientation, ButtonMode, Visible, Event, Click, DblClick, MouseDown, MouseUp, KeyDown,
-  KeyUp, Change, Editable, Transparent, Colour, Size, Name, ScrollBars, FontName, FontSize,
-  FontColour, FileDrop, Resizable, ShortCut, Ime, RepeatCount, Sound, MouseMove, AddPicture,
-  SelText, Handle, Enabled, SelStart, SelLength, Url, Right, Bottom, FileDropEvent, Style,
-  W, H, Position, Column, Row, Sort, Kind,
-};
-inline constexpr int kPropertyCount = 57;
-
-// The property whose word, okurigana stripped, equals `name` stripped
-// ("高" and "高さ" both name the height); none when no word matches.
-std::optional<TProperty> PropertyOfName(const std::string& name);
-// The word of a property, okurigana stripped ("高" for the height).
-const std::string& PropertyWord(TProperty property);
-// The stripped form of a property name (for messages).
-std::string StrippedPropertyName(const std::string& name);
 
 // A property read: the text and the result kind letter ("e", "s"; empty
 // leaves the result kind as it was).

@@ -138,8 +138,8 @@ bool TObjectSite::ReadCommon(TObjNode& node, TGuiObject&, TProperty p, const std
 
 // ---- writer ----
 
-TObjectSite::TTarget TObjectSite::NodeForWrite(THashNode& given) {
-  TTarget target;
+TPropertyTarget TObjectSite::NodeForWrite(THashNode& given) {
+  TPropertyTarget target;
   const std::string name = IsQuotedName(given.name) ? engine_.ExpandString(given.name) : given.name;
   NodePtr word = engine_.Base().words.FindNode(name, false);
   if (word && engine_.Base().nodeLastObject && engine_.Base().nodeLastObject != word)
@@ -147,15 +147,14 @@ TObjectSite::TTarget TObjectSite::NodeForWrite(THashNode& given) {
   if (!word || word->kind != kWordObject) RaiseNotCreated(name);
   target.word = word.get();
   target.node = NodeOf(word->id);
-  target.object = target.node ? GuiObjectOf(target.node->Control()) : nullptr;
-  if (!target.object) RaiseNotCreated(name);
+  target.object = target.node ? target.node->Control() : nullptr;
+  if (!GuiObjectOf(target.object)) RaiseNotCreated(name);
   return target;
 }
 
-void TObjectSite::SetObjectProperty(TNuraEngine&, THashNode& given, const std::string& property,
-                                    const std::string& value) {
-  const TTarget target = NodeForWrite(given);
-  const std::optional<TProperty> p = PropertyOfName(property);
+bool TObjectSite::PrepareObjectWrite(TNuraEngine&, THashNode& given, const std::string& property,
+                                     std::optional<TProperty> p, TPropertyTarget& target) {
+  target = NodeForWrite(given);
   if (!p || *p == TProperty::Kind) RaiseUnknownProperty(*target.node, property);
   switch (*p) {
     case TProperty::Name:
@@ -163,18 +162,26 @@ void TObjectSite::SetObjectProperty(TNuraEngine&, THashNode& given, const std::s
     case TProperty::Right:
     case TProperty::Bottom:
       RaiseReadOnly(property);
-    case TProperty::Event:
-      BindCurrentEvent(*target.node, value);
-      return;
     default:
-      break;
+      return true;
   }
-  if (IsEventSlotProperty(*p)) {
-    BindEventSlot(*target.node, SlotOfProperty(*p), value);
+}
+
+// `value` comes evaluated as its property takes it: the event bindings get
+// the text as written.
+void TObjectSite::WriteObjectProperty(TNuraEngine&, const TPropertyTarget& target,
+                                      const std::string& property, TProperty p,
+                                      const std::string& value) {
+  if (p == TProperty::Event) {
+    BindCurrentEvent(*target.node, value);
     return;
   }
-  TPropertyInput in(engine_, *target.word, engine_.ExpandString(value));
-  switch (target.object->Write(*p, in)) {
+  if (IsEventSlotProperty(p)) {
+    BindEventSlot(*target.node, SlotOfProperty(p), value);
+    return;
+  }
+  TPropertyInput in(engine_, *target.word, value);
+  switch (GuiObjectOf(target.object)->Write(p, in)) {
     case TWriteResult::Unknown:
       RaiseUnknownProperty(*target.node, property);
     case TWriteResult::Refused:

@@ -30,8 +30,10 @@ class TObjectSite : public TObjectHost {
   TObjectHandle CreateMainWindowObject() override;
   bool GetObjectProperty(TNuraEngine&, const std::string& object, const std::string& property,
                          std::string& value) override;
-  void SetObjectProperty(TNuraEngine&, THashNode& node, const std::string& property,
-                         const std::string& value) override;
+  bool PrepareObjectWrite(TNuraEngine&, THashNode& node, const std::string& property,
+                          std::optional<TProperty> p, TPropertyTarget& target) override;
+  void WriteObjectProperty(TNuraEngine&, const TPropertyTarget& target, const std::string& property,
+                           TProperty p, const std::string& value) override;
   void AssignObjectValue(TNuraEngine&, THashNode& node, const std::string& value) override;
   bool ReadObjectValue(TNuraEngine&, THashNode& node, std::string& value) override;
 
@@ -80,12 +82,7 @@ class TObjectSite : public TObjectHost {
 
  private:
   // object_site.cpp
-  struct TTarget {
-    THashNode* word = nullptr;
-    TObjNode* node = nullptr;
-    TGuiObject* object = nullptr;
-  };
-  TTarget NodeForWrite(THashNode& word);
+  TPropertyTarget NodeForWrite(THashNode& word);
   [[noreturn]] void RaiseUnknownProperty(const TObjNode& node, const std::string& property);
   [[noreturn]] void RaiseNotCreated(const std::string& name);
   [[noreturn]] void RaiseReadOnly(const std::string& name);

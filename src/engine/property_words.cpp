@@ -1,0 +1,72 @@
+#include "engine/property_words.h"
+
+#include <array>
+
+#include "engine/engine.h"
+#include "engine/engine_host.h"
+#include "engine/nura_base.h"
+#include "platform/sjis.h"
+
+namespace nura {
+namespace {
+
+// The property words, okurigana stripped once.
+const std::array<std::string, kPropertyCount>& StrippedNames() {
+  static const std::array<std::string, kPropertyCount> names = [] {
+    static const char* const kWords[kPropertyCount] = {
+        "X", "Y", "幅", "高さ", "テキスト", "アイテム", "値", "画像", "拡大機能", "最大値",
+        "最小値", "タイトル", "向き", "ボタン機能", "可視", "イベント", "クリックした時",
+        "ダブルクリックした時", "マウス押した時", "マウス離した時", "キー押した時", "キー離した時",
+        "変更した時", "編集", "透過処理", "背景色", "サイズ", "名前", "スクロールバー",
+        "フォント書体", "フォントサイズ", "フォント色", "ファイルドロップ", "リサイズ",
+        "ショートカットキー", "IME", "繰り返し回数", "効果音", "マウス動かした時", "追加画像",
+        "選択文字列", "ハンドル", "有効", "選択位置", "選択文字数", "URL", "右側", "下側",
+        "ファイルドロップした時", "スタイル", "W", "H", "位置", "列", "行", "ソート", "種類"};
+    std::array<std::string, kPropertyCount> stripped;
+    for (int i = 0; i < kPropertyCount; ++i) stripped[i] = StripOkurigana(SJ(kWords[i]));
+    return stripped;
+  }();
+  return names;
+}
+
+}  // namespace
+
+const std::string& PropertyWord(TProperty property) {
+  return StrippedNames()[static_cast<size_t>(property)];
+}
+
+std::string StrippedPropertyName(const std::string& name) { return StripOkurigana(name); }
+
+std::optional<TProperty> PropertyOfName(const std::string& name) {
+  const std::string key = StripOkurigana(name);
+  const auto& names = StrippedNames();
+  for (int i = 0; i < kPropertyCount; ++i) {
+    if (names[static_cast<size_t>(i)] == key) return static_cast<TProperty>(i);
+  }
+  return std::nullopt;
+}
+
+bool PropertyTakesTextAsWritten(TProperty property) {
+  switch (property) {
+    case TProperty::Event: case TProperty::Click: case TProperty::DblClick:
+    case TProperty::MouseDown: case TProperty::MouseUp: case TProperty::KeyDown:
+    case TProperty::KeyUp: case TProperty::Change: case TProperty::MouseMove:
+    case TProperty::FileDropEvent:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// ---- the property writer ----
+
+void TObjectHost::SetObjectProperty(TNuraEngine& engine, THashNode& node, const std::string& property,
+                                    const std::string& text) {
+  const std::optional<TProperty> p = PropertyOfName(property);
+  TPropertyTarget target;
+  if (!PrepareObjectWrite(engine, node, property, p, target) || !p) return;
+  const std::string value = PropertyTakesTextAsWritten(*p) ? text : engine.ExpandString(text);
+  WriteObjectProperty(engine, target, property, *p, value);
+}
+
+}  // namespace nura
