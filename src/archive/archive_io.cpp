@@ -15,8 +15,8 @@
 #include <cstring>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <map>
+#include <ostream>
 #include <set>
 #include <streambuf>
 #include <system_error>
@@ -840,10 +840,49 @@ TMemberSink::TResult TMemberSink::AddBlocks(const TMember& member, const TDataBl
   return Add(member, data) ? kAdded : kUnwritable;
 }
 
+namespace {
+
+// A file opened to be packed. Its first reading goes through the open
+// descriptor (a FIFO or device in its place reads as unreadable, and the
+// open does not wait for one); a later one, by a writer that reads the
+// blocks again or after the member was added, opens the file by name.
+struct TOpenSource {
+  std::string native;
+  int fd = -1;
+  std::string* buffer;  // the sink's reading buffer
+
+  ~TOpenSource() { Close(); }
+  void Close() {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+  }
+  bool Read(const TDataTake& take) {
+    if (fd < 0) return ReadNativeFileBlocks(native, take);
+    struct stat st {};
+    bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::fcntl(fd, F_SETFL, 0) == 0;
+    if (buffer->size() < (1 << 16)) buffer->resize(1 << 16);
+    while (read) {
+      const ssize_t got = ::read(fd, buffer->data(), buffer->size());
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) read = false;
+      if (got <= 0 || !take(std::string_view(buffer->data(), static_cast<size_t>(got)))) break;
+    }
+    Close();
+    return read;
+  }
+};
+
+}  // namespace
+
 TMemberSink::TResult TMemberSink::AddFile(const TMember& member, const std::string& native) {
-  if (!std::ifstream(native, std::ios::binary)) return Unreadable(native);
-  const TResult added =
-      AddBlocks(member, [native](const TDataTake& take) { return ReadNativeFileBlocks(native, take); });
+  auto source = std::make_shared<TOpenSource>();
+  source->native = native;
+  source->buffer = &readBuffer_;
+  source->fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (source->fd < 0) return Unreadable(native);
+  const TResult added = AddBlocks(member, [source](const TDataTake& take) { return source->Read(take); });
+  // A writer that keeps the blocks reads them later by name.
+  source->Close();
   return added == kUnreadable ? Changed(native) : added;
 }
 
