@@ -7,8 +7,8 @@
 //
 // Existing files on extraction: replaced only when the member is newer,
 // unless the format's overwrite switch is given (LHA and CAB "-c1" / "-o",
-// ZIP "-o", 7z "-aoa"); 7z "-aos" keeps them and "-aou" writes the member
-// under a numbered name.
+// ZIP "-o", tar "--overwrite", 7z "-aoa"); 7z "-aos" keeps them and "-aou"
+// writes the member under a numbered name.
 #include <archive.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -148,6 +148,8 @@ void ReadSwitch(TLineStyle style, const std::string& sw, TBackendJob& job) {
         job.folder = sw.substr(1);
       } else if (sw == "-use-directory=0") {
         job.junkPaths = true;
+      } else if (sw == "-overwrite") {
+        job.overwrite = TOverwrite::Always;
       }
       break;
     case TLineStyle::SevenZip:

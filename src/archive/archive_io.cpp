@@ -3,7 +3,11 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <linux/magic.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,9 +15,14 @@
 #include <cstring>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <map>
+#include <ostream>
+#include <set>
 #include <streambuf>
 #include <system_error>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "archive/cab_writer.h"
 #include "archive/lha_writer.h"
@@ -425,40 +434,242 @@ int PlaceStagedMember(const TExtractRequest& request, const fs::path& root, cons
   return kArcOk;
 }
 
-// Saves a regular member beside its target and renames it into place only
-// when every byte is on disk, so a failed write keeps the old file. The
-// file gets the member's permissions (without set-id bits, under the
-// umask) and time. False with the reason in `error`.
-bool SaveRegularMember(TArchiveReader& reader, const std::string& full, std::string& error) {
-  std::error_code ec;
-  fs::create_directories(fs::path(full).parent_path(), ec);
-  TAtomicFileWriter writer(full);
-  if (!writer.Open()) {
-    error = std::strerror(errno);
+// The regular members of one extraction, each saved beside its target and
+// renamed into place only when every byte is on disk, so a failed write
+// keeps the old file. The file gets the member's permissions (without
+// set-id bits, under the umask) and time. On file systems that tell every
+// name apart (ext2/3/4, btrfs, tmpfs, in a folder without case folding)
+// the saved files wait in a group: one flush of the file system puts the
+// bytes of the whole group on disk before any of them is renamed, where a
+// flush per file cost a disk round trip per member. The caller puts the
+// group in place before any member that could see that it is not there
+// yet, so the extraction sees the disk as if each member had been put in
+// place at once.
+class TMemberSaves {
+ public:
+  TMemberSaves() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    umask_ = mask;
+  }
+  ~TMemberSaves() {
+    std::string messages;
+    int result = kArcOk;
+    PutInPlace(messages, result);
+  }
+  TMemberSaves(const TMemberSaves&) = delete;
+  TMemberSaves& operator=(const TMemberSaves&) = delete;
+
+  // Whether the file `full`, or a folder on its way below `root`, waits in
+  // the group.
+  bool Waiting(const std::string& root, const std::string& full) {
+    if (group_.empty()) return false;
+    const fs::path target(full);
+    const TFolder& folder = FolderOf(target.parent_path().string(), false);
+    if (folder.exists && waiting_.count(Key(folder, target.filename().string()))) return true;
+    for (size_t slash = full.find('/', root.size() + 1); slash != std::string::npos;
+         slash = full.find('/', slash + 1)) {
+      if (paths_.count(full.substr(0, slash))) return true;
+    }
     return false;
   }
-  struct archive_entry* entry = reader.Entry();
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  writer.SetMode(archive_entry_perm(entry) & 0777 & ~mask);
-  int failure = 0;
-  const bool read = reader.ReadBlocks([&](std::string_view block) {
-    if (writer.Write(block)) return true;
-    failure = errno;
-    return false;
-  });
-  if (!read) {
-    error = reader.Error();
-    return false;
+
+  // What is known of the folders is read again after a member other than a
+  // regular file is extracted.
+  void ForgetFolders() { folders_.clear(); }
+
+  // Saves the current member of `reader` beside `full`; false with the
+  // reason in `error`. `name` and the length of `messages` are kept for a
+  // failure when the group is put in place.
+  bool Save(TArchiveReader& reader, const std::string& full, const std::string& name,
+            const std::string& messages, std::string& error) {
+    const fs::path target(full);
+    const std::string folderName = target.parent_path().string();
+    const TFolder folder = FolderOf(folderName, true);
+    RemoveStaleTemporaries(folderName, target.filename().string());
+    std::string temp = full + ".tmpXXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+      error = std::strerror(errno);
+      return false;
+    }
+    struct archive_entry* entry = reader.Entry();
+    int failure = 0;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) failure = errno;
+    // The first file of a file system stays open for that file system's
+    // flush, which reports the write errors since it was opened (also when
+    // the file itself is given up).
+    const bool handle = failure == 0 && devices_.emplace(st.st_dev, fd).second;
+    const bool read = failure == 0 && reader.ReadBlocks([&](std::string_view block) {
+      if (WriteToDescriptor(fd, block)) {
+        bytes_ += block.size();
+        return true;
+      }
+      failure = errno;
+      return false;
+    });
+    const struct timespec times[2] = {{0, UTIME_NOW}, {static_cast<time_t>(archive_entry_mtime(entry)), 0}};
+    const mode_t mode = archive_entry_perm(entry) & 0777 & ~umask_;
+    if (read && failure == 0 && (::fchmod(fd, mode) != 0 || ::futimens(fd, times) != 0)) failure = errno;
+    if (!handle && ::close(fd) != 0 && failure == 0) failure = errno;
+    if (!read || failure != 0) {
+      error = failure != 0 ? std::strerror(failure) : reader.Error();
+      ::unlink(temp.c_str());
+      return false;
+    }
+    group_.push_back({temp, full, name, messages.size(), handle ? fd : -1});
+    if (folder.exists) waiting_.insert(Key(folder, target.filename().string()));
+    paths_.insert(full);
+    alone_ = !folder.grouped;
+    return true;
   }
-  if (failure != 0 || !writer.Commit()) {
-    error = std::strerror(failure != 0 ? failure : errno);
-    return false;
+
+  // Whether the group is to be put in place now: it is large, or the last
+  // file lies where files do not wait.
+  bool Due() const { return alone_ || group_.size() >= kGroupFiles || bytes_ >= kGroupBytes; }
+
+  // Flushes the waiting files to disk and renames them into place, in the
+  // order saved. On a failure the messages of the members after the failed
+  // one are taken back (an extraction that put each in place at once would
+  // not have come to them), the failure is reported, the files not in
+  // place are removed and the result is kArcErrorCannotWrite: false.
+  bool PutInPlace(std::string& messages, int& result) {
+    int failure = 0;
+    // A file alone is flushed by itself.
+    const bool alone = group_.size() == 1 && group_[0].fd >= 0;
+    for (const auto& [device, fd] : devices_) {
+      const bool synced = group_.empty() || (alone ? ::fsync(fd) == 0 : ::syncfs(fd) == 0);
+      if (!synced && failure == 0) failure = errno;
+      ::close(fd);
+    }
+    devices_.clear();
+    if (group_.empty()) return true;
+    std::set<std::string> folders;
+    size_t placed = 0;
+    for (; placed < group_.size() && failure == 0; ++placed) {
+      const TWaiting& w = group_[placed];
+      if (::rename(w.temp.c_str(), w.target.c_str()) != 0) {
+        failure = errno;
+        break;
+      }
+      folders.insert(fs::path(w.target).parent_path().string());
+    }
+    // The renames reach the disk with their folders.
+    for (const std::string& folder : folders) {
+      const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (fd < 0) continue;
+      ::fsync(fd);
+      ::close(fd);
+    }
+    if (failure != 0) {
+      const TWaiting& w = group_[placed < group_.size() ? placed : 0];
+      messages.resize(w.messages);
+      AddMessage(messages, w.name + ": 書き込めません。" + std::strerror(failure));
+      result = kArcErrorCannotWrite;
+      for (size_t i = placed; i < group_.size(); ++i) ::unlink(group_[i].temp.c_str());
+    }
+    group_.clear();
+    waiting_.clear();
+    paths_.clear();
+    bytes_ = 0;
+    alone_ = false;
+    return failure == 0;
   }
-  const struct timespec times[2] = {{0, UTIME_NOW}, {static_cast<time_t>(archive_entry_mtime(entry)), 0}};
-  ::utimensat(AT_FDCWD, full.c_str(), times, AT_SYMLINK_NOFOLLOW);
-  return true;
-}
+
+ private:
+  static constexpr size_t kGroupFiles = 1000;
+  static constexpr uint64_t kGroupBytes = uint64_t{64} << 20;
+  // How old a temporary file of a save must be before a later save of the
+  // same target takes it for the remains of an interrupted one.
+  static constexpr time_t kStaleSeconds = 3600;
+
+  struct TWaiting {
+    std::string temp, target, name;
+    size_t messages;  // the length of the messages when it was saved
+    int fd;           // open as its file system's handle, else -1
+  };
+  struct TFolder {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool grouped = false;  // files in it may wait
+  };
+
+  // A file by its folder's identity, so a folder reached by two paths (a
+  // bind mount) holds one file of a name.
+  static std::string Key(const TFolder& folder, const std::string& name) {
+    return std::to_string(folder.device) + ":" + std::to_string(folder.inode) + "/" + name;
+  }
+
+  // The folder, made first when `make`.
+  const TFolder& FolderOf(const std::string& name, bool make) {
+    const auto known = folders_.find(name);
+    if (known != folders_.end() && (known->second.exists || !make)) return known->second;
+    if (make) {
+      std::error_code ec;
+      fs::create_directories(name, ec);
+    }
+    TFolder& folder = folders_[name];
+    folder = TFolder{};
+    const int fd = ::open(name.empty() ? "." : name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+      if (fd >= 0) ::close(fd);
+      // Not known to exist: asked again when a member is saved into it.
+      if (make) folders_.erase(name);
+      static const TFolder kMissing;
+      return make ? kMissing : folder;
+    }
+    folder.exists = true;
+    folder.device = st.st_dev;
+    folder.inode = st.st_ino;
+    struct statfs fsInfo {};
+    long flags = 0;
+    const bool tellsNamesApart =
+        ::fstatfs(fd, &fsInfo) == 0 &&
+        (fsInfo.f_type == EXT4_SUPER_MAGIC || fsInfo.f_type == BTRFS_SUPER_MAGIC ||
+         fsInfo.f_type == TMPFS_MAGIC) &&
+        (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 || errno == ENOTTY) && !(flags & FS_CASEFOLD_FL);
+    folder.grouped = tellsNamesApart;
+    ::close(fd);
+    return folder;
+  }
+
+  // Removes the temporary files "NAME.tmpXXXXXX" of the target that earlier
+  // saves left behind: regular files of this user's unchanged for an hour.
+  // Each folder is read once, when its first member is saved.
+  void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+    auto [at, fresh] = stale_.try_emplace(folder);
+    std::map<std::string, std::vector<std::string>>& byTarget = at->second;
+    if (fresh) {
+      std::error_code ec;
+      const time_t now = ::time(nullptr);
+      for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string entry = it->path().filename().string();
+        if (entry.size() < 10 || entry.compare(entry.size() - 10, 4, ".tmp") != 0) continue;
+        struct stat st {};
+        if (::lstat(it->path().c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            now - st.st_mtime > kStaleSeconds)
+          byTarget[entry.substr(0, entry.size() - 10)].push_back(it->path().string());
+      }
+    }
+    const auto stale = byTarget.find(name);
+    if (stale == byTarget.end()) return;
+    for (const std::string& path : stale->second) ::unlink(path.c_str());
+    byTarget.erase(stale);
+  }
+
+  mode_t umask_ = 0;
+  std::vector<TWaiting> group_;
+  std::unordered_set<std::string> waiting_;  // the group's files by Key
+  std::unordered_set<std::string> paths_;    // and by path
+  uint64_t bytes_ = 0;
+  bool alone_ = false;
+  std::map<dev_t, int> devices_;  // a file of the group on each file system
+  std::unordered_map<std::string, TFolder> folders_;
+  std::map<std::string, std::map<std::string, std::vector<std::string>>> stale_;  // by folder, by target
+};
 
 }  // namespace
 
@@ -529,10 +740,16 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
   int result = kArcOk;
   bool first = true;
   TMember member;
+  TMemberSaves saves;
+  const std::string rootText = root.string();
+  // Members that would see a saved member missing wait for the group.
+  const bool oneByOne = request.progress || request.overwrite == TOverwrite::Ask ||
+                        request.overwrite == TOverwrite::Rename;
   for (;;) {
     const int next = reader.Next(member);
     if (next == 0) break;
     if (next < 0) {
+      if (!saves.PutInPlace(messages, result)) break;
       AddMessage(messages, (first ? request.archive + ": " : "") + reader.Error());
       result = first ? kArcErrorNotArcFile : kArcErrorBrokenData;
       break;
@@ -555,26 +772,33 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
     const unsigned type = archive_entry_filetype(entry);
     const char* hardlink = archive_entry_hardlink(entry);
     std::string linkRelative;
+    std::string full = (root / relative).string();
+    const bool regular = type == AE_IFREG && !hardlink;
+    if ((oneByOne || !regular || saves.Waiting(rootText, full)) && !saves.PutInPlace(messages, result)) break;
     const bool named = !hardlink || CheckMemberName(hardlink, linkRelative) == TNameCheck::Safe;
-    if (!named || !SafeToExtract(root.string(), relative, type, archive_entry_symlink(entry),
+    if (!named || !SafeToExtract(rootText, relative, type, archive_entry_symlink(entry),
                                  hardlink ? &linkRelative : nullptr)) {
       AddMessage(messages, member.name + ": 展開先の外を指すか特殊なファイルなので展開しませんでした。");
       result = kArcErrorNotFileName;
       continue;
     }
-    std::string full = (root / relative).string();
     if (!PrepareTarget(request, member, full, messages)) continue;
     if (ReportMember(request, member, full)) {
       result = kArcErrorUserCancel;
       break;
     }
-    if (type == AE_IFREG && !hardlink) {
+    if (regular) {
       std::string error;
-      if (SaveRegularMember(reader, full, error)) continue;
+      if (saves.Save(reader, full, member.name, messages, error)) {
+        if (saves.Due() && !saves.PutInPlace(messages, result)) break;
+        continue;
+      }
+      if (!saves.PutInPlace(messages, result)) break;
       AddMessage(messages, member.name + ": 書き込めません。" + error);
       result = kArcErrorCannotWrite;
       break;
     }
+    saves.ForgetFolders();
     archive_entry_copy_pathname(entry, full.c_str());
     if (hardlink) archive_entry_copy_hardlink(entry, (root / linkRelative).string().c_str());
     const int r = archive_read_extract2(reader.Handle(), entry, disk);
@@ -588,6 +812,7 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
       }
     }
   }
+  saves.PutInPlace(messages, result);
   archive_write_close(disk);
   archive_write_free(disk);
   return result;
@@ -615,10 +840,49 @@ TMemberSink::TResult TMemberSink::AddBlocks(const TMember& member, const TDataBl
   return Add(member, data) ? kAdded : kUnwritable;
 }
 
+namespace {
+
+// A file opened to be packed. Its first reading goes through the open
+// descriptor (a FIFO or device in its place reads as unreadable, and the
+// open does not wait for one); a later one, by a writer that reads the
+// blocks again or after the member was added, opens the file by name.
+struct TOpenSource {
+  std::string native;
+  int fd = -1;
+  std::string* buffer;  // the sink's reading buffer
+
+  ~TOpenSource() { Close(); }
+  void Close() {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+  }
+  bool Read(const TDataTake& take) {
+    if (fd < 0) return ReadNativeFileBlocks(native, take);
+    struct stat st {};
+    bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::fcntl(fd, F_SETFL, 0) == 0;
+    if (buffer->size() < (1 << 16)) buffer->resize(1 << 16);
+    while (read) {
+      const ssize_t got = ::read(fd, buffer->data(), buffer->size());
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) read = false;
+      if (got <= 0 || !take(std::string_view(buffer->data(), static_cast<size_t>(got)))) break;
+    }
+    Close();
+    return read;
+  }
+};
+
+}  // namespace
+
 TMemberSink::TResult TMemberSink::AddFile(const TMember& member, const std::string& native) {
-  if (!std::ifstream(native, std::ios::binary)) return Unreadable(native);
-  const TResult added =
-      AddBlocks(member, [native](const TDataTake& take) { return ReadNativeFileBlocks(native, take); });
+  auto source = std::make_shared<TOpenSource>();
+  source->native = native;
+  source->buffer = &readBuffer_;
+  source->fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (source->fd < 0) return Unreadable(native);
+  const TResult added = AddBlocks(member, [source](const TDataTake& take) { return source->Read(take); });
+  // A writer that keeps the blocks reads them later by name.
+  source->Close();
   return added == kUnreadable ? Changed(native) : added;
 }
 

@@ -175,6 +175,9 @@ class TMemberSink {
   // opened, or that changed or became unreadable while it was read.
   TResult Unreadable(const std::string& name);
   TResult Changed(const std::string& name);
+
+ private:
+  std::string readBuffer_;  // for the files that AddFile reads
 };
 
 // A writer for `format` into the open save `out` (committed by the caller

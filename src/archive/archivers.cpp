@@ -556,6 +556,9 @@ class TTar32 : public TSingleDllArchiver {
     cmd.FlagOpt("I", o.a == 0);
     cmd.FlagOpt("-display-dialog=0", !OwnerRegistered() && o.n > 0);
     cmd.FlagOpt("g", o.o > 0);
+    // The library keeps newer files unless told to replace them, as "-c1"
+    // does for the other formats.
+    cmd.FlagOpt("-overwrite", letter == "x" && o.c > 0);
     if (o.p >= 0) cmd.Add("--check-all-path=" + std::to_string(o.p));
     if (o.x >= 0) cmd.Add("--use-directory=" + std::to_string(o.x));
     AddCompression(cmd, o);

@@ -267,6 +267,22 @@ TEST_F(ArchiveCommands, DefaultOptionsKeepNewerFilesAndReplaceOlderOnes) {
   EXPECT_EQ(ReadBytes(Path("d/f.txt")), "archived");
 }
 
+TEST_F(ArchiveCommands, OptionC1ReplacesNewerFilesFromTarArchivesToo) {
+  for (const char* archive : {"t.tar", "t.tgz", "t.tar.bz2"}) {
+    AddVariable(engine, SJ("解凍オプション"), "-x1", "s");
+    WriteBytes(Path("f.txt"), "archived");
+    SetModified(Path("f.txt"), 1600000000);
+    ASSERT_EQ(ErrorOf(CommandId::Pack, {Arg("f.txt"), Arg(archive)}), "") << archive;
+    WriteBytes(Path("d/f.txt"), "newer on disk");
+    ASSERT_EQ(ErrorOf(CommandId::Unpack, {Arg(archive), Arg("d")}), "") << archive;
+    EXPECT_EQ(ReadBytes(Path("d/f.txt")), "newer on disk") << archive;
+    AddVariable(engine, SJ("解凍オプション"), "-x1 -c1", "s");
+    ASSERT_EQ(ErrorOf(CommandId::Unpack, {Arg(archive), Arg("d")}), "") << archive;
+    EXPECT_EQ(ReadBytes(Path("d/f.txt")), "archived") << archive;
+    fs::remove_all(Path("d"));
+  }
+}
+
 TEST_F(ArchiveCommands, SelfExtractorReplacesTheTargetAndCleansUp) {
   WriteBytes(Path("a.txt"), "a");
   WriteBytes(Path("prog.exe"), "old program");
