@@ -18,7 +18,7 @@
 #include "commands/command_test_support.h"
 #include "engine/command_api.h"
 #include "engine/vocabulary.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura::test {
 

@@ -13,7 +13,7 @@
 
 #include "command_test_support.h"
 #include "commands/file_commands.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 

@@ -15,7 +15,7 @@
 #include "platform/drive_kind.h"
 #include "platform/native_path.h"
 #include "platform/private_folder.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

@@ -1,4 +1,4 @@
-#include "support/qt_app.h"
+#include "common/qt_app.h"
 
 #include <QApplication>
 #include <cstdlib>
