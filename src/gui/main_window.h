@@ -14,6 +14,7 @@
 #include "gui/objects/object_site.h"
 #include "gui/picture_box.h"
 #include "gui/picture_codecs.h"
+#include "platform/widgets/widget_placement.h"
 
 class QIcon;
 

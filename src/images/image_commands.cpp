@@ -8,7 +8,7 @@
 #include <QThread>
 #include <new>
 
-#include "commands/number_functions.h"
+#include "support/number_functions.h"
 #include "engine/command_api.h"
 #include "engine/conv_half.h"
 #include "engine/engine.h"

@@ -7,8 +7,8 @@
 #include <new>
 
 #include "engine/command_api.h"
-#include "commands/file_command_support.h"
-#include "commands/number_functions.h"
+#include "support/file_command_support.h"
+#include "support/number_functions.h"
 #include "engine/conv_half.h"
 #include "engine/errors.h"
 #include "engine/locale_map.h"

@@ -15,7 +15,7 @@
 
 #include "archive/archive_commands.h"
 #include "archive/lha_writer.h"
-#include "commands/command_test_support.h"
+#include "common/command_test_support.h"
 #include "engine/command_api.h"
 #include "engine/vocabulary.h"
 #include "common/run_program.h"

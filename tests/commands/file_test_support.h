@@ -11,7 +11,7 @@
 #include <iterator>
 #include <string>
 
-#include "command_test_support.h"
+#include "common/command_test_support.h"
 #include "commands/file_commands.h"
 #include "common/run_program.h"
 

@@ -8,12 +8,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "command_test_support.h"
+#include "common/command_test_support.h"
 #include "commands/file_handle_commands.h"
 #include "engine/dialogs.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/registry_store.h"
+#include "platform/widgets/widget_placement.h"
 #include "common/qt_app.h"
 #include "common/run_program.h"
 

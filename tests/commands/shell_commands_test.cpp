@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "command_test_support.h"
+#include "common/command_test_support.h"
 #include "engine/command_line.h"
 #include "engine/filemix.h"
 #include "engine/packed_program.h"
