@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "commands/csv_db.h"
+#include "support/csv_db.h"
 #include "platform/sjis.h"
 
 namespace {

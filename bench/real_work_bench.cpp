@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/jconvert.h"
+#include "support/jconvert.h"
 #include "platform/sjis.h"
 #include "process_timing.h"
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "commands/jconvert.h"
-#include "commands/regexp.h"
+#include "support/jconvert.h"
+#include "support/regexp.h"
 #include "platform/sjis.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Base64 and MIME-header decoding of any text; what Base64 encodes
 // decodes back to the same bytes.
-#include "commands/base64.h"
-#include "commands/mime_header.h"
+#include "support/base64.h"
+#include "support/mime_header.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -2,7 +2,7 @@
 // up to its first NUL is the table, the rest a query.
 #include <stdexcept>
 
-#include "commands/csv_db.h"
+#include "support/csv_db.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "commands/wildcard.h"
+#include "support/wildcard.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -15,8 +15,8 @@
 
 #include "archive/archive_file.h"
 #include "archive/pack_file_list.h"
-#include "commands/file_command_support.h"
-#include "commands/shell_helpers.h"
+#include "support/file_command_support.h"
+#include "support/shell_helpers.h"
 #include "engine/command_api.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"

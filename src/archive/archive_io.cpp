@@ -26,7 +26,7 @@
 
 #include "archive/cab_writer.h"
 #include "archive/lha_writer.h"
-#include "commands/dir_util.h"
+#include "support/dir_util.h"
 #include "platform/file_io.h"
 #include "platform/sjis.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "commands/file_command_support.h"
+#include "support/file_command_support.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "archive/pack_file_list.h"
-#include "commands/file_command_support.h"
+#include "support/file_command_support.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"

@@ -1,6 +1,6 @@
 #include "archive/cmd_opt.h"
 
-#include "commands/file_command_support.h"
+#include "support/file_command_support.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"

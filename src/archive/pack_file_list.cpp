@@ -7,8 +7,8 @@
 #include <system_error>
 #include <unordered_map>
 
-#include "commands/dir_util.h"
-#include "commands/file_command_support.h"
+#include "support/dir_util.h"
+#include "support/file_command_support.h"
 #include "engine/errors.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"

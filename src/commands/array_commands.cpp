@@ -7,8 +7,8 @@
 #include <cmath>
 
 #include "engine/command_api.h"
-#include "commands/csv_db.h"
-#include "commands/number_functions.h"
+#include "support/csv_db.h"
+#include "support/number_functions.h"
 #include "commands/random.h"
 #include "engine/engine.h"
 #include "engine/errors.h"

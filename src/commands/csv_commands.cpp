@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "engine/command_api.h"
-#include "commands/number_functions.h"
-#include "commands/wildcard.h"
+#include "support/number_functions.h"
+#include "support/wildcard.h"
 #include "engine/conv_half.h"
 #include "engine/engine.h"
 #include "engine/number_format.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "commands/csv_db.h"
+#include "support/csv_db.h"
 
 namespace nura {
 

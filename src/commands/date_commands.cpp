@@ -1,10 +1,10 @@
 // Handlers of the date and time commands: the current time and date,
 // weekdays, date and time offsets and differences. Every date text goes
-// through the one parser of commands/date_time.h.
+// through the one parser of support/date_time.h.
 #include "commands/date_commands.h"
 
 #include "engine/command_api.h"
-#include "commands/date_time.h"
+#include "support/date_time.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "commands/file_command_support.h"
+#include "support/file_command_support.h"
 #include "commands/file_commands.h"
 #include "engine/command_api.h"
 #include "engine/engine.h"

@@ -4,9 +4,9 @@
 #include <fstream>
 #include <system_error>
 
-#include "commands/dir_util.h"
-#include "commands/file_command_support.h"
-#include "commands/shell_helpers.h"
+#include "support/dir_util.h"
+#include "support/file_command_support.h"
+#include "support/shell_helpers.h"
 #include "engine/command_api.h"
 #include "engine/engine.h"
 #include "engine/errors.h"

@@ -11,8 +11,8 @@
 #include <system_error>
 
 #include "engine/command_api.h"
-#include "commands/file_command_support.h"
-#include "commands/number_functions.h"
+#include "support/file_command_support.h"
+#include "support/number_functions.h"
 #include "commands/stream_state.h"
 #include "engine/engine.h"
 #include "engine/errors.h"

@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <system_error>
 
-#include "commands/dir_util.h"
-#include "commands/file_command_support.h"
+#include "support/dir_util.h"
+#include "support/file_command_support.h"
 #include "commands/file_commands.h"
-#include "commands/shell_helpers.h"
+#include "support/shell_helpers.h"
 #include "engine/command_api.h"
 #include "engine/engine.h"
 #include "engine/script_files.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "commands/number_functions.h"
+#include "support/number_functions.h"
 #include "engine/number_format.h"
 #include "platform/sjis.h"
 

@@ -13,7 +13,7 @@
 
 #include "engine/command_api.h"
 #include "commands/format_directive.h"
-#include "commands/number_functions.h"
+#include "support/number_functions.h"
 #include "commands/random.h"
 #include "commands/string_command_support.h"
 #include "engine/conv_half.h"

@@ -5,7 +5,7 @@
 #include <cctype>
 
 #include "engine/command_api.h"
-#include "commands/regexp.h"
+#include "support/regexp.h"
 #include "commands/string_command_support.h"
 #include "engine/engine.h"
 #include "engine/errors.h"

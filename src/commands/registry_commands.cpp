@@ -8,8 +8,8 @@
 #include <optional>
 #include <system_error>
 
-#include "commands/file_command_support.h"
-#include "commands/number_functions.h"
+#include "support/file_command_support.h"
+#include "support/number_functions.h"
 #include "commands/stream_state.h"
 #include "engine/command_api.h"
 #include "engine/engine.h"

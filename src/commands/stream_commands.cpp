@@ -4,7 +4,7 @@
 
 #include "engine/command_api.h"
 #include "commands/common_memory_stream.h"
-#include "commands/file_command_support.h"
+#include "support/file_command_support.h"
 #include "commands/stream_state.h"
 #include "engine/cipher.h"
 #include "engine/engine.h"

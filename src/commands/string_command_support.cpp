@@ -1,6 +1,6 @@
 #include "commands/string_command_support.h"
 
-#include "commands/number_functions.h"
+#include "support/number_functions.h"
 #include "engine/command_api.h"
 #include "platform/sjis.h"
 

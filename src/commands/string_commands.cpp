@@ -3,8 +3,8 @@
 #include "commands/string_commands.h"
 
 #include "engine/command_api.h"
-#include "commands/csv_db.h"
-#include "commands/number_functions.h"
+#include "support/csv_db.h"
+#include "support/number_functions.h"
 #include "commands/string_command_support.h"
 #include "engine/engine.h"
 #include "engine/scanners.h"

@@ -3,8 +3,8 @@
 #include "commands/string_commands.h"
 
 #include "engine/command_api.h"
-#include "commands/jconvert.h"
-#include "commands/number_functions.h"
+#include "support/jconvert.h"
+#include "support/number_functions.h"
 #include "commands/string_command_support.h"
 #include "engine/conv_half.h"
 #include "engine/engine.h"

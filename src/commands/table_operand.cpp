@@ -1,6 +1,6 @@
 #include "commands/table_operand.h"
 
-#include "commands/csv_db.h"
+#include "support/csv_db.h"
 #include "engine/table_access.h"
 
 namespace nura {

@@ -5,13 +5,13 @@
 #include <ctime>
 #include <vector>
 
-#include "commands/base64.h"
+#include "support/base64.h"
 #include "engine/command_api.h"
-#include "commands/csv_db.h"
-#include "commands/date_time.h"
-#include "commands/number_functions.h"
+#include "support/csv_db.h"
+#include "support/date_time.h"
+#include "support/number_functions.h"
 #include "commands/string_command_support.h"
-#include "commands/wildcard.h"
+#include "support/wildcard.h"
 #include "engine/conv_half.h"
 #include "engine/engine.h"
 #include "engine/era_date.h"

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "engine/command_api.h"
-#include "commands/number_functions.h"
+#include "support/number_functions.h"
 #include "engine/dialogs.h"
 #include "engine/engine.h"
 #include "engine/errors.h"

@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <string>
 
-#include "commands/csv_db.h"
+#include "support/csv_db.h"
 
 class QCheckBox;
 class QComboBox;

@@ -14,6 +14,8 @@
 #include "gui/objects/object_site.h"
 #include "gui/picture_box.h"
 #include "gui/picture_codecs.h"
+#include "gui/picture_host.h"
+#include "platform/widgets/widget_placement.h"
 
 class QIcon;
 
@@ -24,7 +26,7 @@ class QSystemTrayIcon;
 
 namespace nura {
 
-class TfrmNura : public QMainWindow, public TEngineHost {
+class TfrmNura : public QMainWindow, public TEngineHost, public TPictureHost {
   Q_OBJECT
  public:
   // `consoleMode`: dialogs talk over the terminal and the program ends when
@@ -32,7 +34,7 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   explicit TfrmNura(bool consoleMode);
   ~TfrmNura() override;
 
-  TNuraEngine& Engine() { return *engine_; }
+  TNuraEngine& Engine() override { return *engine_; }
   // The client area: the parent of the picture `img` and of script objects.
   QWidget* Client() const { return centralWidget(); }
   TPictureBox* img = nullptr;
@@ -57,21 +59,14 @@ class TfrmNura : public QMainWindow, public TEngineHost {
   TPictureCodecs* PictureCodecs() { return codecs_.get(); }
   // A new picture from a file, "クリップボード" or an image object's name.
   TBitmap LoadPicture(const std::string& name);
-  // Writes the picture of an image or form object to a file or the
-  // clipboard; `confirm` asks the security confirmation first.
-  void SavePicture(const std::string& objectName, const std::string& fileName, bool confirm);
-  // The inner picture "img" of a form; ENura when it has none.
-  TPictureBox* GetFormImage(QWidget* form);
-  // Makes the inner picture as large as the form's client area, keeping
-  // the picture at 0,0 and filling new area with the form's colour.
-  void FitFormImage(QWidget* form);
-  // The picture that an image object (kind 2) or a form object (kind 7)
-  // shows; nil for other kinds or when it cannot be reached.
-  TPictureBox* PictureBoxOf(const TObjNode& object);
-  // The picture of the image or form object named `name` (exact name):
-  // "オブジェクト"%s"は、作成されていません。" when no object has it,
-  // ""%s"は、イメージではありません。" for another kind.
-  TPictureBox* ImageOfObject(const std::string& name);
+  // TPictureHost
+  QWidget& WindowWidget() override { return *this; }
+  TPictureBox* Surface() override { return img; }
+  void SavePicture(const std::string& objectName, const std::string& fileName, bool confirm) override;
+  TPictureBox* GetFormImage(QWidget* form) override;
+  void FitFormImage(QWidget* form) override;
+  TPictureBox* PictureBoxOf(const TObjNode& object) override;
+  TPictureBox* ImageOfObject(const std::string& name) override;
 
   // TEngineHost
   bool GetMainWindowPlacement(TWindowPlacement& placement) override {
@@ -134,9 +129,6 @@ class TfrmNura : public QMainWindow, public TEngineHost {
 
 // The main window that hosts `engine`; nil when a test or console host runs it.
 TfrmNura* WindowOf(TNuraEngine& engine);
-
-// The widget of a script object; nil when it has none or it is gone.
-QWidget* WidgetOfObject(const TObjNode& object);
 
 // The client size of a form: a main window without its menu bar.
 QSize ClientSizeOf(const QWidget* form);

@@ -69,6 +69,8 @@ void TfrmNura::FitFormImage(QWidget* form) {
   }
 }
 
+TPictureHost* PictureHostOf(TNuraEngine& engine) { return dynamic_cast<TPictureHost*>(&engine.Host()); }
+
 QWidget* WidgetOfObject(const TObjNode& object) {
   const TGuiObject* control = GuiObjectOf(object.Control());
   return control ? control->Widget() : nullptr;

@@ -12,7 +12,7 @@
 
 namespace nura {
 
-class TfrmNura;
+class TPictureHost;
 
 class TPictureCodecs {
  public:
@@ -20,10 +20,10 @@ class TPictureCodecs {
   // Loads the image-import plug-ins of a native folder (once, at start).
   virtual void LoadPlugins(const std::string& nativeFolder) = 0;
   // A picture by name: a file, "クリップボード" or an image object.
-  virtual TBitmap LoadPicture(TfrmNura& form, const std::string& name) = 0;
+  virtual TBitmap LoadPicture(TPictureHost& window, const std::string& name) = 0;
   // Writes the picture of object `objectName` to `fileName` (or the
   // clipboard); `confirm` asks the security confirmation first.
-  virtual void SavePicture(TfrmNura& form, const std::string& objectName,
+  virtual void SavePicture(TPictureHost& window, const std::string& objectName,
                            const std::string& fileName, bool confirm) = 0;
   // Resizes `picture` to `width` x `height` (both at least 1) with the
   // high-quality resampler; false when the size is beyond what a picture

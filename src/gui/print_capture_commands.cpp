@@ -11,8 +11,8 @@
 #include <cmath>
 
 #include "engine/command_api.h"
-#include "commands/module_commands.h"
-#include "commands/number_functions.h"
+#include "support/module_commands.h"
+#include "support/number_functions.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"

@@ -9,7 +9,7 @@
 #include <QTableWidget>
 #include <string>
 
-#include "commands/csv_db.h"
+#include "support/csv_db.h"
 
 namespace nura {
 

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <map>
 
-#include "commands/key_string.h"
+#include "support/key_string.h"
 #include "engine/command_api.h"
 #include "engine/conv_half.h"
 #include "engine/errors.h"

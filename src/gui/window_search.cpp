@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QThread>
 
-#include "commands/key_string.h"
+#include "support/key_string.h"
 #include "engine/engine.h"
 #include "platform/desktop_windows.h"
 #include "platform/sjis.h"

@@ -6,7 +6,8 @@
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
-#include "gui/main_window.h"
+#include "gui/picture_box.h"
+#include "gui/picture_host.h"
 #include "images/pe_icons.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
@@ -24,7 +25,7 @@ void CmdExtractIcon(TNuraEngine& engine, CommandId) {
   const TObjNode* object = node && node->kind == kWordObject ? engine.Base().objects.GetItem(node->id) : nullptr;
   const std::string notObject = "\"" + name + SJ("\"は、オブジェクトではありません。");
   if (!object) RaiseScriptError(engine, notObject);
-  TfrmNura* window = WindowOf(engine);
+  TPictureHost* window = PictureHostOf(engine);
   TPictureBox* box = window && object->kind == TObjectKind::Image ? window->PictureBoxOf(*object) : nullptr;
   if (!box) RaiseScriptError(engine, notObject + SJ("イメージを指定します。"));
   if (index < 0) throw ERangeError();

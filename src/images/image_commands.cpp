@@ -8,15 +8,16 @@
 #include <QThread>
 #include <new>
 
-#include "commands/number_functions.h"
+#include "support/number_functions.h"
 #include "engine/command_api.h"
 #include "engine/conv_half.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "gui/fonts.h"
-#include "gui/main_window.h"
 #include "gui/objects/gui_object.h"
+#include "gui/picture_box.h"
+#include "gui/picture_host.h"
 #include "images/abitmap.h"
 #include "images/bitmap_effects.h"
 #include "images/bitmap_filters.h"
@@ -43,7 +44,7 @@ struct TImageTarget {
 TImageTarget FindImageTarget(TNuraEngine& engine, const std::string& name) {
   const TObjNode* object = engine.Base().objects.FindByName(name);
   if (!object) RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。"));
-  TfrmNura* window = WindowOf(engine);
+  TPictureHost* window = PictureHostOf(engine);
   if (!window) RaiseScriptError(engine, "\"" + name + SJ("\"は、イメージではありません。"));
   TImageTarget target;
   target.box = window->ImageOfObject(name);
@@ -55,7 +56,7 @@ TImageTarget FindImageTarget(TNuraEngine& engine, const std::string& name) {
 // The picture of an image or form object, or nil (other kinds, no object).
 TPictureBox* PictureOfName(TNuraEngine& engine, const std::string& name) {
   const TObjNode* object = engine.Base().objects.FindByName(name);
-  TfrmNura* window = WindowOf(engine);
+  TPictureHost* window = PictureHostOf(engine);
   return object && window ? window->PictureBoxOf(*object) : nullptr;
 }
 
@@ -157,10 +158,11 @@ void LimitColourBytes(TBitmap& bitmap, int cap, int floor) {
 }
 
 // The whole window into the main picture, 24 bits per pixel.
-void CaptureWindow(TfrmNura& form) {
+void CaptureWindow(TPictureHost& host) {
+  QWidget& form = host.WindowWidget();
   const QRect frame = form.frameGeometry();
   const QImage shot = form.grab().toImage();
-  TBitmap& picture = form.img->Bitmap();
+  TBitmap& picture = host.Surface()->Bitmap();
   picture.SetSize(frame.width(), frame.height(), 24);
   const QPoint offset = form.geometry().topLeft() - frame.topLeft();
   PaintOnBitmap(picture, [&](QPainter& p) { p.drawImage(offset, shot); });
@@ -168,21 +170,23 @@ void CaptureWindow(TfrmNura& form) {
 
 void Fade(TNuraEngine& engine, CommandId id) {
   const int32_t speed = PopInteger(engine);
-  TfrmNura* form = WindowOf(engine);
-  if (!form || !form->img) return;
+  TPictureHost* host = PictureHostOf(engine);
+  if (!host || !host->Surface()) return;
+  QWidget* form = &host->WindowWidget();
+  TPictureBox* surface = host->Surface();
   form->setAttribute(Qt::WA_OpaquePaintEvent);
   QPalette palette = form->palette();
   palette.setColor(QPalette::Window, Qt::white);
   form->setPalette(palette);
   form->repaint();
-  CaptureWindow(*form);
+  CaptureWindow(*host);
   engine.Host().ProcessEvents();
-  form->img->raise();
+  surface->raise();
   const bool out = id == CommandId::FadeOut;
   const bool running = engine.Base().cursor.p != nullptr;
   for (int step = 0; step < 26; ++step) {
-    LimitColourBytes(form->img->Bitmap(), out ? 255 - 10 * step : 255, out ? 0 : 10 * step);
-    form->img->repaint();
+    LimitColourBytes(surface->Bitmap(), out ? 255 - 10 * step : 255, out ? 0 : 10 * step);
+    surface->repaint();
     bool stopped = false;
     for (int32_t round = 0; speed > 0 && round <= speed && !stopped; ++round) {
       engine.Host().ProcessEvents();
@@ -191,7 +195,7 @@ void Fade(TNuraEngine& engine, CommandId id) {
     }
     if (stopped) break;
   }
-  form->img->lower();
+  surface->lower();
   engine.Host().ProcessEvents();
   form->repaint();
 }
@@ -335,7 +339,7 @@ void CmdEffect(TNuraEngine& engine, CommandId id) {
 void CmdSave(TNuraEngine& engine, CommandId) {
   const std::string object = PopRawWord(engine);
   const std::string file = PopText(engine);
-  if (TfrmNura* form = WindowOf(engine)) form->SavePicture(object, file, true);
+  if (TPictureHost* window = PictureHostOf(engine)) window->SavePicture(object, file, true);
 }
 
 }  // namespace

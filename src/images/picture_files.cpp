@@ -7,14 +7,16 @@
 #include <new>
 
 #include "engine/command_api.h"
-#include "commands/file_command_support.h"
-#include "commands/number_functions.h"
+#include "support/file_command_support.h"
+#include "support/number_functions.h"
 #include "engine/conv_half.h"
 #include "engine/errors.h"
 #include "engine/locale_map.h"
 #include "engine/packed_program.h"
 #include "engine/sjis_text.h"
-#include "gui/main_window.h"
+#include "gui/picture_box.h"
+#include "gui/picture_codecs.h"
+#include "gui/picture_host.h"
 #include "images/dib_format.h"
 #include "images/gld_png.h"
 #include "images/graphic_errors.h"
@@ -49,13 +51,13 @@ const std::string& ClipboardName() {
 class TImageCodecs : public TPictureCodecs {
  public:
   void LoadPlugins(const std::string& nativeFolder) override { spi_.LoadPlugins(nativeFolder); }
-  TBitmap LoadPicture(TfrmNura& form, const std::string& name) override;
-  void SavePicture(TfrmNura& form, const std::string& objectName, const std::string& fileName,
+  TBitmap LoadPicture(TPictureHost& form, const std::string& name) override;
+  void SavePicture(TPictureHost& form, const std::string& objectName, const std::string& fileName,
                    bool confirm) override;
   bool StretchPicture(TBitmap& picture, int width, int height) override;
 
  private:
-  void LoadObject(TfrmNura& form, const std::string& name, TBitmap& out);
+  void LoadObject(TPictureHost& form, const std::string& name, TBitmap& out);
   void LoadFile(TNuraEngine& engine, const std::string& name, TBitmap& out);
   // The "未対応のファイル形式です。" failure unless a plug-in takes the
   // extension of `path`.
@@ -68,7 +70,7 @@ class TImageCodecs : public TPictureCodecs {
 
 // ---- loading ----
 
-TBitmap TImageCodecs::LoadPicture(TfrmNura& form, const std::string& name) {
+TBitmap TImageCodecs::LoadPicture(TPictureHost& form, const std::string& name) {
   TNuraEngine& engine = form.Engine();
   TBitmap result;
   std::string file = name;
@@ -96,7 +98,7 @@ TBitmap TImageCodecs::LoadPicture(TfrmNura& form, const std::string& name) {
 
 // A name without extension names a script object: its picture when it is
 // an image or a form, nothing when no object has that name.
-void TImageCodecs::LoadObject(TfrmNura& form, const std::string& name, TBitmap& out) {
+void TImageCodecs::LoadObject(TPictureHost& form, const std::string& name, TBitmap& out) {
   const TObjNode* object = form.Engine().Base().objects.FindByName(ConvertToHalf(name));
   if (!object) return;
   TPictureBox* box = object->kind == TObjectKind::Image || object->kind == TObjectKind::Form ? form.PictureBoxOf(*object) : nullptr;
@@ -180,7 +182,7 @@ bool HasWriter(const std::string& ext) {
   return ext == ".bmp" || ext == ".jpg" || ext == ".jpeg" || ext == ".png" || ext == ".ico";
 }
 
-void TImageCodecs::SavePicture(TfrmNura& form, const std::string& objectName, const std::string& fileName,
+void TImageCodecs::SavePicture(TPictureHost& form, const std::string& objectName, const std::string& fileName,
                                bool confirm) {
   TNuraEngine& engine = form.Engine();
   const TObjNode* object = engine.Base().objects.FindByName(objectName);

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <limits>
 
-#include "commands/file_command_support.h"
+#include "support/file_command_support.h"
 #include "engine/locale_map.h"
 #include "images/dib_format.h"
 #include "images/graphic_errors.h"

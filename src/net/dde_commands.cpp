@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/file_command_support.h"
+#include "support/file_command_support.h"
 #include "engine/command_api.h"
 #include "engine/event_sources.h"
 #include "engine/sjis_text.h"

@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "commands/file_command_support.h"
-#include "commands/wildcard.h"
+#include "support/file_command_support.h"
+#include "support/wildcard.h"
 #include "engine/command_api.h"
 #include "engine/dialogs.h"
 #include "engine/engine.h"

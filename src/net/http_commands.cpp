@@ -1,5 +1,5 @@
 // "HTTPダウンロード".
-#include "commands/file_command_support.h"
+#include "support/file_command_support.h"
 #include "engine/command_api.h"
 #include "engine/dialogs.h"
 #include "engine/engine.h"

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "commands/file_command_support.h"
+#include "support/file_command_support.h"
 #include "engine/command_api.h"
 #include "engine/dialogs.h"
 #include "engine/engine.h"

@@ -3,9 +3,9 @@
 #include <ctime>
 #include <random>
 
-#include "commands/base64.h"
-#include "commands/jconvert.h"
-#include "commands/mime_header.h"
+#include "support/base64.h"
+#include "support/jconvert.h"
+#include "support/mime_header.h"
 #include "engine/sjis_text.h"
 #include "net/mime_reader.h"
 #include "platform/sjis.h"

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <map>
 
-#include "commands/base64.h"
-#include "commands/date_time.h"
-#include "commands/jconvert.h"
+#include "support/base64.h"
+#include "support/date_time.h"
+#include "support/jconvert.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"
 

@@ -3,9 +3,9 @@
 #include <ctime>
 #include <filesystem>
 
-#include "commands/file_command_support.h"
-#include "commands/jconvert.h"
-#include "commands/shell_helpers.h"
+#include "support/file_command_support.h"
+#include "support/jconvert.h"
+#include "support/shell_helpers.h"
 #include "engine/sjis_text.h"
 #include "net/net_connection.h"
 #include "platform/file_io.h"

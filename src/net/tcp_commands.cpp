@@ -1,6 +1,6 @@
 // The TCP commands run in the module "tcp" (Qt Network, built from
 // src/net/modules/tcp), loaded when a script first uses one of them.
-#include "commands/module_commands.h"
+#include "support/module_commands.h"
 #include "net/net_commands.h"
 
 namespace nura {

@@ -2,10 +2,7 @@
 // outside the GUI can keep and restore them.
 #pragma once
 
-#include <optional>
 #include <string>
-
-class QWidget;
 
 namespace nura {
 
@@ -19,10 +16,5 @@ struct TWindowPlacement {
   TWindowRect current;  // position and size now
   int state = 0;        // 0 normal, 1 minimised, 2 maximised
 };
-
-TWindowPlacement PlacementOf(const QWidget& window);
-// Moves and sizes the window; `state` (as in TWindowPlacement), when given,
-// replaces its minimised or maximised state.
-void PlaceWindow(QWidget& window, const TWindowRect& rect, std::optional<int> state);
 
 }  // namespace nura

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/program_module.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

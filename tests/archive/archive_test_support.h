@@ -15,10 +15,10 @@
 
 #include "archive/archive_commands.h"
 #include "archive/lha_writer.h"
-#include "commands/command_test_support.h"
+#include "common/command_test_support.h"
 #include "engine/command_api.h"
 #include "engine/vocabulary.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura::test {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "archive_test_support.h"
-#include "support/file_size_limit.h"
+#include "common/file_size_limit.h"
 
 namespace nura::test {
 namespace {

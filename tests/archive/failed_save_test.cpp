@@ -8,7 +8,7 @@
 
 #include "archive/archive_file.h"
 #include "archive_test_support.h"
-#include "support/file_size_limit.h"
+#include "common/file_size_limit.h"
 
 namespace nura::test {
 namespace {

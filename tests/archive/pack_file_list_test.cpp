@@ -7,8 +7,8 @@
 
 #include "archive/pack_file_list.h"
 #include "archive_test_support.h"
-#include "commands/dir_util.h"
-#include "commands/file_command_support.h"
+#include "support/dir_util.h"
+#include "support/file_command_support.h"
 #include "engine/errors.h"
 
 namespace nura::test {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "command_test_support.h"
+#include "common/command_test_support.h"
 #include "commands/random.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"

@@ -1,7 +1,7 @@
 #include "commands/date_commands.h"
 
-#include "command_test_support.h"
-#include "commands/date_time.h"
+#include "common/command_test_support.h"
+#include "support/date_time.h"
 #include "engine/errors.h"
 
 namespace nura {

@@ -1,5 +1,5 @@
-#include "commands/dir_util.h"
-#include "commands/shell_helpers.h"
+#include "support/dir_util.h"
+#include "support/shell_helpers.h"
 
 #include "file_test_support.h"
 

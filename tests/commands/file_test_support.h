@@ -11,9 +11,9 @@
 #include <iterator>
 #include <string>
 
-#include "command_test_support.h"
+#include "common/command_test_support.h"
 #include "commands/file_commands.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 

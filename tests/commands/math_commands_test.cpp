@@ -1,6 +1,6 @@
 #include "commands/math_commands.h"
 
-#include "command_test_support.h"
+#include "common/command_test_support.h"
 #include "commands/random.h"
 #include "engine/errors.h"
 

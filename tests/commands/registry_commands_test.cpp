@@ -8,14 +8,15 @@
 #include <filesystem>
 #include <fstream>
 
-#include "command_test_support.h"
+#include "common/command_test_support.h"
 #include "commands/file_handle_commands.h"
 #include "engine/dialogs.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/registry_store.h"
-#include "support/qt_app.h"
-#include "support/run_program.h"
+#include "platform/widgets/widget_placement.h"
+#include "common/qt_app.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

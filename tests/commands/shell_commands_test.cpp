@@ -8,14 +8,14 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "command_test_support.h"
+#include "common/command_test_support.h"
 #include "engine/command_line.h"
 #include "engine/filemix.h"
 #include "engine/packed_program.h"
 #include "platform/drive_kind.h"
 #include "platform/native_path.h"
 #include "platform/private_folder.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

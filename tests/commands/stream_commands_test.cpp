@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "commands/common_memory_stream.h"
-#include "command_test_support.h"
+#include "common/command_test_support.h"
 #include "engine/cipher.h"
 
 namespace nura {

@@ -11,7 +11,7 @@
 
 #include "platform/file_io.h"
 #include "platform/sjis.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

@@ -1,6 +1,6 @@
 #include "commands/utility_commands.h"
 
-#include "command_test_support.h"
+#include "common/command_test_support.h"
 #include "engine/nura_base.h"
 
 namespace nura {

@@ -2,7 +2,7 @@
 // the statement that "作る" runs.
 #include "commands/word_commands.h"
 
-#include "command_test_support.h"
+#include "common/command_test_support.h"
 #include "engine/engine_fixture.h"
 #include "engine/errors.h"
 

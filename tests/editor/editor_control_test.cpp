@@ -12,7 +12,7 @@
 #include "editor/editor_pictures.h"
 #include "editor/text_search.h"
 #include "platform/sjis.h"
-#include "support/qt_app.h"
+#include "common/qt_app.h"
 
 namespace nura {
 namespace {

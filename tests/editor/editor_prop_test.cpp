@@ -6,8 +6,8 @@
 #include "editor/editor_object.h"
 #include "editor/editor_prop.h"
 #include "platform/sjis.h"
-#include "support/qt_app.h"
-#include "support/run_program.h"
+#include "common/qt_app.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

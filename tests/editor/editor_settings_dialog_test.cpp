@@ -17,7 +17,7 @@
 #include "editor/editor_settings_dialog.h"
 #include "gui/dialog_responder.h"
 #include "platform/sjis.h"
-#include "support/qt_app.h"
+#include "common/qt_app.h"
 
 namespace nura {
 namespace {

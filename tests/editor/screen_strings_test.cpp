@@ -6,7 +6,7 @@
 #include "fake_editor.h"
 #include "platform/file_io.h"
 #include "platform/sjis.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

@@ -1,7 +1,7 @@
 // What the engine asks of the window: properties, object values, the
 // debugger, idle and close requests.
 #include "engine_fixture.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura::test {
 namespace {

@@ -10,7 +10,7 @@
 #include "engine/cipher.h"
 #include "engine/errors.h"
 #include "platform/sjis.h"
-#include "support/file_size_limit.h"
+#include "common/file_size_limit.h"
 
 namespace nura {
 namespace {

@@ -16,7 +16,7 @@
 #include "platform/native_path.h"
 #include "platform/private_folder.h"
 #include "platform/sjis.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

@@ -2,7 +2,7 @@
 #include <chrono>
 
 #include "engine_fixture.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura::test {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "gui/anime_box.h"
 #include "gui/object_fixture.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

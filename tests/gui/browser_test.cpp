@@ -9,7 +9,7 @@
 
 #include "gui/object_fixture.h"
 #include "gui/objects/browser_object.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 // The web engine frees some of its own objects with a sized delete of
 // another size when a page goes; that is its affair, not this program's.

@@ -24,8 +24,8 @@
 #include "net/editor_link.h"
 #include "net/local_link.h"
 #include "platform/sjis.h"
-#include "support/qt_app.h"
-#include "support/run_program.h"
+#include "common/qt_app.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

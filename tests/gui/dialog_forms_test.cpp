@@ -18,7 +18,7 @@
 #include "gui/qt_dialogs.h"
 #include "gui/dialog_responder.h"
 #include "platform/sjis.h"
-#include "support/qt_app.h"
+#include "common/qt_app.h"
 
 namespace nura {
 namespace {

@@ -18,7 +18,7 @@
 #include "gui/picture_box.h"
 #include "dialog_responder.h"
 #include "object_fixture.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

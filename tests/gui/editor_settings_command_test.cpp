@@ -8,7 +8,7 @@
 #include "gui/dialog_responder.h"
 #include "gui/object_fixture.h"
 #include "gui/qt_dialogs.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "engine/command_line.h"
 #include "platform/sjis.h"
-#include "support/qt_app.h"
-#include "support/run_program.h"
+#include "common/qt_app.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

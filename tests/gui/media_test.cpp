@@ -11,7 +11,7 @@
 
 #include "gui/media/wave_sound.h"
 #include "gui/object_fixture.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

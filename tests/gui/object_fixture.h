@@ -14,7 +14,7 @@
 #include "gui/main_window.h"
 #include "gui/objects/gui_object.h"
 #include "platform/sjis.h"
-#include "support/qt_app.h"
+#include "common/qt_app.h"
 
 namespace nura::test {
 

@@ -19,7 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "gui/object_fixture.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

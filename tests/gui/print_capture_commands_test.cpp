@@ -10,7 +10,7 @@
 #include "engine/vocabulary.h"
 #include "gui/main_window.h"
 #include "platform/sjis.h"
-#include "support/qt_app.h"
+#include "common/qt_app.h"
 
 namespace nura {
 namespace {

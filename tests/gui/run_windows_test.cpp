@@ -11,7 +11,7 @@
 #include "gui/dialog_responder.h"
 #include "gui/qt_dialogs.h"
 #include "platform/sjis.h"
-#include "support/qt_app.h"
+#include "common/qt_app.h"
 
 namespace nura {
 namespace {

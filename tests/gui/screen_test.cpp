@@ -19,7 +19,7 @@
 #include "gui/str_sort_grid.h"
 #include "object_fixture.h"
 #include "screen_check.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura::test {
 namespace {

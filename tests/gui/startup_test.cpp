@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "engine/filemix.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

@@ -11,7 +11,7 @@
 #include "gui/row_sort.h"
 #include "platform/sjis.h"
 #include "object_fixture.h"
-#include "support/qt_app.h"
+#include "common/qt_app.h"
 
 namespace nura {
 namespace {

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "object_fixture.h"
-#include "support/qt_app.h"
+#include "common/qt_app.h"
 
 namespace nura {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "engine/errors.h"
 #include "images/image_test_support.h"
-#include "support/qt_app.h"
+#include "common/qt_app.h"
 
 namespace nura {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "images/gld_png.h"
 #include "platform/file_io.h"
-#include "support/file_size_limit.h"
-#include "support/run_program.h"
+#include "common/file_size_limit.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

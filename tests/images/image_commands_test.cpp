@@ -22,8 +22,8 @@
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
-#include "support/qt_app.h"
-#include "support/run_program.h"
+#include "common/qt_app.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

@@ -16,7 +16,7 @@
 #include "images/jpeg_format.h"
 #include "platform/file_io.h"
 #include "platform/sjis.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

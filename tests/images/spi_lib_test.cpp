@@ -8,7 +8,7 @@
 
 #include "images/graphic_errors.h"
 #include "images/image_test_support.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "net/net_test_support.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 extern char** environ;
 

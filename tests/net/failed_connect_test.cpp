@@ -9,7 +9,7 @@
 #include <chrono>
 #include <string>
 
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura::test {
 namespace {

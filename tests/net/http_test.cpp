@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "net/net_test_support.h"
-#include "support/file_size_limit.h"
+#include "common/file_size_limit.h"
 
 namespace nura::test {
 namespace {

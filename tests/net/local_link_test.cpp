@@ -14,8 +14,8 @@
 #include "net/local_link.h"
 #include "net/script_events.h"
 #include "platform/sjis.h"
-#include "support/qt_app.h"
-#include "support/run_program.h"
+#include "common/qt_app.h"
+#include "common/run_program.h"
 
 namespace nura::test {
 namespace {

@@ -5,7 +5,7 @@
 #include <ctime>
 #include <memory>
 
-#include "commands/jconvert.h"
+#include "support/jconvert.h"
 #include "net/net_test_support.h"
 #include "net/pop3_client.h"
 #include "platform/sjis.h"

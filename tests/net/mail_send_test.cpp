@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "commands/jconvert.h"
+#include "support/jconvert.h"
 #include "net/mime_reader.h"
 #include "net/net_test_support.h"
 #include "platform/sjis.h"

@@ -2,7 +2,7 @@
 // multipart bodies, transfer encodings, attachment names.
 #include <gtest/gtest.h>
 
-#include "commands/jconvert.h"
+#include "support/jconvert.h"
 #include "net/mail_composer.h"
 #include "net/mime_reader.h"
 #include "net/received_mail.h"

@@ -18,7 +18,7 @@
 
 #include "net/net_commands.h"
 #include "platform/sjis.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 extern char** environ;
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "net/net_test_support.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura::test {
 namespace {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "net/net_test_support.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura::test {
 namespace {

@@ -9,8 +9,8 @@
 #include <fstream>
 
 #include "platform/shell.h"
-#include "support/file_size_limit.h"
-#include "support/run_program.h"
+#include "common/file_size_limit.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "platform/sjis.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura {
 namespace {

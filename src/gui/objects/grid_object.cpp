@@ -1,7 +1,7 @@
 // グリッド (kind 8): the sortable grid, one fixed row, whole-row selection.
 // Its text is CSV: writing shows a table with columns as wide as their
 // texts, reading writes every cell.
-#include "commands/csv_db.h"
+#include "support/csv_db.h"
 #include "gui/objects/object_kinds.h"
 #include "gui/objects/object_registry.h"
 #include "gui/str_sort_grid.h"

@@ -15,6 +15,8 @@
 #include "engine/nura_base.h"
 #include "gui/objects/object_properties.h"
 
+class QWidget;
+
 namespace nura {
 
 class TfrmNura;

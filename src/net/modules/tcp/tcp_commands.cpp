@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "commands/file_command_support.h"
+#include "support/file_command_support.h"
 #include "engine/command_api.h"
 #include "engine/sjis_text.h"
 #include "net/script_events.h"

@@ -1,4 +1,4 @@
-#include "commands/key_string.h"
+#include "support/key_string.h"
 
 #include <map>
 #include <utility>

@@ -1,10 +1,10 @@
-#include "commands/mime_header.h"
+#include "support/mime_header.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "commands/base64.h"
-#include "commands/jconvert.h"
+#include "support/base64.h"
+#include "support/jconvert.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -1,10 +1,12 @@
-#include "support/qt_app.h"
+#include "common/qt_app.h"
 
 #include <QApplication>
 #include <cstdlib>
 
+#ifdef NURA_TEST_WITH_GUI
 #include "gui/fonts.h"
 #include "gui/qt_translations.h"
+#endif
 
 namespace nura::test {
 
@@ -18,18 +20,11 @@ void EnsureQtApplication() {
   static char name[] = "nurasera-test";
   static char* argv[] = {name, nullptr};
   new QApplication(argc, argv);  // lives until the test program ends
+#ifdef NURA_TEST_WITH_GUI
   // The fonts that scripts name are found, and Qt speaks, as in the program.
   InstallFontSubstitutes();
   InstallQtTranslations();
+#endif
 }
 
 }  // namespace nura::test
-
-// Fontconfig keeps its configuration for the life of the process once text
-// is measured or drawn, the PulseAudio client its context once sound was
-// played, the web engine its profile, Xlib and D-Bus the keyboard map and
-// connection on a real display, and Samba's client library a little talloc
-// memory; the leak checker is told so.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig\nleak:libpulse\nleak:libQt6WebEngineCore\nleak:libX11\nleak:libdbus-1\nleak:libtalloc.so\n";
-}

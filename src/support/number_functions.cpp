@@ -1,4 +1,4 @@
-#include "commands/number_functions.h"
+#include "support/number_functions.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

@@ -1,4 +1,4 @@
-#include "commands/mime_header.h"
+#include "support/mime_header.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <cctype>
 #include <random>
 
-#include "commands/base64.h"
-#include "commands/jconvert.h"
+#include "support/base64.h"
+#include "support/jconvert.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -1,10 +1,10 @@
-#include "commands/shell_helpers.h"
+#include "support/shell_helpers.h"
 
 #include <filesystem>
 #include <functional>
 #include <system_error>
 
-#include "commands/dir_util.h"
+#include "support/dir_util.h"
 #include "engine/dialogs.h"
 #include "engine/sjis_text.h"
 #include "platform/file_io.h"

@@ -1,4 +1,4 @@
-#include "commands/jconvert.h"
+#include "support/jconvert.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>

@@ -1,4 +1,4 @@
-#include "commands/base64.h"
+#include "support/base64.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "commands/date_time.h"
+#include "support/date_time.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/window_placement.h"
+#include "platform/widgets/widget_placement.h"
 
 #include <QWidget>
 

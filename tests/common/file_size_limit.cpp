@@ -1,4 +1,4 @@
-#include "support/file_size_limit.h"
+#include "common/file_size_limit.h"
 
 #include <csignal>
 

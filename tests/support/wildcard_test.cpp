@@ -1,4 +1,4 @@
-#include "commands/wildcard.h"
+#include "support/wildcard.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "commands/dir_util.h"
+#include "support/dir_util.h"
 
 #include <algorithm>
 #include <filesystem>

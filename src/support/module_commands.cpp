@@ -1,4 +1,4 @@
-#include "commands/module_commands.h"
+#include "support/module_commands.h"
 
 #include <string>
 

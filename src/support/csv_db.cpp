@@ -1,12 +1,12 @@
-#include "commands/csv_db.h"
+#include "support/csv_db.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <unordered_map>
 
-#include "commands/date_time.h"
-#include "commands/wildcard.h"
+#include "support/date_time.h"
+#include "support/wildcard.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"

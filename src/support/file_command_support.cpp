@@ -1,4 +1,4 @@
-#include "commands/file_command_support.h"
+#include "support/file_command_support.h"
 
 #include <filesystem>
 #include <system_error>

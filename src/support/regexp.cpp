@@ -1,4 +1,4 @@
-#include "commands/regexp.h"
+#include "support/regexp.h"
 
 namespace nura {
 namespace {

@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
-#include "commands/csv_db.h"
-#include "commands/date_time.h"
-#include "commands/wildcard.h"
+#include "support/csv_db.h"
+#include "support/date_time.h"
+#include "support/wildcard.h"
 #include "engine/scanners.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"

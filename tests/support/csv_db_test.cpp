@@ -1,4 +1,4 @@
-#include "commands/csv_db.h"
+#include "support/csv_db.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "commands/jconvert.h"
+#include "support/jconvert.h"
 
 #include <array>
 #include <cstdint>
