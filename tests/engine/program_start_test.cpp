@@ -6,7 +6,7 @@
 #include "engine/command_line.h"
 #include "engine_fixture.h"
 #include "platform/native_path.h"
-#include "support/run_program.h"
+#include "common/run_program.h"
 
 namespace nura::test {
 namespace {
