@@ -31,6 +31,8 @@ NodePtr PopObject(TNuraEngine& engine, bool create) { return engine.FindObjectWo
 
 bool SubjectLeftOut(TNuraEngine& engine) { return engine.Base().implicitSubject; }
 
+int ArgumentCount(TNuraEngine& engine) { return engine.Base().args.Count(); }
+
 size_t FamilyStateSlot(std::type_index type) {
   static std::mutex guard;
   static std::unordered_map<std::type_index, size_t> given;
@@ -174,6 +176,8 @@ bool RunActive(TNuraEngine& engine) { return engine.RunActive(); }
 
 bool HasCursor(TNuraEngine& engine) { return engine.Base().cursor.p != nullptr; }
 
+const TextPos& CursorPosition(TNuraEngine& engine) { return engine.Base().cursor; }
+
 bool StopRequested(TNuraEngine& engine) { return engine.Base().stopRequest; }
 
 void RequestStop(TNuraEngine& engine) { engine.Base().stopRequest = true; }
@@ -221,6 +225,45 @@ std::vector<uint8_t> RunControlKinds(TNuraEngine& engine) {
   return kinds;
 }
 
+// ---- calls, switches and loops ----
+
+void SetSwitchValue(TNuraEngine& engine, const std::string& value) { engine.Base().switchValue = value; }
+
+const std::vector<std::string>& CallArguments(TNuraEngine& engine) { return engine.Base().secondStack.Items(); }
+
+const TKeptNumber& CallArgumentNumber(TNuraEngine& engine) { return engine.Base().secondStackNumber; }
+
+void ClearCallArguments(TNuraEngine& engine) { engine.Base().secondStack.Clear(); }
+
+void ContinueInnermostLoop(TNuraEngine& engine) {
+  TNuraBase& base = engine.Base();
+  TRunControl record;
+  while (base.runControl.Pop(record)) {
+    if (record.kind == kRunIfThen || record.kind == kRunIfElse || record.kind == kRunSwitch) continue;
+    base.runControl.Push(record);
+    if (record.savedFileName && !record.savedFileName->empty()) base.RestoreFileName(record.savedFileName);
+    engine.CheckRunControl();
+    return;
+  }
+  base.cursor.Reset();
+}
+
+bool DefineLabelPattern(TNuraEngine& engine, const std::string& name, const std::string& pattern) {
+  THash& words = engine.Base().words;
+  NodePtr label = words.FindNode(name, false);
+  if (!label || label->kind != kWordLabel) return false;
+  label->pattern = pattern;
+  const std::string loose = StripOkurigana(label->name);
+  if (loose != label->name) {
+    auto copy = std::make_unique<THashNode>(*label);
+    copy->name = loose;
+    copy->id = engine.Base().runControl.Count();
+    words.Add(std::move(copy));
+  }
+  words.TouchPatterns();
+  return true;
+}
+
 // ---- driving the interpreter ----
 
 void TEngineDeleter::operator()(TNuraEngine* engine) const { delete engine; }
@@ -248,6 +291,10 @@ void SetSecurityLevel(TNuraEngine& engine, int level) { engine.Base().securityLe
 void SetRuntimeProgram(TNuraEngine& engine, bool on) { engine.Base().runtimeFlag = on; }
 
 void SetDefaultScript(TNuraEngine& engine, bool on) { engine.Base().defaultScriptFlag = on; }
+
+bool TrayShown(TNuraEngine& engine) { return engine.Base().trayFlag; }
+
+void SetTrayShown(TNuraEngine& engine, bool on) { engine.Base().trayFlag = on; }
 
 void SetCurrentFileName(TNuraEngine& engine, const std::string& name) { engine.Base().SetFileName(name); }
 

@@ -43,7 +43,9 @@
 // program's entry, tests) is a function below. The types it hands out have
 // headers of their own: words and positions (engine/word_table.h), the
 // object list (engine/object_list.h), the window's interfaces
-// (engine/engine_host.h).
+// (engine/engine_host.h). The commands on the interpreter's own state
+// (control flow, the word table commands, the error modes) are families
+// inside src/engine.
 #pragma once
 
 #include <cstdint>
@@ -60,7 +62,6 @@
 #include "engine/object_list.h"
 #include "engine/rect.h"
 #include "engine/word_table.h"
-#include "engine/engine.h"  // TEMPORARY
 
 namespace nura {
 
@@ -87,6 +88,8 @@ NodePtr PopObject(TNuraEngine& engine, bool create = false);
 
 // True when binding supplied "それ" for a left-out first argument.
 bool SubjectLeftOut(TNuraEngine& engine);
+// How many arguments are left on the stack.
+int ArgumentCount(TNuraEngine& engine);
 
 // ---- words ----
 
@@ -200,6 +203,8 @@ std::string FormatErrorMessage(TNuraEngine& engine, const std::string& text);
 // true while the cursor stands anywhere, a run going or interrupted.
 bool RunActive(TNuraEngine& engine);
 bool HasCursor(TNuraEngine& engine);
+// Where the cursor stands (the statement running).
+const TextPos& CursorPosition(TNuraEngine& engine);
 // The stop request: the run loop ends after the statement; a wait ends.
 bool StopRequested(TNuraEngine& engine);
 void RequestStop(TNuraEngine& engine);
@@ -218,6 +223,23 @@ const TextRef& ProgramText(TNuraEngine& engine);
 // What the debugger shows of the run-control stack: each frame's kind, the
 // oldest first.
 std::vector<uint8_t> RunControlKinds(TNuraEngine& engine);
+
+// ---- calls, switches and loops ----
+
+// 条件分岐: the value that the arms of the switch compare against.
+void SetSwitchValue(TNuraEngine& engine, const std::string& value);
+// The values kept by the user-function call (the second stack), the number
+// a variable kept for the text of a lone value, and their removal.
+const std::vector<std::string>& CallArguments(TNuraEngine& engine);
+const TKeptNumber& CallArgumentNumber(TNuraEngine& engine);
+void ClearCallArguments(TNuraEngine& engine);
+// 続ける: leaves the conditional and switch blocks around the cursor and
+// lets the innermost loop (or call) go on as at its block's end; without
+// one the run ends.
+void ContinueInnermostLoop(TNuraEngine& engine);
+// 関数定義: the label `name` takes `pattern` (also under its loose name, at
+// the current run-control depth); false when `name` is no label.
+bool DefineLabelPattern(TNuraEngine& engine, const std::string& name, const std::string& pattern);
 
 // ---- driving the interpreter (the window, the program's entry, tests) ----
 
@@ -240,6 +262,9 @@ void SetDebugMode(TNuraEngine& engine, bool on);
 void SetSecurityLevel(TNuraEngine& engine, int level);
 void SetRuntimeProgram(TNuraEngine& engine, bool on);
 void SetDefaultScript(TNuraEngine& engine, bool on);
+// The main window stands in the notification area instead of the desktop.
+bool TrayShown(TNuraEngine& engine);
+void SetTrayShown(TNuraEngine& engine, bool on);
 // The script file: the current file name, the path as given and the folder.
 void SetCurrentFileName(TNuraEngine& engine, const std::string& name);
 void SetScriptPath(TNuraEngine& engine, const std::string& path);
