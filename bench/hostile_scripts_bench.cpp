@@ -10,7 +10,7 @@
 
 #include "engine/control_commands.h"
 #include "engine/dialogs.h"
-#include "engine/engine.h"
+#include "engine/command_api.h"
 #include "engine/vocabulary.h"
 #include "platform/sjis.h"
 
@@ -31,12 +31,13 @@ double Time(const std::string& piece, int times) {
   script += "\n";
   double best = 1e9;
   for (int run = 0; run < 3; ++run) {
-    TNuraEngine engine;
-    engine.SetRegistrationHook(RegisterBuiltinWords);
+    EnginePtr owner = MakeEngine();
+    TNuraEngine& engine = *owner;
+    SetRegistrationHook(engine, RegisterBuiltinWords);
     const auto start = std::chrono::steady_clock::now();
     try {
-      engine.PrepareRun(script, "bench.nrs");
-      engine.Run();
+      PrepareRun(engine, script, "bench.nrs");
+      RunProgram(engine);
     } catch (const std::exception&) {
     }
     best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine/control_commands.h"
-#include "engine/engine.h"
+#include "engine/command_api.h"
 #include "engine/vocabulary.h"
 #include "platform/sjis.h"
 
@@ -15,15 +15,16 @@ int main() {
   using namespace nura;
   constexpr size_t kBytes = 2 << 20;
   const std::string body(kBytes, 'a');
-  TNuraEngine engine;
+  EnginePtr owner = MakeEngine();
+  TNuraEngine& engine = *owner;
   RegisterControlCommands();
-  engine.SetRegistrationHook(RegisterBuiltinWords);
-  engine.PrepareRun(SJ("A=「") + body + SJ("」\n「") + body + SJ("」をトリム\n"), "bench.nrs");
+  SetRegistrationHook(engine, RegisterBuiltinWords);
+  PrepareRun(engine, SJ("A=「") + body + SJ("」\n「") + body + SJ("」をトリム\n"), "bench.nrs");
   const auto start = std::chrono::steady_clock::now();
-  engine.Run();
+  RunProgram(engine);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const size_t a = engine.Base().words.FindValue("A", false).size();
-  const size_t result = engine.ResultNode()->value.size();
+  const size_t a = WordValue(engine, "A").size();
+  const size_t result = ResultNode(engine)->value.size();
   std::printf("literals: two of %zu bytes read in %.3f s (A: %zu bytes, result: %zu bytes)\n", kBytes,
               seconds, a, result);
   if (a != kBytes || result != kBytes) {

@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
+#include "engine/command_api.h"
 #include "engine/vocabulary.h"
 
 int main() {
   using namespace nura;
-  TNuraEngine engine;
+  EnginePtr owner = MakeEngine();
+  TNuraEngine& engine = *owner;
   RegisterBuiltinWords(engine);
-  const THash& words = engine.Base().words;
+  const THash& words = WordTable(engine);
   std::vector<std::string> exact, loose;
   for (const auto& v : BuiltinVariables()) exact.push_back(v.name);
   for (const auto& c : BuiltinCommands()) loose.push_back(c.name);  // as written: "繰り返す"

@@ -13,7 +13,7 @@
 
 #include "app/register_commands.h"
 #include "engine/dialogs.h"
-#include "engine/engine.h"
+#include "engine/command_api.h"
 #include "engine/script_object.h"
 #include "fuzz_input.h"
 #include "gui/main_window.h"
@@ -74,8 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto form = std::make_unique<TfrmNura>(false);
     SetDialogs(&dialogs);
     try {
-      form->Engine().PrepareRun(script, "fuzz.nrs");
-      form->Engine().Run();
+      PrepareRun(form->Engine(), script, "fuzz.nrs");
+      RunProgram(form->Engine());
     } catch (const std::runtime_error&) {
     }
   }

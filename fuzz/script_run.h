@@ -14,18 +14,18 @@
 #include "commands/array_commands.h"
 #include "commands/csv_commands.h"
 #include "commands/date_commands.h"
-#include "commands/error_mode_commands.h"
 #include "commands/math_commands.h"
 #include "commands/string_commands.h"
 #include "commands/table_operand.h"
 #include "commands/utility_commands.h"
-#include "commands/word_commands.h"
 #include "engine/command_registry.h"
 #include "engine/control_commands.h"
 #include "engine/dialogs.h"
 #include "engine/dispatch.h"
-#include "engine/engine.h"
+#include "engine/command_api.h"
+#include "engine/error_mode_commands.h"
 #include "engine/vocabulary.h"
+#include "engine/word_commands.h"
 
 namespace nura::fuzz {
 namespace script_run {
@@ -36,12 +36,12 @@ inline TNuraEngine* running = nullptr;
 class StoppingHost : public TEngineHost {
  public:
   void ProcessEvents() override {
-    if (running) running->Base().stopRequest = true;
+    if (running) RequestStop(*running);
   }
 };
 
 inline void StopRun(int) {
-  if (running) running->Base().stopRequest = true;
+  if (running) RequestStop(*running);
 }
 
 inline void SetTimer(long microseconds) {
@@ -50,9 +50,9 @@ inline void SetTimer(long microseconds) {
   setitimer(ITIMER_VIRTUAL, &timer, nullptr);
 }
 
-inline void Say(TNuraEngine& engine, CommandId) { engine.PopArgumentText(); }
+inline void Say(TNuraEngine& engine, CommandId) { PopText(engine); }
 inline void Refuse(TNuraEngine& engine, CommandId) {
-  engine.PopArgumentText();
+  PopText(engine);
   throw std::runtime_error("no files here");
 }
 
@@ -86,17 +86,18 @@ inline void RunScript(const std::string& script) {
     return true;
   }();
   (void)ready;
-  TNuraEngine engine;
-  engine.SetHost(&host);
-  engine.SetRegistrationHook(RegisterBuiltinWords);
+  EnginePtr owner = MakeEngine();
+  TNuraEngine& engine = *owner;
+  SetHost(engine, &host);
+  SetRegistrationHook(engine, RegisterBuiltinWords);
   try {
-    engine.PrepareRun(script, "fuzz.nrs");
+    PrepareRun(engine, script, "fuzz.nrs");
   } catch (const std::runtime_error&) {
     return;
   }
   running = &engine;
   SetTimer(50000);
-  engine.Run();
+  RunProgram(engine);
   SetTimer(0);
   running = nullptr;
 }

@@ -10,7 +10,6 @@
 #include "support/csv_db.h"
 #include "support/number_functions.h"
 #include "commands/random.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/locale_map.h"
 #include "engine/sjis_text.h"
@@ -107,7 +106,7 @@ void BinaryGet(TNuraEngine& engine, CommandId id) {
   switch (format) {
     case TBinaryFormat::Char: SetTextResult(engine, text); break;
     case TBinaryFormat::CString: SetValueOnly(engine, text); break;
-    default: engine.SetResult(std::to_string(static_cast<int64_t>(number)), "e"); break;
+    default: SetResult(engine, std::to_string(static_cast<int64_t>(number)), "e"); break;
   }
 }
 

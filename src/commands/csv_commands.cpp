@@ -10,7 +10,6 @@
 #include "support/number_functions.h"
 #include "support/wildcard.h"
 #include "engine/conv_half.h"
-#include "engine/engine.h"
 #include "engine/number_format.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"
@@ -97,8 +96,8 @@ void TablePickup(TNuraEngine& engine, CommandId) {
       return;
     }
     if (text.empty()) {
-      engine.ResultNode()->annotation = "s";
-      engine.SetResultKind("s");
+      ResultNode(engine)->annotation = "s";
+      SetResultKind(engine, "s");
       return;
     }
     SetTableResult(engine, *ReadTable(table, header)->PickupRows(col, text));
@@ -147,18 +146,18 @@ void TableTranspose(TNuraEngine& engine, CommandId) {
 }
 
 void TableRowCount(TNuraEngine& engine, CommandId) {
-  engine.SetResult(std::to_string(ReadTable(PopText(engine), false)->RowCount()), "e");
+  SetResult(engine, std::to_string(ReadTable(PopText(engine), false)->RowCount()), "e");
 }
 
 void TableColCount(TNuraEngine& engine, CommandId) {
-  engine.SetResult(std::to_string(ReadTable(PopText(engine), false)->ColCount()), "e");
+  SetResult(engine, std::to_string(ReadTable(PopText(engine), false)->ColCount()), "e");
 }
 
 // ---- search ----
 
 void TableFindNext(TNuraEngine& engine, CommandId) {
   TFindCsv& find = FindCsvOf(engine);
-  engine.SetResult("-1", "e");
+  SetResult(engine, "-1", "e");
   if (find.table.RowCount() == 0) return;
   int row = -1;
   WithScriptErrors(engine, [&] {
@@ -170,7 +169,7 @@ void TableFindNext(TNuraEngine& engine, CommandId) {
       row = find.table.FindRowContaining(find.key, find.column, find.nextRow);
   });
   find.nextRow = row < 0 ? find.table.RowCount() : row + 1;
-  engine.SetResult(std::to_string(row), "e");
+  SetResult(engine, std::to_string(row), "e");
 }
 
 void TableFind(TNuraEngine& engine, CommandId id) {

@@ -5,7 +5,6 @@
 
 #include "engine/command_api.h"
 #include "support/date_time.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"
@@ -25,9 +24,9 @@ TDateTimeValue PopDateTime(TNuraEngine& engine) {
   return value;
 }
 
-void Now(TNuraEngine& engine, CommandId) { engine.SetResult(FormatTime(CurrentDateTime()), "s"); }
+void Now(TNuraEngine& engine, CommandId) { SetResult(engine, FormatTime(CurrentDateTime()), "s"); }
 
-void Today(TNuraEngine& engine, CommandId) { engine.SetResult(FormatDate(CurrentDateTime()), "s"); }
+void Today(TNuraEngine& engine, CommandId) { SetResult(engine, FormatDate(CurrentDateTime()), "s"); }
 
 void Weekday(TNuraEngine& engine, CommandId id) {
   TDateTimeValue value;
@@ -35,11 +34,11 @@ void Weekday(TNuraEngine& engine, CommandId id) {
     RaiseArgumentError(engine, id, SJ("：年月日の取得に失敗"));
   const int day = DayOfWeek(value);
   if (id == CommandId::WeekdayNumber) {
-    engine.SetResult(std::to_string(day), "e");
+    SetResult(engine, std::to_string(day), "e");
     return;
   }
   static const std::string kNames = SJ("日月火水木金土");
-  engine.SetResult(kNames.substr(static_cast<size_t>(day - 1) * 2, 2), "s");
+  SetResult(engine, kNames.substr(static_cast<size_t>(day - 1) * 2, 2), "s");
 }
 
 // 時間加算 and 日付加算: any failure is reported with its own message.
@@ -53,7 +52,7 @@ void AddOffset(TNuraEngine& engine, CommandId id) {
   } catch (const ERuntimeError& e) {
     RaiseScriptError(engine, e.what());
   }
-  engine.ResultNode()->value = text;
+  ResultNode(engine)->value = text;
 }
 
 void Difference(TNuraEngine& engine, CommandId id) {
@@ -65,11 +64,11 @@ void Difference(TNuraEngine& engine, CommandId id) {
   const int64_t seconds = SecondsBetween(first, second);
   if (id == CommandId::DayDifference) {
     // Whole days, truncated toward zero.
-    engine.SetResult(std::to_string(seconds / 86400), "e");
+    SetResult(engine, std::to_string(seconds / 86400), "e");
     return;
   }
   if (seconds < INT32_MIN || seconds > INT32_MAX) throw ERangeError();
-  engine.SetResult(std::to_string(seconds), "e");
+  SetResult(engine, std::to_string(seconds), "e");
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include "support/file_command_support.h"
 #include "commands/file_commands.h"
 #include "engine/command_api.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "platform/desktop_associations.h"
@@ -49,7 +48,7 @@ void Associate(TNuraEngine& engine, CommandId id) {
       store.KeyExists(extKey)
           ? SJ("既に関連付けされている拡張子") + Quoted(ext) + SJ("を、") + Quoted(program) + SJ("へ関連付けを変更します。")
           : SJ("拡張子") + Quoted(ext) + SJ("を、") + Quoted(program) + SJ("へ関連付けます。");
-  if (engine.ConfirmFileOperation(kAnyTarget, message) != 0) return;
+  if (ConfirmFileOperation(engine, kAnyTarget, message) != 0) return;
 
   const std::string typeKey = kClassesRoot + type;
   const std::pair<std::string, std::string> values[] = {
@@ -69,7 +68,7 @@ void RemoveAssociation(TNuraEngine& engine, CommandId) {
   std::string ext = TrimText(PopText(engine));
   if (ext.empty()) return;
   ext = WithoutLeadingDot(ext);
-  if (engine.ConfirmFileOperation(kAnyTarget, SJ("拡張子") + Quoted(ext) + SJ("の関連付けを削除します。")) != 0)
+  if (ConfirmFileOperation(engine, kAnyTarget, SJ("拡張子") + Quoted(ext) + SJ("の関連付けを削除します。")) != 0)
     return;
   RemoveDesktopAssociation(SjisToUtf8(ext));
   TRegistryStore store;

@@ -8,7 +8,6 @@
 #include "support/file_command_support.h"
 #include "support/shell_helpers.h"
 #include "engine/command_api.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/packed_program.h"
 #include "engine/script_files.h"
@@ -31,7 +30,7 @@ const std::string& ClipboardWord() {
 
 // The script's folder with its trailing separator.
 std::string BaseFolder(TNuraEngine& engine) {
-  std::string folder = engine.Base().baseFolder;
+  std::string folder = ScriptFolder(engine);
   if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
   return folder;
 }
@@ -43,14 +42,14 @@ bool IsFolder(const std::string& path) {
 
 // The variable that receives a read, its type letter "s".
 void StoreReadText(TNuraEngine& engine, const NodePtr& node, const std::string& text) {
-  if (node == engine.ResultNode()) {
+  if (node == ResultNode(engine)) {
     SetTextResult(engine, text);
     return;
   }
-  engine.CheckWritable(*node);
+  CheckWritable(engine, *node);
   if (node->kind == kWordObject) {
     node->annotation = "s";
-    engine.Objects().AssignObjectValue(engine, *node, text);
+    ObjectHost(engine).AssignObjectValue(engine, *node, text);
     return;
   }
   if (node->kind != kWordVariable && node->kind != kWordHash)
@@ -79,7 +78,7 @@ bool ReadRegularFile(const std::string& path, std::string& text) {
 void ReadFile(TNuraEngine& engine, CommandId) {
   const std::string raw = PopRawArgument(engine);
   const NodePtr node = PopObject(engine, true);
-  const std::string name = engine.ExpandString(raw);
+  const std::string name = ExpandString(engine, raw);
   std::string text;
   if (name == ClipboardWord()) {
     text = GetClipboardText();
@@ -104,7 +103,7 @@ bool WriteBytes(const std::string& path, const std::string& bytes, bool append) 
 void WriteFile(TNuraEngine& engine, CommandId) {
   const std::string raw = PopRawArgument(engine);
   const std::string text = PopText(engine);
-  const std::string name = engine.ExpandString(raw);
+  const std::string name = ExpandString(engine, raw);
   if (name == ClipboardWord()) {
     SetClipboardText(text);
     return;
@@ -207,12 +206,11 @@ void SetWorkingFolder(TNuraEngine& engine, CommandId id) {
 // Without an argument (or with the "それ" that the dispatcher supplies) the
 // current folder; with one, a change of folder.
 void WorkingFolder(TNuraEngine& engine, CommandId id) {
-  TNuraBase& base = engine.Base();
-  if (!base.args.Empty() && !base.implicitSubject) {
+  if (ArgumentCount(engine) > 0 && !SubjectLeftOut(engine)) {
     SetWorkingFolder(engine, id);
     return;
   }
-  base.args.Pop();
+  PopRawArgument(engine);
   std::error_code ec;
   std::string current = NativePathToScript(fs::current_path(ec).string());
   if (current.empty() || current.back() != '/') current += '/';
@@ -245,7 +243,7 @@ void SetAttributes(TNuraEngine& engine, CommandId) {
 
 void GetAttributes(TNuraEngine& engine, CommandId) {
   const std::string path = ResolveFilePath(engine, PopText(engine));
-  engine.SetResult(std::to_string(GetFileAttributeBits(ScriptPathToNative(path))), "e");
+  SetResult(engine, std::to_string(GetFileAttributeBits(ScriptPathToNative(path))), "e");
 }
 
 // The link is a desktop entry: its name ends in ".desktop" (a ".lnk" or

@@ -14,7 +14,6 @@
 #include "support/file_command_support.h"
 #include "support/number_functions.h"
 #include "commands/stream_state.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
@@ -80,7 +79,7 @@ void OpenHandle(TNuraEngine& engine, bool detailed) {
   if (node->isProtected || node->kind != kWordVariable)
     RaiseScriptError(engine, "\"" + node->name + SJ("\"は、読取専用です。"));
   const std::string path = AbsoluteScriptPath(file);
-  if (engine.ConfirmFileOperation(path, SJ("ファイル\"") + file + SJ("\"を操作しようとしています。よろしいですか？")) != 0)
+  if (ConfirmFileOperation(engine, path, SJ("ファイル\"") + file + SJ("\"を操作しようとしています。よろしいですか？")) != 0)
     return;
   const std::string native = ScriptPathToNative(path);
   std::error_code ec;
@@ -103,12 +102,12 @@ void Close(TNuraEngine& engine, CommandId) {
   if (!handle.node) return;
   CloseStream(engine, *handle.node);
   const std::string name = handle.node->name;
-  engine.Base().words.Delete(name, false);
+  DeleteWord(engine, name, false);
 }
 
 void Eof(TNuraEngine& engine, CommandId) {
   THandle handle = FindHandle(engine);
-  if (handle.stream) engine.SetResult(handle.stream->Eof() ? "1" : "0", "e");
+  if (handle.stream) SetResult(engine, handle.stream->Eof() ? "1" : "0", "e");
 }
 
 void ToStart(TNuraEngine& engine, CommandId) {

@@ -9,7 +9,6 @@
 #include "commands/file_commands.h"
 #include "support/shell_helpers.h"
 #include "engine/command_api.h"
-#include "engine/engine.h"
 #include "engine/script_files.h"
 #include "engine/sjis_text.h"
 #include "platform/native_file.h"
@@ -128,20 +127,20 @@ void FileSize(TNuraEngine& engine, CommandId) {
 }
 
 void FolderPart(TNuraEngine& engine, CommandId) {
-  engine.SetResult(ExtractFolderPart(PopText(engine)), "s");
+  SetResult(engine, ExtractFolderPart(PopText(engine)), "s");
 }
 
 void NamePart(TNuraEngine& engine, CommandId) {
-  engine.SetResult(ExtractNamePart(PopText(engine)), "s");
+  SetResult(engine, ExtractNamePart(PopText(engine)), "s");
 }
 
 void ExtensionPart(TNuraEngine& engine, CommandId) {
-  engine.SetResult(ExtractExtension(PopText(engine)), "s");
+  SetResult(engine, ExtractExtension(PopText(engine)), "s");
 }
 
 void ReplaceExtension(TNuraEngine& engine, CommandId) {
   const std::string ext = PopText(engine);
-  engine.SetResult(ChangeExtension(PopText(engine), ext), "s");
+  SetResult(engine, ChangeExtension(PopText(engine), ext), "s");
 }
 
 }  // namespace

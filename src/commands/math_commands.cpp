@@ -17,7 +17,6 @@
 #include "commands/random.h"
 #include "commands/string_command_support.h"
 #include "engine/conv_half.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/locale_map.h"
 #include "engine/number_format.h"
@@ -49,7 +48,7 @@ void CeilFloor(TNuraEngine& engine, CommandId id) {
 }
 
 void Frac(TNuraEngine& engine, CommandId) {
-  engine.SetResult(FractionText(ToHalfWidth(PopText(engine))), "e");
+  SetResult(engine, FractionText(ToHalfWidth(PopText(engine))), "e");
 }
 
 void CutAtPlace(TNuraEngine& engine, CommandId id) {
@@ -189,7 +188,7 @@ string_cmd::TVariableArgument PopOperand(TNuraEngine& engine) {
 
 void StoreOperand(TNuraEngine& engine, const string_cmd::TVariableArgument& operand,
                   const std::string& value, const std::string& kind) {
-  engine.SetResult(value, kind);
+  SetResult(engine, value, kind);
   if (operand.node) {
     operand.node->value = value;
     operand.node->annotation = kind;
@@ -198,7 +197,7 @@ void StoreOperand(TNuraEngine& engine, const string_cmd::TVariableArgument& oper
 
 void Add(TNuraEngine& engine, CommandId) {
   const std::string value = PopText(engine);
-  const std::string kind = engine.ResultKind();
+  const std::string kind = ResultKind(engine);
   const auto first = PopOperand(engine);
   if (kind == "e") {
     const long double sum = TextToNumber(first.value) + TextToNumber(value);
@@ -242,7 +241,7 @@ void BitOperation(TNuraEngine& engine, CommandId id) {
 
 void LogicalNot(TNuraEngine& engine, CommandId) { SetIntegerResult(engine, PopInteger(engine) == 0 ? 1 : 0); }
 
-void Hex(TNuraEngine& engine, CommandId) { engine.SetResult(HexText(PopInteger(engine)), "e"); }
+void Hex(TNuraEngine& engine, CommandId) { SetResult(engine, HexText(PopInteger(engine)), "e"); }
 
 // ---- formatting ----
 
@@ -257,7 +256,7 @@ void Pad(TNuraEngine& engine, CommandId id) {
 void FormatByDirective(TNuraEngine& engine, CommandId id) {
   const std::string format = PopText(engine);
   const std::string value = PopText(engine);
-  engine.SetResultKind("s");
+  SetResultKind(engine, "s");
   const auto text = FormatOneValue(format, value, TextToNumber(value));
   if (!text) RaiseCommandError(engine, id, SJ("は、文法が正しくないため、実行できません。"));
   SetTextResult(engine, *text);

@@ -7,7 +7,6 @@
 #include "engine/command_api.h"
 #include "support/regexp.h"
 #include "commands/string_command_support.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"

@@ -12,7 +12,6 @@
 #include "support/number_functions.h"
 #include "commands/stream_state.h"
 #include "engine/command_api.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/script_files.h"
 #include "engine/sjis_text.h"
@@ -34,7 +33,7 @@ TRegistry& OpenRegistry(TNuraEngine& engine) {
 
 // The confirmation of a registry change, always with the target "*".
 bool ConfirmRegistry(TNuraEngine& engine, const std::string& message) {
-  return engine.ConfirmFileOperation("*", message) == 0;
+  return ConfirmFileOperation(engine, "*", message) == 0;
 }
 
 bool ConfirmRegistryWrite(TNuraEngine& engine, const TRegistry& registry, const std::string& name,
@@ -79,12 +78,12 @@ void RegRead(TNuraEngine& engine, CommandId) {
   if (value && value->type != TRegistryType::String) RaiseReadError(engine, name);
   const std::string text = value ? value->data : "";
   const bool number = !text.empty() && (text[0] == '$' || (text[0] >= '0' && text[0] <= '9'));
-  engine.SetResult(text, number ? "e" : "s");
+  SetResult(engine, text, number ? "e" : "s");
 }
 
 void RegWrite(TNuraEngine& engine, CommandId) {
   const std::string name = PopText(engine);
-  const std::string value = engine.ResultNode()->value;
+  const std::string value = ResultNode(engine)->value;
   TRegistry& registry = OpenRegistry(engine);
   if (!ConfirmRegistryWrite(engine, registry, name, value)) return;
   WriteRegistryValue(engine, registry, name, TRegistryValue::FromString(value));
@@ -94,7 +93,7 @@ void RegReadDWord(TNuraEngine& engine, CommandId) {
   const std::string name = PopText(engine);
   const std::optional<TRegistryValue> value = OpenRegistry(engine).ReadValue(name);
   if (!value || value->type != TRegistryType::DWord) RaiseReadError(engine, name);
-  engine.SetResult(std::to_string(static_cast<int32_t>(value->AsDWord())), "e");
+  SetResult(engine, std::to_string(static_cast<int32_t>(value->AsDWord())), "e");
 }
 
 void RegWriteDWord(TNuraEngine& engine, CommandId) {
@@ -173,7 +172,7 @@ void IniOpen(TNuraEngine& engine, CommandId) {
   if (file.empty()) RaiseFileError(engine, name);
   std::error_code ec;
   if (!std::filesystem::exists(ScriptPathToNative(file), ec) &&
-      engine.ConfirmFileOperation(file, SJ("設定ファイル") + Quoted(file) + SJ("を作成します。")) != 0)
+      ConfirmFileOperation(engine, file, SJ("設定ファイル") + Quoted(file) + SJ("を作成します。")) != 0)
     return;
   StreamStateOf(engine).ini = std::make_unique<TIniFileEx>(file);
 }
@@ -188,7 +187,7 @@ void IniWrite(TNuraEngine& engine, CommandId id) {
   TIniFileEx& ini = OpenIni(engine, id);
   const std::string message = FormatText(SJ("設定ファイル\"%s\"にある[%s]の\"%s\"に値を書き込みます。"),
                                          ini.FileName(), section, key);
-  if (engine.ConfirmFileOperation(ini.FileName(), message) != 0) return;
+  if (ConfirmFileOperation(engine, ini.FileName(), message) != 0) return;
   if (!ini.WriteString(section, key, value)) RaiseIniAccessError(engine, ini, section, key);
 }
 
@@ -213,10 +212,10 @@ void FormSave(TNuraEngine& engine, CommandId) {
   const std::string name = PopText(engine);
   if (name.empty()) return;
   const std::string file = AbsoluteScriptPath(name);
-  if (engine.ConfirmFileOperation(file, SJ("INIファイル") + Quoted(file) + SJ("にフォーム情報を保存します。")) != 0)
+  if (ConfirmFileOperation(engine, file, SJ("INIファイル") + Quoted(file) + SJ("にフォーム情報を保存します。")) != 0)
     return;
   TWindowPlacement placement;
-  if (!engine.Host().GetMainWindowPlacement(placement)) return;
+  if (!EngineHost(engine).GetMainWindowPlacement(placement)) return;
   if (!TIniFileEx(file).SaveForm(placement)) RaiseFileError(engine, file);
 }
 
@@ -225,11 +224,11 @@ void FormRestore(TNuraEngine& engine, CommandId) {
   if (name.empty()) return;
   const std::string file = AbsoluteScriptPath(name);
   TWindowPlacement placement;
-  if (!engine.Host().GetMainWindowPlacement(placement)) return;
+  if (!EngineHost(engine).GetMainWindowPlacement(placement)) return;
   TWindowRect rect;
   std::optional<int> state;
   if (!TIniFileEx(file).RestoreForm(placement, rect, state)) RaiseFileError(engine, file);
-  engine.Host().PlaceMainWindow(rect, state);
+  EngineHost(engine).PlaceMainWindow(rect, state);
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ std::vector<std::string> ToUtf8(const std::vector<std::string>& sjis) {
 // A copy of the container for the started script, switched so that the
 // started program owns it and deletes it when it ends.
 void AddContainerCopy(TNuraEngine& engine, std::vector<std::string>& arguments) {
-  TFileMixReader* reader = engine.Base().containerReader.get();
+  TFileMixReader* reader = ContainerReader(engine);
   if (!reader) return;
   const std::string copy = CreateNumberedTempFile("TMP", ".TMP");
   try {
@@ -72,7 +72,7 @@ TLaunchPlan PlanScript(TNuraEngine& engine, const std::string& script,
   TLaunchPlan plan;
   plan.program = ProgramCommandLine().programPath;
   if (packed) AddContainerCopy(engine, plan.arguments);
-  plan.arguments.push_back(ScriptPathToNative(engine.ResolveFilePath(script)));
+  plan.arguments.push_back(ScriptPathToNative(ResolveFilePath(engine, script)));
   for (const std::string& argument : ToUtf8(SplitArguments(parameters))) {
     plan.arguments.push_back(argument);
   }
@@ -94,8 +94,8 @@ void CmdLaunchAndWait(TNuraEngine& engine, CommandId) {
   TChildProcess child;
   if (!child.Start(plan.program, plan.arguments, CurrentFolder())) return;
   while (true) {
-    engine.Host().ProcessEvents();
-    if (engine.Base().stopRequest) return;
+    EngineHost(engine).ProcessEvents();
+    if (StopRequested(engine)) return;
     if (child.WaitForEnd(100)) return;
   }
 }

@@ -7,7 +7,6 @@
 #include "support/file_command_support.h"
 #include "commands/stream_state.h"
 #include "engine/cipher.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
@@ -29,7 +28,7 @@ const std::string& FileKey() {
 // per name, reused by later saves).
 void ShareSave(TNuraEngine& engine, CommandId) {
   const std::string name = PopText(engine);
-  std::string text = engine.ResultNode()->value;
+  std::string text = ResultNode(engine)->value;
   if (static_cast<int64_t>(text.size()) < kSharedSize) text += '\0';
   else text.resize(kSharedSize);
   auto& memories = StreamStateOf(engine).sharedMemories;
@@ -61,7 +60,7 @@ void EncipherSave(TNuraEngine& engine, CommandId id) {
   const std::string file = PopText(engine);
   const std::string text = PopText(engine);
   const std::string path = AbsoluteScriptPath(file);
-  if (engine.ConfirmFileOperation(path, "\"" + file + SJ("\"へ保存しますか？")) != 0) return;
+  if (ConfirmFileOperation(engine, path, "\"" + file + SJ("\"へ保存しますか？")) != 0) return;
   std::string content;
   try {
     content = EncipherDataFile(text);

@@ -4,7 +4,6 @@
 #include <system_error>
 
 #include "engine/command_api.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/security.h"
 #include "platform/native_path.h"
@@ -27,29 +26,27 @@ THashNode* TWordMemo::Find(const THash& words, const std::string& name) {
 }
 
 THashNode* FindStreamWord(TNuraEngine& engine, const std::string& name) {
-  return StreamStateOf(engine).words.Find(engine.Base().words, name);
+  return StreamStateOf(engine).words.Find(WordTable(engine), name);
 }
 
 THashNode& VariableForResult(TNuraEngine& engine, const std::string& name) {
-  if (name.empty()) return *engine.ResultNode();
+  if (name.empty()) return *ResultNode(engine);
   THashNode* node = FindStreamWord(engine, name);
   if (!node) return *AddVariable(engine, name, "", "s");
   if (node->isProtected || node->kind != kWordVariable) {
-    throw ENura(engine.FormatErrorMessage("\"" + node->name + SJ("\"は、読取専用です。")));
+    throw ENura(FormatErrorMessage(engine, "\"" + node->name + SJ("\"は、読取専用です。")));
   }
   return *node;
 }
 
 bool SecurityLevelHigh(TNuraEngine& engine) {
-  TNuraBase& base = engine.Base();
-  ReadSecurityLevel(base.baseFolder, base.scriptPath, base.securityLevel);
-  return base.securityLevel == kSecurityHigh;
+  return ReadScriptSecurityLevel(engine) == kSecurityHigh;
 }
 
 void SetTextVariable(TNuraEngine& engine, THashNode& variable, const std::string& value) {
   variable.value = value;
   variable.annotation = "s";
-  if (&variable == engine.ResultNode().get()) engine.SetResultKind("s");
+  if (&variable == ResultNode(engine).get()) SetResultKind(engine, "s");
 }
 
 }  // namespace nura

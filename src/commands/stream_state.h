@@ -9,7 +9,7 @@
 #include "commands/common_memory_stream.h"
 #include "commands/ini_file_ex.h"
 #include "commands/text_file_stream.h"
-#include "engine/nura_base.h"
+#include "engine/word_table.h"
 #include "platform/registry_store.h"
 
 namespace nura {

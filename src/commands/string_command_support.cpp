@@ -25,7 +25,7 @@ TVariableArgument PopVariableArgument(TNuraEngine& engine) {
   arg.raw = PopRawArgument(engine);
   arg.node = FindWord(engine, arg.raw);
   if (arg.node && arg.node->kind != kWordVariable) arg.node = nullptr;  // commands, labels, objects
-  arg.value = arg.node ? arg.node->value : engine.ExpandString(arg.raw);
+  arg.value = arg.node ? arg.node->value : ExpandString(engine, arg.raw);
   return arg;
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/nura_base.h"
+#include "engine/word_table.h"
 
 namespace nura {
 

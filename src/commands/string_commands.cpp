@@ -6,7 +6,6 @@
 #include "support/csv_db.h"
 #include "support/number_functions.h"
 #include "commands/string_command_support.h"
-#include "engine/engine.h"
 #include "engine/scanners.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"
@@ -104,7 +103,7 @@ void RequireValue(TNuraEngine& engine, CommandId id, const TVariableArgument& va
 }
 
 void CutCommand(TNuraEngine& engine, CommandId id) {
-  engine.SetResultKind("s");
+  SetResultKind(engine, "s");
   const std::string delimiter = PopText(engine);
   const TVariableArgument var = PopVariableArgument(engine);
   if (delimiter.empty()) {
@@ -119,7 +118,7 @@ void CutCommand(TNuraEngine& engine, CommandId id) {
 }
 
 void CutEscapedCommand(TNuraEngine& engine, CommandId id) {
-  engine.SetResultKind("s");
+  SetResultKind(engine, "s");
   const std::string escape = PopText(engine);
   const std::string delimiter = PopText(engine);
   const TVariableArgument var = PopVariableArgument(engine);
@@ -252,9 +251,8 @@ void SplitCommand(TNuraEngine& engine, CommandId) {
 void FoldCommand(TNuraEngine& engine, CommandId) {
   const int32_t width = PopInteger(engine);
   const std::string text = PopText(engine);
-  const THash& words = engine.Base().words;
-  const int32_t tabWidth = TruncToInt32(TextToNumber(words.FindValue(SJ("タブ文字の個数"), false)));
-  const std::string noBreak = words.FindValue(SJ("禁則処理の行頭禁止文字"), false);
+  const int32_t tabWidth = TruncToInt32(TextToNumber(WordValue(engine, SJ("タブ文字の個数"))));
+  const std::string noBreak = WordValue(engine, SJ("禁則処理の行頭禁止文字"));
   SetTextResult(engine, FoldText(text, width, tabWidth, noBreak));
 }
 

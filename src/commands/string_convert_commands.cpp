@@ -7,9 +7,7 @@
 #include "support/number_functions.h"
 #include "commands/string_command_support.h"
 #include "engine/conv_half.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
-#include "engine/nura_base.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"
 

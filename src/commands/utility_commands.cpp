@@ -13,7 +13,6 @@
 #include "commands/string_command_support.h"
 #include "support/wildcard.h"
 #include "engine/conv_half.h"
-#include "engine/engine.h"
 #include "engine/era_date.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
@@ -25,12 +24,12 @@ namespace {
 const std::string kCrLf = "\r\n";
 
 // 条件分岐: the value that the arms of the switch compare against.
-void Switch(TNuraEngine& engine, CommandId) { engine.Base().switchValue = PopText(engine); }
+void Switch(TNuraEngine& engine, CommandId) { SetSwitchValue(engine, PopText(engine)); }
 
 void CompareText(TNuraEngine& engine, CommandId) {
   const std::string second = PopText(engine);
   const std::string first = PopText(engine);
-  engine.SetResult(first == second ? "1" : "0", "e");
+  SetResult(engine, first == second ? "1" : "0", "e");
 }
 
 // マッチ: the pattern matched at the start of a variable's text; the
@@ -39,8 +38,8 @@ void Match(TNuraEngine& engine, CommandId id) {
   const std::string pattern = PopText(engine);
   if (pattern.empty()) {
     PopRawArgument(engine);
-    engine.ResultNode()->annotation = "s";
-    engine.SetResultKind("s");
+    ResultNode(engine)->annotation = "s";
+    SetResultKind(engine, "s");
     return;
   }
   const string_cmd::TVariableArgument subject = string_cmd::PopVariableArgument(engine);
@@ -79,7 +78,7 @@ void SystemTime(TNuraEngine& engine, CommandId) {
   timespec now{};
   clock_gettime(CLOCK_BOOTTIME, &now);
   const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000 + static_cast<uint64_t>(now.tv_nsec) / 1000000;
-  engine.SetResult(std::to_string(static_cast<uint32_t>(ms)), "e");
+  SetResult(engine, std::to_string(static_cast<uint32_t>(ms)), "e");
 }
 
 void Base64(TNuraEngine& engine, CommandId id) {
@@ -90,7 +89,7 @@ void Base64(TNuraEngine& engine, CommandId id) {
 void MainWindowStyle(TNuraEngine& engine, CommandId id) {
   const int32_t style = PopInteger(engine);
   if (style < 0 || style > 5) RaiseArgumentError(engine, id);
-  engine.Host().SetMainWindowBorderStyle(style);
+  EngineHost(engine).SetMainWindowBorderStyle(style);
 }
 
 void JapaneseEra(TNuraEngine& engine, CommandId id) {
@@ -108,7 +107,7 @@ void ListVariables(TNuraEngine& engine, CommandId) {
   const long double number = PopNumber(engine);
   const int32_t level = implicit ? 0 : TruncToInt32(number);
   std::string names;
-  for (const NodePtr& node : engine.Base().words.GetNodes()) {
+  for (const NodePtr& node : WordTable(engine).GetNodes()) {
     if ((node->kind == kWordVariable || node->kind == kWordHash) && !node->isProtected &&
         node->id >= level)
       names += node->name + kCrLf;
@@ -125,14 +124,14 @@ void HtmlTable(TNuraEngine& engine, CommandId) {
 
 void TrayIcon(TNuraEngine& engine, CommandId) {
   // The window keeps the tray flag: it hides or restores only on a change.
-  engine.Host().ShowTrayIcon(PopNumber(engine) != 0);
+  EngineHost(engine).ShowTrayIcon(PopNumber(engine) != 0);
 }
 
 // 入れる: the value and type letter of "それ" into the named variable.
 void Store(TNuraEngine& engine, CommandId) {
-  const NodePtr result = engine.ResultNode();
+  const NodePtr result = ResultNode(engine);
   const std::string value = result->value;
-  const std::string kind = engine.ResultKind();
+  const std::string kind = ResultKind(engine);
   NodePtr node = PopObject(engine, true);
   if (node->isProtected) RaiseScriptError(engine, "\"" + node->name + "\"" + SJ("は、読取専用です。"));
   if (node->kind != kWordVariable && node->kind != kWordHash)
@@ -145,35 +144,14 @@ void Store(TNuraEngine& engine, CommandId) {
 
 // 続ける: leaves the conditional and switch blocks around it and lets the
 // innermost loop (or call) go on as at its block's end.
-void Continue(TNuraEngine& engine, CommandId) {
-  TNuraBase& base = engine.Base();
-  TRunControl record;
-  while (base.runControl.Pop(record)) {
-    if (record.kind == kRunIfThen || record.kind == kRunIfElse || record.kind == kRunSwitch) continue;
-    base.runControl.Push(record);
-    if (record.savedFileName && !record.savedFileName->empty()) base.RestoreFileName(record.savedFileName);
-    engine.CheckRunControl();
-    return;
-  }
-  base.cursor.Reset();
-}
+void Continue(TNuraEngine& engine, CommandId) { ContinueInnermostLoop(engine); }
 
 // 関数定義: gives a label its argument pattern.
 void DefineFunction(TNuraEngine& engine, CommandId id) {
   const std::string pattern = ConvertToHalf(PopText(engine));
   const std::string name = PopRawWord(engine);
-  THash& words = engine.Base().words;
-  NodePtr label = words.FindNode(name, false);
-  if (!label || label->kind != kWordLabel) RaiseArgumentError(engine, id, SJ("ラベルが定義されていません。"));
-  label->pattern = pattern;
-  const std::string loose = StripOkurigana(label->name);
-  if (loose != label->name) {
-    auto copy = std::make_unique<THashNode>(*label);
-    copy->name = loose;
-    copy->id = engine.Base().runControl.Count();
-    words.Add(std::move(copy));
-  }
-  words.TouchPatterns();
+  if (!DefineLabelPattern(engine, name, pattern))
+    RaiseArgumentError(engine, id, SJ("ラベルが定義されていません。"));
 }
 
 // True when TrimText would cut a byte from either end of `text`.
@@ -184,14 +162,13 @@ bool HasOuterBlank(const std::string& text) {
 
 void TakeArguments(TNuraEngine& engine, CommandId) {
   // The values kept by the call, one a line.
-  TStack& stack = engine.Base().secondStack;
-  const std::vector<std::string>& items = stack.Items();
+  const std::vector<std::string>& items = CallArguments(engine);
   if (items.size() == 1 && !HasOuterBlank(items[0])) {
     // One value with nothing to trim becomes "それ" as it is, with the
     // number its variable kept for it.
     SetTextResult(engine, items[0]);
-    engine.ResultNode()->keptNumber = engine.Base().secondStackNumber;
-    stack.Clear();
+    ResultNode(engine)->keptNumber = CallArgumentNumber(engine);
+    ClearCallArguments(engine);
     return;
   }
   std::string text;
@@ -199,7 +176,7 @@ void TakeArguments(TNuraEngine& engine, CommandId) {
     if (i) text += kCrLf;
     text += items[i];
   }
-  stack.Clear();
+  ClearCallArguments(engine);
   SetTextResult(engine, TrimText(text));
 }
 

@@ -10,7 +10,6 @@
 #include "editor/editor_settings_dialog.h"
 #include "engine/dialogs.h"
 #include "engine/command_api.h"
-#include "engine/nura_base.h"
 #include "gui/objects/gui_object.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
@@ -23,7 +22,7 @@ const char* const kPrefix = "nura";
 // The editor of the object `name`; the argument error for a name that
 // neither a word nor an object has, and for any other kind.
 TEditor& EditorOf(TNuraEngine& engine, CommandId id, const std::string& name) {
-  if (!FindWord(engine, name) && !engine.Base().objects.FindByName(name)) RaiseArgumentError(engine, id);
+  if (!FindWord(engine, name) && !ObjectList(engine).FindByName(name)) RaiseArgumentError(engine, id);
   TGuiObject& object = LiveObjectNamed(engine, name);
   if (object.Kind() != TObjectKind::TextEditor) RaiseArgumentError(engine, id, SJ("Tエディタ部品を指定してください。"));
   return *static_cast<TEditor*>(object.Widget());
@@ -34,7 +33,7 @@ void SaveEditorSettings(TNuraEngine& engine, CommandId id) {
   const std::string file = PopText(engine);
   const std::string name = PopRawWord(engine);
   TEditor& editor = EditorOf(engine, id, name);
-  if (engine.ConfirmFileOperation(file, SJ("エディタの設定を、\"") + file + SJ("\"に書きこみます。")) != 0) return;
+  if (ConfirmFileOperation(engine, file, SJ("エディタの設定を、\"") + file + SJ("\"に書きこみます。")) != 0) return;
   TEditorProp prop;
   prop.AssignFromEditor(editor);
   if (!prop.SaveToIni(ScriptPathToNative(file), name, kPrefix))
@@ -43,7 +42,7 @@ void SaveEditorSettings(TNuraEngine& engine, CommandId id) {
 
 // "Tエディタ設定を読込" ("?を,?から"): a missing file changes nothing.
 void LoadEditorSettings(TNuraEngine& engine, CommandId id) {
-  const std::string file = engine.ResolveFilePath(PopText(engine));
+  const std::string file = ResolveFilePath(engine, PopText(engine));
   const std::string name = PopRawWord(engine);
   TEditor& editor = EditorOf(engine, id, name);
   const std::string native = ScriptPathToNative(file);

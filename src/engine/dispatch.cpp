@@ -5,6 +5,7 @@
 
 #include "engine/binding.h"
 #include "engine/command_api.h"
+#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"

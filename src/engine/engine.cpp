@@ -1,5 +1,7 @@
 #include "engine/engine.h"
 
+#include "engine/command_api.h"
+
 #include <charconv>
 #include <cstdlib>
 
@@ -100,6 +102,22 @@ void TNuraEngine::SetResult(std::string&& value, const char* kind) {
   SetKindText(node->annotation, kind);
   SetResultKind(kind);
 }
+
+// The handler API's results (engine/command_api.h), here beside the
+// members they call.
+void SetResult(TNuraEngine& engine, const std::string& value, const std::string& kind) {
+  engine.SetResult(value, kind);
+}
+void SetResult(TNuraEngine& engine, const std::string& value, const char* kind) {
+  engine.SetResult(value, kind);
+}
+void SetResult(TNuraEngine& engine, std::string&& value, const char* kind) {
+  engine.SetResult(std::move(value), kind);
+}
+const NodePtr& ResultNode(TNuraEngine& engine) { return engine.ResultNode(); }
+const std::string& ResultKind(TNuraEngine& engine) { return engine.ResultKind(); }
+void SetResultKind(TNuraEngine& engine, const std::string& kind) { engine.SetResultKind(kind); }
+void SetResultKind(TNuraEngine& engine, const char* kind) { engine.SetResultKind(kind); }
 
 std::string TNuraEngine::SetHashResult(const THash& hash) {
   std::string text = hash.GetNameValueText();

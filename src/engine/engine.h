@@ -32,6 +32,7 @@
 #include "engine/evaluate.h"
 #include "engine/nura_base.h"
 #include "engine/position_cache.h"
+#include "engine/rect.h"
 
 namespace nura {
 
@@ -48,13 +49,6 @@ inline void SetKindText(std::string& slot, const char* kind) {
 
 class TNuraEngine;
 struct TStrNum;
-
-// A rectangle of the drawing commands: left, top, right, bottom.
-struct TRect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  int64_t Width() const { return int64_t{right} - left; }
-  int64_t Height() const { return int64_t{bottom} - top; }
-};
 
 class TNuraEngine {
  public:

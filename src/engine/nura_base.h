@@ -1,11 +1,6 @@
-// The interpreter state and its data structures: the word table (THash of
-// THashNode), the value stacks, the run-control stack and the script object
-// list. Every text is Shift-JIS.
-//
-// Text positions: the cursor, labels, loop frames and event code point into
-// texts (the program, included files, block copies, text runs). A position is
-// a TextPos: the shared owner of the text plus a pointer into it, so a copy
-// of a record or node keeps its text alive and never dangles.
+// The interpreter state and its data structures: the value stacks and the
+// run-control stack, with the word table (engine/word_table.h) and the
+// script object list (engine/object_list.h). Every text is Shift-JIS.
 #pragma once
 
 #include <array>
@@ -22,181 +17,12 @@
 #include "engine/filemix.h"
 #include "engine/kept_number.h"
 #include "engine/name_index.h"
+#include "engine/object_list.h"
 #include "engine/script_object.h"
 #include "engine/security.h"
+#include "engine/word_table.h"
 
 namespace nura {
-
-// A NUL-terminated text shared by everything that points into it.
-using TextRef = std::shared_ptr<const std::string>;
-
-// Makes a shared text from `text`.
-TextRef MakeText(std::string text);
-
-// A position inside a shared text; p is nil when there is no position.
-struct TextPos {
-  TextRef text;
-  const char* p = nullptr;
-
-  TextPos() = default;
-  TextPos(TextRef owner, const char* at) : text(std::move(owner)), p(at) {}
-  // The start of `owner`.
-  static TextPos StartOf(TextRef owner);
-  explicit operator bool() const { return p != nullptr; }
-  void Reset() { text.reset(); p = nullptr; }
-};
-
-class THash;
-
-// Node kinds of the word table.
-enum : uint8_t {
-  kWordCommand = 0,
-  kWordLabel = 2,
-  kWordVariable = 3,
-  kWordObject = 4,
-  kWordDeclared = 5,
-  kWordHash = 6,
-};
-
-// One word of the word table.
-class THashNode {
- public:
-  std::string name;
-  std::string pattern;     // particle pattern (commands, labels, declared commands)
-  std::string value;       // value of a variable; "ハッシュ" for a hash
-  std::string annotation;  // kind letter or description; a label's file name
-  uint8_t kind = kWordVariable;
-  bool isProtected = false;
-  int32_t id = 0;          // dispatch id, declaration level or object id
-  // label: behind its name; variable: where it was created; object: the
-  // creating statement
-  TextPos position;
-  std::shared_ptr<THash> hash;  // kind 6: the hash's own table
-  // kind 5: the library entry; a file-handle variable: its stream, kept to
-  // check the handle (not owned). An object word (kind 4) holds no pointer:
-  // its id indexes the object list.
-  void* address = nullptr;
-  // The number `value` reads as, kept while `value` stays as it was.
-  mutable TKeptNumber keptNumber;
-
-  THashNode() = default;
-  THashNode(std::string name, bool isProtected, uint8_t kind, int32_t id,
-            std::string annotation, std::string value, std::string pattern);
-  static std::unique_ptr<THashNode> CreateVariable(std::string name, bool isProtected,
-                                                   int32_t id, std::string value);
-  // Copies every field except the name.
-  void Assign(const THashNode& other);
-};
-
-using NodePtr = std::shared_ptr<THashNode>;
-
-// True for a word that runs code when it is read as an operand: a command,
-// a label or a declared command.
-inline bool IsCallable(const NodePtr& node) {
-  return node && (node->kind == kWordCommand || node->kind == kWordLabel || node->kind == kWordDeclared);
-}
-
-// The loose key: hiragana endings after kanji or katakana dropped
-// ("繰り返す" -> "繰返", "言う" -> "言"); a word that would become empty stays.
-std::string StripOkurigana(const std::string& word);
-
-// The word table: an index by name for look-ups, which keeps the words in
-// the order they came. Enumeration goes by 256 buckets, the byte sum of the
-// name, each bucket in that order. A name is held by at most one node.
-class THash {
- public:
-  static constexpr int kBuckets = 256;
-
-  THash() = default;
-  THash(const THash&) = delete;
-  THash& operator=(const THash&) = delete;
-
-  static int HashOf(const std::string& name);
-
-  // Enters `node`. A node of the same name is replaced by taking over the
-  // new node's fields, so the node object (and every pointer to it) stays
-  // the same. A protected one raises std::runtime_error
-  // ""%s"は予約語なので、登録できません。". Nil gives -1; else the count.
-  int Add(std::unique_ptr<THashNode> node);
-  // As Add, returning the node that now holds the word.
-  NodePtr AddNode(std::unique_ptr<THashNode> node);
-  NodePtr AddNode(THashNode&& node);
-
-  // The node of `name`; an empty variable of declaration level `id` is
-  // entered when the table has none. The reference holds until the word
-  // leaves the table.
-  THashNode& FindOrAddVariable(const std::string& name, int32_t id);
-
-  // Gives `target`, a word of this table, every field of `source` but the
-  // name (THashNode::Assign); a change of kind or pattern counts as a
-  // change of the table's shape.
-  void AssignNode(THashNode& target, const THashNode& source);
-
-  NodePtr FindNode(const std::string& name, bool loose) const;
-  // False when no look-up of `name` can find a word: it is longer than
-  // every name the table has held since it was cleared (with loose: its
-  // loose key is too). Costs at most the longest name's length, however
-  // long `name` is.
-  bool MayHold(std::string_view name, bool loose) const;
-  // The loose key of `name` (StripOkurigana), kept per spelling; the
-  // reference holds until the next look-up.
-  const std::string& LooseKey(const std::string& name) const;
-  THashNode* Find(const std::string& name, bool loose) const;
-  std::string FindValue(const std::string& name, bool loose) const;
-
-  // Removes the word (with loose: also the node of the stripped key). A
-  // protected word is never removed by a loose delete. The new count, or -1
-  // when nothing was removed.
-  int Delete(const std::string& name, bool loose);
-  void Clear();
-  int Count() const { return count_; }
-
-  void LoadFromText(const std::string& text);
-  std::string GetNamesText() const;
-  std::string GetNameValueText() const;
-  std::vector<NodePtr> GetNodes() const;
-
-  // Grows whenever a node with a particle pattern arrives or the table is
-  // cleared; lets readers cache what they derive from the patterns.
-  uint64_t PatternGeneration() const { return patternGeneration_; }
-  void TouchPatterns() {
-    ++patternGeneration_;
-    ++shapeGeneration_;
-  }
-  // Grows whenever a node leaves the table (a replaced word keeps its node),
-  // so a pointer kept since then may name a word that is gone.
-  uint64_t RemovalGeneration() const { return removalGeneration_; }
-  // Grows whenever a word enters, is entered again or leaves the table, and
-  // whenever particle patterns change: what was read from a program text
-  // with the help of the table (words, particles, conditions) stays true
-  // until then.
-  uint64_t ShapeGeneration() const { return shapeGeneration_; }
-
- private:
-  bool RemoveFirst(const std::string& name, bool keepProtected);
-  // Enters `node`, whose name (of hash `hash`) the table does not hold.
-  const NodePtr& Enter(NodePtr node, uint64_t hash);
-
-  TNameIndex index_;
-  size_t longestName_ = 0;  // bytes of the longest name entered since Clear
-  // Loose look-ups by spelling: the key and the node found (nil: none),
-  // the node valid while the table's shape is that of `shape`.
-  struct TLooseEntry {
-    std::string key;
-    NodePtr node;
-    uint64_t shape = 0;
-  };
-  mutable std::unordered_map<std::string, TLooseEntry> loose_;
-  TLooseEntry& LooseEntry(const std::string& name) const;
-  // The node of `name` by its loose key (nil: none), cached per spelling.
-  const NodePtr& FindLoose(const std::string& name) const;
-  // The slot of the node found, or nil.
-  const NodePtr* Lookup(const std::string& name, bool loose) const;
-  int count_ = 0;
-  uint64_t patternGeneration_ = 1;
-  uint64_t removalGeneration_ = 1;
-  uint64_t shapeGeneration_ = 1;
-};
 
 // A stack of strings; the top is the end.
 class TStack {
@@ -284,37 +110,6 @@ class TRunControlStack {
   std::vector<TRunControl> spare_;  // emptied room of the last nested level
 };
 
-// One script GUI object.
-struct TObjNode {
-  static constexpr int kEvents = 10;
-  std::string name;
-  std::array<std::string, kEvents> eventTexts;
-  TObjectKind kind = TObjectKind::Button;
-  std::array<TextPos, kEvents> eventPos;
-  int32_t objectId = 0;
-  TObjectHandle component;  // the control; freed with the node
-
-  TObjNode(std::string name, TObjectHandle component, int32_t objectId, TObjectKind kind)
-      : name(std::move(name)), kind(kind), objectId(objectId), component(std::move(component)) {}
-  // The control while it lives; nil when it has none or it is gone.
-  TScriptObject* Control() const { return component && component->Alive() ? component.get() : nullptr; }
-};
-
-class TObjList {
- public:
-  void Add(std::unique_ptr<TObjNode> node) { items_.push_back(std::move(node)); }
-  int Count() const { return static_cast<int>(items_.size()); }
-  TObjNode* FindByName(const std::string& name) const;
-  int IndexOfName(const std::string& name) const;
-  TObjNode* GetItem(int i) const;
-  void SetItem(int i, std::unique_ptr<TObjNode> node);
-  // Takes entry `i` out, leaving it nil; nil when there is none.
-  std::unique_ptr<TObjNode> Take(int i);
-  void Clear() { items_.clear(); }
-
- private:
-  std::vector<std::unique_ptr<TObjNode>> items_;
-};
 
 // The "no switch active" value.
 extern const char* const kNoSwitchValue;

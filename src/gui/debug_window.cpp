@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 #include "engine/dialogs.h"
-#include "engine/engine.h"
+#include "engine/command_api.h"
 #include "engine/sjis_text.h"
 #include "gui/dialog_forms.h"
 #include "gui/str_sort_grid.h"
@@ -54,7 +54,7 @@ void BuildVariableTable(TNuraEngine& engine, const std::string& levelFilter, boo
   const bool filtered = !levelFilter.empty();
   const int level = FilterLevel(levelFilter);
   int row = 1;
-  for (const NodePtr& node : engine.Base().words.GetNodes()) {
+  for (const NodePtr& node : WordTable(engine).GetNodes()) {
     if (node->kind != kWordVariable && node->kind != kWordObject && node->kind != kWordHash) {
       continue;
     }
@@ -77,7 +77,7 @@ std::string RunControlKindWord(int kind) {
 }
 
 std::string DebugProgramText(TNuraEngine& engine) {
-  const TextRef& text = engine.Base().text;
+  const TextRef& text = ProgramText(engine);
   return "0:" + (text ? *text : std::string());
 }
 
@@ -209,7 +209,7 @@ QWidget* TfrmDebug::MakeButtonPanel() {
 }
 
 void TfrmDebug::SetLineStop(bool on) {
-  if (engine_) engine_->Base().lineStop = on;
+  if (engine_) nura::SetLineStop(*engine_, on);
   accept();
 }
 
@@ -227,10 +227,9 @@ void TfrmDebug::Prepare(TNuraEngine& engine) {
 
 void TfrmDebug::FillRunControl() {
   cmbRunControl->clear();
-  const TRunControlStack& stack = engine_->Base().runControl;
-  TRunControl record;
-  for (int i = 0; stack.Peek(i, record); ++i) {
-    cmbRunControl->addItem(SjisToQString(std::to_string(i + 1) + ":" + RunControlKindWord(record.kind)));
+  const std::vector<uint8_t> kinds = RunControlKinds(*engine_);
+  for (size_t i = 0; i < kinds.size(); ++i) {
+    cmbRunControl->addItem(SjisToQString(std::to_string(i + 1) + ":" + RunControlKindWord(kinds[i])));
   }
   cmbRunControl->setCurrentIndex(cmbRunControl->count() - 1);
 }
@@ -238,7 +237,7 @@ void TfrmDebug::FillRunControl() {
 // The label names the line; the memo shows the program with the caret at
 // the start of that line.
 void TfrmDebug::ShowCurrentLine() {
-  const int line = engine_->CurrentLine() - 1;
+  const int line = CurrentLine(*engine_) - 1;
   Label2->setText(Q("現在の実行行:") + QString::number(line));
   memLine->setPlainText(SjisToQString(DebugProgramText(*engine_)));
   const QTextBlock block = memLine->document()->findBlockByNumber(std::max(line, 0));
@@ -286,7 +285,7 @@ void TfrmDebug::ShowRowValue() {
 // The editor is told the executing line through the host's link; an
 // editor that cannot be reached is not reported.
 void TfrmDebug::SyncEditor() {
-  if (engine_) engine_->Host().SyncEditor(*engine_);
+  if (engine_) EngineHost(*engine_).SyncEditor(*engine_);
 }
 
 bool TfrmDebug::eventFilter(QObject* watched, QEvent* event) {

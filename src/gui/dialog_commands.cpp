@@ -5,7 +5,6 @@
 #include "engine/command_api.h"
 #include "engine/conv_half.h"
 #include "engine/dialogs.h"
-#include "engine/engine.h"
 #include "engine/sjis_text.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
@@ -23,10 +22,10 @@ std::string ApplicationTitle() {
 // The font variables go to the main picture and from there, with the
 // input-method state of "ダイアログIMEの状態", to the dialog.
 void ApplyDialogStyle(TNuraEngine& engine) {
-  engine.ApplyFontSettings();
+  ApplyFontSettings(engine);
   TDialogStyle style;
-  engine.GetFontSettings(style.fontColour, style.fontSize, style.fontName, style.fontStyle);
-  style.ime = engine.GetDialogImeMode(-1);  // from "ダイアログIMEの状態"
+  GetFontSettings(engine, style.fontColour, style.fontSize, style.fontName, style.fontStyle);
+  style.ime = GetDialogImeMode(engine, -1);  // from "ダイアログIMEの状態"
   Dialogs().SetDialogStyle(style);
 }
 
@@ -34,7 +33,7 @@ void ApplyDialogStyle(TNuraEngine& engine) {
 void SetCancelResult(TNuraEngine& engine) {
   static const std::string kCancelValue = SJ("ダイアログキャンセルの値");
   NodePtr cancel = FindWord(engine, kCancelValue);
-  engine.SetResult(cancel ? cancel->value : "", cancel ? cancel->annotation : "s");
+  SetResult(engine, cancel ? cancel->value : "", cancel ? cancel->annotation : "s");
 }
 
 std::string InitialAnswer(TNuraEngine& engine) {
@@ -47,7 +46,7 @@ void CmdSay(TNuraEngine& engine, CommandId) {
   std::string text = PopText(engine);
   if (text.size() > kMaxMessageBytes) text = text.substr(0, kMaxMessageBytes) + "...";
   ApplyDialogStyle(engine);
-  Dialogs().ShowMessage(ExpandTabs(text, engine.TabWidth()), ApplicationTitle());
+  Dialogs().ShowMessage(ExpandTabs(text, TabWidth(engine)), ApplicationTitle());
 }
 
 // "尋ねる": one line of input; a cancel copies "ダイアログキャンセルの値".
@@ -64,10 +63,10 @@ void CmdAsk(TNuraEngine& engine, CommandId) {
     SetCancelResult(engine);
     return;
   }
-  NodePtr result = engine.ResultNode();
+  NodePtr result = ResultNode(engine);
   std::string kind = result->annotation;
   if (!answer.empty()) kind = (answer[0] == '$' || (answer[0] >= '0' && answer[0] <= '9')) ? "e" : "s";
-  engine.SetResult(answer, kind);
+  SetResult(engine, answer, kind);
 }
 
 // "どれか尋ねる" (editable answer) and "リストから選択" (read-only answer):
@@ -77,7 +76,7 @@ void AskFromList(TNuraEngine& engine, bool editable) {
   const std::string message = PopText(engine);
   ApplyDialogStyle(engine);
   const std::string initial = InitialAnswer(engine);
-  NodePtr result = engine.ResultNode();
+  NodePtr result = ResultNode(engine);
   result->value.clear();
   bool cancelled = false;
   const std::string answer =
@@ -86,7 +85,7 @@ void AskFromList(TNuraEngine& engine, bool editable) {
     SetCancelResult(engine);
     return;
   }
-  engine.ResultNode()->value = answer;
+  ResultNode(engine)->value = answer;
 }
 
 void CmdAskChoice(TNuraEngine& engine, CommandId) { AskFromList(engine, true); }

@@ -12,7 +12,6 @@
 
 #include "engine/command_api.h"
 #include "engine/conv_half.h"
-#include "engine/engine.h"
 #include "engine/sjis_text.h"
 #include "gui/fonts.h"
 #include "gui/main_window.h"
@@ -46,36 +45,35 @@ std::vector<std::string> DisplayLines(const std::string& text, int tabWidth) {
 void CmdDisplay(TNuraEngine& engine, CommandId) {
   const std::string text = PopText(engine);
   if (!WordValue(engine, SJ("表示出力先")).empty()) {
-    engine.AppendDisplayOutput(text);
+    AppendDisplayOutput(engine, text);
     return;
   }
   TfrmNura* window = WindowOf(engine);
   if (!window) return;
   TPictureBox& picture = *window->img;
-  engine.ApplyFontSettings();
+  ApplyFontSettings(engine);
   TCanvasTools& tools = picture.Tools();
-  TNuraBase& base = engine.Base();
   const int step = static_cast<int>(std::nearbyint(1.2 * TextHeightOnPicture(tools.font, SJ("あ"))));
-  int y = base.nextObjectY;
+  int y = NextObjectY(engine);
   picture.Draw([&](QPainter& p) {
     const QFontMetrics metrics(tools.font, p.device());
     p.setPen(ColorFromBgr(static_cast<uint32_t>(tools.fontColour)));
-    for (const std::string& line : DisplayLines(text, engine.TabWidth())) {
+    for (const std::string& line : DisplayLines(text, TabWidth(engine))) {
       const QString shown = SjisToQString(line);
-      const int x = base.centring ? (ClientWidth(*window) - metrics.horizontalAdvance(shown)) / 2 : base.nextObjectX;
+      const int x =
+          IsCentring(engine) ? (ClientWidth(*window) - metrics.horizontalAdvance(shown)) / 2 : NextObjectX(engine);
       p.drawText(x, y + metrics.ascent(), shown);
       y += step;
     }
   });
-  base.nextObjectY = y;
+  SetNextObjectPosition(engine, NextObjectX(engine), y);
 }
 
 // "移動" ("?へ"): the next position.
 void CmdMoveTo(TNuraEngine& engine, CommandId) {
   int x = 0, y = 0;
-  engine.ParseCoordinates(PopRawArgument(engine), x, y);
-  engine.Base().nextObjectX = x;
-  engine.Base().nextObjectY = y;
+  ParseCoordinates(engine, PopRawArgument(engine), x, y);
+  SetNextObjectPosition(engine, x, y);
 }
 
 // "画面クリア" ("?で"): the main picture filled with the colour (the
@@ -97,8 +95,7 @@ void CmdClearScreen(TNuraEngine& engine, CommandId) {
   QPalette palette = window->palette();
   palette.setColor(QPalette::Window, ColorFromBgr(static_cast<uint32_t>(colour)));
   window->setPalette(palette);
-  engine.Base().nextObjectX = 10;
-  engine.Base().nextObjectY = 10;
+  SetNextObjectPosition(engine, 10, 10);
 }
 
 // ---- shapes ----
@@ -132,15 +129,15 @@ void MainShape(TNuraEngine& engine, CommandId id) {
   const std::string from = PopRawArgument(engine);
   TfrmNura* window = WindowOf(engine);
   const TShape shape = ShapeOf(id);
-  int x1 = engine.Base().nextObjectX, y1 = engine.Base().nextObjectY, x2 = 0, y2 = 0;
+  int x1 = NextObjectX(engine), y1 = NextObjectY(engine), x2 = 0, y2 = 0;
   if (fromLeftOut && shape != TShape::Line) {
-    const TRect r = engine.ParseRectangle(to);
+    const TRect r = ParseRectangle(engine, to);
     x1 = r.left, y1 = r.top, x2 = r.right, y2 = r.bottom;
   } else {
-    engine.ParseCoordinates(to, x2, y2);
-    if (!fromLeftOut) engine.ParseCoordinates(from, x1, y1);
+    ParseCoordinates(engine, to, x2, y2);
+    if (!fromLeftOut) ParseCoordinates(engine, from, x1, y1);
   }
-  engine.ApplyPenAndBrush();
+  ApplyPenAndBrush(engine);
   if (!window) return;
   TPictureBox& picture = *window->img;
   if (fromLeftOut && shape == TShape::Rectangle) {
@@ -155,13 +152,13 @@ void MainShape(TNuraEngine& engine, CommandId id) {
 // form, with the main picture's pen and brush.
 void ObjectShape(TNuraEngine& engine, CommandId id) {
   int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  engine.ParseCoordinates(PopRawArgument(engine), x2, y2);
-  engine.ParseCoordinates(PopRawArgument(engine), x1, y1);
+  ParseCoordinates(engine, PopRawArgument(engine), x2, y2);
+  ParseCoordinates(engine, PopRawArgument(engine), x1, y1);
   const std::string name = PopRawWord(engine);
   TfrmNura* window = WindowOf(engine);
   if (!window) return;
   TPictureBox* target = window->ImageOfObject(name);
-  engine.ApplyPenAndBrush();
+  ApplyPenAndBrush(engine);
   if (target != window->img) {
     const TCanvasTools& main = window->img->Tools();
     TCanvasTools& tools = target->Tools();
@@ -181,7 +178,7 @@ TPictureBox* PixelTarget(TNuraEngine& engine, bool leftOut, const std::string& n
   TfrmNura* window = WindowOf(engine);
   if (!window) return nullptr;
   if (leftOut || name == SJ("それ")) return window->img;
-  const TObjNode* object = engine.Base().objects.FindByName(name);
+  const TObjNode* object = ObjectList(engine).FindByName(name);
   return object ? window->PictureBoxOf(*object) : nullptr;
 }
 
@@ -192,7 +189,7 @@ TPictureBox* PopPixel(TNuraEngine& engine, int& x, int& y) {
   const bool leftOut = SubjectLeftOut(engine);
   const std::string name = PopRawWord(engine);
   try {
-    engine.ParseCoordinates(at, x, y);
+    ParseCoordinates(engine, at, x, y);
     return PixelTarget(engine, leftOut, name);
   } catch (const std::exception&) {
     return nullptr;
@@ -220,8 +217,7 @@ void CmdPixelColour(TNuraEngine& engine, CommandId) {
 // Draws `picture` at the next position (centred when centring is on) and
 // moves the position below it.
 void ShowAtNextPosition(TNuraEngine& engine, TfrmNura& window, TBitmap& picture, const std::string& file) {
-  TNuraBase& base = engine.Base();
-  const int x = base.centring ? (ClientWidth(window) - picture.Width()) / 2 : base.nextObjectX;
+  const int x = IsCentring(engine) ? (ClientWidth(window) - picture.Width()) / 2 : NextObjectX(engine);
   try {
     picture.SetPixelFormat(24);
     const QImage image = picture.ToImage();
@@ -229,12 +225,12 @@ void ShowAtNextPosition(TNuraEngine& engine, TfrmNura& window, TBitmap& picture,
     main.CanvasBitmap().SetPixelFormat(24);
     main.Draw([&](QPainter& p) {
       p.setCompositionMode(QPainter::CompositionMode_Source);
-      p.drawImage(x, base.nextObjectY, image);
+      p.drawImage(x, NextObjectY(engine), image);
     });
   } catch (const std::exception&) {
     RaiseScriptError(engine, "\"" + file + SJ("\"が読込めません。"));
   }
-  base.nextObjectY += picture.Height();
+  SetNextObjectPosition(engine, NextObjectX(engine), NextObjectY(engine) + picture.Height());
 }
 
 // "画像表示" ("?を").
@@ -250,7 +246,7 @@ void CmdShowImage(TNuraEngine& engine, CommandId) {
 // or less draws nothing.
 void CmdShowImageScaled(TNuraEngine& engine, CommandId) {
   int w = 0, h = 0;
-  engine.ParseCoordinates(PopRawArgument(engine), w, h);
+  ParseCoordinates(engine, PopRawArgument(engine), w, h);
   const std::string file = TrimText(PopText(engine));
   TfrmNura* window = WindowOf(engine);
   if (!window) return;
@@ -265,7 +261,7 @@ void CmdShowImageScaled(TNuraEngine& engine, CommandId) {
 
 // The object whose child area is `area`, or nil.
 const TGuiObject* ContainerOf(TNuraEngine& engine, const QWidget* area) {
-  TObjList& objects = engine.Base().objects;
+  TObjList& objects = ObjectList(engine);
   for (int i = 0; i < objects.Count(); ++i) {
     const TObjNode* node = objects.GetItem(i);
     const TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;

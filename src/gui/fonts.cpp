@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "engine/engine.h"
+#include "engine/command_api.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -43,7 +43,7 @@ QFont ScriptFont(const std::string& name, int size, int style) {
 QFont FontOfSettings(TNuraEngine& engine, int32_t& colour) {
   int size = 0, style = 0;
   std::string name;
-  engine.GetFontSettings(colour, size, name, style);
+  GetFontSettings(engine, colour, size, name, style);
   return ScriptFont(name, size, style);
 }
 

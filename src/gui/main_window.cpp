@@ -25,10 +25,10 @@ namespace nura {
 // ---- main window ----
 
 TfrmNura::TfrmNura(bool consoleMode)
-    : engine_(std::make_unique<TNuraEngine>()), console_(consoleMode) {
-  engine_->SetHost(this);
-  engine_->SetObjectHost(&objects_);
-  engine_->SetRegistrationHook([](TNuraEngine& e) { RegisterBuiltinWords(e); });
+    : engine_(MakeEngine()), console_(consoleMode) {
+  SetHost(*engine_, this);
+  SetObjectHost(*engine_, &objects_);
+  SetRegistrationHook(*engine_, [](TNuraEngine& e) { RegisterBuiltinWords(e); });
   FormCreate();
 }
 
@@ -44,7 +44,7 @@ void TfrmNura::FormCreate() {
   setCentralWidget(client);
   img = new TPictureBox(client, 632, 453);
   img->setObjectName("img");
-  engine_->SetDrawingHost(img);
+  SetDrawingHost(*engine_, img);
   if (const PictureCodecsFactory& factory = GetPictureCodecsFactory()) codecs_ = factory();
   resize(640, 400);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -73,13 +73,13 @@ void TfrmNura::eventDoTimer() {
     }
     ProcessEvents();
   }
-  if (engine_->ScriptFileName().empty()) {
+  if (ScriptFileName(*engine_).empty()) {
     CloseMainWindow();
     return;
   }
   quietStart_ = console_;
   try {
-    engine_->PrepareRun(source_, engine_->ScriptFileName());
+    PrepareRun(*engine_, source_, ScriptFileName(*engine_));
     quietStart_ = false;
   } catch (const std::exception& e) {
     quietStart_ = false;
@@ -89,7 +89,7 @@ void TfrmNura::eventDoTimer() {
     return;
   }
   try {
-    engine_->Run();
+    RunProgram(*engine_);
   } catch (const std::exception& e) {
     if (ErrorLog().empty()) Dialogs().ShowMessage(SJ("システムエラー:") + e.what(), "");
   }
@@ -100,7 +100,7 @@ void TfrmNura::eventDoTimer() {
 // re-enter the script any more.
 void TfrmNura::FinishIfIdle() {
   if (closed_ || !console_) return;
-  if (engine_->RunActive()) return;
+  if (RunActive(*engine_)) return;
   if (EventSourceCount() > 0) return;
   CloseMainWindow();
 }
@@ -135,29 +135,7 @@ void TfrmNura::closeEvent(QCloseEvent* event) {
 
 // The close request: the shutdown label runs once; "終了不可能" = "1"
 // afterwards keeps the window open and the interrupted run goes on.
-bool TfrmNura::FormCloseQuery() {
-  TNuraBase& base = engine_->Base();
-  const TextPos saved = base.cursor;
-  if (base.exitLabel && base.exitLabel->position) {
-    const TextPos target = base.exitLabel->position;
-    const std::string labelFile = base.exitLabel->annotation;
-    base.exitLabel.reset();
-    if (const NodePtr& noExit = base.SystemNode(&TNuraBase::nodeNoExit)) noExit->value = "0";
-    try {
-      engine_->RunNested(target, labelFile.empty() ? base.FileName() : labelFile);
-    } catch (const std::exception&) {
-      // the run loop reported the error
-    }
-  }
-  const NodePtr& noExit = base.SystemNode(&TNuraBase::nodeNoExit);
-  if (noExit && noExit->value == "1") {
-    base.cursor = saved;
-    return false;
-  }
-  base.cursor.Reset();
-  base.stopRequest = true;
-  return true;
-}
+bool TfrmNura::FormCloseQuery() { return AnswerCloseRequest(*engine_); }
 
 void TfrmNura::FormDestroy() {
   if (destroyed_) return;
@@ -180,8 +158,7 @@ void TfrmNura::WaitForEvents(int milliseconds) {
   QTimer wake;
   wake.setSingleShot(true);
   wake.setTimerType(Qt::PreciseTimer);
-  const TNuraBase& base = engine_->Base();
-  for (qint64 left = deadline.remainingTime(); left > 0 && !closed_ && !base.stopRequest;
+  for (qint64 left = deadline.remainingTime(); left > 0 && !closed_ && !StopRequested(*engine_);
        left = deadline.remainingTime()) {
     wake.start(static_cast<int>(left));
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -213,7 +190,7 @@ void TfrmNura::NuraTimerTimer() {
   StopScriptTimer();
   if (!target || closed_) return;
   try {
-    engine_->RunTimerTarget(target);
+    RunTimerTarget(*engine_, target);
   } catch (const std::exception&) {
     // reported by the run loop
   }
@@ -271,13 +248,13 @@ namespace {
 // The debugger on the terminal: the current line and the three choices;
 // end of input closes it, and the run goes on as it was.
 bool ConsoleDebugger(TNuraEngine& engine) {
-  const int line = engine.CurrentLine() - 1;
+  const int line = CurrentLine(engine) - 1;
   const std::string text = SJ("現在の実行行:") + std::to_string(line) + "\r\n" +
                            LineOfText(DebugProgramText(engine), std::max(line, 0));
   const std::vector<std::string> choices = {SJ("連続実行"), SJ("一行毎に実行"), SJ("実行中断")};
   const std::string chosen = Dialogs().AskButtons(text, SJ("デバッグダイアログ"), choices);
-  if (chosen == choices[0]) engine.Base().lineStop = false;
-  if (chosen == choices[1]) engine.Base().lineStop = true;
+  if (chosen == choices[0]) SetLineStop(engine, false);
+  if (chosen == choices[1]) SetLineStop(engine, true);
   return chosen == choices[2];
 }
 
@@ -300,9 +277,8 @@ void TfrmNura::SetTrayIcon(const QIcon& icon) {
 // Without a notification area (offscreen, many Linux desktops) a hidden
 // window could never come back: it is minimised instead.
 void TfrmNura::HideToTray() {
-  TNuraBase& base = engine_->Base();
-  if (base.trayFlag) return;
-  base.trayFlag = true;
+  if (TrayShown(*engine_)) return;
+  SetTrayShown(*engine_, true);
   if (!QSystemTrayIcon::isSystemTrayAvailable()) {
     showMinimized();
     return;
@@ -318,9 +294,8 @@ void TfrmNura::HideToTray() {
 }
 
 void TfrmNura::RestoreFromTray() {
-  TNuraBase& base = engine_->Base();
-  if (!base.trayFlag) return;
-  base.trayFlag = false;
+  if (!TrayShown(*engine_)) return;
+  SetTrayShown(*engine_, false);
   if (tray_) tray_->hide();
   showNormal();
 }
@@ -338,7 +313,7 @@ void TfrmNura::TrayActivated(int reason) {
   activateWindow();
 }
 
-TfrmNura* WindowOf(TNuraEngine& engine) { return dynamic_cast<TfrmNura*>(&engine.Host()); }
+TfrmNura* WindowOf(TNuraEngine& engine) { return dynamic_cast<TfrmNura*>(&EngineHost(engine)); }
 
 // ---- the window's own commands ----
 
@@ -355,7 +330,7 @@ void CmdSetTimer(TNuraEngine& engine, CommandId) {
   }
   NodePtr node = FindWord(engine, label);
   if (!node || node->kind != kWordLabel) {
-    throw ENura(engine.FormatErrorMessage(SJ("未定義のラベル\"") + label +
+    throw ENura(FormatErrorMessage(engine, SJ("未定義のラベル\"") + label +
                                           SJ("\"に、ジャンプしようとしました。")));
   }
   const long double ms = std::nearbyint(seconds * 1000.0L);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
+#include "engine/command_api.h"
 #include "gui/objects/object_site.h"
 #include "gui/picture_box.h"
 #include "gui/picture_codecs.h"
@@ -109,7 +109,7 @@ class TfrmNura : public QMainWindow, public TEngineHost, public TPictureHost {
   void RestoreFromTray();
   void TrayActivated(int reason);
 
-  std::unique_ptr<TNuraEngine> engine_;
+  EnginePtr engine_;
   std::unique_ptr<TPictureCodecs> codecs_;
   TObjectSite objects_{*this, *engine_};
   bool console_;

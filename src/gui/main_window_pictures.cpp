@@ -69,7 +69,7 @@ void TfrmNura::FitFormImage(QWidget* form) {
   }
 }
 
-TPictureHost* PictureHostOf(TNuraEngine& engine) { return dynamic_cast<TPictureHost*>(&engine.Host()); }
+TPictureHost* PictureHostOf(TNuraEngine& engine) { return dynamic_cast<TPictureHost*>(&EngineHost(engine)); }
 
 QWidget* WidgetOfObject(const TObjNode& object) {
   const TGuiObject* control = GuiObjectOf(object.Control());
@@ -85,7 +85,7 @@ TPictureBox* TfrmNura::PictureBoxOf(const TObjNode& object) {
 }
 
 TPictureBox* TfrmNura::ImageOfObject(const std::string& name) {
-  const TObjNode* object = engine_->Base().objects.FindByName(name);
+  const TObjNode* object = ObjectList(*engine_).FindByName(name);
   if (!object) RaiseScriptError(*engine_, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。"));
   TPictureBox* box = nullptr;
   if (object->kind == TObjectKind::Form) box = GetFormImage(WidgetOfObject(*object));

@@ -13,7 +13,6 @@
 #include "engine/command_api.h"
 #include "support/module_commands.h"
 #include "support/number_functions.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "gui/main_window.h"
@@ -36,7 +35,7 @@ constexpr TModuleCommands kPrintModule{"print", "NuraPrintModule", "印刷でき
 // The object a word names, or nil.
 TObjNode* ObjectOfWord(TNuraEngine& engine, const NodePtr& node) {
   if (!node || node->kind != kWordObject) return nullptr;
-  return engine.Base().objects.GetItem(node->id);
+  return ObjectList(engine).GetItem(node->id);
 }
 
 // The picture of an image or form object; nil when the object has none
@@ -52,7 +51,7 @@ void Repaint(TNuraEngine& engine) {
     form->update();
     if (form->img) form->img->update();
   }
-  engine.Host().ProcessEvents();
+  EngineHost(engine).ProcessEvents();
 }
 
 void Refresh(TNuraEngine& engine, CommandId) { Repaint(engine); }
@@ -67,7 +66,7 @@ void Capture(TNuraEngine& engine, CommandId) {
   const std::string title = PopText(engine);
   std::string name = PopRawWord(engine);
   if (SubjectLeftOut(engine)) name = kMainWindow;
-  TObjNode* object = engine.Base().objects.FindByName(name);
+  TObjNode* object = ObjectList(engine).FindByName(name);
   if (!object) RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"が特定できません。"));
   TBitmap* picture = object->kind == kKindImage || object->kind == kKindForm ? PictureOf(engine, *object) : nullptr;
   if (!picture) RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"が特定できません。"));
@@ -79,7 +78,7 @@ void Capture(TNuraEngine& engine, CommandId) {
     const TFoundWindow window = ActivateWindowByTitle(engine, title);
     if (!window) return;
     QThread::msleep(kCaptureWaitMs);
-    engine.Host().ProcessEvents();
+    EngineHost(engine).ProcessEvents();
     shot = GrabClientArea(window);
   }
   if (!shot.isNull()) PaintOnBitmap(*picture, [&](QPainter& p) { p.drawImage(0, 0, shot); });
@@ -105,7 +104,7 @@ void SetBits(TNuraEngine& engine, CommandId id) {
 TBitmap* NamedPicture(TNuraEngine& engine, std::string name) {
   NodePtr node = FindWord(engine, name);
   if (!node) {
-    name = engine.ExpandString(name);
+    name = ExpandString(engine, name);
     node = FindWord(engine, name);
   }
   TObjNode* object = ObjectOfWord(engine, node);

@@ -89,7 +89,7 @@ void CmdSendKeys(TNuraEngine& engine, CommandId) {
   const std::string keys = PopText(engine);
   const TFoundWindow window = ActivateWindowByTitle(engine, PopText(engine));
   if (!window) return;
-  engine.Host().ProcessEvents();
+  EngineHost(engine).ProcessEvents();
   if (window.own) PostKeys(window.own, keys);
   else SendKeysToOtherWindow(keys);
 }
@@ -115,7 +115,7 @@ QWidget* PopObjectWidget(TNuraEngine& engine, bool& form) {
 QWidget* PopFormArgument(TNuraEngine& engine) {
   NodePtr word = PopObject(engine);
   const TObjNode* node =
-      word->kind == kWordObject ? engine.Base().objects.GetItem(word->id) : nullptr;
+      word->kind == kWordObject ? ObjectList(engine).GetItem(word->id) : nullptr;
   TGuiObject* object = node && node->kind == TObjectKind::Form ? GuiObjectOf(node->Control()) : nullptr;
   if (!object || !object->Widget()) {
     RaiseScriptError(engine, SJ("オブジェクト\"") + word->name +
@@ -224,7 +224,7 @@ void CmdRestoreSize(TNuraEngine& engine, CommandId) { RestoreWindow(*PopFormArgu
 void CmdMainWindowIcon(TNuraEngine& engine, CommandId) {
   const std::string name = PopText(engine);
   std::string file = ExtractPackedFile(engine, name);
-  if (file.empty()) file = engine.ResolveFilePath(name);
+  if (file.empty()) file = ResolveFilePath(engine, name);
   const std::string failure =
       SJ("ファイル\"") + file + SJ("\"の、読み込みか書き込みに、失敗しました。");
   TfrmNura* window = WindowOf(engine);
@@ -270,7 +270,7 @@ void CmdSendMessage(TNuraEngine& engine, CommandId id) {
   const TWindowMessage message = ParseWindowMessage(PopText(engine));
   NodePtr word = PopObject(engine);
   const TObjNode* node =
-      word->kind == kWordObject ? engine.Base().objects.GetItem(word->id) : nullptr;
+      word->kind == kWordObject ? ObjectList(engine).GetItem(word->id) : nullptr;
   TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
   TfrmNura* window = WindowOf(engine);
   if (message.message < 0 || !object || !object->Widget() || !window) {

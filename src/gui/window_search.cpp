@@ -7,7 +7,7 @@
 #include <QThread>
 
 #include "support/key_string.h"
-#include "engine/engine.h"
+#include "engine/command_api.h"
 #include "platform/desktop_windows.h"
 #include "platform/sjis.h"
 
@@ -104,7 +104,7 @@ TFoundWindow ActivateWindowByTitle(TNuraEngine& engine, const std::string& title
   Activate(found);
   for (int check = 0; check < kActivationChecks; ++check) {
     if (IsActive(found)) return found;
-    engine.Host().ProcessEvents();
+    EngineHost(engine).ProcessEvents();
     if (found.own.isNull() && !found.other) return {};
     QThread::msleep(kActivationPauseMs);
   }

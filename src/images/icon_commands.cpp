@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "engine/command_api.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "gui/picture_box.h"
@@ -22,14 +21,14 @@ void CmdExtractIcon(TNuraEngine& engine, CommandId) {
   const int32_t index = PopInteger(engine);
   const std::string file = PopText(engine);
   NodePtr node = FindWord(engine, name);
-  const TObjNode* object = node && node->kind == kWordObject ? engine.Base().objects.GetItem(node->id) : nullptr;
+  const TObjNode* object = node && node->kind == kWordObject ? ObjectList(engine).GetItem(node->id) : nullptr;
   const std::string notObject = "\"" + name + SJ("\"は、オブジェクトではありません。");
   if (!object) RaiseScriptError(engine, notObject);
   TPictureHost* window = PictureHostOf(engine);
   TPictureBox* box = window && object->kind == TObjectKind::Image ? window->PictureBoxOf(*object) : nullptr;
   if (!box) RaiseScriptError(engine, notObject + SJ("イメージを指定します。"));
   if (index < 0) throw ERangeError();
-  const std::string path = engine.ResolveFilePath(file);
+  const std::string path = ResolveFilePath(engine, file);
   const std::string failure = SJ("ファイル\"") + path + SJ("\"からアイコンを抽出できません。");
   std::string data;
   TBitmap icon;

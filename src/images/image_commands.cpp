@@ -11,7 +11,6 @@
 #include "support/number_functions.h"
 #include "engine/command_api.h"
 #include "engine/conv_half.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "gui/fonts.h"
@@ -42,7 +41,7 @@ struct TImageTarget {
 // されていません。" when no object has the name, ""%s"は、イメージではありま
 // せん。" for another kind.
 TImageTarget FindImageTarget(TNuraEngine& engine, const std::string& name) {
-  const TObjNode* object = engine.Base().objects.FindByName(name);
+  const TObjNode* object = ObjectList(engine).FindByName(name);
   if (!object) RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。"));
   TPictureHost* window = PictureHostOf(engine);
   if (!window) RaiseScriptError(engine, "\"" + name + SJ("\"は、イメージではありません。"));
@@ -55,7 +54,7 @@ TImageTarget FindImageTarget(TNuraEngine& engine, const std::string& name) {
 
 // The picture of an image or form object, or nil (other kinds, no object).
 TPictureBox* PictureOfName(TNuraEngine& engine, const std::string& name) {
-  const TObjNode* object = engine.Base().objects.FindByName(name);
+  const TObjNode* object = ObjectList(engine).FindByName(name);
   TPictureHost* window = PictureHostOf(engine);
   return object && window ? window->PictureBoxOf(*object) : nullptr;
 }
@@ -87,12 +86,12 @@ void DrawResampled(TBitmap& target, const TBitmap& source, const TRect& rect) {
 }
 
 void CmdCopy(TNuraEngine& engine, CommandId) {
-  const TRect rect = engine.ParseRectangle(PopRawArgument(engine));
+  const TRect rect = ParseRectangle(engine, PopRawArgument(engine));
   const std::string destination = PopRawWord(engine);
-  engine.GetObjectCanvas(destination);  // raises for an unknown name
+  GetObjectCanvas(engine, destination);  // raises for an unknown name
   TPictureBox* target = PictureOfName(engine, destination);
   const std::string sourceName = PopRawWord(engine);
-  if (!engine.GetObjectBitmap(sourceName)) return;  // raises for an unknown name
+  if (!GetObjectBitmap(engine, sourceName)) return;  // raises for an unknown name
   TPictureBox* source = PictureOfName(engine, sourceName);
   if (!target || !source || source->Bitmap().Empty()) return;
   if (rect.right > 0 || rect.bottom > 0) {
@@ -119,19 +118,19 @@ void CmdPartCopy(TNuraEngine& engine, CommandId id) {
   const std::string sourceRect = PopRawArgument(engine);
   const std::string source = PopRawWord(engine);
   for (const std::string* name : {&source, &destination}) {
-    if (!engine.Base().words.FindNode(*name, false)) {
+    if (!FindWord(engine, *name)) {
       RaiseScriptError(engine, SJ("オブジェクト\"") + *name + SJ("\"は、作成されていません。"));
     }
   }
-  TScriptObject* sourceCanvas = engine.GetObjectCanvas(source);
-  TScriptObject* targetCanvas = engine.GetObjectCanvas(destination);
+  TScriptObject* sourceCanvas = GetObjectCanvas(engine, source);
+  TScriptObject* targetCanvas = GetObjectCanvas(engine, destination);
   if (!sourceCanvas || !targetCanvas) return;
   const QImage from = CanvasImage(engine, source, sourceCanvas);
   TPictureBox* target = PictureOfName(engine, destination);
   if (from.isNull() || !target) return;
   try {
-    const TRect s = engine.ParseRectangle(sourceRect);
-    TRect d = engine.ParseRectangle(destinationRect);
+    const TRect s = ParseRectangle(engine, sourceRect);
+    TRect d = ParseRectangle(engine, destinationRect);
     if (d.right == 0 && d.bottom == 0) {
       d.right = TruncToInt32(static_cast<long double>(d.left) + s.Width());
       d.bottom = TruncToInt32(static_cast<long double>(d.top) + s.Height());
@@ -180,23 +179,23 @@ void Fade(TNuraEngine& engine, CommandId id) {
   form->setPalette(palette);
   form->repaint();
   CaptureWindow(*host);
-  engine.Host().ProcessEvents();
+  EngineHost(engine).ProcessEvents();
   surface->raise();
   const bool out = id == CommandId::FadeOut;
-  const bool running = engine.Base().cursor.p != nullptr;
+  const bool running = HasCursor(engine);
   for (int step = 0; step < 26; ++step) {
     LimitColourBytes(surface->Bitmap(), out ? 255 - 10 * step : 255, out ? 0 : 10 * step);
     surface->repaint();
     bool stopped = false;
     for (int32_t round = 0; speed > 0 && round <= speed && !stopped; ++round) {
-      engine.Host().ProcessEvents();
+      EngineHost(engine).ProcessEvents();
       QThread::msleep(2);
-      stopped = running && engine.Base().cursor.p == nullptr;
+      stopped = running && !HasCursor(engine);
     }
     if (stopped) break;
   }
   surface->lower();
-  engine.Host().ProcessEvents();
+  EngineHost(engine).ProcessEvents();
   form->repaint();
 }
 
@@ -257,7 +256,7 @@ void CmdFilter(TNuraEngine& engine, CommandId id) {
 void DrawTextLines(TNuraEngine& engine, TABitmap& work, const std::string& text, int x, int y) {
   int32_t colour = 0;
   const QFont font = FontOfSettings(engine, colour);
-  const std::string expanded = ExpandTabs(text, engine.TabWidth());
+  const std::string expanded = ExpandTabs(text, TabWidth(engine));
   const int lineHeight = static_cast<int>(1.2 * TextHeightOnPicture(font, SJ("あ")));
   size_t start = 0;
   for (int line = 0; start <= expanded.size(); ++line) {
@@ -297,17 +296,17 @@ void CmdEffect(TNuraEngine& engine, CommandId id) {
   TImageTarget destination;
   if (effect == 0) {
     text = PopText(engine);
-    engine.ParseCoordinates(PopRawArgument(engine), x, y);
-    engine.ApplyFontSettings();
+    ParseCoordinates(engine, PopRawArgument(engine), x, y);
+    ApplyFontSettings(engine);
   } else if (effect == 1 || effect == 3 || effect == 4) {
     degree = PopNumber(engine);
   } else if (effect == 5) {
-    colour = static_cast<uint32_t>(ColorTextToValue(engine.ExpandString(PopRawArgument(engine))));
+    colour = static_cast<uint32_t>(ColorTextToValue(ExpandString(engine, PopRawArgument(engine))));
   } else if (effect == 6) {
     const long double percent = PopNumber(engine);
     opacity = TruncToInt32(percent / 100 * 256);
     if (opacity < 0 || opacity > 65535) throw ERangeError();
-    rect = engine.ParseRectangle(PopRawArgument(engine));
+    rect = ParseRectangle(engine, PopRawArgument(engine));
     destination = FindImageTarget(engine, PopRawWord(engine));
   }
   TImageTarget source = FindImageTarget(engine, PopRawWord(engine));

@@ -40,7 +40,7 @@ struct EFileOpen {};
 // A failure inside loading, formatted with the file and line; the caller
 // wraps it into its own message, which alone enters the error log.
 [[noreturn]] void RaiseInner(TNuraEngine& engine, const std::string& text) {
-  throw ERuntimeError(engine.FormatErrorMessage(text));
+  throw ERuntimeError(FormatErrorMessage(engine, text));
 }
 
 const std::string& ClipboardName() {
@@ -99,7 +99,7 @@ TBitmap TImageCodecs::LoadPicture(TPictureHost& form, const std::string& name) {
 // A name without extension names a script object: its picture when it is
 // an image or a form, nothing when no object has that name.
 void TImageCodecs::LoadObject(TPictureHost& form, const std::string& name, TBitmap& out) {
-  const TObjNode* object = form.Engine().Base().objects.FindByName(ConvertToHalf(name));
+  const TObjNode* object = ObjectList(form.Engine()).FindByName(ConvertToHalf(name));
   if (!object) return;
   TPictureBox* box = object->kind == TObjectKind::Image || object->kind == TObjectKind::Form ? form.PictureBoxOf(*object) : nullptr;
   if (!box) RaiseInner(form.Engine(), SJ("画像として、\"") + name + SJ("\"を読み込めません。"));
@@ -107,7 +107,7 @@ void TImageCodecs::LoadObject(TPictureHost& form, const std::string& name, TBitm
 }
 
 void TImageCodecs::LoadFile(TNuraEngine& engine, const std::string& name, TBitmap& out) {
-  const std::string path = engine.ResolveFilePath(name);
+  const std::string path = ResolveFilePath(engine, name);
   const std::string ext = ToLowerCase(ExtractExtension(path));
   // Other extensions go to a plug-in, which is asked first: without one
   // the format is unsupported whether or not the file can be read.
@@ -163,7 +163,7 @@ void TImageCodecs::LoadThroughPlugin(TNuraEngine& engine, const std::string& pat
 std::string EncodePicture(TNuraEngine& engine, const TBitmap& picture, const std::string& ext) {
   if (ext == ".bmp") return WriteBmp(picture);
   if (ext == ".jpg" || ext == ".jpeg") {
-    const long double quality = TextToNumber(engine.Base().words.FindValue(SJ("JPEG圧縮率"), false));
+    const long double quality = TextToNumber(WordValue(engine, SJ("JPEG圧縮率")));
     return WriteJpeg(picture, TruncToInt32(quality));
   }
   if (ext == ".png") {
@@ -185,7 +185,7 @@ bool HasWriter(const std::string& ext) {
 void TImageCodecs::SavePicture(TPictureHost& form, const std::string& objectName, const std::string& fileName,
                                bool confirm) {
   TNuraEngine& engine = form.Engine();
-  const TObjNode* object = engine.Base().objects.FindByName(objectName);
+  const TObjNode* object = ObjectList(engine).FindByName(objectName);
   if (!object) {
     RaiseScriptError(engine, SJ("オブジェクト\"") + objectName + SJ("\"は、作成されていません。"));
   }
@@ -202,7 +202,7 @@ void TImageCodecs::SavePicture(TPictureHost& form, const std::string& objectName
     SetClipboardImage(box->Bitmap().ToImage());
     return;
   }
-  if (confirm && engine.ConfirmFileOperation(fileName, SJ("イメージを\"") + fileName + SJ("\"へ保存します。")) != 0) {
+  if (confirm && ConfirmFileOperation(engine, fileName, SJ("イメージを\"") + fileName + SJ("\"へ保存します。")) != 0) {
     return;
   }
   const std::string ext = ToLowerCase(ExtractExtension(fileName));

@@ -20,14 +20,13 @@ struct TEditorLink {
   bool started = false;
 };
 
-bool HasProgram(TNuraEngine& engine) { return static_cast<bool>(engine.Base().text); }
+bool HasProgram(TNuraEngine& engine) { return static_cast<bool>(ProgramText(engine)); }
 
 // "break": the window closes and the program ends, also when the script's
 // shutdown code refuses to close.
 void EndProgram(TNuraEngine& engine) {
-  engine.RequestClose();
-  engine.Base().stopRequest = true;
-  engine.Base().cursor.Reset();
+  RequestClose(engine);
+  EndRun(engine);
   QCoreApplication::exit(0);
 }
 
@@ -44,14 +43,14 @@ void StartEditorLink(TNuraEngine& engine) {
 
 void NotifyEditorRow(TNuraEngine& engine, const std::string& argument) {
   if (argument.empty()) {
-    Dialogs().ShowMessage(SJ("実行ライン:") + std::to_string(engine.CurrentLine()), "");
+    Dialogs().ShowMessage(SJ("実行ライン:") + std::to_string(CurrentLine(engine)), "");
   } else if (argument == kEditorService) {
     SendRowToEditor(engine);
   }
 }
 
 void SendRowToEditor(TNuraEngine& engine) {
-  ExecuteLinkMacro(kEditorService, kTopic, "row " + std::to_string(engine.CurrentLine()),
+  ExecuteLinkMacro(kEditorService, kTopic, "row " + std::to_string(CurrentLine(engine)),
                    kEditorTimeoutMs);
 }
 
@@ -64,7 +63,7 @@ void ExecuteEditorMacro(TNuraEngine& engine, const std::string& macro) {
     if (command == "line") {
       NotifyEditorRow(engine, argument);
     } else if (command == "pause") {
-      if (HasProgram(engine) && engine.Host().ShowDebugger(engine)) engine.RequestClose();
+      if (HasProgram(engine) && EngineHost(engine).ShowDebugger(engine)) RequestClose(engine);
     } else if (command == "break") {
       if (!HasProgram(engine)) return;
       if (argument == kEditorService) NotifyEditorRow(engine, argument);

@@ -6,7 +6,6 @@
 #include "support/wildcard.h"
 #include "engine/command_api.h"
 #include "engine/dialogs.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "net/ftp_client.h"
@@ -23,7 +22,7 @@ struct TFtpSession {
   TNuraEngine* engine = nullptr;
   std::function<void()> onStop;
   TFtpClient client{TNetWaiting{[this] {
-                                  if (engine) engine->Host().ProcessEvents();
+                                  if (engine) EngineHost(*engine).ProcessEvents();
                                 },
                                 nullptr}};
 };
@@ -51,7 +50,7 @@ TFtpSession& ConnectedSession(TNuraEngine& engine) {
 
 void ShowStage(TFtpSession& session, const std::string& stage, bool pump) {
   Dialogs().ShowProgress(stage, 0, session.onStop);
-  if (pump) session.engine->Host().ProcessEvents();
+  if (pump) EngineHost(*session.engine).ProcessEvents();
 }
 
 // The frame of the commands that can fail: connection check, progress
@@ -78,7 +77,7 @@ TFtpClient::Progress TransferProgress(TFtpSession& session, const std::string& s
     const int percent =
         total > 0 ? static_cast<int>(std::min<long double>(100, static_cast<long double>(done) * 100 / total)) : 0;
     Dialogs().ShowProgress(stage, percent, session.onStop);
-    session.engine->Host().ProcessEvents();
+    EngineHost(*session.engine).ProcessEvents();
   };
 }
 

@@ -2,7 +2,6 @@
 #include "support/file_command_support.h"
 #include "engine/command_api.h"
 #include "engine/dialogs.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "net/http_download.h"
 #include "net/net_commands.h"

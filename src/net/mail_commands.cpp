@@ -6,7 +6,6 @@
 #include "support/file_command_support.h"
 #include "engine/command_api.h"
 #include "engine/dialogs.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "net/mail_composer.h"
@@ -40,7 +39,7 @@ std::string ReceiveErrorText(const std::string& reason) {
 std::vector<TMailAttachment> ReadAttachments(TNuraEngine& engine) {
   std::vector<TMailAttachment> attachments;
   for (const std::string& line : SplitLines(Variable(engine, "メール添付ファイル"))) {
-    const std::string path = engine.ResolveFilePath(line);
+    const std::string path = ResolveFilePath(engine, line);
     const std::string native = ScriptPathToNative(path);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(native, ec)) {
@@ -87,7 +86,7 @@ void SendMail(TNuraEngine& engine, CommandId) {
     RaiseScriptError(engine, SJ("送信に失敗。") + e.what());
   }
   Dialogs().ShowProgress(SJ("完了(^v^)Y"), 100, nullptr);
-  engine.Host().ProcessEvents();
+  EngineHost(engine).ProcessEvents();
   Pause(100);
   Dialogs().HideProgress();
 }
@@ -136,7 +135,7 @@ void ReceiveMail(TNuraEngine& engine, CommandId) {
 
   bool stopped = false;
   TNetWaiting waiting;
-  waiting.idle = [&engine] { engine.Host().ProcessEvents(); };
+  waiting.idle = [&engine] { EngineHost(engine).ProcessEvents(); };
   waiting.stopped = [&stopped] { return stopped; };
   const std::function<void()> onStop = [&stopped] { stopped = true; };
   TPop3Client pop(waiting);
@@ -151,7 +150,7 @@ void ReceiveMail(TNuraEngine& engine, CommandId) {
   try {
     const int count = pop.Stat();
     Dialogs().ShowProgress(SJ("メールの受信：") + std::to_string(count) + SJ(" 通のメール"), 0, onStop);
-    engine.Host().ProcessEvents();
+    EngineHost(engine).ProcessEvents();
     Pause(10);
     const std::string total = std::to_string(count);
     for (int i = 1; i <= count; ++i) {
@@ -159,7 +158,7 @@ void ReceiveMail(TNuraEngine& engine, CommandId) {
       Dialogs().ShowProgress(stage, 0, onStop);
       ReceiveOneMail(pop, i, folder, deleteOnServer);
       Dialogs().ShowProgress(stage, 100, onStop);
-      engine.Host().ProcessEvents();
+      EngineHost(engine).ProcessEvents();
       Pause(10);
     }
     pop.Quit();

@@ -5,7 +5,6 @@
 #include <QTimer>
 
 #include "engine/command_api.h"
-#include "engine/engine.h"
 
 namespace nura {
 
@@ -21,14 +20,14 @@ TEventLabel EventLabelOf(TNuraEngine& engine, const std::string& name) {
 
 void EnterEventLabel(TNuraEngine& engine, const TEventLabel& label) {
   if (!label) return;
-  const bool idle = !engine.RunActive();
-  const std::string fileName = label.fileName.empty() ? engine.Base().FileName() : label.fileName;
+  const bool idle = !RunActive(engine);
+  const std::string fileName = label.fileName.empty() ? CurrentFileName(engine) : label.fileName;
   try {
-    engine.RunCommEvent(label.position, fileName);
+    RunCommEvent(engine, label.position, fileName);
   } catch (const std::exception&) {
     // reported by the run loop
   }
-  if (idle) engine.Host().FinishIfIdle();
+  if (idle) EngineHost(engine).FinishIfIdle();
 }
 
 bool RunEventsUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/nura_base.h"
+#include "engine/word_table.h"
 
 namespace nura {
 

@@ -4,7 +4,6 @@
 #include <system_error>
 
 #include "engine/command_api.h"
-#include "engine/engine.h"
 #include "engine/security.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
@@ -62,12 +61,12 @@ std::string AbsoluteScriptPath(const std::string& path) {
 }
 
 bool ConfirmChange(TNuraEngine& engine, const std::string& path, const std::string& message) {
-  return engine.ConfirmFileOperation(AbsoluteScriptPath(path), message) == 0;
+  return ConfirmFileOperation(engine, AbsoluteScriptPath(path), message) == 0;
 }
 
 std::string ConfirmTargetOf(TNuraEngine& engine, const std::string& source,
                             const std::string& destination) {
-  const std::string folder = ScriptPathToNative(engine.Base().baseFolder);
+  const std::string folder = ScriptPathToNative(ScriptFolder(engine));
   const std::string native = ScriptPathToNative(AbsoluteScriptPath(source));
   return IsInsideFolder(folder, native) ? destination : source;
 }

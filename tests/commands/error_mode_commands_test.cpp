@@ -2,7 +2,7 @@
 // commands set (ignore, warn, error label and resume); the shutdown label.
 #include <gtest/gtest.h>
 
-#include "commands/error_mode_commands.h"
+#include "engine/error_mode_commands.h"
 #include "engine/engine_fixture.h"
 
 namespace nura::test {

@@ -1,6 +1,6 @@
 // The word commands: declarations, dictionary keys, word copy, logging and
 // the statement that "作る" runs.
-#include "commands/word_commands.h"
+#include "engine/word_commands.h"
 
 #include "common/command_test_support.h"
 #include "engine/engine_fixture.h"

@@ -1,7 +1,7 @@
 // Command statements and calls run again from the same place: what was read
 // there the first time must give way when the words change, and errors
 // keep their lines and messages.
-#include "commands/word_commands.h"
+#include "engine/word_commands.h"
 #include "engine_fixture.h"
 
 namespace nura::test {

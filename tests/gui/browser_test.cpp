@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "engine/engine.h"
 #include "gui/object_fixture.h"
 #include "gui/objects/browser_object.h"
 #include "common/run_program.h"

@@ -14,6 +14,7 @@
 #include <set>
 #include <gtest/gtest.h>
 
+#include "engine/engine.h"
 #include "gui/fonts.h"
 #include "gui/picture_box.h"
 #include "dialog_responder.h"

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/command_line.h"
+#include "engine/engine.h"
 #include "platform/sjis.h"
 #include "common/qt_app.h"
 #include "common/run_program.h"

@@ -10,6 +10,7 @@
 
 #include "app/register_commands.h"
 #include "engine/command_line.h"
+#include "engine/engine.h"
 #include "engine/errors.h"
 #include "gui/main_window.h"
 #include "gui/objects/gui_object.h"

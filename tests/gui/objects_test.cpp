@@ -18,6 +18,7 @@
 #include <set>
 #include <gtest/gtest.h>
 
+#include "engine/engine.h"
 #include "gui/object_fixture.h"
 #include "common/run_program.h"
 

@@ -6,6 +6,7 @@
 
 #include "engine/command_line.h"
 #include "engine/command_registry.h"
+#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/vocabulary.h"
 #include "gui/main_window.h"

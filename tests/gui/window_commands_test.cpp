@@ -10,6 +10,7 @@
 
 #include "app/register_commands.h"
 #include "engine/command_line.h"
+#include "engine/engine.h"
 #include "gui/main_window.h"
 #include "platform/sjis.h"
 #include "common/qt_app.h"

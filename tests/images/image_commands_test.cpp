@@ -11,6 +11,7 @@
 
 #include "engine/command_api.h"
 #include "engine/command_line.h"
+#include "engine/engine.h"
 #include "engine/errors.h"
 #include "gui/main_window.h"
 #include "gui/objects/gui_object.h"

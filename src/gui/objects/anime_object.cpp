@@ -1,6 +1,6 @@
 // アニメ (kind 12): the animated picture TAnimeBox. Its pictures come from
 // files, one per line; the click fires when the button goes down.
-#include "engine/engine.h"
+#include "engine/command_api.h"
 #include "engine/sjis_text.h"
 #include "gui/anime_box.h"
 #include "gui/main_window.h"
@@ -69,7 +69,7 @@ class TAnimeObject : public TGuiObject {
       case TProperty::RepeatCount: Box()->SetRepeatTime(in.Integer(0)); return TWriteResult::Done;
       case TProperty::Sound:
         sound_ = in.Text();
-        Box()->SetWaveFile(in.Text().empty() ? "" : ScriptPathToNative(in.Engine().ResolveFilePath(in.Text())));
+        Box()->SetWaveFile(in.Text().empty() ? "" : ScriptPathToNative(ResolveFilePath(in.Engine(), in.Text())));
         return TWriteResult::Done;
       case TProperty::ButtonMode: {
         const int mode = in.Number();

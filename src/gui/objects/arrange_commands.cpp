@@ -38,7 +38,7 @@ bool CheckMenuName(TNuraEngine& engine, const std::string& name) {
 // Caption: the name without a trailing "メニュー".
 std::string MenuCaption(const std::string& name) {
   const std::string suffix = SJ("メニュー");
-  return TNuraEngine::EndsWithText(name, suffix) ? TNuraEngine::RemoveSuffix(name, suffix) : name;
+  return EndsWithText(name, suffix) ? RemoveSuffix(name, suffix) : name;
 }
 
 // Makes the item, lets `append` place it and enters it as an object.
@@ -46,7 +46,7 @@ template <typename Append>
 void MakeMenu(TNuraEngine& engine, const std::string& name, bool replacesVariable, Append append) {
   TObjectSite* site = ObjectSiteOf(engine);
   if (!site) return;
-  if (replacesVariable) engine.Base().words.Delete(name, true);
+  if (replacesVariable) DeleteWord(engine, name, true);
   auto item = std::make_unique<TMenuObject>(&site->Window(), MenuCaption(name));
   append(*item);
   site->AddObject(name, std::move(item));
@@ -66,7 +66,7 @@ void AddMenu(TNuraEngine& engine, CommandId id) {
   const std::string name = PopObjectName(engine);
   const std::string parentName = PopObjectName(engine);
   const bool replaces = CheckMenuName(engine, name);
-  TObjNode* node = engine.Base().objects.FindByName(parentName);
+  TObjNode* node = ObjectList(engine).FindByName(parentName);
   TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
   if (!object) RaiseScriptError(engine, SJ("オブジェクト\"") + parentName + SJ("\"は、作成されていません。"));
   auto* parent = dynamic_cast<TMenuObject*>(object);

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <QScreen>
 
-#include "engine/engine.h"
+#include "engine/command_api.h"
 #include "gui/main_window.h"
 #include "gui/objects/object_kinds.h"
 #include "gui/objects/object_registry.h"
@@ -147,7 +147,7 @@ TWriteResult TFormObject::Write(TProperty p, TPropertyInput& in) {
       SetContentSize(QSize(ContentSize().width(), ClampExtent(in.Number())));
       return TWriteResult::Done;
     case TProperty::Size: {
-      const TRect r = in.Engine().ParseRectangle(in.Text());
+      const TRect r = ParseRectangle(in.Engine(), in.Text());
       const int left = ClampCoordinate(r.left), top = ClampCoordinate(r.top);
       window->move(left, top);
       SetContentSize(QSize(ClampCoordinate(r.right) - left, ClampCoordinate(r.bottom) - top));

@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 
 #include "engine/command_api.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "gui/file_drop.h"
@@ -301,7 +300,6 @@ TReadResult TGuiObject::Read(TProperty p, TPropertyValue& out) {
 TWriteResult TGuiObject::Write(TProperty p, TPropertyInput& in) {
   QWidget* frame = Widget();
   const int gap = site_ ? site_->PlacementGap() : 8;
-  TNuraBase& base = in.Engine().Base();
   switch (p) {
     case TProperty::X: frame->move(ClampCoordinate(in.Number()), frame->y()); break;
     case TProperty::Y: frame->move(frame->x(), ClampCoordinate(in.Number())); break;
@@ -314,24 +312,22 @@ TWriteResult TGuiObject::Write(TProperty p, TPropertyInput& in) {
     case TProperty::H: {
       const int h = ClampExtent(in.Number());
       SetContentSize(QSize(ContentSize().width(), h));
-      base.nextObjectX = frame->x();
-      base.nextObjectY = frame->y() + h + gap;
+      SetNextObjectPosition(in.Engine(), frame->x(), frame->y() + h + gap);
       break;
     }
     case TProperty::Size: {
-      const TRect r = in.Engine().ParseRectangle(in.Text());
+      const TRect r = ParseRectangle(in.Engine(), in.Text());
       const int left = ClampCoordinate(r.left), top = ClampCoordinate(r.top);
       const int bottom = ClampCoordinate(r.bottom);
       frame->move(left, top);
       SetContentSize(QSize(ClampCoordinate(r.right) - left, bottom - top));
       if (site_ && site_->Centring()) site_->CentreInParent(*frame);
-      base.nextObjectX = left;
-      base.nextObjectY = bottom + gap;
+      SetNextObjectPosition(in.Engine(), left, bottom + gap);
       break;
     }
     case TProperty::Position: {
       int x = 0, y = 0;
-      in.Engine().ParseCoordinates(in.Text(), x, y);
+      ParseCoordinates(in.Engine(), in.Text(), x, y);
       frame->move(ClampCoordinate(x), ClampCoordinate(y));
       break;
     }
@@ -359,8 +355,8 @@ TWriteResult TGuiObject::Write(TProperty p, TPropertyInput& in) {
     case TProperty::FontName: {
       if (!HasFont()) return TWriteResult::Unknown;
       int style = 0, size = 0;
-      const std::string name = in.Engine().ParseFontText(in.Text(), style, size);
-      if (size <= 0) size = StrictInteger(base.words.FindValue(SJ("文字サイズ"), false), 9);
+      const std::string name = ParseFontText(in.Engine(), in.Text(), style, size);
+      if (size <= 0) size = StrictInteger(WordValue(in.Engine(), SJ("文字サイズ")), 9);
       ApplyFont(name, size, style);
       break;
     }
@@ -401,7 +397,7 @@ void TGuiObject::AssignValue(TPropertyInput& in) {
 TGuiObject* GuiObjectOf(TScriptObject* object) { return dynamic_cast<TGuiObject*>(object); }
 
 TGuiObject& LiveObjectNamed(TNuraEngine& engine, const std::string& name) {
-  const TObjNode* node = engine.Base().objects.FindByName(name);
+  const TObjNode* node = ObjectList(engine).FindByName(name);
   TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
   if (!object || !object->Alive()) RaiseScriptError(engine, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。"));
   return *object;

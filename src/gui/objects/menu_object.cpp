@@ -6,7 +6,7 @@
 #include <QMenuBar>
 #include <QPixmap>
 
-#include "engine/engine.h"
+#include "engine/command_api.h"
 #include "engine/errors.h"
 #include "gui/main_window.h"
 #include "gui/objects/object_site.h"
@@ -91,7 +91,7 @@ TWriteResult TMenuObject::Write(TProperty p, TPropertyInput& in) {
       for (int i = 0; i < keys.count(); ++i) known = known && keys[i].key() != Qt::Key_unknown;
       if (!known) {
         const TObjNode* node = Site()->NodeOf(Id());
-        throw ENura(in.Engine().FormatErrorMessage("\"" + (node ? node->name : std::string()) +
+        throw ENura(FormatErrorMessage(in.Engine(), "\"" + (node ? node->name : std::string()) +
                                                    SJ("\"のショートカットキーの割り当てに失敗")));
       }
       in.StoreValue();

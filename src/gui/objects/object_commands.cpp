@@ -4,7 +4,6 @@
 #include <QApplication>
 
 #include "engine/command_api.h"
-#include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "gui/main_window.h"
@@ -27,17 +26,16 @@ std::string ObjectText(const std::string& name, const char* utf8Tail) {
 
 void TObjectSite::CreateObject(const std::string& position, bool positionGiven, std::string name,
                                const std::string& kindWord) {
-  TNuraBase& base = engine_.Base();
-  if (!name.empty() && (name.front() == '"' || name.front() == '`')) name = engine_.ExpandString(name);
-  if (base.words.FindNode(name, false)) {
-    throw ENura(engine_.FormatErrorMessage(ObjectText(name, "は、既に存在するので、作成できません。")));
+  if (!name.empty() && (name.front() == '"' || name.front() == '`')) name = ExpandString(engine_, name);
+  if (FindWord(engine_, name)) {
+    throw ENura(FormatErrorMessage(engine_, ObjectText(name, "は、既に存在するので、作成できません。")));
   }
-  int x = base.nextObjectX, y = base.nextObjectY;
+  int x = NextObjectX(engine_), y = NextObjectY(engine_);
   if (positionGiven) {
     try {
-      engine_.ParseCoordinates(position, x, y);
+      ParseCoordinates(engine_, position, x, y);
     } catch (const ENura&) {
-      throw ENura(engine_.FormatErrorMessage(
+      throw ENura(FormatErrorMessage(engine_, 
           ObjectText(name, "は、未定義なので、作成できません。座標指定に誤りがあります。") + "\"" +
           position + "\""));
     }
@@ -45,44 +43,44 @@ void TObjectSite::CreateObject(const std::string& position, bool positionGiven, 
   x = ClampCoordinate(x);
   y = ClampCoordinate(y);
   TObjectRecipe recipe{window_, "", 0, 0, "", 0};
-  engine_.GetFontSettings(recipe.fontColour, recipe.fontSize, recipe.fontName, recipe.fontStyle);
+  GetFontSettings(engine_, recipe.fontColour, recipe.fontSize, recipe.fontName, recipe.fontStyle);
   const std::optional<TObjectKind> kind = ObjectKindOfName(kindWord);
   const TObjectFactory factory = kind && *kind != TObjectKind::Menu ? FindObjectKind(*kind) : nullptr;
   if (!factory) {
-    throw ENura(engine_.FormatErrorMessage(ObjectText(kindWord, "は、未定義なので、作成できません。")));
+    throw ENura(FormatErrorMessage(engine_, ObjectText(kindWord, "は、未定義なので、作成できません。")));
   }
-  recipe.caption = TNuraEngine::EndsWithText(name, kindWord) ? TNuraEngine::RemoveSuffix(name, kindWord) : name;
+  recipe.caption = EndsWithText(name, kindWord) ? RemoveSuffix(name, kindWord) : name;
   std::unique_ptr<TGuiObject> object = factory(recipe);
   QWidget* widget = object->Widget();
   if (*kind != TObjectKind::Form) {
-    if (base.centring) x = (window_.Client()->width() - widget->width()) / 2;
+    if (IsCentring(engine_)) x = (window_.Client()->width() - widget->width()) / 2;
     widget->move(x, y);
     widget->show();
-    base.nextObjectY = y + widget->height() + PlacementGap();
+    SetNextObjectPosition(engine_, NextObjectX(engine_), y + widget->height() + PlacementGap());
   }
   AddObject(name, std::move(object));
 }
 
 void TObjectSite::AddObject(const std::string& name, std::unique_ptr<TGuiObject> object) {
-  TNuraBase& base = engine_.Base();
-  const int id = base.objects.Count();
+  TObjList& objects = ObjectList(engine_);
+  const int id = objects.Count();
   const TObjectKind kind = object->Kind();
   object->Attach(*this, id);
-  base.objects.Add(std::make_unique<TObjNode>(name, std::move(object), id, kind));
+  objects.Add(std::make_unique<TObjNode>(name, std::move(object), id, kind));
   auto word = std::make_unique<THashNode>(name, false, kWordObject, id, ObjectKindName(kind), "", "");
-  word->position = base.cursor;
-  NodePtr added = base.words.AddNode(std::move(word));
-  if (base.nodeLastObject) base.words.AssignNode(*base.nodeLastObject, *added);
+  word->position = CursorPosition(engine_);
+  NodePtr added = AddWord(engine_, std::move(word));
+  if (const NodePtr& last = LastObjectWord(engine_)) AssignWord(engine_, *last, *added);
 }
 
 // ---- destruction ----
 
 void TObjectSite::DestroyObjectEntry(int index) {
-  TNuraBase& base = engine_.Base();
-  TObjNode* node = base.objects.GetItem(index);
+  TObjList& objects = ObjectList(engine_);
+  TObjNode* node = objects.GetItem(index);
   if (!node) return;
   if (!node->component) {
-    throw ENura(engine_.FormatErrorMessage(SJ("オブジェクトの破壊で、") +
+    throw ENura(FormatErrorMessage(engine_, SJ("オブジェクトの破壊で、") +
                                            ObjectText(node->name, "が特定できません。")));
   }
   // A control already freed with its container is only released.
@@ -90,7 +88,7 @@ void TObjectSite::DestroyObjectEntry(int index) {
     object->Empty();
     object->Widget()->hide();
   }
-  std::unique_ptr<TObjNode> taken = base.objects.Take(index);
+  std::unique_ptr<TObjNode> taken = objects.Take(index);
   taken->name.clear();
   window_.QueueForDestruction(std::move(taken));
 }
@@ -98,7 +96,7 @@ void TObjectSite::DestroyObjectEntry(int index) {
 // Objects whose widgets lie on `area`.
 std::string TObjectSite::NamesOn(QWidget& area) {
   std::string names;
-  TObjList& objects = engine_.Base().objects;
+  TObjList& objects = ObjectList(engine_);
   for (int i = 1; i < objects.Count(); ++i) {
     TObjNode* node = objects.GetItem(i);
     TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
@@ -109,17 +107,17 @@ std::string TObjectSite::NamesOn(QWidget& area) {
 
 void TObjectSite::MoveOnto(TGuiObject& parent, const std::string& childName) {
   if (childName.empty()) return;
-  NodePtr word = engine_.Base().words.FindNode(childName, false);
+  NodePtr word = FindWord(engine_, childName);
   TObjNode* node = word && word->kind == kWordObject ? NodeOf(word->id) : nullptr;
   TGuiObject* child = node ? GuiObjectOf(node->Control()) : nullptr;
-  if (!child) throw ENura(engine_.FormatErrorMessage("\"" + childName + SJ("\"は、オブジェクトではありません。")));
+  if (!child) throw ENura(FormatErrorMessage(engine_, "\"" + childName + SJ("\"は、オブジェクトではありません。")));
   QWidget* area = parent.ChildArea();
   QWidget* widget = child->Widget();
   // Qt cannot hold a container inside itself; a form or the main window
   // never becomes a child either.
   if (!area || widget == area || widget->isAncestorOf(area) || widget->isWindow()) {
     const TObjNode* container = NodeOf(parent.Id());
-    throw ENura(engine_.FormatErrorMessage(childName + SJ("を、") + (container ? container->name : "") +
+    throw ENura(FormatErrorMessage(engine_, childName + SJ("を、") + (container ? container->name : "") +
                                            SJ("へ、親変更に失敗。")));
   }
   const QPoint at = widget->pos();
@@ -133,13 +131,13 @@ void TObjectSite::MoveOnto(TGuiObject& parent, const std::string& childName) {
 }
 
 TObjectSite* ObjectSiteOf(TNuraEngine& engine) {
-  auto* window = dynamic_cast<TfrmNura*>(&engine.Host());
+  auto* window = dynamic_cast<TfrmNura*>(&EngineHost(engine));
   return window ? &window->Objects() : nullptr;
 }
 
 std::string PopObjectName(TNuraEngine& engine) {
   const std::string name = PopRawWord(engine);
-  return !name.empty() && name.front() == '"' ? engine.ExpandString(name) : name;
+  return !name.empty() && name.front() == '"' ? ExpandString(engine, name) : name;
 }
 
 void RaiseNotObject(TNuraEngine& engine, const std::string& name) {
@@ -185,49 +183,48 @@ void GetProperty(TNuraEngine& engine, CommandId) {
   TObjectSite* site = SiteOf(engine);
   if (!site || !site->GetObjectProperty(engine, object, property, value)) return;
   target->value = value;
-  target->annotation = engine.ResultKind();
+  target->annotation = ResultKind(engine);
 }
 
 // "オブジェクト破壊" ("?の"): the object named. Its own word goes; words
 // that only refer to it ("その", "イベントオブジェクト") stay.
 void DestroyObject(TNuraEngine& engine, CommandId) {
-  TNuraBase& base = engine.Base();
   const std::string name = PopName(engine);
   NodePtr word = FindWord(engine, name);
   if (!word) RaiseScriptError(engine, ObjectText(name, "が特定できません。"));
   if (word->kind != kWordObject) RaiseNotObject(engine, name);
-  TObjNode* node = base.objects.GetItem(word->id);
+  TObjNode* node = ObjectList(engine).GetItem(word->id);
   if (!node) {
-    if (word != base.nodeLastObject && word->name != SJ("イベントオブジェクト")) base.words.Delete(name, false);
+    if (word != LastObjectWord(engine) && word->name != SJ("イベントオブジェクト")) DeleteWord(engine, name, false);
     return;
   }
   if (word->id == 0) return;
   const std::string own = node->name;
   if (TObjectSite* site = SiteOf(engine)) site->DestroyObjectEntry(word->id);
-  base.words.Delete(own, false);
+  DeleteWord(engine, own, false);
 }
 
 // "オブジェクト全破壊": every object but the main window.
 void DestroyAllObjects(TNuraEngine& engine, CommandId) {
-  TNuraBase& base = engine.Base();
+  TObjList& objects = ObjectList(engine);
   TObjectSite* site = SiteOf(engine);
-  for (int id = 1; id < base.objects.Count(); ++id) {
-    TObjNode* node = base.objects.GetItem(id);
+  for (int id = 1; id < objects.Count(); ++id) {
+    TObjNode* node = objects.GetItem(id);
     if (!node) continue;
     const std::string name = node->name;
     if (site && node->component) site->DestroyObjectEntry(id);
-    base.words.Delete(name, false);
+    DeleteWord(engine, name, false);
   }
 }
 
 // "注目" ("?に"): the object gets the focus.
 void Focus(TNuraEngine& engine, CommandId) {
-  TNuraBase& base = engine.Base();
+  TObjList& objects = ObjectList(engine);
   std::string name = PopName(engine);
-  TObjNode* node = base.objects.FindByName(name);
+  TObjNode* node = objects.FindByName(name);
   if (!node) {
-    name = engine.ExpandString(name);
-    node = base.objects.FindByName(name);
+    name = ExpandString(engine, name);
+    node = objects.FindByName(name);
   }
   TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
   if (!object) RaiseScriptError(engine, ObjectText(name, "は、作成されていません。"));
@@ -245,15 +242,15 @@ void Focus(TNuraEngine& engine, CommandId) {
 
 // "その単語に特定" ("?を"): "その" refers to the word.
 void IdentifyWord(TNuraEngine& engine, CommandId) {
-  TNuraBase& base = engine.Base();
   const std::string name = PopName(engine);
   NodePtr word = FindWord(engine, name);
   if (!word) RaiseScriptError(engine, ObjectText(name, "は、作成されていません。"));
-  if (base.nodeLastObject && base.nodeLastObject != word) base.words.AssignNode(*base.nodeLastObject, *word);
+  const NodePtr& last = LastObjectWord(engine);
+  if (last && last != word) AssignWord(engine, *last, *word);
 }
 
-void Center(TNuraEngine& engine, CommandId) { engine.Base().centring = true; }
-void Uncenter(TNuraEngine& engine, CommandId) { engine.Base().centring = false; }
+void Center(TNuraEngine& engine, CommandId) { SetCentring(engine, true); }
+void Uncenter(TNuraEngine& engine, CommandId) { SetCentring(engine, false); }
 
 }  // namespace
 

@@ -5,7 +5,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-#include "engine/engine.h"
+#include "engine/command_api.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "gui/main_window.h"
@@ -38,7 +38,7 @@ int DefaultSlot(TObjectKind kind) {
 }  // namespace
 
 void TObjectSite::SetVariable(const char* utf8Name, const std::string& value) {
-  if (NodePtr node = engine_.Base().words.FindNode(SJ(utf8Name), false)) node->value = value;
+  if (NodePtr node = FindWord(engine_, SJ(utf8Name))) node->value = value;
 }
 
 void TObjectSite::StoreShiftState(unsigned flags) {
@@ -100,7 +100,7 @@ bool TObjectSite::BrowserBeforeNavigate(int id, const std::string& url) {
     SetVariable("ブラウザ移動先URL", url);
     RunSlot(id, kSlotClick);
   }
-  const NodePtr allow = engine_.Base().words.FindNode(SJ("ブラウザURL移動許可"), false);
+  const NodePtr allow = FindWord(engine_, SJ("ブラウザURL移動許可"));
   return !allow || TextToNumber(allow->value) != 0;
 }
 
@@ -125,16 +125,16 @@ void TObjectSite::RunSlot(int id, int slot) {
 void TObjectSite::RunEventCode(int id) {
   TObjNode* node = NodeOf(id);
   if (!node) {
-    throw ENura(engine_.FormatErrorMessage(SJ("オブジェクト\"") + std::to_string(id) +
+    throw ENura(FormatErrorMessage(engine_, SJ("オブジェクト\"") + std::to_string(id) +
                                            SJ("\"が特定できません。")));
   }
   const TextPos code = node->eventPos[0];
   if (!code) return;
-  if (NodePtr event = engine_.Base().words.FindNode(SJ("イベントオブジェクト"), false)) {
+  if (NodePtr event = FindWord(engine_, SJ("イベントオブジェクト"))) {
     event->kind = kWordObject;
     event->id = id;
   }
-  engine_.RunEventCode(code, engine_.Base().FileName());
+  nura::RunEventCode(engine_, code, CurrentFileName(engine_));
 }
 
 // ---- bindings ----
@@ -147,15 +147,15 @@ void TObjectSite::BindEventSlot(TObjNode& node, int slot, const std::string& giv
     return;
   }
   // Code written as a literal is taken as its text.
-  if (value.size() >= 2 && value.front() == '`' && value.back() == '`') value = TNuraEngine::RawLiteralToText(value);
-  else if (!value.empty() && value.front() == '"') value = engine_.ExpandString(value);
-  if (NodePtr word = engine_.Base().words.FindNode(value, false)) {
+  if (value.size() >= 2 && value.front() == '`' && value.back() == '`') value = RawLiteralToText(value);
+  else if (!value.empty() && value.front() == '"') value = ExpandString(engine_, value);
+  if (NodePtr word = FindWord(engine_, value)) {
     if (word->kind == kWordLabel) {
       node.eventPos[index] = word->position;
       return;
     }
     if (word->kind == kWordVariable) {
-      throw ENura(engine_.FormatErrorMessage(
+      throw ENura(FormatErrorMessage(engine_, 
           SJ("計算式に誤りがあります。イベントに変数を設定することは出来ません。ラベルを指定してください。")));
     }
   } else if (value.empty()) {
@@ -163,7 +163,7 @@ void TObjectSite::BindEventSlot(TObjNode& node, int slot, const std::string& giv
     return;
   } else if (value.front() == '(') {
     const char* p = value.c_str();
-    value = engine_.ReadWordAt(p);
+    value = ReadWordAt(engine_, p);
   }
   // Inline code: the slot keeps its own copy of the text.
   node.eventTexts[index] = value;

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "engine/conv_half.h"
-#include "engine/nura_base.h"
+#include "engine/command_api.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"
 

@@ -1,7 +1,7 @@
 // The property reader and writer, and object values.
 #include "gui/objects/object_site.h"
 
-#include "engine/engine.h"
+#include "engine/command_api.h"
 #include "engine/errors.h"
 #include "engine/sjis_text.h"
 #include "gui/main_window.h"
@@ -43,7 +43,7 @@ TObjectHandle TObjectSite::CreateMainWindowObject() {
   return object;
 }
 
-TObjNode* TObjectSite::NodeOf(int id) { return engine_.Base().objects.GetItem(id); }
+TObjNode* TObjectSite::NodeOf(int id) { return ObjectList(engine_).GetItem(id); }
 
 TGuiObject* TObjectSite::ObjectOf(int id) {
   TObjNode* node = NodeOf(id);
@@ -51,10 +51,10 @@ TGuiObject* TObjectSite::ObjectOf(int id) {
 }
 
 int TObjectSite::PlacementGap() {
-  return ClampCoordinate(StrictInteger(engine_.Base().words.FindValue(SJ("部品配置間隔"), false), 8));
+  return ClampCoordinate(StrictInteger(WordValue(engine_, SJ("部品配置間隔")), 8));
 }
 
-bool TObjectSite::Centring() { return engine_.Base().centring; }
+bool TObjectSite::Centring() { return IsCentring(engine_); }
 
 void TObjectSite::CentreInParent(QWidget& frame) {
   const QWidget* parent = frame.parentWidget();
@@ -64,17 +64,17 @@ void TObjectSite::CentreInParent(QWidget& frame) {
 }
 
 void TObjectSite::RaiseNotCreated(const std::string& name) {
-  throw ENura(engine_.FormatErrorMessage(SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。")));
+  throw ENura(FormatErrorMessage(engine_, SJ("オブジェクト\"") + name + SJ("\"は、作成されていません。")));
 }
 
 void TObjectSite::RaiseUnknownProperty(const TObjNode& node, const std::string& property) {
-  throw ENura(engine_.FormatErrorMessage(SJ("オブジェクト\"") + node.name + "\"(\"" +
+  throw ENura(FormatErrorMessage(engine_, SJ("オブジェクト\"") + node.name + "\"(\"" +
                                          ObjectKindName(node.kind) + SJ("\")の設定項目\"") +
                                          property + SJ("\"は未定義です。")));
 }
 
 void TObjectSite::RaiseReadOnly(const std::string& name) {
-  throw ENura(engine_.FormatErrorMessage("\"" + name + SJ("\"は、読取専用です。")));
+  throw ENura(FormatErrorMessage(engine_, "\"" + name + SJ("\"は、読取専用です。")));
 }
 
 // ---- reader ----
@@ -82,15 +82,15 @@ void TObjectSite::RaiseReadOnly(const std::string& name) {
 // The read text goes out; its kind letter, when it has one, becomes the
 // result kind.
 bool TObjectSite::Deliver(const TPropertyValue& out, std::string& value) {
-  if (!out.kind.empty()) engine_.SetResultKind(out.kind);
+  if (!out.kind.empty()) SetResultKind(engine_, out.kind);
   value = out.text;
   return true;
 }
 
 bool TObjectSite::GetObjectProperty(TNuraEngine&, const std::string& objectName,
                                     const std::string& property, std::string& value) {
-  const std::string name = IsQuotedName(objectName) ? engine_.ExpandString(objectName) : objectName;
-  NodePtr word = engine_.Base().words.FindNode(name, false);
+  const std::string name = IsQuotedName(objectName) ? ExpandString(engine_, objectName) : objectName;
+  NodePtr word = FindWord(engine_, name);
   if (!word || word->kind != kWordObject) return false;  // not a property reference
   TObjNode* node = NodeOf(word->id);
   TGuiObject* object = node ? GuiObjectOf(node->Control()) : nullptr;
@@ -117,7 +117,7 @@ bool TObjectSite::GetObjectProperty(TNuraEngine&, const std::string& objectName,
 bool TObjectSite::ReadCommon(TObjNode& node, TGuiObject&, TProperty p, const std::string& property,
                              TPropertyValue& out) {
   if (IsEventSlotProperty(p) || p == TProperty::Sort) {
-    throw ENura(engine_.FormatErrorMessage("\"" + node.name + "," + StrippedPropertyName(property) +
+    throw ENura(FormatErrorMessage(engine_, "\"" + node.name + "," + StrippedPropertyName(property) +
                                            SJ("\"は、未定義です。")));
   }
   switch (p) {
@@ -140,10 +140,10 @@ bool TObjectSite::ReadCommon(TObjNode& node, TGuiObject&, TProperty p, const std
 
 TPropertyTarget TObjectSite::NodeForWrite(THashNode& given) {
   TPropertyTarget target;
-  const std::string name = IsQuotedName(given.name) ? engine_.ExpandString(given.name) : given.name;
-  NodePtr word = engine_.Base().words.FindNode(name, false);
-  if (word && engine_.Base().nodeLastObject && engine_.Base().nodeLastObject != word)
-    engine_.Base().words.AssignNode(*engine_.Base().nodeLastObject, *word);
+  const std::string name = IsQuotedName(given.name) ? ExpandString(engine_, given.name) : given.name;
+  NodePtr word = FindWord(engine_, name);
+  const NodePtr& last = LastObjectWord(engine_);
+  if (word && last && last != word) AssignWord(engine_, *last, *word);
   if (!word || word->kind != kWordObject) RaiseNotCreated(name);
   target.word = word.get();
   target.node = NodeOf(word->id);
@@ -185,7 +185,7 @@ void TObjectSite::WriteObjectProperty(TNuraEngine&, const TPropertyTarget& targe
     case TWriteResult::Unknown:
       RaiseUnknownProperty(*target.node, property);
     case TWriteResult::Refused:
-      throw ENura(engine_.FormatErrorMessage(SJ("オブジェクト\"") + target.node->name +
+      throw ENura(FormatErrorMessage(engine_, SJ("オブジェクト\"") + target.node->name +
                                              SJ("\"の設定は、未定義です。")));
     case TWriteResult::Done:
       break;
@@ -202,13 +202,13 @@ void TObjectSite::AssignObjectValue(TNuraEngine&, THashNode& word, const std::st
 }
 
 bool TObjectSite::ReadObjectValue(TNuraEngine&, THashNode& word, std::string& value) {
-  engine_.SetResultKind("s");
+  SetResultKind(engine_, "s");
   TGuiObject* object = ObjectOf(word.id);
   if (!object) RaiseNotCreated(word.name);
   TPropertyValue out;
   switch (object->ReadValue(out)) {
     case TReadResult::Unknown:
-      throw ENura(engine_.FormatErrorMessage(SJ("オブジェクト\"") + word.name +
+      throw ENura(FormatErrorMessage(engine_, SJ("オブジェクト\"") + word.name +
                                              SJ("\"から、直接値を得ることは出来ません。")));
     case TReadResult::WordValue:
       out.Set(TrimText(word.value), "s");

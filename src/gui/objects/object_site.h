@@ -12,7 +12,7 @@
 #include <string>
 
 #include "engine/engine_host.h"
-#include "engine/nura_base.h"
+#include "engine/command_api.h"
 #include "gui/objects/object_properties.h"
 
 class QWidget;

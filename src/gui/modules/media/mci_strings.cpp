@@ -205,7 +205,7 @@ class TMciRun {
     if (element.empty() || (IsDeviceType(Lower(element)) && bang == std::string::npos)) throw EMci{kMissingParameter};
     const std::string name = Lower(alias.empty() ? element : alias);
     if (devices_.devices.count(name)) throw EMci{kAliasUsed};
-    const std::string file = element.find(':') == std::string::npos ? engine_.ResolveFilePath(element) : element;
+    const std::string file = element.find(':') == std::string::npos ? ResolveFilePath(engine_, element) : element;
     const QString path = QString::fromStdString(ScriptPathToNative(file));
     if (!QFileInfo(path).isFile()) throw EMci{kNoFile};
     if (QMediaDevices::defaultAudioOutput().isNull()) throw EMci{kNoAudio};

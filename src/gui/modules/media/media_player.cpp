@@ -126,7 +126,7 @@ void Play(TNuraEngine& engine, CommandId) {
   media.Disconnect();
   const std::string name = PopText(engine);
   std::string file = ExtractPackedFile(engine, name);
-  if (file.empty()) file = name.find(':') == std::string::npos ? engine.ResolveFilePath(name) : name;
+  if (file.empty()) file = name.find(':') == std::string::npos ? ResolveFilePath(engine, name) : name;
   const QString path = QString::fromStdString(ScriptPathToNative(file));
   if (!QFileInfo(path).isFile()) RaiseScriptError(engine, SJ("ファイル\"") + name + SJ("\"が、ありません。"));
   const std::string repeat = WordValue(engine, SJ("演奏繰り返し"));

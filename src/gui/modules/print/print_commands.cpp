@@ -43,7 +43,7 @@ void PrintMainWindow(TNuraEngine& engine, CommandId) {
   TfrmNura* form = WindowOf(engine);
   if (!form) return;
   form->activateWindow();
-  engine.Host().ProcessEvents();
+  EngineHost(engine).ProcessEvents();
   PrintPicture(engine, printer, form->grab().toImage());
 }
 
@@ -66,7 +66,7 @@ void PrintText(TNuraEngine& engine, CommandId) {
   const QFontMetrics metrics(painter.font(), &printer);
   const int bottom = painter.viewport().height();
   int y = 0;
-  for (const std::string& line : SplitLines(ExpandTabs(text, engine.TabWidth()))) {
+  for (const std::string& line : SplitLines(ExpandTabs(text, TabWidth(engine)))) {
     if (y > 0 && y + metrics.height() > bottom) {
       printer.newPage();
       y = 0;

@@ -37,7 +37,7 @@ bool PortToUse(TNuraEngine& engine, uint16_t& port, std::string& failure) {
     port = ntohs(static_cast<uint16_t>(entry->s_port));
     return true;
   }
-  const int32_t number = TNuraEngine::TextToInt32(WordValue(engine, SJ("TCPポート")));
+  const int32_t number = TextToInt32(WordValue(engine, SJ("TCPポート")));
   if (number < 0 || number > 65535) {
     failure = SJ("ポート番号") + Quoted(std::to_string(number)) + SJ("が正しくありません。");
     return false;

@@ -1,9 +1,8 @@
-#include "commands/word_commands.h"
+#include "engine/word_commands.h"
 
 #include <array>
 
 #include "engine/command_api.h"
-#include "support/number_functions.h"
 #include "engine/dialogs.h"
 #include "engine/engine.h"
 #include "engine/errors.h"

@@ -2,7 +2,7 @@
 // the error handling read them (warnOnError, errorLabel, errorResume), the
 // main window's close request reads the shutdown label, the statement loop
 // the line-step flag.
-#include "commands/error_mode_commands.h"
+#include "engine/error_mode_commands.h"
 
 #include "engine/command_api.h"
 #include "engine/engine.h"
