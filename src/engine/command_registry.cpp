@@ -1,5 +1,6 @@
 #include "engine/command_registry.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace nura {
@@ -27,6 +28,14 @@ void RegisterCommandHandler(CommandId id, CommandHandler handler) {
   std::vector<CommandHandler>& handlers = Handlers();
   if (at >= handlers.size()) handlers.resize(at + 1);
   handlers[at] = handler;
+}
+
+void RegisterCommandTable(std::span<const CommandEntry> table) {
+  std::vector<CommandHandler>& handlers = Handlers();
+  size_t size = handlers.size();
+  for (const CommandEntry& entry : table) size = std::max(size, static_cast<size_t>(IdNumber(entry.id)) + 1);
+  handlers.resize(size);
+  for (const CommandEntry& entry : table) handlers[static_cast<size_t>(IdNumber(entry.id))] = entry.handler;
 }
 
 CommandHandler FindCommandHandler(int id) {
