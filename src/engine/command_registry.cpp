@@ -14,9 +14,8 @@ std::vector<CommandHandler>& Handlers() {
 }
 
 constexpr CommandId kAllIds[] = {
-#define NURA_COMMAND_ID(name, id) CommandId::name,
-#include "engine/command_ids.inc"
-#undef NURA_COMMAND_ID
+#define NURA_COMMAND(id, number) CommandId::id,
+#include "engine/vocabulary_commands.inc"
 };
 
 }  // namespace
