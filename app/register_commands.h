@@ -1,4 +1,4 @@
-// Registers the command handlers of every subsystem by command id.
+// Registers the command handlers of every family of app/command_families.inc.
 #pragma once
 
 namespace nura {

@@ -1,4 +1,5 @@
-# Run by the build: every #include "folder/..." in src/, app/ and tests/
+# Run by the build: every #include "folder/..." in src/, app/, fuzz/, bench/
+# and tests/
 # must name a folder that the including file's folder may use, and the
 # layers that run without a window include no Qt or POSIX header. Each
 # include that breaks a rule is reported with its file, line and the rule.
@@ -23,6 +24,8 @@ set(table
   "src/net               : support engine platform"
   "src/archive           : support engine platform"
   "app                   : archive net editor images gui commands support engine platform"
+  "fuzz                  : app archive net editor images gui commands support engine platform"
+  "bench                 : app archive net editor images gui commands support engine platform"
   "tests/common          : gui engine platform"
   "tests/platform        : common"
   "tests/engine          : commands common platform"
@@ -40,9 +43,10 @@ set(table
 # header, then the folders (and all below them) that may include it.
 set(only_from
   # The main window is reached through host interfaces, not by its class.
-  "gui/main_window.h     : src/gui app tests"
+  "gui/main_window.h     : src/gui app tests fuzz"
   # The interpreter's state stays behind the handler API.
-  # "engine/engine.h engine/nura_base.h : src/engine tests/engine"
+  # The tests may look at it (their fixtures drive a state by hand).
+  "engine/engine.h engine/nura_base.h : src/engine tests"
 )
 
 # The engine, the shared libraries and the command families use neither Qt
@@ -70,7 +74,8 @@ set(failures "")
 set(checked 0)
 file(GLOB_RECURSE files RELATIVE "${ROOT}"
   "${ROOT}/src/*.cpp" "${ROOT}/src/*.h" "${ROOT}/src/*.inc" "${ROOT}/src/*.c"
-  "${ROOT}/app/*.cpp" "${ROOT}/app/*.h"
+  "${ROOT}/app/*.cpp" "${ROOT}/app/*.h" "${ROOT}/app/*.inc"
+  "${ROOT}/fuzz/*.cpp" "${ROOT}/fuzz/*.h" "${ROOT}/bench/*.cpp" "${ROOT}/bench/*.h"
   "${ROOT}/tests/*.cpp" "${ROOT}/tests/*.h" "${ROOT}/tests/*.c")
 foreach(file ${files})
   set(row "")

@@ -289,10 +289,12 @@ void MakeSelfExtracting(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterArchiveCommands() {
-  RegisterCommandHandler(CommandId::Pack, Pack);
-  RegisterCommandHandler(CommandId::Unpack, Unpack);
-  RegisterCommandHandler(CommandId::MakeSelfExtracting, MakeSelfExtracting);
-}
+constexpr CommandEntry kArchiveCommands[] = {
+    {CommandId::Pack, Pack},
+    {CommandId::Unpack, Unpack},
+    {CommandId::MakeSelfExtracting, MakeSelfExtracting},
+};
+
+void RegisterArchiveCommands() { RegisterCommandTable(kArchiveCommands); }
 
 }  // namespace nura

@@ -222,15 +222,17 @@ bool WriteBinaryField(std::string& data, int64_t start, TBinaryFormat format,
   return true;
 }
 
-void RegisterArrayCommands() {
-  RegisterCommandHandler(CommandId::Sort, SortText);
-  RegisterCommandHandler(CommandId::NumberSort, SortNumbers);
-  RegisterCommandHandler(CommandId::Reverse, Reverse);
-  RegisterCommandHandler(CommandId::InsertLine, InsertLineCommand);
-  RegisterCommandHandler(CommandId::DeleteLine, DeleteLine);
-  RegisterCommandHandler(CommandId::Shuffle, Shuffle);
-  RegisterCommandHandler(CommandId::BinaryGet, BinaryGet);
-  RegisterCommandHandler(CommandId::BinarySet, BinarySet);
-}
+constexpr CommandEntry kArrayCommands[] = {
+    {CommandId::Sort, SortText},
+    {CommandId::NumberSort, SortNumbers},
+    {CommandId::Reverse, Reverse},
+    {CommandId::InsertLine, InsertLineCommand},
+    {CommandId::DeleteLine, DeleteLine},
+    {CommandId::Shuffle, Shuffle},
+    {CommandId::BinaryGet, BinaryGet},
+    {CommandId::BinarySet, BinarySet},
+};
+
+void RegisterArrayCommands() { RegisterCommandTable(kArrayCommands); }
 
 }  // namespace nura

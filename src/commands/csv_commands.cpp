@@ -314,32 +314,34 @@ void TableRemoveDuplicates(TNuraEngine& engine, CommandId) {
 
 TFindCsv& FindCsvOf(TNuraEngine& engine) { return FamilyState<TFindCsv>(engine); }
 
-void RegisterCsvCommands() {
-  RegisterCommandHandler(CommandId::TablePickup, TablePickup);
-  RegisterCommandHandler(CommandId::TableSelect, TableSelect);
-  RegisterCommandHandler(CommandId::TableJoin, TableJoin);
-  RegisterCommandHandler(CommandId::TableTranspose, TableTranspose);
-  RegisterCommandHandler(CommandId::ElementCount, TableRowCount);
-  RegisterCommandHandler(CommandId::TableRowCount, TableRowCount);
-  RegisterCommandHandler(CommandId::TableColumnCount, TableColCount);
-  RegisterCommandHandler(CommandId::TableFind, TableFind);
-  RegisterCommandHandler(CommandId::TableFuzzyFind, TableFind);
-  RegisterCommandHandler(CommandId::TableFindNext, TableFindNext);
-  RegisterCommandHandler(CommandId::TableFindClear, TableFindClear);
-  RegisterCommandHandler(CommandId::TableMax, TableMaxMin);
-  RegisterCommandHandler(CommandId::TableMin, TableMaxMin);
-  RegisterCommandHandler(CommandId::TableSum, TableSumMean);
-  RegisterCommandHandler(CommandId::TableMean, TableSumMean);
-  RegisterCommandHandler(CommandId::TableSort, TableSort);
-  RegisterCommandHandler(CommandId::TableNumberSort, TableSort);
-  RegisterCommandHandler(CommandId::TableDateSort, TableSort);
-  RegisterCommandHandler(CommandId::TableColumnReplace, TableColumnReplace);
-  RegisterCommandHandler(CommandId::TableMoveColumn, TableColumnMove);
-  RegisterCommandHandler(CommandId::TableInsertColumn, TableColumnInsert);
-  RegisterCommandHandler(CommandId::TableDeleteColumn, TableColumnDelete);
-  RegisterCommandHandler(CommandId::TableCopyColumn, TableColumnCopy);
-  RegisterCommandHandler(CommandId::TablePasteColumn, TableColumnPaste);
-  RegisterCommandHandler(CommandId::TableRemoveDuplicates, TableRemoveDuplicates);
-}
+constexpr CommandEntry kCsvCommands[] = {
+    {CommandId::TablePickup, TablePickup},
+    {CommandId::TableSelect, TableSelect},
+    {CommandId::TableJoin, TableJoin},
+    {CommandId::TableTranspose, TableTranspose},
+    {CommandId::ElementCount, TableRowCount},
+    {CommandId::TableRowCount, TableRowCount},
+    {CommandId::TableColumnCount, TableColCount},
+    {CommandId::TableFind, TableFind},
+    {CommandId::TableFuzzyFind, TableFind},
+    {CommandId::TableFindNext, TableFindNext},
+    {CommandId::TableFindClear, TableFindClear},
+    {CommandId::TableMax, TableMaxMin},
+    {CommandId::TableMin, TableMaxMin},
+    {CommandId::TableSum, TableSumMean},
+    {CommandId::TableMean, TableSumMean},
+    {CommandId::TableSort, TableSort},
+    {CommandId::TableNumberSort, TableSort},
+    {CommandId::TableDateSort, TableSort},
+    {CommandId::TableColumnReplace, TableColumnReplace},
+    {CommandId::TableMoveColumn, TableColumnMove},
+    {CommandId::TableInsertColumn, TableColumnInsert},
+    {CommandId::TableDeleteColumn, TableColumnDelete},
+    {CommandId::TableCopyColumn, TableColumnCopy},
+    {CommandId::TablePasteColumn, TableColumnPaste},
+    {CommandId::TableRemoveDuplicates, TableRemoveDuplicates},
+};
+
+void RegisterCsvCommands() { RegisterCommandTable(kCsvCommands); }
 
 }  // namespace nura

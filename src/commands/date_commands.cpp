@@ -73,15 +73,17 @@ void Difference(TNuraEngine& engine, CommandId id) {
 
 }  // namespace
 
-void RegisterDateCommands() {
-  RegisterCommandHandler(CommandId::Now, Now);
-  RegisterCommandHandler(CommandId::Today, Today);
-  RegisterCommandHandler(CommandId::Weekday, Weekday);
-  RegisterCommandHandler(CommandId::WeekdayNumber, Weekday);
-  RegisterCommandHandler(CommandId::AddTime, AddOffset);
-  RegisterCommandHandler(CommandId::AddDate, AddOffset);
-  RegisterCommandHandler(CommandId::DayDifference, Difference);
-  RegisterCommandHandler(CommandId::SecondDifference, Difference);
-}
+constexpr CommandEntry kDateCommands[] = {
+    {CommandId::Now, Now},
+    {CommandId::Today, Today},
+    {CommandId::Weekday, Weekday},
+    {CommandId::WeekdayNumber, Weekday},
+    {CommandId::AddTime, AddOffset},
+    {CommandId::AddDate, AddOffset},
+    {CommandId::DayDifference, Difference},
+    {CommandId::SecondDifference, Difference},
+};
+
+void RegisterDateCommands() { RegisterCommandTable(kDateCommands); }
 
 }  // namespace nura

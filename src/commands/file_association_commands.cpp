@@ -84,9 +84,11 @@ void RemoveAssociation(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterAssociationCommands() {
-  RegisterCommandHandler(CommandId::Associate, Associate);
-  RegisterCommandHandler(CommandId::RemoveAssociation, RemoveAssociation);
-}
+constexpr CommandEntry kAssociationCommands[] = {
+    {CommandId::Associate, Associate},
+    {CommandId::RemoveAssociation, RemoveAssociation},
+};
+
+void RegisterAssociationCommands() { RegisterCommandTable(kAssociationCommands); }
 
 }  // namespace nura

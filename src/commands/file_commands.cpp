@@ -262,27 +262,28 @@ void CreateShortcut(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
+constexpr CommandEntry kFileCommands[] = {
+    {CommandId::ReadFile, ReadFile},
+    {CommandId::ReadFileUnnamed, ReadFile},
+    {CommandId::WriteFile, WriteFile},
+    {CommandId::WriteFileUnnamed, WriteFile},
+    {CommandId::AppendFile, AppendFile},
+    {CommandId::CopyFile, CopyFile},
+    {CommandId::MoveFile, MoveFile},
+    {CommandId::RenameFile, RenameFile},
+    {CommandId::DeleteFile, DeleteFile},
+    {CommandId::DeleteFileCompletely, DeleteFileCompletely},
+    {CommandId::CreateFolder, CreateFolder},
+    {CommandId::DeleteFolder, DeleteFolder},
+    {CommandId::SetWorkingFolder, SetWorkingFolder},
+    {CommandId::WorkingFolder, WorkingFolder},
+    {CommandId::SetFileAttributes, SetAttributes},
+    {CommandId::GetFileAttributes, GetAttributes},
+    {CommandId::CreateShortcut, CreateShortcut},
+};
+
 void RegisterFileCommands() {
-  const std::pair<CommandId, CommandHandler> handlers[] = {
-      {CommandId::ReadFile, ReadFile},
-      {CommandId::ReadFileUnnamed, ReadFile},
-      {CommandId::WriteFile, WriteFile},
-      {CommandId::WriteFileUnnamed, WriteFile},
-      {CommandId::AppendFile, AppendFile},
-      {CommandId::CopyFile, CopyFile},
-      {CommandId::MoveFile, MoveFile},
-      {CommandId::RenameFile, RenameFile},
-      {CommandId::DeleteFile, DeleteFile},
-      {CommandId::DeleteFileCompletely, DeleteFileCompletely},
-      {CommandId::CreateFolder, CreateFolder},
-      {CommandId::DeleteFolder, DeleteFolder},
-      {CommandId::SetWorkingFolder, SetWorkingFolder},
-      {CommandId::WorkingFolder, WorkingFolder},
-      {CommandId::SetFileAttributes, SetAttributes},
-      {CommandId::GetFileAttributes, GetAttributes},
-      {CommandId::CreateShortcut, CreateShortcut},
-  };
-  for (const auto& [id, handler] : handlers) RegisterCommandHandler(id, handler);
+  RegisterCommandTable(kFileCommands);
   RegisterFileQueryCommands();
   RegisterAssociationCommands();
 }

@@ -174,18 +174,20 @@ void ReadBinary(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterFileHandleCommands() {
-  RegisterCommandHandler(CommandId::HandleOpen, Open);
-  RegisterCommandHandler(CommandId::HandleOpenDetailed, OpenDetailed);
-  RegisterCommandHandler(CommandId::HandleClose, Close);
-  RegisterCommandHandler(CommandId::HandleAtEnd, Eof);
-  RegisterCommandHandler(CommandId::HandleToStart, ToStart);
-  RegisterCommandHandler(CommandId::HandleToEnd, ToEnd);
-  RegisterCommandHandler(CommandId::HandleSeek, Move);
-  RegisterCommandHandler(CommandId::HandleReadLine, ReadLine);
-  RegisterCommandHandler(CommandId::HandleWriteLine, WriteLine);
-  RegisterCommandHandler(CommandId::HandleWriteBinary, WriteBinary);
-  RegisterCommandHandler(CommandId::HandleReadBinary, ReadBinary);
-}
+constexpr CommandEntry kFileHandleCommands[] = {
+    {CommandId::HandleOpen, Open},
+    {CommandId::HandleOpenDetailed, OpenDetailed},
+    {CommandId::HandleClose, Close},
+    {CommandId::HandleAtEnd, Eof},
+    {CommandId::HandleToStart, ToStart},
+    {CommandId::HandleToEnd, ToEnd},
+    {CommandId::HandleSeek, Move},
+    {CommandId::HandleReadLine, ReadLine},
+    {CommandId::HandleWriteLine, WriteLine},
+    {CommandId::HandleWriteBinary, WriteBinary},
+    {CommandId::HandleReadBinary, ReadBinary},
+};
+
+void RegisterFileHandleCommands() { RegisterCommandTable(kFileHandleCommands); }
 
 }  // namespace nura

@@ -145,24 +145,23 @@ void ReplaceExtension(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterFileQueryCommands() {
-  const std::pair<CommandId, CommandHandler> handlers[] = {
-      {CommandId::ListFiles, ListFiles},
-      {CommandId::ListFolders, ListFolders},
-      {CommandId::ListAllFiles, ListAllFiles},
-      {CommandId::IsFolder, IsFolder},
-      {CommandId::IsFile, IsFile},
-      {CommandId::Exists, Exists},
-      {CommandId::ShortName, ShortName},
-      {CommandId::LongName, LongName},
-      {CommandId::FileDate, FileDate},
-      {CommandId::FileSize, FileSize},
-      {CommandId::FolderPart, FolderPart},
-      {CommandId::NamePart, NamePart},
-      {CommandId::ExtensionPart, ExtensionPart},
-      {CommandId::ReplaceExtension, ReplaceExtension},
-  };
-  for (const auto& [id, handler] : handlers) RegisterCommandHandler(id, handler);
-}
+constexpr CommandEntry kFileQueryCommands[] = {
+    {CommandId::ListFiles, ListFiles},
+    {CommandId::ListFolders, ListFolders},
+    {CommandId::ListAllFiles, ListAllFiles},
+    {CommandId::IsFolder, IsFolder},
+    {CommandId::IsFile, IsFile},
+    {CommandId::Exists, Exists},
+    {CommandId::ShortName, ShortName},
+    {CommandId::LongName, LongName},
+    {CommandId::FileDate, FileDate},
+    {CommandId::FileSize, FileSize},
+    {CommandId::FolderPart, FolderPart},
+    {CommandId::NamePart, NamePart},
+    {CommandId::ExtensionPart, ExtensionPart},
+    {CommandId::ReplaceExtension, ReplaceExtension},
+};
+
+void RegisterFileQueryCommands() { RegisterCommandTable(kFileQueryCommands); }
 
 }  // namespace nura

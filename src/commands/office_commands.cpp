@@ -57,15 +57,26 @@ void OfficeCommand(TNuraEngine& engine, CommandId id) {
 
 }  // namespace
 
-void RegisterOfficeCommands() {
-  for (const CommandId id :
-       {CommandId::ExcelStart, CommandId::ExcelOpen, CommandId::ExcelSave, CommandId::ExcelQuit,
-        CommandId::ExcelPrint, CommandId::ExcelSet, CommandId::ExcelGet,
-        CommandId::ExcelRunMacro, CommandId::WordStart, CommandId::WordOpen, CommandId::WordSave,
-        CommandId::WordQuit, CommandId::WordPrint, CommandId::WordSetBookmark,
-        CommandId::WordInsertText, CommandId::WordGetBody, CommandId::WordRunMacro}) {
-    RegisterCommandHandler(id, OfficeCommand);
-  }
-}
+constexpr CommandEntry kOfficeCommands[] = {
+    {CommandId::ExcelStart, OfficeCommand},
+    {CommandId::ExcelOpen, OfficeCommand},
+    {CommandId::ExcelSave, OfficeCommand},
+    {CommandId::ExcelQuit, OfficeCommand},
+    {CommandId::ExcelPrint, OfficeCommand},
+    {CommandId::ExcelSet, OfficeCommand},
+    {CommandId::ExcelGet, OfficeCommand},
+    {CommandId::ExcelRunMacro, OfficeCommand},
+    {CommandId::WordStart, OfficeCommand},
+    {CommandId::WordOpen, OfficeCommand},
+    {CommandId::WordSave, OfficeCommand},
+    {CommandId::WordQuit, OfficeCommand},
+    {CommandId::WordPrint, OfficeCommand},
+    {CommandId::WordSetBookmark, OfficeCommand},
+    {CommandId::WordInsertText, OfficeCommand},
+    {CommandId::WordGetBody, OfficeCommand},
+    {CommandId::WordRunMacro, OfficeCommand},
+};
+
+void RegisterOfficeCommands() { RegisterCommandTable(kOfficeCommands); }
 
 }  // namespace nura

@@ -83,8 +83,13 @@ void RegexpCommand(TNuraEngine& engine, CommandId id) {
 
 }  // namespace
 
-void RegisterRegexpCommands() {
-  for (CommandId id : {CommandId::RegexMatch, CommandId::RegexSplit, CommandId::RegexReplace, CommandId::RegexTranslate}) RegisterCommandHandler(id, RegexpCommand);
-}
+constexpr CommandEntry kRegexpCommands[] = {
+    {CommandId::RegexMatch, RegexpCommand},
+    {CommandId::RegexSplit, RegexpCommand},
+    {CommandId::RegexReplace, RegexpCommand},
+    {CommandId::RegexTranslate, RegexpCommand},
+};
+
+void RegisterRegexpCommands() { RegisterCommandTable(kRegexpCommands); }
 
 }  // namespace nura

@@ -233,24 +233,26 @@ void FormRestore(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterRegistryCommands() {
-  RegisterCommandHandler(CommandId::RegOpen, RegOpen);
-  RegisterCommandHandler(CommandId::RegClose, RegClose);
-  RegisterCommandHandler(CommandId::RegRead, RegRead);
-  RegisterCommandHandler(CommandId::RegWrite, RegWrite);
-  RegisterCommandHandler(CommandId::RegReadDWord, RegReadDWord);
-  RegisterCommandHandler(CommandId::RegWriteDWord, RegWriteDWord);
-  RegisterCommandHandler(CommandId::RegReadBinary, RegReadBinary);
-  RegisterCommandHandler(CommandId::RegWriteBinary, RegWriteBinary);
-  RegisterCommandHandler(CommandId::RegSubKeys, RegSubKeys);
-  RegisterCommandHandler(CommandId::RegDeleteValue, RegDeleteValue);
-  RegisterCommandHandler(CommandId::RegDeleteKey, RegDeleteKey);
-  RegisterCommandHandler(CommandId::IniOpen, IniOpen);
-  RegisterCommandHandler(CommandId::IniClose, IniClose);
-  RegisterCommandHandler(CommandId::IniWrite, IniWrite);
-  RegisterCommandHandler(CommandId::IniRead, IniRead);
-  RegisterCommandHandler(CommandId::FormSave, FormSave);
-  RegisterCommandHandler(CommandId::FormRestore, FormRestore);
-}
+constexpr CommandEntry kRegistryCommands[] = {
+    {CommandId::RegOpen, RegOpen},
+    {CommandId::RegClose, RegClose},
+    {CommandId::RegRead, RegRead},
+    {CommandId::RegWrite, RegWrite},
+    {CommandId::RegReadDWord, RegReadDWord},
+    {CommandId::RegWriteDWord, RegWriteDWord},
+    {CommandId::RegReadBinary, RegReadBinary},
+    {CommandId::RegWriteBinary, RegWriteBinary},
+    {CommandId::RegSubKeys, RegSubKeys},
+    {CommandId::RegDeleteValue, RegDeleteValue},
+    {CommandId::RegDeleteKey, RegDeleteKey},
+    {CommandId::IniOpen, IniOpen},
+    {CommandId::IniClose, IniClose},
+    {CommandId::IniWrite, IniWrite},
+    {CommandId::IniRead, IniRead},
+    {CommandId::FormSave, FormSave},
+    {CommandId::FormRestore, FormRestore},
+};
+
+void RegisterRegistryCommands() { RegisterCommandTable(kRegistryCommands); }
 
 }  // namespace nura

@@ -183,13 +183,15 @@ TLaunchPlan PlanLaunch(TNuraEngine& engine, const std::string& text) {
   return {programNative, ToUtf8(SplitArguments(parts.parameters))};
 }
 
-void RegisterShellCommands() {
-  RegisterCommandHandler(CommandId::Launch, CmdLaunch);
-  RegisterCommandHandler(CommandId::LaunchAndWait, CmdLaunchAndWait);
-  RegisterCommandHandler(CommandId::OpenInFileManager, CmdOpenInFileManager);
-  RegisterCommandHandler(CommandId::DriveType, CmdDriveType);
-  RegisterCommandHandler(CommandId::Copy, CmdCopy);
-  RegisterCommandHandler(CommandId::ClipboardText, CmdClipboardText);
-}
+constexpr CommandEntry kShellCommands[] = {
+    {CommandId::Launch, CmdLaunch},
+    {CommandId::LaunchAndWait, CmdLaunchAndWait},
+    {CommandId::OpenInFileManager, CmdOpenInFileManager},
+    {CommandId::DriveType, CmdDriveType},
+    {CommandId::Copy, CmdCopy},
+    {CommandId::ClipboardText, CmdClipboardText},
+};
+
+void RegisterShellCommands() { RegisterCommandTable(kShellCommands); }
 
 }  // namespace nura

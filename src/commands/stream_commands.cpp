@@ -116,11 +116,13 @@ std::optional<std::string> DecipherDataFile(const std::string& content) {
   return plain.substr(4, n);
 }
 
-void RegisterStreamCommands() {
-  RegisterCommandHandler(CommandId::ShareSave, ShareSave);
-  RegisterCommandHandler(CommandId::ShareLoad, ShareLoad);
-  RegisterCommandHandler(CommandId::EncipherSave, EncipherSave);
-  RegisterCommandHandler(CommandId::DecipherLoad, DecipherLoad);
-}
+constexpr CommandEntry kStreamCommands[] = {
+    {CommandId::ShareSave, ShareSave},
+    {CommandId::ShareLoad, ShareLoad},
+    {CommandId::EncipherSave, EncipherSave},
+    {CommandId::DecipherLoad, DecipherLoad},
+};
+
+void RegisterStreamCommands() { RegisterCommandTable(kStreamCommands); }
 
 }  // namespace nura

@@ -258,30 +258,32 @@ void FoldCommand(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterTextCutCommands() {
-  RegisterCommandHandler(CommandId::Length, LengthCommand);
-  RegisterCommandHandler(CommandId::ByteLength, ByteLengthCommand);
-  RegisterCommandHandler(CommandId::Pos, PosCommand);
-  RegisterCommandHandler(CommandId::Mid, MidCommand);
-  RegisterCommandHandler(CommandId::MidBytes, MidBytesCommand);
-  RegisterCommandHandler(CommandId::Left, LeftRightCommand);
-  RegisterCommandHandler(CommandId::Right, LeftRightCommand);
-  RegisterCommandHandler(CommandId::DropRight, DropCommand);
-  RegisterCommandHandler(CommandId::DropLeft, DropCommand);
-  RegisterCommandHandler(CommandId::CutLeft, CutCountCommand);
-  RegisterCommandHandler(CommandId::CutRight, CutCountCommand);
-  RegisterCommandHandler(CommandId::Cut, CutCommand);
-  RegisterCommandHandler(CommandId::CutEscaped, CutEscapedCommand);
-  RegisterCommandHandler(CommandId::CutRange, CutRangeCommand);
-  RegisterCommandHandler(CommandId::Replace, ReplaceCommand);
-  RegisterCommandHandler(CommandId::ReplaceOnce, ReplaceCommand);
-  RegisterCommandHandler(CommandId::Count, CountCommand);
-  RegisterCommandHandler(CommandId::RemoveTags, RemoveTagsCommand);
-  RegisterCommandHandler(CommandId::ExtractTags, ExtractTagsCommand);
-  RegisterCommandHandler(CommandId::Paragraph, ParagraphCommand);
-  RegisterCommandHandler(CommandId::Fold, FoldCommand);
-  RegisterCommandHandler(CommandId::Split, SplitCommand);
-}
+constexpr CommandEntry kTextCutCommands[] = {
+    {CommandId::Length, LengthCommand},
+    {CommandId::ByteLength, ByteLengthCommand},
+    {CommandId::Pos, PosCommand},
+    {CommandId::Mid, MidCommand},
+    {CommandId::MidBytes, MidBytesCommand},
+    {CommandId::Left, LeftRightCommand},
+    {CommandId::Right, LeftRightCommand},
+    {CommandId::DropRight, DropCommand},
+    {CommandId::DropLeft, DropCommand},
+    {CommandId::CutLeft, CutCountCommand},
+    {CommandId::CutRight, CutCountCommand},
+    {CommandId::Cut, CutCommand},
+    {CommandId::CutEscaped, CutEscapedCommand},
+    {CommandId::CutRange, CutRangeCommand},
+    {CommandId::Replace, ReplaceCommand},
+    {CommandId::ReplaceOnce, ReplaceCommand},
+    {CommandId::Count, CountCommand},
+    {CommandId::RemoveTags, RemoveTagsCommand},
+    {CommandId::ExtractTags, ExtractTagsCommand},
+    {CommandId::Paragraph, ParagraphCommand},
+    {CommandId::Fold, FoldCommand},
+    {CommandId::Split, SplitCommand},
+};
+
+void RegisterTextCutCommands() { RegisterCommandTable(kTextCutCommands); }
 
 void RegisterStringCommands() {
   RegisterTextCutCommands();

@@ -83,16 +83,28 @@ void CharacterCommand(TNuraEngine& engine, CommandId id) {
 
 }  // namespace
 
-void RegisterTextConvertCommands() {
-  for (CommandId id : {CommandId::HalfWidth, CommandId::FullWidth, CommandId::AlnumHalf, CommandId::Hiragana, CommandId::Katakana,
-                 CommandId::UpperCase, CommandId::LowerCase, CommandId::StripOkurigana, CommandId::ToEuc, CommandId::ToJis, CommandId::ToSjis}) {
-    RegisterCommandHandler(id, ConvertCommand);
-  }
-  for (CommandId id : {CommandId::IsUpper, CommandId::IsDigit, CommandId::IsWide, CommandId::IsHiragana, CommandId::IsKatakana, CommandId::IsNumeric}) {
-    RegisterCommandHandler(id, ClassifyCommand);
-  }
-  RegisterCommandHandler(CommandId::KeyCode, KeyCodeCommand);
-  RegisterCommandHandler(CommandId::Character, CharacterCommand);
-}
+constexpr CommandEntry kTextConvertCommands[] = {
+    {CommandId::HalfWidth, ConvertCommand},
+    {CommandId::FullWidth, ConvertCommand},
+    {CommandId::AlnumHalf, ConvertCommand},
+    {CommandId::Hiragana, ConvertCommand},
+    {CommandId::Katakana, ConvertCommand},
+    {CommandId::UpperCase, ConvertCommand},
+    {CommandId::LowerCase, ConvertCommand},
+    {CommandId::StripOkurigana, ConvertCommand},
+    {CommandId::ToEuc, ConvertCommand},
+    {CommandId::ToJis, ConvertCommand},
+    {CommandId::ToSjis, ConvertCommand},
+    {CommandId::IsUpper, ClassifyCommand},
+    {CommandId::IsDigit, ClassifyCommand},
+    {CommandId::IsWide, ClassifyCommand},
+    {CommandId::IsHiragana, ClassifyCommand},
+    {CommandId::IsKatakana, ClassifyCommand},
+    {CommandId::IsNumeric, ClassifyCommand},
+    {CommandId::KeyCode, KeyCodeCommand},
+    {CommandId::Character, CharacterCommand},
+};
+
+void RegisterTextConvertCommands() { RegisterCommandTable(kTextConvertCommands); }
 
 }  // namespace nura

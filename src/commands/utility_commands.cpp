@@ -182,23 +182,25 @@ void TakeArguments(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterUtilityCommands() {
-  RegisterCommandHandler(CommandId::Switch, Switch);
-  RegisterCommandHandler(CommandId::CompareText, CompareText);
-  RegisterCommandHandler(CommandId::Match, Match);
-  RegisterCommandHandler(CommandId::BinaryDump, BinaryDump);
-  RegisterCommandHandler(CommandId::SystemTime, SystemTime);
-  RegisterCommandHandler(CommandId::Base64Encode, Base64);
-  RegisterCommandHandler(CommandId::Base64Decode, Base64);
-  RegisterCommandHandler(CommandId::MainWindowStyle, MainWindowStyle);
-  RegisterCommandHandler(CommandId::JapaneseEra, JapaneseEra);
-  RegisterCommandHandler(CommandId::ListVariables, ListVariables);
-  RegisterCommandHandler(CommandId::HtmlTable, HtmlTable);
-  RegisterCommandHandler(CommandId::TrayIcon, TrayIcon);
-  RegisterCommandHandler(CommandId::Store, Store);
-  RegisterCommandHandler(CommandId::Continue, Continue);
-  RegisterCommandHandler(CommandId::DefineFunction, DefineFunction);
-  RegisterCommandHandler(CommandId::TakeArguments, TakeArguments);
-}
+constexpr CommandEntry kUtilityCommands[] = {
+    {CommandId::Switch, Switch},
+    {CommandId::CompareText, CompareText},
+    {CommandId::Match, Match},
+    {CommandId::BinaryDump, BinaryDump},
+    {CommandId::SystemTime, SystemTime},
+    {CommandId::Base64Encode, Base64},
+    {CommandId::Base64Decode, Base64},
+    {CommandId::MainWindowStyle, MainWindowStyle},
+    {CommandId::JapaneseEra, JapaneseEra},
+    {CommandId::ListVariables, ListVariables},
+    {CommandId::HtmlTable, HtmlTable},
+    {CommandId::TrayIcon, TrayIcon},
+    {CommandId::Store, Store},
+    {CommandId::Continue, Continue},
+    {CommandId::DefineFunction, DefineFunction},
+    {CommandId::TakeArguments, TakeArguments},
+};
+
+void RegisterUtilityCommands() { RegisterCommandTable(kUtilityCommands); }
 
 }  // namespace nura

@@ -69,11 +69,15 @@ void EditorSettingsDialog(TNuraEngine& engine, CommandId id) {
 
 }  // namespace
 
+constexpr CommandEntry kEditorCommands[] = {
+    {CommandId::EditorSettings, EditorSettingsDialog},
+    {CommandId::SaveEditorSettings, SaveEditorSettings},
+    {CommandId::LoadEditorSettings, LoadEditorSettings},
+};
+
 void RegisterEditorCommands() {
   RegisterEditorKind();
-  RegisterCommandHandler(CommandId::EditorSettings, EditorSettingsDialog);
-  RegisterCommandHandler(CommandId::SaveEditorSettings, SaveEditorSettings);
-  RegisterCommandHandler(CommandId::LoadEditorSettings, LoadEditorSettings);
+  RegisterCommandTable(kEditorCommands);
 }
 
 }  // namespace nura

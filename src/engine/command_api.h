@@ -1,7 +1,7 @@
 // The handler API: what a built-in command handler needs, in one header.
 //
 // A command family is one file (src/<subsystem>/<family>_commands.cpp)
-// with static handlers and one public Register<Family>Commands():
+// with static handlers, their table and one public Register<Family>Commands():
 //
 //   #include "engine/command_api.h"
 //
@@ -15,15 +15,22 @@
 //   }
 //   }  // namespace
 //
-//   void RegisterStringCommands() {
-//     RegisterCommandHandler(CommandId::DropLeft, DropLeft);
-//   }
+//   constexpr CommandEntry kStringCommands[] = {
+//       {CommandId::DropLeft, DropLeft},
+//   };
 //
-// Register<Family>Commands() is called from app/register_commands.cpp (and
-// from the tests of the family). Ids are named in engine/command_ids.inc;
-// never write a number. A handler shared by several ids compares
-// `id == CommandId::X`. When a handler appears for an id, remove the id from
-// the list of ids without a handler in tests/app/command_ids_test.cpp.
+//   void RegisterStringCommands() { RegisterCommandTable(kStringCommands); }
+//
+// A command is written in two places: its id and names in
+// engine/vocabulary_commands.inc (`NURA_COMMAND(DropLeft, 172)` followed by
+// `NURA_NAME("左端削除", "?から,?文字")`), and its handler with its row in the
+// family's table. Code names the id CommandId::DropLeft, never its number. A
+// handler shared by several ids has a row for each and compares
+// `id == CommandId::X`. A new family's Register<Family>Commands() is a line
+// of app/command_families.inc, which the program and the fuzz targets
+// register; the family's tests call it (declared in <family>_commands.h).
+// tests/app/command_ids_test.cpp checks that every id has its names and its
+// handler.
 //
 // Arguments: PopText (evaluated), PopNumber (lenient number), PopInteger
 // (truncated, 32 bits, else ERangeError), PopRawWord (as written, backquotes

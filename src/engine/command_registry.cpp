@@ -1,5 +1,6 @@
 #include "engine/command_registry.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace nura {
@@ -13,9 +14,8 @@ std::vector<CommandHandler>& Handlers() {
 }
 
 constexpr CommandId kAllIds[] = {
-#define NURA_COMMAND_ID(name, id) CommandId::name,
-#include "engine/command_ids.inc"
-#undef NURA_COMMAND_ID
+#define NURA_COMMAND(id, number) CommandId::id,
+#include "engine/vocabulary_commands.inc"
 };
 
 }  // namespace
@@ -27,6 +27,14 @@ void RegisterCommandHandler(CommandId id, CommandHandler handler) {
   std::vector<CommandHandler>& handlers = Handlers();
   if (at >= handlers.size()) handlers.resize(at + 1);
   handlers[at] = handler;
+}
+
+void RegisterCommandTable(std::span<const CommandEntry> table) {
+  std::vector<CommandHandler>& handlers = Handlers();
+  size_t size = handlers.size();
+  for (const CommandEntry& entry : table) size = std::max(size, static_cast<size_t>(IdNumber(entry.id)) + 1);
+  handlers.resize(size);
+  for (const CommandEntry& entry : table) handlers[static_cast<size_t>(IdNumber(entry.id))] = entry.handler;
 }
 
 CommandHandler FindCommandHandler(int id) {

@@ -318,29 +318,28 @@ void CmdRunText(TNuraEngine& e, CommandId) {
 
 }  // namespace
 
-void RegisterControlCommands() {
-  const std::pair<CommandId, CommandHandler> handlers[] = {
-      {CommandId::End, CmdEnd},
-      {CommandId::Return, CmdReturn},
-      {CommandId::Jump, CmdJump},
-      {CommandId::Call, CmdCall},
-      {CommandId::Idle, CmdIdle},
-      {CommandId::Wait, CmdWait},
-      {CommandId::Refrain, CmdRefrain},
-      {CommandId::Rename, CmdRename},
-      {CommandId::Include, CmdInclude},
-      {CommandId::Repeat, CmdRepeat},
-      {CommandId::Debug, CmdDebug},
-      {CommandId::LineCount, CmdLineCount},
-      {CommandId::Iterate, CmdIterate},
-      {CommandId::Trim, CmdTrim},
-      {CommandId::Reserve, CmdReserve},
-      {CommandId::RunText, CmdRunText},
-      {CommandId::If, CmdIf},
-      {CommandId::Break, CmdBreak},
-      {CommandId::While, CmdWhile},
-  };
-  for (const auto& [id, handler] : handlers) RegisterCommandHandler(id, handler);
-}
+constexpr CommandEntry kControlCommands[] = {
+    {CommandId::End, CmdEnd},
+    {CommandId::Return, CmdReturn},
+    {CommandId::Jump, CmdJump},
+    {CommandId::Call, CmdCall},
+    {CommandId::Idle, CmdIdle},
+    {CommandId::Wait, CmdWait},
+    {CommandId::Refrain, CmdRefrain},
+    {CommandId::Rename, CmdRename},
+    {CommandId::Include, CmdInclude},
+    {CommandId::Repeat, CmdRepeat},
+    {CommandId::Debug, CmdDebug},
+    {CommandId::LineCount, CmdLineCount},
+    {CommandId::Iterate, CmdIterate},
+    {CommandId::Trim, CmdTrim},
+    {CommandId::Reserve, CmdReserve},
+    {CommandId::RunText, CmdRunText},
+    {CommandId::If, CmdIf},
+    {CommandId::Break, CmdBreak},
+    {CommandId::While, CmdWhile},
+};
+
+void RegisterControlCommands() { RegisterCommandTable(kControlCommands); }
 
 }  // namespace nura

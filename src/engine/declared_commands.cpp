@@ -261,10 +261,12 @@ void TNuraEngine::CallDllWord(THashNode& node) {
   }
 }
 
-void RegisterDeclaredCommands() {
-  RegisterCommandHandler(CommandId::Declare, CmdDeclare);
-  RegisterCommandHandler(CommandId::DeclareText, CmdDeclare);
-  RegisterCommandHandler(CommandId::UseLibrary, CmdUseLibrary);
-}
+constexpr CommandEntry kDeclaredCommands[] = {
+    {CommandId::Declare, CmdDeclare},
+    {CommandId::DeclareText, CmdDeclare},
+    {CommandId::UseLibrary, CmdUseLibrary},
+};
+
+void RegisterDeclaredCommands() { RegisterCommandTable(kDeclaredCommands); }
 
 }  // namespace nura

@@ -29,7 +29,11 @@ void CmdCalculate(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterExpressionCommands() { RegisterCommandHandler(CommandId::Calculate, CmdCalculate); }
+constexpr CommandEntry kExpressionCommands[] = {
+    {CommandId::Calculate, CmdCalculate},
+};
+
+void RegisterExpressionCommands() { RegisterCommandTable(kExpressionCommands); }
 
 void TNuraEngine::BindCommandArguments(THashNode& node) {
   TStack& args = base_->args;

@@ -71,13 +71,15 @@ void StepLines(TNuraEngine& engine, CommandId) { engine.Base().lineStop = true; 
 
 }  // namespace
 
-void RegisterErrorModeCommands() {
-  RegisterCommandHandler(CommandId::IgnoreErrors, IgnoreErrors);
-  RegisterCommandHandler(CommandId::SetErrorLabel, SetErrorLabel);
-  RegisterCommandHandler(CommandId::WarnErrors, WarnErrors);
-  RegisterCommandHandler(CommandId::ResumeFromError, ResumeFromError);
-  RegisterCommandHandler(CommandId::SetExitLabel, SetExitLabel);
-  RegisterCommandHandler(CommandId::StepLines, StepLines);
-}
+constexpr CommandEntry kErrorModeCommands[] = {
+    {CommandId::IgnoreErrors, IgnoreErrors},
+    {CommandId::SetErrorLabel, SetErrorLabel},
+    {CommandId::WarnErrors, WarnErrors},
+    {CommandId::ResumeFromError, ResumeFromError},
+    {CommandId::SetExitLabel, SetExitLabel},
+    {CommandId::StepLines, StepLines},
+};
+
+void RegisterErrorModeCommands() { RegisterCommandTable(kErrorModeCommands); }
 
 }  // namespace nura

@@ -6,10 +6,12 @@
 namespace nura {
 namespace {
 
+// A line of vocabulary_commands.inc: an id (without a name), which the
+// names after it belong to, or a name.
 struct BuiltinCommandSource {
+  CommandId id;
   const char* name;
   const char* pattern;
-  CommandId id;
 };
 
 constexpr bool kProtected = true;
@@ -23,8 +25,9 @@ struct BuiltinVariableSource {
   VariableDefault source;
 };
 
-using enum CommandId;
 constexpr BuiltinCommandSource kCommands[] = {
+#define NURA_COMMAND(id, number) {CommandId::id, nullptr, nullptr},
+#define NURA_NAME(name, pattern) {CommandId{}, name, pattern},
 #include "engine/vocabulary_commands.inc"
 };
 
@@ -39,8 +42,13 @@ const std::vector<BuiltinCommand>& BuiltinCommands() {
   static const std::vector<BuiltinCommand> commands = [] {
     std::vector<BuiltinCommand> result;
     result.reserve(std::size(kCommands));
+    CommandId id{};
     for (const BuiltinCommandSource& c : kCommands) {
-      result.push_back({Utf8ToSjis(c.name), Utf8ToSjis(c.pattern), static_cast<int>(c.id)});
+      if (!c.name) {
+        id = c.id;
+        continue;
+      }
+      result.push_back({Utf8ToSjis(c.name), Utf8ToSjis(c.pattern), IdNumber(id)});
     }
     return result;
   }();

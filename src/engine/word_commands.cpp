@@ -238,16 +238,18 @@ std::string CreationStatement(const std::string& name) {
   return raw + SJ("を,ボタンとして,作成;");
 }
 
-void RegisterWordCommands() {
-  RegisterCommandHandler(CommandId::Show, Show);
-  RegisterCommandHandler(CommandId::AsNumber, AsNumber);
-  RegisterCommandHandler(CommandId::AsString, AsString);
-  RegisterCommandHandler(CommandId::HashKeys, ListKeys);
-  RegisterCommandHandler(CommandId::DictionaryKeys, ListKeys);
-  RegisterCommandHandler(CommandId::AsDictionary, AsDictionary);
-  RegisterCommandHandler(CommandId::CopyWord, CopyWord);
-  RegisterCommandHandler(CommandId::WriteLog, Log);
-  RegisterCommandHandler(CommandId::Make, Make);
-}
+constexpr CommandEntry kWordCommands[] = {
+    {CommandId::Show, Show},
+    {CommandId::AsNumber, AsNumber},
+    {CommandId::AsString, AsString},
+    {CommandId::HashKeys, ListKeys},
+    {CommandId::DictionaryKeys, ListKeys},
+    {CommandId::AsDictionary, AsDictionary},
+    {CommandId::CopyWord, CopyWord},
+    {CommandId::WriteLog, Log},
+    {CommandId::Make, Make},
+};
+
+void RegisterWordCommands() { RegisterCommandTable(kWordCommands); }
 
 }  // namespace nura

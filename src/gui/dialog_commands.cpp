@@ -286,20 +286,22 @@ std::vector<std::string> SplitChoices(const std::string& text) {
   return items;
 }
 
-void RegisterDialogCommands() {
-  RegisterCommandHandler(CommandId::Say, CmdSay);
-  RegisterCommandHandler(CommandId::Ask, CmdAsk);
-  RegisterCommandHandler(CommandId::AskChoice, CmdAskChoice);
-  RegisterCommandHandler(CommandId::SelectFromList, CmdSelectFromList);
-  RegisterCommandHandler(CommandId::EditMemo, CmdEditMemo);
-  RegisterCommandHandler(CommandId::AskYesNo, CmdAskYesNo);
-  RegisterCommandHandler(CommandId::AskThreeWay, CmdAskThreeWay);
-  RegisterCommandHandler(CommandId::SelectOpenFile, CmdSelectOpenFile);
-  RegisterCommandHandler(CommandId::SelectSaveFile, CmdSelectSaveFile);
-  RegisterCommandHandler(CommandId::SelectFolder, CmdSelectFolder);
-  RegisterCommandHandler(CommandId::SelectColour, CmdSelectColour);
-  RegisterCommandHandler(CommandId::SelectFont, CmdSelectFont);
-  RegisterCommandHandler(CommandId::SelectByButton, CmdSelectByButton);
-}
+constexpr CommandEntry kDialogCommands[] = {
+    {CommandId::Say, CmdSay},
+    {CommandId::Ask, CmdAsk},
+    {CommandId::AskChoice, CmdAskChoice},
+    {CommandId::SelectFromList, CmdSelectFromList},
+    {CommandId::EditMemo, CmdEditMemo},
+    {CommandId::AskYesNo, CmdAskYesNo},
+    {CommandId::AskThreeWay, CmdAskThreeWay},
+    {CommandId::SelectOpenFile, CmdSelectOpenFile},
+    {CommandId::SelectSaveFile, CmdSelectSaveFile},
+    {CommandId::SelectFolder, CmdSelectFolder},
+    {CommandId::SelectColour, CmdSelectColour},
+    {CommandId::SelectFont, CmdSelectFont},
+    {CommandId::SelectByButton, CmdSelectByButton},
+};
+
+void RegisterDialogCommands() { RegisterCommandTable(kDialogCommands); }
 
 }  // namespace nura

@@ -290,18 +290,23 @@ void MoveToCentre(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterDisplayCommands() {
-  using enum CommandId;
-  RegisterCommandHandler(Display, CmdDisplay);
-  RegisterCommandHandler(MoveTo, CmdMoveTo);
-  RegisterCommandHandler(ClearScreen, CmdClearScreen);
-  for (CommandId id : {Line, Rectangle, Ellipse}) RegisterCommandHandler(id, MainShape);
-  for (CommandId id : {DrawLine, DrawRectangle, DrawEllipse}) RegisterCommandHandler(id, ObjectShape);
-  RegisterCommandHandler(DrawPoint, CmdDrawPoint);
-  RegisterCommandHandler(PixelColour, CmdPixelColour);
-  RegisterCommandHandler(ShowImage, CmdShowImage);
-  RegisterCommandHandler(ShowImageScaled, CmdShowImageScaled);
-  RegisterCommandHandler(MoveToCenter, MoveToCentre);
-}
+constexpr CommandEntry kDisplayCommands[] = {
+    {CommandId::Display, CmdDisplay},
+    {CommandId::MoveTo, CmdMoveTo},
+    {CommandId::ClearScreen, CmdClearScreen},
+    {CommandId::Line, MainShape},
+    {CommandId::Rectangle, MainShape},
+    {CommandId::Ellipse, MainShape},
+    {CommandId::DrawLine, ObjectShape},
+    {CommandId::DrawRectangle, ObjectShape},
+    {CommandId::DrawEllipse, ObjectShape},
+    {CommandId::DrawPoint, CmdDrawPoint},
+    {CommandId::PixelColour, CmdPixelColour},
+    {CommandId::ShowImage, CmdShowImage},
+    {CommandId::ShowImageScaled, CmdShowImageScaled},
+    {CommandId::MoveToCenter, MoveToCentre},
+};
+
+void RegisterDisplayCommands() { RegisterCommandTable(kDisplayCommands); }
 
 }  // namespace nura

@@ -350,10 +350,12 @@ void CmdShowWindow(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterWindowCommands() {
-  RegisterCommandHandler(CommandId::SetTimer, CmdSetTimer);
-  RegisterCommandHandler(CommandId::StopTimer, CmdStopTimer);
-  RegisterCommandHandler(CommandId::ShowMainWindow, CmdShowWindow);
-}
+constexpr CommandEntry kWindowCommands[] = {
+    {CommandId::SetTimer, CmdSetTimer},
+    {CommandId::StopTimer, CmdStopTimer},
+    {CommandId::ShowMainWindow, CmdShowWindow},
+};
+
+void RegisterWindowCommands() { RegisterCommandTable(kWindowCommands); }
 
 }  // namespace nura

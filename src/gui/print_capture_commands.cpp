@@ -123,11 +123,16 @@ QRect PrintTargetRect(int width, int height, int pageWidth, int pageHeight) {
   return QRect(QPoint(0, 0), QPoint(right, bottom));
 }
 
-void RegisterPrintCaptureCommands() {
-  RegisterStandIns({CommandId::PrintMainWindow, CommandId::PrintImage, CommandId::PrintText}, RunInModule);
-  RegisterCommandHandler(CommandId::Refresh, Refresh);
-  RegisterCommandHandler(CommandId::CaptureWindow, Capture);
-  RegisterCommandHandler(CommandId::SetBits, SetBits);
-}
+// The printing commands are stand-ins for the module's handlers.
+constexpr CommandEntry kPrintCaptureCommands[] = {
+    {CommandId::PrintMainWindow, RunInModule},
+    {CommandId::PrintImage, RunInModule},
+    {CommandId::PrintText, RunInModule},
+    {CommandId::Refresh, Refresh},
+    {CommandId::CaptureWindow, Capture},
+    {CommandId::SetBits, SetBits},
+};
+
+void RegisterPrintCaptureCommands() { RegisterCommandTable(kPrintCaptureCommands); }
 
 }  // namespace nura

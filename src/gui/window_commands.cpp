@@ -357,23 +357,25 @@ TWindowMessage ParseWindowMessage(const std::string& text) {
   return message;
 }
 
-void RegisterWindowStateCommands() {
-  RegisterCommandHandler(CommandId::Activate, CmdActivate);
-  RegisterCommandHandler(CommandId::SendKeys, CmdSendKeys);
-  RegisterCommandHandler(CommandId::ListWindows, CmdListWindows);
-  RegisterCommandHandler(CommandId::BringToFront, CmdBringToFront);
-  RegisterCommandHandler(CommandId::SendToBack, CmdSendToBack);
-  RegisterCommandHandler(CommandId::MaximizeMainWindow, CmdMaximizeMain);
-  RegisterCommandHandler(CommandId::MinimizeMainWindow, CmdMinimizeMain);
-  RegisterCommandHandler(CommandId::RestoreMainWindow, CmdRestoreMain);
-  RegisterCommandHandler(CommandId::FullScreenMainWindow, CmdFullScreenMain);
-  RegisterCommandHandler(CommandId::Maximize, CmdMaximize);
-  RegisterCommandHandler(CommandId::Minimize, CmdMinimize);
-  RegisterCommandHandler(CommandId::RestoreSize, CmdRestoreSize);
-  RegisterCommandHandler(CommandId::MainWindowIcon, CmdMainWindowIcon);
-  RegisterCommandHandler(CommandId::SendMessage, CmdSendMessage);
-  RegisterCommandHandler(CommandId::ShowCursor, CmdShowCursor);
-  RegisterCommandHandler(CommandId::Beep, CmdBeep);
-}
+constexpr CommandEntry kWindowStateCommands[] = {
+    {CommandId::Activate, CmdActivate},
+    {CommandId::SendKeys, CmdSendKeys},
+    {CommandId::ListWindows, CmdListWindows},
+    {CommandId::BringToFront, CmdBringToFront},
+    {CommandId::SendToBack, CmdSendToBack},
+    {CommandId::MaximizeMainWindow, CmdMaximizeMain},
+    {CommandId::MinimizeMainWindow, CmdMinimizeMain},
+    {CommandId::RestoreMainWindow, CmdRestoreMain},
+    {CommandId::FullScreenMainWindow, CmdFullScreenMain},
+    {CommandId::Maximize, CmdMaximize},
+    {CommandId::Minimize, CmdMinimize},
+    {CommandId::RestoreSize, CmdRestoreSize},
+    {CommandId::MainWindowIcon, CmdMainWindowIcon},
+    {CommandId::SendMessage, CmdSendMessage},
+    {CommandId::ShowCursor, CmdShowCursor},
+    {CommandId::Beep, CmdBeep},
+};
+
+void RegisterWindowStateCommands() { RegisterCommandTable(kWindowStateCommands); }
 
 }  // namespace nura

@@ -44,6 +44,10 @@ void CmdExtractIcon(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterIconCommands() { RegisterCommandHandler(CommandId::ExtractIcon, CmdExtractIcon); }
+constexpr CommandEntry kIconCommands[] = {
+    {CommandId::ExtractIcon, CmdExtractIcon},
+};
+
+void RegisterIconCommands() { RegisterCommandTable(kIconCommands); }
 
 }  // namespace nura

@@ -343,20 +343,34 @@ void CmdSave(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
+constexpr CommandEntry kImageCommands[] = {
+    {CommandId::CopyImage, CmdCopy},
+    {CommandId::CopyImagePart, CmdPartCopy},
+    {CommandId::FadeOut, Fade},
+    {CommandId::FadeIn, Fade},
+    {CommandId::Rgb, CmdRgb},
+    {CommandId::Cmyk, CmdCmyk},
+    {CommandId::SaveImage, CmdSave},
+    {CommandId::FlipVertical, CmdFilter},
+    {CommandId::FlipHorizontal, CmdFilter},
+    {CommandId::RotateRight, CmdFilter},
+    {CommandId::Negative, CmdFilter},
+    {CommandId::Greyscale, CmdFilter},
+    {CommandId::Solarize, CmdFilter},
+    {CommandId::Brightness, CmdFilter},
+    {CommandId::Gamma, CmdFilter},
+    {CommandId::DrawText, CmdEffect},
+    {CommandId::RotateImage, CmdEffect},
+    {CommandId::EdgeDetect, CmdEffect},
+    {CommandId::Blur, CmdEffect},
+    {CommandId::Sharpen, CmdEffect},
+    {CommandId::Sepia, CmdEffect},
+    {CommandId::CopyImageTranslucent, CmdEffect},
+};
+
 void RegisterImageCommands() {
-  using enum CommandId;
   InstallPictureCodecs();
-  RegisterCommandHandler(CopyImage, CmdCopy);
-  RegisterCommandHandler(CopyImagePart, CmdPartCopy);
-  RegisterCommandHandler(FadeOut, Fade);
-  RegisterCommandHandler(FadeIn, Fade);
-  RegisterCommandHandler(Rgb, CmdRgb);
-  RegisterCommandHandler(Cmyk, CmdCmyk);
-  RegisterCommandHandler(SaveImage, CmdSave);
-  for (CommandId id : {FlipVertical, FlipHorizontal, RotateRight, Negative, Greyscale, Solarize, Brightness, Gamma})
-    RegisterCommandHandler(id, CmdFilter);
-  for (CommandId id : {DrawText, RotateImage, EdgeDetect, Blur, Sharpen, Sepia, CopyImageTranslucent})
-    RegisterCommandHandler(id, CmdEffect);
+  RegisterCommandTable(kImageCommands);
 }
 
 }  // namespace nura

@@ -61,9 +61,11 @@ void ExtractCombinedFile(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterContainerCommands() {
-  RegisterCommandHandler(CommandId::MixFiles, CombineFiles);
-  RegisterCommandHandler(CommandId::ExtractMixedFile, ExtractCombinedFile);
-}
+constexpr CommandEntry kContainerCommands[] = {
+    {CommandId::MixFiles, CombineFiles},
+    {CommandId::ExtractMixedFile, ExtractCombinedFile},
+};
+
+void RegisterContainerCommands() { RegisterCommandTable(kContainerCommands); }
 
 }  // namespace nura

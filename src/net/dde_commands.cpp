@@ -87,9 +87,11 @@ void DdeCreateServer(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterDdeCommands() {
-  RegisterCommandHandler(CommandId::DdeSend, DdeSend);
-  RegisterCommandHandler(CommandId::DdeCreateServer, DdeCreateServer);
-}
+constexpr CommandEntry kDdeCommands[] = {
+    {CommandId::DdeSend, DdeSend},
+    {CommandId::DdeCreateServer, DdeCreateServer},
+};
+
+void RegisterDdeCommands() { RegisterCommandTable(kDdeCommands); }
 
 }  // namespace nura

@@ -240,21 +240,23 @@ void FtpFileInfo(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterFtpCommands() {
-  RegisterCommandHandler(CommandId::FtpConnect, FtpConnect);
-  RegisterCommandHandler(CommandId::FtpUpload, FtpUpload);
-  RegisterCommandHandler(CommandId::FtpDownload, FtpDownload);
-  RegisterCommandHandler(CommandId::FtpDisconnect, FtpDisconnect);
-  RegisterCommandHandler(CommandId::FtpTransferMode, FtpTransferMode);
-  RegisterCommandHandler(CommandId::FtpWorkingFolder, FtpWorkingFolder);
-  RegisterCommandHandler(CommandId::FtpDeleteFile, FtpDeleteFile);
-  RegisterCommandHandler(CommandId::FtpDeleteFolder, FtpDeleteFolder);
-  RegisterCommandHandler(CommandId::FtpListFiles, FtpListFiles);
-  RegisterCommandHandler(CommandId::FtpListFolders, FtpListFolders);
-  RegisterCommandHandler(CommandId::FtpCreateFolder, FtpCreateFolder);
-  RegisterCommandHandler(CommandId::FtpSetAttributes, FtpSetAttributes);
-  RegisterCommandHandler(CommandId::FtpParentFolder, FtpParentFolder);
-  RegisterCommandHandler(CommandId::FtpFileInfo, FtpFileInfo);
-}
+constexpr CommandEntry kFtpCommands[] = {
+    {CommandId::FtpConnect, FtpConnect},
+    {CommandId::FtpUpload, FtpUpload},
+    {CommandId::FtpDownload, FtpDownload},
+    {CommandId::FtpDisconnect, FtpDisconnect},
+    {CommandId::FtpTransferMode, FtpTransferMode},
+    {CommandId::FtpWorkingFolder, FtpWorkingFolder},
+    {CommandId::FtpDeleteFile, FtpDeleteFile},
+    {CommandId::FtpDeleteFolder, FtpDeleteFolder},
+    {CommandId::FtpListFiles, FtpListFiles},
+    {CommandId::FtpListFolders, FtpListFolders},
+    {CommandId::FtpCreateFolder, FtpCreateFolder},
+    {CommandId::FtpSetAttributes, FtpSetAttributes},
+    {CommandId::FtpParentFolder, FtpParentFolder},
+    {CommandId::FtpFileInfo, FtpFileInfo},
+};
+
+void RegisterFtpCommands() { RegisterCommandTable(kFtpCommands); }
 
 }  // namespace nura

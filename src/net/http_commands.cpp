@@ -25,7 +25,11 @@ void HttpDownload(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterHttpCommands() { RegisterCommandHandler(CommandId::HttpDownload, HttpDownload); }
+constexpr CommandEntry kHttpCommands[] = {
+    {CommandId::HttpDownload, HttpDownload},
+};
+
+void RegisterHttpCommands() { RegisterCommandTable(kHttpCommands); }
 
 void RegisterNetCommands() {
   RegisterMailCommands();

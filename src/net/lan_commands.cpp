@@ -102,14 +102,16 @@ void SharedFolders(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterLanCommands() {
-  RegisterCommandHandler(CommandId::UserName, UserName);
-  RegisterCommandHandler(CommandId::ComputerName, ComputerName);
-  RegisterCommandHandler(CommandId::IpAddress, IpAddress);
-  RegisterCommandHandler(CommandId::ListNetworkComputers, NetworkComputers);
-  RegisterCommandHandler(CommandId::ListNetworkComputersWithDomain, NetworkComputers);
-  RegisterCommandHandler(CommandId::ListNetworkDomains, NetworkDomains);
-  RegisterCommandHandler(CommandId::ListSharedFolders, SharedFolders);
-}
+constexpr CommandEntry kLanCommands[] = {
+    {CommandId::UserName, UserName},
+    {CommandId::ComputerName, ComputerName},
+    {CommandId::IpAddress, IpAddress},
+    {CommandId::ListNetworkComputers, NetworkComputers},
+    {CommandId::ListNetworkComputersWithDomain, NetworkComputers},
+    {CommandId::ListNetworkDomains, NetworkDomains},
+    {CommandId::ListSharedFolders, SharedFolders},
+};
+
+void RegisterLanCommands() { RegisterCommandTable(kLanCommands); }
 
 }  // namespace nura

@@ -170,9 +170,11 @@ void ReceiveMail(TNuraEngine& engine, CommandId) {
 
 }  // namespace
 
-void RegisterMailCommands() {
-  RegisterCommandHandler(CommandId::SendMail, SendMail);
-  RegisterCommandHandler(CommandId::ReceiveMail, ReceiveMail);
-}
+constexpr CommandEntry kMailCommands[] = {
+    {CommandId::SendMail, SendMail},
+    {CommandId::ReceiveMail, ReceiveMail},
+};
+
+void RegisterMailCommands() { RegisterCommandTable(kMailCommands); }
 
 }  // namespace nura

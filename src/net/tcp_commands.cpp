@@ -12,12 +12,22 @@ void RunInModule(TNuraEngine& engine, CommandId id) { RunModuleCommand(engine, i
 
 }  // namespace
 
-void RegisterTcpCommands() {
-  RegisterStandIns({CommandId::TcpConnect, CommandId::TcpDisconnect, CommandId::TcpConnected, CommandId::TcpSend,
-                    CommandId::TcpSetReceiveHandler, CommandId::TcpServerStart, CommandId::TcpServerStop,
-                    CommandId::TcpServerListClients, CommandId::TcpServerSend, CommandId::TcpServerDisconnect,
-                    CommandId::TcpServerSetReceiveHandler, CommandId::TcpServerSetConnectHandler},
-                   RunInModule);
-}
+// Stand-ins for the handlers of the module's table.
+constexpr CommandEntry kTcpStandIns[] = {
+    {CommandId::TcpConnect, RunInModule},
+    {CommandId::TcpDisconnect, RunInModule},
+    {CommandId::TcpConnected, RunInModule},
+    {CommandId::TcpSend, RunInModule},
+    {CommandId::TcpSetReceiveHandler, RunInModule},
+    {CommandId::TcpServerStart, RunInModule},
+    {CommandId::TcpServerStop, RunInModule},
+    {CommandId::TcpServerListClients, RunInModule},
+    {CommandId::TcpServerSend, RunInModule},
+    {CommandId::TcpServerDisconnect, RunInModule},
+    {CommandId::TcpServerSetReceiveHandler, RunInModule},
+    {CommandId::TcpServerSetConnectHandler, RunInModule},
+};
+
+void RegisterTcpCommands() { RegisterCommandTable(kTcpStandIns); }
 
 }  // namespace nura

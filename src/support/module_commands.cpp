@@ -23,8 +23,4 @@ void RunModuleCommand(TNuraEngine& engine, CommandId id, CommandHandler standIn,
   handler(engine, id);
 }
 
-void RegisterStandIns(std::initializer_list<CommandId> ids, CommandHandler standIn) {
-  for (CommandId id : ids) RegisterCommandHandler(id, standIn);
-}
-
 }  // namespace nura

@@ -4,8 +4,6 @@
 // place of the stand-ins, and runs the one now registered for the command.
 #pragma once
 
-#include <initializer_list>
-
 #include "engine/command_ids.h"
 #include "engine/command_registry.h"
 
@@ -21,8 +19,5 @@ struct TModuleCommands {
 
 // Runs command `id` of `commands`; `standIn` is the handler that calls this.
 void RunModuleCommand(TNuraEngine& engine, CommandId id, CommandHandler standIn, const TModuleCommands& commands);
-
-// Registers `standIn` for each of `ids`.
-void RegisterStandIns(std::initializer_list<CommandId> ids, CommandHandler standIn);
 
 }  // namespace nura

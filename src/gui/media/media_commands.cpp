@@ -38,11 +38,14 @@ void MciSend(TNuraEngine& engine, CommandId id) {
 
 }  // namespace
 
-void RegisterMediaCommands() {
-  for (CommandId id : {CommandId::Play, CommandId::PlayRepeated, CommandId::StopPlaying, CommandId::PlayState}) {
-    RegisterCommandHandler(id, RunInModule);
-  }
-  RegisterCommandHandler(CommandId::MciSend, MciSend);
-}
+constexpr CommandEntry kMediaCommands[] = {
+    {CommandId::Play, RunInModule},
+    {CommandId::PlayRepeated, RunInModule},
+    {CommandId::StopPlaying, RunInModule},
+    {CommandId::PlayState, RunInModule},
+    {CommandId::MciSend, MciSend},
+};
+
+void RegisterMediaCommands() { RegisterCommandTable(kMediaCommands); }
 
 }  // namespace nura

@@ -102,7 +102,8 @@ class TAnimeObject : public TGuiObject {
   std::string sound_;  // "効果音" as the script gave it
 };
 
-// Created 100 x 100 in its parent's colour, white where it shows its own.
+// Created at the anime box's size in its parent's colour, white where it
+// shows its own.
 std::unique_ptr<TGuiObject> MakeAnime(const TObjectRecipe& recipe) {
   return std::make_unique<TAnimeObject>(new TAnimeBox(ObjectParent(recipe)));
 }

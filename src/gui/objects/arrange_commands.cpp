@@ -145,14 +145,16 @@ void BrowserHistory(TNuraEngine& engine, CommandId id) {
 
 }  // namespace
 
-void RegisterArrangeCommands() {
-  RegisterCommandHandler(CommandId::CreateMenu, CreateMenu);
-  RegisterCommandHandler(CommandId::AddMenu, AddMenu);
-  RegisterCommandHandler(CommandId::Reparent, Reparent);
-  RegisterCommandHandler(CommandId::AddTab, AddTab);
-  RegisterCommandHandler(CommandId::SetTabEnabled, SetTabEnabled);
-  RegisterCommandHandler(CommandId::BrowserForward, BrowserHistory);
-  RegisterCommandHandler(CommandId::BrowserBack, BrowserHistory);
-}
+constexpr CommandEntry kArrangeCommands[] = {
+    {CommandId::CreateMenu, CreateMenu},
+    {CommandId::AddMenu, AddMenu},
+    {CommandId::Reparent, Reparent},
+    {CommandId::AddTab, AddTab},
+    {CommandId::SetTabEnabled, SetTabEnabled},
+    {CommandId::BrowserForward, BrowserHistory},
+    {CommandId::BrowserBack, BrowserHistory},
+};
+
+void RegisterArrangeCommands() { RegisterCommandTable(kArrangeCommands); }
 
 }  // namespace nura

@@ -254,18 +254,22 @@ void Uncenter(TNuraEngine& engine, CommandId) { SetCentring(engine, false); }
 
 }  // namespace
 
+constexpr CommandEntry kObjectCommands[] = {
+    {CommandId::Create, Create},
+    {CommandId::SetProperty, SetProperty},
+    {CommandId::GetProperty, GetProperty},
+    {CommandId::DestroyObject, DestroyObject},
+    {CommandId::Focus, Focus},
+    {CommandId::DestroyAllObjects, DestroyAllObjects},
+    {CommandId::Center, Center},
+    {CommandId::Uncenter, Uncenter},
+    {CommandId::IdentifyWord, IdentifyWord},
+};
+
 void RegisterObjectCommands() {
   RegisterObjectKinds();
   RegisterArrangeCommands();
-  RegisterCommandHandler(CommandId::Create, Create);
-  RegisterCommandHandler(CommandId::SetProperty, SetProperty);
-  RegisterCommandHandler(CommandId::GetProperty, GetProperty);
-  RegisterCommandHandler(CommandId::DestroyObject, DestroyObject);
-  RegisterCommandHandler(CommandId::Focus, Focus);
-  RegisterCommandHandler(CommandId::DestroyAllObjects, DestroyAllObjects);
-  RegisterCommandHandler(CommandId::Center, Center);
-  RegisterCommandHandler(CommandId::Uncenter, Uncenter);
-  RegisterCommandHandler(CommandId::IdentifyWord, IdentifyWord);
+  RegisterCommandTable(kObjectCommands);
 }
 
 }  // namespace nura

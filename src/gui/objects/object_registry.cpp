@@ -22,25 +22,9 @@ void ApplyRecipeFont(TGuiObject& object, const TObjectRecipe& recipe) {
 }
 
 void RegisterObjectKinds() {
-  RegisterButtonKind();
-  RegisterEditKind();
-  RegisterImageKind();
-  RegisterScrollBarKind();
-  RegisterComboKind();
-  RegisterListKind();
-  RegisterMemoKind();
-  RegisterFormKind();
-  RegisterLabelKind();
-  RegisterCheckKind();
-  RegisterPanelKind();
-  RegisterRadioKind();
-  RegisterScrollBoxKind();
-  RegisterPageControlKind();
-  RegisterTreeKind();
-  RegisterAnimeKind();
-  RegisterBrowserKind();
-  RegisterGridKind();
-  RegisterTrackBoxKind();
+#define NURA_REGISTER_OBJECT_KIND(registerKind) registerKind();
+  NURA_GUI_OBJECT_KINDS(NURA_REGISTER_OBJECT_KIND)
+#undef NURA_REGISTER_OBJECT_KIND
 }
 
 void RegisterObjectKind(TObjectKind kind, TObjectFactory factory) {

@@ -1,15 +1,8 @@
 // The kinds that "作成" can make: each kind's class registers a factory
-// under its kind number. A kind without a factory is not defined yet
-// ("作成" refuses it): the text editor comes with its own class.
-//
-// Sizes of new controls (width x height in pixels):
-//   ボタン 75 x 25 (wider when the caption needs it), エディタ 121 x 21,
-//   イメージ 105 x 105, バー 121 x 16, コンボ 145 x 21, リスト 121 x 97,
-//   メモ 185 x 89, フォーム 400 x 300 (client area), ラベル its caption,
-//   チェック 97 x 17, パネル 185 x 41, ラジオ 185 x 105, スクロール 300 x 200,
-//   タブページ 289 x 193, ツリー 121 x 97, グリッド 320 x 120,
-//   トラック 105 x 105, アニメ 100 x 100,
-//   ブラウザ 300 x 150.
+// under its kind number (the list of gui/objects/object_kinds.h). A kind
+// without a factory is not defined yet ("作成" refuses it): the text editor
+// comes with its own class. The factory gives a new control its kind's
+// default size.
 #pragma once
 
 #include <memory>

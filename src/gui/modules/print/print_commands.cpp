@@ -77,11 +77,13 @@ void PrintText(TNuraEngine& engine, CommandId) {
   painter.end();
 }
 
+constexpr CommandEntry kPrintCommands[] = {
+    {CommandId::PrintMainWindow, PrintMainWindow},
+    {CommandId::PrintImage, PrintImage},
+    {CommandId::PrintText, PrintText},
+};
+
 }  // namespace
 }  // namespace nura
 
-extern "C" void NuraPrintModule() {
-  nura::RegisterCommandHandler(nura::CommandId::PrintMainWindow, nura::PrintMainWindow);
-  nura::RegisterCommandHandler(nura::CommandId::PrintImage, nura::PrintImage);
-  nura::RegisterCommandHandler(nura::CommandId::PrintText, nura::PrintText);
-}
+extern "C" void NuraPrintModule() { nura::RegisterCommandTable(nura::kPrintCommands); }

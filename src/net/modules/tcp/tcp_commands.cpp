@@ -136,20 +136,22 @@ void ServerDisconnect(TNuraEngine& engine, CommandId id) {
   sockets.DisconnectClient(sockets.FindClient(target));
 }
 
-void RegisterTcpCommands() {
-  RegisterCommandHandler(CommandId::TcpConnect, TcpConnect);
-  RegisterCommandHandler(CommandId::TcpDisconnect, TcpDisconnect);
-  RegisterCommandHandler(CommandId::TcpConnected, TcpState);
-  RegisterCommandHandler(CommandId::TcpSend, TcpSend);
-  RegisterCommandHandler(CommandId::TcpSetReceiveHandler, SetReceiveHandler);
-  RegisterCommandHandler(CommandId::TcpServerStart, ServerStart);
-  RegisterCommandHandler(CommandId::TcpServerStop, ServerStop);
-  RegisterCommandHandler(CommandId::TcpServerListClients, ServerListClients);
-  RegisterCommandHandler(CommandId::TcpServerSend, ServerSend);
-  RegisterCommandHandler(CommandId::TcpServerDisconnect, ServerDisconnect);
-  RegisterCommandHandler(CommandId::TcpServerSetReceiveHandler, SetServerReceiveHandler);
-  RegisterCommandHandler(CommandId::TcpServerSetConnectHandler, SetServerConnectHandler);
-}
+constexpr CommandEntry kTcpCommands[] = {
+    {CommandId::TcpConnect, TcpConnect},
+    {CommandId::TcpDisconnect, TcpDisconnect},
+    {CommandId::TcpConnected, TcpState},
+    {CommandId::TcpSend, TcpSend},
+    {CommandId::TcpSetReceiveHandler, SetReceiveHandler},
+    {CommandId::TcpServerStart, ServerStart},
+    {CommandId::TcpServerStop, ServerStop},
+    {CommandId::TcpServerListClients, ServerListClients},
+    {CommandId::TcpServerSend, ServerSend},
+    {CommandId::TcpServerDisconnect, ServerDisconnect},
+    {CommandId::TcpServerSetReceiveHandler, SetServerReceiveHandler},
+    {CommandId::TcpServerSetConnectHandler, SetServerConnectHandler},
+};
+
+void RegisterTcpCommands() { RegisterCommandTable(kTcpCommands); }
 
 }  // namespace
 }  // namespace nura
