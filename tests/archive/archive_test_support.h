@@ -4,6 +4,8 @@
 // built-in defaults, and helpers for files and the Debian test tools.
 #pragma once
 
+#include <archive.h>
+#include <archive_entry.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -12,8 +14,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "archive/archive_commands.h"
+#include "archive/archive_io.h"
 #include "archive/lha_writer.h"
 #include "common/command_test_support.h"
 #include "engine/command_api.h"
@@ -59,6 +63,37 @@ inline ToolResult RunTool(const std::string& command) {
 
 inline bool HaveTool(const std::string& name) {
   return RunTool("command -v " + name).status == 0;
+}
+
+// One member of a tar archive written by a test.
+struct TarMember {
+  std::string name;  // UTF-8
+  char kind;         // 'f' file, 'd' folder, 's' symbolic link, 'h' hard link
+  std::string data;  // file bytes, or the link's target
+  time_t mtime = 1700000000;
+};
+
+// Writes `members` in order as a pax tar archive at `path`.
+inline void WriteTar(const std::string& path, const std::vector<TarMember>& members) {
+  TUtf8Locale locale;
+  struct archive* a = archive_write_new();
+  archive_write_set_format_pax_restricted(a);
+  archive_write_open_filename(a, path.c_str());
+  for (const TarMember& m : members) {
+    struct archive_entry* e = archive_entry_new();
+    archive_entry_set_pathname(e, m.name.c_str());
+    archive_entry_set_perm(e, m.kind == 'd' ? 0755 : 0644);
+    archive_entry_set_mtime(e, m.mtime, 0);
+    archive_entry_set_filetype(e, m.kind == 'd' ? AE_IFDIR : m.kind == 's' ? AE_IFLNK : AE_IFREG);
+    if (m.kind == 's') archive_entry_set_symlink(e, m.data.c_str());
+    if (m.kind == 'h') archive_entry_set_hardlink(e, m.data.c_str());
+    if (m.kind == 'f') archive_entry_set_size(e, static_cast<la_int64_t>(m.data.size()));
+    archive_write_header(a, e);
+    if (m.kind == 'f') archive_write_data(a, m.data.data(), m.data.size());
+    archive_entry_free(e);
+  }
+  archive_write_close(a);
+  archive_write_free(a);
 }
 
 // An LHA member with a level-2 header whose name extension holds `name`

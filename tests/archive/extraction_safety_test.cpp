@@ -2,8 +2,6 @@
 // made by the archive itself never resolve outside the destination, and a
 // member that cannot be written ends "解凍" with its name and keeps the
 // old file.
-#include <archive.h>
-#include <archive_entry.h>
 #include <filesystem>
 
 #include "archive_test_support.h"
@@ -13,34 +11,6 @@ namespace nura::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// One member of a tar archive written by the test.
-struct TarMember {
-  std::string name;
-  char kind;  // 'f' file, 'd' folder, 's' symbolic link, 'h' hard link
-  std::string data;  // file bytes, or the link's target
-};
-
-void WriteTar(const std::string& path, const std::vector<TarMember>& members) {
-  struct archive* a = archive_write_new();
-  archive_write_set_format_pax_restricted(a);
-  archive_write_open_filename(a, path.c_str());
-  for (const TarMember& m : members) {
-    struct archive_entry* e = archive_entry_new();
-    archive_entry_set_pathname(e, m.name.c_str());
-    archive_entry_set_perm(e, m.kind == 'd' ? 0755 : 0644);
-    archive_entry_set_mtime(e, 1700000000, 0);
-    archive_entry_set_filetype(e, m.kind == 'd' ? AE_IFDIR : m.kind == 's' ? AE_IFLNK : AE_IFREG);
-    if (m.kind == 's') archive_entry_set_symlink(e, m.data.c_str());
-    if (m.kind == 'h') archive_entry_set_hardlink(e, m.data.c_str());
-    if (m.kind == 'f') archive_entry_set_size(e, static_cast<la_int64_t>(m.data.size()));
-    archive_write_header(a, e);
-    if (m.kind == 'f') archive_write_data(a, m.data.data(), m.data.size());
-    archive_entry_free(e);
-  }
-  archive_write_close(a);
-  archive_write_free(a);
-}
 
 // Every name below `folder`, links taken as they resolve, must stay below it.
 void ExpectEverythingResolvesInside(const fs::path& folder) {

@@ -6,8 +6,6 @@
 // place at once leaves (a progress receiver makes extraction do that).
 // And random trees with Shift-JIS names (lead bytes whose second byte is
 // "\") come back byte for byte through "圧縮" and "解凍" in every tar kind.
-#include <archive.h>
-#include <archive_entry.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,34 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Member {
-  std::string name;  // UTF-8
-  char kind;         // 'f' file, 'd' folder, 's' symbolic link, 'h' hard link
-  std::string data;  // file bytes, or the link's target
-  time_t mtime;
-};
-
-void WriteTar(const std::string& path, const std::vector<Member>& members) {
-  TUtf8Locale locale;
-  struct archive* a = archive_write_new();
-  archive_write_set_format_pax_restricted(a);
-  archive_write_open_filename(a, path.c_str());
-  for (const Member& m : members) {
-    struct archive_entry* e = archive_entry_new();
-    archive_entry_set_pathname(e, m.name.c_str());
-    archive_entry_set_perm(e, m.kind == 'd' ? 0755 : 0640);
-    archive_entry_set_mtime(e, m.mtime, 0);
-    archive_entry_set_filetype(e, m.kind == 'd' ? AE_IFDIR : m.kind == 's' ? AE_IFLNK : AE_IFREG);
-    if (m.kind == 's') archive_entry_set_symlink(e, m.data.c_str());
-    if (m.kind == 'h') archive_entry_set_hardlink(e, m.data.c_str());
-    if (m.kind == 'f') archive_entry_set_size(e, static_cast<la_int64_t>(m.data.size()));
-    archive_write_header(a, e);
-    if (m.kind == 'f') archive_write_data(a, m.data.data(), m.data.size());
-    archive_entry_free(e);
-  }
-  archive_write_close(a);
-  archive_write_free(a);
-}
+using Member = TarMember;
 
 // Every name below `root` with what it is: a folder, a link and its
 // target, or a file with its permissions, links, time and a hash of its
