@@ -21,10 +21,6 @@
 namespace nura {
 namespace {
 
-// A text longer than this is refused by the commands that build texts.
-constexpr size_t kMaxTextBytes = size_t{1} << 28;
-
-
 uint64_t TickCount() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
