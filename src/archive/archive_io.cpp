@@ -580,9 +580,6 @@ class TMemberSaves {
  private:
   static constexpr size_t kGroupFiles = 1000;
   static constexpr uint64_t kGroupBytes = uint64_t{64} << 20;
-  // How old a temporary file of a save must be before a later save of the
-  // same target takes it for the remains of an interrupted one.
-  static constexpr time_t kStaleSeconds = 3600;
 
   struct TWaiting {
     std::string temp, target, name;
@@ -636,28 +633,15 @@ class TMemberSaves {
     return folder;
   }
 
-  // Removes the temporary files "NAME.tmpXXXXXX" of the target that earlier
-  // saves left behind: regular files of this user's unchanged for an hour.
-  // Each folder is read once, when its first member is saved.
+  // Removes the stale temporary files of the target (StaleTemporariesIn);
+  // each folder is read once, when its first member is saved.
   void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
     auto [at, fresh] = stale_.try_emplace(folder);
-    std::map<std::string, std::vector<std::string>>& byTarget = at->second;
-    if (fresh) {
-      std::error_code ec;
-      const time_t now = ::time(nullptr);
-      for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string entry = it->path().filename().string();
-        if (entry.size() < 10 || entry.compare(entry.size() - 10, 4, ".tmp") != 0) continue;
-        struct stat st {};
-        if (::lstat(it->path().c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-            now - st.st_mtime > kStaleSeconds)
-          byTarget[entry.substr(0, entry.size() - 10)].push_back(it->path().string());
-      }
-    }
-    const auto stale = byTarget.find(name);
-    if (stale == byTarget.end()) return;
+    if (fresh) at->second = StaleTemporariesIn(folder);
+    const auto stale = at->second.find(name);
+    if (stale == at->second.end()) return;
     for (const std::string& path : stale->second) ::unlink(path.c_str());
-    byTarget.erase(stale);
+    at->second.erase(stale);
   }
 
   mode_t umask_ = 0;

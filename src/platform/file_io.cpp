@@ -90,24 +90,34 @@ bool ResolveSaveTarget(const std::string& path, std::string& resolved, mode_t& m
 // same target takes it for the remains of an interrupted one.
 constexpr time_t kStaleTemporarySeconds = 3600;
 
-// Removes the temporary files "NAME.tmpXXXXXX" of `target` that earlier
-// saves left behind (interrupted): regular files of this user's that have
-// not changed for an hour, so a save still under way keeps its own.
+// Removes the stale temporary files of `target` (StaleTemporariesIn).
 void RemoveStaleTemporaries(const fs::path& target) {
-  const std::string prefix = target.filename().string() + ".tmp";
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  const std::string folder = target.has_parent_path() ? target.parent_path().string() : std::string();
+  const auto stale = StaleTemporariesIn(folder);
+  const auto own = stale.find(target.filename().string());
+  if (own == stale.end()) return;
+  for (const std::string& path : own->second) ::unlink(path.c_str());
+}
+
+}  // namespace
+
+std::map<std::string, std::vector<std::string>> StaleTemporariesIn(const std::string& folder) {
+  std::map<std::string, std::vector<std::string>> byTarget;
   std::error_code ec;
   const time_t now = ::time(nullptr);
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+  for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
-    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    // "NAME.tmp" and the six characters mkostemp puts behind it.
+    if (name.size() < 10 || name.compare(name.size() - 10, 4, ".tmp") != 0) continue;
     struct stat st {};
     if (::lstat(it->path().c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-        now - st.st_mtime > kStaleTemporarySeconds) {
-      ::unlink(it->path().c_str());
-    }
+        now - st.st_mtime > kStaleTemporarySeconds)
+      byTarget[name.substr(0, name.size() - 10)].push_back(it->path().string());
   }
+  return byTarget;
 }
+
+namespace {
 
 // Copies the file into the open writer in blocks.
 bool CopyInto(const std::string& source, TAtomicFileWriter& writer) {
@@ -115,10 +125,6 @@ bool CopyInto(const std::string& source, TAtomicFileWriter& writer) {
   return ReadNativeFileBlocks(source, [&](std::string_view block) { return written = writer.Write(block); }) &&
          written;
 }
-
-}  // namespace
-
-namespace {
 
 // Opens a regular file for reading; -1 for anything else. A device, a FIFO
 // or a socket would be read for ever (or block at the open): the open does

@@ -3,8 +3,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nura {
 
@@ -23,6 +25,12 @@ bool ReadNativeFileBlocks(const std::string& nativePath, const std::function<boo
 // Writes all of `bytes` to the open descriptor (a write cut short goes on);
 // false on a write error.
 bool WriteToDescriptor(int fd, std::string_view bytes);
+
+// The temporary files "NAME.tmpXXXXXX" in `folder` ("" the current one)
+// that interrupted saves left behind, by the NAME they were to replace:
+// regular files of this user's unchanged for an hour, so a save still under
+// way keeps its own.
+std::map<std::string, std::vector<std::string>> StaleTemporariesIn(const std::string& folder);
 
 // The one way the program saves a file: the bytes go to a temporary file
 // beside the target and replace it only when all of them are on disk
