@@ -486,7 +486,7 @@ class TMemberSaves {
     const fs::path target(full);
     const std::string folderName = target.parent_path().string();
     const TFolder folder = FolderOf(folderName, true);
-    RemoveStaleTemporaries(folderName, target.filename().string());
+    RemoveStaleTemporariesOf(full);
     std::string temp = full + ".tmpXXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
@@ -633,17 +633,6 @@ class TMemberSaves {
     return folder;
   }
 
-  // Removes the stale temporary files of the target (StaleTemporariesIn);
-  // each folder is read once, when its first member is saved.
-  void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
-    auto [at, fresh] = stale_.try_emplace(folder);
-    if (fresh) at->second = StaleTemporariesIn(folder);
-    const auto stale = at->second.find(name);
-    if (stale == at->second.end()) return;
-    for (const std::string& path : stale->second) ::unlink(path.c_str());
-    at->second.erase(stale);
-  }
-
   mode_t umask_ = 0;
   std::vector<TWaiting> group_;
   std::unordered_set<std::string> waiting_;  // the group's files by Key
@@ -652,7 +641,6 @@ class TMemberSaves {
   bool alone_ = false;
   std::map<dev_t, int> devices_;  // a file of the group on each file system
   std::unordered_map<std::string, TFolder> folders_;
-  std::map<std::string, std::map<std::string, std::vector<std::string>>> stale_;  // by folder, by target
 };
 
 }  // namespace

@@ -7,7 +7,10 @@
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <system_error>
+#include <unordered_map>
 
 #include "platform/shell.h"
 
@@ -90,17 +93,10 @@ bool ResolveSaveTarget(const std::string& path, std::string& resolved, mode_t& m
 // same target takes it for the remains of an interrupted one.
 constexpr time_t kStaleTemporarySeconds = 3600;
 
-// Removes the stale temporary files of `target` (StaleTemporariesIn).
-void RemoveStaleTemporaries(const fs::path& target) {
-  const std::string folder = target.has_parent_path() ? target.parent_path().string() : std::string();
-  const auto stale = StaleTemporariesIn(folder);
-  const auto own = stale.find(target.filename().string());
-  if (own == stale.end()) return;
-  for (const std::string& path : own->second) ::unlink(path.c_str());
-}
-
-}  // namespace
-
+// The temporary files "NAME.tmpXXXXXX" in `folder` ("" the current one)
+// that interrupted saves left behind, by the NAME they were to replace:
+// regular files of this user's unchanged for an hour, so a save still under
+// way keeps its own.
 std::map<std::string, std::vector<std::string>> StaleTemporariesIn(const std::string& folder) {
   std::map<std::string, std::vector<std::string>> byTarget;
   std::error_code ec;
@@ -115,6 +111,51 @@ std::map<std::string, std::vector<std::string>> StaleTemporariesIn(const std::st
       byTarget[name.substr(0, name.size() - 10)].push_back(it->path().string());
   }
   return byTarget;
+}
+
+// What the last reading of each folder found, so that saving many files
+// into one folder does not read the whole folder at every save. A folder is
+// read again after a minute, or when the name now stands for another
+// folder: a temporary left by a save interrupted since the reading is
+// younger than that, an hour from stale.
+class TStaleTemporaries {
+ public:
+  void RemoveFor(const std::string& folder, const std::string& name) {
+    struct stat st {};
+    if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0) return;
+    const time_t now = ::time(nullptr);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (sweeps_.size() > kMaxFolders) sweeps_.clear();
+    TSweep& sweep = sweeps_[folder];
+    if (sweep.device != st.st_dev || sweep.inode != st.st_ino || now - sweep.at >= kSweepSeconds || now < sweep.at) {
+      sweep = TSweep{now, st.st_dev, st.st_ino, StaleTemporariesIn(folder)};
+    }
+    const auto stale = sweep.byTarget.find(name);
+    if (stale == sweep.byTarget.end()) return;
+    for (const std::string& path : stale->second) ::unlink(path.c_str());
+    sweep.byTarget.erase(stale);
+  }
+
+ private:
+  static constexpr time_t kSweepSeconds = 60;
+  static constexpr size_t kMaxFolders = 1024;
+  struct TSweep {
+    time_t at = 0;
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::map<std::string, std::vector<std::string>> byTarget;
+  };
+  std::mutex mutex_;
+  std::unordered_map<std::string, TSweep> sweeps_;
+};
+
+}  // namespace
+
+void RemoveStaleTemporariesOf(const std::string& target) {
+  static TStaleTemporaries* const sweeps = new TStaleTemporaries;  // kept to the end of the process
+  const fs::path path(target);
+  sweeps->RemoveFor(path.has_parent_path() ? path.parent_path().string() : std::string(),
+                    path.filename().string());
 }
 
 namespace {
@@ -194,7 +235,7 @@ bool TAtomicFileWriter::Open() {
   if (!ResolveSaveTarget(target_, target, mode)) return false;
   target_ = target;
   mode_ = mode;
-  RemoveStaleTemporaries(target_);
+  RemoveStaleTemporariesOf(target_);
   std::string temp = target_ + ".tmpXXXXXX";
   fd_ = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd_ < 0) return false;

@@ -3,10 +3,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace nura {
 
@@ -26,11 +24,12 @@ bool ReadNativeFileBlocks(const std::string& nativePath, const std::function<boo
 // false on a write error.
 bool WriteToDescriptor(int fd, std::string_view bytes);
 
-// The temporary files "NAME.tmpXXXXXX" in `folder` ("" the current one)
-// that interrupted saves left behind, by the NAME they were to replace:
-// regular files of this user's unchanged for an hour, so a save still under
-// way keeps its own.
-std::map<std::string, std::vector<std::string>> StaleTemporariesIn(const std::string& folder);
+// Removes the temporary files "NAME.tmpXXXXXX" beside `target` (NAME its
+// file name) that interrupted saves left behind: regular files of this
+// user's unchanged for an hour, so a save still under way keeps its own.
+// A folder is read at most once a minute (a later reading finds what
+// became stale since).
+void RemoveStaleTemporariesOf(const std::string& target);
 
 // The one way the program saves a file: the bytes go to a temporary file
 // beside the target and replace it only when all of them are on disk
