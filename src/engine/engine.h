@@ -551,11 +551,20 @@ class TNuraEngine {
     TextRef thenBlock, elseBlock;
     size_t length = 0;  // bytes from the then-word to the statement's end
     TLineSteps lines;
+    // The line break behind, when only blanks stand before it.
+    std::optional<TKeptLineEnd> lineEnd;
   };
   // Reads past the blocks behind the condition.
   TIfTail ReadIfTail(bool wordPresent);
   // Enters the block that the condition result (1, 0) chooses, if any.
-  void EnterIfBlock(const TIfTail& tail, int result);
+  // `depth`: the else-if blocks decided on the way (RunIfAloneInBlock).
+  void EnterIfBlock(const TIfTail& tail, int result, int depth = 0);
+  // Decides at once a block that is one kept "もし" statement and nothing
+  // else (the "違えば(もし ...)" of an else-if) whose compiled condition
+  // gives a whole number: its chosen block takes the block's own frame, as
+  // the statement would enter it there. False when the block must be
+  // entered (nothing happened then).
+  bool RunIfAloneInBlock(const TextRef& block, int depth);
   // The block at the cursor (a group, or the rest of the statement) read
   // past; `start`: where it begins; `lines`: the lines it passed.
   TextRef ReadBlock(const char*& start, TLineSteps& lines);

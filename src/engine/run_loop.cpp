@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "engine/command_ids.h"
 #include "engine/errors.h"
 #include "engine/engine.h"
 #include "engine/evaluate.h"
@@ -345,13 +346,54 @@ void TNuraEngine::RunIfStatement() {
   }
   const TIfTail& tail = *kept->ifTail;
   b.cursor.p += tail.length;
+  const char* end = b.cursor.p;
   b.line = tail.lines.Apply(b.line, CursorInTopBlock());
   EnterIfBlock(tail, result);
+  // No block was entered, so no code ran: the line break behind is passed
+  // at once, as the next statement step would pass it.
+  if (b.cursor.p == end && tail.lineEnd && b.args.Empty()) PassKeptLineEnd(end, *tail.lineEnd);
+}
+
+bool TNuraEngine::RunIfAloneInBlock(const TextRef& block, int depth) {
+  // Deep chains go through frames, as the statements would.
+  constexpr int kMaxDecided = 32;
+  TNuraBase& b = *base_;
+  if (depth >= kMaxDecided || !b.args.Empty()) return false;
+  // The statement as the loop would read it: the kept "もし" at the block's
+  // start (ExecuteStatement, RunKeptBlockWord), its condition behind
+  // (RunIfStatement), its blocks up to the block's end.
+  const uint64_t shape = b.words.ShapeGeneration();
+  const char* at = block->c_str();
+  SkipSeparators(at);
+  const TKeptStatement* kept = keptStatements_.Find(block, at, shape);
+  if (!kept || kept->kind != TKeptStatement::TKind::kWord || !kept->compileTried || !kept->node) return false;
+  const THashNode& word = *kept->node;
+  if (word.kind != kWordCommand || word.id != IdNumber(CommandId::If) || !word.pattern.empty()) return false;
+  const char* p = at + kept->wordLength;
+  SkipBlanks(p);
+  if (*p == '=' || *p == '&') return false;
+  SkipSeparators(p);
+  const TCachedCondition* condition = conditionCache_.Find(block, p, shape);
+  if (!condition || !condition->compiled || !condition->ifTail) return false;
+  const TIfTail& tail = *condition->ifTail;
+  const char* end = p + condition->length + tail.length;
+  SkipSeparators(end);
+  int64_t whole = 0;
+  if (*end != '\0' || !condition->compiled->EvaluateWhole(whole)) return false;
+  b.implicitSubject = false;
+  SetResultKind("e");
+  // The statement would run in the block's frame, on top.
+  b.line = tail.lines.Apply(b.line, true);
+  EnterIfBlock(tail, whole == 1 ? 1 : 0, depth + 1);
+  return true;
 }
 
 void TNuraEngine::KeepIfTail(const TCachedCondition& kept, int result) {
   TIfTail tail = ReadIfTail(true);
-  if (tail.lines.Complete()) kept.ifTail = tail;
+  if (tail.lines.Complete()) {
+    if (base_->cursor.p) tail.lineEnd = ReadKeptLineEnd(base_->cursor.p, base_->cursor.p);
+    kept.ifTail = tail;
+  }
   EnterIfBlock(tail, result);
 }
 
@@ -404,11 +446,11 @@ TNuraEngine::TIfTail TNuraEngine::ReadIfTail(bool wordPresent) {
   return tail;
 }
 
-void TNuraEngine::EnterIfBlock(const TIfTail& tail, int result) {
+void TNuraEngine::EnterIfBlock(const TIfTail& tail, int result, int depth) {
   TNuraBase& b = *base_;
   b.conditionResult = -1;
   const TextRef* block = result == 1 ? &tail.thenBlock : result == 0 ? &tail.elseBlock : nullptr;
-  if (!block || !*block || !b.cursor.p || RunAloneInBlock(*block)) return;
+  if (!block || !*block || !b.cursor.p || RunAloneInBlock(*block) || RunIfAloneInBlock(*block, depth)) return;
   // The frame closes where the statement ends: the cursor's place moves
   // into it, the cursor to the block's start.
   TRunControl& frame = b.runControl.PushNew();

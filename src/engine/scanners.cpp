@@ -70,10 +70,6 @@ std::string ReadSjisChar(const char*& cursor) {
   return ch;
 }
 
-void SkipBlanks(const char*& cursor) {
-  while (cursor && (*cursor == ' ' || *cursor == '\t')) ++cursor;
-}
-
 bool LineEndsInComma(const char* text, const char* at) {
   const char* back = at;
   while (back > text && IsBlankChar(back[-1])) --back;

@@ -26,8 +26,10 @@ inline int SjisCharLength(const char* p) {
 // One character; the cursor moves past it. Empty at the end of the text.
 std::string ReadSjisChar(const char*& cursor);
 
-// Moves over TABs and spaces.
-void SkipBlanks(const char*& cursor);
+// Moves over TABs and spaces (inline: the statement steps call it often).
+inline void SkipBlanks(const char*& cursor) {
+  while (cursor && (*cursor == ' ' || *cursor == '\t')) ++cursor;
+}
 // Moves over TAB, space, "," and the half-width ideographic comma (inline:
 // every statement step starts with it).
 inline void SkipSeparators(const char*& cursor) {

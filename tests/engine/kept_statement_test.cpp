@@ -183,6 +183,38 @@ TEST_F(KeptStatementTest, ErrorsInsideTheChosenBlockKeepTheirLine) {
   EXPECT_NE(Log().find("0で割ることはできません。"), std::string::npos) << Log();
 }
 
+// An else-if block (one kept "もし" and nothing else) is decided where it
+// stands, its chosen block entered in its place: values that stop being
+// whole, blocks with more behind the "もし", 抜ける and 続ける in the chosen
+// block, errors there and behind the statement, and chains deeper than
+// what is decided at once, all as when read anew.
+TEST_F(KeptStatementTest, ElseIfBlocksDecidedAtOnce) {
+  ExpectSameAsWrittenOut("A=0\nB=0\nX=1\n",
+                         "もしI%3=0ならば(A=A+1)違えば(もしX%2=1ならば(B=B+I)違えば(A=A+X))\n"
+                         "A&\",\"&Bと言う\nもしI=2ならば(X=0.5)\nもしI=3ならば(X=\"abc\")\n"
+                         "もしI>4ならば(A=0)違えば( もしI=1ならば(A=A+10)  )\nAと言う\n"
+                         "もしI<0ならば(A=1)違えば(もしI=2ならば(A=A+2);Aと言う)\n"
+                         "もしI<0ならば(A=1)違えば(もしI>1ならば(Iと言う;B=B+1)違えば(もしI=1ならば(Bと言う)))",
+                         6);
+  dialogs.messages.clear();
+  ASSERT_TRUE(Run("A=0\n9回(\nもし回数=9ならば(A=A+100)違えば(もし回数%2=0ならば(続ける)違えば(もし回数>6ならば(抜ける)"
+                  "違えば(A=A+回数)))\nA=A+1000\n)\nAと言う\n"
+                  "3回(\nもし回数=0ならば(A=1)違えば(もし回数=3ならば(\nB=1/0\n)違えば(A=A+1))\n)\n"));
+  EXPECT_EQ(dialogs.messages, (Strings{"3009"}));
+  EXPECT_EQ(Var("A"), "3011");
+  EXPECT_NE(Log().find("(9行目)"), std::string::npos) << Log();
+  dialogs.messages.clear();
+  ASSERT_TRUE(Run("3回(\nもし回数=0ならば(A=1)違えば(もし回数>0ならば(A=回数))\nB=1/(2-A)\n)\n"));
+  EXPECT_EQ(Var("A"), "2");
+  EXPECT_NE(Log().find("(3行目)"), std::string::npos) << Log();
+  // Forty else-ifs deep: the last one chosen each round.
+  std::string chain = "A=A+I";
+  for (int level = 40; level >= 1; --level) {
+    chain = "もしI=" + std::to_string(100 + level) + "ならば(A=0)違えば(" + chain + ")";
+  }
+  ExpectSameAsWrittenOut("A=0\n", chain + "\nAと言う", 4);
+}
+
 // A chosen block that is one whole-number assignment alone runs where it
 // stands; values that stop being whole, texts and blocks with more in them
 // are entered as before, and what comes behind keeps its line.
