@@ -347,11 +347,12 @@ void TNuraEngine::RunIfStatement() {
   const TIfTail& tail = *kept->ifTail;
   b.cursor.p += tail.length;
   const char* end = b.cursor.p;
+  const std::optional<TKeptLineEnd> lineEnd = tail.lineEnd;  // the entry may go while a block runs
   b.line = tail.lines.Apply(b.line, CursorInTopBlock());
   EnterIfBlock(tail, result);
   // No block was entered, so no code ran: the line break behind is passed
   // at once, as the next statement step would pass it.
-  if (b.cursor.p == end && tail.lineEnd && b.args.Empty()) PassKeptLineEnd(end, *tail.lineEnd);
+  if (b.cursor.p == end && lineEnd && b.args.Empty()) PassKeptLineEnd(end, *lineEnd);
 }
 
 bool TNuraEngine::RunIfAloneInBlock(const TextRef& block, int depth) {
