@@ -99,7 +99,7 @@ TEST(THashTest, FindOrAddVariableFindsOrEntersOneNode) {
   EXPECT_EQ(added.kind, kWordVariable);
   EXPECT_FALSE(added.isProtected);
   EXPECT_EQ(added.id, 3);
-  EXPECT_TRUE(added.value.empty() && added.annotation.empty() && added.pattern.empty());
+  EXPECT_TRUE(added.value.empty() && added.Annotation().empty() && added.Pattern().empty());
   EXPECT_EQ(h.Find("1\x01k", false), &behind);
   EXPECT_EQ(h.GetNamesText(), std::string("k1\r\n1k\r\nk1\x01\r\n1\x01k"));
 }
