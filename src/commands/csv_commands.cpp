@@ -96,7 +96,7 @@ void TablePickup(TNuraEngine& engine, CommandId) {
       return;
     }
     if (text.empty()) {
-      ResultNode(engine)->annotation = "s";
+      ResultNode(engine)->SetAnnotation("s");
       SetResultKind(engine, "s");
       return;
     }

@@ -48,16 +48,16 @@ void StoreReadText(TNuraEngine& engine, const NodePtr& node, const std::string& 
   }
   CheckWritable(engine, *node);
   if (node->kind == kWordObject) {
-    node->annotation = "s";
+    node->SetAnnotation("s");
     ObjectHost(engine).AssignObjectValue(engine, *node, text);
     return;
   }
   if (node->kind != kWordVariable && node->kind != kWordHash)
     RaiseScriptError(engine, Quoted(node->name) + SJ("には代入できません！"));
   node->kind = kWordVariable;
-  node->hash.reset();
+  node->SetHash(nullptr);
   node->value = text;
-  node->annotation = "s";
+  node->SetAnnotation("s");
 }
 
 // A file that a command reads: the extracted copy of a packed file, else

@@ -26,11 +26,11 @@ const std::string kMarker = "\\FILE_HANDLE";
 
 // The stream of a handle word; nil when the word is no (open) handle.
 TTextFileStream* StreamOf(TNuraEngine& engine, const THashNode& node) {
-  if (node.kind != kWordVariable || node.value != kMarker || !node.address) return nullptr;
+  if (node.kind != kWordVariable || node.value != kMarker || !node.Address()) return nullptr;
   const auto& handles = StreamStateOf(engine).handles;
   if (node.id < 0 || static_cast<size_t>(node.id) >= handles.size()) return nullptr;
   TTextFileStream* stream = handles[static_cast<size_t>(node.id)].get();
-  return stream == node.address ? stream : nullptr;
+  return stream == node.Address() ? stream : nullptr;
 }
 
 // The word and its stream; the word is looked up without taking a
@@ -65,7 +65,7 @@ TTextFileStream& RequireHandle(TNuraEngine& engine) {
 // Closes the stream of `node` when it is a handle and empties its slot.
 void CloseStream(TNuraEngine& engine, THashNode& node) {
   if (StreamOf(engine, node)) StreamStateOf(engine).handles[static_cast<size_t>(node.id)].reset();
-  node.address = nullptr;
+  node.SetAddress(nullptr);
   node.value.clear();
 }
 
@@ -88,7 +88,7 @@ void OpenHandle(TNuraEngine& engine, bool detailed) {
   // A handle opened again lets go of its earlier file.
   CloseStream(engine, *node);
   auto& handles = StreamStateOf(engine).handles;
-  node->address = stream.get();
+  node->SetAddress(stream.get());
   node->value = kMarker;
   node->id = static_cast<int32_t>(handles.size());
   handles.push_back(std::move(stream));

@@ -191,7 +191,7 @@ void StoreOperand(TNuraEngine& engine, const string_cmd::TVariableArgument& oper
   SetResult(engine, value, kind);
   if (operand.node) {
     operand.node->value = value;
-    operand.node->annotation = kind;
+    operand.node->SetAnnotation(kind);
   }
 }
 

@@ -60,7 +60,7 @@ void SetMatchCount(TNuraEngine& engine, int count) {
   NodePtr node = FindWord(engine, kName);
   if (!node) node = AddVariable(engine, kName, "", "e");
   node->value = std::to_string(count);
-  node->annotation = "e";
+  node->SetAnnotation("e");
 }
 
 void RegexpCommand(TNuraEngine& engine, CommandId id) {

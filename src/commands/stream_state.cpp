@@ -45,7 +45,7 @@ bool SecurityLevelHigh(TNuraEngine& engine) {
 
 void SetTextVariable(TNuraEngine& engine, THashNode& variable, const std::string& value) {
   variable.value = value;
-  variable.annotation = "s";
+  variable.SetAnnotation("s");
   if (&variable == ResultNode(engine).get()) SetResultKind(engine, "s");
 }
 

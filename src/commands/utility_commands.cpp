@@ -38,7 +38,7 @@ void Match(TNuraEngine& engine, CommandId id) {
   const std::string pattern = PopText(engine);
   if (pattern.empty()) {
     PopRawArgument(engine);
-    ResultNode(engine)->annotation = "s";
+    ResultNode(engine)->SetAnnotation("s");
     SetResultKind(engine, "s");
     return;
   }
@@ -137,9 +137,9 @@ void Store(TNuraEngine& engine, CommandId) {
   if (node->kind != kWordVariable && node->kind != kWordHash)
     RaiseScriptError(engine, "\"" + node->name + "\"" + SJ("には代入できません！"));
   node->kind = kWordVariable;
-  node->hash.reset();
+  node->SetHash(nullptr);
   node->value = value;
-  node->annotation = kind;
+  node->SetAnnotation(kind);
 }
 
 // 続ける: leaves the conditional and switch blocks around it and lets the

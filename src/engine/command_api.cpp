@@ -194,9 +194,9 @@ void RequestClose(TNuraEngine& engine) { engine.RequestClose(); }
 bool AnswerCloseRequest(TNuraEngine& engine) {
   TNuraBase& base = engine.Base();
   const TextPos saved = base.cursor;
-  if (base.exitLabel && base.exitLabel->position) {
-    const TextPos target = base.exitLabel->position;
-    const std::string labelFile = base.exitLabel->annotation;
+  if (base.exitLabel && base.exitLabel->Position()) {
+    const TextPos target = base.exitLabel->Position();
+    const std::string labelFile = base.exitLabel->Annotation();
     base.exitLabel.reset();
     if (const NodePtr& noExit = base.SystemNode(&TNuraBase::nodeNoExit)) noExit->value = "0";
     try {
@@ -254,7 +254,7 @@ bool DefineLabelPattern(TNuraEngine& engine, const std::string& name, const std:
   THash& words = engine.Base().words;
   NodePtr label = words.FindNode(name, false);
   if (!label || label->kind != kWordLabel) return false;
-  label->pattern = pattern;
+  label->SetPattern(pattern);
   const std::string loose = StripOkurigana(label->name);
   if (loose != label->name) {
     auto copy = std::make_unique<THashNode>(*label);
@@ -325,7 +325,7 @@ void SetIntegerResult(TNuraEngine& engine, int64_t value) {
 void SetValueOnly(TNuraEngine& engine, const std::string& value) {
   const NodePtr node = engine.ResultNode();
   node->value = value;
-  engine.SetResultKind(node->annotation);
+  engine.SetResultKind(node->Annotation());
 }
 
 const std::string& CommandNameOf(CommandId id) {

@@ -356,7 +356,7 @@ bool TCompiledExpression::RunChain(typename TNumbers::TNumber& result) const {
     const THashNode& operand = *step[0].node;
     TNumber number;
     if (operand.kind != kWordVariable || !TNumbers::Read(operand, number)) return false;
-    if (!Combine<TNumbers>(step[1].op, value, number, IsNumberKind(operand.annotation), value)) return false;
+    if (!Combine<TNumbers>(step[1].op, value, number, IsNumberKind(operand.Annotation()), value)) return false;
   }
   result = value;
   return true;
@@ -378,7 +378,7 @@ bool TCompiledExpression::RunNumbers(typename TNumbers::TNumber& result) const {
       case TKind::kVariable: {
         const THashNode& node = *step.node;
         if (node.kind != kWordVariable) return false;
-        const bool isNumber = IsNumberKind(node.annotation);
+        const bool isNumber = IsNumberKind(node.Annotation());
         TNumber number;
         if (!TNumbers::Read(node, number)) return false;
         stack[++top] = {number, isNumber, &node.value};
@@ -469,15 +469,15 @@ bool TCompiledExpression::Evaluate(TStrNum& value) const {
           break;
         case TKind::kVariable:
           if (step.node->kind != kWordVariable) return false;
-          stack.push_back(VariableValue(step.node->value, step.node->annotation));
+          stack.push_back(VariableValue(step.node->value, step.node->Annotation()));
           break;
         case TKind::kElement: {
           const THashNode& owner = *step.node;
           const std::string& key = stack.back().Text();
-          if (owner.kind != kWordHash || !owner.hash || key.empty()) return false;
-          const THashNode* element = owner.hash->Find(key, false);
+          if (owner.kind != kWordHash || !owner.Hash() || key.empty()) return false;
+          const THashNode* element = owner.Hash()->Find(key, false);
           if (!element) return false;  // the reading tries the key expanded
-          stack.back() = VariableValue(element->value, element->annotation);
+          stack.back() = VariableValue(element->value, element->Annotation());
           break;
         }
         case TKind::kBinary:

@@ -44,8 +44,8 @@ void CmdRepeat(TNuraEngine& e, CommandId) {
     RaiseScriptError(e, Quoted(counter) + SJ("の実行回数カウンターには、変数を指定してください。"));
   if (!var) {
     auto node = THashNode::CreateVariable(counter, false, 0, "");
-    node->annotation = "e";
-    node->position = b.cursor;
+    node->SetAnnotation("e");
+    node->SetPosition(b.cursor);
     var = b.words.AddNode(std::move(node));
   }
   e.CheckWritable(*var);
@@ -65,8 +65,8 @@ void CmdIterate(TNuraEngine& e, CommandId) {
   const std::string argument = b.args.Pop();
   std::string text;
   NodePtr node = b.words.FindNode(TNuraEngine::RawLiteralToText(argument), false);
-  if (node && node->kind == kWordHash && node->hash) {
-    text = node->hash->GetNamesText();
+  if (node && node->kind == kWordHash && node->Hash()) {
+    text = node->Hash()->GetNamesText();
   } else if (node) {
     text = node->value;
   } else {
@@ -239,7 +239,7 @@ void CmdRename(TNuraEngine& e, CommandId) {
     i += len - 1;
   }
   size_t marks = 0;
-  for (char ch : node->pattern) marks += ch == '?';
+  for (char ch : node->Pattern()) marks += ch == '?';
   if (items.size() != marks + 1)
     RaiseArgumentError(e, CommandId::Rename);
   auto copy = std::make_unique<THashNode>(*node);
@@ -247,7 +247,7 @@ void CmdRename(TNuraEngine& e, CommandId) {
   items.pop_back();
   std::string pattern;
   for (const auto& p : items) pattern += (pattern.empty() ? "" : ",") + p;
-  copy->pattern = pattern;
+  copy->SetPattern(pattern);
   b.words.Delete(node->name, false);
   b.words.Add(std::move(copy));
 }

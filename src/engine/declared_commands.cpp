@@ -93,7 +93,7 @@ void EnterDeclared(TNuraEngine& e, const std::string& library, const std::string
   auto node = std::make_unique<THashNode>(name, false, kWordDeclared,
                                           static_cast<int32_t>(b.libraries.size()),
                                           Quoted(library) + function, value, pattern);
-  node->address = entry;
+  node->SetAddress(entry);
   b.libraries.push_back(handle);
   try {
     b.words.Add(std::move(node));
@@ -208,7 +208,7 @@ void WriteBack(const DllArgument& arg) {
   if (node->value.size() != size || std::memcmp(node->value.data(), arg.bytes.data(), size) == 0)
     return;
   node->value.assign(arg.bytes.data(), size);
-  node->annotation = "s";
+  node->SetAnnotation("s");
 }
 
 }  // namespace
@@ -218,8 +218,8 @@ void TNuraEngine::CallDllWord(THashNode& node) {
   BindCommandArguments(node);
   // The declaration may be replaced while arguments run; keep this one.
   const std::string name = node.name, style = node.value;
-  void* const entry = node.address;
-  std::vector<DllArgument> args(CountMarks(node.pattern));
+  void* const entry = node.Address();
+  std::vector<DllArgument> args(CountMarks(node.Pattern()));
   for (size_t i = args.size(); i-- > 0;) args[i] = ReadDllArgument(*this, b.args.Pop());
 
   ForeignType resultType = ForeignType::Int32;

@@ -39,10 +39,10 @@ void TNuraEngine::BindCommandArguments(THashNode& node) {
   TStack& args = base_->args;
   if (std::exchange(boundFor_, nullptr) == &node) return;  // pushed bound (kept_commands.cpp)
   base_->implicitSubject = false;
-  if (node.pattern.empty() && args.Empty()) return;  // nothing to bind
+  if (node.Pattern().empty() && args.Empty()) return;  // nothing to bind
   std::vector<std::string> items = args.TakeAll();
   try {
-    base_->implicitSubject = BindArguments(items, node.name, node.pattern, base_->lenientBinding);
+    base_->implicitSubject = BindArguments(items, node.name, node.Pattern(), base_->lenientBinding);
   } catch (const EBinding& e) {
     args.PutAll(std::move(items));
     throw ENura(FormatErrorMessage(e.what()));

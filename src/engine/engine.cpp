@@ -85,21 +85,21 @@ void AssignKindText(std::string& slot, const char* kind) { slot = kind; }
 void TNuraEngine::SetResult(const std::string& value, const std::string& kind) {
   THashNode* node = ResultNode().get();
   node->value = value;
-  node->annotation = kind;
+  node->SetAnnotation(kind);
   resultKind_ = kind;
 }
 
 void TNuraEngine::SetResult(const std::string& value, const char* kind) {
   THashNode* node = ResultNode().get();
   node->value = value;
-  SetKindText(node->annotation, kind);
+  node->SetAnnotation(kind);
   SetResultKind(kind);
 }
 
 void TNuraEngine::SetResult(std::string&& value, const char* kind) {
   THashNode* node = ResultNode().get();
   node->value = std::move(value);
-  SetKindText(node->annotation, kind);
+  node->SetAnnotation(kind);
   SetResultKind(kind);
 }
 

@@ -475,7 +475,7 @@ class TNuraEngine {
   const THashNode* LoneVariable(const std::string& text) const;
   // ExpandString of a text that names `variable` alone.
   const std::string& ExpandVariable(const THashNode& variable) {
-    SetResultKind(IsNumberKind(variable.annotation) ? "e" : "s");
+    SetResultKind(IsNumberKind(variable.Annotation()) ? "e" : "s");
     return variable.value;
   }
   struct TCapturedBlock {

@@ -141,9 +141,9 @@ class TOperandReader {
   TStrNum Value(const NodePtr& node) {
     switch (node->kind) {
       case kWordVariable:
-        return VariableValue(node->value, node->annotation);
+        return VariableValue(node->value, node->Annotation());
       case kWordHash:
-        return TStrNum::FromText(node->hash ? node->hash->GetNameValueText() : "");
+        return TStrNum::FromText(node->Hash() ? node->Hash()->GetNameValueText() : "");
       case kWordCommand:
       case kWordDeclared:
         return Command(node);
@@ -162,7 +162,7 @@ class TOperandReader {
   TStrNum Command(const NodePtr& node) {
     TNuraBase& base = engine_.Base();
     NodePtr result = engine_.ResultNode();
-    const std::string saved_value = result->value, saved_annotation = result->annotation;
+    const std::string saved_value = result->value, saved_annotation = result->Annotation();
     const std::string saved_kind = engine_.ResultKind();
     const std::vector<std::string> saved_args = base.args.Items();
     base.args.Clear();
@@ -171,7 +171,7 @@ class TOperandReader {
       for (const std::string& a : saved_args) base.args.Push(a);
       result = engine_.ResultNode();
       result->value = saved_value;
-      result->annotation = saved_annotation;
+      result->SetAnnotation(saved_annotation);
       engine_.SetResultKind(saved_kind);
     };
     try {
@@ -192,7 +192,7 @@ class TOperandReader {
   // Runs a label as a function in a nested run; its value is "それ".
   TStrNum Label(const NodePtr& node) {
     engine_.SetResult("", "s");
-    engine_.RunNested(node->position, node->annotation);
+    engine_.RunNested(node->Position(), node->Annotation());
     return VariableValue(engine_.ResultNode()->value, engine_.ResultKind());
   }
 
@@ -255,15 +255,15 @@ class TOperandReader {
   }
 
   TStrNum HashElement(const THashNode& owner, const std::string& key) {
-    if (!owner.hash) {
+    if (!owner.Hash()) {
       throw ENura(engine_.FormatErrorMessage(
           SJ("作成されていないハッシュ\"") + owner.name +
           SJ("\"が、見つかりました。メモリが足りないか、バグの可能性があります。")));
     }
-    NodePtr element = owner.hash->FindNode(key, false);
-    if (!element) element = owner.hash->FindNode(engine_.ExpandString(key), false);
+    NodePtr element = owner.Hash()->FindNode(key, false);
+    if (!element) element = owner.Hash()->FindNode(engine_.ExpandString(key), false);
     if (!element) return TStrNum::FromText("");
-    return VariableValue(element->value, element->annotation);
+    return VariableValue(element->value, element->Annotation());
   }
 
   TNuraEngine& engine_;
@@ -362,7 +362,7 @@ bool TNuraEngine::ExpandLone(const std::string& text, std::string& out, bool& is
   }
   // A number-marked text is given back as it stands, as VariableValue keeps it.
   out = variable->value;
-  isNumber = IsNumberKind(variable->annotation);
+  isNumber = IsNumberKind(variable->Annotation());
   return true;
 }
 
@@ -467,7 +467,7 @@ bool SkipQuietOperand(const THash& words, const char*& p) {
 
 bool TNuraEngine::AppendInPlace(THashNode& node, const std::string& text, const TCompiledExpression* compiled) {
   if (!(compiled && compiled->AppendTo(node)) && !AppendByReading(node, text)) return false;
-  SetKindText(node.annotation, "s");
+  node.SetAnnotation("s");
   SetResultKind("s");
   return true;
 }

@@ -106,7 +106,7 @@ class TWordCopy {
 // A command binds its arguments before its handler runs, a label with a
 // pattern as it is called.
 bool BindsAtOnce(const THashNode& node) {
-  return node.kind == kWordCommand || (node.kind == kWordLabel && !node.pattern.empty());
+  return node.kind == kWordCommand || (node.kind == kWordLabel && !node.Pattern().empty());
 }
 
 }  // namespace
@@ -116,7 +116,7 @@ void TNuraEngine::KeepBinding(TKeptCommand& kept) {
   if (!BindsAtOnce(node)) return;
   std::vector<std::string> texts(kept.items.begin(), kept.items.end() - 1);
   try {
-    kept.boundSubject = BindArguments(texts, node.name, node.pattern, false);
+    kept.boundSubject = BindArguments(texts, node.name, node.Pattern(), false);
   } catch (const EBinding&) {
     return;  // the error comes when the statement runs
   }
@@ -124,7 +124,7 @@ void TNuraEngine::KeepBinding(TKeptCommand& kept) {
   kept.hasBound = true;
   if (node.kind == kWordCommand) kept.handler = PlainHandlerOf(node);
   if (node.kind == kWordLabel) {
-    const auto values = std::count(node.pattern.begin(), node.pattern.end(), '?');
+    const auto values = std::count(node.Pattern().begin(), node.Pattern().end(), '?');
     kept.callsLabel = static_cast<size_t>(values) == kept.bound.size();
     if (kept.callsLabel) {
       for (const std::string& text : kept.bound) kept.boundVariables.push_back(LoneVariable(text));

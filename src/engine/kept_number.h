@@ -75,7 +75,8 @@ struct TShortText {
   }
 
   // Adds `delta` to the last byte (where it stands in either word).
-  void AddToLast(uint64_t delta) {
+  void AddToLast(uint64_t delta) { AddToLast(first, second, size, delta); }
+  static void AddToLast(uint64_t& first, uint64_t& second, size_t size, uint64_t delta) {
     const size_t width = size >= 8 ? 8 : size >= 4 ? 4 : size;
     const uint64_t step = delta << 8 * (width - 1);
     if (size >= 4) second += step;
@@ -85,20 +86,26 @@ struct TShortText {
   bool operator==(const TShortText&) const = default;
 };
 
+// Every word of the word table holds one, so it is packed into three
+// words: the text's two, and the number (at most 55 bits and a sign, which
+// every text of up to 16 digits fits) above the text's size.
 class TKeptNumber {
  public:
   // Keeps `number` for the text `digits`, its general format.
   void Keep(const TShortText& digits, int64_t number) {
+    if (number < -kLimit || number >= kLimit) {
+      packed_ = kNothing;
+      return;
+    }
     // Field by field: a copy of the whole would read the fields just
     // written back in another width, which stalls.
-    text_.first = digits.first;
-    text_.second = digits.second;
-    text_.size = digits.size;
-    number_ = number;
+    first_ = digits.first;
+    second_ = digits.second;
+    packed_ = static_cast<uint64_t>(number) << 8 | digits.size;
   }
   void Keep(const std::string& digits, int64_t number) {
     if (digits.size() > TShortText::kMaxSize) {
-      text_.size = kNothing;
+      packed_ = kNothing;
       return;
     }
     Keep(TShortText::Of(digits), number);
@@ -108,26 +115,37 @@ class TKeptNumber {
   // `number` - 1 (not negative) and its last digit is below 9, only that
   // digit changes, in place. False (nothing done) otherwise.
   bool CountUp(std::string& text, int64_t number) {
-    if (number_ < 0 || number_ + 1 != number || text.empty() || text.back() >= '9') return false;
-    int64_t kept = 0;
-    if (!Read(text, kept)) return false;
+    const int64_t kept = Number();
+    if (kept < 0 || kept + 1 != number || number >= kLimit || text.empty() || text.back() >= '9') return false;
+    if (!Holds(text)) return false;
     ++text.back();
-    text_.AddToLast(1);
-    number_ = number;
+    TShortText::AddToLast(first_, second_, text.size(), 1);
+    packed_ += uint64_t{1} << 8;
     return true;
   }
 
   // The number kept for `text`; false when `text` is not the kept one.
   bool Read(const std::string& text, int64_t& number) const {
-    if (text.size() != text_.size || !(TShortText::Of(text) == text_)) return false;
-    number = number_;
+    if (!Holds(text)) return false;
+    number = Number();
     return true;
   }
 
  private:
-  static constexpr size_t kNothing = ~size_t{0};
-  TShortText text_{0, 0, kNothing};
-  int64_t number_ = 0;
+  static constexpr int64_t kLimit = int64_t{1} << 55;
+  // A size no text of TShortText has.
+  static constexpr uint64_t kNothing = 0xff;
+
+  int64_t Number() const { return static_cast<int64_t>(packed_) >> 8; }
+  bool Holds(const std::string& text) const {
+    const size_t size = packed_ & 0xff;
+    if (text.size() != size || size > TShortText::kMaxSize) return false;
+    const TShortText packed = TShortText::Of(text);
+    return packed.first == first_ && packed.second == second_;
+  }
+
+  uint64_t first_ = 0, second_ = 0;
+  uint64_t packed_ = kNothing;
 };
 
 }  // namespace nura

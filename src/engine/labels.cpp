@@ -50,19 +50,19 @@ void TNuraEngine::DefineLabels(const TextRef& text, const std::string& fileName)
                                      SJ("\"の定義に失敗しました。既に単語として使われています。")));
     }
     auto node = std::make_unique<THashNode>(name, true, kWordLabel, 0, fileName, "", "");
-    node->position = TextPos(text, q);
+    node->SetPosition(TextPos(text, q));
     b.words.Add(std::move(node));
   }
 }
 
 void TNuraEngine::CallUserFunction(THashNode& node) {
   TNuraBase& b = *base_;
-  if (!node.pattern.empty()) {
+  if (!node.Pattern().empty()) {
     BindCommandArguments(node);
     // The texts leave the stack before any is expanded: a label that an
     // expansion runs must not find them there as its own statement's.
     std::vector<std::string> texts;
-    for (char ch : node.pattern) {
+    for (char ch : node.Pattern()) {
       if (ch == '?') texts.push_back(b.args.Shift());
     }
     for (const std::string& text : texts) b.secondStack.Push(ExpandString(text));
@@ -76,8 +76,8 @@ void TNuraEngine::EnterLabel(const THashNode& node) {
   frame.kind = kRunCall;
   frame.returnPos = std::move(b.cursor);
   frame.savedFileName = b.SavedFileName();
-  b.SetFileName(node.annotation);
-  b.cursor = node.position;
+  b.SetFileName(node.Annotation());
+  b.cursor = node.Position();
 }
 
 std::vector<std::string> TNuraEngine::SplitArgumentList(const std::string& list) {
@@ -135,16 +135,16 @@ bool TNuraEngine::CallWord(const std::string& name, std::string& result, bool pu
       b.args.Push(MakeRawLiteral(ExpandString(TrimText(argument))));
   }
   NodePtr sore = ResultNode();
-  const std::string savedValue = sore->value, savedKind = sore->annotation;
+  const std::string savedValue = sore->value, savedKind = sore->Annotation();
   const bool savedLenient = b.lenientBinding;
   b.lenientBinding = true;
   auto finish = [&] {
     b.lenientBinding = savedLenient;
     NodePtr now = ResultNode();
     result = now->value;
-    resultKind_ = now->annotation;
+    resultKind_ = now->Annotation();
     now->value = savedValue;
-    now->annotation = savedKind;
+    now->SetAnnotation(savedKind);
   };
   try {
     if (node->kind == kWordLabel) {
@@ -176,8 +176,8 @@ void TNuraEngine::JumpToLabel(const std::string& name) {
     throw ENura(FormatErrorMessage(SJ("未定義のラベル\"") + name +
                                    SJ("\"に、ジャンプしようとしました。")));
   }
-  b.cursor = node->position;
-  b.SetFileName(node->annotation);
+  b.cursor = node->Position();
+  b.SetFileName(node->Annotation());
 }
 
 const char* TNuraEngine::FindLocalLabel(const std::string& block, const std::string& name) {

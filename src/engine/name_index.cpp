@@ -37,10 +37,12 @@ uint64_t TNameIndex::HashName(std::string_view name) {
 }
 
 size_t TNameIndex::Locate(std::string_view name, uint64_t hash) const {
+  const uint32_t tag = static_cast<uint32_t>(hash) & tagMask_;
   for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
     const uint32_t slot = slots_[i];
     if (slot == 0) return mask_ + 1;
-    const TEntry& entry = entries_[slot - 1];
+    if ((slot & tagMask_) != tag) continue;
+    const TEntry& entry = entries_[EntryOf(slot)];
     if (entry.hash == hash && entry.node->name.size() == name.size() &&
         std::memcmp(entry.node->name.data(), name.data(), name.size()) == 0)
       return i;
@@ -50,13 +52,14 @@ size_t TNameIndex::Locate(std::string_view name, uint64_t hash) const {
 const std::shared_ptr<THashNode>* TNameIndex::Find(std::string_view name, uint64_t hash) const {
   if (size_ == 0) return nullptr;
   const size_t i = Locate(name, hash);
-  return i > mask_ ? nullptr : &entries_[slots_[i] - 1].node;
+  return i > mask_ ? nullptr : &entries_[EntryOf(slots_[i])].node;
 }
 
 void TNameIndex::Place(uint32_t entry) {
-  size_t i = entries_[entry].hash & mask_;
+  const uint64_t hash = entries_[entry].hash;
+  size_t i = hash & mask_;
   while (slots_[i] != 0) i = (i + 1) & mask_;
-  slots_[i] = entry + 1;
+  slots_[i] = SlotOf(entry, hash);
 }
 
 void TNameIndex::Rebuild() {
@@ -67,6 +70,9 @@ void TNameIndex::Rebuild() {
   if (slots > (size_t{1} << 32)) throw std::overflow_error("word table overflow");
   slots_.assign(slots, 0);
   mask_ = slots - 1;
+  // At most three quarters of the slots have entries: entry number + 1
+  // stays below the slot count, a power of two, and leaves the bits above.
+  tagMask_ = ~static_cast<uint32_t>(mask_);
   for (size_t i = 0; i < entries_.size(); ++i) Place(static_cast<uint32_t>(i));
 }
 
@@ -89,14 +95,14 @@ bool TNameIndex::Erase(std::string_view name) {
   if (size_ == 0) return false;
   size_t hole = Locate(name, hash_(name));
   if (hole > mask_) return false;
-  entries_[slots_[hole] - 1].node.reset();
+  entries_[EntryOf(slots_[hole])].node.reset();
   slots_[hole] = 0;
   --size_;
   // Shift the following run back over the hole wherever a slot's home does
   // not lie cyclically between the hole and the slot, so every remaining
   // name stays reachable from its home without tombstones.
   for (size_t i = (hole + 1) & mask_; slots_[i] != 0; i = (i + 1) & mask_) {
-    const size_t home = entries_[slots_[i] - 1].hash & mask_;
+    const size_t home = entries_[EntryOf(slots_[i])].hash & mask_;
     if (((i - home) & mask_) >= ((i - hole) & mask_)) {
       slots_[hole] = slots_[i];
       slots_[i] = 0;
@@ -110,6 +116,7 @@ void TNameIndex::Clear() {
   entries_ = {};
   slots_ = {};
   mask_ = 0;
+  tagMask_ = 0;
   size_ = 0;
 }
 

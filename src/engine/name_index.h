@@ -1,8 +1,11 @@
 // The name index of the word table: the nodes in a dense list in the order
 // they came (each with the full hash of its name), and an open-addressing
-// table of 4-byte entry numbers over it (linear probing, deletion by
-// shifting back, no tombstones). The small table stays in cache; growing
-// never hashes a name again and a probe compares hashes before bytes. The
+// table of 4-byte slots over it (linear probing, deletion by shifting back,
+// no tombstones). A slot holds an entry number and, in the bits above it
+// that the table's size leaves free, those bits of the name's hash, so a
+// probe passes most other names without reading their entries. The small
+// table stays in cache; growing never hashes a name again and a probe
+// compares hashes before bytes. The
 // list holds the only reference the table keeps to a node; walked in order
 // it gives the words in the order they came.
 #pragma once
@@ -58,11 +61,19 @@ class TNameIndex {
   // Drops erased entries and sizes the table for the live ones to grow.
   void Rebuild();
   void Place(uint32_t entry);
+  // The slot of entry number `entry` (of hash `hash`) and back.
+  uint32_t SlotOf(uint32_t entry, uint64_t hash) const {
+    return (static_cast<uint32_t>(hash) & tagMask_) | (entry + 1);
+  }
+  uint32_t EntryOf(uint32_t slot) const { return (slot & ~tagMask_) - 1; }
 
   HashFunction hash_;
   std::vector<TEntry> entries_;
-  std::vector<uint32_t> slots_;  // entry number + 1; 0: free
+  // The bits of the hash above mask_, then entry number + 1, which the
+  // table's size keeps below them; 0: free
+  std::vector<uint32_t> slots_;
   size_t mask_ = 0;
+  uint32_t tagMask_ = 0;  // the bits of a slot that hold the hash
   size_t size_ = 0;
 };
 

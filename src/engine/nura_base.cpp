@@ -28,13 +28,10 @@ TextPos TextPos::StartOf(TextRef owner) {
 
 THashNode::THashNode(std::string name, bool isProtected, uint8_t kind, int32_t id,
                      std::string annotation, std::string value, std::string pattern)
-    : name(std::move(name)),
-      pattern(std::move(pattern)),
-      value(std::move(value)),
-      annotation(std::move(annotation)),
-      kind(kind),
-      isProtected(isProtected),
-      id(id) {}
+    : name(std::move(name)), value(std::move(value)), id(id), kind(kind), isProtected(isProtected) {
+  SetAnnotation(annotation);
+  SetPattern(std::move(pattern));
+}
 
 std::unique_ptr<THashNode> THashNode::CreateVariable(std::string name, bool isProtected,
                                                      int32_t id, std::string value) {
@@ -45,14 +42,52 @@ std::unique_ptr<THashNode> THashNode::CreateVariable(std::string name, bool isPr
 void THashNode::Assign(const THashNode& other) {
   if (&other == this) return;
   value = other.value;
-  pattern = other.pattern;
-  annotation = other.annotation;
+  letter_ = other.letter_;
   id = other.id;
   kind = other.kind;
-  position = other.position;
-  hash = other.hash;
-  address = other.address;
   isProtected = other.isProtected;
+  // Extras once made stay, so that references to their fields hold.
+  if (other.extras_)
+    MutableExtras() = *other.extras_;
+  else if (extras_)
+    *extras_ = TWordExtras();
+}
+
+const std::string* THashNode::MakeLetterTexts() {
+  static std::string texts[256];
+  for (int c = 1; c < 256; ++c) texts[c] = std::string(1, static_cast<char>(c));
+  return texts;
+}
+
+void THashNode::SetLongAnnotation(std::string_view text) {
+  MutableExtras().annotation = text;
+  letter_ = kLetterInExtras;
+}
+
+void THashNode::SetPattern(std::string pattern) {
+  if (extras_ || !pattern.empty()) MutableExtras().pattern = std::move(pattern);
+}
+
+void THashNode::SetPosition(TextPos position) {
+  if (extras_ || position.text || position.p) MutableExtras().position = std::move(position);
+}
+
+void THashNode::SetHash(std::shared_ptr<THash> hash) {
+  if (extras_ || hash) MutableExtras().hash = std::move(hash);
+}
+
+void THashNode::SetAddress(void* address) {
+  if (extras_ || address) MutableExtras().address = address;
+}
+
+TWordExtras& THashNode::MutableExtras() {
+  if (!extras_) extras_ = std::make_unique<TWordExtras>();
+  return *extras_;
+}
+
+const TWordExtras& THashNode::NoExtras() {
+  static const TWordExtras none;
+  return none;
 }
 
 // ---- StripOkurigana ----
@@ -119,7 +154,7 @@ NodePtr THash::AddNode(std::unique_ptr<THashNode> node) {
 }
 
 NodePtr THash::AddNode(THashNode&& node) {
-  if (!node.pattern.empty()) ++patternGeneration_;
+  if (!node.Pattern().empty()) ++patternGeneration_;
   const uint64_t hash = index_.Hash(node.name);
   if (const NodePtr* found = index_.Find(node.name, hash)) {
     const NodePtr& old = *found;
@@ -127,7 +162,7 @@ NodePtr THash::AddNode(THashNode&& node) {
       throw std::runtime_error("\"" + node.name + "\"" +
                                SJ("は予約語なので、登録できません。"));
     }
-    if (!old->pattern.empty()) ++patternGeneration_;
+    if (!old->Pattern().empty()) ++patternGeneration_;
     ++shapeGeneration_;
     old->Assign(node);
     return old;
@@ -157,7 +192,7 @@ const NodePtr& THash::Enter(NodePtr node, uint64_t hash) {
 }
 
 void THash::AssignNode(THashNode& target, const THashNode& source) {
-  const bool reshaped = target.kind != source.kind || target.pattern != source.pattern;
+  const bool reshaped = target.kind != source.kind || target.Pattern() != source.Pattern();
   target.Assign(source);
   if (reshaped) TouchPatterns();
 }
@@ -237,7 +272,7 @@ bool THash::RemoveFirst(const std::string& name, bool keepProtected) {
   if (!found) return false;
   const NodePtr node = *found;
   if (keepProtected && node->isProtected) return false;
-  if (!node->pattern.empty()) ++patternGeneration_;
+  if (!node->Pattern().empty()) ++patternGeneration_;
   ++removalGeneration_;
   ++shapeGeneration_;
   index_.Erase(name);

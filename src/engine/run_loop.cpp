@@ -47,7 +47,7 @@ void TNuraEngine::SetCountVariable(int32_t count, bool asNumber) {
   const NodePtr& node = base_->SystemNode(&TNuraBase::nodeCount);
   if (!node) return;
   WriteWholeValue(*node, count);
-  if (asNumber) SetKindText(node->annotation, "e");
+  if (asNumber) node->SetAnnotation("e");
 }
 
 void TNuraEngine::RequestClose() {
@@ -112,7 +112,7 @@ void TNuraEngine::RecoverFromError(const std::exception& e, const char* statemen
   HandleRunError(e);
   b.args.Clear();
   if (label && b.errorLabel == label && label->kind == kWordLabel &&
-      b.cursor.p == label->position.p && before.p) {
+      b.cursor.p == label->Position().p && before.p) {
     // "エラーから復帰" goes on with the statement after the failing one.
     const TextPos target = b.cursor;
     const int line = b.line;
@@ -160,8 +160,8 @@ void TNuraEngine::HandleRunError(const std::exception& e) {
   if (b.errorLabel && b.errorLabel->kind == kWordLabel && !b.inErrorLabel) {
     b.inErrorLabel = true;
     b.errorResume = b.cursor;
-    b.cursor = b.errorLabel->position;
-    b.SetFileName(b.errorLabel->annotation);
+    b.cursor = b.errorLabel->Position();
+    b.SetFileName(b.errorLabel->Annotation());
     return;
   }
   if (!b.warnOnError) return;

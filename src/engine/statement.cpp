@@ -286,7 +286,7 @@ inline bool TNuraEngine::AssignWholeNumber(const TKeptStatement& kept, THashNode
   if (!kept.compiled->EvaluateWhole(whole)) return false;
   WriteWholeValue(node, whole);
   SetResultKind("e");
-  SetKindText(node.annotation, "e");
+  node.SetAnnotation("e");
   return true;
 }
 
@@ -321,7 +321,7 @@ bool TNuraEngine::AssignComputedValue(const TKeptStatement& kept, THashNode& nod
   const char* kind = value.is_number ? "e" : "s";
   value.WriteText(node.value);
   SetResultKind(kind);
-  SetKindText(node.annotation, kind);
+  node.SetAnnotation(kind);
   return true;
 }
 
@@ -391,15 +391,15 @@ bool TNuraEngine::RunCompiledElementAssignment(const TKeptStatement& kept) {
     kept.compiled = TCompiledExpression::Compile(kept.text, TForm::kArgument, b.words);
   }
   THashNode* owner = kept.node.get();
-  if (!kept.compiled || !kept.compiledKey || owner->kind != kWordHash || !owner->hash) return false;
+  if (!kept.compiled || !kept.compiledKey || owner->kind != kWordHash || !owner->Hash()) return false;
   TStrNum key, value;
   if (!kept.compiledKey->Evaluate(key) || !kept.compiled->Evaluate(value)) return false;
   const std::string& keyText = key.Text();
-  THashNode& element = owner->hash->FindOrAddVariable(keyText, b.runControl.Count());
+  THashNode& element = owner->Hash()->FindOrAddVariable(keyText, b.runControl.Count());
   const char* kind = value.is_number ? "e" : "s";
   SetResultKind(kind);
   value.WriteText(element.value);
-  element.annotation = kind;
+  element.SetAnnotation(kind);
   return true;
 }
 
@@ -461,7 +461,7 @@ void TNuraEngine::HashElementStatement() {
   if (name.empty()) throw ENura(SyntaxError("#", ""));
   if (!b.words.FindNode(name, false)) {
     auto node = THashNode::CreateVariable(name, false, -1, "");
-    node->position = b.cursor;
+    node->SetPosition(b.cursor);
     b.words.Add(std::move(node));
   }
   ++c;
@@ -638,7 +638,7 @@ bool TNuraEngine::RunKeptBlockWord(const TKeptStatement& kept) {
   if (*p == '=' || *p == '&') return false;
   b.cursor.p = p;
   const THashNode& node = *kept.node;
-  if (node.kind == kWordCommand && node.id == IdNumber(CommandId::If) && node.pattern.empty()) {
+  if (node.kind == kWordCommand && node.id == IdNumber(CommandId::If) && node.Pattern().empty()) {
     // もし, kept in every loop that decides: straight to its statement, as
     // the dispatcher would go with nothing to bind.
     static const std::string kIf = SJ("もし");  // the entry may go while the condition runs
@@ -794,7 +794,7 @@ void TNuraEngine::StoreValue(THashNode& node, const std::string& value, const st
         MakeHash(node, value);
       } else {
         node.value = value;
-        node.annotation = kind;
+        node.SetAnnotation(kind);
       }
       return;
     case kWordObject: {
@@ -808,9 +808,9 @@ void TNuraEngine::StoreValue(THashNode& node, const std::string& value, const st
         MakeHash(node, value);
       } else {
         node.kind = kWordVariable;
-        node.hash.reset();
+        node.SetHash(nullptr);
         node.value = value;
-        node.annotation = kind;
+        node.SetAnnotation(kind);
       }
       return;
     default:
@@ -821,10 +821,10 @@ void TNuraEngine::StoreValue(THashNode& node, const std::string& value, const st
 void TNuraEngine::MakeHash(THashNode& node, const std::string& text) {
   static const std::string kHashText = SJ("ハッシュ");
   node.kind = kWordHash;
-  node.hash = std::make_shared<THash>();
-  node.hash->LoadFromText(text);
+  node.SetHash(std::make_shared<THash>());
+  node.Hash()->LoadFromText(text);
   node.value = kHashText;
-  node.annotation = kHashText;
+  node.SetAnnotation(kHashText);
 }
 
 NodePtr TNuraEngine::FollowNameChain(NodePtr node) {
@@ -856,7 +856,7 @@ void TNuraEngine::AssignElement(const std::string& target) {
   if (!node) {
     auto fresh = std::make_unique<THashNode>(name, false, kWordHash, b.runControl.Count(),
                                              kHashText, kHashText, "");
-    fresh->hash = std::make_shared<THash>();
+    fresh->SetHash(std::make_shared<THash>());
     node = b.words.AddNode(std::move(fresh));
   }
   node = FollowNameChain(node);
@@ -877,12 +877,12 @@ void TNuraEngine::AssignElement(const std::string& target) {
     case kWordHash: {
       const std::string key = ExpandString(target);
       const std::string value = ExpandString(valueText);
-      if (!node->hash) node->hash = std::make_shared<THash>();
-      NodePtr element = node->hash->FindNode(key, false);
+      if (!node->Hash()) node->SetHash(std::make_shared<THash>());
+      NodePtr element = node->Hash()->FindNode(key, false);
       if (!element)
-        element = node->hash->AddNode(THashNode::CreateVariable(key, false, b.runControl.Count(), ""));
+        element = node->Hash()->AddNode(THashNode::CreateVariable(key, false, b.runControl.Count(), ""));
       element->value = value;
-      element->annotation = resultKind_;
+      element->SetAnnotation(resultKind_);
       return;
     }
     default:

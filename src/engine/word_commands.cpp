@@ -34,31 +34,31 @@ NodePtr DeclaredWord(TNuraEngine& engine, const std::string& name, const std::st
 void AsNumber(TNuraEngine& engine, CommandId) {
   NodePtr node = DeclaredWord(engine, PopRawWord(engine), "0");
   node->kind = kWordVariable;
-  node->hash.reset();
-  node->annotation = "e";
+  node->SetHash(nullptr);
+  node->SetAnnotation("e");
   if (node->value.empty()) node->value = "0";
 }
 
 void AsString(TNuraEngine& engine, CommandId) {
   NodePtr node = DeclaredWord(engine, PopRawWord(engine), "");
-  if (node->kind == kWordHash) node->value = node->hash ? node->hash->GetNameValueText() : "";
+  if (node->kind == kWordHash) node->value = node->Hash() ? node->Hash()->GetNameValueText() : "";
   node->kind = kWordVariable;
-  node->hash.reset();
-  node->annotation = "s";
+  node->SetHash(nullptr);
+  node->SetAnnotation("s");
 }
 
 void AsDictionary(TNuraEngine& engine, CommandId) {
   const std::string name = PopRawWord(engine);
   NodePtr node = DeclaredWord(engine, name, "");
   if (node->kind == kWordVariable) {
-    node->hash = std::make_shared<THash>();
-    node->hash->LoadFromText(node->value);
+    node->SetHash(std::make_shared<THash>());
+    node->Hash()->LoadFromText(node->value);
   } else if (node->kind != kWordHash) {
     RaiseScriptError(engine, "\"" + name + SJ("\"は、文法が正しくないため、実行できません。変更できません！"));
   }
-  if (!node->hash) node->hash = std::make_shared<THash>();
+  if (!node->Hash()) node->SetHash(std::make_shared<THash>());
   node->value.clear();
-  node->annotation = "hs";
+  node->SetAnnotation("hs");
   node->kind = kWordHash;
 }
 
@@ -74,8 +74,8 @@ void ListKeys(TNuraEngine& engine, CommandId) {
   if (!node) RaiseNotCreated(engine, name);
   std::string keys;
   if (node->kind == kWordHash) {
-    if (node->hash) {
-      for (const NodePtr& item : node->hash->GetNodes()) keys += item->name + kCrLf;
+    if (node->Hash()) {
+      for (const NodePtr& item : node->Hash()->GetNodes()) keys += item->name + kCrLf;
     }
   } else {
     for (const std::string& line : SplitLines(node->value)) keys += NamePart(line) + kCrLf;

@@ -101,9 +101,9 @@ const std::vector<std::string>& TNuraEngine::Particles() {
   std::unordered_set<std::string_view> seen;
   const std::vector<NodePtr> nodes = words.GetNodes();
   for (const auto& node : nodes) {
-    if (node->pattern.empty() || (node->kind != kWordCommand && node->kind != kWordLabel)) continue;
+    if (node->Pattern().empty() || (node->kind != kWordCommand && node->kind != kWordLabel)) continue;
     size_t start = 0;
-    const std::string_view pat = node->pattern;
+    const std::string_view pat = node->Pattern();
     while (start <= pat.size()) {
       size_t comma = pat.find(',', start);
       if (comma == std::string_view::npos) comma = pat.size();

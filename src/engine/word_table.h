@@ -51,16 +51,12 @@ enum : uint8_t {
   kWordHash = 6,
 };
 
-// One word of the word table.
-class THashNode {
- public:
-  std::string name;
+// The fields most words never set (a variable holds none of them unless
+// it is a hash, a file handle, or was given a position or a long
+// annotation), made on a word's first use of one.
+struct TWordExtras {
   std::string pattern;     // particle pattern (commands, labels, declared commands)
-  std::string value;       // value of a variable; "ハッシュ" for a hash
-  std::string annotation;  // kind letter or description; a label's file name
-  uint8_t kind = kWordVariable;
-  bool isProtected = false;
-  int32_t id = 0;          // dispatch id, declaration level or object id
+  std::string annotation;  // an annotation that is not a single letter
   // label: behind its name; variable: where it was created; object: the
   // creating statement
   TextPos position;
@@ -69,17 +65,83 @@ class THashNode {
   // check the handle (not owned). An object word (kind 4) holds no pointer:
   // its id indexes the object list.
   void* address = nullptr;
+};
+
+// One word of the word table. A table may hold hundreds of thousands of
+// them (a script's hash), so a node keeps only what every word uses; the
+// rest waits in TWordExtras. The annotation (the kind letter of a variable,
+// a description or a label's file name) is one letter in the node when it
+// is one.
+class THashNode {
+ public:
+  std::string name;
+  std::string value;       // value of a variable; "ハッシュ" for a hash
   // The number `value` reads as, kept while `value` stays as it was.
   mutable TKeptNumber keptNumber;
+  int32_t id = 0;          // dispatch id, declaration level or object id
+  uint8_t kind = kWordVariable;
+  bool isProtected = false;
 
   THashNode() = default;
   THashNode(std::string name, bool isProtected, uint8_t kind, int32_t id,
             std::string annotation, std::string value, std::string pattern);
+  THashNode(const THashNode& other) : name(other.name), keptNumber(other.keptNumber) { Assign(other); }
+  THashNode(THashNode&&) = default;
+  THashNode& operator=(THashNode&&) = default;
   static std::unique_ptr<THashNode> CreateVariable(std::string name, bool isProtected,
                                                    int32_t id, std::string value);
-  // Copies every field except the name.
+  // Copies every field except the name (and the kept number).
   void Assign(const THashNode& other);
+
+  // The fields below are read through references that stay valid while the
+  // node lives. A reference follows later changes of its field once the
+  // node holds its extras (the annotation: while it is not one letter).
+
+  // Kind letter or description; a label's file name.
+  const std::string& Annotation() const {
+    return letter_ == kLetterInExtras ? extras_->annotation : LetterText(letter_);
+  }
+  void SetAnnotation(std::string_view text) {
+    if (text.size() == 1 && IsInlineLetter(text[0])) {
+      letter_ = text[0];
+    } else if (text.empty()) {
+      letter_ = '\0';
+    } else {
+      SetLongAnnotation(text);
+    }
+  }
+  const std::string& Pattern() const { return Extras().pattern; }
+  void SetPattern(std::string pattern);
+  const TextPos& Position() const { return Extras().position; }
+  void SetPosition(TextPos position);
+  const std::shared_ptr<THash>& Hash() const { return Extras().hash; }
+  void SetHash(std::shared_ptr<THash> hash);
+  void* Address() const { return Extras().address; }
+  void SetAddress(void* address);
+
+ private:
+  // letter_: the annotation's one letter, NUL for none, or this mark for
+  // an annotation kept in the extras.
+  static constexpr char kLetterInExtras = '\xff';
+  static bool IsInlineLetter(char c) { return c != '\0' && c != kLetterInExtras; }
+  // The text of the one letter `c` (empty for NUL).
+  static const std::string& LetterText(char c) {
+    static const std::string* const texts = MakeLetterTexts();
+    return texts[static_cast<unsigned char>(c)];
+  }
+  static const std::string* MakeLetterTexts();
+  void SetLongAnnotation(std::string_view text);
+  const TWordExtras& Extras() const { return extras_ ? *extras_ : NoExtras(); }
+  TWordExtras& MutableExtras();
+  static const TWordExtras& NoExtras();
+
+  char letter_ = '\0';  // in the padding after the public fields
+  std::unique_ptr<TWordExtras> extras_;
 };
+
+// With its reference count (std::make_shared) a node takes 120 bytes where
+// std::string takes 32, one heap block of 128.
+static_assert(sizeof(void*) != 8 || sizeof(std::string) != 32 || sizeof(THashNode) <= 104);
 
 using NodePtr = std::shared_ptr<THashNode>;
 

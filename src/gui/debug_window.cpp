@@ -61,10 +61,10 @@ void BuildVariableTable(TNuraEngine& engine, const std::string& levelFilter, boo
     if (node->name != kResult && filtered && node->id < level) continue;
     if (node->kind == kWordObject && !showObjects) continue;
     const std::string value =
-        node->kind == kWordHash && node->hash ? node->hash->GetNameValueText() : node->value;
+        node->kind == kWordHash && node->Hash() ? node->Hash()->GetNameValueText() : node->value;
     table.SetCell(0, row, node->name);
     table.SetCell(1, row, value);
-    table.SetCell(2, row, node->annotation);
+    table.SetCell(2, row, node->Annotation());
     table.SetCell(3, row, std::to_string(node->id));
     ++row;
   }

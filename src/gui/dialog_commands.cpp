@@ -33,7 +33,7 @@ void ApplyDialogStyle(TNuraEngine& engine) {
 void SetCancelResult(TNuraEngine& engine) {
   static const std::string kCancelValue = SJ("ダイアログキャンセルの値");
   NodePtr cancel = FindWord(engine, kCancelValue);
-  SetResult(engine, cancel ? cancel->value : "", cancel ? cancel->annotation : "s");
+  SetResult(engine, cancel ? cancel->value : "", cancel ? cancel->Annotation() : "s");
 }
 
 std::string InitialAnswer(TNuraEngine& engine) {
@@ -64,7 +64,7 @@ void CmdAsk(TNuraEngine& engine, CommandId) {
     return;
   }
   NodePtr result = ResultNode(engine);
-  std::string kind = result->annotation;
+  std::string kind = result->Annotation();
   if (!answer.empty()) kind = (answer[0] == '$' || (answer[0] >= '0' && answer[0] <= '9')) ? "e" : "s";
   SetResult(engine, answer, kind);
 }

@@ -337,7 +337,7 @@ void CmdSetTimer(TNuraEngine& engine, CommandId) {
   if (!(ms >= 0 && ms <= 2147483647.0L)) {
     throw ERangeError();
   }
-  if (form) form->SetScriptTimer(static_cast<int>(ms), node->position);
+  if (form) form->SetScriptTimer(static_cast<int>(ms), node->Position());
 }
 
 void CmdStopTimer(TNuraEngine& engine, CommandId) {

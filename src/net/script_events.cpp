@@ -11,9 +11,9 @@ namespace nura {
 TEventLabel EventLabelOf(TNuraEngine& engine, const std::string& name) {
   TEventLabel label;
   NodePtr node = FindWord(engine, name);
-  if (node && node->kind == kWordLabel && node->position) {
-    label.position = node->position;
-    label.fileName = node->annotation;
+  if (node && node->kind == kWordLabel && node->Position()) {
+    label.position = node->Position();
+    label.fileName = node->Annotation();
   }
   return label;
 }

@@ -33,7 +33,7 @@ TEST_F(ArrayCommands, SortsIgnoreCaseAndKeepEqualLinesInOrder) {
 TEST_F(ArrayCommands, ShuffleKeepsTheLinesAndTheKind) {
   SeedRandom(7);
   const std::string shuffled = Call(CommandId::Shuffle, {Text("a\r\nb\r\nc\r\nd\r\ne")});
-  EXPECT_EQ(engine.ResultNode()->annotation, "e");  // value only
+  EXPECT_EQ(engine.ResultNode()->Annotation(), "e");  // value only
   std::vector<std::string> lines = SplitLines(shuffled);
   std::sort(lines.begin(), lines.end());
   EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c", "d", "e"}));
@@ -51,7 +51,7 @@ TEST_F(ArrayCommands, ReverseIsATableReverse) {
 
 TEST_F(ArrayCommands, InsertAndDeleteLines) {
   EXPECT_EQ(Call(CommandId::InsertLine, {Text("a\r\nb"), "1", Text("X")}), "a\r\nX\r\nb\r\n");
-  EXPECT_EQ(engine.ResultNode()->annotation, "e");
+  EXPECT_EQ(engine.ResultNode()->Annotation(), "e");
   EXPECT_EQ(Call(CommandId::InsertLine, {Text("a\r\nb"), "5", Text("X")}), "a\r\nb\r\n\r\n\r\n\r\nX\r\n");
   EXPECT_EQ(Call(CommandId::InsertLine, {Text("a\r\nb"), "-1", Text("X")}), "a\r\nb\r\n");
   EXPECT_EQ(Call(CommandId::InsertLine, {Text(""), "0", Text("X")}), "X\r\n");
@@ -75,7 +75,7 @@ TEST_F(ArrayCommands, BinaryGetReadsLittleEndianFields) {
   EXPECT_EQ(Kind(), "s");
   engine.SetResult("", "e");
   EXPECT_EQ(Call(CommandId::BinaryGet, {"B", "6", Text("CHAR*")}), "AB");
-  EXPECT_EQ(engine.ResultNode()->annotation, "e");  // value only
+  EXPECT_EQ(engine.ResultNode()->Annotation(), "e");  // value only
   EXPECT_EQ(Call(CommandId::BinaryGet, {"B", "9", Text("CHAR*")}), "CD");  // ends with the value
   EXPECT_EQ(Call(CommandId::BinaryGet, {"B", "1", Text("FLOAT")}), "CD");  // unknown: nothing
   // Fields beyond the value are never read.

@@ -28,7 +28,7 @@ class CsvCommands : public ::testing::Test {
     FindCommandHandler(IdNumber(id))(engine, id);
     return engine.ResultNode()->value;
   }
-  std::string Kind() { return engine.ResultNode()->annotation; }
+  std::string Kind() { return engine.ResultNode()->Annotation(); }
 
   TNuraEngine engine;
 };

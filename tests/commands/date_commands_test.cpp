@@ -35,7 +35,7 @@ TEST_F(DateCommands, Weekdays) {
 TEST_F(DateCommands, OffsetsSetTheValueOnly) {
   engine.SetResult("", "e");
   EXPECT_EQ(Call(CommandId::AddDate, {Text("2001/01/31"), Text("0/1/0")}), "2001/02/28");
-  EXPECT_EQ(engine.ResultNode()->annotation, "e");
+  EXPECT_EQ(engine.ResultNode()->Annotation(), "e");
   EXPECT_EQ(Call(CommandId::AddTime, {Text("23:30:00"), Text("1:0:0")}), "00:30:00");
   EXPECT_EQ(Call(CommandId::AddDate, {Text(" 2001/03/02 "), Text("-0/0/3")}), "2001/02/27");
   EXPECT_NE(ErrorOf(CommandId::AddDate, {Text("2000/01/01"), Text("-101/0/0")}).find(SJ("1900年以下は計算できません。")),

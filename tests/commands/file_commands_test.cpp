@@ -26,7 +26,7 @@ TEST_F(FileCommands, WriteReadAndAppendWithTwoByteNames) {
   Call(CommandId::AppendFile, {Jp("う\r\n"), Jp("表ファイル.txt")});
   Call(CommandId::ReadFile, {"A", Jp("表ファイル.txt")});
   EXPECT_EQ(Var("A"), SJ("あいう\r\n"));
-  EXPECT_EQ(engine.Base().words.Find("A", false)->annotation, "s");
+  EXPECT_EQ(engine.Base().words.Find("A", false)->Annotation(), "s");
   // The ids without a name run the same handlers.
   Call(CommandId::WriteFileUnnamed, {Text("x"), Text("b.txt")});
   Call(CommandId::ReadFileUnnamed, {"B", Text("b.txt")});

@@ -73,7 +73,7 @@ TEST_F(MathCommands, Functions) {
 TEST_F(MathCommands, TrigonometricFamilyKeepsTheTypeLetter) {
   engine.SetResult("x", "s");
   EXPECT_EQ(Call(CommandId::Sin, {"0"}), "0");
-  EXPECT_EQ(engine.ResultNode()->annotation, "s");
+  EXPECT_EQ(engine.ResultNode()->Annotation(), "s");
   Call(CommandId::Exp, {"0"});
   EXPECT_EQ(Kind(), "e");
 }
@@ -122,7 +122,7 @@ TEST_F(MathCommands, Formatting) {
   engine.SetResult("", "s");
   EXPECT_EQ(Call(CommandId::CurrencyFormat, {Text("1234.5")}), "1,234.50");
   EXPECT_EQ(Call(CommandId::CurrencyFormat, {Text("1234567")}), "1,234,567");
-  EXPECT_EQ(engine.ResultNode()->annotation, "s");
+  EXPECT_EQ(engine.ResultNode()->Annotation(), "s");
   EXPECT_EQ(Call(CommandId::AlignRight, {Text("abc"), "5"}), "  abc");
   EXPECT_EQ(Call(CommandId::AlignRight, {Text("abc"), "2"}), "abc");
   EXPECT_EQ(Call(CommandId::ZeroPad, {"7", "3"}), "007");

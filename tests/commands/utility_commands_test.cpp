@@ -77,7 +77,7 @@ TEST_F(UtilityCommands, StoreCopiesTheResult) {
   const THashNode* node = engine.Base().words.Find("X", false);
   ASSERT_NE(node, nullptr);
   EXPECT_EQ(node->value, "42");
-  EXPECT_EQ(node->annotation, "e");
+  EXPECT_EQ(node->Annotation(), "e");
   engine.Base().words.Add(THashNode::CreateVariable("R", true, -1, ""));
   EXPECT_NE(ErrorOf(CommandId::Store, {"R"}).find(SJ("読取専用")), std::string::npos);
 }
@@ -93,11 +93,11 @@ TEST_F(UtilityCommands, DefineFunctionSetsTheLabelPattern) {
   THash& words = engine.Base().words;
   words.Add(std::make_unique<THashNode>(SJ("足し算する"), true, kWordLabel, 0, "", "", ""));
   Call(CommandId::DefineFunction, {Jp("足し算する"), Jp("？に，？を")});
-  EXPECT_EQ(words.Find(SJ("足し算する"), false)->pattern, SJ("?に,?を"));
+  EXPECT_EQ(words.Find(SJ("足し算する"), false)->Pattern(), SJ("?に,?を"));
   const THashNode* loose = words.Find(SJ("足算"), false);
   ASSERT_NE(loose, nullptr);
   EXPECT_EQ(loose->kind, kWordLabel);
-  EXPECT_EQ(loose->pattern, SJ("?に,?を"));
+  EXPECT_EQ(loose->Pattern(), SJ("?に,?を"));
   EXPECT_NE(ErrorOf(CommandId::DefineFunction, {Text("nolabel"), Text("?")}).find(SJ("ラベルが定義されていません。")),
             std::string::npos);
 }

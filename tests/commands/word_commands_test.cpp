@@ -22,29 +22,29 @@ TEST_F(WordCommands, Declarations) {
   Call(CommandId::AsNumber, {"N"});
   ASSERT_TRUE(Word("N"));
   EXPECT_EQ(Word("N")->value, "0");
-  EXPECT_EQ(Word("N")->annotation, "e");
+  EXPECT_EQ(Word("N")->Annotation(), "e");
   engine.Base().AddVariable("E", "", "s");
   Call(CommandId::AsNumber, {"E"});
   EXPECT_EQ(Word("E")->value, "0");
   Call(CommandId::AsString, {"S"});
   EXPECT_EQ(Word("S")->kind, kWordVariable);
-  EXPECT_EQ(Word("S")->annotation, "s");
+  EXPECT_EQ(Word("S")->Annotation(), "s");
   // A new dictionary is found by name later.
   Call(CommandId::AsDictionary, {"D"});
   ASSERT_TRUE(Word("D"));
   EXPECT_EQ(Word("D")->kind, kWordHash);
-  EXPECT_EQ(Word("D")->annotation, "hs");
-  ASSERT_TRUE(Word("D")->hash);
+  EXPECT_EQ(Word("D")->Annotation(), "hs");
+  ASSERT_TRUE(Word("D")->Hash());
   // A variable's lines become items; back to a string gives the lines.
   engine.Base().AddVariable("V", "a=1\r\nb=2", "s");
   Call(CommandId::AsDictionary, {"V"});
-  ASSERT_TRUE(Word("V")->hash);
-  EXPECT_EQ(Word("V")->hash->FindValue("b", false), "2");
+  ASSERT_TRUE(Word("V")->Hash());
+  EXPECT_EQ(Word("V")->Hash()->FindValue("b", false), "2");
   EXPECT_EQ(Word("V")->value, "");
   Call(CommandId::AsString, {"V"});
   EXPECT_EQ(Word("V")->kind, kWordVariable);
   EXPECT_NE(Word("V")->value.find("a=1"), std::string::npos);
-  EXPECT_FALSE(Word("V")->hash);
+  EXPECT_FALSE(Word("V")->Hash());
 }
 
 TEST_F(WordCommands, DeclarationsRefuseProtectedAndOtherWords) {
@@ -73,7 +73,7 @@ TEST_F(WordCommands, CopyWord) {
   Call(CommandId::CopyWord, {"A", "B"});
   ASSERT_TRUE(Word("B"));
   EXPECT_EQ(Word("B")->value, "42");
-  EXPECT_EQ(Word("B")->annotation, "e");
+  EXPECT_EQ(Word("B")->Annotation(), "e");
   EXPECT_EQ(Word("B")->name, "B");
   EXPECT_NE(ErrorOf(CommandId::CopyWord, {"Z", "B"}).find(SJ("オブジェクト\"Z\"は、作成されていません。")),
             std::string::npos);

@@ -143,14 +143,14 @@ TEST_F(DeclaredTest, BrokenCallStyleAndRange) {
   THashNode* node = engine.Base().words.Find(SJ("符号反転"), false);
   ASSERT_NE(node, nullptr);
   EXPECT_EQ(node->kind, kWordDeclared);
-  EXPECT_EQ(node->annotation, std::string("\"") + NURA_FOREIGN_TEST_LIB + "\"negate");
+  EXPECT_EQ(node->Annotation(), std::string("\"") + NURA_FOREIGN_TEST_LIB + "\"negate");
   node->value = "X";
   engine.Base().args.Push("1");
   EXPECT_THROW(engine.ExecuteWord(*node), ENura);
   node->value = "=i";  // a parameter more than the letters say
   EXPECT_THROW(engine.ExecuteWord(*node), ENura);
   node->value = "=ii";
-  node->address = nullptr;
+  node->SetAddress(nullptr);
   engine.Base().args.Push("1");
   EXPECT_THROW(engine.ExecuteWord(*node), ENura);
 }

@@ -106,10 +106,10 @@ TEST_F(DispatchTest, OperandsFromTheWordTable) {
 
   auto hash = engine.Base().words.AddNode(
       std::make_unique<THashNode>("H", false, kWordHash, 0, SJ("ハッシュ"), SJ("ハッシュ"), ""));
-  hash->hash = std::make_shared<THash>();
+  hash->SetHash(std::make_shared<THash>());
   auto element = THashNode::CreateVariable("k", false, 0, "10");
-  element->annotation = "e";
-  hash->hash->Add(std::move(element));
+  element->SetAnnotation("e");
+  hash->Hash()->Add(std::move(element));
   EXPECT_EQ(Expand(SJ("Hのk")), "10");
   EXPECT_EQ(Expand(SJ("Hのk+1")), "11");
   EXPECT_EQ(Expand(SJ("Hのz")), "");

@@ -51,7 +51,7 @@ inline void RegisterTestVocabulary(TNuraEngine& e) {
   THash& words = e.Base().words;
   for (const auto& v : BuiltinVariables()) {
     auto node = THashNode::CreateVariable(v.name, v.isProtected, -1, v.value);
-    node->annotation = v.annotation;
+    node->SetAnnotation(v.annotation);
     words.Add(std::move(node));
   }
   for (const auto& c : BuiltinCommands()) {

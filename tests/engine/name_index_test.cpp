@@ -24,6 +24,13 @@ uint64_t SameHash(std::string_view) { return 7; }
 // Few distinct hashes, so runs of different homes interleave and wrap.
 uint64_t FewHashes(std::string_view name) { return name.empty() ? 0 : 13 + (name.back() & 3); }
 
+// One home while the table has at most 256 slots, the hash bits a slot
+// keeps beside its entry number all different: probes pass names by those.
+uint64_t SameHome(std::string_view name) { return TNameIndex::HashName(name) << 8 | 5; }
+// The same low word, the bits slots keep included: only the entries' full
+// hashes (and then the names) tell the names apart.
+uint64_t SameLowWord(std::string_view name) { return TNameIndex::HashName(name) << 32 | 9; }
+
 // Random inserts and erases against a plain map; every name is checked
 // after each step.
 void CompareWithModel(TNameIndex::HashFunction hash, int keys, int steps) {
@@ -61,6 +68,8 @@ TEST(TNameIndexTest, CollidingNamesStayReachableThroughDeletes) {
   CompareWithModel(&SameHash, 40, 2000);
   CompareWithModel(&FewHashes, 200, 4000);
   CompareWithModel(&TNameIndex::HashName, 3000, 20000);
+  CompareWithModel(&SameHome, 1000, 4000);
+  CompareWithModel(&SameLowWord, 1000, 4000);
 }
 
 TEST(TNameIndexTest, EmptyAndClear) {

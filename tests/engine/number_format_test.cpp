@@ -117,5 +117,37 @@ TEST(FormatGeneral, WholeDigitsAndTheNumberKeptBesideThem) {
   EXPECT_FALSE(negative.CountUp(minusTwo, -1));
 }
 
+// The kept number shares a word with the text's size: numbers up to 55
+// bits and a sign keep, larger ones keep nothing, and a number kept with
+// nothing never matches a text, whatever its length.
+TEST(FormatGeneral, KeptNumbersAtTheEdgesOfTheirRoom) {
+  constexpr int64_t kLimit = int64_t{1} << 55;
+  int64_t number = 0;
+  for (const int64_t whole : {kLimit - 1, -kLimit, int64_t{-1}, int64_t{9999999999999999}}) {
+    TKeptNumber kept;
+    kept.Keep("12", whole);
+    ASSERT_TRUE(kept.Read("12", number)) << whole;
+    EXPECT_EQ(number, whole);
+  }
+  for (const int64_t whole : {kLimit, -kLimit - 1, INT64_MAX, INT64_MIN}) {
+    TKeptNumber kept;
+    kept.Keep("12", 1);
+    kept.Keep("12", whole);
+    EXPECT_FALSE(kept.Read("12", number)) << whole;
+  }
+  TKeptNumber edge;
+  std::string six = "6";
+  edge.Keep(six, kLimit - 1);
+  EXPECT_FALSE(edge.CountUp(six, kLimit));
+  EXPECT_EQ(six, "6");
+  TKeptNumber fresh, dropped;
+  dropped.Keep(std::string(17, '1'), 5);
+  for (const size_t length : {size_t{0}, size_t{1}, size_t{16}, size_t{255}, size_t{256}}) {
+    const std::string text(length, '\0');
+    EXPECT_FALSE(fresh.Read(text, number)) << length;
+    EXPECT_FALSE(dropped.Read(text, number)) << length;
+  }
+}
+
 }  // namespace
 }  // namespace nura

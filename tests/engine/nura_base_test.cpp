@@ -99,7 +99,7 @@ TEST(THashTest, FindOrAddVariableFindsOrEntersOneNode) {
   EXPECT_EQ(added.kind, kWordVariable);
   EXPECT_FALSE(added.isProtected);
   EXPECT_EQ(added.id, 3);
-  EXPECT_TRUE(added.value.empty() && added.annotation.empty() && added.pattern.empty());
+  EXPECT_TRUE(added.value.empty() && added.Annotation().empty() && added.Pattern().empty());
   EXPECT_EQ(h.Find("1\x01k", false), &behind);
   EXPECT_EQ(h.GetNamesText(), std::string("k1\r\n1k\r\nk1\x01\r\n1\x01k"));
 }
@@ -165,6 +165,80 @@ TEST(THashTest, EnumerationOrderAfterManyInsertions) {
   h.Clear();
   EXPECT_EQ(h.Find("k1", false), nullptr);
   EXPECT_EQ(h.Count(), 0);
+}
+
+// Every field of a node but the name, as plain values.
+struct TNodeFields {
+  std::string value, annotation, pattern;
+  const char* position;
+  const THash* hash;
+  void* address;
+  int kind, id;
+  bool isProtected;
+  bool operator==(const TNodeFields&) const = default;
+};
+
+TNodeFields FieldsOf(const THashNode& node) {
+  return {node.value,      node.Annotation(), node.Pattern(), node.Position().p, node.Hash().get(),
+          node.Address(), node.kind,         node.id,        node.isProtected};
+}
+
+// A node keeps its rarely set fields apart and a one-letter annotation in
+// place: a word that turns from variable to label, hash or declared command
+// and back (by Assign, as a replaced word does, or field by field) shows
+// exactly the fields it was given, and copies are deep.
+TEST(THashNodeTest, FieldsFollowChangesOfKind) {
+  const TextRef text = MakeText("*label\r\n");
+  int entry = 0;
+  THashNode variable("V", false, kWordVariable, 3, "e", "12", "");
+  THashNode label("L", false, kWordLabel, 0, "main.nako", "", SJ("?を"));
+  label.SetPosition(TextPos(text, text->c_str() + 6));
+  THashNode hash("H", false, kWordHash, 0, SJ("ハッシュ"), SJ("ハッシュ"), "");
+  hash.SetHash(std::make_shared<THash>());
+  THashNode declared("D", true, kWordDeclared, 1, "\"lib\"f", "", "?,?");
+  declared.SetAddress(&entry);
+  THashNode plain("P", false, kWordVariable, 0, "", "", "");
+  EXPECT_EQ(FieldsOf(plain), (TNodeFields{"", "", "", nullptr, nullptr, nullptr, kWordVariable, 0, false}));
+  EXPECT_EQ(FieldsOf(label), (TNodeFields{"", "main.nako", SJ("?を"), text->c_str() + 6, nullptr, nullptr,
+                                          kWordLabel, 0, false}));
+
+  THashNode word("W", false, kWordVariable, 0, "", "", "");
+  const std::string& pattern = word.Pattern();
+  for (const THashNode* source : {&variable, &label, &variable, &hash, &plain, &declared, &label, &hash,
+                                  &declared, &variable}) {
+    word.Assign(*source);
+    EXPECT_EQ(FieldsOf(word), FieldsOf(*source)) << source->name;
+    EXPECT_EQ(word.name, "W");
+    const THashNode copy(word);
+    EXPECT_EQ(FieldsOf(copy), FieldsOf(word)) << source->name;
+  }
+  EXPECT_TRUE(pattern.empty());
+  word.Assign(word);
+  EXPECT_EQ(FieldsOf(word), FieldsOf(variable));
+  // The table of a hash is shared by a copy of the word and let go with it.
+  word.Assign(hash);
+  EXPECT_EQ(hash.Hash().use_count(), 2);
+  word.Assign(plain);
+  EXPECT_EQ(hash.Hash().use_count(), 1);
+
+  // Field by field: clearing a field leaves it as if never set; a copy
+  // changed does not change its original.
+  THashNode copy(declared);
+  copy.SetPattern("");
+  copy.SetAddress(nullptr);
+  copy.SetAnnotation("s");
+  EXPECT_EQ(FieldsOf(copy), (TNodeFields{"", "s", "", nullptr, nullptr, nullptr, kWordDeclared, 1, true}));
+  EXPECT_EQ(FieldsOf(declared), (TNodeFields{"", "\"lib\"f", "?,?", nullptr, nullptr, &entry, kWordDeclared, 1,
+                                             true}));
+  // Annotations of any length and byte, the mark and NUL included.
+  for (const std::string& annotation :
+       {std::string("e"), std::string("hs"), std::string(1, '\xff'), std::string(1, '\0'), std::string(),
+        std::string("s"), SJ("説明の長い注釈"), std::string("e")}) {
+    copy.SetAnnotation(annotation);
+    EXPECT_EQ(copy.Annotation(), annotation);
+    plain.Assign(copy);
+    EXPECT_EQ(plain.Annotation(), annotation);
+  }
 }
 
 TEST(TStackTest, EmptyAndOrder) {

@@ -263,12 +263,12 @@ TEST_F(EngineTest, SmallWordCommands) {
 TEST_F(EngineTest, EventCodeRunsWhenIdleAndReturns) {
   ASSERT_TRUE(Run("「main」と言う\n待機\n*押\n「event」と言う\n戻る\n*他\n「other」と言う"));
   NodePtr label = engine.Base().words.FindNode(SJ("押"), false);
-  engine.RunEventCode(label->position, label->annotation);
+  engine.RunEventCode(label->Position(), label->Annotation());
   EXPECT_EQ(dialogs.messages, (Strings{"main", "event"}));
   EXPECT_EQ(engine.Base().runControl.Count(), 0);
   // While a run is active the event only queues its code in front.
-  engine.Base().cursor = engine.Base().words.FindNode(SJ("他"), false)->position;
-  engine.RunEventCode(label->position, label->annotation);
+  engine.Base().cursor = engine.Base().words.FindNode(SJ("他"), false)->Position();
+  engine.RunEventCode(label->Position(), label->Annotation());
   engine.RunLoop();
   EXPECT_EQ(dialogs.messages, (Strings{"main", "event", "event", "other"}));
 }
@@ -276,7 +276,7 @@ TEST_F(EngineTest, EventCodeRunsWhenIdleAndReturns) {
 TEST_F(EngineTest, TimerTargetRunsWhenIdle) {
   ASSERT_TRUE(Run("終わり\n*t\n「tick」と言う"));
   engine.Base().stopRequest = false;
-  engine.RunTimerTarget(engine.Base().words.FindNode("t", false)->position);
+  engine.RunTimerTarget(engine.Base().words.FindNode("t", false)->Position());
   EXPECT_EQ(dialogs.messages, Strings{"tick"});
 }
 

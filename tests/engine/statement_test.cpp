@@ -95,9 +95,9 @@ TEST_F(EngineTest, HashElements) {
   ASSERT_TRUE(Run("H#aは5\nGのbは6\nGのcは「x」"));
   EXPECT_TRUE(dialogs.errorLogs.empty());
   NodePtr g = engine.Base().words.FindNode("G", false);
-  ASSERT_TRUE(g && g->hash);
+  ASSERT_TRUE(g && g->Hash());
   EXPECT_EQ(g->kind, kWordHash);
-  EXPECT_EQ(g->hash->GetNameValueText(), "b=6\r\nc=x");
+  EXPECT_EQ(g->Hash()->GetNameValueText(), "b=6\r\nc=x");
 }
 
 TEST_F(EngineTest, TableCellsAndRows) {

@@ -175,22 +175,22 @@ TEST_F(RegisteredWords, CommandsAreProtectedUnderTheirLooseKey) {
   ASSERT_NE(say, nullptr);
   EXPECT_EQ(say->name, SJ("言"));
   EXPECT_EQ(say->kind, kWordCommand);
-  EXPECT_EQ(say->pattern, SJ("?と"));
+  EXPECT_EQ(say->Pattern(), SJ("?と"));
   EXPECT_EQ(say->id, 12);
   EXPECT_TRUE(say->isProtected);
   EXPECT_TRUE(say->value.empty());
-  EXPECT_TRUE(say->annotation.empty());
+  EXPECT_TRUE(say->Annotation().empty());
   EXPECT_EQ(Word("言って", true), say);
   EXPECT_EQ(Word("言う"), nullptr);
 
   THashNode* jump = Word("飛ぶ", true);
   ASSERT_NE(jump, nullptr);
-  EXPECT_EQ(jump->pattern, SJ("?へ"));
+  EXPECT_EQ(jump->Pattern(), SJ("?へ"));
   EXPECT_EQ(jump->id, 5);
-  EXPECT_EQ(Word("繰り返す", true)->pattern, SJ("?を,?から,?まで"));
+  EXPECT_EQ(Word("繰り返す", true)->Pattern(), SJ("?を,?から,?まで"));
   EXPECT_EQ(Word("もし")->id, 102);
   EXPECT_EQ(Word("でなければ")->id, 20);
-  EXPECT_EQ(Word("タイマー設定", true)->pattern, SJ("?秒後に,?へ飛ぶ"));
+  EXPECT_EQ(Word("タイマー設定", true)->Pattern(), SJ("?秒後に,?へ飛ぶ"));
 
   EXPECT_THROW(AddCommandWord(engine_.Base().words, SJ("言いたい"), "", "", 1),
                std::runtime_error);
@@ -218,8 +218,8 @@ TEST_F(RegisteredWords, SystemVariablesKeepNameDefaultAndProtection) {
   EXPECT_EQ(base.nodeAndThen.get(), Word("そして"));
   EXPECT_EQ(Word("そ")->id, -1);
   EXPECT_EQ(Word("黄色")->value, "#FFFF00");
-  EXPECT_EQ(Word("黄色")->annotation, "s");
-  EXPECT_EQ(Word("キャンセル")->annotation, "e");
+  EXPECT_EQ(Word("黄色")->Annotation(), "s");
+  EXPECT_EQ(Word("キャンセル")->Annotation(), "e");
 
   // Unprotected system variables can be replaced, protected ones cannot.
   AddVariableWord(base.words, SJ("タブ文字の個数"), "4", "");
@@ -259,7 +259,7 @@ TEST_F(RegisteredWords, MainWindowIsObjectZero) {
   EXPECT_EQ(word->kind, kWordObject);
   EXPECT_EQ(word->id, 0);
   EXPECT_TRUE(word->isProtected);
-  EXPECT_EQ(word->annotation, SJ("メインフォーム"));
+  EXPECT_EQ(word->Annotation(), SJ("メインフォーム"));
 }
 
 }  // namespace

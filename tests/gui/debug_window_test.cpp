@@ -49,8 +49,8 @@ TEST(DebugWindow, ShowsTheLineTheHeaderAndTheVariablesByLevel) {
   engine.Run();
   auto hash = engine.Base().words.AddNode(
       std::make_unique<THashNode>("H", false, kWordHash, 0, SJ("ハッシュ"), SJ("ハッシュ"), ""));
-  hash->hash = std::make_shared<THash>();
-  hash->hash->LoadFromText("k=10\r\nm=x");
+  hash->SetHash(std::make_shared<THash>());
+  hash->Hash()->LoadFromText("k=10\r\nm=x");
 
   TfrmDebug form(nullptr);
   EXPECT_EQ(form.windowTitle(), Q("デバッグダイアログ"));

@@ -41,7 +41,7 @@ class DialogCommands : public ::testing::Test {
     engine.Run();
   }
   std::string Result() { return SjisToUtf8(engine.ResultNode()->value); }
-  std::string Kind() { return engine.ResultNode()->annotation; }
+  std::string Kind() { return engine.ResultNode()->Annotation(); }
 
   TQtDialogs dialogs;
   TNuraEngine engine;

@@ -68,7 +68,7 @@ void TObjectSite::AddObject(const std::string& name, std::unique_ptr<TGuiObject>
   object->Attach(*this, id);
   objects.Add(std::make_unique<TObjNode>(name, std::move(object), id, kind));
   auto word = std::make_unique<THashNode>(name, false, kWordObject, id, ObjectKindName(kind), "", "");
-  word->position = CursorPosition(engine_);
+  word->SetPosition(CursorPosition(engine_));
   NodePtr added = AddWord(engine_, std::move(word));
   if (const NodePtr& last = LastObjectWord(engine_)) AssignWord(engine_, *last, *added);
 }
@@ -183,7 +183,7 @@ void GetProperty(TNuraEngine& engine, CommandId) {
   TObjectSite* site = SiteOf(engine);
   if (!site || !site->GetObjectProperty(engine, object, property, value)) return;
   target->value = value;
-  target->annotation = ResultKind(engine);
+  target->SetAnnotation(ResultKind(engine));
 }
 
 // "オブジェクト破壊" ("?の"): the object named. Its own word goes; words

@@ -151,7 +151,7 @@ void TObjectSite::BindEventSlot(TObjNode& node, int slot, const std::string& giv
   else if (!value.empty() && value.front() == '"') value = ExpandString(engine_, value);
   if (NodePtr word = FindWord(engine_, value)) {
     if (word->kind == kWordLabel) {
-      node.eventPos[index] = word->position;
+      node.eventPos[index] = word->Position();
       return;
     }
     if (word->kind == kWordVariable) {
