@@ -369,7 +369,7 @@ bool TNuraEngine::RunIfAloneInBlock(const TextRef& block, int depth) {
   const TKeptStatement* kept = keptStatements_.Find(block, at, shape);
   if (!kept || kept->kind != TKeptStatement::TKind::kWord || !kept->compileTried || !kept->node) return false;
   const THashNode& word = *kept->node;
-  if (word.kind != kWordCommand || word.id != IdNumber(CommandId::If) || !word.pattern.empty()) return false;
+  if (word.kind != kWordCommand || word.id != IdNumber(CommandId::If) || !word.Pattern().empty()) return false;
   const char* p = at + kept->wordLength;
   SkipBlanks(p);
   if (*p == '=' || *p == '&') return false;
