@@ -444,7 +444,7 @@ class TFormatLibrary : public TBackendLibrary {
         file.listName = name;
         file.native = NativePathUnder(job.folder, name);
         struct stat st {};
-        if (::stat(file.native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (!StatPackFile(file.native, st) || !S_ISREG(st.st_mode)) {
           AddMessage(messages, SjisToUtf8(name) + ": ファイルが見つかりません。");
           return false;
         }

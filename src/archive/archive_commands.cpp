@@ -142,11 +142,13 @@ std::string RelativeToBase(std::vector<std::string>& lines) {
 // The message for a line without wildcards that names nothing; empty
 // when every such line names a file or folder.
 std::string MissingFileText(const std::vector<std::string>& lines, const std::string& base) {
+  std::vector<std::string> named;
   for (const std::string& line : lines) {
-    if (line.find_first_of("*?") != std::string::npos) continue;
-    std::error_code ec;
-    if (!fs::exists(NativePathUnder(base, line), ec))
-      return SJ("ファイル") + Quoted(JoinPathName(base, line)) + SJ("が見つかりません。");
+    if (line.find_first_of("*?") == std::string::npos) named.push_back(line);
+  }
+  const std::vector<bool> exist = PathsExist(base, named);
+  for (size_t i = 0; i < named.size(); ++i) {
+    if (!exist[i]) return SJ("ファイル") + Quoted(JoinPathName(base, named[i])) + SJ("が見つかりません。");
   }
   return "";
 }

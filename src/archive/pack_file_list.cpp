@@ -1,11 +1,13 @@
 #include "archive/pack_file_list.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <ctime>
 #include <filesystem>
 #include <system_error>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "support/dir_util.h"
 #include "support/file_command_support.h"
@@ -37,8 +39,10 @@ struct TFolderEntry {
 // the entries in directory order, and for names without wildcards the
 // entries by their name with ASCII letters folded, as file names match.
 struct TFolderListing {
+  bool read = false;  // the folder could be read
   std::vector<TFolderEntry> entries;
   std::vector<std::string> subfolders;
+  std::unordered_set<std::string> subfolderNatives;  // their native names
   std::unordered_map<std::string, std::vector<size_t>> byName;
 };
 
@@ -92,6 +96,7 @@ TFolderListing& ListingOf(TWalk& walk, const fs::path& native) {
   if (!fresh) return listing;
   std::error_code ec;
   fs::directory_iterator it(native, ec), end;
+  listing.read = !ec;
   for (; !ec && it != end; it.increment(ec)) {
     TFolderEntry entry;
     entry.name = Utf8ToSjis(it->path().filename().string());
@@ -103,6 +108,7 @@ TFolderListing& ListingOf(TWalk& walk, const fs::path& native) {
     entry.plainFile = !link && it->is_regular_file(sec);
     if (entry.folder) {
       listing.subfolders.push_back(entry.name);
+      listing.subfolderNatives.insert(it->path().filename().string());
       continue;
     }
     entry.path = it->path();
@@ -135,9 +141,13 @@ void TakeEntry(TWalk& walk, TFolderEntry& entry, const std::string& folder, cons
   AddFile(walk, ListName(walk, JoinPathName(folder, entry.name)));
 }
 
+// The listing of a folder part ("" for the base folder).
+TFolderListing& FolderListing(TWalk& walk, const std::string& folder) {
+  return ListingOf(walk, NativePathUnder(walk.baseFolder, folder.empty() ? "." : folder));
+}
+
 void WalkFolder(TWalk& walk, const std::string& folder, const std::string& mask) {
-  TFolderListing& listing =
-      ListingOf(walk, NativePathUnder(walk.baseFolder, folder.empty() ? "." : folder));
+  TFolderListing& listing = FolderListing(walk, folder);
   if (HasMaskWildcard(mask)) {
     for (size_t i = 0; i < listing.entries.size() && !walk.cancelled; ++i)
       TakeEntry(walk, listing.entries[i], folder, mask);
@@ -154,9 +164,33 @@ void WalkFolder(TWalk& walk, const std::string& folder, const std::string& mask)
   }
 }
 
-bool IsExistingFolder(const std::string& baseFolder, const std::string& spec) {
+// Whether the spec names a folder itself (not a link to one). The listing
+// of its folder, which the walk reads anyway, answers for the names it
+// holds; the others are looked up.
+bool IsExistingFolder(TWalk& walk, const std::string& spec) {
+  const std::string folder = ExtractFolderPart(spec), name = ExtractNamePart(spec);
+  const bool plainName = !name.empty() && name != "." && name != ".." && (folder.empty() || folder.back() != ':');
+  if (const TFolderListing* listing = plainName ? &FolderListing(walk, folder) : nullptr; listing && listing->read) {
+    const std::string native = ScriptPathToNative(name);
+    if (listing->subfolderNatives.count(native)) return true;
+    if (const auto named = listing->byName.find(FoldedName(name)); named != listing->byName.end()) {
+      for (const size_t i : named->second) {
+        if (listing->entries[i].path.filename() == native) return false;
+      }
+    }
+  }
   std::error_code ec;
-  return fs::is_directory(fs::symlink_status(NativePathUnder(baseFolder, spec), ec));
+  return fs::is_directory(fs::symlink_status(NativePathUnder(walk.baseFolder, spec), ec));
+}
+
+// The names in a native folder with their kinds as the reading gives them
+// (DT_REG, DT_DIR, ...); false when the folder cannot be read.
+bool ReadFolderNames(const std::string& native, std::unordered_map<std::string, unsigned char>& names) {
+  DIR* dir = ::opendir(native.c_str());
+  if (!dir) return false;
+  while (const struct dirent* entry = ::readdir(dir)) names.emplace(entry->d_name, entry->d_type);
+  ::closedir(dir);
+  return true;
 }
 
 int Digits(std::string_view text, size_t at, size_t count) {
@@ -179,6 +213,57 @@ std::string NativePathUnder(const std::string& baseFolder, const std::string& pa
   std::string base = ScriptPathToNative(baseFolder);
   if (!base.empty() && base.back() != '/') base += '/';
   return base + native;
+}
+
+namespace {
+thread_local TPackFileStatus* livingStatus = nullptr;
+}  // namespace
+
+TPackFileStatus::TPackFileStatus() : outer_(livingStatus) { livingStatus = this; }
+
+TPackFileStatus::~TPackFileStatus() { livingStatus = outer_; }
+
+bool StatPackFile(const std::string& native, struct stat& st) {
+  if (!livingStatus) return ::stat(native.c_str(), &st) == 0;
+  if (const auto known = livingStatus->known_.find(native); known != livingStatus->known_.end()) {
+    st = known->second;
+    return true;
+  }
+  if (::stat(native.c_str(), &st) != 0) return false;
+  livingStatus->known_.emplace(native, st);
+  return true;
+}
+
+std::vector<bool> PathsExist(const std::string& baseFolder, const std::vector<std::string>& paths) {
+  // Below this many paths in one folder, looking each up costs less than
+  // reading the folder.
+  constexpr size_t kReadFolderFrom = 8;
+  std::vector<bool> exist(paths.size());
+  std::vector<std::string> natives(paths.size());
+  std::unordered_map<std::string, std::vector<size_t>> byFolder;
+  for (size_t i = 0; i < paths.size(); ++i) {
+    natives[i] = NativePathUnder(baseFolder, paths[i]);
+    const size_t slash = natives[i].rfind('/');
+    const std::string name = natives[i].substr(slash == std::string::npos ? 0 : slash + 1);
+    if (name.empty() || name == "." || name == "..") continue;
+    byFolder[slash == std::string::npos ? "." : slash == 0 ? "/" : natives[i].substr(0, slash)].push_back(i);
+  }
+  std::vector<bool> settled(paths.size());
+  for (const auto& [folder, members] : byFolder) {
+    std::unordered_map<std::string, unsigned char> names;
+    if (members.size() < kReadFolderFrom || !ReadFolderNames(folder, names)) continue;
+    for (const size_t i : members) {
+      const auto found = names.find(natives[i].substr(natives[i].rfind('/') + 1));
+      // A link or a name of unknown kind is looked up; a missing name too,
+      // as the file system may match names without regard to case.
+      settled[i] = exist[i] = found != names.end() && (found->second == DT_REG || found->second == DT_DIR);
+    }
+  }
+  for (size_t i = 0; i < paths.size(); ++i) {
+    std::error_code ec;
+    if (!settled[i]) exist[i] = fs::exists(natives[i], ec);
+  }
+  return exist;
 }
 
 int64_t ParseOptionDate(std::string_view text, std::string_view defaultTime) {
@@ -233,7 +318,7 @@ std::vector<std::string> CollectFiles(const TArchiverOptions& options,
   for (const std::string& spec : specs) {
     if (cancelled) break;
     if (spec.empty()) continue;
-    if (options.r > 1 && IsExistingFolder(baseFolder, spec)) {
+    if (options.r > 1 && IsExistingFolder(walk, spec)) {
       WalkFolder(walk, spec, "*.*");
       continue;
     }

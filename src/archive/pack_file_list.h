@@ -6,11 +6,14 @@
 // Symbolic links to folders are never entered.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <functional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "archive/archiver_options.h"
@@ -45,6 +48,32 @@ int64_t ParseOptionDate(std::string_view text, std::string_view defaultTime);
 // The name alone when the folder is empty; folder + name when the folder
 // ends in a separator; else folder + "\" + name.
 std::string JoinPathName(const std::string& folder, const std::string& name);
+
+// Whether each path (a script path, relative ones taken from `baseFolder`)
+// names an existing file or folder, links followed. A folder that holds
+// many of the paths is read once for the plain files and folders in it.
+std::vector<bool> PathsExist(const std::string& baseFolder, const std::vector<std::string>& paths);
+
+// The status of the files of one packing, kept while it lives so that
+// the component that lists them and the library that packs them look each
+// file up once: StatPackFile answers from the innermost living record of
+// the thread.
+class TPackFileStatus {
+ public:
+  TPackFileStatus();
+  ~TPackFileStatus();
+  TPackFileStatus(const TPackFileStatus&) = delete;
+  TPackFileStatus& operator=(const TPackFileStatus&) = delete;
+
+ private:
+  friend bool StatPackFile(const std::string& native, struct stat& st);
+  std::unordered_map<std::string, struct stat> known_;  // by native path
+  TPackFileStatus* outer_;
+};
+
+// stat(2) of the native path (links followed); the living record answers
+// for a path it holds and keeps a fresh answer.
+bool StatPackFile(const std::string& native, struct stat& st);
 
 // The native path of a script path, relative ones taken from `baseFolder`.
 std::string NativePathUnder(const std::string& baseFolder, const std::string& path);
