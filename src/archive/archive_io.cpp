@@ -990,8 +990,12 @@ class TCabSink : public TMemberSink {
 
 class TLibarchiveSink : public TMemberSink {
  public:
-  explicit TLibarchiveSink(TAtomicFileWriter& out) : archive_(archive_write_new()), out_(out) {}
-  ~TLibarchiveSink() override { archive_write_free(archive_); }
+  explicit TLibarchiveSink(TAtomicFileWriter& out)
+      : archive_(archive_write_new()), entry_(archive_entry_new()), out_(out) {}
+  ~TLibarchiveSink() override {
+    archive_write_free(archive_);
+    archive_entry_free(entry_);
+  }
   struct archive* Handle() { return archive_; }
   // Opens the archive on the save; its last block is not padded, as for a
   // file opened by name.
@@ -1030,15 +1034,15 @@ class TLibarchiveSink : public TMemberSink {
     return static_cast<la_ssize_t>(size);
   }
 
+  // One entry serves every header, cleared for each.
   bool Header(const TMember& member) {
-    struct archive_entry* entry = archive_entry_new();
+    struct archive_entry* entry = archive_entry_clear(entry_);
     archive_entry_copy_pathname(entry, member.name.c_str());
     archive_entry_set_mtime(entry, member.mtime, 0);
     archive_entry_set_filetype(entry, member.folder ? AE_IFDIR : AE_IFREG);
     archive_entry_set_perm(entry, member.folder ? 0755 : 0644);
     archive_entry_set_size(entry, static_cast<la_int64_t>(member.size));
     const int r = archive_write_header(archive_, entry);
-    archive_entry_free(entry);
     return (r >= ARCHIVE_WARN && !saveFailed_) || Fail();
   }
   bool FinishEntry() { return (archive_write_finish_entry(archive_) >= ARCHIVE_WARN && !saveFailed_) || Fail(); }
@@ -1053,6 +1057,7 @@ class TLibarchiveSink : public TMemberSink {
   }
 
   struct archive* archive_;
+  struct archive_entry* entry_;
   TAtomicFileWriter& out_;
   bool saveFailed_ = false;
 };

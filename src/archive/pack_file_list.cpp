@@ -28,7 +28,7 @@ bool HasMaskWildcard(const std::string& mask) {
 // counts as the file it names) and its time are read when first asked.
 struct TFolderEntry {
   std::string name;  // Shift-JIS
-  fs::path path;
+  std::string path, nativeName;  // native
   bool folder = false;  // a folder itself, not a link to one
   bool plainFile = false;  // a regular file itself, not a link
   bool statted = false, regular = false;
@@ -56,6 +56,10 @@ struct TWalk {
   int64_t from = 0, to = 0;
   std::set<std::string> result;
   std::unordered_map<std::string, TFolderListing> listings;  // by native folder
+  // The folder part that named a listing last: specs of one folder come
+  // in a row.
+  std::string lastFolder;
+  TFolderListing* lastListing = nullptr;
 };
 
 // The name as the list holds it: with jf = -2 relative to the base folder.
@@ -90,8 +94,8 @@ std::string FoldedName(const std::string& name) {
   return key;
 }
 
-TFolderListing& ListingOf(TWalk& walk, const fs::path& native) {
-  auto [at, fresh] = walk.listings.try_emplace(native.string());
+TFolderListing& ListingOf(TWalk& walk, const std::string& native) {
+  auto [at, fresh] = walk.listings.try_emplace(native);
   TFolderListing& listing = at->second;
   if (!fresh) return listing;
   std::error_code ec;
@@ -99,7 +103,9 @@ TFolderListing& ListingOf(TWalk& walk, const fs::path& native) {
   listing.read = !ec;
   for (; !ec && it != end; it.increment(ec)) {
     TFolderEntry entry;
-    entry.name = Utf8ToSjis(it->path().filename().string());
+    const std::string& found = it->path().native();
+    const std::string_view nativeName = std::string_view(found).substr(found.rfind('/') + 1);
+    entry.name = Utf8ToSjis(nativeName);
     // The kind the listing read with the name (no system call unless the
     // file system leaves it out); a link is neither kind.
     std::error_code sec;
@@ -108,10 +114,11 @@ TFolderListing& ListingOf(TWalk& walk, const fs::path& native) {
     entry.plainFile = !link && it->is_regular_file(sec);
     if (entry.folder) {
       listing.subfolders.push_back(entry.name);
-      listing.subfolderNatives.insert(it->path().filename().string());
+      listing.subfolderNatives.emplace(nativeName);
       continue;
     }
-    entry.path = it->path();
+    entry.path = found;
+    entry.nativeName = nativeName;
     listing.byName[FoldedName(entry.name)].push_back(listing.entries.size());
     listing.entries.push_back(std::move(entry));
   }
@@ -143,7 +150,11 @@ void TakeEntry(TWalk& walk, TFolderEntry& entry, const std::string& folder, cons
 
 // The listing of a folder part ("" for the base folder).
 TFolderListing& FolderListing(TWalk& walk, const std::string& folder) {
-  return ListingOf(walk, NativePathUnder(walk.baseFolder, folder.empty() ? "." : folder));
+  if (!walk.lastListing || folder != walk.lastFolder) {
+    walk.lastListing = &ListingOf(walk, NativePathUnder(walk.baseFolder, folder.empty() ? "." : folder));
+    walk.lastFolder = folder;
+  }
+  return *walk.lastListing;
 }
 
 void WalkFolder(TWalk& walk, const std::string& folder, const std::string& mask) {
@@ -175,7 +186,7 @@ bool IsExistingFolder(TWalk& walk, const std::string& spec) {
     if (listing->subfolderNatives.count(native)) return true;
     if (const auto named = listing->byName.find(FoldedName(name)); named != listing->byName.end()) {
       for (const size_t i : named->second) {
-        if (listing->entries[i].path.filename() == native) return false;
+        if (listing->entries[i].nativeName == native) return false;
       }
     }
   }
@@ -311,7 +322,7 @@ std::vector<std::string> CollectFiles(const TArchiverOptions& options,
                                       const std::vector<std::string>& specs, bool inclusion,
                                       bool& cancelled, const TPackProgress& progress,
                                       const std::set<std::string>* exclusions) {
-  TWalk walk{options, baseFolder, cancelled, progress ? &progress : nullptr, exclusions, 0, 0, {}, {}};
+  TWalk walk{options, baseFolder, cancelled, progress ? &progress : nullptr, exclusions, 0, 0, {}, {}, {}, nullptr};
   walk.from = ParseOptionDate(options.jo, "000000");
   walk.to = ParseOptionDate(options.job, "235959");
   if (specs.empty() && inclusion) WalkFolder(walk, "", "*.*");
