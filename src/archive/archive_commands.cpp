@@ -6,6 +6,7 @@
 #include "archive/archive_commands.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -142,13 +143,11 @@ std::string RelativeToBase(std::vector<std::string>& lines) {
 // The message for a line without wildcards that names nothing; empty
 // when every such line names a file or folder.
 std::string MissingFileText(const std::vector<std::string>& lines, const std::string& base) {
-  std::vector<std::string> named;
   for (const std::string& line : lines) {
-    if (line.find_first_of("*?") == std::string::npos) named.push_back(line);
-  }
-  const std::vector<bool> exist = PathsExist(base, named);
-  for (size_t i = 0; i < named.size(); ++i) {
-    if (!exist[i]) return SJ("ファイル") + Quoted(JoinPathName(base, named[i])) + SJ("が見つかりません。");
+    if (line.find_first_of("*?") != std::string::npos) continue;
+    struct stat st {};
+    if (!StatPackFile(NativePathUnder(base, line), st))
+      return SJ("ファイル") + Quoted(JoinPathName(base, line)) + SJ("が見つかりません。");
   }
   return "";
 }
@@ -195,6 +194,8 @@ void CompressFiles(TNuraEngine& engine, const std::string& listText, std::string
   const std::string base = RelativeToBase(lines);
   const std::string options = WordValue(engine, SJ("圧縮オプション"));
   TArchiveFile file;
+  // The packing finds the files as the check looked at them.
+  TPackFileStatus status;
   std::string failure = MissingFileText(lines, base);
   if (failure.empty()) failure = PackReplacing(engine, file, archive, lines, base, options);
   if (failure.empty()) return;

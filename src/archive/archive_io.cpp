@@ -846,11 +846,33 @@ struct TOpenSource {
 
 }  // namespace
 
+TFolderDescriptor::~TFolderDescriptor() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+int TFolderDescriptor::At(const std::string& native, const char*& name) {
+  name = native.c_str();
+  const size_t slash = native.rfind('/');
+  if (slash == std::string::npos || slash + 1 == native.size()) return AT_FDCWD;
+  const std::string_view folder(native.data(), slash == 0 ? 1 : slash);
+  if (!opened_ || folder != folder_) {
+    if (fd_ >= 0) ::close(fd_);
+    folder_ = folder;
+    fd_ = ::open(folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    opened_ = true;
+  }
+  if (fd_ < 0) return AT_FDCWD;
+  name = native.c_str() + slash + 1;
+  return fd_;
+}
+
 TMemberSink::TResult TMemberSink::AddFile(const TMember& member, const std::string& native) {
   auto source = std::make_shared<TOpenSource>();
   source->native = native;
   source->buffer = &readBuffer_;
-  source->fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  const char* name;
+  const int at = folder_.At(native, name);
+  source->fd = ::openat(at, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (source->fd < 0) return Unreadable(native);
   const TResult added = AddBlocks(member, [source](const TDataTake& take) { return source->Read(take); });
   // A writer that keeps the blocks reads them later by name.

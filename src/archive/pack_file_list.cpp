@@ -1,6 +1,5 @@
 #include "archive/pack_file_list.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <ctime>
@@ -194,16 +193,6 @@ bool IsExistingFolder(TWalk& walk, const std::string& spec) {
   return fs::is_directory(fs::symlink_status(NativePathUnder(walk.baseFolder, spec), ec));
 }
 
-// The names in a native folder with their kinds as the reading gives them
-// (DT_REG, DT_DIR, ...); false when the folder cannot be read.
-bool ReadFolderNames(const std::string& native, std::unordered_map<std::string, unsigned char>& names) {
-  DIR* dir = ::opendir(native.c_str());
-  if (!dir) return false;
-  while (const struct dirent* entry = ::readdir(dir)) names.emplace(entry->d_name, entry->d_type);
-  ::closedir(dir);
-  return true;
-}
-
 int Digits(std::string_view text, size_t at, size_t count) {
   int n = 0;
   for (size_t i = at; i < at + count; ++i) n = n * 10 + (text[i] - '0');
@@ -235,46 +224,19 @@ TPackFileStatus::TPackFileStatus() : outer_(livingStatus) { livingStatus = this;
 TPackFileStatus::~TPackFileStatus() { livingStatus = outer_; }
 
 bool StatPackFile(const std::string& native, struct stat& st) {
-  if (!livingStatus) return ::stat(native.c_str(), &st) == 0;
-  if (const auto known = livingStatus->known_.find(native); known != livingStatus->known_.end()) {
-    st = known->second;
-    return true;
-  }
-  if (::stat(native.c_str(), &st) != 0) return false;
-  livingStatus->known_.emplace(native, st);
-  return true;
-}
-
-std::vector<bool> PathsExist(const std::string& baseFolder, const std::vector<std::string>& paths) {
-  // Below this many paths in one folder, looking each up costs less than
-  // reading the folder.
-  constexpr size_t kReadFolderFrom = 8;
-  std::vector<bool> exist(paths.size());
-  std::vector<std::string> natives(paths.size());
-  std::unordered_map<std::string, std::vector<size_t>> byFolder;
-  for (size_t i = 0; i < paths.size(); ++i) {
-    natives[i] = NativePathUnder(baseFolder, paths[i]);
-    const size_t slash = natives[i].rfind('/');
-    const std::string name = natives[i].substr(slash == std::string::npos ? 0 : slash + 1);
-    if (name.empty() || name == "." || name == "..") continue;
-    byFolder[slash == std::string::npos ? "." : slash == 0 ? "/" : natives[i].substr(0, slash)].push_back(i);
-  }
-  std::vector<bool> settled(paths.size());
-  for (const auto& [folder, members] : byFolder) {
-    std::unordered_map<std::string, unsigned char> names;
-    if (members.size() < kReadFolderFrom || !ReadFolderNames(folder, names)) continue;
-    for (const size_t i : members) {
-      const auto found = names.find(natives[i].substr(natives[i].rfind('/') + 1));
-      // A link or a name of unknown kind is looked up; a missing name too,
-      // as the file system may match names without regard to case.
-      settled[i] = exist[i] = found != names.end() && (found->second == DT_REG || found->second == DT_DIR);
+  TPackFileStatus* const innermost = livingStatus;
+  if (!innermost) return ::stat(native.c_str(), &st) == 0;
+  for (const TPackFileStatus* record = innermost; record; record = record->outer_) {
+    if (const auto known = record->known_.find(native); known != record->known_.end()) {
+      st = known->second;
+      return true;
     }
   }
-  for (size_t i = 0; i < paths.size(); ++i) {
-    std::error_code ec;
-    if (!settled[i]) exist[i] = fs::exists(natives[i], ec);
-  }
-  return exist;
+  const char* name;
+  const int at = innermost->folder_.At(native, name);
+  if (::fstatat(at, name, &st, 0) != 0) return false;
+  innermost->known_.emplace(native, st);
+  return true;
 }
 
 int64_t ParseOptionDate(std::string_view text, std::string_view defaultTime) {

@@ -16,6 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "archive/archive_io.h"
 #include "archive/archiver_options.h"
 
 namespace nura {
@@ -49,15 +50,11 @@ int64_t ParseOptionDate(std::string_view text, std::string_view defaultTime);
 // ends in a separator; else folder + "\" + name.
 std::string JoinPathName(const std::string& folder, const std::string& name);
 
-// Whether each path (a script path, relative ones taken from `baseFolder`)
-// names an existing file or folder, links followed. A folder that holds
-// many of the paths is read once for the plain files and folders in it.
-std::vector<bool> PathsExist(const std::string& baseFolder, const std::vector<std::string>& paths);
-
 // The status of the files of one packing, kept while it lives so that
-// the component that lists them and the library that packs them look each
-// file up once: StatPackFile answers from the innermost living record of
-// the thread.
+// the command that checks them, the component that lists them and the
+// library that packs them look each file up once: StatPackFile answers
+// from the living records of the thread and keeps a fresh answer in the
+// innermost.
 class TPackFileStatus {
  public:
   TPackFileStatus();
@@ -68,11 +65,12 @@ class TPackFileStatus {
  private:
   friend bool StatPackFile(const std::string& native, struct stat& st);
   std::unordered_map<std::string, struct stat> known_;  // by native path
+  TFolderDescriptor folder_;  // of the files looked up
   TPackFileStatus* outer_;
 };
 
-// stat(2) of the native path (links followed); the living record answers
-// for a path it holds and keeps a fresh answer.
+// stat(2) of the native path (links followed); a living record answers
+// for a path it holds.
 bool StatPackFile(const std::string& native, struct stat& st);
 
 // The native path of a script path, relative ones taken from `baseFolder`.
