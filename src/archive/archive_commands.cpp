@@ -6,7 +6,6 @@
 #include "archive/archive_commands.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -145,8 +144,8 @@ std::string RelativeToBase(std::vector<std::string>& lines) {
 std::string MissingFileText(const std::vector<std::string>& lines, const std::string& base) {
   for (const std::string& line : lines) {
     if (line.find_first_of("*?") != std::string::npos) continue;
-    struct stat st {};
-    if (!StatPackFile(NativePathUnder(base, line), st))
+    TFileStatus status;
+    if (!StatPackFile(NativePathUnder(base, line), status))
       return SJ("ファイル") + Quoted(JoinPathName(base, line)) + SJ("が見つかりません。");
   }
   return "";

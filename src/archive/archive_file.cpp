@@ -152,8 +152,13 @@ namespace {
 // is told by them; a file to be packed is looked up through the packing's
 // record.
 std::optional<std::pair<dev_t, ino_t>> FileIdentity(const std::string& native, bool packed) {
+  if (packed) {
+    TFileStatus status;
+    if (!StatPackFile(native, status)) return std::nullopt;
+    return std::pair(status.device, status.inode);
+  }
   struct stat sb {};
-  if (!(packed ? StatPackFile(native, sb) : ::stat(native.c_str(), &sb) == 0)) return std::nullopt;
+  if (::stat(native.c_str(), &sb) != 0) return std::nullopt;
   return std::pair(sb.st_dev, sb.st_ino);
 }
 

@@ -1,7 +1,9 @@
 #include "archive/pack_file_list.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -27,7 +29,8 @@ bool HasMaskWildcard(const std::string& mask) {
 // counts as the file it names) and its time are read when first asked.
 struct TFolderEntry {
   std::string name;  // Shift-JIS
-  std::string path, nativeName;  // native
+  std::string nativeName;
+  size_t sameName = SIZE_MAX;  // the next entry whose folded name is this one's
   bool folder = false;  // a folder itself, not a link to one
   bool plainFile = false;  // a regular file itself, not a link
   bool statted = false, regular = false;
@@ -36,13 +39,24 @@ struct TFolderEntry {
 
 // A folder read once per CollectFiles call, however many specs name it:
 // the entries in directory order, and for names without wildcards the
-// entries by their name with ASCII letters folded, as file names match.
+// entries by their name with ASCII letters folded, as file names match
+// (the first and the last of a name, linked by sameName in order).
 struct TFolderListing {
-  bool read = false;  // the folder could be read
+  std::string native;  // the folder
+  bool read = false;   // the folder could be read
   std::vector<TFolderEntry> entries;
   std::vector<std::string> subfolders;
   std::unordered_set<std::string> subfolderNatives;  // their native names
-  std::unordered_map<std::string, std::vector<size_t>> byName;
+  std::unordered_map<std::string, std::pair<size_t, size_t>> byName;
+
+  // The entries with the folded name `key`, in order.
+  template <typename Take>
+  void ForEachNamed(const std::string& key, const Take& take) {
+    const auto named = byName.find(key);
+    for (size_t i = named == byName.end() ? SIZE_MAX : named->second.first; i != SIZE_MAX; i = entries[i].sameName) {
+      if (!take(entries[i])) return;
+    }
+  }
 };
 
 // What one CollectFiles call walks with.
@@ -97,6 +111,7 @@ TFolderListing& ListingOf(TWalk& walk, const std::string& native) {
   auto [at, fresh] = walk.listings.try_emplace(native);
   TFolderListing& listing = at->second;
   if (!fresh) return listing;
+  listing.native = native;
   std::error_code ec;
   fs::directory_iterator it(native, ec), end;
   listing.read = !ec;
@@ -116,35 +131,44 @@ TFolderListing& ListingOf(TWalk& walk, const std::string& native) {
       listing.subfolderNatives.emplace(nativeName);
       continue;
     }
-    entry.path = found;
     entry.nativeName = nativeName;
-    listing.byName[FoldedName(entry.name)].push_back(listing.entries.size());
+    const size_t index = listing.entries.size();
+    const auto [named, first] = listing.byName.try_emplace(FoldedName(entry.name), index, index);
+    if (!first) {
+      listing.entries[named->second.second].sameName = index;
+      named->second.second = index;
+    }
     listing.entries.push_back(std::move(entry));
   }
   return listing;
 }
 
-void StatEntry(TFolderEntry& entry) {
+void StatEntry(const TFolderListing& listing, TFolderEntry& entry) {
   if (entry.statted) return;
   entry.statted = true;
   struct stat sb {};
-  if (::stat(entry.path.c_str(), &sb) != 0) return;
+  const std::string path = (fs::path(listing.native) / entry.nativeName).native();
+  if (::stat(path.c_str(), &sb) != 0) return;
   entry.regular = S_ISREG(sb.st_mode);
   entry.written = sb.st_mtime;
 }
 
-void TakeEntry(TWalk& walk, TFolderEntry& entry, const std::string& folder, const std::string& mask) {
-  if (entry.name[0] == '.' && walk.options.a <= 0) return;
-  if (!MatchFileName(mask, entry.name)) return;
+// Takes the entry when it matches; false when the walk is cancelled.
+bool TakeEntry(TWalk& walk, const TFolderListing& listing, TFolderEntry& entry, const std::string& folder,
+               const std::string& mask) {
+  if (walk.cancelled) return false;
+  if (entry.name[0] == '.' && walk.options.a <= 0) return true;
+  if (!MatchFileName(mask, entry.name)) return true;
   // The listing knows a plain file; its time is read only for a date window.
   const bool dated = walk.from != 0 || walk.to != 0;
   if (dated || !entry.plainFile) {
-    StatEntry(entry);
-    if (!entry.regular) return;
+    StatEntry(listing, entry);
+    if (!entry.regular) return true;
   }
-  if (walk.from != 0 && entry.written < walk.from) return;
-  if (walk.to != 0 && entry.written > walk.to) return;
+  if (walk.from != 0 && entry.written < walk.from) return true;
+  if (walk.to != 0 && entry.written > walk.to) return true;
   AddFile(walk, ListName(walk, JoinPathName(folder, entry.name)));
+  return true;
 }
 
 // The listing of a folder part ("" for the base folder).
@@ -158,12 +182,13 @@ TFolderListing& FolderListing(TWalk& walk, const std::string& folder) {
 
 void WalkFolder(TWalk& walk, const std::string& folder, const std::string& mask) {
   TFolderListing& listing = FolderListing(walk, folder);
+  const auto take = [&](TFolderEntry& entry) { return TakeEntry(walk, listing, entry, folder, mask); };
   if (HasMaskWildcard(mask)) {
-    for (size_t i = 0; i < listing.entries.size() && !walk.cancelled; ++i)
-      TakeEntry(walk, listing.entries[i], folder, mask);
-  } else if (const auto named = listing.byName.find(FoldedName(mask)); named != listing.byName.end()) {
-    for (size_t i = 0; i < named->second.size() && !walk.cancelled; ++i)
-      TakeEntry(walk, listing.entries[named->second[i]], folder, mask);
+    for (TFolderEntry& entry : listing.entries) {
+      if (!take(entry)) break;
+    }
+  } else {
+    listing.ForEachNamed(FoldedName(mask), take);
   }
   const TArchiverOptions& o = walk.options;
   if (o.r <= 0 || (o.p > 0 && !HasMaskWildcard(mask))) return;
@@ -180,14 +205,15 @@ void WalkFolder(TWalk& walk, const std::string& folder, const std::string& mask)
 bool IsExistingFolder(TWalk& walk, const std::string& spec) {
   const std::string folder = ExtractFolderPart(spec), name = ExtractNamePart(spec);
   const bool plainName = !name.empty() && name != "." && name != ".." && (folder.empty() || folder.back() != ':');
-  if (const TFolderListing* listing = plainName ? &FolderListing(walk, folder) : nullptr; listing && listing->read) {
+  if (TFolderListing* listing = plainName ? &FolderListing(walk, folder) : nullptr; listing && listing->read) {
     const std::string native = ScriptPathToNative(name);
     if (listing->subfolderNatives.count(native)) return true;
-    if (const auto named = listing->byName.find(FoldedName(name)); named != listing->byName.end()) {
-      for (const size_t i : named->second) {
-        if (listing->entries[i].nativeName == native) return false;
-      }
-    }
+    bool listed = false;
+    listing->ForEachNamed(FoldedName(name), [&](const TFolderEntry& entry) {
+      listed = entry.nativeName == native;
+      return !listed;
+    });
+    if (listed) return false;
   }
   std::error_code ec;
   return fs::is_directory(fs::symlink_status(NativePathUnder(walk.baseFolder, spec), ec));
@@ -223,19 +249,20 @@ TPackFileStatus::TPackFileStatus() : outer_(livingStatus) { livingStatus = this;
 
 TPackFileStatus::~TPackFileStatus() { livingStatus = outer_; }
 
-bool StatPackFile(const std::string& native, struct stat& st) {
+bool StatPackFile(const std::string& native, TFileStatus& status) {
   TPackFileStatus* const innermost = livingStatus;
-  if (!innermost) return ::stat(native.c_str(), &st) == 0;
   for (const TPackFileStatus* record = innermost; record; record = record->outer_) {
     if (const auto known = record->known_.find(native); known != record->known_.end()) {
-      st = known->second;
+      status = known->second;
       return true;
     }
   }
-  const char* name;
-  const int at = innermost->folder_.At(native, name);
+  const char* name = native.c_str();
+  const int at = innermost ? innermost->folder_.At(native, name) : AT_FDCWD;
+  struct stat st {};
   if (::fstatat(at, name, &st, 0) != 0) return false;
-  innermost->known_.emplace(native, st);
+  status = {st.st_mode, st.st_mtime, static_cast<uint64_t>(st.st_size), st.st_dev, st.st_ino};
+  if (innermost) innermost->known_.emplace(native, status);
   return true;
 }
 

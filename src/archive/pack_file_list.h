@@ -55,6 +55,14 @@ std::string JoinPathName(const std::string& folder, const std::string& name);
 // library that packs them look each file up once: StatPackFile answers
 // from the living records of the thread and keeps a fresh answer in the
 // innermost.
+struct TFileStatus {
+  mode_t mode = 0;
+  int64_t mtime = 0;
+  uint64_t size = 0;
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+
 class TPackFileStatus {
  public:
   TPackFileStatus();
@@ -63,15 +71,15 @@ class TPackFileStatus {
   TPackFileStatus& operator=(const TPackFileStatus&) = delete;
 
  private:
-  friend bool StatPackFile(const std::string& native, struct stat& st);
-  std::unordered_map<std::string, struct stat> known_;  // by native path
+  friend bool StatPackFile(const std::string& native, TFileStatus& status);
+  std::unordered_map<std::string, TFileStatus> known_;  // by native path
   TFolderDescriptor folder_;  // of the files looked up
   TPackFileStatus* outer_;
 };
 
 // stat(2) of the native path (links followed); a living record answers
 // for a path it holds.
-bool StatPackFile(const std::string& native, struct stat& st);
+bool StatPackFile(const std::string& native, TFileStatus& status);
 
 // The native path of a script path, relative ones taken from `baseFolder`.
 std::string NativePathUnder(const std::string& baseFolder, const std::string& path);
