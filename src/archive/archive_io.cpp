@@ -833,11 +833,16 @@ struct TOpenSource {
     struct stat st {};
     bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::fcntl(fd, F_SETFL, 0) == 0;
     if (buffer->size() < (1 << 16)) buffer->resize(1 << 16);
+    uint64_t total = 0;
     while (read) {
       const ssize_t got = ::read(fd, buffer->data(), buffer->size());
       if (got < 0 && errno == EINTR) continue;
       if (got < 0) read = false;
       if (got <= 0 || !take(std::string_view(buffer->data(), static_cast<size_t>(got)))) break;
+      // A short read that completes the size the file had when opened is
+      // its end: no read is spent to be told so.
+      total += static_cast<uint64_t>(got);
+      if (static_cast<size_t>(got) < buffer->size() && total == static_cast<uint64_t>(st.st_size)) break;
     }
     Close();
     return read;
