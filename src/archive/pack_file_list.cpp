@@ -1,5 +1,6 @@
 #include "archive/pack_file_list.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -107,25 +108,32 @@ std::string FoldedName(const std::string& name) {
   return key;
 }
 
+// The kind of a folder entry as DT_REG, DT_DIR, DT_LNK ...: the one the
+// listing read with the name, looked up only when the file system leaves
+// it out.
+unsigned char EntryKind(const std::string& folder, const struct dirent& found) {
+  if (found.d_type != DT_UNKNOWN) return found.d_type;
+  struct stat sb {};
+  if (::lstat((fs::path(folder) / found.d_name).c_str(), &sb) != 0) return DT_UNKNOWN;
+  return S_ISLNK(sb.st_mode) ? DT_LNK : S_ISDIR(sb.st_mode) ? DT_DIR : S_ISREG(sb.st_mode) ? DT_REG : DT_UNKNOWN;
+}
+
 TFolderListing& ListingOf(TWalk& walk, const std::string& native) {
   auto [at, fresh] = walk.listings.try_emplace(native);
   TFolderListing& listing = at->second;
   if (!fresh) return listing;
   listing.native = native;
-  std::error_code ec;
-  fs::directory_iterator it(native, ec), end;
-  listing.read = !ec;
-  for (; !ec && it != end; it.increment(ec)) {
+  DIR* dir = ::opendir(native.c_str());
+  listing.read = dir != nullptr;
+  while (const struct dirent* found = dir ? ::readdir(dir) : nullptr) {
+    const std::string_view nativeName = found->d_name;
+    if (nativeName == "." || nativeName == "..") continue;
     TFolderEntry entry;
-    const std::string& found = it->path().native();
-    const std::string_view nativeName = std::string_view(found).substr(found.rfind('/') + 1);
     entry.name = Utf8ToSjis(nativeName);
-    // The kind the listing read with the name (no system call unless the
-    // file system leaves it out); a link is neither kind.
-    std::error_code sec;
-    const bool link = it->is_symlink(sec);
-    entry.folder = !link && it->is_directory(sec);
-    entry.plainFile = !link && it->is_regular_file(sec);
+    // A link is neither kind.
+    const unsigned char kind = EntryKind(native, *found);
+    entry.folder = kind == DT_DIR;
+    entry.plainFile = kind == DT_REG;
     if (entry.folder) {
       listing.subfolders.push_back(entry.name);
       listing.subfolderNatives.emplace(nativeName);
@@ -140,6 +148,7 @@ TFolderListing& ListingOf(TWalk& walk, const std::string& native) {
     }
     listing.entries.push_back(std::move(entry));
   }
+  if (dir) ::closedir(dir);
   return listing;
 }
 
