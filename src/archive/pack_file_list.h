@@ -50,11 +50,7 @@ int64_t ParseOptionDate(std::string_view text, std::string_view defaultTime);
 // ends in a separator; else folder + "\" + name.
 std::string JoinPathName(const std::string& folder, const std::string& name);
 
-// The status of the files of one packing, kept while it lives so that
-// the command that checks them, the component that lists them and the
-// library that packs them look each file up once: StatPackFile answers
-// from the living records of the thread and keeps a fresh answer in the
-// innermost.
+// What packing reads of a file's status (links followed).
 struct TFileStatus {
   mode_t mode = 0;
   int64_t mtime = 0;
@@ -63,6 +59,11 @@ struct TFileStatus {
   ino_t inode = 0;
 };
 
+// The status of the files of one packing, kept while it lives so that
+// the command that checks them, the component that lists them and the
+// library that packs them look each file up once: StatPackFile answers
+// from the living records of the thread and keeps a fresh answer in the
+// innermost.
 class TPackFileStatus {
  public:
   TPackFileStatus();
