@@ -245,8 +245,13 @@ std::string JoinPathName(const std::string& folder, const std::string& name) {
 std::string NativePathUnder(const std::string& baseFolder, const std::string& path) {
   const std::string native = ScriptPathToNative(path);
   if (baseFolder.empty() || (!native.empty() && native[0] == '/')) return native;
-  std::string base = ScriptPathToNative(baseFolder);
-  if (!base.empty() && base.back() != '/') base += '/';
+  // The names of one packing share their base folder: it is converted once.
+  thread_local std::string lastBase, base;
+  if (baseFolder != lastBase) {
+    lastBase = baseFolder;
+    base = ScriptPathToNative(baseFolder);
+    if (!base.empty() && base.back() != '/') base += '/';
+  }
   return base + native;
 }
 
