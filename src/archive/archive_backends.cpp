@@ -443,15 +443,15 @@ class TFormatLibrary : public TBackendLibrary {
         TPackFile file;
         file.listName = name;
         file.native = NativePathUnder(job.folder, name);
-        struct stat st {};
-        if (::stat(file.native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        TFileStatus status;
+        if (!StatPackFile(file.native, status) || !S_ISREG(status.mode)) {
           AddMessage(messages, SjisToUtf8(name) + ": ファイルが見つかりません。");
           return false;
         }
-        file.mtime = st.st_mtime;
-        file.size = static_cast<uint64_t>(st.st_size);
-        file.device = st.st_dev;
-        file.inode = st.st_ino;
+        file.mtime = status.mtime;
+        file.size = status.size;
+        file.device = status.device;
+        file.inode = status.inode;
         const std::string utf8 = SjisToUtf8(name);
         file.stored = StoredMemberName(job.junkPaths ? fs::path(utf8).filename().string() : utf8);
         if (file.stored.empty()) continue;

@@ -144,8 +144,8 @@ std::string RelativeToBase(std::vector<std::string>& lines) {
 std::string MissingFileText(const std::vector<std::string>& lines, const std::string& base) {
   for (const std::string& line : lines) {
     if (line.find_first_of("*?") != std::string::npos) continue;
-    std::error_code ec;
-    if (!fs::exists(NativePathUnder(base, line), ec))
+    TFileStatus status;
+    if (!StatPackFile(NativePathUnder(base, line), status))
       return SJ("ファイル") + Quoted(JoinPathName(base, line)) + SJ("が見つかりません。");
   }
   return "";
@@ -193,6 +193,8 @@ void CompressFiles(TNuraEngine& engine, const std::string& listText, std::string
   const std::string base = RelativeToBase(lines);
   const std::string options = WordValue(engine, SJ("圧縮オプション"));
   TArchiveFile file;
+  // The packing finds the files as the check looked at them.
+  TPackFileStatus status;
   std::string failure = MissingFileText(lines, base);
   if (failure.empty()) failure = PackReplacing(engine, file, archive, lines, base, options);
   if (failure.empty()) return;

@@ -132,6 +132,8 @@ int TArchiveFile::Pack(TWindowHandle window, const TArchiverOptions* options,
   };
   std::vector<std::string> files =
       BuildPackFileList(copy, baseFolder, specs, cancelled, OnProgress ? progress : nullptr);
+  // The library finds the files as DropKeptOut looked at them.
+  TPackFileStatus status;
   if (cancelled) return kArcErrorUserCancel;
   DropKeptOut(files, baseFolder);
   if (files.empty()) {
@@ -147,8 +149,14 @@ int TArchiveFile::Pack(TWindowHandle window, const TArchiverOptions* options,
 namespace {
 
 // Device and inode of an existing file (links followed), as the same file
-// is told by them.
-std::optional<std::pair<dev_t, ino_t>> FileIdentity(const std::string& native) {
+// is told by them; a file to be packed is looked up through the packing's
+// record.
+std::optional<std::pair<dev_t, ino_t>> FileIdentity(const std::string& native, bool packed) {
+  if (packed) {
+    TFileStatus status;
+    if (!StatPackFile(native, status)) return std::nullopt;
+    return std::pair(status.device, status.inode);
+  }
   struct stat sb {};
   if (::stat(native.c_str(), &sb) != 0) return std::nullopt;
   return std::pair(sb.st_dev, sb.st_ino);
@@ -160,12 +168,12 @@ void TArchiveFile::DropKeptOut(std::vector<std::string>& files, const std::strin
   // The kept-out files are looked at once, each member once.
   std::vector<std::pair<dev_t, ino_t>> kept;
   for (const std::string& file : KeepOut) {
-    if (auto id = FileIdentity(ScriptPathToNative(file))) kept.push_back(*id);
+    if (auto id = FileIdentity(ScriptPathToNative(file), false)) kept.push_back(*id);
   }
-  if (auto id = FileIdentity(ScriptPathToNative(fileName_))) kept.push_back(*id);
+  if (auto id = FileIdentity(ScriptPathToNative(fileName_), false)) kept.push_back(*id);
   if (kept.empty()) return;
   std::erase_if(files, [&](const std::string& name) {
-    const auto id = FileIdentity(NativePathUnder(baseFolder, name));
+    const auto id = FileIdentity(NativePathUnder(baseFolder, name), true);
     return id && std::find(kept.begin(), kept.end(), *id) != kept.end();
   });
 }

@@ -833,11 +833,16 @@ struct TOpenSource {
     struct stat st {};
     bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::fcntl(fd, F_SETFL, 0) == 0;
     if (buffer->size() < (1 << 16)) buffer->resize(1 << 16);
+    uint64_t total = 0;
     while (read) {
       const ssize_t got = ::read(fd, buffer->data(), buffer->size());
       if (got < 0 && errno == EINTR) continue;
       if (got < 0) read = false;
       if (got <= 0 || !take(std::string_view(buffer->data(), static_cast<size_t>(got)))) break;
+      // A short read that completes the size the file had when opened is
+      // its end: no read is spent to be told so.
+      total += static_cast<uint64_t>(got);
+      if (static_cast<size_t>(got) < buffer->size() && total == static_cast<uint64_t>(st.st_size)) break;
     }
     Close();
     return read;
@@ -846,11 +851,33 @@ struct TOpenSource {
 
 }  // namespace
 
+TFolderDescriptor::~TFolderDescriptor() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+int TFolderDescriptor::At(const std::string& native, const char*& name) {
+  name = native.c_str();
+  const size_t slash = native.rfind('/');
+  if (slash == std::string::npos || slash + 1 == native.size()) return AT_FDCWD;
+  const std::string_view folder(native.data(), slash == 0 ? 1 : slash);
+  if (!opened_ || folder != folder_) {
+    if (fd_ >= 0) ::close(fd_);
+    folder_ = folder;
+    fd_ = ::open(folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    opened_ = true;
+  }
+  if (fd_ < 0) return AT_FDCWD;
+  name = native.c_str() + slash + 1;
+  return fd_;
+}
+
 TMemberSink::TResult TMemberSink::AddFile(const TMember& member, const std::string& native) {
   auto source = std::make_shared<TOpenSource>();
   source->native = native;
   source->buffer = &readBuffer_;
-  source->fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  const char* name;
+  const int at = folder_.At(native, name);
+  source->fd = ::openat(at, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (source->fd < 0) return Unreadable(native);
   const TResult added = AddBlocks(member, [source](const TDataTake& take) { return source->Read(take); });
   // A writer that keeps the blocks reads them later by name.
@@ -990,8 +1017,12 @@ class TCabSink : public TMemberSink {
 
 class TLibarchiveSink : public TMemberSink {
  public:
-  explicit TLibarchiveSink(TAtomicFileWriter& out) : archive_(archive_write_new()), out_(out) {}
-  ~TLibarchiveSink() override { archive_write_free(archive_); }
+  explicit TLibarchiveSink(TAtomicFileWriter& out)
+      : archive_(archive_write_new()), entry_(archive_entry_new()), out_(out) {}
+  ~TLibarchiveSink() override {
+    archive_write_free(archive_);
+    archive_entry_free(entry_);
+  }
   struct archive* Handle() { return archive_; }
   // Opens the archive on the save; its last block is not padded, as for a
   // file opened by name.
@@ -1030,15 +1061,15 @@ class TLibarchiveSink : public TMemberSink {
     return static_cast<la_ssize_t>(size);
   }
 
+  // One entry serves every header, cleared for each.
   bool Header(const TMember& member) {
-    struct archive_entry* entry = archive_entry_new();
+    struct archive_entry* entry = archive_entry_clear(entry_);
     archive_entry_copy_pathname(entry, member.name.c_str());
     archive_entry_set_mtime(entry, member.mtime, 0);
     archive_entry_set_filetype(entry, member.folder ? AE_IFDIR : AE_IFREG);
     archive_entry_set_perm(entry, member.folder ? 0755 : 0644);
     archive_entry_set_size(entry, static_cast<la_int64_t>(member.size));
     const int r = archive_write_header(archive_, entry);
-    archive_entry_free(entry);
     return (r >= ARCHIVE_WARN && !saveFailed_) || Fail();
   }
   bool FinishEntry() { return (archive_write_finish_entry(archive_) >= ARCHIVE_WARN && !saveFailed_) || Fail(); }
@@ -1053,6 +1084,7 @@ class TLibarchiveSink : public TMemberSink {
   }
 
   struct archive* archive_;
+  struct archive_entry* entry_;
   TAtomicFileWriter& out_;
   bool saveFailed_ = false;
 };

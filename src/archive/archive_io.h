@@ -154,6 +154,25 @@ bool MemberSelected(const std::vector<std::string>& specs, const std::string& re
 // leading "/" dropped, "." and ".." components removed.
 std::string StoredMemberName(const std::string& utf8Path);
 
+// Native paths taken relative to their folder: the descriptor of the last
+// folder stays open while the paths that follow lie in it.
+class TFolderDescriptor {
+ public:
+  TFolderDescriptor() = default;
+  ~TFolderDescriptor();
+  TFolderDescriptor(const TFolderDescriptor&) = delete;
+  TFolderDescriptor& operator=(const TFolderDescriptor&) = delete;
+  // The descriptor to open or look up `native` at with `name`, its part
+  // after the folder; AT_FDCWD with the whole path when it has no folder
+  // part or the folder cannot be opened.
+  int At(const std::string& native, const char*& name);
+
+ private:
+  std::string folder_;
+  bool opened_ = false;  // folder_ was opened (fd_ -1 when that failed)
+  int fd_ = -1;
+};
+
 // Receives the members of a new archive in order.
 class TMemberSink {
  public:
@@ -178,6 +197,7 @@ class TMemberSink {
 
  private:
   std::string readBuffer_;  // for the files that AddFile reads
+  TFolderDescriptor folder_;  // of the files that AddFile opens
 };
 
 // A writer for `format` into the open save `out` (committed by the caller

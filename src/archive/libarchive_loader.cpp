@@ -31,6 +31,7 @@ F Function(const char* name) {
     return function args;                                           \
   }
 
+NURA_FORWARD(struct archive_entry *, archive_entry_clear, (struct archive_entry *a0), (a0))
 NURA_FORWARD(void, archive_entry_copy_hardlink, (struct archive_entry *a0, const char *a1), (a0, a1))
 NURA_FORWARD(void, archive_entry_copy_pathname, (struct archive_entry *a0, const char *a1), (a0, a1))
 NURA_FORWARD(__LA_MODE_T, archive_entry_filetype, (struct archive_entry *a0), (a0))

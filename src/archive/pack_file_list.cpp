@@ -1,11 +1,15 @@
 #include "archive/pack_file_list.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "support/dir_util.h"
 #include "support/file_command_support.h"
@@ -26,7 +30,8 @@ bool HasMaskWildcard(const std::string& mask) {
 // counts as the file it names) and its time are read when first asked.
 struct TFolderEntry {
   std::string name;  // Shift-JIS
-  fs::path path;
+  std::string nativeName;
+  size_t sameName = SIZE_MAX;  // the next entry whose folded name is this one's
   bool folder = false;  // a folder itself, not a link to one
   bool plainFile = false;  // a regular file itself, not a link
   bool statted = false, regular = false;
@@ -35,11 +40,24 @@ struct TFolderEntry {
 
 // A folder read once per CollectFiles call, however many specs name it:
 // the entries in directory order, and for names without wildcards the
-// entries by their name with ASCII letters folded, as file names match.
+// entries by their name with ASCII letters folded, as file names match
+// (the first and the last of a name, linked by sameName in order).
 struct TFolderListing {
+  std::string native;  // the folder
+  bool read = false;   // the folder could be read
   std::vector<TFolderEntry> entries;
   std::vector<std::string> subfolders;
-  std::unordered_map<std::string, std::vector<size_t>> byName;
+  std::unordered_set<std::string> subfolderNatives;  // their native names
+  std::unordered_map<std::string, std::pair<size_t, size_t>> byName;
+
+  // The entries with the folded name `key`, in order.
+  template <typename Take>
+  void ForEachNamed(const std::string& key, const Take& take) {
+    const auto named = byName.find(key);
+    for (size_t i = named == byName.end() ? SIZE_MAX : named->second.first; i != SIZE_MAX; i = entries[i].sameName) {
+      if (!take(entries[i])) return;
+    }
+  }
 };
 
 // What one CollectFiles call walks with.
@@ -52,6 +70,10 @@ struct TWalk {
   int64_t from = 0, to = 0;
   std::set<std::string> result;
   std::unordered_map<std::string, TFolderListing> listings;  // by native folder
+  // The folder part that named a listing last: specs of one folder come
+  // in a row.
+  std::string lastFolder;
+  TFolderListing* lastListing = nullptr;
 };
 
 // The name as the list holds it: with jf = -2 relative to the base folder.
@@ -86,64 +108,96 @@ std::string FoldedName(const std::string& name) {
   return key;
 }
 
-TFolderListing& ListingOf(TWalk& walk, const fs::path& native) {
-  auto [at, fresh] = walk.listings.try_emplace(native.string());
+// The kind of a folder entry as DT_REG, DT_DIR, DT_LNK ...: the one the
+// listing read with the name, looked up only when the file system leaves
+// it out.
+unsigned char EntryKind(const std::string& folder, const struct dirent& found) {
+  if (found.d_type != DT_UNKNOWN) return found.d_type;
+  struct stat sb {};
+  if (::lstat((fs::path(folder) / found.d_name).c_str(), &sb) != 0) return DT_UNKNOWN;
+  return S_ISLNK(sb.st_mode) ? DT_LNK : S_ISDIR(sb.st_mode) ? DT_DIR : S_ISREG(sb.st_mode) ? DT_REG : DT_UNKNOWN;
+}
+
+TFolderListing& ListingOf(TWalk& walk, const std::string& native) {
+  auto [at, fresh] = walk.listings.try_emplace(native);
   TFolderListing& listing = at->second;
   if (!fresh) return listing;
-  std::error_code ec;
-  fs::directory_iterator it(native, ec), end;
-  for (; !ec && it != end; it.increment(ec)) {
+  listing.native = native;
+  DIR* dir = ::opendir(native.c_str());
+  listing.read = dir != nullptr;
+  while (const struct dirent* found = dir ? ::readdir(dir) : nullptr) {
+    const std::string_view nativeName = found->d_name;
+    if (nativeName == "." || nativeName == "..") continue;
     TFolderEntry entry;
-    entry.name = Utf8ToSjis(it->path().filename().string());
-    // The kind the listing read with the name (no system call unless the
-    // file system leaves it out); a link is neither kind.
-    std::error_code sec;
-    const bool link = it->is_symlink(sec);
-    entry.folder = !link && it->is_directory(sec);
-    entry.plainFile = !link && it->is_regular_file(sec);
+    entry.name = Utf8ToSjis(nativeName);
+    // A link is neither kind.
+    const unsigned char kind = EntryKind(native, *found);
+    entry.folder = kind == DT_DIR;
+    entry.plainFile = kind == DT_REG;
     if (entry.folder) {
       listing.subfolders.push_back(entry.name);
+      listing.subfolderNatives.emplace(nativeName);
       continue;
     }
-    entry.path = it->path();
-    listing.byName[FoldedName(entry.name)].push_back(listing.entries.size());
+    entry.nativeName = nativeName;
+    const size_t index = listing.entries.size();
+    const auto [named, first] = listing.byName.try_emplace(FoldedName(entry.name), index, index);
+    if (!first) {
+      listing.entries[named->second.second].sameName = index;
+      named->second.second = index;
+    }
     listing.entries.push_back(std::move(entry));
   }
+  if (dir) ::closedir(dir);
   return listing;
 }
 
-void StatEntry(TFolderEntry& entry) {
+void StatEntry(const TFolderListing& listing, TFolderEntry& entry) {
   if (entry.statted) return;
   entry.statted = true;
   struct stat sb {};
-  if (::stat(entry.path.c_str(), &sb) != 0) return;
+  const std::string path = (fs::path(listing.native) / entry.nativeName).native();
+  if (::stat(path.c_str(), &sb) != 0) return;
   entry.regular = S_ISREG(sb.st_mode);
   entry.written = sb.st_mtime;
 }
 
-void TakeEntry(TWalk& walk, TFolderEntry& entry, const std::string& folder, const std::string& mask) {
-  if (entry.name[0] == '.' && walk.options.a <= 0) return;
-  if (!MatchFileName(mask, entry.name)) return;
+// Takes the entry when it matches; false when the walk is cancelled.
+bool TakeEntry(TWalk& walk, const TFolderListing& listing, TFolderEntry& entry, const std::string& folder,
+               const std::string& mask) {
+  if (walk.cancelled) return false;
+  if (entry.name[0] == '.' && walk.options.a <= 0) return true;
+  if (!MatchFileName(mask, entry.name)) return true;
   // The listing knows a plain file; its time is read only for a date window.
   const bool dated = walk.from != 0 || walk.to != 0;
   if (dated || !entry.plainFile) {
-    StatEntry(entry);
-    if (!entry.regular) return;
+    StatEntry(listing, entry);
+    if (!entry.regular) return true;
   }
-  if (walk.from != 0 && entry.written < walk.from) return;
-  if (walk.to != 0 && entry.written > walk.to) return;
+  if (walk.from != 0 && entry.written < walk.from) return true;
+  if (walk.to != 0 && entry.written > walk.to) return true;
   AddFile(walk, ListName(walk, JoinPathName(folder, entry.name)));
+  return true;
+}
+
+// The listing of a folder part ("" for the base folder).
+TFolderListing& FolderListing(TWalk& walk, const std::string& folder) {
+  if (!walk.lastListing || folder != walk.lastFolder) {
+    walk.lastListing = &ListingOf(walk, NativePathUnder(walk.baseFolder, folder.empty() ? "." : folder));
+    walk.lastFolder = folder;
+  }
+  return *walk.lastListing;
 }
 
 void WalkFolder(TWalk& walk, const std::string& folder, const std::string& mask) {
-  TFolderListing& listing =
-      ListingOf(walk, NativePathUnder(walk.baseFolder, folder.empty() ? "." : folder));
+  TFolderListing& listing = FolderListing(walk, folder);
+  const auto take = [&](TFolderEntry& entry) { return TakeEntry(walk, listing, entry, folder, mask); };
   if (HasMaskWildcard(mask)) {
-    for (size_t i = 0; i < listing.entries.size() && !walk.cancelled; ++i)
-      TakeEntry(walk, listing.entries[i], folder, mask);
-  } else if (const auto named = listing.byName.find(FoldedName(mask)); named != listing.byName.end()) {
-    for (size_t i = 0; i < named->second.size() && !walk.cancelled; ++i)
-      TakeEntry(walk, listing.entries[named->second[i]], folder, mask);
+    for (TFolderEntry& entry : listing.entries) {
+      if (!take(entry)) break;
+    }
+  } else {
+    listing.ForEachNamed(FoldedName(mask), take);
   }
   const TArchiverOptions& o = walk.options;
   if (o.r <= 0 || (o.p > 0 && !HasMaskWildcard(mask))) return;
@@ -154,9 +208,24 @@ void WalkFolder(TWalk& walk, const std::string& folder, const std::string& mask)
   }
 }
 
-bool IsExistingFolder(const std::string& baseFolder, const std::string& spec) {
+// Whether the spec names a folder itself (not a link to one). The listing
+// of its folder, which the walk reads anyway, answers for the names it
+// holds; the others are looked up.
+bool IsExistingFolder(TWalk& walk, const std::string& spec) {
+  const std::string folder = ExtractFolderPart(spec), name = ExtractNamePart(spec);
+  const bool plainName = !name.empty() && name != "." && name != ".." && (folder.empty() || folder.back() != ':');
+  if (TFolderListing* listing = plainName ? &FolderListing(walk, folder) : nullptr; listing && listing->read) {
+    const std::string native = ScriptPathToNative(name);
+    if (listing->subfolderNatives.count(native)) return true;
+    bool listed = false;
+    listing->ForEachNamed(FoldedName(name), [&](const TFolderEntry& entry) {
+      listed = entry.nativeName == native;
+      return !listed;
+    });
+    if (listed) return false;
+  }
   std::error_code ec;
-  return fs::is_directory(fs::symlink_status(NativePathUnder(baseFolder, spec), ec));
+  return fs::is_directory(fs::symlink_status(NativePathUnder(walk.baseFolder, spec), ec));
 }
 
 int Digits(std::string_view text, size_t at, size_t count) {
@@ -176,9 +245,39 @@ std::string JoinPathName(const std::string& folder, const std::string& name) {
 std::string NativePathUnder(const std::string& baseFolder, const std::string& path) {
   const std::string native = ScriptPathToNative(path);
   if (baseFolder.empty() || (!native.empty() && native[0] == '/')) return native;
-  std::string base = ScriptPathToNative(baseFolder);
-  if (!base.empty() && base.back() != '/') base += '/';
+  // The names of one packing share their base folder: it is converted once.
+  thread_local std::string lastBase, base;
+  if (baseFolder != lastBase) {
+    lastBase = baseFolder;
+    base = ScriptPathToNative(baseFolder);
+    if (!base.empty() && base.back() != '/') base += '/';
+  }
   return base + native;
+}
+
+namespace {
+thread_local TPackFileStatus* livingStatus = nullptr;
+}  // namespace
+
+TPackFileStatus::TPackFileStatus() : outer_(livingStatus) { livingStatus = this; }
+
+TPackFileStatus::~TPackFileStatus() { livingStatus = outer_; }
+
+bool StatPackFile(const std::string& native, TFileStatus& status) {
+  TPackFileStatus* const innermost = livingStatus;
+  for (const TPackFileStatus* record = innermost; record; record = record->outer_) {
+    if (const auto known = record->known_.find(native); known != record->known_.end()) {
+      status = known->second;
+      return true;
+    }
+  }
+  const char* name = native.c_str();
+  const int at = innermost ? innermost->folder_.At(native, name) : AT_FDCWD;
+  struct stat st {};
+  if (::fstatat(at, name, &st, 0) != 0) return false;
+  status = {st.st_mode, st.st_mtime, static_cast<uint64_t>(st.st_size), st.st_dev, st.st_ino};
+  if (innermost) innermost->known_.emplace(native, status);
+  return true;
 }
 
 int64_t ParseOptionDate(std::string_view text, std::string_view defaultTime) {
@@ -226,14 +325,14 @@ std::vector<std::string> CollectFiles(const TArchiverOptions& options,
                                       const std::vector<std::string>& specs, bool inclusion,
                                       bool& cancelled, const TPackProgress& progress,
                                       const std::set<std::string>* exclusions) {
-  TWalk walk{options, baseFolder, cancelled, progress ? &progress : nullptr, exclusions, 0, 0, {}, {}};
+  TWalk walk{options, baseFolder, cancelled, progress ? &progress : nullptr, exclusions, 0, 0, {}, {}, {}, nullptr};
   walk.from = ParseOptionDate(options.jo, "000000");
   walk.to = ParseOptionDate(options.job, "235959");
   if (specs.empty() && inclusion) WalkFolder(walk, "", "*.*");
   for (const std::string& spec : specs) {
     if (cancelled) break;
     if (spec.empty()) continue;
-    if (options.r > 1 && IsExistingFolder(baseFolder, spec)) {
+    if (options.r > 1 && IsExistingFolder(walk, spec)) {
       WalkFolder(walk, spec, "*.*");
       continue;
     }

@@ -6,13 +6,17 @@
 // Symbolic links to folders are never entered.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <functional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
+#include "archive/archive_io.h"
 #include "archive/archiver_options.h"
 
 namespace nura {
@@ -45,6 +49,38 @@ int64_t ParseOptionDate(std::string_view text, std::string_view defaultTime);
 // The name alone when the folder is empty; folder + name when the folder
 // ends in a separator; else folder + "\" + name.
 std::string JoinPathName(const std::string& folder, const std::string& name);
+
+// What packing reads of a file's status (links followed).
+struct TFileStatus {
+  mode_t mode = 0;
+  int64_t mtime = 0;
+  uint64_t size = 0;
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+
+// The status of the files of one packing, kept while it lives so that
+// the command that checks them, the component that lists them and the
+// library that packs them look each file up once: StatPackFile answers
+// from the living records of the thread and keeps a fresh answer in the
+// innermost.
+class TPackFileStatus {
+ public:
+  TPackFileStatus();
+  ~TPackFileStatus();
+  TPackFileStatus(const TPackFileStatus&) = delete;
+  TPackFileStatus& operator=(const TPackFileStatus&) = delete;
+
+ private:
+  friend bool StatPackFile(const std::string& native, TFileStatus& status);
+  std::unordered_map<std::string, TFileStatus> known_;  // by native path
+  TFolderDescriptor folder_;  // of the files looked up
+  TPackFileStatus* outer_;
+};
+
+// stat(2) of the native path (links followed); a living record answers
+// for a path it holds.
+bool StatPackFile(const std::string& native, TFileStatus& status);
 
 // The native path of a script path, relative ones taken from `baseFolder`.
 std::string NativePathUnder(const std::string& baseFolder, const std::string& path);

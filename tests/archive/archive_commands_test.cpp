@@ -5,7 +5,11 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
+#include <random>
+#include <set>
 #include <sstream>
 
 #include "archive/archive_io.h"
@@ -113,6 +117,68 @@ TEST_F(ArchiveCommands, AnArchiveNeverPacksItself) {
   const ToolResult listed = RunTool("unzip -Z1 '" + Path("w/self.zip") + "'");
   EXPECT_EQ(listed.output, "a.txt\n");
   EXPECT_NE(ErrorOf(CommandId::Unpack, {Arg("self.zip"), Arg("w/a.txt")}), "");  // not a folder
+}
+
+TEST_F(ArchiveCommands, RandomListedTreesComeBackFromTarWithTheirBytesTimesAndModes) {
+  // Folders with "\\" as the second byte of a character ("表" 95 5C,
+  // "ソ" 83 5C), files around the 64 KiB reading block, links to files
+  // (packed as the file they name), listed in random order and twice.
+  const std::vector<std::string> folders = {"tree", "tree/表", "tree/ソフト", "tree/a/b"};
+  std::mt19937 random(11);
+  const mode_t mask = umask(0);
+  umask(mask);
+  for (int round = 0; round < 4; ++round) {
+    const std::string tree = "r" + std::to_string(round) + "/";
+    std::vector<std::string> listed;  // relative to the tree's folder
+    std::map<std::string, std::string> target;  // listed name -> the file it reads
+    for (int i = 0; i < 40; ++i) {
+      const std::string name = folders[random() % folders.size()] + "/f" + std::to_string(i) + ".bin";
+      const size_t size = random() % 4 == 0 ? 65536 + random() % 3 - 1 : random() % 3000;
+      std::string bytes(size, '\0');
+      for (char& c : bytes) c = static_cast<char>(random());
+      WriteBytes(Path(tree + name), bytes);
+      SetModified(Path(tree + name), 1500000000 + static_cast<time_t>(random() % 100000000));
+      listed.push_back(name);
+      target[name] = name;
+      if (i % 7 == 0) {
+        const std::string link = name + ".ln";
+        fs::create_symlink(fs::path(name).filename(), Path(tree + link));
+        listed.push_back(link);
+        target[link] = name;
+      }
+    }
+    // The longest line makes "tree" the base folder: the members are named
+    // from there.
+    const std::string longest = "tree/" + std::string(120, 'z') + ".txt";
+    WriteBytes(Path(tree + longest), "base");
+    listed.push_back(longest);
+    target[longest] = longest;
+    listed.push_back(listed[random() % listed.size()]);
+    std::shuffle(listed.begin(), listed.end(), random);
+    std::string list;
+    for (const std::string& name : listed) list += Path(tree + name) + "\r\n";
+    const std::string archive = tree + "out.tar", out = tree + "x";
+    ASSERT_EQ(ErrorOf(CommandId::Pack, {Jp(list), Arg(archive)}), "");
+    ASSERT_EQ(ErrorOf(CommandId::Unpack, {Arg(archive), Arg(out)}), "");
+    std::set<std::string> extracted;
+    for (const auto& entry : fs::recursive_directory_iterator(Path(out))) {
+      if (!entry.is_directory()) extracted.insert(entry.path().lexically_relative(Path(out)).string());
+    }
+    std::set<std::string> expected;
+    for (const auto& [name, file] : target) {
+      const std::string relative = name.substr(5);
+      expected.insert(relative);
+      const std::string back = Path(out + "/" + relative);
+      struct stat made {}, source {};
+      ASSERT_EQ(::lstat(back.c_str(), &made), 0) << name;
+      ASSERT_EQ(::stat(Path(tree + file).c_str(), &source), 0) << name;
+      EXPECT_TRUE(S_ISREG(made.st_mode)) << name;
+      EXPECT_EQ(made.st_mode & 07777, 0644 & ~mask) << name;
+      EXPECT_EQ(made.st_mtime, source.st_mtime) << name;
+      EXPECT_EQ(ReadBytes(back), ReadBytes(Path(tree + file))) << name;
+    }
+    EXPECT_EQ(extracted, expected);
+  }
 }
 
 TEST_F(ArchiveCommands, NameWithoutExtensionBecomesLha) {

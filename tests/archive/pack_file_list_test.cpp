@@ -168,5 +168,49 @@ TEST_F(PackFileList, PlainNamesFindWhatTheWildcardWalkMatches) {
   }
 }
 
+TEST_F(PackFileList, NamedFoldersWithR2AreToldApartAsTheFileSystemTellsThem) {
+  // Folders, files and links of every kind, some with a "\\" as the second
+  // byte of a two-byte character ("表" 95 5C, "ソ" 83 5C).
+  const std::vector<std::string> names = {"t", "t/f.txt", SJ("t/表"), SJ("t/表/ソ.txt"), "t/In", "t/In/x.txt",
+                                          "t/file", "t/ln-dir", "t/ln-file", "t/dangling", "t/fifo"};
+  fs::create_directories(Path("t/In"));
+  fs::create_directories(Path(SjisToUtf8(SJ("t/表"))));
+  for (const char* file : {"t/f.txt", "t/In/x.txt", "t/file"}) WriteBytes(Path(file), file);
+  WriteBytes(Path(SjisToUtf8(SJ("t/表/ソ.txt"))), "so");
+  fs::create_directory_symlink("In", Path("t/ln-dir"));
+  fs::create_symlink("f.txt", Path("t/ln-file"));
+  fs::create_symlink("none", Path("t/dangling"));
+  ASSERT_EQ(mkfifo(Path("t/fifo").c_str(), 0600), 0);
+  const std::vector<std::string> tails = {"", "\\", "\\.", "\\..", "x", "\\*.txt"};
+  std::mt19937 random(7);
+  TArchiverOptions byListing, plain;
+  byListing.r = 2;
+  plain.r = 1;  // walks a folder as r = 2 does, without asking whether a spec is one
+  for (int round = 0; round < 200; ++round) {
+    std::vector<std::string> specs;
+    for (int n = 1 + static_cast<int>(random() % 4); n > 0; --n) {
+      std::string spec = names[random() % names.size()] + tails[random() % tails.size()];
+      for (char& c : spec) {
+        if (c == '/') c = '\\';
+        else if (random() % 8 == 0 && std::islower(static_cast<unsigned char>(c))) c ^= 0x20;
+      }
+      specs.push_back(random() % 2 ? spec : SJ(dir_) + "\\" + spec);
+    }
+    // The slow way: each spec looked up by itself, a folder walked whole.
+    std::set<std::string> expected;
+    bool cancelled = false;
+    for (const std::string& spec : specs) {
+      std::error_code ec;
+      const bool folder = fs::is_directory(fs::symlink_status(NativePathUnder(SJ(dir_), spec), ec));
+      for (const std::string& name :
+           CollectFiles(plain, SJ(dir_), {folder ? JoinPathName(spec, "*.*") : spec}, true, cancelled, nullptr, nullptr))
+        expected.insert(name);
+    }
+    EXPECT_EQ(CollectFiles(byListing, SJ(dir_), specs, true, cancelled, nullptr, nullptr),
+              std::vector<std::string>(expected.begin(), expected.end()))
+        << SjisToUtf8(specs[0]);
+  }
+}
+
 }  // namespace
 }  // namespace nura::test

@@ -1,6 +1,9 @@
 // Our LHA and CAB writers on data that spans many blocks and on the
 // degenerate tables (one symbol, no matches), read back by libarchive and
-// checked by lhasa and cabextract.
+// checked by lhasa and cabextract; files read into a tar archive whole,
+// or refused when they are not of the size listed or not regular files.
+#include <sys/stat.h>
+
 #include <random>
 #include <sstream>
 
@@ -8,6 +11,7 @@
 #include "archive/cab_writer.h"
 #include "archive/lha_writer.h"
 #include "archive_test_support.h"
+#include "platform/file_io.h"
 
 namespace nura::test {
 namespace {
@@ -74,6 +78,59 @@ TEST_F(Writers, CabReadsBackThroughLibarchiveAndCabextract) {
     const ToolResult tested = RunTool("cabextract -t '" + Path("w.cab") + "'");
     EXPECT_EQ(tested.status, 0) << tested.output;
     EXPECT_NE(tested.output.find("All done, no errors."), std::string::npos) << tested.output;
+  }
+}
+
+TEST_F(Writers, TarTakesFilesWholeAroundTheReadingBlockAndRefusesOthersAtOnce) {
+  std::mt19937 random(3);
+  std::vector<std::pair<std::string, std::string>> files;
+  for (const size_t size : {0u, 1u, 65535u, 65536u, 65537u, 131072u, 140000u}) {
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    const std::string name = "in/f" + std::to_string(size) + ".bin";
+    WriteBytes(Path(name), bytes);
+    files.emplace_back(name, bytes);
+  }
+  TUtf8Locale locale;
+  {
+    TAtomicFileWriter out(Path("w.tar"));
+    ASSERT_TRUE(out.Open());
+    std::string error;
+    auto sink = OpenMemberSink(TBackendFormat::Tar, "w.tar", out, -1, "", error);
+    ASSERT_TRUE(sink) << error;
+    for (const auto& [name, bytes] : files) {
+      const TMember member{name, 1700000000, false, bytes.size()};
+      EXPECT_EQ(sink->AddFile(member, Path(name)), TMemberSink::kAdded) << name << sink->error;
+    }
+    ASSERT_TRUE(sink->Finish()) << sink->error;
+    ASSERT_TRUE(out.Commit());
+  }
+  ExpectReadBack(TBackendFormat::Tar, Path("w.tar"), files);
+  // Not the size listed (grown or shrunk since), a FIFO (which the open
+  // never waits for), a file of the kernel whose size says 0, none at all.
+  ASSERT_EQ(mkfifo(Path("in/fifo").c_str(), 0600), 0);
+  struct Refused {
+    std::string native;
+    uint64_t size;
+    const char* message;
+  };
+  const std::vector<Refused> refused = {
+      {Path(files[3].first), 65535, "読み込み中にファイルが変わったか読めなくなりました。"},
+      {Path(files[3].first), 65537, "読み込み中にファイルが変わったか読めなくなりました。"},
+      {Path(files[1].first), 0, "読み込み中にファイルが変わったか読めなくなりました。"},
+      {Path("in/fifo"), 0, "読み込み中にファイルが変わったか読めなくなりました。"},
+      {"/proc/self/status", 0, "読み込み中にファイルが変わったか読めなくなりました。"},
+      {Path("in/none"), 0, "読み込めません。"}};
+  TAtomicFileWriter out(Path("refused.tar"));
+  ASSERT_TRUE(out.Open());
+  std::string error;
+  for (const Refused& r : refused) {
+    if (r.native.rfind("/proc/", 0) == 0 && !std::filesystem::exists(r.native)) continue;
+    auto sink = OpenMemberSink(TBackendFormat::Tar, "refused.tar", out, -1, "", error);
+    ASSERT_TRUE(sink) << error;
+    EXPECT_EQ(sink->AddFile(TMember{"m", 1700000000, false, r.size}, r.native), TMemberSink::kUnreadable)
+        << r.native << " " << r.size;
+    EXPECT_EQ(sink->error, r.native + ": " + r.message);
   }
 }
 
