@@ -486,7 +486,8 @@ class TMemberSaves {
     const fs::path target(full);
     const std::string folderName = target.parent_path().string();
     const TFolder folder = FolderOf(folderName, true);
-    RemoveStaleTemporariesOf(full);
+    if (folder.exists) RemoveStaleTemporariesOf(full, folder.device, folder.inode);
+    else RemoveStaleTemporariesOf(full);
     std::string temp = full + ".tmpXXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
@@ -495,8 +496,10 @@ class TMemberSaves {
     }
     struct archive_entry* entry = reader.Entry();
     int failure = 0;
+    // The file lies on its folder's file system.
     struct stat st {};
-    if (::fstat(fd, &st) != 0) failure = errno;
+    st.st_dev = folder.device;
+    if (!folder.exists && ::fstat(fd, &st) != 0) failure = errno;
     // The first file of a file system stays open for that file system's
     // flush, which reports the write errors since it was opened (also when
     // the file itself is given up).

@@ -123,12 +123,16 @@ class TStaleTemporaries {
   void RemoveFor(const std::string& folder, const std::string& name) {
     struct stat st {};
     if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0) return;
+    RemoveFor(folder, name, st.st_dev, st.st_ino);
+  }
+
+  void RemoveFor(const std::string& folder, const std::string& name, uint64_t device, uint64_t inode) {
     const time_t now = ::time(nullptr);
     std::lock_guard<std::mutex> lock(mutex_);
     if (sweeps_.size() > kMaxFolders) sweeps_.clear();
     TSweep& sweep = sweeps_[folder];
-    if (sweep.device != st.st_dev || sweep.inode != st.st_ino || now - sweep.at >= kSweepSeconds || now < sweep.at) {
-      sweep = TSweep{now, st.st_dev, st.st_ino, StaleTemporariesIn(folder)};
+    if (sweep.device != device || sweep.inode != inode || now - sweep.at >= kSweepSeconds || now < sweep.at) {
+      sweep = TSweep{now, device, inode, StaleTemporariesIn(folder)};
     }
     const auto stale = sweep.byTarget.find(name);
     if (stale == sweep.byTarget.end()) return;
@@ -141,8 +145,8 @@ class TStaleTemporaries {
   static constexpr size_t kMaxFolders = 1024;
   struct TSweep {
     time_t at = 0;
-    dev_t device = 0;
-    ino_t inode = 0;
+    uint64_t device = 0;
+    uint64_t inode = 0;
     std::map<std::string, std::vector<std::string>> byTarget;
   };
   std::mutex mutex_;
@@ -151,11 +155,27 @@ class TStaleTemporaries {
 
 }  // namespace
 
-void RemoveStaleTemporariesOf(const std::string& target) {
+namespace {
+
+TStaleTemporaries& StaleTemporaries() {
   static TStaleTemporaries* const sweeps = new TStaleTemporaries;  // kept to the end of the process
+  return *sweeps;
+}
+
+std::string FolderOf(const fs::path& path) {
+  return path.has_parent_path() ? path.parent_path().string() : std::string();
+}
+
+}  // namespace
+
+void RemoveStaleTemporariesOf(const std::string& target) {
   const fs::path path(target);
-  sweeps->RemoveFor(path.has_parent_path() ? path.parent_path().string() : std::string(),
-                    path.filename().string());
+  StaleTemporaries().RemoveFor(FolderOf(path), path.filename().string());
+}
+
+void RemoveStaleTemporariesOf(const std::string& target, uint64_t folderDevice, uint64_t folderInode) {
+  const fs::path path(target);
+  StaleTemporaries().RemoveFor(FolderOf(path), path.filename().string(), folderDevice, folderInode);
 }
 
 namespace {

@@ -30,6 +30,9 @@ bool WriteToDescriptor(int fd, std::string_view bytes);
 // A folder is read at most once a minute (a later reading finds what
 // became stale since).
 void RemoveStaleTemporariesOf(const std::string& target);
+// As above, for a caller that knows the folder's device and inode number
+// (saves no look-up of the folder).
+void RemoveStaleTemporariesOf(const std::string& target, uint64_t folderDevice, uint64_t folderInode);
 
 // The one way the program saves a file: the bytes go to a temporary file
 // beside the target and replace it only when all of them are on disk
