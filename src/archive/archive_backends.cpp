@@ -51,7 +51,7 @@ struct TBackendJob {
   std::string tarFilter;
   std::string archive, folder;  // script paths
   std::vector<std::string> files;
-  TArchiverOptions selection;   // r, a, p, jo, job, jx for packing by specs
+  TArchiverOptions selection;   // r, a, p, jo, job, jx for packing by patterns
 };
 
 // Undoes the ZIP wrapper's name transform: "[-]" at the start, "[[]".
@@ -230,7 +230,7 @@ TExtractRequest RequestOf(const TBackendJob& job) {
   TExtractRequest request;
   request.archive = ScriptPathToNative(job.archive);
   request.destination = job.folder.empty() ? "" : NativeFolder(job.folder);
-  request.specs = job.files;
+  request.patterns = job.files;
   request.junkPaths = job.junkPaths;
   request.overwrite = job.overwrite;
   return request;
@@ -420,7 +420,7 @@ class TFormatLibrary : public TBackendLibrary {
     return next < 0 ? kArcErrorBrokenData : kArcErrorNotFileName;
   }
 
-  // The files that the specs name: wildcards and folders expanded, plain
+  // The files that the patterns name: wildcards and folders expanded, plain
   // names taken as they are. False when a named file does not exist.
   bool ListPackFiles(const TBackendJob& job, std::vector<TPackFile>& files, std::string& messages) {
     TArchiverOptions options = job.selection;
@@ -429,14 +429,14 @@ class TFormatLibrary : public TBackendLibrary {
         CollectFiles(options, job.folder, options.jx, false, cancelled, nullptr, nullptr);
     const std::set<std::string> exclusions(excluded.begin(), excluded.end());
     std::set<std::string> seen;
-    for (const std::string& spec : job.files) {
+    for (const std::string& pattern : job.files) {
       std::vector<std::string> names;
       std::error_code ec;
-      const bool folder = options.r > 1 && fs::is_directory(NativePathUnder(job.folder, spec), ec);
-      if (HasFileWildcard(spec) || folder) {
-        names = CollectFiles(options, job.folder, {spec}, true, cancelled, nullptr, &exclusions);
-      } else if (!exclusions.count(spec)) {
-        names.push_back(spec);
+      const bool folder = options.r > 1 && fs::is_directory(NativePathUnder(job.folder, pattern), ec);
+      if (HasFileWildcard(pattern) || folder) {
+        names = CollectFiles(options, job.folder, {pattern}, true, cancelled, nullptr, &exclusions);
+      } else if (!exclusions.count(pattern)) {
+        names.push_back(pattern);
       }
       for (const std::string& name : names) {
         if (!seen.insert(name).second) continue;

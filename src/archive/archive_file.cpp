@@ -101,24 +101,24 @@ int TArchiveFile::WithProgress(TArchiver& archiver, const std::function<int()>& 
 }
 
 int TArchiveFile::Extract(TWindowHandle window, const TArchiverOptions* options,
-                          const std::vector<std::string>& specs, const std::string& folder) {
+                          const std::vector<std::string>& patterns, const std::string& folder) {
   TArchiver& archiver = ResolveArchiver();
   const TArchiverOptions& o = options ? *options : options_;
   return WithProgress(archiver, [&] {
-    return archiver.Extract(window, fileName_, output_, (o.ResFileUsage & ruOnUnpack) != 0, specs,
+    return archiver.Extract(window, fileName_, output_, (o.ResFileUsage & ruOnUnpack) != 0, patterns,
                             folder, o);
   });
 }
 
 int TArchiveFile::Pack(TWindowHandle window, const TArchiverOptions* options,
-                       const std::vector<std::string>& specs, const std::string& baseFolder) {
+                       const std::vector<std::string>& patterns, const std::string& baseFolder) {
   TArchiver& archiver = ResolveArchiver();
   archiver.EnsureDLL();
   const TArchiverOptions& o = options ? *options : options_;
   const bool useResponse = (o.ResFileUsage & ruOnPack) != 0;
   if (o.PackFilter == TPackFilter::pfArchiver) {
     return WithProgress(archiver, [&] {
-      return archiver.Pack(window, fileName_, output_, useResponse, specs, baseFolder, o);
+      return archiver.Pack(window, fileName_, output_, useResponse, patterns, baseFolder, o);
     });
   }
   TArchiverOptions copy;
@@ -131,7 +131,7 @@ int TArchiveFile::Pack(TWindowHandle window, const TArchiverOptions* options,
     return abort;
   };
   std::vector<std::string> files =
-      BuildPackFileList(copy, baseFolder, specs, cancelled, OnProgress ? progress : nullptr);
+      BuildPackFileList(copy, baseFolder, patterns, cancelled, OnProgress ? progress : nullptr);
   // The library finds the files as DropKeptOut looked at them.
   TPackFileStatus status;
   if (cancelled) return kArcErrorUserCancel;

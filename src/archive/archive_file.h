@@ -45,9 +45,9 @@ class TArchiveFile {
 
   // With `options` null the component's own are used.
   int Extract(TWindowHandle window, const TArchiverOptions* options,
-              const std::vector<std::string>& specs, const std::string& folder);
+              const std::vector<std::string>& patterns, const std::string& folder);
   int Pack(TWindowHandle window, const TArchiverOptions* options,
-           const std::vector<std::string>& specs, const std::string& baseFolder);
+           const std::vector<std::string>& patterns, const std::string& baseFolder);
   int MakeSfx(TWindowHandle window, const TArchiverOptions* options, const std::string& folder);
 
  private:

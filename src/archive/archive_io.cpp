@@ -286,13 +286,13 @@ std::string SlashedSjis(const std::string& sjis) {
 
 }  // namespace
 
-bool MemberSelected(const std::vector<std::string>& specs, const std::string& relative) {
-  if (specs.empty()) return true;
+bool MemberSelected(const std::vector<std::string>& patterns, const std::string& relative) {
+  if (patterns.empty()) return true;
   const std::string name = Utf8ToSjis(relative);
   const size_t slash = name.rfind('/');
   const std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
-  for (const std::string& spec : specs) {
-    const std::string s = SlashedSjis(spec);
+  for (const std::string& pattern : patterns) {
+    const std::string s = SlashedSjis(pattern);
     if (MatchFileName(s, name)) return true;
     if (s.find('/') == std::string::npos && MatchFileName(s, base)) return true;
   }
@@ -398,7 +398,7 @@ int PlaceStagedMember(const TExtractRequest& request, const fs::path& root, cons
   const TMember& member = staged.member;
   std::string relative;
   const TNameCheck check = CheckMemberName(member.name, relative);
-  if (check == TNameCheck::Skip || !MemberSelected(request.specs, relative)) return kArcOk;
+  if (check == TNameCheck::Skip || !MemberSelected(request.patterns, relative)) return kArcOk;
   if (check == TNameCheck::Refused) {
     AddMessage(messages, member.name + ": 展開先の外を指す名前なので展開しませんでした。");
     return kArcErrorNotFileName;
@@ -738,7 +738,7 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
       result = kArcErrorNotFileName;
       continue;
     }
-    if (!MemberSelected(request.specs, relative)) continue;
+    if (!MemberSelected(request.patterns, relative)) continue;
     if (request.junkPaths) {
       if (member.folder) continue;
       relative = relative.substr(relative.rfind('/') + 1);

@@ -108,7 +108,7 @@ enum class TOverwrite {
 struct TExtractRequest {
   std::string archive;      // native path
   std::string destination;  // native folder; empty: the current folder
-  std::vector<std::string> specs;  // member names or patterns (Shift-JIS); empty: all
+  std::vector<std::string> patterns;  // member names or wildcards (Shift-JIS); empty: all
   bool junkPaths = false;
   TOverwrite overwrite = TOverwrite::Newer;
   TArchiverProgressSink* progress = nullptr;
@@ -146,9 +146,9 @@ bool SafeToExtract(const std::string& root, const std::string& relative, unsigne
                    const std::string* hardlinkRelative);
 
 // True when the member (UTF-8 path below the destination) is named by one
-// of the specs (Shift-JIS names or patterns; a spec without a folder also
-// matches the last component); every member when there are no specs.
-bool MemberSelected(const std::vector<std::string>& specs, const std::string& relative);
+// of the patterns (Shift-JIS names or wildcards; a pattern without a folder also
+// matches the last component); every member when there are no patterns.
+bool MemberSelected(const std::vector<std::string>& patterns, const std::string& relative);
 
 // The name a member is stored under: "\" made "/", a drive letter and
 // leading "/" dropped, "." and ".." components removed.

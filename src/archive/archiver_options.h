@@ -55,7 +55,7 @@ struct TArchiverOptions {
   Shortint jp = kUnset, jr = kUnset, jsb = kUnset, jsc = kUnset, jsd = kUnset, jse = kUnset,
            jsf = kUnset, jsl = kUnset, jso = kUnset, jss = kUnset, jst = kUnset, jsv = kUnset,
            jsz = kUnset, jw = kUnset;
-  std::vector<std::string> jx;  // exclusion specs
+  std::vector<std::string> jx;  // exclusion patterns
   Shortint jyc = kUnset, jyd = kUnset, jyk = kUnset, jyn = kUnset, jyo = kUnset;
   std::string jz;
   Shortint ga = kUnset, gd = kUnset, ge = kUnset, gf = kUnset, gj = kUnset, gm = kUnset,

@@ -67,12 +67,12 @@ void TArchiver::AddArchiveAndBase(TCmdOpt& cmd, const std::string& archive,
 }
 
 void TArchiver::AddFiles(TCmdOpt& cmd, const TArchiverOptions& options, bool useResponseFile,
-                         const std::vector<std::string>& specs) {
+                         const std::vector<std::string>& patterns) {
   if (useResponseFile && !options.ResFileName.empty()) {
-    if (cmd.AddResponseFile(specs, options.ResFileName) < 0)
+    if (cmd.AddResponseFile(patterns, options.ResFileName) < 0)
       throw EArchiver(SJ("レスポンスファイル\"") + options.ResFileName + SJ("\"を書き込めません。"));
   } else {
-    cmd.AddFileList("", specs);
+    cmd.AddFileList("", patterns);
   }
   if (!options.UserFileList.empty()) cmd.Add(options.UserFileList);
 }
@@ -166,23 +166,23 @@ class TLha32 : public TDllArchiver {
  public:
 
   int Extract(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-              const std::vector<std::string>& specs, const std::string& folder,
+              const std::vector<std::string>& patterns, const std::string& folder,
               const TArchiverOptions& o) override {
-    return Run(Dll(), window, "x", true, archive, folder, useResponse, specs, o, output);
+    return Run(Dll(), window, "x", true, archive, folder, useResponse, patterns, o, output);
   }
   int Pack(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-           const std::vector<std::string>& specs, const std::string& base,
+           const std::vector<std::string>& patterns, const std::string& base,
            const TArchiverOptions& o) override {
-    return Run(LhaDll(), window, "u", false, archive, base, useResponse, specs, o, output);
+    return Run(LhaDll(), window, "u", false, archive, base, useResponse, patterns, o, output);
   }
   int Delete(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-             const std::vector<std::string>& specs, const TArchiverOptions& o) override {
-    return Run(LhaDll(), window, "d", false, archive, "", useResponse, specs, o, output);
+             const std::vector<std::string>& patterns, const TArchiverOptions& o) override {
+    return Run(LhaDll(), window, "d", false, archive, "", useResponse, patterns, o, output);
   }
   int Update(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-             const std::vector<std::string>& specs, const std::string& base,
+             const std::vector<std::string>& patterns, const std::string& base,
              const TArchiverOptions& o) override {
-    return Run(LhaDll(), window, "f", false, archive, base, useResponse, specs, o, output);
+    return Run(LhaDll(), window, "f", false, archive, base, useResponse, patterns, o, output);
   }
   int MakeSfx(TWindowHandle window, const std::string& archive, TArcOutput& output,
               const std::string& folder, const TArchiverOptions& o) override {
@@ -208,7 +208,7 @@ class TLha32 : public TDllArchiver {
   // The LHA command line (the format's pattern, see the wrappers' notes).
   std::string BuildLine(const std::string& letter, bool extract, const std::string& archive,
                         const std::string& folder, bool useResponse,
-                        const std::vector<std::string>& specs, const TArchiverOptions& o) const {
+                        const std::vector<std::string>& patterns, const TArchiverOptions& o) const {
     if (extract && o.jse < 0) throw EAssertionFailed(SJ("jse オプションが設定されていません。"));
     if (o.jso < 0) throw EAssertionFailed(SJ("jso オプションが設定されていません。"));
     TCmdOpt cmd(letter);
@@ -247,7 +247,7 @@ class TLha32 : public TDllArchiver {
     for (const auto& [name, value] : tail) cmd.NumOpt(name, value);
     AddUserOptions(cmd, o);
     AddArchiveAndBase(cmd, archive, folder);
-    AddFiles(cmd, o, useResponse, specs);
+    AddFiles(cmd, o, useResponse, patterns);
     return cmd.Text();
   }
 
@@ -261,8 +261,8 @@ class TLha32 : public TDllArchiver {
 
   int Run(TCustomArchiverDll& dll, TWindowHandle window, const std::string& letter, bool extract,
           const std::string& archive, const std::string& folder, bool useResponse,
-          const std::vector<std::string>& specs, const TArchiverOptions& o, TArcOutput& output) {
-    lastCommandLine_ = BuildLine(letter, extract, archive, folder, useResponse, specs, o);
+          const std::vector<std::string>& patterns, const TArchiverOptions& o, TArcOutput& output) {
+    lastCommandLine_ = BuildLine(letter, extract, archive, folder, useResponse, patterns, o);
     return dll.Command(window, lastCommandLine_, output.text, output.size);
   }
 };
@@ -358,7 +358,7 @@ class TZip32 : public TDllArchiver {
  public:
 
   int Extract(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-              const std::vector<std::string>& specs, const std::string& folder,
+              const std::vector<std::string>& patterns, const std::string& folder,
               const TArchiverOptions& o) override {
     TZipDll& dll = Dll();
     if (!dll.CanUnpack())
@@ -368,22 +368,22 @@ class TZip32 : public TDllArchiver {
     cmd.FlagOpt("o", o.c == 1);
     cmd.FlagOpt("-i", o.n > 0 || OwnerRegistered());
     cmd.FlagOpt("j", o.x == 0);
-    Finish(cmd, o, archive, folder, useResponse, specs);
+    Finish(cmd, o, archive, folder, useResponse, patterns);
     return dll.Command(window, lastCommandLine_, output.text, output.size);
   }
   int Pack(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-           const std::vector<std::string>& specs, const std::string& base,
+           const std::vector<std::string>& patterns, const std::string& base,
            const TArchiverOptions& o) override {
-    return PackFamily("", window, archive, output, useResponse, specs, base, o);
+    return PackFamily("", window, archive, output, useResponse, patterns, base, o);
   }
   int Delete(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-             const std::vector<std::string>& specs, const TArchiverOptions& o) override {
-    return PackFamily("-d", window, archive, output, useResponse, specs, "", o);
+             const std::vector<std::string>& patterns, const TArchiverOptions& o) override {
+    return PackFamily("-d", window, archive, output, useResponse, patterns, "", o);
   }
   int Update(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-             const std::vector<std::string>& specs, const std::string& base,
+             const std::vector<std::string>& patterns, const std::string& base,
              const TArchiverOptions& o) override {
-    return PackFamily("-f", window, archive, output, useResponse, specs, base, o);
+    return PackFamily("-f", window, archive, output, useResponse, patterns, base, o);
   }
   int MakeSfx(TWindowHandle window, const std::string& archive, TArcOutput& output,
               const std::string& folder, const TArchiverOptions& o) override {
@@ -418,15 +418,15 @@ class TZip32 : public TDllArchiver {
   }
 
   void Finish(TCmdOpt& cmd, const TArchiverOptions& o, const std::string& archive,
-              const std::string& folder, bool useResponse, const std::vector<std::string>& specs) {
+              const std::string& folder, bool useResponse, const std::vector<std::string>& patterns) {
     AddUserOptions(cmd, o);
     AddArchiveAndBase(cmd, archive, folder);
-    AddFiles(cmd, o, useResponse, specs);
+    AddFiles(cmd, o, useResponse, patterns);
     lastCommandLine_ = cmd.Text();
   }
 
   int PackFamily(const std::string& letter, TWindowHandle window, const std::string& archive,
-                 TArcOutput& output, bool useResponse, const std::vector<std::string>& specs,
+                 TArcOutput& output, bool useResponse, const std::vector<std::string>& patterns,
                  const std::string& base, const TArchiverOptions& o) {
     TZipDll& dll = Dll();
     if (!dll.CanPack())
@@ -445,7 +445,7 @@ class TZip32 : public TDllArchiver {
     cmd.FlagOpt("k", o.ji > 0);
     if (o.jm >= 0) cmd.Add("-" + std::to_string(o.jm));
     cmd.FlagOpt("J", o.gd > 0);
-    Finish(cmd, o, archive, base, useResponse, specs);
+    Finish(cmd, o, archive, base, useResponse, patterns);
     return dll.PackCommand(window, lastCommandLine_, output.text, output.size);
   }
 };
@@ -464,10 +464,10 @@ class TSingleDllArchiver : public TDllArchiver {
   // UserOptions, archive, folder, files.
   int Finish(TCmdOpt& cmd, TWindowHandle window, TArcOutput& output, const TArchiverOptions& o,
              const std::string& archive, const std::string& folder, bool useResponse,
-             const std::vector<std::string>& specs) {
+             const std::vector<std::string>& patterns) {
     AddUserOptions(cmd, o);
     AddArchiveAndBase(cmd, archive, folder);
-    AddFiles(cmd, o, useResponse, specs);
+    AddFiles(cmd, o, useResponse, patterns);
     return Run(cmd, window, output);
   }
 };
@@ -487,14 +487,14 @@ constexpr const char* k7zNames[] = {"7z 形式書庫", "7-zip32.dll", "SevenZip"
 class TCab32 : public TSingleDllArchiver {
  public:
   int Extract(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-              const std::vector<std::string>& specs, const std::string& folder,
+              const std::vector<std::string>& patterns, const std::string& folder,
               const TArchiverOptions& o) override {
-    return Line("-x", window, output, archive, folder, useResponse, specs, o);
+    return Line("-x", window, output, archive, folder, useResponse, patterns, o);
   }
   int Pack(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-           const std::vector<std::string>& specs, const std::string& base,
+           const std::vector<std::string>& patterns, const std::string& base,
            const TArchiverOptions& o) override {
-    return Line("-a", window, output, archive, base, useResponse, specs, o);
+    return Line("-a", window, output, archive, base, useResponse, patterns, o);
   }
   int MakeSfx(TWindowHandle window, const std::string& archive, TArcOutput& output,
               const std::string& folder, const TArchiverOptions& o) override {
@@ -507,7 +507,7 @@ class TCab32 : public TSingleDllArchiver {
  private:
   int Line(const std::string& letter, TWindowHandle window, TArcOutput& output,
            const std::string& archive, const std::string& folder, bool useResponse,
-           const std::vector<std::string>& specs, const TArchiverOptions& o) {
+           const std::vector<std::string>& patterns, const TArchiverOptions& o) {
     TCmdOpt cmd(letter);
     cmd.FlagOpt("o", o.c == 1);
     cmd.FlagOpt("i", o.n > 0 || OwnerRegistered());
@@ -515,21 +515,21 @@ class TCab32 : public TSingleDllArchiver {
     cmd.PathOpt("h", o.w);
     cmd.FlagOpt("j", o.x == 0);
     cmd.FlagOpt("q", o.ji > 0);
-    return Finish(cmd, window, output, o, archive, folder, useResponse, specs);
+    return Finish(cmd, window, output, o, archive, folder, useResponse, patterns);
   }
 };
 
 class TTar32 : public TSingleDllArchiver {
  public:
   int Extract(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-              const std::vector<std::string>& specs, const std::string& folder,
+              const std::vector<std::string>& patterns, const std::string& folder,
               const TArchiverOptions& o) override {
-    return Line("x", window, output, archive, folder, useResponse, specs, o);
+    return Line("x", window, output, archive, folder, useResponse, patterns, o);
   }
   int Pack(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-           const std::vector<std::string>& specs, const std::string& base,
+           const std::vector<std::string>& patterns, const std::string& base,
            const TArchiverOptions& o) override {
-    return Line("c", window, output, archive, base, useResponse, specs, o);
+    return Line("c", window, output, archive, base, useResponse, patterns, o);
   }
   int MakeSfx(TWindowHandle, const std::string& archive, TArcOutput&, const std::string& folder,
               const TArchiverOptions&) override {
@@ -550,7 +550,7 @@ class TTar32 : public TSingleDllArchiver {
  private:
   int Line(const std::string& letter, TWindowHandle window, TArcOutput& output,
            const std::string& archive, const std::string& folder, bool useResponse,
-           const std::vector<std::string>& specs, const TArchiverOptions& o) {
+           const std::vector<std::string>& patterns, const TArchiverOptions& o) {
     TCmdOpt cmd(letter);
     cmd.FlagOpt("AH", o.a > 0);
     cmd.FlagOpt("I", o.a == 0);
@@ -565,7 +565,7 @@ class TTar32 : public TSingleDllArchiver {
     AddUserOptions(cmd, o);
     cmd.StrOpt("f", archive);
     cmd.PathOpt("o", folder);
-    AddFiles(cmd, o, useResponse, specs);
+    AddFiles(cmd, o, useResponse, patterns);
     return Run(cmd, window, output);
   }
 };
@@ -590,13 +590,13 @@ class TBZ232 : public TTar32 {
 class TRar32 : public TSingleDllArchiver {
  public:
   int Extract(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-              const std::vector<std::string>& specs, const std::string& folder,
+              const std::vector<std::string>& patterns, const std::string& folder,
               const TArchiverOptions& o) override {
     TCmdOpt cmd(o.x == 0 ? "-e" : "-x");
     cmd.FlagOpt("u", o.c < 1);
     cmd.FlagOpt("y", o.m > 0);
     cmd.FlagOpt("s", o.p > 0);
-    return Finish(cmd, window, output, o, archive, folder, useResponse, specs);
+    return Finish(cmd, window, output, o, archive, folder, useResponse, patterns);
   }
   int ExtractMem(TWindowHandle window, const std::string& archive, std::string& buffer, size_t size,
                  const std::string& entry, const TArchiverOptions& o) override {
@@ -616,18 +616,18 @@ class TRar32 : public TSingleDllArchiver {
 class TBGA32 : public TSingleDllArchiver {
  public:
   int Extract(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-              const std::vector<std::string>& specs, const std::string& folder,
+              const std::vector<std::string>& patterns, const std::string& folder,
               const TArchiverOptions& o) override {
-    return Line("x", window, output, archive, folder, useResponse, specs, o);
+    return Line("x", window, output, archive, folder, useResponse, patterns, o);
   }
   int Pack(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-           const std::vector<std::string>& specs, const std::string& base,
+           const std::vector<std::string>& patterns, const std::string& base,
            const TArchiverOptions& o) override {
-    return Line("a", window, output, archive, base, useResponse, specs, o);
+    return Line("a", window, output, archive, base, useResponse, patterns, o);
   }
   int Delete(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-             const std::vector<std::string>& specs, const TArchiverOptions& o) override {
-    return Line("d", window, output, archive, "", useResponse, specs, o);
+             const std::vector<std::string>& patterns, const TArchiverOptions& o) override {
+    return Line("d", window, output, archive, "", useResponse, patterns, o);
   }
   int MakeSfx(TWindowHandle window, const std::string& archive, TArcOutput& output,
               const std::string& folder, const TArchiverOptions& o) override {
@@ -640,7 +640,7 @@ class TBGA32 : public TSingleDllArchiver {
  private:
   int Line(const std::string& letter, TWindowHandle window, TArcOutput& output,
            const std::string& archive, const std::string& folder, bool useResponse,
-           const std::vector<std::string>& specs, const TArchiverOptions& o) {
+           const std::vector<std::string>& patterns, const TArchiverOptions& o) {
     TCmdOpt cmd(letter);
     cmd.FlagOpt("a", o.a > 0);
     cmd.Add(o.c < 1 ? "-n" : "-o");
@@ -648,25 +648,25 @@ class TBGA32 : public TSingleDllArchiver {
     cmd.FlagOpt("r", o.r > 0);
     cmd.FlagOpt("j", o.x < 1);
     cmd.NumOpt("l", o.jm);
-    return Finish(cmd, window, output, o, archive, folder, useResponse, specs);
+    return Finish(cmd, window, output, o, archive, folder, useResponse, patterns);
   }
 };
 
 class TSevenZip32 : public TSingleDllArchiver {
  public:
   int Extract(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-              const std::vector<std::string>& specs, const std::string& folder,
+              const std::vector<std::string>& patterns, const std::string& folder,
               const TArchiverOptions& o) override {
-    return Line(o.x == 0 ? "e" : "x", true, window, output, archive, folder, useResponse, specs, o);
+    return Line(o.x == 0 ? "e" : "x", true, window, output, archive, folder, useResponse, patterns, o);
   }
   int Pack(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-           const std::vector<std::string>& specs, const std::string& base,
+           const std::vector<std::string>& patterns, const std::string& base,
            const TArchiverOptions& o) override {
-    return Line("u", false, window, output, archive, base, useResponse, specs, o);
+    return Line("u", false, window, output, archive, base, useResponse, patterns, o);
   }
   int Delete(TWindowHandle window, const std::string& archive, TArcOutput& output, bool useResponse,
-             const std::vector<std::string>& specs, const TArchiverOptions& o) override {
-    return Line("d", false, window, output, archive, "", useResponse, specs, o);
+             const std::vector<std::string>& patterns, const TArchiverOptions& o) override {
+    return Line("d", false, window, output, archive, "", useResponse, patterns, o);
   }
   int MakeSfx(TWindowHandle, const std::string& archive, TArcOutput&, const std::string& folder,
               const TArchiverOptions& o) override {
@@ -684,7 +684,7 @@ class TSevenZip32 : public TSingleDllArchiver {
  private:
   int Line(const std::string& letter, bool extract, TWindowHandle window, TArcOutput& output,
            const std::string& archive, const std::string& folder, bool useResponse,
-           const std::vector<std::string>& specs, const TArchiverOptions& o) {
+           const std::vector<std::string>& patterns, const TArchiverOptions& o) {
     TCmdOpt cmd(letter);
     if (extract) {
       if (o.m == 2) cmd.Add("-aou");
@@ -700,7 +700,7 @@ class TSevenZip32 : public TSingleDllArchiver {
     cmd.StrOpt("o", folder);
     AddUserOptions(cmd, o);
     cmd.StrOpt("", archive);
-    AddFiles(cmd, o, useResponse, specs);
+    AddFiles(cmd, o, useResponse, patterns);
     return Run(cmd, window, output);
   }
 };

@@ -34,16 +34,16 @@ class TArchiver {
   virtual int FindNext(TArchiveHandle handle, TIndividualInfo& info);
   virtual int CloseArchive(TArchiveHandle handle);
   virtual int Extract(TWindowHandle window, const std::string& archive, TArcOutput& output,
-                      bool useResponseFile, const std::vector<std::string>& specs,
+                      bool useResponseFile, const std::vector<std::string>& patterns,
                       const std::string& folder, const TArchiverOptions& options) = 0;
   virtual int Pack(TWindowHandle window, const std::string& archive, TArcOutput& output,
-                   bool useResponseFile, const std::vector<std::string>& specs,
+                   bool useResponseFile, const std::vector<std::string>& patterns,
                    const std::string& baseFolder, const TArchiverOptions& options);
   virtual int Delete(TWindowHandle window, const std::string& archive, TArcOutput& output,
-                     bool useResponseFile, const std::vector<std::string>& specs,
+                     bool useResponseFile, const std::vector<std::string>& patterns,
                      const TArchiverOptions& options);
   virtual int Update(TWindowHandle window, const std::string& archive, TArcOutput& output,
-                     bool useResponseFile, const std::vector<std::string>& specs,
+                     bool useResponseFile, const std::vector<std::string>& patterns,
                      const std::string& baseFolder, const TArchiverOptions& options);
   virtual int MakeSfx(TWindowHandle window, const std::string& archive, TArcOutput& output,
                       const std::string& folder, const TArchiverOptions& options);
@@ -64,7 +64,7 @@ class TArchiver {
   static void AddArchiveAndBase(TCmdOpt& cmd, const std::string& archive, const std::string& folder);
   // The file names quoted (or through the response file), then UserFileList.
   static void AddFiles(TCmdOpt& cmd, const TArchiverOptions& options, bool useResponseFile,
-                       const std::vector<std::string>& specs);
+                       const std::vector<std::string>& patterns);
   bool OwnerRegistered() const { return owner_ != nullptr; }
 
   TArchiverProgressSink* owner_ = nullptr;

@@ -49,17 +49,17 @@ void TCmdOpt::NameOpt(const std::string& name, const std::string& value) {
   StrOpt(name, Transformed(value));
 }
 
-void TCmdOpt::AddFileList(const std::string& name, const std::vector<std::string>& specs) {
-  for (const std::string& file : specs) StrOpt(name, Transformed(file));
+void TCmdOpt::AddFileList(const std::string& name, const std::vector<std::string>& patterns) {
+  for (const std::string& file : patterns) StrOpt(name, Transformed(file));
 }
 
-int TCmdOpt::AddResponseFile(const std::vector<std::string>& specs,
+int TCmdOpt::AddResponseFile(const std::vector<std::string>& patterns,
                              const std::string& responseFile) {
   std::string content;
-  for (const std::string& file : specs) content += "\"" + Transformed(file) + "\"\r\n";
+  for (const std::string& file : patterns) content += "\"" + Transformed(file) + "\"\r\n";
   if (!WriteFileAtomically(ScriptPathToNative(responseFile), content)) return -1;
   StrOpt("", "@" + responseFile);
-  return static_cast<int>(specs.size());
+  return static_cast<int>(patterns.size());
 }
 
 }  // namespace nura

@@ -34,11 +34,11 @@ class TCmdOpt {
   // StrOpt of the transformed value.
   void NameOpt(const std::string& name, const std::string& value);
   // Each file, transformed, as StrOpt(name, file).
-  void AddFileList(const std::string& name, const std::vector<std::string>& specs);
+  void AddFileList(const std::string& name, const std::vector<std::string>& patterns);
   // Writes each file, transformed, as Q name Q CR LF into the response file
   // (created or overwritten), then adds the quoted "@" + file. Returns the
   // number of files; -1 when the response file cannot be written.
-  int AddResponseFile(const std::vector<std::string>& specs, const std::string& responseFile);
+  int AddResponseFile(const std::vector<std::string>& patterns, const std::string& responseFile);
 
  private:
   std::string Transformed(const std::string& name) const;

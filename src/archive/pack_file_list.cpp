@@ -38,7 +38,7 @@ struct TFolderEntry {
   int64_t written = 0;
 };
 
-// A folder read once per CollectFiles call, however many specs name it:
+// A folder read once per CollectFiles call, however many patterns name it:
 // the entries in directory order, and for names without wildcards the
 // entries by their name with ASCII letters folded, as file names match
 // (the first and the last of a name, linked by sameName in order).
@@ -70,7 +70,7 @@ struct TWalk {
   int64_t from = 0, to = 0;
   std::set<std::string> result;
   std::unordered_map<std::string, TFolderListing> listings;  // by native folder
-  // The folder part that named a listing last: specs of one folder come
+  // The folder part that named a listing last: patterns of one folder come
   // in a row.
   std::string lastFolder;
   TFolderListing* lastListing = nullptr;
@@ -208,11 +208,11 @@ void WalkFolder(TWalk& walk, const std::string& folder, const std::string& mask)
   }
 }
 
-// Whether the spec names a folder itself (not a link to one). The listing
+// Whether the pattern names a folder itself (not a link to one). The listing
 // of its folder, which the walk reads anyway, answers for the names it
 // holds; the others are looked up.
-bool IsExistingFolder(TWalk& walk, const std::string& spec) {
-  const std::string folder = ExtractFolderPart(spec), name = ExtractNamePart(spec);
+bool IsExistingFolder(TWalk& walk, const std::string& pattern) {
+  const std::string folder = ExtractFolderPart(pattern), name = ExtractNamePart(pattern);
   const bool plainName = !name.empty() && name != "." && name != ".." && (folder.empty() || folder.back() != ':');
   if (TFolderListing* listing = plainName ? &FolderListing(walk, folder) : nullptr; listing && listing->read) {
     const std::string native = ScriptPathToNative(name);
@@ -225,7 +225,7 @@ bool IsExistingFolder(TWalk& walk, const std::string& spec) {
     if (listed) return false;
   }
   std::error_code ec;
-  return fs::is_directory(fs::symlink_status(NativePathUnder(walk.baseFolder, spec), ec));
+  return fs::is_directory(fs::symlink_status(NativePathUnder(walk.baseFolder, pattern), ec));
 }
 
 int Digits(std::string_view text, size_t at, size_t count) {
@@ -322,21 +322,21 @@ int64_t ParseOptionDate(std::string_view text, std::string_view defaultTime) {
 
 std::vector<std::string> CollectFiles(const TArchiverOptions& options,
                                       const std::string& baseFolder,
-                                      const std::vector<std::string>& specs, bool inclusion,
+                                      const std::vector<std::string>& patterns, bool inclusion,
                                       bool& cancelled, const TPackProgress& progress,
                                       const std::set<std::string>* exclusions) {
   TWalk walk{options, baseFolder, cancelled, progress ? &progress : nullptr, exclusions, 0, 0, {}, {}, {}, nullptr};
   walk.from = ParseOptionDate(options.jo, "000000");
   walk.to = ParseOptionDate(options.job, "235959");
-  if (specs.empty() && inclusion) WalkFolder(walk, "", "*.*");
-  for (const std::string& spec : specs) {
+  if (patterns.empty() && inclusion) WalkFolder(walk, "", "*.*");
+  for (const std::string& pattern : patterns) {
     if (cancelled) break;
-    if (spec.empty()) continue;
-    if (options.r > 1 && IsExistingFolder(walk, spec)) {
-      WalkFolder(walk, spec, "*.*");
+    if (pattern.empty()) continue;
+    if (options.r > 1 && IsExistingFolder(walk, pattern)) {
+      WalkFolder(walk, pattern, "*.*");
       continue;
     }
-    const std::string folder = ExtractFolderPart(spec), mask = ExtractNamePart(spec);
+    const std::string folder = ExtractFolderPart(pattern), mask = ExtractNamePart(pattern);
     if (!mask.empty()) WalkFolder(walk, folder, mask);
   }
   return {walk.result.begin(), walk.result.end()};
@@ -344,7 +344,7 @@ std::vector<std::string> CollectFiles(const TArchiverOptions& options,
 
 std::vector<std::string> BuildPackFileList(TArchiverOptions& options,
                                            const std::string& baseFolder,
-                                           const std::vector<std::string>& specs,
+                                           const std::vector<std::string>& patterns,
                                            bool& cancelled, const TPackProgress& progress) {
   cancelled = false;
   bool excludeCancelled = false;
@@ -352,7 +352,7 @@ std::vector<std::string> BuildPackFileList(TArchiverOptions& options,
       CollectFiles(options, baseFolder, options.jx, false, excludeCancelled, nullptr, nullptr);
   const std::set<std::string> exclusions(excluded.begin(), excluded.end());
   std::vector<std::string> files =
-      CollectFiles(options, baseFolder, specs, true, cancelled, progress, &exclusions);
+      CollectFiles(options, baseFolder, patterns, true, cancelled, progress, &exclusions);
   options.r = kUnset;
   options.jo.clear();
   options.job.clear();

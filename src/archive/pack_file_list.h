@@ -1,4 +1,4 @@
-// The packing file list: expands file specs (wildcards, folder recursion,
+// The packing file list: expands file patterns (wildcards, folder recursion,
 // a date window, hidden files, exclusions) into a sorted list of existing
 // files, so that an archiver library receives plain names. Names are
 // script paths (Shift-JIS, "\" or "/"); relative names are taken from the
@@ -24,20 +24,20 @@ namespace nura {
 // Receives progress (state, info); returning true cancels.
 using TPackProgress = std::function<bool(int state, TExtractingInfo& info)>;
 
-// Expands the specs with the switches of `options` from `baseFolder`, then
+// Expands the patterns with the switches of `options` from `baseFolder`, then
 // resets the switches that the expansion applied (r, jo, job) and sets p to
 // 1 in `options`. `cancelled` tells whether the progress callback stopped it.
 std::vector<std::string> BuildPackFileList(TArchiverOptions& options,
                                            const std::string& baseFolder,
-                                           const std::vector<std::string>& specs,
+                                           const std::vector<std::string>& patterns,
                                            bool& cancelled, const TPackProgress& progress);
 
-// The sorted, duplicate-free list of the files that the specs name. With
-// an empty spec list the inclusion pass takes every file of the base folder
+// The sorted, duplicate-free list of the files that the patterns name. With
+// an empty pattern list the inclusion pass takes every file of the base folder
 // and the exclusion pass nothing.
 std::vector<std::string> CollectFiles(const TArchiverOptions& options,
                                       const std::string& baseFolder,
-                                      const std::vector<std::string>& specs, bool inclusion,
+                                      const std::vector<std::string>& patterns, bool inclusion,
                                       bool& cancelled, const TPackProgress& progress,
                                       const std::set<std::string>* exclusions);
 

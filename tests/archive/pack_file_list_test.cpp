@@ -48,10 +48,10 @@ class PackFileList : public ArchiveFixture {
     SetModified(Path("dated/dec.txt"), LocalTime(year - 1, 12, 31, 23) + 59 * 60 + 59);
   }
 
-  std::vector<std::string> Collect(const TArchiverOptions& o, std::vector<std::string> specs) {
-    for (std::string& s : specs) s = SJ(s);
+  std::vector<std::string> Collect(const TArchiverOptions& o, std::vector<std::string> patterns) {
+    for (std::string& s : patterns) s = SJ(s);
     bool cancelled = false;
-    std::vector<std::string> files = CollectFiles(o, SJ(dir_), specs, true, cancelled, nullptr, nullptr);
+    std::vector<std::string> files = CollectFiles(o, SJ(dir_), patterns, true, cancelled, nullptr, nullptr);
     for (std::string& f : files) f = SjisToUtf8(f);
     return files;
   }
@@ -147,24 +147,24 @@ TEST_F(PackFileList, PlainNamesFindWhatTheWildcardWalkMatches) {
   TArchiverOptions o;
   for (int round = 0; round < 300; ++round) {
     o.a = round % 2;
-    std::vector<std::string> specs;
+    std::vector<std::string> patterns;
     for (int n = 1 + static_cast<int>(random() % 3); n > 0; --n) {
-      std::string spec = names[random() % names.size()];
-      for (char& c : spec) {
+      std::string pattern = names[random() % names.size()];
+      for (char& c : pattern) {
         if (std::isalpha(static_cast<unsigned char>(c)) && random() % 2) c ^= 0x20;
       }
-      specs.push_back("names/" + spec);
+      patterns.push_back("names/" + pattern);
     }
     bool cancelled = false;
     std::set<std::string> expected;
     for (const std::string& name : CollectFiles(o, SJ(dir_), {"names/*"}, true, cancelled, nullptr, nullptr)) {
-      for (const std::string& spec : specs) {
-        if (MatchFileName(ExtractNamePart(spec), ExtractNamePart(name))) expected.insert(name);
+      for (const std::string& pattern : patterns) {
+        if (MatchFileName(ExtractNamePart(pattern), ExtractNamePart(name))) expected.insert(name);
       }
     }
-    EXPECT_EQ(CollectFiles(o, SJ(dir_), specs, true, cancelled, nullptr, nullptr),
+    EXPECT_EQ(CollectFiles(o, SJ(dir_), patterns, true, cancelled, nullptr, nullptr),
               std::vector<std::string>(expected.begin(), expected.end()))
-        << SjisToUtf8(specs[0]);
+        << SjisToUtf8(patterns[0]);
   }
 }
 
@@ -185,30 +185,30 @@ TEST_F(PackFileList, NamedFoldersWithR2AreToldApartAsTheFileSystemTellsThem) {
   std::mt19937 random(7);
   TArchiverOptions byListing, plain;
   byListing.r = 2;
-  plain.r = 1;  // walks a folder as r = 2 does, without asking whether a spec is one
+  plain.r = 1;  // walks a folder as r = 2 does, without asking whether a pattern is one
   for (int round = 0; round < 200; ++round) {
-    std::vector<std::string> specs;
+    std::vector<std::string> patterns;
     for (int n = 1 + static_cast<int>(random() % 4); n > 0; --n) {
-      std::string spec = names[random() % names.size()] + tails[random() % tails.size()];
-      for (char& c : spec) {
+      std::string pattern = names[random() % names.size()] + tails[random() % tails.size()];
+      for (char& c : pattern) {
         if (c == '/') c = '\\';
         else if (random() % 8 == 0 && std::islower(static_cast<unsigned char>(c))) c ^= 0x20;
       }
-      specs.push_back(random() % 2 ? spec : SJ(dir_) + "\\" + spec);
+      patterns.push_back(random() % 2 ? pattern : SJ(dir_) + "\\" + pattern);
     }
-    // The slow way: each spec looked up by itself, a folder walked whole.
+    // The slow way: each pattern looked up by itself, a folder walked whole.
     std::set<std::string> expected;
     bool cancelled = false;
-    for (const std::string& spec : specs) {
+    for (const std::string& pattern : patterns) {
       std::error_code ec;
-      const bool folder = fs::is_directory(fs::symlink_status(NativePathUnder(SJ(dir_), spec), ec));
+      const bool folder = fs::is_directory(fs::symlink_status(NativePathUnder(SJ(dir_), pattern), ec));
       for (const std::string& name :
-           CollectFiles(plain, SJ(dir_), {folder ? JoinPathName(spec, "*.*") : spec}, true, cancelled, nullptr, nullptr))
+           CollectFiles(plain, SJ(dir_), {folder ? JoinPathName(pattern, "*.*") : pattern}, true, cancelled, nullptr, nullptr))
         expected.insert(name);
     }
-    EXPECT_EQ(CollectFiles(byListing, SJ(dir_), specs, true, cancelled, nullptr, nullptr),
+    EXPECT_EQ(CollectFiles(byListing, SJ(dir_), patterns, true, cancelled, nullptr, nullptr),
               std::vector<std::string>(expected.begin(), expected.end()))
-        << SjisToUtf8(specs[0]);
+        << SjisToUtf8(patterns[0]);
   }
 }
 
