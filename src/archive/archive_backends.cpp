@@ -431,8 +431,9 @@ class TFormatLibrary : public TBackendLibrary {
     std::set<std::string> seen;
     for (const std::string& pattern : job.files) {
       std::vector<std::string> names;
-      std::error_code ec;
-      const bool folder = options.r > 1 && fs::is_directory(NativePathUnder(job.folder, pattern), ec);
+      TFileStatus named;
+      const bool folder = options.r > 1 && StatPackFile(NativePathUnder(job.folder, pattern), named) &&
+                          S_ISDIR(named.mode);
       if (HasFileWildcard(pattern) || folder) {
         names = CollectFiles(options, job.folder, {pattern}, true, cancelled, nullptr, &exclusions);
       } else if (!exclusions.count(pattern)) {

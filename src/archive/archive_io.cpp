@@ -863,11 +863,12 @@ int TFolderDescriptor::At(const std::string& native, const char*& name) {
   const size_t slash = native.rfind('/');
   if (slash == std::string::npos || slash + 1 == native.size()) return AT_FDCWD;
   const std::string_view folder(native.data(), slash == 0 ? 1 : slash);
-  if (!opened_ || folder != folder_) {
+  // A folder part is never empty ("/" at the least): an empty folder_ means
+  // none was opened yet.
+  if (folder != folder_) {
     if (fd_ >= 0) ::close(fd_);
     folder_ = folder;
     fd_ = ::open(folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    opened_ = true;
   }
   if (fd_ < 0) return AT_FDCWD;
   name = native.c_str() + slash + 1;

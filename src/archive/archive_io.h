@@ -168,8 +168,7 @@ class TFolderDescriptor {
   int At(const std::string& native, const char*& name);
 
  private:
-  std::string folder_;
-  bool opened_ = false;  // folder_ was opened (fd_ -1 when that failed)
+  std::string folder_;  // the folder last opened (fd_ -1 when that failed)
   int fd_ = -1;
 };
 

@@ -631,6 +631,9 @@ class TNuraEngine {
   // A kept "もし" or loop word through its kept node; false when the
   // statement must be read on.
   bool RunKeptBlockWord(const TKeptStatement& kept);
+  // The command もし as the program defines it: its statement runs
+  // straight, with nothing to bind.
+  static bool IsPlainIfCommand(const THashNode& node);
   // The arguments-left-over error of `word` when arguments stand on the
   // stack after it ran.
   void CheckArgumentsTaken(const std::string& word);

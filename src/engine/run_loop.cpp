@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cstring>
 
-#include "engine/command_ids.h"
 #include "engine/errors.h"
 #include "engine/engine.h"
 #include "engine/evaluate.h"
@@ -368,8 +367,7 @@ bool TNuraEngine::RunIfAloneInBlock(const TextRef& block, int depth) {
   SkipSeparators(at);
   const TKeptStatement* kept = keptStatements_.Find(block, at, shape);
   if (!kept || kept->kind != TKeptStatement::TKind::kWord || !kept->compileTried || !kept->node) return false;
-  const THashNode& word = *kept->node;
-  if (word.kind != kWordCommand || word.id != IdNumber(CommandId::If) || !word.Pattern().empty()) return false;
+  if (!IsPlainIfCommand(*kept->node)) return false;
   const char* p = at + kept->wordLength;
   SkipBlanks(p);
   if (*p == '=' || *p == '&') return false;

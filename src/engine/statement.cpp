@@ -624,6 +624,10 @@ bool TNuraEngine::IsBlockWord(const std::string& word) const {
   return key == kRepeat || key == kIterate || key == kLoop;
 }
 
+bool TNuraEngine::IsPlainIfCommand(const THashNode& node) {
+  return node.kind == kWordCommand && node.id == IdNumber(CommandId::If) && node.Pattern().empty();
+}
+
 bool TNuraEngine::RunKeptBlockWord(const TKeptStatement& kept) {
   TNuraBase& b = *base_;
   if (!kept.compileTried) {
@@ -638,7 +642,7 @@ bool TNuraEngine::RunKeptBlockWord(const TKeptStatement& kept) {
   if (*p == '=' || *p == '&') return false;
   b.cursor.p = p;
   const THashNode& node = *kept.node;
-  if (node.kind == kWordCommand && node.id == IdNumber(CommandId::If) && node.Pattern().empty()) {
+  if (IsPlainIfCommand(node)) {
     // もし, kept in every loop that decides: straight to its statement, as
     // the dispatcher would go with nothing to bind.
     static const std::string kIf = SJ("もし");  // the entry may go while the condition runs
