@@ -226,6 +226,8 @@ class TNuraEngine {
   void CallUserFunction(THashNode& node);
   // Pushes the call frame of the label and moves the cursor into it.
   void EnterLabel(const THashNode& node);
+  // The line break behind a label entered by a kept call.
+  void PassLabelBreak();
   // The call form name(arguments); false when `name` is no callable word
   // (then the name itself was pushed when `push` is set).
   bool CallWord(const std::string& name, std::string& result, bool push);
@@ -559,12 +561,6 @@ class TNuraEngine {
   // Enters the block that the condition result (1, 0) chooses, if any.
   // `depth`: the else-if blocks decided on the way (RunIfAloneInBlock).
   void EnterIfBlock(const TIfTail& tail, int result, int depth = 0);
-  // Decides at once a block that is one kept "もし" statement and nothing
-  // else (the "違えば(もし ...)" of an else-if) whose compiled condition
-  // gives a whole number: its chosen block takes the block's own frame, as
-  // the statement would enter it there. False when the block must be
-  // entered (nothing happened then).
-  bool RunIfAloneInBlock(const TextRef& block, int depth);
   // The block at the cursor (a group, or the rest of the statement) read
   // past; `start`: where it begins; `lines`: the lines it passed.
   TextRef ReadBlock(const char*& start, TLineSteps& lines);
@@ -625,8 +621,19 @@ class TNuraEngine {
   [[gnu::always_inline]] inline bool AssignWholeNumber(const TKeptStatement& kept, THashNode& node);
   [[gnu::noinline]] bool AssignComputedValue(const TKeptStatement& kept, THashNode& node);
   // Runs the block at once when it is a kept whole-number assignment
-  // alone; false when it must be entered.
-  bool RunAloneInBlock(const TextRef& block);
+  // alone, or decides it (RunIfAloneInBlock); false when it must be
+  // entered (nothing happened then). `depth` as EnterIfBlock's.
+  bool RunAloneInBlock(const TextRef& block, int depth);
+  // Decides at once a block that is one kept "もし" statement (`kept`, at
+  // `at`) and nothing else (the "違えば(もし ...)" of an else-if) whose
+  // compiled condition gives a whole number: its chosen block takes the
+  // block's own frame, as the statement would enter it there. False when
+  // the block must be entered (nothing happened then).
+  bool RunIfAloneInBlock(const TextRef& block, const TKeptStatement& kept, const char* at, int depth);
+  // Runs the round of the loop on top whose body starts at the cursor at
+  // once, when it runs where it stands; false when the statement loop must
+  // go on from the cursor.
+  bool RunLoopBodyAtOnce();
   bool RunCompiledElementAssignment(const TKeptStatement& kept);
   // A kept "もし" or loop word through its kept node; false when the
   // statement must be read on.

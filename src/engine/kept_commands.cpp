@@ -198,6 +198,13 @@ void TNuraEngine::RunKeptCommandWord(const TKeptCommand& kept, const char* at) {
   if (b.cursor.p == end && *end) PassLineEnd(end, lineEnd);
 }
 
+void TNuraEngine::PassLabelBreak() {
+  // Nothing is pending at the label: its line break is passed at once,
+  // unless the calls nest too deep, which the next step reports at the
+  // label's line.
+  if (base_->runControl.Count() <= kMaxFrames) PassBreakAtCursor();
+}
+
 void TNuraEngine::CallKeptLabel(const TKeptCommand& kept) {
   TNuraBase& b = *base_;
   TStack& values = b.secondStack;
@@ -208,6 +215,7 @@ void TNuraEngine::CallKeptLabel(const TKeptCommand& kept) {
     for (const THashNode* variable : plain) values.Push(ExpandVariable(*variable));
     if (plain.size() == 1) b.secondStackNumber = plain[0]->keptNumber;
     EnterLabel(*kept.node);
+    PassLabelBreak();
     return;
   }
   // Expanding a text may run code that replaces the kept entry or removes
@@ -222,6 +230,7 @@ void TNuraEngine::CallKeptLabel(const TKeptCommand& kept) {
     values.Push(isVariable(variable) ? ExpandVariable(*variable) : ExpandString(texts[i]));
   }
   EnterLabel(*node);
+  PassLabelBreak();
 }
 
 }  // namespace nura

@@ -69,6 +69,9 @@ struct TRunControl {
   int32_t counter = 0;
   int32_t limit = 0;
   uint8_t kind = kRunInvalid;
+  // Of a loop: the rounds whose body could not run at once
+  // (TNuraEngine::RunLoopBodyAtOnce); past a few it is not tried again.
+  uint8_t bodyDeclined = 0;
   TextRef block;            // the copied body; the cursor runs inside it
   const std::string* savedFileName = nullptr;  // TNuraBase::SavedFileName()
   std::string condition;    // kind 9

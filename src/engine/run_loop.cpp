@@ -63,15 +63,20 @@ void TNuraEngine::RunLoop() {
   TNuraBase& b = *base_;
   static const std::string kStall = SJ("特定できないシステムエラーです(ToT)");
   while (b.cursor.p) {
+    // A statement step that leaves the cursor where it was and opens no
+    // frame makes no progress.
     const char* previous = nullptr;
+    int previousFrames = 0;
     while (b.cursor.p && !b.stopFlag) {
       if (*b.cursor.p == 0) break;
       const char* statementStart = b.cursor.p;
       try {
         if (b.runControl.Count() > kMaxFrames) throw ENura(RunawayMessage());
         if (b.stopRequest) return;
-        if (b.cursor.p == previous) throw ENura(FormatErrorMessage(kStall));
+        const int frames = b.runControl.Count();
+        if (b.cursor.p == previous && frames <= previousFrames) throw ENura(FormatErrorMessage(kStall));
         previous = b.cursor.p;
+        previousFrames = frames;
         ExecuteStatement();
       } catch (const EInvalidOp& e) {
         if (!TrimText(ErrorLog()).empty()) ErrorLog() += "\r\n";
@@ -237,7 +242,11 @@ void TNuraEngine::CheckRunControl() {
   const bool block = top->kind == kRunIfThen || top->kind == kRunIfElse || top->kind == kRunSwitch;
   bool popped = false;
   try {
-    if (!block && RestartLoop(b.runControl.Count() - 1)) return;
+    if (!block) {
+      while (RestartLoop(b.runControl.Count() - 1)) {
+        if (!RunLoopBodyAtOnce()) return;
+      }
+    }
     // The frame leaves the stack; its positions move out of it first.
     TRunControl& frame = *b.runControl.Top();
     const uint8_t kind = frame.kind;
@@ -269,6 +278,32 @@ void TNuraEngine::CheckRunControl() {
     throw ENura(FormatErrorMessage(SJ("実行制御でエラー。") + e.what() + SJ(".制御スタック：") +
                                    std::to_string(b.runControl.Count())));
   }
+}
+
+bool TNuraEngine::RunLoopBodyAtOnce() {
+  // A body that runs where it stands (RunAloneInBlock) has run its round
+  // when it opened no frame. It runs as the statement would have been read
+  // to the body's end: a block it opens closes there. A body is kept and
+  // compiled in its first rounds, so it is tried a few times before it is
+  // given up.
+  constexpr uint8_t kMaxDeclined = 4;
+  TNuraBase& b = *base_;
+  TRunControl* top = b.runControl.Top();
+  if (!top || top->bodyDeclined >= kMaxDeclined || !top->block || b.cursor.text != top->block ||
+      b.cursor.p != top->block->c_str() || b.stopFlag || b.stopRequest) {
+    return false;
+  }
+  const TextRef& block = top->block;
+  const int frames = b.runControl.Count();
+  const char* start = b.cursor.p;
+  const char* end = start + block->size();
+  b.cursor.p = end;
+  if (!RunAloneInBlock(block, 0)) {
+    b.cursor.p = start;
+    ++top->bodyDeclined;
+    return false;
+  }
+  return b.runControl.Count() == frames && b.cursor.p == end;
 }
 
 void TNuraEngine::CaptureArgument(TRunControl& frame) { ReadArgumentBlock(&frame); }
@@ -354,25 +389,20 @@ void TNuraEngine::RunIfStatement() {
   if (b.cursor.p == end && lineEnd && b.args.Empty()) PassKeptLineEnd(end, *lineEnd);
 }
 
-bool TNuraEngine::RunIfAloneInBlock(const TextRef& block, int depth) {
+bool TNuraEngine::RunIfAloneInBlock(const TextRef& block, const TKeptStatement& kept, const char* at, int depth) {
   // Deep chains go through frames, as the statements would.
   constexpr int kMaxDecided = 32;
   TNuraBase& b = *base_;
-  if (depth >= kMaxDecided || !b.args.Empty()) return false;
+  if (depth >= kMaxDecided) return false;
   // The statement as the loop would read it: the kept "もし" at the block's
   // start (ExecuteStatement, RunKeptBlockWord), its condition behind
   // (RunIfStatement), its blocks up to the block's end.
-  const uint64_t shape = b.words.ShapeGeneration();
-  const char* at = block->c_str();
-  SkipSeparators(at);
-  const TKeptStatement* kept = keptStatements_.Find(block, at, shape);
-  if (!kept || kept->kind != TKeptStatement::TKind::kWord || !kept->compileTried || !kept->node) return false;
-  if (!IsPlainIfCommand(*kept->node)) return false;
-  const char* p = at + kept->wordLength;
+  if (!kept.node || !IsPlainIfCommand(*kept.node)) return false;
+  const char* p = at + kept.wordLength;
   SkipBlanks(p);
   if (*p == '=' || *p == '&') return false;
   SkipSeparators(p);
-  const TCachedCondition* condition = conditionCache_.Find(block, p, shape);
+  const TCachedCondition* condition = conditionCache_.Find(block, p, b.words.ShapeGeneration());
   if (!condition || !condition->compiled || !condition->ifTail) return false;
   const TIfTail& tail = *condition->ifTail;
   const char* end = p + condition->length + tail.length;
@@ -449,7 +479,7 @@ void TNuraEngine::EnterIfBlock(const TIfTail& tail, int result, int depth) {
   TNuraBase& b = *base_;
   b.conditionResult = -1;
   const TextRef* block = result == 1 ? &tail.thenBlock : result == 0 ? &tail.elseBlock : nullptr;
-  if (!block || !*block || !b.cursor.p || RunAloneInBlock(*block) || RunIfAloneInBlock(*block, depth)) return;
+  if (!block || !*block || !b.cursor.p || RunAloneInBlock(*block, depth)) return;
   // The frame closes where the statement ends: the cursor's place moves
   // into it, the cursor to the block's start.
   TRunControl& frame = b.runControl.PushNew();

@@ -325,18 +325,20 @@ bool TNuraEngine::AssignComputedValue(const TKeptStatement& kept, THashNode& nod
   return true;
 }
 
-bool TNuraEngine::RunAloneInBlock(const TextRef& block) {
-  // A block that is one kept assignment of a whole number and nothing else
-  // (as "(A=A+1)") runs it where it stands: its compiled form runs no code
-  // and raises no error, so a frame and the cursor's trip into the block
-  // would change nothing.
+bool TNuraEngine::RunAloneInBlock(const TextRef& block, int depth) {
+  // A block that is one kept statement and nothing else may run where it
+  // stands, without a frame and the cursor's trip into the block: a
+  // whole-number assignment ("(A=A+1)") or a kept "もし".
   TNuraBase& b = *base_;
   if (!b.args.Empty()) return false;
   const char* at = block->c_str();
+  SkipSeparators(at);
   const TKeptStatement* kept = keptStatements_.Find(block, at, b.words.ShapeGeneration());
-  if (!kept || kept->kind != TKeptStatement::TKind::kAssignment || !kept->compileTried || kept->appendForm) {
-    return false;
-  }
+  if (!kept || !kept->compileTried) return false;
+  if (kept->kind == TKeptStatement::TKind::kWord) return RunIfAloneInBlock(block, *kept, at, depth);
+  if (kept->kind != TKeptStatement::TKind::kAssignment || kept->appendForm) return false;
+  // Its compiled form runs no code and raises no error, so the frame
+  // would change nothing.
   const char* end = at + kept->length;
   SkipBlanks(end);
   if (*end != '\0') return false;

@@ -231,6 +231,48 @@ TEST_F(KeptStatementTest, BlocksOfOneAssignment) {
   EXPECT_NE(Log().find("(9行目)"), std::string::npos) << Log();
 }
 
+// A loop whose body is one statement that runs where it stands runs its
+// rounds at once; the same body behind a line break goes through the
+// statement steps. Both say the same, also when the values stop being
+// whole numbers mid-run, when a chosen block opens a frame, and when a
+// round fails.
+TEST_F(KeptStatementTest, LoopBodiesRunAtOnce) {
+  const std::vector<std::pair<std::string, std::string>> loops = {
+      {"A=0\n", "6回(A=A+回数)"},
+      {"A=1\n", "6回(A=A*3/2)"},
+      {"A=\"7\"\n", "4回(A=A+1)"},
+      {"A=0\nB=0\n", "7回(もし回数%3=0ならば(A=A+1)違えば(B=B+回数))"},
+      {"A=0\n", "9回(もし回数=4ならば(A=A+100;抜ける)違えば(A=A+回数))"},
+      {"A=0\n", "5回(もし回数=2ならば(続ける)違えば(A=A+1))"},
+      {"I=0\n", "(I<5)の間(I=I+1)"},
+      {"N=0\n", "「a\nb\nc」を反復(N=N+回数)"},
+      {"A=0\n", "3回(4回(A=A+1))"},
+      {"A=0\n", "4回(A=A+10/(3-回数))"},
+  };
+  for (const auto& [setup, loop] : loops) {
+    const std::string tail = "\nA&\",\"&B&\",\"&I&\",\"&N&\",\"&回数&\",\"&それと言う\n";
+    dialogs.messages.clear();
+    ASSERT_TRUE(Run(setup + loop + tail));
+    const Strings atOnce = dialogs.messages;
+    const std::string atOnceLog = Log();
+    // The same loop with a line break before and after its body.
+    std::string stepped = loop;
+    size_t open = std::string::npos;
+    for (const std::string word : {"回(", "間(", "反復("}) {
+      if (open == std::string::npos && stepped.find(word) != std::string::npos) {
+        open = stepped.find(word) + word.size() - 1;
+      }
+    }
+    ASSERT_NE(open, std::string::npos) << loop;
+    stepped.insert(stepped.rfind(')'), "\n");
+    stepped.insert(open + 1, "\n");
+    dialogs.messages.clear();
+    ASSERT_TRUE(Run(setup + stepped + tail));
+    EXPECT_EQ(atOnce, dialogs.messages) << loop;
+    EXPECT_EQ(atOnceLog.empty(), Log().empty()) << loop << atOnceLog << Log();
+  }
+}
+
 // Whole numbers print as their integer digits and read back without the
 // general reader; the edges go the general way.
 TEST_F(KeptStatementTest, WholeNumbersFormatAsTheGeneralFormat) {
