@@ -620,16 +620,28 @@ class TNuraEngine {
   static THashNode* AssignableNode(const TKeptStatement& kept);
   [[gnu::always_inline]] inline bool AssignWholeNumber(const TKeptStatement& kept, THashNode& node);
   [[gnu::noinline]] bool AssignComputedValue(const TKeptStatement& kept, THashNode& node);
-  // Runs the block at once when it is a kept whole-number assignment
-  // alone, or decides it (RunIfAloneInBlock); false when it must be
-  // entered (nothing happened then). `depth` as EnterIfBlock's.
-  bool RunAloneInBlock(const TextRef& block, int depth);
+  // How a block run at once may end behind its statement: at its end
+  // (the block stands inside another statement, at whose end the cursor
+  // stays), or, as a loop's body, also at one line break (the cursor then
+  // moves as the statement steps would move it, to the body's end).
+  enum class TAloneEnd : uint8_t { kBlockEnd, kLoopBody };
+  // Runs the block at once when it is, from `at` on, a kept whole-number
+  // assignment alone, or decides it (RunIfAloneInBlock); false when it
+  // must be entered (nothing happened then). `depth` as EnterIfBlock's.
+  bool RunAloneInBlock(const TextRef& block, const char* at, int depth, TAloneEnd ending);
   // Decides at once a block that is one kept "もし" statement (`kept`, at
   // `at`) and nothing else (the "違えば(もし ...)" of an else-if) whose
   // compiled condition gives a whole number: its chosen block takes the
   // block's own frame, as the statement would enter it there. False when
   // the block must be entered (nothing happened then).
-  bool RunIfAloneInBlock(const TextRef& block, const TKeptStatement& kept, const char* at, int depth);
+  bool RunIfAloneInBlock(const TextRef& block, const TKeptStatement& kept, const char* at, int depth,
+                         TAloneEnd ending);
+  // Whether the block ends at `rest` (behind a statement and its blanks)
+  // as `ending` allows; `lineEnd`: the statement's kept line end, from
+  // `from`. PassAloneEnd moves the cursor there.
+  static bool EndsAlone(const char* rest, const char* from, const std::optional<TKeptLineEnd>& lineEnd,
+                        TAloneEnd ending);
+  void PassAloneEnd(const char* rest, const char* from, const std::optional<TKeptLineEnd>& lineEnd);
   // Runs the round of the loop on top whose body starts at the cursor at
   // once, when it runs where it stands; false when the statement loop must
   // go on from the cursor.

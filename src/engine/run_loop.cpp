@@ -281,11 +281,10 @@ void TNuraEngine::CheckRunControl() {
 }
 
 bool TNuraEngine::RunLoopBodyAtOnce() {
-  // A body that runs where it stands (RunAloneInBlock) has run its round
-  // when it opened no frame. It runs as the statement would have been read
-  // to the body's end: a block it opens closes there. A body is kept and
-  // compiled in its first rounds, so it is tried a few times before it is
-  // given up.
+  // A body that is one statement which runs where it stands
+  // (RunAloneInBlock), between line breaks or not, has run its round when
+  // it opened no frame. A body is kept and compiled in its first rounds,
+  // so it is tried a few times before it is given up.
   constexpr uint8_t kMaxDeclined = 4;
   TNuraBase& b = *base_;
   TRunControl* top = b.runControl.Top();
@@ -293,13 +292,11 @@ bool TNuraEngine::RunLoopBodyAtOnce() {
       b.cursor.p != top->block->c_str() || b.stopFlag || b.stopRequest) {
     return false;
   }
-  const TextRef& block = top->block;
+  PassBreakAtCursor();  // as the run loop passes it at the body's start
+  if (!b.cursor.p || b.stopRequest) return false;
   const int frames = b.runControl.Count();
-  const char* start = b.cursor.p;
-  const char* end = start + block->size();
-  b.cursor.p = end;
-  if (!RunAloneInBlock(block, 0)) {
-    b.cursor.p = start;
+  const char* end = top->block->c_str() + top->block->size();
+  if (!RunAloneInBlock(top->block, b.cursor.p, 0, TAloneEnd::kLoopBody)) {
     ++top->bodyDeclined;
     return false;
   }
@@ -389,7 +386,8 @@ void TNuraEngine::RunIfStatement() {
   if (b.cursor.p == end && lineEnd && b.args.Empty()) PassKeptLineEnd(end, *lineEnd);
 }
 
-bool TNuraEngine::RunIfAloneInBlock(const TextRef& block, const TKeptStatement& kept, const char* at, int depth) {
+bool TNuraEngine::RunIfAloneInBlock(const TextRef& block, const TKeptStatement& kept, const char* at, int depth,
+                                    TAloneEnd ending) {
   // Deep chains go through frames, as the statements would.
   constexpr int kMaxDecided = 32;
   TNuraBase& b = *base_;
@@ -406,14 +404,20 @@ bool TNuraEngine::RunIfAloneInBlock(const TextRef& block, const TKeptStatement& 
   if (!condition || !condition->compiled || !condition->ifTail) return false;
   const TIfTail& tail = *condition->ifTail;
   const char* end = p + condition->length + tail.length;
-  SkipSeparators(end);
+  const char* rest = end;
+  SkipSeparators(rest);
   int64_t whole = 0;
-  if (*end != '\0' || !condition->compiled->EvaluateWhole(whole)) return false;
+  if (!EndsAlone(rest, end, tail.lineEnd, ending) || !condition->compiled->EvaluateWhole(whole)) return false;
   b.implicitSubject = false;
   SetResultKind("e");
-  // The statement would run in the block's frame, on top.
+  // The statement would run in the block's frame, on top; in a loop's body
+  // a block it opens closes at its end, and its line break is passed when
+  // it opened none.
   b.line = tail.lines.Apply(b.line, true);
+  const std::optional<TKeptLineEnd> lineEnd = tail.lineEnd;  // the entry may go while a block runs
+  if (ending == TAloneEnd::kLoopBody) b.cursor.p = end;
   EnterIfBlock(tail, whole == 1 ? 1 : 0, depth + 1);
+  if (ending == TAloneEnd::kLoopBody && b.cursor.p == end) PassAloneEnd(rest, end, lineEnd);
   return true;
 }
 
@@ -479,7 +483,9 @@ void TNuraEngine::EnterIfBlock(const TIfTail& tail, int result, int depth) {
   TNuraBase& b = *base_;
   b.conditionResult = -1;
   const TextRef* block = result == 1 ? &tail.thenBlock : result == 0 ? &tail.elseBlock : nullptr;
-  if (!block || !*block || !b.cursor.p || RunAloneInBlock(*block, depth)) return;
+  if (!block || !*block || !b.cursor.p || RunAloneInBlock(*block, (*block)->c_str(), depth, TAloneEnd::kBlockEnd)) {
+    return;
+  }
   // The frame closes where the statement ends: the cursor's place moves
   // into it, the cursor to the block's start.
   TRunControl& frame = b.runControl.PushNew();

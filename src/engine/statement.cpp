@@ -325,25 +325,41 @@ bool TNuraEngine::AssignComputedValue(const TKeptStatement& kept, THashNode& nod
   return true;
 }
 
-bool TNuraEngine::RunAloneInBlock(const TextRef& block, int depth) {
-  // A block that is one kept statement and nothing else may run where it
+bool TNuraEngine::RunAloneInBlock(const TextRef& block, const char* at, int depth, TAloneEnd ending) {
+  // A block that is one kept statement from `at` on may run where it
   // stands, without a frame and the cursor's trip into the block: a
   // whole-number assignment ("(A=A+1)") or a kept "もし".
   TNuraBase& b = *base_;
   if (!b.args.Empty()) return false;
-  const char* at = block->c_str();
   SkipSeparators(at);
   const TKeptStatement* kept = keptStatements_.Find(block, at, b.words.ShapeGeneration());
   if (!kept || !kept->compileTried) return false;
-  if (kept->kind == TKeptStatement::TKind::kWord) return RunIfAloneInBlock(block, *kept, at, depth);
+  if (kept->kind == TKeptStatement::TKind::kWord) return RunIfAloneInBlock(block, *kept, at, depth, ending);
   if (kept->kind != TKeptStatement::TKind::kAssignment || kept->appendForm) return false;
   // Its compiled form runs no code and raises no error, so the frame
   // would change nothing.
-  const char* end = at + kept->length;
-  SkipBlanks(end);
-  if (*end != '\0') return false;
+  const char* rest = at + kept->length;
+  SkipBlanks(rest);
+  if (!EndsAlone(rest, at, kept->lineEnd, ending)) return false;
   THashNode* node = AssignableNode(*kept);
-  return node && AssignWholeNumber(*kept, *node);
+  if (!node || !AssignWholeNumber(*kept, *node)) return false;
+  if (ending == TAloneEnd::kLoopBody) PassAloneEnd(rest, at, kept->lineEnd);
+  return true;
+}
+
+bool TNuraEngine::EndsAlone(const char* rest, const char* from, const std::optional<TKeptLineEnd>& lineEnd,
+                            TAloneEnd ending) {
+  if (*rest == '\0') return true;
+  return ending == TAloneEnd::kLoopBody && lineEnd && from + lineEnd->offset == rest &&
+         rest[lineEnd->end.markerLength] == '\0';
+}
+
+void TNuraEngine::PassAloneEnd(const char* rest, const char* from, const std::optional<TKeptLineEnd>& lineEnd) {
+  if (*rest == '\0') {
+    base_->cursor.p = rest;
+  } else {
+    PassKeptLineEnd(from, *lineEnd);
+  }
 }
 
 void TNuraEngine::KeepStatement(const char* at, TKeptStatement entry) {

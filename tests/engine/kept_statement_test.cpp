@@ -232,44 +232,44 @@ TEST_F(KeptStatementTest, BlocksOfOneAssignment) {
 }
 
 // A loop whose body is one statement that runs where it stands runs its
-// rounds at once; the same body behind a line break goes through the
-// statement steps. Both say the same, also when the values stop being
-// whole numbers mid-run, when a chosen block opens a frame, and when a
-// round fails.
+// rounds at once, written on the loop's line or between line breaks; with
+// a comment line behind, the body goes through the statement steps. All
+// say the same, also when the values stop being whole numbers mid-run,
+// when a chosen block opens a frame, leaves the loop or goes on with the
+// next round, and when a round fails (at the same line).
 TEST_F(KeptStatementTest, LoopBodiesRunAtOnce) {
-  const std::vector<std::pair<std::string, std::string>> loops = {
-      {"A=0\n", "6回(A=A+回数)"},
-      {"A=1\n", "6回(A=A*3/2)"},
-      {"A=\"7\"\n", "4回(A=A+1)"},
-      {"A=0\nB=0\n", "7回(もし回数%3=0ならば(A=A+1)違えば(B=B+回数))"},
-      {"A=0\n", "9回(もし回数=4ならば(A=A+100;抜ける)違えば(A=A+回数))"},
-      {"A=0\n", "5回(もし回数=2ならば(続ける)違えば(A=A+1))"},
-      {"I=0\n", "(I<5)の間(I=I+1)"},
-      {"N=0\n", "「a\nb\nc」を反復(N=N+回数)"},
-      {"A=0\n", "3回(4回(A=A+1))"},
-      {"A=0\n", "4回(A=A+10/(3-回数))"},
+  struct TLoop {
+    std::string setup, head, body;
   };
-  for (const auto& [setup, loop] : loops) {
-    const std::string tail = "\nA&\",\"&B&\",\"&I&\",\"&N&\",\"&回数&\",\"&それと言う\n";
-    dialogs.messages.clear();
-    ASSERT_TRUE(Run(setup + loop + tail));
-    const Strings atOnce = dialogs.messages;
-    const std::string atOnceLog = Log();
-    // The same loop with a line break before and after its body.
-    std::string stepped = loop;
-    size_t open = std::string::npos;
-    for (const std::string word : {"回(", "間(", "反復("}) {
-      if (open == std::string::npos && stepped.find(word) != std::string::npos) {
-        open = stepped.find(word) + word.size() - 1;
-      }
+  const std::vector<TLoop> loops = {
+      {"A=0\n", "6回", "A=A+回数"},
+      {"A=1\n", "6回", "A=A*3/2"},
+      {"A=\"7\"\n", "4回", "A=A+1"},
+      {"A=0\nB=0\n", "7回", "もし回数%3=0ならば(A=A+1)違えば(B=B+回数)"},
+      {"A=0\nB=0\n", "7回", "もし回数%3=0ならば(A=A+1)\n違えば(もし回数%3=1ならば(B=B+1)違えば(A=A-1))"},
+      {"A=0\n", "9回", "もし回数=4ならば(A=A+100;抜ける)違えば(A=A+回数)"},
+      {"A=0\n", "5回", "もし回数=2ならば(続ける)違えば(A=A+1)"},
+      {"A=0\n", "5回", "もし回数>2ならば(\nA=A+10\n)違えば(A=A+1)"},
+      {"I=0\n", "「I<5」でループ", "I=I+1"},
+      {"N=0\n", "「a\nb\nc」を反復", "N=N+回数"},
+      {"A=0\n", "3回", "4回(A=A+1)"},
+      {"A=0\n", "4回", "A=A+10/(3-回数)"},
+      {"A=0\n", "5回", "もし回数=4ならば(A=1/0)違えば(A=A+1)"},
+  };
+  const std::string tail = "\nA&\",\"&B&\",\"&I&\",\"&N&\",\"&回数&\",\"&それと言う\n";
+  for (const TLoop& loop : loops) {
+    std::vector<Strings> messages;
+    std::vector<std::string> logs;
+    for (const std::string& body : {"(" + loop.body + ")", "(\n" + loop.body + "\n)", "(\n" + loop.body + "\n*c\n)"}) {
+      dialogs.messages.clear();
+      ASSERT_TRUE(Run(loop.setup + loop.head + body + tail));
+      messages.push_back(dialogs.messages);
+      logs.push_back(Log());
     }
-    ASSERT_NE(open, std::string::npos) << loop;
-    stepped.insert(stepped.rfind(')'), "\n");
-    stepped.insert(open + 1, "\n");
-    dialogs.messages.clear();
-    ASSERT_TRUE(Run(setup + stepped + tail));
-    EXPECT_EQ(atOnce, dialogs.messages) << loop;
-    EXPECT_EQ(atOnceLog.empty(), Log().empty()) << loop << atOnceLog << Log();
+    EXPECT_EQ(messages[0], messages[2]) << loop.body;
+    EXPECT_EQ(messages[1], messages[2]) << loop.body;
+    EXPECT_EQ(logs[0].empty(), logs[2].empty()) << loop.body << logs[0] << logs[2];
+    EXPECT_EQ(logs[1], logs[2]) << loop.body;
   }
 }
 
