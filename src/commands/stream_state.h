@@ -25,13 +25,20 @@ class TWordMemo {
   THashNode* Find(const THash& words, const std::string& name) {
     if (words.ShapeGeneration() == shape_) {
       for (const TEntry& entry : entries_)
-        if (entry.name == name) return entry.node;
+        if (SameName(entry.name, name)) return entry.node;
     }
     return FindInTable(words, name);
   }
 
  private:
   THashNode* FindInTable(const THash& words, const std::string& name);
+  // Names are short: a byte loop beats a call of memcmp.
+  static bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+      if (a[i] != b[i]) return false;
+    return true;
+  }
 
   static constexpr size_t kWords = 4;
   struct TEntry {
