@@ -38,7 +38,7 @@
 // word named by the argument); SubjectLeftOut tells whether the first one
 // was left out. Words: FindWord, WordValue, AddVariable. State kept between
 // a family's commands: FamilyState<T>(engine). Results: SetTextResult, SetNumberResult,
-// SetIntegerResult, SetValueOnly (the commands whose result keeps the type
+// SetIntegerResult, SetFlagResult, SetValueOnly (the commands whose result keeps the type
 // letter of "それ"), SetResult(engine, value, kind) for other kinds. Errors:
 // RaiseArgumentError, RaiseCommandError, RaiseScriptError (all ENura with
 // the file and line of the statement).
