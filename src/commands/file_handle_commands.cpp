@@ -22,15 +22,15 @@ namespace nura {
 
 namespace {
 
-const std::string kMarker = "\\FILE_HANDLE";
+constexpr std::string_view kMarker = "\\FILE_HANDLE";
 
 // The stream of a handle word; nil when the word is no (open) handle.
-TTextFileStream* StreamOf(TNuraEngine& engine, const THashNode& node) {
-  if (node.kind != kWordVariable || node.value != kMarker || !node.Address()) return nullptr;
-  const auto& handles = StreamStateOf(engine).handles;
-  if (node.id < 0 || static_cast<size_t>(node.id) >= handles.size()) return nullptr;
-  TTextFileStream* stream = handles[static_cast<size_t>(node.id)].get();
-  return stream == node.Address() ? stream : nullptr;
+TTextFileStream* StreamOf(const TStreamState& state, const THashNode& node) {
+  if (node.kind != kWordVariable || node.value != kMarker) return nullptr;
+  const void* address = node.Address();
+  if (!address || node.id < 0 || static_cast<size_t>(node.id) >= state.handles.size()) return nullptr;
+  TTextFileStream* stream = state.handles[static_cast<size_t>(node.id)].get();
+  return stream == address ? stream : nullptr;
 }
 
 // The word and its stream; the word is looked up without taking a
@@ -40,31 +40,37 @@ struct THandle {
   TTextFileStream* stream = nullptr;
 };
 
+// The word named by the next argument, its name left in state.name.
+THandle PopHandleWord(TNuraEngine& engine, TStreamState& state) {
+  PopRawWord(engine, state.name);
+  THandle handle{state.words.Find(WordTable(engine), state.name), nullptr};
+  if (handle.node) handle.stream = StreamOf(state, *handle.node);
+  return handle;
+}
+
 // The handle named by the next argument. A name that is no word gives an
 // empty handle (the command does nothing); a word that is no handle is
 // "変数"%s"が見つかりません。".
 THandle FindHandle(TNuraEngine& engine) {
-  const std::string name = PopRawWord(engine);
-  THandle handle{FindStreamWord(engine, name), nullptr};
-  if (!handle.node) return handle;
-  handle.stream = StreamOf(engine, *handle.node);
-  if (!handle.stream) RaiseScriptError(engine, SJ("変数\"") + name + SJ("\"が見つかりません。"));
+  TStreamState& state = StreamStateOf(engine);
+  const THandle handle = PopHandleWord(engine, state);
+  if (handle.node && !handle.stream)
+    RaiseScriptError(engine, SJ("変数\"") + state.name + SJ("\"が見つかりません。"));
   return handle;
 }
 
 // The handle of the line commands: a missing word is an error as well,
 // "ファイル"ハンドル:name"が、ありません。".
-TTextFileStream& RequireHandle(TNuraEngine& engine) {
-  const std::string name = PopRawWord(engine);
-  const THashNode* node = FindStreamWord(engine, name);
-  TTextFileStream* stream = node ? StreamOf(engine, *node) : nullptr;
-  if (!stream) RaiseScriptError(engine, SJ("ファイル\"ハンドル:") + name + SJ("\"が、ありません。"));
-  return *stream;
+TTextFileStream& RequireHandle(TNuraEngine& engine, TStreamState& state) {
+  const THandle handle = PopHandleWord(engine, state);
+  if (!handle.stream) RaiseScriptError(engine, SJ("ファイル\"ハンドル:") + state.name + SJ("\"が、ありません。"));
+  return *handle.stream;
 }
 
 // Closes the stream of `node` when it is a handle and empties its slot.
 void CloseStream(TNuraEngine& engine, THashNode& node) {
-  if (StreamOf(engine, node)) StreamStateOf(engine).handles[static_cast<size_t>(node.id)].reset();
+  TStreamState& state = StreamStateOf(engine);
+  if (StreamOf(state, node)) state.handles[static_cast<size_t>(node.id)].reset();
   node.SetAddress(nullptr);
   node.value.clear();
 }
@@ -107,7 +113,7 @@ void Close(TNuraEngine& engine, CommandId) {
 
 void Eof(TNuraEngine& engine, CommandId) {
   THandle handle = FindHandle(engine);
-  if (handle.stream) SetResult(engine, handle.stream->Eof() ? "1" : "0", "e");
+  if (handle.stream) SetFlagResult(engine, handle.stream->Eof());
 }
 
 void ToStart(TNuraEngine& engine, CommandId) {
@@ -123,10 +129,18 @@ void Move(TNuraEngine& engine, CommandId) {
   if (THandle handle = FindHandle(engine); handle.stream) handle.stream->Seek(offset, TSeekOrigin::Begin);
 }
 
+// The line buffer keeps its size from line to line up to this; a larger
+// one (a long line, or the old text of a long variable) is let go.
+constexpr size_t kKeptLineBuffer = 64 * 1024;
+
 void ReadLine(TNuraEngine& engine, CommandId) {
-  TTextFileStream& stream = RequireHandle(engine);
-  THashNode& variable = VariableForResult(engine, PopRawWord(engine));
-  SetTextVariable(engine, variable, stream.ReadLine());
+  TStreamState& state = StreamStateOf(engine);
+  TTextFileStream& stream = RequireHandle(engine, state);
+  PopRawWord(engine, state.name);
+  THashNode& variable = VariableForResult(engine, state.name);
+  stream.ReadLine(state.line);
+  SwapTextVariable(engine, variable, state.line);
+  if (state.line.capacity() > kKeptLineBuffer) std::string().swap(state.line);
 }
 
 void WriteLine(TNuraEngine& engine, CommandId) {
@@ -135,7 +149,7 @@ void WriteLine(TNuraEngine& engine, CommandId) {
     PopText(engine);
     return;
   }
-  TTextFileStream& stream = RequireHandle(engine);
+  TTextFileStream& stream = RequireHandle(engine, StreamStateOf(engine));
   stream.WriteLine(PopText(engine));
 }
 

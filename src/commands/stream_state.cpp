@@ -13,13 +13,11 @@ namespace nura {
 
 TStreamState& StreamStateOf(TNuraEngine& engine) { return FamilyState<TStreamState>(engine); }
 
-THashNode* TWordMemo::Find(const THash& words, const std::string& name) {
+THashNode* TWordMemo::FindInTable(const THash& words, const std::string& name) {
   if (words.ShapeGeneration() != shape_) {
     entries_.clear();
     shape_ = words.ShapeGeneration();
   }
-  for (const TEntry& entry : entries_)
-    if (entry.name == name) return entry.node;
   THashNode* node = words.Find(name, false);
   if (entries_.size() < kWords) entries_.push_back({name, node});
   return node;
@@ -43,10 +41,23 @@ bool SecurityLevelHigh(TNuraEngine& engine) {
   return ReadScriptSecurityLevel(engine) == kSecurityHigh;
 }
 
-void SetTextVariable(TNuraEngine& engine, THashNode& variable, const std::string& value) {
-  variable.value = value;
+namespace {
+
+void MarkTextVariable(TNuraEngine& engine, THashNode& variable) {
   variable.SetAnnotation("s");
   if (&variable == ResultNode(engine).get()) SetResultKind(engine, "s");
+}
+
+}  // namespace
+
+void SetTextVariable(TNuraEngine& engine, THashNode& variable, const std::string& value) {
+  variable.value = value;
+  MarkTextVariable(engine, variable);
+}
+
+void SwapTextVariable(TNuraEngine& engine, THashNode& variable, std::string& value) {
+  variable.value.swap(value);
+  MarkTextVariable(engine, variable);
 }
 
 }  // namespace nura

@@ -22,9 +22,24 @@ class TNuraEngine;
 class TWordMemo {
  public:
   // The word `name` of `words` (exact look-up), or nil.
-  THashNode* Find(const THash& words, const std::string& name);
+  THashNode* Find(const THash& words, const std::string& name) {
+    if (words.ShapeGeneration() == shape_) {
+      for (const TEntry& entry : entries_)
+        if (SameName(entry.name, name)) return entry.node;
+    }
+    return FindInTable(words, name);
+  }
 
  private:
+  THashNode* FindInTable(const THash& words, const std::string& name);
+  // Names are short: a byte loop beats a call of memcmp.
+  static bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+      if (a[i] != b[i]) return false;
+    return true;
+  }
+
   static constexpr size_t kWords = 4;
   struct TEntry {
     std::string name;
@@ -43,6 +58,10 @@ class TStreamState {
   std::unique_ptr<TRegistry> registry;
   std::unique_ptr<TIniFileEx> ini;
   TWordMemo words;
+  // Buffers the handle commands use again on every call: a word's name
+  // taken off the arguments, and the line read.
+  std::string name;
+  std::string line;
 };
 
 // The word `name` (exact look-up through the memo), or nil.
@@ -64,5 +83,8 @@ bool SecurityLevelHigh(TNuraEngine& engine);
 // Stores `value` with the type letter "s" in the variable; for "それ" the
 // result kind becomes "s" as well.
 void SetTextVariable(TNuraEngine& engine, THashNode& variable, const std::string& value);
+// The same with `value` swapped in: `value` is left holding the variable's
+// old text, so that its buffer serves again.
+void SwapTextVariable(TNuraEngine& engine, THashNode& variable, std::string& value);
 
 }  // namespace nura

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 
 #include "platform/native_path.h"
@@ -40,6 +41,7 @@ void TTextFileStream::DropBuffer() { readPos_ = endPos_ = 0; }
 int64_t TTextFileStream::SeekRaw(int64_t offset, TSeekOrigin origin) {
   const int64_t r = file_.Seek(offset, origin);
   if (r < 0) Fail("ストリームのシークエラー");
+  filePos_ = r;
   return r;
 }
 
@@ -49,7 +51,8 @@ bool TTextFileStream::Fill() {
   if (n < 0) Fail("ストリーム読み込みエラー");
   if (n == 0) return false;
   endPos_ = static_cast<size_t>(n);
-  posAfterFill_ = SeekRaw(0, TSeekOrigin::Current);
+  filePos_ += n;
+  posAfterFill_ = filePos_;
   return true;
 }
 
@@ -67,24 +70,46 @@ const std::array<uint8_t, 256> kLineBytes = [] {
   return kinds;
 }();
 
+// Eight bytes at a time: nonzero when one of them needs a look of its own,
+// 0x80 and above (the lead bytes among them) or below 0x0E (CR, LF and NUL
+// among them).
+constexpr uint64_t kEachByte = 0x0101010101010101;
+constexpr uint64_t kTopBits = 0x8080808080808080;
+bool AnyMarked(uint64_t bytes) { return ((bytes | ((bytes - 0x0E * kEachByte) & ~bytes)) & kTopBits) != 0; }
+
 }  // namespace
 
-const std::string& TTextFileStream::ReadLine() {
-  // The line goes into a buffer the stream keeps, which keeps its size
-  // from line to line.
-  std::string& line = line_;
+size_t TTextFileStream::PlainRunEnd() const {
+  size_t stop = readPos_;
+  // Whole words of plain bytes are passed at once; the bytes of a word with
+  // a marked one go one by one (a lead byte with its trail), so the scan
+  // never waits for where the mark stands.
+  size_t wordEnd = stop;
+  while (stop < endPos_) {
+    if (stop >= wordEnd && endPos_ - stop >= 8) {
+      uint64_t bytes;
+      std::memcpy(&bytes, buffer_ + stop, 8);
+      if (!AnyMarked(bytes)) {
+        stop += 8;
+        continue;
+      }
+      wordEnd = stop + 8;
+    }
+    const uint8_t kind = kLineBytes[static_cast<unsigned char>(buffer_[stop])];
+    if (kind == kPlainByte) ++stop;
+    else if (kind == kLeadByte && stop + 1 < endPos_) stop += 2;
+    else break;
+  }
+  return stop;
+}
+
+void TTextFileStream::ReadLine(std::string& line) {
   line.clear();
   auto more = [this] { return readPos_ < endPos_ || Fill(); };
   while (more()) {
     // The characters up to the line end, or up to a lead byte that ends the
     // buffer, go in at once.
-    size_t stop = readPos_;
-    while (stop < endPos_) {
-      const uint8_t kind = kLineBytes[static_cast<unsigned char>(buffer_[stop])];
-      if (kind == kPlainByte) ++stop;
-      else if (kind == kLeadByte && stop + 1 < endPos_) stop += 2;
-      else break;
-    }
+    const size_t stop = PlainRunEnd();
     line.append(buffer_ + readPos_, stop - readPos_);
     readPos_ = stop;
     if (readPos_ == endPos_) continue;
@@ -99,7 +124,6 @@ const std::string& TTextFileStream::ReadLine() {
     break;
   }
   logicalPos_ = endPos_ == 0 ? 0 : posAfterFill_ - static_cast<int64_t>(endPos_ - readPos_);
-  return line;
 }
 
 int64_t TTextFileStream::Size() {
@@ -110,7 +134,7 @@ int64_t TTextFileStream::Size() {
 
 int64_t TTextFileStream::Position() {
   // A buffer with unread bytes always comes with a logical position.
-  return logicalPos_ != 0 ? logicalPos_ : SeekRaw(0, TSeekOrigin::Current);
+  return logicalPos_ != 0 ? logicalPos_ : filePos_;
 }
 
 bool TTextFileStream::Eof() {
@@ -125,7 +149,7 @@ void TTextFileStream::Write(const std::string& bytes) {
   SeekRaw(pos, TSeekOrigin::Begin);
   size_t done = 0;
   const bool ok = file_.Write(bytes.data(), bytes.size(), done);
-  logicalPos_ = pos + static_cast<int64_t>(done);
+  filePos_ = logicalPos_ = pos + static_cast<int64_t>(done);
   if (!ok) Fail("ストリーム書き込みエラー");
 }
 
@@ -143,7 +167,7 @@ std::string TTextFileStream::Read(size_t count) {
     if (n == 0) break;
     bytes.append(chunk, static_cast<size_t>(n));
   }
-  logicalPos_ = pos + static_cast<int64_t>(bytes.size());
+  filePos_ = logicalPos_ = pos + static_cast<int64_t>(bytes.size());
   return bytes;
 }
 

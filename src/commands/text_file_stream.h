@@ -40,8 +40,14 @@ class TTextFileStream {
   TTextFileStream(const TTextFileStream&) = delete;
   TTextFileStream& operator=(const TTextFileStream&) = delete;
 
-  // The next line without its line break; valid until the next ReadLine.
-  const std::string& ReadLine();
+  // The next line without its line break into `line` (emptied first; its
+  // buffer is reused). Nothing of `line` is kept by the stream.
+  void ReadLine(std::string& line);
+  // The same into a buffer the stream keeps; valid until the next ReadLine.
+  const std::string& ReadLine() {
+    ReadLine(line_);
+    return line_;
+  }
   bool Eof();
   // Writes `text` and CR LF at the logical position.
   void WriteLine(const std::string& text);
@@ -57,6 +63,9 @@ class TTextFileStream {
 
  private:
   bool Fill();
+  // The end of the bytes from readPos_ that go into a line at once: before
+  // the first line end, or a lead byte that ends the buffer.
+  size_t PlainRunEnd() const;
   void DropBuffer();
   int64_t SeekRaw(int64_t offset, TSeekOrigin origin);
   [[noreturn]] void Fail(const char* what);
@@ -69,6 +78,9 @@ class TTextFileStream {
   size_t endPos_ = 0;   // the end of the bytes in the buffer (0: empty)
   int64_t logicalPos_ = 0;   // 0: not set, the file position counts
   int64_t posAfterFill_ = 0;
+  // The descriptor's own position, which only this stream moves: a fill
+  // advances it by the bytes read, so it is known without asking.
+  int64_t filePos_ = 0;
 };
 
 }  // namespace nura

@@ -27,6 +27,31 @@ std::string PopRawWord(TNuraEngine& engine) {
   return name;
 }
 
+namespace {
+
+// Takes the top item off unread: the stack has no such call, and Pop would
+// move the item out only to free it. The items move out and back instead,
+// a few pointers each way.
+void DropTop(TStack& stack) {
+  std::vector<std::string> items = stack.TakeAll();
+  items.pop_back();
+  stack.PutAll(std::move(items));
+}
+
+}  // namespace
+
+void PopRawWord(TNuraEngine& engine, std::string& name) {
+  TStack& args = engine.Base().args;
+  if (args.Empty()) {
+    name.clear();
+    return;
+  }
+  const std::string& raw = args.Items().back();
+  if (raw.size() >= 2 && raw.front() == '`' && raw.back() == '`') name = TNuraEngine::RawLiteralToText(raw);
+  else name.assign(raw);
+  DropTop(args);
+}
+
 NodePtr PopObject(TNuraEngine& engine, bool create) { return engine.FindObjectWord(create); }
 
 bool SubjectLeftOut(TNuraEngine& engine) { return engine.Base().implicitSubject; }
@@ -320,6 +345,15 @@ void SetNumberResult(TNuraEngine& engine, long double value) {
 
 void SetIntegerResult(TNuraEngine& engine, int64_t value) {
   engine.SetResult(std::to_string(value), "e");
+}
+
+void SetFlagResult(TNuraEngine& engine, bool on) {
+  THashNode& node = *engine.ResultNode();
+  const char digit = on ? '1' : '0';
+  if (node.value.size() == 1) node.value[0] = digit;
+  else node.value.assign(1, digit);
+  node.SetAnnotation("e");
+  engine.SetResultKind("e");
 }
 
 void SetValueOnly(TNuraEngine& engine, const std::string& value) {

@@ -38,7 +38,7 @@
 // word named by the argument); SubjectLeftOut tells whether the first one
 // was left out. Words: FindWord, WordValue, AddVariable. State kept between
 // a family's commands: FamilyState<T>(engine). Results: SetTextResult, SetNumberResult,
-// SetIntegerResult, SetValueOnly (the commands whose result keeps the type
+// SetIntegerResult, SetFlagResult, SetValueOnly (the commands whose result keeps the type
 // letter of "それ"), SetResult(engine, value, kind) for other kinds. Errors:
 // RaiseArgumentError, RaiseCommandError, RaiseScriptError (all ENura with
 // the file and line of the statement).
@@ -88,6 +88,9 @@ std::string PopRawArgument(TNuraEngine& engine);
 // The top argument unevaluated, a text in backquotes without them: the name
 // of a word, variable or object as the script wrote it.
 std::string PopRawWord(TNuraEngine& engine);
+// The same into `name`, whose buffer is reused (for a word named on every
+// pass of a loop).
+void PopRawWord(TNuraEngine& engine, std::string& name);
 // The word named by the top argument (PopRawWord, exact look-up). Absent:
 // with `create` a new empty variable at the current depth, else the error
 // "オブジェクト"%s"が特定できません。".
@@ -329,6 +332,8 @@ void SetTextResult(TNuraEngine& engine, const std::string& text);
 void SetNumberResult(TNuraEngine& engine, long double value);
 // "それ" = the decimal digits of `value`, kind "e".
 void SetIntegerResult(TNuraEngine& engine, int64_t value);
+// "それ" = "1" or "0", kind "e", written in place.
+void SetFlagResult(TNuraEngine& engine, bool on);
 // "それ" = `value`; its type letter stays as it was, and the result kind
 // (which evaluating the arguments changed) is that letter again.
 void SetValueOnly(TNuraEngine& engine, const std::string& value);

@@ -111,6 +111,99 @@ TEST_F(TextFileStreamTest, LinesAgreeWithByteAtATimeReadingAcrossBoundaries) {
   }
 }
 
+TEST_F(TextFileStreamTest, LongPlainRunsAgreeWithByteAtATimeReading) {
+  // Plain runs of many words with the odd byte that only looks special
+  // (half-width kana, 0x80, 0xFD..0xFF, control bytes, DEL) between line
+  // ends and lead bytes, at every offset within a word, and lines that
+  // pass one or more buffer fills whole.
+  std::mt19937 random(7);
+  static const char kOdd[] = {'\xA0', '\xB1', '\xDF', '\x80', '\xFD', '\xFF', '\x01', '\x09',
+                              '\x0B', '\x0C', '\x0E', '\x7F', '\x5C', '\x40'};
+  static const char kEnds[] = {'\r', '\n', '\0', '\x81', '\x9F', '\xE0', '\xFC'};
+  std::string line;
+  for (int round = 0; round < 60; ++round) {
+    const size_t size = TTextFileStream::kBufferSize * (1 + round % 3) + random() % 64;
+    const unsigned sparse = 2 + static_cast<unsigned>(round % 5) * 40;  // one end in about this many
+    std::string bytes(size, 'a');
+    for (char& c : bytes) {
+      c = static_cast<char>('0' + random() % 64);
+      if (random() % 16 == 0) c = kOdd[random() % sizeof kOdd];
+      if (random() % sparse == 0) c = kEnds[random() % sizeof kEnds];
+    }
+    if (round % 7 == 0) bytes.back() = '\x82';  // a lead byte as the file's last
+    Write(bytes);
+    TTextFileStream s(path, kOpenRead);
+    line = "left over";
+    size_t at = 0;
+    while (at < bytes.size()) {
+      ASSERT_FALSE(s.Eof()) << round << " at " << at;
+      const std::string expected = SimpleReadLine(bytes, at);
+      s.ReadLine(line);
+      ASSERT_EQ(line, expected) << round << " at " << at;
+      ASSERT_EQ(s.Position(), static_cast<int64_t>(at)) << round;
+    }
+    EXPECT_TRUE(s.Eof()) << round;
+    s.ReadLine(line);
+    EXPECT_EQ(line, "");
+  }
+}
+
+// Reads, writes, seeks and raw reads in random order against the same
+// operations on the bytes in memory: the position the script sees, the
+// end, and the file's content agree after each.
+TEST_F(TextFileStreamTest, MixedOperationsAgreeWithTheBytesInMemory) {
+  std::mt19937 random(11);
+  static const char kBytes[] = {'a', 'b', '\r', '\n', '\0', '\x83', '\x5C', ' '};
+  auto randomText = [&](size_t n) {
+    std::string text;
+    for (size_t i = 0; i < n; ++i) text += kBytes[random() % sizeof kBytes];
+    return text;
+  };
+  for (int round = 0; round < 12; ++round) {
+    std::string bytes = randomText(TTextFileStream::kBufferSize * 2 + random() % 300);
+    Write(bytes);
+    TTextFileStream s(path, kOpenReadWrite);
+    size_t at = 0;
+    // Writing at `at` past the end leaves a gap of zero bytes.
+    auto put = [&](const std::string& text) {
+      if (bytes.size() < at + text.size()) bytes.resize(at + text.size(), '\0');
+      bytes.replace(at, text.size(), text);
+      at += text.size();
+    };
+    for (int step = 0; step < 400; ++step) {
+      const unsigned op = random() % 10;
+      if (op < 5) {
+        const std::string expected = SimpleReadLine(bytes, at);
+        ASSERT_EQ(s.ReadLine(), expected) << round << " step " << step;
+      } else if (op == 5) {
+        at = random() % (bytes.size() + 8);
+        ASSERT_EQ(s.Seek(static_cast<int64_t>(at), TSeekOrigin::Begin), static_cast<int64_t>(at));
+      } else if (op == 6) {
+        const int64_t back = -static_cast<int64_t>(random() % std::min<size_t>(bytes.size(), 5000));
+        at = bytes.size() + static_cast<size_t>(back);
+        ASSERT_EQ(s.Seek(back, TSeekOrigin::End), static_cast<int64_t>(at));
+      } else if (op == 7) {
+        const size_t n = random() % 5000;
+        const std::string expected = at < bytes.size() ? bytes.substr(at, n) : "";
+        ASSERT_EQ(s.Read(n), expected) << round << " step " << step;
+        at += expected.size();
+      } else if (op == 8) {
+        const std::string text = randomText(random() % 40);
+        s.Write(text);
+        put(text);
+      } else {
+        const std::string text = randomText(random() % 10);
+        s.WriteLine(text);
+        put(text + "\r\n");
+      }
+      ASSERT_EQ(s.Position(), static_cast<int64_t>(at)) << round << " step " << step << " op " << op;
+      ASSERT_EQ(s.Eof(), at >= bytes.size()) << round << " step " << step;
+      ASSERT_EQ(s.Size(), static_cast<int64_t>(bytes.size()));
+    }
+    EXPECT_EQ(Content(), bytes) << round;
+  }
+}
+
 TEST_F(TextFileStreamTest, WritesGoWhereTheScriptStands) {
   Write("one\r\ntwo\r\nthree\r\n");
   TTextFileStream s(path, kOpenReadWrite);
