@@ -27,19 +27,6 @@ std::string PopRawWord(TNuraEngine& engine) {
   return name;
 }
 
-namespace {
-
-// Takes the top item off unread: the stack has no such call, and Pop would
-// move the item out only to free it. The items move out and back instead,
-// a few pointers each way.
-void DropTop(TStack& stack) {
-  std::vector<std::string> items = stack.TakeAll();
-  items.pop_back();
-  stack.PutAll(std::move(items));
-}
-
-}  // namespace
-
 void PopRawWord(TNuraEngine& engine, std::string& name) {
   TStack& args = engine.Base().args;
   if (args.Empty()) {
@@ -49,7 +36,7 @@ void PopRawWord(TNuraEngine& engine, std::string& name) {
   const std::string& raw = args.Items().back();
   if (raw.size() >= 2 && raw.front() == '`' && raw.back() == '`') name = TNuraEngine::RawLiteralToText(raw);
   else name.assign(raw);
-  DropTop(args);
+  args.Drop();
 }
 
 NodePtr PopObject(TNuraEngine& engine, bool create) { return engine.FindObjectWord(create); }

@@ -10,6 +10,7 @@
 // numbers, groups, hash elements, loops, conditions, the call form, a
 // te-form command that runs at once, "そして") keeps being read each time.
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 #include "engine/binding.h"
@@ -84,22 +85,18 @@ namespace {
 // few characters: those are copied as bytes, without the string machinery.
 class TWordCopy {
  public:
-  explicit TWordCopy(const std::string& word) {
-    if (word.size() <= TShortText::kMaxSize) {
-      bytes_ = TShortText::Of(word);
+  explicit TWordCopy(const std::string& word) : size_(word.size()) {
+    if (size_ <= sizeof(bytes_)) {
+      std::memcpy(bytes_, word.data(), size_);
     } else {
       long_ = word;
     }
   }
-  std::string Text() const {
-    if (long_) return *long_;
-    std::string text;
-    bytes_.WriteTo(text);
-    return text;
-  }
+  std::string Text() const { return long_ ? *long_ : std::string(bytes_, size_); }
 
  private:
-  TShortText bytes_;
+  char bytes_[48];
+  size_t size_;
   std::optional<std::string> long_;
 };
 

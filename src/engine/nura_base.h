@@ -30,6 +30,10 @@ class TStack {
   void Push(const std::string& s) { items_.push_back(s); }
   void Push(std::string&& s) { items_.push_back(std::move(s)); }
   std::string Pop();
+  // Takes the top item off unread.
+  void Drop() {
+    if (!items_.empty()) items_.pop_back();
+  }
   std::string Shift();
   std::string GetItem(int i) const;
   int Count() const { return static_cast<int>(items_.size()); }
