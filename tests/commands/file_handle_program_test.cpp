@@ -128,5 +128,27 @@ TEST_F(HandleProgram, LinesGoToTheResultReadOnlyWordsAndTheHandleItself) {
             "[エラー] test.nrs(9行目): ファイル\"ハンドル:H\"が、ありません。\r\n");
 }
 
+// A text to be written is evaluated as the arguments are bound, before the
+// handler looks up its handle: code it runs may close the handle, which
+// then counts as gone.
+TEST_F(HandleProgram, ATextWhoseEvaluationClosesTheHandleWritesNothing) {
+  const std::string d = File("d.txt", "abc\r\n");
+  ASSERT_TRUE(RunHere("Hで「" + d + "」のハンドルを開く\n"
+                  "「{閉()}XYZ」をHのハンドルへ一行書く\n"
+                  "Hで「" + d + "」のハンドルを開く\n"
+                  "「{閉()}XYZ」をHに3つハンドルにバイナリを書く\n"
+                  "Hで「" + d + "」のハンドルを開く\n"
+                  "「Q」をHのハンドルへ一行書く\n"
+                  "Hのハンドルを閉じる\n"
+                  "終わる\n"
+                  "*閉\n"
+                  "Hのハンドルを閉じる\n"
+                  "戻る\n"))
+      << prepareError;
+  EXPECT_EQ(Log(), "[エラー] test.nrs(2行目): ファイル\"ハンドル:H\"が、ありません。\r\n");
+  std::ifstream in(folder + "/d.txt", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "Q\r\n\r\n");
+}
+
 }  // namespace
 }  // namespace nura::test
