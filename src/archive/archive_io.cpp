@@ -8,6 +8,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <filesystem>
 #include <map>
 #include <ostream>
+#include <random>
 #include <set>
 #include <streambuf>
 #include <system_error>
@@ -501,12 +503,15 @@ class TMemberSaves {
     if (folder.exists) RemoveStaleTemporariesOf(full, folder.device, folder.inode);
     else RemoveStaleTemporariesOf(full);
     std::string temp = full + ".tmpXXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    struct archive_entry* entry = reader.Entry();
+    const mode_t mode = archive_entry_perm(entry) & 0777 & ~umask_;
+    // Where the umask alone shapes a new file's permissions, the file is
+    // made with them; elsewhere it is made private and given them after.
+    const int fd = folder.umaskShapes ? CreateTemporary(temp, mode) : ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
       error = std::strerror(errno);
       return false;
     }
-    struct archive_entry* entry = reader.Entry();
     int failure = 0;
     // The file lies on its folder's file system.
     struct stat st {};
@@ -525,8 +530,8 @@ class TMemberSaves {
       return false;
     });
     const struct timespec times[2] = {{0, UTIME_NOW}, {static_cast<time_t>(archive_entry_mtime(entry)), 0}};
-    const mode_t mode = archive_entry_perm(entry) & 0777 & ~umask_;
-    if (read && failure == 0 && (::fchmod(fd, mode) != 0 || ::futimens(fd, times) != 0)) failure = errno;
+    if (read && failure == 0 && ((!folder.umaskShapes && ::fchmod(fd, mode) != 0) || ::futimens(fd, times) != 0))
+      failure = errno;
     if (!handle && ::close(fd) != 0 && failure == 0) failure = errno;
     if (!read || failure != 0) {
       error = failure != 0 ? std::strerror(failure) : reader.Error();
@@ -610,7 +615,8 @@ class TMemberSaves {
     bool exists = false;
     dev_t device = 0;
     ino_t inode = 0;
-    bool grouped = false;  // files in it may wait
+    bool grouped = false;      // files in it may wait
+    bool umaskShapes = false;  // a new file's permissions are those asked for under the umask
   };
   // Sets and maps of strings that are looked up by a part of another.
   struct THash {
@@ -670,8 +676,34 @@ class TMemberSaves {
          fsInfo.f_type == TMPFS_MAGIC) &&
         (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 || errno == ENOTTY) && !(flags & FS_CASEFOLD_FL);
     folder.grouped = tellsNamesApart;
+    // A default ACL would shape them instead.
+    folder.umaskShapes = ::fgetxattr(fd, "system.posix_acl_default", nullptr, 0) < 0 &&
+                         (errno == ENODATA || errno == EOPNOTSUPP);
     ::close(fd);
     return folder;
+  }
+
+  // Makes the file `temp`, whose name ends in "XXXXXX", under a free name
+  // with those six characters chosen as mkostemp chooses them, with
+  // `mode` under the umask; its descriptor, or -1 with errno. Names are
+  // drawn from a generator seeded from the system's entropy, seeded afresh
+  // after a name that is taken.
+  int CreateTemporary(std::string& temp, mode_t mode) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const size_t at = temp.size() - 6;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      if (!seeded_) {
+        std::random_device device;
+        names_.seed((uint64_t{device()} << 32) | device());
+        seeded_ = true;
+      }
+      uint64_t bits = names_();
+      for (size_t i = at; i < temp.size(); ++i, bits /= 62) temp[i] = kLetters[bits % 62];
+      const int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+      if (fd >= 0 || errno != EEXIST) return fd;
+      seeded_ = false;
+    }
+    return -1;
   }
 
   mode_t umask_ = 0;
@@ -679,6 +711,8 @@ class TMemberSaves {
   TNames waiting_;  // the group's files by Key
   TNames paths_;    // and by path
   std::string key_;
+  std::mt19937_64 names_;  // of the temporary files
+  bool seeded_ = false;
   uint64_t bytes_ = 0;
   bool alone_ = false;
   std::map<dev_t, int> devices_;  // a file of the group on each file system
