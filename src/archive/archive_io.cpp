@@ -355,11 +355,12 @@ bool ResolvesOutside(const fs::path& root, const std::string& relative, const st
   return rel.empty() || *rel.begin() == "..";
 }
 
-// What to do with a member whose target exists: false skips it.
+// What to do with a member whose target exists: false skips it. The
+// target is looked up as `name` at the folder descriptor `at` when given.
 bool PrepareTarget(const TExtractRequest& request, const TMember& member, std::string& full,
-                   std::string& messages) {
+                   std::string& messages, int at = AT_FDCWD, const char* name = nullptr) {
   struct stat st {};
-  if (member.folder || ::lstat(full.c_str(), &st) != 0) return true;
+  if (member.folder || ::fstatat(at, name ? name : full.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return true;
   switch (request.overwrite) {
     case TOverwrite::Skip:
       AddMessage(messages, member.name + ": 既にあるので展開しませんでした。");
@@ -472,6 +473,7 @@ class TMemberSaves {
     std::string messages;
     int result = kArcOk;
     PutInPlace(messages, result);
+    ForgetFolders();
   }
   TMemberSaves(const TMemberSaves&) = delete;
   TMemberSaves& operator=(const TMemberSaves&) = delete;
@@ -491,7 +493,24 @@ class TMemberSaves {
 
   // What is known of the folders is read again after a member other than a
   // regular file is extracted.
-  void ForgetFolders() { folders_.clear(); }
+  void ForgetFolders() {
+    for (const auto& [name, folder] : folders_) {
+      if (folder.fd >= 0) ::close(folder.fd);
+    }
+    folders_.clear();
+    heldFolders_ = 0;
+  }
+
+  // As TFolderDescriptor::At for the file `full`, with the descriptor of
+  // its folder when that is known and held open.
+  int At(const std::string& full, const char*& name) {
+    const size_t slash = full.rfind('/');
+    const auto known = folders_.find(FolderPart(full, slash));
+    name = full.c_str();
+    if (known == folders_.end() || known->second.fd < 0) return AT_FDCWD;
+    name += slash + 1;
+    return known->second.fd;
+  }
 
   // Saves the current member of `reader` beside `full`; false with the
   // reason in `error`. `name` and the length of `messages` are kept for a
@@ -507,7 +526,8 @@ class TMemberSaves {
     const mode_t mode = archive_entry_perm(entry) & 0777 & ~umask_;
     // Where the umask alone shapes a new file's permissions, the file is
     // made with them; elsewhere it is made private and given them after.
-    const int fd = folder.umaskShapes ? CreateTemporary(temp, mode) : ::mkostemp(temp.data(), O_CLOEXEC);
+    const int fd = folder.umaskShapes ? CreateTemporary(folder.fd, temp, slash + 1, mode)
+                                      : ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
       error = std::strerror(errno);
       return false;
@@ -540,7 +560,7 @@ class TMemberSaves {
     }
     if (folder.exists) waiting_.emplace(Key(folder, NamePart(full, slash)));
     paths_.insert(full);
-    group_.push_back({std::move(temp), name, messages.size(), handle ? fd : -1});
+    group_.push_back({std::move(temp), slash + 1, folder.fd, name, messages.size(), handle ? fd : -1});
     alone_ = !folder.grouped;
     return true;
   }
@@ -565,20 +585,26 @@ class TMemberSaves {
     }
     devices_.clear();
     if (group_.empty()) return true;
-    std::set<std::string, std::less<>> folders;
+    std::set<std::string, std::less<>> folders;  // by name, those not held open
+    std::set<int> held;
     std::string target;
     size_t placed = 0;
     for (; placed < group_.size() && failure == 0; ++placed) {
       const TWaiting& w = group_[placed];
-      target.assign(w.temp, 0, w.temp.size() - kTempSuffix);
-      if (::rename(w.temp.c_str(), target.c_str()) != 0) {
+      const size_t from = w.folder >= 0 ? w.nameAt : 0;
+      target.assign(w.temp, from, w.temp.size() - kTempSuffix - from);
+      const char* temp = w.temp.c_str() + from;
+      if (::renameat(w.folder >= 0 ? w.folder : AT_FDCWD, temp, w.folder >= 0 ? w.folder : AT_FDCWD,
+                     target.c_str()) != 0) {
         failure = errno;
         break;
       }
-      const std::string_view folder = FolderPart(target, target.rfind('/'));
-      if (folders.find(folder) == folders.end()) folders.emplace(folder);
+      const std::string_view folder = FolderPart(w.temp, w.nameAt - 1);
+      if (w.folder >= 0) held.insert(w.folder);
+      else if (folders.find(folder) == folders.end()) folders.emplace(folder);
     }
     // The renames reach the disk with their folders.
+    for (const int fd : held) ::fsync(fd);
     for (const std::string& folder : folders) {
       const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       if (fd < 0) continue;
@@ -604,9 +630,12 @@ class TMemberSaves {
   static constexpr size_t kGroupFiles = 1000;
   static constexpr uint64_t kGroupBytes = uint64_t{64} << 20;
   static constexpr size_t kTempSuffix = 10;  // ".tmpXXXXXX"
+  static constexpr int kHeldFolders = 64;    // folders held open at most
 
   struct TWaiting {
-    std::string temp;  // the target's name with kTempSuffix more
+    std::string temp;  // the target's path with kTempSuffix more
+    size_t nameAt;     // where its name starts in it
+    int folder;        // the descriptor of its folder, else -1
     std::string name;  // the member's
     size_t messages;   // the length of the messages when it was saved
     int fd;            // open as its file system's handle, else -1
@@ -617,6 +646,7 @@ class TMemberSaves {
     ino_t inode = 0;
     bool grouped = false;      // files in it may wait
     bool umaskShapes = false;  // a new file's permissions are those asked for under the umask
+    int fd = -1;               // held open, for the files saved in it
   };
   // Sets and maps of strings that are looked up by a part of another.
   struct THash {
@@ -679,16 +709,22 @@ class TMemberSaves {
     // A default ACL would shape them instead.
     folder.umaskShapes = ::fgetxattr(fd, "system.posix_acl_default", nullptr, 0) < 0 &&
                          (errno == ENODATA || errno == EOPNOTSUPP);
-    ::close(fd);
+    if (heldFolders_ < kHeldFolders) {
+      folder.fd = fd;
+      ++heldFolders_;
+    } else {
+      ::close(fd);
+    }
     return folder;
   }
 
   // Makes the file `temp`, whose name ends in "XXXXXX", under a free name
   // with those six characters chosen as mkostemp chooses them, with
-  // `mode` under the umask; its descriptor, or -1 with errno. Names are
-  // drawn from a generator seeded from the system's entropy, seeded afresh
-  // after a name that is taken.
-  int CreateTemporary(std::string& temp, mode_t mode) {
+  // `mode` under the umask; its descriptor, or -1 with errno. It is made
+  // as its name (from `nameAt`) in the folder `folder` when that is open.
+  // Names are drawn from a generator seeded from the system's entropy,
+  // seeded afresh after a name that is taken.
+  int CreateTemporary(int folder, std::string& temp, size_t nameAt, mode_t mode) {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     const size_t at = temp.size() - 6;
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -699,7 +735,8 @@ class TMemberSaves {
       }
       uint64_t bits = names_();
       for (size_t i = at; i < temp.size(); ++i, bits /= 62) temp[i] = kLetters[bits % 62];
-      const int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+      const int fd = ::openat(folder >= 0 ? folder : AT_FDCWD, temp.c_str() + (folder >= 0 ? nameAt : 0),
+                              O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
       if (fd >= 0 || errno != EEXIST) return fd;
       seeded_ = false;
     }
@@ -711,6 +748,7 @@ class TMemberSaves {
   TNames waiting_;  // the group's files by Key
   TNames paths_;    // and by path
   std::string key_;
+  int heldFolders_ = 0;
   std::mt19937_64 names_;  // of the temporary files
   bool seeded_ = false;
   uint64_t bytes_ = 0;
@@ -829,7 +867,9 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
       result = kArcErrorNotFileName;
       continue;
     }
-    if (!PrepareTarget(request, member, full, messages)) continue;
+    const char* name = nullptr;
+    const int at = saves.At(full, name);
+    if (!PrepareTarget(request, member, full, messages, at, name)) continue;
     if (ReportMember(request, member, full)) {
       result = kArcErrorUserCancel;
       break;
