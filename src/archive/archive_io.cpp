@@ -518,7 +518,7 @@ class TMemberSaves {
   bool Save(TArchiveReader& reader, const std::string& full, const std::string& name,
             const std::string& messages, std::string& error) {
     const size_t slash = full.rfind('/');
-    const TFolder folder = FolderOf(FolderPart(full, slash), true);
+    const TFolder folder = HeldFolder(FolderPart(full, slash));
     if (folder.exists) RemoveStaleTemporariesOf(full, folder.device, folder.inode);
     else RemoveStaleTemporariesOf(full);
     std::string temp = full + ".tmpXXXXXX";
@@ -675,7 +675,28 @@ class TMemberSaves {
     return key_;
   }
 
-  // The folder, made first when `make`.
+  // The folder of a file to be saved, made first when missing, and held
+  // open when it can be. Only a folder on the way to a member that passed
+  // the checks is held: one looked up before (for Waiting) may have been
+  // reached through a link that a later member replaced, and is read again
+  // when it is not the folder now there.
+  const TFolder& HeldFolder(std::string_view name) {
+    const TFolder& known = FolderOf(name, true);
+    if (!known.exists || known.fd >= 0 || heldFolders_ >= kHeldFolders) return known;
+    TFolder& folder = folders_.find(name)->second;
+    const int fd = ::open(std::string(name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+      if (fd >= 0) ::close(fd);
+      return folder;
+    }
+    if (st.st_dev != folder.device || st.st_ino != folder.inode) Read(fd, st, folder);
+    folder.fd = fd;
+    ++heldFolders_;
+    return folder;
+  }
+
+  // The folder, made first when `make` (then held open when it can be).
   const TFolder& FolderOf(std::string_view name, bool make) {
     const auto known = folders_.find(name);
     if (known != folders_.end() && (known->second.exists || !make)) return known->second;
@@ -695,6 +716,18 @@ class TMemberSaves {
       static const TFolder kMissing;
       return make ? kMissing : folder;
     }
+    Read(fd, st, folder);
+    if (make && heldFolders_ < kHeldFolders) {
+      folder.fd = fd;
+      ++heldFolders_;
+    } else {
+      ::close(fd);
+    }
+    return folder;
+  }
+
+  // What `folder` is, from its open descriptor and status.
+  static void Read(int fd, const struct stat& st, TFolder& folder) {
     folder.exists = true;
     folder.device = st.st_dev;
     folder.inode = st.st_ino;
@@ -709,13 +742,6 @@ class TMemberSaves {
     // A default ACL would shape them instead.
     folder.umaskShapes = ::fgetxattr(fd, "system.posix_acl_default", nullptr, 0) < 0 &&
                          (errno == ENODATA || errno == EOPNOTSUPP);
-    if (heldFolders_ < kHeldFolders) {
-      folder.fd = fd;
-      ++heldFolders_;
-    } else {
-      ::close(fd);
-    }
-    return folder;
   }
 
   // Makes the file `temp`, whose name ends in "XXXXXX", under a free name
