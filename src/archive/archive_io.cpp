@@ -8,6 +8,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <filesystem>
 #include <map>
 #include <ostream>
+#include <random>
 #include <set>
 #include <streambuf>
 #include <system_error>
@@ -234,15 +236,16 @@ bool HasDriveLetter(const std::string& n) {
          ((n[0] >= 'A' && n[0] <= 'Z') || (n[0] >= 'a' && n[0] <= 'z'));
 }
 
-// The member's path below the destination.
-TNameCheck CheckMemberName(std::string name, std::string& relative) {
-  for (char& c : name) {
-    if (c == '\\') c = '/';
-  }
+// The member's path below the destination, its components taken in place
+// (this runs for every member).
+TNameCheck CheckMemberName(const std::string& name, std::string& relative) {
   if (name.empty()) return TNameCheck::Skip;
-  if (name[0] == '/' || HasDriveLetter(name)) return TNameCheck::Refused;
+  if (name[0] == '/' || name[0] == '\\' || HasDriveLetter(name)) return TNameCheck::Refused;
   relative.clear();
-  for (const std::string& part : Components(name)) {
+  for (size_t start = 0; start <= name.size();) {
+    const size_t end = std::min(name.find_first_of("/\\", start), name.size());
+    const std::string_view part(name.data() + start, end - start);
+    start = end + 1;
     if (part == "..") return TNameCheck::Refused;
     if (part.empty() || part == ".") continue;
     if (!relative.empty()) relative += '/';
@@ -315,13 +318,26 @@ void AddMessage(std::string& messages, const std::string& utf8) {
   messages += Utf8ToSjis(utf8) + "\r\n";
 }
 
+// The native path of `relative` below `folder`, as fs::path's "/" joins them.
+std::string Below(const std::string& folder, std::string_view relative) {
+  std::string path;
+  path.reserve(folder.size() + 1 + relative.size());
+  path = folder;
+  if (!path.empty() && path.back() != '/') path += '/';
+  path += relative;
+  return path;
+}
+
 // True when a folder on the way from the destination to the member is a
 // symbolic link (made by an earlier member or found there).
-bool PassesThroughLink(const fs::path& root, const std::string& relative) {
-  fs::path at = root;
-  const std::vector<std::string> parts = Components(relative);
-  for (size_t i = 0; i + 1 < parts.size(); ++i) {
-    at /= parts[i];
+bool PassesThroughLink(const std::string& root, const std::string& relative) {
+  size_t slash = relative.find('/');
+  if (slash == std::string::npos) return false;
+  std::string at = Below(root, "");
+  const size_t base = at.size();
+  for (; slash != std::string::npos; slash = relative.find('/', slash + 1)) {
+    at.resize(base);
+    at.append(relative, 0, slash);
     struct stat st {};
     if (::lstat(at.c_str(), &st) != 0) return false;
     if (S_ISLNK(st.st_mode)) return true;
@@ -339,11 +355,12 @@ bool ResolvesOutside(const fs::path& root, const std::string& relative, const st
   return rel.empty() || *rel.begin() == "..";
 }
 
-// What to do with a member whose target exists: false skips it.
+// What to do with a member whose target exists: false skips it. The
+// target is looked up as `name` at the folder descriptor `at` when given.
 bool PrepareTarget(const TExtractRequest& request, const TMember& member, std::string& full,
-                   std::string& messages) {
+                   std::string& messages, int at = AT_FDCWD, const char* name = nullptr) {
   struct stat st {};
-  if (member.folder || ::lstat(full.c_str(), &st) != 0) return true;
+  if (member.folder || ::fstatat(at, name ? name : full.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return true;
   switch (request.overwrite) {
     case TOverwrite::Skip:
       AddMessage(messages, member.name + ": 既にあるので展開しませんでした。");
@@ -411,7 +428,7 @@ int PlaceStagedMember(const TExtractRequest& request, const fs::path& root, cons
   struct stat st {};
   const bool plain = ::lstat(source.c_str(), &st) == 0 &&
                      (member.folder ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode) && st.st_nlink == 1);
-  if (!plain || PassesThroughLink(staging, staged.staged) || PassesThroughLink(root, relative)) {
+  if (!plain || PassesThroughLink(staging, staged.staged) || PassesThroughLink(root.string(), relative)) {
     AddMessage(messages, member.name + ": 展開先の外を指すか特殊なファイルなので展開しませんでした。");
     return kArcErrorNotFileName;
   }
@@ -456,6 +473,7 @@ class TMemberSaves {
     std::string messages;
     int result = kArcOk;
     PutInPlace(messages, result);
+    ForgetFolders();
   }
   TMemberSaves(const TMemberSaves&) = delete;
   TMemberSaves& operator=(const TMemberSaves&) = delete;
@@ -464,37 +482,56 @@ class TMemberSaves {
   // the group.
   bool Waiting(const std::string& root, const std::string& full) {
     if (group_.empty()) return false;
-    const fs::path target(full);
-    const TFolder& folder = FolderOf(target.parent_path().string(), false);
-    if (folder.exists && waiting_.count(Key(folder, target.filename().string()))) return true;
-    for (size_t slash = full.find('/', root.size() + 1); slash != std::string::npos;
-         slash = full.find('/', slash + 1)) {
-      if (paths_.count(full.substr(0, slash))) return true;
+    const size_t slash = full.rfind('/');
+    const TFolder& folder = FolderOf(FolderPart(full, slash), false);
+    if (folder.exists && waiting_.count(Key(folder, NamePart(full, slash)))) return true;
+    for (size_t at = full.find('/', root.size() + 1); at != std::string::npos; at = full.find('/', at + 1)) {
+      if (paths_.count(std::string_view(full).substr(0, at))) return true;
     }
     return false;
   }
 
   // What is known of the folders is read again after a member other than a
   // regular file is extracted.
-  void ForgetFolders() { folders_.clear(); }
+  void ForgetFolders() {
+    for (const auto& [name, folder] : folders_) {
+      if (folder.fd >= 0) ::close(folder.fd);
+    }
+    folders_.clear();
+    heldFolders_ = 0;
+  }
+
+  // As TFolderDescriptor::At for the file `full`, with the descriptor of
+  // its folder when that is known and held open.
+  int At(const std::string& full, const char*& name) {
+    const size_t slash = full.rfind('/');
+    const auto known = folders_.find(FolderPart(full, slash));
+    name = full.c_str();
+    if (known == folders_.end() || known->second.fd < 0) return AT_FDCWD;
+    name += slash + 1;
+    return known->second.fd;
+  }
 
   // Saves the current member of `reader` beside `full`; false with the
   // reason in `error`. `name` and the length of `messages` are kept for a
   // failure when the group is put in place.
   bool Save(TArchiveReader& reader, const std::string& full, const std::string& name,
             const std::string& messages, std::string& error) {
-    const fs::path target(full);
-    const std::string folderName = target.parent_path().string();
-    const TFolder folder = FolderOf(folderName, true);
+    const size_t slash = full.rfind('/');
+    const TFolder folder = HeldFolder(FolderPart(full, slash));
     if (folder.exists) RemoveStaleTemporariesOf(full, folder.device, folder.inode);
     else RemoveStaleTemporariesOf(full);
     std::string temp = full + ".tmpXXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    struct archive_entry* entry = reader.Entry();
+    const mode_t mode = archive_entry_perm(entry) & 0777 & ~umask_;
+    // Where the umask alone shapes a new file's permissions, the file is
+    // made with them; elsewhere it is made private and given them after.
+    const int fd = folder.umaskShapes ? CreateTemporary(folder.fd, temp, slash + 1, mode)
+                                      : ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
       error = std::strerror(errno);
       return false;
     }
-    struct archive_entry* entry = reader.Entry();
     int failure = 0;
     // The file lies on its folder's file system.
     struct stat st {};
@@ -513,17 +550,17 @@ class TMemberSaves {
       return false;
     });
     const struct timespec times[2] = {{0, UTIME_NOW}, {static_cast<time_t>(archive_entry_mtime(entry)), 0}};
-    const mode_t mode = archive_entry_perm(entry) & 0777 & ~umask_;
-    if (read && failure == 0 && (::fchmod(fd, mode) != 0 || ::futimens(fd, times) != 0)) failure = errno;
+    if (read && failure == 0 && ((!folder.umaskShapes && ::fchmod(fd, mode) != 0) || ::futimens(fd, times) != 0))
+      failure = errno;
     if (!handle && ::close(fd) != 0 && failure == 0) failure = errno;
     if (!read || failure != 0) {
       error = failure != 0 ? std::strerror(failure) : reader.Error();
       ::unlink(temp.c_str());
       return false;
     }
-    group_.push_back({temp, full, name, messages.size(), handle ? fd : -1});
-    if (folder.exists) waiting_.insert(Key(folder, target.filename().string()));
+    if (folder.exists) waiting_.emplace(Key(folder, NamePart(full, slash)));
     paths_.insert(full);
+    group_.push_back({std::move(temp), slash + 1, folder.fd, name, messages.size(), handle ? fd : -1});
     alone_ = !folder.grouped;
     return true;
   }
@@ -548,19 +585,28 @@ class TMemberSaves {
     }
     devices_.clear();
     if (group_.empty()) return true;
-    std::set<std::string> folders;
+    std::set<std::string, std::less<>> folders;  // by name, those not held open
+    std::set<int> held;
+    std::string target;
     size_t placed = 0;
     for (; placed < group_.size() && failure == 0; ++placed) {
       const TWaiting& w = group_[placed];
-      if (::rename(w.temp.c_str(), w.target.c_str()) != 0) {
+      const size_t from = w.folder >= 0 ? w.nameAt : 0;
+      target.assign(w.temp, from, w.temp.size() - kTempSuffix - from);
+      const char* temp = w.temp.c_str() + from;
+      if (::renameat(w.folder >= 0 ? w.folder : AT_FDCWD, temp, w.folder >= 0 ? w.folder : AT_FDCWD,
+                     target.c_str()) != 0) {
         failure = errno;
         break;
       }
-      folders.insert(fs::path(w.target).parent_path().string());
+      const std::string_view folder = FolderPart(w.temp, w.nameAt - 1);
+      if (w.folder >= 0) held.insert(w.folder);
+      else if (folders.find(folder) == folders.end()) folders.emplace(folder);
     }
     // The renames reach the disk with their folders.
+    for (const int fd : held) ::fsync(fd);
     for (const std::string& folder : folders) {
-      const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       if (fd < 0) continue;
       ::fsync(fd);
       ::close(fd);
@@ -583,44 +629,105 @@ class TMemberSaves {
  private:
   static constexpr size_t kGroupFiles = 1000;
   static constexpr uint64_t kGroupBytes = uint64_t{64} << 20;
+  static constexpr size_t kTempSuffix = 10;  // ".tmpXXXXXX"
+  static constexpr int kHeldFolders = 64;    // folders held open at most
 
   struct TWaiting {
-    std::string temp, target, name;
-    size_t messages;  // the length of the messages when it was saved
-    int fd;           // open as its file system's handle, else -1
+    std::string temp;  // the target's path with kTempSuffix more
+    size_t nameAt;     // where its name starts in it
+    int folder;        // the descriptor of its folder, else -1
+    std::string name;  // the member's
+    size_t messages;   // the length of the messages when it was saved
+    int fd;            // open as its file system's handle, else -1
   };
   struct TFolder {
     bool exists = false;
     dev_t device = 0;
     ino_t inode = 0;
-    bool grouped = false;  // files in it may wait
+    bool grouped = false;      // files in it may wait
+    bool umaskShapes = false;  // a new file's permissions are those asked for under the umask
+    int fd = -1;               // held open, for the files saved in it
   };
+  // Sets and maps of strings that are looked up by a part of another.
+  struct THash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+  };
+  using TNames = std::unordered_set<std::string, THash, std::equal_to<>>;
 
-  // A file by its folder's identity, so a folder reached by two paths (a
-  // bind mount) holds one file of a name.
-  static std::string Key(const TFolder& folder, const std::string& name) {
-    return std::to_string(folder.device) + ":" + std::to_string(folder.inode) + "/" + name;
+  // The folder part of a path whose last "/" is at `slash`, as
+  // fs::path::parent_path gives it.
+  static std::string_view FolderPart(const std::string& path, size_t slash) {
+    if (slash == std::string::npos) return {};
+    return std::string_view(path).substr(0, slash == 0 ? 1 : slash);
+  }
+  static std::string_view NamePart(const std::string& path, size_t slash) {
+    return std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
   }
 
-  // The folder, made first when `make`.
-  const TFolder& FolderOf(const std::string& name, bool make) {
+  // A file by its folder's identity, so a folder reached by two paths (a
+  // bind mount) holds one file of a name. Built in one buffer, which the
+  // look-ups use as it is.
+  const std::string& Key(const TFolder& folder, std::string_view name) {
+    key_.assign(reinterpret_cast<const char*>(&folder.device), sizeof folder.device);
+    key_.append(reinterpret_cast<const char*>(&folder.inode), sizeof folder.inode);
+    key_.append(name);
+    return key_;
+  }
+
+  // The folder of a file to be saved, made first when missing, and held
+  // open when it can be. Only a folder on the way to a member that passed
+  // the checks is held: one looked up before (for Waiting) may have been
+  // reached through a link that a later member replaced, and is read again
+  // when it is not the folder now there.
+  const TFolder& HeldFolder(std::string_view name) {
+    const TFolder& known = FolderOf(name, true);
+    if (!known.exists || known.fd >= 0 || heldFolders_ >= kHeldFolders) return known;
+    TFolder& folder = folders_.find(name)->second;
+    const int fd = ::open(std::string(name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+      if (fd >= 0) ::close(fd);
+      return folder;
+    }
+    if (st.st_dev != folder.device || st.st_ino != folder.inode) Read(fd, st, folder);
+    folder.fd = fd;
+    ++heldFolders_;
+    return folder;
+  }
+
+  // The folder, made first when `make` (then held open when it can be).
+  const TFolder& FolderOf(std::string_view name, bool make) {
     const auto known = folders_.find(name);
     if (known != folders_.end() && (known->second.exists || !make)) return known->second;
+    const std::string path(name);
     if (make) {
       std::error_code ec;
-      fs::create_directories(name, ec);
+      fs::create_directories(path, ec);
     }
-    TFolder& folder = folders_[name];
+    TFolder& folder = folders_[path];
     folder = TFolder{};
-    const int fd = ::open(name.empty() ? "." : name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0) {
       if (fd >= 0) ::close(fd);
       // Not known to exist: asked again when a member is saved into it.
-      if (make) folders_.erase(name);
+      if (make) folders_.erase(path);
       static const TFolder kMissing;
       return make ? kMissing : folder;
     }
+    Read(fd, st, folder);
+    if (make && heldFolders_ < kHeldFolders) {
+      folder.fd = fd;
+      ++heldFolders_;
+    } else {
+      ::close(fd);
+    }
+    return folder;
+  }
+
+  // What `folder` is, from its open descriptor and status.
+  static void Read(int fd, const struct stat& st, TFolder& folder) {
     folder.exists = true;
     folder.device = st.st_dev;
     folder.inode = st.st_ino;
@@ -632,18 +739,48 @@ class TMemberSaves {
          fsInfo.f_type == TMPFS_MAGIC) &&
         (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 || errno == ENOTTY) && !(flags & FS_CASEFOLD_FL);
     folder.grouped = tellsNamesApart;
-    ::close(fd);
-    return folder;
+    // A default ACL would shape them instead.
+    folder.umaskShapes = ::fgetxattr(fd, "system.posix_acl_default", nullptr, 0) < 0 &&
+                         (errno == ENODATA || errno == EOPNOTSUPP);
+  }
+
+  // Makes the file `temp`, whose name ends in "XXXXXX", under a free name
+  // with those six characters chosen as mkostemp chooses them, with
+  // `mode` under the umask; its descriptor, or -1 with errno. It is made
+  // as its name (from `nameAt`) in the folder `folder` when that is open.
+  // Names are drawn from a generator seeded from the system's entropy,
+  // seeded afresh after a name that is taken.
+  int CreateTemporary(int folder, std::string& temp, size_t nameAt, mode_t mode) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const size_t at = temp.size() - 6;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      if (!seeded_) {
+        std::random_device device;
+        names_.seed((uint64_t{device()} << 32) | device());
+        seeded_ = true;
+      }
+      uint64_t bits = names_();
+      for (size_t i = at; i < temp.size(); ++i, bits /= 62) temp[i] = kLetters[bits % 62];
+      const int fd = ::openat(folder >= 0 ? folder : AT_FDCWD, temp.c_str() + (folder >= 0 ? nameAt : 0),
+                              O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+      if (fd >= 0 || errno != EEXIST) return fd;
+      seeded_ = false;
+    }
+    return -1;
   }
 
   mode_t umask_ = 0;
   std::vector<TWaiting> group_;
-  std::unordered_set<std::string> waiting_;  // the group's files by Key
-  std::unordered_set<std::string> paths_;    // and by path
+  TNames waiting_;  // the group's files by Key
+  TNames paths_;    // and by path
+  std::string key_;
+  int heldFolders_ = 0;
+  std::mt19937_64 names_;  // of the temporary files
+  bool seeded_ = false;
   uint64_t bytes_ = 0;
   bool alone_ = false;
   std::map<dev_t, int> devices_;  // a file of the group on each file system
-  std::unordered_map<std::string, TFolder> folders_;
+  std::unordered_map<std::string, TFolder, THash, std::equal_to<>> folders_;
 };
 
 }  // namespace
@@ -664,18 +801,17 @@ int PlaceStagedMembers(const TExtractRequest& request, const std::string& stagin
 
 bool SafeToExtract(const std::string& root, const std::string& relative, unsigned type, const char* symlinkTarget,
                    const std::string* hardlinkRelative) {
-  const fs::path base(root);
-  if (PassesThroughLink(base, relative)) return false;
+  if (PassesThroughLink(root, relative)) return false;
   if (hardlinkRelative) {
     // Only to a regular file: a hard link to a symbolic link would move the
     // link to another folder, where its target means something else.
     struct stat st {};
-    return !PassesThroughLink(base, *hardlinkRelative) &&
-           ::lstat((base / *hardlinkRelative).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return !PassesThroughLink(root, *hardlinkRelative) &&
+           ::lstat(Below(root, *hardlinkRelative).c_str(), &st) == 0 && S_ISREG(st.st_mode);
   }
   if (type == AE_IFLNK) {
     return symlinkTarget && LinkStaysInside(relative, symlinkTarget) &&
-           !ResolvesOutside(base, relative, symlinkTarget);
+           !ResolvesOutside(root, relative, symlinkTarget);
   }
   return type == AE_IFREG || type == AE_IFDIR;
 }
@@ -747,7 +883,7 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
     const unsigned type = archive_entry_filetype(entry);
     const char* hardlink = archive_entry_hardlink(entry);
     std::string linkRelative;
-    std::string full = (root / relative).string();
+    std::string full = Below(rootText, relative);
     const bool regular = type == AE_IFREG && !hardlink;
     if ((oneByOne || !regular || saves.Waiting(rootText, full)) && !saves.PutInPlace(messages, result)) break;
     const bool named = !hardlink || CheckMemberName(hardlink, linkRelative) == TNameCheck::Safe;
@@ -757,7 +893,9 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
       result = kArcErrorNotFileName;
       continue;
     }
-    if (!PrepareTarget(request, member, full, messages)) continue;
+    const char* name = nullptr;
+    const int at = saves.At(full, name);
+    if (!PrepareTarget(request, member, full, messages, at, name)) continue;
     if (ReportMember(request, member, full)) {
       result = kArcErrorUserCancel;
       break;

@@ -97,8 +97,8 @@ constexpr time_t kStaleTemporarySeconds = 3600;
 // that interrupted saves left behind, by the NAME they were to replace:
 // regular files of this user's unchanged for an hour, so a save still under
 // way keeps its own.
-std::map<std::string, std::vector<std::string>> StaleTemporariesIn(const std::string& folder) {
-  std::map<std::string, std::vector<std::string>> byTarget;
+std::map<std::string, std::vector<std::string>, std::less<>> StaleTemporariesIn(const std::string& folder) {
+  std::map<std::string, std::vector<std::string>, std::less<>> byTarget;
   std::error_code ec;
   const time_t now = ::time(nullptr);
   for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -126,13 +126,15 @@ class TStaleTemporaries {
     RemoveFor(folder, name, st.st_dev, st.st_ino);
   }
 
-  void RemoveFor(const std::string& folder, const std::string& name, uint64_t device, uint64_t inode) {
+  void RemoveFor(std::string_view folder, std::string_view name, uint64_t device, uint64_t inode) {
     const time_t now = ::time(nullptr);
     std::lock_guard<std::mutex> lock(mutex_);
     if (sweeps_.size() > kMaxFolders) sweeps_.clear();
-    TSweep& sweep = sweeps_[folder];
+    auto known = sweeps_.find(folder);
+    if (known == sweeps_.end()) known = sweeps_.emplace(std::string(folder), TSweep{}).first;
+    TSweep& sweep = known->second;
     if (sweep.device != device || sweep.inode != inode || now - sweep.at >= kSweepSeconds || now < sweep.at) {
-      sweep = TSweep{now, device, inode, StaleTemporariesIn(folder)};
+      sweep = TSweep{now, device, inode, StaleTemporariesIn(std::string(folder))};
     }
     const auto stale = sweep.byTarget.find(name);
     if (stale == sweep.byTarget.end()) return;
@@ -147,10 +149,15 @@ class TStaleTemporaries {
     time_t at = 0;
     uint64_t device = 0;
     uint64_t inode = 0;
-    std::map<std::string, std::vector<std::string>> byTarget;
+    std::map<std::string, std::vector<std::string>, std::less<>> byTarget;
+  };
+  // Folders looked up by a part of the target's path.
+  struct THash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
   };
   std::mutex mutex_;
-  std::unordered_map<std::string, TSweep> sweeps_;
+  std::unordered_map<std::string, TSweep, THash, std::equal_to<>> sweeps_;
 };
 
 }  // namespace
@@ -174,8 +181,12 @@ void RemoveStaleTemporariesOf(const std::string& target) {
 }
 
 void RemoveStaleTemporariesOf(const std::string& target, uint64_t folderDevice, uint64_t folderInode) {
-  const fs::path path(target);
-  StaleTemporaries().RemoveFor(FolderOf(path), path.filename().string(), folderDevice, folderInode);
+  // Split as fs::path splits a path without "//" or a "/" at its end; this
+  // runs for every member an extraction saves.
+  const std::string_view path(target);
+  const size_t slash = path.rfind('/');
+  const std::string_view folder = slash == std::string_view::npos ? "" : path.substr(0, slash == 0 ? 1 : slash);
+  StaleTemporaries().RemoveFor(folder, path.substr(slash + 1), folderDevice, folderInode);
 }
 
 namespace {

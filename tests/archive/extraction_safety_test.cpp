@@ -1,7 +1,8 @@
 // Extraction against hostile archives and a full disk: chains of links
-// made by the archive itself never resolve outside the destination, and a
-// member that cannot be written ends "解凍" with its name and keeps the
-// old file.
+// made by the archive itself never resolve outside the destination, a
+// folder once reached through a link is not written into when the link has
+// given way to a file, and a member that cannot be written ends "解凍" with
+// its name and keeps the old file.
 #include <filesystem>
 
 #include "archive_test_support.h"
@@ -60,6 +61,24 @@ TEST_F(ExtractionSafety, LinksThroughFoldersOnDiskAreJudgedWhereTheyResolve) {
   WriteTar(Path("through.tar"), {{"peek", 's', "ext/secret.txt"}});
   EXPECT_NE(ErrorOf(CommandId::Unpack, {Arg("through.tar"), Arg("out")}), "");
   EXPECT_FALSE(fs::exists(fs::symlink_status(Path("out/peek"))));
+}
+
+TEST_F(ExtractionSafety, AFolderSeenThroughALinkIsNotWrittenIntoAfterTheLinkIsReplaced) {
+  // The destination's link "ext" leads outside. A member through it is
+  // refused; a member "ext" replaces the link with a file; the member
+  // through it again must fail, not land where the link led.
+  fs::create_directories(Path("elsewhere"));
+  fs::create_directories(Path("out"));
+  fs::create_symlink(Path("elsewhere"), Path("out/ext"));
+  WriteTar(Path("swap.tar"), {{"first.txt", 'f', "first"},
+                              {"ext/planted.txt", 'f', "planted"},
+                              {"ext", 'f', "a file now"},
+                              {"ext/planted.txt", 'f', "planted"}});
+  const std::string error = SjisToUtf8(ErrorOf(CommandId::Unpack, {Arg("swap.tar"), Arg("out")}));
+  EXPECT_NE(error.find("ext/planted.txt"), std::string::npos) << error;
+  EXPECT_FALSE(fs::exists(fs::symlink_status(Path("elsewhere/planted.txt"))));
+  EXPECT_TRUE(fs::is_empty(Path("elsewhere")));
+  EXPECT_EQ(ReadBytes(Path("out/ext")), "a file now");
 }
 
 TEST_F(ExtractionSafety, AMemberThatDoesNotFitFailsAndKeepsTheOldFile) {

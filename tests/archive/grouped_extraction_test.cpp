@@ -6,9 +6,17 @@
 // place at once leaves (a progress receiver makes extraction do that).
 // And random trees with Shift-JIS names (lead bytes whose second byte is
 // "\") come back byte for byte through "圧縮" and "解凍" in every tar kind.
+// Against GNU tar: random trees that tar packed, unpacked over files
+// already there, leave what tar leaves; a member that cannot be written
+// leaves what tar makes of the members before it and keeps the old file;
+// in a folder whose default ACL would shape new files, members still get
+// their own permissions under the umask.
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -16,6 +24,7 @@
 
 #include "archive/archive_io.h"
 #include "archive_test_support.h"
+#include "common/file_size_limit.h"
 
 namespace nura::test {
 namespace {
@@ -158,6 +167,156 @@ TEST_F(GroupedExtraction, RandomTreesWithShiftJisNamesComeBackByteForByteInEvery
       fs::remove_all(Path(out));
     }
   }
+}
+
+// ---- against GNU tar ----
+
+class AgainstTar : public ArchiveFixture {
+ protected:
+  void SetUp() override {
+    ArchiveFixture::SetUp();
+    if (!HaveTool("tar")) GTEST_SKIP() << "tar is not installed";
+  }
+  // Unpacks `archive` with tar into `out`: permissions under the umask,
+  // like ours; `keepNewer` keeps files newer than their member.
+  void TarExtract(const std::string& archive, const std::string& out, bool keepNewer) {
+    const ToolResult r = RunTool("tar xf '" + archive + "' -C '" + out + "' --no-same-owner --no-same-permissions" +
+                                 (keepNewer ? " --keep-newer-files" : ""));
+    ASSERT_TRUE(r.status == 0 || keepNewer) << r.output;
+  }
+  int OurExtract(const std::string& archive, const std::string& out, TOverwrite mode, std::string& messages) {
+    TExtractRequest request;
+    request.archive = archive;
+    request.destination = out;
+    request.overwrite = mode;
+    return ExtractArchive(TBackendFormat::Tar, request, messages);
+  }
+  // The same files in both destinations before: "old" under one name in
+  // `every`, older or newer than the members, and in `withLink` a link to a
+  // file outside in the place of the first.
+  void PutBefore(const std::vector<std::string>& names, unsigned seed, bool withLink, unsigned every = 3) {
+    for (const char* out : {"tar", "ours"}) {
+      std::mt19937 random(seed);
+      fs::create_directories(Path(out));
+      for (const std::string& name : names) {
+        if (random() % every != 0) continue;
+        WriteBytes(Path(std::string(out) + "/" + name), "old");
+        ::chmod(Path(std::string(out) + "/" + name).c_str(), 0600);
+        SetModified(Path(std::string(out) + "/" + name), random() % 2 ? 1500000000 : 1900000000);
+      }
+      if (withLink) {
+        const std::string link = Path(std::string(out) + "/" + names[0]);
+        fs::remove(link);
+        fs::create_symlink(Path("outside.txt"), link);
+      }
+    }
+    WriteBytes(Path("outside.txt"), "outside");
+  }
+};
+
+TEST_F(AgainstTar, RandomTreesUnpackOverExistingFilesAsTarUnpacksThem) {
+  // Each of these but the last two ends in a second byte "\\" in Shift-JIS.
+  const char* const kNames[] = {"表", "ソ", "能", "十", "予", "a", "Zz"};
+  const mode_t kModes[] = {0644, 0600, 0755, 0444, 0640, 0700};
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    std::mt19937 random(seed);
+    fs::remove_all(Path("s"));
+    fs::remove_all(Path("tar"));
+    fs::remove_all(Path("ours"));
+    // Once more files than a group holds.
+    const int count = seed == 6 ? 1100 : 80;
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) {
+      std::string name;
+      for (unsigned depth = random() % 4; depth > 0; --depth) name += std::string(kNames[random() % 7]) + "/";
+      name += std::string(kNames[random() % 7]) + kNames[random() % 7] + std::to_string(i) + ".dat";
+      const std::string path = Path("s/" + name);
+      std::error_code ec;
+      fs::create_directories(fs::path(path).parent_path(), ec);
+      if (ec || fs::exists(path)) continue;  // a file of that name is in the way
+      WriteBytes(path, seed == 6 ? std::to_string(i) : RandomBytes(random));
+      ::chmod(path.c_str(), kModes[random() % std::size(kModes)]);
+      SetModified(path, 1650000000 + static_cast<time_t>(random() % 100000));
+      names.push_back(name);
+    }
+    // With the folders as members, or the files alone in a random order
+    // (their folders made on the way).
+    std::shuffle(names.begin(), names.end(), random);
+    std::string list;
+    for (const std::string& name : names) list += name + "\n";
+    WriteBytes(Path("list"), list);
+    const std::string pack = seed % 3 == 0 ? "tar cf a.tar -C s ." : "tar cf a.tar -C s --no-recursion -T list";
+    ASSERT_EQ(RunTool(pack).status, 0) << pack;
+    // Newer against tar's --keep-newer-files (which follows a link to
+    // compare, so no link there), Always against tar's replacing.
+    const bool newer = seed % 2 == 1;
+    PutBefore(names, seed, !newer);
+    TarExtract(Path("a.tar"), Path("tar"), newer);
+    std::string messages;
+    EXPECT_EQ(OurExtract(Path("a.tar"), Path("ours"), newer ? TOverwrite::Newer : TOverwrite::Always, messages),
+              kArcOk) << "seed " << seed << SjisToUtf8(messages);
+    EXPECT_EQ(Tree(Path("ours")), Tree(Path("tar"))) << "seed " << seed;
+    EXPECT_EQ(ReadBytes(Path("outside.txt")), "outside");
+  }
+}
+
+TEST_F(AgainstTar, AMemberThatCannotBeWrittenLeavesWhatTarMakesOfTheMembersBefore) {
+  // The member that does not fit comes in the middle of a group, with
+  // members before it in its folder and in others, and one after.
+  const std::string big(3u << 20, 'b');
+  std::vector<TarMember> members;
+  for (int i = 0; i < 30; ++i)
+    members.push_back({std::string(i % 2 ? "表/" : "") + "f" + std::to_string(i), 'f', std::to_string(i), 1700000000});
+  members.push_back({"表/big.bin", 'f', big, 1700000000});
+  members.push_back({"after.txt", 'f', "after", 1700000000});
+  WriteTar(Path("all.tar"), members);
+  members.resize(30);
+  WriteTar(Path("before.tar"), members);
+  const std::vector<std::string> old = {"表/big.bin", "f4", "表/f5", "after.txt"};
+  PutBefore(old, 3, false, 1);
+  TarExtract(Path("before.tar"), Path("tar"), false);
+  std::string messages;
+  int result;
+  {
+    FileSizeLimit limit(1u << 20);
+    result = OurExtract(Path("all.tar"), Path("ours"), TOverwrite::Always, messages);
+  }
+  EXPECT_EQ(result, kArcErrorCannotWrite);
+  EXPECT_NE(SjisToUtf8(messages).find("表/big.bin: 書き込めません。"), std::string::npos) << SjisToUtf8(messages);
+  EXPECT_EQ(ReadBytes(Path("ours/表/big.bin")), "old");
+  EXPECT_EQ(ReadBytes(Path("ours/after.txt")), "old");
+  EXPECT_EQ(ReadBytes(Path("ours/表/f29")), "29");
+  EXPECT_EQ(Tree(Path("ours")), Tree(Path("tar")));
+}
+
+TEST_F(AgainstTar, MembersGetTheirPermissionsUnderTheUmaskInAFolderWithADefaultAcl) {
+  // A default ACL that would leave new files to their owner alone: user
+  // rwx, group and others nothing (version 2, then tag, permissions, id).
+  const auto entry = [](uint16_t tag, uint16_t perm) {
+    std::string e(8, '\0');
+    std::memcpy(&e[0], &tag, 2);
+    std::memcpy(&e[2], &perm, 2);
+    const uint32_t id = UINT32_MAX;
+    std::memcpy(&e[4], &id, 4);
+    return e;
+  };
+  const uint32_t version = 2;
+  std::string acl(reinterpret_cast<const char*>(&version), 4);
+  acl += entry(0x01, 7) + entry(0x04, 0) + entry(0x20, 0);
+  fs::create_directories(Path("ours"));
+  if (::setxattr(Path("ours").c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0) != 0)
+    GTEST_SKIP() << "no ACLs here: " << std::strerror(errno);
+  const mode_t mask = ::umask(022);
+  WriteTar(Path("m.tar"), {{"a.txt", 'f', "a"}, {"sub/b.txt", 'f', "b"}});
+  std::string messages;
+  EXPECT_EQ(OurExtract(Path("m.tar"), Path("ours"), TOverwrite::Always, messages), kArcOk) << messages;
+  ::umask(mask);
+  struct stat st {};
+  ASSERT_EQ(::stat(Path("ours/a.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
+  // A folder made on the way inherits the ACL; its files are given theirs.
+  ASSERT_EQ(::stat(Path("ours/sub/b.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
 }
 
 }  // namespace
