@@ -31,6 +31,7 @@
 #include "support/dir_util.h"
 #include "platform/file_io.h"
 #include "platform/sjis.h"
+#include "platform/text_hash.h"
 
 namespace nura {
 namespace fs = std::filesystem;
@@ -648,12 +649,7 @@ class TMemberSaves {
     bool umaskShapes = false;  // a new file's permissions are those asked for under the umask
     int fd = -1;               // held open, for the files saved in it
   };
-  // Sets and maps of strings that are looked up by a part of another.
-  struct THash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
-  };
-  using TNames = std::unordered_set<std::string, THash, std::equal_to<>>;
+  using TNames = TTextViewSet;  // looked up by a part of another text
 
   // The folder part of a path whose last "/" is at `slash`, as
   // fs::path::parent_path gives it.
@@ -780,7 +776,7 @@ class TMemberSaves {
   uint64_t bytes_ = 0;
   bool alone_ = false;
   std::map<dev_t, int> devices_;  // a file of the group on each file system
-  std::unordered_map<std::string, TFolder, THash, std::equal_to<>> folders_;
+  TTextViewMap<TFolder> folders_;
 };
 
 }  // namespace

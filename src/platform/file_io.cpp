@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "platform/shell.h"
+#include "platform/text_hash.h"
 
 namespace nura {
 
@@ -151,13 +152,8 @@ class TStaleTemporaries {
     uint64_t inode = 0;
     std::map<std::string, std::vector<std::string>, std::less<>> byTarget;
   };
-  // Folders looked up by a part of the target's path.
-  struct THash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
-  };
   std::mutex mutex_;
-  std::unordered_map<std::string, TSweep, THash, std::equal_to<>> sweeps_;
+  TTextViewMap<TSweep> sweeps_;  // by folder, looked up by a part of the target's path
 };
 
 }  // namespace
