@@ -86,16 +86,25 @@ namespace {
 class TWordCopy {
  public:
   explicit TWordCopy(const std::string& word) : size_(word.size()) {
-    if (size_ <= sizeof(bytes_)) {
+    if (size_ <= TShortText::kMaxSize) {
+      short_ = TShortText::Of(word);
+    } else if (size_ <= sizeof(bytes_)) {
       std::memcpy(bytes_, word.data(), size_);
     } else {
       long_ = word;
     }
   }
-  std::string Text() const { return long_ ? *long_ : std::string(bytes_, size_); }
+  std::string Text() const {
+    if (long_) return *long_;
+    if (size_ > TShortText::kMaxSize) return std::string(bytes_, size_);
+    std::string text;
+    short_.WriteTo(text);
+    return text;
+  }
 
  private:
-  char bytes_[48];
+  TShortText short_;  // up to 16 bytes, in registers
+  char bytes_[48];    // up to 48 (a long command name), without the heap
   size_t size_;
   std::optional<std::string> long_;
 };
