@@ -612,10 +612,11 @@ class TMemberSaves {
     for (const auto& [device, fd] : devices_) {
       const bool synced = group_.empty() || (alone ? ::fsync(fd) == 0 : ::syncfs(fd) == 0);
       if (!synced && failure == 0) failure = errno;
-      ::close(fd);
     }
-    devices_.clear();
-    if (group_.empty()) return true;
+    if (group_.empty()) {
+      CloseDevices();
+      return true;
+    }
     std::set<std::string, std::less<>> folders;  // by name, those not held open
     std::set<int> held;
     std::string target;
@@ -634,7 +635,14 @@ class TMemberSaves {
       if (w.folder >= 0) held.insert(w.folder);
       else if (folders.find(folder) == folders.end()) folders.emplace(folder);
     }
-    // The renames reach the disk with their folders.
+    // The renames reach the disk with their folders, or where they went to
+    // many folders, with a flush of each file system.
+    if (held.size() + folders.size() > kFolderFlushes) {
+      for (const auto& [device, fd] : devices_) ::syncfs(fd);
+      held.clear();
+      folders.clear();
+    }
+    CloseDevices();
     for (const int fd : held) ::fsync(fd);
     for (const std::string& folder : folders) {
       const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -665,6 +673,7 @@ class TMemberSaves {
   static constexpr uint64_t kGroupBytes = uint64_t{64} << 20;
   static constexpr size_t kTempSuffix = 10;  // ".tmpXXXXXX"
   static constexpr int kHeldFolders = 64;    // folders held open at most
+  static constexpr size_t kFolderFlushes = 8;  // folders flushed one by one at most
 
   struct TWaiting {
     std::string temp;  // the target's path with kTempSuffix more
@@ -765,6 +774,11 @@ class TMemberSaves {
       ::close(fd);
     }
     return folder;
+  }
+
+  void CloseDevices() {
+    for (const auto& [device, fd] : devices_) ::close(fd);
+    devices_.clear();
   }
 
   // The times of a folder that the group is to save a file in for the
