@@ -156,9 +156,16 @@ void RoundTripPairs(const fs::path& dir, bool python) {
   });
 }
 
+// A shell command that leaves `out` an empty folder: the last destination
+// is moved aside, not removed, so no run pays for removing files.
+std::string EmptyDestination(const std::string& out) {
+  return "{ [ ! -d " + out + " ] || mv " + out + " $(mktemp -u " + out + ".oldXXXXXX); } && mkdir " + out + " && ";
+}
+
 // Packing a listed folder and unpacking it again, ZIP against python's
-// zipfile and tar against tar. Each unpacking starts from an empty
-// destination.
+// zipfile and tar against tar, and unpacking a tar of folders. Each
+// unpacking starts from an empty destination.
+
 void ArchivePairs(const fs::path& dir, bool python) {
   const std::string zipPy = Py(dir, "zip.py",
                                "import sys, zipfile, os\n"
@@ -183,10 +190,7 @@ void ArchivePairs(const fs::path& dir, bool python) {
       return "「" + archive + ext + "」を「" + out + "」へ解凍\n「ok」と言う\n";
     };
     zip[k] = RunPair({pack(".zip"), zipPy + " " + list + " " + archive + "-py.zip", ""}, dir, python);
-    // The last destination is moved aside, not removed, so no run pays for
-    // removing files.
-    const std::string empty = "{ [ ! -d " + out + " ] || mv " + out + " $(mktemp -u " + out + ".oldXXXXXX); } && mkdir " +
-                              out + " && ";
+    const std::string empty = EmptyDestination(out);
     unzip[k] = RunPair({unpack(".zip"), unzipPy + " " + archive + ".zip " + out, empty}, dir, python);
     const std::string names = (dir / ("names" + n)).string();
     if (std::system(("ls " + folder.string() + " >" + names).c_str()) != 0) std::printf("  ls failed\n");
@@ -205,6 +209,24 @@ void ArchivePairs(const fs::path& dir, bool python) {
   Report("解凍 of that tar (tar)", "1k / 10k files", untar[0], untar[1], 10);
   Report("圧縮 of listed files to tar.gz (tar czf)", "1k / 10k files", tgzPack[0], tgzPack[1], 10);
   Report("解凍 of that tar.gz (tar xzf)", "1k / 10k files", untgz[0], untgz[1], 10);
+  // A tar that tar made of folders of files: a folder member before the
+  // files of each folder.
+  TwoSizes("解凍 of a tar of folders (tar xf)", "100 / 500 x 10 files", 5, [&](int k) {
+    const int count = k == 0 ? 100 : 500;
+    const fs::path folders = dir / ("folders" + std::to_string(count));
+    for (int d = 0; d < count; ++d) {
+      const fs::path folder = folders / ("d" + std::to_string(d));
+      fs::create_directories(folder);
+      for (int f = 0; f < 10; ++f)
+        bench::WriteFile(folder / ("f" + std::to_string(f) + ".txt"), "file " + std::to_string(f) + "\n");
+    }
+    const std::string archive = (dir / ("folders" + std::to_string(count) + ".tar")).string();
+    const std::string out = (dir / ("fout" + std::to_string(count))).string();
+    if (std::system(("tar cf " + archive + " -C " + folders.string() + " .").c_str()) != 0)
+      std::printf("  tar failed\n");
+    return RunPair({"「" + archive + "」を「" + out + "」へ解凍\n「ok」と言う\n",
+                    "tar xf " + archive + " -C " + out + " && echo ok", EmptyDestination(out)}, dir, tar);
+  });
 }
 
 // ---- conversions in this process against iconv ----

@@ -462,7 +462,9 @@ int PlaceStagedMember(const TExtractRequest& request, const fs::path& root, cons
 // flush per file cost a disk round trip per member. The caller puts the
 // group in place before any member that could see that it is not there
 // yet, so the extraction sees the disk as if each member had been put in
-// place at once.
+// place at once. A folder member whose folder is missing is made while the
+// group waits (later members are saved into it); when the group then
+// fails, what the members after the failed one made is taken back.
 class TMemberSaves {
  public:
   TMemberSaves() {
@@ -519,7 +521,9 @@ class TMemberSaves {
   bool Save(TArchiveReader& reader, const std::string& full, const std::string& name,
             const std::string& messages, std::string& error) {
     const size_t slash = full.rfind('/');
-    const TFolder folder = HeldFolder(FolderPart(full, slash));
+    TFolder& held = HeldFolder(FolderPart(full, slash));
+    if (held.exists && held.group != groups_) NoteTimes(held, FolderPart(full, slash));
+    const TFolder folder = held;
     if (folder.exists) RemoveStaleTemporariesOf(full, folder.device, folder.inode);
     else RemoveStaleTemporariesOf(full);
     std::string temp = full + ".tmpXXXXXX";
@@ -568,7 +572,33 @@ class TMemberSaves {
 
   // Whether the group is to be put in place now: it is large, or the last
   // file lies where files do not wait.
-  bool Due() const { return alone_ || group_.size() >= kGroupFiles || bytes_ >= kGroupBytes; }
+  bool Due() const {
+    return alone_ || group_.size() >= kGroupFiles || bytes_ >= kGroupBytes || undo_.size() >= kGroupFiles;
+  }
+
+  // Whether the folder `full` is missing with only folders on its way, so
+  // that a folder member making it now changes nothing already there; then
+  // the folders to be made are noted for a failure of the group.
+  bool NoteMissing(const std::string& full) {
+    std::vector<std::string> missing;
+    std::string_view at = full;
+    struct stat st {};
+    while (::lstat(std::string(at).c_str(), &st) != 0) {
+      const size_t slash = at.rfind('/');
+      if (errno != ENOENT || slash == std::string_view::npos) return false;
+      missing.emplace_back(at);
+      at = at.substr(0, slash == 0 ? 1 : slash);
+    }
+    if (missing.empty() || !S_ISDIR(st.st_mode)) return false;
+    for (const std::string& folder : missing) {
+      const auto known = folders_.find(folder);
+      if (known != folders_.end() && !known->second.exists) folders_.erase(known);
+    }
+    if (group_.empty()) return true;  // nothing before it can fail
+    std::reverse(missing.begin(), missing.end());
+    undo_.push_back({group_.size(), std::move(missing), std::string(at), {st.st_atim, st.st_mtim}});
+    return true;
+  }
 
   // Flushes the waiting files to disk and renames them into place, in the
   // order saved. On a failure the messages of the members after the failed
@@ -582,10 +612,11 @@ class TMemberSaves {
     for (const auto& [device, fd] : devices_) {
       const bool synced = group_.empty() || (alone ? ::fsync(fd) == 0 : ::syncfs(fd) == 0);
       if (!synced && failure == 0) failure = errno;
-      ::close(fd);
     }
-    devices_.clear();
-    if (group_.empty()) return true;
+    if (group_.empty()) {
+      CloseDevices();
+      return true;
+    }
     std::set<std::string, std::less<>> folders;  // by name, those not held open
     std::set<int> held;
     std::string target;
@@ -604,7 +635,14 @@ class TMemberSaves {
       if (w.folder >= 0) held.insert(w.folder);
       else if (folders.find(folder) == folders.end()) folders.emplace(folder);
     }
-    // The renames reach the disk with their folders.
+    // The renames reach the disk with their folders, or where they went to
+    // many folders, with a flush of each file system.
+    if (held.size() + folders.size() > kFolderFlushes) {
+      for (const auto& [device, fd] : devices_) ::syncfs(fd);
+      held.clear();
+      folders.clear();
+    }
+    CloseDevices();
     for (const int fd : held) ::fsync(fd);
     for (const std::string& folder : folders) {
       const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -618,8 +656,11 @@ class TMemberSaves {
       AddMessage(messages, w.name + ": 書き込めません。" + std::strerror(failure));
       result = kArcErrorCannotWrite;
       for (size_t i = placed; i < group_.size(); ++i) ::unlink(group_[i].temp.c_str());
+      TakeBack(placed);
     }
     group_.clear();
+    undo_.clear();
+    ++groups_;
     waiting_.clear();
     paths_.clear();
     bytes_ = 0;
@@ -632,6 +673,7 @@ class TMemberSaves {
   static constexpr uint64_t kGroupBytes = uint64_t{64} << 20;
   static constexpr size_t kTempSuffix = 10;  // ".tmpXXXXXX"
   static constexpr int kHeldFolders = 64;    // folders held open at most
+  static constexpr size_t kFolderFlushes = 8;  // folders flushed one by one at most
 
   struct TWaiting {
     std::string temp;  // the target's path with kTempSuffix more
@@ -641,6 +683,15 @@ class TMemberSaves {
     size_t messages;   // the length of the messages when it was saved
     int fd;            // open as its file system's handle, else -1
   };
+  // What a member after the first `files` of the group changed in a
+  // folder: the folders it made there (outermost first) and the folder's
+  // times before.
+  struct TUndo {
+    size_t files;
+    std::vector<std::string> made;
+    std::string folder;
+    struct timespec times[2];
+  };
   struct TFolder {
     bool exists = false;
     dev_t device = 0;
@@ -648,6 +699,7 @@ class TMemberSaves {
     bool grouped = false;      // files in it may wait
     bool umaskShapes = false;  // a new file's permissions are those asked for under the umask
     int fd = -1;               // held open, for the files saved in it
+    uint64_t group = 0;        // the last group that saved a file in it
   };
   using TNames = TTextViewSet;  // looked up by a part of another text
 
@@ -676,8 +728,8 @@ class TMemberSaves {
   // the checks is held: one looked up before (for Waiting) may have been
   // reached through a link that a later member replaced, and is read again
   // when it is not the folder now there.
-  const TFolder& HeldFolder(std::string_view name) {
-    const TFolder& known = FolderOf(name, true);
+  TFolder& HeldFolder(std::string_view name) {
+    TFolder& known = FolderOf(name, true);
     if (!known.exists || known.fd >= 0 || heldFolders_ >= kHeldFolders) return known;
     TFolder& folder = folders_.find(name)->second;
     const int fd = ::open(std::string(name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -693,11 +745,12 @@ class TMemberSaves {
   }
 
   // The folder, made first when `make` (then held open when it can be).
-  const TFolder& FolderOf(std::string_view name, bool make) {
+  TFolder& FolderOf(std::string_view name, bool make) {
     const auto known = folders_.find(name);
     if (known != folders_.end() && (known->second.exists || !make)) return known->second;
     const std::string path(name);
     if (make) {
+      NoteMissing(path);
       std::error_code ec;
       fs::create_directories(path, ec);
     }
@@ -709,8 +762,9 @@ class TMemberSaves {
       if (fd >= 0) ::close(fd);
       // Not known to exist: asked again when a member is saved into it.
       if (make) folders_.erase(path);
-      static const TFolder kMissing;
-      return make ? kMissing : folder;
+      if (!make) return folder;
+      missing_ = TFolder{};
+      return missing_;
     }
     Read(fd, st, folder);
     if (make && heldFolders_ < kHeldFolders) {
@@ -720,6 +774,35 @@ class TMemberSaves {
       ::close(fd);
     }
     return folder;
+  }
+
+  void CloseDevices() {
+    for (const auto& [device, fd] : devices_) ::close(fd);
+    devices_.clear();
+  }
+
+  // The times of a folder that the group is to save a file in for the
+  // first time, for a failure before that file.
+  void NoteTimes(TFolder& folder, std::string_view name) {
+    folder.group = groups_;
+    if (group_.empty()) return;
+    struct stat st {};
+    const std::string path(name.empty() ? "." : name);
+    if (folder.fd >= 0 ? ::fstat(folder.fd, &st) != 0 : ::stat(path.c_str(), &st) != 0) return;
+    undo_.push_back({group_.size(), {}, path, {st.st_atim, st.st_mtim}});
+  }
+
+  // Takes back, latest first, what the members after group_[failed] did
+  // to folders (their files are removed already): the folders they made,
+  // which hold nothing else, and the times of the folders they wrote in.
+  void TakeBack(size_t failed) {
+    bool removed = false;
+    for (auto undo = undo_.rbegin(); undo != undo_.rend() && undo->files > failed; ++undo) {
+      for (auto made = undo->made.rbegin(); made != undo->made.rend(); ++made) removed |= ::rmdir(made->c_str()) == 0;
+      ::utimensat(AT_FDCWD, undo->folder.c_str(), undo->times, AT_SYMLINK_NOFOLLOW);
+    }
+    // Folders held open may be gone.
+    if (removed) ForgetFolders();
   }
 
   // What `folder` is, from its open descriptor and status.
@@ -767,6 +850,8 @@ class TMemberSaves {
 
   mode_t umask_ = 0;
   std::vector<TWaiting> group_;
+  std::vector<TUndo> undo_;  // in the order of the members
+  uint64_t groups_ = 1;      // the groups begun
   TNames waiting_;  // the group's files by Key
   TNames paths_;    // and by path
   std::string key_;
@@ -777,6 +862,7 @@ class TMemberSaves {
   bool alone_ = false;
   std::map<dev_t, int> devices_;  // a file of the group on each file system
   TTextViewMap<TFolder> folders_;
+  TFolder missing_;  // what FolderOf gives for a folder it cannot make
 };
 
 }  // namespace
@@ -881,7 +967,11 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
     std::string linkRelative;
     std::string full = Below(rootText, relative);
     const bool regular = type == AE_IFREG && !hardlink;
-    if ((oneByOne || !regular || saves.Waiting(rootText, full)) && !saves.PutInPlace(messages, result)) break;
+    // A folder member whose folder is missing is made while the group
+    // waits, as nothing on its way waits; anything else waits for it.
+    const bool grouped = !oneByOne && (regular || (type == AE_IFDIR && !hardlink)) && !saves.Waiting(rootText, full);
+    const bool folderNow = grouped && !regular && saves.NoteMissing(full);
+    if (!(grouped && (regular || folderNow)) && !saves.PutInPlace(messages, result)) break;
     const bool named = !hardlink || CheckMemberName(hardlink, linkRelative) == TNameCheck::Safe;
     if (!named || !SafeToExtract(rootText, relative, type, archive_entry_symlink(entry),
                                  hardlink ? &linkRelative : nullptr)) {
@@ -907,7 +997,8 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
       result = kArcErrorCannotWrite;
       break;
     }
-    saves.ForgetFolders();
+    // Other members may have replaced what the folders were.
+    if (!folderNow) saves.ForgetFolders();
     archive_entry_copy_pathname(entry, full.c_str());
     if (hardlink) archive_entry_copy_hardlink(entry, (root / linkRelative).string().c_str());
     const int r = archive_read_extract2(reader.Handle(), entry, disk);
@@ -920,6 +1011,7 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
         break;
       }
     }
+    if (folderNow && saves.Due() && !saves.PutInPlace(messages, result)) break;
   }
   saves.PutInPlace(messages, result);
   archive_write_close(disk);

@@ -9,8 +9,10 @@
 // Against GNU tar: random trees that tar packed, unpacked over files
 // already there, leave what tar leaves; a member that cannot be written
 // leaves what tar makes of the members before it and keeps the old file;
-// in a folder whose default ACL would shape new files, members still get
-// their own permissions under the umask.
+// so does one that fails in a group that folder members of new folders do
+// not end, and nothing of the members after it remains (their folders,
+// the times of folders they wrote in); in a folder whose default ACL would
+// shape new files, members still get their own permissions under the umask.
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -33,16 +35,21 @@ namespace fs = std::filesystem;
 
 using Member = TarMember;
 
-// Every name below `root` with what it is: a folder, a link and its
+// Every name below `root` with what it is: a folder (with `folderModes`
+// its permissions and time, "now" for one of the last hour), a link and its
 // target, or a file with its permissions, links, time and a hash of its
 // bytes.
-std::map<std::string, std::string> Tree(const std::string& root, bool withModes = true) {
+std::map<std::string, std::string> Tree(const std::string& root, bool withModes = true, bool folderModes = false) {
   std::map<std::string, std::string> tree;
+  const time_t now = ::time(nullptr);
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
     const std::string name = entry.path().lexically_relative(root).string();
     struct stat st {};
     ::lstat(entry.path().c_str(), &st);
-    if (S_ISDIR(st.st_mode)) tree[name] = "folder";
+    if (S_ISDIR(st.st_mode))
+      tree[name] = !folderModes ? "folder"
+                   : "folder " + std::to_string(st.st_mode & 07777) + " " +
+                         (st.st_mtime > now - 3600 ? "now" : std::to_string(st.st_mtime));
     else if (S_ISLNK(st.st_mode)) tree[name] = "link " + fs::read_symlink(entry.path()).string();
     else
       tree[name] = (withModes ? std::to_string(st.st_mode & 07777) + " " + std::to_string(st.st_nlink) + " " : "") +
@@ -128,7 +135,7 @@ TEST_F(GroupedExtraction, RandomArchivesLeaveWhatMembersPutInPlaceOneByOneLeave)
       const std::string sjisOut = Utf8ToSjis(out);
       for (size_t at; (at = messages[oneByOne].find(sjisOut)) != std::string::npos;)
         messages[oneByOne].replace(at, sjisOut.size(), "OUT");
-      trees[oneByOne] = Tree(out);
+      trees[oneByOne] = Tree(out, true, true);
     }
     EXPECT_EQ(results[0], results[1]) << "seed " << seed;
     EXPECT_EQ(messages[0], messages[1]) << "seed " << seed;
@@ -287,6 +294,93 @@ TEST_F(AgainstTar, AMemberThatCannotBeWrittenLeavesWhatTarMakesOfTheMembersBefor
   EXPECT_EQ(ReadBytes(Path("ours/after.txt")), "old");
   EXPECT_EQ(ReadBytes(Path("ours/表/f29")), "29");
   EXPECT_EQ(Tree(Path("ours")), Tree(Path("tar")));
+}
+
+// Trees that tar packed with their folders as members: members of new
+// folders wait in one group across the folder members. A member fails in
+// that group, either as it is saved (too large) or as the group is put in
+// place (a folder is in its way): the members before it are as tar makes
+// them, folders' permissions and times too; of the members after it, in
+// new folders and in a folder there before, nothing remains, and the
+// folders there before keep their permissions and times.
+TEST_F(AgainstTar, AFailureInAGroupAcrossNewFoldersTakesBackEverythingAfterIt) {
+  const mode_t kFolderModes[] = {0755, 0750, 0700, 0555, 0775};
+  for (const bool tooLarge : {false, true}) {
+    SCOPED_TRACE(tooLarge ? "too large" : "a folder in the way");
+    for (const char* out : {"s", "tar", "ours"}) fs::remove_all(Path(out));
+    std::vector<std::string> order;
+    auto folder = [&](const std::string& name, mode_t mode) {
+      fs::create_directories(Path("s/" + name));
+      ::chmod(Path("s/" + name).c_str(), mode);
+      order.push_back(name + "/");
+    };
+    auto file = [&](const std::string& name, const std::string& bytes) {
+      WriteBytes(Path("s/" + name), bytes);
+      SetModified(Path("s/" + name), 1650000000);
+      order.push_back(name);
+    };
+    // Ten folders of files (one nested), the failing member, then folders
+    // and files after it, also in the folder "old" that is there before.
+    for (int d = 0; d < 10; ++d) {
+      const std::string name = d == 3 ? "表/d3" : "d" + std::to_string(d);
+      if (d == 3) folder("表", 0755);
+      folder(name, kFolderModes[d % 5]);
+      for (int f = 0; f < 4; ++f) file(name + "/f" + std::to_string(f), std::to_string(d * 10 + f));
+    }
+    file("bad", tooLarge ? std::string(3u << 20, 'b') : "bad");
+    const size_t failing = order.size() - 1;
+    folder("later", 0700);
+    file("later/f", "later");
+    folder("later/sub", 0750);
+    file("later/sub/g", "g");
+    fs::create_directories(Path("s/old"));
+    folder("old/new", 0755);
+    file("old/new/f", "new");
+    file("old/x", "x");
+    folder("d0", 0755);  // a folder there by now: the group is put in place
+    file("d0/late", "late");
+    // The folders' times last, as their files changed them.
+    for (size_t i = 0; i < order.size(); ++i) {
+      if (order[i].back() == '/') SetModified(Path("s/" + order[i]), 1600000000 + static_cast<time_t>(i));
+    }
+    std::string list, before;
+    for (size_t i = 0; i < order.size(); ++i) (i < failing ? before : list) += order[i] + "\n";
+    WriteBytes(Path("before.list"), before);
+    WriteBytes(Path("all.list"), before + list);
+    ASSERT_EQ(RunTool("tar cf before.tar -C s --no-recursion -T before.list").status, 0);
+    ASSERT_EQ(RunTool("tar cf all.tar -C s --no-recursion -T all.list").status, 0);
+    // There before in both: "old" with its own permissions and times and,
+    // unless the member is too large, a folder with a file where it goes.
+    for (const char* out : {"tar", "ours"}) {
+      const std::string at = Path(out);
+      fs::create_directories(at + "/old");
+      ::chmod((at + "/old").c_str(), 0711);
+      SetModified(at + "/old", 1500000000);
+      if (!tooLarge) {
+        fs::create_directories(at + "/bad");
+        WriteBytes(at + "/bad/keep", "keep");
+        SetModified(at + "/bad/keep", 1500000000);
+        SetModified(at + "/bad", 1500000000);
+      }
+    }
+    TarExtract(Path("before.tar"), Path("tar"), false);
+    std::string messages;
+    int result;
+    {
+      FileSizeLimit limit(1u << 20);
+      result = OurExtract(Path("all.tar"), Path("ours"), TOverwrite::Always, messages);
+    }
+    EXPECT_EQ(result, kArcErrorCannotWrite);
+    EXPECT_EQ(SjisToUtf8(messages).rfind("bad: 書き込めません。", 0), 0u) << SjisToUtf8(messages);
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 1) << SjisToUtf8(messages);
+    EXPECT_EQ(Tree(Path("ours"), true, true), Tree(Path("tar"), true, true));
+    struct stat st {};
+    ASSERT_EQ(::stat(Path("ours/old").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0711u);
+    EXPECT_EQ(st.st_mtime, 1500000000);
+    EXPECT_FALSE(fs::exists(Path("ours/later")));
+    EXPECT_EQ(ReadBytes(Path("ours/表/d3/f3")), "33");
+  }
 }
 
 TEST_F(AgainstTar, MembersGetTheirPermissionsUnderTheUmaskInAFolderWithADefaultAcl) {
