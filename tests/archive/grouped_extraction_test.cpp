@@ -198,6 +198,12 @@ class AgainstTar : public ArchiveFixture {
     request.overwrite = mode;
     return ExtractArchive(TBackendFormat::Tar, request, messages);
   }
+  // Ours of `archive` into "ours", overwriting, while no file may grow past
+  // 1 MiB (a larger member fails to write).
+  int OurExtractOfSmallFiles(const std::string& archive, std::string& messages) {
+    FileSizeLimit limit(1u << 20);
+    return OurExtract(archive, Path("ours"), TOverwrite::Always, messages);
+  }
   // The same files in both destinations before: "old" under one name in
   // `every`, older or newer than the members, and in `withLink` a link to a
   // file outside in the place of the first.
@@ -283,11 +289,7 @@ TEST_F(AgainstTar, AMemberThatCannotBeWrittenLeavesWhatTarMakesOfTheMembersBefor
   PutBefore(old, 3, false, 1);
   TarExtract(Path("before.tar"), Path("tar"), false);
   std::string messages;
-  int result;
-  {
-    FileSizeLimit limit(1u << 20);
-    result = OurExtract(Path("all.tar"), Path("ours"), TOverwrite::Always, messages);
-  }
+  const int result = OurExtractOfSmallFiles(Path("all.tar"), messages);
   EXPECT_EQ(result, kArcErrorCannotWrite);
   EXPECT_NE(SjisToUtf8(messages).find("表/big.bin: 書き込めません。"), std::string::npos) << SjisToUtf8(messages);
   EXPECT_EQ(ReadBytes(Path("ours/表/big.bin")), "old");
@@ -365,11 +367,7 @@ TEST_F(AgainstTar, AFailureInAGroupAcrossNewFoldersTakesBackEverythingAfterIt) {
     }
     TarExtract(Path("before.tar"), Path("tar"), false);
     std::string messages;
-    int result;
-    {
-      FileSizeLimit limit(1u << 20);
-      result = OurExtract(Path("all.tar"), Path("ours"), TOverwrite::Always, messages);
-    }
+    const int result = OurExtractOfSmallFiles(Path("all.tar"), messages);
     EXPECT_EQ(result, kArcErrorCannotWrite);
     EXPECT_EQ(SjisToUtf8(messages).rfind("bad: 書き込めません。", 0), 0u) << SjisToUtf8(messages);
     EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 1) << SjisToUtf8(messages);
