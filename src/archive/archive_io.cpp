@@ -30,6 +30,7 @@
 #include "archive/lha_writer.h"
 #include "support/dir_util.h"
 #include "platform/file_io.h"
+#include "platform/native_path.h"
 #include "platform/sjis.h"
 #include "platform/text_hash.h"
 
@@ -485,9 +486,8 @@ class TMemberSaves {
   // the group.
   bool Waiting(const std::string& root, const std::string& full) {
     if (group_.empty()) return false;
-    const size_t slash = full.rfind('/');
-    const TFolder& folder = FolderOf(FolderPart(full, slash), false);
-    if (folder.exists && waiting_.count(Key(folder, NamePart(full, slash)))) return true;
+    const TFolder& folder = FolderOf(NativeFolderPart(full), false);
+    if (folder.exists && waiting_.count(Key(folder, NativeNamePart(full)))) return true;
     for (size_t at = full.find('/', root.size() + 1); at != std::string::npos; at = full.find('/', at + 1)) {
       if (paths_.count(std::string_view(full).substr(0, at))) return true;
     }
@@ -507,11 +507,10 @@ class TMemberSaves {
   // As TFolderDescriptor::At for the file `full`, with the descriptor of
   // its folder when that is known and held open.
   int At(const std::string& full, const char*& name) {
-    const size_t slash = full.rfind('/');
-    const auto known = folders_.find(FolderPart(full, slash));
+    const auto known = folders_.find(NativeFolderPart(full));
     name = full.c_str();
     if (known == folders_.end() || known->second.fd < 0) return AT_FDCWD;
-    name += slash + 1;
+    name += full.size() - NativeNamePart(full).size();
     return known->second.fd;
   }
 
@@ -520,18 +519,22 @@ class TMemberSaves {
   // failure when the group is put in place.
   bool Save(TArchiveReader& reader, const std::string& full, const std::string& name,
             const std::string& messages, std::string& error) {
-    const size_t slash = full.rfind('/');
-    TFolder& held = HeldFolder(FolderPart(full, slash));
-    if (held.exists && held.group != groups_) NoteTimes(held, FolderPart(full, slash));
+    const std::string_view folderName = NativeFolderPart(full);
+    const size_t nameAt = full.size() - NativeNamePart(full).size();
+    TFolder& held = HeldFolder(folderName);
+    if (held.exists && held.group != groups_) NoteTimes(held, folderName);
     const TFolder folder = held;
-    if (folder.exists) RemoveStaleTemporariesOf(full, folder.device, folder.inode);
-    else RemoveStaleTemporariesOf(full);
+    // A folder this extraction made holds no temporaries but its own.
+    if (made_.count(folderName) == 0) {
+      if (folder.exists) RemoveStaleTemporariesOf(full, folder.device, folder.inode);
+      else RemoveStaleTemporariesOf(full);
+    }
     std::string temp = full + ".tmpXXXXXX";
     struct archive_entry* entry = reader.Entry();
     const mode_t mode = archive_entry_perm(entry) & 0777 & ~umask_;
     // Where the umask alone shapes a new file's permissions, the file is
     // made with them; elsewhere it is made private and given them after.
-    const int fd = folder.umaskShapes ? CreateTemporary(folder.fd, temp, slash + 1, mode)
+    const int fd = folder.umaskShapes ? CreateTemporary(folder.fd, temp, nameAt, mode)
                                       : ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
       error = std::strerror(errno);
@@ -563,9 +566,9 @@ class TMemberSaves {
       ::unlink(temp.c_str());
       return false;
     }
-    if (folder.exists) waiting_.emplace(Key(folder, NamePart(full, slash)));
+    if (folder.exists) waiting_.emplace(Key(folder, NativeNamePart(full)));
     paths_.insert(full);
-    group_.push_back({std::move(temp), slash + 1, folder.fd, name, messages.size(), handle ? fd : -1});
+    group_.push_back({std::move(temp), nameAt, folder.fd, name, messages.size(), handle ? fd : -1});
     alone_ = !folder.grouped;
     return true;
   }
@@ -584,15 +587,15 @@ class TMemberSaves {
     std::string_view at = full;
     struct stat st {};
     while (::lstat(std::string(at).c_str(), &st) != 0) {
-      const size_t slash = at.rfind('/');
-      if (errno != ENOENT || slash == std::string_view::npos) return false;
+      if (errno != ENOENT || at.find('/') == std::string_view::npos) return false;
       missing.emplace_back(at);
-      at = at.substr(0, slash == 0 ? 1 : slash);
+      at = NativeFolderPart(at);
     }
     if (missing.empty() || !S_ISDIR(st.st_mode)) return false;
     for (const std::string& folder : missing) {
       const auto known = folders_.find(folder);
       if (known != folders_.end() && !known->second.exists) folders_.erase(known);
+      made_.insert(folder);
     }
     if (group_.empty()) return true;  // nothing before it can fail
     std::reverse(missing.begin(), missing.end());
@@ -631,7 +634,7 @@ class TMemberSaves {
         failure = errno;
         break;
       }
-      const std::string_view folder = FolderPart(w.temp, w.nameAt - 1);
+      const std::string_view folder = NativeFolderPart(w.temp);
       if (w.folder >= 0) held.insert(w.folder);
       else if (folders.find(folder) == folders.end()) folders.emplace(folder);
     }
@@ -703,16 +706,6 @@ class TMemberSaves {
   };
   using TNames = TTextViewSet;  // looked up by a part of another text
 
-  // The folder part of a path whose last "/" is at `slash`, as
-  // fs::path::parent_path gives it.
-  static std::string_view FolderPart(const std::string& path, size_t slash) {
-    if (slash == std::string::npos) return {};
-    return std::string_view(path).substr(0, slash == 0 ? 1 : slash);
-  }
-  static std::string_view NamePart(const std::string& path, size_t slash) {
-    return std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
-  }
-
   // A file by its folder's identity, so a folder reached by two paths (a
   // bind mount) holds one file of a name. Built in one buffer, which the
   // look-ups use as it is.
@@ -729,9 +722,8 @@ class TMemberSaves {
   // reached through a link that a later member replaced, and is read again
   // when it is not the folder now there.
   TFolder& HeldFolder(std::string_view name) {
-    TFolder& known = FolderOf(name, true);
-    if (!known.exists || known.fd >= 0 || heldFolders_ >= kHeldFolders) return known;
-    TFolder& folder = folders_.find(name)->second;
+    TFolder& folder = FolderOf(name, true);  // one of folders_ when it exists
+    if (!folder.exists || folder.fd >= 0 || heldFolders_ >= kHeldFolders) return folder;
     const int fd = ::open(std::string(name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0) {
@@ -862,6 +854,7 @@ class TMemberSaves {
   bool alone_ = false;
   std::map<dev_t, int> devices_;  // a file of the group on each file system
   TTextViewMap<TFolder> folders_;
+  TNames made_;  // the folders that were missing when this extraction came to them
   TFolder missing_;  // what FolderOf gives for a folder it cannot make
 };
 
@@ -971,7 +964,8 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
     // waits, as nothing on its way waits; anything else waits for it.
     const bool grouped = !oneByOne && (regular || (type == AE_IFDIR && !hardlink)) && !saves.Waiting(rootText, full);
     const bool folderNow = grouped && !regular && saves.NoteMissing(full);
-    if (!(grouped && (regular || folderNow)) && !saves.PutInPlace(messages, result)) break;
+    const bool groupWaits = regular ? grouped : folderNow;
+    if (!groupWaits && !saves.PutInPlace(messages, result)) break;
     const bool named = !hardlink || CheckMemberName(hardlink, linkRelative) == TNameCheck::Safe;
     if (!named || !SafeToExtract(rootText, relative, type, archive_entry_symlink(entry),
                                  hardlink ? &linkRelative : nullptr)) {
@@ -1086,9 +1080,8 @@ TFolderDescriptor::~TFolderDescriptor() {
 
 int TFolderDescriptor::At(const std::string& native, const char*& name) {
   name = native.c_str();
-  const size_t slash = native.rfind('/');
-  if (slash == std::string::npos || slash + 1 == native.size()) return AT_FDCWD;
-  const std::string_view folder(native.data(), slash == 0 ? 1 : slash);
+  const std::string_view folder = NativeFolderPart(native), file = NativeNamePart(native);
+  if (folder.empty() || file.empty()) return AT_FDCWD;
   // A folder part is never empty ("/" at the least): an empty folder_ means
   // none was opened yet.
   if (folder != folder_) {
@@ -1097,7 +1090,7 @@ int TFolderDescriptor::At(const std::string& native, const char*& name) {
     fd_ = ::open(folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   }
   if (fd_ < 0) return AT_FDCWD;
-  name = native.c_str() + slash + 1;
+  name = file.data();
   return fd_;
 }
 

@@ -52,7 +52,6 @@ bool TTextFileStream::Fill() {
   if (n == 0) return false;
   endPos_ = static_cast<size_t>(n);
   filePos_ += n;
-  posAfterFill_ = filePos_;
   return true;
 }
 
@@ -123,7 +122,7 @@ void TTextFileStream::ReadLine(std::string& line) {
     if (c == '\r' && more() && buffer_[readPos_] == '\n') ++readPos_;
     break;
   }
-  logicalPos_ = endPos_ == 0 ? 0 : posAfterFill_ - static_cast<int64_t>(endPos_ - readPos_);
+  logicalPos_ = endPos_ == 0 ? 0 : filePos_ - static_cast<int64_t>(endPos_ - readPos_);
 }
 
 int64_t TTextFileStream::Size() {

@@ -77,9 +77,9 @@ class TTextFileStream {
   size_t readPos_ = 0;  // the next unread byte of the buffer
   size_t endPos_ = 0;   // the end of the bytes in the buffer (0: empty)
   int64_t logicalPos_ = 0;   // 0: not set, the file position counts
-  int64_t posAfterFill_ = 0;
   // The descriptor's own position, which only this stream moves: a fill
-  // advances it by the bytes read, so it is known without asking.
+  // advances it by the bytes read, so it is known without asking (while
+  // the buffer holds bytes, it is where the buffer's end lies in the file).
   int64_t filePos_ = 0;
 };
 

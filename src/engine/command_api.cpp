@@ -20,10 +20,16 @@ int32_t PopInteger(TNuraEngine& engine) { return TNuraEngine::TextToInt32(PopTex
 
 std::string PopRawArgument(TNuraEngine& engine) { return engine.Base().args.Pop(); }
 
+namespace {
+
+// A word the script wrote in backquotes, which stand for no part of it.
+bool InBackquotes(const std::string& raw) { return raw.size() >= 2 && raw.front() == '`' && raw.back() == '`'; }
+
+}  // namespace
+
 std::string PopRawWord(TNuraEngine& engine) {
   std::string name = PopRawArgument(engine);
-  if (name.size() >= 2 && name.front() == '`' && name.back() == '`')
-    name = TNuraEngine::RawLiteralToText(name);
+  if (InBackquotes(name)) name = TNuraEngine::RawLiteralToText(name);
   return name;
 }
 
@@ -34,7 +40,7 @@ void PopRawWord(TNuraEngine& engine, std::string& name) {
     return;
   }
   const std::string& raw = args.Items().back();
-  if (raw.size() >= 2 && raw.front() == '`' && raw.back() == '`') name = TNuraEngine::RawLiteralToText(raw);
+  if (InBackquotes(raw)) name = TNuraEngine::RawLiteralToText(raw);
   else name.assign(raw);
   args.Drop();
 }

@@ -10,8 +10,8 @@
 #include <map>
 #include <mutex>
 #include <system_error>
-#include <unordered_map>
 
+#include "platform/native_path.h"
 #include "platform/shell.h"
 #include "platform/text_hash.h"
 
@@ -156,10 +156,6 @@ class TStaleTemporaries {
   TTextViewMap<TSweep> sweeps_;  // by folder, looked up by a part of the target's path
 };
 
-}  // namespace
-
-namespace {
-
 TStaleTemporaries& StaleTemporaries() {
   static TStaleTemporaries* const sweeps = new TStaleTemporaries;  // kept to the end of the process
   return *sweeps;
@@ -177,12 +173,8 @@ void RemoveStaleTemporariesOf(const std::string& target) {
 }
 
 void RemoveStaleTemporariesOf(const std::string& target, uint64_t folderDevice, uint64_t folderInode) {
-  // Split as fs::path splits a path without "//" or a "/" at its end; this
-  // runs for every member an extraction saves.
-  const std::string_view path(target);
-  const size_t slash = path.rfind('/');
-  const std::string_view folder = slash == std::string_view::npos ? "" : path.substr(0, slash == 0 ? 1 : slash);
-  StaleTemporaries().RemoveFor(folder, path.substr(slash + 1), folderDevice, folderInode);
+  // Split without fs::path: this runs for every member an extraction saves.
+  StaleTemporaries().RemoveFor(NativeFolderPart(target), NativeNamePart(target), folderDevice, folderInode);
 }
 
 namespace {
