@@ -10,6 +10,7 @@
 #include "engine/scanners.h"
 #include "engine/security.h"
 #include "platform/sjis.h"
+#include "platform/vector_state.h"
 
 namespace nura {
 
@@ -57,6 +58,9 @@ void TNuraEngine::LoadProgram(const std::string& source, const std::string& file
 }
 
 void TNuraEngine::PrepareRun(const std::string& source, const std::string& fileName) {
+  // Setting up the window may have left the vector state dirty, which slows
+  // the preprocessing of a long script.
+  ClearUpperVectorState();
   ResetForRun();
   LoadProgram(source, fileName);
   if (base_->text->find(SJ("母艦浮上")) == std::string::npos) {

@@ -12,6 +12,7 @@
 #include "engine/scanners.h"
 #include "engine/sjis_text.h"
 #include "platform/sjis.h"
+#include "platform/vector_state.h"
 
 namespace nura {
 namespace {
@@ -77,6 +78,8 @@ void TNuraEngine::RunLoop() {
         if (b.cursor.p == previous && frames <= previousFrames) throw ENura(FormatErrorMessage(kStall));
         previous = b.cursor.p;
         previousFrames = frames;
+        // A command may have called code that left the vector state dirty.
+        ClearUpperVectorState();
         ExecuteStatement();
       } catch (const EInvalidOp& e) {
         if (!TrimText(ErrorLog()).empty()) ErrorLog() += "\r\n";

@@ -273,6 +273,38 @@ TEST_F(EngineTest, EventCodeRunsWhenIdleAndReturns) {
   EXPECT_EQ(dialogs.messages, (Strings{"main", "event", "event", "other"}));
 }
 
+#if defined(__x86_64__)
+// Whether the upper halves of the AVX registers are in use, where the
+// processor tells (XGETBV with ECX=1).
+bool CanReadVectorState() {
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  if (!__builtin_cpu_supports("avx")) return false;
+  __asm__("cpuid" : "=a"(eax), "=b"(ebx), "=c"(ecx), "=d"(edx) : "a"(0xD), "c"(1));
+  return (eax & 4) != 0;
+}
+bool UpperVectorStateInUse() {
+  unsigned lo = 0, hi = 0;
+  __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(1));
+  return (lo & 4) != 0;
+}
+
+// A command that calls code leaving the upper halves in use (as Qt's
+// painting does) must not leave the statements after it in that state, in
+// which short copies of the C library stall.
+TEST_F(EngineTest, StatementsStartWithTheUpperVectorStateClear) {
+  if (!CanReadVectorState()) GTEST_SKIP() << "the processor does not tell its vector state";
+  static std::vector<bool> dirtyAtSay;
+  dirtyAtSay.clear();
+  RegisterCommandHandler(CommandId::Say, [](TNuraEngine& e, CommandId) {
+    dirtyAtSay.push_back(UpperVectorStateInUse());
+    e.PopArgumentText();
+    __asm__ volatile("vpcmpeqb %%ymm0, %%ymm0, %%ymm0" ::: "xmm0");
+  });
+  ASSERT_TRUE(Run("「a」と言う\n「b」と言う\n3回(「c」と言う)\n"));
+  EXPECT_EQ(dirtyAtSay, std::vector<bool>(5, false));
+}
+#endif
+
 TEST_F(EngineTest, TimerTargetRunsWhenIdle) {
   ASSERT_TRUE(Run("終わり\n*t\n「tick」と言う"));
   engine.Base().stopRequest = false;
