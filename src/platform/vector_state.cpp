@@ -2,7 +2,7 @@
 
 namespace nura {
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
 
 // The check of the compiler's run-time also asks whether the system saves
 // the AVX registers; it must be initialised when asked this early.

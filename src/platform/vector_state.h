@@ -9,13 +9,18 @@
 
 namespace nura {
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
 
 // True when the processor and the system support AVX (set before main).
 extern const bool kHasAvx;
 
+// The registers count as clobbered, so that a build for AVX keeps no
+// vector value in them across the clear.
 inline void ClearUpperVectorState() {
-  if (kHasAvx) __asm__ volatile("vzeroupper");
+  if (kHasAvx) {
+    __asm__ volatile("vzeroupper" ::: "xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5", "xmm6", "xmm7", "xmm8",
+                     "xmm9", "xmm10", "xmm11", "xmm12", "xmm13", "xmm14", "xmm15");
+  }
 }
 
 #else
