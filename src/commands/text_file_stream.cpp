@@ -1,7 +1,6 @@
 #include "commands/text_file_stream.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <optional>
 
@@ -57,49 +56,50 @@ bool TTextFileStream::Fill() {
 
 namespace {
 
-enum : uint8_t { kPlainByte, kLeadByte, kEndByte };
+bool IsLineEnd(unsigned char c) { return c == '\n' || c == '\r' || c == '\0'; }
 
-// The bytes of a line scan: lead bytes, line ends and NUL, the rest.
-const std::array<uint8_t, 256> kLineBytes = [] {
-  std::array<uint8_t, 256> kinds{};
-  for (size_t c = 0; c < kinds.size(); ++c) {
-    if (IsSjisLead(static_cast<unsigned char>(c))) kinds[c] = kLeadByte;
-    else if (c == '\n' || c == '\r' || c == '\0') kinds[c] = kEndByte;
-  }
-  return kinds;
-}();
-
-// Eight bytes at a time: nonzero when one of them needs a look of its own,
-// 0x80 and above (the lead bytes among them) or below 0x0E (CR, LF and NUL
-// among them).
+// Eight bytes at a time: nonzero when one of them may end a line, below
+// 0x0E (CR, LF and NUL among them).
 constexpr uint64_t kEachByte = 0x0101010101010101;
 constexpr uint64_t kTopBits = 0x8080808080808080;
-bool AnyMarked(uint64_t bytes) { return ((bytes | ((bytes - 0x0E * kEachByte) & ~bytes)) & kTopBits) != 0; }
+bool AnyLow(uint64_t bytes) { return ((bytes - 0x0E * kEachByte) & ~bytes & kTopBits) != 0; }
 
 }  // namespace
 
-size_t TTextFileStream::PlainRunEnd() const {
-  size_t stop = readPos_;
-  // Whole words of plain bytes are passed at once; the bytes of a word with
-  // a marked one go one by one (a lead byte with its trail), so the scan
-  // never waits for where the mark stands.
-  size_t wordEnd = stop;
-  while (stop < endPos_) {
-    if (stop >= wordEnd && endPos_ - stop >= 8) {
+size_t TTextFileStream::LineEndFrom(size_t from) const {
+  size_t at = from;
+  for (;;) {
+    while (endPos_ - at >= 8) {
       uint64_t bytes;
-      std::memcpy(&bytes, buffer_ + stop, 8);
-      if (!AnyMarked(bytes)) {
-        stop += 8;
-        continue;
-      }
-      wordEnd = stop + 8;
+      std::memcpy(&bytes, buffer_ + at, 8);
+      if (AnyLow(bytes)) break;
+      at += 8;
     }
-    const uint8_t kind = kLineBytes[static_cast<unsigned char>(buffer_[stop])];
-    if (kind == kPlainByte) ++stop;
-    else if (kind == kLeadByte && stop + 1 < endPos_) stop += 2;
-    else break;
+    // The word with a low byte (or the last bytes) one by one; a tab only
+    // looks like an end, and the words go on behind it.
+    const size_t wordEnd = std::min(at + 8, endPos_);
+    for (; at < wordEnd; ++at) {
+      if (IsLineEnd(static_cast<unsigned char>(buffer_[at]))) return at;
+    }
+    if (at == endPos_) return at;
   }
-  return stop;
+}
+
+size_t TTextFileStream::PlainRunEnd() const {
+  // The first line-end byte is where the line ends unless it is the trail
+  // byte of a two-byte character. A line-end byte is no lead byte, so the
+  // characters start afresh behind every one of them and behind every
+  // byte that is not a lead byte: the lead bytes right before it pair up
+  // from the first, and an odd count of them leaves the last one taking it.
+  size_t from = readPos_;
+  for (;;) {
+    const size_t end = LineEndFrom(from);
+    size_t leads = 0;
+    while (end - leads > from && IsSjisLead(static_cast<unsigned char>(buffer_[end - leads - 1]))) ++leads;
+    if (leads % 2 == 0) return end;
+    if (end == endPos_) return end - 1;  // a lead byte whose trail is in the next fill
+    from = end + 1;                      // a trail byte: the line goes on behind it
+  }
 }
 
 void TTextFileStream::ReadLine(std::string& line) {

@@ -66,6 +66,9 @@ class TTextFileStream {
   // The end of the bytes from readPos_ that go into a line at once: before
   // the first line end, or a lead byte that ends the buffer.
   size_t PlainRunEnd() const;
+  // The first byte from `from` that may end a line (CR, LF or NUL), or
+  // the buffer's end.
+  size_t LineEndFrom(size_t from) const;
   void DropBuffer();
   int64_t SeekRaw(int64_t offset, TSeekOrigin origin);
   [[noreturn]] void Fail(const char* what);

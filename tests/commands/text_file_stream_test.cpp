@@ -111,6 +111,32 @@ TEST_F(TextFileStreamTest, LinesAgreeWithByteAtATimeReadingAcrossBoundaries) {
   }
 }
 
+TEST_F(TextFileStreamTest, RunsOfLeadBytesBeforeLineEndsAgreeWithByteAtATimeReading) {
+  // Long runs of bytes that are all lead bytes (characters whose trail is
+  // a lead byte too), odd and even, before CR, LF and NUL: whether the end
+  // byte is a trail hangs on the count of the run, across buffer fills.
+  std::mt19937 random(11);
+  static const char kLeads[] = {'\x81', '\x88', '\x9F', '\xE0', '\xFC'};
+  static const char kOthers[] = {'\r', '\n', '\0', 'a', '\x5C'};
+  for (int round = 0; round < 30; ++round) {
+    const size_t size = TTextFileStream::kBufferSize * (1 + round % 2) + random() % 32;
+    std::string bytes;
+    while (bytes.size() < size) {
+      bytes.append(random() % (round % 3 == 0 ? 40 : 6), kLeads[random() % sizeof kLeads]);
+      bytes += kOthers[random() % sizeof kOthers];
+    }
+    Write(bytes);
+    TTextFileStream s(path, kOpenRead);
+    size_t at = 0;
+    while (at < bytes.size()) {
+      const std::string expected = SimpleReadLine(bytes, at);
+      ASSERT_EQ(s.ReadLine(), expected) << round << " at " << at;
+      ASSERT_EQ(s.Position(), static_cast<int64_t>(at)) << round;
+    }
+    EXPECT_TRUE(s.Eof()) << round;
+  }
+}
+
 TEST_F(TextFileStreamTest, LongPlainRunsAgreeWithByteAtATimeReading) {
   // Plain runs of many words with the odd byte that only looks special
   // (half-width kana, 0x80, 0xFD..0xFF, control bytes, DEL) between line
