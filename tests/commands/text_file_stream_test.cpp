@@ -24,6 +24,7 @@ class TextFileStreamTest : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(folder); }
   void Write(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+  void ExpectLinesOfByteAtATimeReading(const std::string& bytes, int round);
   std::string Content() {
     std::string bytes;
     ReadNativeFile(path, bytes);
@@ -83,6 +84,26 @@ std::string SimpleReadLine(const std::string& bytes, size_t& at) {
   return line;
 }
 
+// Writes `bytes` and reads them back line by line into a buffer that held
+// text before: every line and position as byte-at-a-time reading gives
+// them, the end where the bytes end, and nothing behind it.
+void TextFileStreamTest::ExpectLinesOfByteAtATimeReading(const std::string& bytes, int round) {
+  Write(bytes);
+  TTextFileStream s(path, kOpenRead);
+  std::string line = "left over";
+  size_t at = 0;
+  while (at < bytes.size()) {
+    ASSERT_FALSE(s.Eof()) << round << " at " << at;
+    const std::string expected = SimpleReadLine(bytes, at);
+    s.ReadLine(line);
+    ASSERT_EQ(line, expected) << round << " at " << at;
+    ASSERT_EQ(s.Position(), static_cast<int64_t>(at)) << round;
+  }
+  EXPECT_TRUE(s.Eof()) << round;
+  s.ReadLine(line);
+  EXPECT_EQ(line, "") << round;
+}
+
 TEST_F(TextFileStreamTest, LinesAgreeWithByteAtATimeReadingAcrossBoundaries) {
   std::mt19937 random(39);
   static const char kBytes[] = {'a', '\r', '\n', '\0', '\x81', '\x83', '\x5C', '\x41', '\x0D'};
@@ -98,16 +119,7 @@ TEST_F(TextFileStreamTest, LinesAgreeWithByteAtATimeReadingAcrossBoundaries) {
       for (size_t edge = boundary - 3; edge < std::min(size, boundary + 3); ++edge)
         bytes[edge] = kBytes[random() % sizeof kBytes];
     }
-    Write(bytes);
-    TTextFileStream s(path, kOpenRead);
-    size_t at = 0;
-    while (at < bytes.size()) {
-      ASSERT_FALSE(s.Eof()) << round << " at " << at;
-      const std::string expected = SimpleReadLine(bytes, at);
-      ASSERT_EQ(s.ReadLine(), expected) << round << " at " << at;
-      ASSERT_EQ(s.Position(), static_cast<int64_t>(at)) << round;
-    }
-    EXPECT_TRUE(s.Eof()) << round;
+    ASSERT_NO_FATAL_FAILURE(ExpectLinesOfByteAtATimeReading(bytes, round));
   }
 }
 
@@ -125,15 +137,7 @@ TEST_F(TextFileStreamTest, RunsOfLeadBytesBeforeLineEndsAgreeWithByteAtATimeRead
       bytes.append(random() % (round % 3 == 0 ? 40 : 6), kLeads[random() % sizeof kLeads]);
       bytes += kOthers[random() % sizeof kOthers];
     }
-    Write(bytes);
-    TTextFileStream s(path, kOpenRead);
-    size_t at = 0;
-    while (at < bytes.size()) {
-      const std::string expected = SimpleReadLine(bytes, at);
-      ASSERT_EQ(s.ReadLine(), expected) << round << " at " << at;
-      ASSERT_EQ(s.Position(), static_cast<int64_t>(at)) << round;
-    }
-    EXPECT_TRUE(s.Eof()) << round;
+    ASSERT_NO_FATAL_FAILURE(ExpectLinesOfByteAtATimeReading(bytes, round));
   }
 }
 
@@ -146,7 +150,6 @@ TEST_F(TextFileStreamTest, LongPlainRunsAgreeWithByteAtATimeReading) {
   static const char kOdd[] = {'\xA0', '\xB1', '\xDF', '\x80', '\xFD', '\xFF', '\x01', '\x09',
                               '\x0B', '\x0C', '\x0E', '\x7F', '\x5C', '\x40'};
   static const char kEnds[] = {'\r', '\n', '\0', '\x81', '\x9F', '\xE0', '\xFC'};
-  std::string line;
   for (int round = 0; round < 60; ++round) {
     const size_t size = TTextFileStream::kBufferSize * (1 + round % 3) + random() % 64;
     const unsigned sparse = 2 + static_cast<unsigned>(round % 5) * 40;  // one end in about this many
@@ -157,20 +160,7 @@ TEST_F(TextFileStreamTest, LongPlainRunsAgreeWithByteAtATimeReading) {
       if (random() % sparse == 0) c = kEnds[random() % sizeof kEnds];
     }
     if (round % 7 == 0) bytes.back() = '\x82';  // a lead byte as the file's last
-    Write(bytes);
-    TTextFileStream s(path, kOpenRead);
-    line = "left over";
-    size_t at = 0;
-    while (at < bytes.size()) {
-      ASSERT_FALSE(s.Eof()) << round << " at " << at;
-      const std::string expected = SimpleReadLine(bytes, at);
-      s.ReadLine(line);
-      ASSERT_EQ(line, expected) << round << " at " << at;
-      ASSERT_EQ(s.Position(), static_cast<int64_t>(at)) << round;
-    }
-    EXPECT_TRUE(s.Eof()) << round;
-    s.ReadLine(line);
-    EXPECT_EQ(line, "");
+    ASSERT_NO_FATAL_FAILURE(ExpectLinesOfByteAtATimeReading(bytes, round));
   }
 }
 
