@@ -1,10 +1,11 @@
-// The upper halves of the AVX registers. Code of some libraries the program
-// loads (Qt's painting among them) leaves them in use without clearing
-// them. From then on, on some processors, every switch between the C
-// library's 128-bit AVX copies (strings of 16 to 31 bytes) and the SSE code
-// the rest of the program is built with stalls for about a hundred
-// nanoseconds: a loop reading lines ran three times slower. Clearing them
-// where the engine starts a statement keeps the run out of that state.
+// The upper halves of the AVX registers. Code of libraries the program
+// loads (Qt's application set-up, its fonts and the first showing of a
+// window) leaves them in use without clearing them. From then on, on some
+// processors, every switch between the C library's 128-bit AVX copies
+// (strings of 16 to 31 bytes) and the SSE code the rest of the program is
+// built with stalls for about a hundred nanoseconds: a loop reading lines
+// ran three times slower. Clearing them where the engine starts a
+// statement keeps the run out of that state.
 #pragma once
 
 namespace nura {
