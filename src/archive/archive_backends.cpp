@@ -486,7 +486,12 @@ class TFormatLibrary : public TBackendLibrary {
   int WriteArchive(const TBackendJob& job, const std::string& target, TAtomicFileWriter& out,
                    std::vector<TPackFile>& files, std::string& messages) {
     std::string error;
-    std::unique_ptr<TMemberSink> sink = OpenMemberSink(format_, target, out, job.level, job.tarFilter, error);
+    const bool oldMembers = HasOldMembers(job, target);
+    const bool plain = !oldMembers && std::all_of(files.begin(), files.end(), [](const TPackFile& file) {
+      return FitsPlainTarHeader(TMember{file.stored, file.mtime, false, file.size});
+    });
+    std::unique_ptr<TMemberSink> sink =
+        OpenMemberSink(format_, target, out, job.level, job.tarFilter, error, plain);
     if (!sink) {
       AddMessage(messages, error);
       return kArcErrorNotSupport;
@@ -494,8 +499,10 @@ class TFormatLibrary : public TBackendLibrary {
     std::map<std::string, size_t> byName;
     for (size_t i = 0; i < files.size(); ++i) byName[files[i].stored] = i;
     std::vector<bool> wanted(files.size(), job.op == TBackendJob::kPack);
-    const int kept = CopyOldMembers(job, target, byName, files, wanted, *sink, messages);
-    if (kept != kArcOk) return kept;
+    if (oldMembers) {
+      const int kept = CopyOldMembers(job, target, byName, files, wanted, *sink, messages);
+      if (kept != kArcOk) return kept;
+    }
     // The archive never packs itself; it is looked at once, not per member.
     struct stat self {};
     const bool selfExists = ::stat(target.c_str(), &self) == 0;
@@ -523,14 +530,18 @@ class TFormatLibrary : public TBackendLibrary {
     return kArcOk;
   }
 
+  // Whether the members of an existing archive are to be kept or
+  // replaced: an empty file counts as an empty archive.
+  static bool HasOldMembers(const TBackendJob& job, const std::string& target) {
+    struct stat st {};
+    return !job.fresh && ::stat(target.c_str(), &st) == 0 && st.st_size != 0;
+  }
+
   // Copies the members of an existing archive that stay; marks in `wanted`
-  // the files that replace or join them. An empty file counts as an empty
-  // archive.
+  // the files that replace or join them.
   int CopyOldMembers(const TBackendJob& job, const std::string& target,
                      const std::map<std::string, size_t>& byName, const std::vector<TPackFile>& files,
                      std::vector<bool>& wanted, TMemberSink& sink, std::string& messages) {
-    struct stat st {};
-    if (job.fresh || ::stat(target.c_str(), &st) != 0 || st.st_size == 0) return kArcOk;
     TArchiveMembers old(format_, target);
     if (!old.Open()) {
       AddMessage(messages, target + ": " + old.Error());

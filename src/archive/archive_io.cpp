@@ -1314,7 +1314,7 @@ class TLibarchiveSink : public TMemberSink {
 
 // Format and filters of a tar-family archive by its extension.
 bool SetTarFamily(struct archive* a, const std::string& archiveName, const std::string& tarFilter,
-                  int level, std::string& error) {
+                  int level, bool plainMembers, std::string& error) {
   const std::string ext = LowerExt(archiveName);
   if (ext == ".rpm") {
     error = "rpm 形式の書庫は作成できません。";
@@ -1324,6 +1324,8 @@ bool SetTarFamily(struct archive* a, const std::string& archiveName, const std::
     archive_write_set_format_ar_svr4(a);
   } else if (ext == ".cpio") {
     archive_write_set_format_cpio_newc(a);
+  } else if (plainMembers) {
+    archive_write_set_format_ustar(a);
   } else {
     archive_write_set_format_pax_restricted(a);
   }
@@ -1341,9 +1343,20 @@ bool SetTarFamily(struct archive* a, const std::string& archiveName, const std::
 
 }  // namespace
 
+bool FitsPlainTarHeader(const TMember& member) {
+  // The pax writer adds a time of 2^31 - 1 or later, or before 1970, to an
+  // extended header; sizes are kept below the same bound.
+  constexpr int64_t kHeaderLimit = 0x7fffffff;
+  if (member.folder || member.mtime < 0 || member.mtime >= kHeaderLimit) return false;
+  if (member.size >= static_cast<uint64_t>(kHeaderLimit)) return false;
+  if (member.name.empty() || member.name.size() > 100) return false;
+  return std::all_of(member.name.begin(), member.name.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
+}
+
 std::unique_ptr<TMemberSink> OpenMemberSink(TBackendFormat format, const std::string& archiveName,
                                             TAtomicFileWriter& out, int level,
-                                            const std::string& tarFilter, std::string& error) {
+                                            const std::string& tarFilter, std::string& error,
+                                            bool plainMembers) {
   switch (format) {
     case TBackendFormat::Lha:
       return std::make_unique<TLhaSink>(out, level);
@@ -1367,7 +1380,7 @@ std::unique_ptr<TMemberSink> OpenMemberSink(TBackendFormat format, const std::st
     archive_write_set_format_7zip(a);
     if (level == 0) archive_write_set_format_option(a, "7zip", "compression", "store");
     else if (level > 0) archive_write_set_format_option(a, "7zip", "compression-level", levelText.c_str());
-  } else if (!SetTarFamily(a, archiveName, tarFilter, level, error)) {
+  } else if (!SetTarFamily(a, archiveName, tarFilter, level, plainMembers, error)) {
     return nullptr;
   }
   if (!sink->Open()) {

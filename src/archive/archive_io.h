@@ -199,13 +199,23 @@ class TMemberSink {
   TFolderDescriptor folder_;  // of the files that AddFile opens
 };
 
+// True when the tar header of `member` (a file) needs no extended
+// header: a name of printable ASCII that fits the header's name field, a
+// time and a size in the range the pax writer keeps in the header alone.
+// Such a member's header is the same in the ustar and the pax format.
+bool FitsPlainTarHeader(const TMember& member);
+
 // A writer for `format` into the open save `out` (committed by the caller
 // after Finish); the kind of tar-family archive follows the extension of
 // `archiveName` (and `tarFilter`: "gzip", "bzip2" or empty). `level` 0
-// stores, -1 is the default. nullptr with `error` set when the format
+// stores, -1 is the default. `plainMembers`: every member to be written
+// is a file that FitsPlainTarHeader, so a tar is written by the ustar
+// writer, which gives the same bytes as the pax writer for them without
+// its copy of every entry. nullptr with `error` set when the format
 // cannot be written.
 std::unique_ptr<TMemberSink> OpenMemberSink(TBackendFormat format, const std::string& archiveName,
                                             TAtomicFileWriter& out, int level,
-                                            const std::string& tarFilter, std::string& error);
+                                            const std::string& tarFilter, std::string& error,
+                                            bool plainMembers = false);
 
 }  // namespace nura

@@ -134,5 +134,46 @@ TEST_F(Writers, TarTakesFilesWholeAroundTheReadingBlockAndRefusesOthersAtOnce) {
   }
 }
 
+// Members that fit the plain header come out the same through the ustar
+// writer as through the pax writer; for members just outside it the pax
+// writer needs an extended header, so each bound is where it draws it.
+TEST_F(Writers, PlainTarHeadersAreTheBytesThePaxWriterGives) {
+  const auto write = [&](const std::vector<TMember>& members, bool plain) {
+    const std::string file = Path(plain ? "plain.tar" : "pax.tar");
+    TAtomicFileWriter out(file);
+    EXPECT_TRUE(out.Open());
+    std::string error;
+    auto sink = OpenMemberSink(TBackendFormat::Tar, file, out, -1, "", error, plain);
+    EXPECT_TRUE(sink) << error;
+    for (const TMember& member : members) EXPECT_TRUE(sink->Add(member, std::string(member.size, 'd'))) << sink->error;
+    EXPECT_TRUE(sink->Finish()) << sink->error;
+    EXPECT_TRUE(out.Commit());
+    return ReadBytes(file);
+  };
+  std::mt19937 random(5);
+  std::vector<TMember> members;
+  for (int i = 0; i < 200; ++i) {
+    std::string name(1 + random() % 100, 'x');
+    for (char& c : name) c = static_cast<char>(0x20 + random() % 0x5f);
+    members.push_back(TMember{name, static_cast<int64_t>(random() % 0x7fffffff), false, random() % 1500});
+  }
+  members.push_back(TMember{std::string(100, 'n'), 0x7ffffffe, false, 0});
+  for (const TMember& member : members) ASSERT_TRUE(FitsPlainTarHeader(member)) << member.name;
+  EXPECT_EQ(write(members, true), write(members, false));
+  const std::vector<TMember> outside = {{std::string(101, 'n'), 1700000000, false, 1},
+                                        {"t.txt", 0x7fffffff, false, 1},
+                                        {"t.txt", -1, false, 1},
+                                        {"\xe6\x97\xa5.txt", 1700000000, false, 1}};
+  for (const TMember& member : outside) {
+    EXPECT_FALSE(FitsPlainTarHeader(member)) << member.name;
+    const std::string pax = write({member}, false);
+    ASSERT_GT(pax.size(), 156u);
+    EXPECT_EQ(pax[156], 'x') << member.name << " " << member.mtime;  // an extended header comes first
+  }
+  EXPECT_FALSE(FitsPlainTarHeader(TMember{"", 1700000000, false, 1}));
+  EXPECT_FALSE(FitsPlainTarHeader(TMember{"tab\t.txt", 1700000000, false, 1}));
+  EXPECT_FALSE(FitsPlainTarHeader(TMember{"d", 1700000000, true, 0}));
+}
+
 }  // namespace
 }  // namespace nura::test
