@@ -194,11 +194,12 @@ void TNuraEngine::RunKeptCommandWord(const TKeptCommand& kept, const char* at) {
     // As DispatchCommand would run it; the node is not touched once the
     // handler runs.
     kept.handler(*this, static_cast<CommandId>(node.id));
-    if (!b.args.Empty()) RaiseArgumentsLeft(word.Text());
   } else {
+    // As RunWordNode; the word's text is made only for the error.
     if (bound) boundFor_ = &node;
-    RunWordNode(word.Text(), node);
+    ExecuteWord(node);
   }
+  if (!b.args.Empty()) RaiseArgumentsLeft(word.Text());
   // The word may have ended the run and freed the text `end` lies in: the
   // cursor, which holds its text, is compared first.
   if (b.cursor.p == end && *end) PassLineEnd(end, lineEnd);
