@@ -263,11 +263,31 @@ TPackFileStatus::TPackFileStatus() : outer_(livingStatus) { livingStatus = this;
 
 TPackFileStatus::~TPackFileStatus() { livingStatus = outer_; }
 
+const TFileStatus* TPackFileStatus::Known(const std::string& native) const {
+  // The expected entry, or the one before it (a file looked up twice in a
+  // row), saves hashing the path.
+  for (const size_t at : {next_, next_ - 1}) {
+    if (at < order_.size() && order_[at]->first == native) {
+      next_ = at + 1;
+      return &order_[at]->second.status;
+    }
+  }
+  const auto known = known_.find(native);
+  if (known == known_.end()) return nullptr;
+  next_ = known->second.order + 1;
+  return &known->second.status;
+}
+
+void TPackFileStatus::Keep(const std::string& native, const TFileStatus& status) {
+  const auto [kept, fresh] = known_.emplace(native, TKnownFile{status, order_.size()});
+  if (fresh) order_.push_back(&*kept);
+}
+
 bool StatPackFile(const std::string& native, TFileStatus& status) {
   TPackFileStatus* const innermost = livingStatus;
   for (const TPackFileStatus* record = innermost; record; record = record->outer_) {
-    if (const auto known = record->known_.find(native); known != record->known_.end()) {
-      status = known->second;
+    if (const TFileStatus* known = record->Known(native)) {
+      status = *known;
       return true;
     }
   }
@@ -276,7 +296,7 @@ bool StatPackFile(const std::string& native, TFileStatus& status) {
   struct stat st {};
   if (::fstatat(at, name, &st, 0) != 0) return false;
   status = {st.st_mode, st.st_mtime, static_cast<uint64_t>(st.st_size), st.st_dev, st.st_ino};
-  if (innermost) innermost->known_.emplace(native, status);
+  if (innermost) innermost->Keep(native, status);
   return true;
 }
 

@@ -73,7 +73,19 @@ class TPackFileStatus {
 
  private:
   friend bool StatPackFile(const std::string& native, TFileStatus& status);
-  std::unordered_map<std::string, TFileStatus> known_;  // by native path
+  struct TKnownFile {
+    TFileStatus status;
+    size_t order;  // its place in order_
+  };
+  using TKnown = std::unordered_map<std::string, TKnownFile>;
+  // The status kept for `native`, or nil.
+  const TFileStatus* Known(const std::string& native) const;
+  void Keep(const std::string& native, const TFileStatus& status);
+  TKnown known_;  // by native path
+  // The entries in the order they were kept, and where the next look-up
+  // is expected: each pass over the files goes down the same list.
+  std::vector<const TKnown::value_type*> order_;
+  mutable size_t next_ = 0;
   TFolderDescriptor folder_;  // of the files looked up
   TPackFileStatus* outer_;
 };

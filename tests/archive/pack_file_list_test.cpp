@@ -1,4 +1,5 @@
 // The packing file list on a real tree with a symbolic-link loop.
+#include <algorithm>
 #include <cctype>
 #include <ctime>
 #include <filesystem>
@@ -210,6 +211,42 @@ TEST_F(PackFileList, NamedFoldersWithR2AreToldApartAsTheFileSystemTellsThem) {
               std::vector<std::string>(expected.begin(), expected.end()))
         << SjisToUtf8(patterns[0]);
   }
+}
+
+// The status a packing keeps answers each file with its own status,
+// however the look-ups come: down the list again, twice in a row, in
+// reverse, at random, and from an inner record that holds none of them.
+TEST_F(PackFileList, KeptStatusesAnswerEachFileInAnyOrder) {
+  std::vector<std::string> files;
+  for (int i = 0; i < 40; ++i) {
+    files.push_back(Path("status/f" + std::to_string(i)));
+    WriteBytes(files.back(), std::string(static_cast<size_t>(i), 'x'));
+  }
+  const auto expectSizes = [&](const std::vector<size_t>& order) {
+    for (const size_t i : order) {
+      TFileStatus status;
+      ASSERT_TRUE(StatPackFile(files[i], status)) << i;
+      EXPECT_EQ(status.size, i);
+    }
+  };
+  std::vector<size_t> down(files.size()), twice, reverse;
+  for (size_t i = 0; i < files.size(); ++i) down[i] = i;
+  for (size_t i : down) twice.insert(twice.end(), {i, i});
+  reverse.assign(down.rbegin(), down.rend());
+  std::vector<size_t> shuffled = down;
+  std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+  TPackFileStatus outer;
+  expectSizes(down);
+  // Kept: the files may change, the answers stay those of the first look.
+  for (const std::string& file : files) WriteBytes(file, "changed");
+  for (const auto& order : {down, twice, reverse, shuffled, down}) expectSizes(order);
+  {
+    TPackFileStatus inner;
+    expectSizes(shuffled);
+    expectSizes(down);
+  }
+  TFileStatus status;
+  EXPECT_FALSE(StatPackFile(Path("status/none"), status));
 }
 
 }  // namespace
