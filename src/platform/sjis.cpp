@@ -32,22 +32,24 @@ constexpr TLookup kFromBmp = BuildLookup(kCp932Encode);
 
 int32_t Lookup(const TLookup& table, uint32_t index) { return static_cast<int32_t>(table[index]) - 1; }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
+// Writes the UTF-8 bytes of `cp` at `p`; gives the end of what it wrote.
+char* PutUtf8(char* p, uint32_t cp) {
   if (cp < 0x80) {
-    out += static_cast<char>(cp);
+    *p++ = static_cast<char>(cp);
   } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    *p++ = static_cast<char>(0xC0 | (cp >> 6));
+    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
   } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    *p++ = static_cast<char>(0xE0 | (cp >> 12));
+    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
   } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    *p++ = static_cast<char>(0xF0 | (cp >> 18));
+    *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
   }
+  return p;
 }
 
 // Reads one code point from UTF-8 at `i`; returns -1 for a malformed
@@ -115,9 +117,13 @@ int32_t UnicodeToSjisCode(uint32_t ucs) {
 }
 
 std::string SjisToUtf8(std::string_view sjis) {
-  std::string out;
-  out.reserve(sjis.size() * 3 / 2);
-  DecodeSjis(sjis, [&](int32_t u) { AppendUtf8(out, u < 0 ? '?' : static_cast<uint32_t>(u)); });
+  // Every character of code page 932 lies in the BMP, so it takes at most
+  // three bytes, however many it took in Shift-JIS: the text is written
+  // straight into room for three bytes an input byte, cut to size after.
+  std::string out(sjis.size() * 3, '\0');
+  char* p = out.data();
+  DecodeSjis(sjis, [&p](int32_t u) { p = PutUtf8(p, u < 0 ? '?' : static_cast<uint32_t>(u)); });
+  out.resize(static_cast<size_t>(p - out.data()));
   return out;
 }
 

@@ -59,6 +59,29 @@ TEST(SjisConvert, QStringBothWays) {
   EXPECT_EQ(QStringToSjis(QString::fromUtf8("x😀")), "x?");
 }
 
+// Every single byte and every pair of a lead and a trail byte gives the
+// same UTF-8 as Qt makes of the UTF-16 text; half-width kana alone take the
+// most room (three bytes for one).
+TEST(SjisConvert, EveryCharacterGivesTheUtf8OfItsCodePoint) {
+  std::string all;
+  for (int c = 0; c < 256; ++c) {
+    all += static_cast<char>(c);
+    if (c >= 0x81 && c <= 0xFC) all += '.';  // a lead byte takes a trail of its own
+  }
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      all += static_cast<char>(lead);
+      all += static_cast<char>(trail);
+    }
+  }
+  EXPECT_EQ(SjisToUtf8(all), SjisToQString(all).toStdString());
+  const std::string kana(1000, '\xB1');
+  std::string expected;
+  for (int i = 0; i < 1000; ++i) expected += "ｱ";
+  EXPECT_EQ(SjisToUtf8(kana), expected);
+  EXPECT_EQ(SjisToUtf8(""), "");
+}
+
 TEST(NativePath, DropsDriveAndTurnsSeparators) {
   EXPECT_EQ(ScriptPathToNative("C:\\tmp\\a.txt"), "/tmp/a.txt");
   EXPECT_EQ(ScriptPathToNative("d:/x/y"), "/x/y");
