@@ -1,7 +1,7 @@
 # Convenience front end to CMake.
 JOBS ?= $(shell nproc)
 
-.PHONY: all build run test bench fuzz clean deps
+.PHONY: all build run test bench release fuzz clean deps
 
 all: build
 
@@ -20,9 +20,24 @@ test:
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS) --timeout 300
 
+# The optimised program, built with the profile of its training runs: once
+# instrumented, run on the training work (scripts/pgo-train), then again
+# with the profile the runs left. $(1): the build folder; $(2): CMake options.
+define pgo_build
+	cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=Release $(2) -DNURA_PGO=generate >/dev/null
+	cmake --build $(1) -j $(JOBS) --target nurasera
+	rm -rf $(1)/pgo-profile
+	bash scripts/pgo-train $(1)/bin/nurasera
+	cmake -S . -B $(1) -DNURA_PGO=use >/dev/null
+	cmake --build $(1) -j $(JOBS)
+endef
+
+release:
+	$(call pgo_build,build-release,-DNURA_TESTS=OFF)
+
+# The benchmarks measure the program as `make release` builds it.
 bench:
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DNURA_TESTS=OFF -DNURA_BENCH=ON >/dev/null
-	cmake --build build-bench -j $(JOBS)
+	$(call pgo_build,build-bench,-DNURA_TESTS=OFF -DNURA_BENCH=ON)
 	@for b in build-bench/bin/bench_*; do echo "== $$b"; $$b || exit 1; done
 
 # Each fuzz target runs FUZZ_TIME seconds on a copy of its seed corpus
@@ -41,4 +56,4 @@ fuzz:
 	  build-fuzz/bin/$$n -max_total_time=$(FUZZ_TIME) -timeout=20 build-fuzz/corpus/$$n || exit 1; done
 
 clean:
-	rm -rf build build-asan build-bench build-fuzz
+	rm -rf build build-asan build-bench build-release build-fuzz
