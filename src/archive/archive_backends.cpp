@@ -18,6 +18,7 @@
 #include <map>
 #include <set>
 #include <system_error>
+#include <unordered_set>
 
 #include "archive/archive_io.h"
 #include "archive/backend_library.h"
@@ -428,7 +429,7 @@ class TFormatLibrary : public TBackendLibrary {
     const std::vector<std::string> excluded =
         CollectFiles(options, job.folder, options.jx, false, cancelled, nullptr, nullptr);
     const std::set<std::string> exclusions(excluded.begin(), excluded.end());
-    std::set<std::string> seen;
+    std::unordered_set<std::string> seen;
     for (const std::string& pattern : job.files) {
       std::vector<std::string> names;
       TFileStatus named;
@@ -496,11 +497,9 @@ class TFormatLibrary : public TBackendLibrary {
       AddMessage(messages, error);
       return kArcErrorNotSupport;
     }
-    std::map<std::string, size_t> byName;
-    for (size_t i = 0; i < files.size(); ++i) byName[files[i].stored] = i;
     std::vector<bool> wanted(files.size(), job.op == TBackendJob::kPack);
     if (oldMembers) {
-      const int kept = CopyOldMembers(job, target, byName, files, wanted, *sink, messages);
+      const int kept = CopyOldMembers(job, target, files, wanted, *sink, messages);
       if (kept != kArcOk) return kept;
     }
     // The archive never packs itself; it is looked at once, not per member.
@@ -539,9 +538,10 @@ class TFormatLibrary : public TBackendLibrary {
 
   // Copies the members of an existing archive that stay; marks in `wanted`
   // the files that replace or join them.
-  int CopyOldMembers(const TBackendJob& job, const std::string& target,
-                     const std::map<std::string, size_t>& byName, const std::vector<TPackFile>& files,
+  int CopyOldMembers(const TBackendJob& job, const std::string& target, const std::vector<TPackFile>& files,
                      std::vector<bool>& wanted, TMemberSink& sink, std::string& messages) {
+    std::map<std::string, size_t> byName;
+    for (size_t i = 0; i < files.size(); ++i) byName[files[i].stored] = i;
     TArchiveMembers old(format_, target);
     if (!old.Open()) {
       AddMessage(messages, target + ": " + old.Error());
