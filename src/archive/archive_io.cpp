@@ -1053,8 +1053,10 @@ struct TOpenSource {
   }
   bool Read(const TDataTake& take) {
     if (fd < 0) return ReadNativeFileBlocks(native, take);
+    // O_NONBLOCK, which kept the open from waiting for a FIFO, changes
+    // nothing for a regular file, the only kind read.
     struct stat st {};
-    bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::fcntl(fd, F_SETFL, 0) == 0;
+    bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     if (buffer->size() < (1 << 16)) buffer->resize(1 << 16);
     uint64_t total = 0;
     while (read) {
