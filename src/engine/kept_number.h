@@ -61,7 +61,10 @@ struct TShortText {
 
   void WriteTo(std::string& out) const {
     out.resize(size);
-    char* p = out.data();
+    WriteOver(out.data());
+  }
+  // Writes the `size` bytes at `p`, in the widths Of reads them.
+  void WriteOver(char* p) const {
     if (size >= 8) {
       std::memcpy(p, &first, 8);
       std::memcpy(p + size - 8, &second, 8);
@@ -118,8 +121,10 @@ class TKeptNumber {
     const int64_t kept = Number();
     if (kept < 0 || kept + 1 != number || number >= kLimit || text.empty() || text.back() >= '9') return false;
     if (!Holds(text)) return false;
-    ++text.back();
     TShortText::AddToLast(first_, second_, text.size(), 1);
+    // The words go back whole, as Holds reads them: a reading right after
+    // takes them from this writing instead of waiting for it to land.
+    TShortText{first_, second_, text.size()}.WriteOver(text.data());
     packed_ += uint64_t{1} << 8;
     return true;
   }
