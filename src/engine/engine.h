@@ -549,8 +549,11 @@ class TNuraEngine {
   // What follows the condition of "もし": the then- and else-blocks (nil
   // when the statement has none), where the statement ends and the lines
   // it passed.
+  struct TKeptStatement;
   struct TIfTail {
     TextRef thenBlock, elseBlock;
+    // The statements at their starts, when they were run at once.
+    mutable TPositionLink<TKeptStatement> thenStatement, elseStatement;
     size_t length = 0;  // bytes from the then-word to the statement's end
     TLineSteps lines;
     // The line break behind, when only blanks stand before it.
@@ -606,6 +609,8 @@ class TNuraEngine {
     mutable CompiledExpressionRef compiled, compiledKey;
     mutable bool appendForm = false;
     mutable std::optional<TKeptLineEnd> lineEnd;  // of an assignment
+    // Of a "もし" decided at once: its condition's entry.
+    mutable TPositionLink<TCachedCondition> condition;
   };
   TPositionCache<TKeptStatement> keptStatements_;
   bool RunKeptStatement();
@@ -628,7 +633,9 @@ class TNuraEngine {
   // Runs the block at once when it is, from `at` on, a kept whole-number
   // assignment alone, or decides it (RunIfAloneInBlock); false when it
   // must be entered (nothing happened then). `depth` as EnterIfBlock's.
-  bool RunAloneInBlock(const TextRef& block, const char* at, int depth, TAloneEnd ending);
+  // `link`: where the statement at the block's start is kept (nil: none).
+  bool RunAloneInBlock(const TextRef& block, const char* at, int depth, TAloneEnd ending,
+                       TPositionLink<TKeptStatement>* link = nullptr);
   // Decides at once a block that is one kept "もし" statement (`kept`, at
   // `at`) and nothing else (the "違えば(もし ...)" of an else-if) whose
   // compiled condition gives a whole number: its chosen block takes the

@@ -12,9 +12,25 @@
 
 namespace nura {
 
+// An entry of a TPositionCache found before, kept by whoever looks it up
+// from the same place every time: it is followed without a search while
+// the generation it was found under holds and the cache has not started
+// again (entries stay where they are until then).
+template <class T>
+struct TPositionLink {
+  const T* value = nullptr;
+  uint64_t generation = 0;
+  uint64_t epoch = 0;
+};
+
 template <class T>
 class TPositionCache {
  public:
+  TPositionLink<T> LinkTo(const T* value, uint64_t generation) const { return {value, generation, epoch_}; }
+  const T* Follow(const TPositionLink<T>& link, uint64_t generation) const {
+    return link.value && link.generation == generation && link.epoch == epoch_ ? link.value : nullptr;
+  }
+
   // The entry made at `at` inside `owner` under `generation`, or nil. It
   // stays where it is until it is replaced or the cache starts again.
   const T* Find(const std::shared_ptr<const std::string>& owner, const char* at,
@@ -50,6 +66,7 @@ class TPositionCache {
   void Clear() {
     slots_.clear();
     count_ = 0;
+    ++epoch_;
   }
 
  private:
@@ -64,6 +81,7 @@ class TPositionCache {
   // are never removed one by one, so a free slot ends every search.
   std::vector<std::unique_ptr<TEntry>> slots_;
   size_t count_ = 0;
+  uint64_t epoch_ = 0;  // counts the starts again, which free the entries
 
   // The slot that holds `at` or the free slot where it would go.
   size_t SlotOf(const char* at) const {

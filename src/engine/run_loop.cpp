@@ -403,7 +403,12 @@ bool TNuraEngine::RunIfAloneInBlock(const TextRef& block, const TKeptStatement& 
   SkipBlanks(p);
   if (*p == '=' || *p == '&') return false;
   SkipSeparators(p);
-  const TCachedCondition* condition = conditionCache_.Find(block, p, b.words.ShapeGeneration());
+  const uint64_t shape = b.words.ShapeGeneration();
+  const TCachedCondition* condition = conditionCache_.Follow(kept.condition, shape);
+  if (!condition) {
+    condition = conditionCache_.Find(block, p, shape);
+    if (condition) kept.condition = conditionCache_.LinkTo(condition, shape);
+  }
   if (!condition || !condition->compiled || !condition->ifTail) return false;
   const TIfTail& tail = *condition->ifTail;
   const char* end = p + condition->length + tail.length;
@@ -486,7 +491,9 @@ void TNuraEngine::EnterIfBlock(const TIfTail& tail, int result, int depth) {
   TNuraBase& b = *base_;
   b.conditionResult = -1;
   const TextRef* block = result == 1 ? &tail.thenBlock : result == 0 ? &tail.elseBlock : nullptr;
-  if (!block || !*block || !b.cursor.p || RunAloneInBlock(*block, (*block)->c_str(), depth, TAloneEnd::kBlockEnd)) {
+  TPositionLink<TKeptStatement>* link = result == 1 ? &tail.thenStatement : &tail.elseStatement;
+  if (!block || !*block || !b.cursor.p ||
+      RunAloneInBlock(*block, (*block)->c_str(), depth, TAloneEnd::kBlockEnd, link)) {
     return;
   }
   // The frame closes where the statement ends: the cursor's place moves

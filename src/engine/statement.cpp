@@ -325,14 +325,20 @@ bool TNuraEngine::AssignComputedValue(const TKeptStatement& kept, THashNode& nod
   return true;
 }
 
-bool TNuraEngine::RunAloneInBlock(const TextRef& block, const char* at, int depth, TAloneEnd ending) {
+bool TNuraEngine::RunAloneInBlock(const TextRef& block, const char* at, int depth, TAloneEnd ending,
+                                  TPositionLink<TKeptStatement>* link) {
   // A block that is one kept statement from `at` on may run where it
   // stands, without a frame and the cursor's trip into the block: a
   // whole-number assignment ("(A=A+1)") or a kept "もし".
   TNuraBase& b = *base_;
   if (!b.args.Empty()) return false;
   SkipSeparators(at);
-  const TKeptStatement* kept = keptStatements_.Find(block, at, b.words.ShapeGeneration());
+  const uint64_t shape = b.words.ShapeGeneration();
+  const TKeptStatement* kept = link ? keptStatements_.Follow(*link, shape) : nullptr;
+  if (!kept) {
+    kept = keptStatements_.Find(block, at, shape);
+    if (kept && link) *link = keptStatements_.LinkTo(kept, shape);
+  }
   if (!kept || !kept->compileTried) return false;
   if (kept->kind == TKeptStatement::TKind::kWord) return RunIfAloneInBlock(block, *kept, at, depth, ending);
   if (kept->kind != TKeptStatement::TKind::kAssignment || kept->appendForm) return false;

@@ -215,6 +215,19 @@ TEST_F(KeptStatementTest, ElseIfBlocksDecidedAtOnce) {
   ExpectSameAsWrittenOut("A=0\n", chain + "\nAと言う", 4);
 }
 
+// The kept "もし" of a chain decided at once goes to its condition and its
+// chosen block's statement without looking them up again, until the kept
+// statements start again (more than a few thousand places were kept): then
+// they are looked up anew.
+TEST_F(KeptStatementTest, ChainsDecidedAtOnceAfterTheKeptStatementsStartAgain) {
+  std::string many;
+  for (int i = 0; i < 5000; ++i) many += "X=" + std::to_string(i) + "\n";  // no new word
+  ASSERT_TRUE(Run("A=0\nB=0\nC=0\nX=0\n9回(\nもし回数%2=0ならば(A=A+1)違えば(もし回数%3=0ならば(多数)違えば(B=B+1))\n)\n"
+                  "A&\",\"&B&\",\"&Cと言う\n終わり\n*多数\n" + many + "C=C+1\n戻る\n"));
+  EXPECT_EQ(dialogs.messages, (Strings{"4,3,2"}));
+  EXPECT_EQ(Var("X"), "4999");
+}
+
 // A chosen block that is one whole-number assignment alone runs where it
 // stands; values that stop being whole, texts and blocks with more in them
 // are entered as before, and what comes behind keeps its line.
