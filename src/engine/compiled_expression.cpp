@@ -364,10 +364,15 @@ bool TCompiledExpression::RunChain(typename TNumbers::TNumber& result) const {
 
 template <class TNumbers>
 bool TCompiledExpression::RunNumbers(typename TNumbers::TNumber& result) const {
-  using TNumber = typename TNumbers::TNumber;
   // A variable as the first operand keeps its number in whole numbers,
   // which are read only from texts that read back.
   if (chain_ == 1 || (chain_ == 2 && std::is_same_v<TNumbers, TWholeNumbers>)) return RunChain<TNumbers>(result);
+  return RunStack<TNumbers>(result);
+}
+
+template <class TNumbers>
+bool TCompiledExpression::RunStack(typename TNumbers::TNumber& result) const {
+  using TNumber = typename TNumbers::TNumber;
   TNumberSlot<TNumber> stack[kMaxNumberDepth];
   int top = -1;
   for (const TStep& step : steps_) {

@@ -74,6 +74,10 @@ class TCompiledExpression {
   // or extended precision).
   template <class TNumbers>
   bool RunNumbers(typename TNumbers::TNumber& result) const;
+  // Its pass over a stack of operands, apart so that a chain needs no room
+  // for the stack.
+  template <class TNumbers>
+  [[gnu::noinline]] bool RunStack(typename TNumbers::TNumber& result) const;
   // The numeric pass of a chain "variable op operand op operand ..." (each
   // operand a number or a variable), which needs no stack.
   template <class TNumbers>
