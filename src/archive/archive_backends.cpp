@@ -488,9 +488,11 @@ class TFormatLibrary : public TBackendLibrary {
                    std::vector<TPackFile>& files, std::string& messages) {
     std::string error;
     const bool oldMembers = HasOldMembers(job, target);
-    const bool plain = !oldMembers && std::all_of(files.begin(), files.end(), [](const TPackFile& file) {
-      return FitsPlainTarHeader(TMember{file.stored, file.mtime, false, file.size});
-    });
+    // Only the tar family has a choice of header.
+    const bool plain = format_ == TBackendFormat::Tar && !oldMembers &&
+                       std::all_of(files.begin(), files.end(), [](const TPackFile& file) {
+                         return FitsPlainTarHeader(TMember{file.stored, file.mtime, false, file.size});
+                       });
     std::unique_ptr<TMemberSink> sink =
         OpenMemberSink(format_, target, out, job.level, job.tarFilter, error, plain);
     if (!sink) {
