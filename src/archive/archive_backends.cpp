@@ -432,7 +432,7 @@ class TFormatLibrary : public TBackendLibrary {
     std::unordered_set<std::string> seen;
     for (const std::string& pattern : job.files) {
       std::vector<std::string> names;
-      TFileStatus named;
+      TPackedFileStatus named;
       const bool folder = options.r > 1 && StatPackFile(NativePathUnder(job.folder, pattern), named) &&
                           S_ISDIR(named.mode);
       if (HasFileWildcard(pattern) || folder) {
@@ -445,7 +445,7 @@ class TFormatLibrary : public TBackendLibrary {
         TPackFile file;
         file.listName = name;
         file.native = NativePathUnder(job.folder, name);
-        TFileStatus status;
+        TPackedFileStatus status;
         if (!StatPackFile(file.native, status) || !S_ISREG(status.mode)) {
           AddMessage(messages, SjisToUtf8(name) + ": ファイルが見つかりません。");
           return false;

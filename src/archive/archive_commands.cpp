@@ -144,7 +144,7 @@ std::string RelativeToBase(std::vector<std::string>& lines) {
 std::string MissingFileText(const std::vector<std::string>& lines, const std::string& base) {
   for (const std::string& line : lines) {
     if (line.find_first_of("*?") != std::string::npos) continue;
-    TFileStatus status;
+    TPackedFileStatus status;
     if (!StatPackFile(NativePathUnder(base, line), status))
       return SJ("ファイル") + Quoted(JoinPathName(base, line)) + SJ("が見つかりません。");
   }

@@ -153,7 +153,7 @@ namespace {
 // record.
 std::optional<std::pair<dev_t, ino_t>> FileIdentity(const std::string& native, bool packed) {
   if (packed) {
-    TFileStatus status;
+    TPackedFileStatus status;
     if (!StatPackFile(native, status)) return std::nullopt;
     return std::pair(status.device, status.inode);
   }

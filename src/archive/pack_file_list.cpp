@@ -263,7 +263,7 @@ TPackFileStatus::TPackFileStatus() : outer_(livingStatus) { livingStatus = this;
 
 TPackFileStatus::~TPackFileStatus() { livingStatus = outer_; }
 
-const TFileStatus* TPackFileStatus::Known(const std::string& native) const {
+const TPackedFileStatus* TPackFileStatus::Known(const std::string& native) const {
   // The expected entry, or the one before it (a file looked up twice in a
   // row), saves hashing the path.
   for (const size_t at : {next_, next_ - 1}) {
@@ -278,15 +278,15 @@ const TFileStatus* TPackFileStatus::Known(const std::string& native) const {
   return &known->second.status;
 }
 
-void TPackFileStatus::Keep(const std::string& native, const TFileStatus& status) {
+void TPackFileStatus::Keep(const std::string& native, const TPackedFileStatus& status) {
   const auto [kept, fresh] = known_.emplace(native, TKnownFile{status, order_.size()});
   if (fresh) order_.push_back(&*kept);
 }
 
-bool StatPackFile(const std::string& native, TFileStatus& status) {
+bool StatPackFile(const std::string& native, TPackedFileStatus& status) {
   TPackFileStatus* const innermost = livingStatus;
   for (const TPackFileStatus* record = innermost; record; record = record->outer_) {
-    if (const TFileStatus* known = record->Known(native)) {
+    if (const TPackedFileStatus* known = record->Known(native)) {
       status = *known;
       return true;
     }

@@ -51,7 +51,7 @@ int64_t ParseOptionDate(std::string_view text, std::string_view defaultTime);
 std::string JoinPathName(const std::string& folder, const std::string& name);
 
 // What packing reads of a file's status (links followed).
-struct TFileStatus {
+struct TPackedFileStatus {
   mode_t mode = 0;
   int64_t mtime = 0;
   uint64_t size = 0;
@@ -72,15 +72,15 @@ class TPackFileStatus {
   TPackFileStatus& operator=(const TPackFileStatus&) = delete;
 
  private:
-  friend bool StatPackFile(const std::string& native, TFileStatus& status);
+  friend bool StatPackFile(const std::string& native, TPackedFileStatus& status);
   struct TKnownFile {
-    TFileStatus status;
+    TPackedFileStatus status;
     size_t order;  // its place in order_
   };
   using TKnown = std::unordered_map<std::string, TKnownFile>;
   // The status kept for `native`, or nil.
-  const TFileStatus* Known(const std::string& native) const;
-  void Keep(const std::string& native, const TFileStatus& status);
+  const TPackedFileStatus* Known(const std::string& native) const;
+  void Keep(const std::string& native, const TPackedFileStatus& status);
   TKnown known_;  // by native path
   // The entries in the order they were kept, and where the next look-up
   // is expected: each pass over the files goes down the same list.
@@ -92,7 +92,7 @@ class TPackFileStatus {
 
 // stat(2) of the native path (links followed); a living record answers
 // for a path it holds.
-bool StatPackFile(const std::string& native, TFileStatus& status);
+bool StatPackFile(const std::string& native, TPackedFileStatus& status);
 
 // The native path of a script path, relative ones taken from `baseFolder`.
 std::string NativePathUnder(const std::string& baseFolder, const std::string& path);

@@ -224,7 +224,7 @@ TEST_F(PackFileList, KeptStatusesAnswerEachFileInAnyOrder) {
   }
   const auto expectSizes = [&](const std::vector<size_t>& order) {
     for (const size_t i : order) {
-      TFileStatus status;
+      TPackedFileStatus status;
       ASSERT_TRUE(StatPackFile(files[i], status)) << i;
       EXPECT_EQ(status.size, i);
     }
@@ -245,7 +245,7 @@ TEST_F(PackFileList, KeptStatusesAnswerEachFileInAnyOrder) {
     expectSizes(shuffled);
     expectSizes(down);
   }
-  TFileStatus status;
+  TPackedFileStatus status;
   EXPECT_FALSE(StatPackFile(Path("status/none"), status));
 }
 
