@@ -40,11 +40,15 @@ struct THandle {
   TTextFileStream* stream = nullptr;
 };
 
-// The word named by the next argument, its name left in state.name.
+// The word named by the next argument. Its name is copied into state.name
+// only when it names no open handle (for the error); a handle found, as on
+// every line of a loop, costs no copy.
 THandle PopHandleWord(TNuraEngine& engine, TStreamState& state) {
-  PopRawWord(engine, state.name);
-  THandle handle{state.words.Find(WordTable(engine), state.name), nullptr};
+  const std::string_view name = PeekRawWord(engine, state.name);
+  THandle handle{state.words.Find(WordTable(engine), name), nullptr};
   if (handle.node) handle.stream = StreamOf(state, *handle.node);
+  if (!handle.stream) state.name.assign(name);
+  DropArgument(engine);
   return handle;
 }
 
@@ -136,8 +140,8 @@ constexpr size_t kKeptLineBuffer = 64 * 1024;
 void ReadLine(TNuraEngine& engine, CommandId) {
   TStreamState& state = StreamStateOf(engine);
   TTextFileStream& stream = RequireHandle(engine, state);
-  PopRawWord(engine, state.name);
-  THashNode& variable = VariableForResult(engine, state.name);
+  THashNode& variable = VariableForResult(engine, PeekRawWord(engine, state.name));
+  DropArgument(engine);
   stream.ReadLine(state.line);
   SwapTextVariable(engine, variable, state.line);
   if (state.line.capacity() > kKeptLineBuffer) std::string().swap(state.line);

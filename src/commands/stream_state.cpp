@@ -13,24 +13,25 @@ namespace nura {
 
 TStreamState& StreamStateOf(TNuraEngine& engine) { return FamilyState<TStreamState>(engine); }
 
-THashNode* TWordMemo::FindInTable(const THash& words, const std::string& name) {
+THashNode* TWordMemo::FindInTable(const THash& words, std::string_view name) {
   if (words.ShapeGeneration() != shape_) {
     entries_.clear();
     shape_ = words.ShapeGeneration();
   }
-  THashNode* node = words.Find(name, false);
-  if (entries_.size() < kWords) entries_.push_back({name, node});
+  std::string text(name);
+  THashNode* node = words.Find(text, false);
+  if (entries_.size() < kWords) entries_.push_back({std::move(text), node});
   return node;
 }
 
-THashNode* FindStreamWord(TNuraEngine& engine, const std::string& name) {
+THashNode* FindStreamWord(TNuraEngine& engine, std::string_view name) {
   return StreamStateOf(engine).words.Find(WordTable(engine), name);
 }
 
-THashNode& VariableForResult(TNuraEngine& engine, const std::string& name) {
+THashNode& VariableForResult(TNuraEngine& engine, std::string_view name) {
   if (name.empty()) return *ResultNode(engine);
   THashNode* node = FindStreamWord(engine, name);
-  if (!node) return *AddVariable(engine, name, "", "s");
+  if (!node) return *AddVariable(engine, std::string(name), "", "s");
   if (node->isProtected || node->kind != kWordVariable) {
     throw ENura(FormatErrorMessage(engine, "\"" + node->name + SJ("\"は、読取専用です。")));
   }

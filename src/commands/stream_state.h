@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "commands/common_memory_stream.h"
@@ -22,7 +23,7 @@ class TNuraEngine;
 class TWordMemo {
  public:
   // The word `name` of `words` (exact look-up), or nil.
-  THashNode* Find(const THash& words, const std::string& name) {
+  THashNode* Find(const THash& words, std::string_view name) {
     if (words.ShapeGeneration() == shape_) {
       for (const TEntry& entry : entries_)
         if (SameName(entry.name, name)) return entry.node;
@@ -31,9 +32,9 @@ class TWordMemo {
   }
 
  private:
-  THashNode* FindInTable(const THash& words, const std::string& name);
+  THashNode* FindInTable(const THash& words, std::string_view name);
   // Names are short: a byte loop beats a call of memcmp.
-  static bool SameName(const std::string& a, const std::string& b) {
+  static bool SameName(const std::string& a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
       if (a[i] != b[i]) return false;
@@ -65,7 +66,7 @@ class TStreamState {
 };
 
 // The word `name` (exact look-up through the memo), or nil.
-THashNode* FindStreamWord(TNuraEngine& engine, const std::string& name);
+THashNode* FindStreamWord(TNuraEngine& engine, std::string_view name);
 
 // The interpreter's state of these commands (made on first use).
 TStreamState& StreamStateOf(TNuraEngine& engine);
@@ -74,7 +75,7 @@ TStreamState& StreamStateOf(TNuraEngine& engine);
 // missing; the read-only error for a protected word or one that is no
 // variable. The word table holds the node (no reference is taken: look-ups
 // on the way of every line read stay cheap).
-THashNode& VariableForResult(TNuraEngine& engine, const std::string& name);
+THashNode& VariableForResult(TNuraEngine& engine, std::string_view name);
 
 // True at the high security level (the level of "security.ini" read
 // first, as the confirmation does).

@@ -45,6 +45,20 @@ void PopRawWord(TNuraEngine& engine, std::string& name) {
   args.Drop();
 }
 
+std::string_view PeekRawWord(TNuraEngine& engine, std::string& unquoted) {
+  const TStack& args = engine.Base().args;
+  if (args.Empty()) return {};
+  const std::string& raw = args.Items().back();
+  if (!InBackquotes(raw)) return raw;
+  unquoted = TNuraEngine::RawLiteralToText(raw);
+  return unquoted;
+}
+
+void DropArgument(TNuraEngine& engine) {
+  TStack& args = engine.Base().args;
+  if (!args.Empty()) args.Drop();
+}
+
 NodePtr PopObject(TNuraEngine& engine, bool create) { return engine.FindObjectWord(create); }
 
 bool SubjectLeftOut(TNuraEngine& engine) { return engine.Base().implicitSubject; }

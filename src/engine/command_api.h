@@ -59,6 +59,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <typeindex>
 #include <vector>
 
@@ -91,6 +92,12 @@ std::string PopRawWord(TNuraEngine& engine);
 // The same into `name`, whose buffer is reused (for a word named on every
 // pass of a loop).
 void PopRawWord(TNuraEngine& engine, std::string& name);
+// The top argument as PopRawWord gives it, left on the stack: a view of the
+// stack's text, or of `unquoted` for a text in backquotes. It holds until
+// the arguments change; DropArgument then takes the argument off. For a
+// word looked up on every pass of a loop, without copying its name.
+std::string_view PeekRawWord(TNuraEngine& engine, std::string& unquoted);
+void DropArgument(TNuraEngine& engine);
 // The word named by the top argument (PopRawWord, exact look-up). Absent:
 // with `create` a new empty variable at the current depth, else the error
 // "オブジェクト"%s"が特定できません。".

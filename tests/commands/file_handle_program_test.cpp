@@ -150,5 +150,22 @@ TEST_F(HandleProgram, ATextWhoseEvaluationClosesTheHandleWritesNothing) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "Q\r\n\r\n");
 }
 
+// Names in backquotes are the words' names without them, for the handle
+// and the variable alike, and in the error that names a missing handle.
+TEST_F(HandleProgram, NamesInBackquotesReachTheirWords) {
+  const std::string q = File("q.txt", "q1\r\nq2\r\n");
+  ASSERT_TRUE(RunHere("Hで「" + q + "」のハンドルを開く\n"
+                      "2回(\n"
+                      "  `L`に`H`のハンドルを一行読む\n"
+                      "  Lを言う\n"
+                      ")\n"
+                      "`H`のハンドル最後か\n"
+                      "それを言う\n"
+                      "Lに`G`のハンドルを一行読む\n"))
+      << prepareError;
+  EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"q1", "q2", "1"}));
+  EXPECT_EQ(Log(), "[エラー] test.nrs(8行目): ファイル\"ハンドル:G\"が、ありません。\r\n");
+}
+
 }  // namespace
 }  // namespace nura::test
