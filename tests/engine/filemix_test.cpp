@@ -306,6 +306,18 @@ TEST_F(FileMix, PeImageLocator) {
   EXPECT_FALSE(FindAppendedData(Path("short.exe"), data));
   WriteAll(Path("text.txt"), "plain text fMix");
   EXPECT_FALSE(FindAppendedData(Path("text.txt"), data));
+
+  // Headers far into the file, the raw size spanning offset 32768.
+  std::string far(0x8110, '\0');
+  far[0] = 'M';
+  far[0x3C] = static_cast<char>(0xF6);  // PE header at 0x7EF6
+  far[0x3D] = 0x7E;
+  far[0x7EF6 + 6] = 1;                  // one section, its header at 0x7FEE
+  far[0x7FFE] = 0x10;                   // raw size 0x10 at 0x7FFE..0x8001
+  far[0x8003] = static_cast<char>(0x81);  // raw data pointer 0x8100 at 0x8002
+  WriteAll(Path("far.exe"), far + "fMix-far");
+  ASSERT_TRUE(FindAppendedData(Path("far.exe"), data));
+  EXPECT_EQ(data, "fMix-far");
 }
 
 }  // namespace
