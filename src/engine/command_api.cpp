@@ -33,18 +33,6 @@ std::string PopRawWord(TNuraEngine& engine) {
   return name;
 }
 
-void PopRawWord(TNuraEngine& engine, std::string& name) {
-  TStack& args = engine.Base().args;
-  if (args.Empty()) {
-    name.clear();
-    return;
-  }
-  const std::string& raw = args.Items().back();
-  if (InBackquotes(raw)) name = TNuraEngine::RawLiteralToText(raw);
-  else name.assign(raw);
-  args.Drop();
-}
-
 std::string_view PeekRawWord(TNuraEngine& engine, std::string& unquoted) {
   const TStack& args = engine.Base().args;
   if (args.Empty()) return {};
@@ -57,6 +45,11 @@ std::string_view PeekRawWord(TNuraEngine& engine, std::string& unquoted) {
 void DropArgument(TNuraEngine& engine) {
   TStack& args = engine.Base().args;
   if (!args.Empty()) args.Drop();
+}
+
+void PopRawWord(TNuraEngine& engine, std::string& name) {
+  name.assign(PeekRawWord(engine, name));  // `name` may hold the view's text itself
+  DropArgument(engine);
 }
 
 NodePtr PopObject(TNuraEngine& engine, bool create) { return engine.FindObjectWord(create); }

@@ -32,20 +32,16 @@ constexpr TLookup kFromBmp = BuildLookup(kCp932Encode);
 
 int32_t Lookup(const TLookup& table, uint32_t index) { return static_cast<int32_t>(table[index]) - 1; }
 
-// Writes the UTF-8 bytes of `cp` at `p`; gives the end of what it wrote.
-char* PutUtf8(char* p, uint32_t cp) {
+// Writes the UTF-8 bytes of `cp`, a code point of the BMP (at most three
+// bytes), at `p`; gives the end of what it wrote.
+char* PutBmpUtf8(char* p, uint32_t cp) {
   if (cp < 0x80) {
     *p++ = static_cast<char>(cp);
   } else if (cp < 0x800) {
     *p++ = static_cast<char>(0xC0 | (cp >> 6));
     *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    *p++ = static_cast<char>(0xE0 | (cp >> 12));
-    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
   } else {
-    *p++ = static_cast<char>(0xF0 | (cp >> 18));
-    *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *p++ = static_cast<char>(0xE0 | (cp >> 12));
     *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
     *p++ = static_cast<char>(0x80 | (cp & 0x3F));
   }
@@ -122,7 +118,7 @@ std::string SjisToUtf8(std::string_view sjis) {
   // straight into room for three bytes an input byte, cut to size after.
   std::string out(sjis.size() * 3, '\0');
   char* p = out.data();
-  DecodeSjis(sjis, [&p](int32_t u) { p = PutUtf8(p, u < 0 ? '?' : static_cast<uint32_t>(u)); });
+  DecodeSjis(sjis, [&p](int32_t u) { p = PutBmpUtf8(p, u < 0 ? '?' : static_cast<uint32_t>(u)); });
   out.resize(static_cast<size_t>(p - out.data()));
   return out;
 }
