@@ -24,7 +24,7 @@ int main() {
   RunProgram(engine);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const size_t a = WordValue(engine, "A").size();
-  const size_t result = ResultNode(engine)->value.size();
+  const size_t result = ResultNode(engine)->Value().size();
   std::printf("literals: two of %zu bytes read in %.3f s (A: %zu bytes, result: %zu bytes)\n", kBytes,
               seconds, a, result);
   if (a != kBytes || result != kBytes) {

@@ -101,7 +101,7 @@ void BinaryGet(TNuraEngine& engine, CommandId id) {
   if (format == TBinaryFormat::None) return;
   long double number = 0;
   std::string text;
-  if (!ReadBinaryField(node->value, offset < 2 ? 0 : offset - 1, format, number, text))
+  if (!ReadBinaryField(node->Value(), offset < 2 ? 0 : offset - 1, format, number, text))
     throw ERangeError();
   switch (format) {
     case TBinaryFormat::Char: SetTextResult(engine, text); break;
@@ -118,7 +118,7 @@ void BinarySet(TNuraEngine& engine, CommandId id) {
   if (format == TBinaryFormat::None) return;
   const bool numeric = format != TBinaryFormat::Char && format != TBinaryFormat::CString;
   const long double number = numeric ? TextToNumber(value) : 0;
-  if (!WriteBinaryField(node->value, offset - 1, format, number, value)) throw ERangeError();
+  if (!WriteBinaryField(node->MutableValue(), offset - 1, format, number, value)) throw ERangeError();
 }
 
 size_t FieldSize(TBinaryFormat format) {

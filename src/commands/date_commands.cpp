@@ -52,7 +52,7 @@ void AddOffset(TNuraEngine& engine, CommandId id) {
   } catch (const ERuntimeError& e) {
     RaiseScriptError(engine, e.what());
   }
-  ResultNode(engine)->value = text;
+  ResultNode(engine)->SetValue(text);
 }
 
 void Difference(TNuraEngine& engine, CommandId id) {

@@ -56,7 +56,7 @@ void StoreReadText(TNuraEngine& engine, const NodePtr& node, const std::string& 
     RaiseScriptError(engine, Quoted(node->name) + SJ("には代入できません！"));
   node->kind = kWordVariable;
   node->SetHash(nullptr);
-  node->value = text;
+  node->SetValue(text);
   node->SetAnnotation("s");
 }
 

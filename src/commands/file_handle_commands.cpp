@@ -26,7 +26,7 @@ constexpr std::string_view kMarker = "\\FILE_HANDLE";
 
 // The stream of a handle word; nil when the word is no (open) handle.
 TTextFileStream* StreamOf(const TStreamState& state, const THashNode& node) {
-  if (node.kind != kWordVariable || node.value != kMarker) return nullptr;
+  if (node.kind != kWordVariable || node.Value() != kMarker) return nullptr;
   const void* address = node.Address();
   if (!address || node.id < 0 || static_cast<size_t>(node.id) >= state.handles.size()) return nullptr;
   TTextFileStream* stream = state.handles[static_cast<size_t>(node.id)].get();
@@ -76,7 +76,7 @@ void CloseStream(TNuraEngine& engine, THashNode& node) {
   TStreamState& state = StreamStateOf(engine);
   if (StreamOf(state, node)) state.handles[static_cast<size_t>(node.id)].reset();
   node.SetAddress(nullptr);
-  node.value.clear();
+  node.SetValue("");
 }
 
 void OpenHandle(TNuraEngine& engine, bool detailed) {
@@ -99,7 +99,7 @@ void OpenHandle(TNuraEngine& engine, bool detailed) {
   CloseStream(engine, *node);
   auto& handles = StreamStateOf(engine).handles;
   node->SetAddress(stream.get());
-  node->value = kMarker;
+  node->SetValue(kMarker);
   node->id = static_cast<int32_t>(handles.size());
   handles.push_back(std::move(stream));
 }

@@ -190,7 +190,7 @@ void StoreOperand(TNuraEngine& engine, const string_cmd::TVariableArgument& oper
                   const std::string& value, const std::string& kind) {
   SetResult(engine, value, kind);
   if (operand.node) {
-    operand.node->value = value;
+    operand.node->SetValue(value);
     operand.node->SetAnnotation(kind);
   }
 }

@@ -59,7 +59,7 @@ void SetMatchCount(TNuraEngine& engine, int count) {
   static const std::string kName = SJ("マッチ数");
   NodePtr node = FindWord(engine, kName);
   if (!node) node = AddVariable(engine, kName, "", "e");
-  node->value = std::to_string(count);
+  node->SetValue(std::to_string(count));
   node->SetAnnotation("e");
 }
 

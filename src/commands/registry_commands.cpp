@@ -83,7 +83,7 @@ void RegRead(TNuraEngine& engine, CommandId) {
 
 void RegWrite(TNuraEngine& engine, CommandId) {
   const std::string name = PopText(engine);
-  const std::string value = ResultNode(engine)->value;
+  const std::string value = ResultNode(engine)->Value();
   TRegistry& registry = OpenRegistry(engine);
   if (!ConfirmRegistryWrite(engine, registry, name, value)) return;
   WriteRegistryValue(engine, registry, name, TRegistryValue::FromString(value));

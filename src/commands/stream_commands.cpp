@@ -28,7 +28,7 @@ const std::string& FileKey() {
 // per name, reused by later saves).
 void ShareSave(TNuraEngine& engine, CommandId) {
   const std::string name = PopText(engine);
-  std::string text = ResultNode(engine)->value;
+  std::string text = ResultNode(engine)->Value();
   if (static_cast<int64_t>(text.size()) < kSharedSize) text += '\0';
   else text.resize(kSharedSize);
   auto& memories = StreamStateOf(engine).sharedMemories;

@@ -52,12 +52,12 @@ void MarkTextVariable(TNuraEngine& engine, THashNode& variable) {
 }  // namespace
 
 void SetTextVariable(TNuraEngine& engine, THashNode& variable, const std::string& value) {
-  variable.value = value;
+  variable.SetValue(value);
   MarkTextVariable(engine, variable);
 }
 
 void SwapTextVariable(TNuraEngine& engine, THashNode& variable, std::string& value) {
-  variable.value.swap(value);
+  variable.MutableValue().swap(value);
   MarkTextVariable(engine, variable);
 }
 

@@ -17,7 +17,7 @@ bool TVariableArgument::CanWriteBack() const {
 }
 
 void TVariableArgument::WriteBack(const std::string& rest) const {
-  if (CanWriteBack()) node->value = rest;
+  if (CanWriteBack()) node->SetValue(rest);
 }
 
 TVariableArgument PopVariableArgument(TNuraEngine& engine) {
@@ -25,7 +25,7 @@ TVariableArgument PopVariableArgument(TNuraEngine& engine) {
   arg.raw = PopRawArgument(engine);
   arg.node = FindWord(engine, arg.raw);
   if (arg.node && arg.node->kind != kWordVariable) arg.node = nullptr;  // commands, labels, objects
-  arg.value = arg.node ? arg.node->value : ExpandString(engine, arg.raw);
+  arg.value = arg.node ? arg.node->Value() : ExpandString(engine, arg.raw);
   return arg;
 }
 

@@ -130,7 +130,7 @@ void TrayIcon(TNuraEngine& engine, CommandId) {
 // 入れる: the value and type letter of "それ" into the named variable.
 void Store(TNuraEngine& engine, CommandId) {
   const NodePtr result = ResultNode(engine);
-  const std::string value = result->value;
+  const std::string value = result->Value();
   const std::string kind = ResultKind(engine);
   NodePtr node = PopObject(engine, true);
   if (node->isProtected) RaiseScriptError(engine, "\"" + node->name + "\"" + SJ("は、読取専用です。"));
@@ -138,7 +138,7 @@ void Store(TNuraEngine& engine, CommandId) {
     RaiseScriptError(engine, "\"" + node->name + "\"" + SJ("には代入できません！"));
   node->kind = kWordVariable;
   node->SetHash(nullptr);
-  node->value = value;
+  node->SetValue(value);
   node->SetAnnotation(kind);
 }
 
@@ -167,7 +167,7 @@ void TakeArguments(TNuraEngine& engine, CommandId) {
     // One value with nothing to trim becomes "それ" as it is, with the
     // number its variable kept for it.
     SetTextResult(engine, items[0]);
-    ResultNode(engine)->keptNumber = CallArgumentNumber(engine);
+    ResultNode(engine)->KeepNumber(CallArgumentNumber(engine));
     ClearCallArguments(engine);
     return;
   }

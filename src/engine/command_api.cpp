@@ -223,7 +223,7 @@ bool AnswerCloseRequest(TNuraEngine& engine) {
     const TextPos target = base.exitLabel->Position();
     const std::string labelFile = base.exitLabel->Annotation();
     base.exitLabel.reset();
-    if (const NodePtr& noExit = base.SystemNode(&TNuraBase::nodeNoExit)) noExit->value = "0";
+    if (const NodePtr& noExit = base.SystemNode(&TNuraBase::nodeNoExit)) noExit->SetValue("0");
     try {
       engine.RunNested(target, labelFile.empty() ? base.FileName() : labelFile);
     } catch (const std::exception&) {
@@ -231,7 +231,7 @@ bool AnswerCloseRequest(TNuraEngine& engine) {
     }
   }
   const NodePtr& noExit = base.SystemNode(&TNuraBase::nodeNoExit);
-  if (noExit && noExit->value == "1") {
+  if (noExit && noExit->Value() == "1") {
     base.cursor = saved;
     return false;
   }
@@ -350,15 +350,15 @@ void SetIntegerResult(TNuraEngine& engine, int64_t value) {
 void SetFlagResult(TNuraEngine& engine, bool on) {
   THashNode& node = *engine.ResultNode();
   const char digit = on ? '1' : '0';
-  if (node.value.size() == 1) node.value[0] = digit;
-  else node.value.assign(1, digit);
+  if (node.Value().size() == 1) node.MutableValue()[0] = digit;
+  else node.MutableValue().assign(1, digit);
   node.SetAnnotation("e");
   engine.SetResultKind("e");
 }
 
 void SetValueOnly(TNuraEngine& engine, const std::string& value) {
   const NodePtr node = engine.ResultNode();
-  node->value = value;
+  node->SetValue(value);
   engine.SetResultKind(node->Annotation());
 }
 

@@ -19,22 +19,6 @@ namespace nura {
 
 namespace {
 
-// Reads `text` when it is what the general format writes for a whole
-// number: no leading zero, no "-0", at most 15 digits.
-bool ReadGeneralInteger(const std::string& text, int64_t& value) {
-  const size_t sign = !text.empty() && text[0] == '-' ? 1 : 0;
-  const size_t digits = text.size() - sign;
-  if (digits == 0 || digits > 15 || (text[sign] == '0' && (digits > 1 || sign))) return false;
-  int64_t n = 0;
-  for (size_t i = sign; i < text.size(); ++i) {
-    const unsigned digit = static_cast<unsigned char>(text[i]) - '0';
-    if (digit > 9) return false;
-    n = n * 10 + digit;
-  }
-  value = sign ? -n : n;
-  return true;
-}
-
 bool IsGeneralInteger(const std::string& text) {
   int64_t value = 0;
   return ReadGeneralInteger(text, value);
@@ -54,11 +38,13 @@ TStrNum VariableValue(const std::string& value, const std::string& kind) {
   return v;
 }
 
-void WriteWholeValue(THashNode& node, int64_t whole) {
-  if (node.keptNumber.CountUp(node.value, whole)) return;  // mostly the last digit alone
-  const TShortText digits = WholeDigits(whole);
-  digits.WriteTo(node.value);
-  node.keptNumber.Keep(digits, whole);
+TStrNum VariableValue(const THashNode& node) {
+  const std::string& kind = node.Annotation();
+  int64_t whole = 0;
+  // Only numbers whose general format is their digits.
+  if (IsNumberKind(kind) && node.ReadWhole(whole) && whole > -kPlainWholeLimit && whole < kPlainWholeLimit)
+    return TStrNum::FromNumber(static_cast<long double>(whole));
+  return VariableValue(node.Value(), kind);
 }
 
 namespace {
@@ -252,7 +238,7 @@ struct TExtendedNumbers {
   using TNumber = long double;
   static TNumber Literal(const TStep& step) { return step.number; }
   static bool Read(const THashNode& node, TNumber& number) {
-    number = TextNumberValue(node.value);
+    number = TextNumberValue(node.Value());
     return true;
   }
   static bool Arithmetic(TOperator op, TNumber left, TNumber right, TNumber& result) {
@@ -281,12 +267,7 @@ struct TWholeNumbers {
   using TNumber = int64_t;
   static constexpr int64_t kBound = int64_t{1} << 62;
   static TNumber Literal(const TStep& step) { return step.whole; }
-  static bool Read(const THashNode& node, TNumber& number) {
-    if (node.keptNumber.Read(node.value, number)) return true;
-    if (!ReadGeneralInteger(node.value, number)) return false;
-    node.keptNumber.Keep(node.value, number);
-    return true;
-  }
+  static bool Read(const THashNode& node, TNumber& number) { return node.ReadWhole(number); }
   static bool Arithmetic(TOperator op, TNumber left, TNumber right, TNumber& result) {
     switch (op) {
       case TOperator::kPlus: result = left + right; break;
@@ -386,7 +367,7 @@ bool TCompiledExpression::RunStack(typename TNumbers::TNumber& result) const {
         const bool isNumber = IsNumberKind(node.Annotation());
         TNumber number;
         if (!TNumbers::Read(node, number)) return false;
-        stack[++top] = {number, isNumber, &node.value};
+        stack[++top] = {number, isNumber, &node.Value()};
         break;
       }
       case TKind::kBinary: {
@@ -454,7 +435,7 @@ bool TCompiledExpression::AppendTo(THashNode& target) const {
   }
   // A variable's text is its value as an operand, whatever its kind.
   for (size_t i = 1; i < count; i += 2) {
-    target.value += steps_[i].kind == TKind::kVariable ? steps_[i].node->value : steps_[i].text;
+    target.MutableValue() += steps_[i].kind == TKind::kVariable ? steps_[i].node->Value() : steps_[i].text;
   }
   return true;
 }
@@ -474,7 +455,7 @@ bool TCompiledExpression::Evaluate(TStrNum& value) const {
           break;
         case TKind::kVariable:
           if (step.node->kind != kWordVariable) return false;
-          stack.push_back(VariableValue(step.node->value, step.node->Annotation()));
+          stack.push_back(VariableValue(*step.node));
           break;
         case TKind::kElement: {
           const THashNode& owner = *step.node;
@@ -482,7 +463,7 @@ bool TCompiledExpression::Evaluate(TStrNum& value) const {
           if (owner.kind != kWordHash || !owner.Hash() || key.empty()) return false;
           const THashNode* element = owner.Hash()->Find(key, false);
           if (!element) return false;  // the reading tries the key expanded
-          stack.back() = VariableValue(element->value, element->Annotation());
+          stack.back() = VariableValue(*element);
           break;
         }
         case TKind::kBinary:

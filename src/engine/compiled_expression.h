@@ -28,10 +28,9 @@ inline bool IsNumberKind(const std::string& kind) { return !kind.empty() && kind
 // The value of a variable as an operand: its text, and its number when its
 // kind says number.
 TStrNum VariableValue(const std::string& value, const std::string& kind);
-
-// Writes `whole` (above -1e15 and below 1e15) into the node's text as its
-// digits, and keeps it beside the text.
-void WriteWholeValue(THashNode& node, int64_t whole);
+// The same of a word's value; a whole number waiting for its text is given
+// as its number, the text left unwritten.
+TStrNum VariableValue(const THashNode& node);
 
 class TCompiledExpression {
  public:

@@ -56,7 +56,7 @@ void CmdRepeat(TNuraEngine& e, CommandId) {
   frame.counter = from;
   frame.limit = to;
   frame.loopVar = var;
-  var->value = std::to_string(from);
+  var->SetValue(std::to_string(from));
   e.EnterBlock(std::move(frame));
 }
 
@@ -68,7 +68,7 @@ void CmdIterate(TNuraEngine& e, CommandId) {
   if (node && node->kind == kWordHash && node->Hash()) {
     text = node->Hash()->GetNamesText();
   } else if (node) {
-    text = node->value;
+    text = node->Value();
   } else {
     text = e.ExpandString(argument);
   }
@@ -268,7 +268,7 @@ void CmdLineCount(TNuraEngine& e, CommandId) {
   const std::string name = TNuraEngine::RawLiteralToText(b.args.Pop());
   NodePtr node = b.words.FindNode(name, false);
   if (!node) RaiseScriptError(e, SJ("変数\"") + name + SJ("\"が見つかりません。"));
-  e.SetResult(std::to_string(SplitLines(node->value).size()), "e");
+  e.SetResult(std::to_string(SplitLines(node->Value()).size()), "e");
 }
 
 void CmdTrim(TNuraEngine& e, CommandId) { e.SetResult(TrimWideSpace(PopText(e)), "s"); }
@@ -281,7 +281,7 @@ void CmdReserve(TNuraEngine& e, CommandId) {
   NodePtr node = b.words.FindNode(name, false);
   if (!node) node = b.AddVariable(name, "", "s");
   e.CheckWritable(*node);
-  node->value.assign(static_cast<size_t>(size), '\0');
+  node->MutableValue().assign(static_cast<size_t>(size), '\0');
 }
 
 // ---- nested runs ----

@@ -163,7 +163,7 @@ DllArgument ReadDllArgument(TNuraEngine& e, const std::string& raw) {
   NodePtr node = FindWord(e, raw);
   if (node && node->kind == kWordVariable) {
     // A variable passes its value (a buffer made by "確保" its bytes).
-    text = node->value;
+    text = node->Value();
     arg.variable = node;
   } else if (IsLiteral(raw)) {
     text = e.ExpandString(raw);
@@ -205,9 +205,9 @@ void WriteBack(const DllArgument& arg) {
   THashNode* node = arg.variable.get();
   if (!node || node->kind != kWordVariable || node->isProtected) return;
   const size_t size = arg.bytes.size() - 1;
-  if (node->value.size() != size || std::memcmp(node->value.data(), arg.bytes.data(), size) == 0)
+  if (node->Value().size() != size || std::memcmp(node->Value().data(), arg.bytes.data(), size) == 0)
     return;
-  node->value.assign(arg.bytes.data(), size);
+  node->MutableValue().assign(arg.bytes.data(), size);
   node->SetAnnotation("s");
 }
 
@@ -217,7 +217,7 @@ void TNuraEngine::CallDllWord(THashNode& node) {
   TNuraBase& b = *base_;
   BindCommandArguments(node);
   // The declaration may be replaced while arguments run; keep this one.
-  const std::string name = node.name, style = node.value;
+  const std::string name = node.name, style = node.Value();
   void* const entry = node.Address();
   std::vector<DllArgument> args(CountMarks(node.Pattern()));
   for (size_t i = args.size(); i-- > 0;) args[i] = ReadDllArgument(*this, b.args.Pop());

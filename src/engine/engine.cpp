@@ -88,21 +88,21 @@ void AssignKindText(std::string& slot, const char* kind) { slot = kind; }
 
 void TNuraEngine::SetResult(const std::string& value, const std::string& kind) {
   THashNode* node = ResultNode().get();
-  node->value = value;
+  node->SetValue(value);
   node->SetAnnotation(kind);
   resultKind_ = kind;
 }
 
 void TNuraEngine::SetResult(const std::string& value, const char* kind) {
   THashNode* node = ResultNode().get();
-  node->value = value;
+  node->SetValue(value);
   node->SetAnnotation(kind);
   SetResultKind(kind);
 }
 
 void TNuraEngine::SetResult(std::string&& value, const char* kind) {
   THashNode* node = ResultNode().get();
-  node->value = std::move(value);
+  node->SetValue(std::move(value));
   node->SetAnnotation(kind);
   SetResultKind(kind);
 }
@@ -213,7 +213,7 @@ TImeMode TNuraEngine::GetDialogImeMode(int mode) {
     static const std::string kName = SJ("ダイアログIMEの状態");
     mode = 0;
     if (const THashNode* node = base_->words.Find(kName, false)) {
-      const std::string& v = node->value;
+      const std::string& v = node->Value();
       int n = 0;
       auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
       if (ec == std::errc() && end == v.data() + v.size()) mode = n;

@@ -478,7 +478,7 @@ class TNuraEngine {
   // ExpandString of a text that names `variable` alone.
   const std::string& ExpandVariable(const THashNode& variable) {
     SetResultKind(IsNumberKind(variable.Annotation()) ? "e" : "s");
-    return variable.value;
+    return variable.Value();
   }
   struct TCapturedBlock {
     TextRef block;

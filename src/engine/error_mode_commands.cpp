@@ -48,7 +48,7 @@ void ResumeFromError(TNuraEngine& engine, CommandId) {
 }
 
 void SetNoExit(TNuraBase& b, const char* value) {
-  if (const NodePtr& noExit = b.SystemNode(&TNuraBase::nodeNoExit)) noExit->value = value;
+  if (const NodePtr& noExit = b.SystemNode(&TNuraBase::nodeNoExit)) noExit->SetValue(value);
 }
 
 void SetExitLabel(TNuraEngine& engine, CommandId) {

@@ -27,6 +27,8 @@ struct TStrNum {
   std::string TakeText();
   // The text written into `out` (whose buffer is reused).
   void WriteText(std::string& out) const;
+  // False for a number whose text is still to be made from it.
+  bool HasText() const { return has_text_; }
   // The number, or the text read leniently when the value is a text.
   long double AsNumber() const;
   bool IsTrue() const { return AsNumber() != 0; }

@@ -108,7 +108,7 @@ class TOperandReader {
     }
     const int row = IndexNumber(first.empty() ? first : engine_.ExpandString(first));
     const TableCellReader reader = GetTableCellReader();
-    return TStrNum::FromText(reader && row >= 0 ? reader(node->value, row, column) : "");
+    return TStrNum::FromText(reader && row >= 0 ? reader(node->Value(), row, column) : "");
   }
 
   std::string ReadIndex(const char*& cursor) {
@@ -141,7 +141,7 @@ class TOperandReader {
   TStrNum Value(const NodePtr& node) {
     switch (node->kind) {
       case kWordVariable:
-        return VariableValue(node->value, node->Annotation());
+        return VariableValue(*node);
       case kWordHash:
         return TStrNum::FromText(node->Hash() ? node->Hash()->GetNameValueText() : "");
       case kWordCommand:
@@ -151,7 +151,7 @@ class TOperandReader {
         return Label(node);
       default: {  // GUI object: its main value
         std::string value;
-        if (!engine_.Objects().ReadObjectValue(engine_, *node, value)) value = node->value;
+        if (!engine_.Objects().ReadObjectValue(engine_, *node, value)) value = node->Value();
         return TStrNum::FromText(value);
       }
     }
@@ -162,7 +162,7 @@ class TOperandReader {
   TStrNum Command(const NodePtr& node) {
     TNuraBase& base = engine_.Base();
     NodePtr result = engine_.ResultNode();
-    const std::string saved_value = result->value, saved_annotation = result->Annotation();
+    const std::string saved_value = result->Value(), saved_annotation = result->Annotation();
     const std::string saved_kind = engine_.ResultKind();
     const std::vector<std::string> saved_args = base.args.Items();
     base.args.Clear();
@@ -170,7 +170,7 @@ class TOperandReader {
       base.args.Clear();
       for (const std::string& a : saved_args) base.args.Push(a);
       result = engine_.ResultNode();
-      result->value = saved_value;
+      result->SetValue(saved_value);
       result->SetAnnotation(saved_annotation);
       engine_.SetResultKind(saved_kind);
     };
@@ -184,7 +184,7 @@ class TOperandReader {
       restore();
       throw;
     }
-    const TStrNum value = VariableValue(engine_.ResultNode()->value, engine_.ResultKind());
+    const TStrNum value = VariableValue(engine_.ResultNode()->Value(), engine_.ResultKind());
     restore();
     return value;
   }
@@ -193,7 +193,7 @@ class TOperandReader {
   TStrNum Label(const NodePtr& node) {
     engine_.SetResult("", "s");
     engine_.RunNested(node->Position(), node->Annotation());
-    return VariableValue(engine_.ResultNode()->value, engine_.ResultKind());
+    return VariableValue(engine_.ResultNode()->Value(), engine_.ResultKind());
   }
 
   // name(arguments): the call form reads its group at the interpreter's
@@ -224,12 +224,12 @@ class TOperandReader {
   TStrNum Element(NodePtr owner, const std::string& key) {
     THash& words = engine_.Base().words;
     if (owner->kind == kWordVariable) {
-      NodePtr named = words.FindNode(owner->value, false);
+      NodePtr named = words.FindNode(owner->Value(), false);
       if (named && named != owner) owner = named;
     }
     switch (owner->kind) {
       case kWordVariable:
-        return TStrNum::FromText(VariableElement(owner->value, key));
+        return TStrNum::FromText(VariableElement(owner->Value(), key));
       case kWordHash:
         return HashElement(*owner, key);
       case kWordObject: {
@@ -263,7 +263,7 @@ class TOperandReader {
     NodePtr element = owner.Hash()->FindNode(key, false);
     if (!element) element = owner.Hash()->FindNode(engine_.ExpandString(key), false);
     if (!element) return TStrNum::FromText("");
-    return VariableValue(element->value, element->Annotation());
+    return VariableValue(*element);
   }
 
   TNuraEngine& engine_;
@@ -361,7 +361,7 @@ bool TNuraEngine::ExpandLone(const std::string& text, std::string& out, bool& is
     kept = {text, variable, shape};
   }
   // A number-marked text is given back as it stands, as VariableValue keeps it.
-  out = variable->value;
+  out = variable->Value();
   isNumber = IsNumberKind(variable->Annotation());
   return true;
 }
@@ -501,7 +501,7 @@ bool TNuraEngine::AppendByReading(THashNode& node, const std::string& text) {
       tail += ReadOperand(p).Text();
     }
   });
-  node.value += tail;
+  node.MutableValue() += tail;
   return true;
 }
 

@@ -220,7 +220,7 @@ void TNuraEngine::CallKeptLabel(const TKeptCommand& kept) {
   if (std::all_of(plain.begin(), plain.end(), isVariable)) {
     // Plain variables give their values without running code.
     for (const THashNode* variable : plain) values.Push(ExpandVariable(*variable));
-    if (plain.size() == 1) b.secondStackNumber = plain[0]->keptNumber;
+    if (plain.size() == 1) b.secondStackNumber = plain[0]->KeptNumber();
     EnterLabel(*kept.node);
     PassLabelBreak();
     return;

@@ -92,8 +92,19 @@ struct TShortText {
 // Every word of the word table holds one, so it is packed into three
 // words: the text's two, and the number (at most 55 bits and a sign, which
 // every text of up to 16 digits fits) above the text's size.
+//
+// A number may also be kept before its text is written: the word's text is
+// then the number's general format, still to be made (Pending). Whoever
+// reads the text writes it first (THashNode::Value).
 class TKeptNumber {
  public:
+  // Keeps `number`, of at most 16 digits with its sign, for a text not yet
+  // written.
+  static bool FitsPending(int64_t number) { return number > -kPendingBound / 10 && number < kPendingBound; }
+  void KeepPending(int64_t number) { packed_ = static_cast<uint64_t>(number) << 8 | kPendingSize; }
+  bool Pending() const { return (packed_ & 0xff) == kPendingSize; }
+  int64_t PendingNumber() const { return Number(); }
+
   // Keeps `number` for the text `digits`, its general format.
   void Keep(const TShortText& digits, int64_t number) {
     if (number < -kLimit || number >= kLimit) {
@@ -119,6 +130,11 @@ class TKeptNumber {
   // digit changes, in place. False (nothing done) otherwise.
   bool CountUp(std::string& text, int64_t number) {
     const int64_t kept = Number();
+    if (Pending()) {
+      if (kept + 1 != number || !FitsPending(number)) return false;
+      packed_ += uint64_t{1} << 8;
+      return true;
+    }
     if (kept < 0 || kept + 1 != number || number >= kLimit || text.empty() || text.back() >= '9') return false;
     if (!Holds(text)) return false;
     TShortText::AddToLast(first_, second_, text.size(), 1);
@@ -138,8 +154,11 @@ class TKeptNumber {
 
  private:
   static constexpr int64_t kLimit = int64_t{1} << 55;
-  // A size no text of TShortText has.
+  // Sizes no text of TShortText has: nothing kept, and a text to write.
   static constexpr uint64_t kNothing = 0xff;
+  static constexpr uint64_t kPendingSize = 0xfe;
+  // A pending number's text fits TShortText: 16 digits, or a sign and 15.
+  static constexpr int64_t kPendingBound = 10000000000000000;
 
   int64_t Number() const { return static_cast<int64_t>(packed_) >> 8; }
   bool Holds(const std::string& text) const {

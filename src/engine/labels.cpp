@@ -135,15 +135,15 @@ bool TNuraEngine::CallWord(const std::string& name, std::string& result, bool pu
       b.args.Push(MakeRawLiteral(ExpandString(TrimText(argument))));
   }
   NodePtr sore = ResultNode();
-  const std::string savedValue = sore->value, savedKind = sore->Annotation();
+  const std::string savedValue = sore->Value(), savedKind = sore->Annotation();
   const bool savedLenient = b.lenientBinding;
   b.lenientBinding = true;
   auto finish = [&] {
     b.lenientBinding = savedLenient;
     NodePtr now = ResultNode();
-    result = now->value;
+    result = now->Value();
     resultKind_ = now->Annotation();
-    now->value = savedValue;
+    now->SetValue(savedValue);
     now->SetAnnotation(savedKind);
   };
   try {

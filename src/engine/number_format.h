@@ -36,6 +36,22 @@ inline bool ReadWholeNumber(long double value, int64_t& whole) {
   return true;
 }
 
+// Reads `text` when it is what the general format writes for a whole
+// number: no leading zero, no "-0", at most 15 digits.
+inline bool ReadGeneralInteger(const std::string& text, int64_t& value) {
+  const size_t sign = !text.empty() && text[0] == '-' ? 1 : 0;
+  const size_t digits = text.size() - sign;
+  if (digits == 0 || digits > 15 || (text[sign] == '0' && (digits > 1 || sign))) return false;
+  int64_t n = 0;
+  for (size_t i = sign; i < text.size(); ++i) {
+    const unsigned digit = static_cast<unsigned char>(text[i]) - '0';
+    if (digit > 9) return false;
+    n = n * 10 + digit;
+  }
+  value = sign ? -n : n;
+  return true;
+}
+
 // The general format of a whole number of at most 15 digits (its plain
 // digits), written into `out` (whose buffer is reused).
 void FormatWholeTo(int64_t whole, std::string& out);

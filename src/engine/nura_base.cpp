@@ -6,6 +6,7 @@
 #include <ctime>
 #include <stdexcept>
 
+#include "engine/number_format.h"
 #include "engine/sjis_text.h"
 #include "platform/foreign_call.h"
 #include "platform/native_path.h"
@@ -28,7 +29,7 @@ TextPos TextPos::StartOf(TextRef owner) {
 
 THashNode::THashNode(std::string name, bool isProtected, uint8_t kind, int32_t id,
                      std::string annotation, std::string value, std::string pattern)
-    : name(std::move(name)), value(std::move(value)), id(id), kind(kind), isProtected(isProtected) {
+    : name(std::move(name)), value_(std::move(value)), id(id), kind(kind), isProtected(isProtected) {
   SetAnnotation(annotation);
   SetPattern(std::move(pattern));
 }
@@ -39,9 +40,38 @@ std::unique_ptr<THashNode> THashNode::CreateVariable(std::string name, bool isPr
                                      std::move(value), "");
 }
 
+void THashNode::SetWhole(int64_t whole) {
+  if (kept_.CountUp(value_, whole)) return;  // mostly the last digit alone
+  if (TKeptNumber::FitsPending(whole)) {
+    kept_.KeepPending(whole);
+    return;
+  }
+  const TShortText digits = WholeDigits(whole);
+  digits.WriteTo(value_);
+  kept_.Keep(digits, whole);
+}
+
+void THashNode::WritePendingDigits() const {
+  const int64_t whole = kept_.PendingNumber();
+  const TShortText digits = WholeDigits(whole);
+  digits.WriteTo(value_);
+  kept_.Keep(digits, whole);
+}
+
+bool THashNode::ReadWhole(int64_t& whole) const {
+  if (kept_.Pending()) {
+    whole = kept_.PendingNumber();
+    return true;
+  }
+  if (kept_.Read(value_, whole)) return true;
+  if (!ReadGeneralInteger(value_, whole)) return false;
+  kept_.Keep(value_, whole);
+  return true;
+}
+
 void THashNode::Assign(const THashNode& other) {
   if (&other == this) return;
-  value = other.value;
+  SetValue(other.Value());
   letter_ = other.letter_;
   id = other.id;
   kind = other.kind;
@@ -264,7 +294,7 @@ THashNode* THash::Find(const std::string& name, bool loose) const {
 
 std::string THash::FindValue(const std::string& name, bool loose) const {
   const THashNode* n = Find(name, loose);
-  return n ? n->value : std::string();
+  return n ? n->Value() : std::string();
 }
 
 bool THash::RemoveFirst(const std::string& name, bool keepProtected) {
@@ -342,7 +372,7 @@ std::string THash::GetNamesText() const {
 
 std::string THash::GetNameValueText() const {
   std::string out;
-  for (const auto& n : GetNodes()) out += n->name + "=" + n->value + "\r\n";
+  for (const auto& n : GetNodes()) out += n->name + "=" + n->Value() + "\r\n";
   return TrimBlank(out);
 }
 

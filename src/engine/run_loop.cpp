@@ -46,7 +46,7 @@ void TNuraEngine::EnterBlock(TRunControl&& frame) {
 void TNuraEngine::SetCountVariable(int32_t count, bool asNumber) {
   const NodePtr& node = base_->SystemNode(&TNuraBase::nodeCount);
   if (!node) return;
-  WriteWholeValue(*node, count);
+  node->SetWhole(count);
   if (asNumber) node->SetAnnotation("e");
 }
 
@@ -163,7 +163,7 @@ void TNuraEngine::SkipToNextStatement() {
 void TNuraEngine::HandleRunError(const std::exception& e) {
   TNuraBase& b = *base_;
   const std::string message = e.what();
-  if (const NodePtr& node = b.SystemNode(&TNuraBase::nodeErrorMessage)) node->value = message;
+  if (const NodePtr& node = b.SystemNode(&TNuraBase::nodeErrorMessage)) node->SetValue(message);
   if (b.errorLabel && b.errorLabel->kind == kWordLabel && !b.inErrorLabel) {
     b.inErrorLabel = true;
     b.errorResume = b.cursor;
@@ -199,7 +199,7 @@ bool TNuraEngine::RestartLoop(int index) {
     case kRunCountedVar:
       if (frame->counter >= frame->limit) return false;
       ++frame->counter;
-      if (frame->loopVar) WriteWholeValue(*frame->loopVar, frame->counter);
+      if (frame->loopVar) frame->loopVar->SetWhole(frame->counter);
       break;
     case kRunCounted:
       if (frame->counter >= frame->limit) return false;

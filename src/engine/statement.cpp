@@ -12,6 +12,7 @@
 #include "engine/errors.h"
 #include "engine/operand_text.h"
 #include "engine/preprocess.h"
+#include "engine/number_format.h"
 #include "engine/scanners.h"
 #include "engine/sjis_text.h"
 #include "engine/table_access.h"
@@ -21,6 +22,16 @@ namespace nura {
 namespace {
 
 bool IsOperatorChar(unsigned char c) { return c && std::strchr("%&*+-/<=>^|", c) != nullptr; }
+
+// A computed value into a word: a whole number waits there as its number.
+void WriteComputedValue(const TStrNum& value, THashNode& node) {
+  int64_t whole = 0;
+  if (value.is_number && !value.HasText() && ReadWholeNumber(value.number, whole)) {
+    node.SetWhole(whole);
+  } else {
+    value.WriteText(node.ValueToReplace());
+  }
+}
 
 // Replaces the line "key=..." of name=value lines, or appends it.
 void SetLineValue(std::string& lines, const std::string& key, const std::string& value) {
@@ -284,7 +295,7 @@ void TNuraEngine::AssignKeptText(const TKeptStatement& kept) {
 inline bool TNuraEngine::AssignWholeNumber(const TKeptStatement& kept, THashNode& node) {
   int64_t whole = 0;
   if (!kept.compiled->EvaluateWhole(whole)) return false;
-  WriteWholeValue(node, whole);
+  node.SetWhole(whole);
   SetResultKind("e");
   node.SetAnnotation("e");
   return true;
@@ -319,7 +330,7 @@ bool TNuraEngine::AssignComputedValue(const TKeptStatement& kept, THashNode& nod
   TStrNum value;
   if (!kept.compiled->Evaluate(value)) return false;
   const char* kind = value.is_number ? "e" : "s";
-  value.WriteText(node.value);
+  WriteComputedValue(value, node);
   SetResultKind(kind);
   node.SetAnnotation(kind);
   return true;
@@ -422,7 +433,7 @@ bool TNuraEngine::RunCompiledElementAssignment(const TKeptStatement& kept) {
   THashNode& element = owner->Hash()->FindOrAddVariable(keyText, b.runControl.Count());
   const char* kind = value.is_number ? "e" : "s";
   SetResultKind(kind);
-  value.WriteText(element.value);
+  WriteComputedValue(value, element);
   element.SetAnnotation(kind);
   return true;
 }
@@ -821,7 +832,7 @@ void TNuraEngine::StoreValue(THashNode& node, const std::string& value, const st
       if (kind == "hs") {
         MakeHash(node, value);
       } else {
-        node.value = value;
+        node.SetValue(value);
         node.SetAnnotation(kind);
       }
       return;
@@ -837,7 +848,7 @@ void TNuraEngine::StoreValue(THashNode& node, const std::string& value, const st
       } else {
         node.kind = kWordVariable;
         node.SetHash(nullptr);
-        node.value = value;
+        node.SetValue(value);
         node.SetAnnotation(kind);
       }
       return;
@@ -851,14 +862,14 @@ void TNuraEngine::MakeHash(THashNode& node, const std::string& text) {
   node.kind = kWordHash;
   node.SetHash(std::make_shared<THash>());
   node.Hash()->LoadFromText(text);
-  node.value = kHashText;
+  node.SetValue(kHashText);
   node.SetAnnotation(kHashText);
 }
 
 NodePtr TNuraEngine::FollowNameChain(NodePtr node) {
   // At most 8 hops: "縦" names itself and A -> B -> A cycles must end.
   for (int hop = 0; hop < 8 && node && node->kind == kWordVariable; ++hop) {
-    NodePtr next = base_->words.FindNode(node->value, false);
+    NodePtr next = base_->words.FindNode(node->Value(), false);
     if (!next || next == node) break;
     node = next;
   }
@@ -894,7 +905,7 @@ void TNuraEngine::AssignElement(const std::string& target) {
     case kWordVariable: {
       const std::string key = ExpandString(target);
       const std::string value = ExpandString(valueText);
-      SetLineValue(node->value, key, value);
+      SetLineValue(node->MutableValue(), key, value);
       return;
     }
     case kWordObject:
@@ -909,7 +920,7 @@ void TNuraEngine::AssignElement(const std::string& target) {
       NodePtr element = node->Hash()->FindNode(key, false);
       if (!element)
         element = node->Hash()->AddNode(THashNode::CreateVariable(key, false, b.runControl.Count(), ""));
-      element->value = value;
+      element->SetValue(value);
       element->SetAnnotation(resultKind_);
       return;
     }
@@ -984,9 +995,9 @@ bool TNuraEngine::ParsePropertyReference(const std::string& text, std::string& v
       value = ExpandString(current);
       return true;
     }
-    if (node->kind != kWordVariable || !base_->words.FindNode(node->value, false)) return false;
+    if (node->kind != kWordVariable || !base_->words.FindNode(node->Value(), false)) return false;
     SkipBlanks(p);
-    current = node->value + kNo + p;
+    current = node->Value() + kNo + p;
   }
   return false;
 }
@@ -1030,7 +1041,7 @@ bool TNuraEngine::AssignTableElement(const std::string& target, const std::strin
   CheckWritable(*node);
   TableCellWriter writer = GetTableCellWriter();
   if (!writer) throw ENura(FormatErrorMessage(Quoted(target) + SJ("には代入できません！")));
-  writer(node->value, row, column, value);
+  writer(node->MutableValue(), row, column, value);
   return true;
 }
 

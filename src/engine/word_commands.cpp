@@ -36,12 +36,12 @@ void AsNumber(TNuraEngine& engine, CommandId) {
   node->kind = kWordVariable;
   node->SetHash(nullptr);
   node->SetAnnotation("e");
-  if (node->value.empty()) node->value = "0";
+  if (node->Value().empty()) node->SetValue("0");
 }
 
 void AsString(TNuraEngine& engine, CommandId) {
   NodePtr node = DeclaredWord(engine, PopRawWord(engine), "");
-  if (node->kind == kWordHash) node->value = node->Hash() ? node->Hash()->GetNameValueText() : "";
+  if (node->kind == kWordHash) node->SetValue(node->Hash() ? node->Hash()->GetNameValueText() : "");
   node->kind = kWordVariable;
   node->SetHash(nullptr);
   node->SetAnnotation("s");
@@ -52,12 +52,12 @@ void AsDictionary(TNuraEngine& engine, CommandId) {
   NodePtr node = DeclaredWord(engine, name, "");
   if (node->kind == kWordVariable) {
     node->SetHash(std::make_shared<THash>());
-    node->Hash()->LoadFromText(node->value);
+    node->Hash()->LoadFromText(node->Value());
   } else if (node->kind != kWordHash) {
     RaiseScriptError(engine, "\"" + name + SJ("\"は、文法が正しくないため、実行できません。変更できません！"));
   }
   if (!node->Hash()) node->SetHash(std::make_shared<THash>());
-  node->value.clear();
+  node->SetValue("");
   node->SetAnnotation("hs");
   node->kind = kWordHash;
 }
@@ -78,7 +78,7 @@ void ListKeys(TNuraEngine& engine, CommandId) {
       for (const NodePtr& item : node->Hash()->GetNodes()) keys += item->name + kCrLf;
     }
   } else {
-    for (const std::string& line : SplitLines(node->value)) keys += NamePart(line) + kCrLf;
+    for (const std::string& line : SplitLines(node->Value())) keys += NamePart(line) + kCrLf;
   }
   SetTextResult(engine, keys);
 }

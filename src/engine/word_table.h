@@ -75,9 +75,15 @@ struct TWordExtras {
 class THashNode {
  public:
   std::string name;
-  std::string value;       // value of a variable; "ハッシュ" for a hash
-  // The number `value` reads as, kept while `value` stays as it was.
-  mutable TKeptNumber keptNumber;
+
+ private:
+  // Ahead of the fields below, so that the node keeps its size.
+  mutable std::string value_;
+  // The number `value_` reads as, kept while `value_` stays as it was, or
+  // the number whose text `value_` is still to become.
+  mutable TKeptNumber kept_;
+
+ public:
   int32_t id = 0;          // dispatch id, declaration level or object id
   uint8_t kind = kWordVariable;
   bool isProtected = false;
@@ -85,13 +91,61 @@ class THashNode {
   THashNode() = default;
   THashNode(std::string name, bool isProtected, uint8_t kind, int32_t id,
             std::string annotation, std::string value, std::string pattern);
-  THashNode(const THashNode& other) : name(other.name), keptNumber(other.keptNumber) { Assign(other); }
+  THashNode(const THashNode& other) : name(other.name) {
+    Assign(other);
+    kept_ = other.kept_;
+  }
   THashNode(THashNode&&) = default;
   THashNode& operator=(THashNode&&) = default;
   static std::unique_ptr<THashNode> CreateVariable(std::string name, bool isProtected,
                                                    int32_t id, std::string value);
   // Copies every field except the name (and the kept number).
   void Assign(const THashNode& other);
+
+  // The value of a variable; "ハッシュ" for a hash. A whole number written
+  // by SetWhole waits as its number until its text is asked for here.
+  const std::string& Value() const {
+    if (kept_.Pending()) WritePendingDigits();
+    return value_;
+  }
+  // The text to change in place.
+  std::string& MutableValue() {
+    if (kept_.Pending()) WritePendingDigits();
+    return value_;
+  }
+  // The text to write over whole: a number waiting for its text is
+  // dropped.
+  std::string& ValueToReplace() {
+    kept_ = TKeptNumber();
+    return value_;
+  }
+  void SetValue(std::string_view text) {
+    kept_ = TKeptNumber();
+    value_.assign(text);
+  }
+  void SetValue(std::string&& text) {
+    kept_ = TKeptNumber();
+    value_ = std::move(text);
+  }
+  void SetValue(const char* text) { SetValue(std::string_view(text)); }
+  // The value becomes the general format of `whole` (at most 16 digits
+  // with its sign). Counting up by one mostly changes the last digit in
+  // place; other numbers are kept, their text made when it is read.
+  void SetWhole(int64_t whole);
+  // The whole number the value reads as in the general format (no leading
+  // zero, at most 15 digits); false for any other text.
+  bool ReadWhole(int64_t& whole) const;
+  // The number kept for the value's text, to hand on with a copy of the
+  // text (KeepNumber).
+  const TKeptNumber& KeptNumber() const {
+    if (kept_.Pending()) WritePendingDigits();
+    return kept_;
+  }
+  // Keeps `kept` beside the value: it counts only if kept for this text.
+  void KeepNumber(const TKeptNumber& kept) {
+    if (kept_.Pending()) WritePendingDigits();
+    kept_ = kept;
+  }
 
   // The fields below are read through references that stay valid while the
   // node lives. A reference follows later changes of its field once the
@@ -134,6 +188,8 @@ class THashNode {
   const TWordExtras& Extras() const { return extras_ ? *extras_ : NoExtras(); }
   TWordExtras& MutableExtras();
   static const TWordExtras& NoExtras();
+
+  void WritePendingDigits() const;
 
   char letter_ = '\0';  // in the padding after the public fields
   std::unique_ptr<TWordExtras> extras_;

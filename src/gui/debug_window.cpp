@@ -61,7 +61,7 @@ void BuildVariableTable(TNuraEngine& engine, const std::string& levelFilter, boo
     if (node->name != kResult && filtered && node->id < level) continue;
     if (node->kind == kWordObject && !showObjects) continue;
     const std::string value =
-        node->kind == kWordHash && node->Hash() ? node->Hash()->GetNameValueText() : node->value;
+        node->kind == kWordHash && node->Hash() ? node->Hash()->GetNameValueText() : node->Value();
     table.SetCell(0, row, node->name);
     table.SetCell(1, row, value);
     table.SetCell(2, row, node->Annotation());

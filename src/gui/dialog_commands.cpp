@@ -33,7 +33,7 @@ void ApplyDialogStyle(TNuraEngine& engine) {
 void SetCancelResult(TNuraEngine& engine) {
   static const std::string kCancelValue = SJ("ダイアログキャンセルの値");
   NodePtr cancel = FindWord(engine, kCancelValue);
-  SetResult(engine, cancel ? cancel->value : "", cancel ? cancel->Annotation() : "s");
+  SetResult(engine, cancel ? cancel->Value() : "", cancel ? cancel->Annotation() : "s");
 }
 
 std::string InitialAnswer(TNuraEngine& engine) {
@@ -77,7 +77,7 @@ void AskFromList(TNuraEngine& engine, bool editable) {
   ApplyDialogStyle(engine);
   const std::string initial = InitialAnswer(engine);
   NodePtr result = ResultNode(engine);
-  result->value.clear();
+  result->SetValue("");
   bool cancelled = false;
   const std::string answer =
       Dialogs().AskChoice(message, SplitChoices(choices), initial, editable, cancelled);
@@ -85,7 +85,7 @@ void AskFromList(TNuraEngine& engine, bool editable) {
     SetCancelResult(engine);
     return;
   }
-  ResultNode(engine)->value = answer;
+  ResultNode(engine)->SetValue(answer);
 }
 
 void CmdAskChoice(TNuraEngine& engine, CommandId) { AskFromList(engine, true); }

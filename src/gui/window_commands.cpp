@@ -285,7 +285,7 @@ void CmdSendMessage(TNuraEngine& engine, CommandId id) {
   int64_t result = 0;
   try {
     if (object->WindowMessage(message.message, message.wparam, message.lparam,
-                              buffer ? &buffer->value : nullptr, result)) {
+                              buffer ? &buffer->MutableValue() : nullptr, result)) {
       SetIntegerResult(engine, result);
       return;
     }
@@ -306,15 +306,15 @@ void CmdSendMessage(TNuraEngine& engine, CommandId id) {
       case kWmGetText: {
         if (!buffer) RaiseArgumentError(engine, id);
         const std::string text = ObjectText(window->Objects(), engine, node->name);
-        const int64_t room = std::min<int64_t>(message.wparam - 1, buffer->value.size());
+        const int64_t room = std::min<int64_t>(message.wparam - 1, buffer->Value().size());
         const size_t length = WholeCharsWithin(text, static_cast<size_t>(std::max<int64_t>(room, 0)));
-        buffer->value = text.substr(0, length);
+        buffer->SetValue(text.substr(0, length));
         result = static_cast<int64_t>(length);
         break;
       }
       case kWmSetText:
         if (!buffer) RaiseArgumentError(engine, id);
-        window->Objects().SetObjectProperty(engine, *word, SJ("テキスト"), buffer->value);
+        window->Objects().SetObjectProperty(engine, *word, SJ("テキスト"), buffer->Value());
         result = 1;
         break;
       default:

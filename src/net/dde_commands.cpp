@@ -60,7 +60,7 @@ void DdeSend(TNuraEngine& engine, CommandId) {
 void ServerMacro(TNuraEngine& engine, int index, const std::string& macro) {
   TDdeServers& state = FamilyState<TDdeServers>(engine);
   if (index < 0 || index >= kMaxServers) return;
-  if (NodePtr node = FindWord(engine, SJ("DDE文字列"))) node->value = JoinLines(SplitLines(macro));
+  if (NodePtr node = FindWord(engine, SJ("DDE文字列"))) node->SetValue(JoinLines(SplitLines(macro)));
   EnterEventLabel(engine, state.labels[static_cast<size_t>(index)]);
 }
 

@@ -90,20 +90,20 @@ TEST_F(ArrayCommands, BinaryGetReadsLittleEndianFields) {
 TEST_F(ArrayCommands, BinarySetWritesInPlaceWithinTheValue) {
   NodePtr b = engine.Base().AddVariable("B", std::string(8, '.'), "s");
   Call(CommandId::BinarySet, {Text("-2"), "B", "1", Text("INT")});
-  EXPECT_EQ(b->value, std::string("\xFE\xFF\xFF\xFF....", 8));
+  EXPECT_EQ(b->Value(), std::string("\xFE\xFF\xFF\xFF....", 8));
   Call(CommandId::BinarySet, {Text("4294967295"), "B", "5", Text("DWORD")});
-  EXPECT_EQ(b->value.substr(4), std::string("\xFF\xFF\xFF\xFF", 4));
+  EXPECT_EQ(b->Value().substr(4), std::string("\xFF\xFF\xFF\xFF", 4));
   Call(CommandId::BinarySet, {Text("65537"), "B", "1", Text("WORD")});
-  EXPECT_EQ(b->value.substr(0, 2), std::string("\x01\x00", 2));
+  EXPECT_EQ(b->Value().substr(0, 2), std::string("\x01\x00", 2));
   Call(CommandId::BinarySet, {Text("257"), "B", "3", Text("BYTE")});
-  EXPECT_EQ(b->value[2], '\x01');
+  EXPECT_EQ(b->Value()[2], '\x01');
   Call(CommandId::BinarySet, {Text("Qx"), "B", "4", Text("CHAR")});
-  EXPECT_EQ(b->value[3], 'Q');
+  EXPECT_EQ(b->Value()[3], 'Q');
   Call(CommandId::BinarySet, {Text("hi"), "B", "6", Text("CHAR*")});
-  EXPECT_EQ(b->value.substr(5), std::string("hi\0", 3));
-  EXPECT_EQ(b->value.size(), 8u);
+  EXPECT_EQ(b->Value().substr(5), std::string("hi\0", 3));
+  EXPECT_EQ(b->Value().size(), 8u);
   // Out of range numbers and fields that do not fit change nothing.
-  const std::string before = b->value;
+  const std::string before = b->Value();
   EXPECT_THROW(Call(CommandId::BinarySet, {Text("-1"), "B", "1", Text("DWORD")}), ERangeError);
   EXPECT_THROW(Call(CommandId::BinarySet, {Text("2147483648"), "B", "1", Text("INT")}), ERangeError);
   EXPECT_THROW(Call(CommandId::BinarySet, {Text("4294967296"), "B", "1", Text("WORD")}), ERangeError);
@@ -111,9 +111,9 @@ TEST_F(ArrayCommands, BinarySetWritesInPlaceWithinTheValue) {
   EXPECT_THROW(Call(CommandId::BinarySet, {Text("1"), "B", "0", Text("BYTE")}), ERangeError);
   EXPECT_THROW(Call(CommandId::BinarySet, {Text("abc"), "B", "6", Text("CHAR*")}), ERangeError);
   EXPECT_THROW(Call(CommandId::BinarySet, {Text("1"), "B", "-3000000000", Text("BYTE")}), ERangeError);
-  EXPECT_EQ(b->value, before);
+  EXPECT_EQ(b->Value(), before);
   Call(CommandId::BinarySet, {Text("1"), "B", "1", Text("REAL")});
-  EXPECT_EQ(b->value, before);
+  EXPECT_EQ(b->Value(), before);
 }
 
 TEST(BinaryFields, EveryOffsetOfAShortValueStaysInside) {

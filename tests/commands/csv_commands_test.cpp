@@ -17,7 +17,7 @@ class CsvCommands : public ::testing::Test {
   void SetHeader(bool on) {
     const std::string name = SJ("表フィールド名");
     if (THashNode* node = engine.Base().words.Find(name, false))
-      node->value = on ? "1" : "0";
+      node->SetValue(on ? "1" : "0");
     else
       engine.Base().AddVariable(name, on ? "1" : "0", "");
   }
@@ -26,7 +26,7 @@ class CsvCommands : public ::testing::Test {
   std::string Run(CommandId id, const std::vector<std::string>& args) {
     for (const std::string& a : args) engine.Base().args.Push(TNuraEngine::MakeRawLiteral(a));
     FindCommandHandler(IdNumber(id))(engine, id);
-    return engine.ResultNode()->value;
+    return engine.ResultNode()->Value();
   }
   std::string Kind() { return engine.ResultNode()->Annotation(); }
 

@@ -35,7 +35,7 @@ TEST_F(FileCommands, WriteReadAndAppendWithTwoByteNames) {
   Put("empty.txt", "");
   engine.SetResult("5", "e");
   Call(CommandId::ReadFile, {SJ("それ"), Text("empty.txt")});
-  EXPECT_EQ(engine.ResultNode()->value, "");
+  EXPECT_EQ(engine.ResultNode()->Value(), "");
   EXPECT_EQ(Kind(), "s");
 }
 

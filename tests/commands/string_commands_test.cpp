@@ -26,7 +26,7 @@ class StringCommands : public ::testing::Test {
     CommandHandler handler = FindCommandHandler(IdNumber(id));
     EXPECT_NE(handler, nullptr) << IdNumber(id);
     handler(engine, id);
-    return engine.ResultNode()->value;
+    return engine.ResultNode()->Value();
   }
   std::string Kind() const { return engine.ResultKind(); }
   void SetVariable(const std::string& name, const std::string& value) {

@@ -76,7 +76,7 @@ TEST_F(UtilityCommands, StoreCopiesTheResult) {
   Call(CommandId::Store, {"X"});
   const THashNode* node = engine.Base().words.Find("X", false);
   ASSERT_NE(node, nullptr);
-  EXPECT_EQ(node->value, "42");
+  EXPECT_EQ(node->Value(), "42");
   EXPECT_EQ(node->Annotation(), "e");
   engine.Base().words.Add(THashNode::CreateVariable("R", true, -1, ""));
   EXPECT_NE(ErrorOf(CommandId::Store, {"R"}).find(SJ("読取専用")), std::string::npos);

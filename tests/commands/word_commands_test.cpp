@@ -21,11 +21,11 @@ class WordCommands : public CommandFixture {
 TEST_F(WordCommands, Declarations) {
   Call(CommandId::AsNumber, {"N"});
   ASSERT_TRUE(Word("N"));
-  EXPECT_EQ(Word("N")->value, "0");
+  EXPECT_EQ(Word("N")->Value(), "0");
   EXPECT_EQ(Word("N")->Annotation(), "e");
   engine.Base().AddVariable("E", "", "s");
   Call(CommandId::AsNumber, {"E"});
-  EXPECT_EQ(Word("E")->value, "0");
+  EXPECT_EQ(Word("E")->Value(), "0");
   Call(CommandId::AsString, {"S"});
   EXPECT_EQ(Word("S")->kind, kWordVariable);
   EXPECT_EQ(Word("S")->Annotation(), "s");
@@ -40,10 +40,10 @@ TEST_F(WordCommands, Declarations) {
   Call(CommandId::AsDictionary, {"V"});
   ASSERT_TRUE(Word("V")->Hash());
   EXPECT_EQ(Word("V")->Hash()->FindValue("b", false), "2");
-  EXPECT_EQ(Word("V")->value, "");
+  EXPECT_EQ(Word("V")->Value(), "");
   Call(CommandId::AsString, {"V"});
   EXPECT_EQ(Word("V")->kind, kWordVariable);
-  EXPECT_NE(Word("V")->value.find("a=1"), std::string::npos);
+  EXPECT_NE(Word("V")->Value().find("a=1"), std::string::npos);
   EXPECT_FALSE(Word("V")->Hash());
 }
 
@@ -72,14 +72,14 @@ TEST_F(WordCommands, CopyWord) {
   engine.Base().AddVariable("A", "42", "e");
   Call(CommandId::CopyWord, {"A", "B"});
   ASSERT_TRUE(Word("B"));
-  EXPECT_EQ(Word("B")->value, "42");
+  EXPECT_EQ(Word("B")->Value(), "42");
   EXPECT_EQ(Word("B")->Annotation(), "e");
   EXPECT_EQ(Word("B")->name, "B");
   EXPECT_NE(ErrorOf(CommandId::CopyWord, {"Z", "B"}).find(SJ("オブジェクト\"Z\"は、作成されていません。")),
             std::string::npos);
   engine.Base().words.Add(THashNode::CreateVariable("P", true, 0, "x"));
   EXPECT_FALSE(ErrorOf(CommandId::CopyWord, {"A", "P"}).empty());
-  EXPECT_EQ(Word("P")->value, "x");
+  EXPECT_EQ(Word("P")->Value(), "x");
 }
 
 TEST_F(WordCommands, ShowValueOfANonWord) {
@@ -96,7 +96,7 @@ TEST_F(WordCommands, LogLinesPerVariableAndTheDialogAtTheLimit) {
   EXPECT_TRUE(dialogs.messages.empty());
   ASSERT_EQ(engine.Base().logList.size(), 2u);
   EXPECT_EQ(engine.Base().logList[1], "B;1;2;" + SJ("~改行_(1)=p~改行_q"));
-  engine.Base().words.FindNode("A", false)->value = "y";
+  engine.Base().words.FindNode("A", false)->SetValue("y");
   Call(CommandId::WriteLog, {"A", "2"});
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0], "\r\n(1)=x\r\n(2)=y");

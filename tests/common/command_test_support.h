@@ -29,7 +29,7 @@ class CommandFixture : public ::testing::Test {
     CommandHandler handler = FindCommandHandler(IdNumber(id));
     if (!handler) ADD_FAILURE() << "no handler for " << IdNumber(id);
     else handler(engine, id);
-    return engine.ResultNode()->value;
+    return engine.ResultNode()->Value();
   }
 
   // The message of the error that command `id` raises, empty when none.

@@ -144,12 +144,12 @@ TEST_F(DeclaredTest, BrokenCallStyleAndRange) {
   ASSERT_NE(node, nullptr);
   EXPECT_EQ(node->kind, kWordDeclared);
   EXPECT_EQ(node->Annotation(), std::string("\"") + NURA_FOREIGN_TEST_LIB + "\"negate");
-  node->value = "X";
+  node->SetValue("X");
   engine.Base().args.Push("1");
   EXPECT_THROW(engine.ExecuteWord(*node), ENura);
-  node->value = "=i";  // a parameter more than the letters say
+  node->SetValue("=i");  // a parameter more than the letters say
   EXPECT_THROW(engine.ExecuteWord(*node), ENura);
-  node->value = "=ii";
+  node->SetValue("=ii");
   node->SetAddress(nullptr);
   engine.Base().args.Push("1");
   EXPECT_THROW(engine.ExecuteWord(*node), ENura);

@@ -98,7 +98,7 @@ TEST_F(DispatchTest, OperandsFromTheWordTable) {
   EXPECT_EQ(Expand("BIG*2"), "2E16");
   EXPECT_EQ(Expand("`1E16`+1"), "1E16");  // a text in the general format counts too
   EXPECT_EQ(Expand(SJ("今+1")), "43");  // a command gives its result
-  EXPECT_EQ(engine.ResultNode()->value, "");  // and "それ" is kept
+  EXPECT_EQ(engine.ResultNode()->Value(), "");  // and "それ" is kept
 
   SetVariable("設定", "x=1\r\ny=2", "s");
   EXPECT_EQ(Expand(SJ("設定のy")), "2");
@@ -119,17 +119,17 @@ TEST_F(DispatchTest, OperandsFromTheWordTable) {
 TEST_F(DispatchTest, CalculateCommand) {
   engine.Base().args.Push(SJ("`1+2*3`を"));
   Dispatch("計算");
-  EXPECT_EQ(engine.ResultNode()->value, "7");
+  EXPECT_EQ(engine.ResultNode()->Value(), "7");
   EXPECT_EQ(engine.ResultKind(), "e");
 
   engine.Base().args.Push(SJ("7を"));
   Dispatch("計算する");
-  EXPECT_EQ(engine.ResultNode()->value, "7");
+  EXPECT_EQ(engine.ResultNode()->Value(), "7");
 
   // No argument: "それ" is calculated.
   engine.SetResult("2^10", "s");
   Dispatch("計算");
-  EXPECT_EQ(engine.ResultNode()->value, "1024");
+  EXPECT_EQ(engine.ResultNode()->Value(), "1024");
   Dispatch("言う");
   EXPECT_EQ(Said(), std::vector<std::string>{"1024"});
 }
@@ -138,14 +138,14 @@ TEST_F(DispatchTest, BindsByParticleAndReportsErrors) {
   engine.Base().args.Push(SJ("`B`に"));
   engine.Base().args.Push(SJ("`A`を"));
   Dispatch("対にする");
-  EXPECT_EQ(engine.ResultNode()->value, "A,B");
+  EXPECT_EQ(engine.ResultNode()->Value(), "A,B");
   EXPECT_TRUE(engine.Base().args.Empty());
 
   engine.SetResult("S", "s");
   engine.Base().args.Push(SJ("`B`へ"));
   Dispatch("対にする");
   EXPECT_TRUE(engine.Base().implicitSubject);
-  EXPECT_EQ(engine.ResultNode()->value, "S,B");
+  EXPECT_EQ(engine.ResultNode()->Value(), "S,B");
 
   const std::string few = ErrorOf([&] { Dispatch("対にする"); });
   EXPECT_NE(few.find(SJ("\"対\"命令の引数に誤りがあります。\"?を,?に\"の形式で指定してください。引数が少ないです。")),
@@ -187,7 +187,7 @@ TEST_F(DispatchTest, ArgumentHelpers) {
 
   SetVariable("X", "1", "e");
   engine.Base().args.Push("`X`");
-  EXPECT_EQ(engine.FindObjectWord(false)->value, "1");
+  EXPECT_EQ(engine.FindObjectWord(false)->Value(), "1");
   engine.Base().args.Push(SJ("新しい"));
   NodePtr created = engine.FindObjectWord(true);
   EXPECT_EQ(created->kind, kWordVariable);

@@ -84,7 +84,7 @@ TEST(TNameIndexTest, EmptyAndClear) {
   EXPECT_EQ(index.Size(), 0u);
   EXPECT_EQ(index.Find("a"), nullptr);
   index.Insert(Node("a", "again"));
-  EXPECT_EQ((*index.Find("a"))->value, "again");
+  EXPECT_EQ((*index.Find("a"))->Value(), "again");
 }
 
 // The word table against a plain model of its 256 ordered buckets: random
@@ -139,7 +139,7 @@ TEST(THashIndexTest, OrderAndLookupsAgreeWithBucketModel) {
   ASSERT_EQ(h.Count(), static_cast<int>(expected.size()));
   for (size_t i = 0; i < nodes.size(); ++i) {
     ASSERT_EQ(nodes[i]->name, expected[i].first) << i;
-    ASSERT_EQ(nodes[i]->value, expected[i].second) << i;
+    ASSERT_EQ(nodes[i]->Value(), expected[i].second) << i;
     ASSERT_EQ(h.Find(expected[i].first, false), nodes[i].get()) << i;
   }
   for (int i = 0; i < kNames; ++i) {

@@ -43,12 +43,12 @@ TEST(THashTest, LooseLookupFollowsChanges) {
   THash h;
   EXPECT_EQ(h.Find(SJ("書く"), true), nullptr);
   h.Add(THashNode::CreateVariable(SJ("書く"), false, 0, "exact"));
-  EXPECT_EQ(h.Find(SJ("書く"), true)->value, "exact");
+  EXPECT_EQ(h.Find(SJ("書く"), true)->Value(), "exact");
   // The loose key comes first once it names a word.
   h.Add(THashNode::CreateVariable(SJ("書"), false, 0, "loose"));
-  EXPECT_EQ(h.Find(SJ("書く"), true)->value, "loose");
+  EXPECT_EQ(h.Find(SJ("書く"), true)->Value(), "loose");
   h.Delete(SJ("書"), false);
-  EXPECT_EQ(h.Find(SJ("書く"), true)->value, "exact");
+  EXPECT_EQ(h.Find(SJ("書く"), true)->Value(), "exact");
   h.Clear();
   EXPECT_EQ(h.Find(SJ("書く"), true), nullptr);
   EXPECT_EQ(h.LooseKey(SJ("繰り返す")), SJ("繰返"));
@@ -76,7 +76,7 @@ TEST(THashTest, ReplacementKeepsTheNodeObject) {
   h.Add(THashNode::CreateVariable("A", false, 2, "2"));
   EXPECT_EQ(h.Count(), 1);
   EXPECT_EQ(h.Find("A", false), raw);
-  EXPECT_EQ(raw->value, "2");
+  EXPECT_EQ(raw->Value(), "2");
   EXPECT_EQ(raw->id, 2);
 }
 
@@ -88,7 +88,7 @@ TEST(THashTest, FindOrAddVariableFindsOrEntersOneNode) {
   NodePtr first = h.AddNode(THashNode::CreateVariable("k1", false, 0, "1"));
   const uint64_t shape = h.ShapeGeneration();
   EXPECT_EQ(&h.FindOrAddVariable("k1", 5), first.get());
-  EXPECT_EQ(first->value, "1");
+  EXPECT_EQ(first->Value(), "1");
   EXPECT_EQ(first->id, 0);
   EXPECT_EQ(h.ShapeGeneration(), shape);
   h.Add(THashNode::CreateVariable("1k", false, 0, "x"));  // the same byte sum
@@ -99,7 +99,7 @@ TEST(THashTest, FindOrAddVariableFindsOrEntersOneNode) {
   EXPECT_EQ(added.kind, kWordVariable);
   EXPECT_FALSE(added.isProtected);
   EXPECT_EQ(added.id, 3);
-  EXPECT_TRUE(added.value.empty() && added.Annotation().empty() && added.Pattern().empty());
+  EXPECT_TRUE(added.Value().empty() && added.Annotation().empty() && added.Pattern().empty());
   EXPECT_EQ(h.Find("1\x01k", false), &behind);
   EXPECT_EQ(h.GetNamesText(), std::string("k1\r\n1k\r\nk1\x01\r\n1\x01k"));
 }
@@ -179,7 +179,7 @@ struct TNodeFields {
 };
 
 TNodeFields FieldsOf(const THashNode& node) {
-  return {node.value,      node.Annotation(), node.Pattern(), node.Position().p, node.Hash().get(),
+  return {node.Value(),      node.Annotation(), node.Pattern(), node.Position().p, node.Hash().get(),
           node.Address(), node.kind,         node.id,        node.isProtected};
 }
 
@@ -239,6 +239,66 @@ TEST(THashNodeTest, FieldsFollowChangesOfKind) {
     plain.Assign(copy);
     EXPECT_EQ(plain.Annotation(), annotation);
   }
+}
+
+// A whole number written to a word waits as its number: every way of
+// reading, changing or copying the value sees its digits, and a text
+// written afterwards replaces it.
+TEST(THashNodeTest, WholeNumbersWaitForTheirText) {
+  for (const int64_t whole : {int64_t{0}, int64_t{-1}, int64_t{9}, int64_t{10}, int64_t{99999999},
+                              int64_t{100000000}, int64_t{-999999999999999}, int64_t{9999999999999999}}) {
+    THashNode node;
+    node.SetValue("a long text that the number replaces");
+    node.SetWhole(whole);
+    int64_t read = 0;
+    ASSERT_TRUE(node.ReadWhole(read)) << whole;
+    EXPECT_EQ(read, whole);
+    EXPECT_EQ(node.Value(), std::to_string(whole));
+    ASSERT_TRUE(node.ReadWhole(read)) << whole;
+    EXPECT_EQ(read, whole);
+  }
+  THashNode counter;
+  for (int64_t i = 1; i <= 25; ++i) counter.SetWhole(i);  // counting up while nothing reads it
+  EXPECT_EQ(counter.Value(), "25");
+  counter.SetWhole(26);  // counting up in place
+  EXPECT_EQ(counter.Value(), "26");
+
+  THashNode node;
+  node.SetWhole(123);
+  node.SetValue("abc");
+  int64_t read = 0;
+  EXPECT_EQ(node.Value(), "abc");
+  EXPECT_FALSE(node.ReadWhole(read));
+  node.SetWhole(124);
+  node.ValueToReplace() = "x";
+  EXPECT_EQ(node.Value(), "x");
+  EXPECT_FALSE(node.ReadWhole(read));
+  node.SetWhole(5);
+  node.MutableValue() += "a";
+  EXPECT_EQ(node.Value(), "5a");
+  EXPECT_FALSE(node.ReadWhole(read));
+
+  THashNode source;
+  source.SetWhole(777);
+  const THashNode copy(source);
+  EXPECT_EQ(copy.Value(), "777");
+  THashNode target;
+  target.SetWhole(1);
+  source.SetWhole(-42);
+  target.Assign(source);
+  EXPECT_EQ(target.Value(), "-42");
+  ASSERT_TRUE(target.ReadWhole(read));
+  EXPECT_EQ(read, -42);
+  // A kept number handed on with its text counts for that text only.
+  source.SetWhole(31);
+  THashNode result;
+  result.SetValue(source.Value());
+  result.KeepNumber(source.KeptNumber());
+  ASSERT_TRUE(result.ReadWhole(read));
+  EXPECT_EQ(read, 31);
+  result.SetValue("3x");
+  result.KeepNumber(source.KeptNumber());
+  EXPECT_FALSE(result.ReadWhole(read));
 }
 
 TEST(TStackTest, EmptyAndOrder) {

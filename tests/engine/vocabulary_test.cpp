@@ -178,7 +178,7 @@ TEST_F(RegisteredWords, CommandsAreProtectedUnderTheirLooseKey) {
   EXPECT_EQ(say->Pattern(), SJ("?と"));
   EXPECT_EQ(say->id, 12);
   EXPECT_TRUE(say->isProtected);
-  EXPECT_TRUE(say->value.empty());
+  EXPECT_TRUE(say->Value().empty());
   EXPECT_TRUE(say->Annotation().empty());
   EXPECT_EQ(Word("言って", true), say);
   EXPECT_EQ(Word("言う"), nullptr);
@@ -202,47 +202,47 @@ TEST_F(RegisteredWords, SystemVariablesKeepNameDefaultAndProtection) {
   ASSERT_NE(result, nullptr);
   EXPECT_EQ(result->kind, kWordVariable);
   EXPECT_EQ(result->id, -1);
-  EXPECT_EQ(result->value, "");
+  EXPECT_EQ(result->Value(), "");
   EXPECT_FALSE(result->isProtected);
   EXPECT_EQ(base.nodeResult.get(), result);
 
   THashNode* count = Word("回数");
-  EXPECT_EQ(count->value, "0");
+  EXPECT_EQ(count->Value(), "0");
   EXPECT_TRUE(count->isProtected);
   EXPECT_EQ(base.nodeCount.get(), count);
   EXPECT_TRUE(Word("エラーメッセージ")->isProtected);
   EXPECT_EQ(base.nodeErrorMessage.get(), Word("エラーメッセージ"));
-  EXPECT_EQ(Word("終了不可能")->value, "0");
+  EXPECT_EQ(Word("終了不可能")->Value(), "0");
   EXPECT_TRUE(Word("終了不可能")->isProtected);
   EXPECT_EQ(base.nodeNoExit.get(), Word("終了不可能"));
   EXPECT_EQ(base.nodeAndThen.get(), Word("そして"));
   EXPECT_EQ(Word("そ")->id, -1);
-  EXPECT_EQ(Word("黄色")->value, "#FFFF00");
+  EXPECT_EQ(Word("黄色")->Value(), "#FFFF00");
   EXPECT_EQ(Word("黄色")->Annotation(), "s");
   EXPECT_EQ(Word("キャンセル")->Annotation(), "e");
 
   // Unprotected system variables can be replaced, protected ones cannot.
   AddVariableWord(base.words, SJ("タブ文字の個数"), "4", "");
-  EXPECT_EQ(Word("タブ文字の個数")->value, "4");
+  EXPECT_EQ(Word("タブ文字の個数")->Value(), "4");
   EXPECT_THROW(AddVariableWord(base.words, SJ("回数"), "5", ""), std::runtime_error);
   EXPECT_THROW(AddVariableWord(base.words, SJ("HKEY_USERS"), "5", ""), std::runtime_error);
 }
 
 TEST_F(RegisteredWords, ComputedDefaults) {
-  EXPECT_EQ(Word("コマンドライン引数")->value, "/tmp/nura-vocab/" + SJ("台本.nrs") + "\r\nx\r\n-y");
+  EXPECT_EQ(Word("コマンドライン引数")->Value(), "/tmp/nura-vocab/" + SJ("台本.nrs") + "\r\nx\r\n-y");
   EXPECT_TRUE(Word("コマンドライン引数")->isProtected);
-  EXPECT_EQ(Word("母艦のパス")->value, "/tmp/nura-vocab/");
+  EXPECT_EQ(Word("母艦のパス")->Value(), "/tmp/nura-vocab/");
   EXPECT_EQ(engine_.Base().baseFolder, "/tmp/nura-vocab/");
-  EXPECT_EQ(Word("デスクトップの幅")->value, "1024");
-  EXPECT_EQ(Word("デスクトップの高さ")->value, "768");
-  EXPECT_EQ(Word("ウインドウ色")->value, std::to_string(0xC8D0D4));
-  const std::string temp = Word("TEMPのパス")->value;
+  EXPECT_EQ(Word("デスクトップの幅")->Value(), "1024");
+  EXPECT_EQ(Word("デスクトップの高さ")->Value(), "768");
+  EXPECT_EQ(Word("ウインドウ色")->Value(), std::to_string(0xC8D0D4));
+  const std::string temp = Word("TEMPのパス")->Value();
   ASSERT_FALSE(temp.empty());
   EXPECT_EQ(temp.back(), '/');
-  EXPECT_EQ(Word("SENDTOのパス")->value, "");
-  EXPECT_EQ(Word("ランタイムのパス")->value.back(), '/');
-  EXPECT_FALSE(Word("OS")->value.empty());
-  const std::string date = Word("ぬらせら最終更新日")->value;
+  EXPECT_EQ(Word("SENDTOのパス")->Value(), "");
+  EXPECT_EQ(Word("ランタイムのパス")->Value().back(), '/');
+  EXPECT_FALSE(Word("OS")->Value().empty());
+  const std::string date = Word("ぬらせら最終更新日")->Value();
   ASSERT_EQ(date.size(), 10u);
   EXPECT_EQ(date[4], '/');
   EXPECT_EQ(date[7], '/');

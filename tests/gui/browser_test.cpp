@@ -54,7 +54,7 @@ TEST_F(BrowserTest, LoadsGoesBackAndARefusedNavigationKeepsThePage) {
   browser->Back();
   ASSERT_TRUE(WaitUntil([&] { return view->title() == "a" && Property("W", "テキスト") == Url("a"); }, 10000));
   // Refused: the event still sees where it would have gone.
-  form->Engine().Base().words.FindNode(SJ("ブラウザURL移動許可"), false)->value = "0";
+  form->Engine().Base().words.FindNode(SJ("ブラウザURL移動許可"), false)->SetValue("0");
   form->Engine().Objects().SetObjectProperty(form->Engine(), w, "URL", Url("c"));
   ASSERT_TRUE(WaitUntil([&] { return Value("行き先") == Url("c"); }, 10000));
   QTest::qWait(500);

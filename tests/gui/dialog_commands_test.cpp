@@ -40,7 +40,7 @@ class DialogCommands : public ::testing::Test {
     engine.PrepareRun(SJ(utf8), "t.nrs");
     engine.Run();
   }
-  std::string Result() { return SjisToUtf8(engine.ResultNode()->value); }
+  std::string Result() { return SjisToUtf8(engine.ResultNode()->Value()); }
   std::string Kind() { return engine.ResultNode()->Annotation(); }
 
   TQtDialogs dialogs;

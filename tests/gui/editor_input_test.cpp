@@ -25,7 +25,7 @@ class EditorInputTest : public test::ObjectFixture {
   // Runs the script's label "*送る" (bound to button B) with the variable
   // `name` set to `value` first.
   void Fire(const std::string& name, const std::string& value) {
-    FindWord(form->Engine(), SJ(name))->value = value;
+    FindWord(form->Engine(), SJ(name))->SetValue(value);
     QTest::mouseClick(WidgetOf<QPushButton>("B"), Qt::LeftButton);
   }
   QPoint Cell(TEditor* e, int row, int col) const {
@@ -136,8 +136,8 @@ TEST_F(EditorInputTest, MouseMessagesSelectPlaceAndMoveAsTheMouseDoes) {
   TEditor *e1 = nullptr, *e2 = nullptr;
   ASSERT_NO_FATAL_FAILURE(TwoEditors(e1, e2));
   const auto drag = [&](QPoint from, QPoint to, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    FindWord(form->Engine(), SJ("LD"))->value = Lparam(from);
-    FindWord(form->Engine(), SJ("MD"))->value = std::to_string((mods & Qt::ShiftModifier) ? int64_t{msg::kMkShift} : int64_t{0});
+    FindWord(form->Engine(), SJ("LD"))->SetValue(Lparam(from));
+    FindWord(form->Engine(), SJ("MD"))->SetValue(std::to_string((mods & Qt::ShiftModifier) ? int64_t{msg::kMkShift} : int64_t{0}));
     Fire("LM", Lparam(to));
     QWidget* view = e2->viewport();
     QTest::mousePress(view, Qt::LeftButton, mods, from);

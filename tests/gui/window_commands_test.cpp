@@ -38,7 +38,7 @@ class WindowCommands : public ::testing::Test {
     ProgramCommandLine().Parse({dir_ + "/w.nrs"});
     return std::make_unique<TfrmNura>(true);
   }
-  std::string Result(TfrmNura& form) { return SjisToUtf8(form.Engine().ResultNode()->value); }
+  std::string Result(TfrmNura& form) { return SjisToUtf8(form.Engine().ResultNode()->Value()); }
 
   std::filesystem::path cwd_;
   std::string dir_;

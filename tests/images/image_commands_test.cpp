@@ -64,8 +64,8 @@ class ImageCommands : public ::testing::Test {
     }
     return "";
   }
-  std::string Result() { return Engine().ResultNode()->value; }
-  void SetVariable(const char* name, const std::string& value) { Engine().Base().words.Find(SJ(name), false)->value = value; }
+  std::string Result() { return Engine().ResultNode()->Value(); }
+  void SetVariable(const char* name, const std::string& value) { Engine().Base().words.Find(SJ(name), false)->SetValue(value); }
 
   // A script object of `kind` on `widget` (owned by the object).
   void AddObject(const std::string& name, TObjectKind kind, QWidget* widget) {

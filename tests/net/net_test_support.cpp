@@ -145,7 +145,7 @@ void NetCommandTest::TearDown() {
 void NetCommandTest::Set(const std::string& name, const std::string& value) {
   NodePtr node = engine.Base().words.FindNode(SJ(name), false);
   ASSERT_TRUE(node) << name;
-  node->value = SJ(value);
+  node->SetValue(SJ(value));
 }
 
 std::string NetCommandTest::Var(const std::string& name) {
@@ -160,7 +160,7 @@ std::string NetCommandTest::Call(CommandId id, std::initializer_list<std::string
     return "";
   }
   handler(engine, id);
-  return SjisToUtf8(engine.ResultNode()->value);
+  return SjisToUtf8(engine.ResultNode()->Value());
 }
 
 std::string NetCommandTest::ErrorOf(CommandId id, std::initializer_list<std::string> args) {

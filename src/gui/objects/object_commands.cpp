@@ -182,7 +182,7 @@ void GetProperty(TNuraEngine& engine, CommandId) {
   std::string value;
   TObjectSite* site = SiteOf(engine);
   if (!site || !site->GetObjectProperty(engine, object, property, value)) return;
-  target->value = value;
+  target->SetValue(value);
   target->SetAnnotation(ResultKind(engine));
 }
 

@@ -38,7 +38,7 @@ int DefaultSlot(TObjectKind kind) {
 }  // namespace
 
 void TObjectSite::SetVariable(const char* utf8Name, const std::string& value) {
-  if (NodePtr node = FindWord(engine_, SJ(utf8Name))) node->value = value;
+  if (NodePtr node = FindWord(engine_, SJ(utf8Name))) node->SetValue(value);
 }
 
 void TObjectSite::StoreShiftState(unsigned flags) {
@@ -101,7 +101,7 @@ bool TObjectSite::BrowserBeforeNavigate(int id, const std::string& url) {
     RunSlot(id, kSlotClick);
   }
   const NodePtr allow = FindWord(engine_, SJ("ブラウザURL移動許可"));
-  return !allow || TextToNumber(allow->value) != 0;
+  return !allow || TextToNumber(allow->Value()) != 0;
 }
 
 // Runs slot `slot` through slot 0. Slot 0 gets its binding back afterwards

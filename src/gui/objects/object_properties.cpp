@@ -34,6 +34,6 @@ int32_t TPropertyInput::Colour(int32_t fallback) const {
   return StrictInteger(text_, fallback);
 }
 
-void TPropertyInput::StoreValue() { word_.value = text_; }
+void TPropertyInput::StoreValue() { word_.SetValue(text_); }
 
 }  // namespace nura

@@ -103,7 +103,7 @@ bool TObjectSite::GetObjectProperty(TNuraEngine&, const std::string& objectName,
       case TReadResult::Unknown:
         RaiseUnknownProperty(*node, property);
       case TReadResult::WordValue:
-        out.Set(word->value, "s");
+        out.Set(word->Value(), "s");
         break;
       case TReadResult::Done:
         break;
@@ -211,7 +211,7 @@ bool TObjectSite::ReadObjectValue(TNuraEngine&, THashNode& word, std::string& va
       throw ENura(FormatErrorMessage(engine_, SJ("オブジェクト\"") + word.name +
                                              SJ("\"から、直接値を得ることは出来ません。")));
     case TReadResult::WordValue:
-      out.Set(TrimText(word.value), "s");
+      out.Set(TrimText(word.Value()), "s");
       break;
     case TReadResult::Done:
       break;

@@ -142,15 +142,15 @@ void Play(TNuraEngine& engine, CommandId) {
 // keeps its value, also when playing fails.
 void PlayRepeated(TNuraEngine& engine, CommandId id) {
   NodePtr flag = FindWord(engine, SJ("演奏繰り返し"));
-  const std::string saved = flag ? flag->value : "0";
-  if (flag) flag->value = "1";
+  const std::string saved = flag ? flag->Value() : "0";
+  if (flag) flag->SetValue("1");
   try {
     Play(engine, id);
   } catch (...) {
-    if (flag) flag->value = saved;
+    if (flag) flag->SetValue(saved);
     throw;
   }
-  if (flag) flag->value = saved;
+  if (flag) flag->SetValue(saved);
 }
 
 // "演奏停止": the player, when it plays, else the wave sound; the player

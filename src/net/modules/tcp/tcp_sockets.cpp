@@ -349,7 +349,7 @@ void TTcpSockets::DisconnectClient(int index) {
 
 void TTcpSockets::SetVariable(const char* utf8Name, const std::string& value) {
   if (!engine_) return;
-  if (NodePtr node = FindWord(*engine_, SJ(utf8Name))) node->value = value;
+  if (NodePtr node = FindWord(*engine_, SJ(utf8Name))) node->SetValue(value);
 }
 
 bool TTcpSockets::Owns(const QTcpSocket* socket) const {
