@@ -23,6 +23,12 @@ namespace {
 
 bool IsOperatorChar(unsigned char c) { return c && std::strchr("%&*+-/<=>^|", c) != nullptr; }
 
+// The kind letter of a computed value ("e" or "s", NUL-terminated); its
+// length of one lets the compiler see that it fits in the node.
+std::string_view KindLetter(const TStrNum& value) {
+  return value.is_number ? std::string_view("e", 1) : std::string_view("s", 1);
+}
+
 // A computed value into a word: a whole number waits there as its number.
 void WriteComputedValue(const TStrNum& value, THashNode& node) {
   int64_t whole = 0;
@@ -329,9 +335,9 @@ THashNode* TNuraEngine::AssignableNode(const TKeptStatement& kept) {
 bool TNuraEngine::AssignComputedValue(const TKeptStatement& kept, THashNode& node) {
   TStrNum value;
   if (!kept.compiled->Evaluate(value)) return false;
-  const char* kind = value.is_number ? "e" : "s";
+  const std::string_view kind = KindLetter(value);
   WriteComputedValue(value, node);
-  SetResultKind(kind);
+  SetResultKind(kind.data());
   node.SetAnnotation(kind);
   return true;
 }
@@ -431,8 +437,8 @@ bool TNuraEngine::RunCompiledElementAssignment(const TKeptStatement& kept) {
   if (!kept.compiledKey->Evaluate(key) || !kept.compiled->Evaluate(value)) return false;
   const std::string& keyText = key.Text();
   THashNode& element = owner->Hash()->FindOrAddVariable(keyText, b.runControl.Count());
-  const char* kind = value.is_number ? "e" : "s";
-  SetResultKind(kind);
+  const std::string_view kind = KindLetter(value);
+  SetResultKind(kind.data());
   WriteComputedValue(value, element);
   element.SetAnnotation(kind);
   return true;

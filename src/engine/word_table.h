@@ -132,8 +132,9 @@ class THashNode {
   // with its sign). Counting up by one mostly changes the last digit in
   // place; other numbers are kept, their text made when it is read.
   void SetWhole(int64_t whole);
-  // The whole number the value reads as in the general format (no leading
-  // zero, at most 15 digits); false for any other text.
+  // The whole number the value reads as: one written by SetWhole, or a
+  // text in the general format of a whole number (no leading zero, at most
+  // 15 digits); false for any other text.
   bool ReadWhole(int64_t& whole) const;
   // The number kept for the value's text, to hand on with a copy of the
   // text (KeepNumber).
