@@ -344,17 +344,18 @@ void SetNumberResult(TNuraEngine& engine, long double value) {
 }
 
 void SetIntegerResult(TNuraEngine& engine, int64_t value) {
-  engine.SetResult(std::to_string(value), "e");
-}
-
-void SetFlagResult(TNuraEngine& engine, bool on) {
+  if (!TKeptNumber::FitsPending(value)) {
+    engine.SetResult(std::to_string(value), "e");
+    return;
+  }
+  // The digits are made when "それ" is read as a text.
   THashNode& node = *engine.ResultNode();
-  const char digit = on ? '1' : '0';
-  if (node.Value().size() == 1) node.MutableValue()[0] = digit;
-  else node.MutableValue().assign(1, digit);
+  node.SetWhole(value);
   node.SetAnnotation("e");
   engine.SetResultKind("e");
 }
+
+void SetFlagResult(TNuraEngine& engine, bool on) { SetIntegerResult(engine, on ? 1 : 0); }
 
 void SetValueOnly(TNuraEngine& engine, const std::string& value) {
   const NodePtr node = engine.ResultNode();

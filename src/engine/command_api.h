@@ -339,7 +339,7 @@ void SetTextResult(TNuraEngine& engine, const std::string& text);
 void SetNumberResult(TNuraEngine& engine, long double value);
 // "それ" = the decimal digits of `value`, kind "e".
 void SetIntegerResult(TNuraEngine& engine, int64_t value);
-// "それ" = "1" or "0", kind "e", written in place.
+// "それ" = "1" or "0", kind "e".
 void SetFlagResult(TNuraEngine& engine, bool on);
 // "それ" = `value`; its type letter stays as it was, and the result kind
 // (which evaluating the arguments changed) is that letter again.
