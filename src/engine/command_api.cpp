@@ -340,6 +340,11 @@ void RunCommEvent(TNuraEngine& engine, const TextPos& label, const std::string& 
 void SetTextResult(TNuraEngine& engine, const std::string& text) { engine.SetResult(text, "s"); }
 
 void SetNumberResult(TNuraEngine& engine, long double value) {
+  int64_t whole = 0;
+  if (ReadWholeNumber(value, whole)) {
+    SetIntegerResult(engine, whole);  // the same digits, made when read
+    return;
+  }
   engine.SetResult(FormatGeneral(value), "e");
 }
 
