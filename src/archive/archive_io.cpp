@@ -875,8 +875,8 @@ int PlaceStagedMembers(const TExtractRequest& request, const std::string& stagin
 }
 
 bool SafeToExtract(const std::string& root, const std::string& relative, unsigned type, const char* symlinkTarget,
-                   const std::string* hardlinkRelative) {
-  if (PassesThroughLink(root, relative)) return false;
+                   const std::string* hardlinkRelative, bool wayChecked) {
+  if (!wayChecked && PassesThroughLink(root, relative)) return false;
   if (hardlinkRelative) {
     // Only to a regular file: a hard link to a symbolic link would move the
     // link to another folder, where its target means something else.
@@ -928,6 +928,10 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
   TMember member;
   TMemberSaves saves;
   const std::string rootText = root.string();
+  // The folder part of the last member whose way was found free of links.
+  // Regular files and folders made here make no links, so it stays free
+  // until a member of another kind is extracted.
+  std::string linkFreeFolder;
   // Members that would see a saved member missing wait for the group.
   const bool oneByOne = request.progress || request.overwrite == TOverwrite::Ask ||
                         request.overwrite == TOverwrite::Rename;
@@ -967,12 +971,15 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
     const bool groupWaits = regular ? grouped : folderNow;
     if (!groupWaits && !saves.PutInPlace(messages, result)) break;
     const bool named = !hardlink || CheckMemberName(hardlink, linkRelative) == TNameCheck::Safe;
+    const std::string_view folderPart = std::string_view(relative).substr(0, relative.rfind('/') + 1);
+    const bool wayChecked = !folderPart.empty() && folderPart == linkFreeFolder;
     if (!named || !SafeToExtract(rootText, relative, type, archive_entry_symlink(entry),
-                                 hardlink ? &linkRelative : nullptr)) {
+                                 hardlink ? &linkRelative : nullptr, wayChecked)) {
       AddMessage(messages, member.name + ": 展開先の外を指すか特殊なファイルなので展開しませんでした。");
       result = kArcErrorNotFileName;
       continue;
     }
+    linkFreeFolder = folderPart;
     const char* name = nullptr;
     const int at = saves.At(full, name);
     if (!PrepareTarget(request, member, full, messages, at, name)) continue;
@@ -992,7 +999,10 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
       break;
     }
     // Other members may have replaced what the folders were.
-    if (!folderNow) saves.ForgetFolders();
+    if (!folderNow) {
+      saves.ForgetFolders();
+      linkFreeFolder.clear();
+    }
     archive_entry_copy_pathname(entry, full.c_str());
     if (hardlink) archive_entry_copy_hardlink(entry, (root / linkRelative).string().c_str());
     const int r = archive_read_extract2(reader.Handle(), entry, disk);

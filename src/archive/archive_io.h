@@ -141,9 +141,10 @@ int PlaceStagedMembers(const TExtractRequest& request, const std::string& stagin
 // (`hardlinkRelative`, its target below `root`) only to a regular file; a
 // symbolic link (`type` AE_IFLNK) only when its target climbs with ".." at
 // its start alone and stays inside both as written and as the folders on
-// disk resolve; otherwise only regular files and folders.
+// disk resolve; otherwise only regular files and folders. With `wayChecked`
+// the caller knows the folders on the way to be no links.
 bool SafeToExtract(const std::string& root, const std::string& relative, unsigned type, const char* symlinkTarget,
-                   const std::string* hardlinkRelative);
+                   const std::string* hardlinkRelative, bool wayChecked = false);
 
 // True when the member (UTF-8 path below the destination) is named by one
 // of the patterns (Shift-JIS names or wildcards; a pattern without a folder also

@@ -258,8 +258,9 @@ TEST_F(ArchiveCommands, UnknownAndMissingFormatsGiveTheirMessages) {
 
 // ---- extraction stays in its folder ----
 
+// The link, when given, comes after the first `linkAfter` members.
 void WriteZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& members,
-              const std::string& link = "", const std::string& linkTarget = "") {
+              const std::string& link = "", const std::string& linkTarget = "", size_t linkAfter = 0) {
   struct archive* a = archive_write_new();
   archive_write_set_format_zip(a);
   archive_write_open_filename(a, path.c_str());
@@ -274,8 +275,10 @@ void WriteZip(const std::string& path, const std::vector<std::pair<std::string, 
     if (!symlink) archive_write_data(a, data.data(), data.size());
     archive_entry_free(e);
   };
-  if (!link.empty()) add(link, linkTarget, true);
-  for (const auto& [name, data] : members) add(name, data, false);
+  for (size_t i = 0; i <= members.size(); ++i) {
+    if (i == linkAfter && !link.empty()) add(link, linkTarget, true);
+    if (i < members.size()) add(members[i].first, members[i].second, false);
+  }
   archive_write_close(a);
   archive_write_free(a);
 }
@@ -314,6 +317,16 @@ TEST_F(ArchiveCommands, SymbolicLinkMembersNeverRedirectLaterMembers) {
   WriteZip(Path("in.zip"), {{"sub/keep.txt", "k"}, {"via/y.txt", "through"}}, "via", "sub");
   EXPECT_NE(ErrorOf(CommandId::Unpack, {Arg("in.zip"), Arg("v")}), "");
   EXPECT_FALSE(fs::exists(Path("v/sub/y.txt")));
+  // A folder found free of links before a link member is looked at again
+  // after it.
+  WriteZip(Path("late.zip"), {{"sub/keep.txt", "k"}, {"gone/a.txt", "a"}, {"via/b.txt", "through"}}, "via", "sub", 2);
+  ErrorOf(CommandId::Unpack, {Arg("late.zip"), Arg("w")});
+  EXPECT_EQ(ReadBytes(Path("w/gone/a.txt")), "a");
+  EXPECT_FALSE(fs::exists(Path("w/sub/b.txt")));
+  fs::create_directories(Path("w2/via"));
+  WriteZip(Path("same.zip"), {{"via/a.txt", "a"}, {"via/b.txt", "b"}}, "via", "sub", 1);
+  ErrorOf(CommandId::Unpack, {Arg("same.zip"), Arg("w2")});
+  EXPECT_FALSE(fs::exists(Path("w2/sub/b.txt")));
 }
 
 TEST_F(ArchiveCommands, DefaultOptionsKeepNewerFilesAndReplaceOlderOnes) {
