@@ -347,6 +347,52 @@ bool PassesThroughLink(const std::string& root, const std::string& relative) {
   return false;
 }
 
+// The process's umask (read by setting it and back).
+mode_t CurrentUmask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+
+// A folder that the extraction made for a folder member. Its permissions
+// and times are given when the extraction ends, deepest first: the files
+// written into it change its time, and permissions without write access
+// would keep them out.
+struct TMadeFolder {
+  std::string path;
+  mode_t mode = 0;
+  struct timespec times[2] = {};
+};
+
+// Makes the folder of a folder member that is missing where its parent is
+// there, as the disk writer would: its permissions under the umask, with
+// room for its files until the end. False when it is not made (the disk
+// writer then makes it).
+bool MakeFolderMember(const std::string& full, struct archive_entry* entry, mode_t mask,
+                      std::vector<TMadeFolder>& made) {
+  TMadeFolder folder{full, static_cast<mode_t>(archive_entry_perm(entry) & 0777 & ~mask)};
+  if (::mkdir(full.c_str(), (folder.mode | 0700) & 0775) != 0) return false;
+  folder.times[0] = archive_entry_atime_is_set(entry)
+                        ? timespec{archive_entry_atime(entry), archive_entry_atime_nsec(entry)}
+                        : timespec{0, UTIME_NOW};
+  folder.times[1] = archive_entry_mtime_is_set(entry)
+                        ? timespec{archive_entry_mtime(entry), archive_entry_mtime_nsec(entry)}
+                        : timespec{0, UTIME_NOW};
+  made.push_back(std::move(folder));
+  return true;
+}
+
+void FinishMadeFolders(std::vector<TMadeFolder>& made) {
+  std::sort(made.begin(), made.end(), [](const TMadeFolder& a, const TMadeFolder& b) { return a.path > b.path; });
+  for (const TMadeFolder& folder : made) {
+    // A folder taken back after a failure is gone; nothing else is there.
+    struct stat st {};
+    if (::lstat(folder.path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
+    if ((st.st_mode & 07777) != folder.mode) ::chmod(folder.path.c_str(), folder.mode);
+    ::utimensat(AT_FDCWD, folder.path.c_str(), folder.times, AT_SYMLINK_NOFOLLOW);
+  }
+}
+
 // True when the symbolic link at `relative` would lead, as the folders on
 // disk resolve now, outside the destination.
 bool ResolvesOutside(const fs::path& root, const std::string& relative, const std::string& target) {
@@ -468,11 +514,7 @@ int PlaceStagedMember(const TExtractRequest& request, const fs::path& root, cons
 // fails, what the members after the failed one made is taken back.
 class TMemberSaves {
  public:
-  TMemberSaves() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    umask_ = mask;
-  }
+  TMemberSaves() : umask_(CurrentUmask()) {}
   ~TMemberSaves() {
     std::string messages;
     int result = kArcOk;
@@ -840,7 +882,7 @@ class TMemberSaves {
     return -1;
   }
 
-  mode_t umask_ = 0;
+  const mode_t umask_;
   std::vector<TWaiting> group_;
   std::vector<TUndo> undo_;  // in the order of the members
   uint64_t groups_ = 1;      // the groups begun
@@ -932,6 +974,8 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
   // Regular files and folders made here make no links, so it stays free
   // until a member of another kind is extracted.
   std::string linkFreeFolder;
+  std::vector<TMadeFolder> madeFolders;
+  const mode_t mask = CurrentUmask();
   // Members that would see a saved member missing wait for the group.
   const bool oneByOne = request.progress || request.overwrite == TOverwrite::Ask ||
                         request.overwrite == TOverwrite::Rename;
@@ -998,6 +1042,10 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
       result = kArcErrorCannotWrite;
       break;
     }
+    if (folderNow && MakeFolderMember(full, entry, mask, madeFolders)) {
+      if (saves.Due() && !saves.PutInPlace(messages, result)) break;
+      continue;
+    }
     // Other members may have replaced what the folders were.
     if (!folderNow) {
       saves.ForgetFolders();
@@ -1020,6 +1068,7 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
   saves.PutInPlace(messages, result);
   archive_write_close(disk);
   archive_write_free(disk);
+  FinishMadeFolders(madeFolders);
   return result;
 }
 

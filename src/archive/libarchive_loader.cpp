@@ -31,6 +31,9 @@ F Function(const char* name) {
     return function args;                                           \
   }
 
+NURA_FORWARD(time_t, archive_entry_atime, (struct archive_entry *a0), (a0))
+NURA_FORWARD(int, archive_entry_atime_is_set, (struct archive_entry *a0), (a0))
+NURA_FORWARD(long, archive_entry_atime_nsec, (struct archive_entry *a0), (a0))
 NURA_FORWARD(struct archive_entry *, archive_entry_clear, (struct archive_entry *a0), (a0))
 NURA_FORWARD(void, archive_entry_copy_hardlink, (struct archive_entry *a0, const char *a1), (a0, a1))
 NURA_FORWARD(void, archive_entry_copy_pathname, (struct archive_entry *a0, const char *a1), (a0, a1))
@@ -38,6 +41,8 @@ NURA_FORWARD(__LA_MODE_T, archive_entry_filetype, (struct archive_entry *a0), (a
 NURA_FORWARD(void, archive_entry_free, (struct archive_entry *a0), (a0))
 NURA_FORWARD(const char *, archive_entry_hardlink, (struct archive_entry *a0), (a0))
 NURA_FORWARD(time_t, archive_entry_mtime, (struct archive_entry *a0), (a0))
+NURA_FORWARD(int, archive_entry_mtime_is_set, (struct archive_entry *a0), (a0))
+NURA_FORWARD(long, archive_entry_mtime_nsec, (struct archive_entry *a0), (a0))
 NURA_FORWARD(__LA_MODE_T, archive_entry_perm, (struct archive_entry *a0), (a0))
 NURA_FORWARD(struct archive_entry *, archive_entry_new, (), ())
 NURA_FORWARD(const char *, archive_entry_pathname, (struct archive_entry *a0), (a0))
