@@ -536,6 +536,16 @@ class TMemberSaves {
     return false;
   }
 
+  // True when nothing can be at `full`: its folder was missing when this
+  // extraction came to it, and since then only this extraction's files and
+  // folders went in, none by that name.
+  bool Absent(const std::string& full) const {
+    return !diskWriterUsed_ && made_.count(NativeFolderPart(full)) != 0 && made_.count(full) == 0 &&
+           saved_.count(full) == 0;
+  }
+  // A member goes to the disk writer, which may put anything anywhere.
+  void NoteDiskWriter() { diskWriterUsed_ = true; }
+
   // What is known of the folders is read again after a member other than a
   // regular file is extracted.
   void ForgetFolders() {
@@ -570,6 +580,8 @@ class TMemberSaves {
     if (made_.count(folderName) == 0) {
       if (folder.exists) RemoveStaleTemporariesOf(full, folder.device, folder.inode);
       else RemoveStaleTemporariesOf(full);
+    } else {
+      saved_.insert(full);
     }
     std::string temp = full + ".tmpXXXXXX";
     struct archive_entry* entry = reader.Entry();
@@ -897,6 +909,8 @@ class TMemberSaves {
   std::map<dev_t, int> devices_;  // a file of the group on each file system
   TTextViewMap<TFolder> folders_;
   TNames made_;  // the folders that were missing when this extraction came to them
+  std::unordered_set<std::string> saved_;  // the files saved into them
+  bool diskWriterUsed_ = false;
   TFolder missing_;  // what FolderOf gives for a folder it cannot make
 };
 
@@ -1026,7 +1040,8 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
     linkFreeFolder = folderPart;
     const char* name = nullptr;
     const int at = saves.At(full, name);
-    if (!PrepareTarget(request, member, full, messages, at, name)) continue;
+    if (!(regular && grouped && saves.Absent(full)) && !PrepareTarget(request, member, full, messages, at, name))
+      continue;
     if (ReportMember(request, member, full)) {
       result = kArcErrorUserCancel;
       break;
@@ -1053,6 +1068,7 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
     }
     archive_entry_copy_pathname(entry, full.c_str());
     if (hardlink) archive_entry_copy_hardlink(entry, (root / linkRelative).string().c_str());
+    saves.NoteDiskWriter();
     const int r = archive_read_extract2(reader.Handle(), entry, disk);
     if (r == ARCHIVE_WARN) AddMessage(messages, member.name + ": " + reader.Error());
     if (r < ARCHIVE_WARN) {
