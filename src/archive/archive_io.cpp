@@ -2,6 +2,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <linux/magic.h>
@@ -543,6 +544,21 @@ class TMemberSaves {
     return !diskWriterUsed_ && made_.count(NativeFolderPart(full)) != 0 && made_.count(full) == 0 &&
            saved_.count(full) == 0;
   }
+  // The destination was empty as the extraction began: it counts as made.
+  void NoteEmptyDestination(const std::string& root) {
+    DIR* dir = ::opendir(root.c_str());
+    if (!dir) return;
+    bool empty = true;
+    while (const struct dirent* found = ::readdir(dir)) {
+      const std::string_view name = found->d_name;
+      if (name != "." && name != "..") {
+        empty = false;
+        break;
+      }
+    }
+    ::closedir(dir);
+    if (empty) made_.insert(root);
+  }
   // A member goes to the disk writer, which may put anything anywhere.
   void NoteDiskWriter() { diskWriterUsed_ = true; }
 
@@ -984,6 +1000,7 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
   TMember member;
   TMemberSaves saves;
   const std::string rootText = root.string();
+  saves.NoteEmptyDestination(rootText);
   // The folder part of the last member whose way was found free of links.
   // Regular files and folders made here make no links, so it stays free
   // until a member of another kind is extracted.

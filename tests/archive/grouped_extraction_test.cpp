@@ -274,32 +274,39 @@ TEST_F(AgainstTar, RandomTreesUnpackOverExistingFilesAsTarUnpacksThem) {
 }
 
 // A member again under the name of an earlier one in a folder the
-// extraction made meets the file the first one left, under either rule,
-// also when a full group of files lies between them.
+// extraction made (or in a destination empty at the start) meets the file
+// the first one left, under either rule, also when a full group of files
+// lies between them.
 TEST_F(AgainstTar, AMemberAgainInANewFolderMeetsTheFirst) {
   fs::create_directories(Path("s/new"));
   fs::create_directories(Path("s/other"));
-  WriteBytes(Path("s/new/f"), "one");
-  SetModified(Path("s/new/f"), 1700000000);
-  std::string list = "new/\nnew/f\nother/\n";
+  for (const char* name : {"s/new/f", "s/g"}) {
+    WriteBytes(Path(name), "one");
+    SetModified(Path(name), 1700000000);
+  }
+  std::string list = "g\nnew/\nnew/f\nother/\n";
   for (int i = 0; i < 1000; ++i) {
     WriteBytes(Path("s/other/" + std::to_string(i)), "x");
     list += "other/" + std::to_string(i) + "\n";
   }
   WriteBytes(Path("list"), list);
   ASSERT_EQ(RunTool("tar cf a.tar -C s --no-recursion -T list").status, 0);
-  WriteBytes(Path("s/new/f"), "two");
-  SetModified(Path("s/new/f"), 1600000000);
-  ASSERT_EQ(RunTool("tar rf a.tar -C s --no-recursion new/f").status, 0);
+  for (const char* name : {"s/new/f", "s/g"}) {
+    WriteBytes(Path(name), "two");
+    SetModified(Path(name), 1600000000);
+  }
+  ASSERT_EQ(RunTool("tar rf a.tar -C s --no-recursion new/f g").status, 0);
   for (const bool newer : {true, false}) {
     SCOPED_TRACE(newer ? "newer" : "always");
     fs::remove_all(Path("tar"));
     fs::remove_all(Path("ours"));
     fs::create_directories(Path("tar"));
+    fs::create_directories(Path("ours"));  // empty as the unpacking begins
     TarExtract(Path("a.tar"), Path("tar"), newer);
     std::string messages;
     OurExtract(Path("a.tar"), Path("ours"), newer ? TOverwrite::Newer : TOverwrite::Always, messages);
     EXPECT_EQ(ReadBytes(Path("ours/new/f")), newer ? "one" : "two");
+    EXPECT_EQ(ReadBytes(Path("ours/g")), newer ? "one" : "two");
     EXPECT_EQ(Tree(Path("ours")), Tree(Path("tar")));
   }
 }
