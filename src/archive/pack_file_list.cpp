@@ -77,7 +77,7 @@ struct TWalk {
 };
 
 // The name as the list holds it: with jf = -2 relative to the base folder.
-std::string ListName(const TWalk& walk, const std::string& name) {
+std::string ListName(const TWalk& walk, std::string name) {
   if (walk.options.jf != -2 || walk.baseFolder.empty()) return name;
   const std::string base = JoinPathName(walk.baseFolder, "");
   const std::string nativeBase = ScriptPathToNative(base);
@@ -88,11 +88,12 @@ std::string ListName(const TWalk& walk, const std::string& name) {
   return NativePathToScript(relative.string());
 }
 
-void AddFile(TWalk& walk, const std::string& name) {
+void AddFile(TWalk& walk, std::string name) {
   if (walk.exclusions && walk.exclusions->count(name)) return;
-  if (!walk.result.insert(name).second || !walk.progress || !*walk.progress) return;
+  const auto [added, fresh] = walk.result.insert(std::move(name));
+  if (!fresh || !walk.progress || !*walk.progress) return;
   TExtractingInfo info;
-  CopyNameField(info.szSourceFileName, sizeof info.szSourceFileName, name);
+  CopyNameField(info.szSourceFileName, sizeof info.szSourceFileName, *added);
   if ((*walk.progress)(kArcPackListAdd, info)) walk.cancelled = true;
 }
 
@@ -211,8 +212,7 @@ void WalkFolder(TWalk& walk, const std::string& folder, const std::string& mask)
 // Whether the pattern names a folder itself (not a link to one). The listing
 // of its folder, which the walk reads anyway, answers for the names it
 // holds; the others are looked up.
-bool IsExistingFolder(TWalk& walk, const std::string& pattern) {
-  const std::string folder = ExtractFolderPart(pattern), name = ExtractNamePart(pattern);
+bool IsExistingFolder(TWalk& walk, const std::string& pattern, const std::string& folder, const std::string& name) {
   const bool plainName = !name.empty() && name != "." && name != ".." && (folder.empty() || folder.back() != ':');
   if (TFolderListing* listing = plainName ? &FolderListing(walk, folder) : nullptr; listing && listing->read) {
     const std::string native = ScriptPathToNative(name);
@@ -352,14 +352,18 @@ std::vector<std::string> CollectFiles(const TArchiverOptions& options,
   for (const std::string& pattern : patterns) {
     if (cancelled) break;
     if (pattern.empty()) continue;
-    if (options.r > 1 && IsExistingFolder(walk, pattern)) {
+    const std::string folder = ExtractFolderPart(pattern), mask = ExtractNamePart(pattern);
+    if (options.r > 1 && IsExistingFolder(walk, pattern, folder, mask)) {
       WalkFolder(walk, pattern, "*.*");
       continue;
     }
-    const std::string folder = ExtractFolderPart(pattern), mask = ExtractNamePart(pattern);
     if (!mask.empty()) WalkFolder(walk, folder, mask);
   }
-  return {walk.result.begin(), walk.result.end()};
+  // The names move out of the set, in its order.
+  std::vector<std::string> files;
+  files.reserve(walk.result.size());
+  while (!walk.result.empty()) files.push_back(std::move(walk.result.extract(walk.result.begin()).value()));
+  return files;
 }
 
 std::vector<std::string> BuildPackFileList(TArchiverOptions& options,
