@@ -362,6 +362,7 @@ mode_t CurrentUmask() {
 struct TMadeFolder {
   std::string path;
   mode_t mode = 0;
+  bool madeWithOther = false;  // made with other permissions than `mode`
   struct timespec times[2] = {};
 };
 
@@ -372,7 +373,9 @@ struct TMadeFolder {
 bool MakeFolderMember(const std::string& full, struct archive_entry* entry, mode_t mask,
                       std::vector<TMadeFolder>& made) {
   TMadeFolder folder{full, static_cast<mode_t>(archive_entry_perm(entry) & 0777 & ~mask)};
-  if (::mkdir(full.c_str(), (folder.mode | 0700) & 0775) != 0) return false;
+  const mode_t making = (folder.mode | 0700) & 0775;
+  if (::mkdir(full.c_str(), making) != 0) return false;
+  folder.madeWithOther = making != folder.mode;
   folder.times[0] = archive_entry_atime_is_set(entry)
                         ? timespec{archive_entry_atime(entry), archive_entry_atime_nsec(entry)}
                         : timespec{0, UTIME_NOW};
@@ -389,7 +392,9 @@ void FinishMadeFolders(std::vector<TMadeFolder>& made) {
     // A folder taken back after a failure is gone; nothing else is there.
     struct stat st {};
     if (::lstat(folder.path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
-    if ((st.st_mode & 07777) != folder.mode) ::chmod(folder.path.c_str(), folder.mode);
+    // Only then, so that a set-group-id bit the folder took from its
+    // parent stays.
+    if (folder.madeWithOther) ::chmod(folder.path.c_str(), folder.mode);
     ::utimensat(AT_FDCWD, folder.path.c_str(), folder.times, AT_SYMLINK_NOFOLLOW);
   }
 }
@@ -924,7 +929,9 @@ class TMemberSaves {
   bool alone_ = false;
   std::map<dev_t, int> devices_;  // a file of the group on each file system
   TTextViewMap<TFolder> folders_;
-  TNames made_;  // the folders that were missing when this extraction came to them
+  // The folders that were missing when this extraction came to them, and
+  // a destination empty at its start.
+  TNames made_;
   std::unordered_set<std::string> saved_;  // the files saved into them
   bool diskWriterUsed_ = false;
   TFolder missing_;  // what FolderOf gives for a folder it cannot make

@@ -311,6 +311,30 @@ TEST_F(AgainstTar, AMemberAgainInANewFolderMeetsTheFirst) {
   }
 }
 
+// New folders in a destination with the set-group-id bit keep the bit
+// they take from it, as tar leaves it, unless their permissions are set
+// after them (a folder without write access).
+TEST_F(AgainstTar, NewFoldersKeepTheSetGroupIdBitOfTheirParentAsTarLeavesIt) {
+  fs::create_directories(Path("s/a"));
+  fs::create_directories(Path("s/b"));
+  ::chmod(Path("s/a").c_str(), 0755);
+  ::chmod(Path("s/b").c_str(), 0555);
+  ASSERT_EQ(RunTool("tar cf a.tar -C s .").status, 0);
+  for (const char* out : {"tar", "ours"}) {
+    fs::create_directories(Path(out));
+    ::chmod(Path(out).c_str(), 02775);
+  }
+  TarExtract(Path("a.tar"), Path("tar"), false);
+  std::string messages;
+  ASSERT_EQ(OurExtract(Path("a.tar"), Path("ours"), TOverwrite::Always, messages), kArcOk) << SjisToUtf8(messages);
+  struct stat ours {}, tar {};
+  ASSERT_EQ(::stat(Path("ours/a").c_str(), &ours), 0);
+  ASSERT_EQ(::stat(Path("tar/a").c_str(), &tar), 0);
+  EXPECT_EQ(ours.st_mode & 07777, tar.st_mode & 07777);
+  ASSERT_EQ(::stat(Path("ours/b").c_str(), &ours), 0);
+  EXPECT_EQ(ours.st_mode & 0777, 0555u);
+}
+
 TEST_F(AgainstTar, AMemberThatCannotBeWrittenLeavesWhatTarMakesOfTheMembersBefore) {
   // The member that does not fit comes in the middle of a group, with
   // members before it in its folder and in others, and one after.
