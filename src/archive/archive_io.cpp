@@ -2,7 +2,6 @@
 
 #include <archive.h>
 #include <archive_entry.h>
-#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <linux/magic.h>
@@ -551,19 +550,10 @@ class TMemberSaves {
   }
   // The destination was empty as the extraction began: it counts as made.
   void NoteEmptyDestination(const std::string& root) {
-    DIR* dir = ::opendir(root.c_str());
-    if (!dir) return;
-    bool empty = true;
-    while (const struct dirent* found = ::readdir(dir)) {
-      const std::string_view name = found->d_name;
-      if (name != "." && name != "..") {
-        empty = false;
-        break;
-      }
-    }
-    ::closedir(dir);
-    if (empty) made_.insert(root);
+    std::error_code ec;
+    if (fs::is_empty(root, ec) && !ec) made_.insert(root);
   }
+  mode_t Umask() const { return umask_; }
   // A member goes to the disk writer, which may put anything anywhere.
   void NoteDiskWriter() { diskWriterUsed_ = true; }
 
@@ -1013,7 +1003,6 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
   // until a member of another kind is extracted.
   std::string linkFreeFolder;
   std::vector<TMadeFolder> madeFolders;
-  const mode_t mask = CurrentUmask();
   // Members that would see a saved member missing wait for the group.
   const bool oneByOne = request.progress || request.overwrite == TOverwrite::Ask ||
                         request.overwrite == TOverwrite::Rename;
@@ -1081,7 +1070,7 @@ int ExtractArchive(TBackendFormat format, const TExtractRequest& request, std::s
       result = kArcErrorCannotWrite;
       break;
     }
-    if (folderNow && MakeFolderMember(full, entry, mask, madeFolders)) {
+    if (folderNow && MakeFolderMember(full, entry, saves.Umask(), madeFolders)) {
       if (saves.Due() && !saves.PutInPlace(messages, result)) break;
       continue;
     }

@@ -42,13 +42,7 @@ std::unique_ptr<THashNode> THashNode::CreateVariable(std::string name, bool isPr
 
 void THashNode::SetWhole(int64_t whole) {
   if (kept_.CountUp(value_, whole)) return;  // mostly the last digit alone
-  if (TKeptNumber::FitsPending(whole)) {
-    kept_.KeepPending(whole);
-    return;
-  }
-  const TShortText digits = WholeDigits(whole);
-  digits.WriteTo(value_);
-  kept_.Keep(digits, whole);
+  kept_.KeepPending(whole);
 }
 
 void THashNode::WritePendingDigits() const {

@@ -119,18 +119,13 @@ class THashNode {
     kept_ = TKeptNumber();
     return value_;
   }
-  void SetValue(std::string_view text) {
-    kept_ = TKeptNumber();
-    value_.assign(text);
-  }
-  void SetValue(std::string&& text) {
-    kept_ = TKeptNumber();
-    value_ = std::move(text);
-  }
+  void SetValue(std::string_view text) { ValueToReplace().assign(text); }
+  void SetValue(std::string&& text) { ValueToReplace() = std::move(text); }
   void SetValue(const char* text) { SetValue(std::string_view(text)); }
-  // The value becomes the general format of `whole` (at most 16 digits
-  // with its sign). Counting up by one mostly changes the last digit in
-  // place; other numbers are kept, their text made when it is read.
+  // The value becomes the general format of `whole`, which must fit
+  // (TKeptNumber::FitsPending: at most 16 digits with its sign). Counting
+  // up by one mostly changes the last digit in place; other numbers are
+  // kept, their text made when it is read.
   void SetWhole(int64_t whole);
   // The whole number the value reads as: one written by SetWhole, or a
   // text in the general format of a whole number (no leading zero, at most
