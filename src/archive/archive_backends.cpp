@@ -429,19 +429,28 @@ class TFormatLibrary : public TBackendLibrary {
     const std::vector<std::string> excluded =
         CollectFiles(options, job.folder, options.jx, false, cancelled, nullptr, nullptr);
     const std::set<std::string> exclusions(excluded.begin(), excluded.end());
+    // Names seen are recorded only once a name could come twice: plain
+    // names in rising order, as the packing list gives them, cannot.
     std::unordered_set<std::string> seen;
+    bool recordSeen = false;
+    const std::string* previous = nullptr;
+    files.reserve(job.files.size());
+    std::vector<std::string> names;
     for (const std::string& pattern : job.files) {
-      std::vector<std::string> names;
+      names.clear();
       TPackedFileStatus named;
       const bool folder = options.r > 1 && StatPackFile(NativePathUnder(job.folder, pattern), named) &&
                           S_ISDIR(named.mode);
       if (HasFileWildcard(pattern) || folder) {
         names = CollectFiles(options, job.folder, {pattern}, true, cancelled, nullptr, &exclusions);
+        if (!recordSeen) StartRecordingSeen(files, seen, recordSeen);
       } else if (!exclusions.count(pattern)) {
+        if (!recordSeen && previous && !(*previous < pattern)) StartRecordingSeen(files, seen, recordSeen);
+        previous = &pattern;
         names.push_back(pattern);
       }
       for (const std::string& name : names) {
-        if (!seen.insert(name).second) continue;
+        if (recordSeen && !seen.insert(name).second) continue;
         TPackFile file;
         file.listName = name;
         file.native = NativePathUnder(job.folder, name);
@@ -461,6 +470,14 @@ class TFormatLibrary : public TBackendLibrary {
       }
     }
     return true;
+  }
+
+  // From here on every name taken is recorded in `seen`, the names taken
+  // so far first.
+  static void StartRecordingSeen(const std::vector<TPackFile>& files, std::unordered_set<std::string>& seen,
+                                 bool& recordSeen) {
+    recordSeen = true;
+    for (const TPackFile& file : files) seen.insert(file.listName);
   }
 
   // Pack, delete and freshen: the new archive is saved through

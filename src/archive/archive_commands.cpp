@@ -189,12 +189,15 @@ void CompressFiles(TNuraEngine& engine, const std::string& listText, std::string
   if (!ConfirmChange(engine, archive, Quoted(archive) + SJ("へ圧縮します。"))) return;
   // Relative lines name files of the current folder, also those that do
   // not lie below the base folder.
-  for (std::string& line : lines) line = AbsoluteScriptPath(line);
+  for (std::string& line : lines) {
+    if (!IsAbsoluteScriptPath(line)) line = AbsoluteScriptPath(line);
+  }
   const std::string base = RelativeToBase(lines);
   const std::string options = WordValue(engine, SJ("圧縮オプション"));
   TArchiveFile file;
   // The packing finds the files as the check looked at them.
   TPackFileStatus status;
+  status.Reserve(lines.size());
   std::string failure = MissingFileText(lines, base);
   if (failure.empty()) failure = PackReplacing(engine, file, archive, lines, base, options);
   if (failure.empty()) return;

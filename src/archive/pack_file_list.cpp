@@ -216,7 +216,7 @@ bool IsExistingFolder(TWalk& walk, const std::string& pattern, const std::string
   const bool plainName = !name.empty() && name != "." && name != ".." && (folder.empty() || folder.back() != ':');
   if (TFolderListing* listing = plainName ? &FolderListing(walk, folder) : nullptr; listing && listing->read) {
     const std::string native = ScriptPathToNative(name);
-    if (listing->subfolderNatives.count(native)) return true;
+    if (!listing->subfolderNatives.empty() && listing->subfolderNatives.count(native)) return true;
     bool listed = false;
     listing->ForEachNamed(FoldedName(name), [&](const TFolderEntry& entry) {
       listed = entry.nativeName == native;
@@ -276,6 +276,11 @@ const TPackedFileStatus* TPackFileStatus::Known(const std::string& native) const
   if (known == known_.end()) return nullptr;
   next_ = known->second.order + 1;
   return &known->second.status;
+}
+
+void TPackFileStatus::Reserve(size_t count) {
+  known_.reserve(count);
+  order_.reserve(count);
 }
 
 void TPackFileStatus::Keep(const std::string& native, const TPackedFileStatus& status) {

@@ -70,6 +70,8 @@ class TPackFileStatus {
   ~TPackFileStatus();
   TPackFileStatus(const TPackFileStatus&) = delete;
   TPackFileStatus& operator=(const TPackFileStatus&) = delete;
+  // Room for `count` files, when their number is known ahead.
+  void Reserve(size_t count);
 
  private:
   friend bool StatPackFile(const std::string& native, TPackedFileStatus& status);

@@ -251,6 +251,27 @@ TEST_F(ArchiverLayer, ListingFillsTheEntryRecord) {
   EXPECT_EQ(std::string(field), "ab" + SJ("日"));
 }
 
+// A name named twice is packed once, whether the names come in order or
+// not and whether a wildcard names it again before or after.
+TEST_F(ArchiverLayer, ALibraryLinePacksEachNameOnce) {
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteBytes(Path("d/") + name, name);
+  TArchiverLibrary* tar = LoadArchiverLibrary("TAR32.DLL");
+  ASSERT_NE(tar, nullptr);
+  const std::vector<std::pair<std::string, std::string>> lines = {
+      {"a.txt b.txt c.txt", "a.txt\nb.txt\nc.txt\n"},
+      {"b.txt a.txt b.txt", "b.txt\na.txt\n"},
+      {"a.txt c.txt c.txt", "a.txt\nc.txt\n"},
+      {"a.txt c.txt *.txt", "a.txt\nc.txt\nb.txt\n"},
+      {"*.txt b.txt c.txt", "a.txt\nb.txt\nc.txt\n"}};
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string archive = Path("once" + std::to_string(i) + ".tar");
+    std::string output;
+    ASSERT_EQ(tar->Command(nullptr, "c -f" + Quote("once" + std::to_string(i) + ".tar") + " -o" + Quote("d/") +
+                                        " " + lines[i].first, output, 1024), 0) << output;
+    EXPECT_EQ(RunTool("tar tf '" + archive + "'").output, lines[i].second) << lines[i].first;
+  }
+}
+
 TEST_F(ArchiverLayer, ProgressReportsAndCancels) {
   WriteBytes(Path("p/a.txt"), "a");
   WriteBytes(Path("p/b.txt"), "b");
