@@ -164,9 +164,9 @@ void TakeArguments(TNuraEngine& engine, CommandId) {
   // The values kept by the call, one a line.
   const std::vector<std::string>& items = CallArguments(engine);
   if (items.size() == 1 && !HasOuterBlank(items[0])) {
-    // One value with nothing to trim becomes "それ" as it is, with the
-    // number its variable kept for it.
-    SetTextResult(engine, items[0]);
+    // One value with nothing to trim becomes "それ" as it is, moved, with
+    // the number its variable kept for it.
+    SetResult(engine, PopCallArgument(engine), "s");
     ResultNode(engine)->KeepNumber(CallArgumentNumber(engine));
     ClearCallArguments(engine);
     return;

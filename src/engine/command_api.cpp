@@ -262,6 +262,8 @@ const TKeptNumber& CallArgumentNumber(TNuraEngine& engine) { return engine.Base(
 
 void ClearCallArguments(TNuraEngine& engine) { engine.Base().secondStack.Clear(); }
 
+std::string PopCallArgument(TNuraEngine& engine) { return engine.Base().secondStack.Pop(); }
+
 void ContinueInnermostLoop(TNuraEngine& engine) {
   TNuraBase& base = engine.Base();
   TRunControl record;

@@ -252,6 +252,9 @@ void SetSwitchValue(TNuraEngine& engine, const std::string& value);
 const std::vector<std::string>& CallArguments(TNuraEngine& engine);
 const TKeptNumber& CallArgumentNumber(TNuraEngine& engine);
 void ClearCallArguments(TNuraEngine& engine);
+// The last value kept by the call, moved off the second stack (a long
+// text is not copied).
+std::string PopCallArgument(TNuraEngine& engine);
 // 続ける: leaves the conditional and switch blocks around the cursor and
 // lets the innermost loop (or call) go on as at its block's end; without
 // one the run ends.
