@@ -226,8 +226,6 @@ class TNuraEngine {
   void CallUserFunction(THashNode& node);
   // Pushes the call frame of the label and moves the cursor into it.
   void EnterLabel(const THashNode& node);
-  // The line break behind a label entered by a kept call.
-  void PassLabelBreak();
   // The call form name(arguments); false when `name` is no callable word
   // (then the name itself was pushed when `push` is set).
   bool CallWord(const std::string& name, std::string& result, bool push);
@@ -451,6 +449,8 @@ class TNuraEngine {
     // plain variable each text names (nil: none) gives its value at once.
     bool callsLabel = false;
     std::vector<const THashNode*> boundVariables;
+    // What the line break behind that label reads, when it ends its line.
+    std::optional<TLineEnd> labelLineEnd;
     // The word is a command whose bound texts go to this handler at once.
     CommandHandler handler = nullptr;
   };
@@ -682,6 +682,11 @@ class TNuraEngine {
   // The label of a kept statement called with its bound texts, each
   // expanded onto the second stack as CallUserFunction does.
   void CallKeptLabel(const TKeptCommand& kept);
+  // What the line break behind `label` reads, when the label ends its line.
+  static std::optional<TLineEnd> LabelLineEnd(const THashNode& label);
+  // The line break behind a label entered by a kept call; `kept`: what it
+  // reads, when the call kept that.
+  void PassLabelBreak(const std::optional<TLineEnd>& kept);
 };
 
 }  // namespace nura

@@ -134,6 +134,7 @@ void TNuraEngine::KeepBinding(TKeptCommand& kept) {
     kept.callsLabel = static_cast<size_t>(values) == kept.bound.size();
     if (kept.callsLabel) {
       for (const std::string& text : kept.bound) kept.boundVariables.push_back(LoneVariable(text));
+      kept.labelLineEnd = LabelLineEnd(node);
     }
   }
 }
@@ -205,11 +206,23 @@ void TNuraEngine::RunKeptCommandWord(const TKeptCommand& kept, const char* at) {
   if (b.cursor.p == end && *end) PassLineEnd(end, lineEnd);
 }
 
-void TNuraEngine::PassLabelBreak() {
+std::optional<TNuraEngine::TLineEnd> TNuraEngine::LabelLineEnd(const THashNode& label) {
+  const TextPos& start = label.Position();
+  if (!start.p || !start.text || (*start.p != '\r' && *start.p != '\n')) return std::nullopt;
+  const TLineEnd end = ReadLineEnd(start.text->c_str(), start.p);
+  if (end.continues) return std::nullopt;
+  return end;
+}
+
+void TNuraEngine::PassLabelBreak(const std::optional<TLineEnd>& kept) {
   // Nothing is pending at the label: its line break is passed at once,
   // unless the calls nest too deep, which the next step reports at the
-  // label's line.
-  if (base_->runControl.Count() <= kMaxFrames) PassBreakAtCursor();
+  // label's line. A line end read when the call was kept is passed as
+  // the statement step would pass it.
+  TNuraBase& b = *base_;
+  if (b.runControl.Count() > kMaxFrames) return;
+  if (kept && b.args.Empty()) PassLineEnd(b.cursor.p, *kept);
+  else PassBreakAtCursor();
 }
 
 void TNuraEngine::CallKeptLabel(const TKeptCommand& kept) {
@@ -222,7 +235,7 @@ void TNuraEngine::CallKeptLabel(const TKeptCommand& kept) {
     for (const THashNode* variable : plain) values.Push(ExpandVariable(*variable));
     if (plain.size() == 1) b.secondStackNumber = plain[0]->KeptNumber();
     EnterLabel(*kept.node);
-    PassLabelBreak();
+    PassLabelBreak(kept.labelLineEnd);
     return;
   }
   // Expanding a text may run code that replaces the kept entry or removes
@@ -237,7 +250,7 @@ void TNuraEngine::CallKeptLabel(const TKeptCommand& kept) {
     values.Push(isVariable(variable) ? ExpandVariable(*variable) : ExpandString(texts[i]));
   }
   EnterLabel(*node);
-  PassLabelBreak();
+  PassLabelBreak(std::nullopt);
 }
 
 }  // namespace nura

@@ -144,6 +144,14 @@ TEST_F(KeptStatementTest, CallsFromKeptStatements) {
   ASSERT_TRUE(Run("2回(回数を加算)\n終わり\n*加算\n引数取得\nそれと言う\n戻る\n", "calls.nrs"));
   EXPECT_NE(Log().find("calls.nrs(3行目)"), std::string::npos) << Log();
   EXPECT_NE(Log().find("引数が多いです。\"回数を\""), std::string::npos) << Log();
+  // A kept call passes its label's line break as it enters: the first
+  // statement of the body runs next and fails at its own line.
+  dialogs.messages.clear();
+  ASSERT_TRUE(Run("「加算」を「?を」で関数定義\nT=0\n2回(回数を加算)\n終わり\n*加算\nX=1/(2-回数)\n引数取得\n"
+                  "T=T+それ\n戻る\n",
+                  "lines.nrs"));
+  EXPECT_NE(Log().find("lines.nrs(6行目)"), std::string::npos) << Log();
+  EXPECT_EQ(Var("T"), "1");
 }
 
 TEST_F(KeptStatementTest, ConditionChainsAndHashElements) {
