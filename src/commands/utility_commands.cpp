@@ -154,12 +154,6 @@ void DefineFunction(TNuraEngine& engine, CommandId id) {
     RaiseArgumentError(engine, id, SJ("ラベルが定義されていません。"));
 }
 
-// True when TrimText would cut a byte from either end of `text`.
-bool HasOuterBlank(const std::string& text) {
-  return !text.empty() && (static_cast<unsigned char>(text.front()) <= 32 ||
-                           static_cast<unsigned char>(text.back()) <= 32);
-}
-
 void TakeArguments(TNuraEngine& engine, CommandId) {
   // The values kept by the call, one a line.
   const std::vector<std::string>& items = CallArguments(engine);

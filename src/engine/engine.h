@@ -687,6 +687,13 @@ class TNuraEngine {
   // The line break behind a label entered by a kept call; `kept`: what it
   // reads, when the call kept that.
   void PassLabelBreak(const std::optional<TLineEnd>& kept);
+  // The kept statement a call's label begins with, at `at`, when it is a
+  // plain 引数取得 (nil otherwise).
+  const TKeptCommand* KeptTakingStatement(const TKeptCommand& call, const char*& at) const;
+  // A kept call of one plain variable whose label begins with a plain
+  // 引数取得: the label entered and that statement run at once; false
+  // when the call must take the usual road (nothing happened then).
+  bool CallTakingAtOnce(const TKeptCommand& kept, const THashNode& variable);
 };
 
 }  // namespace nura

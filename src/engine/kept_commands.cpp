@@ -14,8 +14,10 @@
 #include <optional>
 
 #include "engine/binding.h"
+#include "engine/command_ids.h"
 #include "engine/engine.h"
 #include "engine/scanners.h"
+#include "engine/sjis_text.h"
 #include "platform/sjis.h"
 
 namespace nura {
@@ -225,12 +227,68 @@ void TNuraEngine::PassLabelBreak(const std::optional<TLineEnd>& kept) {
   else PassBreakAtCursor();
 }
 
+const TNuraEngine::TKeptCommand* TNuraEngine::KeptTakingStatement(const TKeptCommand& call, const char*& at) const {
+  const TNuraBase& b = *base_;
+  const TextPos& label = call.node->Position();
+  if (!call.labelLineEnd || !label.text) return nullptr;
+  // Where the statement step would look for the first statement.
+  at = label.p + call.labelLineEnd->markerLength;
+  SkipSeparators(at);
+  const TKeptStatement* first = keptStatements_.Find(label.text, at, b.words.ShapeGeneration());
+  if (!first || first->kind != TKeptStatement::TKind::kCommand) return nullptr;
+  const TKeptCommand& taking = first->command;
+  const THashNode* node = taking.node.get();
+  const bool plain = node && node->kind == kWordCommand && node->id == static_cast<int>(CommandId::TakeArguments) &&
+                     taking.endLength && taking.items.size() == 1 && taking.hasBound && taking.handler &&
+                     taking.bound.empty();
+  return plain ? &taking : nullptr;
+}
+
+bool TNuraEngine::CallTakingAtOnce(const TKeptCommand& kept, const THashNode& variable) {
+  // The label begins with a plain 引数取得 (kept) and gets one value with
+  // nothing to trim: the value goes to "それ" as the call enters, as that
+  // statement would put it there, and the statement is passed. Anything
+  // that could make the steps differ (values left by an earlier call, the
+  // debugger stepping lines, lenient binding, nesting too deep) takes the
+  // usual road.
+  TNuraBase& b = *base_;
+  if (!b.secondStack.Empty() || b.lineStop || b.lenientBinding || b.runControl.Count() >= kMaxFrames) return false;
+  // A whole number (a count, mostly) goes over as its number, its digits
+  // made only when they are read; another value must have nothing to trim.
+  int64_t whole = 0;
+  const bool isWhole = variable.ReadWhole(whole) && TKeptNumber::FitsPending(whole);
+  if (!isWhole && HasOuterBlank(variable.Value())) return false;
+  const char* at = nullptr;
+  const TKeptCommand* taking = KeptTakingStatement(kept, at);
+  if (!taking) return false;
+  const TKeptNumber number = isWhole ? TKeptNumber() : variable.KeptNumber();
+  EnterLabel(*kept.node);
+  PassLineEnd(b.cursor.p, *kept.labelLineEnd);
+  // As RunKeptCommandWord runs the statement: the cursor at its end, its
+  // binding's subject flag, the value, and the line break behind.
+  const char* end = at + taking->endLength;
+  b.cursor.p = end;
+  b.implicitSubject = taking->boundSubject;
+  if (isWhole) {
+    THashNode& result = *ResultNode();
+    result.SetWhole(whole);
+    result.SetAnnotation("s");
+    SetResultKind("s");
+  } else {
+    SetResult(variable.Value(), "s");
+    ResultNode()->KeepNumber(number);
+  }
+  if (*end) PassLineEnd(end, taking->lineEnd);
+  return true;
+}
+
 void TNuraEngine::CallKeptLabel(const TKeptCommand& kept) {
   TNuraBase& b = *base_;
   TStack& values = b.secondStack;
   const auto isVariable = [](const THashNode* node) { return node && node->kind == kWordVariable; };
   const std::vector<const THashNode*>& plain = kept.boundVariables;
   if (std::all_of(plain.begin(), plain.end(), isVariable)) {
+    if (plain.size() == 1 && CallTakingAtOnce(kept, *plain[0])) return;
     // Plain variables give their values without running code.
     for (const THashNode* variable : plain) values.Push(ExpandVariable(*variable));
     if (plain.size() == 1) b.secondStackNumber = plain[0]->KeptNumber();

@@ -40,6 +40,11 @@ std::string CutToken(std::string_view delimiter, std::string& text);
 
 // Drops bytes of value 32 or less at both ends.
 std::string TrimText(std::string_view text);
+// Whether TrimText would drop anything of `text`.
+inline bool HasOuterBlank(std::string_view text) {
+  return !text.empty() && (static_cast<unsigned char>(text.front()) <= 32 ||
+                           static_cast<unsigned char>(text.back()) <= 32);
+}
 // TrimText, then ideographic spaces, spaces, TABs, CRs and LFs at both ends.
 std::string TrimWideSpace(std::string_view text);
 // The trimmed text without every run from "<" to the next ">".

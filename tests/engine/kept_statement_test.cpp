@@ -152,6 +152,36 @@ TEST_F(KeptStatementTest, CallsFromKeptStatements) {
                   "lines.nrs"));
   EXPECT_NE(Log().find("lines.nrs(6行目)"), std::string::npos) << Log();
   EXPECT_EQ(Var("T"), "1");
+  // Past a 引数取得 taken as the call enters, the lines go on as well.
+  dialogs.messages.clear();
+  ASSERT_TRUE(Run("「加算」を「?を」で関数定義\nT=0\n2回(回数を加算)\n終わり\n*加算\n引数取得\nX=1/(2-それ)\n"
+                  "T=T+それ\n戻る\n",
+                  "lines.nrs"));
+  EXPECT_NE(Log().find("lines.nrs(7行目)"), std::string::npos) << Log();
+}
+
+// A kept call whose label begins with 引数取得 hands its value to "それ" as
+// it enters; with another statement before 引数取得 the value goes over the
+// second stack. Both say the same for whole numbers (a pending count among
+// them), texts with and without blanks to trim, "それ" itself, and values
+// an earlier call left on the stack.
+TEST_F(KeptStatementTest, CallsTakingTheirValueAtOnce) {
+  const std::string calls =
+      "「受取」を「?を」で関数定義\n「置く」を「?を」で関数定義\nS=0\nA=\"007\"\nB=\" ab \"\nC=-5\n"
+      "D=12345678901234567\nE=\"\"\nF=\"x\"\n"
+      "3回(\n回数を受取\nAを受取\nBを受取\nCを受取\nDを受取\nEを受取\nF=F&回数\nFを受取\n"
+      "C=C*10\nCを受取\nそれを受取\nもし回数=2ならば(回数を置く)\n回数を受取\n)\nSと言う\n終わり\n"
+      "*置く\n戻る\n";
+  const std::string body = "\n引数取得\n「[{それ}]」と言う\nS=S+1\nT=それ&\"+\"&(それ+1)\nTと言う\n戻る\n";
+  dialogs.messages.clear();
+  ASSERT_TRUE(Run(calls + "*受取" + body));
+  const Strings atOnce = dialogs.messages;
+  const std::string atOnceLog = Log();
+  dialogs.messages.clear();
+  ASSERT_TRUE(Run(calls + "*受取\nZ=0" + body));
+  EXPECT_EQ(atOnce, dialogs.messages);
+  EXPECT_EQ(atOnceLog, Log());
+  EXPECT_EQ(atOnce.back(), "30");
 }
 
 TEST_F(KeptStatementTest, ConditionChainsAndHashElements) {
