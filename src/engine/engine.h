@@ -189,7 +189,7 @@ class TNuraEngine {
   // "もし" at the cursor: the condition, then the block it chooses. A
   // statement whose condition is compiled keeps its blocks with the
   // condition, so that later runs read neither again.
-  void RunIfStatement();
+  void RunIfStatement() { RunIfStatementWith(nullptr); }
   // Reads a block at the cursor into `frame` (block text, return position,
   // end position, saved file name).
   void CaptureArgument(TRunControl& frame);
@@ -580,7 +580,10 @@ class TNuraEngine {
   // and evaluated (as EvaluateExpression): true when its value is "1",
   // blanks aside. `kept`: the entry whose compiled condition gave the
   // value, when one did (no code ran then), else nil.
-  bool EvaluateCondition(const TCachedCondition** kept);
+  bool EvaluateCondition(const TCachedCondition** kept, TPositionLink<TCachedCondition>* link = nullptr);
+  // RunIfStatement; `link`: where the statement keeps its condition's
+  // entry (nil: none), followed instead of a search.
+  void RunIfStatementWith(TPositionLink<TCachedCondition>* link);
   // Its slower ways: a condition not kept yet, read from the text, and a
   // kept one whose value is not a whole number.
   [[gnu::noinline]] bool EvaluateConditionText();

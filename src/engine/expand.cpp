@@ -541,12 +541,17 @@ std::string TNuraEngine::ReadTranslatedCondition() {
   return translated;
 }
 
-bool TNuraEngine::EvaluateCondition(const TCachedCondition** kept) {
+bool TNuraEngine::EvaluateCondition(const TCachedCondition** kept, TPositionLink<TCachedCondition>* link) {
   TNuraBase& b = *base_;
   const char* at = b.cursor.p;
-  const TCachedCondition* cached =
-      at ? conditionCache_.Find(b.cursor.text, at, b.words.ShapeGeneration()) : nullptr;
-  if (!cached) return EvaluateConditionText();
+  if (!at) return EvaluateConditionText();
+  const uint64_t shape = b.words.ShapeGeneration();
+  const TCachedCondition* cached = link ? conditionCache_.Follow(*link, shape) : nullptr;
+  if (!cached) {
+    cached = conditionCache_.Find(b.cursor.text, at, shape);
+    if (!cached) return EvaluateConditionText();
+    if (link) *link = conditionCache_.LinkTo(cached, shape);
+  }
   b.cursor.p = at + cached->length;
   if (!cached->compileTried) {
     cached->compileTried = true;

@@ -360,12 +360,12 @@ TextRef TNuraEngine::CaptureGroup() {
   return block;
 }
 
-void TNuraEngine::RunIfStatement() {
+void TNuraEngine::RunIfStatementWith(TPositionLink<TCachedCondition>* link) {
   TNuraBase& b = *base_;
   if (!b.cursor.p) return;
   SkipSeparators(b.cursor.p);  // "もし、Aが5ならば"
   const TCachedCondition* kept = nullptr;
-  const bool holds = EvaluateCondition(&kept);
+  const bool holds = EvaluateCondition(&kept, link);
   if (!b.cursor.p) return;
   const int result = holds ? 1 : 0;
   if (!kept) {

@@ -688,7 +688,7 @@ bool TNuraEngine::RunKeptBlockWord(const TKeptStatement& kept) {
     // the dispatcher would go with nothing to bind.
     static const std::string kIf = SJ("もし");  // the entry may go while the condition runs
     b.implicitSubject = false;
-    RunIfStatement();
+    RunIfStatementWith(&kept.condition);
     CheckArgumentsTaken(kIf);
     return true;
   }
