@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -21,9 +22,12 @@ struct TTiming {
 };
 
 // Runs `command` through the shell `runs` times; the best CPU time wins.
-inline TTiming Measure(const std::string& command, const std::filesystem::path& outFile, int runs) {
+// `settle`, when given, runs through the shell before each run, untimed.
+inline TTiming Measure(const std::string& command, const std::filesystem::path& outFile, int runs,
+                       const std::string& settle = "") {
   TTiming best;
   for (int run = 0; run < runs; ++run) {
+    if (!settle.empty() && std::system(settle.c_str()) != 0) return best;
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {

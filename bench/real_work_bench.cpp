@@ -30,7 +30,7 @@ constexpr int kRuns = 2;
 struct TPair {
   std::string script;  // UTF-8; written as Shift-JIS
   std::string twin;    // a shell command
-  std::string before;  // a shell command run ahead of both, timed with them
+  std::string before;  // a shell command run ahead of every run of both, untimed
 };
 
 struct TRow {
@@ -43,10 +43,10 @@ TRow RunPair(const TPair& pair, const fs::path& dir, bool twinAvailable) {
   bench::WriteFile(script, nura::SJ(pair.script));
   TRow row;
   const bench::TTiming engine =
-      bench::Measure(pair.before + bench::ProgramCommand(script), dir / "engine.out", kRuns);
+      bench::Measure(bench::ProgramCommand(script), dir / "engine.out", kRuns, pair.before);
   row.engine = engine.cpu;
   if (twinAvailable) {
-    const bench::TTiming twin = bench::Measure(pair.before + pair.twin, dir / "twin.out", kRuns);
+    const bench::TTiming twin = bench::Measure(pair.twin, dir / "twin.out", kRuns, pair.before);
     row.twin = twin.cpu;
     if (engine.output != twin.output)
       std::printf("  outputs differ: engine \"%s\", twin \"%s\"\n", engine.output.c_str(), twin.output.c_str());
@@ -156,10 +156,13 @@ void RoundTripPairs(const fs::path& dir, bool python) {
   });
 }
 
-// A shell command that leaves `out` an empty folder: the last destination
-// is moved aside, not removed, so no run pays for removing files.
+// A shell command that leaves `out` an empty folder (the last destination
+// is moved aside, not removed, so no run waits for removing files) and
+// writes what the earlier runs left to the disk: every unpacking then
+// starts from a quiet disk, whichever ran before it.
 std::string EmptyDestination(const std::string& out) {
-  return "{ [ ! -d " + out + " ] || mv " + out + " $(mktemp -u " + out + ".oldXXXXXX); } && mkdir " + out + " && ";
+  return "{ [ ! -d " + out + " ] || mv " + out + " $(mktemp -u " + out + ".oldXXXXXX); } && mkdir " + out +
+         " && sync";
 }
 
 // Packing a listed folder and unpacking it again, ZIP against python's
