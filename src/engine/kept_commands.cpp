@@ -263,7 +263,7 @@ bool TNuraEngine::CallTakingAtOnce(const TKeptCommand& kept, const THashNode& va
   if (!taking) return false;
   const TKeptNumber number = isWhole ? TKeptNumber() : variable.KeptNumber();
   EnterLabel(*kept.node);
-  PassLineEnd(b.cursor.p, *kept.labelLineEnd);
+  PassLabelBreak(kept.labelLineEnd);
   // As RunKeptCommandWord runs the statement: the cursor at its end, its
   // binding's subject flag, the value, and the line break behind.
   const char* end = at + taking->endLength;
