@@ -3,6 +3,7 @@
 #include <QString>
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <vector>
 
 namespace nura {
@@ -100,6 +101,18 @@ void DecodeSjis(std::string_view s, Emit onChar) {
   }
 }
 
+// The length of the leading run of ASCII bytes, which both encodings write
+// alike (and which holds no Shift-JIS second byte): eight bytes a step.
+size_t AsciiPrefix(std::string_view s) {
+  size_t i = 0;
+  for (uint64_t word; i + 8 <= s.size(); i += 8) {
+    std::memcpy(&word, s.data() + i, 8);
+    if (word & 0x8080808080808080ULL) break;
+  }
+  while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+  return i;
+}
+
 }  // namespace
 
 int32_t SjisCodeToUnicode(uint32_t code) {
@@ -113,20 +126,27 @@ int32_t UnicodeToSjisCode(uint32_t ucs) {
 }
 
 std::string SjisToUtf8(std::string_view sjis) {
+  // Names and paths are mostly ASCII: that part is copied as it stands.
+  const size_t ascii = AsciiPrefix(sjis);
+  if (ascii == sjis.size()) return std::string(sjis);
   // Every character of code page 932 lies in the BMP, so it takes at most
-  // three bytes, however many it took in Shift-JIS: the text is written
+  // three bytes, however many it took in Shift-JIS: the rest is written
   // straight into room for three bytes an input byte, cut to size after.
-  std::string out(sjis.size() * 3, '\0');
-  char* p = out.data();
-  DecodeSjis(sjis, [&p](int32_t u) { p = PutBmpUtf8(p, u < 0 ? '?' : static_cast<uint32_t>(u)); });
+  std::string out(ascii + (sjis.size() - ascii) * 3, '\0');
+  std::memcpy(out.data(), sjis.data(), ascii);
+  char* p = out.data() + ascii;
+  DecodeSjis(sjis.substr(ascii), [&p](int32_t u) { p = PutBmpUtf8(p, u < 0 ? '?' : static_cast<uint32_t>(u)); });
   out.resize(static_cast<size_t>(p - out.data()));
   return out;
 }
 
 std::string Utf8ToSjis(std::string_view utf8) {
+  const size_t ascii = AsciiPrefix(utf8);
+  if (ascii == utf8.size()) return std::string(utf8);
   std::string out;
   out.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size();) {
+  out.assign(utf8.data(), ascii);
+  for (size_t i = ascii; i < utf8.size();) {
     int32_t cp = ReadUtf8(utf8, i);
     AppendSjisCode(out, cp < 0 ? -1 : UnicodeToSjisCode(static_cast<uint32_t>(cp)));
   }

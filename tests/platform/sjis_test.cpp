@@ -82,6 +82,22 @@ TEST(SjisConvert, EveryCharacterGivesTheUtf8OfItsCodePoint) {
   EXPECT_EQ(SjisToUtf8(""), "");
 }
 
+// ASCII runs are copied in steps of eight bytes: every length of a run,
+// before a two-byte character, a lead byte left alone at the end, or a
+// second byte that is a backslash, converts as the same text byte by byte.
+TEST(SjisConvert, AsciiRunsOfEveryLengthBeforeOtherText) {
+  for (size_t n = 0; n <= 17; ++n) {
+    const std::string run(n, 'a');
+    EXPECT_EQ(SjisToUtf8(run), run);
+    EXPECT_EQ(Utf8ToSjis(run), run);
+    EXPECT_EQ(SjisToUtf8(run + "\x83\x5C" + "b"), run + "ソb");
+    EXPECT_EQ(Utf8ToSjis(run + "ソb"), run + "\x83\x5C" + "b");
+    EXPECT_EQ(SjisToUtf8(run + "\x82"), run + "?");
+    EXPECT_EQ(Utf8ToSjis(run + "\xE2\x82"), run + "??");
+    EXPECT_EQ(ScriptPathToNative("C:" + run + "\\\x83\x5C"), run + "/ソ");
+  }
+}
+
 TEST(NativePath, DropsDriveAndTurnsSeparators) {
   EXPECT_EQ(ScriptPathToNative("C:\\tmp\\a.txt"), "/tmp/a.txt");
   EXPECT_EQ(ScriptPathToNative("d:/x/y"), "/x/y");
