@@ -961,13 +961,14 @@ bool SafeToExtract(const std::string& root, const std::string& relative, unsigne
 }
 
 std::string StoredMemberName(const std::string& utf8Path) {
-  std::string name = utf8Path;
-  for (char& c : name) {
-    if (c == '\\') c = '/';
-  }
-  if (HasDriveLetter(name)) name.erase(0, 2);
+  std::string_view name = utf8Path;
+  if (HasDriveLetter(utf8Path)) name.remove_prefix(2);
   std::string stored;
-  for (const std::string& part : Components(name)) {
+  stored.reserve(name.size());
+  for (size_t start = 0; start <= name.size();) {
+    const size_t end = std::min(name.find_first_of("/\\", start), name.size());
+    const std::string_view part = name.substr(start, end - start);
+    start = end + 1;
     if (part.empty() || part == "." || part == "..") continue;
     if (!stored.empty()) stored += '/';
     stored += part;

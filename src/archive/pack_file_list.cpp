@@ -90,8 +90,11 @@ std::string ListName(const TWalk& walk, std::string name) {
 
 void AddFile(TWalk& walk, std::string name) {
   if (walk.exclusions && walk.exclusions->count(name)) return;
-  const auto [added, fresh] = walk.result.insert(std::move(name));
-  if (!fresh || !walk.progress || !*walk.progress) return;
+  // Lists come sorted mostly: a name behind the last goes in with one
+  // comparison.
+  const size_t before = walk.result.size();
+  const auto added = walk.result.insert(walk.result.end(), std::move(name));
+  if (walk.result.size() == before || !walk.progress || !*walk.progress) return;
   TExtractingInfo info;
   CopyNameField(info.szSourceFileName, sizeof info.szSourceFileName, *added);
   if ((*walk.progress)(kArcPackListAdd, info)) walk.cancelled = true;

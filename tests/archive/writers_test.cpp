@@ -175,5 +175,17 @@ TEST_F(Writers, PlainTarHeadersAreTheBytesThePaxWriterGives) {
   EXPECT_FALSE(FitsPlainTarHeader(TMember{"d", 1700000000, true, 0}));
 }
 
+// A member is stored under its path without the drive, the root, empty
+// parts, "." and "..", with "/" between the parts, whichever separators
+// the path had.
+TEST(StoredNames, DropDriveRootAndDotParts) {
+  EXPECT_EQ(StoredMemberName("C:\\dir\\.\\sub/../f.txt"), "dir/sub/f.txt");
+  EXPECT_EQ(StoredMemberName("/tmp//a/b/"), "tmp/a/b");
+  EXPECT_EQ(StoredMemberName("f00001.txt"), "f00001.txt");
+  EXPECT_EQ(StoredMemberName("日本\\語.txt"), "日本/語.txt");
+  EXPECT_EQ(StoredMemberName(".."), "");
+  EXPECT_EQ(StoredMemberName(""), "");
+}
+
 }  // namespace
 }  // namespace nura::test
