@@ -169,7 +169,7 @@ void ReadSwitch(TLineStyle style, const std::string& sw, TBackendJob& job) {
 // cannot be read.
 bool ReadJob(TLineStyle style, const std::string& line, bool hasCommand, TBackendJob& job,
              std::string& messages) {
-  const std::vector<TCommandPiece> pieces = SplitArchiverCommandLine(line);
+  std::vector<TCommandPiece> pieces = SplitArchiverCommandLine(line);
   size_t i = 0;
   if (hasCommand && !pieces.empty()) ReadCommand(style, pieces[0].text, job, i);
   std::vector<std::string> positional;
@@ -186,7 +186,7 @@ bool ReadJob(TLineStyle style, const std::string& line, bool hasCommand, TBacken
       }
       continue;
     }
-    positional.push_back(text);
+    positional.push_back(std::move(pieces[i].text));
   }
   size_t at = 0;
   const bool archiveBySwitch = style == TLineStyle::Tar;
@@ -196,7 +196,7 @@ bool ReadJob(TLineStyle style, const std::string& line, bool hasCommand, TBacken
     job.folder = positional[at++];
   for (; at < positional.size(); ++at) {
     const bool zip = style == TLineStyle::ZipPack || style == TLineStyle::ZipUnpack;
-    job.files.push_back(zip ? UnescapeZipName(positional[at]) : positional[at]);
+    job.files.push_back(zip ? UnescapeZipName(positional[at]) : std::move(positional[at]));
   }
   if (style == TLineStyle::Lha) {
     const TArchiverOptions& o = job.selection;

@@ -16,20 +16,19 @@ std::vector<TCommandPiece> SplitArchiverCommandLine(std::string_view line) {
     TCommandPiece piece;
     bool inQuotes = false;
     while (i < line.size() && (inQuotes || !blank(line[i]))) {
-      const char c = line[i];
-      if (c == '"') {
+      if (line[i] == '"') {
         inQuotes = !inQuotes;
         piece.quoted = true;
         ++i;
         continue;
       }
-      if (IsSjisLead(static_cast<unsigned char>(c)) && i + 1 < line.size()) {
-        piece.text += line.substr(i, 2);
-        i += 2;
-        continue;
+      // The run up to the next quote or blank goes over at once; a
+      // two-byte character is taken whole, whatever its second byte.
+      const size_t from = i;
+      while (i < line.size() && line[i] != '"' && (inQuotes || !blank(line[i]))) {
+        i += IsSjisLead(static_cast<unsigned char>(line[i])) && i + 1 < line.size() ? 2 : 1;
       }
-      piece.text += c;
-      ++i;
+      piece.text.append(line.substr(from, i - from));
     }
     pieces.push_back(std::move(piece));
   }
@@ -39,7 +38,7 @@ std::vector<TCommandPiece> SplitArchiverCommandLine(std::string_view line) {
 bool ReadResponseFile(const std::string& path, std::vector<std::string>& names) {
   std::string content;
   if (!ReadNativeFile(ScriptPathToNative(path), content)) return false;
-  for (TCommandPiece& piece : SplitArchiverCommandLine(content)) names.push_back(piece.text);
+  for (TCommandPiece& piece : SplitArchiverCommandLine(content)) names.push_back(std::move(piece.text));
   return true;
 }
 

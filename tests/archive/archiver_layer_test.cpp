@@ -4,6 +4,7 @@
 
 #include "archive/archive_file.h"
 #include "archive/archivers.h"
+#include "archive/command_line_reader.h"
 #include "archive/cmd_opt.h"
 #include "archive_test_support.h"
 
@@ -195,6 +196,26 @@ TEST_F(ArchiverLayer, ParsingSwitchTexts) {
   TArchiverOptions fresh;
   for (const auto& s : TArchiverOptions::NumericSwitches())
     EXPECT_EQ(untouched.Options().*s.field, fresh.*s.field) << s.name;
+}
+
+// Blanks part the pieces, quotes group and go, a backslash stays, and a
+// two-byte character is never parted at its second byte ("\x83\x5C" ends
+// in a backslash; a lead byte takes even a quote with it).
+TEST(CommandLinePieces, QuotesBlanksAndTwoByteCharacters) {
+  const std::string line = " a -x1\t\"b c\"d\r\n\"\" e\\ \"\x83\x5C\" \x81\x40z\"q r";
+  const std::vector<TCommandPiece> pieces = SplitArchiverCommandLine(line);
+  std::vector<std::string> texts;
+  for (const TCommandPiece& piece : pieces) texts.push_back(piece.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"a", "-x1", "b cd", "", "e\\", "\x83\x5C", "\x81\x40zq r"}));
+  ASSERT_EQ(pieces.size(), 7u);
+  EXPECT_FALSE(pieces[1].quoted);
+  EXPECT_TRUE(pieces[2].quoted);
+  EXPECT_TRUE(pieces[3].quoted);
+  EXPECT_TRUE(SplitArchiverCommandLine(" \t\r\n").empty());
+  const std::vector<TCommandPiece> lead = SplitArchiverCommandLine("x\x81\" y");
+  ASSERT_EQ(lead.size(), 2u);
+  EXPECT_EQ(lead[0].text, "x\x81\"");
+  EXPECT_FALSE(lead[0].quoted);
 }
 
 TEST_F(ArchiverLayer, ZipLinesTransformNames) {
