@@ -8,36 +8,38 @@ cmake_minimum_required(VERSION 3.25)
 
 # Which folder may include which. A row is a folder of the tree, then the
 # header folders its files may name besides their own; a file belongs to
-# the longest row that holds it. `platform/widgets` is the part of the
-# platform layer that takes Qt widgets; `common` is tests/common, the
+# the longest row that holds it. `platform/gui` is the part of the platform
+# layer that needs Qt's GUI application, `platform/widgets` the part that
+# takes Qt widgets; `common` is tests/common, the
 # helpers of every test program. Read from the top, the src/ rows are the
 # order in which the libraries build and link.
 set(table
   "src/platform          :"
-  "src/platform/widgets  : platform"
+  "src/platform/gui      : platform"
+  "src/platform/widgets  : platform platform/gui"
   "src/engine            : platform"
   "src/support           : engine platform"
   "src/commands          : support engine platform"
-  "src/gui               : support engine platform platform/widgets"
-  "src/images            : gui support engine platform"
-  "src/editor            : gui support engine platform"
+  "src/gui               : support engine platform platform/gui platform/widgets"
+  "src/images            : gui support engine platform platform/gui"
+  "src/editor            : gui support engine platform platform/gui"
   "src/net               : support engine platform"
   "src/archive           : support engine platform"
-  "app                   : archive net editor images gui commands support engine platform"
-  "fuzz                  : app archive net editor images gui commands support engine platform"
-  "bench                 : app archive net editor images gui commands support engine platform"
-  "tests/common          : gui engine platform"
-  "tests/platform        : common"
+  "app                   : archive net editor images gui commands support engine platform platform/gui"
+  "fuzz                  : app archive net editor images gui commands support engine platform platform/gui"
+  "bench                 : app archive net editor images gui commands support engine platform platform/gui"
+  "tests/common          : gui engine platform platform/gui"
+  "tests/platform        : common platform/gui"
   "tests/engine          : commands common platform"
   "tests/support         : common engine platform"
   "tests/commands        : common support engine platform platform/widgets"
-  "tests/gui             : app net editor common support engine platform"
-  "tests/images          : common gui support engine platform"
-  "tests/editor          : common gui support engine platform"
+  "tests/gui             : app net editor common commands support engine platform platform/gui"
+  "tests/images          : common gui support engine platform platform/gui"
+  "tests/editor          : common gui support engine platform platform/gui"
   "tests/net             : common support engine platform"
   "tests/archive         : common support engine platform"
   "tests/app             : common app engine platform"
-  "tests/x11             : common gui platform")
+  "tests/x11             : common gui platform platform/gui")
 
 # Headers that only some folders may include, whatever their row says: a
 # header, then the folders (and all below them) that may include it.
@@ -101,8 +103,8 @@ foreach(file ${files})
         set(rule "${row} includes no Qt or POSIX header; put what it needs behind a function of src/platform (or the window behind the host interfaces of engine/engine_host.h)")
       endif()
     elseif(header MATCHES "/")
-      if(header MATCHES "^platform/widgets/")
-        set(folder platform/widgets)
+      if(header MATCHES "^platform/(widgets|gui)/")
+        set(folder platform/${CMAKE_MATCH_1})
       else()
         string(REGEX REPLACE "/.*" "" folder "${header}")
       endif()

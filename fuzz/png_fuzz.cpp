@@ -5,7 +5,7 @@
 
 #include "fuzz_input.h"
 #include "images/png_reader.h"
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   nura::TGLDPNGReadStream reader;

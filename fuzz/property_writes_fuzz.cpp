@@ -18,6 +18,7 @@
 #include "fuzz_input.h"
 #include "gui/main_window.h"
 #include "gui/objects/object_properties.h"
+#include "platform/gui/qt_window_system.h"
 #include "platform/sjis.h"
 
 namespace {
@@ -65,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static char name[] = "property-fuzz";
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
+    InstallQtWindowSystem();
     RegisterAllCommands();
     return true;
   }();

@@ -11,7 +11,7 @@
 #include "editor/editor_control.h"
 #include "editor/editor_popup_menu.h"
 #include "platform/sjis.h"
-#include "platform/virtual_keys.h"
+#include "platform/gui/virtual_keys.h"
 
 namespace nura {
 

@@ -6,7 +6,7 @@
 
 #include "editor/editor_control.h"
 #include "platform/sjis.h"
-#include "platform/virtual_keys.h"
+#include "platform/gui/virtual_keys.h"
 
 namespace nura {
 

@@ -22,6 +22,8 @@ constexpr CommandId kAllIds[] = {
 
 std::span<const CommandId> AllCommandIds() { return kAllIds; }
 
+void ClearCommandHandlers() { Handlers().clear(); }
+
 void RegisterCommandHandler(CommandId id, CommandHandler handler) {
   const size_t at = static_cast<size_t>(IdNumber(id));
   std::vector<CommandHandler>& handlers = Handlers();

@@ -23,6 +23,8 @@ struct CommandEntry {
   CommandHandler handler;
 };
 
+// Forgets every handler.
+void ClearCommandHandlers();
 // Registers `handler` for `id`; a later registration replaces an earlier one.
 void RegisterCommandHandler(CommandId id, CommandHandler handler);
 // Registers every row of `table` in order, as RegisterCommandHandler does.

@@ -88,4 +88,25 @@ void LoadStartProgram(TNuraEngine& engine, const TCommandLine& cl, std::string& 
   LoadScriptFile(engine, name, source);
 }
 
+bool PrepareStartRun(TNuraEngine& engine, const std::string& source) {
+  const std::string fileName = engine.ScriptFileName();
+  if (fileName.empty()) return false;
+  try {
+    engine.PrepareRun(source, fileName);
+  } catch (const std::exception& e) {
+    if (ErrorLog().empty()) ErrorLog() = std::string(e.what()) + "\r\n";
+    Dialogs().ShowErrorDialog(ErrorLog());
+    return false;
+  }
+  return true;
+}
+
+void RunStartProgram(TNuraEngine& engine) {
+  try {
+    engine.Run();
+  } catch (const std::exception& e) {
+    if (ErrorLog().empty()) Dialogs().ShowMessage(SJ("システムエラー:") + e.what(), "");
+  }
+}
+
 }  // namespace nura

@@ -21,4 +21,11 @@ struct TCommandLine;
 // Dialogs().
 void LoadStartProgram(TNuraEngine& engine, const TCommandLine& commandLine, std::string& source);
 
+// The first run of the program that LoadStartProgram read into `source`:
+// prepares it (TNuraEngine::PrepareRun). False when there is none, or when
+// it could not be prepared and the error has been shown: the host closes.
+bool PrepareStartRun(TNuraEngine& engine, const std::string& source);
+// Runs it from its start; an error that escapes the run is shown.
+void RunStartProgram(TNuraEngine& engine);
+
 }  // namespace nura

@@ -86,5 +86,8 @@ void AddProtectedVariableWord(THash& words, const std::string& name, const std::
 // the computed defaults, and makes the main window the script object 0
 // "母艦". The engine's registration hook.
 void RegisterBuiltinWords(TNuraEngine& engine);
+// Gives script object 0 "母艦" the control that the object host makes for
+// the main window now: a host that takes over a running engine calls it.
+void AttachMainWindowObject(TNuraEngine& engine);
 
 }  // namespace nura

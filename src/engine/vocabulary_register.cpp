@@ -128,13 +128,18 @@ void RegisterAllWords(TNuraBase& base) {
 
 // The main window is script object 0: an entry in the object list (kept
 // across runs) and a protected word.
-void RegisterMainWindow(TNuraEngine& engine) {
+const std::string& MainWindowName() {
   static const std::string kName = SJ("母艦");
+  return kName;
+}
+
+void RegisterMainWindow(TNuraEngine& engine) {
   static const std::string kAnnotation = SJ("メインフォーム");
+  const std::string& kName = MainWindowName();
   TNuraBase& base = engine.Base();
   TObjNode* existing = base.objects.GetItem(0);
   if (existing != nullptr && existing->name == kName) {
-    existing->component = engine.Objects().CreateMainWindowObject();
+    AttachMainWindowObject(engine);
   } else if (existing == nullptr) {
     base.objects.Add(std::make_unique<TObjNode>(kName, engine.Objects().CreateMainWindowObject(), 0,
                                                 TObjectKind::Form));
@@ -172,6 +177,13 @@ void RegisterBuiltinWords(TNuraEngine& engine) {
   RegisterMainWindow(engine);
   if (THashNode* that = base.words.Find(SJ("そ"), false)) that->id = -1;
   base.CacheSystemNodes();
+}
+
+void AttachMainWindowObject(TNuraEngine& engine) {
+  TObjNode* existing = engine.Base().objects.GetItem(0);
+  if (existing != nullptr && existing->name == MainWindowName()) {
+    existing->component = engine.Objects().CreateMainWindowObject();
+  }
 }
 
 }  // namespace nura

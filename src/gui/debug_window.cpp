@@ -15,6 +15,7 @@
 
 #include "engine/dialogs.h"
 #include "engine/command_api.h"
+#include "engine/console_debugger.h"
 #include "engine/sjis_text.h"
 #include "gui/dialog_forms.h"
 #include "gui/str_sort_grid.h"
@@ -74,23 +75,6 @@ std::string RunControlKindWord(int kind) {
   static const char* const kWords[] = {"もし、ならば", "もし、違えば", "繰り返す", "回",   "呼ぶ",
                                        "イベント",     "反復",         "不明",     "条件分岐"};
   return SJ(kind >= 0 && kind <= 8 ? kWords[kind] : "その他");
-}
-
-std::string DebugProgramText(TNuraEngine& engine) {
-  const TextRef& text = ProgramText(engine);
-  return "0:" + (text ? *text : std::string());
-}
-
-std::string LineOfText(const std::string& text, int index) {
-  size_t start = 0;
-  for (int i = 0; i < index; ++i) {
-    start = text.find('\n', start);
-    if (start == std::string::npos) return "";
-    ++start;
-  }
-  std::string line = text.substr(start, text.find('\n', start) - start);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
 }
 
 TfrmDebug::TfrmDebug(QWidget* mainWindow) {

@@ -35,12 +35,6 @@ void BuildVariableTable(TNuraEngine& engine, const std::string& levelFilter, boo
 // 8 "条件分岐", any other "その他".
 std::string RunControlKindWord(int kind);
 
-// The program text as the debugger shows it: "0:" and the preprocessed
-// text, whose lines each begin with their number and ":".
-std::string DebugProgramText(TNuraEngine& engine);
-// Line `index` (from 0) of a text, without its line end.
-std::string LineOfText(const std::string& text, int index);
-
 class TfrmDebug : public QDialog {
  public:
   // `mainWindow` (may be null): the window to centre on.

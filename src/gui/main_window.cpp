@@ -11,6 +11,7 @@
 
 #include "engine/command_api.h"
 #include "engine/command_line.h"
+#include "engine/console_debugger.h"
 #include "engine/dialogs.h"
 #include "engine/errors.h"
 #include "engine/event_sources.h"
@@ -24,17 +25,21 @@ namespace nura {
 
 // ---- main window ----
 
-TfrmNura::TfrmNura(bool consoleMode)
-    : engine_(MakeEngine()), console_(consoleMode) {
+TfrmNura::TfrmNura(bool consoleMode) : TfrmNura(consoleMode, MakeEngine(), true) {}
+
+TfrmNura::TfrmNura(bool consoleMode, EnginePtr running) : TfrmNura(consoleMode, std::move(running), false) {}
+
+TfrmNura::TfrmNura(bool consoleMode, EnginePtr engine, bool fresh)
+    : engine_(std::move(engine)), console_(consoleMode) {
   SetHost(*engine_, this);
   SetObjectHost(*engine_, &objects_);
   SetRegistrationHook(*engine_, [](TNuraEngine& e) { RegisterBuiltinWords(e); });
-  FormCreate();
+  FormCreate(fresh);
 }
 
 TfrmNura::~TfrmNura() { FormDestroy(); }
 
-void TfrmNura::FormCreate() {
+void TfrmNura::FormCreate(bool fresh) {
   setWindowTitle(SjisToQString(SJ("ぬらせら")));
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::white);
@@ -60,39 +65,38 @@ void TfrmNura::FormCreate() {
   connect(&NuraTimer, &QTimer::timeout, this, [this] { NuraTimerTimer(); });
   connect(&ObjDelTimer, &QTimer::timeout, this, [this] { ObjDelTimerTimer(); });
   QApplication::setApplicationName(SjisToQString(SJ("ぬらせら")));
-  LoadStartProgram(*engine_, ProgramCommandLine(), source_);
+  if (fresh) {
+    LoadStartProgram(*engine_, ProgramCommandLine(), source_);
+    return;
+  }
+  // The run goes on: the script's main window is this one from now on.
+  firstRun_ = false;
+  LoadCodecPlugins();
+  AttachMainWindowObject(*engine_);
+}
+
+void TfrmNura::LoadCodecPlugins() {
+  const std::string program = ProgramCommandLine().programPath;
+  if (codecs_ && !program.empty()) {
+    codecs_->LoadPlugins(std::filesystem::path(program).parent_path().string() + "/");
+  }
 }
 
 void TfrmNura::eventDoTimer() {
   eventDo.stop();
   if (firstRun_) {
     firstRun_ = false;
-    const std::string program = ProgramCommandLine().programPath;
-    if (codecs_ && !program.empty()) {
-      codecs_->LoadPlugins(std::filesystem::path(program).parent_path().string() + "/");
-    }
+    LoadCodecPlugins();
     ProcessEvents();
   }
-  if (ScriptFileName(*engine_).empty()) {
-    CloseMainWindow();
-    return;
-  }
   quietStart_ = console_;
-  try {
-    PrepareRun(*engine_, source_, ScriptFileName(*engine_));
-    quietStart_ = false;
-  } catch (const std::exception& e) {
-    quietStart_ = false;
-    if (ErrorLog().empty()) ErrorLog() = std::string(e.what()) + "\r\n";
-    Dialogs().ShowErrorDialog(ErrorLog());
+  const bool ready = PrepareStartRun(*engine_, source_);
+  quietStart_ = false;
+  if (!ready) {
     CloseMainWindow();
     return;
   }
-  try {
-    RunProgram(*engine_);
-  } catch (const std::exception& e) {
-    if (ErrorLog().empty()) Dialogs().ShowMessage(SJ("システムエラー:") + e.what(), "");
-  }
+  RunStartProgram(*engine_);
   FinishIfIdle();
 }
 
@@ -243,25 +247,8 @@ void TfrmNura::ShowTrayIcon(bool show) {
 
 // ---- debugger ----
 
-namespace {
-
-// The debugger on the terminal: the current line and the three choices;
-// end of input closes it, and the run goes on as it was.
-bool ConsoleDebugger(TNuraEngine& engine) {
-  const int line = CurrentLine(engine) - 1;
-  const std::string text = SJ("現在の実行行:") + std::to_string(line) + "\r\n" +
-                           LineOfText(DebugProgramText(engine), std::max(line, 0));
-  const std::vector<std::string> choices = {SJ("連続実行"), SJ("一行毎に実行"), SJ("実行中断")};
-  const std::string chosen = Dialogs().AskButtons(text, SJ("デバッグダイアログ"), choices);
-  if (chosen == choices[0]) SetLineStop(engine, false);
-  if (chosen == choices[1]) SetLineStop(engine, true);
-  return chosen == choices[2];
-}
-
-}  // namespace
-
 bool TfrmNura::ShowDebugger(TNuraEngine& engine) {
-  if (console_) return ConsoleDebugger(engine);
+  if (console_) return RunConsoleDebugger(engine);
   if (!debugWindow_) debugWindow_ = std::make_unique<TfrmDebug>(this);
   debugWindow_->Prepare(engine);
   debugWindow_->exec();

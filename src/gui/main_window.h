@@ -32,6 +32,9 @@ class TfrmNura : public QMainWindow, public TEngineHost, public TPictureHost {
   // `consoleMode`: dialogs talk over the terminal and the program ends when
   // a run ends with nothing left that could re-enter it.
   explicit TfrmNura(bool consoleMode);
+  // Takes over `running`, whose first run a console host started and which
+  // now needs the window (console mode only).
+  TfrmNura(bool consoleMode, EnginePtr running);
   ~TfrmNura() override;
 
   TNuraEngine& Engine() override { return *engine_; }
@@ -99,7 +102,9 @@ class TfrmNura : public QMainWindow, public TEngineHost, public TPictureHost {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void FormCreate();
+  TfrmNura(bool consoleMode, EnginePtr engine, bool fresh);
+  void FormCreate(bool fresh);
+  void LoadCodecPlugins();
   bool FormCloseQuery();
   void FormDestroy();
   void NuraTimerTimer();

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "engine/engine_host.h"
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 namespace nura {
 

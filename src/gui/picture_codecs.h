@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 namespace nura {
 

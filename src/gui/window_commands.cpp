@@ -22,8 +22,8 @@
 #include "gui/window_search.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
-#include "platform/virtual_keys.h"
-#include "platform/window_manager.h"
+#include "platform/gui/virtual_keys.h"
+#include "platform/gui/window_manager.h"
 
 namespace nura {
 namespace {

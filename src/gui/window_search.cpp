@@ -8,7 +8,7 @@
 
 #include "support/key_string.h"
 #include "engine/command_api.h"
-#include "platform/desktop_windows.h"
+#include "platform/gui/desktop_windows.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -2,7 +2,7 @@
 // onto another bitmap.
 #pragma once
 
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 namespace nura {
 

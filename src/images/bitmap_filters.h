@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 namespace nura {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 namespace nura {
 

@@ -10,7 +10,7 @@
 
 #include "images/png_reader.h"
 #include "images/png_writer.h"
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 namespace nura {
 

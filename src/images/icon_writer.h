@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 namespace nura {
 

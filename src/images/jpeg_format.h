@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 namespace nura {
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 namespace nura {
 

@@ -26,7 +26,7 @@
 #include "images/pe_icons.h"
 #include "images/resample.h"
 #include "images/spi_lib.h"
-#include "platform/clipboard_image.h"
+#include "platform/gui/clipboard_image.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"

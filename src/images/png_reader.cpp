@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "images/png_zlib.h"
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 namespace nura {
 namespace {

@@ -6,7 +6,7 @@
 #include <zlib.h>
 
 #include "images/png_zlib.h"
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 namespace nura {
 namespace {

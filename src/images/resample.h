@@ -3,7 +3,7 @@
 // integer arithmetic on 24-bit scanlines.
 #pragma once
 
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 namespace nura {
 

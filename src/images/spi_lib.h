@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "images/spi_plugin.h"
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 namespace nura {
 

@@ -1,5 +1,6 @@
 #include "net/local_link.h"
 
+#include <poll.h>
 #include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -8,18 +9,21 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QProcess>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "engine/locale_map.h"
 #include "net/script_events.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
+#include "platform/system_info.h"
 
 namespace nura {
 namespace {
@@ -224,21 +228,44 @@ std::string LocalLinkPath(const std::string& service, const std::string& topic) 
 }
 
 std::string OwnServiceName() {
-  if (!QCoreApplication::instance()) return "nurasera";
-  return Utf8ToSjis(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString());
+  const std::string program = ProgramFilePath();
+  if (program.empty()) return "nurasera";
+  return Utf8ToSjis(std::filesystem::path(program).stem().string());
+}
+
+// The servers that listen, for the wait of a program without event loop.
+std::vector<TLocalLinkServer*>& LinkServers() {
+  static std::vector<TLocalLinkServer*> servers;
+  return servers;
 }
 
 // A client's link to the server: its socket, the notifier that reports
-// what arrives, and the bytes not yet taken as requests.
+// what arrives (once there is an event loop), and the bytes not yet taken
+// as requests.
 class TLocalLinkServer::TConnection {
  public:
-  explicit TConnection(int fd) : fd_(fd), notifier_(new QSocketNotifier(fd, QSocketNotifier::Read)) {}
+  explicit TConnection(int fd) : fd_(fd) {}
   ~TConnection() { Close(); }
   TConnection(const TConnection&) = delete;
   TConnection& operator=(const TConnection&) = delete;
 
   bool Open() const { return fd_ >= 0; }
-  QSocketNotifier& Notifier() const { return *notifier_; }
+  int Socket() const { return fd_; }
+  QSocketNotifier* Notifier() const { return notifier_; }
+  // The notifier, made on the first call (the event loop must exist).
+  QSocketNotifier& Watched() {
+    if (!notifier_) notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read);
+    return *notifier_;
+  }
+
+  // Without taking it: 1 when a byte waits, 0 when the client has gone, -1
+  // when nothing came yet.
+  int Peek() const {
+    char byte;
+    const ssize_t n = ::recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (n > 0) return 1;
+    return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? -1 : 0;
+  }
 
   // Reads what waits on the socket (up to one request of the largest
   // size); false at the end of the stream or on an error.
@@ -261,8 +288,10 @@ class TLocalLinkServer::TConnection {
 
   void Close() {
     if (fd_ < 0) return;
-    notifier_->setEnabled(false);
-    notifier_->deleteLater();  // its signal may be the one being handled
+    if (notifier_) {
+      notifier_->setEnabled(false);
+      notifier_->deleteLater();  // its signal may be the one being handled
+    }
     ::close(fd_);
     fd_ = -1;
   }
@@ -271,7 +300,7 @@ class TLocalLinkServer::TConnection {
 
  private:
   int fd_;
-  QSocketNotifier* notifier_;
+  QSocketNotifier* notifier_ = nullptr;
 };
 
 TLocalLinkServer::~TLocalLinkServer() { Close(); }
@@ -280,9 +309,12 @@ void TLocalLinkServer::Close() {
   for (const std::shared_ptr<TConnection>& link : links_) link->Close();
   links_.clear();
   if (fd_ < 0) return;
-  acceptor_->setEnabled(false);
-  acceptor_->deleteLater();
-  acceptor_ = nullptr;
+  std::erase(LinkServers(), this);
+  if (acceptor_) {
+    acceptor_->setEnabled(false);
+    acceptor_->deleteLater();
+    acceptor_ = nullptr;
+  }
   ::close(fd_);
   fd_ = -1;
   ::unlink(path_.c_str());
@@ -304,9 +336,67 @@ bool TLocalLinkServer::Listen(const std::string& service, const std::string& top
   fd_ = fd;
   path_ = path;
   handler_ = std::move(handler);
+  LinkServers().push_back(this);
+  if (QCoreApplication::instance()) Watch();
+  return true;
+}
+
+void TLocalLinkServer::Watch() {
+  if (acceptor_ || fd_ < 0) return;
   acceptor_ = new QSocketNotifier(fd_, QSocketNotifier::Read);
   QObject::connect(acceptor_, &QSocketNotifier::activated, acceptor_, [this] { Accept(); });
-  return true;
+  for (const std::shared_ptr<TConnection>& link : links_) WatchLink(link);
+}
+
+void TLocalLinkServer::WatchLink(const std::shared_ptr<TConnection>& link) {
+  if (link->Notifier()) return;
+  const std::weak_ptr<TConnection> weak = link;
+  QSocketNotifier& notifier = link->Watched();
+  QObject::connect(&notifier, &QSocketNotifier::activated, &notifier, [this, weak] {
+    if (const std::shared_ptr<TConnection> alive = weak.lock()) Serve(alive);
+  });
+}
+
+// Accepts the waiting clients and drops those that left without a word (a
+// probe of whether the server lives); true when one has sent a request.
+bool TLocalLinkServer::TakeWaitingRequest() {
+  Accept();
+  bool request = false;
+  for (const std::shared_ptr<TConnection>& link : std::vector(links_)) {
+    const int state = link->Peek();
+    if (state == 0) Drop(link);
+    if (state > 0) request = true;
+  }
+  return request;
+}
+
+void WatchWaitingLinks() {
+  for (TLocalLinkServer* server : LinkServers()) server->Watch();
+}
+
+bool WaitForLinkRequest(int& milliseconds) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(std::max(milliseconds, 0));
+  const auto left = [end] {
+    const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+    return static_cast<int>(std::max<int64_t>(rest, 0));
+  };
+  for (;;) {
+    std::vector<pollfd> fds;
+    for (const TLocalLinkServer* server : LinkServers()) {
+      fds.push_back({server->fd_, POLLIN, 0});
+      for (const auto& link : server->links_) fds.push_back({link->Socket(), POLLIN, 0});
+    }
+    const int ready = ::poll(fds.data(), fds.size(), left());
+    if (ready < 0 && errno == EINTR) continue;
+    bool request = false;
+    if (ready > 0) {
+      for (TLocalLinkServer* server : std::vector(LinkServers())) request = server->TakeWaitingRequest() || request;
+    }
+    milliseconds = left();
+    if (request) return true;
+    if (ready <= 0 || milliseconds == 0) return false;
+  }
 }
 
 void TLocalLinkServer::Accept() {
@@ -316,10 +406,7 @@ void TLocalLinkServer::Accept() {
     if (fd < 0) return;
     auto link = std::make_shared<TConnection>(fd);
     links_.push_back(link);
-    const std::weak_ptr<TConnection> weak = link;
-    QObject::connect(&link->Notifier(), &QSocketNotifier::activated, &link->Notifier(), [this, weak] {
-      if (const std::shared_ptr<TConnection> alive = weak.lock()) Serve(alive);
-    });
+    if (acceptor_) WatchLink(link);
   }
 }
 
@@ -337,11 +424,11 @@ void TLocalLinkServer::Serve(const std::shared_ptr<TConnection>& link) {
     link->Answer(1);
     // No second round on this link while the macro runs; the macro may
     // also close this server, so its handler runs from a copy.
-    link->Notifier().setEnabled(false);
+    link->Notifier()->setEnabled(false);
     const MacroHandler handler = handler_;
     handler(macro);
     if (!link->Open()) return;
-    link->Notifier().setEnabled(true);
+    link->Notifier()->setEnabled(true);
   }
   if (!open) Drop(link);
 }

@@ -48,13 +48,21 @@ class TLocalLinkServer {
   // Serves (service, topic). A socket file left by a program that ended is
   // removed first (only after a connect to it failed). False when a live
   // server holds the pair or the socket cannot be made.
+  // Its requests are served by the event loop: from here on if there is
+  // one, else from Watch() on.
   bool Listen(const std::string& service, const std::string& topic, MacroHandler handler);
+  // Once the event loop exists: serves the requests from now on.
+  void Watch();
 
  private:
+  friend bool WaitForLinkRequest(int& milliseconds);
+
   class TConnection;
 
   void Close();
   void Accept();
+  void WatchLink(const std::shared_ptr<TConnection>& link);
+  bool TakeWaitingRequest();
   // Answers and runs the complete requests that arrived on `link`.
   void Serve(const std::shared_ptr<TConnection>& link);
   void Drop(const std::shared_ptr<TConnection>& link);
@@ -65,6 +73,15 @@ class TLocalLinkServer {
   MacroHandler handler_;
   std::vector<std::shared_ptr<TConnection>> links_;
 };
+
+// Once the event loop exists: every server listening without it is served
+// from now on.
+void WatchWaitingLinks();
+// Before the event loop exists: waits up to `milliseconds` for a request to
+// any listening server (sleeps without one), accepting the clients that
+// come and dropping those that leave without one; true when a request
+// waits, with `milliseconds` set to the time that is left.
+bool WaitForLinkRequest(int& milliseconds);
 
 enum class TLinkResult { Accepted, NoLink, Refused };
 

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "engine/command_api.h"
+#include "platform/window_system.h"
 
 namespace nura {
 
@@ -32,6 +33,7 @@ void EnterEventLabel(TNuraEngine& engine, const TEventLabel& label) {
 
 bool RunEventsUntil(const std::function<bool()>& done, int timeoutMs) {
   if (done()) return true;
+  RequireWindowSystem();  // the event loop
   QElapsedTimer clock;
   clock.start();
   QEventLoop loop;

@@ -1,10 +1,6 @@
 #include "platform/clipboard.h"
-#include "platform/clipboard_image.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-
-#include "platform/sjis.h"
+#include "platform/window_system.h"
 
 namespace nura {
 namespace {
@@ -14,42 +10,19 @@ std::string& ProcessClipboard() {
   return text;
 }
 
-QImage& ProcessClipboardImage() {
-  static QImage image;
-  return image;
-}
-
-QClipboard* SystemClipboard() {
-  return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard()
-                                                                      : nullptr;
-}
-
 }  // namespace
 
 std::string GetClipboardText() {
-  if (QClipboard* clipboard = SystemClipboard()) return QStringToSjis(clipboard->text());
+  if (TWindowSystem* system = WindowSystem()) return system->ClipboardText();
   return ProcessClipboard();
 }
 
 void SetClipboardText(const std::string& sjis) {
-  if (QClipboard* clipboard = SystemClipboard()) {
-    clipboard->setText(SjisToQString(sjis));
+  if (TWindowSystem* system = WindowSystem()) {
+    system->SetClipboardText(sjis);
     return;
   }
   ProcessClipboard() = sjis;
-}
-
-QImage GetClipboardImage() {
-  if (QClipboard* clipboard = SystemClipboard()) return clipboard->image();
-  return ProcessClipboardImage();
-}
-
-void SetClipboardImage(const QImage& image) {
-  if (QClipboard* clipboard = SystemClipboard()) {
-    clipboard->setImage(image);
-    return;
-  }
-  ProcessClipboardImage() = image;
 }
 
 }  // namespace nura

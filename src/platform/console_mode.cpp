@@ -1,6 +1,5 @@
 #include "platform/console_mode.h"
 
-#include <QGuiApplication>
 #include <cstdlib>
 #include <string>
 
@@ -20,9 +19,6 @@ bool WillBeConsoleMode() {
   return name.rfind("offscreen", 0) == 0 || name.rfind("minimal", 0) == 0;
 }
 
-bool IsConsoleMode() {
-  const QString name = QGuiApplication::platformName();
-  return name == QLatin1String("offscreen") || name == QLatin1String("minimal");
-}
+bool IsConsoleMode() { return WillBeConsoleMode(); }
 
 }  // namespace nura

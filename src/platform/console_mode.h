@@ -11,8 +11,8 @@ void ChooseQtPlatform();
 // offscreen or minimal.
 bool WillBeConsoleMode();
 
-// After the application object exists: true when the platform is offscreen
-// or minimal, so dialogs use the terminal.
+// True when the platform is (or will be) offscreen or minimal, so dialogs
+// use the terminal; a console script may never make the application object.
 bool IsConsoleMode();
 
 }  // namespace nura

@@ -22,10 +22,10 @@ std::map<std::string, void*>& Libraries() {
 
 }  // namespace
 
-void* SharedLibrarySymbol(const std::string& file, const char* symbol, std::string& error) {
+void* SharedLibrarySymbol(const std::string& file, const char* symbol, std::string& error, bool shared) {
   std::lock_guard lock(LibrariesMutex());
   void*& handle = Libraries()[file];
-  if (!handle) handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  if (!handle) handle = dlopen(file.c_str(), RTLD_NOW | (shared ? RTLD_GLOBAL : RTLD_LOCAL) | RTLD_NODELETE);
   if (!handle) {
     const char* reason = dlerror();
     error = reason ? reason : file + ": cannot be loaded";

@@ -1,14 +1,12 @@
 #include "platform/system_info.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QGuiApplication>
-#include <QPalette>
-#include <QScreen>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <filesystem>
 #include <system_error>
+
+#include "platform/window_system.h"
 
 namespace nura {
 namespace {
@@ -25,11 +23,9 @@ QString Writable(QStandardPaths::StandardLocation location) {
 }
 
 QString ProgramFolder() {
-  if (QCoreApplication::instance() != nullptr) return QCoreApplication::applicationDirPath();
-  std::error_code error;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return {};
-  return QString::fromStdString(exe.parent_path().string());
+  const std::string program = ProgramFilePath();
+  if (program.empty()) return {};
+  return QString::fromStdString(std::filesystem::path(program).parent_path().string());
 }
 
 QString SubFolder(QStandardPaths::StandardLocation base, const char* name) {
@@ -37,44 +33,30 @@ QString SubFolder(QStandardPaths::StandardLocation base, const char* name) {
   return root.isEmpty() ? QString() : root + "/" + name;
 }
 
-uint32_t ToBgr(const QColor& colour) {
-  return static_cast<uint32_t>(colour.red()) | static_cast<uint32_t>(colour.green()) << 8 |
-         static_cast<uint32_t>(colour.blue()) << 16;
-}
-
 uint32_t Rgb(int red, int green, int blue) {
   return static_cast<uint32_t>(red) | static_cast<uint32_t>(green) << 8 |
          static_cast<uint32_t>(blue) << 16;
 }
 
-// The classic Windows scheme, used without a GUI application.
-uint32_t ClassicColour(int index) {
+// The palette of Qt's own style, which its offscreen platform uses.
+uint32_t OffscreenColour(int index) {
   switch (index) {
-    case 1: return Rgb(58, 110, 165);
-    case 2: return Rgb(10, 36, 106);
-    case 3: return Rgb(128, 128, 128);
-    case 4: return Rgb(212, 208, 200);
-    case 13: return Rgb(10, 36, 106);
+    case 1: return Rgb(159, 159, 159);
+    case 2: return Rgb(48, 140, 198);
+    case 3: return Rgb(184, 184, 184);
+    case 4: return Rgb(239, 239, 239);
+    case 13: return Rgb(48, 140, 198);
     default: return 0;
   }
-}
-
-uint32_t PaletteColour(const QPalette& palette, int index) {
-  switch (index) {
-    case 1: return ToBgr(palette.color(QPalette::Active, QPalette::Dark));
-    case 2: return ToBgr(palette.color(QPalette::Active, QPalette::Highlight));
-    case 3: return ToBgr(palette.color(QPalette::Inactive, QPalette::Mid));
-    case 4: return ToBgr(palette.color(QPalette::Active, QPalette::Window));
-    case 13: return ToBgr(palette.color(QPalette::Active, QPalette::Highlight));
-    default: return 0;
-  }
-}
-
-bool HaveGuiApplication() {
-  return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
 }  // namespace
+
+std::string ProgramFilePath() {
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : exe.string();
+}
 
 std::string SystemFolderPath(SystemFolder folder) {
   switch (folder) {
@@ -97,19 +79,17 @@ std::string SystemFolderPath(SystemFolder folder) {
   return {};
 }
 
+// Without the window system (a console script that has not needed it yet,
+// unit tests) the answers are those of Qt's offscreen platform, so that a
+// console script sees the same before and after the window system comes up.
 ScreenSize PrimaryScreenSize() {
-  if (HaveGuiApplication()) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-      const QSize size = screen->size();
-      if (size.width() > 0 && size.height() > 0) return {size.width(), size.height()};
-    }
-  }
-  return {1024, 768};
+  if (TWindowSystem* system = InstalledWindowSystem()) return system->PrimaryScreenSize();
+  return {800, 800};
 }
 
 uint32_t SystemColour(int index) {
-  if (HaveGuiApplication()) return PaletteColour(QGuiApplication::palette(), index);
-  return ClassicColour(index);
+  if (TWindowSystem* system = InstalledWindowSystem()) return system->SystemColour(index);
+  return OffscreenColour(index);
 }
 
 std::string PlatformName() { return QSysInfo::prettyProductName().toStdString(); }

@@ -27,19 +27,22 @@ enum class SystemFolder {
 
 std::string SystemFolderPath(SystemFolder folder);
 
+// The running program's file (native), or empty when it cannot be found.
+std::string ProgramFilePath();
+
 struct ScreenSize {
   int width;
   int height;
 };
 
-// The primary screen in pixels; 1024 x 768 when there is no GUI
-// application or no screen (console tools, unit tests).
+// The primary screen in pixels; without the window system (or a screen),
+// the 800 x 800 of Qt's offscreen platform.
 ScreenSize PrimaryScreenSize();
 
 // A system colour by its Windows colour index (1 desktop, 2 active title,
 // 3 inactive title, 4 window/menu, 13 selection) as 0x00BBGGRR, taken from
-// the application palette when a GUI application exists, else from the
-// classic Windows scheme. Unknown indexes give 0.
+// the application palette, or without the window system from the palette
+// of Qt's offscreen platform. Unknown indexes give 0.
 uint32_t SystemColour(int index);
 
 // A readable name of the operating system, for example "Debian GNU/Linux 12".

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "app/console_host.h"
 #include "app/register_commands.h"
 #include "engine/command_api.h"
 #include "engine/vocabulary.h"
@@ -47,6 +48,34 @@ TEST(CommandIds, EachVocabularyIdHasOneNameAndEachNameACommand) {
   EXPECT_EQ(vocabulary, named);
   // 202 and 203 run the file read and write handlers under no command name.
   EXPECT_EQ(CommandNameOf(ReadFileUnnamed), "");
+}
+
+// A console script registers the families that need no window, and a
+// stand-in for the rest that hands over to the window module; there every
+// family registers in order. Each id must end with the handler it has when
+// all register at once, or first with the stand-in.
+TEST(CommandIds, ConsoleRegistrationAgreesWithTheWholeProgram) {
+  RegisterConsoleCommands();
+  std::vector<CommandHandler> console;
+  for (const CommandId id : AllCommandIds()) console.push_back(FindCommandHandler(IdNumber(id)));
+  RegisterAllCommands();
+  std::string differing, standIns;
+  size_t at = 0;
+  for (const CommandId id : AllCommandIds()) {
+    const CommandHandler before = console[at++];
+    if (before == RunInWindow) {
+      standIns += Describe(id) + "\n";
+    } else if (before != FindCommandHandler(IdNumber(id))) {
+      differing += Describe(id) + "\n";
+    }
+    if (IsDispatcherCommand(id)) {
+      EXPECT_EQ(before, nullptr) << Describe(id);
+    }
+  }
+  EXPECT_EQ(differing, "");
+  // The window's own commands wait for the window; a message does not.
+  EXPECT_NE(standIns.find(Describe(SetTimer)), std::string::npos);
+  EXPECT_EQ(standIns.find(Describe(Say)), std::string::npos);
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
-// The program starts without its large libraries: a script that shows no
-// web page, plays nothing, sends nothing and packs nothing never loads Qt
-// WebEngine, Qt Multimedia, Qt Network, Qt Print Support, libcurl or
-// libarchive; the first media command loads the module "media", the first
-// TCP command the module "tcp". A module that is not there gives its reason.
+// The program starts without its large libraries: a console script that
+// needs no window loads neither the window module nor Qt's GUI, and one that
+// shows no web page, plays nothing, sends nothing and packs nothing never
+// loads Qt WebEngine, Qt Multimedia, Qt Network, Qt Print Support, libcurl
+// or libarchive; the first media command loads the module "media", the
+// first TCP command the module "tcp". A module that is not there gives its
+// reason.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "platform/program_module.h"
@@ -22,6 +25,7 @@ test::ProgramResult RunListingLibraries(const std::string& script) {
   setenv("LD_DEBUG", "files", 1);
   test::ProgramResult result = test::RunProgram({folder + "/s.nrs"}, folder);
   unsetenv("LD_DEBUG");
+  std::filesystem::remove_all(folder);
   return result;
 }
 
@@ -33,8 +37,8 @@ TEST(ProgramModulesTest, ALineScriptLoadsNoLargeLibraryAndPlayingLoadsTheMediaMo
   const test::ProgramResult plain = RunListingLibraries("A=1\n「1」と言う\n");
   ASSERT_EQ(plain.status, 0) << plain.err.substr(0, 2000);
   EXPECT_EQ(plain.out, "1\n");
-  EXPECT_TRUE(Loaded(plain, "libQt6Widgets"));  // the listing works
-  for (const char* heavy : {"libQt6WebEngineCore", "libQt6Multimedia", "libQt6Network", "libQt6PrintSupport",
+  EXPECT_TRUE(Loaded(plain, "libQt6Core"));  // the listing works
+  for (const char* heavy : {"libnura_window", "libQt6Gui", "libQt6Widgets", "libQt6WebEngineCore", "libQt6Multimedia", "libQt6Network", "libQt6PrintSupport",
                             "libnura_browser", "libnura_media", "libnura_tcp", "libnura_print", "libcurl",
                             "libarchive"}) {
     EXPECT_FALSE(Loaded(plain, heavy)) << heavy;
@@ -52,6 +56,31 @@ TEST(ProgramModulesTest, ALineScriptLoadsNoLargeLibraryAndPlayingLoadsTheMediaMo
   EXPECT_EQ(tcp.out, "切断\n");
   EXPECT_TRUE(Loaded(tcp, "libnura_tcp"));
   EXPECT_TRUE(Loaded(tcp, "libQt6Network"));
+}
+
+// The first time a console script needs a window, the run goes on in the
+// window module with what it had: its variables, the main window it showed.
+TEST(ProgramModulesTest, AWindowCommandHandsTheRunOverToTheWindowModule) {
+  const test::ProgramResult button = RunListingLibraries(
+      "X=5\n「あ」と言う\nOKをボタンとして作成\nOKのテキストは「押す」\n"
+      "(OKのテキスト)を言う\nXを言う\n(母艦の可視)を言う\n(母艦の幅)を言う\n");
+  EXPECT_EQ(button.status, 0);
+  EXPECT_EQ(button.out, "あ\n押す\n5\n1\n640\n");
+  EXPECT_TRUE(Loaded(button, "libnura_window"));
+}
+
+// The main window's properties, the clipboard and a timer hand over as
+// well, and a timer keeps the program alive until it has run.
+TEST(ProgramModulesTest, PropertiesClipboardAndTimersHandOver) {
+  for (const auto& [script, out] : {
+           std::pair{"(母艦の高さ)を言う\n", "400\n"},
+           {"「写し」をコピー\nクリップボード取得\nそれを言う\n", "写し\n"},
+           {"0.05秒後に「時」へ飛ぶタイマー設定\n待機\n*時\n「鳴った」と言う\n終わる\n", "鳴った\n"}}) {
+    const test::ProgramResult r = RunListingLibraries(script);
+    EXPECT_EQ(r.status, 0) << script;
+    EXPECT_EQ(r.out, out) << script;
+    EXPECT_TRUE(Loaded(r, "libnura_window")) << script;
+  }
 }
 
 TEST(ProgramModulesTest, AMissingModuleGivesItsReason) {

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "platform/gui/qt_window_system.h"
+
 #ifdef NURA_TEST_WITH_GUI
 #include "gui/fonts.h"
 #include "gui/qt_translations.h"
@@ -20,6 +22,7 @@ void EnsureQtApplication() {
   static char name[] = "nurasera-test";
   static char* argv[] = {name, nullptr};
   new QApplication(argc, argv);  // lives until the test program ends
+  InstallQtWindowSystem();
 #ifdef NURA_TEST_WITH_GUI
   // The fonts that scripts name are found, and Qt speaks, as in the program.
   InstallFontSubstitutes();

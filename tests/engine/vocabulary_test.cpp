@@ -233,9 +233,9 @@ TEST_F(RegisteredWords, ComputedDefaults) {
   EXPECT_TRUE(Word("コマンドライン引数")->isProtected);
   EXPECT_EQ(Word("母艦のパス")->Value(), "/tmp/nura-vocab/");
   EXPECT_EQ(engine_.Base().baseFolder, "/tmp/nura-vocab/");
-  EXPECT_EQ(Word("デスクトップの幅")->Value(), "1024");
-  EXPECT_EQ(Word("デスクトップの高さ")->Value(), "768");
-  EXPECT_EQ(Word("ウインドウ色")->Value(), std::to_string(0xC8D0D4));
+  EXPECT_EQ(Word("デスクトップの幅")->Value(), "800");
+  EXPECT_EQ(Word("デスクトップの高さ")->Value(), "800");
+  EXPECT_EQ(Word("ウインドウ色")->Value(), std::to_string(0xEFEFEF));
   const std::string temp = Word("TEMPのパス")->Value();
   ASSERT_FALSE(temp.empty());
   EXPECT_EQ(temp.back(), '/');

@@ -1,4 +1,4 @@
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The conversational commands with the dialog windows, answered by a
 // responder: the answer in "それ", its annotation and the cancel value.
-#include "gui/dialog_commands.h"
+#include "commands/dialog_commands.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

@@ -19,7 +19,7 @@
 #include "images/image_test_support.h"
 #include "images/jpeg_format.h"
 #include "images/pe_test_file.h"
-#include "platform/clipboard_image.h"
+#include "platform/gui/clipboard_image.h"
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"

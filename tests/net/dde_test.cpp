@@ -122,6 +122,8 @@ TEST_F(DdeProgramTest, TheEditorAsksForTheLineAndEndsTheProgram) {
 TEST_F(DdeProgramTest, SendingStartsTheDdeProgram) {
   const std::string server = folder + "/server";
   std::filesystem::copy_file(std::string(NURA_BIN_DIR) + "/nurasera", server);
+  // A copy of the program serves with the window module beside it.
+  std::filesystem::copy_file(std::string(NURA_BIN_DIR) + "/libnura_window.so", folder + "/libnura_window.so");
   WriteSjisFile(server + ".nrs",
                 "「受け」を呼ぶ「t」というDDEサーバー作成\n"
                 "待機\n"

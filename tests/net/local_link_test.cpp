@@ -116,5 +116,39 @@ TEST_F(LocalLinkTest, ARequestOverTheLimitIsRefused) {
   EXPECT_FALSE(called);
 }
 
+// Before the event loop a program waits on its links itself: a client that
+// connects and leaves without a word (a probe of whether the server lives)
+// is dropped and the wait goes on; a request ends it, waiting on the socket
+// for the event loop that then serves it.
+TEST_F(LocalLinkTest, AWaitWithoutEventLoopEndsAtARequestNotAtAProbe) {
+  std::string received;
+  TLocalLinkServer server;
+  ASSERT_TRUE(server.Listen("svc", "wait", [&](const std::string& macro) { received = macro; }));
+  const sockaddr_un address = AddressOf(LocalLinkPath("svc", "wait"));
+  const auto connectClient = [&] {
+    const int client = socket(AF_UNIX, SOCK_STREAM, 0);
+    EXPECT_EQ(connect(client, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    return client;
+  };
+  close(connectClient());
+  int milliseconds = 150;
+  EXPECT_FALSE(WaitForLinkRequest(milliseconds));
+  EXPECT_EQ(milliseconds, 0);
+
+  const int client = connectClient();
+  const char request[] = {2, 0, 0, 0, 'h', 'i'};
+  ASSERT_EQ(send(client, request, sizeof request, 0), static_cast<ssize_t>(sizeof request));
+  milliseconds = 5000;
+  EXPECT_TRUE(WaitForLinkRequest(milliseconds));
+  EXPECT_GT(milliseconds, 0);
+  EXPECT_EQ(received, "");  // not taken yet: the event loop serves it
+  WatchWaitingLinks();
+  char answer = 'x';
+  ASSERT_TRUE(RunEventsUntil([&] { return recv(client, &answer, 1, MSG_DONTWAIT) == 1; }, 5000));
+  EXPECT_EQ(answer, '\1');
+  EXPECT_EQ(received, "hi");
+  close(client);
+}
+
 }  // namespace
 }  // namespace nura::test

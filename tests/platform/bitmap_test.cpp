@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/bitmap.h"
+#include "platform/gui/bitmap.h"
 
 namespace nura {
 namespace {

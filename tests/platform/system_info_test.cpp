@@ -19,11 +19,12 @@ TEST(SystemInfo, FoldersAreNativeAndEndInSlash) {
   EXPECT_EQ(SystemFolderPath(SystemFolder::Windows), "");
 }
 
-TEST(SystemInfo, WithoutGuiApplicationUsesDefaults) {
+TEST(SystemInfo, WithoutWindowSystemAnswersAsTheOffscreenPlatform) {
   const ScreenSize size = PrimaryScreenSize();
-  EXPECT_EQ(size.width, 1024);
-  EXPECT_EQ(size.height, 768);
-  EXPECT_EQ(SystemColour(4), 0xC8D0D4u);  // RGB(212, 208, 200) as 0x00BBGGRR
+  EXPECT_EQ(size.width, 800);
+  EXPECT_EQ(size.height, 800);
+  EXPECT_EQ(SystemColour(4), 0xEFEFEFu);
+  EXPECT_EQ(SystemColour(13), 0xC68C30u);  // RGB(48, 140, 198) as 0x00BBGGRR
   EXPECT_EQ(SystemColour(99), 0u);
   EXPECT_FALSE(PlatformName().empty());
 }

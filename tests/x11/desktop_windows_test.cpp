@@ -10,7 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "gui/object_fixture.h"
-#include "platform/desktop_windows.h"
+#include "platform/gui/desktop_windows.h"
+#include "platform/gui/qt_window_system.h"
 
 // Xlib after Qt, whose names its macros would spoil.
 #include <X11/Xlib.h>
@@ -118,6 +119,7 @@ bool WindowManagerRuns() {
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "xcb", 1);
   QApplication app(argc, argv);
+  nura::InstallQtWindowSystem();
   ::testing::InitGoogleTest(&argc, argv);
   QProcess manager;
   if (const char* wm = std::getenv("NURA_X11_WM")) {

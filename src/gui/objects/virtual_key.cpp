@@ -2,7 +2,7 @@
 
 #include <QKeyEvent>
 
-#include "platform/virtual_keys.h"
+#include "platform/gui/virtual_keys.h"
 
 namespace nura {
 

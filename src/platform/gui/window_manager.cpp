@@ -1,4 +1,4 @@
-#include "platform/window_manager.h"
+#include "platform/gui/window_manager.h"
 
 #include <QGuiApplication>
 #include <cstdlib>

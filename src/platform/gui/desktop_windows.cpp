@@ -1,4 +1,4 @@
-#include "platform/desktop_windows.h"
+#include "platform/gui/desktop_windows.h"
 
 // Qt before the X headers, whose macros (None, Bool, KeyPress ...) would
 // spoil Qt's names.

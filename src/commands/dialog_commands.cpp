@@ -1,4 +1,4 @@
-#include "gui/dialog_commands.h"
+#include "commands/dialog_commands.h"
 
 #include <filesystem>
 

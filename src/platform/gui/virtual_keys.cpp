@@ -1,4 +1,4 @@
-#include "platform/virtual_keys.h"
+#include "platform/gui/virtual_keys.h"
 
 namespace nura::msg {
 namespace {
