@@ -35,11 +35,11 @@ class TAnimeObject : public TGuiObject {
       case TProperty::Colour: out.Number(ColourValue(Box()->Colour())); return TReadResult::Done;
       case TProperty::RepeatCount: out.Number(Box()->RepeatTime()); return TReadResult::Done;
       case TProperty::Sound: out.Set(sound_, "s"); return TReadResult::Done;
-      case TProperty::ButtonMode:
-        out.text = Box()->UseButton() && !Box()->UseButton2()   ? "1"
-                   : Box()->UseButton2() && !Box()->UseButton() ? "2"
-                                                                : "0";
+      case TProperty::ButtonMode: {
+        const bool first = Box()->UseButton(), second = Box()->UseButton2();
+        out.text.assign(1, first && !second ? '1' : second && !first ? '2' : '0');
         return TReadResult::Done;
+      }
       default: return TGuiObject::Read(p, out);
     }
   }
