@@ -1,7 +1,6 @@
 // The program: finds its script and runs it. With a display it runs in the
 // main window of the window module; without one, in console mode, it runs
 // the script without Qt's GUI libraries until the script needs them.
-#include <QString>
 #include <cstdio>
 #include <string>
 
@@ -13,14 +12,6 @@
 #include "platform/program_module.h"
 
 namespace {
-
-// In console mode standard error belongs to the error dialog: Qt's own
-// diagnostics are dropped there, all but the critical ones.
-void ConsoleMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtCriticalMsg || type == QtFatalMsg) {
-    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-  }
-}
 
 int RunInConsole(int argc, char** argv) {
   if (const std::optional<int> extracted = nura::StartProgram(argc, argv)) return *extracted;
@@ -49,6 +40,5 @@ int RunInWindow(int argc, char** argv) {
 int main(int argc, char** argv) {
   nura::ChooseQtPlatform();
   if (!nura::WillBeConsoleMode()) return RunInWindow(argc, argv);
-  qInstallMessageHandler(ConsoleMessageHandler);
   return RunInConsole(argc, argv);
 }

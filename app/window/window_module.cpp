@@ -1,6 +1,7 @@
 // The window module's entry points (app/window_module.h).
 #include <QApplication>
 #include <QThreadPool>
+#include <cstdio>
 #include <memory>
 
 #include "app/program_start.h"
@@ -17,6 +18,14 @@
 #include "platform/gui/qt_window_system.h"
 
 namespace {
+
+// In console mode standard error belongs to the error dialog: Qt's own
+// diagnostics are dropped there, all but the critical ones.
+void ConsoleMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+  }
+}
 
 // The application and the main window of a run taken over in console mode.
 std::unique_ptr<QApplication> g_application;
@@ -65,6 +74,7 @@ extern "C" int NuraWindowMain(int argc, char** argv) {
 
 extern "C" void NuraTakeOverRun(nura::TNuraEngine* engine, bool shown, int* argc, char** argv) {
   nura::EnginePtr running(engine);
+  qInstallMessageHandler(ConsoleMessageHandler);
   PrepareApplication();
   g_application = std::make_unique<QApplication>(*argc, argv);
   // Nothing is shown in console mode: Qt's image helpers (the format

@@ -1,6 +1,5 @@
 #include "archive/self_extractor.h"
 
-#include <QCoreApplication>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -17,6 +16,7 @@
 #include "platform/file_io.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
+#include "platform/window_system.h"
 
 namespace nura {
 namespace fs = std::filesystem;
@@ -118,7 +118,7 @@ class TSfxProgress : public TArchiverProgressSink {
       WriteConsole(stdout, line);
     } else {
       Dialogs().ShowProgress(line, done_ * 100 / total_, [this] { stopped_ = true; });
-      QCoreApplication::processEvents();
+      if (TWindowSystem* system = InstalledWindowSystem()) system->ProcessEvents();
     }
     return stopped_;
   }

@@ -10,6 +10,7 @@
 #include "editor/editor_pictures.h"
 #include "editor/text_search.h"
 #include "engine/sjis_text.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

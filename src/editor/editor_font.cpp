@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editor/fountain.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

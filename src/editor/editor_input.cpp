@@ -10,6 +10,7 @@
 
 #include "editor/editor_control.h"
 #include "editor/editor_popup_menu.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 #include "platform/gui/virtual_keys.h"
 

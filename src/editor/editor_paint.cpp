@@ -10,6 +10,7 @@
 #include "editor/editor_pictures.h"
 #include "editor/editor_text.h"
 #include "editor/fountain.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

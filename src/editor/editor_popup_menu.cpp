@@ -5,6 +5,7 @@
 #include <QMimeData>
 
 #include "editor/editor_control.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 #include "platform/gui/virtual_keys.h"
 

@@ -26,6 +26,7 @@
 #include "editor/color_manager.h"
 #include "editor/editor_text.h"
 #include "engine/errors.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -19,6 +19,7 @@
 #include "engine/sjis_text.h"
 #include "gui/dialog_forms.h"
 #include "gui/str_sort_grid.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

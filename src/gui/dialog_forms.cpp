@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "gui/fonts.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

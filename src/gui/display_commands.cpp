@@ -16,6 +16,7 @@
 #include "gui/fonts.h"
 #include "gui/main_window.h"
 #include "gui/objects/gui_object.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -7,6 +7,7 @@
 
 #include "engine/command_api.h"
 #include "platform/font_list.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

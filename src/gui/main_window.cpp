@@ -19,6 +19,7 @@
 #include "engine/vocabulary.h"
 #include "gui/debug_window.h"
 #include "gui/objects/gui_object.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -14,6 +14,7 @@
 
 #include "gui/dialog_forms.h"
 #include "platform/file_io.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

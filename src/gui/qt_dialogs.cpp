@@ -16,6 +16,7 @@
 #include "engine/errors.h"
 #include "gui/dialog_forms.h"
 #include "gui/run_windows.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

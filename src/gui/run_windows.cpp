@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "gui/dialog_forms.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

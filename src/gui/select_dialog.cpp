@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "gui/dialog_forms.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -7,6 +7,7 @@
 #include <QStyledItemDelegate>
 
 #include "gui/row_sort.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -21,6 +21,7 @@
 #include "gui/objects/virtual_key.h"
 #include "gui/window_search.h"
 #include "platform/native_path.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 #include "platform/gui/virtual_keys.h"
 #include "platform/gui/window_manager.h"

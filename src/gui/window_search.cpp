@@ -9,6 +9,7 @@
 #include "support/key_string.h"
 #include "engine/command_api.h"
 #include "platform/gui/desktop_windows.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

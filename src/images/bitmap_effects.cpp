@@ -9,6 +9,7 @@
 
 #include "engine/errors.h"
 #include "images/bitmap_filters.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -1,12 +1,11 @@
 #include "net/editor_link.h"
 
-#include <QCoreApplication>
-
 #include "engine/command_api.h"
 #include "engine/dialogs.h"
 #include "engine/sjis_text.h"
 #include "net/local_link.h"
 #include "platform/sjis.h"
+#include "platform/window_system.h"
 
 namespace nura {
 namespace {
@@ -27,7 +26,7 @@ bool HasProgram(TNuraEngine& engine) { return static_cast<bool>(ProgramText(engi
 void EndProgram(TNuraEngine& engine) {
   RequestClose(engine);
   EndRun(engine);
-  QCoreApplication::exit(0);
+  if (TWindowSystem* system = InstalledWindowSystem()) system->QuitEventLoop();
 }
 
 }  // namespace

@@ -8,9 +8,6 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QProcess>
-#include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -23,7 +20,9 @@
 #include "net/script_events.h"
 #include "platform/native_path.h"
 #include "platform/sjis.h"
+#include "platform/process.h"
 #include "platform/system_info.h"
+#include "platform/window_system.h"
 
 namespace nura {
 namespace {
@@ -162,7 +161,7 @@ class TLinkClient {
 };
 
 bool StartProgram(const std::string& program) {
-  return QProcess::startDetached(QString::fromStdString(ScriptPathToNative(program)), {});
+  return StartDetachedProcess(ScriptPathToNative(program), {}, "");
 }
 
 std::string Frame(const std::string& macro) {
@@ -251,12 +250,7 @@ class TLocalLinkServer::TConnection {
 
   bool Open() const { return fd_ >= 0; }
   int Socket() const { return fd_; }
-  QSocketNotifier* Notifier() const { return notifier_; }
-  // The notifier, made on the first call (the event loop must exist).
-  QSocketNotifier& Watched() {
-    if (!notifier_) notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read);
-    return *notifier_;
-  }
+  std::unique_ptr<TSocketWatch> watch;
 
   // Without taking it: 1 when a byte waits, 0 when the client has gone, -1
   // when nothing came yet.
@@ -288,10 +282,7 @@ class TLocalLinkServer::TConnection {
 
   void Close() {
     if (fd_ < 0) return;
-    if (notifier_) {
-      notifier_->setEnabled(false);
-      notifier_->deleteLater();  // its signal may be the one being handled
-    }
+    watch.reset();
     ::close(fd_);
     fd_ = -1;
   }
@@ -300,7 +291,6 @@ class TLocalLinkServer::TConnection {
 
  private:
   int fd_;
-  QSocketNotifier* notifier_ = nullptr;
 };
 
 TLocalLinkServer::~TLocalLinkServer() { Close(); }
@@ -310,11 +300,7 @@ void TLocalLinkServer::Close() {
   links_.clear();
   if (fd_ < 0) return;
   std::erase(LinkServers(), this);
-  if (acceptor_) {
-    acceptor_->setEnabled(false);
-    acceptor_->deleteLater();
-    acceptor_ = nullptr;
-  }
+  acceptor_.reset();
   ::close(fd_);
   fd_ = -1;
   ::unlink(path_.c_str());
@@ -337,22 +323,22 @@ bool TLocalLinkServer::Listen(const std::string& service, const std::string& top
   path_ = path;
   handler_ = std::move(handler);
   LinkServers().push_back(this);
-  if (QCoreApplication::instance()) Watch();
+  Watch();
   return true;
 }
 
 void TLocalLinkServer::Watch() {
-  if (acceptor_ || fd_ < 0) return;
-  acceptor_ = new QSocketNotifier(fd_, QSocketNotifier::Read);
-  QObject::connect(acceptor_, &QSocketNotifier::activated, acceptor_, [this] { Accept(); });
+  TWindowSystem* system = InstalledWindowSystem();
+  if (acceptor_ || fd_ < 0 || !system) return;
+  acceptor_ = system->WatchSocket(fd_, [this] { Accept(); });
   for (const std::shared_ptr<TConnection>& link : links_) WatchLink(link);
 }
 
 void TLocalLinkServer::WatchLink(const std::shared_ptr<TConnection>& link) {
-  if (link->Notifier()) return;
+  TWindowSystem* system = InstalledWindowSystem();
+  if (link->watch || !system) return;
   const std::weak_ptr<TConnection> weak = link;
-  QSocketNotifier& notifier = link->Watched();
-  QObject::connect(&notifier, &QSocketNotifier::activated, &notifier, [this, weak] {
+  link->watch = system->WatchSocket(link->Socket(), [this, weak] {
     if (const std::shared_ptr<TConnection> alive = weak.lock()) Serve(alive);
   });
 }
@@ -424,11 +410,11 @@ void TLocalLinkServer::Serve(const std::shared_ptr<TConnection>& link) {
     link->Answer(1);
     // No second round on this link while the macro runs; the macro may
     // also close this server, so its handler runs from a copy.
-    link->Notifier()->setEnabled(false);
+    link->watch->SetEnabled(false);
     const MacroHandler handler = handler_;
     handler(macro);
     if (!link->Open()) return;
-    link->Notifier()->setEnabled(true);
+    link->watch->SetEnabled(true);
   }
   if (!open) Drop(link);
 }

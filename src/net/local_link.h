@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-class QSocketNotifier;
+#include "platform/window_system.h"
 
 namespace nura {
 
@@ -48,10 +48,10 @@ class TLocalLinkServer {
   // Serves (service, topic). A socket file left by a program that ended is
   // removed first (only after a connect to it failed). False when a live
   // server holds the pair or the socket cannot be made.
-  // Its requests are served by the event loop: from here on if there is
-  // one, else from Watch() on.
+  // Its requests are served by the event loop: from here on if the window
+  // system is up, else from Watch() on.
   bool Listen(const std::string& service, const std::string& topic, MacroHandler handler);
-  // Once the event loop exists: serves the requests from now on.
+  // Once the window system is up: serves the requests from now on.
   void Watch();
 
  private:
@@ -69,7 +69,7 @@ class TLocalLinkServer {
 
   int fd_ = -1;  // the listening socket
   std::string path_;
-  QSocketNotifier* acceptor_ = nullptr;
+  std::unique_ptr<TSocketWatch> acceptor_;
   MacroHandler handler_;
   std::vector<std::shared_ptr<TConnection>> links_;
 };

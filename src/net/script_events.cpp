@@ -1,8 +1,7 @@
 #include "net/script_events.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
+#include <chrono>
+#include <thread>
 
 #include "engine/command_api.h"
 #include "platform/window_system.h"
@@ -33,24 +32,13 @@ void EnterEventLabel(TNuraEngine& engine, const TEventLabel& label) {
 
 bool RunEventsUntil(const std::function<bool()>& done, int timeoutMs) {
   if (done()) return true;
-  RequireWindowSystem();  // the event loop
-  QElapsedTimer clock;
-  clock.start();
-  QEventLoop loop;
-  QTimer step;
-  step.setInterval(10);
-  bool result = false;
-  QObject::connect(&step, &QTimer::timeout, &loop, [&] {
-    if (done()) {
-      result = true;
-      loop.quit();
-    } else if (clock.elapsed() >= timeoutMs) {
-      loop.quit();
-    }
-  });
-  step.start();
-  loop.exec();
-  return result || done();
+  if (TWindowSystem* system = WindowSystem()) return system->RunEventsUntil(done, timeoutMs);
+  // Without an event loop (tools, tests): asks every 10 ms.
+  for (int waited = 0; waited < timeoutMs; waited += 10) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (done()) return true;
+  }
+  return done();
 }
 
 }  // namespace nura

@@ -1,7 +1,5 @@
 #include "platform/desktop_associations.h"
 
-#include <QProcess>
-#include <QStringList>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -11,6 +9,7 @@
 
 #include "platform/desktop_entry_text.h"
 #include "platform/file_io.h"
+#include "platform/process.h"
 
 namespace nura {
 namespace {
@@ -61,19 +60,9 @@ std::string XmlText(const std::string& text) {
 // Runs a desktop tool to its end, away from the script's terminal: true
 // when it succeeded.
 bool RunTool(const std::string& program, const std::vector<std::string>& arguments) {
-  QProcess process;
-  process.setStandardInputFile(QProcess::nullDevice());
-  process.setStandardOutputFile(QProcess::nullDevice());
-  process.setStandardErrorFile(QProcess::nullDevice());
-  QStringList list;
-  for (const std::string& argument : arguments) list << QString::fromStdString(argument);
-  process.start(QString::fromStdString(program), list);
-  if (!process.waitForStarted(kToolTimeoutMs) || !process.waitForFinished(kToolTimeoutMs)) {
-    process.kill();
-    process.waitForFinished(1000);
-    return false;
-  }
-  return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+  std::string output;
+  int status = -1;
+  return RunProgramForOutput(program, arguments, {}, output, status, kToolTimeoutMs) && status == 0;
 }
 
 // Drops the type's line from the defaults of $XDG_CONFIG_HOME/mimeapps.list.

@@ -2,10 +2,7 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
-
-class QSharedMemory;
 
 namespace nura {
 
@@ -24,7 +21,8 @@ class TSharedMemoryBlock {
   char* Data();
 
  private:
-  std::unique_ptr<QSharedMemory> memory_;
+  int id_ = -1;
+  char* data_ = nullptr;
 };
 
 }  // namespace nura

@@ -1,6 +1,5 @@
 #include "platform/sjis.h"
 
-#include <QString>
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -206,24 +205,25 @@ bool ScriptTextToSjis(std::string& text, int& badLine) {
   return true;
 }
 
-QString SjisToQString(std::string_view sjis) {
-  QString out;
-  out.reserve(static_cast<qsizetype>(sjis.size()));
-  DecodeSjis(sjis, [&](int32_t u) { out.append(QChar(static_cast<char16_t>(u < 0 ? '?' : u))); });
+std::u16string SjisToUtf16(std::string_view sjis) {
+  std::u16string out;
+  out.reserve(sjis.size());
+  DecodeSjis(sjis, [&](int32_t u) { out += static_cast<char16_t>(u < 0 ? '?' : u); });
   return out;
 }
 
-std::string QStringToSjis(const QString& text) {
+std::string Utf16ToSjis(std::u16string_view text) {
   std::string out;
-  out.reserve(static_cast<size_t>(text.size()));
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    QChar ch = text.at(i);
-    if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t ch = text[i];
+    const bool high = ch >= 0xD800 && ch <= 0xDBFF, surrogate = ch >= 0xD800 && ch <= 0xDFFF;
+    if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       ++i;  // outside the BMP: code page 932 has nothing there
       out += '?';
       continue;
     }
-    AppendSjisCode(out, ch.isSurrogate() ? -1 : UnicodeToSjisCode(ch.unicode()));
+    AppendSjisCode(out, surrogate ? -1 : UnicodeToSjisCode(ch));
   }
   return out;
 }

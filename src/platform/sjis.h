@@ -1,4 +1,4 @@
-// Conversion between Shift-JIS (code page 932), UTF-8 and QString.
+// Conversion between Shift-JIS (code page 932), UTF-8 and UTF-16.
 // Script values are Shift-JIS inside; these functions are used only at the
 // edges (terminal, file names, widgets). A character that the target cannot
 // hold becomes "?"; malformed input never crashes.
@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-class QString;
 
 namespace nura {
 
@@ -45,7 +43,9 @@ inline std::string SJ(std::string_view utf8) { return Utf8ToSjis(utf8); }
 // is unchanged.
 bool ScriptTextToSjis(std::string& text, int& badLine);
 
-QString SjisToQString(std::string_view sjis);
-std::string QStringToSjis(const QString& text);
+// UTF-16 as Qt's strings hold it (platform/gui/qt_sjis.h); a character
+// outside the BMP becomes one "?".
+std::u16string SjisToUtf16(std::string_view sjis);
+std::string Utf16ToSjis(std::u16string_view text);
 
 }  // namespace nura

@@ -1,9 +1,11 @@
 #include "platform/system_info.h"
 
-#include <QDir>
-#include <QStandardPaths>
-#include <QSysInfo>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "platform/window_system.h"
@@ -11,26 +13,54 @@
 namespace nura {
 namespace {
 
-std::string WithTrailingSlash(const QString& path) {
-  if (path.isEmpty()) return {};
-  std::string result = QDir::cleanPath(path).toStdString();
+namespace fs = std::filesystem;
+
+// A folder path with "." and ".." parts and doubled "/" taken out, ending
+// in "/"; empty for an empty path.
+std::string WithTrailingSlash(const std::string& path) {
+  if (path.empty()) return {};
+  std::string result = fs::path(path).lexically_normal().string();
   if (result.empty() || result.back() != '/') result += '/';
   return result;
 }
 
-QString Writable(QStandardPaths::StandardLocation location) {
-  return QStandardPaths::writableLocation(location);
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home && *home) return home;
+  const passwd* user = ::getpwuid(::getuid());
+  return user && user->pw_dir ? user->pw_dir : "/";
 }
 
-QString ProgramFolder() {
+// An XDG base folder: the variable when it holds an absolute path (others
+// are invalid), else `fallback` under the home folder.
+std::string XdgFolder(const char* variable, const char* fallback) {
+  if (const char* value = std::getenv(variable); value && value[0] == '/') return value;
+  return HomeFolder() + "/" + fallback;
+}
+
+// A user folder of xdg-user-dirs ("DESKTOP", "DOCUMENTS"): the line
+// XDG_<NAME>_DIR="..." of user-dirs.dirs, "$HOME" replaced; else `fallback`
+// under the home folder.
+std::string UserFolder(const std::string& name, const char* fallback) {
+  std::ifstream dirs(XdgFolder("XDG_CONFIG_HOME", ".config") + "/user-dirs.dirs");
+  const std::string key = "XDG_" + name + "_DIR=";
+  for (std::string line; std::getline(dirs, line);) {
+    if (line.rfind(key, 0) != 0) continue;
+    std::string value = line.substr(key.size());
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    if (value.rfind("$HOME", 0) == 0) value = HomeFolder() + value.substr(5);
+    if (!value.empty()) return value;
+  }
+  return HomeFolder() + "/" + fallback;
+}
+
+std::string TempFolder() {
+  const char* temp = std::getenv("TMPDIR");
+  return temp && *temp ? temp : "/tmp";
+}
+
+std::string ProgramFolder() {
   const std::string program = ProgramFilePath();
-  if (program.empty()) return {};
-  return QString::fromStdString(std::filesystem::path(program).parent_path().string());
-}
-
-QString SubFolder(QStandardPaths::StandardLocation base, const char* name) {
-  const QString root = Writable(base);
-  return root.isEmpty() ? QString() : root + "/" + name;
+  return program.empty() ? std::string() : fs::path(program).parent_path().string();
 }
 
 uint32_t Rgb(int red, int green, int blue) {
@@ -60,16 +90,12 @@ std::string ProgramFilePath() {
 
 std::string SystemFolderPath(SystemFolder folder) {
   switch (folder) {
-    case SystemFolder::Desktop: return WithTrailingSlash(Writable(QStandardPaths::DesktopLocation));
-    case SystemFolder::RecycleBin:
-      return WithTrailingSlash(SubFolder(QStandardPaths::GenericDataLocation, "Trash/files"));
-    case SystemFolder::Documents:
-      return WithTrailingSlash(Writable(QStandardPaths::DocumentsLocation));
-    case SystemFolder::StartMenu:
-      return WithTrailingSlash(Writable(QStandardPaths::ApplicationsLocation));
-    case SystemFolder::Startup:
-      return WithTrailingSlash(SubFolder(QStandardPaths::GenericConfigLocation, "autostart"));
-    case SystemFolder::Temp: return WithTrailingSlash(QDir::tempPath());
+    case SystemFolder::Desktop: return WithTrailingSlash(UserFolder("DESKTOP", "Desktop"));
+    case SystemFolder::RecycleBin: return WithTrailingSlash(XdgFolder("XDG_DATA_HOME", ".local/share") + "/Trash/files");
+    case SystemFolder::Documents: return WithTrailingSlash(UserFolder("DOCUMENTS", "Documents"));
+    case SystemFolder::StartMenu: return WithTrailingSlash(XdgFolder("XDG_DATA_HOME", ".local/share") + "/applications");
+    case SystemFolder::Startup: return WithTrailingSlash(XdgFolder("XDG_CONFIG_HOME", ".config") + "/autostart");
+    case SystemFolder::Temp: return WithTrailingSlash(TempFolder());
     case SystemFolder::Program: return WithTrailingSlash(ProgramFolder());
     case SystemFolder::SendTo:
     case SystemFolder::Favorites:
@@ -92,6 +118,20 @@ uint32_t SystemColour(int index) {
   return OffscreenColour(index);
 }
 
-std::string PlatformName() { return QSysInfo::prettyProductName().toStdString(); }
+// PRETTY_NAME of os-release ("Debian GNU/Linux 12 (bookworm)").
+std::string PlatformName() {
+  for (const char* file : {"/etc/os-release", "/usr/lib/os-release"}) {
+    std::ifstream release(file);
+    for (std::string line; std::getline(release, line);) {
+      if (line.rfind("PRETTY_NAME=", 0) != 0) continue;
+      std::string value = line.substr(12);
+      if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+      }
+      if (!value.empty()) return value;
+    }
+  }
+  return "Linux";
+}
 
 }  // namespace nura

@@ -23,6 +23,7 @@
 #include "gui/str_sort_grid.h"
 #include "net/editor_link.h"
 #include "net/local_link.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 #include "common/qt_app.h"
 #include "common/run_program.h"

@@ -18,6 +18,7 @@
 #include "gui/dialog_forms.h"
 #include "gui/dialog_responder.h"
 #include "gui/qt_dialogs.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 #include "common/qt_app.h"
 #include <QDir>

@@ -17,6 +17,7 @@
 
 #include "gui/qt_dialogs.h"
 #include "gui/dialog_responder.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 #include "common/qt_app.h"
 

@@ -10,6 +10,7 @@
 #include "engine/errors.h"
 #include "engine/vocabulary.h"
 #include "gui/main_window.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 #include "common/qt_app.h"
 

@@ -10,6 +10,7 @@
 #include "engine/command_line.h"
 #include "gui/dialog_responder.h"
 #include "gui/qt_dialogs.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 #include "common/qt_app.h"
 

@@ -10,6 +10,7 @@
 
 #include "common/qt_app.h"
 #include "platform/font_list.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 #include "platform/system_info.h"
 #include "platform/window_system.h"

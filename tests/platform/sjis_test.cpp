@@ -1,3 +1,4 @@
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 #include <QString>

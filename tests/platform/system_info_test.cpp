@@ -2,6 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/run_program.h"
+
 namespace nura {
 namespace {
 
@@ -27,6 +36,41 @@ TEST(SystemInfo, WithoutWindowSystemAnswersAsTheOffscreenPlatform) {
   EXPECT_EQ(SystemColour(13), 0xC68C30u);  // RGB(48, 140, 198) as 0x00BBGGRR
   EXPECT_EQ(SystemColour(99), 0u);
   EXPECT_FALSE(PlatformName().empty());
+}
+
+// The XDG folders: the user's folders from user-dirs.dirs ("$HOME"
+// replaced, paths tidied), the base folders from their variables when
+// those are absolute, else the defaults under the home folder.
+TEST(SystemInfo, FoldersFollowTheXdgSettings) {
+  const std::string home = test::MakeTempFolder();
+  std::filesystem::create_directories(home + "/.config");
+  std::ofstream(home + "/.config/user-dirs.dirs") << "# made by xdg-user-dirs\n"
+                                                     "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
+                                                     "XDG_DOCUMENTS_DIR=\"/data//docs/\"\n";
+  const char* names[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "TMPDIR"};
+  std::vector<std::optional<std::string>> saved;
+  for (const char* name : names) {
+    const char* value = std::getenv(name);
+    saved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+  }
+  setenv("HOME", home.c_str(), 1);
+  unsetenv("XDG_CONFIG_HOME");
+  setenv("XDG_DATA_HOME", "relative/data", 1);
+  setenv("TMPDIR", "/var//tmp/", 1);
+  EXPECT_EQ(SystemFolderPath(SystemFolder::Desktop), home + "/Schreibtisch/");
+  EXPECT_EQ(SystemFolderPath(SystemFolder::Documents), "/data/docs/");
+  EXPECT_EQ(SystemFolderPath(SystemFolder::RecycleBin), home + "/.local/share/Trash/files/");
+  EXPECT_EQ(SystemFolderPath(SystemFolder::Startup), home + "/.config/autostart/");
+  EXPECT_EQ(SystemFolderPath(SystemFolder::Temp), "/var/tmp/");
+  setenv("XDG_DATA_HOME", "/x/data", 1);
+  setenv("XDG_CONFIG_HOME", (home + "/elsewhere").c_str(), 1);
+  EXPECT_EQ(SystemFolderPath(SystemFolder::StartMenu), "/x/data/applications/");
+  EXPECT_EQ(SystemFolderPath(SystemFolder::Desktop), home + "/Desktop/");  // no user-dirs.dirs there
+  for (size_t i = 0; i < saved.size(); ++i) {
+    if (saved[i]) setenv(names[i], saved[i]->c_str(), 1);
+    else unsetenv(names[i]);
+  }
+  std::filesystem::remove_all(home);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "gui/objects/browser_object.h"
 #include "gui/objects/menu_object.h"
 #include "gui/objects/object_site.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -10,6 +10,7 @@
 #include "gui/objects/object_registry.h"
 #include "gui/objects/object_site.h"
 #include "gui/picture_box.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

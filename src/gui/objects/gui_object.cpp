@@ -13,6 +13,7 @@
 #include "gui/fonts.h"
 #include "gui/objects/object_site.h"
 #include "gui/objects/virtual_key.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -10,6 +10,7 @@
 #include "engine/errors.h"
 #include "gui/main_window.h"
 #include "gui/objects/object_site.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -12,6 +12,7 @@
 #include "gui/objects/gui_object.h"
 #include "gui/objects/object_site.h"
 #include "platform/native_path.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -7,6 +7,7 @@
 #include "engine/sjis_text.h"
 #include "gui/objects/object_kinds.h"
 #include "gui/objects/object_registry.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

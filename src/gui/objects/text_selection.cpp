@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -1,11 +1,16 @@
 #include "platform/gui/qt_window_system.h"
 
 #include <QClipboard>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
+#include <QSocketNotifier>
+#include <QTimer>
 
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 #include "platform/window_system.h"
 
@@ -16,6 +21,21 @@ uint32_t ToBgr(const QColor& colour) {
   return static_cast<uint32_t>(colour.red()) | static_cast<uint32_t>(colour.green()) << 8 |
          static_cast<uint32_t>(colour.blue()) << 16;
 }
+
+class TQtSocketWatch : public TSocketWatch {
+ public:
+  TQtSocketWatch(int fd, std::function<void()> ready) : notifier_(new QSocketNotifier(fd, QSocketNotifier::Read)) {
+    QObject::connect(notifier_, &QSocketNotifier::activated, notifier_, std::move(ready));
+  }
+  ~TQtSocketWatch() override {
+    notifier_->setEnabled(false);
+    notifier_->deleteLater();  // its signal may be the one being handled
+  }
+  void SetEnabled(bool enabled) override { notifier_->setEnabled(enabled); }
+
+ private:
+  QSocketNotifier* notifier_;
+};
 
 class TQtWindowSystem : public TWindowSystem {
  public:
@@ -45,6 +65,31 @@ class TQtWindowSystem : public TWindowSystem {
     std::vector<std::string> names;
     for (const QString& name : QFontDatabase::families()) names.push_back(QStringToSjis(name));
     return names;
+  }
+  void ProcessEvents() override { QCoreApplication::processEvents(); }
+  bool RunEventsUntil(const std::function<bool()>& done, int timeoutMs) override {
+    if (done()) return true;
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    QTimer step;
+    step.setInterval(10);
+    bool result = false;
+    QObject::connect(&step, &QTimer::timeout, &loop, [&] {
+      if (done()) {
+        result = true;
+        loop.quit();
+      } else if (clock.elapsed() >= timeoutMs) {
+        loop.quit();
+      }
+    });
+    step.start();
+    loop.exec();
+    return result || done();
+  }
+  void QuitEventLoop() override { QCoreApplication::exit(0); }
+  std::unique_ptr<TSocketWatch> WatchSocket(int fd, std::function<void()> ready) override {
+    return std::make_unique<TQtSocketWatch>(fd, std::move(ready));
   }
 };
 

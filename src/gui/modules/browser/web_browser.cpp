@@ -10,6 +10,7 @@
 #include "gui/objects/browser_object.h"
 #include "gui/objects/object_registry.h"
 #include "gui/objects/object_site.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

@@ -19,6 +19,7 @@
 #include "gui/modules/media/mci_strings.h"
 #include "gui/modules/media/wave_player.h"
 #include "platform/native_path.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {

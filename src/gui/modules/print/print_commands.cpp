@@ -12,6 +12,7 @@
 #include "engine/sjis_text.h"
 #include "gui/main_window.h"
 #include "gui/print_capture_commands.h"
+#include "platform/gui/qt_sjis.h"
 #include "platform/sjis.h"
 
 namespace nura {
