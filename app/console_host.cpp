@@ -4,6 +4,7 @@
 #include "engine/command_line.h"
 #include "engine/command_registry.h"
 #include "engine/console_debugger.h"
+#include "engine/dialogs.h"
 #include "engine/event_sources.h"
 #include "engine/program_start.h"
 #include "engine/vocabulary.h"
@@ -57,7 +58,16 @@ int TConsoleHost::Run() {
   } else {
     EngineHost(*running_).CloseMainWindow();
   }
-  if (!handedOver_ && !closed_ && EventSourceCount() > 0) HandOver();
+  // Something can still re-enter the script (a DDE server): its events
+  // come through the event loop.
+  if (!handedOver_ && !closed_ && EventSourceCount() > 0) {
+    try {
+      HandOver();
+    } catch (const std::exception& e) {
+      Dialogs().ShowErrorDialog(std::string(e.what()) + "\r\n");
+      return 1;
+    }
+  }
   if (!handedOver_) return 0;
   std::string error;
   const auto loop = WindowModuleEntry<TWindowLoop>("NuraWindowLoop", error);
@@ -125,8 +135,13 @@ void TConsoleHost::ShowTrayIcon(bool show) { Window().ShowTrayIcon(show); }
 
 bool TConsoleHost::GetObjectProperty(TNuraEngine& engine, const std::string& object,
                                      const std::string& property, std::string& value) {
-  const NodePtr node = FindWord(engine, object);
-  if (!node || node->kind != kWordObject) return false;
+  // A name in quotes is expanded by the object host, which may find an
+  // object in it; any other names an object word or no object at all.
+  const bool quoted = !object.empty() && (object.front() == '"' || object.front() == '`');
+  if (!quoted) {
+    const NodePtr node = FindWord(engine, object);
+    if (!node || node->kind != kWordObject) return false;
+  }
   return Objects().GetObjectProperty(engine, object, property, value);
 }
 

@@ -83,6 +83,26 @@ TEST(ProgramModulesTest, PropertiesClipboardAndTimersHandOver) {
   }
 }
 
+// A copy of the program without its window module runs what needs no
+// window, and says why it cannot go on where a window or an event loop
+// is needed.
+TEST(ProgramModulesTest, ACopyWithoutTheWindowModuleSaysWhyItCannotGoOn) {
+  const std::string folder = test::MakeTempFolder();
+  const std::string exe = folder + "/alone";
+  std::filesystem::copy_file(std::string(NURA_BIN_DIR) + "/nurasera", exe);
+  test::WriteSjisFile(folder + "/button.nrs", "「前」と言う\nOKをボタンとして作成\n「後」と言う\n");
+  test::WriteSjisFile(folder + "/server.nrs", "「受け」を呼ぶ「t」というDDEサーバー作成\n「待つ」と言う\n待機\n*受け\n");
+  const test::ProgramResult button = test::RunProgram({"button.nrs"}, folder, "", exe);
+  EXPECT_EQ(button.status, 1);
+  EXPECT_EQ(button.out, "前\n");
+  EXPECT_NE(button.err.find("ウィンドウを使えません。"), std::string::npos) << button.err;
+  const test::ProgramResult server = test::RunProgram({"server.nrs"}, folder, "", exe);
+  EXPECT_EQ(server.status, 1);
+  EXPECT_EQ(server.out, "待つ\n");
+  EXPECT_NE(server.err.find("libnura_window.so"), std::string::npos) << server.err;
+  std::filesystem::remove_all(folder);
+}
+
 TEST(ProgramModulesTest, AMissingModuleGivesItsReason) {
   std::string error;
   EXPECT_EQ(ProgramModuleSymbol("not_there", "Entry", error), nullptr);
