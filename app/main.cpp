@@ -38,6 +38,7 @@ int RunInWindow(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  nura::TakePlatformOption(argc, argv);
   nura::ChooseQtPlatform();
   if (!nura::WillBeConsoleMode()) return RunInWindow(argc, argv);
   return RunInConsole(argc, argv);

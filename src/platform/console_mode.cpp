@@ -1,9 +1,23 @@
 #include "platform/console_mode.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace nura {
+
+void TakePlatformOption(int& argc, char** argv) {
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-platform") == 0 && i + 1 < argc) {
+      setenv("QT_QPA_PLATFORM", argv[++i], 1);
+      continue;
+    }
+    argv[kept++] = argv[i];
+  }
+  argc = kept;
+  argv[argc] = nullptr;
+}
 
 void ChooseQtPlatform() {
   const char* display = std::getenv("DISPLAY");

@@ -3,6 +3,11 @@
 
 namespace nura {
 
+// Before the application object exists: takes Qt's option "-platform NAME"
+// out of the arguments (as the application object would) into
+// QT_QPA_PLATFORM, so that the mode is known before Qt is loaded.
+void TakePlatformOption(int& argc, char** argv);
+
 // Before the application object exists: chooses Qt's offscreen platform
 // when neither DISPLAY nor WAYLAND_DISPLAY is set.
 void ChooseQtPlatform();

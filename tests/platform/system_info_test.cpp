@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/run_program.h"
+#include "platform/console_mode.h"
 
 namespace nura {
 namespace {
@@ -71,6 +72,28 @@ TEST(SystemInfo, FoldersFollowTheXdgSettings) {
     else unsetenv(names[i]);
   }
   std::filesystem::remove_all(home);
+}
+
+// "-platform NAME" decides the mode before Qt is loaded, and leaves the
+// arguments as Qt's application object would.
+TEST(ConsoleMode, ThePlatformOptionGoesToTheEnvironment) {
+  const char* saved = std::getenv("QT_QPA_PLATFORM");
+  const std::string before = saved ? saved : "";
+  std::string texts[] = {"nurasera", "a.nrs", "-platform", "minimal", "x", "-platform"};
+  char* argv[7];
+  for (int i = 0; i < 6; ++i) argv[i] = texts[i].data();
+  argv[6] = nullptr;
+  int argc = 6;
+  TakePlatformOption(argc, argv);
+  ASSERT_EQ(argc, 4);
+  EXPECT_STREQ(argv[1], "a.nrs");
+  EXPECT_STREQ(argv[2], "x");
+  EXPECT_STREQ(argv[3], "-platform");  // no name follows: an argument
+  EXPECT_EQ(argv[4], nullptr);
+  EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), "minimal");
+  EXPECT_TRUE(WillBeConsoleMode());
+  if (saved) setenv("QT_QPA_PLATFORM", before.c_str(), 1);
+  else unsetenv("QT_QPA_PLATFORM");
 }
 
 }  // namespace
