@@ -41,6 +41,7 @@ class TConsoleHost : public TEngineHost, public TObjectHost {
   void ProcessEvents() override;
   void WaitForEvents(int milliseconds) override;
   bool ShowDebugger(TNuraEngine& engine) override;
+  void AfterIdle() override { FinishIfIdle(); }
   void FinishIfIdle() override;
   void SetMainWindowBorderStyle(int style) override;
   void ShowTrayIcon(bool show) override;
