@@ -164,7 +164,30 @@ TRect TNuraEngine::ParseRectangle(const std::string& text) {
   return TRect{values[0], values[1], values[2], values[3]};
 }
 
+namespace {
+
+// The last font text parsed and what it gave: scripts keep one font text
+// for long, and every message and every drawn text asks for it.
+struct TParsedFont {
+  std::string text, name;
+  int style = 0, size = 0;
+  bool valid = false;
+};
+
+TParsedFont& LastParsedFont() {
+  static TParsedFont last;
+  return last;
+}
+
+}  // namespace
+
 std::string TNuraEngine::ParseFontText(const std::string& text, int& style, int& size) {
+  TParsedFont& last = LastParsedFont();
+  if (last.valid && last.text == text) {
+    style = last.style;
+    size = last.size;
+    return last.name;
+  }
   const std::vector<std::string> parts = SplitFontText(ConvertToHalf(ToUpperCase(text)));
   style = 0;
   size = 0;
@@ -179,22 +202,25 @@ std::string TNuraEngine::ParseFontText(const std::string& text, int& style, int&
   const std::string key = FontKey(name);
   const std::string* found = FindFontName(SubstituteFonts(), key);
   if (!found) found = FindFontName(InstalledFonts(), key);
-  return found ? *found : SJ("ＭＳ ゴシック");
+  last = {text, found ? *found : SJ("ＭＳ ゴシック"), style, size, true};
+  return last.name;
 }
 
 void TNuraEngine::GetFontSettings(int32_t& colour, int& size, std::string& name, int& style) {
+  static const std::string kColour = SJ("文字色"), kFont = SJ("文字書体"), kSize = SJ("文字サイズ");
   const THash& words = base_->words;
-  colour = ColorTextToValue(words.FindValue(SJ("文字色"), false));
-  name = ParseFontText(words.FindValue(SJ("文字書体"), false), style, size);
-  if (size <= 0 && !ToInt32(words.FindValue(SJ("文字サイズ"), false), size)) size = 12;
+  colour = ColorTextToValue(words.FindValue(kColour, false));
+  name = ParseFontText(words.FindValue(kFont, false), style, size);
+  if (size <= 0 && !ToInt32(words.FindValue(kSize, false), size)) size = 12;
 }
 
 void TNuraEngine::ApplyPenAndBrush() {
+  static const std::string kWidth = SJ("ペン太さ"), kPen = SJ("ペン色"), kBrush = SJ("塗り色");
   const THash& words = base_->words;
   int width = 1;
-  if (!ToInt32(words.FindValue(SJ("ペン太さ"), false), width)) width = 1;
-  drawing_->ApplyPenAndBrush(ColorTextToValue(words.FindValue(SJ("ペン色"), false)), width,
-                          ColorTextToValue(words.FindValue(SJ("塗り色"), false)));
+  if (!ToInt32(words.FindValue(kWidth, false), width)) width = 1;
+  drawing_->ApplyPenAndBrush(ColorTextToValue(words.FindValue(kPen, false)), width,
+                          ColorTextToValue(words.FindValue(kBrush, false)));
 }
 
 void TNuraEngine::ApplyFontSettings() {
@@ -206,7 +232,8 @@ void TNuraEngine::ApplyFontSettings() {
 }
 
 int TNuraEngine::TabWidth() {
-  const long double width = TextToNumber(base_->words.FindValue(SJ("タブ文字の個数"), false));
+  static const std::string kTabWidth = SJ("タブ文字の個数");
+  const long double width = TextToNumber(base_->words.FindValue(kTabWidth, false));
   return width >= 1 && width <= 256 ? static_cast<int>(width) : 8;
 }
 

@@ -145,10 +145,15 @@ std::string TConvToHalf::Convert(std::string_view text) const {
   return out;
 }
 
+// The full table is built once: building it costs far more than folding a
+// short text (a font name on every message).
 std::string ConvertToHalf(std::string_view text) {
-  TConvToHalf conv;
-  conv.AddAll();
-  return conv.Convert(text);
+  static const TConvToHalf* const conv = [] {
+    auto* table = new TConvToHalf;
+    table->AddAll();
+    return table;
+  }();
+  return conv->Convert(text);
 }
 
 std::string ExpandTabs(std::string_view text, int tabWidth) {

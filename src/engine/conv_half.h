@@ -61,7 +61,7 @@ class TConvToHalf {
   std::vector<std::string> values_;
 };
 
-// A new fully loaded TConvToHalf converts the text.
+// A fully loaded TConvToHalf converts the text.
 std::string ConvertToHalf(std::string_view text);
 
 // TABs become spaces up to the next multiple of `tabWidth` (a two-byte

@@ -239,6 +239,15 @@ TEST_F(DispatchTest, FontText) {
   EXPECT_EQ(engine.ParseFontText(SJ("無い書体"), style, size), SJ("ＭＳ ゴシック"));
   EXPECT_EQ(style, 0);
   EXPECT_EQ(size, 0);
+  // The same text twice, and back to an earlier one, parse as the first time.
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(engine.ParseFontText(SJ("ＭＳ 明朝｜下線｜9"), style, size), SJ("ＭＳ 明朝"));
+    EXPECT_EQ(style, 4);
+    EXPECT_EQ(size, 9);
+  }
+  EXPECT_EQ(engine.ParseFontText(SJ("無い書体"), style, size), SJ("ＭＳ ゴシック"));
+  EXPECT_EQ(style, 0);
+  EXPECT_EQ(size, 0);
 
   SetVariable("文字色", "#FF0000", "s");
   SetVariable("文字書体", SJ("ＭＳ 明朝|ボールド"), "s");
