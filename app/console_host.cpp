@@ -135,13 +135,11 @@ void TConsoleHost::ShowTrayIcon(bool show) { Window().ShowTrayIcon(show); }
 
 bool TConsoleHost::GetObjectProperty(TNuraEngine& engine, const std::string& object,
                                      const std::string& property, std::string& value) {
-  // A name in quotes is expanded by the object host, which may find an
-  // object in it; any other names an object word or no object at all.
+  // As the window's object host finds the object: a name in quotes is
+  // expanded first. Only an object word is handed over.
   const bool quoted = !object.empty() && (object.front() == '"' || object.front() == '`');
-  if (!quoted) {
-    const NodePtr node = FindWord(engine, object);
-    if (!node || node->kind != kWordObject) return false;
-  }
+  const NodePtr node = FindWord(engine, quoted ? ExpandString(engine, object) : object);
+  if (!node || node->kind != kWordObject) return false;
   return Objects().GetObjectProperty(engine, object, property, value);
 }
 

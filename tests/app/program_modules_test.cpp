@@ -34,9 +34,10 @@ bool Loaded(const test::ProgramResult& result, const std::string& library) {
 }
 
 TEST(ProgramModulesTest, ALineScriptLoadsNoLargeLibraryAndPlayingLoadsTheMediaModule) {
-  const test::ProgramResult plain = RunListingLibraries("A=1\n「1」と言う\n");
+  // A quoted text before a property word names no object: no window.
+  const test::ProgramResult plain = RunListingLibraries("A=1\n「1」と言う\n(「abc」の幅)を言う\n");
   ASSERT_EQ(plain.status, 0) << plain.err.substr(0, 2000);
-  EXPECT_EQ(plain.out, "1\n");
+  EXPECT_EQ(plain.out, "1\n\"abc\"の幅\n");
   EXPECT_TRUE(Loaded(plain, "libstdc++"));  // the listing works
   for (const char* heavy : {"libnura_window", "libQt6Core", "libQt6Gui", "libQt6Widgets", "libQt6WebEngineCore", "libQt6Multimedia", "libQt6Network", "libQt6PrintSupport",
                             "libnura_browser", "libnura_media", "libnura_tcp", "libnura_print", "libcurl",
