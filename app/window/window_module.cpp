@@ -53,13 +53,14 @@ void LinkEditor(nura::TfrmNura& window) {
 extern "C" int NuraWindowMain(int argc, char** argv) {
   PrepareApplication();
   QApplication application(argc, argv);
+  SetUpApplication();
   // Qt's own buttons and dialogs in Japanese, as every text of the system.
   nura::InstallQtTranslations();
   nura::TQtDialogs windowDialogs;
   nura::SetDialogs(&windowDialogs);
-  // A self-extractor unpacks the archive it carries instead of a script.
+  // A self-extractor unpacks the archive it carries instead of a script
+  // (its progress window turns the event loop of the window system).
   if (const std::optional<int> extracted = nura::StartProgram(argc, argv)) return *extracted;
-  SetUpApplication();
   int status = 0;
   {
     nura::TfrmNura window(false);

@@ -83,9 +83,12 @@ uint32_t OffscreenColour(int index) {
 }  // namespace
 
 std::string ProgramFilePath() {
-  std::error_code error;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string() : exe.string();
+  static const std::string path = [] {
+    std::error_code error;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : exe.string();
+  }();
+  return path;
 }
 
 std::string SystemFolderPath(SystemFolder folder) {
