@@ -1,6 +1,5 @@
 #include "engine/dispatch.h"
 
-#include <QFont>
 #include <gtest/gtest.h>
 
 #include "engine/command_registry.h"
@@ -228,31 +227,26 @@ TEST_F(DispatchTest, Coordinates) {
 }
 
 TEST_F(DispatchTest, FontText) {
-  QFont::insertSubstitution(QString::fromUtf8("ＭＳ 明朝"), QStringLiteral("Noto Serif CJK JP"));
-  int style = -1, size = -1;
-  EXPECT_EQ(engine.ParseFontText(SJ("ｍｓ　明朝|太字 斜体|14"), style, size), SJ("ＭＳ 明朝"));
-  EXPECT_EQ(style, 3);
-  EXPECT_EQ(size, 14);
-  EXPECT_EQ(engine.ParseFontText(SJ("ＭＳ 明朝｜下線｜9"), style, size), SJ("ＭＳ 明朝"));
-  EXPECT_EQ(style, 4);
-  EXPECT_EQ(size, 9);
-  EXPECT_EQ(engine.ParseFontText(SJ("無い書体"), style, size), SJ("ＭＳ ゴシック"));
-  EXPECT_EQ(style, 0);
-  EXPECT_EQ(size, 0);
-  // The same text twice, and back to an earlier one, parse as the first time.
-  for (int round = 0; round < 2; ++round) {
-    EXPECT_EQ(engine.ParseFontText(SJ("ＭＳ 明朝｜下線｜9"), style, size), SJ("ＭＳ 明朝"));
-    EXPECT_EQ(style, 4);
-    EXPECT_EQ(size, 9);
+  // Each text twice, and back to an earlier one, parses as the first time.
+  const struct {
+    const char* text;
+    const char* name;
+    int style, size;
+  } fonts[] = {{"ｍｓ　明朝|太字 斜体|14", "ＭＳ 明朝", 3, 14}, {"ＭＳ 明朝｜下線｜9", "ＭＳ 明朝", 4, 9},
+               {"ＭＳ 明朝｜下線｜9", "ＭＳ 明朝", 4, 9},     {"無い書体", "ＭＳ ゴシック", 0, 0},
+               {"ｍｓ　明朝|太字 斜体|14", "ＭＳ 明朝", 3, 14}};
+  for (const auto& font : fonts) {
+    int style = -1, size = -1;
+    EXPECT_EQ(engine.ParseFontText(SJ(font.text), style, size), SJ(font.name)) << font.text;
+    EXPECT_EQ(style, font.style) << font.text;
+    EXPECT_EQ(size, font.size) << font.text;
   }
-  EXPECT_EQ(engine.ParseFontText(SJ("無い書体"), style, size), SJ("ＭＳ ゴシック"));
-  EXPECT_EQ(style, 0);
-  EXPECT_EQ(size, 0);
 
   SetVariable("文字色", "#FF0000", "s");
   SetVariable("文字書体", SJ("ＭＳ 明朝|ボールド"), "s");
   SetVariable("文字サイズ", "abc", "s");
   int32_t colour = 0;
+  int style = -1, size = -1;
   std::string name;
   engine.GetFontSettings(colour, size, name, style);
   EXPECT_EQ(colour, 255);
