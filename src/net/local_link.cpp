@@ -19,8 +19,8 @@
 #include "engine/locale_map.h"
 #include "net/script_events.h"
 #include "platform/native_path.h"
-#include "platform/sjis.h"
 #include "platform/process.h"
+#include "platform/sjis.h"
 #include "platform/system_info.h"
 #include "platform/window_system.h"
 
