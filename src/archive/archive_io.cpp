@@ -1329,6 +1329,78 @@ class TCabSink : public TMemberSink {
   std::vector<std::string> names_;  // of the files in the order added
 };
 
+// A tar of plain members (FitsPlainTarHeader) written without libarchive:
+// the bytes its ustar writer writes for them, with no library to load.
+class TUstarSink : public TMemberSink {
+ public:
+  explicit TUstarSink(TAtomicFileWriter& out) : buf_(out), out_(&buf_) {}
+  bool Add(const TMember& member, std::string_view data) override {
+    TMember sized = member;
+    sized.size = data.size();
+    return Header(sized) && Write(data) && Pad(data.size());
+  }
+  TResult AddBlocks(const TMember& member, const TDataBlocks& blocks) override {
+    if (!Header(member)) return kUnwritable;
+    bool written = true;
+    const bool readable =
+        TakeSized(blocks, member.size, [&](std::string_view block) { return written = Write(block); });
+    if (!written) return kUnwritable;
+    if (!readable) return kUnreadable;
+    return Pad(member.size) ? kAdded : kUnwritable;
+  }
+  // Two empty blocks end the archive.
+  bool Finish() override { return (Write(std::string(2 * kBlock, '\0')) && out_.flush()) || Failed(); }
+
+ private:
+  static constexpr size_t kBlock = 512;
+
+  // `value` in octal, `digits` wide with leading zeros, at `field`.
+  static void Octal(char* field, uint64_t value, int digits) {
+    for (int i = digits - 1; i >= 0; --i, value >>= 3) field[i] = static_cast<char>('0' + (value & 7));
+  }
+  bool Header(const TMember& member) {
+    char h[kBlock] = {};
+    std::memcpy(h, member.name.data(), std::min<size_t>(member.name.size(), 100));
+    // A number and a space; the short fields end with a NUL after it.
+    const auto numeric = [&](size_t at, uint64_t value, int digits) {
+      Octal(h + at, value, digits);
+      h[at + static_cast<size_t>(digits)] = ' ';
+    };
+    numeric(100, 0644, 6);                                // mode
+    numeric(108, 0, 6);                                   // uid
+    numeric(116, 0, 6);                                   // gid
+    numeric(124, member.size, 11);                        // size
+    numeric(136, static_cast<uint64_t>(member.mtime), 11);  // mtime
+    std::memset(h + 148, ' ', 8);                         // the checksum counts as spaces
+    h[156] = '0';                                         // a regular file
+    std::memcpy(h + 257, "ustar\0" "00", 8);
+    numeric(329, 0, 6);                                   // devmajor
+    numeric(337, 0, 6);                                   // devminor
+    unsigned sum = 0;
+    for (const char c : h) sum += static_cast<unsigned char>(c);
+    Octal(h + 148, sum, 6);
+    h[154] = '\0';
+    h[155] = ' ';
+    return Write(std::string_view(h, kBlock));
+  }
+  bool Pad(uint64_t size) {
+    static const char kZeros[kBlock] = {};
+    const size_t rest = static_cast<size_t>(size % kBlock);
+    return rest == 0 || Write(std::string_view(kZeros, kBlock - rest));
+  }
+  bool Write(std::string_view data) {
+    out_.write(data.data(), static_cast<std::streamsize>(data.size()));
+    return static_cast<bool>(out_) || Failed();
+  }
+  bool Failed() {
+    error = "書庫を書き込めません。";
+    return false;
+  }
+
+  TSaveBuf buf_;
+  std::ostream out_;
+};
+
 class TLibarchiveSink : public TMemberSink {
  public:
   explicit TLibarchiveSink(TAtomicFileWriter& out)
@@ -1403,6 +1475,22 @@ class TLibarchiveSink : public TMemberSink {
   bool saveFailed_ = false;
 };
 
+// The filter of a tar-family archive: its extension's, else `tarFilter`;
+// empty for none.
+std::string TarFilter(const std::string& ext, const std::string& tarFilter) {
+  if (ext == ".gz" || ext == ".tgz") return "gzip";
+  if (ext == ".z" || ext == ".taz") return "compress";
+  if (ext == ".bz2") return "bzip2";
+  return tarFilter == "gzip" || tarFilter == "bzip2" || tarFilter == "compress" ? tarFilter : "";
+}
+
+// Whether the archive is a tar without filter (not ar, cpio or rpm).
+bool PlainTar(const std::string& archiveName, const std::string& tarFilter) {
+  const std::string ext = LowerExt(archiveName);
+  return ext != ".rpm" && ext != ".a" && ext != ".lib" && ext != ".deb" && ext != ".cpio" &&
+         TarFilter(ext, tarFilter).empty();
+}
+
 // Format and filters of a tar-family archive by its extension.
 bool SetTarFamily(struct archive* a, const std::string& archiveName, const std::string& tarFilter,
                   int level, bool plainMembers, std::string& error) {
@@ -1420,10 +1508,7 @@ bool SetTarFamily(struct archive* a, const std::string& archiveName, const std::
   } else {
     archive_write_set_format_pax_restricted(a);
   }
-  std::string filter = tarFilter;
-  if (ext == ".gz" || ext == ".tgz") filter = "gzip";
-  else if (ext == ".z" || ext == ".taz") filter = "compress";
-  else if (ext == ".bz2") filter = "bzip2";
+  const std::string filter = TarFilter(ext, tarFilter);
   if (filter == "gzip") archive_write_add_filter_gzip(a);
   else if (filter == "bzip2") archive_write_add_filter_bzip2(a);
   else if (filter == "compress") archive_write_add_filter_compress(a);
@@ -1458,6 +1543,9 @@ std::unique_ptr<TMemberSink> OpenMemberSink(TBackendFormat format, const std::st
       return nullptr;
     default:
       break;
+  }
+  if (format == TBackendFormat::Tar && plainMembers && PlainTar(archiveName, tarFilter)) {
+    return std::make_unique<TUstarSink>(out);
   }
   auto sink = std::make_unique<TLibarchiveSink>(out);
   struct archive* a = sink->Handle();
