@@ -1329,16 +1329,17 @@ class TCabSink : public TMemberSink {
   std::vector<std::string> names_;  // of the files in the order added
 };
 
-// A tar of plain members (FitsPlainTarHeader) written without libarchive:
-// the bytes its ustar writer writes for them, with no library to load.
-class TUstarSink : public TMemberSink {
+// A writer that takes a member as a header, its data as it comes and an
+// end; each step false (with the error set) when the archive cannot be
+// written.
+class TStreamingSink : public TMemberSink {
  public:
-  explicit TUstarSink(TAtomicFileWriter& out) : buf_(out), out_(&buf_) {}
   bool Add(const TMember& member, std::string_view data) override {
     TMember sized = member;
-    sized.size = data.size();
-    return Header(sized) && Write(data) && Pad(data.size());
+    sized.size = member.folder ? 0 : data.size();
+    return Header(sized) && Write(data) && EndEntry(sized.size);
   }
+  // Writes the blocks as they come; they must be the size the header gives.
   TResult AddBlocks(const TMember& member, const TDataBlocks& blocks) override {
     if (!Header(member)) return kUnwritable;
     bool written = true;
@@ -1346,8 +1347,20 @@ class TUstarSink : public TMemberSink {
         TakeSized(blocks, member.size, [&](std::string_view block) { return written = Write(block); });
     if (!written) return kUnwritable;
     if (!readable) return kUnreadable;
-    return Pad(member.size) ? kAdded : kUnwritable;
+    return EndEntry(member.size) ? kAdded : kUnwritable;
   }
+
+ protected:
+  virtual bool Header(const TMember& member) = 0;
+  virtual bool Write(std::string_view data) = 0;
+  virtual bool EndEntry(uint64_t size) = 0;
+};
+
+// A tar of plain members (FitsPlainTarHeader) written without libarchive:
+// the bytes its ustar writer writes for them, with no library to load.
+class TUstarSink : public TStreamingSink {
+ public:
+  explicit TUstarSink(TAtomicFileWriter& out) : buf_(out), out_(&buf_) {}
   // Two empty blocks end the archive.
   bool Finish() override { return (Write(std::string(2 * kBlock, '\0')) && out_.flush()) || Failed(); }
 
@@ -1358,7 +1371,7 @@ class TUstarSink : public TMemberSink {
   static void Octal(char* field, uint64_t value, int digits) {
     for (int i = digits - 1; i >= 0; --i, value >>= 3) field[i] = static_cast<char>('0' + (value & 7));
   }
-  bool Header(const TMember& member) {
+  bool Header(const TMember& member) override {
     char h[kBlock] = {};
     std::memcpy(h, member.name.data(), std::min<size_t>(member.name.size(), 100));
     // A number and a space; the short fields end with a NUL after it.
@@ -1383,12 +1396,13 @@ class TUstarSink : public TMemberSink {
     h[155] = ' ';
     return Write(std::string_view(h, kBlock));
   }
-  bool Pad(uint64_t size) {
+  // Zeros to the end of the data's last block.
+  bool EndEntry(uint64_t size) override {
     static const char kZeros[kBlock] = {};
     const size_t rest = static_cast<size_t>(size % kBlock);
     return rest == 0 || Write(std::string_view(kZeros, kBlock - rest));
   }
-  bool Write(std::string_view data) {
+  bool Write(std::string_view data) override {
     out_.write(data.data(), static_cast<std::streamsize>(data.size()));
     return static_cast<bool>(out_) || Failed();
   }
@@ -1401,7 +1415,7 @@ class TUstarSink : public TMemberSink {
   std::ostream out_;
 };
 
-class TLibarchiveSink : public TMemberSink {
+class TLibarchiveSink : public TStreamingSink {
  public:
   explicit TLibarchiveSink(TAtomicFileWriter& out)
       : archive_(archive_write_new()), entry_(archive_entry_new()), out_(out) {}
@@ -1421,21 +1435,6 @@ class TLibarchiveSink : public TMemberSink {
     error = saveFailed_ ? "書庫を書き込めません。" : text ? text : "archive error";
     return false;
   }
-  bool Add(const TMember& member, std::string_view data) override {
-    TMember sized = member;
-    sized.size = member.folder ? 0 : data.size();
-    return Header(sized) && Write(data) && FinishEntry();
-  }
-  // Writes the blocks as they come; they must be the size the header gives.
-  TResult AddBlocks(const TMember& member, const TDataBlocks& blocks) override {
-    if (!Header(member)) return kUnwritable;
-    bool written = true;
-    const bool readable =
-        TakeSized(blocks, member.size, [&](std::string_view block) { return written = Write(block); });
-    if (!written) return kUnwritable;
-    if (!readable) return kUnreadable;
-    return FinishEntry() ? kAdded : kUnwritable;
-  }
   bool Finish() override { return (archive_write_close(archive_) == ARCHIVE_OK && !saveFailed_) || Fail(); }
 
  private:
@@ -1448,7 +1447,7 @@ class TLibarchiveSink : public TMemberSink {
   }
 
   // One entry serves every header, cleared for each.
-  bool Header(const TMember& member) {
+  bool Header(const TMember& member) override {
     struct archive_entry* entry = archive_entry_clear(entry_);
     archive_entry_copy_pathname(entry, member.name.c_str());
     archive_entry_set_mtime(entry, member.mtime, 0);
@@ -1458,8 +1457,10 @@ class TLibarchiveSink : public TMemberSink {
     const int r = archive_write_header(archive_, entry);
     return (r >= ARCHIVE_WARN && !saveFailed_) || Fail();
   }
-  bool FinishEntry() { return (archive_write_finish_entry(archive_) >= ARCHIVE_WARN && !saveFailed_) || Fail(); }
-  bool Write(std::string_view data) {
+  bool EndEntry(uint64_t) override {
+    return (archive_write_finish_entry(archive_) >= ARCHIVE_WARN && !saveFailed_) || Fail();
+  }
+  bool Write(std::string_view data) override {
     size_t at = 0;
     while (at < data.size()) {
       const la_ssize_t written = archive_write_data(archive_, data.data() + at, data.size() - at);
